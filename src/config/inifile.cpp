@@ -162,8 +162,13 @@ std::optional<std::string> ReadFileBytes(const fs::path &path, IniStatus *status
 {
     std::error_code ec;
     std::ifstream in;
-    if (fs::is_regular_file(path, ec))
+    if (fs::is_regular_file(path, ec)) {
+        if (fs::file_size(path, ec) > kIniMaxFileSize && !ec) {
+            SetStatus(status, IniStatus::FileTooLarge);
+            return std::nullopt;
+        }
         in.open(path, std::ios::binary);
+    }
     if (!in.is_open()) {
         SetStatus(status, IniStatus::FileUnreadable);
         return std::nullopt;
