@@ -66,11 +66,24 @@ struct ParseState
     std::string currentSection;
 };
 
+// The section name after the opening bracket. A "]" that follows a GBK lead
+// byte is part of a double-byte character; only when there is no other "]"
+// is it taken for the bracket, since the text is then not valid GBK anyway.
+std::string_view SectionName(std::string_view afterBracket)
+{
+    std::size_t end = FindGbkChar(afterBracket, ']');
+    if (end == std::string_view::npos)
+        end = afterBracket.find(']');
+    return afterBracket.substr(0, end);
+}
+
 IniEntry HeaderFromLine(std::string_view line, std::string comment)
 {
-    std::string_view name = line.substr(1);
-    name = name.substr(0, FindGbkChar(name, ']'));
-    return {IniEntry::Kind::Header, std::move(comment), std::string(name), {}, {}};
+    return {IniEntry::Kind::Header,
+            std::move(comment),
+            std::string(SectionName(line.substr(1))),
+            {},
+            {}};
 }
 
 IniEntry KeyFromLine(std::string_view line, std::size_t equals, std::string comment,
@@ -223,11 +236,10 @@ bool HasLineBreak(std::string_view text)
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// The section must come back from "[" + section + "]" unchanged: no "]" of
-// its own, and no GBK lead byte at its end that would swallow the bracket.
+// The section must come back from "[" + section + "]" unchanged.
 bool IsStorableSection(std::string_view section)
 {
-    return !HasLineBreak(section) && FindGbkChar(std::string(section) + ']', ']') == section.size();
+    return !HasLineBreak(section) && SectionName(std::string(section) + ']') == section;
 }
 
 // The key must come back from " " + key + "=" as a key line.

@@ -185,6 +185,10 @@ TEST_F(IniFileTest, WriteValue)
                    true, "# c\r\nstray\r\n [A]\r\n k=1\r\n"},
                   {"header with an equals sign", "[a=b]\r\nk=1\r\n", Write("a=b", "k", "2"), true,
                    " [a=b]\r\n k=2\r\n"},
+                  {"GBK character ending in a bracket byte", "[\x81]]\r\nk=1\r\n",
+                   Write("\x81]", "k", "2"), true, " [\x81]]\r\n k=2\r\n"},
+                  {"lone lead byte before the bracket", "[\xB0]\r\nk=1\r\n",
+                   Write("\xB0", "k", "2"), true, " [\xB0]\r\n k=2\r\n"},
                   {"value with brackets", "[A]\r\nname=Print [1]\r\n", Write("A", "x", "1"), true,
                    " [A]\r\n x=1\r\n name=Print [1]\r\n"},
                   {"value with a GBK bracket byte", "[A]\r\nn=\x81[\r\n", Write("A", "x", "1"),
@@ -326,17 +330,11 @@ TEST_F(IniFileTest, NamesThatWouldNotReadBackAreRefused)
         const char *why;
         std::string section, key, value;
     } rows[] = {
-        {"equals in key", "A", "a=b", "v"},
-        {"comment key", "A", "#k", "v"},
-        {"semicolon key", "A", ";k", "v"},
-        {"header key", "A", "[k", "v"},
-        {"blank before key", "A", " k", "v"},
-        {"tab before key", "A", "\tk", "v"},
-        {"line feed in key", "A", "a\nb", "v"},
-        {"bracket in section", "a]b", "k", "v"},
-        {"CR in section", "a\rb", "k", "v"},
-        {"lead byte ends section", "a\x81", "k", "v"},
-        {"line break in value", "A", "k", "1\r\n[B]"},
+        {"equals in key", "A", "a=b", "v"},     {"comment key", "A", "#k", "v"},
+        {"semicolon key", "A", ";k", "v"},      {"header key", "A", "[k", "v"},
+        {"blank before key", "A", " k", "v"},   {"tab before key", "A", "\tk", "v"},
+        {"line feed in key", "A", "a\nb", "v"}, {"bracket in section", "a]b", "k", "v"},
+        {"CR in section", "a\rb", "k", "v"},    {"line break in value", "A", "k", "1\r\n[B]"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.why);
@@ -355,15 +353,11 @@ TEST_F(IniFileTest, UnusualNamesAndValuesReadBack)
     {
         std::string section, key, value;
     } rows[] = {
-        {"a=b", "k", "v"},
-        {"", "k", "v"},
-        {"A", "", "empty key"},
-        {"A", "trailing ", "v"},
-        {"\x81]", "k", "GBK"},
-        {"A", "k", "=[x];#"},
-        {"A", "nul", std::string("a\0b", 3)},
-        {"A", "long", longValue},
-        {" A ", "k", "v"},
+        {"a=b", "k", "v"},        {"", "k", "v"},
+        {"A", "", "empty key"},   {"A", "trailing ", "v"},
+        {"\x81]", "k", "GBK"},    {"a\x81", "k", "lone lead byte"},
+        {"A", "k", "=[x];#"},     {"A", "nul", std::string("a\0b", 3)},
+        {"A", "long", longValue}, {" A ", "k", "v"},
     };
     ASSERT_TRUE(CreateIniFile(file));
     for (const auto &row : rows) {
