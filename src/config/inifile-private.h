@@ -21,6 +21,8 @@ struct IniEntry
     std::string section; // for a header, its own name
     std::string key;
     std::string value;
+
+    bool operator==(const IniEntry &) const = default;
 };
 
 using IniEntries = std::vector<IniEntry>;
