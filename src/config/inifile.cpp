@@ -43,21 +43,6 @@ bool IsGbkLeadByte(char ch)
     return byte >= 0x81 && byte <= 0xFE;
 }
 
-} // namespace
-
-std::size_t FindGbkChar(std::string_view text, char ch)
-{
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ch)
-            return i;
-        if (IsGbkLeadByte(text[i]))
-            ++i;
-    }
-    return std::string_view::npos;
-}
-
-namespace {
-
 // Parse state carried from line to line.
 struct ParseState
 {
@@ -114,21 +99,6 @@ void ParseLine(std::string_view line, ParseState &state)
     state.pendingComment.clear();
 }
 
-} // namespace
-
-IniEntries ParseIniText(std::string_view text)
-{
-    ParseState state;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        ParseLine(Trim(text.substr(0, end)), state);
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
-    return std::move(state.entries);
-}
-
-namespace {
-
 // Comment text holds line feeds; on disk every line ends with CR LF, as the
 // Windows program's text-mode files do.
 void AppendComment(std::string &out, std::string_view comment)
@@ -151,18 +121,6 @@ void AppendEntry(std::string &out, const IniEntry &entry)
     }
     out.append(kLineEnd);
 }
-
-} // namespace
-
-std::string FormatIniText(const IniEntries &entries)
-{
-    std::string out;
-    for (const IniEntry &entry : entries)
-        AppendEntry(out, entry);
-    return out;
-}
-
-namespace {
 
 fs::path ResolveIniPath(const fs::path &file)
 {
@@ -269,7 +227,85 @@ void SetKeyValue(IniEntries &entries, std::string_view section, std::string_view
     entries.insert(first + 1, std::move(entry));
 }
 
+// Stable sorts keep equal names in file order, so the first match of a key
+// is the same entry before and after sorting.
+std::vector<const IniEntry *> SortedByName(const IniEntries &entries, IniEntry::Kind kind,
+                                           bool ascending)
+{
+    std::vector<const IniEntry *> sorted;
+    for (const IniEntry &entry : entries) {
+        if (entry.kind == kind)
+            sorted.push_back(&entry);
+    }
+    auto name = [kind](const IniEntry *e) -> const std::string & {
+        return kind == IniEntry::Kind::Header ? e->section : e->key;
+    };
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const IniEntry *a, const IniEntry *b) {
+        return ascending ? name(a) < name(b) : name(b) < name(a);
+    });
+    return sorted;
+}
+
+IniEntries SortEntries(const IniEntries &entries, bool ascending)
+{
+    const auto headers = SortedByName(entries, IniEntry::Kind::Header, ascending);
+    std::map<std::string_view, std::vector<const IniEntry *>> keysBySection;
+    for (const IniEntry *key : SortedByName(entries, IniEntry::Kind::Key, ascending))
+        keysBySection[key->section].push_back(key);
+
+    IniEntries sorted;
+    auto appendKeys = [&](std::string_view section) {
+        auto keys = keysBySection.find(section);
+        if (keys == keysBySection.end())
+            return;
+        for (const IniEntry *key : keys->second)
+            sorted.push_back(*key);
+        keysBySection.erase(keys);
+    };
+    // Keys above the first header have no header to follow; they stay on top,
+    // where they still belong to no section.
+    if (std::none_of(headers.begin(), headers.end(),
+                     [](const IniEntry *h) { return h->section.empty(); }))
+        appendKeys({});
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        sorted.push_back(*headers[i]);
+        if (i + 1 == headers.size() || headers[i + 1]->section != headers[i]->section)
+            appendKeys(headers[i]->section);
+    }
+    return sorted;
+}
+
 } // namespace
+
+std::size_t FindGbkChar(std::string_view text, char ch)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ch)
+            return i;
+        if (IsGbkLeadByte(text[i]))
+            ++i;
+    }
+    return std::string_view::npos;
+}
+
+IniEntries ParseIniText(std::string_view text)
+{
+    ParseState state;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        ParseLine(Trim(text.substr(0, end)), state);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return std::move(state.entries);
+}
+
+std::string FormatIniText(const IniEntries &entries)
+{
+    std::string out;
+    for (const IniEntry &entry : entries)
+        AppendEntry(out, entry);
+    return out;
+}
 
 void SetIniDirectory(const fs::path &directory)
 {
@@ -356,58 +392,6 @@ bool CreateIniFile(const fs::path &file, IniStatus *status)
 {
     return StoreEntries(ResolveIniPath(file), {}, status);
 }
-
-namespace {
-
-// Stable sorts keep equal names in file order, so the first match of a key
-// is the same entry before and after sorting.
-std::vector<const IniEntry *> SortedByName(const IniEntries &entries, IniEntry::Kind kind,
-                                           bool ascending)
-{
-    std::vector<const IniEntry *> sorted;
-    for (const IniEntry &entry : entries) {
-        if (entry.kind == kind)
-            sorted.push_back(&entry);
-    }
-    auto name = [kind](const IniEntry *e) -> const std::string & {
-        return kind == IniEntry::Kind::Header ? e->section : e->key;
-    };
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const IniEntry *a, const IniEntry *b) {
-        return ascending ? name(a) < name(b) : name(b) < name(a);
-    });
-    return sorted;
-}
-
-IniEntries SortEntries(const IniEntries &entries, bool ascending)
-{
-    const auto headers = SortedByName(entries, IniEntry::Kind::Header, ascending);
-    std::map<std::string_view, std::vector<const IniEntry *>> keysBySection;
-    for (const IniEntry *key : SortedByName(entries, IniEntry::Kind::Key, ascending))
-        keysBySection[key->section].push_back(key);
-
-    IniEntries sorted;
-    auto appendKeys = [&](std::string_view section) {
-        auto keys = keysBySection.find(section);
-        if (keys == keysBySection.end())
-            return;
-        for (const IniEntry *key : keys->second)
-            sorted.push_back(*key);
-        keysBySection.erase(keys);
-    };
-    // Keys above the first header have no header to follow; they stay on top,
-    // where they still belong to no section.
-    if (std::none_of(headers.begin(), headers.end(),
-                     [](const IniEntry *h) { return h->section.empty(); }))
-        appendKeys({});
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-        sorted.push_back(*headers[i]);
-        if (i + 1 == headers.size() || headers[i + 1]->section != headers[i]->section)
-            appendKeys(headers[i]->section);
-    }
-    return sorted;
-}
-
-} // namespace
 
 bool SortIniFile(const fs::path &file, bool ascending, IniStatus *status)
 {
