@@ -7,7 +7,8 @@
 //     rewritten;
 //   - "#" or ";" first: a comment, kept with the line that follows it;
 //     comments after the last header or key line are dropped on rewrite;
-//   - "[" first: a section header; the name runs up to the first "]";
+//   - "[" first: a section header; the name runs up to the first "]" that
+//     is not the second byte of a GBK double-byte character;
 //   - otherwise a line containing "=" is a key line: the key is the text
 //     before the first "=", the value everything after it, so spaces around
 //     "=" belong to the key and to the value;
@@ -31,6 +32,7 @@
 // Window thread only: there is no locking, and the base folder is global.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -66,6 +68,8 @@ std::string ReadIniValue(const std::filesystem::path &file, std::string_view sec
 // section does not exist, appends its header and then the key.
 // False when the file cannot be read (FileUnreadable: it may need
 // CreateIniFile first), is too large, or the new file cannot be stored.
+// Only FileUnreadable calls for CreateIniFile: after the other failures the
+// file holds settings that an empty file would throw away.
 // False with InvalidArgument, file untouched, when a name or the value could
 // not be read back: a line break in any of them, "]" in the section, "=" in
 // the key, or a key starting with "#", ";", "[", a space or a tab.
