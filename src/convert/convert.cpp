@@ -59,6 +59,8 @@ constexpr std::array<std::array<char, kEscapeLength>, 256> MakeEscapes()
 // 0x00..0x07 and 0xFF, the raw byte otherwise, padded to one 8-byte block.
 constexpr std::ptrdiff_t kRenderedBlock = 8;
 
+constexpr std::size_t kPlainBlock = 8;
+
 constexpr bool NeedsEscape(int b)
 {
     return b <= 0x07 || b == 0xFF;
@@ -228,6 +230,11 @@ struct AsciiSizer
         size += kRenderedLength[b] + (kEscapeLength - 1) * (oddRun & (inRun ^ 1));
         oddRun = (oddRun ^ inRun) & inRun;
     }
+    void PlainBlock(const uint8_t *)
+    {
+        EndRun();
+        size += kPlainBlock;
+    }
     void EndRun()
     {
         size += (kEscapeLength - 1) * oddRun;
@@ -257,6 +264,12 @@ struct AsciiWriter
             std::memcpy(out, kRendered[b].data(), length);
         out += length;
     }
+    void PlainBlock(const uint8_t *block)
+    {
+        EndRun();
+        std::memcpy(out, block, kPlainBlock);
+        out += kPlainBlock;
+    }
     void EndRun()
     {
         if (oddRun)
@@ -270,6 +283,43 @@ struct AsciiWriter
         out += kEscapeLength - 1;
     }
 };
+
+// True when all 8 bytes of the word render as themselves (0x08..0x80) and
+// end any double-byte run. Bytes >= 0x81 have the high bit and some low bit
+// set; bytes < 0x08 have none of the bits 0x78 or 0x80.
+bool IsPlainBlock(uint64_t word)
+{
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr uint64_t kMid = 0x7878787878787878u;
+    const uint64_t aboveRange = word & ((word & kLow7) + kLow7) & kHigh;
+    const uint64_t belowRange = ~word & ~((word & kMid) + kMid) & kHigh;
+    return (aboveRange | belowRange) == 0;
+}
+
+// Feeds bytes to an Ascii sizer or writer, whole 8-byte blocks at once where
+// they hold plain text only (most of a printer's text output).
+template <class Renderer> void RenderBytes(std::span<const uint8_t> bytes, Renderer &renderer)
+{
+    Renderer local = renderer; // see WalkHexText
+    const uint8_t *p = bytes.data();
+    const uint8_t *const end = p + bytes.size();
+    while (end - p >= static_cast<std::ptrdiff_t>(kPlainBlock)) {
+        uint64_t word;
+        std::memcpy(&word, p, kPlainBlock);
+        if (IsPlainBlock(word)) {
+            local.PlainBlock(p);
+        } else {
+            for (std::size_t k = 0; k < kPlainBlock; ++k)
+                local(p[k]);
+        }
+        p += kPlainBlock;
+    }
+    for (; p != end; ++p)
+        local(*p);
+    local.EndRun();
+    renderer = local;
+}
 
 // ---- Ascii notation reader --------------------------------------------------
 
@@ -447,14 +497,10 @@ ConvResult BytesToAscii(std::span<const uint8_t> bytes, ByteString &out)
     if (bytes.empty())
         return 0;
     AsciiSizer sizer;
-    for (uint8_t b : bytes)
-        sizer(b);
-    sizer.EndRun();
+    RenderBytes(bytes, sizer);
     ByteString text = ByteString::Uninitialized(sizer.size);
     AsciiWriter writer{text.data(), EndOf(text)};
-    for (uint8_t b : bytes)
-        writer(b);
-    writer.EndRun();
+    RenderBytes(bytes, writer);
     Terminate(text);
     out = std::move(text);
     return static_cast<ConvResult>(out.size());
