@@ -59,6 +59,7 @@ constexpr std::array<std::array<char, kEscapeLength>, 256> MakeEscapes()
 // 0x00..0x07 and 0xFF, the raw byte otherwise, padded to one 8-byte block.
 constexpr std::ptrdiff_t kRenderedBlock = 8;
 
+// Bytes 0x08..0x80 render as themselves; blocks of this many are copied whole.
 constexpr std::size_t kPlainBlock = 8;
 
 constexpr bool NeedsEscape(int b)
@@ -68,11 +69,12 @@ constexpr bool NeedsEscape(int b)
 
 constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeRendered()
 {
+    const auto escapes = MakeEscapes();
     std::array<std::array<uint8_t, kRenderedBlock>, 256> rendered{};
     for (int b = 0; b < 256; ++b) {
         if (NeedsEscape(b)) {
             for (std::size_t k = 0; k < kEscapeLength; ++k)
-                rendered[b][k] = static_cast<uint8_t>(MakeEscapes()[b][k]);
+                rendered[b][k] = static_cast<uint8_t>(escapes[b][k]);
         } else {
             rendered[b][0] = static_cast<uint8_t>(b);
         }
@@ -216,8 +218,8 @@ struct ByteWriter
 
 // A run of 0x81..0xFE bytes shows as pairs; when a run ends with an odd
 // count, its last byte is escaped. Both the sizer and the writer keep only the
-// parity of the current run, updated without branching: random data would
-// otherwise mispredict on almost every byte.
+// parity of the current run and update it without branching: on random data
+// a branch on the byte class would mispredict on almost every byte.
 
 struct AsciiSizer
 {
