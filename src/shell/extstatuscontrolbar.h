@@ -86,7 +86,9 @@ private:
     void ApplyPaneGeometry(const _STATUSBAR_PANE_ &pane);
     void RefreshCellText(const _STATUSBAR_PANE_ &pane);
     bool HasControls(uint32_t paneId) const;
+    int WidestControl(uint32_t paneId) const;
     void DestroyPaneControls(uint32_t paneId);
+    void DeleteCell(QLabel *cell);
     void OnMessageChanged(const QString &message);
 
     std::vector<_STATUSBAR_PANE_> m_panes;

@@ -88,6 +88,8 @@ void TestStatusMessenger::setUpPlacesLabelAndTopBeforeNumLock()
     QCOMPARE(m_bar->GetPaneWidth(0), CStatusMessenger::kMessagePaneMinWidth);
     QCOMPARE(m_messenger->TopButton()->text(), QStringLiteral("Top"));
     QVERIFY(m_messenger->TopButton()->isCheckable());
+    CExtStatusBarButton *top = m_messenger->TopButton();
+    QTRY_VERIFY(top->width() >= top->sizeHint().width()); // not clipped by its pane
     QCOMPARE(m_bar->WindowText(), QStringLiteral("就绪"));
     // A second set-up finds the panes taken: it is refused with a message box.
     QString boxText;
@@ -217,6 +219,9 @@ void TestStatusMessenger::progressPaneComesAndGoes()
     m_messenger->EndProgress();
     QVERIFY(progress.isNull());
     QCOMPARE(m_bar->CommandToIndex(IDS_PROGRESS_PANE), -1);
+    CExtStatusBarButton *top = m_messenger->TopButton();
+    QTRY_VERIFY(top->isVisible());
+    QTRY_VERIFY(m_bar->GetItemRect(1).isValid() && m_bar->GetItemRect(1).left() > 0);
     m_messenger->SetProgress(50); // harmless without a bar
 }
 
