@@ -5,7 +5,8 @@
 
 namespace {
 
-struct StringEntry {
+struct StringEntry
+{
     unsigned id;
     const char *text; // UTF-8
 };

@@ -205,9 +205,8 @@ int CExtStatusControlBar::WidestControl(uint32_t paneId) const
 
 bool CExtStatusControlBar::HasControls(uint32_t paneId) const
 {
-    return std::any_of(m_controls.begin(), m_controls.end(), [paneId](const auto &c) {
-        return c.nID == paneId && !c.hWnd.isNull();
-    });
+    return std::any_of(m_controls.begin(), m_controls.end(),
+                       [paneId](const auto &c) { return c.nID == paneId && !c.hWnd.isNull(); });
 }
 
 int CExtStatusControlBar::CommandToIndex(uint32_t paneId) const
@@ -237,7 +236,7 @@ int CExtStatusControlBar::GetPaneWidth(int index) const
 QString CExtStatusControlBar::GetPaneText(int index) const
 {
     return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].strText
-                                             : QString();
+                                            : QString();
 }
 
 bool CExtStatusControlBar::SetPaneText(int index, const QString &text)
@@ -255,7 +254,7 @@ bool CExtStatusControlBar::SetPaneText(int index, const QString &text)
 QRect CExtStatusControlBar::GetItemRect(int index) const
 {
     return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].pCell->geometry()
-                                             : QRect();
+                                            : QRect();
 }
 
 int CExtStatusControlBar::SetWindowText(const QString &text)

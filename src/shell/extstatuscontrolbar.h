@@ -68,14 +68,16 @@ signals:
     void windowTextChanged();
 
 private:
-    struct _STATUSBAR_PANE_ {
+    struct _STATUSBAR_PANE_
+    {
         uint32_t nID = 0;
         int cxText = 0;
         uint32_t nStyle = 0;
         QString strText;
         QLabel *pCell = nullptr;
     };
-    struct _STATUSBAR_PANE_CTRL_ {
+    struct _STATUSBAR_PANE_CTRL_
+    {
         QPointer<QWidget> hWnd;
         uint32_t nID = 0;
         bool bAutoDestroy = true;

@@ -18,8 +18,7 @@ namespace {
 class ModalAboutDriver
 {
 public:
-    explicit ModalAboutDriver(std::function<void(CAboutDlg *)> action)
-        : m_action(std::move(action))
+    explicit ModalAboutDriver(std::function<void(CAboutDlg *)> action) : m_action(std::move(action))
     {
         QTimer::singleShot(50, [this] { Drive(); });
     }

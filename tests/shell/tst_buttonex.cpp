@@ -1,6 +1,5 @@
 #include "buttonex.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 class TestButtonEx : public QObject
@@ -9,7 +8,6 @@ class TestButtonEx : public QObject
 
 private slots:
     void rightButtonHoldsTheMouseUntilReleased();
-    void leftClickStillClicks();
 };
 
 void TestButtonEx::rightButtonHoldsTheMouseUntilReleased()
@@ -23,17 +21,6 @@ void TestButtonEx::rightButtonHoldsTheMouseUntilReleased()
     QTest::mouseRelease(&button, Qt::RightButton);
     QCOMPARE(QWidget::mouseGrabber(), nullptr);
     QVERIFY(!button.HasRightCapture());
-}
-
-void TestButtonEx::leftClickStillClicks()
-{
-    CButtonEx button(QStringLiteral("打开端口"));
-    button.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&button));
-    QSignalSpy clicked(&button, &QPushButton::clicked);
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QCOMPARE(clicked.count(), 1);
-    QCOMPARE(QWidget::mouseGrabber(), nullptr);
 }
 
 QTEST_MAIN(TestButtonEx)

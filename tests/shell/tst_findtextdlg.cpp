@@ -82,8 +82,8 @@ void TestFindTextDlg::findNextRequestsWithCaseFlag()
     QCOMPARE(requests.count(), 2);
     QCOMPARE(requests.at(0).at(0).value<quint32>(), wParam);
     QCOMPARE(requests.at(0).at(1).toString(), QStringLiteral("ESC @"));
-    QVERIFY(m_dialog->isVisible());                  // stays open
-    QCOMPARE(m_dialog->TextCombo()->count(), 2);     // text not added to the list
+    QVERIFY(m_dialog->isVisible());              // stays open
+    QCOMPARE(m_dialog->TextCombo()->count(), 2); // text not added to the list
 }
 
 void TestFindTextDlg::choosingListEntryEnablesFindNext()
