@@ -68,11 +68,9 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
     m_device.Purge();
     {
         std::lock_guard lock(m_lock);
-        m_outBuffer.clear();
-        m_outOffset = 0;
+        m_write.Clear();
         m_bWritePending = false;
         m_writesDone = 0;
-        m_writeError = 0;
     }
     m_monitorWaker.Clear();
     m_stopping = false;
@@ -124,8 +122,7 @@ void CSerialPort::ClosePort()
         {
             std::lock_guard lock(m_lock);
             m_bWritePending = false;
-            m_outBuffer.clear();
-            m_outOffset = 0;
+            m_write.Clear();
         }
         m_device.Close();
     }
@@ -175,23 +172,18 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
         RecordError(kPortErrIoPending, 0, "CSerialPort::Write - Last Write Pending!");
         return 0;
     }
-    DeviceIo io;
-    io.wouldBlock = true;
-    if (m_outBuffer.empty() && !m_device.OutputHeld())
-        io = m_device.File().Write(bytes, length);
+    // The caller may release its bytes when we return: the rest is copied.
+    const DeviceIo io = m_write.Start(m_device.File(), bytes, length, m_device.OutputHeld());
     if (io.Failed()) {
         RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
         return 0;
     }
     if (written)
         *written = uint32_t(io.count);
-    if (io.count == length) {
-        ++m_writesDone; // done at once: the monitor still reports it
-    } else {
-        // The caller may release its bytes when we return: keep a copy.
-        m_outBuffer.insert(m_outBuffer.end(), bytes + io.count, bytes + length);
+    if (m_write.HasRest())
         m_bWritePending = true;
-    }
+    else
+        ++m_writesDone; // done at once: the monitor still reports it
     m_monitorWaker.Signal();
     return 1;
 }
@@ -284,7 +276,7 @@ unsigned CSerialPort::WaitForDevice(uint32_t unreadSeen, bool lost)
     bool output;
     {
         std::lock_guard lock(m_lock);
-        output = !m_outBuffer.empty();
+        output = m_write.HasRest();
     }
     const bool held = output && m_device.OutputHeld();
     const bool watchInput = unreadSeen == 0;
@@ -304,25 +296,16 @@ CSerialPort::Progress CSerialPort::DrainOutput()
 
 void CSerialPort::DrainOutputLocked(Progress &progress)
 {
-    while (m_outOffset < m_outBuffer.size() && !m_device.OutputHeld()) {
-        const DeviceIo io = m_device.File().Write(m_outBuffer.data() + m_outOffset,
-                                                  m_outBuffer.size() - m_outOffset);
-        if (io.Failed()) {
-            // Nothing more will go out of this write: no code 2 for it.
-            RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
-            progress.lost = IsDeviceGone(io.osError);
-            m_outBuffer.clear();
-            m_outOffset = 0;
-            m_bWritePending = false;
-            return;
-        }
-        if (io.wouldBlock)
-            return;
-        m_outOffset += io.count;
-    }
-    if (!m_outBuffer.empty() && m_outOffset == m_outBuffer.size()) {
-        m_outBuffer.clear();
-        m_outOffset = 0;
+    if (!m_write.HasRest() || m_device.OutputHeld())
+        return;
+    bool finished = false;
+    const DeviceIo io = m_write.Drain(m_device.File(), finished);
+    if (io.Failed()) {
+        // Nothing more will go out of this write: no code 2 for it.
+        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        progress.lost = IsDeviceGone(io.osError);
+        m_bWritePending = false;
+    } else if (finished) {
         m_bWritePending = false; // before code 2, so its handler may write again
         ++m_writesDone;
     }

@@ -19,12 +19,12 @@
 // OpenPort), 4 posted (monitor thread), 5 to 8 posted (file thread).
 #pragma once
 
+#include "asyncwrite.h"
 #include "portcfg.h"
 #include "portex.h"
 #include "serialdevice.h"
 
 #include <thread>
-#include <vector>
 
 class CSerialPort : public CPortEx
 {
@@ -76,9 +76,7 @@ private:
     std::atomic<bool> m_stopping{false};
 
     // Guarded by m_lock.
-    std::vector<uint8_t> m_outBuffer; // bytes of the accepted write not yet taken
-    std::size_t m_outOffset = 0;
+    CAsyncWrite m_write;       // the rest of the accepted write
     bool m_bWritePending = false;
     uint32_t m_writesDone = 0; // finished writes not yet reported by code 2
-    int m_writeError = 0;      // a write the device refused; the monitor decides
 };
