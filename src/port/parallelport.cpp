@@ -42,7 +42,8 @@ uint32_t CParallelPort::SetPortSettings(const void *settings)
     return 1;
 }
 
-uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
+uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
+                                 uint32_t message)
 {
     SetLastError(0);
     if (m_file.IsOpen()) {

@@ -86,8 +86,9 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
 bool CSerialPort::OpenDevice()
 {
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
-    const auto result = path.empty() ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
-                                     : m_device.Open(path, m_cfg);
+    const auto result = path.empty()
+                            ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
+                            : m_device.Open(path, m_cfg);
     switch (result.failedAt) {
     case CSerialDevice::OpenStep::Done:
         return true;

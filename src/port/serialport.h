@@ -69,8 +69,8 @@ private:
     uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
 
     CSerialDevice m_device;
-    tagSERIAL_CFG m_cfg;       // window thread
-    std::thread m_monitor;     // window thread
+    tagSERIAL_CFG m_cfg;         // window thread
+    std::thread m_monitor;       // window thread
     CDeviceWaker m_monitorWaker; // the stop event, also kicked by Write
     CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
     std::atomic<bool> m_stopping{false};
@@ -80,7 +80,7 @@ private:
     uint64_t m_inputReported = 0;         // monitor thread only
 
     // Guarded by m_lock.
-    CAsyncWrite m_write;       // the rest of the accepted write
+    CAsyncWrite m_write; // the rest of the accepted write
     bool m_bWritePending = false;
     uint32_t m_writesDone = 0; // finished writes not yet reported by code 2
 };
