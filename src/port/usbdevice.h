@@ -2,10 +2,9 @@
 // printer with, whatever reaches the printer underneath (the usblp character
 // device on Linux, a fake device in the tests).
 //
-// Errors are reported as the system-style numbers a CUsbPort keeps as its last
-// error, so callers see the same values on every platform: 2 no such device,
-// 5 access denied, 32 opened by someone else, 121 timed out, 1167 device not
-// connected, 31 any other device failure.
+// Errors are reported as the port error numbers of porterror.h that a CUsbPort
+// keeps as its last error (2 no such device, 5 access denied, 32 opened by
+// someone else, 1167 device not connected, 31 any other device failure).
 //
 // Thread contract: one CUsbDevice is used by the writer thread and the file
 // thread (Status, Write), the reader thread (Read) and the window thread

@@ -5,6 +5,8 @@
 // give up once a reset of their side has been requested.
 #include "usbdevice.h"
 
+#include "porterror.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -21,22 +23,6 @@ namespace {
 constexpr unsigned long kUsblpSoftReset = _IOC(_IOC_NONE, 'P', 7, 0);
 constexpr int kPollSliceMs = 100;
 
-uint32_t UsbErrorFromErrno(int err)
-{
-    switch (err) {
-    case ENOENT: return 2;
-    case EACCES:
-    case EPERM: return 5;
-    case EWOULDBLOCK: return 32;
-    case ETIMEDOUT: return 121;
-    case ENODEV:
-    case ENXIO:
-    case EIO:
-    case ESHUTDOWN: return 1167;
-    default: return 31;
-    }
-}
-
 class CUsblpDevice final : public CUsbDevice
 {
 public:
@@ -48,7 +34,7 @@ public:
         int status = 0;
         if (ioctl(m_fd, LPGETSTATUS, &status) == 0)
             return true;
-        error = UsbErrorFromErrno(errno);
+        error = PortErrorFromSystem(errno);
         return false;
     }
 
@@ -96,7 +82,7 @@ public:
 private:
     static bool Fail(int err, uint32_t &error)
     {
-        error = UsbErrorFromErrno(err);
+        error = PortErrorFromSystem(err);
         return false;
     }
 
@@ -123,11 +109,11 @@ public:
     {
         const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
-            error = UsbErrorFromErrno(errno);
+            error = PortErrorFromSystem(errno);
             return nullptr;
         }
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            error = UsbErrorFromErrno(errno);
+            error = PortErrorFromSystem(errno);
             close(fd);
             return nullptr;
         }

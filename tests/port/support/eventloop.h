@@ -4,21 +4,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
-#include <functional>
-
-// Processes events until `done` holds; false if it still does not after the
-// (generous) time-out.
-inline bool ProcessEventsUntil(const std::function<bool()> &done, int timeoutMs = 20000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
 // Processes events for a while, for checks that something does NOT happen.
 inline void ProcessEventsFor(int ms)
 {

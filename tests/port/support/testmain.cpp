@@ -1,5 +1,4 @@
-// main() of the port tests that need a Qt event loop on the test's thread,
-// which plays the window thread.
+// gtest main for the port tests: the notifications need a QCoreApplication.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
