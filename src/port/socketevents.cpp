@@ -51,6 +51,10 @@ void CSocketEvents::Dispose()
 
 void CSocketEvents::RearmRead()
 {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this] { RearmRead(); }, Qt::QueuedConnection);
+        return;
+    }
     if (!m_connecting && !m_closed)
         EnableRead(true);
 }
@@ -61,7 +65,9 @@ void CSocketEvents::RearmWrite()
         QMetaObject::invokeMethod(this, [this] { RearmWrite(); }, Qt::QueuedConnection);
         return;
     }
-    if (!m_connecting && !m_closed)
+    // Also after a close: the ended connection is writable at once, and the
+    // sender that asked learns the error from its next send.
+    if (!m_connecting)
         EnableWrite(true);
 }
 

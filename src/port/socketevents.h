@@ -14,9 +14,9 @@
 // writable or readable never makes the event loop spin.
 //
 // Thread contract: constructed, watched, unwatched and destroyed on the window
-// thread, where the handler runs. RearmWrite may be called from any thread (a
-// file thread that found the socket full); everything else on the window
-// thread. The handler may unwatch, and may destroy the owner of this object;
+// thread, where the handler runs. RearmWrite and RearmRead may be called from
+// any thread (a file thread that found the socket full); everything else on the
+// window thread. The handler may unwatch, and may destroy the owner of this object;
 // Dispose() then defers the deletion until the handler has returned.
 #pragma once
 
