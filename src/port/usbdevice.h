@@ -44,12 +44,12 @@ class CUsbDeviceOpener
 public:
     virtual ~CUsbDeviceOpener() = default;
 
-    // Opens the device at `path` for the port's exclusive use; null with `error`
-    // set when it cannot.
-    virtual std::unique_ptr<CUsbDevice> Open(const std::string &path, uint32_t &error) = 0;
-    // True when the device at `path` can be opened for writing right now; it is
-    // closed again at once and another user of the device does not hide it.
-    virtual bool Probe(const std::string &path) = 0;
+    // Opens the device named `name` ("\\.\QXUSB-n") for the port's exclusive
+    // use; null with `error` set when it cannot.
+    virtual std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) = 0;
+    // True when the device named `name` can be opened for writing right now; it
+    // is closed again at once, and another user of the device does not hide it.
+    virtual bool Probe(const std::string &name) = 0;
 };
 
 // The opener of the system's own USB printer devices.

@@ -5,6 +5,7 @@
 // give up once a reset of their side has been requested.
 #include "usbdevice.h"
 
+#include "devicemap.h"
 #include "porterror.h"
 
 #include <atomic>
@@ -51,7 +52,7 @@ public:
             if (n < 0 && errno != EAGAIN && errno != EINTR)
                 return Fail(errno, error);
             if (!WaitWritable(generation))
-                return Fail(ETIMEDOUT, error);
+                return Fail(ECANCELED, error);
         }
         return true;
     }
@@ -104,10 +105,12 @@ private:
 
 class CUsblpOpener final : public CUsbDeviceOpener
 {
+    static std::string PathOf(const std::string &name) { return DevicePath(name); }
+
 public:
-    std::unique_ptr<CUsbDevice> Open(const std::string &path, uint32_t &error) override
+    std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) override
     {
-        const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        const int fd = open(PathOf(name).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
             error = PortErrorFromSystem(errno);
             return nullptr;
@@ -120,9 +123,9 @@ public:
         return std::make_unique<CUsblpDevice>(fd);
     }
 
-    bool Probe(const std::string &path) override
+    bool Probe(const std::string &name) override
     {
-        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        const int fd = open(PathOf(name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             return false;
         close(fd);
