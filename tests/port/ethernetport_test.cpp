@@ -3,6 +3,7 @@
 #include "support/eventloop.h"
 #include "support/loopbackserver.h"
 #include "support/windowowner.h"
+#include "simulatorprocess.h"
 
 #include <gtest/gtest.h>
 
@@ -279,6 +280,62 @@ TEST_F(EthernetFileTest, PeerThatStopsReadingDoesNotBlockTheStop)
     m_port.ClosePort();
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EthernetPortTest, ViewMayDeleteThePortInItsCode3Handler)
+{
+    auto *port = new CEthernetPort;
+    m_owner.handler = [&](const PortMsg &msg) {
+        if (msg.code == kPortOpened && msg.error != 0) {
+            delete port; // what the view does when the connection failed
+            port = nullptr;
+        }
+    };
+    const tagETHERNET_CFG cfg = Settings("127.0.0.1", UnusedLoopbackPort());
+    ASSERT_EQ(port->SetPortSettings(&cfg), 1u);
+    ASSERT_EQ(port->OpenPort(&m_owner, 1, 0, 0), 1u);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return port == nullptr; }));
+    ProcessEventsFor(100);
+    EXPECT_EQ(m_owner.messages.size(), 1u);
+}
+
+TEST_F(EthernetPortTest, TalksToThePrinterSimulator)
+{
+    char outPath[] = "/tmp/ethernetport-sim-XXXXXX";
+    close(mkstemp(outPath));
+    {
+        CPrinterSimProcess sim({"--port", "0", "--out", outPath});
+        const int simPort = sim.ReadPort();
+        ASSERT_GT(simPort, 0);
+        OpenTo("localhost", static_cast<uint16_t>(simPort));
+        ASSERT_EQ(m_owner.Last(kPortOpened)->error, 0);
+
+        std::string answer;
+        m_owner.handler = [&](const PortMsg &msg) {
+            uint8_t buffer[1000];
+            uint32_t count = 0;
+            if (msg.code == kPortDataArrived && m_port.Read(buffer, sizeof buffer, &count))
+                answer.append(reinterpret_cast<char *>(buffer), count);
+        };
+        const std::string request = "Hello\x10\x04\x01";
+        ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(request.data()),
+                               static_cast<uint32_t>(request.size()), nullptr, 0), 1u);
+        ASSERT_TRUE(ProcessEventsUntil([&] { return !answer.empty(); }));
+        EXPECT_EQ(answer, "\x12");
+        m_port.ClosePort();
+        EXPECT_EQ(sim.StopWith(SIGTERM), 0);
+        std::FILE *file = std::fopen(outPath, "rb");
+        ASSERT_NE(file, nullptr);
+        char recorded[64] = {};
+        const std::size_t n = std::fread(recorded, 1, sizeof recorded, file);
+        std::fclose(file);
+        EXPECT_EQ(std::string(recorded, n), request);
+    }
+    std::remove(outPath);
 }
 
 } // namespace
