@@ -68,14 +68,14 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
     m_device.Purge();
     {
         std::lock_guard lock(m_lock);
-        m_outBuffer.clear();
-        m_outOffset = 0;
+        m_write.Clear();
         m_bWritePending = false;
         m_writesDone = 0;
-        m_writeError = 0;
     }
     m_monitorWaker.Clear();
     m_stopping = false;
+    m_bytesRead = 0;
+    m_inputReported = 0;
     AttachOwner(owner, message, userValue, async != 0);
     m_monitor = std::thread(&CSerialPort::MonitorThreadProc, this);
     if (async)
@@ -86,8 +86,9 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
 bool CSerialPort::OpenDevice()
 {
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
-    const auto result = path.empty() ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
-                                     : m_device.Open(path, m_cfg);
+    const auto result = path.empty()
+                            ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
+                            : m_device.Open(path, m_cfg);
     switch (result.failedAt) {
     case CSerialDevice::OpenStep::Done:
         return true;
@@ -124,8 +125,7 @@ void CSerialPort::ClosePort()
         {
             std::lock_guard lock(m_lock);
             m_bWritePending = false;
-            m_outBuffer.clear();
-            m_outOffset = 0;
+            m_write.Clear();
         }
         m_device.Close();
     }
@@ -144,6 +144,7 @@ uint32_t CSerialPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *receive
         RecordSystemError(io.osError, 3, "CSerialPort::Read - Unable to read the data\n");
         return 0;
     }
+    m_bytesRead += io.count;
     if (received)
         *received = uint32_t(io.count);
     return 1;
@@ -175,23 +176,18 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
         RecordError(kPortErrIoPending, 0, "CSerialPort::Write - Last Write Pending!");
         return 0;
     }
-    DeviceIo io;
-    io.wouldBlock = true;
-    if (m_outBuffer.empty() && !m_device.OutputHeld())
-        io = m_device.File().Write(bytes, length);
+    // The caller may release its bytes when we return: the rest is copied.
+    const DeviceIo io = m_write.Start(m_device.File(), bytes, length, m_device.OutputHeld());
     if (io.Failed()) {
         RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
         return 0;
     }
     if (written)
         *written = uint32_t(io.count);
-    if (io.count == length) {
-        ++m_writesDone; // done at once: the monitor still reports it
-    } else {
-        // The caller may release its bytes when we return: keep a copy.
-        m_outBuffer.insert(m_outBuffer.end(), bytes + io.count, bytes + length);
+    if (m_write.HasRest())
         m_bWritePending = true;
-    }
+    else
+        ++m_writesDone; // done at once: the monitor still reports it
     m_monitorWaker.Signal();
     return 1;
 }
@@ -258,15 +254,14 @@ CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t 
 
 void CSerialPort::MonitorThreadProc()
 {
-    uint32_t unreadSeen = 0; // input bytes already reported and still queued
     bool lost = false;
     while (!m_stopping) {
-        const unsigned events = WaitForDevice(unreadSeen, lost);
+        const unsigned events = WaitForDevice(lost);
         if (m_stopping)
             break;
         const Progress progress = DrainOutput();
         if (!lost)
-            ReportInput(unreadSeen);
+            ReportInput();
         for (uint32_t i = 0; i < progress.writesDone; ++i)
             SendPortMsg(kPortWriteDone, UserValue());
         if (!lost && ((events & CDeviceFile::kHangup) || progress.lost)) {
@@ -277,17 +272,18 @@ void CSerialPort::MonitorThreadProc()
     }
 }
 
-unsigned CSerialPort::WaitForDevice(uint32_t unreadSeen, bool lost)
+unsigned CSerialPort::WaitForDevice(bool lost)
 {
     if (lost)
         return CDeviceFile::WaitWaker(m_monitorWaker, -1);
     bool output;
     {
         std::lock_guard lock(m_lock);
-        output = !m_outBuffer.empty();
+        output = m_write.HasRest();
     }
     const bool held = output && m_device.OutputHeld();
-    const bool watchInput = unreadSeen == 0;
+    // Bytes left unread keep the device readable: look for more on a timer.
+    const bool watchInput = m_device.InputQueued() == 0;
     const int timeout = held || !watchInput ? kRecheckMs : -1;
     return m_device.File().Wait(watchInput, output && !held, m_monitorWaker, timeout);
 }
@@ -304,38 +300,30 @@ CSerialPort::Progress CSerialPort::DrainOutput()
 
 void CSerialPort::DrainOutputLocked(Progress &progress)
 {
-    while (m_outOffset < m_outBuffer.size() && !m_device.OutputHeld()) {
-        const DeviceIo io = m_device.File().Write(m_outBuffer.data() + m_outOffset,
-                                                  m_outBuffer.size() - m_outOffset);
-        if (io.Failed()) {
-            // Nothing more will go out of this write: no code 2 for it.
-            RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
-            progress.lost = IsDeviceGone(io.osError);
-            m_outBuffer.clear();
-            m_outOffset = 0;
-            m_bWritePending = false;
-            return;
-        }
-        if (io.wouldBlock)
-            return;
-        m_outOffset += io.count;
-    }
-    if (!m_outBuffer.empty() && m_outOffset == m_outBuffer.size()) {
-        m_outBuffer.clear();
-        m_outOffset = 0;
+    if (!m_write.HasRest() || m_device.OutputHeld())
+        return;
+    bool finished = false;
+    const DeviceIo io = m_write.Drain(m_device.File(), finished);
+    if (io.Failed()) {
+        // Nothing more will go out of this write: no code 2 for it.
+        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        progress.lost = IsDeviceGone(io.osError);
+        m_bWritePending = false;
+    } else if (finished) {
         m_bWritePending = false; // before code 2, so its handler may write again
         ++m_writesDone;
     }
 }
 
-void CSerialPort::ReportInput(uint32_t &unreadSeen)
+void CSerialPort::ReportInput()
 {
-    const uint32_t queued = m_device.InputQueued();
-    if (queued > unreadSeen) {
+    // Read count first: a Read in between can only make this sum smaller, so
+    // no arrival is ever taken as reported before it was.
+    const uint64_t read = m_bytesRead;
+    const uint64_t arrived = read + m_device.InputQueued();
+    if (arrived > m_inputReported) {
+        m_inputReported = arrived;
         PortTrace(0, "sending read msg");
         SendPortMsg(kPortDataArrived, UserValue());
-        unreadSeen = m_device.InputQueued(); // what the owner left unread
-    } else {
-        unreadSeen = queued;
     }
 }

@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <future>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 using namespace std::chrono_literals;
@@ -206,6 +207,34 @@ TEST_F(SerialPortTest, IncomingBytesRaiseCodeOneAndAreReadInThousands)
     uint32_t got = 7;
     EXPECT_EQ(m_port.Read(buffer, sizeof buffer, &got), 1u); // nothing queued: at once
     EXPECT_EQ(got, 0u);
+}
+
+TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
+{
+    std::promise<void> firstSeen;
+    std::promise<void> secondQueued;
+    auto queued = secondQueued.get_future().share();
+    std::atomic<int> calls{0};
+    m_owner.SetHandler([&](const PortMsg &msg) {
+        if (msg.code == kPortDataArrived && ++calls == 1) {
+            firstSeen.set_value();
+            queued.wait(); // the owner is busy while more bytes come; it reads nothing
+        }
+    });
+    Open();
+    ASSERT_TRUE(m_pty.WriteMaster("first"));
+    ASSERT_EQ(firstSeen.get_future().wait_for(CTestPortOwner::kWait), std::future_status::ready);
+    ASSERT_TRUE(m_pty.WriteMaster("second"));
+    int inQueue = 0;
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    while (inQueue < 11 && std::chrono::steady_clock::now() < deadline) {
+        ::ioctl(m_pty.SlaveFd(), FIONREAD, &inQueue);
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(inQueue, 11);
+    secondQueued.set_value();
+    EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, 2));
+    EXPECT_EQ(ReadBack(11), "firstsecond");
 }
 
 TEST_F(SerialPortTest, OpeningAnOpenPortChangesNothing)
