@@ -91,8 +91,9 @@ uint32_t CEthernetPort::ConnectAsync(uint32_t address)
 uint32_t CEthernetPort::ConnectAndWait(uint32_t address)
 {
     uint32_t error = 0;
-    const bool made = TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) ||
-                      (error == TcpSocket::kErrWouldBlock && TcpSocket::WaitConnected(m_socket, error));
+    const bool made =
+        TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) ||
+        (error == TcpSocket::kErrWouldBlock && TcpSocket::WaitConnected(m_socket, error));
     if (!made) {
         FailOpen(error, "CEthernetPort::OpenPort - Unable to connect");
         return 0;

@@ -1,9 +1,9 @@
 #include "ethernetport.h"
 #include "porterror.h"
+#include "simulatorprocess.h"
 #include "support/eventloop.h"
 #include "support/loopbackserver.h"
 #include "support/windowowner.h"
-#include "simulatorprocess.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +86,8 @@ TEST_P(EthernetPortHosts, ConnectsThenWritesAndReads)
     EXPECT_EQ(got, "status?");
 }
 
-INSTANTIATE_TEST_SUITE_P(NameAndAddress, EthernetPortHosts, testing::Values("localhost", "127.0.0.1"));
+INSTANTIATE_TEST_SUITE_P(NameAndAddress, EthernetPortHosts,
+                         testing::Values("localhost", "127.0.0.1"));
 
 TEST_F(EthernetPortTest, RefusedConnectionGivesCode3WithTheError)
 {
@@ -159,7 +160,8 @@ TEST_F(EthernetPortTest, FullSocketKeepsOneWritePendingUntilTheWriteEvent)
     uint32_t written = 0;
     do {
         const std::string bytes = Numbered(total, block);
-        ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), block, &written, 0), 1u);
+        ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), block, &written, 0),
+                  1u);
         total += block;
         ASSERT_EQ(m_owner.CountOf(kPortWriteDone), static_cast<int>(total / block));
     } while (written == block && total < (64u << 20));
@@ -219,7 +221,8 @@ struct PassChecker
             const std::size_t at = (received + done) % file.size();
             const std::size_t span = std::min(n - done, file.size() - at);
             if (std::memcmp(data + done, file.data() + at, span) != 0)
-                firstMismatch = received + done + FirstDifference(data + done, file.data() + at, span);
+                firstMismatch =
+                    received + done + FirstDifference(data + done, file.data() + at, span);
             done += span;
         }
         received += n;
@@ -244,7 +247,8 @@ TEST_F(EthernetFileTest, LargeFileInThreePassesArrivesCompleteAndInOrder)
     std::thread reader([&] {
         const std::size_t expected = 3 * file.size();
         while (checker.received < expected) {
-            const std::string part = server.ReceiveFromClient(std::min<std::size_t>(1 << 20, expected - checker.received));
+            const std::string part = server.ReceiveFromClient(
+                std::min<std::size_t>(1 << 20, expected - checker.received));
             if (part.empty())
                 break;
             checker.Check(part.data(), part.size());
@@ -256,7 +260,8 @@ TEST_F(EthernetFileTest, LargeFileInThreePassesArrivesCompleteAndInOrder)
     reader.join();
     ASSERT_TRUE(finished);
     EXPECT_EQ(checker.received, 3 * file.size());
-    EXPECT_EQ(checker.firstMismatch, std::string::npos) << "first difference at " << checker.firstMismatch;
+    EXPECT_EQ(checker.firstMismatch, std::string::npos)
+        << "first difference at " << checker.firstMismatch;
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 3);
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 1);
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
@@ -272,7 +277,8 @@ TEST_F(EthernetFileTest, StopDuringTheIntervalWaitsTheIntervalOut)
     ASSERT_EQ(m_port.SendFile(m_path.c_str(), 2, static_cast<uint32_t>(interval.count())), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
     EXPECT_EQ(m_port.StopSendFile(), 1u);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, interval) << "returned before the interval ran out";
+    EXPECT_GE(std::chrono::steady_clock::now() - start, interval)
+        << "returned before the interval ran out";
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
     ProcessEventsFor(300);
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 1);
@@ -336,7 +342,8 @@ TEST_F(EthernetPortTest, TalksToThePrinterSimulator)
         };
         const std::string request = "Hello\x10\x04\x01";
         ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(request.data()),
-                               static_cast<uint32_t>(request.size()), nullptr, 0), 1u);
+                               static_cast<uint32_t>(request.size()), nullptr, 0),
+                  1u);
         ASSERT_TRUE(ProcessEventsUntil([&] { return !answer.empty(); }));
         EXPECT_EQ(answer, "\x12");
         m_port.ClosePort();

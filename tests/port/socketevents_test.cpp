@@ -1,5 +1,5 @@
-#include "socketevents.h"
 #include "portowner.h"
+#include "socketevents.h"
 #include "support/eventloop.h"
 #include "support/loopbackserver.h"
 
@@ -58,8 +58,8 @@ protected:
 
     size_t Count(CSocketEvents::Event event) const
     {
-        return static_cast<size_t>(
-            std::count_if(m_seen.begin(), m_seen.end(), [&](const Seen &s) { return s.event == event; }));
+        return static_cast<size_t>(std::count_if(m_seen.begin(), m_seen.end(),
+                                                 [&](const Seen &s) { return s.event == event; }));
     }
 
     CSocketEvents *m_events = nullptr;
@@ -71,7 +71,8 @@ TEST_F(SocketEventsTest, ConnectGivesConnectThenOneWriteAndNoMore)
 {
     CLoopbackServer server;
     StartConnect(server.Port());
-    ASSERT_TRUE(ProcessEventsUntil([&] { return m_seen.size() >= 2; })) << testing::PrintToString(m_seen);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return m_seen.size() >= 2; }))
+        << testing::PrintToString(m_seen);
     ProcessEventsFor(200); // the socket stays writable: no further write event
     const std::vector<Seen> expected{{CSocketEvents::Connect, 0}, {CSocketEvents::Write, 0}};
     EXPECT_EQ(m_seen, expected);

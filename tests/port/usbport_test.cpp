@@ -118,7 +118,8 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAsksForTheRest)
         ASSERT_EQ(count, expected);
         got.append(reinterpret_cast<char *>(buffer), count);
         if (expected == 1000u) {
-            ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, announced + 1)) << "no code 1 for the rest";
+            ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, announced + 1))
+                << "no code 1 for the rest";
         }
     }
     EXPECT_TRUE(got == Pattern(2500));

@@ -21,17 +21,15 @@ struct ErrorRow
 };
 
 constexpr ErrorRow kErrorTable[] = {
-    {EINTR, 10004},          {EBADF, 10009},           {EACCES, 10013},
-    {EFAULT, 10014},         {EINVAL, 10022},          {EMFILE, 10024},
-    {EWOULDBLOCK, 10035},    {EINPROGRESS, 10035},     {EALREADY, 10037},
-    {ENOTSOCK, 10038},       {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},
-    {EPROTOTYPE, 10041},     {ENOPROTOOPT, 10042},     {EPROTONOSUPPORT, 10043},
-    {EOPNOTSUPP, 10045},     {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},
-    {EADDRNOTAVAIL, 10049},  {ENETDOWN, 10050},        {ENETUNREACH, 10051},
-    {ENETRESET, 10052},      {ECONNABORTED, 10053},    {ECONNRESET, 10054},
-    {EPIPE, 10054},          {ENOBUFS, 10055},         {EISCONN, 10056},
-    {ENOTCONN, 10057},       {ESHUTDOWN, 10058},       {ETIMEDOUT, 10060},
-    {ECONNREFUSED, 10061},   {EHOSTDOWN, 10064},       {EHOSTUNREACH, 10065},
+    {EINTR, 10004},        {EBADF, 10009},       {EACCES, 10013},          {EFAULT, 10014},
+    {EINVAL, 10022},       {EMFILE, 10024},      {EWOULDBLOCK, 10035},     {EINPROGRESS, 10035},
+    {EALREADY, 10037},     {ENOTSOCK, 10038},    {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},
+    {EPROTOTYPE, 10041},   {ENOPROTOOPT, 10042}, {EPROTONOSUPPORT, 10043}, {EOPNOTSUPP, 10045},
+    {EAFNOSUPPORT, 10047}, {EADDRINUSE, 10048},  {EADDRNOTAVAIL, 10049},   {ENETDOWN, 10050},
+    {ENETUNREACH, 10051},  {ENETRESET, 10052},   {ECONNABORTED, 10053},    {ECONNRESET, 10054},
+    {EPIPE, 10054},        {ENOBUFS, 10055},     {EISCONN, 10056},         {ENOTCONN, 10057},
+    {ESHUTDOWN, 10058},    {ETIMEDOUT, 10060},   {ECONNREFUSED, 10061},    {EHOSTDOWN, 10064},
+    {EHOSTUNREACH, 10065},
 };
 
 uint32_t LastError()
@@ -42,10 +40,14 @@ uint32_t LastError()
 uint32_t ErrorFromResolver(int result)
 {
     switch (result) {
-    case EAI_AGAIN: return 11002;
-    case EAI_FAIL: return 11003;
-    case EAI_SYSTEM: return LastError();
-    default: return kErrHostNotFound;
+    case EAI_AGAIN:
+        return 11002;
+    case EAI_FAIL:
+        return 11003;
+    case EAI_SYSTEM:
+        return LastError();
+    default:
+        return kErrHostNotFound;
     }
 }
 
