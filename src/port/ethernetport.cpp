@@ -208,6 +208,10 @@ void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
         SendPortMsg(kPortOpened, UserValue(), error);
         break;
     case CSocketEvents::Close:
+        // A file thread waiting for room would otherwise wait until a stop:
+        // woken, its next send fails and the transfer ends with code 6.
+        if (IsFileTransferRunning())
+            m_sendEvent.Signal();
         PostPortMsg(kPortLost, UserValue(), error);
         break;
     default:

@@ -286,6 +286,21 @@ TEST_F(EthernetFileTest, StopDuringTheIntervalWaitsTheIntervalOut)
     EXPECT_EQ(server.ReceiveFromClient(8), "one pass");
 }
 
+TEST_F(EthernetFileTest, ConnectionResetWhileTheFileWaitsForRoomEndsWithCode6)
+{
+    WriteFile(Numbered(0, 8u << 20));
+    CLoopbackServer server;
+    server.SetSmallReceiveBuffer();
+    OpenConnected(server);
+    ASSERT_EQ(m_port.SendFile(m_path.c_str(), 1, 0), 1u);
+    ProcessEventsFor(300); // the file thread fills the socket and waits for room
+    server.ResetClient();
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed)) << "the waiting file thread never woke";
+    EXPECT_TRUE(m_owner.WaitForCode(kPortLost));
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+    EXPECT_EQ(m_port.IsSendingFile(), 0u);
+}
+
 TEST_F(EthernetFileTest, PeerThatStopsReadingDoesNotBlockTheStop)
 {
     WriteFile(Numbered(0, 8u << 20));
