@@ -225,9 +225,4 @@ TEST(EnumUsbDevices, ListsThePresentNumbersEndedByMinusOne)
     EXPECT_EQ((std::vector<int8_t>(table, table + 3)), (std::vector<int8_t>{0, 31, -1}));
 }
 
-TEST(UsbDeviceName, UsesTheDriversNamePattern)
-{
-    EXPECT_EQ(UsbDeviceName(12), "\\\\.\\QXUSB-12");
-}
-
 } // namespace
