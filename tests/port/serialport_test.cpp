@@ -360,7 +360,7 @@ TEST_F(SerialPortTest, ClosingWhileASentNotificationWaitsDoesNotDeadlock)
     m_owner.Block(); // the window thread is busy: nothing gets handled
     ASSERT_TRUE(m_pty.WriteMaster("wake"));
     ASSERT_TRUE(WaitForPendingSends(1)); // the monitor waits in its code 1 delivery
-    // Write takes the port lock the monitor would hold in the original design.
+    // Write takes the port lock: the monitor must not hold it while it delivers.
     EXPECT_EQ(WriteBytes("w"), 1u);
     auto closed = std::async(std::launch::async, [&] { m_port.ClosePort(); });
     ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);
