@@ -19,6 +19,7 @@ public:
     bool IsValid() const { return m_master >= 0; }
     const std::string &SlavePath() const { return m_slavePath; }
     int SlaveFd() const { return m_slave; }
+    int MasterFd() const { return m_master; } // non-blocking
 
     // Writes all of `bytes` to the master.
     bool WriteMaster(const std::string &bytes);
