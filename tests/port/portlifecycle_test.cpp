@@ -126,6 +126,52 @@ TEST_P(RealLifecycle, ClosingDuringABlockedTransferStopsItAndTheReopenedPortWork
     port->ClosePort();
 }
 
+TEST_P(RealLifecycle, DeletingAnOpenPortEndsItsTransferRunningOrPaused)
+{
+    const std::string file = PatternBytes(200'000, 9);
+    const std::string path = m_device->WriteFile("big.bin", file);
+    for (bool paused : {false, true}) {
+        SCOPED_TRACE(paused);
+        m_owner.Clear();
+        Far().Hold(true);
+        const std::size_t threadsBefore = Threads();
+        auto port = m_device->NewPort();
+        ASSERT_EQ(port->OpenPort(m_owner.Object(), 1, 0, 0), 1u) << port->GetLastTrace();
+        ASSERT_EQ(port->SendFile(path.c_str(), -1, 0), 1u);
+        ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+        if (paused) {
+            ASSERT_EQ(port->PauseSendFile(), 1u);
+        }
+        // The view deletes its port without closing it first when it goes away.
+        auto deleted = std::async(std::launch::async, [&] { port.reset(); });
+        ASSERT_EQ(deleted.wait_for(CTestPortOwner::kWait), std::future_status::ready);
+        deleted.get();
+        Far().Hold(false);
+        std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
+        m_owner.RunOnOwnerThread([] {});
+        EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+        const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+        while (Threads() != threadsBefore && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(Threads(), threadsBefore);
+        Far().WaitQuiet(200ms);
+        Far().Clear();
+    }
+}
+
+TEST_P(RealLifecycle, CloseAndDeleteEndATransferOfAPortThatIsNotOpen)
+{
+    // SendFile does not ask whether the port is open; whatever it started
+    // must still end with the port, before the kind's members go away.
+    const std::string path = m_device->WriteFile("file.bin", PatternBytes(3000));
+    auto port = m_device->NewPort();
+    ASSERT_EQ(port->SendFile(path.c_str(), 0, 0), 1u); // runs for 200 ms
+    port->ClosePort();
+    EXPECT_EQ(port->IsSendingFile(), 0u);
+    ASSERT_EQ(port->SendFile(path.c_str(), 0, 0), 1u);
+    port.reset(); // the destructor closes: no thread may outlive the kind
+}
+
 TEST_P(RealLifecycle, ManyOpenWriteCloseCyclesLeaveNoThreadOrDescriptor)
 {
     constexpr int kCycles = 200;
