@@ -83,9 +83,11 @@ void CParallelPort::ClosePort()
 {
     SetLastError(0);
     DetachOwner(); // also releases a monitor that waits for the owner
+    // Even on a closed port: SendFile does not ask for an open one, and its
+    // file thread must not outlive this object's members.
+    StopSendFile();
     if (!m_file.IsOpen())
         return;
-    StopSendFile();
     if (m_monitor.joinable()) {
         m_stopping = true;
         m_monitorWaker.Signal();
