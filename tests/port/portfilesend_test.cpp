@@ -191,6 +191,32 @@ TEST_P(RealFileSend, StopCutsTheIntervalShort)
     EXPECT_EQ(m_port->StopSendFile(), 0u);
 }
 
+TEST_P(RealFileSend, AStopLeavesNoWakeUpForTheIntervalOfTheNextTransfer)
+{
+    // A stop during a pass signals the interval wait that nobody waits on;
+    // the next transfer must not take that as the end of its interval.
+    const std::string big = PatternBytes(200'000, 21);
+    const std::string bigPath = m_device->WriteFile("big.bin", big);
+    Far().Hold(true);
+    ASSERT_EQ(m_port->SendFile(bigPath.c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+    EXPECT_EQ(StopWithin(CTestPortOwner::kWait), 1u);
+    Far().Hold(false);
+    Far().WaitQuiet(300ms);
+    Far().Clear();
+    m_owner.Clear();
+
+    const std::string content = PatternBytes(3000, 23);
+    const std::string path = m_device->WriteFile("file.bin", content);
+    ASSERT_EQ(m_port->SendFile(path.c_str(), 2, 3'600'000), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
+    ASSERT_TRUE(Far().WaitForCount(content.size()));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Far().Count(), content.size());
+    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 1);
+    EXPECT_EQ(StopWithin(CTestPortOwner::kWait), 1u);
+}
+
 TEST_P(RealFileSend, PauseHoldsTheBytesAndContinueSendsTheRest)
 {
     // 100 KB: one percent is exactly one chunk of 1024 bytes, so the percent
