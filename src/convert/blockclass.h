@@ -1,0 +1,18 @@
+// Classes of 64 bytes at once, one bit per byte (bit k for byte k): the Ascii
+// rendering decides most of a block with a few word operations on these
+// masks. Each processor family has its own file (blockclass_<family>.cpp,
+// chosen by the build); blockclass_generic.cpp works on 8-byte words.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr std::size_t kClassBlock = 64;
+
+struct ByteClasses
+{
+    uint64_t inRun;   // bytes 0x81..0xFE, which pair up as double-byte characters
+    uint64_t escaped; // bytes 0x00..0x07 and 0xFF, always written as escapes
+};
+
+ByteClasses ClassifyBlock(const uint8_t *block) noexcept;

@@ -1,0 +1,39 @@
+// Byte classes with plain 64-bit word operations, eight bytes at a time.
+#include "blockclass.h"
+
+#include <cstring>
+
+namespace {
+
+// One bit per byte of a word (bit k for byte k) from a word holding 0x80 or
+// 0 in each byte. The multiplier moves bit 7 of byte k to bit 56 + k; no two
+// partial products meet, so nothing carries.
+uint64_t GatherHighBits(uint64_t highBits)
+{
+    return ((highBits >> 7) * 0x0102040810204080u) >> 56;
+}
+
+} // namespace
+
+ByteClasses ClassifyBlock(const uint8_t *block) noexcept
+{
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kMid = 0x7878787878787878u;
+    ByteClasses classes{0, 0};
+    for (std::size_t k = 0; k < kClassBlock / 8; ++k) {
+        uint64_t w;
+        std::memcpy(&w, block + 8 * k, 8);
+        const uint64_t low7 = w & kLow7;
+        const uint64_t low7NotZero = (low7 + kLow7) & kHigh;
+        const uint64_t low7AllOnes = (low7 + kOnes) & kHigh;
+        const uint64_t inRun = w & low7NotZero & ~low7AllOnes & kHigh;
+        const uint64_t isFF = w & low7AllOnes & kHigh;
+        // Below 0x08: neither the high bit nor any of the bits 0x78 set.
+        const uint64_t below8 = ~w & ~((w & kMid) + kMid) & kHigh;
+        classes.inRun |= GatherHighBits(inRun) << (8 * k);
+        classes.escaped |= GatherHighBits(isFF | below8) << (8 * k);
+    }
+    return classes;
+}
