@@ -203,6 +203,7 @@ template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text,
             ++i;
             continue;
         }
+        PrefetchAhead(chars + i);
         // Most tokens are one pair and a separator: take them without the
         // general token scan.
         if (i + 2 < n && kSeparators[chars[i + 2]]) {
