@@ -427,30 +427,37 @@ template <class Renderer> void RenderBytes(std::span<const uint8_t> bytes, Rende
 }
 
 // Collects the bytes of a hex text for an Ascii sizer or writer, so that they
-// can be rendered in whole blocks.
+// can be rendered in whole blocks. The buffer and the renderer live outside:
+// the hex walk keeps its copy of this small object in registers, which it
+// could not if the buffer it stores bytes into were part of it.
+constexpr std::size_t kStageCapacity = 4 * kBlock;
+
+struct StageBuffer
+{
+    uint8_t bytes[kStageCapacity + kBlockReadMargin] = {};
+};
+
 template <class Renderer> struct StagedRenderer
 {
-    static constexpr std::size_t kCapacity = 4 * kBlock;
-
-    Renderer renderer;
+    Renderer *renderer;
+    uint8_t *buffer;
     std::size_t staged = 0;
-    uint8_t buffer[kCapacity + kBlockReadMargin] = {};
 
     void operator()(uint8_t b)
     {
         buffer[staged++] = b;
-        if (staged == kCapacity)
+        if (staged == kStageCapacity)
             Flush();
     }
     void Flush()
     {
-        FeedRenderer(renderer, buffer, buffer + staged, buffer + sizeof buffer);
+        FeedRenderer(*renderer, buffer, buffer + staged, buffer + sizeof(StageBuffer::bytes));
         staged = 0;
     }
     void Finish()
     {
         Flush();
-        renderer.EndRun();
+        renderer->EndRun();
     }
 };
 
@@ -637,15 +644,18 @@ ConvResult HexToAscii(std::string_view hexText, ByteString &out)
 {
     if (hexText.empty())
         return 0;
-    StagedRenderer<AsciiSizer> sizer;
-    const ConvResult count = WalkHexText<true>(hexText, sizer);
+    StageBuffer stage;
+    AsciiSizer sizer;
+    StagedRenderer<AsciiSizer> stagedSizer{&sizer, stage.bytes};
+    const ConvResult count = WalkHexText<true>(hexText, stagedSizer);
     if (IsConvError(count))
         return count;
-    sizer.Finish();
-    ByteString text = ByteString::Uninitialized(sizer.renderer.size);
-    StagedRenderer<AsciiWriter> writer{AsciiWriter{text.data(), EndOf(text)}};
-    WalkHexText<false>(hexText, writer);
-    writer.Finish();
+    stagedSizer.Finish();
+    ByteString text = ByteString::Uninitialized(sizer.size);
+    AsciiWriter writer{text.data(), EndOf(text)};
+    StagedRenderer<AsciiWriter> stagedWriter{&writer, stage.bytes};
+    WalkHexText<false>(hexText, stagedWriter);
+    stagedWriter.Finish();
     Terminate(text);
     out = std::move(text);
     return static_cast<ConvResult>(out.size());
