@@ -540,38 +540,85 @@ struct HexPairWriter
             std::memcpy(out, &pairAndSeparator, 3);
         out += 3;
     }
-    // Eight bytes at a time make 24 characters, stored as three words: the
-    // pairs come from the table as 16-bit values and the separators sit at
-    // fixed places of each word.
-    void Literal(const uint8_t *chars, std::size_t length)
+    // Eight bytes make 24 characters, stored as three words: the pairs come
+    // from the table as 16-bit values and the separators sit at fixed places
+    // of each word.
+    void Eight(uint64_t in)
     {
         const uint64_t s = separator;
-        const uint64_t separators0 = s << 16 | s << 40;
-        const uint64_t separators1 = s | s << 24 | s << 48;
-        const uint64_t separators2 = s << 8 | s << 32 | s << 56;
-        uint8_t *o = out;
+        const auto pair = [in](int place) -> uint64_t {
+            return kHexPairWords[(in >> (8 * place)) & 0xFF];
+        };
+        const uint64_t p5 = pair(5);
+        const uint64_t w0 = pair(0) | pair(1) << 24 | pair(2) << 48 | (s << 16 | s << 40);
+        const uint64_t w1 = pair(3) << 8 | pair(4) << 32 | p5 << 56 | (s | s << 24 | s << 48);
+        const uint64_t w2 = p5 >> 8 | pair(6) << 16 | pair(7) << 40 | (s << 8 | s << 32 | s << 56);
+        std::memcpy(out, &w0, 8);
+        std::memcpy(out + 8, &w1, 8);
+        std::memcpy(out + 16, &w2, 8);
+        out += 24;
+    }
+    void Literal(const uint8_t *chars, std::size_t length)
+    {
         std::size_t k = 0;
         for (; length - k >= 8; k += 8) {
             PrefetchAhead(chars + k);
             uint64_t in;
             std::memcpy(&in, chars + k, 8);
-            const auto pair = [in](int place) -> uint64_t {
-                return kHexPairWords[(in >> (8 * place)) & 0xFF];
-            };
-            const uint64_t p5 = pair(5);
-            const uint64_t w0 = pair(0) | pair(1) << 24 | pair(2) << 48 | separators0;
-            const uint64_t w1 = pair(3) << 8 | pair(4) << 32 | p5 << 56 | separators1;
-            const uint64_t w2 = p5 >> 8 | pair(6) << 16 | pair(7) << 40 | separators2;
-            std::memcpy(o, &w0, 8);
-            std::memcpy(o + 8, &w1, 8);
-            std::memcpy(o + 16, &w2, 8);
-            o += 24;
+            Eight(in);
         }
-        out = o;
         for (; k < length; ++k)
             (*this)(chars[k]);
     }
 };
+
+// Bit 7 of the first byte of `word` equal to `ch` (and maybe of later bytes
+// after it), or 0 when there is none.
+inline uint64_t FirstByteMatch(uint64_t word, uint8_t ch)
+{
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    const uint64_t x = word ^ (kOnes * ch);
+    return (x - kOnes) & ~x & kHigh;
+}
+
+// The filling pass of AsciiToHex. Text without '<' (the only character that
+// can start an escape) is written eight characters at a time; the scan for
+// '<' rides on the same word, instead of a separate search before it.
+void WriteAsciiTextAsHex(std::string_view text, HexPairWriter &writerRef)
+{
+    HexPairWriter writer = writerRef; // see WalkHexText
+    const uint8_t *chars = BytesOf(text);
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    const auto character = [&] {
+        if (chars[i] == '<' && IsEscapeAt(chars, n, i)) {
+            writer(EscapedByte(chars + i));
+            i += kEscapeLength;
+        } else {
+            writer(chars[i]);
+            ++i;
+        }
+    };
+    while (n - i >= 8) {
+        PrefetchAhead(chars + i);
+        uint64_t word;
+        std::memcpy(&word, chars + i, 8);
+        const uint64_t match = FirstByteMatch(word, '<');
+        if (match == 0) {
+            writer.Eight(word);
+            i += 8;
+            continue;
+        }
+        const std::size_t end = i + static_cast<std::size_t>(std::countr_zero(match)) / 8;
+        while (i < end)
+            writer(chars[i++]);
+        character();
+    }
+    while (i < n)
+        character();
+    writerRef = writer;
+}
 
 uint8_t *EndOf(ByteString &text)
 {
@@ -682,5 +729,5 @@ ConvResult AsciiToHex(std::string_view asciiText, ByteString &out)
     AsciiByteCounter counter;
     WalkAsciiText(asciiText, counter);
     return FillHexText(counter.count, ' ', out,
-                       [&](HexPairWriter &writer) { WalkAsciiText(asciiText, writer); });
+                       [&](HexPairWriter &writer) { WriteAsciiTextAsHex(asciiText, writer); });
 }
