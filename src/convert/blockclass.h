@@ -1,6 +1,6 @@
 // Classes of 64 bytes at once, one bit per byte (bit k for byte k): the Ascii
 // rendering decides most of a block with a few word operations on these
-// masks. Each processor family has its own file (blockclass_<family>.cpp,
+// masks, and the Ascii reader finds the places where an escape may start. Each processor family has its own file (blockclass_<family>.cpp,
 // chosen by the build); blockclass_generic.cpp works on 8-byte words.
 #pragma once
 
@@ -16,3 +16,6 @@ struct ByteClasses
 };
 
 ByteClasses ClassifyBlock(const uint8_t *block) noexcept;
+
+// Bit k set where byte k of the block equals `ch`.
+uint64_t MatchBlock(const uint8_t *block, uint8_t ch) noexcept;

@@ -37,3 +37,21 @@ ByteClasses ClassifyBlock(const uint8_t *block) noexcept
     }
     return classes;
 }
+
+uint64_t MatchBlock(const uint8_t *block, uint8_t ch) noexcept
+{
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    const uint64_t pattern = 0x0101010101010101u * ch;
+    uint64_t matches = 0;
+    for (std::size_t k = 0; k < kClassBlock / 8; ++k) {
+        uint64_t w;
+        std::memcpy(&w, block + 8 * k, 8);
+        // Exact for every byte (no borrow between bytes): a byte of x is 0
+        // exactly when neither its low seven bits nor its high bit are set.
+        const uint64_t x = w ^ pattern;
+        const uint64_t zero = ~(((x & kLow7) + kLow7) | x) & kHigh;
+        matches |= GatherHighBits(zero) << (8 * k);
+    }
+    return matches;
+}

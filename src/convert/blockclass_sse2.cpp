@@ -30,3 +30,17 @@ ByteClasses ClassifyBlock(const uint8_t *block) noexcept
     }
     return classes;
 }
+
+uint64_t MatchBlock(const uint8_t *block, uint8_t ch) noexcept
+{
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(ch));
+    uint64_t matches = 0;
+    for (std::size_t k = 0; k < kClassBlock / 16; ++k) {
+        const __m128i bytes =
+            _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * k));
+        matches |= static_cast<uint64_t>(static_cast<uint16_t>(
+                       _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted))))
+                   << (16 * k);
+    }
+    return matches;
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -293,6 +294,51 @@ TEST(RoundTrip, HexAsciiHex)
         ByteString canonical;
         BytesToHex(bytes, canonical);
         ASSERT_TRUE(SameBytes(canonical.view(), hexAgain.view())) << hexText;
+    }
+}
+
+// Reference reading of Ascii notation, character by character.
+Bytes ReferenceAsciiBytes(const std::string &text)
+{
+    Bytes bytes;
+    for (std::size_t i = 0; i < text.size();) {
+        if (i + 5 < text.size() && text[i] == '<' && text[i + 1] == '\\' && text[i + 2] == 'x' &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 3])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 4])) && text[i + 5] == '>') {
+            bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(i + 3, 2), nullptr, 16)));
+            i += 6;
+        } else {
+            bytes.push_back(static_cast<uint8_t>(text[i++]));
+        }
+    }
+    return bytes;
+}
+
+// The Ascii readers look for '<' a word or a block at a time: an escape, a
+// broken one and a lone '<' at every place around those boundaries, and
+// escapes cut by the end of the text, must read as character by character.
+TEST(AsciiReading, EscapesAtEveryPlaceAroundBlocks)
+{
+    const std::string pieces[] = {"<\\x4F>", "<\\xa0>", "<\\x4G>", "<",  "<<\\x41>",
+                                  "<\\X41>", "<\\x41", "<\\x0d><\\x0A>"};
+    for (const std::string &piece : pieces) {
+        for (std::size_t length : {40, 70, 140}) {
+            for (std::size_t place = 0; place <= length; ++place) {
+                std::string text(length, 'm');
+                text.insert(place, piece);
+                const Bytes expected = ReferenceAsciiBytes(text);
+                ByteString bytes;
+                ASSERT_EQ(AsciiToBytes(text, bytes), static_cast<ConvResult>(expected.size()))
+                    << text;
+                ASSERT_TRUE(SameBytes(expected, bytes.bytes())) << text;
+                ByteString hex;
+                ASSERT_EQ(AsciiToHex(text, hex), static_cast<ConvResult>(3 * expected.size() - 1))
+                    << text;
+                ByteString canonical;
+                BytesToHex(expected, canonical);
+                ASSERT_TRUE(SameBytes(canonical.view(), hex.view())) << text;
+            }
+        }
     }
 }
 
