@@ -13,9 +13,12 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-// Below this a result is left to the heap: the saved faults are few, and the
-// heap recycles blocks of that size without returning them to the system.
-constexpr std::size_t kMinimumSize = 2 * kHugePage;
+// Below this a result is left to the heap. The C library's heap serves
+// blocks up to its largest mapping threshold (32 MiB on 64-bit glibc) and,
+// once it has seen such blocks freed, keeps and recycles them without new
+// faults; beyond it every block is a fresh mapping of small pages, which is
+// where this allocator does better.
+constexpr std::size_t kMinimumSize = std::size_t{32} << 20;
 
 std::size_t SmallPage()
 {
