@@ -561,12 +561,10 @@ struct HexPairWriter
     // Eight bytes make 24 characters, stored as three words: the pairs come
     // from the table as 16-bit values and the separators sit at fixed places
     // of each word.
-    void Eight(uint64_t in)
+    void Eight(const uint8_t *bytes)
     {
         const uint64_t s = separator;
-        const auto pair = [in](int place) -> uint64_t {
-            return kHexPairWords[(in >> (8 * place)) & 0xFF];
-        };
+        const auto pair = [bytes](int place) -> uint64_t { return kHexPairWords[bytes[place]]; };
         const uint64_t p5 = pair(5);
         const uint64_t w0 = pair(0) | pair(1) << 24 | pair(2) << 48 | (s << 16 | s << 40);
         const uint64_t w1 = pair(3) << 8 | pair(4) << 32 | p5 << 56 | (s | s << 24 | s << 48);
@@ -581,9 +579,7 @@ struct HexPairWriter
         std::size_t k = 0;
         for (; length - k >= 8; k += 8) {
             PrefetchAhead(chars + k);
-            uint64_t in;
-            std::memcpy(&in, chars + k, 8);
-            Eight(in);
+            Eight(chars + k);
         }
         for (; k < length; ++k)
             (*this)(chars[k]);
@@ -624,7 +620,7 @@ void WriteAsciiTextAsHex(std::string_view text, HexPairWriter &writerRef)
         std::memcpy(&word, chars + i, 8);
         const uint64_t match = FirstByteMatch(word, '<');
         if (match == 0) {
-            writer.Eight(word);
+            writer.Eight(chars + i);
             i += 8;
             continue;
         }
