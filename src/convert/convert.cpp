@@ -586,14 +586,27 @@ struct HexPairWriter
     }
 };
 
-// Bit 7 of the first byte of `word` equal to `ch` (and maybe of later bytes
-// after it), or 0 when there is none.
+// Bit 7 of the first byte of `word` equal to `ch`, and maybe of some later
+// bytes that are not (a borrow runs on from the match), or 0 when there is
+// none.
 inline uint64_t FirstByteMatch(uint64_t word, uint8_t ch)
 {
     constexpr uint64_t kOnes = 0x0101010101010101u;
     constexpr uint64_t kHigh = 0x8080808080808080u;
     const uint64_t x = word ^ (kOnes * ch);
     return (x - kOnes) & ~x & kHigh;
+}
+
+// True when one of the places `match` marks (bit 7 of each byte, as from
+// FirstByteMatch, which may mark a few bytes that are not '<') in the word at
+// `i` starts an escape. A '<' in text is mostly just a '<'.
+bool StartsEscape(const uint8_t *chars, std::size_t n, std::size_t i, uint64_t match)
+{
+    for (; match != 0; match &= match - 1) {
+        if (IsEscapeAt(chars, n, i + static_cast<std::size_t>(std::countr_zero(match)) / 8))
+            return true;
+    }
+    return false;
 }
 
 // The filling pass of AsciiToHex. Text without '<' (the only character that
@@ -619,7 +632,7 @@ void WriteAsciiTextAsHex(std::string_view text, HexPairWriter &writerRef)
         uint64_t word;
         std::memcpy(&word, chars + i, 8);
         const uint64_t match = FirstByteMatch(word, '<');
-        if (match == 0) {
+        if (match == 0 || !StartsEscape(chars, n, i, match)) {
             writer.Eight(chars + i);
             i += 8;
             continue;
