@@ -266,8 +266,8 @@ constexpr std::size_t kBlockWriteRoom = kBlock * kEscapeLength + kEscapeLength +
 
 struct BlockEscapes
 {
-    uint64_t places;     // bytes of this block to escape
-    bool previousByte;   // the last byte of the previous block ends an odd run
+    uint64_t places;   // bytes of this block to escape
+    bool previousByte; // the last byte of the previous block ends an odd run
 };
 
 // The escaped places of one block. `oddRun` says whether the bytes before the

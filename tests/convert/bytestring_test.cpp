@@ -58,8 +58,9 @@ void Fill(ByteString &text)
 bool HoldsPattern(const ByteString &text)
 {
     bool same = true;
-    ForTestedBytes(text.size(),
-                   [&](std::size_t k) { same = same && text.data()[k] == Pattern(k, text.size()); });
+    ForTestedBytes(text.size(), [&](std::size_t k) {
+        same = same && text.data()[k] == Pattern(k, text.size());
+    });
     return same;
 }
 
@@ -120,8 +121,8 @@ TEST(ByteStringBuffer, MoveHandsOverALargeBufferOnce)
 // page boundary have exactly the expected text and the trailing 0.
 TEST(ByteStringBuffer, LargeHexResultsAcrossThePageSize)
 {
-    for (std::size_t textSize : {2 * kMiB - 1, 32 * kMiB - 2, 32 * kMiB - 1, 32 * kMiB + 1,
-                                 34 * kMiB + 2}) {
+    for (std::size_t textSize :
+         {2 * kMiB - 1, 32 * kMiB - 2, 32 * kMiB - 1, 32 * kMiB + 1, 34 * kMiB + 2}) {
         // A text of 3n - 1 characters: the buffer is 3n bytes.
         const std::size_t count = (textSize + 1) / 3;
         std::vector<uint8_t> bytes(count);

@@ -319,8 +319,8 @@ Bytes ReferenceAsciiBytes(const std::string &text)
 // escapes cut by the end of the text, must read as character by character.
 TEST(AsciiReading, EscapesAtEveryPlaceAroundBlocks)
 {
-    const std::string pieces[] = {"<\\x4F>", "<\\xa0>", "<\\x4G>", "<",  "<<\\x41>",
-                                  "<\\X41>", "<\\x41", "<\\x0d><\\x0A>"};
+    const std::string pieces[] = {"<\\x4F>",  "<\\xa0>", "<\\x4G>", "<",
+                                  "<<\\x41>", "<\\X41>", "<\\x41",  "<\\x0d><\\x0A>"};
     for (const std::string &piece : pieces) {
         for (std::size_t length : {40, 70, 140}) {
             for (std::size_t place = 0; place <= length; ++place) {
