@@ -1,5 +1,5 @@
 // ByteString buffers of every size class: small ones from the heap, large
-// ones (a few MB and more) from the system's large result allocator. Each must
+// ones (tens of MB) from the system's large result allocator. Each must
 // hold exactly size() writable bytes plus the trailing 0, and be given back
 // whole, whatever the order of release.
 #include "bytestring.h"
