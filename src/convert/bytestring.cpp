@@ -1,5 +1,7 @@
 #include "bytestring.h"
 
+#include "bigalloc.h"
+
 #include <cstring>
 #include <utility>
 
@@ -20,7 +22,11 @@ ByteString &ByteString::operator=(ByteString &&other) noexcept
 ByteString ByteString::Uninitialized(std::size_t count)
 {
     ByteString result;
-    result.m_buffer = std::make_unique_for_overwrite<uint8_t[]>(count + 1);
+    std::size_t reserved = 0;
+    if (uint8_t *large = bigalloc::Allocate(count + 1, reserved))
+        result.m_buffer = {large, ByteStringReleaser{reserved}};
+    else
+        result.m_buffer = {new uint8_t[count + 1], ByteStringReleaser{}};
     result.m_buffer[count] = 0;
     result.m_size = count;
     return result;
@@ -42,6 +48,14 @@ ByteString ByteString::Copy(std::string_view text)
 const char *ByteString::c_str() const noexcept
 {
     return m_buffer ? reinterpret_cast<const char *>(m_buffer.get()) : "";
+}
+
+void ByteStringReleaser::operator()(uint8_t *buffer) const noexcept
+{
+    if (reserved != 0)
+        bigalloc::Release(buffer, reserved);
+    else
+        delete[] buffer;
 }
 
 void ByteString::reset() noexcept

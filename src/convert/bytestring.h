@@ -12,6 +12,14 @@
 #include <span>
 #include <string_view>
 
+// Gives a ByteString buffer back where it came from: the heap, or the large
+// result allocator when `reserved` is not 0.
+struct ByteStringReleaser
+{
+    std::size_t reserved = 0;
+    void operator()(uint8_t *buffer) const noexcept;
+};
+
 class ByteString
 {
 public:
@@ -43,6 +51,6 @@ public:
     void reset() noexcept;
 
 private:
-    std::unique_ptr<uint8_t[]> m_buffer;
+    std::unique_ptr<uint8_t[], ByteStringReleaser> m_buffer;
     std::size_t m_size = 0;
 };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -209,6 +210,73 @@ TEST(Rendering, EveryByteInsideATextBlock)
     }
 }
 
+// Long inputs are rendered 64 bytes at a time (and a hex text's bytes are
+// collected 256 at a time first): double-byte runs of every short length that
+// start or end on either side of such a boundary, or fill the space between
+// two, must come out as byte by byte.
+TEST(Rendering, RunsAcrossBlockBoundaries)
+{
+    for (uint8_t filler : {uint8_t{'a'}, uint8_t{0x00}, uint8_t{0xFF}}) {
+        for (std::size_t boundary = 64; boundary <= 512; boundary += 64) {
+            for (std::size_t start = boundary - 4; start <= boundary + 2; ++start) {
+                for (std::size_t length = 1; length <= 6; ++length) {
+                    Bytes bytes(700, filler);
+                    for (std::size_t k = 0; k < length; ++k)
+                        bytes[start + k] = static_cast<uint8_t>(0xB0 + k);
+                    // A second run right after the next boundary, so that the
+                    // state carried over a boundary meets another run.
+                    bytes[boundary + 64] = 0xC4;
+                    ByteString ascii;
+                    BytesToAscii(bytes, ascii);
+                    ASSERT_TRUE(SameBytes(ReferenceAscii(bytes), ascii.view()))
+                        << "run of " << length << " at " << start << ", filler " << int{filler};
+                    ByteString hex;
+                    BytesToHex(bytes, hex);
+                    ByteString viaHex;
+                    HexToAscii(hex.view(), viaHex);
+                    ASSERT_TRUE(SameBytes(ReferenceAscii(bytes), viaHex.view()))
+                        << "run of " << length << " at " << start << ", filler " << int{filler};
+                }
+            }
+        }
+    }
+}
+
+// A run spanning whole blocks: every length from one block to two and a bit,
+// after a lead-in that puts its start at each place of a block.
+TEST(Rendering, LongRunsOverWholeBlocks)
+{
+    for (std::size_t leadIn = 0; leadIn < 70; leadIn += 3) {
+        for (std::size_t length = 60; length <= 140; ++length) {
+            Bytes bytes(leadIn, 'x');
+            for (std::size_t k = 0; k < length; ++k)
+                bytes.push_back(static_cast<uint8_t>(0x81 + k % 0x7E));
+            bytes.insert(bytes.end(), 100, 0x07);
+            ByteString ascii;
+            BytesToAscii(bytes, ascii);
+            ASSERT_TRUE(SameBytes(ReferenceAscii(bytes), ascii.view()))
+                << "run of " << length << " after " << leadIn;
+        }
+    }
+}
+
+// Every byte value at the places of a block where the block code could slip:
+// both ends, both sides of the middle, and next to an open odd run.
+TEST(Rendering, EveryByteAtEveryBlockEdge)
+{
+    for (int value = 0; value < 256; ++value) {
+        for (std::size_t place : {0, 1, 31, 32, 62, 63, 64, 65, 127, 128}) {
+            Bytes bytes(200, 'q');
+            bytes[place + 5] = 0xB0; // an odd run just before the value
+            bytes[place + 6] = static_cast<uint8_t>(value);
+            ByteString ascii;
+            BytesToAscii(bytes, ascii);
+            ASSERT_TRUE(SameBytes(ReferenceAscii(bytes), ascii.view()))
+                << "byte " << value << " at " << place + 6;
+        }
+    }
+}
+
 TEST(RoundTrip, HexAsciiHex)
 {
     Random random(4);
@@ -226,6 +294,51 @@ TEST(RoundTrip, HexAsciiHex)
         ByteString canonical;
         BytesToHex(bytes, canonical);
         ASSERT_TRUE(SameBytes(canonical.view(), hexAgain.view())) << hexText;
+    }
+}
+
+// Reference reading of Ascii notation, character by character.
+Bytes ReferenceAsciiBytes(const std::string &text)
+{
+    Bytes bytes;
+    for (std::size_t i = 0; i < text.size();) {
+        if (i + 5 < text.size() && text[i] == '<' && text[i + 1] == '\\' && text[i + 2] == 'x' &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 3])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 4])) && text[i + 5] == '>') {
+            bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(i + 3, 2), nullptr, 16)));
+            i += 6;
+        } else {
+            bytes.push_back(static_cast<uint8_t>(text[i++]));
+        }
+    }
+    return bytes;
+}
+
+// The Ascii readers look for '<' a word or a block at a time: an escape, a
+// broken one and a lone '<' at every place around those boundaries, and
+// escapes cut by the end of the text, must read as character by character.
+TEST(AsciiReading, EscapesAtEveryPlaceAroundBlocks)
+{
+    const std::string pieces[] = {"<\\x4F>",  "<\\xa0>", "<\\x4G>", "<",
+                                  "<<\\x41>", "<\\X41>", "<\\x41",  "<\\x0d><\\x0A>"};
+    for (const std::string &piece : pieces) {
+        for (std::size_t length : {40, 70, 140}) {
+            for (std::size_t place = 0; place <= length; ++place) {
+                std::string text(length, 'm');
+                text.insert(place, piece);
+                const Bytes expected = ReferenceAsciiBytes(text);
+                ByteString bytes;
+                ASSERT_EQ(AsciiToBytes(text, bytes), static_cast<ConvResult>(expected.size()))
+                    << text;
+                ASSERT_TRUE(SameBytes(expected, bytes.bytes())) << text;
+                ByteString hex;
+                ASSERT_EQ(AsciiToHex(text, hex), static_cast<ConvResult>(3 * expected.size() - 1))
+                    << text;
+                ByteString canonical;
+                BytesToHex(expected, canonical);
+                ASSERT_TRUE(SameBytes(canonical.view(), hex.view())) << text;
+            }
+        }
     }
 }
 
