@@ -163,15 +163,6 @@ private slots:
         QCOMPARE(QByteArray(PortCfgData().ethernet.szHost), "first");
     }
 
-    void portWithBlanksIsAccepted()
-    {
-        auto panel = ShownPanel();
-        TypePort(panel.get(), " 515 ");
-        MessageBoxWatcher boxes;
-        QCOMPARE(panel->BuildRecord().wPort, 515);
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
     void hostIsLimitedTo50Characters()
     {
         auto panel = ShownPanel();

@@ -1,18 +1,15 @@
 // What all panels share: the panel for each kind, control ids, and the
 // number reading of list texts.
 #include "ethportcfgdlg.h"
-#include "parallelcfgdlg.h"
 #include "portcfgpanel.h"
 #include "printercfgdlg.h"
 #include "serialcfgdlg.h"
 #include "usbcfgdlg.h"
 
 #include <QGroupBox>
-#include <QLabel>
 #include <QTest>
 
 #include <climits>
-#include <cstring>
 #include <memory>
 
 class TestPortCfgPanel : public QObject
@@ -57,15 +54,6 @@ private slots:
         QWidget view;
         QVERIFY(!CreatePortCfgPanel(-1, {}, &view));
         QVERIFY(!CreatePortCfgPanel(5, {}, &view));
-    }
-
-    void parallelPanelSaysItHasNoSettings()
-    {
-        CParallelCfgDlg panel;
-        QCOMPARE(panel.findChild<QLabel *>()->text(), "并口暂无配置参数");
-        panel.StoreToBlock();
-        const tagPORT_CFG_DATA zero{};
-        QVERIFY(std::memcmp(&PortCfgData(), &zero, sizeof zero) == 0);
     }
 
     void leadingDecimalReadsLikeAtoi_data()
