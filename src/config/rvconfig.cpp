@@ -78,8 +78,8 @@ bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &tex
     if (WriteIniValue(iniPath, kRvConfigSection, kDataKey, text, &status))
         return true;
     std::error_code error;
-    if (status != IniStatus::FileUnreadable || std::filesystem::exists(ResolvedPath(iniPath), error)
-        || error)
+    if (status != IniStatus::FileUnreadable ||
+        std::filesystem::exists(ResolvedPath(iniPath), error) || error)
         return false;
     return CreateIniFile(iniPath) && WriteIniValue(iniPath, kRvConfigSection, kDataKey, text);
 }

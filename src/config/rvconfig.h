@@ -30,11 +30,12 @@ struct RvConfigValues
     bool countSend = false;  // count sent bytes (check box 1057)
 };
 
-enum class RvLoadResult {
-    Loaded,  // block replaced; the values the file holds in usable form applied
-    NoData,  // no "PortCfgData", or one without a byte: nothing applied, no message
-    Invalid  // "PortCfgData" damaged (length, hex or checksum): nothing applied;
-             // the caller tells the user that defaults are used
+enum class RvLoadResult
+{
+    Loaded, // block replaced; the values the file holds in usable form applied
+    NoData, // no "PortCfgData", or one without a byte: nothing applied, no message
+    Invalid // "PortCfgData" damaged (length, hex or checksum): nothing applied;
+            // the caller tells the user that defaults are used
 };
 
 // Reads the section of `iniPath`. Only after the block has been accepted
@@ -46,7 +47,8 @@ enum class RvLoadResult {
 RvLoadResult LoadRvConfig(const std::filesystem::path &iniPath, RvConfigValues &values,
                           tagPORT_CFG_DATA &block);
 
-enum class RvSaveResult {
+enum class RvSaveResult
+{
     Saved,
     CannotCreate // the file could not be created or written: nothing saved;
                  // the caller shows "Can't Create Config Ini File!"

@@ -60,7 +60,8 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_dir = pattern;
         m_ini = m_dir / "rvcfg.ini";
-        std::memset(static_cast<void *>(&m_block), 0x5A, sizeof m_block); // anything a load must not touch
+        std::memset(static_cast<void *>(&m_block), 0x5A,
+                    sizeof m_block); // anything a load must not touch
         m_untouched = m_block;
     }
     void TearDown() override { fs::remove_all(m_dir); }
