@@ -1,0 +1,32 @@
+#include "printercfgdlg.h"
+
+#include "devicelist.h"
+#include "textfield.h"
+
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+CPrinterCfgDlg::CPrinterCfgDlg(const PanelProviders &providers, QWidget *parent)
+    : CPortCfgPanel(QStringLiteral("点击选择打印驱动"), parent)
+{
+    auto *layout = new QVBoxLayout(Group());
+    m_pList = CreateDeviceList(kPrinterListId, Group());
+    layout->addWidget(m_pList);
+
+    FillDeviceList(m_pList, providers.printers());
+    if (m_pList->rowCount() == 0)
+        QMetaObject::invokeMethod(this, &CPrinterCfgDlg::noPrinterFound, Qt::QueuedConnection);
+}
+
+PanelRowSelection CPrinterCfgDlg::SelectedRow() const
+{
+    return SelectedDeviceRow(m_pList);
+}
+
+tagPRINTER_CFG CPrinterCfgDlg::BuildRecord(const QString &printerName)
+{
+    tagPRINTER_CFG record;
+    CopyToTextField(printerName, record.szPrinter, sizeof(record.szPrinter) - 1);
+    record.dwMarker = kCfgMarkerValid;
+    return record;
+}
