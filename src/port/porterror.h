@@ -1,0 +1,46 @@
+// Error numbers a port keeps as its last error.
+//
+// The port kinds report the numbers the rest of the program already knows
+// (the view and the tests compare against them), whatever the OS. The device
+// layer of each OS turns its own error numbers into these through one table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr uint32_t kPortErrFileNotFound = 2;
+inline constexpr uint32_t kPortErrPathNotFound = 3;
+inline constexpr uint32_t kPortErrAccessDenied = 5;
+inline constexpr uint32_t kPortErrInvalidHandle = 6;
+inline constexpr uint32_t kPortErrNotEnoughMemory = 8;
+inline constexpr uint32_t kPortErrGenFailure = 31;
+inline constexpr uint32_t kPortErrSharingViolation = 32;
+inline constexpr uint32_t kPortErrNotSupported = 50;
+inline constexpr uint32_t kPortErrInvalidParameter = 87;
+inline constexpr uint32_t kPortErrBrokenPipe = 109;
+inline constexpr uint32_t kPortErrBusy = 170;
+inline constexpr uint32_t kPortErrOperationAborted = 995;
+inline constexpr uint32_t kPortErrIoPending = 997;
+inline constexpr uint32_t kPortErrDeviceNotConnected = 1167;
+inline constexpr uint32_t kPortErrAlreadyInitialized = 1247;
+
+inline constexpr uint32_t kSockErrInterrupted = 10004;
+inline constexpr uint32_t kSockErrWouldBlock = 10035;
+inline constexpr uint32_t kSockErrInProgress = 10036;
+inline constexpr uint32_t kSockErrInvalid = 10022;
+inline constexpr uint32_t kSockErrAddrNotAvailable = 10049;
+inline constexpr uint32_t kSockErrNetUnreachable = 10051;
+inline constexpr uint32_t kSockErrConnAborted = 10053;
+inline constexpr uint32_t kSockErrConnReset = 10054;
+inline constexpr uint32_t kSockErrNotConnected = 10057;
+inline constexpr uint32_t kSockErrTimedOut = 10060;
+inline constexpr uint32_t kSockErrConnRefused = 10061;
+inline constexpr uint32_t kSockErrHostUnreachable = 10065;
+inline constexpr uint32_t kSockErrHostNotFound = 11001;
+
+// The OS error of a failed file or device call, as a port error number.
+uint32_t PortErrorFromSystem(int osError);
+// The OS error of a failed socket call, as a socket error number.
+uint32_t SocketErrorFromSystem(int osError);
+// The OS's own text for its error, for traces.
+std::string SystemErrorText(int osError);

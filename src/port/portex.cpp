@@ -1,0 +1,376 @@
+#include "portex.h"
+
+#include "porterror.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned kVersionBuild = 1087;
+constexpr auto kFileDoneDelay = std::chrono::milliseconds(200);
+
+bool OpenFileForSending(const char *path, std::FILE *&file, uint32_t &size)
+{
+    file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (end > 0 && static_cast<unsigned long>(end) <= UINT32_MAX) {
+            size = static_cast<uint32_t>(end);
+            std::rewind(file);
+            return true;
+        }
+    }
+    std::fclose(file);
+    file = nullptr;
+    return false;
+}
+
+} // namespace
+
+CFileProgress::CFileProgress(uint32_t fileSize)
+    : divisor(fileSize > kLargeFile ? fileSize / 100 : fileSize), large(fileSize > kLargeFile)
+{
+}
+
+uint32_t CFileProgress::Percent(uint32_t done) const
+{
+    if (divisor == 0)
+        return 0;
+    return large ? done / divisor : done * 100 / divisor;
+}
+
+CPortEx::CPortEx() = default;
+
+CPortEx::~CPortEx()
+{
+    // A kind closes itself in its own destructor; this only catches a thread
+    // that a kind forgot, so that it never outlives the object.
+    if (m_fileThread.joinable()) {
+        m_bSendingFile = false;
+        m_intervalEvent.Signal();
+        m_fileThread.join();
+    }
+    DetachOwner();
+}
+
+uint32_t CPortEx::OpenPort(QObject *, uint8_t, uint32_t, uint32_t)
+{
+    return 0;
+}
+
+void CPortEx::ClosePort() {}
+
+uint32_t CPortEx::SetPortSettings(const void *)
+{
+    PortTrace(-1, "Base class function SetPortSettings excuted!\n");
+    return 0;
+}
+
+uint32_t CPortEx::Read(uint8_t *, uint32_t, uint32_t *)
+{
+    PortTrace(-1, "Warning: Base function \"Read\" executed!\n");
+    return 0;
+}
+
+uint32_t CPortEx::Write(const uint8_t *, uint32_t, uint32_t *, uint8_t)
+{
+    PortTrace(-1, "Warning: Base function \"Write\" executed!\n");
+    return 0;
+}
+
+uint32_t CPortEx::SendFile(const char *, int32_t, uint32_t)
+{
+    PortTrace(-1, "Base class function SendFile excuted!\n");
+    return 0;
+}
+
+uint32_t CPortEx::PauseSendFile()
+{
+    PortTrace(-1, "Base class function PauseSendFile excuted!=n");
+    return 0;
+}
+
+uint32_t CPortEx::StopSendFile()
+{
+    PortTrace(-1, "Base class function StopSendFile excuted!=n");
+    return 0;
+}
+
+int32_t CPortEx::GetPortType()
+{
+    PortTrace(-1, "Warning: Base function \"GetPortType\" executed!\n");
+    return -1;
+}
+
+uint32_t CPortEx::IsSendFilePaused() const
+{
+    std::lock_guard lock(m_fileMutex);
+    return m_bPaused ? 1 : 0;
+}
+
+std::string CPortEx::GetLastTrace() const
+{
+    std::lock_guard lock(m_traceMutex);
+    return m_lastTrace;
+}
+
+const char *CPortEx::GetVersionText()
+{
+    static char version[20];
+    static std::once_flag once;
+    std::call_once(once, [] { std::snprintf(version, sizeof version, "V1.000.%d", kVersionBuild); });
+    return version;
+}
+
+CPortEx::ChunkResult CPortEx::WriteFileChunk(const uint8_t *, uint32_t, uint32_t *written)
+{
+    *written = 0;
+    return ChunkResult::Abandoned;
+}
+
+void CPortEx::AttachOwner(QObject *owner, uint32_t message, uint32_t userValue, bool async)
+{
+    m_pOwner = owner;
+    m_dwUserValue = userValue;
+    m_bAsync = async;
+    m_notifier.Attach(owner, message);
+}
+
+void CPortEx::DetachOwner()
+{
+    m_notifier.Detach();
+    m_pOwner = nullptr;
+}
+
+void CPortEx::PostPortMsg(uint16_t code, uint32_t lParam, uint16_t error) const
+{
+    m_notifier.Post(code, error, lParam);
+}
+
+bool CPortEx::SendPortMsg(uint16_t code, uint32_t lParam, uint16_t error) const
+{
+    return m_notifier.Send(code, error, lParam);
+}
+
+void CPortEx::PortTrace(int severity, const char *text) const
+{
+    EmitTrace(severity, text, nullptr);
+}
+
+void CPortEx::EmitTrace(int severity, const char *text, const char *detail) const
+{
+    {
+        std::lock_guard lock(m_traceMutex);
+        m_lastTrace = text;
+    }
+#ifndef NDEBUG
+    char line[1000];
+    std::snprintf(line, sizeof line, "%s\n", text);
+    if (detail)
+        std::fprintf(stderr, "[port %d] (%s) %s", severity, detail, line);
+    else if (severity >= 0)
+        std::fprintf(stderr, "[port %d] %s", severity, line);
+    else
+        std::fputs(line, stderr);
+#else
+    (void)severity;
+    (void)detail;
+#endif
+}
+
+void CPortEx::RecordError(uint32_t error, int severity, const char *text)
+{
+    m_dwLastError = error;
+    PortTrace(severity, text);
+}
+
+void CPortEx::RecordSystemError(int osError, int severity, const char *text)
+{
+    m_dwLastError = PortErrorFromSystem(osError);
+    EmitTrace(severity, text, SystemErrorText(osError).c_str());
+}
+
+// ---- file transfers ----
+
+uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs)
+{
+    m_nPercentDone = 0;
+    if (m_bSendingFile) {
+        // Two file threads would interleave their chunks on one port.
+        PortTrace(1, "SendFile - A file is being sent already!");
+        return 0;
+    }
+    JoinFileThread();
+    m_szFilePath.fill(0);
+    std::strncpy(m_szFilePath.data(), path ? path : "", kFilePathSize - 1);
+    std::FILE *probe = nullptr;
+    uint32_t size = 0;
+    if (std::strlen(m_szFilePath.data()) < 2 || !OpenFileForSending(m_szFilePath.data(), probe, size)) {
+        m_szFilePath.fill(0);
+        PortTrace(1, "Can't Open File!");
+        return 0;
+    }
+    std::fclose(probe);
+    m_nPassesRemaining = passes;
+    m_dwPassInterval = intervalMs;
+    m_bSendingFile = true;
+    if (m_fileRules.resetIntervalOnStart)
+        m_intervalEvent.ResetEvent();
+    {
+        std::lock_guard lock(m_fileMutex);
+        m_bPaused = false;
+    }
+    m_fileThreadEnded.ResetEvent();
+    m_fileThread = std::thread(&CPortEx::FileThreadProc, this);
+    return 1;
+}
+
+uint32_t CPortEx::PauseFileTransfer()
+{
+    if (!m_bSendingFile)
+        return 0;
+    {
+        std::lock_guard lock(m_fileMutex);
+        m_bPaused = !m_bPaused;
+    }
+    m_pauseCv.notify_all();
+    return 1;
+}
+
+uint32_t CPortEx::StopFileTransfer()
+{
+    if (!m_bSendingFile) {
+        JoinFileThread(); // a thread that ended by itself is past its last step
+        return 0;
+    }
+    m_bSendingFile = false;
+    WakeFileChunkWait();
+    {
+        std::lock_guard lock(m_fileMutex);
+        m_bPaused = false;
+    }
+    m_pauseCv.notify_all();
+    if (m_fileRules.stopSignalsInterval)
+        m_intervalEvent.Signal();
+    if (m_fileRules.firstStopWait && !m_fileThreadEnded.WaitFor(*m_fileRules.firstStopWait))
+        OnStopWaitTimedOut();
+    JoinFileThread();
+    return 1;
+}
+
+void CPortEx::JoinFileThread()
+{
+    if (m_fileThread.joinable())
+        m_fileThread.join();
+}
+
+void CPortEx::FileThreadProc()
+{
+    std::FILE *file = nullptr;
+    uint32_t size = 0;
+    if (!OpenFileForSending(m_szFilePath.data(), file, size)) {
+        // The file vanished between the test and the start.
+        m_bSendingFile = false;
+        PostPortMsg(kPortFileFailed, 0);
+        m_fileThreadEnded.Signal();
+        return;
+    }
+    const CFileProgress progress(size);
+    m_dwSendSpeed = 0;
+    uint32_t lastPosted = 0;
+    OnFileThreadStart();
+    bool completed = true;
+    if (m_nPassesRemaining != 0) {
+        do {
+            completed = RunOnePass(file, progress, lastPosted);
+            if (!completed)
+                break;
+            if (m_nPassesRemaining > 0)
+                m_intervalEvent.WaitFor(std::chrono::milliseconds(m_dwPassInterval.load()));
+        } while (m_nPassesRemaining != 0);
+    }
+    if (completed)
+        --m_nPassesRemaining;
+    std::fclose(file);
+    FinishFileThread(completed && m_bSendingFile);
+}
+
+bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted)
+{
+    --m_nPassesRemaining;
+    m_passStart = std::chrono::steady_clock::now();
+    std::rewind(file);
+    uint32_t done = 0;
+    if (!m_bSendingFile)
+        return false;
+    uint8_t chunk[kFileChunkSize];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        WaitWhilePaused();
+        if (!m_bSendingFile)
+            return false;
+        if (!WriteChunkAndReport(chunk, uint32_t(got), done, progress, lastPosted))
+            return false;
+        done += uint32_t(got);
+    }
+    if (!m_bSendingFile)
+        return false;
+    UpdateSpeed(done);
+    PostPortMsg(kPortFilePassDone, 0);
+    return true;
+}
+
+bool CPortEx::WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,
+                                  const CFileProgress &progress, uint32_t &lastPosted)
+{
+    uint32_t written = 0;
+    if (WriteFileChunk(chunk, length, &written) == ChunkResult::Abandoned)
+        return false;
+    if (written != length) {
+        m_bSendingFile = false;
+        PostPortMsg(kPortFileFailed, 0);
+        return false;
+    }
+    done += length;
+    const uint32_t percent = progress.Percent(done);
+    m_nPercentDone = int32_t(percent);
+    UpdateSpeed(done);
+    if (percent != lastPosted) {
+        PostPortMsg(kPortFileProgress, percent);
+        lastPosted = percent;
+    }
+    return true;
+}
+
+void CPortEx::UpdateSpeed(uint32_t done)
+{
+    const uint32_t elapsed = MillisecondsSincePassStart();
+    if (elapsed != 0)
+        m_dwSendSpeed = done / elapsed;
+}
+
+uint32_t CPortEx::MillisecondsSincePassStart() const
+{
+    const auto elapsed = std::chrono::steady_clock::now() - m_passStart;
+    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void CPortEx::WaitWhilePaused()
+{
+    std::unique_lock lock(m_fileMutex);
+    m_pauseCv.wait(lock, [this] { return !m_bPaused || !m_bSendingFile; });
+}
+
+void CPortEx::FinishFileThread(bool completed)
+{
+    OnFileThreadEnd();
+    if (completed) {
+        // A stop during this pause ends the transfer without code 5, like any stop.
+        std::this_thread::sleep_for(kFileDoneDelay);
+        if (m_bSendingFile.exchange(false))
+            PostPortMsg(kPortFileDone, 0);
+    }
+    m_fileThreadEnded.Signal();
+}

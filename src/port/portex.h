@@ -1,0 +1,182 @@
+// CPortEx: the base of every port kind.
+//
+// The view creates one port object, hands it the settings record of its kind,
+// opens it, writes, reads when code 1 arrives, runs file transfers, closes and
+// deletes it. Every operation returns 1 on success and 0 on failure and keeps
+// the error of a failure in the last error (porterror.h); traces go to the
+// debug output only.
+//
+// Threads:
+//   - The window thread calls every public operation.
+//   - One file thread per running transfer (FileThreadProc) writes the chunks
+//     through the kind's WriteFileChunk hook and posts codes 5 to 8; it never
+//     waits for the window thread.
+//   - The kinds add their own threads (see their headers).
+// Shared state: the transfer flags and statistics are atomics; the paused
+// state is guarded by m_fileMutex; m_lock ("the port lock") is for the kinds
+// that name it. The notifier has its own lock (portnotify.h).
+// Notifications raised here: 5, 6, 7, 8, all posted from the file thread.
+#pragma once
+
+#include "portevent.h"
+#include "portnotify.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+class QObject;
+
+// Progress of one pass: size / 100 is the divisor above 1,048,576 bytes, so
+// done * 100 is never formed for large files in 32 bits.
+struct CFileProgress
+{
+    static constexpr uint32_t kLargeFile = 0x100000;
+
+    explicit CFileProgress(uint32_t fileSize);
+    uint32_t Percent(uint32_t done) const;
+
+    uint32_t divisor = 0;
+    bool large = false;
+};
+
+class CPortEx
+{
+public:
+    static constexpr uint32_t kFileChunkSize = 1024;
+    static constexpr std::size_t kFilePathSize = 260;
+
+    CPortEx();
+    virtual ~CPortEx();
+    CPortEx(const CPortEx &) = delete;
+    CPortEx &operator=(const CPortEx &) = delete;
+
+    // message 0 = the registered "CPortEx_DefaultPortMsg".
+    virtual uint32_t OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message);
+    virtual void ClosePort();
+    virtual uint32_t SetPortSettings(const void *settings);
+    virtual uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received);
+    // The caller may release `bytes` as soon as Write returns.
+    virtual uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
+                           uint8_t background);
+    virtual uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs);
+    virtual uint32_t PauseSendFile();
+    virtual uint32_t StopSendFile();
+    virtual int32_t GetPortType();
+
+    uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
+    uint32_t IsSendFilePaused() const;
+    uint32_t GetSendSpeed() const { return m_dwSendSpeed.load(); } // bytes per millisecond
+    int32_t GetPercentDone() const { return m_nPercentDone.load(); }
+    uint32_t GetLastError() const { return m_dwLastError.load(); }
+    // Window thread: the file being sent, empty after a refused SendFile.
+    std::string GetFilePath() const { return m_szFilePath.data(); }
+    // The last trace line of this port (kept in every build; printed only in debug).
+    std::string GetLastTrace() const;
+
+    // "V1.000.1087".
+    static const char *GetVersionText();
+
+protected:
+    enum class ChunkResult {
+        Written,  // *written says how many bytes went out; short means code 6
+        Abandoned // the transfer ends silently (stopped, or the kind reported it)
+    };
+
+    // ---- hooks of the file thread ----
+    // Writes one chunk of at most kFileChunkSize bytes. Base: abandons.
+    virtual ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written);
+    // Called on the file thread before the first pass and at every exit.
+    virtual void OnFileThreadStart() {}
+    virtual void OnFileThreadEnd() {}
+    // StopSendFile: wake a file thread that waits for its chunk to go out.
+    virtual void WakeFileChunkWait() {}
+    // StopSendFile: the first bounded wait ran out (see FileTransferRules).
+    virtual void OnStopWaitTimedOut() {}
+
+    struct FileTransferRules
+    {
+        bool resetIntervalOnStart = true; // the network kind leaves it
+        bool stopSignalsInterval = true;  // network: the thread waits its interval out
+        // USB: wait this long for the thread, then OnStopWaitTimedOut, then wait on.
+        std::optional<std::chrono::milliseconds> firstStopWait;
+    };
+    void SetFileTransferRules(const FileTransferRules &rules) { m_fileRules = rules; }
+
+    // The common transfer; the kinds' SendFile/PauseSendFile/StopSendFile call these.
+    uint32_t StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs);
+    uint32_t PauseFileTransfer();
+    // Also reaps a file thread that ended by itself. Every kind's ClosePort and
+    // destructor must get here before the kind's own members go away.
+    uint32_t StopFileTransfer();
+    bool IsFileTransferRunning() const { return m_bSendingFile.load(); }
+    // The file thread clears the running flag itself when a kind's chunk write
+    // ends the transfer (for example the USB status check).
+    void EndFileTransferSilently() { m_bSendingFile = false; }
+
+    // ---- owner and notifications ----
+    void AttachOwner(QObject *owner, uint32_t message, uint32_t userValue, bool async);
+    void DetachOwner(); // releases senders waiting on the owner
+    QObject *Owner() const { return m_pOwner; } // window thread only
+    uint32_t UserValue() const { return m_dwUserValue.load(); }
+    bool IsAsync() const { return m_bAsync.load(); }
+    uint32_t Message() const { return m_notifier.Message(); }
+    void PostPortMsg(uint16_t code, uint32_t lParam, uint16_t error = 0) const;
+    bool SendPortMsg(uint16_t code, uint32_t lParam, uint16_t error = 0) const;
+    void ResetPercentDone() { m_nPercentDone = 0; }
+
+    // ---- errors and traces: the one place a port records them ----
+    // Severity 0 information, 1 refused call or missing settings, 3 failed
+    // system call, 4 failed start-up; -1 for the base operations' own texts.
+    void PortTrace(int severity, const char *text) const;
+    void SetLastError(uint32_t error) { m_dwLastError = error; }
+    void RecordError(uint32_t error, int severity, const char *text);
+    // Maps the OS error through the table and adds the OS text to the trace.
+    void RecordSystemError(int osError, int severity, const char *text);
+
+    std::mutex m_lock; // the port lock, for the kinds that name it
+
+private:
+    void EmitTrace(int severity, const char *text, const char *detail) const;
+    void FileThreadProc();
+    bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
+    bool WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,
+                             const CFileProgress &progress, uint32_t &lastPosted);
+    void UpdateSpeed(uint32_t done);
+    void WaitWhilePaused();
+    void FinishFileThread(bool completed);
+    void JoinFileThread();
+    uint32_t MillisecondsSincePassStart() const;
+
+    CPortNotifier m_notifier;
+    QObject *m_pOwner = nullptr; // window thread only; the notifier guards delivery
+    std::atomic<bool> m_bAsync{false};
+    std::atomic<uint32_t> m_dwLastError{0};
+    std::atomic<uint32_t> m_dwUserValue{0};
+
+    std::array<char, kFilePathSize> m_szFilePath{}; // written before the thread starts
+    std::atomic<bool> m_bSendingFile{false};
+    std::atomic<int32_t> m_nPassesRemaining{0};
+    std::atomic<uint32_t> m_dwPassInterval{0};
+    std::atomic<int32_t> m_nPercentDone{0};
+    std::atomic<uint32_t> m_dwSendSpeed{0};
+    CPortEvent m_intervalEvent{CPortEvent::Reset::Auto};
+    CPortEvent m_fileThreadEnded{CPortEvent::Reset::Manual};
+    FileTransferRules m_fileRules; // set by the kind's constructor
+    std::thread m_fileThread;      // window thread only
+    std::chrono::steady_clock::time_point m_passStart; // file thread only
+
+    mutable std::mutex m_fileMutex; // guards m_bPaused
+    std::condition_variable m_pauseCv;
+    bool m_bPaused = false;
+
+    mutable std::mutex m_traceMutex; // guards m_lastTrace
+    mutable std::string m_lastTrace;
+};

@@ -1,0 +1,180 @@
+#include "portowner.h"
+
+#include "portnotify.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QThread>
+
+struct CTestPortOwner::State
+{
+    QEvent::Type type = QEvent::None;
+    mutable std::mutex mutex;
+    mutable std::condition_variable cv;
+    std::vector<PortMsg> messages; // guarded by mutex
+    Handler handler;               // guarded by mutex
+    bool blocked = false;          // guarded by mutex
+};
+
+namespace {
+
+class COwnerObject : public QObject
+{
+public:
+    explicit COwnerObject(std::shared_ptr<CTestPortOwner::State> state) : m_state(std::move(state))
+    {
+    }
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() != m_state->type)
+            return QObject::event(e);
+        const auto *msg = static_cast<const CPortMsgEvent *>(e);
+        const PortMsg record{msg->Code(), msg->Error(), msg->LParam()};
+        CTestPortOwner::Handler handler;
+        {
+            std::lock_guard lock(m_state->mutex);
+            handler = m_state->handler;
+        }
+        if (handler)
+            handler(record);
+        {
+            // Recorded once handled, so a waiting test sees the handler's effects.
+            std::lock_guard lock(m_state->mutex);
+            m_state->messages.push_back(record);
+        }
+        m_state->cv.notify_all();
+        return true;
+    }
+
+private:
+    std::shared_ptr<CTestPortOwner::State> m_state;
+};
+
+} // namespace
+
+CTestPortOwner::CTestPortOwner(QEvent::Type type) : m_state(std::make_shared<State>())
+{
+    m_state->type = type == QEvent::None ? PortDefaultMessage() : type;
+    m_thread = new QThread;
+    m_object = new COwnerObject(m_state);
+    m_context = new QObject;
+    m_object->moveToThread(m_thread);
+    m_context->moveToThread(m_thread);
+    m_thread->start();
+}
+
+CTestPortOwner::~CTestPortOwner()
+{
+    Unblock();
+    DeleteOwner();
+    RunOnOwnerThread([this] { delete m_context; });
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+}
+
+std::vector<PortMsg> CTestPortOwner::Messages() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->messages;
+}
+
+std::vector<uint16_t> CTestPortOwner::Codes() const
+{
+    std::vector<uint16_t> codes;
+    for (const PortMsg &msg : Messages())
+        codes.push_back(msg.code);
+    return codes;
+}
+
+int CTestPortOwner::CountOf(uint16_t code) const
+{
+    int count = 0;
+    for (const PortMsg &msg : Messages())
+        count += msg.code == code ? 1 : 0;
+    return count;
+}
+
+void CTestPortOwner::Clear()
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->messages.clear();
+}
+
+bool CTestPortOwner::WaitForCode(uint16_t code, int count, std::chrono::milliseconds timeout) const
+{
+    return WaitUntil(
+        [&](const std::vector<PortMsg> &messages) {
+            int seen = 0;
+            for (const PortMsg &msg : messages)
+                seen += msg.code == code ? 1 : 0;
+            return seen >= count;
+        },
+        timeout);
+}
+
+bool CTestPortOwner::WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
+                               std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(m_state->mutex);
+    return m_state->cv.wait_for(lock, timeout, [&] { return done(m_state->messages); });
+}
+
+void CTestPortOwner::SetHandler(Handler handler)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->handler = std::move(handler);
+}
+
+void CTestPortOwner::Block()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->blocked = true;
+    }
+    auto state = m_state;
+    QMetaObject::invokeMethod(
+        m_context,
+        [state] {
+            std::unique_lock lock(state->mutex);
+            state->cv.wait(lock, [&] { return !state->blocked; });
+        },
+        Qt::QueuedConnection);
+}
+
+void CTestPortOwner::Unblock()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->blocked = false;
+    }
+    m_state->cv.notify_all();
+}
+
+void CTestPortOwner::DeleteOwner()
+{
+    if (!m_object)
+        return;
+    QObject *object = m_object;
+    m_object = nullptr;
+    RunOnOwnerThread([object] { delete object; });
+}
+
+void CTestPortOwner::RunOnOwnerThread(const std::function<void()> &work)
+{
+    QMetaObject::invokeMethod(m_context, work, Qt::BlockingQueuedConnection);
+}
+
+bool ProcessEventsUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
