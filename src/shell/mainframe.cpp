@@ -1,0 +1,172 @@
+#include "mainframe.h"
+
+#include "aboutdlg.h"
+#include "extstatusbarbutton.h"
+#include "extstatuscontrolbar.h"
+#include "findtextdlg.h"
+#include "regmanage.h"
+#include "statusmessenger.h"
+#include "stringtable.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+CMainFrame::CMainFrame(CRegManage &reg, QWidget *parent) : QMainWindow(parent), m_reg(reg)
+{
+    setWindowTitle(LoadString(IDR_MAINFRAME));
+    setMinimumSize(kMinWidth, kMinHeight);
+    setCentralWidget(new QWidget(this));
+    CreateStatusBar();
+    CreateMenus();
+    CreateAccelerators();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateStatusBar()
+{
+    m_wndStatusBar = new CExtStatusControlBar(this);
+    m_wndStatusBar->SetIndicators({ID_INDICATOR_NUM});
+    setStatusBar(m_wndStatusBar);
+    m_messenger = new CStatusMessenger(m_wndStatusBar, this);
+    m_messenger->SetUpPanes();
+    if (CExtStatusBarButton *top = m_messenger->TopButton())
+        connect(top, &QCheckBox::toggled, this, &CMainFrame::OnTopToggled);
+}
+
+QAction *CMainFrame::AddCommand(QMenu *menu, int commandId, const QString &text)
+{
+    QAction *action = menu ? menu->addAction(text) : new QAction(text, this);
+    m_commands[commandId] = action;
+    return action;
+}
+
+QAction *CMainFrame::CommandAction(int commandId) const
+{
+    const auto it = m_commands.find(commandId);
+    return it == m_commands.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenu *file = menuBar()->addMenu(LoadFixedText(FixedText::MenuFile));
+    connect(AddCommand(file, ID_APP_EXIT, LoadFixedText(FixedText::MenuExit)),
+            &QAction::triggered, this, &QWidget::close);
+
+    CreateEditMenu();
+
+    QMenu *operation = menuBar()->addMenu(LoadFixedText(FixedText::MenuOperation));
+    AddCommand(operation, ID_OPERATION_SEND, LoadFixedText(FixedText::MenuSend))
+        ->setEnabled(false);
+
+    QMenu *settings = menuBar()->addMenu(LoadFixedText(FixedText::MenuSettings));
+    AddCommand(settings, ID_PRESET_COMMANDS, LoadFixedText(FixedText::MenuPresetCommands))
+        ->setEnabled(false);
+    // The frame has no tool bar, so its switch has nothing to show or hide.
+    AddCommand(settings, ID_VIEW_TOOLBAR, LoadFixedText(FixedText::MenuToolBar))
+        ->setEnabled(false);
+    QAction *statusBarSwitch =
+        AddCommand(settings, ID_VIEW_STATUS_BAR, LoadFixedText(FixedText::MenuStatusBar));
+    statusBarSwitch->setCheckable(true);
+    statusBarSwitch->setChecked(true);
+    connect(statusBarSwitch, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
+
+    QMenu *help = menuBar()->addMenu(LoadFixedText(FixedText::MenuHelp));
+    connect(AddCommand(help, ID_APP_ABOUT, LoadFixedText(FixedText::MenuAbout)),
+            &QAction::triggered, this, &CMainFrame::OnAppAbout);
+}
+
+void CMainFrame::CreateEditMenu()
+{
+    QMenu *edit = menuBar()->addMenu(LoadFixedText(FixedText::MenuEdit));
+    AddCommand(edit, ID_EDIT_UNDO, LoadFixedText(FixedText::MenuUndo));
+    edit->addSeparator();
+    AddCommand(edit, ID_EDIT_CUT, LoadFixedText(FixedText::MenuCut));
+    AddCommand(edit, ID_EDIT_COPY, LoadFixedText(FixedText::MenuCopy));
+    AddCommand(edit, ID_EDIT_PASTE, LoadFixedText(FixedText::MenuPaste));
+    edit->addSeparator();
+    AddCommand(edit, ID_EDIT_SELECT_ALL, LoadFixedText(FixedText::MenuSelectAll));
+    edit->addSeparator();
+    AddCommand(edit, ID_EDIT_FIND, LoadFixedText(FixedText::MenuFind));
+    connect(CommandAction(ID_EDIT_FIND), &QAction::triggered, this, &CMainFrame::OnEditFind);
+    for (CommandId id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
+                   ID_EDIT_FIND})
+        CommandAction(id)->setEnabled(false);
+}
+
+void CMainFrame::CreateAccelerators()
+{
+    using K = QKeySequence;
+    CommandAction(ID_EDIT_COPY)->setShortcuts({K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
+    CommandAction(ID_EDIT_CUT)->setShortcuts({K(Qt::SHIFT | Qt::Key_Delete), K(Qt::CTRL | Qt::Key_X)});
+    CommandAction(ID_EDIT_PASTE)->setShortcuts({K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
+    CommandAction(ID_EDIT_UNDO)->setShortcuts({K(Qt::ALT | Qt::Key_Backspace), K(Qt::CTRL | Qt::Key_Z)});
+    CommandAction(ID_EDIT_FIND)->setShortcut(K(Qt::CTRL | Qt::Key_F));
+    CommandAction(ID_EDIT_SELECT_ALL)->setShortcut(K(Qt::CTRL | Qt::Key_A));
+    // Ctrl+S goes to the send button's command even while that button is disabled,
+    // so it is an action of its own rather than the menu item's shortcut.
+    QAction *send = AddCommand(nullptr, IDC_SEND_BUTTON, QString());
+    send->setShortcut(K(Qt::CTRL | Qt::Key_S));
+    send->setEnabled(false);
+    addAction(send);
+}
+
+void CMainFrame::SetView(QWidget *view)
+{
+    delete takeCentralWidget();
+    setCentralWidget(view ? view : new QWidget(this));
+    CommandAction(ID_EDIT_FIND)->setEnabled(view != nullptr);
+}
+
+bool CMainFrame::RestorePlacement()
+{
+    QByteArray placement;
+    if (m_reg.ReadBinary(QString::fromLatin1(kWindowPlacement), placement) &&
+        restoreGeometry(placement))
+        return true;
+    resize(kMinWidth, kMinHeight);
+    return false;
+}
+
+void CMainFrame::SavePlacement()
+{
+    m_reg.WriteBinary(QString::fromLatin1(kWindowPlacement), saveGeometry());
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    SavePlacement();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::ShowAboutAtStart()
+{
+    CAboutDlg::ShowAtStartup(m_reg, this);
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg::ShowFromMenu(m_reg, this);
+}
+
+// Each opening starts afresh: empty text, match case off, the initial list.
+void CMainFrame::OnEditFind()
+{
+    delete m_findDialog;
+    m_findDialog = new CFindTextDlg(this);
+    connect(m_findDialog, &CFindTextDlg::viewRequest, this, &CMainFrame::viewRequest);
+    m_findDialog->show();
+}
+
+void CMainFrame::OnTopToggled(bool onTop)
+{
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible)
+        show();
+}
+
+CFindTextDlg *CMainFrame::FindDialog() const
+{
+    return m_findDialog;
+}

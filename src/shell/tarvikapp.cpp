@@ -1,0 +1,23 @@
+#include "tarvikapp.h"
+
+#include "mainframe.h"
+
+#include <QTimer>
+
+CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setOrganizationName(QStringLiteral("Tarvik"));
+    setApplicationName(QStringLiteral("TarvikApp"));
+}
+
+// The frame goes before QApplication does.
+CTarvikApp::~CTarvikApp() = default;
+
+bool CTarvikApp::InitInstance()
+{
+    m_pMainWnd = std::make_unique<CMainFrame>(m_reg);
+    m_pMainWnd->RestorePlacement();
+    m_pMainWnd->show();
+    QTimer::singleShot(kAboutDelayMs, m_pMainWnd.get(), &CMainFrame::ShowAboutAtStart);
+    return true;
+}
