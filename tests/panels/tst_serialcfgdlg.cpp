@@ -1,0 +1,184 @@
+// The serial panel: defaults, remembered choices, the record it builds and
+// the close request on a user's choice.
+#include "serialcfgdlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+QComboBox *List(const QWidget *panel, int id)
+{
+    return FindPanelControl<QComboBox>(panel, id);
+}
+
+QStringList ShownTexts(const QWidget *panel)
+{
+    QStringList texts;
+    for (int id = kSerialPortId; id <= kSerialFlowId; ++id)
+        texts << List(panel, id)->currentText();
+    return texts;
+}
+
+// Stores the panel's choices and builds a new panel from them, as a switch
+// to another port kind and back does.
+std::unique_ptr<CSerialCfgDlg> Recreate(std::unique_ptr<CSerialCfgDlg> panel,
+                                        const PanelProviders &providers = {})
+{
+    panel->StoreToBlock();
+    panel.reset();
+    return std::make_unique<CSerialCfgDlg>(providers);
+}
+
+} // namespace
+
+class TestSerialCfgDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { PortCfgData() = {}; }
+
+    void freshStartShowsDefaults()
+    {
+        CSerialCfgDlg panel({});
+        QCOMPARE(ShownTexts(&panel),
+                 QStringList({"COM1", "9600", "8", "1", "None", "Hardware"}));
+        QCOMPARE(List(&panel, kSerialPortId)->count(), 9);
+        QCOMPARE(List(&panel, kSerialPortId)->itemText(8), "COM9");
+        QVERIFY(List(&panel, kSerialBaudId)->isEditable());
+        QVERIFY(!List(&panel, kSerialParityId)->isEditable());
+
+        const tagSERIAL_CFG record = panel.BuildRecord();
+        QCOMPARE(record.dwPort, 1u);
+        QCOMPARE(record.dwBaudRate, 9600u);
+        QCOMPARE(record.byDataBits, 8);
+        QCOMPARE(record.byParity, 0);
+        QCOMPARE(record.byStopBits, 0);
+        QCOMPARE(record.dwFlowCtrl, 1u);
+        QCOMPARE(record.dwMarker, kCfgMarkerValid);
+    }
+
+    void storingDefaultsGivesTheKnownBlockBytes()
+    {
+        PortCfgData().serial.byAlign = 0x7E; // never written by the panel
+        CSerialCfgDlg panel({});
+        panel.StoreToBlock();
+        const unsigned char expected[20] = {0x00, 0x00, 0x00, 0x00, 0x80, 0x25, 0x00,
+                                            0x00, 0x00, 0x04, 0x00, 0x7E, 0x01, 0x00,
+                                            0x00, 0x00, 0xAA, 0x55, 0x00, 0x00};
+        QVERIFY(std::memcmp(&PortCfgData().serial, expected, sizeof expected) == 0);
+    }
+
+    void portEntriesShowTheMappedDevice()
+    {
+        PanelProviders providers;
+        providers.devicePath = [](const QString &name) {
+            return name == "COM1" ? QString("/dev/ttyUSB0")
+                   : name == "COM9" ? QString("/dev/ttyS1")
+                                    : QString();
+        };
+        CSerialCfgDlg panel(providers);
+        QComboBox *port = List(&panel, kSerialPortId);
+        QCOMPARE(port->itemText(0), "COM1 (/dev/ttyUSB0)");
+        QCOMPARE(port->itemText(1), "COM2");
+        QCOMPARE(panel.BuildRecord().dwPort, 1u);
+        port->setCurrentIndex(8);
+        QCOMPARE(port->currentText(), "COM9 (/dev/ttyS1)");
+        QCOMPARE(panel.BuildRecord().dwPort, 9u);
+    }
+
+    void typedBaudComesBackAfterRecreate()
+    {
+        auto panel = std::make_unique<CSerialCfgDlg>(PanelProviders{});
+        QComboBox *baud = List(panel.get(), kSerialBaudId);
+        baud->lineEdit()->clear();
+        QTest::keyClicks(baud->lineEdit(), "250000");
+        QCOMPARE(panel->BuildRecord().dwBaudRate, 250000u);
+
+        panel = Recreate(std::move(panel));
+        QCOMPARE(List(panel.get(), kSerialBaudId)->currentText(), "250000");
+        QCOMPARE(List(panel.get(), kSerialBaudId)->count(), 8);
+        QCOMPARE(panel->BuildRecord().dwBaudRate, 250000u);
+
+        List(panel.get(), kSerialBaudId)->setEditText("fast");
+        QCOMPARE(panel->BuildRecord().dwBaudRate, 0u);
+    }
+
+    void chosenEntriesComeBackAfterRecreate()
+    {
+        auto panel = std::make_unique<CSerialCfgDlg>(PanelProviders{});
+        List(panel.get(), kSerialPortId)->setCurrentIndex(2);
+        List(panel.get(), kSerialBaudId)->setCurrentIndex(7);
+        List(panel.get(), kSerialDataBitsId)->setCurrentIndex(3);
+        List(panel.get(), kSerialStopBitsId)->setCurrentIndex(2);
+        List(panel.get(), kSerialParityId)->setCurrentIndex(2);
+        List(panel.get(), kSerialFlowId)->setCurrentIndex(2);
+
+        panel = Recreate(std::move(panel));
+        QCOMPARE(ShownTexts(panel.get()),
+                 QStringList({"COM3", "115200", "7", "2", "Even", "Xon/Xoff"}));
+        const tagSERIAL_CFG record = panel->BuildRecord();
+        QCOMPARE(record.dwPort, 3u);
+        QCOMPARE(record.dwBaudRate, 115200u);
+        QCOMPARE(record.byDataBits, 7);
+        QCOMPARE(record.byStopBits, 2);
+        QCOMPARE(record.byParity, 2);
+        QCOMPARE(record.dwFlowCtrl, 2u);
+    }
+
+    void blockWithoutMarkerOrWithBadIndexesKeepsDefaults()
+    {
+        tagSERIAL_CFG &stored = PortCfgData().serial;
+        stored = {5, 4800, 1, 1, 1, 0, 0, kCfgMarkerUnset};
+        QCOMPARE(ShownTexts(std::make_unique<CSerialCfgDlg>(PanelProviders{}).get()),
+                 QStringList({"COM1", "9600", "8", "1", "None", "Hardware"}));
+
+        // Indexes no list has, with a valid marker: the rest still applies.
+        stored = {12, 4800, 9, 7, 5, 0, 7, kCfgMarkerValid};
+        QCOMPARE(ShownTexts(std::make_unique<CSerialCfgDlg>(PanelProviders{}).get()),
+                 QStringList({"COM1", "4800", "8", "1", "None", "None"}));
+    }
+
+    void userChoiceRequestsClose_data()
+    {
+        QTest::addColumn<int>("id");
+        for (int id = kSerialPortId; id <= kSerialFlowId; ++id)
+            QTest::addRow("%d", id) << id;
+    }
+
+    void userChoiceRequestsClose()
+    {
+        QFETCH(int, id);
+        CSerialCfgDlg panel({});
+        panel.show();
+        QSignalSpy changed(&panel, &CSerialCfgDlg::settingChanged);
+        QComboBox *list = List(&panel, id);
+        const int before = list->currentIndex();
+        list->setFocus();
+        QTest::keyClick(list, before + 1 < list->count() ? Qt::Key_Down : Qt::Key_Up);
+        QVERIFY(list->currentIndex() != before);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void typingOrCodeChangesDoNotRequestClose()
+    {
+        CSerialCfgDlg panel({});
+        panel.show();
+        QSignalSpy changed(&panel, &CSerialCfgDlg::settingChanged);
+        QComboBox *baud = List(&panel, kSerialBaudId);
+        baud->lineEdit()->selectAll();
+        QTest::keyClicks(baud->lineEdit(), "14400");
+        QCOMPARE(baud->currentText(), "14400");
+        List(&panel, kSerialParityId)->setCurrentIndex(3);
+        QCOMPARE(changed.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestSerialCfgDlg)
+#include "tst_serialcfgdlg.moc"
