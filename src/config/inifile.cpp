@@ -1,0 +1,403 @@
+// The INI engine: parse, edit and rewrite whole configuration files.
+#include "inifile.h"
+#include "inifile-private.h"
+
+#include "atomicfile.h"
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kBlank = " \t\r\n";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr char kPrefix = ' ';
+
+fs::path &BaseDirectory()
+{
+    static fs::path directory;
+    return directory;
+}
+
+void SetStatus(IniStatus *status, IniStatus value)
+{
+    if (status)
+        *status = value;
+}
+
+std::string_view Trim(std::string_view line)
+{
+    const std::size_t first = line.find_first_not_of(kBlank);
+    if (first == std::string_view::npos)
+        return {};
+    return line.substr(first, line.find_last_not_of(kBlank) - first + 1);
+}
+
+bool IsGbkLeadByte(char ch)
+{
+    const auto byte = static_cast<unsigned char>(ch);
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+// Parse state carried from line to line.
+struct ParseState
+{
+    IniEntries entries;
+    std::string pendingComment;
+    std::string currentSection;
+};
+
+// The section name after the opening bracket. A "]" that follows a GBK lead
+// byte is part of a double-byte character; only when there is no other "]"
+// is it taken for the bracket, since the text is then not valid GBK anyway.
+std::string_view SectionName(std::string_view afterBracket)
+{
+    std::size_t end = FindGbkChar(afterBracket, ']');
+    if (end == std::string_view::npos)
+        end = afterBracket.find(']');
+    return afterBracket.substr(0, end);
+}
+
+IniEntry HeaderFromLine(std::string_view line, std::string comment)
+{
+    return {IniEntry::Kind::Header,
+            std::move(comment),
+            std::string(SectionName(line.substr(1))),
+            {},
+            {}};
+}
+
+IniEntry KeyFromLine(std::string_view line, std::size_t equals, std::string comment,
+                     std::string section)
+{
+    return {IniEntry::Kind::Key, std::move(comment), std::move(section),
+            std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))};
+}
+
+void ParseLine(std::string_view line, ParseState &state)
+{
+    if (line.empty())
+        return;
+    if (line.front() == '[') {
+        state.entries.push_back(HeaderFromLine(line, std::move(state.pendingComment)));
+        state.pendingComment.clear();
+        state.currentSection = state.entries.back().section;
+        return;
+    }
+    const std::size_t equals = line.find('=');
+    if (line.front() == '#' || line.front() == ';' || equals == std::string_view::npos) {
+        // Comments, and lines that carry no setting, stay above the next entry.
+        state.pendingComment.append(line).push_back('\n');
+        return;
+    }
+    state.entries.push_back(
+        KeyFromLine(line, equals, std::move(state.pendingComment), state.currentSection));
+    state.pendingComment.clear();
+}
+
+// Comment text holds line feeds; on disk every line ends with CR LF, as the
+// Windows program's text-mode files do.
+void AppendComment(std::string &out, std::string_view comment)
+{
+    for (std::size_t i = 0; i < comment.size(); ++i) {
+        if (comment[i] == '\n' && (i == 0 || comment[i - 1] != '\r'))
+            out.push_back('\r');
+        out.push_back(comment[i]);
+    }
+}
+
+void AppendEntry(std::string &out, const IniEntry &entry)
+{
+    AppendComment(out, entry.comment);
+    out.push_back(kPrefix);
+    if (entry.kind == IniEntry::Kind::Header) {
+        out.append("[").append(entry.section).append("]");
+    } else {
+        out.append(entry.key).append("=").append(entry.value);
+    }
+    out.append(kLineEnd);
+}
+
+fs::path ResolveIniPath(const fs::path &file)
+{
+    return BaseDirectory().empty() ? file : BaseDirectory() / file;
+}
+
+// The whole file, or nothing when it is missing, not a plain file, too large
+// or cannot be read to the end.
+std::optional<std::string> ReadFileBytes(const fs::path &path, IniStatus *status)
+{
+    std::error_code ec;
+    std::ifstream in;
+    if (fs::is_regular_file(path, ec)) {
+        if (fs::file_size(path, ec) > kIniMaxFileSize && !ec) {
+            SetStatus(status, IniStatus::FileTooLarge);
+            return std::nullopt;
+        }
+        in.open(path, std::ios::binary);
+    }
+    if (!in.is_open()) {
+        SetStatus(status, IniStatus::FileUnreadable);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[64 * 1024];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kIniMaxFileSize) {
+            SetStatus(status, IniStatus::FileTooLarge);
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        SetStatus(status, IniStatus::FileUnreadable);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<IniEntries> LoadEntries(const fs::path &path, IniStatus *status)
+{
+    std::optional<std::string> bytes = ReadFileBytes(path, status);
+    if (!bytes)
+        return std::nullopt;
+    return ParseIniText(*bytes);
+}
+
+bool StoreEntries(const fs::path &path, const IniEntries &entries, IniStatus *status)
+{
+    const bool stored = ReplaceFileAtomically(path, FormatIniText(entries));
+    SetStatus(status, stored ? IniStatus::Ok : IniStatus::WriteFailed);
+    return stored;
+}
+
+IniEntries::iterator FindKey(IniEntries &entries, std::string_view section, std::string_view key)
+{
+    return std::find_if(entries.begin(), entries.end(), [&](const IniEntry &entry) {
+        return entry.kind == IniEntry::Kind::Key && entry.section == section && entry.key == key;
+    });
+}
+
+IniEntries::iterator FindHeader(IniEntries &entries, std::string_view section)
+{
+    return std::find_if(entries.begin(), entries.end(), [&](const IniEntry &entry) {
+        return entry.kind == IniEntry::Kind::Header && entry.section == section;
+    });
+}
+
+bool HasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// The section must come back from "[" + section + "]" unchanged.
+bool IsStorableSection(std::string_view section)
+{
+    return !HasLineBreak(section) && SectionName(std::string(section) + ']') == section;
+}
+
+// The key must come back from " " + key + "=" as a key line.
+bool IsStorableKey(std::string_view key)
+{
+    constexpr std::string_view kBadFirst = "#;[ \t";
+    return !HasLineBreak(key) && key.find('=') == std::string_view::npos &&
+           (key.empty() || kBadFirst.find(key.front()) == std::string_view::npos);
+}
+
+void SetKeyValue(IniEntries &entries, std::string_view section, std::string_view key,
+                 std::string_view value)
+{
+    if (auto match = FindKey(entries, section, key); match != entries.end()) {
+        match->value = value;
+        return;
+    }
+    IniEntry entry{
+        IniEntry::Kind::Key, {}, std::string(section), std::string(key), std::string(value)};
+    auto first = std::find_if(entries.begin(), entries.end(),
+                              [&](const IniEntry &e) { return e.section == section; });
+    if (first == entries.end()) {
+        entries.push_back({IniEntry::Kind::Header, {}, std::string(section), {}, {}});
+        entries.push_back(std::move(entry));
+        return;
+    }
+    entries.insert(first + 1, std::move(entry));
+}
+
+// Stable sorts keep equal names in file order, so the first match of a key
+// is the same entry before and after sorting.
+std::vector<const IniEntry *> SortedByName(const IniEntries &entries, IniEntry::Kind kind,
+                                           bool ascending)
+{
+    std::vector<const IniEntry *> sorted;
+    for (const IniEntry &entry : entries) {
+        if (entry.kind == kind)
+            sorted.push_back(&entry);
+    }
+    auto name = [kind](const IniEntry *e) -> const std::string & {
+        return kind == IniEntry::Kind::Header ? e->section : e->key;
+    };
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const IniEntry *a, const IniEntry *b) {
+        return ascending ? name(a) < name(b) : name(b) < name(a);
+    });
+    return sorted;
+}
+
+IniEntries SortEntries(const IniEntries &entries, bool ascending)
+{
+    const auto headers = SortedByName(entries, IniEntry::Kind::Header, ascending);
+    std::map<std::string_view, std::vector<const IniEntry *>> keysBySection;
+    for (const IniEntry *key : SortedByName(entries, IniEntry::Kind::Key, ascending))
+        keysBySection[key->section].push_back(key);
+
+    IniEntries sorted;
+    auto appendKeys = [&](std::string_view section) {
+        auto keys = keysBySection.find(section);
+        if (keys == keysBySection.end())
+            return;
+        for (const IniEntry *key : keys->second)
+            sorted.push_back(*key);
+        keysBySection.erase(keys);
+    };
+    // Keys above the first header have no header to follow; they stay on top,
+    // where they still belong to no section.
+    if (std::none_of(headers.begin(), headers.end(),
+                     [](const IniEntry *h) { return h->section.empty(); }))
+        appendKeys({});
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        sorted.push_back(*headers[i]);
+        if (i + 1 == headers.size() || headers[i + 1]->section != headers[i]->section)
+            appendKeys(headers[i]->section);
+    }
+    return sorted;
+}
+
+} // namespace
+
+std::size_t FindGbkChar(std::string_view text, char ch)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ch)
+            return i;
+        if (IsGbkLeadByte(text[i]))
+            ++i;
+    }
+    return std::string_view::npos;
+}
+
+IniEntries ParseIniText(std::string_view text)
+{
+    ParseState state;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        ParseLine(Trim(text.substr(0, end)), state);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return std::move(state.entries);
+}
+
+std::string FormatIniText(const IniEntries &entries)
+{
+    std::string out;
+    for (const IniEntry &entry : entries)
+        AppendEntry(out, entry);
+    return out;
+}
+
+void SetIniDirectory(const fs::path &directory)
+{
+    BaseDirectory() = directory;
+}
+
+fs::path IniDirectory()
+{
+    return BaseDirectory();
+}
+
+std::string ReadIniValue(const fs::path &file, std::string_view section, std::string_view key,
+                         IniStatus *status)
+{
+    std::optional<IniEntries> entries = LoadEntries(ResolveIniPath(file), status);
+    if (!entries)
+        return {};
+    auto match = FindKey(*entries, section, key);
+    if (match == entries->end()) {
+        SetStatus(status, IniStatus::NotFound);
+        return {};
+    }
+    SetStatus(status, IniStatus::Ok);
+    return std::move(match->value);
+}
+
+bool WriteIniValue(const fs::path &file, std::string_view section, std::string_view key,
+                   std::string_view value, IniStatus *status)
+{
+    if (!IsStorableSection(section) || !IsStorableKey(key) || HasLineBreak(value)) {
+        SetStatus(status, IniStatus::InvalidArgument);
+        return false;
+    }
+    const fs::path path = ResolveIniPath(file);
+    std::optional<IniEntries> entries = LoadEntries(path, status);
+    if (!entries)
+        return false;
+    SetKeyValue(*entries, section, key, value);
+    return StoreEntries(path, *entries, status);
+}
+
+bool SetIniSectionComment(const fs::path &file, std::string_view section, std::string_view comment,
+                          IniStatus *status)
+{
+    // A comment that parses into entries would add headers or keys.
+    if (!ParseIniText(comment).empty()) {
+        SetStatus(status, IniStatus::InvalidArgument);
+        return false;
+    }
+    const fs::path path = ResolveIniPath(file);
+    std::optional<IniEntries> entries = LoadEntries(path, status);
+    if (!entries)
+        return false;
+    auto header = FindHeader(*entries, section);
+    if (header == entries->end()) {
+        SetStatus(status, IniStatus::NotFound);
+        return false;
+    }
+    // Even a one-character comment needs its own line, or it would turn the
+    // header line into a comment.
+    header->comment = comment;
+    if (!comment.empty())
+        header->comment.push_back('\n');
+    return StoreEntries(path, *entries, status);
+}
+
+bool DeleteIniKey(const fs::path &file, std::string_view section, std::string_view key,
+                  IniStatus *status)
+{
+    const fs::path path = ResolveIniPath(file);
+    std::optional<IniEntries> entries = LoadEntries(path, status);
+    if (!entries)
+        return false;
+    auto match = FindKey(*entries, section, key);
+    if (match == entries->end()) {
+        SetStatus(status, IniStatus::NotFound);
+        return false;
+    }
+    entries->erase(match);
+    return StoreEntries(path, *entries, status);
+}
+
+bool CreateIniFile(const fs::path &file, IniStatus *status)
+{
+    return StoreEntries(ResolveIniPath(file), {}, status);
+}
+
+bool SortIniFile(const fs::path &file, bool ascending, IniStatus *status)
+{
+    const fs::path path = ResolveIniPath(file);
+    std::optional<IniEntries> entries = LoadEntries(path, status);
+    if (!entries)
+        return false;
+    return StoreEntries(path, SortEntries(*entries, ascending), status);
+}
