@@ -1,0 +1,41 @@
+#include "asyncwrite.h"
+
+DeviceIo CAsyncWrite::Start(CDeviceFile &file, const uint8_t *bytes, std::size_t length,
+                            bool holdOutput)
+{
+    Clear();
+    DeviceIo io;
+    io.wouldBlock = true;
+    if (!holdOutput)
+        io = file.Write(bytes, length);
+    if (!io.Failed() && io.count < length)
+        m_buffer.assign(bytes + io.count, bytes + length);
+    return io;
+}
+
+DeviceIo CAsyncWrite::Drain(CDeviceFile &file, bool &finished)
+{
+    finished = false;
+    DeviceIo io;
+    while (HasRest()) {
+        io = file.Write(m_buffer.data() + m_offset, m_buffer.size() - m_offset);
+        if (io.Failed()) {
+            Clear();
+            return io;
+        }
+        if (io.wouldBlock)
+            return io;
+        m_offset += io.count;
+    }
+    if (!m_buffer.empty()) {
+        Clear();
+        finished = true;
+    }
+    return io;
+}
+
+void CAsyncWrite::Clear()
+{
+    m_buffer.clear();
+    m_offset = 0;
+}

@@ -1,0 +1,147 @@
+#include "devicefile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+int Fd(intptr_t handle)
+{
+    return static_cast<int>(handle);
+}
+
+void Drain(int eventFd)
+{
+    uint64_t value;
+    while (::read(eventFd, &value, sizeof value) > 0) {
+    }
+}
+
+unsigned PollResult(const pollfd &device, const pollfd &waker, int polled)
+{
+    if (polled == 0)
+        return CDeviceFile::kTimedOut;
+    unsigned result = 0;
+    if (waker.revents & POLLIN) {
+        Drain(waker.fd);
+        result |= CDeviceFile::kWoken;
+    }
+    if (device.revents & POLLIN)
+        result |= CDeviceFile::kReadable;
+    if (device.revents & POLLOUT)
+        result |= CDeviceFile::kWritable;
+    if (device.revents & (POLLHUP | POLLERR | POLLNVAL))
+        result |= CDeviceFile::kHangup;
+    return result;
+}
+
+} // namespace
+
+CDeviceWaker::CDeviceWaker() : m_handle(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+CDeviceWaker::~CDeviceWaker()
+{
+    if (m_handle >= 0)
+        ::close(Fd(m_handle));
+}
+
+void CDeviceWaker::Signal()
+{
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(Fd(m_handle), &one, sizeof one);
+}
+
+void CDeviceWaker::Clear()
+{
+    Drain(Fd(m_handle));
+}
+
+int CDeviceFile::Open(const std::string &path)
+{
+    Close();
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    // flock also stops root, which TIOCEXCL does not.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    if (::isatty(fd))
+        ::ioctl(fd, TIOCEXCL);
+    m_handle = fd;
+    return 0;
+}
+
+void CDeviceFile::Close()
+{
+    if (m_handle < 0)
+        return;
+    const int fd = Fd(m_handle);
+    if (::isatty(fd))
+        ::ioctl(fd, TIOCNXCL);
+    ::close(fd); // releases the flock too
+    m_handle = -1;
+}
+
+DeviceIo CDeviceFile::Write(const uint8_t *bytes, std::size_t length)
+{
+    DeviceIo io;
+    const ssize_t n = ::write(Fd(m_handle), bytes, length);
+    if (n >= 0) {
+        io.count = std::size_t(n);
+        return io;
+    }
+    io.osError = errno;
+    io.wouldBlock = io.osError == EAGAIN || io.osError == EWOULDBLOCK || io.osError == EINTR;
+    return io;
+}
+
+DeviceIo CDeviceFile::Read(uint8_t *buffer, std::size_t capacity)
+{
+    DeviceIo io;
+    const ssize_t n = ::read(Fd(m_handle), buffer, capacity);
+    if (n >= 0) {
+        io.count = std::size_t(n);
+        return io;
+    }
+    io.osError = errno;
+    io.wouldBlock = io.osError == EAGAIN || io.osError == EWOULDBLOCK || io.osError == EINTR;
+    return io;
+}
+
+unsigned CDeviceFile::Wait(bool readable, bool writable, CDeviceWaker &waker, int timeoutMs)
+{
+    pollfd fds[2] = {};
+    fds[0].fd = Fd(m_handle);
+    fds[0].events = short((readable ? POLLIN : 0) | (writable ? POLLOUT : 0));
+    fds[1].fd = Fd(waker.Handle());
+    fds[1].events = POLLIN;
+    int polled;
+    do {
+        polled = ::poll(fds, 2, timeoutMs);
+    } while (polled < 0 && errno == EINTR);
+    if (polled < 0)
+        return kHangup;
+    return PollResult(fds[0], fds[1], polled);
+}
+
+unsigned CDeviceFile::WaitWaker(CDeviceWaker &waker, int timeoutMs)
+{
+    pollfd fds[2] = {};
+    fds[0].fd = -1; // ignored by poll
+    fds[1].fd = Fd(waker.Handle());
+    fds[1].events = POLLIN;
+    int polled;
+    do {
+        polled = ::poll(fds, 2, timeoutMs);
+    } while (polled < 0 && errno == EINTR);
+    return polled < 0 ? kWoken : PollResult(fds[0], fds[1], polled);
+}

@@ -1,0 +1,240 @@
+#include "parallelport.h"
+
+#include "devicemap.h"
+#include "porterror.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+bool IsDeviceGone(int osError)
+{
+    return osError == EIO || osError == ENXIO || osError == ENODEV;
+}
+
+} // namespace
+
+CParallelPort::CParallelPort()
+{
+    m_cfg.dwMarker = kCfgMarkerUnset;
+}
+
+CParallelPort::~CParallelPort()
+{
+    ClosePort();
+}
+
+std::string CParallelPort::DeviceName(uint32_t port)
+{
+    return std::string("LPT") + char((port & 0xFF) + '0');
+}
+
+uint32_t CParallelPort::SetPortSettings(const void *settings)
+{
+    tagPARALLEL_CFG cfg;
+    std::memcpy(&cfg, settings, sizeof cfg);
+    if (cfg.dwMarker != kCfgMarkerValid) {
+        PortTrace(1, "Configuration data not correct!");
+        return 0;
+    }
+    m_cfg = cfg;
+    return 1;
+}
+
+uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
+{
+    SetLastError(0);
+    if (m_file.IsOpen()) {
+        SetLastError(kPortErrAlreadyInitialized);
+        return 1;
+    }
+    // Without settings this asks for LPT0, which no device answers to.
+    const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
+    ResetPercentDone();
+    const int error = path.empty() ? ENOENT : m_file.Open(path);
+    if (error != 0) {
+        RecordSystemError(error, 3, "CParallelPort::OpenPort - Unable to open port!");
+        return 0;
+    }
+    {
+        std::lock_guard lock(m_lock);
+        m_write.Clear();
+        m_bWritePending = false;
+        m_writesDone = 0;
+    }
+    AttachOwner(owner, message, userValue, async != 0);
+    if (!async)
+        return 1;
+    m_monitorWaker.Clear();
+    m_stopping = false;
+    m_monitor = std::thread(&CParallelPort::MonitorThreadProc, this);
+    PostPortMsg(kPortOpened, userValue);
+    return 1;
+}
+
+void CParallelPort::ClosePort()
+{
+    SetLastError(0);
+    DetachOwner(); // also releases a monitor that waits for the owner
+    if (!m_file.IsOpen())
+        return;
+    StopSendFile();
+    if (m_monitor.joinable()) {
+        m_stopping = true;
+        m_monitorWaker.Signal();
+        m_monitor.join();
+        m_stopping = false;
+    }
+    m_file.Close();
+    std::lock_guard lock(m_lock);
+    m_bWritePending = false;
+    m_write.Clear();
+}
+
+uint32_t CParallelPort::Read(uint8_t *, uint32_t, uint32_t *received)
+{
+    if (received)
+        *received = 0;
+    return 0;
+}
+
+uint32_t CParallelPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
+{
+    SetLastError(0);
+    if (written)
+        *written = 0;
+    if (!m_file.IsOpen()) {
+        SetLastError(kPortErrInvalidHandle);
+        return 0;
+    }
+    if (length == 0)
+        return 1;
+    return IsAsync() ? WriteAsync(bytes, length, written) : WriteBlocking(bytes, length, written);
+}
+
+uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written)
+{
+    std::lock_guard lock(m_lock);
+    if (m_bWritePending) {
+        SetLastError(kPortErrIoPending);
+        return 0;
+    }
+    const DeviceIo io = m_write.Start(m_file, bytes, length, false);
+    if (io.Failed()) {
+        RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+        return 0;
+    }
+    if (written)
+        *written = uint32_t(io.count);
+    if (m_write.HasRest())
+        m_bWritePending = true;
+    else
+        ++m_writesDone; // taken at once: reported like one that finishes later
+    m_monitorWaker.Signal();
+    return 1;
+}
+
+uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uint32_t *written)
+{
+    CDeviceWaker never;
+    std::size_t done = 0;
+    while (done < length) {
+        const DeviceIo io = m_file.Write(bytes + done, length - done);
+        if (io.Failed()) {
+            RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+            break;
+        }
+        done += io.count;
+        if (io.wouldBlock)
+            m_file.Wait(false, true, never, -1);
+    }
+    if (written)
+        *written = uint32_t(done);
+    return done == length ? 1 : 0;
+}
+
+uint32_t CParallelPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+{
+    return StartFileTransfer(path, passes, intervalMs);
+}
+
+uint32_t CParallelPort::PauseSendFile()
+{
+    return PauseFileTransfer();
+}
+
+uint32_t CParallelPort::StopSendFile()
+{
+    return StopFileTransfer();
+}
+
+CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
+                                                   uint32_t *written)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        if (!IsFileTransferRunning())
+            return ChunkResult::Abandoned;
+        const DeviceIo io = m_file.Write(chunk + done, length - done);
+        if (io.Failed())
+            break; // short chunk: code 6
+        done += io.count;
+        if (io.wouldBlock)
+            m_file.Wait(false, true, m_chunkWaker, -1);
+    }
+    *written = uint32_t(done);
+    return ChunkResult::Written;
+}
+
+// ---- monitor thread ----
+
+void CParallelPort::MonitorThreadProc()
+{
+    bool lost = false;
+    while (!m_stopping) {
+        bool output;
+        {
+            std::lock_guard lock(m_lock);
+            output = m_write.HasRest();
+        }
+        const unsigned events = lost ? CDeviceFile::WaitWaker(m_monitorWaker, -1)
+                                     : m_file.Wait(false, output, m_monitorWaker, -1);
+        if (m_stopping)
+            break;
+        bool failed = false;
+        const uint32_t finished = DrainOutput(failed);
+        for (uint32_t i = 0; i < finished; ++i)
+            SendPortMsg(kPortWriteDone, UserValue());
+        {
+            // Cleared once the owner has handled code 2, and only when no
+            // later write is still going out.
+            std::lock_guard lock(m_lock);
+            if (finished && !m_write.HasRest())
+                m_bWritePending = false;
+        }
+        if (!lost && ((events & CDeviceFile::kHangup) || failed)) {
+            lost = true;
+            PostPortMsg(kPortLost, UserValue());
+        }
+    }
+}
+
+uint32_t CParallelPort::DrainOutput(bool &lost)
+{
+    std::lock_guard lock(m_lock);
+    if (m_write.HasRest()) {
+        bool finished = false;
+        const DeviceIo io = m_write.Drain(m_file, finished);
+        if (io.Failed()) {
+            RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+            lost = IsDeviceGone(io.osError);
+            m_bWritePending = false;
+        } else if (finished) {
+            ++m_writesDone;
+        }
+    }
+    const uint32_t finished = m_writesDone;
+    m_writesDone = 0;
+    return finished;
+}

@@ -1,0 +1,324 @@
+#include "serialport.h"
+
+#include "devicemap.h"
+#include "porterror.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// While unread bytes sit in the input queue the monitor looks for more at
+// this pace instead of being woken by them over and over.
+constexpr int kRecheckMs = 20;
+
+bool IsDeviceGone(int osError)
+{
+    return osError == EIO || osError == ENXIO || osError == ENODEV;
+}
+
+} // namespace
+
+CSerialPort::CSerialPort()
+{
+    m_cfg.dwMarker = kCfgMarkerUnset;
+}
+
+CSerialPort::~CSerialPort()
+{
+    if (m_monitor.joinable())
+        PortTrace(0, "CSerialPort::~CSerialPort - Port still open, closing it");
+    ClosePort();
+}
+
+std::string CSerialPort::DeviceName(uint32_t port)
+{
+    return "COM" + std::to_string(port);
+}
+
+uint32_t CSerialPort::SetPortSettings(const void *settings)
+{
+    tagSERIAL_CFG cfg;
+    std::memcpy(&cfg, settings, sizeof cfg);
+    if (cfg.dwMarker != kCfgMarkerValid) {
+        PortTrace(1, "Configuration data not correct!");
+        return 0;
+    }
+    m_cfg = cfg;
+    return 1;
+}
+
+uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
+{
+    if (m_device.IsOpen()) {
+        PortTrace(0, "CSerialPort::OpenPort - Port already opened!");
+        return 1;
+    }
+    if (m_cfg.dwMarker != kCfgMarkerValid) {
+        PortTrace(1, "CSerialPort::OpenPort - Port hasn't setup!");
+        return 0;
+    }
+    if (!owner) {
+        PortTrace(1, "CSerialPort::OpenPort - Parameter not correct!");
+        return 0;
+    }
+    ResetPercentDone();
+    if (!OpenDevice())
+        return 0;
+    m_device.Purge();
+    {
+        std::lock_guard lock(m_lock);
+        m_write.Clear();
+        m_bWritePending = false;
+        m_writesDone = 0;
+    }
+    m_monitorWaker.Clear();
+    m_stopping = false;
+    AttachOwner(owner, message, userValue, async != 0);
+    m_monitor = std::thread(&CSerialPort::MonitorThreadProc, this);
+    if (async)
+        PostPortMsg(kPortOpened, userValue);
+    return 1;
+}
+
+bool CSerialPort::OpenDevice()
+{
+    const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
+    const auto result = path.empty() ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
+                                     : m_device.Open(path, m_cfg);
+    switch (result.failedAt) {
+    case CSerialDevice::OpenStep::Done:
+        return true;
+    case CSerialDevice::OpenStep::OpenDevice:
+        RecordSystemError(result.osError, 3, "CSerialPort::OpenPort - Unable to open port!");
+        return false;
+    case CSerialDevice::OpenStep::GetState:
+        RecordSystemError(result.osError, 3, "Get DCB error!");
+        return false;
+    case CSerialDevice::OpenStep::SetState:
+        if (result.osError)
+            RecordSystemError(result.osError, 3, "Setup DCB error!");
+        else
+            RecordError(kPortErrInvalidParameter, 3, "Setup DCB error!");
+        return false;
+    case CSerialDevice::OpenStep::Setup:
+        RecordSystemError(result.osError, 3, "Comm port setup fail!");
+        return false;
+    }
+    return false;
+}
+
+void CSerialPort::ClosePort()
+{
+    if (m_monitor.joinable()) {
+        m_stopping = true;
+        m_monitorWaker.Signal();
+        DetachOwner(); // releases a monitor that waits for the owner
+        m_monitor.join();
+    }
+    StopSendFile();
+    if (m_device.IsOpen()) {
+        DetachOwner();
+        {
+            std::lock_guard lock(m_lock);
+            m_bWritePending = false;
+            m_write.Clear();
+        }
+        m_device.Close();
+    }
+}
+
+uint32_t CSerialPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *received)
+{
+    if (received)
+        *received = 0;
+    if (!m_device.IsOpen()) {
+        PortTrace(3, "CSerialPort::Read - Port not opened!");
+        return 0;
+    }
+    const DeviceIo io = m_device.File().Read(buffer, capacity);
+    if (io.Failed()) {
+        RecordSystemError(io.osError, 3, "CSerialPort::Read - Unable to read the data\n");
+        return 0;
+    }
+    if (received)
+        *received = uint32_t(io.count);
+    return 1;
+}
+
+uint32_t CSerialPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
+{
+    if (written)
+        *written = 0;
+    if (!m_device.IsOpen()) {
+        RecordError(kPortErrInvalidHandle, 3, "CSerialPort::Write - Port not opened!");
+        return 0;
+    }
+    if (length == 0)
+        return 1;
+    if (!IsAsync()) {
+        const uint32_t done = WriteBlocking(bytes, length);
+        if (written)
+            *written = done;
+        return done == length ? 1 : 0;
+    }
+    return WriteAsync(bytes, length, written);
+}
+
+uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written)
+{
+    std::lock_guard lock(m_lock);
+    if (m_bWritePending) {
+        RecordError(kPortErrIoPending, 0, "CSerialPort::Write - Last Write Pending!");
+        return 0;
+    }
+    // The caller may release its bytes when we return: the rest is copied.
+    const DeviceIo io = m_write.Start(m_device.File(), bytes, length, m_device.OutputHeld());
+    if (io.Failed()) {
+        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        return 0;
+    }
+    if (written)
+        *written = uint32_t(io.count);
+    if (m_write.HasRest())
+        m_bWritePending = true;
+    else
+        ++m_writesDone; // done at once: the monitor still reports it
+    m_monitorWaker.Signal();
+    return 1;
+}
+
+uint32_t CSerialPort::WriteBlocking(const uint8_t *bytes, uint32_t length)
+{
+    CDeviceWaker never;
+    std::size_t done = 0;
+    while (done < length) {
+        if (m_device.OutputHeld()) {
+            CDeviceFile::WaitWaker(never, kRecheckMs);
+            continue;
+        }
+        const DeviceIo io = m_device.File().Write(bytes + done, length - done);
+        if (io.Failed()) {
+            RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+            break;
+        }
+        done += io.count;
+        if (io.wouldBlock)
+            m_device.File().Wait(false, true, never, -1);
+    }
+    return uint32_t(done);
+}
+
+uint32_t CSerialPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+{
+    return StartFileTransfer(path, passes, intervalMs);
+}
+
+uint32_t CSerialPort::PauseSendFile()
+{
+    return PauseFileTransfer();
+}
+
+uint32_t CSerialPort::StopSendFile()
+{
+    return StopFileTransfer();
+}
+
+CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
+                                                 uint32_t *written)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        if (!IsFileTransferRunning())
+            return ChunkResult::Abandoned;
+        if (m_device.OutputHeld()) {
+            CDeviceFile::WaitWaker(m_chunkWaker, kRecheckMs);
+            continue;
+        }
+        const DeviceIo io = m_device.File().Write(chunk + done, length - done);
+        if (io.Failed())
+            break; // short chunk: the transfer fails with code 6
+        done += io.count;
+        if (io.wouldBlock)
+            m_device.File().Wait(false, true, m_chunkWaker, -1);
+    }
+    *written = uint32_t(done);
+    return ChunkResult::Written;
+}
+
+// ---- monitor thread ----
+
+void CSerialPort::MonitorThreadProc()
+{
+    uint32_t unreadSeen = 0; // input bytes already reported and still queued
+    bool lost = false;
+    while (!m_stopping) {
+        const unsigned events = WaitForDevice(unreadSeen, lost);
+        if (m_stopping)
+            break;
+        const Progress progress = DrainOutput();
+        if (!lost)
+            ReportInput(unreadSeen);
+        for (uint32_t i = 0; i < progress.writesDone; ++i)
+            SendPortMsg(kPortWriteDone, UserValue());
+        if (!lost && ((events & CDeviceFile::kHangup) || progress.lost)) {
+            lost = true;
+            PortTrace(3, "CSerialPort:MonitorThreadProc - Port lost!");
+            PostPortMsg(kPortLost, UserValue());
+        }
+    }
+}
+
+unsigned CSerialPort::WaitForDevice(uint32_t unreadSeen, bool lost)
+{
+    if (lost)
+        return CDeviceFile::WaitWaker(m_monitorWaker, -1);
+    bool output;
+    {
+        std::lock_guard lock(m_lock);
+        output = m_write.HasRest();
+    }
+    const bool held = output && m_device.OutputHeld();
+    const bool watchInput = unreadSeen == 0;
+    const int timeout = held || !watchInput ? kRecheckMs : -1;
+    return m_device.File().Wait(watchInput, output && !held, m_monitorWaker, timeout);
+}
+
+CSerialPort::Progress CSerialPort::DrainOutput()
+{
+    Progress progress;
+    std::lock_guard lock(m_lock);
+    DrainOutputLocked(progress);
+    progress.writesDone = m_writesDone;
+    m_writesDone = 0;
+    return progress;
+}
+
+void CSerialPort::DrainOutputLocked(Progress &progress)
+{
+    if (!m_write.HasRest() || m_device.OutputHeld())
+        return;
+    bool finished = false;
+    const DeviceIo io = m_write.Drain(m_device.File(), finished);
+    if (io.Failed()) {
+        // Nothing more will go out of this write: no code 2 for it.
+        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        progress.lost = IsDeviceGone(io.osError);
+        m_bWritePending = false;
+    } else if (finished) {
+        m_bWritePending = false; // before code 2, so its handler may write again
+        ++m_writesDone;
+    }
+}
+
+void CSerialPort::ReportInput(uint32_t &unreadSeen)
+{
+    const uint32_t queued = m_device.InputQueued();
+    if (queued > unreadSeen) {
+        PortTrace(0, "sending read msg");
+        SendPortMsg(kPortDataArrived, UserValue());
+        unreadSeen = m_device.InputQueued(); // what the owner left unread
+    } else {
+        unreadSeen = queued;
+    }
+}

@@ -1,0 +1,82 @@
+// CSerialPort: a COM port.
+//
+// Threads:
+//   - Window thread: every public operation. The owner's handler of code 1
+//     calls Read, which takes no lock.
+//   - Monitor thread (MonitorThreadProc): waits on the device and on
+//     m_monitorWaker; finishes the accepted asynchronous writes with
+//     non-blocking writes; raises code 1 when new bytes are queued, code 2
+//     when an accepted write has been taken by the driver, code 4 once when
+//     the device is gone (hang-up or I/O error).
+//   - File thread (CPortEx): writes 1024-byte chunks itself, woken by
+//     m_chunkWaker on a stop; raises no code 2.
+// Locks: m_lock (the port lock) guards the output buffer, the write-pending
+// flag and the count of finished writes; it is never held while a
+// notification is delivered, and ClosePort detaches the owner before it
+// waits for the monitor, so neither Write nor ClosePort can wait on an owner
+// that waits for them.
+// Notifications: 1 and 2 sent (monitor thread), 3 posted (asynchronous
+// OpenPort), 4 posted (monitor thread), 5 to 8 posted (file thread).
+#pragma once
+
+#include "asyncwrite.h"
+#include "portcfg.h"
+#include "portex.h"
+#include "serialdevice.h"
+
+#include <thread>
+
+class CSerialPort : public CPortEx
+{
+public:
+    CSerialPort();
+    ~CSerialPort() override;
+
+    uint32_t OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message) override;
+    void ClosePort() override;
+    uint32_t SetPortSettings(const void *settings) override; // tagSERIAL_CFG
+    // Returns at once with what is queued (possibly nothing).
+    uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received) override;
+    // Asynchronous mode: the bytes are copied; code 2 follows once they are out.
+    uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
+                   uint8_t background) override;
+    uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
+    uint32_t PauseSendFile() override;
+    uint32_t StopSendFile() override;
+    int32_t GetPortType() override { return 1; }
+
+    // "COM" and the number in decimal.
+    static std::string DeviceName(uint32_t port);
+
+protected:
+    ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
+    void WakeFileChunkWait() override { m_chunkWaker.Signal(); }
+
+private:
+    struct Progress
+    {
+        uint32_t writesDone = 0;
+        bool lost = false;
+    };
+
+    bool OpenDevice();
+    void MonitorThreadProc();
+    unsigned WaitForDevice(uint32_t unreadSeen, bool lost);
+    Progress DrainOutput();
+    void DrainOutputLocked(Progress &progress);
+    void ReportInput(uint32_t &unreadSeen);
+    uint32_t WriteBlocking(const uint8_t *bytes, uint32_t length);
+    uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
+
+    CSerialDevice m_device;
+    tagSERIAL_CFG m_cfg;       // window thread
+    std::thread m_monitor;     // window thread
+    CDeviceWaker m_monitorWaker; // the stop event, also kicked by Write
+    CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
+    std::atomic<bool> m_stopping{false};
+
+    // Guarded by m_lock.
+    CAsyncWrite m_write;       // the rest of the accepted write
+    bool m_bWritePending = false;
+    uint32_t m_writesDone = 0; // finished writes not yet reported by code 2
+};

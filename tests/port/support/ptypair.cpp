@@ -1,0 +1,111 @@
+#include "ptypair.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+CPtyPair::CPtyPair()
+{
+    char name[128] = {};
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+        m_master = m_slave = -1;
+        return;
+    }
+    termios raw{};
+    ::tcgetattr(m_slave, &raw);
+    ::cfmakeraw(&raw); // no echo before the port sets the line up
+    ::tcsetattr(m_slave, TCSANOW, &raw);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_slavePath = name;
+}
+
+CPtyPair::~CPtyPair()
+{
+    CloseMaster();
+    if (m_slave >= 0)
+        ::close(m_slave);
+}
+
+bool CPtyPair::WriteMaster(const std::string &bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += std::size_t(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        pollfd fd{m_master, POLLOUT, 0};
+        if (::poll(&fd, 1, 10000) <= 0)
+            return false;
+    }
+    return true;
+}
+
+std::string CPtyPair::ReadMaster(std::size_t count, std::chrono::milliseconds timeout)
+{
+    std::string bytes;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    char buffer[65536];
+    while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
+        pollfd fd{m_master, POLLIN, 0};
+        if (::poll(&fd, 1, 50) <= 0)
+            continue;
+        const ssize_t n = ::read(m_master, buffer, std::min(sizeof buffer, count - bytes.size()));
+        if (n > 0)
+            bytes.append(buffer, std::size_t(n));
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+    }
+    return bytes;
+}
+
+void CPtyPair::CloseMaster()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+std::string PatternBytes(std::size_t count, unsigned seed)
+{
+    std::string bytes(count, '\0');
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = char((i + seed + i / 256 * 3) & 0xFF);
+    return bytes;
+}
+
+namespace {
+
+std::string HexAround(const std::string &bytes, std::size_t offset)
+{
+    std::string text;
+    const std::size_t from = offset > 8 ? offset - 8 : 0;
+    for (std::size_t i = from; i < std::min(bytes.size(), from + 24); ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X ", unsigned(uint8_t(bytes[i])));
+        text += hex;
+    }
+    return text;
+}
+
+} // namespace
+
+::testing::AssertionResult SameBytes(const std::string &expected, const std::string &actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    std::size_t offset = 0;
+    while (offset < expected.size() && offset < actual.size() && expected[offset] == actual[offset])
+        ++offset;
+    return ::testing::AssertionFailure()
+           << "sizes " << expected.size() << " / " << actual.size() << ", first difference at offset "
+           << offset << "\n  expected: " << HexAround(expected, offset)
+           << "\n  actual:   " << HexAround(actual, offset);
+}
