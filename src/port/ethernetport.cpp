@@ -1,0 +1,282 @@
+#include "ethernetport.h"
+
+#include "porterror.h"
+#include "socketevents.h"
+
+#include <cstring>
+
+CEthernetPort::CEthernetPort()
+    : m_events(new CSocketEvents(
+          [this](CSocketEvents::Event event, uint16_t error) { OnSocketEvent(event, error); }))
+{
+    m_settings.dwMarker = kCfgMarkerUnset;
+    SetFileTransferRules({.resetIntervalOnStart = false,
+                          .stopSignalsInterval = false,
+                          .firstStopWait = std::nullopt});
+}
+
+CEthernetPort::~CEthernetPort()
+{
+    ClosePort();
+    m_events->Dispose();
+}
+
+uint32_t CEthernetPort::SetPortSettings(const void *settings)
+{
+    const auto *record = static_cast<const tagETHERNET_CFG *>(settings);
+    if (!record || record->dwMarker != kCfgMarkerValid) {
+        PortTrace(1, "Configuration data not correct!");
+        return 0;
+    }
+    m_settings = *record;
+    return 1;
+}
+
+uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
+                                 uint32_t message)
+{
+    SetLastError(0);
+    if (m_socket != TcpSocket::kNone) {
+        SetLastError(kPortErrAlreadyInitialized);
+        return 1;
+    }
+    if (m_settings.dwMarker != kCfgMarkerValid) {
+        PortTrace(1, "CEthernetPort::OpenPort - Port hasn't setup!");
+        return 0;
+    }
+    if (!owner) {
+        PortTrace(1, "CEthernetPort::OpenPort - No owner window!");
+        return 0;
+    }
+    ResetPercentDone();
+    // A host of the full field width has no terminator: never read past it.
+    m_host.assign(m_settings.szHost, strnlen(m_settings.szHost, kEthernetHostSize));
+    m_dwPort = m_settings.wPort;
+    uint32_t address = 0;
+    if (!CreateAndResolve(address))
+        return 0;
+    AttachOwner(owner, message, userValue, async != 0);
+    return async ? ConnectAsync(address) : ConnectAndWait(address);
+}
+
+bool CEthernetPort::CreateAndResolve(uint32_t &address)
+{
+    uint32_t error = 0;
+    const TcpSocket::Handle socket = TcpSocket::Create(error);
+    if (socket == TcpSocket::kNone) {
+        RecordError(error, 3, "CEthernetPort::OpenPort - Unable to create the socket");
+        return false;
+    }
+    m_socket = socket;
+    if (!TcpSocket::Resolve(m_host.c_str(), address, error)) {
+        FailOpen(error, "CEthernetPort::OpenPort - Host not found");
+        return false;
+    }
+    return true;
+}
+
+uint32_t CEthernetPort::ConnectAsync(uint32_t address)
+{
+    m_events->WatchConnecting(m_socket);
+    uint32_t error = 0;
+    if (!TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) &&
+        error != TcpSocket::kErrWouldBlock) {
+        m_events->Unwatch();
+        FailOpen(error, "CEthernetPort::OpenPort - Unable to connect");
+        return 0;
+    }
+    return 1; // the outcome comes as code 3
+}
+
+uint32_t CEthernetPort::ConnectAndWait(uint32_t address)
+{
+    uint32_t error = 0;
+    const bool made = TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) ||
+                      (error == TcpSocket::kErrWouldBlock && TcpSocket::WaitConnected(m_socket, error));
+    if (!made) {
+        FailOpen(error, "CEthernetPort::OpenPort - Unable to connect");
+        return 0;
+    }
+    return 1;
+}
+
+void CEthernetPort::FailOpen(uint32_t error, const char *text)
+{
+    RecordError(error, 3, text);
+    TcpSocket::Close(m_socket.exchange(TcpSocket::kNone));
+    DetachOwner();
+}
+
+void CEthernetPort::ClosePort()
+{
+    StopSendFile();
+    m_events->Unwatch();
+    TcpSocket::Close(m_socket.exchange(TcpSocket::kNone));
+    DetachOwner();
+    m_bWritePending = false;
+    m_unsent.clear();
+}
+
+uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *received)
+{
+    SetLastError(0);
+    if (m_socket == TcpSocket::kNone) {
+        SetLastError(kSockErrNotConnected);
+        return 0;
+    }
+    uint32_t error = 0;
+    const int64_t n = TcpSocket::Recv(m_socket, buffer, capacity, error);
+    m_events->RearmRead();
+    if (received)
+        *received = n < 0 ? 0 : static_cast<uint32_t>(n);
+    if (n < 0) {
+        SetLastError(error);
+        return 0;
+    }
+    return 1;
+}
+
+uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
+{
+    SetLastError(0);
+    if (m_socket == TcpSocket::kNone) {
+        SetLastError(kSockErrNotConnected);
+        return 0;
+    }
+    if (m_bWritePending) {
+        SetLastError(kPortErrIoPending);
+        return 0;
+    }
+    uint32_t error = 0;
+    const int64_t n = TcpSocket::Send(m_socket, bytes, length, error);
+    if (n < 0 && error != TcpSocket::kErrWouldBlock) {
+        SetLastError(error);
+        if (written)
+            *written = 0;
+        return 0;
+    }
+    const uint32_t taken = n < 0 ? 0 : static_cast<uint32_t>(n);
+    if (taken < length) {
+        // Keep the rest instead of dropping it; the write events send it.
+        m_unsent.assign(reinterpret_cast<const char *>(bytes) + taken, length - taken);
+        m_bWritePending = true;
+        m_events->RearmWrite();
+    }
+    if (written)
+        *written = static_cast<uint32_t>(n); // -1 when nothing could be taken
+    SendPortMsg(kPortWriteDone, UserValue());
+    return 1;
+}
+
+uint32_t CEthernetPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+{
+    return StartFileTransfer(path, passes, intervalMs);
+}
+
+uint32_t CEthernetPort::PauseSendFile()
+{
+    return PauseFileTransfer();
+}
+
+uint32_t CEthernetPort::StopSendFile()
+{
+    return StopFileTransfer();
+}
+
+void CEthernetPort::WakeFileChunkWait()
+{
+    m_sendEvent.Signal();
+}
+
+void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
+{
+    switch (event) {
+    case CSocketEvents::Read: {
+        uint32_t waiting = 0;
+        uint32_t ioctlError = 0;
+        if (!TcpSocket::BytesWaiting(m_socket, waiting, ioctlError))
+            error = static_cast<uint16_t>(ioctlError);
+        if (waiting > 0 || error != 0)
+            SendPortMsg(kPortDataArrived, UserValue(), error);
+        break;
+    }
+    case CSocketEvents::Write:
+        OnWriteEvent(error);
+        break;
+    case CSocketEvents::Connect:
+        SendPortMsg(kPortOpened, UserValue(), error);
+        break;
+    case CSocketEvents::Close:
+        PostPortMsg(kPortLost, UserValue(), error);
+        break;
+    default:
+        break;
+    }
+}
+
+void CEthernetPort::OnWriteEvent(uint16_t error)
+{
+    if (IsFileTransferRunning() && !m_bWritePending) {
+        m_sendEvent.Signal();
+        return;
+    }
+    if (m_bWritePending && !FlushUnsent(error))
+        return; // still more to send: the next write event goes on with it
+    m_bWritePending = false;
+    SendPortMsg(kPortWriteDone, UserValue(), error);
+}
+
+// Sends the rest of a pending Write; false while some of it is still left.
+bool CEthernetPort::FlushUnsent(uint16_t &error)
+{
+    while (!m_unsent.empty()) {
+        uint32_t sendError = 0;
+        const int64_t n = TcpSocket::Send(m_socket, m_unsent.data(),
+                                          static_cast<uint32_t>(m_unsent.size()), sendError);
+        if (n < 0 && sendError == TcpSocket::kErrWouldBlock) {
+            m_events->RearmWrite();
+            return false;
+        }
+        if (n < 0) {
+            error = static_cast<uint16_t>(sendError); // the rest is lost with the connection
+            m_unsent.clear();
+            break;
+        }
+        m_unsent.erase(0, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+CPortEx::ChunkResult CEthernetPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
+                                                   uint32_t *written)
+{
+    uint32_t sent = 0;
+    while (sent < length && IsFileTransferRunning()) {
+        uint32_t taken = 0;
+        if (!SendPortion(chunk + sent, length - sent, taken))
+            break;
+        sent += taken;
+    }
+    if (!IsFileTransferRunning())
+        return ChunkResult::Abandoned;
+    *written = sent; // short: the base reports code 6
+    return ChunkResult::Written;
+}
+
+bool CEthernetPort::SendPortion(const uint8_t *data, uint32_t length, uint32_t &taken)
+{
+    for (;;) {
+        uint32_t error = 0;
+        const int64_t n = TcpSocket::Send(m_socket, data, length, error);
+        if (n >= 0) {
+            taken = static_cast<uint32_t>(n);
+            return true;
+        }
+        if (error != TcpSocket::kErrWouldBlock)
+            return false;
+        m_events->RearmWrite(); // queued to the window thread
+        m_sendEvent.Wait();
+        if (!IsFileTransferRunning())
+            return false;
+    }
+}

@@ -1,0 +1,118 @@
+#include "loopbackserver.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int ListenOnAnyLoopbackPort(uint16_t &port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0) {
+        close(fd);
+        return -1;
+    }
+    socklen_t length = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &length);
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
+bool WaitReadable(int fd, int timeoutMs)
+{
+    pollfd pfd{fd, POLLIN, 0};
+    return poll(&pfd, 1, timeoutMs) > 0;
+}
+
+} // namespace
+
+CLoopbackServer::CLoopbackServer()
+{
+    m_listener = ListenOnAnyLoopbackPort(m_port);
+}
+
+CLoopbackServer::~CLoopbackServer()
+{
+    CloseClient();
+    StopListening();
+}
+
+bool CLoopbackServer::Accept(int timeoutMs)
+{
+    if (m_listener < 0 || !WaitReadable(m_listener, timeoutMs))
+        return false;
+    m_client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+    return m_client >= 0;
+}
+
+void CLoopbackServer::SetSmallReceiveBuffer()
+{
+    const int size = 4096;
+    setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
+bool CLoopbackServer::SendToClient(const std::string &bytes)
+{
+    return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
+}
+
+std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
+{
+    std::string received;
+    char buffer[65536];
+    while (received.size() < count && WaitReadable(m_client, timeoutMs)) {
+        const ssize_t n = recv(m_client, buffer, std::min(sizeof buffer, count - received.size()), 0);
+        if (n <= 0)
+            break;
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    return received;
+}
+
+std::string CLoopbackServer::ReceiveUntilClosed(int timeoutMs)
+{
+    std::string received;
+    char buffer[65536];
+    while (WaitReadable(m_client, timeoutMs)) {
+        const ssize_t n = recv(m_client, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    return received;
+}
+
+void CLoopbackServer::CloseClient()
+{
+    if (m_client >= 0)
+        close(m_client);
+    m_client = -1;
+}
+
+void CLoopbackServer::ResetClient()
+{
+    const linger abortive{1, 0};
+    setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    CloseClient();
+}
+
+void CLoopbackServer::StopListening()
+{
+    if (m_listener >= 0)
+        close(m_listener);
+    m_listener = -1;
+}
+
+uint16_t UnusedLoopbackPort()
+{
+    uint16_t port = 0;
+    close(ListenOnAnyLoopbackPort(port));
+    return port;
+}

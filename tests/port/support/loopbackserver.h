@@ -1,0 +1,40 @@
+// A TCP server on 127.0.0.1 with a port the system chose, for the network
+// port tests. Blocking POSIX calls on the test's side of the connection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CLoopbackServer
+{
+public:
+    CLoopbackServer();
+    ~CLoopbackServer();
+    CLoopbackServer(const CLoopbackServer &) = delete;
+    CLoopbackServer &operator=(const CLoopbackServer &) = delete;
+
+    uint16_t Port() const { return m_port; }
+    // Accepts the next connection; false after the time-out.
+    bool Accept(int timeoutMs = 10000);
+    // A small receive buffer makes a peer that stops reading fill up quickly.
+    void SetSmallReceiveBuffer();
+    bool SendToClient(const std::string &bytes);
+    // Reads until `count` bytes arrived or the client closed / time-out passed.
+    std::string ReceiveFromClient(std::size_t count, int timeoutMs = 10000);
+    // Reads everything until the client closes.
+    std::string ReceiveUntilClosed(int timeoutMs = 60000);
+    // Orderly close of the accepted connection.
+    void CloseClient();
+    // Closes the accepted connection with a reset.
+    void ResetClient();
+    // Stops listening, so further connects are refused.
+    void StopListening();
+
+private:
+    int m_listener = -1;
+    int m_client = -1;
+    uint16_t m_port = 0;
+};
+
+// A loopback port with nothing listening on it.
+uint16_t UnusedLoopbackPort();

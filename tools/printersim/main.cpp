@@ -1,0 +1,222 @@
+// tarvik-printersim: listens on a loopback TCP port like a network printer,
+// records every byte it receives and answers real-time status requests.
+#include "statusparser.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: tarvik-printersim [--port N] [--out FILE]\n"
+    "\n"
+    "A network printer on 127.0.0.1 for trying out and testing Tarvik.\n"
+    "\n"
+    "  --port N    TCP port to listen on (default 9100); 0 lets the system choose.\n"
+    "              The port in use is printed on standard output as one line.\n"
+    "  --out FILE  append every byte received to FILE (created if missing).\n"
+    "  --help      show this text.\n"
+    "\n"
+    "Connections are served one after another; a new one is accepted when the\n"
+    "current one is closed by the client. Status requests answered at once:\n"
+    "  DLE EOT n (10 04 n), n = 1..4    -> one status byte 12 (online, no error)\n"
+    "  GS r n    (1D 72 n), n = 1,2,49,50 -> one sensor byte 00 (paper present)\n"
+    "All bytes, status requests included, are recorded. SIGTERM or SIGINT ends\n"
+    "the program cleanly with exit status 0.\n";
+
+struct Options
+{
+    int port = 9100;
+    std::string outPath;
+};
+
+int g_wakePipe[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(g_wakePipe[1], &byte, 1);
+}
+
+bool ParsePort(const char *text, int &port)
+{
+    char *end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < 0 || value > 65535)
+        return false;
+    port = static_cast<int>(value);
+    return true;
+}
+
+// Returns 0 to run, 1 after --help, 2 on a usage error.
+int ParseOptions(int argc, char **argv, Options &options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 1;
+        }
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--port" && hasValue && ParsePort(argv[i + 1], options.port)) {
+            ++i;
+        } else if (arg == "--out" && hasValue) {
+            options.outPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "tarvik-printersim: bad argument '%s'\n\n%s", arg.c_str(),
+                         kUsage);
+            return 2;
+        }
+    }
+    return 0;
+}
+
+int ListenOnLoopback(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) < 0 || listen(fd, 4) < 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int BoundPort(int fd)
+{
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
+    return ntohs(addr.sin_port);
+}
+
+bool WriteAll(int fd, const char *data, std::size_t length, int flags)
+{
+    while (length > 0) {
+        const ssize_t n = flags ? send(fd, data, length, flags) : write(fd, data, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Serves one connection until the client closes it or a stop signal arrives.
+// Returns false when the program should end.
+bool ServeConnection(int client, int outFd)
+{
+    CStatusParser parser;
+    pollfd fds[2] = {{client, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
+    uint8_t buffer[65536];
+    for (;;) {
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            return false;
+        if (fds[1].revents)
+            return false;
+        if (!fds[0].revents)
+            continue;
+        const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return true;
+        if (outFd >= 0 && !WriteAll(outFd, reinterpret_cast<char *>(buffer),
+                                    static_cast<std::size_t>(n), 0)) {
+            std::perror("tarvik-printersim: writing the output file");
+            return false;
+        }
+        const std::string answer = parser.Feed(buffer, static_cast<std::size_t>(n));
+        if (!answer.empty())
+            WriteAll(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+    }
+}
+
+bool StopRequested()
+{
+    pollfd wake{g_wakePipe[0], POLLIN, 0};
+    return poll(&wake, 1, 0) > 0;
+}
+
+// Accepts connections one after another; returns when a stop signal arrives.
+int Serve(int listener, int outFd)
+{
+    pollfd fds[2] = {{listener, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
+    for (;;) {
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            return 1;
+        if (fds[1].revents)
+            return 0;
+        if (!fds[0].revents)
+            continue;
+        const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            continue;
+        const bool goOn = ServeConnection(client, outFd);
+        close(client);
+        if (!goOn)
+            return StopRequested() ? 0 : 1;
+    }
+}
+
+void InstallStopHandlers()
+{
+    struct sigaction action{};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    const int parsed = ParseOptions(argc, argv, options);
+    if (parsed != 0)
+        return parsed == 1 ? 0 : 2;
+    if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) < 0)
+        return 1;
+    InstallStopHandlers();
+    int outFd = -1;
+    if (!options.outPath.empty()) {
+        outFd = open(options.outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (outFd < 0) {
+            std::perror(("tarvik-printersim: " + options.outPath).c_str());
+            return 1;
+        }
+    }
+    const int listener = ListenOnLoopback(options.port);
+    if (listener < 0) {
+        std::perror("tarvik-printersim: listening");
+        return 1;
+    }
+    std::printf("%d\n", BoundPort(listener));
+    std::fflush(stdout);
+    const int status = Serve(listener, outFd);
+    close(listener);
+    if (outFd >= 0)
+        close(outFd);
+    return status;
+}
