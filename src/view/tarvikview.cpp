@@ -1,6 +1,12 @@
 #include "tarvikview.h"
 
+#include "portex.h"
+#include "splittercontrol.h"
+
+#include <QComboBox>
+#include <QDir>
 #include <QFont>
+#include <QPushButton>
 #include <QTimerEvent>
 
 namespace
@@ -10,17 +16,32 @@ namespace
 constexpr int kFormFontPixels = 12;
 } // namespace
 
-CTarvikView::CTarvikView(QWidget *parent) : QWidget(parent)
+CTarvikView::CTarvikView(QWidget *parent) : QWidget(parent), m_providers(SystemPanelProviders()), m_portFactory(&CreateSystemPort)
 {
     QFont formFont = font();
     formFont.setPixelSize(kFormFontPixels);
     setFont(formFont);
-    m_form = BuildViewForm(this);
-    CreateSplitterBars();
-    m_startupTimer.start(kStartupTimerMs, this);
+    OnInitialUpdate();
 }
 
-CTarvikView::~CTarvikView() = default;
+// The panel stores its choices before the configuration is saved; the port
+// goes last, after the view no longer takes notifications.
+CTarvikView::~CTarvikView()
+{
+    DestroyPortPanel();
+    DiscardPort();
+}
+
+void CTarvikView::OnInitialUpdate()
+{
+    m_configDir = QDir::currentPath(); // the INI file stays here for the whole run
+    m_form = BuildViewForm(this);
+    connect(m_form.portKind, &QComboBox::currentIndexChanged, this,
+            &CTarvikView::OnPortKindChange);
+    connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
+    m_startupTimer.start(kStartupTimerMs, this);
+    CreateSplitterBars(0, 0);
+}
 
 void CTarvikView::timerEvent(QTimerEvent *event)
 {
@@ -30,12 +51,14 @@ void CTarvikView::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
 }
 
-// Finishes what needs the window at its real size: the splitter shares and
-// the first layout.
+// What needs the window at its real size and the configuration loaded: the
+// panel of the loaded kind, the splitter shares and the first layout.
 void CTarvikView::OnStartupTimer()
 {
+    OnPortKindChange();
     m_startupTimer.stop();
-    InitSplitterShares(0, 0, height());
+    m_recvShare = ViewLayout::RecvShareFromTop(m_pBar1->y(), height());
+    m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), height());
     m_bLayoutReady = true;
     LayoutAreas(width(), height(), false);
 }

@@ -1,5 +1,6 @@
 // Splitter bars and placing the three areas on the right of the view.
 #include "layout.h"
+#include "splittercontrol.h"
 #include "tarvikview.h"
 #include "viewids.h"
 
@@ -7,37 +8,38 @@
 
 namespace
 {
-// Tops of the two bars on the form as designed, used until the user has
-// dragged them once (the registry then remembers the tops).
+// Tops of the two bars on the form as designed, used while the registry
+// remembers none.
 constexpr int kTemplateBar1Top = 120;
 constexpr int kTemplateBar2Top = 175;
+constexpr int kTemplateWidth = 454;
+
+QRect BarRect(int top) { return {ViewLayout::kAreaLeft, top, kTemplateWidth, ViewLayout::kBarHeight}; }
 } // namespace
 
-void CTarvikView::CreateSplitterBars()
-{
-    m_pBar1 = new QWidget(this);
-    m_pBar1->setObjectName(ViewId::Name(ViewId::kBar1));
-    m_pBar2 = new QWidget(this);
-    m_pBar2->setObjectName(ViewId::Name(ViewId::kBar2));
-}
-
-// Shares from the tops remembered in the registry; a top of 0 (nothing saved)
-// or a bar 2 that would not lie below bar 1 falls back to the designed tops.
-void CTarvikView::InitSplitterShares(int savedTop1, int savedTop2, int cy)
+// A saved top of 0 (nothing saved), or a bar 2 that would not lie below bar 1,
+// falls back to the designed place. The shares are taken from the bars' tops
+// at the first layout, when the view has its real height.
+void CTarvikView::CreateSplitterBars(int savedTop1, int savedTop2)
 {
     const int top1 = savedTop1 > 0 ? savedTop1 : kTemplateBar1Top;
     const int top2 = savedTop2 > top1 + ViewLayout::kBarHeight ? savedTop2 : kTemplateBar2Top;
-    m_recvShare = ViewLayout::RecvShareFromTop(top1, cy);
-    m_sendShare = ViewLayout::SendShareFromTop(top2, cy);
+    m_pBar1 = new CSplitterControl(BarRect(top1), this, ViewId::kBar1);
+    m_pBar1->setObjectName(ViewId::Name(ViewId::kBar1));
+    m_pBar2 = new CSplitterControl(BarRect(top2), this, ViewId::kBar2);
+    m_pBar2->setObjectName(ViewId::Name(ViewId::kBar2));
+    for (CSplitterControl *bar : {m_pBar1, m_pBar2})
+        connect(bar, &CSplitterControl::splitterMoved, this, &CTarvikView::OnSplitterMoved);
 }
 
-void CTarvikView::OnSplitterMoved(int barId, int newTop)
+// The bar has already moved itself; its new top gives the new share.
+void CTarvikView::OnSplitterMoved(int barId, int /*delta*/)
 {
     const int cy = height();
     if (barId == ViewId::kBar1)
-        m_recvShare = ViewLayout::RecvShareFromTop(newTop, cy);
+        m_recvShare = ViewLayout::RecvShareFromTop(m_pBar1->y(), cy);
     else if (barId == ViewId::kBar2)
-        m_sendShare = ViewLayout::SendShareFromTop(newTop, cy);
+        m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), cy);
     LayoutAreas(width(), cy, true);
 }
 
@@ -60,6 +62,8 @@ void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
             control->setGeometry(placement.rect);
     m_pBar1->setGeometry(r.bar1);
     m_pBar2->setGeometry(r.bar2);
+    m_pBar1->SetRange(r.bar1Limits.min, r.bar1Limits.max);
+    m_pBar2->SetRange(r.bar2Limits.min, r.bar2Limits.max);
     if (repaint)
         update(QRect(QPoint(ViewLayout::kAreaLeft, r.p2), QPoint(cx, cy)));
 }

@@ -1,6 +1,6 @@
 #include "viewform.h"
 
-#include "viewtext.h"
+#include "stringtable.h"
 #include "viewids.h"
 
 #include <QCheckBox>
@@ -37,6 +37,11 @@ QLabel *MakeLabel(QWidget *view, const QString &text, const QRect &rect)
     auto *label = new QLabel(text, view);
     label->setGeometry(rect);
     return label;
+}
+
+QString FormatString(unsigned id, int first, int second)
+{
+    return QString::asprintf(LoadString(id).toUtf8().constData(), first, second);
 }
 
 // Port kind names in the order of the kind indexes.

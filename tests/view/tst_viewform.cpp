@@ -1,6 +1,7 @@
 // The main view's form: every control in its place, named by its id, with its text.
 #include "tarvikview.h"
 #include "viewids.h"
+#include "viewsandbox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -50,17 +51,23 @@ private slots:
     void resizeKeepsPortColumn();
 
 private:
+    std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CTarvikView> m_view;
 };
 
 void TestViewForm::init()
 {
+    m_sandbox = std::make_unique<CViewSandbox>();
     m_view = std::make_unique<CTarvikView>();
     m_view->resize(608, 400);
     m_view->show();
 }
 
-void TestViewForm::cleanup() { m_view.reset(); }
+void TestViewForm::cleanup()
+{
+    m_view.reset();
+    m_sandbox.reset();
+}
 
 void TestViewForm::controlTexts_data()
 {
