@@ -10,10 +10,14 @@
 #include "tarvikview.h"
 #include "viewhookup.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -85,4 +89,32 @@ private:
     CRegManage m_reg;
     CMainFrame m_frame;
     CTarvikView *m_view = nullptr;
+};
+
+// Answers every message box that comes up while it exists with its default
+// button, and keeps the texts, so code that asks the user can run unattended.
+class CMessageBoxCatcher
+{
+public:
+    CMessageBoxCatcher()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { CloseActiveBox(); });
+        m_timer.start(10);
+    }
+
+    const QStringList &Texts() const { return m_texts; }
+
+private:
+    void CloseActiveBox()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        m_texts << box->text();
+        box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
+                                       : QMessageBox::Ok);
+    }
+
+    QTimer m_timer;
+    QStringList m_texts;
 };
