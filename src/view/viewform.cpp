@@ -1,5 +1,6 @@
 #include "viewform.h"
 
+#include "buttonex.h"
 #include "stringtable.h"
 #include "viewids.h"
 
@@ -58,7 +59,7 @@ void BuildPortColumn(QWidget *view, CViewForm &f)
     f.portKind->addItems(PortKindNames());
     f.portKind->setCurrentIndex(0);
     f.portKind->setGeometry(5, 5, 82, 22);
-    f.openClose = Make<QPushButton>(view, ViewId::kOpenClose, LoadString(IDS_OPEN_PORT));
+    f.openClose = Make<CButtonEx>(view, ViewId::kOpenClose, LoadString(IDS_OPEN_PORT));
     f.openClose->setGeometry(90, 4, 60, 24);
     f.panelArea = new QWidget(view);
     f.panelArea->setObjectName(QStringLiteral("panelArea"));

@@ -135,6 +135,7 @@ void TestOpenClose::openAndCloseSerial()
     QVERIFY(!m_framed->Find<QPushButton>(ViewId::kSendFile)->isEnabled()); // no file chosen
     QCOMPARE(m_framed->StatusText(), kOpened);
     QVERIFY(m_framed->StatusIsHint());
+    QVERIFY(m_framed->Frame().Messenger()->IsClearPending()); // goes back to idle later
 
     ClickOpenClose();
     QVERIFY(!m_framed->View()->HasPort());
