@@ -9,11 +9,11 @@
 #include <QString>
 
 // Framework and frame strings.
-inline constexpr unsigned IDP_OLE_INIT_FAILED = 100; // start-up failure of the object services
-inline constexpr unsigned IDR_MAINFRAME = 128;       // window title
-inline constexpr unsigned IDS_TOP_PANE = 1028;       // status pane of the "Top" check box
-inline constexpr unsigned IDS_PROGRESS_PANE = 3211;  // status pane of the file-send progress bar
-inline constexpr unsigned ID_INDICATOR_NUM = 59138;  // Num Lock indicator pane
+inline constexpr unsigned IDP_OLE_INIT_FAILED = 100;   // start-up failure of the object services
+inline constexpr unsigned IDR_MAINFRAME = 128;         // window title
+inline constexpr unsigned IDS_TOP_PANE = 1028;         // status pane of the "Top" check box
+inline constexpr unsigned IDS_PROGRESS_PANE = 3211;    // status pane of the file-send progress bar
+inline constexpr unsigned ID_INDICATOR_NUM = 59138;    // Num Lock indicator pane
 inline constexpr unsigned AFX_IDS_IDLEMESSAGE = 57345; // "ready"
 
 // Messages of the main view, its panels and dialogs.
@@ -62,7 +62,8 @@ QString LoadString(unsigned id);
 
 // Fixed texts that are not loaded by number: menu captions (with the shortcut
 // after a tab, as the menu shows it) and the status bar's own texts.
-enum class FixedText {
+enum class FixedText
+{
     MenuFile,
     MenuExit,
     MenuEdit,

@@ -24,9 +24,7 @@ QSettings OpenSettings(const QString &organisation)
 
 } // namespace
 
-CRegManage::CRegManage(const QString &keyPath) : m_organisation(OrganisationFromKeyPath(keyPath))
-{
-}
+CRegManage::CRegManage(const QString &keyPath) : m_organisation(OrganisationFromKeyPath(keyPath)) {}
 
 bool CRegManage::ReadDword(const QString &name, uint32_t &value) const
 {

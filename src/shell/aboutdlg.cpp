@@ -65,7 +65,19 @@ void CAboutDlg::ShowFromMenu(CRegManage &reg, QWidget *parent)
     reg.WriteDword(QString::fromLatin1(kNoAutoShowAbout), dialog.ShowAtStart() ? 0 : 1);
 }
 
-QLabel *CAboutDlg::VersionLabel() const { return m_ui->versionLabel; }
-QPlainTextEdit *CAboutDlg::FeatureText() const { return m_ui->featureText; }
-QCheckBox *CAboutDlg::ShowAtStartCheck() const { return m_ui->showAtStartCheck; }
-CStaticLink *CAboutDlg::MailLink() const { return m_ui->mailLink; }
+QLabel *CAboutDlg::VersionLabel() const
+{
+    return m_ui->versionLabel;
+}
+QPlainTextEdit *CAboutDlg::FeatureText() const
+{
+    return m_ui->featureText;
+}
+QCheckBox *CAboutDlg::ShowAtStartCheck() const
+{
+    return m_ui->showAtStartCheck;
+}
+CStaticLink *CAboutDlg::MailLink() const
+{
+    return m_ui->mailLink;
+}

@@ -9,8 +9,7 @@ CExtLabel::CExtLabel(CExtStatusControlBar *bar, QWidget *parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (bar)
-        connect(bar, &CExtStatusControlBar::windowTextChanged, this,
-                qOverload<>(&QWidget::update));
+        connect(bar, &CExtStatusControlBar::windowTextChanged, this, qOverload<>(&QWidget::update));
 }
 
 QColor CExtLabel::TextColour() const

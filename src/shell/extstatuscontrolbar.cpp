@@ -33,8 +33,7 @@ void CExtStatusControlBar::SetIndicators(const std::vector<uint32_t> &paneIds)
 {
     while (!m_panes.empty()) {
         DestroyPaneControls(m_panes.back().nID);
-        removeWidget(m_panes.back().pCell);
-        delete m_panes.back().pCell;
+        DeleteCell(m_panes.back().pCell);
         m_panes.pop_back();
     }
     for (uint32_t id : paneIds)
@@ -89,7 +88,9 @@ void CExtStatusControlBar::ApplyPaneGeometry(const _STATUSBAR_PANE_ &pane)
         cell->layout()->setContentsMargins(kEdge - 1, kEdge - 1, kEdge - 1, kEdge - 1);
     else
         cell->layout()->setContentsMargins(kEdge, 1, kEdge, 1);
-    const int width = pane.cxText + 3 * kEdge;
+    // The platform's "Top" box fits the width of its pane's string; a Qt check box
+    // with its indicator may need more, and a clipped control helps nobody.
+    const int width = std::max(pane.cxText + 3 * kEdge, WidestControl(pane.nID));
     if (pane.nStyle & SBPS_STRETCH) {
         cell->setMinimumWidth(width);
         cell->setMaximumWidth(QWIDGETSIZE_MAX);
@@ -113,10 +114,17 @@ bool CExtStatusControlBar::DeletePane(uint32_t paneId)
     DestroyPaneControls(paneId);
     QLabel *cell = m_panes[static_cast<size_t>(index)].pCell;
     m_panes.erase(m_panes.begin() + index);
-    removeWidget(cell);
-    delete cell;
+    DeleteCell(cell);
     LayoutPaneControls();
     return true;
+}
+
+// QStatusBar drops the item of a child that goes away. Calling removeWidget first
+// as well makes Qt 6.4 drop a second, unrelated item (the pane to the right).
+void CExtStatusControlBar::DeleteCell(QLabel *cell)
+{
+    cell->hide();
+    delete cell;
 }
 
 void CExtStatusControlBar::DestroyPaneControls(uint32_t paneId)
@@ -146,6 +154,7 @@ bool CExtStatusControlBar::AttachPaneControl(QWidget *control, uint32_t paneId)
     m_controls.push_back({control, paneId, true});
     pane.pCell->layout()->addWidget(control);
     control->setEnabled(!(pane.nStyle & SBPS_DISABLED));
+    ApplyPaneGeometry(pane);
     RefreshCellText(pane);
     LayoutPaneControls();
     return true;
@@ -184,11 +193,20 @@ void CExtStatusControlBar::EnablePaneControls(int index, bool enable)
     }
 }
 
+int CExtStatusControlBar::WidestControl(uint32_t paneId) const
+{
+    int widest = 0;
+    for (const _STATUSBAR_PANE_CTRL_ &record : m_controls) {
+        if (record.nID == paneId && record.hWnd)
+            widest = std::max(widest, record.hWnd->sizeHint().width() + 2 * kEdge);
+    }
+    return widest;
+}
+
 bool CExtStatusControlBar::HasControls(uint32_t paneId) const
 {
-    return std::any_of(m_controls.begin(), m_controls.end(), [paneId](const auto &c) {
-        return c.nID == paneId && !c.hWnd.isNull();
-    });
+    return std::any_of(m_controls.begin(), m_controls.end(),
+                       [paneId](const auto &c) { return c.nID == paneId && !c.hWnd.isNull(); });
 }
 
 int CExtStatusControlBar::CommandToIndex(uint32_t paneId) const
@@ -218,7 +236,7 @@ int CExtStatusControlBar::GetPaneWidth(int index) const
 QString CExtStatusControlBar::GetPaneText(int index) const
 {
     return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].strText
-                                             : QString();
+                                            : QString();
 }
 
 bool CExtStatusControlBar::SetPaneText(int index, const QString &text)
@@ -236,7 +254,7 @@ bool CExtStatusControlBar::SetPaneText(int index, const QString &text)
 QRect CExtStatusControlBar::GetItemRect(int index) const
 {
     return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].pCell->geometry()
-                                             : QRect();
+                                            : QRect();
 }
 
 int CExtStatusControlBar::SetWindowText(const QString &text)

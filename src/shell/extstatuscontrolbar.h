@@ -68,14 +68,16 @@ signals:
     void windowTextChanged();
 
 private:
-    struct _STATUSBAR_PANE_ {
+    struct _STATUSBAR_PANE_
+    {
         uint32_t nID = 0;
         int cxText = 0;
         uint32_t nStyle = 0;
         QString strText;
         QLabel *pCell = nullptr;
     };
-    struct _STATUSBAR_PANE_CTRL_ {
+    struct _STATUSBAR_PANE_CTRL_
+    {
         QPointer<QWidget> hWnd;
         uint32_t nID = 0;
         bool bAutoDestroy = true;
@@ -86,7 +88,9 @@ private:
     void ApplyPaneGeometry(const _STATUSBAR_PANE_ &pane);
     void RefreshCellText(const _STATUSBAR_PANE_ &pane);
     bool HasControls(uint32_t paneId) const;
+    int WidestControl(uint32_t paneId) const;
     void DestroyPaneControls(uint32_t paneId);
+    void DeleteCell(QLabel *cell);
     void OnMessageChanged(const QString &message);
 
     std::vector<_STATUSBAR_PANE_> m_panes;

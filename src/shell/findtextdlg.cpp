@@ -19,9 +19,18 @@ CFindTextDlg::CFindTextDlg(QWidget *parent)
 
 CFindTextDlg::~CFindTextDlg() = default;
 
-QComboBox *CFindTextDlg::TextCombo() const { return m_ui->findCombo; }
-QCheckBox *CFindTextDlg::MatchCaseCheck() const { return m_ui->matchCaseCheck; }
-QPushButton *CFindTextDlg::FindNextButton() const { return m_ui->findNextButton; }
+QComboBox *CFindTextDlg::TextCombo() const
+{
+    return m_ui->findCombo;
+}
+QCheckBox *CFindTextDlg::MatchCaseCheck() const
+{
+    return m_ui->matchCaseCheck;
+}
+QPushButton *CFindTextDlg::FindNextButton() const
+{
+    return m_ui->findNextButton;
+}
 
 void CFindTextDlg::OnEditChange()
 {

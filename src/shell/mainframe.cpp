@@ -50,21 +50,19 @@ QAction *CMainFrame::CommandAction(int commandId) const
 void CMainFrame::CreateMenus()
 {
     QMenu *file = menuBar()->addMenu(LoadFixedText(FixedText::MenuFile));
-    connect(AddCommand(file, ID_APP_EXIT, LoadFixedText(FixedText::MenuExit)),
-            &QAction::triggered, this, &QWidget::close);
+    connect(AddCommand(file, ID_APP_EXIT, LoadFixedText(FixedText::MenuExit)), &QAction::triggered,
+            this, &QWidget::close);
 
     CreateEditMenu();
 
     QMenu *operation = menuBar()->addMenu(LoadFixedText(FixedText::MenuOperation));
-    AddCommand(operation, ID_OPERATION_SEND, LoadFixedText(FixedText::MenuSend))
-        ->setEnabled(false);
+    AddCommand(operation, ID_OPERATION_SEND, LoadFixedText(FixedText::MenuSend))->setEnabled(false);
 
     QMenu *settings = menuBar()->addMenu(LoadFixedText(FixedText::MenuSettings));
     AddCommand(settings, ID_PRESET_COMMANDS, LoadFixedText(FixedText::MenuPresetCommands))
         ->setEnabled(false);
     // The frame has no tool bar, so its switch has nothing to show or hide.
-    AddCommand(settings, ID_VIEW_TOOLBAR, LoadFixedText(FixedText::MenuToolBar))
-        ->setEnabled(false);
+    AddCommand(settings, ID_VIEW_TOOLBAR, LoadFixedText(FixedText::MenuToolBar))->setEnabled(false);
     QAction *statusBarSwitch =
         AddCommand(settings, ID_VIEW_STATUS_BAR, LoadFixedText(FixedText::MenuStatusBar));
     statusBarSwitch->setCheckable(true);
@@ -89,18 +87,22 @@ void CMainFrame::CreateEditMenu()
     edit->addSeparator();
     AddCommand(edit, ID_EDIT_FIND, LoadFixedText(FixedText::MenuFind));
     connect(CommandAction(ID_EDIT_FIND), &QAction::triggered, this, &CMainFrame::OnEditFind);
-    for (CommandId id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
-                   ID_EDIT_FIND})
+    for (CommandId id :
+         {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL, ID_EDIT_FIND})
         CommandAction(id)->setEnabled(false);
 }
 
 void CMainFrame::CreateAccelerators()
 {
     using K = QKeySequence;
-    CommandAction(ID_EDIT_COPY)->setShortcuts({K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
-    CommandAction(ID_EDIT_CUT)->setShortcuts({K(Qt::SHIFT | Qt::Key_Delete), K(Qt::CTRL | Qt::Key_X)});
-    CommandAction(ID_EDIT_PASTE)->setShortcuts({K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
-    CommandAction(ID_EDIT_UNDO)->setShortcuts({K(Qt::ALT | Qt::Key_Backspace), K(Qt::CTRL | Qt::Key_Z)});
+    CommandAction(ID_EDIT_COPY)
+        ->setShortcuts({K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
+    CommandAction(ID_EDIT_CUT)
+        ->setShortcuts({K(Qt::SHIFT | Qt::Key_Delete), K(Qt::CTRL | Qt::Key_X)});
+    CommandAction(ID_EDIT_PASTE)
+        ->setShortcuts({K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
+    CommandAction(ID_EDIT_UNDO)
+        ->setShortcuts({K(Qt::ALT | Qt::Key_Backspace), K(Qt::CTRL | Qt::Key_Z)});
     CommandAction(ID_EDIT_FIND)->setShortcut(K(Qt::CTRL | Qt::Key_F));
     CommandAction(ID_EDIT_SELECT_ALL)->setShortcut(K(Qt::CTRL | Qt::Key_A));
     // Ctrl+S goes to the send button's command even while that button is disabled,

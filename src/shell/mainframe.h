@@ -36,7 +36,8 @@ public:
     static constexpr int kMinHeight = 445;
     static constexpr const char *kWindowPlacement = "WindowPlacement";
 
-    enum CommandId : int {
+    enum CommandId : int
+    {
         ID_EDIT_FIND = 32773,
         ID_EDIT_SELECT_ALL = 32774,
         ID_OPERATION_SEND = 32775,

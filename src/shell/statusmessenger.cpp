@@ -106,6 +106,15 @@ void CStatusMessenger::EndProgress()
     m_progress = nullptr;
 }
 
-CExtLabel *CStatusMessenger::Label() const { return m_label; }
-CExtStatusBarButton *CStatusMessenger::TopButton() const { return m_topButton; }
-CExtStatusBarProgressCtrl *CStatusMessenger::Progress() const { return m_progress; }
+CExtLabel *CStatusMessenger::Label() const
+{
+    return m_label;
+}
+CExtStatusBarButton *CStatusMessenger::TopButton() const
+{
+    return m_topButton;
+}
+CExtStatusBarProgressCtrl *CStatusMessenger::Progress() const
+{
+    return m_progress;
+}
