@@ -16,22 +16,25 @@ DeviceIo CAsyncWrite::Start(CDeviceFile &file, const uint8_t *bytes, std::size_t
 DeviceIo CAsyncWrite::Drain(CDeviceFile &file, bool &finished)
 {
     finished = false;
-    DeviceIo io;
+    DeviceIo result;
     while (HasRest()) {
-        io = file.Write(m_buffer.data() + m_offset, m_buffer.size() - m_offset);
+        const DeviceIo io = file.Write(m_buffer.data() + m_offset, m_buffer.size() - m_offset);
+        result.osError = io.osError;
+        result.wouldBlock = io.wouldBlock;
         if (io.Failed()) {
             Clear();
-            return io;
+            return result;
         }
         if (io.wouldBlock)
-            return io;
+            return result;
         m_offset += io.count;
+        result.count += io.count;
     }
     if (!m_buffer.empty()) {
         Clear();
         finished = true;
     }
-    return io;
+    return result;
 }
 
 void CAsyncWrite::Clear()

@@ -15,8 +15,9 @@ class CAsyncWrite
 public:
     // Starts a write; `holdOutput` keeps every byte for later (flow control).
     DeviceIo Start(CDeviceFile &file, const uint8_t *bytes, std::size_t length, bool holdOutput);
-    // Writes what the device takes now. `finished` turns true when the last
-    // byte has gone; a failure drops the rest.
+    // Writes what the device takes now; the result's count is what went out
+    // in this call. `finished` turns true when the last byte has gone; a
+    // failure drops the rest.
     DeviceIo Drain(CDeviceFile &file, bool &finished);
     bool HasRest() const { return m_offset < m_buffer.size(); }
     void Clear();

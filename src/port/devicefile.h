@@ -41,7 +41,8 @@ private:
 class CDeviceFile
 {
 public:
-    enum WaitResult : unsigned {
+    enum WaitResult : unsigned
+    {
         kReadable = 1,
         kWritable = 2,
         kHangup = 4, // the device is gone (hang-up or error condition)

@@ -88,7 +88,8 @@ int FamilyRank(const std::string &name, long &number)
 
 } // namespace
 
-std::string DefaultDevicePath(const std::string &name, const std::vector<std::string> &serialDevices)
+std::string DefaultDevicePath(const std::string &name,
+                              const std::vector<std::string> &serialDevices)
 {
     const std::string key = Upper(name);
     if (const long n = NumberAfter(key, "COM"); n >= 1)

@@ -22,7 +22,8 @@ void ClearDeviceOverrides();
 bool LoadDeviceOverrides(const std::string &iniPath);
 
 // The default path of `name`, given the serial devices present in order.
-std::string DefaultDevicePath(const std::string &name, const std::vector<std::string> &serialDevices);
+std::string DefaultDevicePath(const std::string &name,
+                              const std::vector<std::string> &serialDevices);
 // Puts serial device names ("ttyUSB0", "ttyS1" ...) into the stable order;
 // names of other families are dropped.
 std::vector<std::string> OrderSerialDevices(std::vector<std::string> names);

@@ -8,6 +8,11 @@
 
 namespace {
 
+// The lp driver may call itself writable while a non-blocking write still
+// cannot go on (the printer is busy); then the writer backs off this long
+// instead of spinning.
+constexpr int kStallBackoffMs = 10;
+
 bool IsDeviceGone(int osError)
 {
     return osError == EIO || osError == ENXIO || osError == ENODEV;
@@ -42,7 +47,8 @@ uint32_t CParallelPort::SetPortSettings(const void *settings)
     return 1;
 }
 
-uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
+uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
+                                 uint32_t message)
 {
     SetLastError(0);
     if (m_file.IsOpen()) {
@@ -173,6 +179,7 @@ CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_
                                                    uint32_t *written)
 {
     std::size_t done = 0;
+    bool saidWritable = false;
     while (done < length) {
         if (!IsFileTransferRunning())
             return ChunkResult::Abandoned;
@@ -180,8 +187,12 @@ CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_
         if (io.Failed())
             break; // short chunk: code 6
         done += io.count;
-        if (io.wouldBlock)
-            m_file.Wait(false, true, m_chunkWaker, -1);
+        if (!io.wouldBlock)
+            saidWritable = false;
+        else if (saidWritable)
+            CDeviceFile::WaitWaker(m_chunkWaker, kStallBackoffMs);
+        else
+            saidWritable = m_file.Wait(false, true, m_chunkWaker, -1) & CDeviceFile::kWritable;
     }
     *written = uint32_t(done);
     return ChunkResult::Written;
@@ -192,49 +203,62 @@ CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_
 void CParallelPort::MonitorThreadProc()
 {
     bool lost = false;
+    bool stalled = false;
     while (!m_stopping) {
-        bool output;
-        {
-            std::lock_guard lock(m_lock);
-            output = m_write.HasRest();
-        }
-        const unsigned events = lost ? CDeviceFile::WaitWaker(m_monitorWaker, -1)
-                                     : m_file.Wait(false, output, m_monitorWaker, -1);
+        const unsigned events = WaitForDevice(lost, stalled);
         if (m_stopping)
             break;
-        bool failed = false;
-        const uint32_t finished = DrainOutput(failed);
-        for (uint32_t i = 0; i < finished; ++i)
+        const Drained drained = DrainOutput();
+        for (uint32_t i = 0; i < drained.writesDone; ++i)
             SendPortMsg(kPortWriteDone, UserValue());
+        bool rest;
         {
             // Cleared once the owner has handled code 2, and only when no
             // later write is still going out.
             std::lock_guard lock(m_lock);
-            if (finished && !m_write.HasRest())
+            rest = m_write.HasRest();
+            if (drained.writesDone && !rest)
                 m_bWritePending = false;
         }
-        if (!lost && ((events & CDeviceFile::kHangup) || failed)) {
+        stalled = rest && !drained.progress && (events & CDeviceFile::kWritable);
+        if (!lost && ((events & CDeviceFile::kHangup) || drained.lost)) {
             lost = true;
             PostPortMsg(kPortLost, UserValue());
         }
     }
 }
 
-uint32_t CParallelPort::DrainOutput(bool &lost)
+unsigned CParallelPort::WaitForDevice(bool lost, bool stalled)
 {
+    if (lost)
+        return CDeviceFile::WaitWaker(m_monitorWaker, -1);
+    if (stalled)
+        return CDeviceFile::WaitWaker(m_monitorWaker, kStallBackoffMs);
+    bool output;
+    {
+        std::lock_guard lock(m_lock);
+        output = m_write.HasRest();
+    }
+    return m_file.Wait(false, output, m_monitorWaker, -1);
+}
+
+CParallelPort::Drained CParallelPort::DrainOutput()
+{
+    Drained drained;
     std::lock_guard lock(m_lock);
     if (m_write.HasRest()) {
         bool finished = false;
         const DeviceIo io = m_write.Drain(m_file, finished);
+        drained.progress = io.count > 0;
         if (io.Failed()) {
             RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
-            lost = IsDeviceGone(io.osError);
+            drained.lost = IsDeviceGone(io.osError);
             m_bWritePending = false;
         } else if (finished) {
             ++m_writesDone;
         }
     }
-    const uint32_t finished = m_writesDone;
+    drained.writesDone = m_writesDone;
     m_writesDone = 0;
-    return finished;
+    return drained;
 }

@@ -47,8 +47,16 @@ protected:
     void WakeFileChunkWait() override { m_chunkWaker.Signal(); }
 
 private:
+    struct Drained
+    {
+        uint32_t writesDone = 0;
+        bool progress = false; // some bytes went out
+        bool lost = false;
+    };
+
     void MonitorThreadProc();
-    uint32_t DrainOutput(bool &lost);
+    unsigned WaitForDevice(bool lost, bool stalled);
+    Drained DrainOutput();
     uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
     uint32_t WriteBlocking(const uint8_t *bytes, uint32_t length, uint32_t *written);
 

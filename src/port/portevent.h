@@ -11,7 +11,11 @@
 class CPortEvent
 {
 public:
-    enum class Reset { Manual, Auto };
+    enum class Reset
+    {
+        Manual,
+        Auto
+    };
 
     explicit CPortEvent(Reset reset) : m_reset(reset) {}
     CPortEvent(const CPortEvent &) = delete;

@@ -120,7 +120,8 @@ const char *CPortEx::GetVersionText()
 {
     static char version[20];
     static std::once_flag once;
-    std::call_once(once, [] { std::snprintf(version, sizeof version, "V1.000.%d", kVersionBuild); });
+    std::call_once(once,
+                   [] { std::snprintf(version, sizeof version, "V1.000.%d", kVersionBuild); });
     return version;
 }
 
@@ -207,7 +208,8 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
     std::strncpy(m_szFilePath.data(), path ? path : "", kFilePathSize - 1);
     std::FILE *probe = nullptr;
     uint32_t size = 0;
-    if (std::strlen(m_szFilePath.data()) < 2 || !OpenFileForSending(m_szFilePath.data(), probe, size)) {
+    if (std::strlen(m_szFilePath.data()) < 2 ||
+        !OpenFileForSending(m_szFilePath.data(), probe, size)) {
         m_szFilePath.fill(0);
         PortTrace(1, "Can't Open File!");
         return 0;

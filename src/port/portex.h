@@ -85,7 +85,8 @@ public:
     static const char *GetVersionText();
 
 protected:
-    enum class ChunkResult {
+    enum class ChunkResult
+    {
         Written,  // *written says how many bytes went out; short means code 6
         Abandoned // the transfer ends silently (stopped, or the kind reported it)
     };
@@ -123,7 +124,7 @@ protected:
 
     // ---- owner and notifications ----
     void AttachOwner(QObject *owner, uint32_t message, uint32_t userValue, bool async);
-    void DetachOwner(); // releases senders waiting on the owner
+    void DetachOwner();                         // releases senders waiting on the owner
     QObject *Owner() const { return m_pOwner; } // window thread only
     uint32_t UserValue() const { return m_dwUserValue.load(); }
     bool IsAsync() const { return m_bAsync.load(); }
@@ -169,8 +170,8 @@ private:
     std::atomic<uint32_t> m_dwSendSpeed{0};
     CPortEvent m_intervalEvent{CPortEvent::Reset::Auto};
     CPortEvent m_fileThreadEnded{CPortEvent::Reset::Manual};
-    FileTransferRules m_fileRules; // set by the kind's constructor
-    std::thread m_fileThread;      // window thread only
+    FileTransferRules m_fileRules;                     // set by the kind's constructor
+    std::thread m_fileThread;                          // window thread only
     std::chrono::steady_clock::time_point m_passStart; // file thread only
 
     mutable std::mutex m_fileMutex; // guards m_bPaused

@@ -193,7 +193,8 @@ void CPortNotifier::Post(uint16_t code, uint16_t error, uint32_t lParam) const
         return;
     std::lock_guard lock(link->mutex);
     if (!link->closed)
-        QCoreApplication::postEvent(link->relay, new CRelayEvent(link, nullptr, code, error, lParam));
+        QCoreApplication::postEvent(link->relay,
+                                    new CRelayEvent(link, nullptr, code, error, lParam));
 }
 
 bool CPortNotifier::Send(uint16_t code, uint16_t error, uint32_t lParam) const

@@ -31,7 +31,8 @@ class QObject;
 inline constexpr char kPortDefaultMessageName[] = "CPortEx_DefaultPortMsg";
 
 // Event codes (LOWORD of wParam).
-enum : uint16_t {
+enum : uint16_t
+{
     kPortDataArrived = 1,
     kPortWriteDone = 2,
     kPortOpened = 3,

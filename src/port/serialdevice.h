@@ -15,7 +15,14 @@ class CSerialDevice
 {
 public:
     // Where an open failed; each has its own trace.
-    enum class OpenStep { Done, OpenDevice, GetState, SetState, Setup };
+    enum class OpenStep
+    {
+        Done,
+        OpenDevice,
+        GetState,
+        SetState,
+        Setup
+    };
     struct OpenResult
     {
         OpenStep failedAt = OpenStep::Done;
@@ -37,6 +44,6 @@ public:
 
 private:
     CDeviceFile m_file;
-    bool m_holdOnDsr = false;              // set by Open before any thread starts
+    bool m_holdOnDsr = false; // set by Open before any thread starts
     std::atomic<bool> m_noModemStatus{false};
 };

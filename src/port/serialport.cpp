@@ -74,6 +74,8 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
     }
     m_monitorWaker.Clear();
     m_stopping = false;
+    m_bytesRead = 0;
+    m_inputReported = 0;
     AttachOwner(owner, message, userValue, async != 0);
     m_monitor = std::thread(&CSerialPort::MonitorThreadProc, this);
     if (async)
@@ -84,8 +86,9 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
 bool CSerialPort::OpenDevice()
 {
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
-    const auto result = path.empty() ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
-                                     : m_device.Open(path, m_cfg);
+    const auto result = path.empty()
+                            ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
+                            : m_device.Open(path, m_cfg);
     switch (result.failedAt) {
     case CSerialDevice::OpenStep::Done:
         return true;
@@ -141,6 +144,7 @@ uint32_t CSerialPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *receive
         RecordSystemError(io.osError, 3, "CSerialPort::Read - Unable to read the data\n");
         return 0;
     }
+    m_bytesRead += io.count;
     if (received)
         *received = uint32_t(io.count);
     return 1;
@@ -250,15 +254,14 @@ CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t 
 
 void CSerialPort::MonitorThreadProc()
 {
-    uint32_t unreadSeen = 0; // input bytes already reported and still queued
     bool lost = false;
     while (!m_stopping) {
-        const unsigned events = WaitForDevice(unreadSeen, lost);
+        const unsigned events = WaitForDevice(lost);
         if (m_stopping)
             break;
         const Progress progress = DrainOutput();
         if (!lost)
-            ReportInput(unreadSeen);
+            ReportInput();
         for (uint32_t i = 0; i < progress.writesDone; ++i)
             SendPortMsg(kPortWriteDone, UserValue());
         if (!lost && ((events & CDeviceFile::kHangup) || progress.lost)) {
@@ -269,7 +272,7 @@ void CSerialPort::MonitorThreadProc()
     }
 }
 
-unsigned CSerialPort::WaitForDevice(uint32_t unreadSeen, bool lost)
+unsigned CSerialPort::WaitForDevice(bool lost)
 {
     if (lost)
         return CDeviceFile::WaitWaker(m_monitorWaker, -1);
@@ -279,7 +282,8 @@ unsigned CSerialPort::WaitForDevice(uint32_t unreadSeen, bool lost)
         output = m_write.HasRest();
     }
     const bool held = output && m_device.OutputHeld();
-    const bool watchInput = unreadSeen == 0;
+    // Bytes left unread keep the device readable: look for more on a timer.
+    const bool watchInput = m_device.InputQueued() == 0;
     const int timeout = held || !watchInput ? kRecheckMs : -1;
     return m_device.File().Wait(watchInput, output && !held, m_monitorWaker, timeout);
 }
@@ -311,14 +315,15 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
     }
 }
 
-void CSerialPort::ReportInput(uint32_t &unreadSeen)
+void CSerialPort::ReportInput()
 {
-    const uint32_t queued = m_device.InputQueued();
-    if (queued > unreadSeen) {
+    // Read count first: a Read in between can only make this sum smaller, so
+    // no arrival is ever taken as reported before it was.
+    const uint64_t read = m_bytesRead;
+    const uint64_t arrived = read + m_device.InputQueued();
+    if (arrived > m_inputReported) {
+        m_inputReported = arrived;
         PortTrace(0, "sending read msg");
         SendPortMsg(kPortDataArrived, UserValue());
-        unreadSeen = m_device.InputQueued(); // what the owner left unread
-    } else {
-        unreadSeen = queued;
     }
 }

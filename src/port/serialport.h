@@ -61,22 +61,26 @@ private:
 
     bool OpenDevice();
     void MonitorThreadProc();
-    unsigned WaitForDevice(uint32_t unreadSeen, bool lost);
+    unsigned WaitForDevice(bool lost);
     Progress DrainOutput();
     void DrainOutputLocked(Progress &progress);
-    void ReportInput(uint32_t &unreadSeen);
+    void ReportInput();
     uint32_t WriteBlocking(const uint8_t *bytes, uint32_t length);
     uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
 
     CSerialDevice m_device;
-    tagSERIAL_CFG m_cfg;       // window thread
-    std::thread m_monitor;     // window thread
+    tagSERIAL_CFG m_cfg;         // window thread
+    std::thread m_monitor;       // window thread
     CDeviceWaker m_monitorWaker; // the stop event, also kicked by Write
     CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
     std::atomic<bool> m_stopping{false};
+    // Input is reported when the bytes ever arrived (read + queued) grow, so
+    // bytes that come while the owner handles code 1 are reported as well.
+    std::atomic<uint64_t> m_bytesRead{0}; // added to by Read
+    uint64_t m_inputReported = 0;         // monitor thread only
 
     // Guarded by m_lock.
-    CAsyncWrite m_write;       // the rest of the accepted write
+    CAsyncWrite m_write; // the rest of the accepted write
     bool m_bWritePending = false;
     uint32_t m_writesDone = 0; // finished writes not yet reported by code 2
 };

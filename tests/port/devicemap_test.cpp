@@ -16,10 +16,19 @@ TEST(DeviceMapDefaults, NamesToPaths)
         const char *name;
         const char *path;
     } rows[] = {
-        {"COM1", "/dev/ttyUSB0"}, {"COM3", "/dev/ttyS0"}, {"com2", "/dev/ttyACM0"},
-        {"COM4", ""},             {"COM0", ""},           {"LPT1", "/dev/lp0"},
-        {"LPT3", "/dev/lp2"},     {"LPT0", ""},           {"\\\\.\\QXUSB-0", "/dev/usb/lp0"},
-        {"\\\\.\\QXUSB-31", "/dev/usb/lp31"}, {"QXUSB-1", ""}, {"COMX", ""}, {"", ""},
+        {"COM1", "/dev/ttyUSB0"},
+        {"COM3", "/dev/ttyS0"},
+        {"com2", "/dev/ttyACM0"},
+        {"COM4", ""},
+        {"COM0", ""},
+        {"LPT1", "/dev/lp0"},
+        {"LPT3", "/dev/lp2"},
+        {"LPT0", ""},
+        {"\\\\.\\QXUSB-0", "/dev/usb/lp0"},
+        {"\\\\.\\QXUSB-31", "/dev/usb/lp31"},
+        {"QXUSB-1", ""},
+        {"COMX", ""},
+        {"", ""},
     };
     for (const Row &row : rows)
         EXPECT_EQ(DefaultDevicePath(row.name, serial), row.path) << row.name;
@@ -27,10 +36,10 @@ TEST(DeviceMapDefaults, NamesToPaths)
 
 TEST(DeviceMapDefaults, SerialDevicesInStableOrder)
 {
-    const std::vector<std::string> found = {"ttyS1", "tty0", "ttyACM1", "ttyUSB10", "ttyS0",
+    const std::vector<std::string> found = {"ttyS1",   "tty0",    "ttyACM1", "ttyUSB10", "ttyS0",
                                             "ttyUSB2", "ttyACM0", "console", "ttySx"};
-    const std::vector<std::string> ordered = {"ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1",
-                                              "ttyS0", "ttyS1"};
+    const std::vector<std::string> ordered = {"ttyUSB2", "ttyUSB10", "ttyACM0",
+                                              "ttyACM1", "ttyS0",    "ttyS1"};
     EXPECT_EQ(OrderSerialDevices(found), ordered);
 }
 
@@ -101,7 +110,8 @@ TEST(SerialTermios, LineSettingsRows)
     };
     for (const Row &row : rows) {
         SerialLineSetup setup;
-        ASSERT_TRUE(MapSerialSettings(Cfg(9600, row.parity, row.dataBits, row.stopBits, 0), Dirty(), setup));
+        ASSERT_TRUE(MapSerialSettings(Cfg(9600, row.parity, row.dataBits, row.stopBits, 0), Dirty(),
+                                      setup));
         EXPECT_EQ(setup.tio.c_cflag & kLine, row.cflag) << int(row.parity) << int(row.dataBits);
         EXPECT_EQ((setup.tio.c_iflag & INPCK) != 0, row.checked);
         EXPECT_EQ(setup.tio.c_cflag & (CREAD | CLOCAL | CRTSCTS), tcflag_t(CREAD | CLOCAL));
@@ -116,14 +126,15 @@ TEST(SerialTermios, LineSettingsRows)
 TEST(SerialTermios, RefusedSettings)
 {
     const tagSERIAL_CFG refused[] = {
-        Cfg(9600, 0, 4, 0, 0), // 4 data bits
+        Cfg(9600, 0, 4, 0, 0),                        // 4 data bits
         Cfg(9600, 0, 9, 0, 0), Cfg(9600, 0, 8, 1, 0), // 1.5 stop bits
         Cfg(9600, 0, 8, 3, 0), Cfg(9600, 5, 8, 0, 0), Cfg(0, 0, 8, 0, 0),
     };
     for (const tagSERIAL_CFG &cfg : refused) {
         SerialLineSetup setup;
         EXPECT_FALSE(MapSerialSettings(cfg, Dirty(), setup))
-            << cfg.dwBaudRate << " " << int(cfg.byParity) << int(cfg.byDataBits) << int(cfg.byStopBits);
+            << cfg.dwBaudRate << " " << int(cfg.byParity) << int(cfg.byDataBits)
+            << int(cfg.byStopBits);
     }
 }
 
@@ -133,7 +144,9 @@ TEST(SerialTermios, FlowControlRows)
     {
         uint32_t flow;
         bool ixon, dtr, hold;
-    } rows[] = {{0, false, false, false}, {1, false, true, true}, {2, true, false, false},
+    } rows[] = {{0, false, false, false},
+                {1, false, true, true},
+                {2, true, false, false},
                 {7, false, false, false}};
     for (const Row &row : rows) {
         SerialLineSetup setup;
@@ -153,7 +166,7 @@ TEST(SerialTermios, BaudRateRows)
         uint32_t baud;
         speed_t speed;
         bool arbitrary;
-    } rows[] = {{1200, B1200, false},   {9600, B9600, false},     {115200, B115200, false},
+    } rows[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
                 {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true},
                 {1, B38400, true}};
     for (const Row &row : rows) {

@@ -61,7 +61,8 @@ protected:
             pollfd fd{m_reader, POLLIN, 0};
             if (::poll(&fd, 1, 50) <= 0)
                 continue;
-            const ssize_t n = ::read(m_reader, buffer, std::min(sizeof buffer, count - bytes.size()));
+            const ssize_t n =
+                ::read(m_reader, buffer, std::min(sizeof buffer, count - bytes.size()));
             if (n > 0)
                 bytes.append(buffer, std::size_t(n));
         }

@@ -117,7 +117,8 @@ TEST(PortNotifier, DetachReleasesASenderWhoseOwnerIsBusyAndDropsTheDelivery)
     CPortNotifier notifier;
     notifier.Attach(owner.Object(), 0);
     owner.Block();
-    auto sent = std::async(std::launch::async, [&] { return notifier.Send(kPortDataArrived, 0, 0); });
+    auto sent =
+        std::async(std::launch::async, [&] { return notifier.Send(kPortDataArrived, 0, 0); });
     ASSERT_TRUE(WaitForPendingSends(1));
     notifier.Detach();
     ASSERT_EQ(sent.wait_for(CTestPortOwner::kWait), std::future_status::ready);

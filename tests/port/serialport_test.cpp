@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <future>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 using namespace std::chrono_literals;
@@ -208,6 +209,34 @@ TEST_F(SerialPortTest, IncomingBytesRaiseCodeOneAndAreReadInThousands)
     EXPECT_EQ(got, 0u);
 }
 
+TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
+{
+    std::promise<void> firstSeen;
+    std::promise<void> secondQueued;
+    auto queued = secondQueued.get_future().share();
+    std::atomic<int> calls{0};
+    m_owner.SetHandler([&](const PortMsg &msg) {
+        if (msg.code == kPortDataArrived && ++calls == 1) {
+            firstSeen.set_value();
+            queued.wait(); // the owner is busy while more bytes come; it reads nothing
+        }
+    });
+    Open();
+    ASSERT_TRUE(m_pty.WriteMaster("first"));
+    ASSERT_EQ(firstSeen.get_future().wait_for(CTestPortOwner::kWait), std::future_status::ready);
+    ASSERT_TRUE(m_pty.WriteMaster("second"));
+    int inQueue = 0;
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    while (inQueue < 11 && std::chrono::steady_clock::now() < deadline) {
+        ::ioctl(m_pty.SlaveFd(), FIONREAD, &inQueue);
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(inQueue, 11);
+    secondQueued.set_value();
+    EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, 2));
+    EXPECT_EQ(ReadBack(11), "firstsecond");
+}
+
 TEST_F(SerialPortTest, OpeningAnOpenPortChangesNothing)
 {
     Open();
@@ -331,7 +360,7 @@ TEST_F(SerialPortTest, ClosingWhileASentNotificationWaitsDoesNotDeadlock)
     m_owner.Block(); // the window thread is busy: nothing gets handled
     ASSERT_TRUE(m_pty.WriteMaster("wake"));
     ASSERT_TRUE(WaitForPendingSends(1)); // the monitor waits in its code 1 delivery
-    // Write takes the port lock the monitor would hold in the original design.
+    // Write takes the port lock: the monitor must not hold it while it delivers.
     EXPECT_EQ(WriteBytes("w"), 1u);
     auto closed = std::async(std::launch::async, [&] { m_port.ClosePort(); });
     ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);

@@ -11,7 +11,9 @@ namespace {
 bool HasSerialHardware(const std::string &name)
 {
     const std::string sys = "/sys/class/tty/" + name;
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat((sys + "/device").c_str(), &info) != 0)
         return false;
     std::ifstream type(sys + "/type");

@@ -14,30 +14,43 @@ struct ErrnoRow
 
 // errno -> file and device errors.
 constexpr ErrnoRow kSystemTable[] = {
-    {ENOENT, kPortErrFileNotFound},     {ENOTDIR, kPortErrPathNotFound},
-    {EACCES, kPortErrAccessDenied},     {EPERM, kPortErrAccessDenied},
-    {EBADF, kPortErrInvalidHandle},     {ENOMEM, kPortErrNotEnoughMemory},
+    {ENOENT, kPortErrFileNotFound},
+    {ENOTDIR, kPortErrPathNotFound},
+    {EACCES, kPortErrAccessDenied},
+    {EPERM, kPortErrAccessDenied},
+    {EBADF, kPortErrInvalidHandle},
+    {ENOMEM, kPortErrNotEnoughMemory},
     {EWOULDBLOCK, kPortErrSharingViolation}, // flock held by another opener
-    {EBUSY, kPortErrBusy},              {ENOTTY, kPortErrNotSupported},
-    {ENOSYS, kPortErrNotSupported},     {EOPNOTSUPP, kPortErrNotSupported},
-    {EINVAL, kPortErrInvalidParameter}, {EPIPE, kPortErrBrokenPipe},
-    {EIO, kPortErrDeviceNotConnected},  {ENXIO, kPortErrDeviceNotConnected},
-    {ENODEV, kPortErrDeviceNotConnected}, {ECANCELED, kPortErrOperationAborted},
+    {EBUSY, kPortErrBusy},
+    {ENOTTY, kPortErrNotSupported},
+    {ENOSYS, kPortErrNotSupported},
+    {EOPNOTSUPP, kPortErrNotSupported},
+    {EINVAL, kPortErrInvalidParameter},
+    {EPIPE, kPortErrBrokenPipe},
+    {EIO, kPortErrDeviceNotConnected},
+    {ENXIO, kPortErrDeviceNotConnected},
+    {ENODEV, kPortErrDeviceNotConnected},
+    {ECANCELED, kPortErrOperationAborted},
 };
 
 // errno -> socket errors.
 constexpr ErrnoRow kSocketTable[] = {
-    {EINTR, kSockErrInterrupted},        {EWOULDBLOCK, kSockErrWouldBlock},
-    {EINPROGRESS, kSockErrInProgress},   {EINVAL, kSockErrInvalid},
-    {EADDRNOTAVAIL, kSockErrAddrNotAvailable}, {ENETUNREACH, kSockErrNetUnreachable},
-    {ECONNABORTED, kSockErrConnAborted}, {ECONNRESET, kSockErrConnReset},
-    {EPIPE, kSockErrConnReset},          {ENOTCONN, kSockErrNotConnected},
-    {ETIMEDOUT, kSockErrTimedOut},       {ECONNREFUSED, kSockErrConnRefused},
+    {EINTR, kSockErrInterrupted},
+    {EWOULDBLOCK, kSockErrWouldBlock},
+    {EINPROGRESS, kSockErrInProgress},
+    {EINVAL, kSockErrInvalid},
+    {EADDRNOTAVAIL, kSockErrAddrNotAvailable},
+    {ENETUNREACH, kSockErrNetUnreachable},
+    {ECONNABORTED, kSockErrConnAborted},
+    {ECONNRESET, kSockErrConnReset},
+    {EPIPE, kSockErrConnReset},
+    {ENOTCONN, kSockErrNotConnected},
+    {ETIMEDOUT, kSockErrTimedOut},
+    {ECONNREFUSED, kSockErrConnRefused},
     {EHOSTUNREACH, kSockErrHostUnreachable},
 };
 
-template <std::size_t N>
-uint32_t Lookup(const ErrnoRow (&table)[N], int osError, uint32_t fallback)
+template <std::size_t N> uint32_t Lookup(const ErrnoRow (&table)[N], int osError, uint32_t fallback)
 {
     for (const ErrnoRow &row : table) {
         if (row.osError == osError)

@@ -36,7 +36,8 @@ int ApplySetup(int fd, const SerialLineSetup &setup)
 
 } // namespace
 
-CSerialDevice::OpenResult CSerialDevice::Open(const std::string &path, const tagSERIAL_CFG &settings)
+CSerialDevice::OpenResult CSerialDevice::Open(const std::string &path,
+                                              const tagSERIAL_CFG &settings)
 {
     if (const int error = m_file.Open(path))
         return {OpenStep::OpenDevice, error};

@@ -104,8 +104,8 @@ std::string HexAround(const std::string &bytes, std::size_t offset)
     std::size_t offset = 0;
     while (offset < expected.size() && offset < actual.size() && expected[offset] == actual[offset])
         ++offset;
-    return ::testing::AssertionFailure()
-           << "sizes " << expected.size() << " / " << actual.size() << ", first difference at offset "
-           << offset << "\n  expected: " << HexAround(expected, offset)
-           << "\n  actual:   " << HexAround(actual, offset);
+    return ::testing::AssertionFailure() << "sizes " << expected.size() << " / " << actual.size()
+                                         << ", first difference at offset " << offset
+                                         << "\n  expected: " << HexAround(expected, offset)
+                                         << "\n  actual:   " << HexAround(actual, offset);
 }
