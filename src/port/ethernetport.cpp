@@ -80,7 +80,7 @@ uint32_t CEthernetPort::ConnectAsync(uint32_t address)
     m_events->WatchConnecting(m_socket);
     uint32_t error = 0;
     if (!TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) &&
-        error != TcpSocket::kErrWouldBlock) {
+        error != kSockErrWouldBlock) {
         m_events->Unwatch();
         FailOpen(error, "CEthernetPort::OpenPort - Unable to connect");
         return 0;
@@ -91,8 +91,9 @@ uint32_t CEthernetPort::ConnectAsync(uint32_t address)
 uint32_t CEthernetPort::ConnectAndWait(uint32_t address)
 {
     uint32_t error = 0;
-    const bool made = TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) ||
-                      (error == TcpSocket::kErrWouldBlock && TcpSocket::WaitConnected(m_socket, error));
+    const bool made =
+        TcpSocket::Connect(m_socket, address, static_cast<uint16_t>(m_dwPort), error) ||
+        (error == kSockErrWouldBlock && TcpSocket::WaitConnected(m_socket, error));
     if (!made) {
         FailOpen(error, "CEthernetPort::OpenPort - Unable to connect");
         return 0;
@@ -149,7 +150,7 @@ uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *w
     }
     uint32_t error = 0;
     const int64_t n = TcpSocket::Send(m_socket, bytes, length, error);
-    if (n < 0 && error != TcpSocket::kErrWouldBlock) {
+    if (n < 0 && error != kSockErrWouldBlock) {
         SetLastError(error);
         if (written)
             *written = 0;
@@ -207,6 +208,10 @@ void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
         SendPortMsg(kPortOpened, UserValue(), error);
         break;
     case CSocketEvents::Close:
+        // A file thread waiting for room would otherwise wait until a stop:
+        // woken, its next send fails and the transfer ends with code 6.
+        if (IsFileTransferRunning())
+            m_sendEvent.Signal();
         PostPortMsg(kPortLost, UserValue(), error);
         break;
     default:
@@ -233,7 +238,7 @@ bool CEthernetPort::FlushUnsent(uint16_t &error)
         uint32_t sendError = 0;
         const int64_t n = TcpSocket::Send(m_socket, m_unsent.data(),
                                           static_cast<uint32_t>(m_unsent.size()), sendError);
-        if (n < 0 && sendError == TcpSocket::kErrWouldBlock) {
+        if (n < 0 && sendError == kSockErrWouldBlock) {
             m_events->RearmWrite();
             return false;
         }
@@ -272,7 +277,7 @@ bool CEthernetPort::SendPortion(const uint8_t *data, uint32_t length, uint32_t &
             taken = static_cast<uint32_t>(n);
             return true;
         }
-        if (error != TcpSocket::kErrWouldBlock)
+        if (error != kSockErrWouldBlock)
             return false;
         m_events->RearmWrite(); // queued to the window thread
         m_sendEvent.Wait();

@@ -69,11 +69,11 @@ private:
     bool SendPortion(const uint8_t *data, uint32_t length, uint32_t &taken);
 
     std::atomic<TcpSocket::Handle> m_socket{TcpSocket::kNone};
-    std::string m_host;        // from the settings at OpenPort
-    uint32_t m_dwPort = 0;     // from the settings at OpenPort
-    CSocketEvents *m_events;   // window thread; disposed by the destructor
+    std::string m_host;           // from the settings at OpenPort
+    uint32_t m_dwPort = 0;        // from the settings at OpenPort
+    CSocketEvents *m_events;      // window thread; disposed by the destructor
     bool m_bWritePending = false; // window thread only
-    std::string m_unsent;      // window thread only: the rest of a pending Write
+    std::string m_unsent;         // window thread only: the rest of a pending Write
     tagETHERNET_CFG m_settings{};
     CPortEvent m_sendEvent{CPortEvent::Reset::Auto};
 };

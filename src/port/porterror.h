@@ -37,6 +37,14 @@ inline constexpr uint32_t kSockErrTimedOut = 10060;
 inline constexpr uint32_t kSockErrConnRefused = 10061;
 inline constexpr uint32_t kSockErrHostUnreachable = 10065;
 inline constexpr uint32_t kSockErrHostNotFound = 11001;
+inline constexpr uint32_t kSockErrTooManySockets = 10024;
+inline constexpr uint32_t kSockErrFamilyNotSupported = 10047;
+inline constexpr uint32_t kSockErrAddrInUse = 10048;
+inline constexpr uint32_t kSockErrNetDown = 10050;
+inline constexpr uint32_t kSockErrNoBuffers = 10055;
+inline constexpr uint32_t kSockErrHostDown = 10064;
+inline constexpr uint32_t kSockErrTryAgain = 11002;
+inline constexpr uint32_t kSockErrNoRecovery = 11003;
 
 // The OS error of a failed file or device call, as a port error number.
 uint32_t PortErrorFromSystem(int osError);

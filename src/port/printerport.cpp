@@ -35,8 +35,7 @@ uint32_t CPrinterPort::SetPortSettings(const void *settings)
     return 1;
 }
 
-uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
-                                uint32_t message)
+uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
     if (!m_printer.empty()) {
         PortTrace(0, "CPrinterPort::OpenPort - Port already opened!");

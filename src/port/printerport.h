@@ -53,7 +53,8 @@ private:
     void EndPassJob();
 
     tagPRINTER_CFG m_settings{};
-    std::string m_printer; // the open queue, empty while closed (window thread)
+    std::string m_printer; // the open queue, empty while closed; changed only while no
+                           // file thread runs, which reads it
     CSpoolJob m_fileJob;   // file thread only
     uint64_t m_fileSize = 0;
     uint64_t m_passDone = 0;

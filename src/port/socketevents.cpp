@@ -52,7 +52,8 @@ void CSocketEvents::Dispose()
 void CSocketEvents::RearmRead()
 {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this] { RearmRead(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { RearmRead(); }, Qt::QueuedConnection);
         return;
     }
     if (!m_connecting && !m_closed)
@@ -62,7 +63,8 @@ void CSocketEvents::RearmRead()
 void CSocketEvents::RearmWrite()
 {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this] { RearmWrite(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { RearmWrite(); }, Qt::QueuedConnection);
         return;
     }
     // Also after a close: the ended connection is writable at once, and the

@@ -33,7 +33,13 @@ class CSocketEvents : public QObject
 {
 public:
     // The event numbers of the asynchronous select (FD_READ ... FD_CLOSE).
-    enum Event : uint16_t { Read = 1, Write = 2, Connect = 16, Close = 32 };
+    enum Event : uint16_t
+    {
+        Read = 1,
+        Write = 2,
+        Connect = 16,
+        Close = 32
+    };
     using Handler = std::function<void(Event event, uint16_t error)>;
 
     explicit CSocketEvents(Handler handler);

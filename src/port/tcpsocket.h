@@ -1,10 +1,10 @@
 // The TCP device layer of the network port: a non-blocking IPv4 stream socket.
 //
-// Every failure is reported with the Winsock error number the network port
-// keeps as its last error and puts into its notifications, so callers see the
-// same values on every platform (10035 would block, 10057 not connected,
-// 10061 refused, 10054 reset, 11001 host not found ...). Each OS maps its own
-// error codes to these in one table beside its implementation.
+// Every failure is reported with the Winsock error number (kSockErr... of
+// porterror.h) the network port keeps as its last error and puts into its
+// notifications, so callers see the same values on every platform (10035 would
+// block, 10057 not connected, 10061 refused, 10054 reset, 11001 host not
+// found ...). The OS's errors go through the one socket table of porterror.
 //
 // Thread contract: Send may run on a file thread while the window thread
 // receives on the same socket; Create, Connect and Close run on the window
@@ -18,25 +18,17 @@ namespace TcpSocket {
 using Handle = intptr_t;
 inline constexpr Handle kNone = -1;
 
-inline constexpr uint32_t kErrWouldBlock = 10035;
-inline constexpr uint32_t kErrNotConnected = 10057;
-inline constexpr uint32_t kErrConnRefused = 10061;
-inline constexpr uint32_t kErrConnReset = 10054;
-inline constexpr uint32_t kErrHostNotFound = 11001;
-
-// The Winsock number for an OS error code (unknown codes pass unchanged).
-uint32_t ErrorFromSystem(int systemError);
-
 // A non-blocking IPv4 TCP socket, or kNone with `error` set.
 Handle Create(uint32_t &error);
 // A host name or dotted address to an IPv4 address in network byte order.
 bool Resolve(const char *host, uint32_t &address, uint32_t &error);
-// Starts connecting; false with kErrWouldBlock while the connection is under
-// way (its outcome then comes as a connect event).
+// Starts connecting; false with kSockErrWouldBlock while the connection is
+// under way, as a non-blocking connect reports it on every platform (its outcome then comes as a
+// connect event).
 bool Connect(Handle socket, uint32_t address, uint16_t port, uint32_t &error);
 // Waits for a connect under way to finish; false with the error when it failed.
 bool WaitConnected(Handle socket, uint32_t &error);
-// Bytes taken, or -1 with `error` set (kErrWouldBlock when the socket is full).
+// Bytes taken, or -1 with `error` set (kSockErrWouldBlock when the socket is full).
 int64_t Send(Handle socket, const void *data, uint32_t length, uint32_t &error);
 // Bytes received (0 when the peer has closed), or -1 with `error` set.
 int64_t Recv(Handle socket, void *buffer, uint32_t capacity, uint32_t &error);

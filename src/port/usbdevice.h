@@ -19,7 +19,11 @@
 
 inline constexpr uint32_t kUsbChunkSize = 1024;
 
-enum class UsbSide { Output = 0, Input = 1 };
+enum class UsbSide
+{
+    Output = 0,
+    Input = 1
+};
 
 class CUsbDevice
 {

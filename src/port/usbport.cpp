@@ -245,23 +245,26 @@ void CUsbPort::WriteThreadProc()
         m_writeEvent.Wait();
         if (m_bStopping)
             break;
-        if (!m_background.empty())
-            FinishBackgroundWrite();
-        m_background.clear();
-        m_bWriteBusy = false;
+        FinishBackgroundWrite();
     }
     m_writerEnded.Signal();
 }
 
+// The write is no longer busy when its outcome is reported: code 2 tells the
+// owner that a new Write may be issued, so it must not be refused with 997.
 void CUsbPort::FinishBackgroundWrite()
 {
-    const auto length = static_cast<uint32_t>(m_background.size());
-    const uint32_t count = ChunkedWrite(m_background.data(), length);
-    if (m_bStopping)
+    const std::vector<uint8_t> bytes = std::move(m_background);
+    m_background.clear();
+    const auto length = static_cast<uint32_t>(bytes.size());
+    const uint32_t count = length ? ChunkedWrite(bytes.data(), length) : 0;
+    const bool answers = count == length || DeviceAnswers();
+    m_bWriteBusy = false;
+    if (m_bStopping || length == 0)
         return;
     if (count == length)
         SendPortMsg(kPortWriteDone, UserValue());
-    else if (DeviceAnswers())
+    else if (answers)
         SendPortMsg(kPortUsbWriteShort, UserValue());
     else
         PostPortMsg(kPortLost, UserValue());

@@ -22,7 +22,8 @@ std::string AllByteValues()
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
-    return bytes + "\x1B@\r\n\x1D" "V\x00 end";
+    return bytes + "\x1B@\r\n\x1D"
+                   "V\x00 end";
 }
 
 // On a mismatch: the first differing offset and a hex dump of both sides there.
@@ -42,7 +43,8 @@ testing::AssertionResult SameBytes(const std::string &expected, const std::strin
     };
     return testing::AssertionFailure()
            << "first difference at offset " << at << " (sizes " << expected.size() << " and "
-           << actual.size() << ")\n  expected: " << dump(expected) << "\n  actual:   " << dump(actual);
+           << actual.size() << ")\n  expected: " << dump(expected)
+           << "\n  actual:   " << dump(actual);
 }
 
 tagPRINTER_CFG Settings(const std::string &queue)
@@ -118,7 +120,8 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
     const std::string first = AllByteValues();
     uint32_t written = 0;
     ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(first.data()),
-                           static_cast<uint32_t>(first.size()), &written, 0), 1u);
+                           static_cast<uint32_t>(first.size()), &written, 0),
+              1u);
     EXPECT_EQ(written, first.size());
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 1) << "code 2 is sent before Write returns";
     EXPECT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(""), 0, nullptr, 0), 1u);

@@ -52,7 +52,8 @@ TEST_F(UsblpBackend, OpensExclusivelyWritesAndReportsAFailingStatus)
 
     EXPECT_EQ(SystemUsbDeviceOpener().Open(UsbDeviceName(5), error), nullptr);
     EXPECT_EQ(error, kPortErrSharingViolation);
-    EXPECT_TRUE(SystemUsbDeviceOpener().Probe(UsbDeviceName(5))) << "an open device is still listed";
+    EXPECT_TRUE(SystemUsbDeviceOpener().Probe(UsbDeviceName(5)))
+        << "an open device is still listed";
 }
 
 TEST_F(UsblpBackend, MissingDeviceIsNotFound)

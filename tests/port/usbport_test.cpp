@@ -118,7 +118,8 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAsksForTheRest)
         ASSERT_EQ(count, expected);
         got.append(reinterpret_cast<char *>(buffer), count);
         if (expected == 1000u) {
-            ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, announced + 1)) << "no code 1 for the rest";
+            ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, announced + 1))
+                << "no code 1 for the rest";
         }
     }
     EXPECT_TRUE(got == Pattern(2500));
@@ -222,11 +223,6 @@ TEST(EnumUsbDevices, ListsThePresentNumbersEndedByMinusOne)
     CFakeUsbDevices all({0, 31});
     table = EnumUsbDevices(all);
     EXPECT_EQ((std::vector<int8_t>(table, table + 3)), (std::vector<int8_t>{0, 31, -1}));
-}
-
-TEST(UsbDeviceName, UsesTheDriversNamePattern)
-{
-    EXPECT_EQ(UsbDeviceName(12), "\\\\.\\QXUSB-12");
 }
 
 } // namespace

@@ -73,8 +73,7 @@ int ParseOptions(int argc, char **argv, Options &options)
         } else if (arg == "--out" && hasValue) {
             options.outPath = argv[++i];
         } else {
-            std::fprintf(stderr, "tarvik-printersim: bad argument '%s'\n\n%s", arg.c_str(),
-                         kUsage);
+            std::fprintf(stderr, "tarvik-printersim: bad argument '%s'\n\n%s", arg.c_str(), kUsage);
             return 2;
         }
     }
@@ -140,8 +139,8 @@ bool ServeConnection(int client, int outFd)
             continue;
         if (n <= 0)
             return true;
-        if (outFd >= 0 && !WriteAll(outFd, reinterpret_cast<char *>(buffer),
-                                    static_cast<std::size_t>(n), 0)) {
+        if (outFd >= 0 &&
+            !WriteAll(outFd, reinterpret_cast<char *>(buffer), static_cast<std::size_t>(n), 0)) {
             std::perror("tarvik-printersim: writing the output file");
             return false;
         }
@@ -180,7 +179,9 @@ int Serve(int listener, int outFd)
 
 void InstallStopHandlers()
 {
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);

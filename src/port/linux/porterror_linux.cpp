@@ -48,6 +48,12 @@ constexpr ErrnoRow kSocketTable[] = {
     {ETIMEDOUT, kSockErrTimedOut},
     {ECONNREFUSED, kSockErrConnRefused},
     {EHOSTUNREACH, kSockErrHostUnreachable},
+    {EMFILE, kSockErrTooManySockets},
+    {EAFNOSUPPORT, kSockErrFamilyNotSupported},
+    {EADDRINUSE, kSockErrAddrInUse},
+    {ENETDOWN, kSockErrNetDown},
+    {ENOBUFS, kSockErrNoBuffers},
+    {EHOSTDOWN, kSockErrHostDown},
 };
 
 template <std::size_t N> uint32_t Lookup(const ErrnoRow (&table)[N], int osError, uint32_t fallback)

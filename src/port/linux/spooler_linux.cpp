@@ -71,8 +71,8 @@ bool CSpoolJob::Start(const std::string &queue, const char *title, uint32_t &err
 {
     End(error);
     Impl &job = *m_impl;
-    job.http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                            30000, nullptr);
+    job.http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000,
+                            nullptr);
     if (!job.http) {
         error = kPortErrDeviceNotConnected;
         return false;
@@ -80,7 +80,7 @@ bool CSpoolJob::Start(const std::string &queue, const char *title, uint32_t &err
     job.queue = queue;
     job.jobId = cupsCreateJob(job.http, queue.c_str(), title, 0, nullptr);
     if (job.jobId == 0 || cupsStartDocument(job.http, queue.c_str(), job.jobId, title,
-                                             CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
+                                            CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
         error = cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND ? kSpoolErrUnknownPrinter
                                                               : kPortErrGenFailure;
         if (job.jobId != 0)
@@ -112,7 +112,8 @@ bool CSpoolJob::End(uint32_t &error)
     if (!job.http)
         return true;
     bool ended = true;
-    if (job.sending && cupsFinishDocument(job.http, job.queue.c_str()) > IPP_STATUS_OK_CONFLICTING) {
+    if (job.sending &&
+        cupsFinishDocument(job.http, job.queue.c_str()) > IPP_STATUS_OK_CONFLICTING) {
         error = kPortErrGenFailure;
         ended = false;
     }

@@ -1,6 +1,8 @@
 // TCP sockets through the BSD socket calls of Linux.
 #include "tcpsocket.h"
 
+#include "porterror.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netdb.h>
@@ -14,51 +16,26 @@ namespace TcpSocket {
 
 namespace {
 
-struct ErrorRow
-{
-    int system;
-    uint32_t winsock;
-};
-
-constexpr ErrorRow kErrorTable[] = {
-    {EINTR, 10004},          {EBADF, 10009},           {EACCES, 10013},
-    {EFAULT, 10014},         {EINVAL, 10022},          {EMFILE, 10024},
-    {EWOULDBLOCK, 10035},    {EINPROGRESS, 10035},     {EALREADY, 10037},
-    {ENOTSOCK, 10038},       {EDESTADDRREQ, 10039},    {EMSGSIZE, 10040},
-    {EPROTOTYPE, 10041},     {ENOPROTOOPT, 10042},     {EPROTONOSUPPORT, 10043},
-    {EOPNOTSUPP, 10045},     {EAFNOSUPPORT, 10047},    {EADDRINUSE, 10048},
-    {EADDRNOTAVAIL, 10049},  {ENETDOWN, 10050},        {ENETUNREACH, 10051},
-    {ENETRESET, 10052},      {ECONNABORTED, 10053},    {ECONNRESET, 10054},
-    {EPIPE, 10054},          {ENOBUFS, 10055},         {EISCONN, 10056},
-    {ENOTCONN, 10057},       {ESHUTDOWN, 10058},       {ETIMEDOUT, 10060},
-    {ECONNREFUSED, 10061},   {EHOSTDOWN, 10064},       {EHOSTUNREACH, 10065},
-};
-
 uint32_t LastError()
 {
-    return ErrorFromSystem(errno);
+    return SocketErrorFromSystem(errno);
 }
 
 uint32_t ErrorFromResolver(int result)
 {
     switch (result) {
-    case EAI_AGAIN: return 11002;
-    case EAI_FAIL: return 11003;
-    case EAI_SYSTEM: return LastError();
-    default: return kErrHostNotFound;
+    case EAI_AGAIN:
+        return kSockErrTryAgain;
+    case EAI_FAIL:
+        return kSockErrNoRecovery;
+    case EAI_SYSTEM:
+        return LastError();
+    default:
+        return kSockErrHostNotFound;
     }
 }
 
 } // namespace
-
-uint32_t ErrorFromSystem(int systemError)
-{
-    for (const ErrorRow &row : kErrorTable) {
-        if (row.system == systemError)
-            return row.winsock;
-    }
-    return static_cast<uint32_t>(systemError);
-}
 
 Handle Create(uint32_t &error)
 {
@@ -97,7 +74,8 @@ bool Connect(Handle socket, uint32_t address, uint16_t port, uint32_t &error)
     peer.sin_addr.s_addr = address;
     if (connect(static_cast<int>(socket), reinterpret_cast<sockaddr *>(&peer), sizeof peer) == 0)
         return true;
-    error = LastError();
+    // Winsock reports a non-blocking connect under way as "would block".
+    error = errno == EINPROGRESS ? kSockErrWouldBlock : LastError();
     return false;
 }
 
@@ -147,7 +125,7 @@ uint32_t PendingError(Handle socket)
     socklen_t length = sizeof pending;
     if (getsockopt(static_cast<int>(socket), SOL_SOCKET, SO_ERROR, &pending, &length) != 0)
         return LastError();
-    return pending == 0 ? 0 : ErrorFromSystem(pending);
+    return pending == 0 ? 0 : SocketErrorFromSystem(pending);
 }
 
 bool HasClosed(Handle socket, uint32_t &error)

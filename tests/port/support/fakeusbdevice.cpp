@@ -27,7 +27,10 @@ namespace {
 class CFakeUsbDevice final : public CUsbDevice
 {
 public:
-    explicit CFakeUsbDevice(std::shared_ptr<CFakeUsbDevices::State> state) : m_state(std::move(state)) {}
+    explicit CFakeUsbDevice(std::shared_ptr<CFakeUsbDevices::State> state)
+        : m_state(std::move(state))
+    {
+    }
 
     bool Status(uint32_t &error) override
     {
@@ -43,9 +46,8 @@ public:
         const int resetsBefore = m_state->outputResets;
         m_state->writeWaiting = m_state->holdWrites;
         m_state->changed.notify_all();
-        m_state->changed.wait(lock, [&] {
-            return !m_state->holdWrites || m_state->outputResets != resetsBefore;
-        });
+        m_state->changed.wait(
+            lock, [&] { return !m_state->holdWrites || m_state->outputResets != resetsBefore; });
         m_state->writeWaiting = false;
         if (m_state->outputResets != resetsBefore) {
             error = kPortErrOperationAborted;
@@ -62,7 +64,8 @@ public:
     {
         std::lock_guard lock(m_state->mutex);
         ++m_state->readRequests;
-        received = static_cast<uint32_t>(std::min<std::size_t>(kUsbChunkSize, m_state->incoming.size()));
+        received =
+            static_cast<uint32_t>(std::min<std::size_t>(kUsbChunkSize, m_state->incoming.size()));
         std::memcpy(buffer, m_state->incoming.data(), received);
         m_state->incoming.erase(0, received);
         return true;

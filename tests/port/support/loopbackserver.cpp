@@ -68,7 +68,8 @@ std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
     std::string received;
     char buffer[65536];
     while (received.size() < count && WaitReadable(m_client, timeoutMs)) {
-        const ssize_t n = recv(m_client, buffer, std::min(sizeof buffer, count - received.size()), 0);
+        const ssize_t n =
+            recv(m_client, buffer, std::min(sizeof buffer, count - received.size()), 0);
         if (n <= 0)
             break;
         received.append(buffer, static_cast<std::size_t>(n));

@@ -115,14 +115,15 @@ bool CPrivateCupsd::Start(std::string &whyNot)
     if (!WriteConfiguration(whyNot))
         return false;
     setenv("CUPS_SERVER", (m_dir + "/cupsd.sock").c_str(), 1);
-    m_pid = Spawn({"cupsd", "-f", "-c", m_dir + "/cupsd.conf", "-s", m_dir + "/cups-files.conf"},
-                  -1);
+    m_pid =
+        Spawn({"cupsd", "-f", "-c", m_dir + "/cupsd.conf", "-s", m_dir + "/cups-files.conf"}, -1);
     if (m_pid < 0) {
         whyNot = "cannot run cupsd (package cups-daemon)";
         return false;
     }
     if (!WaitUntilListening()) {
-        whyNot = "cupsd did not start listening on " + m_dir + "/cupsd.sock; its log:\n" + LogTail();
+        whyNot =
+            "cupsd did not start listening on " + m_dir + "/cupsd.sock; its log:\n" + LogTail();
         Stop();
         return false;
     }
@@ -148,11 +149,12 @@ bool CPrivateCupsd::WriteConfiguration(std::string &whyNot)
                       "/log/error_log\nPageLog " + m_dir + "/log/page_log\nPrintcap " + m_dir +
                       "/printcap\nCreateSelfSignedCerts no\nFileDevice no\n") &&
         WriteFile(root / "cupsd.conf",
-                  "Listen " + m_dir + "/cupsd.sock\nLogLevel debug\nBrowsing No\n"
-                  "WebInterface No\nDefaultAuthType None\nPreserveJobFiles No\n"
-                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                  "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
-                  "  </Limit>\n</Policy>\n");
+                  "Listen " + m_dir +
+                      "/cupsd.sock\nLogLevel debug\nBrowsing No\n"
+                      "WebInterface No\nDefaultAuthType None\nPreserveJobFiles No\n"
+                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                      "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
+                      "  </Limit>\n</Policy>\n");
     umask(oldMask);
     if (!written || ec)
         whyNot = "cannot write the private cupsd configuration in " + m_dir;
@@ -199,9 +201,10 @@ std::string CPrivateCupsd::LogTail() const
 bool CPrivateCupsd::AddRawQueue(const std::string &name, std::string &whyNot)
 {
     std::string output;
-    const int status = RunProgram({"lpadmin", "-p", name, "-E", "-v", "capture:" + m_dir + "/out/" + name,
-                                   "-o", "printer-error-policy=abort-job"},
-                                  output);
+    const int status =
+        RunProgram({"lpadmin", "-p", name, "-E", "-v", "capture:" + m_dir + "/out/" + name, "-o",
+                    "printer-error-policy=abort-job"},
+                   output);
     if (status != 0)
         whyNot = "lpadmin failed (" + std::to_string(status) + "): " + output + "\n" + LogTail();
     return status == 0;
@@ -231,7 +234,8 @@ std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
     return jobs;
 }
 
-std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue, std::size_t count) const
+std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue,
+                                                    std::size_t count) const
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     std::vector<CapturedJob> jobs = Jobs(queue);

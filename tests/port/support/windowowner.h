@@ -30,9 +30,10 @@ public:
                                   [&](const PortMsg &m) { return m.code == code; });
         return found == messages.rend() ? nullptr : &*found;
     }
-    bool WaitForCode(uint16_t code, int count = 1)
+    bool WaitForCode(uint16_t code, int count = 1,
+                     std::chrono::milliseconds timeout = CTestPortOwner::kWait)
     {
-        return ProcessEventsUntil([&] { return CountOf(code) >= count; });
+        return ProcessEventsUntil([&] { return CountOf(code) >= count; }, timeout);
     }
 
 protected:
