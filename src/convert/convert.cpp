@@ -55,33 +55,57 @@ constexpr std::array<std::array<char, kEscapeLength>, 256> MakeEscapes()
     return escapes;
 }
 
-// How the Ascii rendering treats each byte value.
-enum AsciiClass : uint8_t
-{
-    kRaw,
-    kEscaped,
-    kLeadOrTrail
-};
+// The Ascii rendering of each byte outside the pairing rule: its escape for
+// 0x00..0x07 and 0xFF, the raw byte otherwise, padded to one 8-byte block.
+constexpr std::ptrdiff_t kRenderedBlock = 8;
 
-constexpr Table MakeAsciiClasses()
+// Bytes 0x08..0x80 render as themselves; blocks of this many are copied whole.
+constexpr std::size_t kPlainBlock = 8;
+
+constexpr bool NeedsEscape(int b)
 {
-    Table classes{};
+    return b <= 0x07 || b == 0xFF;
+}
+
+constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeRendered()
+{
+    const auto escapes = MakeEscapes();
+    std::array<std::array<uint8_t, kRenderedBlock>, 256> rendered{};
     for (int b = 0; b < 256; ++b) {
-        if (b <= 0x07 || b == 0xFF)
-            classes[b] = kEscaped;
-        else if (b >= 0x81)
-            classes[b] = kLeadOrTrail;
-        else
-            classes[b] = kRaw;
+        if (NeedsEscape(b)) {
+            for (std::size_t k = 0; k < kEscapeLength; ++k)
+                rendered[b][k] = static_cast<uint8_t>(escapes[b][k]);
+        } else {
+            rendered[b][0] = static_cast<uint8_t>(b);
+        }
     }
-    return classes;
+    return rendered;
+}
+
+constexpr Table MakeRenderedLengths()
+{
+    Table lengths{};
+    for (int b = 0; b < 256; ++b)
+        lengths[b] = NeedsEscape(b) ? kEscapeLength : 1;
+    return lengths;
+}
+
+// 1 for the bytes that pair up as double-byte characters.
+constexpr Table MakeDoubleByteRange()
+{
+    Table range{};
+    for (int b = 0x81; b <= 0xFE; ++b)
+        range[b] = 1;
+    return range;
 }
 
 constexpr Table kHexValues = MakeHexValues();
 constexpr Table kSeparators = MakeSeparators();
 constexpr auto kHexPairs = MakeHexPairs();
 constexpr auto kEscapes = MakeEscapes();
-constexpr Table kAsciiClasses = MakeAsciiClasses();
+constexpr auto kRendered = MakeRendered();
+constexpr Table kRenderedLength = MakeRenderedLengths();
+constexpr Table kInDoubleByteRun = MakeDoubleByteRange();
 
 const uint8_t *BytesOf(std::string_view text)
 {
@@ -136,22 +160,37 @@ template <class Sink> void DecodeToken(const uint8_t *token, std::size_t length,
 
 // Walks the tokens of a hex text from the left and feeds their bytes to
 // `sink`. With kCheck, stops at the first bad token; returns the byte count
-// or the error result.
-template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text, Sink &sink)
+// or the error result. The sink is worked on as a local copy: its output
+// pointer then lives in a register instead of being reloaded after every
+// byte stored through it.
+template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text, Sink &sinkRef)
 {
+    Sink sink = sinkRef;
     const uint8_t *chars = BytesOf(text);
     const std::size_t n = text.size();
     std::size_t count = 0;
     std::size_t i = 0;
     while (i < n) {
-        while (i < n && kSeparators[chars[i]])
+        if (kSeparators[chars[i]]) {
             ++i;
+            continue;
+        }
+        // Most tokens are one pair and a separator: take them without the
+        // general token scan.
+        if (i + 2 < n && kSeparators[chars[i + 2]]) {
+            const uint8_t high = kHexValues[chars[i]];
+            const uint8_t low = kHexValues[chars[i + 1]];
+            if ((high | low) < 16) {
+                sink(static_cast<uint8_t>(high << 4 | low));
+                ++count;
+                i += 3;
+                continue;
+            }
+        }
         const std::size_t start = i;
         while (i < n && !kSeparators[chars[i]])
             ++i;
         const std::size_t length = i - start;
-        if (length == 0)
-            break;
         if constexpr (kCheck) {
             const std::size_t bad = FindTokenError(chars + start, length);
             if (bad != length)
@@ -160,6 +199,7 @@ template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text,
         DecodeToken(chars + start, length, sink);
         count += length == 3 ? 1 : (length + 1) / 2;
     }
+    sinkRef = sink;
     return static_cast<ConvResult>(count);
 }
 
@@ -176,65 +216,112 @@ struct ByteWriter
 
 // ---- Ascii notation writer --------------------------------------------------
 
-// Counts the rendered length. A run of 0x81..0xFE bytes shows as pairs; an
-// odd run's last byte becomes an escape (5 more than its raw byte).
+// A run of 0x81..0xFE bytes shows as pairs; when a run ends with an odd
+// count, its last byte is escaped. Both the sizer and the writer keep only the
+// parity of the current run and update it without branching: on random data
+// a branch on the byte class would mispredict on almost every byte.
+
 struct AsciiSizer
 {
     std::size_t size = 0;
-    std::size_t run = 0;
+    unsigned oddRun = 0;
 
     void operator()(uint8_t b)
     {
-        const uint8_t cls = kAsciiClasses[b];
-        if (cls == kLeadOrTrail) {
-            ++size;
-            ++run;
-            return;
-        }
+        const unsigned inRun = kInDoubleByteRun[b];
+        size += kRenderedLength[b] + (kEscapeLength - 1) * (oddRun & (inRun ^ 1));
+        oddRun = (oddRun ^ inRun) & inRun;
+    }
+    void PlainBlock(const uint8_t *)
+    {
         EndRun();
-        size += cls == kEscaped ? kEscapeLength : 1;
+        size += kPlainBlock;
     }
     void EndRun()
     {
-        if (run & 1)
-            size += kEscapeLength - 1;
-        run = 0;
+        size += (kEscapeLength - 1) * oddRun;
+        oddRun = 0;
     }
 };
 
 // Writes what AsciiSizer measured. Run bytes go out raw at once; when a run
 // ends odd, its last byte (the last one written) is rewritten as an escape.
+// Away from the end of the buffer every byte is stored as one 8-byte block.
 struct AsciiWriter
 {
     uint8_t *out;
-    std::size_t run = 0;
+    const uint8_t *end; // one past the trailing 0 byte
+    unsigned oddRun = 0;
 
     void operator()(uint8_t b)
     {
-        const uint8_t cls = kAsciiClasses[b];
-        if (cls == kLeadOrTrail) {
-            *out++ = b;
-            ++run;
-            return;
-        }
+        const unsigned inRun = kInDoubleByteRun[b];
+        if (oddRun & (inRun ^ 1))
+            EscapeLoneByte();
+        oddRun = (oddRun ^ inRun) & inRun;
+        const std::size_t length = kRenderedLength[b];
+        if (end - out >= kRenderedBlock) // constant sizes: no library call
+            std::memcpy(out, kRendered[b].data(), kRenderedBlock);
+        else
+            std::memcpy(out, kRendered[b].data(), length);
+        out += length;
+    }
+    void PlainBlock(const uint8_t *block)
+    {
         EndRun();
-        if (cls == kEscaped) {
-            std::memcpy(out, kEscapes[b].data(), kEscapeLength);
-            out += kEscapeLength;
-        } else {
-            *out++ = b;
-        }
+        std::memcpy(out, block, kPlainBlock);
+        out += kPlainBlock;
     }
     void EndRun()
     {
-        if (run & 1) {
-            const uint8_t lone = out[-1];
-            std::memcpy(out - 1, kEscapes[lone].data(), kEscapeLength);
-            out += kEscapeLength - 1;
-        }
-        run = 0;
+        if (oddRun)
+            EscapeLoneByte();
+        oddRun = 0;
+    }
+    void EscapeLoneByte()
+    {
+        const uint8_t lone = out[-1];
+        std::memcpy(out - 1, kEscapes[lone].data(), kEscapeLength);
+        out += kEscapeLength - 1;
     }
 };
+
+// True when all 8 bytes of the word render as themselves (0x08..0x80) and
+// end any double-byte run. Bytes >= 0x81 have the high bit and some low bit
+// set; bytes < 0x08 have none of the bits 0x78 or 0x80.
+bool IsPlainBlock(uint64_t word)
+{
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr uint64_t kMid = 0x7878787878787878u;
+    const uint64_t aboveRange = word & ((word & kLow7) + kLow7) & kHigh;
+    const uint64_t belowRange = ~word & ~((word & kMid) + kMid) & kHigh;
+    return (aboveRange | belowRange) == 0;
+}
+
+// Feeds bytes to an Ascii sizer or writer, whole 8-byte blocks at once where
+// they hold plain text only (most of a printer's text output).
+template <class Renderer> void RenderBytes(std::span<const uint8_t> bytes, Renderer &renderer)
+{
+    Renderer local = renderer; // see WalkHexText
+    const uint8_t *p = bytes.data();
+    const uint8_t *const end = p + bytes.size();
+    while (end - p >= static_cast<std::ptrdiff_t>(kPlainBlock)) {
+        uint64_t word;
+        std::memcpy(&word, p, kPlainBlock);
+        if (IsPlainBlock(word)) {
+            local.PlainBlock(p);
+        } else {
+            for (std::size_t k = 0; k < kPlainBlock; ++k)
+                local(p[k]);
+        }
+        p += kPlainBlock;
+    }
+    for (; p != end; ++p)
+        local(*p);
+    local.EndRun();
+    renderer = local;
+}
 
 // ---- Ascii notation reader --------------------------------------------------
 
@@ -253,8 +340,9 @@ uint8_t EscapedByte(const uint8_t *escape)
 // Walks an Ascii text, handing literal stretches to sink.Literal(ptr, len)
 // and escaped bytes to sink(b). Only '<' can start an escape, so the
 // stretches between two '<' are found with memchr.
-template <class Sink> void WalkAsciiText(std::string_view text, Sink &sink)
+template <class Sink> void WalkAsciiText(std::string_view text, Sink &sinkRef)
 {
+    Sink sink = sinkRef; // see WalkHexText
     const uint8_t *chars = BytesOf(text);
     const std::size_t n = text.size();
     std::size_t literalStart = 0;
@@ -274,6 +362,7 @@ template <class Sink> void WalkAsciiText(std::string_view text, Sink &sink)
         literalStart = i;
     }
     sink.Literal(chars + literalStart, n - literalStart);
+    sinkRef = sink;
 }
 
 struct AsciiByteCounter
@@ -295,18 +384,22 @@ struct AsciiByteWriter
     }
 };
 
-// Writes each byte as its pair followed by the separator; the caller's buffer
-// has room for that last separator because of the trailing 0 byte, which is
-// written again afterwards.
+// Writes each byte as its pair followed by the separator, as one 4-byte store
+// while there is room. The last separator lands on the trailing 0 byte, which
+// is written again afterwards.
 struct HexPairWriter
 {
     uint8_t *out;
-    char separator;
+    const uint8_t *end; // one past the trailing 0 byte
+    uint32_t separator;
+
     void operator()(uint8_t b)
     {
-        out[0] = static_cast<uint8_t>(kHexPairs[b][0]);
-        out[1] = static_cast<uint8_t>(kHexPairs[b][1]);
-        out[2] = static_cast<uint8_t>(separator);
+        const uint32_t pairAndSeparator = kHexPairs[b][0] | kHexPairs[b][1] << 8 | separator << 16;
+        if (end - out >= 4)
+            std::memcpy(out, &pairAndSeparator, 4);
+        else
+            std::memcpy(out, &pairAndSeparator, 3);
         out += 3;
     }
     void Literal(const uint8_t *chars, std::size_t length)
@@ -316,15 +409,26 @@ struct HexPairWriter
     }
 };
 
+uint8_t *EndOf(ByteString &text)
+{
+    return text.data() + text.size() + 1;
+}
+
+// The fast writers may leave other bytes on the trailing 0.
+void Terminate(ByteString &text)
+{
+    text.data()[text.size()] = 0;
+}
+
 // Allocates the hex text for `count` (at least 1) bytes and lets `feed` write
 // the pairs.
 template <class Feed>
 ConvResult FillHexText(std::size_t count, char separator, ByteString &out, Feed feed)
 {
     ByteString text = ByteString::Uninitialized(3 * count - 1);
-    HexPairWriter writer{text.data(), separator};
+    HexPairWriter writer{text.data(), EndOf(text), static_cast<uint8_t>(separator)};
     feed(writer);
-    text.data()[text.size()] = 0;
+    Terminate(text);
     out = std::move(text);
     return static_cast<ConvResult>(out.size());
 }
@@ -382,9 +486,10 @@ ConvResult HexToAscii(std::string_view hexText, ByteString &out)
         return count;
     sizer.EndRun();
     ByteString text = ByteString::Uninitialized(sizer.size);
-    AsciiWriter writer{text.data()};
+    AsciiWriter writer{text.data(), EndOf(text)};
     WalkHexText<false>(hexText, writer);
     writer.EndRun();
+    Terminate(text);
     out = std::move(text);
     return static_cast<ConvResult>(out.size());
 }
@@ -394,14 +499,11 @@ ConvResult BytesToAscii(std::span<const uint8_t> bytes, ByteString &out)
     if (bytes.empty())
         return 0;
     AsciiSizer sizer;
-    for (uint8_t b : bytes)
-        sizer(b);
-    sizer.EndRun();
+    RenderBytes(bytes, sizer);
     ByteString text = ByteString::Uninitialized(sizer.size);
-    AsciiWriter writer{text.data()};
-    for (uint8_t b : bytes)
-        writer(b);
-    writer.EndRun();
+    AsciiWriter writer{text.data(), EndOf(text)};
+    RenderBytes(bytes, writer);
+    Terminate(text);
     out = std::move(text);
     return static_cast<ConvResult>(out.size());
 }

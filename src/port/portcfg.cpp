@@ -28,7 +28,7 @@ bool ParseChecksum(std::string_view text, uint32_t &value)
         return false;
     const char *end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && text.front() != '-';
+    return error == std::errc() && stop == end;
 }
 
 } // namespace

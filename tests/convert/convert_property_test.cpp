@@ -142,7 +142,6 @@ std::string RandomHexSpelling(const Bytes &bytes, Random &random)
     return text;
 }
 
-
 TEST(RoundTrip, BytesHexBytesWithEitherSeparator)
 {
     Random random(1);
@@ -189,6 +188,23 @@ TEST(RoundTrip, BytesAsciiBytes)
             ASSERT_TRUE(SameBytes(literal.bytes(), back.bytes())) << "round " << round;
         } else {
             ASSERT_TRUE(SameBytes(bytes, back.bytes())) << "round " << round;
+        }
+    }
+}
+
+// Plain text is rendered eight bytes at a time: every byte value at every
+// place of such a block, after an open double-byte run and before another,
+// must still be rendered byte by byte.
+TEST(Rendering, EveryByteInsideATextBlock)
+{
+    for (int value = 0; value < 256; ++value) {
+        for (std::size_t place = 0; place < 8; ++place) {
+            Bytes bytes = {0xB0, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 0xC4, 'i'};
+            bytes[1 + place] = static_cast<uint8_t>(value);
+            ByteString ascii;
+            BytesToAscii(bytes, ascii);
+            ASSERT_TRUE(SameBytes(ReferenceAscii(bytes), ascii.view()))
+                << "byte " << value << " at " << place;
         }
     }
 }

@@ -118,11 +118,13 @@ INSTANTIATE_TEST_SUITE_P(Notation, HexToBytesRows, ::testing::ValuesIn(kHexRows)
 
 TEST(HexToBytes, SeparatorsOnlyGiveAnEmptyBufferInPlaceOfTheOldOne)
 {
-    ByteString out = ByteString::Copy(std::string_view("old"));
-    EXPECT_EQ(HexToBytes(",,;; ", out), 0);
-    ASSERT_NE(out.data(), nullptr);
-    EXPECT_EQ(out.size(), 0u);
-    EXPECT_EQ(out.data()[0], 0);
+    for (auto convert : {HexToBytes, HexToAscii}) {
+        ByteString out = ByteString::Copy(std::string_view("old"));
+        EXPECT_EQ(convert(",,;; \t\r\n", out), 0);
+        ASSERT_NE(out.data(), nullptr);
+        EXPECT_EQ(out.size(), 0u);
+        EXPECT_EQ(out.data()[0], 0);
+    }
 }
 
 // The ascii rendering of a hex text reports the same errors at the same
@@ -359,14 +361,6 @@ TEST(ResultHandle, OutputReplacesWithExactSizeAndTrailingZero)
     EXPECT_STREQ(out.c_str(), "x");
     ASSERT_EQ(BytesToAscii(Bytes{0x00}, out), 6);
     EXPECT_STREQ(out.c_str(), "<\\x00>");
-}
-
-TEST(ResultHandle, ErrorIndexDecodes)
-{
-    EXPECT_TRUE(IsConvError(-1));
-    EXPECT_EQ(ConvErrorIndex(-1), 0u);
-    EXPECT_EQ(ConvErrorIndex(-7), 6u);
-    EXPECT_FALSE(IsConvError(0));
 }
 
 TEST(ByteStringType, MoveLeavesSourceEmpty)
