@@ -59,8 +59,8 @@ void CEthPortCfgDlg::BuildControls()
     connect(m_pIpx, &QRadioButton::clicked, this, &CEthPortCfgDlg::OnNetTypeClicked);
 }
 
-QRadioButton *CEthPortCfgDlg::AddRadio(QGridLayout *grid, int row, int column,
-                                       const QString &text, int id)
+QRadioButton *CEthPortCfgDlg::AddRadio(QGridLayout *grid, int row, int column, const QString &text,
+                                       int id)
 {
     auto *radio = new QRadioButton(text, Group());
     radio->setObjectName(PanelControlName(id));

@@ -36,8 +36,16 @@ public:
 
     static constexpr int kHostMaxLength = 50;
 
-    enum NetType : uint32_t { TcpIp = 0, Ipx = 1 };
-    enum Protocol : uint32_t { Tcp = 0, Udp = 1 };
+    enum NetType : uint32_t
+    {
+        TcpIp = 0,
+        Ipx = 1
+    };
+    enum Protocol : uint32_t
+    {
+        Tcp = 0,
+        Udp = 1
+    };
 
     // The text of the port box as a port number, or nothing with the
     // message the user gets.

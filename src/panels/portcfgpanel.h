@@ -31,7 +31,14 @@
 #include <vector>
 
 // Index of the port kind in the main view's kind list.
-enum class PortKind : int { Serial = 0, Parallel = 1, Usb = 2, Network = 3, Printer = 4 };
+enum class PortKind : int
+{
+    Serial = 0,
+    Parallel = 1,
+    Usb = 2,
+    Network = 3,
+    Printer = 4
+};
 
 // Control ids of the panels.
 inline constexpr int kSerialPortId = 1018;
@@ -62,13 +69,12 @@ struct PanelProviders
     // Names of the printer queues, in the spooler's order.
     std::function<QStringList()> printers = [] { return QStringList{}; };
     // The device path a port name such as "COM1" maps to; empty if none.
-    std::function<QString(const QString &)> devicePath = [](const QString &) {
-        return QString{};
-    };
+    std::function<QString(const QString &)> devicePath = [](const QString &) { return QString{}; };
 };
 
 // State of the device or printer list at the moment the view opens a port.
-enum class RowChoice {
+enum class RowChoice
+{
     EmptyList,   // nothing to open: the view does nothing, silently
     NoSelection, // rows but none chosen: the view asks the user to choose
     Selected
@@ -104,8 +110,7 @@ private:
 // The object name that carries control id `id`.
 QString PanelControlName(int id);
 
-template <typename Control>
-Control *FindPanelControl(const QWidget *panel, int id)
+template <typename Control> Control *FindPanelControl(const QWidget *panel, int id)
 {
     return panel->findChild<Control *>(PanelControlName(id));
 }

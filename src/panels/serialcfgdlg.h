@@ -29,8 +29,8 @@ signals:
     void settingChanged();
 
 private:
-    QComboBox *AddList(QGridLayout *grid, const QString &label, int id,
-                       const QStringList &entries, int defaultIndex);
+    QComboBox *AddList(QGridLayout *grid, const QString &label, int id, const QStringList &entries,
+                       int defaultIndex);
     void ShowStoredChoices(const tagSERIAL_CFG &stored);
     uint32_t FlowControl() const;
 

@@ -137,7 +137,8 @@ private slots:
         QTest::newRow("empty") << "" << notPositive;
         QTest::newRow("negative") << "-1" << notPositive;
         QTest::newRow("trailing junk") << "91x" << notPositive;
-        QTest::newRow("above 65535") << "70000" << "Please enter an integer between 0 and 65535.";
+        QTest::newRow("above 65535") << "70000"
+                                     << "Please enter an integer between 0 and 65535.";
     }
 
     void badPortShowsMessageAndKeepsPreviousValues()

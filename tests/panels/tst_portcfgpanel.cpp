@@ -25,12 +25,16 @@ private slots:
         QTest::addColumn<QString>("className");
         QTest::addColumn<QString>("title");
         QTest::addColumn<int>("someControlId");
-        QTest::newRow("serial") << 0 << "CSerialCfgDlg" << "串口参数" << kSerialFlowId;
-        QTest::newRow("parallel") << 1 << "CParallelCfgDlg" << "并口参数" << 0;
-        QTest::newRow("usb") << 2 << "CUsbCfgDlg" << "点击选择USB接口" << kUsbRefreshId;
-        QTest::newRow("network") << 3 << "CEthPortCfgDlg" << "网络接口参数" << kEthIpxId;
-        QTest::newRow("printer") << 4 << "CPrinterCfgDlg" << "点击选择打印驱动"
-                                 << kPrinterListId;
+        QTest::newRow("serial") << 0 << "CSerialCfgDlg"
+                                << "串口参数" << kSerialFlowId;
+        QTest::newRow("parallel") << 1 << "CParallelCfgDlg"
+                                  << "并口参数" << 0;
+        QTest::newRow("usb") << 2 << "CUsbCfgDlg"
+                             << "点击选择USB接口" << kUsbRefreshId;
+        QTest::newRow("network") << 3 << "CEthPortCfgDlg"
+                                 << "网络接口参数" << kEthIpxId;
+        QTest::newRow("printer") << 4 << "CPrinterCfgDlg"
+                                 << "点击选择打印驱动" << kPrinterListId;
     }
 
     void createsThePanelOfEachKind()

@@ -47,8 +47,7 @@ private slots:
     void freshStartShowsDefaults()
     {
         CSerialCfgDlg panel({});
-        QCOMPARE(ShownTexts(&panel),
-                 QStringList({"COM1", "9600", "8", "1", "None", "Hardware"}));
+        QCOMPARE(ShownTexts(&panel), QStringList({"COM1", "9600", "8", "1", "None", "Hardware"}));
         QCOMPARE(List(&panel, kSerialPortId)->count(), 9);
         QCOMPARE(List(&panel, kSerialPortId)->itemText(8), "COM9");
         QVERIFY(List(&panel, kSerialBaudId)->isEditable());
@@ -79,7 +78,7 @@ private slots:
     {
         PanelProviders providers;
         providers.devicePath = [](const QString &name) {
-            return name == "COM1" ? QString("/dev/ttyUSB0")
+            return name == "COM1"   ? QString("/dev/ttyUSB0")
                    : name == "COM9" ? QString("/dev/ttyS1")
                                     : QString();
         };

@@ -1,0 +1,123 @@
+#include "rvconfig.h"
+
+#include "convert.h"
+#include "inifile.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+namespace {
+
+constexpr std::string_view kDataKey = "PortCfgData";
+constexpr std::string_view kChecksumKey = "PortCfgDataCS";
+constexpr std::string_view kSelPortKey = "SelPort";
+constexpr std::string_view kHexDisplayKey = "HexDisplay";
+constexpr std::string_view kHexSendKey = "HexSend";
+constexpr std::string_view kCountRecvKey = "CountRecv";
+constexpr std::string_view kCountSendKey = "CountSend";
+constexpr int kPortKindCount = 5;
+
+// The C library's atoi, saturating instead of overflowing.
+int ReadLeadingInt(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL + INT_MAX);
+    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
+}
+
+std::string ReadSetting(const std::filesystem::path &iniPath, std::string_view key)
+{
+    return ReadIniValue(iniPath, kRvConfigSection, key);
+}
+
+// A hex text of separators only is no data, like a missing key; any other
+// text, even a malformed one, is data that must pass the checks.
+bool HoldsNoByte(std::string_view dataText)
+{
+    ByteString bytes;
+    return dataText.empty() || HexToBytes(dataText, bytes) == 0;
+}
+
+void ApplySwitch(const std::filesystem::path &iniPath, std::string_view key, bool &value)
+{
+    if (ReadLeadingInt(ReadSetting(iniPath, key)) == 1)
+        value = true;
+}
+
+void ApplyValues(const std::filesystem::path &iniPath, RvConfigValues &values)
+{
+    const std::string selPort = ReadSetting(iniPath, kSelPortKey);
+    const int kind = ReadLeadingInt(selPort);
+    if (!selPort.empty() && kind >= 0 && kind < kPortKindCount)
+        values.selPort = kind;
+    ApplySwitch(iniPath, kHexDisplayKey, values.hexDisplay);
+    ApplySwitch(iniPath, kHexSendKey, values.hexSend);
+    ApplySwitch(iniPath, kCountRecvKey, values.countRecv);
+    ApplySwitch(iniPath, kCountSendKey, values.countSend);
+}
+
+// The path the INI engine opens for `iniPath`.
+std::filesystem::path ResolvedPath(const std::filesystem::path &iniPath)
+{
+    const std::filesystem::path base = IniDirectory();
+    return iniPath.is_relative() && !base.empty() ? base / iniPath : iniPath;
+}
+
+// Writes the block's text, creating the file only when it does not exist.
+bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &text)
+{
+    IniStatus status = IniStatus::Ok;
+    if (WriteIniValue(iniPath, kRvConfigSection, kDataKey, text, &status))
+        return true;
+    std::error_code error;
+    if (status != IniStatus::FileUnreadable ||
+        std::filesystem::exists(ResolvedPath(iniPath), error) || error)
+        return false;
+    return CreateIniFile(iniPath) && WriteIniValue(iniPath, kRvConfigSection, kDataKey, text);
+}
+
+void WriteNumber(const std::filesystem::path &iniPath, std::string_view key, long long value)
+{
+    WriteIniValue(iniPath, kRvConfigSection, key, std::to_string(value));
+}
+
+} // namespace
+
+RvLoadResult LoadRvConfig(const std::filesystem::path &iniPath, RvConfigValues &values,
+                          tagPORT_CFG_DATA &block)
+{
+    const std::string dataText = ReadSetting(iniPath, kDataKey);
+    if (HoldsNoByte(dataText))
+        return RvLoadResult::NoData;
+    const std::string checksumText = ReadSetting(iniPath, kChecksumKey);
+    if (PortCfgDataFromText(dataText, checksumText, block) != PortCfgParse::Accepted)
+        return RvLoadResult::Invalid;
+    ApplyValues(iniPath, values);
+    return RvLoadResult::Loaded;
+}
+
+RvSaveResult SaveRvConfig(const std::filesystem::path &iniPath, const RvConfigValues &values,
+                          const tagPORT_CFG_DATA &block)
+{
+    if (!WriteBlockText(iniPath, PortCfgDataToText(block)))
+        return RvSaveResult::CannotCreate;
+    SetIniSectionComment(iniPath, kRvConfigSection, kRvConfigComment);
+    // Each write replaces the whole file, so a failure from here on leaves a
+    // readable file; at worst its checksum still belongs to the previous
+    // block and the next start falls back to the defaults with a message.
+    WriteNumber(iniPath, kChecksumKey, PortCfgDataChecksum(block));
+    WriteNumber(iniPath, kSelPortKey, values.selPort);
+    WriteNumber(iniPath, kHexDisplayKey, values.hexDisplay);
+    WriteNumber(iniPath, kHexSendKey, values.hexSend);
+    WriteNumber(iniPath, kCountRecvKey, values.countRecv);
+    WriteNumber(iniPath, kCountSendKey, values.countSend);
+    return RvSaveResult::Saved;
+}

@@ -1,0 +1,222 @@
+// The settings section on real files: the exact first save, later saves,
+// and what a damaged or hand-edited section applies.
+#include "rvconfig.h"
+
+#include "support/bytes_diff.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path &path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// A block holding only a saved serial part: COM1, 9600, 8N1, hardware flow.
+tagPORT_CFG_DATA SerialDefaultsBlock()
+{
+    tagPORT_CFG_DATA block{};
+    block.serial = {0, 9600, 0, 4, 0, 0, 1, kCfgMarkerValid};
+    return block;
+}
+
+// Its text, written out independently of the code under test.
+std::string SerialDefaultsText()
+{
+    std::string text = "00,00,00,00,80,25,00,00,00,04,00,00,01,00,00,00,AA,55,00,00";
+    for (int i = 20; i < 396; ++i)
+        text += ",00";
+    return text;
+}
+
+// A section whose values are all set, for checks that nothing was applied.
+std::string SectionWith(std::string_view data, std::string_view checksum)
+{
+    return " [RVConfigs]\r\n SelPort=3\r\n HexDisplay=1\r\n HexSend=1\r\n CountRecv=1\r\n"
+           " CountSend=1\r\n PortCfgDataCS=" +
+           std::string(checksum) + "\r\n PortCfgData=" + std::string(data) + "\r\n";
+}
+
+class RvConfigTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/rvconfig_test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_ini = m_dir / "rvcfg.ini";
+        std::memset(static_cast<void *>(&m_block), 0x5A,
+                    sizeof m_block); // anything a load must not touch
+        m_untouched = m_block;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    bool BlockUntouched() const { return std::memcmp(&m_block, &m_untouched, sizeof m_block) == 0; }
+
+    static bool AllDefaults(const RvConfigValues &values)
+    {
+        return values.selPort == 0 && !values.hexDisplay && !values.hexSend && !values.countRecv &&
+               !values.countSend;
+    }
+
+    fs::path m_dir;
+    fs::path m_ini;
+    tagPORT_CFG_DATA m_block{};
+    tagPORT_CFG_DATA m_untouched{};
+};
+
+TEST_F(RvConfigTest, FirstSaveWritesTheNineLinesWithKeysInReverse)
+{
+    ASSERT_EQ(SaveRvConfig(m_ini, {}, SerialDefaultsBlock()), RvSaveResult::Saved);
+
+    const std::string data = SerialDefaultsText();
+    ASSERT_EQ(data.size(), kPortCfgTextLength);
+    const std::string expected = std::string(kRvConfigComment) +
+                                 "\r\n [RVConfigs]\r\n CountSend=0\r\n CountRecv=0\r\n"
+                                 " HexSend=0\r\n HexDisplay=0\r\n SelPort=0\r\n"
+                                 " PortCfgDataCS=425\r\n PortCfgData=" +
+                                 data + "\r\n";
+    EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
+}
+
+TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)
+{
+    const std::string before = "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n"
+                               "# settings\r\n [RVConfigs]\r\n SelPort=0\r\n; hex mode\r\n"
+                               " HexSend=0\r\n CountSend=0\r\n HexDisplay=0\r\n CountRecv=0\r\n"
+                               " PortCfgData=00\r\n PortCfgDataCS=0\r\n";
+    WriteBytes(m_ini, before);
+    const RvConfigValues values{4, true, true, false, true};
+    ASSERT_EQ(SaveRvConfig(m_ini, values, SerialDefaultsBlock()), RvSaveResult::Saved);
+
+    const std::string expected = "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n" +
+                                 std::string(kRvConfigComment) +
+                                 "\r\n [RVConfigs]\r\n SelPort=4\r\n; hex mode\r\n"
+                                 " HexSend=1\r\n CountSend=1\r\n HexDisplay=1\r\n CountRecv=0\r\n"
+                                 " PortCfgData=" +
+                                 SerialDefaultsText() + "\r\n PortCfgDataCS=425\r\n";
+    EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
+}
+
+TEST_F(RvConfigTest, SavedSectionLoadsBack)
+{
+    tagPORT_CFG_DATA saved = SerialDefaultsBlock();
+    std::strcpy(saved.ethernet.szHost, "192.168.1.20");
+    saved.ethernet.wPort = 9100;
+    saved.ethernet.dwConnKind = 2;
+    saved.ethernet.dwMarker = kCfgMarkerValid;
+    const RvConfigValues values{3, true, false, true, true};
+    ASSERT_EQ(SaveRvConfig(m_ini, values, saved), RvSaveResult::Saved);
+
+    RvConfigValues loaded;
+    ASSERT_EQ(LoadRvConfig(m_ini, loaded, m_block), RvLoadResult::Loaded);
+    EXPECT_EQ(std::memcmp(&m_block, &saved, sizeof saved), 0);
+    EXPECT_EQ(loaded.selPort, 3);
+    EXPECT_TRUE(loaded.hexDisplay);
+    EXPECT_FALSE(loaded.hexSend);
+    EXPECT_TRUE(loaded.countRecv);
+    EXPECT_TRUE(loaded.countSend);
+}
+
+TEST_F(RvConfigTest, DamagedBlockIsInvalidAndAppliesNothing)
+{
+    std::string changedByte = SerialDefaultsText();
+    changedByte.replace(0, 2, "01");
+    std::string short395 = SerialDefaultsText();
+    short395.resize(short395.size() - 3);
+    const struct
+    {
+        std::string data;
+        std::string checksum;
+    } cases[] = {{changedByte, "425"},
+                 {short395, "425"},
+                 {SerialDefaultsText() + ",00", "425"},
+                 {SerialDefaultsText(), "426"},
+                 {SerialDefaultsText(), ""},
+                 {"ZZ," + SerialDefaultsText().substr(3), "425"}};
+    for (const auto &damaged : cases) {
+        SCOPED_TRACE(damaged.data.substr(0, 12) + " size " + std::to_string(damaged.data.size()) +
+                     " checksum " + damaged.checksum);
+        WriteBytes(m_ini, SectionWith(damaged.data, damaged.checksum));
+        RvConfigValues values;
+        EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Invalid);
+        EXPECT_TRUE(BlockUntouched());
+        EXPECT_TRUE(AllDefaults(values));
+    }
+}
+
+TEST_F(RvConfigTest, NoBlockTextAppliesNothingSilently)
+{
+    RvConfigValues values;
+    EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::NoData); // no file
+
+    WriteBytes(m_ini, " [RVConfigs]\r\n SelPort=3\r\n HexDisplay=1\r\n HexSend=1\r\n"
+                      " CountRecv=1\r\n CountSend=1\r\n PortCfgDataCS=425\r\n");
+    EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::NoData);
+
+    WriteBytes(m_ini, SectionWith(", ,;", "0"));
+    EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::NoData);
+    EXPECT_TRUE(BlockUntouched());
+    EXPECT_TRUE(AllDefaults(values));
+}
+
+TEST_F(RvConfigTest, SelPortAppliesOnlyKindsZeroToFour)
+{
+    const struct
+    {
+        const char *text;
+        int selPort;
+    } cases[] = {{"4", 4}, {"7", 2}, {"-1", 2}, {"", 2}, {"abc", 0}, {"3x", 3}, {" 1", 1}};
+    for (const auto &entry : cases) {
+        SCOPED_TRACE(entry.text);
+        WriteBytes(m_ini, " [RVConfigs]\r\n SelPort=" + std::string(entry.text) +
+                              "\r\n PortCfgDataCS=425\r\n PortCfgData=" + SerialDefaultsText() +
+                              "\r\n");
+        RvConfigValues values;
+        values.selPort = 2; // what the caller had before loading
+        ASSERT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Loaded);
+        EXPECT_EQ(values.selPort, entry.selPort);
+    }
+}
+
+TEST_F(RvConfigTest, SwitchesApplyOnlyWhenExactKeyReadsOne)
+{
+    WriteBytes(m_ini, " [RVConfigs]\r\n HexSend =1\r\n HexDisplay=2\r\n CountRecv=1abc\r\n"
+                      " countsend=1\r\n PortCfgDataCS=425\r\n PortCfgData=" +
+                          SerialDefaultsText() + "\r\n");
+    RvConfigValues values;
+    ASSERT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Loaded);
+    EXPECT_FALSE(values.hexSend);
+    EXPECT_FALSE(values.hexDisplay);
+    EXPECT_TRUE(values.countRecv);
+    EXPECT_FALSE(values.countSend);
+}
+
+TEST_F(RvConfigTest, SaveThatCannotCreateTheFileSavesNothing)
+{
+    EXPECT_EQ(SaveRvConfig(m_dir / "missing" / "rvcfg.ini", {}, SerialDefaultsBlock()),
+              RvSaveResult::CannotCreate);
+    EXPECT_FALSE(fs::exists(m_dir / "missing"));
+
+    // Something that exists but cannot be read as a file is never replaced.
+    fs::create_directory(m_ini);
+    EXPECT_EQ(SaveRvConfig(m_ini, {}, SerialDefaultsBlock()), RvSaveResult::CannotCreate);
+    EXPECT_TRUE(fs::is_directory(m_ini));
+}
+
+} // namespace
