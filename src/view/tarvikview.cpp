@@ -24,23 +24,52 @@ CTarvikView::CTarvikView(QWidget *parent) : QWidget(parent), m_providers(SystemP
     OnInitialUpdate();
 }
 
-// The panel stores its choices before the configuration is saved; the port
-// goes last, after the view no longer takes notifications.
 CTarvikView::~CTarvikView()
 {
-    DestroyPortPanel();
+    SaveSettingsOnce();
     DiscardPort();
+}
+
+// The panel stores its choices before the configuration is saved. Storing
+// may ask the user (a network port that is not a number), so this runs when
+// the window closes, while everything is still whole; a view destroyed
+// without its window closing saves from the destructor.
+void CTarvikView::SaveSettingsOnce()
+{
+    if (m_bSettingsSaved)
+        return;
+    m_bSettingsSaved = true;
+    DestroyPortPanel();
+    SaveConfig();
+}
+
+bool CTarvikView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == window() && watched != this && event->type() == QEvent::Close)
+        SaveSettingsOnce();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CTarvikView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ParentChange && window() != this)
+        window()->installEventFilter(this);
+    QWidget::changeEvent(event);
 }
 
 void CTarvikView::OnInitialUpdate()
 {
     m_configDir = QDir::currentPath(); // the INI file stays here for the whole run
     m_form = BuildViewForm(this);
+    LoadConfig(); // selects the saved kind before anyone listens to the list
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this,
             &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
     m_startupTimer.start(kStartupTimerMs, this);
-    CreateSplitterBars(0, 0);
+    int savedTop1 = 0;
+    int savedTop2 = 0;
+    ReadSavedSplitterTops(savedTop1, savedTop2);
+    CreateSplitterBars(savedTop1, savedTop2);
 }
 
 void CTarvikView::timerEvent(QTimerEvent *event)

@@ -12,6 +12,7 @@
 //   view_portfactory.cpp the port object and settings record of each kind
 //   view_systemports.cpp the port classes and device lists of the system
 //   view_dispatch.cpp   port notifications and the two request entry points
+//   view_config.cpp     the settings section of the INI file and the registry values
 //   view_find.cpp       find in the send box (the frame owns the find dialog)
 //   view_status.cpp     status bar messages
 //
@@ -88,6 +89,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
 
@@ -97,6 +100,7 @@ private:
     // ---- start-up (tarvikview.cpp) ----
     void OnInitialUpdate();
     void OnStartupTimer();
+    void SaveSettingsOnce();
 
     // ---- layout (view_layout.cpp) ----
     void CreateSplitterBars(int savedTop1, int savedTop2);
@@ -130,6 +134,12 @@ private:
     // ---- notifications and requests (view_dispatch.cpp) ----
     void OnPortMessage(int code, int error, uint32_t lParam);
 
+    // ---- configuration (view_config.cpp) ----
+    void LoadConfig();
+    void SaveConfig();
+    void ReadSavedSplitterTops(int &top1, int &top2) const;
+    std::filesystem::path IniPath() const;
+
     // ---- find (view_find.cpp) ----
     void FindInSendBox(const QString &text, bool matchCase);
 
@@ -162,4 +172,5 @@ private:
     bool m_bLayoutReady = false; // set by the start-up timer
 
     QString m_configDir; // current directory at start; the INI file lives there
+    bool m_bSettingsSaved = false;
 };
