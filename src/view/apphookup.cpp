@@ -11,8 +11,7 @@
 #include <QApplication>
 #include <QTimer>
 
-namespace
-{
+namespace {
 void PlugViewIntoMainFrame()
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {

@@ -4,10 +4,8 @@
 
 #include <algorithm>
 
-namespace ViewLayout
-{
-namespace
-{
+namespace ViewLayout {
+namespace {
 constexpr int kRowHeight = 20;
 constexpr int kButtonWidth = 65;
 constexpr int kButtonHeight = 23;
@@ -76,8 +74,9 @@ void PlaceButtonColumn(int cx, int cy, Result &r)
 void SetDragLimits(int cy, Result &r)
 {
     r.bar1Limits = r.p2 > kMinP2 ? DragLimits{kMinP1 + 2, r.p2 - kMinStrip + 2} : Pinned(r.bar1);
-    r.bar2Limits = r.p1 < cy - 269 ? DragLimits{r.p1 + kMinStrip + 2, cy - kSendRoom + 2}
-                                   : Pinned(r.bar2);
+    r.bar2Limits = r.p1 < cy - kSendRoom - kMinStrip
+                       ? DragLimits{r.p1 + kMinStrip + 2, cy - kSendRoom + 2}
+                       : Pinned(r.bar2);
 }
 } // namespace
 
@@ -114,7 +113,13 @@ Result ComputeLayout(int cx, int cy, double recvShare, double sendShare)
     return r;
 }
 
-double RecvShareFromTop(int top, int cy) { return cy > 0 ? double(top) / cy : 0.0; }
+double RecvShareFromTop(int top, int cy)
+{
+    return cy > 0 ? double(top) / cy : 0.0;
+}
 
-double SendShareFromTop(int top, int cy) { return cy > 0 ? double(cy - top) / cy : 0.0; }
+double SendShareFromTop(int top, int cy)
+{
+    return cy > 0 ? double(cy - top) / cy : 0.0;
+}
 } // namespace ViewLayout

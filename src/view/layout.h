@@ -9,8 +9,7 @@
 
 #include <vector>
 
-namespace ViewLayout
-{
+namespace ViewLayout {
 // Everything right of this x belongs to the three areas; the port column
 // keeps its own fixed place on the left.
 inline constexpr int kAreaLeft = 152;

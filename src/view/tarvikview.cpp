@@ -9,14 +9,14 @@
 #include <QPushButton>
 #include <QTimerEvent>
 
-namespace
-{
+namespace {
 // The form's controls are placed in pixels; a fixed text size keeps the
 // captions inside them whatever the desktop's default font is.
 constexpr int kFormFontPixels = 12;
 } // namespace
 
-CTarvikView::CTarvikView(QWidget *parent) : QWidget(parent), m_providers(SystemPanelProviders()), m_portFactory(&CreateSystemPort)
+CTarvikView::CTarvikView(QWidget *parent)
+    : QWidget(parent), m_providers(SystemPanelProviders()), m_portFactory(&CreateSystemPort)
 {
     QFont formFont = font();
     formFont.setPixelSize(kFormFontPixels);
@@ -62,8 +62,7 @@ void CTarvikView::OnInitialUpdate()
     m_configDir = QDir::currentPath(); // the INI file stays here for the whole run
     m_form = BuildViewForm(this);
     LoadConfig(); // selects the saved kind before anyone listens to the list
-    connect(m_form.portKind, &QComboBox::currentIndexChanged, this,
-            &CTarvikView::OnPortKindChange);
+    connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
     m_startupTimer.start(kStartupTimerMs, this);
     int savedTop1 = 0;

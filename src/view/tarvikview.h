@@ -55,9 +55,18 @@ class CTarvikView : public QWidget
 
 public:
     // Request codes of OnViewRequest.
-    enum ViewRequest { kRequestClosePort = 1, kRequestSelectFile = 3, kRequestFind = 4 };
+    enum ViewRequest
+    {
+        kRequestClosePort = 1,
+        kRequestSelectFile = 3,
+        kRequestFind = 4
+    };
     // Kinds of status message (CStatusMessenger's numbering).
-    enum StatusKind { kStatusHint = 2, kStatusError = 4 };
+    enum StatusKind
+    {
+        kStatusHint = 2,
+        kStatusError = 4
+    };
 
     static constexpr int kStartupTimerId = 13792;
 
@@ -127,8 +136,7 @@ private:
     std::unique_ptr<CPortEx> CreatePrinterPort();
     template <typename Record>
     std::unique_ptr<CPortEx> Configured(PortKind kind, const Record &record);
-    template <typename Panel>
-    Panel *PanelAs() const;
+    template <typename Panel> Panel *PanelAs() const;
     bool SelectedRowOrReport(const PanelRowSelection &row);
 
     // ---- notifications and requests (view_dispatch.cpp) ----

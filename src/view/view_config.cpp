@@ -2,15 +2,14 @@
 // of the registry.
 #include "regmanage.h"
 #include "rvconfig.h"
-#include "tarvikview.h"
 #include "stringtable.h"
+#include "tarvikview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
 
-namespace
-{
+namespace {
 const QString kSplitter1 = QStringLiteral("Splitter1Pos");
 const QString kSplitter2 = QStringLiteral("Splitter2Pos");
 constexpr char kIniFileName[] = "rvcfg.ini";

@@ -1,12 +1,11 @@
 // Find in the send box, asked for by the find dialog.
-#include "tarvikview.h"
 #include "stringtable.h"
+#include "tarvikview.h"
 
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
-namespace
-{
+namespace {
 constexpr int kDefaultDuration = 0;
 constexpr int kUntilReplaced = -1;
 

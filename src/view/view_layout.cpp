@@ -6,15 +6,17 @@
 
 #include <QResizeEvent>
 
-namespace
-{
+namespace {
 // Tops of the two bars on the form as designed, used while the registry
 // remembers none.
 constexpr int kTemplateBar1Top = 120;
 constexpr int kTemplateBar2Top = 175;
 constexpr int kTemplateWidth = 454;
 
-QRect BarRect(int top) { return {ViewLayout::kAreaLeft, top, kTemplateWidth, ViewLayout::kBarHeight}; }
+QRect BarRect(int top)
+{
+    return {ViewLayout::kAreaLeft, top, kTemplateWidth, ViewLayout::kBarHeight};
+}
 } // namespace
 
 // A saved top of 0 (nothing saved), or a bar 2 that would not lie below bar 1,
@@ -57,8 +59,8 @@ void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
     m_nSplitter1Pos = r.p1;
     m_nSplitter2Pos = r.p2;
     for (const auto &placement : r.controls)
-        if (auto *control = findChild<QWidget *>(ViewId::Name(placement.id),
-                                                 Qt::FindDirectChildrenOnly))
+        if (auto *control =
+                findChild<QWidget *>(ViewId::Name(placement.id), Qt::FindDirectChildrenOnly))
             control->setGeometry(placement.rect);
     m_pBar1->setGeometry(r.bar1);
     m_pBar2->setGeometry(r.bar2);

@@ -1,23 +1,22 @@
 // Port kind, the settings panel of the kind, opening and closing the port,
 // and the view's answer to the open result and to a lost port.
 #include "portex.h"
-#include "serialcfgdlg.h"
 #include "printercfgdlg.h"
-#include "tarvikview.h"
+#include "serialcfgdlg.h"
 #include "stringtable.h"
+#include "tarvikview.h"
 
 #include <QComboBox>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace
-{
-// A port opened this long ago is news worth keeping on screen a little longer.
+namespace {
+// A port that has just opened is news worth keeping on screen longer than a hint.
 constexpr int kOpenedHintMs = 8000;
 constexpr int kDefaultDuration = 0;
 constexpr int kUntilReplaced = -1;
-const QRect kPanelRect(kPanelLeft, kPanelTop, 147, 142);
+const QRect kPanelRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
 } // namespace
 
 void CTarvikView::OnPortKindChange()

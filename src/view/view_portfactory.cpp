@@ -5,14 +5,13 @@
 #include "portex.h"
 #include "printercfgdlg.h"
 #include "serialcfgdlg.h"
+#include "stringtable.h"
 #include "tarvikview.h"
 #include "usbcfgdlg.h"
-#include "stringtable.h"
 
 #include <string>
 
-namespace
-{
+namespace {
 constexpr int kUntilReplaced = -1;
 
 std::string UsbDevicePath(int deviceNumber)
@@ -49,8 +48,7 @@ std::unique_ptr<CPortEx> CTarvikView::Configured(PortKind kind, const Record &re
     return port;
 }
 
-template <typename Panel>
-Panel *CTarvikView::PanelAs() const
+template <typename Panel> Panel *CTarvikView::PanelAs() const
 {
     return qobject_cast<Panel *>(m_pPortPanel);
 }

@@ -3,7 +3,10 @@
 #include "statusmessenger.h"
 #include "tarvikview.h"
 
-void CTarvikView::SetStatusMessenger(CStatusMessenger *messenger) { m_messenger = messenger; }
+void CTarvikView::SetStatusMessenger(CStatusMessenger *messenger)
+{
+    m_messenger = messenger;
+}
 
 // A view placed in a frame finds the frame's routine by itself.
 CStatusMessenger *CTarvikView::Messenger()

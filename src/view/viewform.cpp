@@ -13,12 +13,10 @@
 #include <QPushButton>
 #include <QWidget>
 
-namespace
-{
+namespace {
 // Every control is a direct child of the view, as on a dialog form, so an id
 // is unique among the view's own children even where a panel reuses it.
-template <typename Control>
-Control *Make(QWidget *view, int id, const QString &text = {})
+template <typename Control> Control *Make(QWidget *view, int id, const QString &text = {})
 {
     auto *control = new Control(text, view);
     control->setObjectName(ViewId::Name(id));
@@ -61,9 +59,6 @@ void BuildPortColumn(QWidget *view, CViewForm &f)
     f.portKind->setGeometry(5, 5, 82, 22);
     f.openClose = Make<CButtonEx>(view, ViewId::kOpenClose, LoadString(IDS_OPEN_PORT));
     f.openClose->setGeometry(90, 4, 60, 24);
-    f.panelArea = new QWidget(view);
-    f.panelArea->setObjectName(QStringLiteral("panelArea"));
-    f.panelArea->setGeometry(kPanelLeft, kPanelTop, 147, 142);
 }
 
 void BuildFileButtons(QWidget *view, CViewForm &f)
@@ -134,20 +129,23 @@ void BuildButtonColumn(QWidget *view, CViewForm &f)
     f.saveSend = Make<QPushButton>(view, ViewId::kSaveSend, QStringLiteral("保存内容"));
     f.clearSend = Make<QPushButton>(view, ViewId::kClearSend, QStringLiteral("清空发送"));
     f.send = Make<QPushButton>(view, ViewId::kSend, QString::fromUtf8(FormText::kSendButton));
-    f.pageLabel = Make<QLabel>(view, ViewId::kPageLabel,
-                               FormatString(IDS_PAGE_LABEL, 1, 1));
+    f.pageLabel = Make<QLabel>(view, ViewId::kPageLabel, FormatString(IDS_PAGE_LABEL, 1, 1));
 }
 
 // Features that arrive with later work stay visible but cannot be used yet.
 void DisableFeaturesNotWired(CViewForm &f)
 {
-    const QList<QWidget *> inert = {
-        f.selectFile, f.sendFile,   f.stopFile,   f.fileRepeat,     f.fileInterval,
-        f.clearFileCounter,         f.clearRecvCount,
-        f.hexRecv,    f.clearSendCount,           f.autoSend,       f.autoInterval,
-        f.hexSend,    f.pauseRecv,  f.saveRecv,   f.copyToSend,     f.clearRecv,
-        f.prevPage,   f.nextPage,   f.loadFile,   f.saveSend,       f.clearSend,
-        f.send};
+    const QList<QWidget *> inert = {f.selectFile,     f.sendFile,
+                                    f.stopFile,       f.fileRepeat,
+                                    f.fileInterval,   f.clearFileCounter,
+                                    f.clearRecvCount, f.hexRecv,
+                                    f.clearSendCount, f.autoSend,
+                                    f.autoInterval,   f.hexSend,
+                                    f.pauseRecv,      f.saveRecv,
+                                    f.copyToSend,     f.clearRecv,
+                                    f.prevPage,       f.nextPage,
+                                    f.loadFile,       f.saveSend,
+                                    f.clearSend,      f.send};
     for (QWidget *control : inert)
         control->setEnabled(false);
 }

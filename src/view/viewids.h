@@ -6,8 +6,7 @@
 
 #include <QString>
 
-namespace ViewId
-{
+namespace ViewId {
 // Port column
 inline constexpr int kPortKind = 1017;
 inline constexpr int kOpenClose = 1007;
@@ -60,5 +59,8 @@ inline constexpr int kPageLabel = 1016;
 // The status bar's "Top" check box
 inline constexpr int kTopMost = 1029;
 
-inline QString Name(int id) { return QString::number(id); }
+inline QString Name(int id)
+{
+    return QString::number(id);
+}
 } // namespace ViewId

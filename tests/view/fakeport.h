@@ -61,11 +61,16 @@ private:
     qsizetype RecordSize() const
     {
         switch (m_type) {
-        case 1: return sizeof(tagSERIAL_CFG);
-        case 2: return sizeof(tagPARALLEL_CFG);
-        case 3: return sizeof(tagUSB_CFG);
-        case 4: return sizeof(tagETHERNET_CFG);
-        default: return sizeof(tagPRINTER_CFG);
+        case 1:
+            return sizeof(tagSERIAL_CFG);
+        case 2:
+            return sizeof(tagPARALLEL_CFG);
+        case 3:
+            return sizeof(tagUSB_CFG);
+        case 4:
+            return sizeof(tagETHERNET_CFG);
+        default:
+            return sizeof(tagPRINTER_CFG);
         }
     }
 

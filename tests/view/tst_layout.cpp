@@ -61,13 +61,13 @@ void TestLayout::dragLimits_data()
     QTest::addColumn<DragLimits>("bar2");
     // p1 131, p2 175: bar 2 has no room (131 is not below 400 - 269) and is
     // pinned on its own centre, (175 + 180) / 2.
-    QTest::newRow("400, bar 2 pinned") << 400 << 0.5 << 0.5 << DragLimits{104, 133}
-                                       << DragLimits{177, 177};
+    QTest::newRow("400, bar 2 pinned")
+        << 400 << 0.5 << 0.5 << DragLimits{104, 133} << DragLimits{177, 177};
     // p2 146 is not above 146: bar 1 is pinned on (102 + 107) / 2.
-    QTest::newRow("400, bar 1 pinned") << 400 << 0.1 << 0.9 << DragLimits{104, 104}
-                                       << DragLimits{148, 177};
-    QTest::newRow("800, both free") << 800 << 0.25 << 0.5 << DragLimits{104, 358}
-                                    << DragLimits{246, 577};
+    QTest::newRow("400, bar 1 pinned")
+        << 400 << 0.1 << 0.9 << DragLimits{104, 104} << DragLimits{148, 177};
+    QTest::newRow("800, both free")
+        << 800 << 0.25 << 0.5 << DragLimits{104, 358} << DragLimits{246, 577};
 }
 
 void TestLayout::dragLimits()

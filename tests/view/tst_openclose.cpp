@@ -14,8 +14,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 const QString kOpenCaption = QStringLiteral("打开端口");
 const QString kCloseCaption = QStringLiteral("关闭端口");
 const QString kOpened = QStringLiteral("打开端口成功！");
@@ -23,8 +22,7 @@ const QString kOpenFailed = QStringLiteral("打开端口失败，请检查参数
 const QString kClosed = QStringLiteral("端口已关闭");
 const QString kChooseFirst = QStringLiteral("请先从列表中选择一个端口！");
 
-template <typename Record>
-Record RecordOf(const QByteArray &bytes)
+template <typename Record> Record RecordOf(const QByteArray &bytes)
 {
     Record record{};
     std::memcpy(&record, bytes.constData(), std::min<size_t>(sizeof record, bytes.size()));
@@ -100,7 +98,10 @@ void TestOpenClose::SelectKind(PortKind kind)
     m_framed->Find<QComboBox>(ViewId::kPortKind)->setCurrentIndex(int(kind));
 }
 
-void TestOpenClose::ClickOpenClose() { QTest::mouseClick(OpenButton(), Qt::LeftButton); }
+void TestOpenClose::ClickOpenClose()
+{
+    QTest::mouseClick(OpenButton(), Qt::LeftButton);
+}
 
 void TestOpenClose::OpenWithResult(uint16_t error)
 {

@@ -14,10 +14,8 @@
 
 #include <memory>
 
-namespace
-{
-template <typename Control>
-Control *Find(const QWidget &view, int id)
+namespace {
+template <typename Control> Control *Find(const QWidget &view, int id)
 {
     return view.findChild<Control *>(ViewId::Name(id), Qt::FindDirectChildrenOnly);
 }
@@ -74,23 +72,40 @@ void TestViewForm::controlTexts_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("text");
     const QList<std::pair<int, const char *>> rows = {
-        {ViewId::kOpenClose, "打开端口"},   {ViewId::kSend, "发送(&S)"},
-        {ViewId::kSendFile, "发送"},        {ViewId::kStopFile, "停止"},
-        {ViewId::kSelectFile, "选择文件"},  {ViewId::kFileRepeat, "1"},
-        {ViewId::kFileInterval, "0"},       {ViewId::kFileCounter, "0"},
-        {ViewId::kClearFileCounter, "C"},   {ViewId::kFilePath, ""},
-        {ViewId::kRecvGroup, "接收区"},     {ViewId::kCmdGroup, "预设命令"},
-        {ViewId::kSendGroup, "发送区"},     {ViewId::kCountRecv, "接收计数"},
-        {ViewId::kRecvCount, "0"},          {ViewId::kClearRecvCount, "C"},
-        {ViewId::kHexRecv, "Hex"},          {ViewId::kCountSend, "发送计数"},
-        {ViewId::kSendCount, "0"},          {ViewId::kClearSendCount, "C"},
-        {ViewId::kAutoSend, "自动发送：间隔"}, {ViewId::kAutoInterval, "1000"},
-        {ViewId::kAutoUnit, "ms"},          {ViewId::kHexSend, "Hex"},
-        {ViewId::kPauseRecv, "暂停接收"},   {ViewId::kSaveRecv, "保存内容"},
-        {ViewId::kCopyToSend, "复制到发送"}, {ViewId::kClearRecv, "清空接收"},
-        {ViewId::kPrevPage, "上一页(&B)"},  {ViewId::kNextPage, "下一页(&N)"},
-        {ViewId::kLoadFile, "装载文件"},    {ViewId::kSaveSend, "保存内容"},
-        {ViewId::kClearSend, "清空发送"},   {ViewId::kPageLabel, "页数: 1/1"},
+        {ViewId::kOpenClose, "打开端口"},
+        {ViewId::kSend, "发送(&S)"},
+        {ViewId::kSendFile, "发送"},
+        {ViewId::kStopFile, "停止"},
+        {ViewId::kSelectFile, "选择文件"},
+        {ViewId::kFileRepeat, "1"},
+        {ViewId::kFileInterval, "0"},
+        {ViewId::kFileCounter, "0"},
+        {ViewId::kClearFileCounter, "C"},
+        {ViewId::kFilePath, ""},
+        {ViewId::kRecvGroup, "接收区"},
+        {ViewId::kCmdGroup, "预设命令"},
+        {ViewId::kSendGroup, "发送区"},
+        {ViewId::kCountRecv, "接收计数"},
+        {ViewId::kRecvCount, "0"},
+        {ViewId::kClearRecvCount, "C"},
+        {ViewId::kHexRecv, "Hex"},
+        {ViewId::kCountSend, "发送计数"},
+        {ViewId::kSendCount, "0"},
+        {ViewId::kClearSendCount, "C"},
+        {ViewId::kAutoSend, "自动发送：间隔"},
+        {ViewId::kAutoInterval, "1000"},
+        {ViewId::kAutoUnit, "ms"},
+        {ViewId::kHexSend, "Hex"},
+        {ViewId::kPauseRecv, "暂停接收"},
+        {ViewId::kSaveRecv, "保存内容"},
+        {ViewId::kCopyToSend, "复制到发送"},
+        {ViewId::kClearRecv, "清空接收"},
+        {ViewId::kPrevPage, "上一页(&B)"},
+        {ViewId::kNextPage, "下一页(&N)"},
+        {ViewId::kLoadFile, "装载文件"},
+        {ViewId::kSaveSend, "保存内容"},
+        {ViewId::kClearSend, "清空发送"},
+        {ViewId::kPageLabel, "页数: 1/1"},
     };
     for (const auto &[id, text] : rows)
         QTest::addRow("%d", id) << id << QString::fromUtf8(text);

@@ -29,7 +29,10 @@ private:
     std::unique_ptr<CTarvikView> m_view;
 };
 
-void TestViewSplitter::init() { m_sandbox = std::make_unique<CViewSandbox>(); }
+void TestViewSplitter::init()
+{
+    m_sandbox = std::make_unique<CViewSandbox>();
+}
 
 void TestViewSplitter::cleanup()
 {

@@ -2,8 +2,8 @@
 // and a registry folder of its own for every test, and a frame around the view.
 #pragma once
 
-#include "extstatuscontrolbar.h"
 #include "extlabel.h"
+#include "extstatuscontrolbar.h"
 #include "mainframe.h"
 #include "regmanage.h"
 #include "statusmessenger.h"
@@ -63,7 +63,10 @@ public:
     CMainFrame &Frame() { return m_frame; }
 
     // Waits for the start-up tick that creates the panel and lays out.
-    bool WaitForStartup() { return QTest::qWaitFor([this] { return m_view->PortPanel(); }, 2000); }
+    bool WaitForStartup()
+    {
+        return QTest::qWaitFor([this] { return m_view->PortPanel(); }, 2000);
+    }
 
     QString StatusText() const
     {
@@ -79,8 +82,7 @@ public:
         return m_frame.Messenger()->Label()->TextColour() == QColor(CExtLabel::kHintColour);
     }
 
-    template <typename Control>
-    Control *Find(int id) const
+    template <typename Control> Control *Find(int id) const
     {
         return m_view->findChild<Control *>(QString::number(id), Qt::FindDirectChildrenOnly);
     }
