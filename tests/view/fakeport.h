@@ -39,6 +39,8 @@ public:
     {
         if (!m_open)
             return;
+        if (m_lostOnClose)
+            SendPortMsg(kPortLost, UserValue()); // handled before SendPortMsg returns
         m_open = false;
         DetachOwner();
         ++m_log.closed;
@@ -54,6 +56,8 @@ public:
     }
     int32_t GetPortType() override { return m_type; }
 
+    // Like a device that reports its own loss while it is being closed.
+    void SetLostOnClose() { m_lostOnClose = true; }
     void RaiseOpenResult(uint16_t error) { PostPortMsg(kPortOpened, UserValue(), error); }
     void RaiseLost() { PostPortMsg(kPortLost, UserValue()); }
 
@@ -78,4 +82,5 @@ private:
     int m_type;
     bool m_acceptOpen;
     bool m_open = false;
+    bool m_lostOnClose = false;
 };

@@ -42,12 +42,14 @@ private slots:
     void openRefusedByThePort();
     void openResultWithError();
     void portLostStaysUntilReplaced();
+    void lossReportedWhileClosingIsIgnored();
     void kindChangeWhileOpenCloses();
     void serialSettingChangeClosesPort();
     void closeRequestWithoutPortDoesNothing();
     void usbEmptyListOpensNothing();
     void usbWithoutSelectionAsksForOne();
     void usbOpensPausedAndReopenResumes();
+    void printerOpensTheChosenQueue();
     void noPrinterDisablesOpenUntilKindChange();
     void sendDataNeedsAnOpenPort();
 
@@ -186,6 +188,20 @@ void TestOpenClose::portLostStaysUntilReplaced()
     QVERIFY(!m_framed->Frame().Messenger()->IsClearPending());
 }
 
+// The view forgets its port before closing it: a loss the close itself
+// reports on this thread must not close the port a second time.
+void TestOpenClose::lossReportedWhileClosingIsIgnored()
+{
+    Start();
+    OpenWithResult(0);
+    m_port->SetLostOnClose();
+    ClickOpenClose();
+    QCOMPARE(m_log.closed, 1);
+    QVERIFY(!m_framed->View()->HasPort());
+    QCOMPARE(m_framed->StatusText(), kClosed);
+    QVERIFY(m_framed->StatusIsHint());
+}
+
 void TestOpenClose::kindChangeWhileOpenCloses()
 {
     Start();
@@ -276,6 +292,19 @@ void TestOpenClose::usbOpensPausedAndReopenResumes()
     const auto record = RecordOf<tagPARALLEL_CFG>(m_log.lastSettings);
     QCOMPARE(record.dwPort, 1u);
     QCOMPARE(record.dwMarker, kCfgMarkerValid);
+}
+
+void TestOpenClose::printerOpensTheChosenQueue()
+{
+    PanelProviders providers;
+    providers.printers = [] { return QStringList{"Office", "Lab"}; };
+    Start(providers);
+    SelectKind(PortKind::Printer);
+    OpenWithResult(0);
+    const auto record = RecordOf<tagPRINTER_CFG>(m_log.lastSettings);
+    QCOMPARE(QByteArray(record.szPrinter), QByteArray("Office"));
+    QCOMPARE(record.dwMarker, kCfgMarkerValid);
+    QCOMPARE(OpenButton()->text(), kCloseCaption);
 }
 
 void TestOpenClose::noPrinterDisablesOpenUntilKindChange()
