@@ -63,10 +63,13 @@ void CTarvikView::OnOpenClose()
         OpenSelectedPort();
 }
 
+// Also closes a port whose open is still pending (the serial panel asks for
+// that on a new setting); the open button comes back with the closed state.
 void CTarvikView::CloseOpenPort()
 {
     DiscardPort();
     m_form.openClose->setText(LoadString(IDS_OPEN_PORT));
+    m_form.openClose->setEnabled(true);
     m_form.sendFile->setText(LoadString(IDS_SEND));
     ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kDefaultDuration);
     m_form.send->setEnabled(false);

@@ -45,6 +45,7 @@ private slots:
     void lossReportedWhileClosingIsIgnored();
     void kindChangeWhileOpenCloses();
     void serialSettingChangeClosesPort();
+    void closeRequestWhileOpening();
     void closeRequestWithoutPortDoesNothing();
     void usbEmptyListOpensNothing();
     void usbWithoutSelectionAsksForOne();
@@ -234,6 +235,29 @@ void TestOpenClose::serialSettingChangeClosesPort()
     ClickOpenClose();
     QCOMPARE(RecordOf<tagSERIAL_CFG>(m_log.lastSettings).dwPort, 9u);
     QCOMPARE(RecordOf<tagSERIAL_CFG>(m_log.lastSettings).byParity, 1);
+}
+
+// A port closed before its open result arrives leaves the view closed and
+// usable; the late result changes nothing.
+void TestOpenClose::closeRequestWhileOpening()
+{
+    Start();
+    ClickOpenClose();
+    QVERIFY(!OpenButton()->isEnabled());
+    QCOMPARE(m_framed->View()->OnViewRequest(CTarvikView::kRequestClosePort, 1, {}), 1);
+    QVERIFY(!m_framed->View()->HasPort());
+    QVERIFY(OpenButton()->isEnabled());
+    QCOMPARE(m_framed->StatusText(), kClosed);
+
+    // A result still on its way for the port that is gone.
+    CFakePortLog lateLog;
+    CFakePort late(lateLog, 1, true);
+    late.OpenPort(m_framed->View(), 1, 0, 0);
+    late.RaiseOpenResult(0);
+    QTest::qWait(20);
+    QCOMPARE(OpenButton()->text(), kOpenCaption);
+    QVERIFY(!SendButton()->isEnabled());
+    QCOMPARE(m_framed->StatusText(), kClosed);
 }
 
 void TestOpenClose::closeRequestWithoutPortDoesNothing()
