@@ -20,7 +20,8 @@
 // program's two request messages:
 //   OnViewRequest(code, flag, text)  request message (WM_USER+101):
 //       code 1 close an open port (serial panel setting changed), flag unused
-//       code 3 select a file for file sending, text = path (send box drop)
+//       code 3 select a file for file sending, text = path (send box drop);
+//              taken but not acted on until file sending is wired up
 //       code 4 find text in the send box, flag 1 = match case (find dialog)
 //       any other code is ignored; the result is always 1
 //   OnSendData(bytes)                send-data message (WM_USER+102) from the
@@ -67,8 +68,6 @@ public:
         kStatusHint = 2,
         kStatusError = 4
     };
-
-    static constexpr int kStartupTimerId = 13792;
 
     // Builds a port object of a kind of the kind list; tests hand in their own.
     using PortFactory = std::function<std::unique_ptr<CPortEx>(PortKind)>;
