@@ -1,0 +1,92 @@
+#include "tarvikview.h"
+
+#include "portex.h"
+#include "splittercontrol.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFont>
+#include <QPushButton>
+#include <QTimerEvent>
+
+namespace {
+// The form's controls are placed in pixels; a fixed text size keeps the
+// captions inside them whatever the desktop's default font is.
+constexpr int kFormFontPixels = 12;
+} // namespace
+
+CTarvikView::CTarvikView(QWidget *parent)
+    : QWidget(parent), m_providers(SystemPanelProviders()), m_portFactory(&CreateSystemPort)
+{
+    QFont formFont = font();
+    formFont.setPixelSize(kFormFontPixels);
+    setFont(formFont);
+    OnInitialUpdate();
+}
+
+CTarvikView::~CTarvikView()
+{
+    SaveSettingsOnce();
+    DiscardPort();
+}
+
+// The panel stores its choices before the configuration is saved. Storing
+// may ask the user (a network port that is not a number), so this runs when
+// the window closes, while everything is still whole; a view destroyed
+// without its window closing saves from the destructor.
+void CTarvikView::SaveSettingsOnce()
+{
+    if (m_bSettingsSaved)
+        return;
+    m_bSettingsSaved = true;
+    DestroyPortPanel();
+    SaveConfig();
+}
+
+bool CTarvikView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == window() && watched != this && event->type() == QEvent::Close)
+        SaveSettingsOnce();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CTarvikView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ParentChange && window() != this)
+        window()->installEventFilter(this);
+    QWidget::changeEvent(event);
+}
+
+void CTarvikView::OnInitialUpdate()
+{
+    m_configDir = QDir::currentPath(); // the INI file stays here for the whole run
+    m_form = BuildViewForm(this);
+    LoadConfig(); // selects the saved kind before anyone listens to the list
+    connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
+    connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
+    m_startupTimer.start(kStartupTimerMs, this);
+    int savedTop1 = 0;
+    int savedTop2 = 0;
+    ReadSavedSplitterTops(savedTop1, savedTop2);
+    CreateSplitterBars(savedTop1, savedTop2);
+}
+
+void CTarvikView::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_startupTimer.timerId())
+        OnStartupTimer();
+    else
+        QWidget::timerEvent(event);
+}
+
+// What needs the window at its real size and the configuration loaded: the
+// panel of the loaded kind, the splitter shares and the first layout.
+void CTarvikView::OnStartupTimer()
+{
+    OnPortKindChange();
+    m_startupTimer.stop();
+    m_recvShare = ViewLayout::RecvShareFromTop(m_pBar1->y(), height());
+    m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), height());
+    m_bLayoutReady = true;
+    LayoutAreas(width(), height(), false);
+}

@@ -1,0 +1,183 @@
+// CTarvikView: the main form of the program.
+//
+// A fixed port column on the left (port kind, open/close, the settings panel
+// of the kind, file sending) and, to its right, the receive area, the user
+// command strip and the send area, divided by two splitter bars.
+//
+// The view is split into one unit per concern:
+//   tarvikview.cpp      construction, start-up timer, destruction
+//   viewform.cpp        the controls of the form
+//   view_layout.cpp     splitter bars and placing the areas (arithmetic in layout.cpp)
+//   view_openclose.cpp  port kind, settings panel, open and close, open result, port lost
+//   view_portfactory.cpp the port object and settings record of each kind
+//   view_systemports.cpp the port classes and device lists of the system
+//   view_dispatch.cpp   port notifications and the two request entry points
+//   view_config.cpp     the settings section of the INI file and the registry values
+//   view_find.cpp       find in the send box (the frame owns the find dialog)
+//   view_status.cpp     status bar messages
+//
+// Other windows talk to the view by direct calls that keep the codes of the
+// program's two request messages:
+//   OnViewRequest(code, flag, text)  request message (WM_USER+101):
+//       code 1 close an open port (serial panel setting changed), flag unused
+//       code 3 select a file for file sending, text = path (send box drop);
+//              taken but not acted on until file sending is wired up
+//       code 4 find text in the send box, flag 1 = match case (find dialog)
+//       any other code is ignored; the result is always 1
+//   OnSendData(bytes)                send-data message (WM_USER+102) from the
+//       command strip; 1 when the bytes went to the port's send, else 0
+//
+// Port notifications arrive as CPortMsgEvent (portnotify.h) in event() and
+// are handled under the view's recursive lock, m_cs.
+//
+// Window thread only.
+#pragma once
+
+#include "layout.h"
+#include "portcfgpanel.h"
+#include "viewform.h"
+
+#include <QBasicTimer>
+#include <QPointer>
+#include <QRecursiveMutex>
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class CPortEx;
+class CSplitterControl;
+class CStatusMessenger;
+
+class CTarvikView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Request codes of OnViewRequest.
+    enum ViewRequest
+    {
+        kRequestClosePort = 1,
+        kRequestSelectFile = 3,
+        kRequestFind = 4
+    };
+    // Kinds of status message (CStatusMessenger's numbering).
+    enum StatusKind
+    {
+        kStatusHint = 2,
+        kStatusError = 4
+    };
+
+    // Builds a port object of a kind of the kind list; tests hand in their own.
+    using PortFactory = std::function<std::unique_ptr<CPortEx>(PortKind)>;
+    // The port classes of the port library and the system's device lists
+    // (view_systemports.cpp), used unless replaced.
+    static std::unique_ptr<CPortEx> CreateSystemPort(PortKind kind);
+    static PanelProviders SystemPanelProviders();
+
+    explicit CTarvikView(QWidget *parent = nullptr);
+    ~CTarvikView() override;
+
+    // Before the start-up tick: what the panels list (USB devices, printers,
+    // device paths) and which objects the open creates.
+    void SetPanelProviders(const PanelProviders &providers) { m_providers = providers; }
+    void SetPortFactory(PortFactory factory) { m_portFactory = std::move(factory); }
+    // The status bar's message routine; without one, messages go nowhere.
+    void SetStatusMessenger(CStatusMessenger *messenger);
+
+    int OnViewRequest(int code, int flag, const QString &text);
+    int OnSendData(const QByteArray &bytes);
+
+    // Splitter tops of the last layout, saved as "Splitter1Pos"/"Splitter2Pos".
+    int Splitter1Pos() const { return m_nSplitter1Pos; }
+    int Splitter2Pos() const { return m_nSplitter2Pos; }
+    CPortCfgPanel *PortPanel() const { return m_pPortPanel; }
+    bool HasPort() const { return m_pPort != nullptr; }
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    static constexpr int kStartupTimerMs = 100;
+
+    // ---- start-up (tarvikview.cpp) ----
+    void OnInitialUpdate();
+    void OnStartupTimer();
+    void SaveSettingsOnce();
+
+    // ---- layout (view_layout.cpp) ----
+    void CreateSplitterBars(int savedTop1, int savedTop2);
+    void OnSplitterMoved(int barId, int delta);
+    void LayoutAreas(int cx, int cy, bool repaint);
+
+    // ---- port kind, open and close (view_openclose.cpp) ----
+    void OnPortKindChange();
+    void OnOpenClose();
+    void OpenSelectedPort();
+    void CloseOpenPort();
+    void DiscardPort();
+    void OnOpenResult(int error);
+    void OnPortLost();
+    void StopFileSendingDisplay();
+    void SetReceivePaused(bool paused);
+    bool SelectedFileUsable() const;
+    void CreatePortPanel(int kind);
+    void DestroyPortPanel();
+
+    // ---- the port object of each kind (view_portfactory.cpp) ----
+    std::unique_ptr<CPortEx> CreateConfiguredPort(int kind);
+    std::unique_ptr<CPortEx> CreateUsbPort();
+    std::unique_ptr<CPortEx> CreatePrinterPort();
+    template <typename Record>
+    std::unique_ptr<CPortEx> Configured(PortKind kind, const Record &record);
+    template <typename Panel> Panel *PanelAs() const;
+    bool SelectedRowOrReport(const PanelRowSelection &row);
+
+    // ---- notifications and requests (view_dispatch.cpp) ----
+    void OnPortMessage(int code, int error, uint32_t lParam);
+
+    // ---- configuration (view_config.cpp) ----
+    void LoadConfig();
+    void SaveConfig();
+    void ReadSavedSplitterTops(int &top1, int &top2) const;
+    std::filesystem::path IniPath() const;
+
+    // ---- find (view_find.cpp) ----
+    void FindInSendBox(const QString &text, bool matchCase);
+
+    // ---- status bar (view_status.cpp) ----
+    CStatusMessenger *Messenger();
+    void ShowStatusText(const QString &text, int kind, int durationMs);
+    void ShowStatusMessage(int kind, unsigned stringId, int durationMs);
+
+    CViewForm m_form;
+    CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
+    CSplitterControl *m_pBar2 = nullptr; // between the command strip and the send area
+    QBasicTimer m_startupTimer;
+
+    PanelProviders m_providers;
+    PortFactory m_portFactory;
+    QPointer<CStatusMessenger> m_messenger;
+
+    std::unique_ptr<CPortEx> m_pPort;
+    CPortCfgPanel *m_pPortPanel = nullptr;
+    QRecursiveMutex m_cs; // held for the whole handling of each port notification
+    bool m_bRecvPaused = false;
+    bool m_bRecvPending = false;
+    bool m_bFocusAfterWrite = false;
+    QString m_strSelectedFile; // file chosen for file sending
+
+    double m_recvShare = 0.0; // top of bar 1 / client height
+    double m_sendShare = 0.0; // (client height - top of bar 2) / client height
+    int m_nSplitter1Pos = 0;
+    int m_nSplitter2Pos = 0;
+    bool m_bLayoutReady = false; // set by the start-up timer
+
+    QString m_configDir; // current directory at start; the INI file lives there
+    bool m_bSettingsSaved = false;
+};

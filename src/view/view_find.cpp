@@ -1,0 +1,57 @@
+// Find in the send box, asked for by the find dialog.
+#include "stringtable.h"
+#include "tarvikview.h"
+
+#include <QMessageBox>
+#include <QPlainTextEdit>
+
+namespace {
+constexpr int kDefaultDuration = 0;
+constexpr int kUntilReplaced = -1;
+
+// Only ASCII letters change case, as the C library's conversion does here;
+// this also keeps every position of the folded text that of the original.
+QString FoldAsciiCase(QString text)
+{
+    for (QChar &c : text)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return text;
+}
+
+void SelectRange(QPlainTextEdit *box, qsizetype from, qsizetype length)
+{
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(static_cast<int>(from));
+    cursor.setPosition(static_cast<int>(from + length), QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+    box->ensureCursorVisible();
+}
+} // namespace
+
+// Searches from the end of the selection and wraps once to the beginning,
+// so repeated requests walk through every occurrence.
+void CTarvikView::FindInSendBox(const QString &text, bool matchCase)
+{
+    ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+    if (text.isEmpty())
+        return;
+    QPlainTextEdit *box = m_form.sendBox;
+    const qsizetype start = box->textCursor().selectionEnd();
+    const QString haystack = matchCase ? box->toPlainText() : FoldAsciiCase(box->toPlainText());
+    const QString needle = matchCase ? text : FoldAsciiCase(text);
+    if (start < haystack.size()) {
+        const qsizetype at = haystack.indexOf(needle, start);
+        if (at >= 0)
+            return SelectRange(box, at, needle.size());
+    }
+    const qsizetype at = haystack.indexOf(needle);
+    if (at >= 0) {
+        SelectRange(box, at, needle.size());
+        ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
+        return;
+    }
+    QString message = LoadString(IDS_TEXT_NOT_FOUND);
+    message.replace(QStringLiteral("%s"), text).remove(u'\r');
+    QMessageBox::information(this, QString(), message, QMessageBox::Ok);
+}

@@ -1,0 +1,165 @@
+// Port kind, the settings panel of the kind, opening and closing the port,
+// and the view's answer to the open result and to a lost port.
+#include "portex.h"
+#include "printercfgdlg.h"
+#include "serialcfgdlg.h"
+#include "stringtable.h"
+#include "tarvikview.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+// A port that has just opened is news worth keeping on screen longer than a hint.
+constexpr int kOpenedHintMs = 8000;
+constexpr int kDefaultDuration = 0;
+constexpr int kUntilReplaced = -1;
+const QRect kPanelRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
+} // namespace
+
+void CTarvikView::OnPortKindChange()
+{
+    const int kind = m_form.portKind->currentIndex();
+    if (m_pPort)
+        OnOpenClose(); // closes it
+    m_form.openClose->setEnabled(true);
+    DestroyPortPanel();
+    CreatePortPanel(kind);
+}
+
+void CTarvikView::CreatePortPanel(int kind)
+{
+    m_pPortPanel = CreatePortCfgPanel(kind, m_providers, this);
+    if (!m_pPortPanel)
+        return;
+    m_pPortPanel->setGeometry(kPanelRect);
+    if (auto *serial = qobject_cast<CSerialCfgDlg *>(m_pPortPanel))
+        connect(serial, &CSerialCfgDlg::settingChanged, this,
+                [this] { OnViewRequest(kRequestClosePort, 0, {}); });
+    if (auto *printer = qobject_cast<CPrinterCfgDlg *>(m_pPortPanel))
+        connect(printer, &CPrinterCfgDlg::noPrinterFound, this,
+                [this] { m_form.openClose->setEnabled(false); });
+    m_pPortPanel->show();
+}
+
+// The panel stores its choices in the settings block before it goes, so
+// that the next panel of the same kind and the INI file see them.
+void CTarvikView::DestroyPortPanel()
+{
+    if (!m_pPortPanel)
+        return;
+    m_pPortPanel->StoreToBlock();
+    delete m_pPortPanel;
+    m_pPortPanel = nullptr;
+}
+
+void CTarvikView::OnOpenClose()
+{
+    if (m_pPort)
+        CloseOpenPort();
+    else
+        OpenSelectedPort();
+}
+
+// Also closes a port whose open is still pending (the serial panel asks for
+// that on a new setting); the open button comes back with the closed state.
+void CTarvikView::CloseOpenPort()
+{
+    DiscardPort();
+    m_form.openClose->setText(LoadString(IDS_OPEN_PORT));
+    m_form.openClose->setEnabled(true);
+    m_form.sendFile->setText(LoadString(IDS_SEND));
+    ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kDefaultDuration);
+    m_form.send->setEnabled(false);
+    m_form.sendFile->setEnabled(false);
+    m_form.stopFile->setEnabled(false);
+    StopFileSendingDisplay();
+}
+
+// The view forgets the port before closing it, so a notification that the
+// close itself raises on this thread finds no port to act on.
+void CTarvikView::DiscardPort()
+{
+    std::unique_ptr<CPortEx> port = std::move(m_pPort);
+    if (port)
+        port->ClosePort();
+}
+
+void CTarvikView::OpenSelectedPort()
+{
+    if (m_bRecvPaused)
+        SetReceivePaused(false);
+    const int kind = m_form.portKind->currentIndex();
+    if (kind < 0) {
+        QMessageBox::information(this, QString(), QString::fromUtf8(FormText::kNotFinished));
+        return;
+    }
+    std::unique_ptr<CPortEx> port = CreateConfiguredPort(kind);
+    if (!port)
+        return; // nothing to open, or the user was told why
+    m_pPort = std::move(port);
+    if (!m_pPort->OpenPort(this, 1, 0, 0)) {
+        DiscardPort();
+        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+        return;
+    }
+    m_form.openClose->setEnabled(false); // until the open result arrives
+}
+
+void CTarvikView::SetReceivePaused(bool paused)
+{
+    m_form.pauseRecv->setText(LoadString(paused ? IDS_CONTINUE_RECEIVE : IDS_PAUSE_RECEIVE));
+    m_bRecvPaused = paused;
+    m_bRecvPending = false;
+}
+
+void CTarvikView::OnOpenResult(int error)
+{
+    if (!m_pPort)
+        return; // closed meanwhile; nothing waits for this result
+    if (error != 0) {
+        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+        DiscardPort();
+        m_form.openClose->setEnabled(true);
+        return;
+    }
+    ShowStatusMessage(kStatusHint, IDS_OPEN_PORT_OK, kOpenedHintMs);
+    m_form.openClose->setText(LoadString(IDS_CLOSE_PORT));
+    m_form.send->setEnabled(true);
+    if (SelectedFileUsable())
+        m_form.sendFile->setEnabled(true);
+    m_form.openClose->setEnabled(true);
+}
+
+void CTarvikView::OnPortLost()
+{
+    if (!m_pPort)
+        return;
+    if (m_pPort->IsSendingFile()) {
+        StopFileSendingDisplay();
+        m_form.send->setEnabled(false);
+        m_form.sendFile->setText(LoadString(IDS_SEND));
+        m_form.stopFile->setEnabled(false);
+    }
+    DiscardPort();
+    m_form.openClose->setText(LoadString(IDS_OPEN_PORT));
+    ShowStatusMessage(kStatusError, IDS_PORT_CLOSED, kUntilReplaced);
+    m_form.send->setEnabled(false);
+    m_form.sendFile->setEnabled(false);
+    // A lost port may end while its open was still pending.
+    m_form.openClose->setEnabled(true);
+}
+
+// A path shorter than 2 characters counts as no file.
+bool CTarvikView::SelectedFileUsable() const
+{
+    if (m_strSelectedFile.size() < 2)
+        return false;
+    const QFileInfo info(m_strSelectedFile);
+    return info.isFile() && info.isReadable() && info.size() > 0;
+}
+
+// The progress display arrives with file sending; nothing is shown yet.
+void CTarvikView::StopFileSendingDisplay() {}

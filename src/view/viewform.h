@@ -1,0 +1,82 @@
+// The controls of the main view's form.
+//
+// BuildViewForm creates every control of the form as a child of the view,
+// names each after its control id and puts the port column in its fixed
+// place; the right-hand areas are placed later by the layout (layout.h).
+// Controls whose features are not wired up yet are created disabled so the
+// form never offers what it cannot do.
+#pragma once
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+struct CViewForm
+{
+    // Port column
+    QComboBox *portKind = nullptr;    // 1017
+    QPushButton *openClose = nullptr; // 1007
+
+    // File sending group
+    QGroupBox *fileGroup = nullptr;
+    QPushButton *selectFile = nullptr;       // 1036
+    QPushButton *sendFile = nullptr;         // 1037
+    QPushButton *stopFile = nullptr;         // 1053
+    QLineEdit *fileRepeat = nullptr;         // 1050
+    QLineEdit *fileInterval = nullptr;       // 1051
+    QLineEdit *fileCounter = nullptr;        // 1052
+    QPushButton *clearFileCounter = nullptr; // 1060
+    QLabel *filePath = nullptr;              // 1061
+
+    // Areas
+    QGroupBox *recvGroup = nullptr;    // 1075
+    QGroupBox *cmdGroup = nullptr;     // 1073
+    QGroupBox *sendGroup = nullptr;    // 1074
+    QPlainTextEdit *recvBox = nullptr; // 1004
+    QPlainTextEdit *sendBox = nullptr; // 1003
+
+    // Rows under the boxes
+    QCheckBox *countRecv = nullptr;        // 1054
+    QLineEdit *recvCount = nullptr;        // 1055
+    QPushButton *clearRecvCount = nullptr; // 1056
+    QCheckBox *hexRecv = nullptr;          // 1009
+    QCheckBox *countSend = nullptr;        // 1057
+    QLineEdit *sendCount = nullptr;        // 1058
+    QPushButton *clearSendCount = nullptr; // 1059
+    QCheckBox *autoSend = nullptr;         // 1042
+    QLineEdit *autoInterval = nullptr;     // 1044
+    QLabel *autoUnit = nullptr;            // 1076
+    QCheckBox *hexSend = nullptr;          // 1005
+
+    // Button column
+    QPushButton *pauseRecv = nullptr;  // 1011
+    QPushButton *saveRecv = nullptr;   // 1010
+    QPushButton *copyToSend = nullptr; // 1062
+    QPushButton *clearRecv = nullptr;  // 1008
+    QPushButton *prevPage = nullptr;   // 1012
+    QPushButton *nextPage = nullptr;   // 1013
+    QPushButton *loadFile = nullptr;   // 1014
+    QPushButton *saveSend = nullptr;   // 1015
+    QPushButton *clearSend = nullptr;  // 1006
+    QPushButton *send = nullptr;       // 1000
+    QLabel *pageLabel = nullptr;       // 1016
+};
+
+// Where the settings panel of the chosen kind sits, under the kind list.
+inline constexpr int kPanelLeft = 5;
+inline constexpr int kPanelTop = 30;
+inline constexpr int kPanelWidth = 147;
+inline constexpr int kPanelHeight = 142;
+
+CViewForm BuildViewForm(QWidget *view);
+
+// Texts of the form itself (captions that are not loaded from the string table).
+namespace FormText {
+inline constexpr char kSendButton[] = "发送(&S)";
+inline constexpr char kNotFinished[] = "未完成！！";
+} // namespace FormText

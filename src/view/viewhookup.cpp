@@ -1,0 +1,14 @@
+#include "viewhookup.h"
+
+#include "mainframe.h"
+#include "tarvikview.h"
+
+void PlugMainView(CMainFrame &frame, CTarvikView *view)
+{
+    view->SetStatusMessenger(frame.Messenger());
+    QObject::connect(&frame, &CMainFrame::viewRequest, view,
+                     [view](quint32 wParam, const QString &text) {
+                         view->OnViewRequest(int(wParam & 0xFFFF), int(wParam >> 16), text);
+                     });
+    frame.SetView(view);
+}

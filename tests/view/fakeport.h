@@ -1,0 +1,86 @@
+// Test support: a port that opens, fails and gets lost on command, so the
+// view's side of the port protocol can be driven without a device.
+#pragma once
+
+#include "portcfg.h"
+#include "portex.h"
+
+#include <QByteArray>
+
+struct CFakePortLog
+{
+    int created = 0;
+    int closed = 0;
+    QByteArray lastSettings; // the record handed to SetPortSettings
+    QByteArray usbPath;      // the path a USB record points to
+    QObject *owner = nullptr;
+};
+
+class CFakePort : public CPortEx
+{
+public:
+    CFakePort(CFakePortLog &log, int type, bool acceptOpen)
+        : m_log(log), m_type(type), m_acceptOpen(acceptOpen)
+    {
+        ++m_log.created;
+    }
+    ~CFakePort() override { CFakePort::ClosePort(); }
+
+    uint32_t OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message) override
+    {
+        if (!m_acceptOpen)
+            return 0;
+        AttachOwner(owner, message, userValue, async != 0);
+        m_log.owner = owner;
+        m_open = true;
+        return 1;
+    }
+    void ClosePort() override
+    {
+        if (!m_open)
+            return;
+        if (m_lostOnClose)
+            SendPortMsg(kPortLost, UserValue()); // handled before SendPortMsg returns
+        m_open = false;
+        DetachOwner();
+        ++m_log.closed;
+    }
+    uint32_t SetPortSettings(const void *settings) override
+    {
+        m_log.lastSettings = QByteArray(static_cast<const char *>(settings), RecordSize());
+        if (m_type == 3) {
+            const auto *usb = static_cast<const tagUSB_CFG *>(settings);
+            m_log.usbPath = QByteArray(usb->pszPath, usb->dwLength);
+        }
+        return 1;
+    }
+    int32_t GetPortType() override { return m_type; }
+
+    // Like a device that reports its own loss while it is being closed.
+    void SetLostOnClose() { m_lostOnClose = true; }
+    void RaiseOpenResult(uint16_t error) { PostPortMsg(kPortOpened, UserValue(), error); }
+    void RaiseLost() { PostPortMsg(kPortLost, UserValue()); }
+
+private:
+    qsizetype RecordSize() const
+    {
+        switch (m_type) {
+        case 1:
+            return sizeof(tagSERIAL_CFG);
+        case 2:
+            return sizeof(tagPARALLEL_CFG);
+        case 3:
+            return sizeof(tagUSB_CFG);
+        case 4:
+            return sizeof(tagETHERNET_CFG);
+        default:
+            return sizeof(tagPRINTER_CFG);
+        }
+    }
+
+    CFakePortLog &m_log;
+    int m_type;
+    bool m_acceptOpen;
+    bool m_open = false;
+    bool m_lostOnClose = false;
+};
