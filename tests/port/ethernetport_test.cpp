@@ -19,7 +19,7 @@ namespace {
 tagETHERNET_CFG Settings(const char *host, uint16_t port)
 {
     tagETHERNET_CFG cfg{};
-    std::strncpy(cfg.szHost, host, sizeof cfg.szHost);
+    std::strncpy(cfg.szHost, host, sizeof cfg.szHost - 1);
     cfg.wPort = port;
     cfg.dwConnKind = 1; // UDP chosen in the panel: the port uses TCP anyway
     cfg.dwMarker = kCfgMarkerValid;

@@ -27,7 +27,7 @@ inline std::span<const uint8_t> AsBytes(std::string_view text)
 // One row: offset, hex bytes, and the printable characters.
 inline std::string DumpRow(std::span<const uint8_t> bytes, std::size_t rowStart)
 {
-    char cell[16];
+    char cell[32]; // room for a 64-bit offset
     std::snprintf(cell, sizeof cell, "  %08zx ", rowStart);
     std::string row = cell;
     std::string chars;
