@@ -1,5 +1,6 @@
 // CEditEx driven as a user drives it: typing, switching notation, dropping
 // files, turning the wheel; and its bytes checked against the engine.
+#include "boxtext.h"
 #include "editex.h"
 #include "stringtable.h"
 
@@ -538,10 +539,21 @@ void TestEditEx::setDataOfMegabytes()
             m_box->setPlainText(text);
             QCoreApplication::processEvents();
             const qint64 widgetOnly = timer.elapsed();
+            // And the share of the engine and the boundary.
+            timer.restart();
+            ByteString rendering;
+            const auto bytes = std::span(reinterpret_cast<const uint8_t *>(data.constData()),
+                                         static_cast<std::size_t>(data.size()));
+            mode ? BytesToHex(bytes, rendering) : BytesToAscii(bytes, rendering);
+            const QString rendered = BoxTextFromGbk(rendering.view());
+            const qint64 boundary = timer.elapsed();
+            QCOMPARE(rendered, text);
             QVERIFY(BoxBytes(*m_box) == data);
-            qInfo("SetData of %lld MiB in %s notation: %lld ms (setPlainText alone %lld ms)",
+            qInfo("SetData of %lld MiB in %s notation: %lld ms (setPlainText alone %lld ms, "
+                  "rendering and boundary %lld ms)",
                   static_cast<long long>(size >> 20), mode ? "hex" : "Ascii",
-                  static_cast<long long>(shown), static_cast<long long>(widgetOnly));
+                  static_cast<long long>(shown), static_cast<long long>(widgetOnly),
+                  static_cast<long long>(boundary));
         }
     }
 }
