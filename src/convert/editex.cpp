@@ -165,6 +165,13 @@ void CEditEx::ReplaceText(const QString &text)
     setPlainText(text);
 }
 
+void CEditEx::ClearText()
+{
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+}
+
 void CEditEx::SetFileDropEnabled(bool enabled)
 {
     m_fileDrop = enabled;

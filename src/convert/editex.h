@@ -73,6 +73,10 @@ public:
     ConvResult GetGbkText(ByteString &out) const;
     void SetGbkText(std::string_view gbk);
 
+    // Deletes the whole text as one edit the user can undo (clear() would
+    // also drop the undo history).
+    void ClearText();
+
     // Only the send box accepts dropped files.
     void SetFileDropEnabled(bool enabled);
     bool IsFileDropEnabled() const { return m_fileDrop; }

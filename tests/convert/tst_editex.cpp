@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -102,6 +103,7 @@ private slots:
     void cleanup();
 
     void hexNotationFiltersTypedKeys();
+    void hexNotationLetsPastedTextIn();
     void hexNotationFiltersInputMethodText();
     void asciiNotationTakesEveryKey();
     void enterGivesCrLf();
@@ -112,6 +114,7 @@ private slots:
     void hexErrorAtDoubleByteCharacter();
     void getDataReadsEscapes();
     void setDataKeepsOrSetsNotation();
+    void clearTextCanBeUndone();
     void everyByteSurvivesTheWidget();
     void everyPairSurvivesTheWidget();
     void droppedFileIsLoadedInTheBoxNotation();
@@ -195,6 +198,19 @@ void TestEditEx::hexNotationFiltersTypedKeys()
     TypeText(m_box, u"中é"_qs);
     QCOMPARE(m_box->toPlainText(), u"A1 F\n\tB"_qs);
     QCOMPARE(BoxBytes(*m_box), QByteArray::fromHex("A10F0B")); // "F" alone is one byte
+}
+
+void TestEditEx::hexNotationLetsPastedTextIn()
+{
+    // The filter is for typing: a paste brings separators (and mistakes)
+    // that the conversion then reads or reports.
+    m_box->m_bHex = true;
+    QApplication::clipboard()->setText(u"12,34;x"_qs);
+    QTest::keyClick(m_box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_box->toPlainText(), u"12,34;x"_qs);
+    ConvResult result = 0;
+    BoxBytes(*m_box, &result);
+    QCOMPARE(result, ConvResult(-7));
 }
 
 void TestEditEx::hexNotationFiltersInputMethodText()
@@ -332,6 +348,16 @@ void TestEditEx::setDataKeepsOrSetsNotation()
     SetBytes(*m_box, QByteArray(""), 1);
     QVERIFY(m_box->m_bHex);
     QCOMPARE(m_box->toPlainText(), u"<\\x07>C"_qs);
+}
+
+void TestEditEx::clearTextCanBeUndone()
+{
+    QTest::keyClicks(m_box, "abc");
+    QTest::keyClick(m_box, Qt::Key_Return);
+    m_box->ClearText();
+    QCOMPARE(m_box->toPlainText(), QString());
+    QTest::keyClick(m_box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_box->toPlainText(), u"abc\n"_qs);
 }
 
 void TestEditEx::everyByteSurvivesTheWidget()
