@@ -1,0 +1,108 @@
+// CEditEx: the multi-line box that holds data as text in one of the engine's
+// two notations (the send box, the receive box, the command-content box).
+//
+// On top of a plain text box it knows its notation (m_bHex), sets itself from
+// bytes, reads its bytes back, switches notation with the whole text
+// converted, filters typed keys in hex notation, passes the mouse wheel on to
+// its parent when it has nothing to scroll, and (when enabled) loads a file
+// dropped on it.
+//
+// The text shown is the engine's GBK rendering taken across the boundary of
+// boxtext.h, so bytes put in come back out unchanged. Every input error this
+// class reports is -(p + 1) with p a byte offset into the box's GBK text;
+// HighlightInputError() selects the character it falls on.
+//
+// Window thread only.
+#pragma once
+
+#include "bytestring.h"
+#include "convert.h"
+
+#include <QPlainTextEdit>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+class CEditEx : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    // Files larger than this are not loaded into the box; the user is offered
+    // to send them as a file instead.
+    static constexpr qint64 kMaxLoadSize = 204800;
+    // The view request that makes a file the file for file sending.
+    static constexpr int kRequestSelectSendFile = 3;
+
+    explicit CEditEx(QWidget *parent = nullptr);
+
+    // Hex notation (true) or Ascii notation (false). Callers may set it alone,
+    // without converting the text.
+    bool m_bHex = false;
+
+    // mode 1: hex notation, 0: Ascii notation, -1: keep the notation. A null
+    // `bytes` changes nothing; a count of 0 only sets the notation. Otherwise
+    // the whole text becomes the bytes rendered in the box's notation.
+    void SetData(const uint8_t *bytes, std::size_t count, int mode);
+    void SetData(std::span<const uint8_t> bytes, int mode)
+    {
+        SetData(bytes.data(), bytes.size(), mode);
+    }
+
+    // The box's bytes in its notation: the count, 0 for an empty box (`out`
+    // untouched), or -(p + 1) for an input error at byte p of the GBK text,
+    // `out` then empty. In Ascii notation the only input error is a character
+    // GBK cannot encode.
+    ConvResult GetData(ByteString &out) const;
+
+    // Switches the notation, converting the text. False, with the bad
+    // character highlighted and nothing changed, when the text cannot be
+    // read in its current notation (a hex input error, or in Ascii notation a
+    // character GBK cannot encode).
+    bool SetHexMode(bool hex);
+
+    // Selects the one character at byte `byteOffset` of the GBK text, scrolls
+    // it into view and gives the box the focus. Takes a ConvResult error too.
+    void HighlightInputError(std::size_t byteOffset);
+    void HighlightInputError(ConvResult error) { HighlightInputError(ConvErrorIndex(error)); }
+
+    // The whole text as GBK bytes (the engine's text), and back.
+    ConvResult GetGbkText(ByteString &out) const;
+    void SetGbkText(std::string_view gbk);
+
+    // Deletes the whole text as one edit the user can undo (clear() would
+    // also drop the undo history).
+    void ClearText();
+
+    // Only the send box accepts dropped files.
+    void SetFileDropEnabled(bool enabled);
+    bool IsFileDropEnabled() const { return m_fileDrop; }
+
+    // Loads a file as a drop would: message 2320 if it cannot be read,
+    // question 2316 if it is too large.
+    void LoadFile(const QString &path);
+
+signals:
+    // A request to the view (WM_VIEW_REQUEST): code 3 with a file path asks to
+    // make that file the file for file sending.
+    void viewRequest(int code, const QString &path);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    bool CanScrollVertically() const;
+    static bool IsFileDrag(const QMimeData *mime);
+    void OnFileDropped(const QString &path);
+    void ReplaceText(const QString &text);
+
+    bool m_fileDrop = false;
+};
