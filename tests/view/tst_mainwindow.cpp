@@ -22,8 +22,6 @@ private slots:
     void restartRestoresThePlacement();
 
 private:
-    CMainFrame &StartProgramWindow();
-
     CTarvikApp &m_app;
     std::unique_ptr<CViewSandbox> m_sandbox;
 };
@@ -44,15 +42,10 @@ void TestMainWindow::cleanup()
     m_sandbox.reset();
 }
 
-CMainFrame &TestMainWindow::StartProgramWindow()
-{
-    [&] { QVERIFY(CreateMainWindow(m_app)); }();
-    return *m_app.MainFrame();
-}
-
 void TestMainWindow::frameHoldsTheWorkingView()
 {
-    CMainFrame &frame = StartProgramWindow();
+    QVERIFY(CreateMainWindow(m_app));
+    CMainFrame &frame = *m_app.MainFrame();
     auto *view = qobject_cast<CTarvikView *>(frame.centralWidget());
     QVERIFY(view);
     QVERIFY(frame.isVisible());
@@ -72,13 +65,15 @@ void TestMainWindow::frameHoldsTheWorkingView()
 // puts the new window there.
 void TestMainWindow::restartRestoresThePlacement()
 {
-    CMainFrame &first = StartProgramWindow();
+    QVERIFY(CreateMainWindow(m_app));
+    CMainFrame &first = *m_app.MainFrame();
     QCOMPARE(first.size(), QSize(CMainFrame::kMinWidth, CMainFrame::kMinHeight));
     first.setGeometry(QRect(40, 50, 733, 521));
     QTRY_COMPARE(first.size(), QSize(733, 521));
     QVERIFY(first.close());
 
-    CMainFrame &second = StartProgramWindow();
+    QVERIFY(CreateMainWindow(m_app));
+    CMainFrame &second = *m_app.MainFrame();
     QVERIFY(second.isVisible());
     QCOMPARE(second.size(), QSize(733, 521));
     QVERIFY(qobject_cast<CTarvikView *>(second.centralWidget()));
