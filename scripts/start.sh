@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh release
+bash scripts/build.sh release tarvik tarvik-printersim tarvik-democfg
 
 root="$PWD"
 bin="$root/build/release"
