@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,6 +86,11 @@ private slots:
     void receiveCounterCountsOnlyWhenTicked();
     void pauseHoldsTheDataAndContinueShowsIt();
     void clearReceiveEmptiesTheBoxButKeepsTheCounter();
+    void longHistoryDoesNotSlowReceiving_data();
+    void longHistoryDoesNotSlowReceiving();
+    // frame commands
+    void editCommandsFollowFocusSelectionAndClipboard();
+    void menuSendFollowsTheSendButton();
 
 private:
     void OpenAgainstPeer();
@@ -355,6 +362,98 @@ void TestSendRecv::clearReceiveEmptiesTheBoxButKeepsTheCounter()
     // The lone lead byte is gone with the history: the next byte starts afresh.
     PeerSends(Bytes({0xA1, 0x41}));
     QTRY_COMPARE(RecvBox()->toPlainText(), QStringLiteral("<\\xA1>A"));
+}
+
+// Megabytes of history: the text stays exact, and a burst received on top of
+// a long history takes about as long as the same burst on an empty one.
+void TestSendRecv::longHistoryDoesNotSlowReceiving_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::newRow("hex") << true;
+    QTest::newRow("ascii") << false;
+}
+
+void TestSendRecv::longHistoryDoesNotSlowReceiving()
+{
+    QFETCH(bool, hex);
+    QRandomGenerator random(7);
+    auto burst = [&random](int size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (char &byte : bytes)
+            byte = char(random.bounded(256));
+        return bytes;
+    };
+    QByteArray history;
+    const auto receive = [&](const QByteArray &bytes) {
+        QElapsedTimer clock;
+        clock.start();
+        history += bytes;
+        PeerSends(bytes);
+        // The counter is shown with the text, and reading it costs nothing.
+        [&] {
+            QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
+                                      QString::number(history.size()), 60000);
+        }();
+        return clock.elapsed();
+    };
+    if (hex)
+        Find<QCheckBox>(ViewId::kHexRecv)->click();
+    Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+    const qint64 first = receive(burst(100000));
+    receive(burst(4000000));
+    const qint64 late = receive(burst(100000));
+    QCOMPARE(BoxBytes(RecvBox()), history);
+    qInfo("%s: 100 kB on an empty history: %lld ms, on 4.1 MB: %lld ms", hex ? "hex" : "ascii", first, late);
+    QVERIFY2(late < 5 * first + 200, "receiving slows down as the history grows");
+}
+
+void TestSendRecv::editCommandsFollowFocusSelectionAndClipboard()
+{
+    auto command = [this](int id) { return m_framed->Frame().CommandAction(id); };
+    QApplication::clipboard()->setText(QStringLiteral("clip"));
+    PeerSends("xyz");
+    QTRY_COMPARE(RecvBox()->toPlainText(), QStringLiteral("xyz"));
+
+    SendBox()->setFocus();
+    QTRY_VERIFY(command(CMainFrame::ID_EDIT_PASTE)->isEnabled());
+    QVERIFY(!command(CMainFrame::ID_EDIT_SELECT_ALL)->isEnabled()); // empty box
+    QVERIFY(!command(CMainFrame::ID_EDIT_CUT)->isEnabled());
+    command(CMainFrame::ID_EDIT_PASTE)->trigger();
+    QCOMPARE(SendBox()->toPlainText(), QStringLiteral("clip"));
+    QVERIFY(command(CMainFrame::ID_EDIT_SELECT_ALL)->isEnabled());
+    command(CMainFrame::ID_EDIT_SELECT_ALL)->trigger();
+    QVERIFY(command(CMainFrame::ID_EDIT_CUT)->isEnabled());
+    QVERIFY(command(CMainFrame::ID_EDIT_COPY)->isEnabled());
+    command(CMainFrame::ID_EDIT_CUT)->trigger();
+    QCOMPARE(SendBox()->toPlainText(), QString());
+    QVERIFY(command(CMainFrame::ID_EDIT_UNDO)->isEnabled());
+
+    RecvBox()->setFocus();
+    QTRY_VERIFY(!command(CMainFrame::ID_EDIT_PASTE)->isEnabled());
+    QVERIFY(!command(CMainFrame::ID_EDIT_COPY)->isEnabled()); // nothing selected yet
+    command(CMainFrame::ID_EDIT_SELECT_ALL)->trigger();
+    QCOMPARE(RecvBox()->textCursor().selectedText(), QStringLiteral("xyz"));
+    QVERIFY(command(CMainFrame::ID_EDIT_COPY)->isEnabled());
+    QVERIFY(!command(CMainFrame::ID_EDIT_CUT)->isEnabled()); // cut is for the send box only
+    command(CMainFrame::ID_EDIT_COPY)->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("xyz"));
+}
+
+void TestSendRecv::menuSendFollowsTheSendButton()
+{
+    QAction *menuSend = m_framed->Frame().CommandAction(CMainFrame::ID_OPERATION_SEND);
+    QVERIFY(menuSend->isEnabled());
+    QTest::keyClicks(SendBox(), QStringLiteral("m"));
+    menuSend->trigger();
+    QCOMPARE(PeerReceives(1), QByteArray("m"));
+    QTRY_VERIFY(menuSend->isEnabled());
+    QTest::mouseClick(Find<QPushButton>(ViewId::kOpenClose), Qt::LeftButton);
+    QVERIFY(!Find<QPushButton>(ViewId::kSend)->isEnabled());
+    QVERIFY(!menuSend->isEnabled());
+    // Ctrl+S still acts and says why nothing goes out.
+    m_framed->Frame().CommandAction(CMainFrame::IDC_SEND_BUTTON)->trigger();
+    QCOMPARE(m_framed->StatusText(), LoadString(IDS_PORT_NOT_OPEN));
+    QVERIFY(m_framed->StatusIsError());
 }
 
 QTEST_MAIN(TestSendRecv)
