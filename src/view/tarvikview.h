@@ -41,13 +41,13 @@
 #include "viewform.h"
 
 #include <QBasicTimer>
-#include <QTimer>
 #include <QPointer>
 #include <QRecursiveMutex>
+#include <QTimer>
 #include <QWidget>
 
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>

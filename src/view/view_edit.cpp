@@ -11,8 +11,14 @@
 #include <QPushButton>
 
 namespace {
-bool HasSelection(const CEditEx *box) { return box->textCursor().hasSelection(); }
-bool IsEmpty(const CEditEx *box) { return box->document()->isEmpty(); }
+bool HasSelection(const CEditEx *box)
+{
+    return box->textCursor().hasSelection();
+}
+bool IsEmpty(const CEditEx *box)
+{
+    return box->document()->isEmpty();
+}
 } // namespace
 
 void CTarvikView::AttachFrameCommands(CMainFrame &frame)
@@ -67,8 +73,7 @@ void CTarvikView::UpdateEditCommands()
     enable(CMainFrame::ID_EDIT_CUT, sendFocused && HasSelection(send));
     enable(CMainFrame::ID_EDIT_COPY,
            (sendFocused && HasSelection(send)) || (recvFocused && HasSelection(recv)));
-    enable(CMainFrame::ID_EDIT_PASTE,
-           sendFocused && !QApplication::clipboard()->text().isEmpty());
+    enable(CMainFrame::ID_EDIT_PASTE, sendFocused && !QApplication::clipboard()->text().isEmpty());
     enable(CMainFrame::ID_EDIT_SELECT_ALL,
            (sendFocused && !IsEmpty(send)) || (recvFocused && !IsEmpty(recv)));
 }

@@ -34,7 +34,10 @@ constexpr uint32_t kReadBlock = 1000;
 constexpr std::size_t kHexLineBytes = 1024;
 constexpr int kUsbPortType = 3;
 
-bool IsLeadByte(uint8_t byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool IsLeadByte(uint8_t byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 QString HexLines(const uint8_t *data, std::size_t from, std::size_t to)
 {

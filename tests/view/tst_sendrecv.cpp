@@ -12,8 +12,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -403,7 +403,8 @@ void TestSendRecv::longHistoryDoesNotSlowReceiving()
     receive(burst(4000000));
     const qint64 late = receive(burst(100000));
     QCOMPARE(BoxBytes(RecvBox()), history);
-    qInfo("%s: 100 kB on an empty history: %lld ms, on 4.1 MB: %lld ms", hex ? "hex" : "ascii", first, late);
+    qInfo("%s: 100 kB on an empty history: %lld ms, on 4.1 MB: %lld ms", hex ? "hex" : "ascii",
+          first, late);
     QVERIFY2(late < 5 * first + 200, "receiving slows down as the history grows");
 }
 

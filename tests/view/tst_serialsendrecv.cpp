@@ -4,8 +4,8 @@
 #include "viewsandbox.h"
 
 #include "devicemap.h"
-#include "serialcfgdlg.h"
 #include "editex.h"
+#include "serialcfgdlg.h"
 
 #include <QComboBox>
 #include <QLineEdit>
