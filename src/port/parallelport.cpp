@@ -13,11 +13,6 @@ namespace {
 // instead of spinning.
 constexpr int kStallBackoffMs = 10;
 
-bool IsDeviceGone(int osError)
-{
-    return osError == EIO || osError == ENXIO || osError == ENODEV;
-}
-
 } // namespace
 
 CParallelPort::CParallelPort()
@@ -254,7 +249,7 @@ CParallelPort::Drained CParallelPort::DrainOutput()
         drained.progress = io.count > 0;
         if (io.Failed()) {
             RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
-            drained.lost = IsDeviceGone(io.osError);
+            drained.lost = IsDeviceGoneError(io.osError);
             m_bWritePending = false;
         } else if (finished) {
             ++m_writesDone;

@@ -50,5 +50,8 @@ inline constexpr uint32_t kSockErrNoRecovery = 11003;
 uint32_t PortErrorFromSystem(int osError);
 // The OS error of a failed socket call, as a socket error number.
 uint32_t SocketErrorFromSystem(int osError);
+// True when a failed device call says the device itself has gone (unplugged,
+// hung up), which the kinds report as "port lost".
+bool IsDeviceGoneError(int osError);
 // The OS's own text for its error, for traces.
 std::string SystemErrorText(int osError);

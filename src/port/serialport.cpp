@@ -12,11 +12,6 @@ namespace {
 // this pace instead of being woken by them over and over.
 constexpr int kRecheckMs = 20;
 
-bool IsDeviceGone(int osError)
-{
-    return osError == EIO || osError == ENXIO || osError == ENODEV;
-}
-
 } // namespace
 
 CSerialPort::CSerialPort()
@@ -307,7 +302,7 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
     if (io.Failed()) {
         // Nothing more will go out of this write: no code 2 for it.
         RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
-        progress.lost = IsDeviceGone(io.osError);
+        progress.lost = IsDeviceGoneError(io.osError);
         m_bWritePending = false;
     } else if (finished) {
         m_bWritePending = false; // before code 2, so its handler may write again

@@ -1,9 +1,10 @@
+#include "mainwindow.h"
 #include "tarvikapp.h"
 
 int main(int argc, char **argv)
 {
     CTarvikApp app(argc, argv);
-    if (!app.InitInstance())
+    if (!CreateMainWindow(app))
         return 1;
     return app.exec();
 }

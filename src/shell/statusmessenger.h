@@ -65,6 +65,9 @@ public:
     CExtStatusBarButton *TopButton() const;
     CExtStatusBarProgressCtrl *Progress() const;
     bool IsClearPending() const { return m_clearTimer.isActive(); }
+    // The time-out that brings the idle text back; tests read its interval and
+    // cut it short rather than wait seconds for it.
+    QTimer *ClearTimer() { return &m_clearTimer; }
 
 private:
     void OnStatusClearTimer();

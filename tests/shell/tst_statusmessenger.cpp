@@ -47,6 +47,7 @@ private slots:
     void hintIsBlueAndReturnsToReady();
     void errorIsRedAndReturnsToReady();
     void defaultDurationsAreHintShorterThanError();
+    void explicitDurationIsTheInterval();
     void hintCancelsPendingErrorAndTurnsBlue();
     void negativeDurationStaysUntilNextMessage();
     void stringMessageLoadsFromTable();
@@ -127,20 +128,36 @@ void TestStatusMessenger::errorIsRedAndReturnsToReady()
     QVERIFY(CountPixelsLike(m_messenger->Label(), kBlue) > 0);
 }
 
-// Duration 0 means 3900 ms for a hint and 5000 ms for an error.
+// Duration 0 means 3900 ms for a hint and 5000 ms for an error; the timer is
+// cut short once its interval is checked, so the test need not wait for it.
 void TestStatusMessenger::defaultDurationsAreHintShorterThanError()
 {
+    QTimer *clear = m_messenger->ClearTimer();
     m_messenger->ShowStatusText(QStringLiteral("hint"), CStatusMessenger::kHint, 0);
-    QTest::qWait(3000);
+    QVERIFY(clear->isActive());
+    QCOMPARE(clear->interval(), 3900);
+    QTest::qWait(50);
     QCOMPARE(m_bar->WindowText(), QStringLiteral("hint"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_bar->WindowText(), QStringLiteral("就绪"), 4000);
+    clear->start(1);
+    QTRY_COMPARE(m_bar->WindowText(), QStringLiteral("就绪"));
 
     m_messenger->ShowStatusText(QStringLiteral("error"), CStatusMessenger::kError, 0);
-    QTest::qWait(4300);
+    QVERIFY(clear->isActive());
+    QCOMPARE(clear->interval(), 5000);
     QCOMPARE(m_bar->WindowText(), QStringLiteral("error"));
     QVERIFY(m_bar->IsErrorShown());
-    QTRY_COMPARE_WITH_TIMEOUT(m_bar->WindowText(), QStringLiteral("就绪"), 4000);
+    clear->start(1);
+    QTRY_COMPARE(m_bar->WindowText(), QStringLiteral("就绪"));
     QVERIFY(!m_bar->IsErrorShown());
+    QVERIFY(!clear->isActive()); // "ready" stays
+}
+
+// An explicit duration is the timer's interval.
+void TestStatusMessenger::explicitDurationIsTheInterval()
+{
+    m_messenger->ShowStatusText(QStringLiteral("short"), CStatusMessenger::kError, 1234);
+    QCOMPARE(m_messenger->ClearTimer()->interval(), 1234);
+    QVERIFY(m_messenger->ClearTimer()->isSingleShot());
 }
 
 void TestStatusMessenger::hintCancelsPendingErrorAndTurnsBlue()

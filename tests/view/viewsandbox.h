@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class CViewSandbox
 {
@@ -43,18 +44,21 @@ private:
     QTemporaryDir m_registry;
 };
 
-// The main frame with the view inside, as the program shows it.
+// The main frame with the view inside, as the program shows it. Without a
+// factory the view opens the port library's ports; without providers
+// (std::nullopt) the panels see the system's devices and printer queues.
 class CFramedView
 {
 public:
     explicit CFramedView(const CTarvikView::PortFactory &factory = {},
-                         const PanelProviders &providers = {})
+                         const std::optional<PanelProviders> &providers = PanelProviders{})
         : m_frame(m_reg)
     {
         m_view = new CTarvikView;
         if (factory)
             m_view->SetPortFactory(factory);
-        m_view->SetPanelProviders(providers);
+        if (providers)
+            m_view->SetPanelProviders(*providers);
         PlugMainView(m_frame, m_view);
         m_frame.show();
     }

@@ -58,10 +58,8 @@ int main(int argc, char **argv)
     std::filesystem::create_directories(folder, error);
     RvConfigValues values;
     values.selPort = kNetworkKind;
-    if (SaveRvConfig(folder / "rvcfg.ini", values, DemoBlock(host, port)) !=
-        RvSaveResult::Saved) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0],
-                     (folder / "rvcfg.ini").c_str());
+    if (SaveRvConfig(folder / "rvcfg.ini", values, DemoBlock(host, port)) != RvSaveResult::Saved) {
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], (folder / "rvcfg.ini").c_str());
         return 1;
     }
     return 0;

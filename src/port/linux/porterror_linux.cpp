@@ -81,3 +81,8 @@ std::string SystemErrorText(int osError)
 {
     return std::strerror(osError);
 }
+
+bool IsDeviceGoneError(int osError)
+{
+    return osError == EIO || osError == ENXIO || osError == ENODEV;
+}
