@@ -1,5 +1,7 @@
 #include "tarvikview.h"
 
+#include "editex.h"
+
 #include "portex.h"
 #include "splittercontrol.h"
 
@@ -47,6 +49,8 @@ bool CTarvikView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == window() && watched != this && event->type() == QEvent::Close)
         SaveSettingsOnce();
+    if (watched == m_form.send && event->type() == QEvent::EnabledChange)
+        SyncSendCommand();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -64,6 +68,10 @@ void CTarvikView::OnInitialUpdate()
     LoadConfig(); // selects the saved kind before anyone listens to the list
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
+    ConnectSendControls();
+    ConnectReceiveControls();
+    connect(m_form.sendBox, &CEditEx::viewRequest, this,
+            [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     m_startupTimer.start(kStartupTimerMs, this);
     int savedTop1 = 0;
     int savedTop2 = 0;

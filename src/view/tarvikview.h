@@ -15,6 +15,9 @@
 //   view_config.cpp     the settings section of the INI file and the registry values
 //   view_find.cpp       find in the send box (the frame owns the find dialog)
 //   view_status.cpp     status bar messages
+//   view_send.cpp       the send operation, write done, the send box's buttons
+//   view_receive.cpp    reading, the history and the receive box, pause/continue
+//   view_edit.cpp       the frame's edit and send commands and their enabled states
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -40,12 +43,18 @@
 #include <QBasicTimer>
 #include <QPointer>
 #include <QRecursiveMutex>
+#include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
+class CMainFrame;
+class QAction;
 class CPortEx;
 class CSplitterControl;
 class CStatusMessenger;
@@ -88,6 +97,10 @@ public:
 
     int OnViewRequest(int code, int flag, const QString &text);
     int OnSendData(const QByteArray &bytes);
+    // Send button 1000, menu command 32775 and Ctrl+S.
+    void OnSendCommand();
+    // Connects the frame's edit commands and send commands to this view.
+    void AttachFrameCommands(CMainFrame &frame);
 
     // Splitter tops of the last layout, saved as "Splitter1Pos"/"Splitter2Pos".
     int Splitter1Pos() const { return m_nSplitter1Pos; }
@@ -141,6 +154,34 @@ private:
     // ---- notifications and requests (view_dispatch.cpp) ----
     void OnPortMessage(int code, int error, uint32_t lParam);
 
+    // ---- sending (view_send.cpp) ----
+    void ConnectSendControls();
+    int SendData(const uint8_t *bytes, uint32_t count);
+    void OnWriteDone();
+    void OnHexSendClicked(bool checked);
+    void OnClearSend();
+    void OnClearSendCount();
+
+    // ---- receiving (view_receive.cpp) ----
+    void ConnectReceiveControls();
+    void ReadReceived();
+    void ReadFollowUp();
+    void OnPauseReceive();
+    void OnHexRecvClicked(bool checked);
+    void OnClearRecv();
+    void OnCopyToSend();
+    void OnClearRecvCount();
+    void ScheduleDisplay();
+    void UpdateDisplay();
+    void AppendPendingRendering();
+    void RenderWholeHistory();
+    QString RenderHistory(std::size_t from, std::size_t to) const;
+    std::size_t StableRenderEnd() const;
+
+    // ---- edit commands (view_edit.cpp) ----
+    void UpdateEditCommands();
+    void SyncSendCommand();
+
     // ---- configuration (view_config.cpp) ----
     void LoadConfig();
     void SaveConfig();
@@ -171,6 +212,24 @@ private:
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;
     QString m_strSelectedFile; // file chosen for file sending
+
+    // Every byte received since the last clear; m_nRecvLength of them are used.
+    std::vector<uint8_t> m_pRecvData;
+    uint32_t m_nRecvLength = 0;
+    int32_t m_nRecvCount = 0;
+    int32_t m_nSendCount = 0;
+    int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter
+    // The receive box shows the rendering of the first m_nShownBytes of the
+    // history; the rendering of the first m_nFinalBytes (m_nFinalChars
+    // characters) no longer depends on bytes still to come.
+    std::size_t m_nShownBytes = 0;
+    std::size_t m_nFinalBytes = 0;
+    int m_nFinalChars = 0;
+    bool m_bScrollRecvToEnd = false;
+    QTimer m_displayTimer; // brings the receive box and counters up to date
+    // The frame's commands this view drives, by command number. Kept as
+    // pointers of their own: the frame's lookup is gone while it is destroyed.
+    std::map<int, QPointer<QAction>> m_frameCommands;
 
     double m_recvShare = 0.0; // top of bar 1 / client height
     double m_sendShare = 0.0; // (client height - top of bar 2) / client height

@@ -3,6 +3,7 @@
 #include "portnotify.h"
 #include "tarvikview.h"
 
+#include <QMessageBox>
 #include <QMutexLocker>
 #include <QPushButton>
 
@@ -28,10 +29,19 @@ void CTarvikView::OnPortMessage(int code, int error, uint32_t /*lParam*/)
     case kPortLost:
         OnPortLost();
         break;
-    case kPortDataArrived:   // receiving
-    case kPortWriteDone:     // sending
-    case kPortUsbWriteShort: // sending, USB kind
-    case kPortFileDone:      // file sending, codes 5 to 8
+    case kPortDataArrived:
+        if (m_bRecvPaused)
+            m_bRecvPending = true; // the data waits in the port
+        else
+            ReadReceived();
+        break;
+    case kPortWriteDone:
+        OnWriteDone();
+        break;
+    case kPortUsbWriteShort:
+        QMessageBox::warning(this, QString(), QString::fromUtf8("发送错误!"));
+        break;
+    case kPortFileDone: // file sending, codes 5 to 8
     case kPortFileFailed:
     case kPortFileProgress:
     case kPortFilePassDone:
@@ -57,14 +67,4 @@ int CTarvikView::OnViewRequest(int code, int flag, const QString &text)
         break;
     }
     return 1;
-}
-
-// Bytes from the command strip go out only through an open port whose
-// previous write has completed (the send button is the write lock).
-int CTarvikView::OnSendData(const QByteArray & /*bytes*/)
-{
-    m_bFocusAfterWrite = false;
-    if (!m_pPort || !m_form.send->isEnabled())
-        return 0;
-    return 0; // sending is not wired up yet: nothing went out
 }

@@ -2,6 +2,8 @@
 #include "stringtable.h"
 #include "tarvikview.h"
 
+#include "editex.h"
+
 #include <QMessageBox>
 #include <QPlainTextEdit>
 

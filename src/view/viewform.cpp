@@ -1,5 +1,7 @@
 #include "viewform.h"
 
+#include "editex.h"
+
 #include "buttonex.h"
 #include "stringtable.h"
 #include "viewids.h"
@@ -9,7 +11,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -21,6 +22,13 @@ template <typename Control> Control *Make(QWidget *view, int id, const QString &
     auto *control = new Control(text, view);
     control->setObjectName(ViewId::Name(id));
     return control;
+}
+
+CEditEx *MakeDataBox(QWidget *view, int id)
+{
+    auto *box = new CEditEx(view);
+    box->setObjectName(ViewId::Name(id));
+    return box;
 }
 
 QLineEdit *MakeEdit(QWidget *view, int id, const QString &text, bool readOnly)
@@ -97,9 +105,11 @@ void BuildAreas(QWidget *view, CViewForm &f)
     f.recvGroup = Make<QGroupBox>(view, ViewId::kRecvGroup, QStringLiteral("接收区"));
     f.cmdGroup = Make<QGroupBox>(view, ViewId::kCmdGroup, QStringLiteral("预设命令"));
     f.sendGroup = Make<QGroupBox>(view, ViewId::kSendGroup, QStringLiteral("发送区"));
-    f.recvBox = Make<QPlainTextEdit>(view, ViewId::kRecvBox);
+    f.recvBox = MakeDataBox(view, ViewId::kRecvBox);
     f.recvBox->setReadOnly(true);
-    f.sendBox = Make<QPlainTextEdit>(view, ViewId::kSendBox);
+    f.recvBox->setUndoRedoEnabled(false); // a history of megabytes keeps no undo copy
+    f.sendBox = MakeDataBox(view, ViewId::kSendBox);
+    f.sendBox->SetFileDropEnabled(true);
 }
 
 void BuildRows(QWidget *view, CViewForm &f)
@@ -135,17 +145,11 @@ void BuildButtonColumn(QWidget *view, CViewForm &f)
 // Features that arrive with later work stay visible but cannot be used yet.
 void DisableFeaturesNotWired(CViewForm &f)
 {
-    const QList<QWidget *> inert = {f.selectFile,     f.sendFile,
-                                    f.stopFile,       f.fileRepeat,
-                                    f.fileInterval,   f.clearFileCounter,
-                                    f.clearRecvCount, f.hexRecv,
-                                    f.clearSendCount, f.autoSend,
-                                    f.autoInterval,   f.hexSend,
-                                    f.pauseRecv,      f.saveRecv,
-                                    f.copyToSend,     f.clearRecv,
-                                    f.prevPage,       f.nextPage,
-                                    f.loadFile,       f.saveSend,
-                                    f.clearSend,      f.send};
+    const QList<QWidget *> inert = {f.selectFile,   f.sendFile,         f.stopFile, f.fileRepeat,
+                                    f.fileInterval, f.clearFileCounter, f.autoSend, f.autoInterval,
+                                    f.saveRecv,     f.prevPage,         f.nextPage, f.loadFile,
+                                    f.saveSend};
+    f.send->setEnabled(false); // the write lock: enabled while a port is open and idle
     for (QWidget *control : inert)
         control->setEnabled(false);
 }

@@ -12,7 +12,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class CEditEx;
 class QPushButton;
 class QWidget;
 
@@ -34,11 +34,11 @@ struct CViewForm
     QLabel *filePath = nullptr;              // 1061
 
     // Areas
-    QGroupBox *recvGroup = nullptr;    // 1075
-    QGroupBox *cmdGroup = nullptr;     // 1073
-    QGroupBox *sendGroup = nullptr;    // 1074
-    QPlainTextEdit *recvBox = nullptr; // 1004
-    QPlainTextEdit *sendBox = nullptr; // 1003
+    QGroupBox *recvGroup = nullptr; // 1075
+    QGroupBox *cmdGroup = nullptr;  // 1073
+    QGroupBox *sendGroup = nullptr; // 1074
+    CEditEx *recvBox = nullptr;     // 1004
+    CEditEx *sendBox = nullptr;     // 1003
 
     // Rows under the boxes
     QCheckBox *countRecv = nullptr;        // 1054

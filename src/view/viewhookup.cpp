@@ -11,4 +11,5 @@ void PlugMainView(CMainFrame &frame, CTarvikView *view)
                          view->OnViewRequest(int(wParam & 0xFFFF), int(wParam >> 16), text);
                      });
     frame.SetView(view);
+    view->AttachFrameCommands(frame);
 }

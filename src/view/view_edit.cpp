@@ -1,0 +1,86 @@
+// The frame's commands that act on the view: send (menu 32775 and the Ctrl+S
+// accelerator) and the edit commands on the send and receive boxes, with the
+// enabled states that follow the focus, the selections and the clipboard.
+#include "editex.h"
+#include "mainframe.h"
+#include "tarvikview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+
+namespace {
+bool HasSelection(const CEditEx *box)
+{
+    return box->textCursor().hasSelection();
+}
+bool IsEmpty(const CEditEx *box)
+{
+    return box->document()->isEmpty();
+}
+} // namespace
+
+void CTarvikView::AttachFrameCommands(CMainFrame &frame)
+{
+    for (int id : {int(CMainFrame::ID_EDIT_UNDO), int(CMainFrame::ID_EDIT_CUT),
+                   int(CMainFrame::ID_EDIT_COPY), int(CMainFrame::ID_EDIT_PASTE),
+                   int(CMainFrame::ID_EDIT_SELECT_ALL), int(CMainFrame::ID_OPERATION_SEND)})
+        m_frameCommands[id] = frame.CommandAction(id);
+    CEditEx *send = m_form.sendBox;
+    CEditEx *recv = m_form.recvBox;
+    auto on = [&frame, this](int id, auto handler) {
+        connect(frame.CommandAction(id), &QAction::triggered, this, handler);
+    };
+    on(CMainFrame::IDC_SEND_BUTTON, [this] { OnSendCommand(); });
+    on(CMainFrame::ID_OPERATION_SEND, [this] { OnSendCommand(); });
+    on(CMainFrame::ID_EDIT_UNDO, [send] { send->undo(); });
+    on(CMainFrame::ID_EDIT_CUT, [send] { send->cut(); });
+    on(CMainFrame::ID_EDIT_PASTE, [send] { send->paste(); });
+    on(CMainFrame::ID_EDIT_COPY, [send, recv] { (send->hasFocus() ? send : recv)->copy(); });
+    on(CMainFrame::ID_EDIT_SELECT_ALL, [send, recv] {
+        CEditEx *box = send->hasFocus() ? send : recv;
+        box->selectAll();
+        box->ensureCursorVisible();
+    });
+    // Ctrl+S acts even while the send button is disabled; the send operation
+    // reports what it finds.
+    frame.CommandAction(CMainFrame::IDC_SEND_BUTTON)->setEnabled(true);
+
+    auto update = [this] { UpdateEditCommands(); };
+    connect(qApp, &QApplication::focusChanged, this, update);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, update);
+    for (CEditEx *box : {send, recv}) {
+        connect(box, &CEditEx::selectionChanged, this, update);
+        connect(box, &CEditEx::textChanged, this, update);
+    }
+    connect(send, &CEditEx::undoAvailable, this, update);
+    UpdateEditCommands();
+    SyncSendCommand();
+}
+
+void CTarvikView::UpdateEditCommands()
+{
+    const CEditEx *send = m_form.sendBox;
+    const CEditEx *recv = m_form.recvBox;
+    const bool sendFocused = send->hasFocus();
+    const bool recvFocused = recv->hasFocus();
+    const auto enable = [this](int id, bool enabled) {
+        if (QAction *action = m_frameCommands[id])
+            action->setEnabled(enabled);
+    };
+    enable(CMainFrame::ID_EDIT_UNDO, send->document()->isUndoAvailable());
+    enable(CMainFrame::ID_EDIT_CUT, sendFocused && HasSelection(send));
+    enable(CMainFrame::ID_EDIT_COPY,
+           (sendFocused && HasSelection(send)) || (recvFocused && HasSelection(recv)));
+    enable(CMainFrame::ID_EDIT_PASTE, sendFocused && !QApplication::clipboard()->text().isEmpty());
+    enable(CMainFrame::ID_EDIT_SELECT_ALL,
+           (sendFocused && !IsEmpty(send)) || (recvFocused && !IsEmpty(recv)));
+}
+
+// The menu's send command is enabled exactly when the send button is.
+void CTarvikView::SyncSendCommand()
+{
+    if (QAction *send = m_frameCommands[CMainFrame::ID_OPERATION_SEND])
+        send->setEnabled(m_form.send->isEnabled());
+}

@@ -1,0 +1,123 @@
+// Sending: the send operation, the write-done notification and the controls
+// of the send area.
+//
+// Button 1000 is the view's write lock: it is disabled from the start of a
+// write until the port reports the write done (or refuses the write), so at
+// most one write is outstanding.
+#include "editex.h"
+#include "portex.h"
+#include "stringtable.h"
+#include "tarvikview.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QPushButton>
+
+namespace {
+constexpr int kDefaultDuration = 0;
+constexpr int kSendFailedDuration = 5000;
+const char *const kSendFailed = "数据发送失败！";
+} // namespace
+
+void CTarvikView::ConnectSendControls()
+{
+    connect(m_form.send, &QPushButton::clicked, this, &CTarvikView::OnSendCommand);
+    connect(m_form.hexSend, &QCheckBox::clicked, this, &CTarvikView::OnHexSendClicked);
+    connect(m_form.clearSend, &QPushButton::clicked, this, &CTarvikView::OnClearSend);
+    connect(m_form.clearSendCount, &QPushButton::clicked, this, &CTarvikView::OnClearSendCount);
+    m_form.send->installEventFilter(this); // the menu's send command follows its state
+}
+
+void CTarvikView::OnSendCommand()
+{
+    m_bFocusAfterWrite = true;
+    SendData(nullptr, 0);
+}
+
+// Bytes from the command strip go out only through an open port whose
+// previous write has completed. An empty command stands for the send box.
+int CTarvikView::OnSendData(const QByteArray &bytes)
+{
+    m_bFocusAfterWrite = false;
+    if (!m_pPort || !m_form.send->isEnabled())
+        return 0;
+    if (bytes.isEmpty())
+        return SendData(nullptr, 0);
+    return SendData(reinterpret_cast<const uint8_t *>(bytes.constData()), uint32_t(bytes.size()));
+}
+
+// Without `bytes` the send box is sent, read in its notation. 1 when the
+// bytes went to the port.
+int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
+{
+    if (!m_pPort) {
+        ShowStatusMessage(kStatusError, IDS_PORT_NOT_OPEN, kDefaultDuration);
+        return 0;
+    }
+    ByteString boxBytes; // must outlive the Write below
+    if (!bytes) {
+        const ConvResult result = m_form.sendBox->GetData(boxBytes);
+        if (result == 0)
+            return 0; // nothing to send is not worth a message
+        if (IsConvError(result)) {
+            ShowStatusMessage(kStatusHint, IDS_HEX_INPUT_ERROR, kDefaultDuration);
+            m_form.sendBox->HighlightInputError(result);
+            return 0;
+        }
+        bytes = boxBytes.data();
+        count = uint32_t(result);
+    }
+    m_form.send->setEnabled(false);
+    m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
+    if (m_pPort->Write(bytes, count, nullptr, 1) != 0)
+        return 1;
+    ShowStatusText(QString::fromUtf8(kSendFailed), kStatusError, kSendFailedDuration);
+    m_form.send->setEnabled(true);
+    m_nPendingSendCount = 0;
+    return 0;
+}
+
+void CTarvikView::OnWriteDone()
+{
+    // The pending count is noted only when counting was on at the start of
+    // the write; it is dropped either way so it never leaks into a later write.
+    if (m_form.countSend->isChecked())
+        m_nSendCount += m_nPendingSendCount;
+    m_nPendingSendCount = 0;
+    ScheduleDisplay();
+    m_form.send->setEnabled(true);
+    if (m_bFocusAfterWrite) {
+        m_form.send->setFocus();
+        m_bFocusAfterWrite = false;
+    }
+}
+
+// With Control held the click only declares the notation of the text as it
+// stands: text typed in the wrong mode is taken as the other notation.
+void CTarvikView::OnHexSendClicked(bool checked)
+{
+    CEditEx *box = m_form.sendBox;
+    if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) {
+        box->m_bHex = checked;
+        box->setFocus();
+        return;
+    }
+    if (box->SetHexMode(checked)) {
+        box->setFocus();
+        return;
+    }
+    m_form.hexSend->setChecked(true); // the box stays in hex, bad character selected
+    ShowStatusMessage(kStatusHint, IDS_HEX_INPUT_ERROR, kDefaultDuration);
+}
+
+void CTarvikView::OnClearSend()
+{
+    m_form.sendBox->ClearText(); // undoable
+    m_form.sendBox->setFocus();
+}
+
+void CTarvikView::OnClearSendCount()
+{
+    m_nSendCount = 0;
+    ScheduleDisplay();
+}
