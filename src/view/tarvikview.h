@@ -213,9 +213,8 @@ private:
     bool m_bFocusAfterWrite = false;
     QString m_strSelectedFile; // file chosen for file sending
 
-    // Every byte received since the last clear; m_nRecvLength of them are used.
+    // Every byte received since the last clear.
     std::vector<uint8_t> m_pRecvData;
-    uint32_t m_nRecvLength = 0;
     int32_t m_nRecvCount = 0;
     int32_t m_nSendCount = 0;
     int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter
