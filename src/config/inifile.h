@@ -57,6 +57,10 @@ inline constexpr std::uintmax_t kIniMaxFileSize = 64u * 1024 * 1024;
 void SetIniDirectory(const std::filesystem::path &directory);
 std::filesystem::path IniDirectory();
 
+// The path the functions below open for `file`: a relative name taken
+// relative to the folder of SetIniDirectory, any other name as it is.
+std::filesystem::path ResolveIniPath(const std::filesystem::path &file);
+
 // The value of the first key `key` in section `section`; empty when the file
 // cannot be read or nothing matches (an empty value reads the same).
 // Trailing spaces and tabs of a stored value are not part of it.
