@@ -64,13 +64,6 @@ void ApplyValues(const std::filesystem::path &iniPath, RvConfigValues &values)
     ApplySwitch(iniPath, kCountSendKey, values.countSend);
 }
 
-// The path the INI engine opens for `iniPath`.
-std::filesystem::path ResolvedPath(const std::filesystem::path &iniPath)
-{
-    const std::filesystem::path base = IniDirectory();
-    return iniPath.is_relative() && !base.empty() ? base / iniPath : iniPath;
-}
-
 // Writes the block's text, creating the file only when it does not exist.
 bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &text)
 {
@@ -79,7 +72,7 @@ bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &tex
         return true;
     std::error_code error;
     if (status != IniStatus::FileUnreadable ||
-        std::filesystem::exists(ResolvedPath(iniPath), error) || error)
+        std::filesystem::exists(ResolveIniPath(iniPath), error) || error)
         return false;
     return CreateIniFile(iniPath) && WriteIniValue(iniPath, kRvConfigSection, kDataKey, text);
 }
