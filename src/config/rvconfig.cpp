@@ -3,8 +3,6 @@
 #include "convert.h"
 #include "inifile.h"
 
-#include <algorithm>
-#include <climits>
 #include <string>
 
 namespace {
@@ -17,21 +15,6 @@ constexpr std::string_view kHexSendKey = "HexSend";
 constexpr std::string_view kCountRecvKey = "CountRecv";
 constexpr std::string_view kCountSendKey = "CountSend";
 constexpr int kPortKindCount = 5;
-
-// The C library's atoi, saturating instead of overflowing.
-int ReadLeadingInt(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL + INT_MAX);
-    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
-}
 
 std::string ReadSetting(const std::filesystem::path &iniPath, std::string_view key)
 {
@@ -48,14 +31,14 @@ bool HoldsNoByte(std::string_view dataText)
 
 void ApplySwitch(const std::filesystem::path &iniPath, std::string_view key, bool &value)
 {
-    if (ReadLeadingInt(ReadSetting(iniPath, key)) == 1)
+    if (LeadingDecimalValue(ReadSetting(iniPath, key)) == 1)
         value = true;
 }
 
 void ApplyValues(const std::filesystem::path &iniPath, RvConfigValues &values)
 {
     const std::string selPort = ReadSetting(iniPath, kSelPortKey);
-    const int kind = ReadLeadingInt(selPort);
+    const int kind = LeadingDecimalValue(selPort);
     if (!selPort.empty() && kind >= 0 && kind < kPortKindCount)
         values.selPort = kind;
     ApplySwitch(iniPath, kHexDisplayKey, values.hexDisplay);
