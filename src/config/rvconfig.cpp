@@ -60,9 +60,9 @@ bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &tex
     return CreateIniFile(iniPath) && WriteIniValue(iniPath, kRvConfigSection, kDataKey, text);
 }
 
-void WriteNumber(const std::filesystem::path &iniPath, std::string_view key, long long value)
+bool WriteNumber(const std::filesystem::path &iniPath, std::string_view key, long long value)
 {
-    WriteIniValue(iniPath, kRvConfigSection, key, std::to_string(value));
+    return WriteIniValue(iniPath, kRvConfigSection, key, std::to_string(value));
 }
 
 } // namespace
@@ -85,15 +85,16 @@ RvSaveResult SaveRvConfig(const std::filesystem::path &iniPath, const RvConfigVa
 {
     if (!WriteBlockText(iniPath, PortCfgDataToText(block)))
         return RvSaveResult::CannotCreate;
-    SetIniSectionComment(iniPath, kRvConfigSection, kRvConfigComment);
+    bool written = SetIniSectionComment(iniPath, kRvConfigSection, kRvConfigComment);
     // Each write replaces the whole file, so a failure from here on leaves a
     // readable file; at worst its checksum still belongs to the previous
     // block and the next start falls back to the defaults with a message.
-    WriteNumber(iniPath, kChecksumKey, PortCfgDataChecksum(block));
-    WriteNumber(iniPath, kSelPortKey, values.selPort);
-    WriteNumber(iniPath, kHexDisplayKey, values.hexDisplay);
-    WriteNumber(iniPath, kHexSendKey, values.hexSend);
-    WriteNumber(iniPath, kCountRecvKey, values.countRecv);
-    WriteNumber(iniPath, kCountSendKey, values.countSend);
-    return RvSaveResult::Saved;
+    // The remaining values are still written, and the user is told.
+    written &= WriteNumber(iniPath, kChecksumKey, PortCfgDataChecksum(block));
+    written &= WriteNumber(iniPath, kSelPortKey, values.selPort);
+    written &= WriteNumber(iniPath, kHexDisplayKey, values.hexDisplay);
+    written &= WriteNumber(iniPath, kHexSendKey, values.hexSend);
+    written &= WriteNumber(iniPath, kCountRecvKey, values.countRecv);
+    written &= WriteNumber(iniPath, kCountSendKey, values.countSend);
+    return written ? RvSaveResult::Saved : RvSaveResult::CannotCreate;
 }
