@@ -318,11 +318,6 @@ void SetIniDirectory(const fs::path &directory)
     BaseDirectory() = directory;
 }
 
-fs::path IniDirectory()
-{
-    return BaseDirectory();
-}
-
 fs::path ResolveIniPath(const fs::path &file)
 {
     return BaseDirectory().empty() ? file : BaseDirectory() / file;

@@ -55,7 +55,6 @@ inline constexpr std::uintmax_t kIniMaxFileSize = 64u * 1024 * 1024;
 // so that a later change of the current directory does not move the file.
 // Empty (the default): the current directory of each call.
 void SetIniDirectory(const std::filesystem::path &directory);
-std::filesystem::path IniDirectory();
 
 // The path the functions below open for `file`: a relative name taken
 // relative to the folder of SetIniDirectory, any other name as it is.
