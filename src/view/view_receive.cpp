@@ -32,7 +32,6 @@ constexpr uint32_t kReadBlock = 1000;
 // one paragraph of megabytes is laid out slowly; a line break is a separator
 // when the text is read back, so the bytes are the same.
 constexpr std::size_t kHexLineBytes = 1024;
-constexpr int kUsbPortType = 3;
 
 bool IsLeadByte(uint8_t byte)
 {
@@ -111,9 +110,8 @@ void CTarvikView::OnPauseReceive()
         SetReceivePaused(true);
     }
     // The USB kind reads its device only while its receive switch is on.
-    if (m_pPort->GetPortType() == kUsbPortType)
-        if (auto *usb = dynamic_cast<CUsbPort *>(m_pPort.get()))
-            usb->m_bRecvEnable = !m_bRecvPaused;
+    if (auto *usb = dynamic_cast<CUsbPort *>(m_pPort.get()))
+        usb->m_bRecvEnable = !m_bRecvPaused;
 }
 
 void CTarvikView::OnHexRecvClicked(bool checked)
