@@ -229,6 +229,7 @@ private:
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;
+    bool m_bClipboardHasText = false; // read when the clipboard changes
 
     double m_recvShare = 0.0; // top of bar 1 / client height
     double m_sendShare = 0.0; // (client height - top of bar 2) / client height
