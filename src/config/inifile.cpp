@@ -122,11 +122,6 @@ void AppendEntry(std::string &out, const IniEntry &entry)
     out.append(kLineEnd);
 }
 
-fs::path ResolveIniPath(const fs::path &file)
-{
-    return BaseDirectory().empty() ? file : BaseDirectory() / file;
-}
-
 // The whole file, or nothing when it is missing, not a plain file, too large
 // or cannot be read to the end.
 std::optional<std::string> ReadFileBytes(const fs::path &path, IniStatus *status)
@@ -173,6 +168,17 @@ bool StoreEntries(const fs::path &path, const IniEntries &entries, IniStatus *st
     const bool stored = ReplaceFileAtomically(path, FormatIniText(entries));
     SetStatus(status, stored ? IniStatus::Ok : IniStatus::WriteFailed);
     return stored;
+}
+
+// Reads the file, lets `edit` change its entries and stores them. An edit
+// that returns false has set the status; the file is then left as it was.
+template <typename Edit> bool EditIniFile(const fs::path &file, IniStatus *status, Edit &&edit)
+{
+    const fs::path path = ResolveIniPath(file);
+    std::optional<IniEntries> entries = LoadEntries(path, status);
+    if (!entries || !edit(*entries))
+        return false;
+    return StoreEntries(path, *entries, status);
 }
 
 IniEntries::iterator FindKey(IniEntries &entries, std::string_view section, std::string_view key)
@@ -312,9 +318,9 @@ void SetIniDirectory(const fs::path &directory)
     BaseDirectory() = directory;
 }
 
-fs::path IniDirectory()
+fs::path ResolveIniPath(const fs::path &file)
 {
-    return BaseDirectory();
+    return BaseDirectory().empty() ? file : BaseDirectory() / file;
 }
 
 std::string ReadIniValue(const fs::path &file, std::string_view section, std::string_view key,
@@ -339,12 +345,10 @@ bool WriteIniValue(const fs::path &file, std::string_view section, std::string_v
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
-    const fs::path path = ResolveIniPath(file);
-    std::optional<IniEntries> entries = LoadEntries(path, status);
-    if (!entries)
-        return false;
-    SetKeyValue(*entries, section, key, value);
-    return StoreEntries(path, *entries, status);
+    return EditIniFile(file, status, [&](IniEntries &entries) {
+        SetKeyValue(entries, section, key, value);
+        return true;
+    });
 }
 
 bool SetIniSectionComment(const fs::path &file, std::string_view section, std::string_view comment,
@@ -355,37 +359,33 @@ bool SetIniSectionComment(const fs::path &file, std::string_view section, std::s
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
-    const fs::path path = ResolveIniPath(file);
-    std::optional<IniEntries> entries = LoadEntries(path, status);
-    if (!entries)
-        return false;
-    auto header = FindHeader(*entries, section);
-    if (header == entries->end()) {
-        SetStatus(status, IniStatus::NotFound);
-        return false;
-    }
-    // Even a one-character comment needs its own line, or it would turn the
-    // header line into a comment.
-    header->comment = comment;
-    if (!comment.empty())
-        header->comment.push_back('\n');
-    return StoreEntries(path, *entries, status);
+    return EditIniFile(file, status, [&](IniEntries &entries) {
+        auto header = FindHeader(entries, section);
+        if (header == entries.end()) {
+            SetStatus(status, IniStatus::NotFound);
+            return false;
+        }
+        // Even a one-character comment needs its own line, or it would turn
+        // the header line into a comment.
+        header->comment = comment;
+        if (!comment.empty())
+            header->comment.push_back('\n');
+        return true;
+    });
 }
 
 bool DeleteIniKey(const fs::path &file, std::string_view section, std::string_view key,
                   IniStatus *status)
 {
-    const fs::path path = ResolveIniPath(file);
-    std::optional<IniEntries> entries = LoadEntries(path, status);
-    if (!entries)
-        return false;
-    auto match = FindKey(*entries, section, key);
-    if (match == entries->end()) {
-        SetStatus(status, IniStatus::NotFound);
-        return false;
-    }
-    entries->erase(match);
-    return StoreEntries(path, *entries, status);
+    return EditIniFile(file, status, [&](IniEntries &entries) {
+        auto match = FindKey(entries, section, key);
+        if (match == entries.end()) {
+            SetStatus(status, IniStatus::NotFound);
+            return false;
+        }
+        entries.erase(match);
+        return true;
+    });
 }
 
 bool CreateIniFile(const fs::path &file, IniStatus *status)
@@ -395,9 +395,8 @@ bool CreateIniFile(const fs::path &file, IniStatus *status)
 
 bool SortIniFile(const fs::path &file, bool ascending, IniStatus *status)
 {
-    const fs::path path = ResolveIniPath(file);
-    std::optional<IniEntries> entries = LoadEntries(path, status);
-    if (!entries)
-        return false;
-    return StoreEntries(path, SortEntries(*entries, ascending), status);
+    return EditIniFile(file, status, [&](IniEntries &entries) {
+        entries = SortEntries(entries, ascending);
+        return true;
+    });
 }

@@ -55,7 +55,10 @@ inline constexpr std::uintmax_t kIniMaxFileSize = 64u * 1024 * 1024;
 // so that a later change of the current directory does not move the file.
 // Empty (the default): the current directory of each call.
 void SetIniDirectory(const std::filesystem::path &directory);
-std::filesystem::path IniDirectory();
+
+// The path the functions below open for `file`: a relative name taken
+// relative to the folder of SetIniDirectory, any other name as it is.
+std::filesystem::path ResolveIniPath(const std::filesystem::path &file);
 
 // The value of the first key `key` in section `section`; empty when the file
 // cannot be read or nothing matches (an empty value reads the same).

@@ -3,8 +3,6 @@
 #include "convert.h"
 #include "inifile.h"
 
-#include <algorithm>
-#include <climits>
 #include <string>
 
 namespace {
@@ -17,21 +15,6 @@ constexpr std::string_view kHexSendKey = "HexSend";
 constexpr std::string_view kCountRecvKey = "CountRecv";
 constexpr std::string_view kCountSendKey = "CountSend";
 constexpr int kPortKindCount = 5;
-
-// The C library's atoi, saturating instead of overflowing.
-int ReadLeadingInt(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL + INT_MAX);
-    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
-}
 
 std::string ReadSetting(const std::filesystem::path &iniPath, std::string_view key)
 {
@@ -48,27 +31,20 @@ bool HoldsNoByte(std::string_view dataText)
 
 void ApplySwitch(const std::filesystem::path &iniPath, std::string_view key, bool &value)
 {
-    if (ReadLeadingInt(ReadSetting(iniPath, key)) == 1)
+    if (LeadingDecimalValue(ReadSetting(iniPath, key)) == 1)
         value = true;
 }
 
 void ApplyValues(const std::filesystem::path &iniPath, RvConfigValues &values)
 {
     const std::string selPort = ReadSetting(iniPath, kSelPortKey);
-    const int kind = ReadLeadingInt(selPort);
+    const int kind = LeadingDecimalValue(selPort);
     if (!selPort.empty() && kind >= 0 && kind < kPortKindCount)
         values.selPort = kind;
     ApplySwitch(iniPath, kHexDisplayKey, values.hexDisplay);
     ApplySwitch(iniPath, kHexSendKey, values.hexSend);
     ApplySwitch(iniPath, kCountRecvKey, values.countRecv);
     ApplySwitch(iniPath, kCountSendKey, values.countSend);
-}
-
-// The path the INI engine opens for `iniPath`.
-std::filesystem::path ResolvedPath(const std::filesystem::path &iniPath)
-{
-    const std::filesystem::path base = IniDirectory();
-    return iniPath.is_relative() && !base.empty() ? base / iniPath : iniPath;
 }
 
 // Writes the block's text, creating the file only when it does not exist.
@@ -79,14 +55,14 @@ bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &tex
         return true;
     std::error_code error;
     if (status != IniStatus::FileUnreadable ||
-        std::filesystem::exists(ResolvedPath(iniPath), error) || error)
+        std::filesystem::exists(ResolveIniPath(iniPath), error) || error)
         return false;
     return CreateIniFile(iniPath) && WriteIniValue(iniPath, kRvConfigSection, kDataKey, text);
 }
 
-void WriteNumber(const std::filesystem::path &iniPath, std::string_view key, long long value)
+bool WriteNumber(const std::filesystem::path &iniPath, std::string_view key, long long value)
 {
-    WriteIniValue(iniPath, kRvConfigSection, key, std::to_string(value));
+    return WriteIniValue(iniPath, kRvConfigSection, key, std::to_string(value));
 }
 
 } // namespace
@@ -109,15 +85,16 @@ RvSaveResult SaveRvConfig(const std::filesystem::path &iniPath, const RvConfigVa
 {
     if (!WriteBlockText(iniPath, PortCfgDataToText(block)))
         return RvSaveResult::CannotCreate;
-    SetIniSectionComment(iniPath, kRvConfigSection, kRvConfigComment);
+    bool written = SetIniSectionComment(iniPath, kRvConfigSection, kRvConfigComment);
     // Each write replaces the whole file, so a failure from here on leaves a
     // readable file; at worst its checksum still belongs to the previous
     // block and the next start falls back to the defaults with a message.
-    WriteNumber(iniPath, kChecksumKey, PortCfgDataChecksum(block));
-    WriteNumber(iniPath, kSelPortKey, values.selPort);
-    WriteNumber(iniPath, kHexDisplayKey, values.hexDisplay);
-    WriteNumber(iniPath, kHexSendKey, values.hexSend);
-    WriteNumber(iniPath, kCountRecvKey, values.countRecv);
-    WriteNumber(iniPath, kCountSendKey, values.countSend);
-    return RvSaveResult::Saved;
+    // The remaining values are still written, and the user is told.
+    written &= WriteNumber(iniPath, kChecksumKey, PortCfgDataChecksum(block));
+    written &= WriteNumber(iniPath, kSelPortKey, values.selPort);
+    written &= WriteNumber(iniPath, kHexDisplayKey, values.hexDisplay);
+    written &= WriteNumber(iniPath, kHexSendKey, values.hexSend);
+    written &= WriteNumber(iniPath, kCountRecvKey, values.countRecv);
+    written &= WriteNumber(iniPath, kCountSendKey, values.countSend);
+    return written ? RvSaveResult::Saved : RvSaveResult::CannotCreate;
 }

@@ -50,8 +50,9 @@ RvLoadResult LoadRvConfig(const std::filesystem::path &iniPath, RvConfigValues &
 enum class RvSaveResult
 {
     Saved,
-    CannotCreate // the file could not be created or written: nothing saved;
-                 // the caller shows "Can't Create Config Ini File!"
+    CannotCreate // the file could not be created or written (nothing saved),
+                 // or a write after the block failed (the file stays
+                 // readable); the caller shows "Can't Create Config Ini File!"
 };
 
 // Writes "PortCfgData" (creating a missing file), the section comment, then

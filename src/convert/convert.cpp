@@ -2,8 +2,10 @@
 
 #include "blockclass.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 // The writers assemble output in 64-bit words whose first byte in memory is
@@ -677,6 +679,20 @@ ConvResult FillHexText(std::size_t count, char separator, ByteString &out, Feed 
 uint8_t HexDigitValue(uint8_t ch) noexcept
 {
     return kHexValues[ch];
+}
+
+int LeadingDecimalValue(std::string_view text) noexcept
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL + INT_MAX);
+    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
 }
 
 ConvResult HexToBytes(std::string_view hexText, ByteString &out)

@@ -37,6 +37,12 @@ inline constexpr uint8_t kNotHexDigit = 0xFF;
 // 0..15 for '0'..'9', 'A'..'F', 'a'..'f'; kNotHexDigit for any other byte.
 uint8_t HexDigitValue(uint8_t ch) noexcept;
 
+// The C library's atoi, saturating instead of overflowing: leading blanks
+// (space, '\t'..'\r'), an optional sign, then decimal digits up to the first
+// other character; no digits read as 0. Settings and list texts hold their
+// numbers this way.
+int LeadingDecimalValue(std::string_view text) noexcept;
+
 inline constexpr bool IsConvError(ConvResult result) noexcept
 {
     return result < 0;

@@ -1,15 +1,16 @@
 #include "portcfgpanel.h"
 
+#include "convert.h"
 #include "ethportcfgdlg.h"
 #include "parallelcfgdlg.h"
 #include "printercfgdlg.h"
 #include "serialcfgdlg.h"
 #include "usbcfgdlg.h"
 
+#include <QByteArray>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <climits>
+#include <string_view>
 
 CPortCfgPanel::CPortCfgPanel(const QString &groupTitle, QWidget *parent)
     : QWidget(parent), m_pGroup(new QGroupBox(groupTitle, this))
@@ -46,18 +47,8 @@ CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWi
 
 int LeadingDecimal(const QString &text)
 {
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        // Saturate like strtol instead of overflowing on long digit runs.
-        value = std::min<long long>(value * 10 + (text[i].unicode() - u'0'), 1LL + INT_MAX);
-    }
-    if (negative)
-        value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    // Characters outside Latin-1 become '?', which is neither blank, sign
+    // nor digit, so the number read is the same.
+    const QByteArray latin1 = text.toLatin1();
+    return LeadingDecimalValue(std::string_view(latin1.constData(), std::size_t(latin1.size())));
 }

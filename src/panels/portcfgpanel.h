@@ -119,7 +119,6 @@ template <typename Control> Control *FindPanelControl(const QWidget *panel, int 
 // index (no kind chosen). The panel is a child of `parent`.
 CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWidget *parent);
 
-// The C library's atoi on the text: leading blanks, an optional sign, then
-// decimal digits up to the first other character; no digits read as 0. The
+// LeadingDecimalValue (convert.h), the C library's atoi, on the text. The
 // view and the panels read numbers this way from list texts.
 int LeadingDecimal(const QString &text);

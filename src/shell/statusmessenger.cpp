@@ -114,7 +114,3 @@ CExtStatusBarButton *CStatusMessenger::TopButton() const
 {
     return m_topButton;
 }
-CExtStatusBarProgressCtrl *CStatusMessenger::Progress() const
-{
-    return m_progress;
-}

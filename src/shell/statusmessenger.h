@@ -63,7 +63,6 @@ public:
 
     CExtLabel *Label() const;
     CExtStatusBarButton *TopButton() const;
-    CExtStatusBarProgressCtrl *Progress() const;
     bool IsClearPending() const { return m_clearTimer.isActive(); }
     // The time-out that brings the idle text back; tests read its interval and
     // cut it short rather than wait seconds for it.

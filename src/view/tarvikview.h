@@ -213,9 +213,8 @@ private:
     bool m_bFocusAfterWrite = false;
     QString m_strSelectedFile; // file chosen for file sending
 
-    // Every byte received since the last clear; m_nRecvLength of them are used.
+    // Every byte received since the last clear.
     std::vector<uint8_t> m_pRecvData;
-    uint32_t m_nRecvLength = 0;
     int32_t m_nRecvCount = 0;
     int32_t m_nSendCount = 0;
     int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter
@@ -230,6 +229,7 @@ private:
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;
+    bool m_bClipboardHasText = false; // read when the clipboard changes
 
     double m_recvShare = 0.0; // top of bar 1 / client height
     double m_sendShare = 0.0; // (client height - top of bar 2) / client height

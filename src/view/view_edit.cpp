@@ -47,9 +47,19 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
     // reports what it finds.
     frame.CommandAction(CMainFrame::IDC_SEND_BUTTON)->setEnabled(true);
 
+    // The clipboard is asked only when it changes: on some platforms reading
+    // it waits for the program that owns it, and the commands are updated
+    // with every batch of received text.
+    auto readClipboard = [this] {
+        m_bClipboardHasText = !QApplication::clipboard()->text().isEmpty();
+    };
+    readClipboard();
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this, readClipboard] {
+        readClipboard();
+        UpdateEditCommands();
+    });
     auto update = [this] { UpdateEditCommands(); };
     connect(qApp, &QApplication::focusChanged, this, update);
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, update);
     for (CEditEx *box : {send, recv}) {
         connect(box, &CEditEx::selectionChanged, this, update);
         connect(box, &CEditEx::textChanged, this, update);
@@ -73,7 +83,7 @@ void CTarvikView::UpdateEditCommands()
     enable(CMainFrame::ID_EDIT_CUT, sendFocused && HasSelection(send));
     enable(CMainFrame::ID_EDIT_COPY,
            (sendFocused && HasSelection(send)) || (recvFocused && HasSelection(recv)));
-    enable(CMainFrame::ID_EDIT_PASTE, sendFocused && !QApplication::clipboard()->text().isEmpty());
+    enable(CMainFrame::ID_EDIT_PASTE, sendFocused && m_bClipboardHasText);
     enable(CMainFrame::ID_EDIT_SELECT_ALL,
            (sendFocused && !IsEmpty(send)) || (recvFocused && !IsEmpty(recv)));
 }

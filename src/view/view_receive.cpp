@@ -32,7 +32,6 @@ constexpr uint32_t kReadBlock = 1000;
 // one paragraph of megabytes is laid out slowly; a line break is a separator
 // when the text is read back, so the bytes are the same.
 constexpr std::size_t kHexLineBytes = 1024;
-constexpr int kUsbPortType = 3;
 
 bool IsLeadByte(uint8_t byte)
 {
@@ -76,8 +75,7 @@ void CTarvikView::ReadReceived()
     m_pPort->Read(buffer, kReadBlock, &received);
     if (received == 0)
         return;
-    m_pRecvData.insert(m_pRecvData.begin() + m_nRecvLength, buffer, buffer + received);
-    m_nRecvLength += received;
+    m_pRecvData.insert(m_pRecvData.end(), buffer, buffer + received);
     if (m_form.countRecv->isChecked())
         m_nRecvCount += int32_t(received);
     m_bScrollRecvToEnd = true;
@@ -112,15 +110,14 @@ void CTarvikView::OnPauseReceive()
         SetReceivePaused(true);
     }
     // The USB kind reads its device only while its receive switch is on.
-    if (m_pPort->GetPortType() == kUsbPortType)
-        if (auto *usb = dynamic_cast<CUsbPort *>(m_pPort.get()))
-            usb->m_bRecvEnable = !m_bRecvPaused;
+    if (auto *usb = dynamic_cast<CUsbPort *>(m_pPort.get()))
+        usb->m_bRecvEnable = !m_bRecvPaused;
 }
 
 void CTarvikView::OnHexRecvClicked(bool checked)
 {
     m_form.recvBox->m_bHex = checked;
-    if (m_nRecvLength != 0)
+    if (!m_pRecvData.empty())
         RenderWholeHistory();
 }
 
@@ -128,17 +125,16 @@ void CTarvikView::OnClearRecv()
 {
     m_form.recvBox->clear();
     std::vector<uint8_t>().swap(m_pRecvData);
-    m_nRecvLength = 0;
     m_nShownBytes = m_nFinalBytes = 0;
     m_nFinalChars = 0;
 }
 
 void CTarvikView::OnCopyToSend()
 {
-    if (m_nRecvLength == 0)
+    if (m_pRecvData.empty())
         return; // leaves the send box and its check box in agreement
     const bool hex = m_form.recvBox->m_bHex;
-    m_form.sendBox->SetData(m_pRecvData.data(), m_nRecvLength, hex ? 1 : 0);
+    m_form.sendBox->SetData(m_pRecvData.data(), m_pRecvData.size(), hex ? 1 : 0);
     m_form.hexSend->setChecked(hex);
 }
 
@@ -159,7 +155,7 @@ void CTarvikView::UpdateDisplay()
     m_displayTimer.stop();
     m_form.recvCount->setText(QString::number(m_nRecvCount));
     m_form.sendCount->setText(QString::number(m_nSendCount));
-    if (m_nShownBytes != m_nRecvLength)
+    if (m_nShownBytes != m_pRecvData.size())
         AppendPendingRendering();
     if (m_bScrollRecvToEnd) {
         m_bScrollRecvToEnd = false;
@@ -176,11 +172,11 @@ void CTarvikView::AppendPendingRendering()
     const std::size_t stable = StableRenderEnd();
     QString text = RenderHistory(m_nFinalBytes, stable);
     const int finalChars = m_nFinalChars + int(text.size());
-    text += RenderHistory(stable, m_nRecvLength);
+    text += RenderHistory(stable, m_pRecvData.size());
     cursor.insertText(text);
     m_nFinalBytes = stable;
     m_nFinalChars = finalChars;
-    m_nShownBytes = m_nRecvLength;
+    m_nShownBytes = m_pRecvData.size();
 }
 
 void CTarvikView::RenderWholeHistory()
@@ -189,10 +185,10 @@ void CTarvikView::RenderWholeHistory()
     const std::size_t stable = StableRenderEnd();
     QString text = RenderHistory(0, stable);
     m_nFinalChars = int(text.size());
-    text += RenderHistory(stable, m_nRecvLength);
+    text += RenderHistory(stable, m_pRecvData.size());
     m_form.recvBox->setPlainText(text);
     m_nFinalBytes = stable;
-    m_nShownBytes = m_nRecvLength;
+    m_nShownBytes = m_pRecvData.size();
 }
 
 // The box text of history bytes [from, to), where `from` is a point after
@@ -214,7 +210,7 @@ QString CTarvikView::RenderHistory(std::size_t from, std::size_t to) const
 // meet its LF and become a line break. Hex renders every byte on its own.
 std::size_t CTarvikView::StableRenderEnd() const
 {
-    const std::size_t end = m_nRecvLength;
+    const std::size_t end = m_pRecvData.size();
     if (m_form.recvBox->m_bHex)
         return end;
     std::size_t runStart = end;
