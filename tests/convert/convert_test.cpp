@@ -147,15 +147,6 @@ TEST(AsciiNotation, EscapesAndMalformedEscapes)
     }
 }
 
-TEST(HexWriter, UpperCasePairsJoinedBySeparator)
-{
-    ByteString out;
-    ASSERT_EQ(BytesToHex(AsBytes("\x00\x0A\xFF"s), out), 8);
-    EXPECT_TRUE(SameBytes("00 0A FF", out.view()));
-    ASSERT_EQ(BytesToHex(AsBytes("\x00\x0A\xab"s), out, ','), 8);
-    EXPECT_TRUE(SameBytes("00,0A,AB", out.view()));
-}
-
 TEST(ResultHandle, UntouchedOnInputErrorAndOnEmptyInput)
 {
     ByteString held = ByteString::Copy(std::string_view("earlier"));
@@ -170,20 +161,6 @@ TEST(ResultHandle, UntouchedOnInputErrorAndOnEmptyInput)
     EXPECT_EQ(BytesToAscii({}, held), 0);
     EXPECT_EQ(held.data(), buffer);
     EXPECT_EQ(held.view(), "earlier");
-}
-
-TEST(ResultHandle, OutputReplacesWithExactSizeAndTrailingZero)
-{
-    ByteString out = ByteString::Copy(std::string_view("a much longer earlier result"));
-    ASSERT_EQ(HexToBytes("41 42", out), 2);
-    EXPECT_EQ(out.size(), 2u);
-    EXPECT_STREQ(out.c_str(), "AB");
-    ASSERT_EQ(BytesToAscii(AsBytes("\0"s), out), 6);
-    EXPECT_STREQ(out.c_str(), "<\\x00>");
-    ByteString moved = std::move(out);
-    EXPECT_STREQ(moved.c_str(), "<\\x00>");
-    EXPECT_EQ(out.data(), nullptr); // NOLINT(bugprone-use-after-move)
-    EXPECT_EQ(out.size(), 0u);
 }
 
 } // namespace

@@ -73,237 +73,195 @@ class TestEditEx : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void hexNotationFiltersTypedKeys();
-    void enterGivesCrLf();
-    void switchesNotationBothWays();
-    void hexErrorSelectsTheBadCharacter();
-    void getDataReadsEscapes();
-    void everyByteSurvivesTheWidget();
-    void droppedFileIsLoadedInTheBoxNotation();
-    void tooLargeFileAsksToSendIt_data();
-    void tooLargeFileAsksToSendIt();
-    void droppedFolderEmptyFileOrSecondFileDoNothing();
-    void wheelGoesToParentWhenNothingToScroll();
+    void init()
+    {
+        m_parent = std::make_unique<ParentWidget>();
+        m_parent->resize(400, 300);
+        m_box = new CEditEx(m_parent.get());
+        m_box->setGeometry(0, 0, 400, 300);
+        m_box->SetFileDropEnabled(true);
+        m_parent->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_parent.get()));
+        m_box->setFocus();
+        QVERIFY(m_dir.isValid());
+    }
+
+    void cleanup() { m_parent.reset(); }
+
+    void hexNotationFiltersTypedKeys()
+    {
+        m_box->m_bHex = true;
+        QTest::keyClicks(m_box, "g,;xG");
+        QCOMPARE(m_box->toPlainText(), QString());
+        QTest::keyClicks(m_box, "a");
+        QCOMPARE(m_box->toPlainText(), u"A"_qs);
+        QTest::keyClicks(m_box, "1 f9");
+        QTest::keyClick(m_box, Qt::Key_Backspace);
+        QTest::keyClick(m_box, Qt::Key_Return);
+        QTest::keyClicks(m_box, "\tB");
+        QCOMPARE(m_box->toPlainText(), u"A1 F\n\tB"_qs);
+        QCOMPARE(BoxBytes(*m_box), QByteArray::fromHex("A10F0B"));
+        m_box->m_bHex = false;
+        QTest::keyClicks(m_box, "g,a");
+        QCOMPARE(m_box->toPlainText(), u"A1 F\n\tBg,a"_qs);
+    }
+
+    void enterGivesCrLf()
+    {
+        QTest::keyClicks(m_box, "A");
+        QTest::keyClick(m_box, Qt::Key_Return);
+        QTest::keyClicks(m_box, "B");
+        QTest::keyClick(m_box, Qt::Key_Enter);
+        QCOMPARE(BoxBytes(*m_box), QByteArray("A\r\nB\r\n"));
+    }
+
+    void switchesNotationBothWays()
+    {
+        m_box->m_bHex = true;
+        m_box->setPlainText(u"41 42 43"_qs);
+        QVERIFY(m_box->SetHexMode(false));
+        QVERIFY(!m_box->m_bHex);
+        QCOMPARE(m_box->toPlainText(), u"ABC"_qs);
+        QVERIFY(m_box->SetHexMode(true));
+        QVERIFY(m_box->m_bHex);
+        QCOMPARE(m_box->toPlainText(), u"41 42 43"_qs);
+    }
+
+    void hexErrorSelectsTheBadCharacter()
+    {
+        m_box->m_bHex = true;
+        m_box->setPlainText(u"4G 41"_qs);
+        m_box->clearFocus();
+        QVERIFY(!m_box->SetHexMode(false));
+        QVERIFY(m_box->m_bHex);
+        QCOMPARE(m_box->toPlainText(), u"4G 41"_qs);
+        QCOMPARE(m_box->textCursor().selectionStart(), 1);
+        QCOMPARE(m_box->textCursor().selectedText(), u"G"_qs);
+        QVERIFY(m_box->hasFocus());
+        // A full-width comma is reported at its first byte (4, after "41" CR LF).
+        m_box->setPlainText(u"41\n，42"_qs);
+        QVERIFY(!m_box->SetHexMode(false));
+        QCOMPARE(m_box->textCursor().selectionStart(), 3);
+        QCOMPARE(m_box->textCursor().selectedText(), u"，"_qs);
+    }
+
+    void getDataReadsEscapes()
+    {
+        m_box->setPlainText(u"A<\\x00>B"_qs);
+        ConvResult result = 0;
+        QCOMPARE(BoxBytes(*m_box, &result), QByteArray("A\0B", 3));
+        QCOMPARE(result, ConvResult(3));
+        m_box->clear();
+        ByteString kept = ByteString::Copy(std::string_view("kept"));
+        QCOMPARE(m_box->GetData(kept), ConvResult(0));
+        QCOMPARE(kept.view(), std::string_view("kept"));
+    }
+
+    void droppedFileIsLoadedInTheBoxNotation()
+    {
+        const QUrl file = WriteFile(u"abc.txt"_qs, "ABC");
+        Drop({file});
+        QCOMPARE(m_box->toPlainText(), u"ABC"_qs);
+        m_box->m_bHex = true;
+        m_box->clear();
+        Drop({file});
+        QCOMPARE(m_box->toPlainText(), u"41 42 43"_qs);
+        // Exactly the limit loads without a question.
+        MessageBoxAnswer answer(QMessageBox::Cancel);
+        QSignalSpy requests(m_box, &CEditEx::viewRequest);
+        m_box->m_bHex = false;
+        Drop({WriteFile(u"limit.bin"_qs, QByteArray(CEditEx::kMaxLoadSize, 'z'))});
+        QVERIFY(answer.texts.isEmpty());
+        QCOMPARE(requests.count(), 0);
+        QCOMPARE(m_box->toPlainText().size(), CEditEx::kMaxLoadSize);
+    }
+
+    void tooLargeFileAsksToSendIt_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("ok") << int(QMessageBox::Ok) << 1;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << 0;
+    }
+
+    void tooLargeFileAsksToSendIt()
+    {
+        QFETCH(int, button);
+        QFETCH(int, requests);
+        m_box->setPlainText(u"before"_qs);
+        const QUrl big = WriteFile(u"big.bin"_qs, QByteArray(CEditEx::kMaxLoadSize + 1, 'z'));
+        MessageBoxAnswer answer(static_cast<QMessageBox::StandardButton>(button));
+        QSignalSpy spy(m_box, &CEditEx::viewRequest);
+        Drop({big});
+        QCOMPARE(answer.texts, QStringList{LoadString(IDS_FILE_TOO_LARGE)});
+        QCOMPARE(spy.count(), requests);
+        if (requests == 1) {
+            QCOMPARE(spy.at(0).at(0).toInt(), 3);
+            QCOMPARE(spy.at(0).at(1).toString(), big.toLocalFile());
+        }
+        QCOMPARE(m_box->toPlainText(), u"before"_qs);
+    }
+
+    void droppedFolderEmptyFileOrSecondFileDoNothing()
+    {
+        m_box->setPlainText(u"kept"_qs);
+        MessageBoxAnswer answer(QMessageBox::Ok);
+        QSignalSpy spy(m_box, &CEditEx::viewRequest);
+        Drop({QUrl::fromLocalFile(m_dir.path())});
+        Drop({QUrl::fromLocalFile(m_dir.filePath(u"missing"_qs))});
+        Drop({WriteFile(u"empty"_qs, QByteArray())});
+        QTest::qWait(30);
+        QVERIFY(answer.texts.isEmpty());
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(m_box->toPlainText(), u"kept"_qs);
+        Drop({WriteFile(u"first.txt"_qs, "first"), WriteFile(u"second.txt"_qs, "second")});
+        QCOMPARE(m_box->toPlainText(), u"first"_qs);
+    }
+
+    void wheelGoesToParentWhenNothingToScroll()
+    {
+        const QPointF at = m_box->viewport()->rect().center();
+        auto turn = [&] {
+            QCoreApplication::processEvents();
+            QWheelEvent wheel(at, m_box->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(m_box->viewport(), &wheel);
+        };
+        m_box->setPlainText(u"short"_qs);
+        turn();
+        QCOMPARE(m_parent->wheels, 1);
+        m_box->setPlainText(u"line\n"_qs.repeated(200));
+        m_box->verticalScrollBar()->setValue(0);
+        turn();
+        QCOMPARE(m_parent->wheels, 1);
+        QVERIFY(m_box->verticalScrollBar()->value() > 0);
+    }
 
 private:
-    QUrl WriteFile(const QString &name, const QByteArray &content);
-    void Drop(const QList<QUrl> &urls);
+    QUrl WriteFile(const QString &name, const QByteArray &content)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(name));
+        return QUrl::fromLocalFile(file.fileName());
+    }
+
+    void Drop(const QList<QUrl> &urls)
+    {
+        QMimeData mime;
+        mime.setUrls(urls);
+        const QPoint at = m_box->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_box->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_box->viewport(), &drop);
+    }
 
     std::unique_ptr<ParentWidget> m_parent;
     CEditEx *m_box = nullptr;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_dir;
 };
-
-void TestEditEx::init()
-{
-    m_parent = std::make_unique<ParentWidget>();
-    m_parent->resize(400, 300);
-    m_box = new CEditEx(m_parent.get());
-    m_box->setGeometry(0, 0, 400, 300);
-    m_box->SetFileDropEnabled(true);
-    m_parent->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_parent.get()));
-    m_box->setFocus();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-}
-
-void TestEditEx::cleanup()
-{
-    m_parent.reset();
-    m_dir.reset();
-}
-
-QUrl TestEditEx::WriteFile(const QString &name, const QByteArray &content)
-{
-    QFile file(m_dir->filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(name));
-    return QUrl::fromLocalFile(file.fileName());
-}
-
-void TestEditEx::Drop(const QList<QUrl> &urls)
-{
-    QMimeData mime;
-    mime.setUrls(urls);
-    const QPoint at = m_box->viewport()->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(m_box->viewport(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(m_box->viewport(), &drop);
-}
-
-void TestEditEx::hexNotationFiltersTypedKeys()
-{
-    m_box->m_bHex = true;
-    QTest::keyClicks(m_box, "g,;xG");
-    QCOMPARE(m_box->toPlainText(), QString());
-    QTest::keyClicks(m_box, "a");
-    QCOMPARE(m_box->toPlainText(), u"A"_qs);
-    QTest::keyClicks(m_box, "1 f9");
-    QTest::keyClick(m_box, Qt::Key_Backspace);
-    QTest::keyClick(m_box, Qt::Key_Return);
-    QTest::keyClicks(m_box, "\tB");
-    QCOMPARE(m_box->toPlainText(), u"A1 F\n\tB"_qs);
-    QCOMPARE(BoxBytes(*m_box), QByteArray::fromHex("A10F0B"));
-    m_box->m_bHex = false;
-    QTest::keyClicks(m_box, "g,a");
-    QCOMPARE(m_box->toPlainText(), u"A1 F\n\tBg,a"_qs);
-}
-
-void TestEditEx::enterGivesCrLf()
-{
-    QTest::keyClicks(m_box, "A");
-    QTest::keyClick(m_box, Qt::Key_Return);
-    QTest::keyClicks(m_box, "B");
-    QTest::keyClick(m_box, Qt::Key_Enter);
-    QCOMPARE(BoxBytes(*m_box), QByteArray("A\r\nB\r\n"));
-}
-
-void TestEditEx::switchesNotationBothWays()
-{
-    m_box->m_bHex = true;
-    m_box->setPlainText(u"41 42 43"_qs);
-    QVERIFY(m_box->SetHexMode(false));
-    QVERIFY(!m_box->m_bHex);
-    QCOMPARE(m_box->toPlainText(), u"ABC"_qs);
-    QVERIFY(m_box->SetHexMode(true));
-    QVERIFY(m_box->m_bHex);
-    QCOMPARE(m_box->toPlainText(), u"41 42 43"_qs);
-    m_box->setPlainText(u"41 0D 0A 42 0A"_qs);
-    QVERIFY(m_box->SetHexMode(false));
-    QCOMPARE(m_box->toPlainText(), u"A\nB\u240A"_qs);
-    QVERIFY(m_box->SetHexMode(true));
-    QCOMPARE(m_box->toPlainText(), u"41 0D 0A 42 0A"_qs);
-}
-
-void TestEditEx::hexErrorSelectsTheBadCharacter()
-{
-    m_box->m_bHex = true;
-    m_box->setPlainText(u"4G 41"_qs);
-    m_box->clearFocus();
-    QVERIFY(!m_box->SetHexMode(false));
-    QVERIFY(m_box->m_bHex);
-    QCOMPARE(m_box->toPlainText(), u"4G 41"_qs);
-    QCOMPARE(m_box->textCursor().selectionStart(), 1);
-    QCOMPARE(m_box->textCursor().selectedText(), u"G"_qs);
-    QVERIFY(m_box->hasFocus());
-    // A full-width comma is reported at its first byte (4, after "41" CR LF).
-    m_box->setPlainText(u"41\n，42"_qs);
-    QVERIFY(!m_box->SetHexMode(false));
-    QCOMPARE(m_box->textCursor().selectionStart(), 3);
-    QCOMPARE(m_box->textCursor().selectedText(), u"，"_qs);
-}
-
-void TestEditEx::getDataReadsEscapes()
-{
-    m_box->setPlainText(u"A<\\x00>B"_qs);
-    ConvResult result = 0;
-    QCOMPARE(BoxBytes(*m_box, &result), QByteArray("A\0B", 3));
-    QCOMPARE(result, ConvResult(3));
-    m_box->clear();
-    ByteString kept = ByteString::Copy(std::string_view("kept"));
-    QCOMPARE(m_box->GetData(kept), ConvResult(0));
-    QCOMPARE(kept.view(), std::string_view("kept"));
-}
-
-void TestEditEx::everyByteSurvivesTheWidget()
-{
-    QByteArray all;
-    for (const char *after : {"", "A", "\r"}) {
-        for (int b = 0; b < 256; ++b)
-            all.append(char(b)).append(after);
-    }
-    for (int mode : {0, 1}) {
-        m_box->SetData(reinterpret_cast<const uint8_t *>(all.constData()), std::size_t(all.size()),
-                       mode);
-        QCOMPARE(m_box->m_bHex, mode == 1);
-        QCOMPARE(BoxBytes(*m_box).toHex(' '), all.toHex(' '));
-    }
-}
-
-void TestEditEx::droppedFileIsLoadedInTheBoxNotation()
-{
-    const QUrl file = WriteFile(u"abc.txt"_qs, "ABC");
-    Drop({file});
-    QCOMPARE(m_box->toPlainText(), u"ABC"_qs);
-    m_box->m_bHex = true;
-    m_box->clear();
-    Drop({file});
-    QCOMPARE(m_box->toPlainText(), u"41 42 43"_qs);
-    // Exactly the limit loads without a question.
-    MessageBoxAnswer answer(QMessageBox::Cancel);
-    QSignalSpy requests(m_box, &CEditEx::viewRequest);
-    m_box->m_bHex = false;
-    Drop({WriteFile(u"limit.bin"_qs, QByteArray(CEditEx::kMaxLoadSize, 'z'))});
-    QVERIFY(answer.texts.isEmpty());
-    QCOMPARE(requests.count(), 0);
-    QCOMPARE(m_box->toPlainText().size(), CEditEx::kMaxLoadSize);
-}
-
-void TestEditEx::tooLargeFileAsksToSendIt_data()
-{
-    QTest::addColumn<int>("button");
-    QTest::addColumn<int>("requests");
-    QTest::newRow("ok") << int(QMessageBox::Ok) << 1;
-    QTest::newRow("cancel") << int(QMessageBox::Cancel) << 0;
-}
-
-void TestEditEx::tooLargeFileAsksToSendIt()
-{
-    QFETCH(int, button);
-    QFETCH(int, requests);
-    m_box->setPlainText(u"before"_qs);
-    const QUrl big = WriteFile(u"big.bin"_qs, QByteArray(CEditEx::kMaxLoadSize + 1, 'z'));
-    MessageBoxAnswer answer(static_cast<QMessageBox::StandardButton>(button));
-    QSignalSpy spy(m_box, &CEditEx::viewRequest);
-    Drop({big});
-    QCOMPARE(answer.texts, QStringList{LoadString(IDS_FILE_TOO_LARGE)});
-    QCOMPARE(spy.count(), requests);
-    if (requests == 1) {
-        QCOMPARE(spy.at(0).at(0).toInt(), 3);
-        QCOMPARE(spy.at(0).at(1).toString(), big.toLocalFile());
-    }
-    QCOMPARE(m_box->toPlainText(), u"before"_qs);
-}
-
-void TestEditEx::droppedFolderEmptyFileOrSecondFileDoNothing()
-{
-    m_box->setPlainText(u"kept"_qs);
-    MessageBoxAnswer answer(QMessageBox::Ok);
-    QSignalSpy spy(m_box, &CEditEx::viewRequest);
-    Drop({QUrl::fromLocalFile(m_dir->path())});
-    Drop({QUrl::fromLocalFile(m_dir->filePath(u"missing"_qs))});
-    Drop({WriteFile(u"empty"_qs, QByteArray())});
-    QTest::qWait(30);
-    QVERIFY(answer.texts.isEmpty());
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(m_box->toPlainText(), u"kept"_qs);
-    Drop({WriteFile(u"first.txt"_qs, "first"), WriteFile(u"second.txt"_qs, "second")});
-    QCOMPARE(m_box->toPlainText(), u"first"_qs);
-}
-
-void TestEditEx::wheelGoesToParentWhenNothingToScroll()
-{
-    const QPointF at = m_box->viewport()->rect().center();
-    auto turn = [&] {
-        QCoreApplication::processEvents();
-        QWheelEvent wheel(at, m_box->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(m_box->viewport(), &wheel);
-    };
-    m_box->setPlainText(u"short"_qs);
-    turn();
-    QCOMPARE(m_parent->wheels, 1);
-    m_box->setPlainText(u"line\n"_qs.repeated(200));
-    m_box->verticalScrollBar()->setValue(0);
-    turn();
-    QCOMPARE(m_parent->wheels, 1);
-    QVERIFY(m_box->verticalScrollBar()->value() > 0);
-}
 
 QTEST_MAIN(TestEditEx)
 #include "tst_editex.moc"

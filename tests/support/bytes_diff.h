@@ -1,5 +1,5 @@
 // Byte-exact comparison for tests: a mismatch names the first differing
-// offset and dumps 16 bytes of both sides from there.
+// offset and shows 16 bytes of both sides from there.
 //
 //     EXPECT_TRUE(SameBytes(expected, actual));
 #pragma once
@@ -20,17 +20,6 @@ inline std::span<const uint8_t> AsBytes(std::string_view text)
     return {reinterpret_cast<const uint8_t *>(text.data()), text.size()};
 }
 
-inline std::string DumpFrom(std::span<const uint8_t> bytes, std::size_t offset)
-{
-    std::string dump;
-    char cell[4];
-    for (std::size_t i = offset; i < std::min(bytes.size(), offset + 16); ++i) {
-        std::snprintf(cell, sizeof cell, " %02X", bytes[i]);
-        dump += cell;
-    }
-    return dump.empty() ? " (end)" : dump;
-}
-
 } // namespace bytes_diff
 
 inline ::testing::AssertionResult SameBytes(std::span<const uint8_t> expected,
@@ -41,11 +30,17 @@ inline ::testing::AssertionResult SameBytes(std::span<const uint8_t> expected,
     if (e == expected.end() && a == actual.end())
         return ::testing::AssertionSuccess();
     const auto offset = static_cast<std::size_t>(e - expected.begin());
+    auto dump = [offset](std::span<const uint8_t> bytes) {
+        std::string text;
+        char cell[4];
+        for (std::size_t i = offset; i < std::min(bytes.size(), offset + 16); ++i)
+            text.append(cell, static_cast<std::size_t>(std::snprintf(cell, 4, " %02X", bytes[i])));
+        return text.empty() ? std::string(" (end)") : text;
+    };
     return ::testing::AssertionFailure()
            << "byte strings differ at offset " << offset << "; expected " << expected.size()
-           << " bytes, got " << actual.size()
-           << "\nexpected:" << bytes_diff::DumpFrom(expected, offset)
-           << "\nactual:  " << bytes_diff::DumpFrom(actual, offset);
+           << " bytes, got " << actual.size() << "\nexpected:" << dump(expected)
+           << "\nactual:  " << dump(actual);
 }
 
 inline ::testing::AssertionResult SameBytes(std::string_view expected, std::string_view actual)
