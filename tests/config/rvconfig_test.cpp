@@ -43,11 +43,10 @@ std::string SerialDefaultsText()
     return text;
 }
 
-// A section whose values are all set, for checks that nothing was applied.
-std::string SectionWith(std::string_view data, std::string_view checksum)
+std::string Section(std::string_view selPort, std::string_view data, std::string_view checksum)
 {
-    return " [RVConfigs]\r\n SelPort=3\r\n HexDisplay=1\r\n HexSend=1\r\n CountRecv=1\r\n"
-           " CountSend=1\r\n PortCfgDataCS=" +
+    return " [RVConfigs]\r\n SelPort=" + std::string(selPort) +
+           "\r\n HexDisplay=1\r\n HexSend=1\r\n CountRecv=1\r\n CountSend=1\r\n PortCfgDataCS=" +
            std::string(checksum) + "\r\n PortCfgData=" + std::string(data) + "\r\n";
 }
 
@@ -60,19 +59,12 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_dir = pattern;
         m_ini = m_dir / "rvcfg.ini";
-        std::memset(static_cast<void *>(&m_block), 0x5A,
-                    sizeof m_block); // anything a load must not touch
+        std::memset(static_cast<void *>(&m_block), 0x5A, sizeof m_block);
         m_untouched = m_block;
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
     bool BlockUntouched() const { return std::memcmp(&m_block, &m_untouched, sizeof m_block) == 0; }
-
-    static bool AllDefaults(const RvConfigValues &values)
-    {
-        return values.selPort == 0 && !values.hexDisplay && !values.hexSend && !values.countRecv &&
-               !values.countSend;
-    }
 
     fs::path m_dir;
     fs::path m_ini;
@@ -83,27 +75,23 @@ protected:
 TEST_F(RvConfigTest, FirstSaveWritesTheNineLinesWithKeysInReverse)
 {
     ASSERT_EQ(SaveRvConfig(m_ini, {}, SerialDefaultsBlock()), RvSaveResult::Saved);
-
-    const std::string data = SerialDefaultsText();
-    ASSERT_EQ(data.size(), kPortCfgTextLength);
+    ASSERT_EQ(SerialDefaultsText().size(), kPortCfgTextLength);
     const std::string expected = std::string(kRvConfigComment) +
                                  "\r\n [RVConfigs]\r\n CountSend=0\r\n CountRecv=0\r\n"
                                  " HexSend=0\r\n HexDisplay=0\r\n SelPort=0\r\n"
                                  " PortCfgDataCS=425\r\n PortCfgData=" +
-                                 data + "\r\n";
+                                 SerialDefaultsText() + "\r\n";
     EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
 }
 
 TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)
 {
-    const std::string before = "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n"
-                               "# settings\r\n [RVConfigs]\r\n SelPort=0\r\n; hex mode\r\n"
-                               " HexSend=0\r\n CountSend=0\r\n HexDisplay=0\r\n CountRecv=0\r\n"
-                               " PortCfgData=00\r\n PortCfgDataCS=0\r\n";
-    WriteBytes(m_ini, before);
-    const RvConfigValues values{4, true, true, false, true};
-    ASSERT_EQ(SaveRvConfig(m_ini, values, SerialDefaultsBlock()), RvSaveResult::Saved);
-
+    WriteBytes(m_ini, "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n"
+                      "# settings\r\n [RVConfigs]\r\n SelPort=0\r\n; hex mode\r\n"
+                      " HexSend=0\r\n CountSend=0\r\n HexDisplay=0\r\n CountRecv=0\r\n"
+                      " PortCfgData=00\r\n PortCfgDataCS=0\r\n");
+    ASSERT_EQ(SaveRvConfig(m_ini, {4, true, true, false, true}, SerialDefaultsBlock()),
+              RvSaveResult::Saved);
     const std::string expected = "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n" +
                                  std::string(kRvConfigComment) +
                                  "\r\n [RVConfigs]\r\n SelPort=4\r\n; hex mode\r\n"
@@ -111,91 +99,54 @@ TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)
                                  " PortCfgData=" +
                                  SerialDefaultsText() + "\r\n PortCfgDataCS=425\r\n";
     EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
-}
-
-TEST_F(RvConfigTest, SavedSectionLoadsBack)
-{
-    tagPORT_CFG_DATA saved = SerialDefaultsBlock();
-    std::strcpy(saved.ethernet.szHost, "192.168.1.20");
-    saved.ethernet.wPort = 9100;
-    saved.ethernet.dwConnKind = 2;
-    saved.ethernet.dwMarker = kCfgMarkerValid;
-    const RvConfigValues values{3, true, false, true, true};
-    ASSERT_EQ(SaveRvConfig(m_ini, values, saved), RvSaveResult::Saved);
 
     RvConfigValues loaded;
     ASSERT_EQ(LoadRvConfig(m_ini, loaded, m_block), RvLoadResult::Loaded);
+    const tagPORT_CFG_DATA saved = SerialDefaultsBlock();
     EXPECT_EQ(std::memcmp(&m_block, &saved, sizeof saved), 0);
-    EXPECT_EQ(loaded.selPort, 3);
-    EXPECT_TRUE(loaded.hexDisplay);
-    EXPECT_FALSE(loaded.hexSend);
-    EXPECT_TRUE(loaded.countRecv);
-    EXPECT_TRUE(loaded.countSend);
+    EXPECT_EQ(loaded.selPort, 4);
+    EXPECT_TRUE(loaded.hexDisplay && loaded.hexSend && loaded.countSend && !loaded.countRecv);
 }
 
-TEST_F(RvConfigTest, DamagedBlockIsInvalidAndAppliesNothing)
+TEST_F(RvConfigTest, DamagedOrMissingBlockAppliesNothing)
 {
-    std::string changedByte = SerialDefaultsText();
-    changedByte.replace(0, 2, "01");
-    std::string short395 = SerialDefaultsText();
-    short395.resize(short395.size() - 3);
-    const struct
-    {
-        std::string data;
-        std::string checksum;
-    } cases[] = {{changedByte, "425"},
-                 {short395, "425"},
-                 {SerialDefaultsText() + ",00", "425"},
-                 {SerialDefaultsText(), "426"},
-                 {SerialDefaultsText(), ""},
-                 {"ZZ," + SerialDefaultsText().substr(3), "425"}};
-    for (const auto &damaged : cases) {
-        SCOPED_TRACE(damaged.data.substr(0, 12) + " size " + std::to_string(damaged.data.size()) +
-                     " checksum " + damaged.checksum);
-        WriteBytes(m_ini, SectionWith(damaged.data, damaged.checksum));
+    const std::string text = SerialDefaultsText();
+    const std::pair<std::string, RvLoadResult> cases[] = {
+        {Section("3", "01" + text.substr(2), "425"), RvLoadResult::Invalid},
+        {Section("3", text.substr(0, text.size() - 3), "425"), RvLoadResult::Invalid},
+        {Section("3", text, "426"), RvLoadResult::Invalid},
+        {Section("3", "ZZ," + text.substr(3), "425"), RvLoadResult::Invalid},
+        {Section("3", ", ,;", "0"), RvLoadResult::NoData},
+        {" [RVConfigs]\r\n SelPort=3\r\n HexSend=1\r\n PortCfgDataCS=425\r\n",
+         RvLoadResult::NoData},
+        {"", RvLoadResult::NoData},
+    };
+    for (const auto &[content, result] : cases) {
+        SCOPED_TRACE(content.substr(0, 140));
+        if (content.empty())
+            fs::remove(m_ini);
+        else
+            WriteBytes(m_ini, content);
         RvConfigValues values;
-        EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Invalid);
+        EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), result);
         EXPECT_TRUE(BlockUntouched());
-        EXPECT_TRUE(AllDefaults(values));
+        EXPECT_TRUE(values.selPort == 0 && !values.hexDisplay && !values.hexSend &&
+                    !values.countRecv && !values.countSend);
     }
 }
 
-TEST_F(RvConfigTest, NoBlockTextAppliesNothingSilently)
+TEST_F(RvConfigTest, HandEditedValues)
 {
-    RvConfigValues values;
-    EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::NoData); // no file
-
-    WriteBytes(m_ini, " [RVConfigs]\r\n SelPort=3\r\n HexDisplay=1\r\n HexSend=1\r\n"
-                      " CountRecv=1\r\n CountSend=1\r\n PortCfgDataCS=425\r\n");
-    EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::NoData);
-
-    WriteBytes(m_ini, SectionWith(", ,;", "0"));
-    EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::NoData);
-    EXPECT_TRUE(BlockUntouched());
-    EXPECT_TRUE(AllDefaults(values));
-}
-
-TEST_F(RvConfigTest, SelPortAppliesOnlyKindsZeroToFour)
-{
-    const struct
-    {
-        const char *text;
-        int selPort;
-    } cases[] = {{"4", 4}, {"7", 2}, {"-1", 2}, {"", 2}, {"abc", 0}, {"3x", 3}, {" 1", 1}};
-    for (const auto &entry : cases) {
-        SCOPED_TRACE(entry.text);
-        WriteBytes(m_ini, " [RVConfigs]\r\n SelPort=" + std::string(entry.text) +
-                              "\r\n PortCfgDataCS=425\r\n PortCfgData=" + SerialDefaultsText() +
-                              "\r\n");
+    const std::pair<const char *, int> cases[] = {{"4", 4},   {"7", 2},  {"-1", 2}, {"", 2},
+                                                  {"abc", 0}, {"3x", 3}, {" 1", 1}};
+    for (const auto &[text, selPort] : cases) {
+        SCOPED_TRACE(text);
+        WriteBytes(m_ini, Section(text, SerialDefaultsText(), "425"));
         RvConfigValues values;
         values.selPort = 2; // what the caller had before loading
         ASSERT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Loaded);
-        EXPECT_EQ(values.selPort, entry.selPort);
+        EXPECT_EQ(values.selPort, selPort);
     }
-}
-
-TEST_F(RvConfigTest, SwitchesApplyOnlyWhenExactKeyReadsOne)
-{
     WriteBytes(m_ini, " [RVConfigs]\r\n HexSend =1\r\n HexDisplay=2\r\n CountRecv=1abc\r\n"
                       " countsend=1\r\n PortCfgDataCS=425\r\n PortCfgData=" +
                           SerialDefaultsText() + "\r\n");
@@ -212,8 +163,6 @@ TEST_F(RvConfigTest, SaveThatCannotCreateTheFileSavesNothing)
     EXPECT_EQ(SaveRvConfig(m_dir / "missing" / "rvcfg.ini", {}, SerialDefaultsBlock()),
               RvSaveResult::CannotCreate);
     EXPECT_FALSE(fs::exists(m_dir / "missing"));
-
-    // Something that exists but cannot be read as a file is never replaced.
     fs::create_directory(m_ini);
     EXPECT_EQ(SaveRvConfig(m_ini, {}, SerialDefaultsBlock()), RvSaveResult::CannotCreate);
     EXPECT_TRUE(fs::is_directory(m_ini));

@@ -9,86 +9,51 @@ class TestRegManage : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void missingValueLeavesDefault();
-    void dwordRoundTripsUnderSettingsOfTheOrganisation();
-    void binaryRoundTrips();
-    void valueOfAnotherKindIsNotANumber();
-    void keyPathPrefixIsOptional();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    }
+    void init() { Direct().clear(); }
+
+    void missingOrForeignValueLeavesDefault()
+    {
+        CRegManage reg;
+        uint32_t value = 77;
+        QVERIFY(!reg.ReadDword(u"Splitter1Pos"_qs, value));
+        QByteArray data("keep");
+        QVERIFY(!reg.ReadBinary(u"WindowPlacement"_qs, data));
+        QCOMPARE(data, QByteArray("keep"));
+        Direct().setValue(u"NoAutoShowAbout"_qs, u"yes"_qs);
+        QVERIFY(!reg.ReadDword(u"NoAutoShowAbout"_qs, value));
+        Direct().setValue(u"NoAutoShowAbout"_qs, -1);
+        QVERIFY(!reg.ReadDword(u"NoAutoShowAbout"_qs, value));
+        QCOMPARE(value, 77u);
+    }
+
+    void valuesRoundTripWithOrWithoutKeyPathPrefix()
+    {
+        CRegManage full(u"Software\\Tarvik"_qs);
+        CRegManage bare(u"Tarvik"_qs);
+        QCOMPARE(full.Organisation(), u"Tarvik"_qs);
+        full.WriteDword(u"Splitter2Pos"_qs, 4000000000u);
+        uint32_t value = 0;
+        QVERIFY(bare.ReadDword(u"Splitter2Pos"_qs, value));
+        QCOMPARE(value, 4000000000u);
+        QCOMPARE(Direct().value(u"Splitter2Pos"_qs).toULongLong(), 4000000000ull);
+        const QByteArray blob("\x01\x00\xff placement", 13);
+        bare.WriteBinary(u"WindowPlacement"_qs, blob);
+        QByteArray read;
+        QVERIFY(full.ReadBinary(u"WindowPlacement"_qs, read));
+        QCOMPARE(read, blob);
+    }
 
 private:
+    static QSettings Direct() { return QSettings(u"Tarvik"_qs, u"Settings"_qs); }
+
     QTemporaryDir m_dir;
 };
-
-void TestRegManage::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-}
-
-void TestRegManage::init()
-{
-    QSettings(QStringLiteral("Tarvik"), QStringLiteral("Settings")).clear();
-}
-
-void TestRegManage::missingValueLeavesDefault()
-{
-    CRegManage reg;
-    uint32_t value = 77;
-    QVERIFY(!reg.ReadDword(QStringLiteral("Splitter1Pos"), value));
-    QCOMPARE(value, 77u);
-    QByteArray data("keep");
-    QVERIFY(!reg.ReadBinary(QStringLiteral("WindowPlacement"), data));
-    QCOMPARE(data, QByteArray("keep"));
-}
-
-void TestRegManage::dwordRoundTripsUnderSettingsOfTheOrganisation()
-{
-    CRegManage reg(QStringLiteral("Software\\Tarvik"));
-    reg.WriteDword(QStringLiteral("Splitter2Pos"), 4000000000u);
-    uint32_t value = 0;
-    QVERIFY(reg.ReadDword(QStringLiteral("Splitter2Pos"), value));
-    QCOMPARE(value, 4000000000u);
-    QSettings direct(QStringLiteral("Tarvik"), QStringLiteral("Settings"));
-    QCOMPARE(direct.value(QStringLiteral("Splitter2Pos")).toULongLong(), 4000000000ull);
-}
-
-void TestRegManage::binaryRoundTrips()
-{
-    CRegManage reg;
-    const QByteArray blob("\x01\x00\xff placement", 13);
-    reg.WriteBinary(QStringLiteral("WindowPlacement"), blob);
-    QByteArray read;
-    QVERIFY(reg.ReadBinary(QStringLiteral("WindowPlacement"), read));
-    QCOMPARE(read, blob);
-}
-
-void TestRegManage::valueOfAnotherKindIsNotANumber()
-{
-    CRegManage reg;
-    QSettings(QStringLiteral("Tarvik"), QStringLiteral("Settings"))
-        .setValue(QStringLiteral("NoAutoShowAbout"), QStringLiteral("yes"));
-    uint32_t value = 5;
-    QVERIFY(!reg.ReadDword(QStringLiteral("NoAutoShowAbout"), value));
-    QCOMPARE(value, 5u);
-    QSettings(QStringLiteral("Tarvik"), QStringLiteral("Settings"))
-        .setValue(QStringLiteral("NoAutoShowAbout"), -1);
-    QVERIFY(!reg.ReadDword(QStringLiteral("NoAutoShowAbout"), value));
-}
-
-void TestRegManage::keyPathPrefixIsOptional()
-{
-    CRegManage full(QStringLiteral("Software\\Tarvik"));
-    CRegManage bare(QStringLiteral("Tarvik"));
-    QCOMPARE(full.Organisation(), QStringLiteral("Tarvik"));
-    QCOMPARE(bare.Organisation(), QStringLiteral("Tarvik"));
-    full.WriteDword(QStringLiteral("Splitter1Pos"), 120);
-    uint32_t value = 0;
-    QVERIFY(bare.ReadDword(QStringLiteral("Splitter1Pos"), value));
-    QCOMPARE(value, 120u);
-}
 
 QTEST_GUILESS_MAIN(TestRegManage)
 #include "tst_regmanage.moc"
