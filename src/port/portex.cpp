@@ -284,14 +284,12 @@ void CPortEx::FileThreadProc()
     uint32_t lastPosted = 0;
     OnFileThreadStart();
     bool completed = true;
-    if (m_nPassesRemaining != 0) {
-        do {
-            completed = RunOnePass(file, progress, lastPosted);
-            if (!completed)
-                break;
-            if (m_nPassesRemaining > 0)
-                m_intervalEvent.WaitFor(std::chrono::milliseconds(m_dwPassInterval.load()));
-        } while (m_nPassesRemaining != 0);
+    while (m_nPassesRemaining != 0) {
+        completed = RunOnePass(file, progress, lastPosted);
+        if (!completed)
+            break;
+        if (m_nPassesRemaining > 0)
+            m_intervalEvent.WaitFor(std::chrono::milliseconds(m_dwPassInterval.load()));
     }
     if (completed)
         --m_nPassesRemaining;
