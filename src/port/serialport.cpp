@@ -318,7 +318,6 @@ void CSerialPort::ReportInput()
     const uint64_t arrived = read + m_device.InputQueued();
     if (arrived > m_inputReported) {
         m_inputReported = arrived;
-        PortTrace(0, "sending read msg");
         SendPortMsg(kPortDataArrived, UserValue());
     }
 }
