@@ -116,7 +116,6 @@ void CSerialPort::ClosePort()
     }
     StopSendFile();
     if (m_device.IsOpen()) {
-        DetachOwner();
         {
             std::lock_guard lock(m_lock);
             m_bWritePending = false;
