@@ -192,15 +192,10 @@ void CEthernetPort::WakeFileChunkWait()
 void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
 {
     switch (event) {
-    case CSocketEvents::Read: {
-        uint32_t waiting = 0;
-        uint32_t ioctlError = 0;
-        if (!TcpSocket::BytesWaiting(m_socket, waiting, ioctlError))
-            error = static_cast<uint16_t>(ioctlError);
-        if (waiting > 0 || error != 0)
-            SendPortMsg(kPortDataArrived, UserValue(), error);
+    case CSocketEvents::Read:
+        // Delivered only with bytes waiting, or with the error of asking.
+        SendPortMsg(kPortDataArrived, UserValue(), error);
         break;
-    }
     case CSocketEvents::Write:
         OnWriteEvent(error);
         break;
