@@ -216,9 +216,12 @@ void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
 
 void CEthernetPort::OnWriteEvent(uint16_t error)
 {
-    if (IsFileTransferRunning() && !m_bWritePending) {
+    // A file thread waiting for room is woken by every write event: one that
+    // also finishes a pending Write must not leave it waiting until a stop.
+    if (IsFileTransferRunning()) {
         m_sendEvent.Signal();
-        return;
+        if (!m_bWritePending)
+            return;
     }
     if (m_bWritePending && !FlushUnsent(error))
         return; // still more to send: the next write event goes on with it
