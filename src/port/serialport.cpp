@@ -189,22 +189,12 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
 uint32_t CSerialPort::WriteBlocking(const uint8_t *bytes, uint32_t length)
 {
     CDeviceWaker never;
-    std::size_t done = 0;
-    while (done < length) {
-        if (m_device.OutputHeld()) {
-            CDeviceFile::WaitWaker(never, kRecheckMs);
-            continue;
-        }
-        const DeviceIo io = m_device.File().Write(bytes + done, length - done);
-        if (io.Failed()) {
-            RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
-            break;
-        }
-        done += io.count;
-        if (io.wouldBlock)
-            m_device.File().Wait(false, true, never, -1);
-    }
-    return uint32_t(done);
+    const auto held = [this] { return m_device.OutputHeld(); };
+    DeviceIo io;
+    WriteWaiting(m_device.File(), bytes, length, never, nullptr, held, io);
+    if (io.Failed())
+        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+    return uint32_t(io.count);
 }
 
 uint32_t CSerialPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
@@ -225,22 +215,12 @@ uint32_t CSerialPort::StopSendFile()
 CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
                                                  uint32_t *written)
 {
-    std::size_t done = 0;
-    while (done < length) {
-        if (!IsFileTransferRunning())
-            return ChunkResult::Abandoned;
-        if (m_device.OutputHeld()) {
-            CDeviceFile::WaitWaker(m_chunkWaker, kRecheckMs);
-            continue;
-        }
-        const DeviceIo io = m_device.File().Write(chunk + done, length - done);
-        if (io.Failed())
-            break; // short chunk: the transfer fails with code 6
-        done += io.count;
-        if (io.wouldBlock)
-            m_device.File().Wait(false, true, m_chunkWaker, -1);
-    }
-    *written = uint32_t(done);
+    const auto running = [this] { return IsFileTransferRunning(); };
+    const auto held = [this] { return m_device.OutputHeld(); };
+    DeviceIo io;
+    if (!WriteWaiting(m_device.File(), chunk, length, m_chunkWaker, running, held, io))
+        return ChunkResult::Abandoned;
+    *written = uint32_t(io.count); // short after a failure: the transfer fails with code 6
     return ChunkResult::Written;
 }
 
