@@ -282,7 +282,6 @@ void CPortEx::FileThreadProc()
     const CFileProgress progress(size);
     m_dwSendSpeed = 0;
     uint32_t lastPosted = 0;
-    OnFileThreadStart();
     bool completed = true;
     while (m_nPassesRemaining != 0) {
         completed = RunOnePass(file, progress, lastPosted);
@@ -315,6 +314,7 @@ bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_
             return false;
         done += uint32_t(got);
     }
+    OnFilePassEnd();
     if (!m_bSendingFile)
         return false;
     UpdateSpeed(done);

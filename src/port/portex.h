@@ -94,9 +94,10 @@ protected:
     // ---- hooks of the file thread ----
     // Writes one chunk of at most kFileChunkSize bytes. Base: abandons.
     virtual ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written);
-    // Called on the file thread before the first pass and at every exit.
-    virtual void OnFileThreadStart() {}
+    // Called on the file thread at every exit.
     virtual void OnFileThreadEnd() {}
+    // Called on the file thread after the last chunk of a pass, before code 8.
+    virtual void OnFilePassEnd() {}
     // StopSendFile: wake a file thread that waits for its chunk to go out.
     virtual void WakeFileChunkWait() {}
     // StopSendFile: the first bounded wait ran out (see FileTransferRules).
