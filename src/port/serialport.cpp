@@ -64,7 +64,6 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
     {
         std::lock_guard lock(m_lock);
         m_write.Clear();
-        m_bWritePending = false;
         m_writesDone = 0;
     }
     m_monitorWaker.Clear();
@@ -118,7 +117,6 @@ void CSerialPort::ClosePort()
     if (m_device.IsOpen()) {
         {
             std::lock_guard lock(m_lock);
-            m_bWritePending = false;
             m_write.Clear();
         }
         m_device.Close();
@@ -166,7 +164,7 @@ uint32_t CSerialPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wri
 uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written)
 {
     std::lock_guard lock(m_lock);
-    if (m_bWritePending) {
+    if (m_write.HasRest()) {
         RecordError(kPortErrIoPending, 0, "CSerialPort::Write - Last Write Pending!");
         return 0;
     }
@@ -178,9 +176,7 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
     }
     if (written)
         *written = uint32_t(io.count);
-    if (m_write.HasRest())
-        m_bWritePending = true;
-    else
+    if (!m_write.HasRest())
         ++m_writesDone; // done at once: the monitor still reports it
     m_monitorWaker.Signal();
     return 1;
@@ -278,13 +274,13 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
         return;
     bool finished = false;
     const DeviceIo io = m_write.Drain(m_device.File(), finished);
+    // Either way the write is no longer pending (the rest is gone), before
+    // code 2, so its handler may write again.
     if (io.Failed()) {
         // Nothing more will go out of this write: no code 2 for it.
         RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
         progress.lost = IsDeviceGoneError(io.osError);
-        m_bWritePending = false;
     } else if (finished) {
-        m_bWritePending = false; // before code 2, so its handler may write again
         ++m_writesDone;
     }
 }
