@@ -23,13 +23,7 @@ CEthernetPort::~CEthernetPort()
 
 uint32_t CEthernetPort::SetPortSettings(const void *settings)
 {
-    const auto *record = static_cast<const tagETHERNET_CFG *>(settings);
-    if (!record || record->dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_settings = *record;
-    return 1;
+    return AcceptSettings(settings, m_settings);
 }
 
 uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,

@@ -4,7 +4,6 @@
 #include "porterror.h"
 
 #include <cerrno>
-#include <cstring>
 
 CParallelPort::CParallelPort()
 {
@@ -23,14 +22,7 @@ std::string CParallelPort::DeviceName(uint32_t port)
 
 uint32_t CParallelPort::SetPortSettings(const void *settings)
 {
-    tagPARALLEL_CFG cfg;
-    std::memcpy(&cfg, settings, sizeof cfg);
-    if (cfg.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_cfg = cfg;
-    return 1;
+    return AcceptSettings(settings, m_cfg);
 }
 
 uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,

@@ -25,13 +25,7 @@ CPrinterPort::~CPrinterPort()
 
 uint32_t CPrinterPort::SetPortSettings(const void *settings)
 {
-    const auto *record = static_cast<const tagPRINTER_CFG *>(settings);
-    if (!record || record->dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_settings = *record;
-    return 1;
+    return AcceptSettings(settings, m_settings);
 }
 
 uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)

@@ -4,7 +4,6 @@
 #include "porterror.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -33,14 +32,7 @@ std::string CSerialPort::DeviceName(uint32_t port)
 
 uint32_t CSerialPort::SetPortSettings(const void *settings)
 {
-    tagSERIAL_CFG cfg;
-    std::memcpy(&cfg, settings, sizeof cfg);
-    if (cfg.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_cfg = cfg;
-    return 1;
+    return AcceptSettings(settings, m_cfg);
 }
 
 uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
