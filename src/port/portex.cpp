@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr unsigned kVersionBuild = 1087;
 constexpr auto kFileDoneDelay = std::chrono::milliseconds(200);
 
 bool OpenFileForSending(const char *path, std::FILE *&file, uint32_t &size)
@@ -118,11 +117,7 @@ std::string CPortEx::GetLastTrace() const
 
 const char *CPortEx::GetVersionText()
 {
-    static char version[20];
-    static std::once_flag once;
-    std::call_once(once,
-                   [] { std::snprintf(version, sizeof version, "V1.000.%d", kVersionBuild); });
-    return version;
+    return "V1.000.1087";
 }
 
 CPortEx::ChunkResult CPortEx::WriteFileChunk(const uint8_t *, uint32_t, uint32_t *written)
