@@ -310,6 +310,11 @@ bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_
         done += uint32_t(got);
     }
     OnFilePassEnd();
+    if (std::ferror(file) && m_bSendingFile.exchange(false)) {
+        // The rest of the file could not be read: the pass is not done.
+        PostPortMsg(kPortFileFailed, 0);
+        return false;
+    }
     if (!m_bSendingFile)
         return false;
     UpdateSpeed(done);
