@@ -42,3 +42,33 @@ void CAsyncWrite::Clear()
     m_buffer.clear();
     m_offset = 0;
 }
+
+bool WriteWaiting(CDeviceFile &file, const uint8_t *bytes, std::size_t length, CDeviceWaker &waker,
+                  const std::function<bool()> &proceed, const std::function<bool()> &held,
+                  DeviceIo &io)
+{
+    io = DeviceIo{};
+    bool saidWritable = false;
+    while (io.count < length) {
+        if (proceed && !proceed())
+            return false;
+        if (held && held()) {
+            CDeviceFile::WaitWaker(waker, kHeldOutputRecheckMs);
+            continue;
+        }
+        const DeviceIo step = file.Write(bytes + io.count, length - io.count);
+        if (step.Failed()) {
+            io.osError = step.osError;
+            break;
+        }
+        io.count += step.count;
+        if (!step.wouldBlock)
+            saidWritable = false;
+        else if (saidWritable)
+            CDeviceFile::WaitWaker(waker, kStalledWriteBackoffMs);
+        else // a hang-up with nothing failing yet is no reason to spin either
+            saidWritable =
+                file.Wait(false, true, waker, -1) & (CDeviceFile::kWritable | CDeviceFile::kHangup);
+    }
+    return true;
+}

@@ -8,7 +8,25 @@
 
 #include "devicefile.h"
 
+#include <functional>
 #include <vector>
+
+// A writer that holds its output (flow control) looks again after this long.
+inline constexpr int kHeldOutputRecheckMs = 20;
+// A device may call itself writable while a non-blocking write still cannot
+// go on (the lp driver with a busy printer); the writer then backs off this
+// long instead of spinning.
+inline constexpr int kStalledWriteBackoffMs = 10;
+
+// Writes all `length` bytes for a writer that may wait (a blocking Write, a
+// file thread's chunk): waits for the device whenever it takes no more, and
+// `waker` ends such a wait early. Before every try `proceed` (if given) may
+// stop the write and `held` (if given) may hold the output for a while.
+// Returns false when `proceed` stopped it; otherwise `io` has the count
+// written, short only with the error of the write that failed.
+bool WriteWaiting(CDeviceFile &file, const uint8_t *bytes, std::size_t length, CDeviceWaker &waker,
+                  const std::function<bool()> &proceed, const std::function<bool()> &held,
+                  DeviceIo &io);
 
 class CAsyncWrite
 {

@@ -23,13 +23,7 @@ CEthernetPort::~CEthernetPort()
 
 uint32_t CEthernetPort::SetPortSettings(const void *settings)
 {
-    const auto *record = static_cast<const tagETHERNET_CFG *>(settings);
-    if (!record || record->dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_settings = *record;
-    return 1;
+    return AcceptSettings(settings, m_settings);
 }
 
 uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
@@ -192,15 +186,10 @@ void CEthernetPort::WakeFileChunkWait()
 void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
 {
     switch (event) {
-    case CSocketEvents::Read: {
-        uint32_t waiting = 0;
-        uint32_t ioctlError = 0;
-        if (!TcpSocket::BytesWaiting(m_socket, waiting, ioctlError))
-            error = static_cast<uint16_t>(ioctlError);
-        if (waiting > 0 || error != 0)
-            SendPortMsg(kPortDataArrived, UserValue(), error);
+    case CSocketEvents::Read:
+        // Delivered only with bytes waiting, or with the error of asking.
+        SendPortMsg(kPortDataArrived, UserValue(), error);
         break;
-    }
     case CSocketEvents::Write:
         OnWriteEvent(error);
         break;
@@ -221,9 +210,12 @@ void CEthernetPort::OnSocketEvent(uint16_t event, uint16_t error)
 
 void CEthernetPort::OnWriteEvent(uint16_t error)
 {
-    if (IsFileTransferRunning() && !m_bWritePending) {
+    // A file thread waiting for room is woken by every write event: one that
+    // also finishes a pending Write must not leave it waiting until a stop.
+    if (IsFileTransferRunning()) {
         m_sendEvent.Signal();
-        return;
+        if (!m_bWritePending)
+            return;
     }
     if (m_bWritePending && !FlushUnsent(error))
         return; // still more to send: the next write event goes on with it

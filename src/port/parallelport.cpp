@@ -4,16 +4,6 @@
 #include "porterror.h"
 
 #include <cerrno>
-#include <cstring>
-
-namespace {
-
-// The lp driver may call itself writable while a non-blocking write still
-// cannot go on (the printer is busy); then the writer backs off this long
-// instead of spinning.
-constexpr int kStallBackoffMs = 10;
-
-} // namespace
 
 CParallelPort::CParallelPort()
 {
@@ -32,14 +22,7 @@ std::string CParallelPort::DeviceName(uint32_t port)
 
 uint32_t CParallelPort::SetPortSettings(const void *settings)
 {
-    tagPARALLEL_CFG cfg;
-    std::memcpy(&cfg, settings, sizeof cfg);
-    if (cfg.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_cfg = cfg;
-    return 1;
+    return AcceptSettings(settings, m_cfg);
 }
 
 uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
@@ -141,20 +124,13 @@ uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32
 uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uint32_t *written)
 {
     CDeviceWaker never;
-    std::size_t done = 0;
-    while (done < length) {
-        const DeviceIo io = m_file.Write(bytes + done, length - done);
-        if (io.Failed()) {
-            RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
-            break;
-        }
-        done += io.count;
-        if (io.wouldBlock)
-            m_file.Wait(false, true, never, -1);
-    }
+    DeviceIo io;
+    WriteWaiting(m_file, bytes, length, never, nullptr, nullptr, io);
+    if (io.Failed())
+        RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
     if (written)
-        *written = uint32_t(done);
-    return done == length ? 1 : 0;
+        *written = uint32_t(io.count);
+    return io.count == length ? 1 : 0;
 }
 
 uint32_t CParallelPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
@@ -175,23 +151,11 @@ uint32_t CParallelPort::StopSendFile()
 CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
                                                    uint32_t *written)
 {
-    std::size_t done = 0;
-    bool saidWritable = false;
-    while (done < length) {
-        if (!IsFileTransferRunning())
-            return ChunkResult::Abandoned;
-        const DeviceIo io = m_file.Write(chunk + done, length - done);
-        if (io.Failed())
-            break; // short chunk: code 6
-        done += io.count;
-        if (!io.wouldBlock)
-            saidWritable = false;
-        else if (saidWritable)
-            CDeviceFile::WaitWaker(m_chunkWaker, kStallBackoffMs);
-        else
-            saidWritable = m_file.Wait(false, true, m_chunkWaker, -1) & CDeviceFile::kWritable;
-    }
-    *written = uint32_t(done);
+    const auto running = [this] { return IsFileTransferRunning(); };
+    DeviceIo io;
+    if (!WriteWaiting(m_file, chunk, length, m_chunkWaker, running, nullptr, io))
+        return ChunkResult::Abandoned;
+    *written = uint32_t(io.count); // short after a failure: code 6
     return ChunkResult::Written;
 }
 
@@ -230,7 +194,7 @@ unsigned CParallelPort::WaitForDevice(bool lost, bool stalled)
     if (lost)
         return CDeviceFile::WaitWaker(m_monitorWaker, -1);
     if (stalled)
-        return CDeviceFile::WaitWaker(m_monitorWaker, kStallBackoffMs);
+        return CDeviceFile::WaitWaker(m_monitorWaker, kStalledWriteBackoffMs);
     bool output;
     {
         std::lock_guard lock(m_lock);

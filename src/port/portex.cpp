@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr unsigned kVersionBuild = 1087;
 constexpr auto kFileDoneDelay = std::chrono::milliseconds(200);
 
 bool OpenFileForSending(const char *path, std::FILE *&file, uint32_t &size)
@@ -118,11 +117,7 @@ std::string CPortEx::GetLastTrace() const
 
 const char *CPortEx::GetVersionText()
 {
-    static char version[20];
-    static std::once_flag once;
-    std::call_once(once,
-                   [] { std::snprintf(version, sizeof version, "V1.000.%d", kVersionBuild); });
-    return version;
+    return "V1.000.1087";
 }
 
 CPortEx::ChunkResult CPortEx::WriteFileChunk(const uint8_t *, uint32_t, uint32_t *written)
@@ -282,16 +277,13 @@ void CPortEx::FileThreadProc()
     const CFileProgress progress(size);
     m_dwSendSpeed = 0;
     uint32_t lastPosted = 0;
-    OnFileThreadStart();
     bool completed = true;
-    if (m_nPassesRemaining != 0) {
-        do {
-            completed = RunOnePass(file, progress, lastPosted);
-            if (!completed)
-                break;
-            if (m_nPassesRemaining > 0)
-                m_intervalEvent.WaitFor(std::chrono::milliseconds(m_dwPassInterval.load()));
-        } while (m_nPassesRemaining != 0);
+    while (m_nPassesRemaining != 0) {
+        completed = RunOnePass(file, progress, lastPosted);
+        if (!completed)
+            break;
+        if (m_nPassesRemaining > 0)
+            m_intervalEvent.WaitFor(std::chrono::milliseconds(m_dwPassInterval.load()));
     }
     if (completed)
         --m_nPassesRemaining;
@@ -316,6 +308,12 @@ bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_
         if (!WriteChunkAndReport(chunk, uint32_t(got), done, progress, lastPosted))
             return false;
         done += uint32_t(got);
+    }
+    OnFilePassEnd();
+    if (std::ferror(file) && m_bSendingFile.exchange(false)) {
+        // The rest of the file could not be read: the pass is not done.
+        PostPortMsg(kPortFileFailed, 0);
+        return false;
     }
     if (!m_bSendingFile)
         return false;

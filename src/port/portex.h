@@ -18,6 +18,7 @@
 // Notifications raised here: 5, 6, 7, 8, all posted from the file thread.
 #pragma once
 
+#include "portcfg.h"
 #include "portevent.h"
 #include "portnotify.h"
 
@@ -27,6 +28,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -94,9 +96,10 @@ protected:
     // ---- hooks of the file thread ----
     // Writes one chunk of at most kFileChunkSize bytes. Base: abandons.
     virtual ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written);
-    // Called on the file thread before the first pass and at every exit.
-    virtual void OnFileThreadStart() {}
+    // Called on the file thread at every exit.
     virtual void OnFileThreadEnd() {}
+    // Called on the file thread after the last chunk of a pass, before code 8.
+    virtual void OnFilePassEnd() {}
     // StopSendFile: wake a file thread that waits for its chunk to go out.
     virtual void WakeFileChunkWait() {}
     // StopSendFile: the first bounded wait ran out (see FileTransferRules).
@@ -121,6 +124,21 @@ protected:
     // The file thread clears the running flag itself when a kind's chunk write
     // ends the transfer (for example the USB status check).
     void EndFileTransferSilently() { m_bSendingFile = false; }
+
+    // SetPortSettings of a kind whose record carries a marker: keeps a copy of
+    // a record marked valid and refuses anything else.
+    template <class Record> uint32_t AcceptSettings(const void *settings, Record &kept)
+    {
+        Record record;
+        if (settings)
+            std::memcpy(&record, settings, sizeof record);
+        if (!settings || record.dwMarker != kCfgMarkerValid) {
+            PortTrace(1, "Configuration data not correct!");
+            return 0;
+        }
+        kept = record;
+        return 1;
+    }
 
     // ---- owner and notifications ----
     void AttachOwner(QObject *owner, uint32_t message, uint32_t userValue, bool async);

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <thread>
 
 namespace {
@@ -26,13 +25,7 @@ CPrinterPort::~CPrinterPort()
 
 uint32_t CPrinterPort::SetPortSettings(const void *settings)
 {
-    const auto *record = static_cast<const tagPRINTER_CFG *>(settings);
-    if (!record || record->dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_settings = *record;
-    return 1;
+    return AcceptSettings(settings, m_settings);
 }
 
 uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
@@ -111,11 +104,9 @@ uint32_t CPrinterPort::StopSendFile()
     return StopFileTransfer();
 }
 
-void CPrinterPort::OnFileThreadStart()
+void CPrinterPort::OnFilePassEnd()
 {
-    std::error_code ec;
-    m_fileSize = std::filesystem::file_size(GetFilePath(), ec);
-    m_passDone = 0;
+    EndPassJob();
 }
 
 void CPrinterPort::OnFileThreadEnd()
@@ -130,18 +121,12 @@ CPortEx::ChunkResult CPrinterPort::WriteFileChunk(const uint8_t *chunk, uint32_t
                                                   uint32_t *written)
 {
     uint32_t error = 0;
-    if (!m_fileJob.IsOpen()) {
-        m_passDone = 0;
-        if (!m_fileJob.Start(m_printer, kPrinterJobTitle, error))
-            SetLastError(error);
-    }
+    if (!m_fileJob.IsOpen())
+        m_fileJob.Start(m_printer, kPrinterJobTitle, error);
     const bool ok = m_fileJob.IsOpen() && m_fileJob.Write(chunk, length, error);
     *written = ok ? length : 0;
-    m_passDone += length;
     if (!ok) {
         SetLastError(error);
-        EndPassJob();
-    } else if (m_passDone >= m_fileSize) {
         EndPassJob();
     }
     return ChunkResult::Written;

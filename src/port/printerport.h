@@ -5,8 +5,7 @@
 //
 // Threads:
 //   - Window thread: every public operation.
-//   - File thread: one job per pass (m_fileJob and m_passDone are file-thread
-//     only; m_fileSize is set by the file thread before its first chunk).
+//   - File thread: one job per pass (m_fileJob is file-thread only).
 // The view does not call Write while a transfer runs, and the two never share
 // a job: each job has its own spooler connection.
 // Notifications:
@@ -46,7 +45,7 @@ public:
 
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
-    void OnFileThreadStart() override;
+    void OnFilePassEnd() override;
     void OnFileThreadEnd() override;
 
 private:
@@ -56,6 +55,4 @@ private:
     std::string m_printer; // the open queue, empty while closed; changed only while no
                            // file thread runs, which reads it
     CSpoolJob m_fileJob;   // file thread only
-    uint64_t m_fileSize = 0;
-    uint64_t m_passDone = 0;
 };

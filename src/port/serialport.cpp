@@ -4,7 +4,6 @@
 #include "porterror.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -33,14 +32,7 @@ std::string CSerialPort::DeviceName(uint32_t port)
 
 uint32_t CSerialPort::SetPortSettings(const void *settings)
 {
-    tagSERIAL_CFG cfg;
-    std::memcpy(&cfg, settings, sizeof cfg);
-    if (cfg.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "Configuration data not correct!");
-        return 0;
-    }
-    m_cfg = cfg;
-    return 1;
+    return AcceptSettings(settings, m_cfg);
 }
 
 uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
@@ -64,7 +56,6 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
     {
         std::lock_guard lock(m_lock);
         m_write.Clear();
-        m_bWritePending = false;
         m_writesDone = 0;
     }
     m_monitorWaker.Clear();
@@ -116,10 +107,8 @@ void CSerialPort::ClosePort()
     }
     StopSendFile();
     if (m_device.IsOpen()) {
-        DetachOwner();
         {
             std::lock_guard lock(m_lock);
-            m_bWritePending = false;
             m_write.Clear();
         }
         m_device.Close();
@@ -167,7 +156,7 @@ uint32_t CSerialPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wri
 uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written)
 {
     std::lock_guard lock(m_lock);
-    if (m_bWritePending) {
+    if (m_write.HasRest()) {
         RecordError(kPortErrIoPending, 0, "CSerialPort::Write - Last Write Pending!");
         return 0;
     }
@@ -179,9 +168,7 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
     }
     if (written)
         *written = uint32_t(io.count);
-    if (m_write.HasRest())
-        m_bWritePending = true;
-    else
+    if (!m_write.HasRest())
         ++m_writesDone; // done at once: the monitor still reports it
     m_monitorWaker.Signal();
     return 1;
@@ -190,22 +177,12 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
 uint32_t CSerialPort::WriteBlocking(const uint8_t *bytes, uint32_t length)
 {
     CDeviceWaker never;
-    std::size_t done = 0;
-    while (done < length) {
-        if (m_device.OutputHeld()) {
-            CDeviceFile::WaitWaker(never, kRecheckMs);
-            continue;
-        }
-        const DeviceIo io = m_device.File().Write(bytes + done, length - done);
-        if (io.Failed()) {
-            RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
-            break;
-        }
-        done += io.count;
-        if (io.wouldBlock)
-            m_device.File().Wait(false, true, never, -1);
-    }
-    return uint32_t(done);
+    const auto held = [this] { return m_device.OutputHeld(); };
+    DeviceIo io;
+    WriteWaiting(m_device.File(), bytes, length, never, nullptr, held, io);
+    if (io.Failed())
+        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+    return uint32_t(io.count);
 }
 
 uint32_t CSerialPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
@@ -226,22 +203,12 @@ uint32_t CSerialPort::StopSendFile()
 CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
                                                  uint32_t *written)
 {
-    std::size_t done = 0;
-    while (done < length) {
-        if (!IsFileTransferRunning())
-            return ChunkResult::Abandoned;
-        if (m_device.OutputHeld()) {
-            CDeviceFile::WaitWaker(m_chunkWaker, kRecheckMs);
-            continue;
-        }
-        const DeviceIo io = m_device.File().Write(chunk + done, length - done);
-        if (io.Failed())
-            break; // short chunk: the transfer fails with code 6
-        done += io.count;
-        if (io.wouldBlock)
-            m_device.File().Wait(false, true, m_chunkWaker, -1);
-    }
-    *written = uint32_t(done);
+    const auto running = [this] { return IsFileTransferRunning(); };
+    const auto held = [this] { return m_device.OutputHeld(); };
+    DeviceIo io;
+    if (!WriteWaiting(m_device.File(), chunk, length, m_chunkWaker, running, held, io))
+        return ChunkResult::Abandoned;
+    *written = uint32_t(io.count); // short after a failure: the transfer fails with code 6
     return ChunkResult::Written;
 }
 
@@ -299,13 +266,13 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
         return;
     bool finished = false;
     const DeviceIo io = m_write.Drain(m_device.File(), finished);
+    // Either way the write is no longer pending (the rest is gone), before
+    // code 2, so its handler may write again.
     if (io.Failed()) {
         // Nothing more will go out of this write: no code 2 for it.
         RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
         progress.lost = IsDeviceGoneError(io.osError);
-        m_bWritePending = false;
     } else if (finished) {
-        m_bWritePending = false; // before code 2, so its handler may write again
         ++m_writesDone;
     }
 }
@@ -318,7 +285,6 @@ void CSerialPort::ReportInput()
     const uint64_t arrived = read + m_device.InputQueued();
     if (arrived > m_inputReported) {
         m_inputReported = arrived;
-        PortTrace(0, "sending read msg");
         SendPortMsg(kPortDataArrived, UserValue());
     }
 }

@@ -10,8 +10,8 @@
 //     the device is gone (hang-up or I/O error).
 //   - File thread (CPortEx): writes 1024-byte chunks itself, woken by
 //     m_chunkWaker on a stop; raises no code 2.
-// Locks: m_lock (the port lock) guards the output buffer, the write-pending
-// flag and the count of finished writes; it is never held while a
+// Locks: m_lock (the port lock) guards the output buffer (a write is pending
+// while it has a rest) and the count of finished writes; it is never held while a
 // notification is delivered, and ClosePort detaches the owner before it
 // waits for the monitor, so neither Write nor ClosePort can wait on an owner
 // that waits for them.
@@ -80,7 +80,6 @@ private:
     uint64_t m_inputReported = 0;         // monitor thread only
 
     // Guarded by m_lock.
-    CAsyncWrite m_write; // the rest of the accepted write
-    bool m_bWritePending = false;
+    CAsyncWrite m_write;       // the rest of the accepted write; pending while it has one
     uint32_t m_writesDone = 0; // finished writes not yet reported by code 2
 };

@@ -41,6 +41,29 @@ unsigned PollResult(const pollfd &device, const pollfd &waker, int polled)
     return result;
 }
 
+// The outcome of a read or write that returned `n` (errno still its own).
+DeviceIo IoResult(ssize_t n)
+{
+    DeviceIo io;
+    if (n >= 0) {
+        io.count = std::size_t(n);
+        return io;
+    }
+    io.osError = errno;
+    io.wouldBlock = io.osError == EAGAIN || io.osError == EWOULDBLOCK || io.osError == EINTR;
+    return io;
+}
+
+// poll, tried again when a signal interrupts it; -1 on any other failure.
+int PollRetrying(pollfd (&fds)[2], int timeoutMs)
+{
+    int polled;
+    do {
+        polled = ::poll(fds, 2, timeoutMs);
+    } while (polled < 0 && errno == EINTR);
+    return polled;
+}
+
 } // namespace
 
 CDeviceWaker::CDeviceWaker() : m_handle(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
@@ -93,28 +116,12 @@ void CDeviceFile::Close()
 
 DeviceIo CDeviceFile::Write(const uint8_t *bytes, std::size_t length)
 {
-    DeviceIo io;
-    const ssize_t n = ::write(Fd(m_handle), bytes, length);
-    if (n >= 0) {
-        io.count = std::size_t(n);
-        return io;
-    }
-    io.osError = errno;
-    io.wouldBlock = io.osError == EAGAIN || io.osError == EWOULDBLOCK || io.osError == EINTR;
-    return io;
+    return IoResult(::write(Fd(m_handle), bytes, length));
 }
 
 DeviceIo CDeviceFile::Read(uint8_t *buffer, std::size_t capacity)
 {
-    DeviceIo io;
-    const ssize_t n = ::read(Fd(m_handle), buffer, capacity);
-    if (n >= 0) {
-        io.count = std::size_t(n);
-        return io;
-    }
-    io.osError = errno;
-    io.wouldBlock = io.osError == EAGAIN || io.osError == EWOULDBLOCK || io.osError == EINTR;
-    return io;
+    return IoResult(::read(Fd(m_handle), buffer, capacity));
 }
 
 unsigned CDeviceFile::Wait(bool readable, bool writable, CDeviceWaker &waker, int timeoutMs)
@@ -124,10 +131,7 @@ unsigned CDeviceFile::Wait(bool readable, bool writable, CDeviceWaker &waker, in
     fds[0].events = short((readable ? POLLIN : 0) | (writable ? POLLOUT : 0));
     fds[1].fd = Fd(waker.Handle());
     fds[1].events = POLLIN;
-    int polled;
-    do {
-        polled = ::poll(fds, 2, timeoutMs);
-    } while (polled < 0 && errno == EINTR);
+    const int polled = PollRetrying(fds, timeoutMs);
     if (polled < 0)
         return kHangup;
     return PollResult(fds[0], fds[1], polled);
@@ -139,9 +143,6 @@ unsigned CDeviceFile::WaitWaker(CDeviceWaker &waker, int timeoutMs)
     fds[0].fd = -1; // ignored by poll
     fds[1].fd = Fd(waker.Handle());
     fds[1].events = POLLIN;
-    int polled;
-    do {
-        polled = ::poll(fds, 2, timeoutMs);
-    } while (polled < 0 && errno == EINTR);
+    const int polled = PollRetrying(fds, timeoutMs);
     return polled < 0 ? kWoken : PollResult(fds[0], fds[1], polled);
 }
