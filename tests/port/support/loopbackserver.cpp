@@ -40,7 +40,8 @@ CLoopbackServer::CLoopbackServer()
 CLoopbackServer::~CLoopbackServer()
 {
     CloseClient();
-    StopListening();
+    if (m_listener >= 0)
+        close(m_listener);
 }
 
 bool CLoopbackServer::Accept(int timeoutMs)
@@ -77,19 +78,6 @@ std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
     return received;
 }
 
-std::string CLoopbackServer::ReceiveUntilClosed(int timeoutMs)
-{
-    std::string received;
-    char buffer[65536];
-    while (WaitReadable(m_client, timeoutMs)) {
-        const ssize_t n = recv(m_client, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        received.append(buffer, static_cast<std::size_t>(n));
-    }
-    return received;
-}
-
 void CLoopbackServer::CloseClient()
 {
     if (m_client >= 0)
@@ -102,13 +90,6 @@ void CLoopbackServer::ResetClient()
     const linger abortive{1, 0};
     setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
     CloseClient();
-}
-
-void CLoopbackServer::StopListening()
-{
-    if (m_listener >= 0)
-        close(m_listener);
-    m_listener = -1;
 }
 
 uint16_t UnusedLoopbackPort()

@@ -3,8 +3,12 @@
 #include "portnotify.h"
 
 #include <QCoreApplication>
-#include <QObject>
+#include <QDeadlineTimer>
 #include <QThread>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 struct CTestPortOwner::State
 {
@@ -89,14 +93,6 @@ std::vector<uint16_t> CTestPortOwner::Codes() const
     return codes;
 }
 
-int CTestPortOwner::CountOf(uint16_t code) const
-{
-    int count = 0;
-    for (const PortMsg &msg : Messages())
-        count += msg.code == code ? 1 : 0;
-    return count;
-}
-
 void CTestPortOwner::Clear()
 {
     std::lock_guard lock(m_state->mutex);
@@ -105,14 +101,8 @@ void CTestPortOwner::Clear()
 
 bool CTestPortOwner::WaitForCode(uint16_t code, int count, std::chrono::milliseconds timeout) const
 {
-    return WaitUntil(
-        [&](const std::vector<PortMsg> &messages) {
-            int seen = 0;
-            for (const PortMsg &msg : messages)
-                seen += msg.code == code ? 1 : 0;
-            return seen >= count;
-        },
-        timeout);
+    return WaitUntil([&](const std::vector<PortMsg> &m) { return CountCode(m, code) >= count; },
+                     timeout);
 }
 
 bool CTestPortOwner::WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
@@ -175,6 +165,24 @@ bool ProcessEventsUntil(const std::function<bool()> &done, std::chrono::millisec
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
+    }
+    return true;
+}
+
+void ProcessEventsFor(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool WaitForPendingSends(int count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    while (CPortNotifier::PendingSends() != count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }

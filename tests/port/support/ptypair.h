@@ -2,8 +2,6 @@
 // the device map, the test plays the far end on the master.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -36,6 +34,3 @@ private:
 
 // Test bytes: every value, repeated.
 std::string PatternBytes(std::size_t count, unsigned seed = 0);
-
-// Equal, or the first differing offset with hex dumps of both sides.
-::testing::AssertionResult SameBytes(const std::string &expected, const std::string &actual);
