@@ -57,23 +57,24 @@ TEST_F(UsbPortTest, WriteGoesOutInRequestsOf1024BytesAndOneAtATime)
     const std::string data = Pattern(3000);
     ASSERT_EQ(m_port.Write(Bytes(data), 3000, nullptr, 1), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(m_devices.WriteSizes(), (std::vector<uint32_t>{1024, 1024, 952}));
-    EXPECT_TRUE(m_devices.Written() == data);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }),
+              (std::vector<uint32_t>{1024, 1024, 952}));
+    EXPECT_TRUE(m_devices.With([](auto &s) { return s.written; }) == data);
     EXPECT_EQ(m_owner.Messages().back().lParam, 5u);
 
-    m_devices.HoldWrites();
+    m_devices.With([](auto &s) { s.holdWrites = true; });
     ASSERT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
     EXPECT_EQ(m_port.Write(Bytes("def"), 3, nullptr, 1), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrIoPending);
-    m_devices.ReleaseWrites();
+    m_devices.With([](auto &s) { s.holdWrites = false; });
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
-    EXPECT_TRUE(m_devices.Written() == data + "abc");
+    EXPECT_TRUE(m_devices.With([](auto &s) { return s.written; }) == data + "abc");
 }
 
 TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
 {
-    m_devices.QueueIncoming(Pattern(2500));
+    m_devices.With([&](auto &s) { s.incoming = Pattern(2500); });
     m_port.m_bRecvEnable = true; // one request of at most 1024 bytes a second
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, 3, std::chrono::seconds(20)));
     m_port.m_bRecvEnable = false;
@@ -101,46 +102,40 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
 
 TEST_F(UsbPortTest, SwitchOffMeansNoDeviceReadAtAll)
 {
-    m_devices.QueueIncoming("waiting");
+    m_devices.With([&](auto &s) { s.incoming = "waiting"; });
     std::this_thread::sleep_for(std::chrono::milliseconds(2500)); // two poll periods
-    EXPECT_EQ(m_devices.ReadRequests(), 0);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.readRequests; }), 0);
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0);
 }
 
-TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteAndFileSend)
+TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteOnFileSendAndInTheFileThread)
 {
-    m_devices.SetStatusFails(true);
-    EXPECT_EQ(m_port.Write(Bytes("x"), 1, nullptr, 1), 0u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 1));
-    EXPECT_EQ(m_port.SendFile(File(100).c_str(), 1, 0), 0u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 2));
-    EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_devices.WriteSizes().size(), 0u);
-}
-
-TEST_F(UsbPortTest, FailingStatusInTheFileThreadEndsWithCode4NotCode6)
-{
-    m_devices.HoldWrites();
+    m_devices.With([](auto &s) { s.holdWrites = true; });
     ASSERT_EQ(m_port.SendFile(File(10000).c_str(), 1, 0), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
-    m_devices.SetStatusFails(true);
-    m_devices.ReleaseWrites();
+    m_devices.With([](auto &s) { s.statusFails = true, s.holdWrites = false; });
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
     m_port.StopSendFile(); // reaps the ended thread
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
+    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0); // code 4, not code 6
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-    EXPECT_EQ(m_devices.WriteSizes().size(), 1u);
+
+    EXPECT_EQ(m_port.Write(Bytes("x"), 1, nullptr, 1), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 2));
+    EXPECT_EQ(m_port.SendFile(File(100).c_str(), 1, 0), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 3));
+    EXPECT_EQ(m_port.IsSendingFile(), 0u);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }).size(), 1u);
 }
 
 TEST_F(UsbPortTest, CloseEndsAWriteThatHangsInTheDevice)
 {
-    m_devices.HoldWrites();
+    m_devices.With([](auto &s) { s.holdWrites = true; });
     ASSERT_EQ(m_port.Write(Bytes(Pattern(5000)), 5000, nullptr, 1), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
     m_port.ClosePort();
-    EXPECT_GE(m_devices.OutputResets(), 1);
-    EXPECT_EQ(m_devices.WriteSizes().size(), 0u);
+    EXPECT_GE(m_devices.With([](auto &s) { return s.outputResets; }), 1);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }).size(), 0u);
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
 }
 
