@@ -47,24 +47,6 @@ bool CPtyPair::WriteMaster(const std::string &bytes)
     return true;
 }
 
-std::string CPtyPair::ReadMaster(std::size_t count, std::chrono::milliseconds timeout)
-{
-    std::string bytes;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    char buffer[65536];
-    while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
-        pollfd fd{m_master, POLLIN, 0};
-        if (::poll(&fd, 1, 50) <= 0)
-            continue;
-        const ssize_t n = ::read(m_master, buffer, std::min(sizeof buffer, count - bytes.size()));
-        if (n > 0)
-            bytes.append(buffer, std::size_t(n));
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
-            break;
-    }
-    return bytes;
-}
-
 void CPtyPair::CloseMaster()
 {
     if (m_master >= 0)

@@ -2,7 +2,6 @@
 // the device map, the test plays the far end on the master.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -21,9 +20,6 @@ public:
 
     // Writes all of `bytes` to the master.
     bool WriteMaster(const std::string &bytes);
-    // Reads until `count` bytes came or the time-out ran out.
-    std::string ReadMaster(std::size_t count,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(10));
     void CloseMaster();
 
 private:
