@@ -11,21 +11,13 @@
 TEST(DeviceMap, DefaultPathRows)
 {
     const std::vector<std::string> serial = {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0"};
+    // clang-format off
     const std::pair<const char *, const char *> rows[] = {
-        {"COM1", "/dev/ttyUSB0"},
-        {"COM3", "/dev/ttyS0"},
-        {"com2", "/dev/ttyACM0"},
-        {"COM4", ""},
-        {"COM0", ""},
-        {"LPT1", "/dev/lp0"},
-        {"LPT3", "/dev/lp2"},
-        {"LPT0", ""},
-        {"\\\\.\\QXUSB-0", "/dev/usb/lp0"},
-        {"\\\\.\\QXUSB-31", "/dev/usb/lp31"},
-        {"QXUSB-1", ""},
-        {"COMX", ""},
-        {"", ""},
-    };
+        {"COM1", "/dev/ttyUSB0"}, {"COM3", "/dev/ttyS0"}, {"com2", "/dev/ttyACM0"}, {"COM4", ""},
+        {"COM0", ""}, {"LPT1", "/dev/lp0"}, {"LPT3", "/dev/lp2"}, {"LPT0", ""},
+        {"\\\\.\\QXUSB-0", "/dev/usb/lp0"}, {"\\\\.\\QXUSB-31", "/dev/usb/lp31"},
+        {"QXUSB-1", ""}, {"COMX", ""}, {"", ""}};
+    // clang-format on
     for (const auto &[name, path] : rows)
         EXPECT_EQ(DefaultDevicePath(name, serial), path) << name;
     EXPECT_EQ(
@@ -87,13 +79,11 @@ TEST(SerialTermios, LineSettingsRows)
     {
         uint8_t parity, dataBits, stopBits;
         tcflag_t cflag;
-    } rows[] = {
-        {0, 8, 0, CS8},
-        {1, 7, 0, CS7 | PARENB | PARODD},
-        {2, 6, 2, CS6 | PARENB | CSTOPB},
-        {3, 5, 0, CS5 | PARENB | CMSPAR | PARODD}, // mark
-        {4, 8, 2, CS8 | PARENB | CMSPAR | CSTOPB}, // space
-    };
+    } rows[] = {{0, 8, 0, CS8},
+                {1, 7, 0, CS7 | PARENB | PARODD},
+                {2, 6, 2, CS6 | PARENB | CSTOPB},
+                {3, 5, 0, CS5 | PARENB | CMSPAR | PARODD},  // mark
+                {4, 8, 2, CS8 | PARENB | CMSPAR | CSTOPB}}; // space
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << int(row.parity) << int(row.dataBits));
         SerialLineSetup setup;
@@ -118,17 +108,17 @@ TEST(SerialTermios, LineSettingsRows)
     }
 }
 
-TEST(SerialTermios, FlowControlRows)
+TEST(SerialTermios, FlowControlAndBaudRateRows)
 {
     const struct
     {
         uint32_t flow;
         bool ixon, dtr, hold;
-    } rows[] = {{0, false, false, false},
-                {1, false, true, true},
-                {2, true, false, false},
-                {7, false, false, false}};
-    for (const auto &row : rows) {
+    } flows[] = {{0, false, false, false},
+                 {1, false, true, true},
+                 {2, true, false, false},
+                 {7, false, false, false}};
+    for (const auto &row : flows) {
         SerialLineSetup setup;
         ASSERT_TRUE(Map(9600, 0, 8, 0, row.flow, setup));
         EXPECT_EQ((setup.tio.c_iflag & IXON) != 0, row.ixon) << row.flow;
@@ -137,19 +127,15 @@ TEST(SerialTermios, FlowControlRows)
         EXPECT_EQ(setup.dtr, row.dtr) << row.flow;
         EXPECT_EQ(setup.holdOnDsr, row.hold) << row.flow;
     }
-}
-
-TEST(SerialTermios, BaudRateRows)
-{
     const struct
     {
         uint32_t baud;
         speed_t speed;
         bool arbitrary;
-    } rows[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
-                {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true},
-                {1, B38400, true}};
-    for (const auto &row : rows) {
+    } bauds[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
+                 {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true},
+                 {1, B38400, true}};
+    for (const auto &row : bauds) {
         SerialLineSetup setup;
         ASSERT_TRUE(Map(row.baud, 0, 8, 0, 0, setup));
         EXPECT_EQ(setup.arbitraryBaud, row.arbitrary) << row.baud;

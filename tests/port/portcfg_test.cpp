@@ -61,14 +61,9 @@ const std::string kSum = std::to_string(PortCfgDataChecksum(kFilled));
 
 } // namespace
 
-TEST(PortCfgData, ProcessWideAndZeroAtStart)
-{
-    EXPECT_EQ(&PortCfgData(), &PortCfgData());
-    EXPECT_TRUE(SameBlock(PortCfgData(), tagPORT_CFG_DATA{}));
-}
-
 TEST(PortCfgData, WorkedExampleOfASavedSerialPart)
 {
+    EXPECT_TRUE(SameBlock(PortCfgData(), tagPORT_CFG_DATA{})); // the process-wide block starts zero
     const tagPORT_CFG_DATA block = SavedSerialDefaults();
     std::string expected = "00,00,00,00,80,25,00,00,00,04,00,00,01,00,00,00,AA,55,00,00";
     for (std::size_t i = 20; i < kPortCfgDataSize; ++i)
@@ -104,25 +99,14 @@ TEST(PortCfgData, RejectedTextsLeaveTheBlockAsItWas)
     std::string badHex = kText;
     badHex[10] = 'G';
     const std::string serial = PortCfgDataToText(SavedSerialDefaults()); // sums to 425
+    // The checksum must be plainly a decimal number, not one that wraps or starts like 425.
+    // clang-format off
     const std::pair<std::string, std::string> rows[] = {
-        {changed, kSum},
-        {kText.substr(0, kText.size() - 3), kSum}, // one byte short
-        {kText + ",00", kSum},                     // one byte more
-        {" ,; ", "0"},                             // separators only
-        {badHex, kSum},
-        {Replace(kText, ',', '-'), kSum},
-        // A checksum must be plainly a decimal number, not merely one that
-        // wraps or starts like 425.
-        {serial, ""},
-        {serial, "425abc"},
-        {serial, " 425"},
-        {serial, "425 "},
-        {serial, "+425"},
-        {serial, "-425"},
-        {serial, "0x1A9"},
-        {serial, "4294967721"},
-        {serial, "99999999999999999999"},
-    };
+        {changed, kSum}, {kText.substr(0, kText.size() - 3), kSum}, {kText + ",00", kSum},
+        {" ,; ", "0"}, {badHex, kSum}, {Replace(kText, ',', '-'), kSum},
+        {serial, ""}, {serial, "425abc"}, {serial, " 425"}, {serial, "425 "}, {serial, "+425"},
+        {serial, "-425"}, {serial, "0x1A9"}, {serial, "4294967721"}, {serial, "99999999999999999999"}};
+    // clang-format on
     tagPORT_CFG_DATA probe;
     ASSERT_EQ(PortCfgDataFromText(serial, "425", probe), PortCfgParse::Accepted);
     for (const auto &[text, sum] : rows) {

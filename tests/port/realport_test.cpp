@@ -207,10 +207,8 @@ TEST_P(RealPort, FilePassesDeliverTheFileThatManyTimes)
         EXPECT_EQ(messages.back().code, kPortFileDone);
         const auto progress = ProgressByPass(messages);
         ASSERT_EQ(progress.size(), std::size_t(passes) + 1); // nothing after the last 8
-        for (int pass = 0; pass < passes; ++pass) {
-            ASSERT_FALSE(progress[pass].empty()) << pass;
-            EXPECT_EQ(progress[pass].back(), 100u) << pass;
-        }
+        for (int pass = 0; pass < passes; ++pass)
+            EXPECT_EQ(progress[pass].empty() ? 0u : progress[pass].back(), 100u) << pass;
     }
 }
 
@@ -307,29 +305,19 @@ TEST_P(RealPort, PauseHoldsTheBytesAndContinueSendsTheRest)
     const auto progress = ProgressByPass(m_owner.Messages());
     EXPECT_EQ(progress[0].size(), 100u); // one per chunk, none repeated around the pause
     EXPECT_EQ(progress[0].back(), 100u);
-}
 
-TEST_P(RealPort, StopOrCloseEndAPausedTransfer)
-{
-    for (bool close : {false, true}) {
-        SCOPED_TRACE(close);
-        Far().Hold(true);
-        ASSERT_EQ(m_port->SendFile(File(PatternBytes(102'400, 17)).c_str(), 1, 0), 1u);
-        ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
-        ASSERT_EQ(m_port->PauseSendFile(), 1u);
-        Far().Hold(false);
-        if (close)
-            EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
-        else
-            StopWithinBound();
-        EXPECT_EQ(m_port->IsSendingFile(), 0u);
-        EXPECT_EQ(m_port->IsSendFilePaused(), 0u);
-        std::this_thread::sleep_for(400ms);
-        m_owner.Sync();
-        EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-        EXPECT_LT(Far().WaitQuiet(), 102'400u);
-        Far().Clear();
-    }
+    // Closing ends a paused transfer, with no code 5.
+    m_owner.Clear();
+    Far().Hold(true);
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+    ASSERT_EQ(m_port->PauseSendFile(), 1u);
+    Far().Hold(false);
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_EQ(m_port->IsSendingFile(), 0u);
+    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
 }
 
 TEST_P(RealPort, OneByteFileGivesOneProgressOfHundred)
@@ -373,16 +361,15 @@ TEST(FileProgressArithmetic, DivisorAndPercentRows)
     struct Row
     {
         uint32_t size, done, divisor, percent;
-    } rows[] = {
-        {2'000'000, 1'000'000, 20'000, 50}, // large: size / 100
-        {2'000'000, 2'000'000, 20'000, 100},
-        {1, 1, 1, 100},
-        {3000, 1024, 3000, 34},
-        {0x100000, 0x80000, 0x100000, 50}, // exactly 1 MiB is still small
-        {0x100001, 0x100001, 10485, 100},
-        {4'000'000'000u, 4'000'000'000u, 40'000'000, 100}, // done * 100 would overflow
-        {4'000'000'000u, 1'000'000'000u, 40'000'000, 25},
     };
+    // clang-format off
+    const Row rows[] = {
+        {2'000'000, 1'000'000, 20'000, 50}, {2'000'000, 2'000'000, 20'000, 100}, // size / 100
+        {1, 1, 1, 100}, {3000, 1024, 3000, 34},
+        {0x100000, 0x80000, 0x100000, 50}, {0x100001, 0x100001, 10485, 100}, // 1 MiB is small
+        {4'000'000'000u, 4'000'000'000u, 40'000'000, 100}, // done * 100 would overflow
+        {4'000'000'000u, 1'000'000'000u, 40'000'000, 25}};
+    // clang-format on
     for (const Row &row : rows) {
         const CFileProgress progress(row.size);
         EXPECT_EQ(progress.divisor, row.divisor) << row.size;
