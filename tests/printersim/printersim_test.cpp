@@ -1,87 +1,60 @@
 // Runs the simulator as people do and talks to it over loopback TCP.
 #include <arpa/inet.h>
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
+#include <utility>
 
 namespace {
 
+// The simulator as the child of a shell that names its own pid and then
+// becomes the simulator, whose first output line is its port.
 class CSimulator
 {
 public:
-    explicit CSimulator(std::vector<std::string> args)
+    explicit CSimulator(const std::string &args)
+        : m_out(popen(("echo $$; exec '" TARVIK_PRINTERSIM "' " + args).c_str(), "r"))
     {
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        args.insert(args.begin(), TARVIK_PRINTERSIM);
-        std::vector<char *> argv;
-        for (auto &arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn(&m_pid, TARVIK_PRINTERSIM, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        m_stdout = out[0];
+        if (!m_out || std::fscanf(m_out, "%d %d", &m_pid, &m_port) < 1)
+            m_pid = -1;
     }
-    ~CSimulator()
-    {
-        if (m_pid > 0)
-            StopWith(SIGKILL);
-        close(m_stdout);
-    }
+    ~CSimulator() { StopWith(SIGKILL); }
 
-    // Connects to the port named on the first line of standard output.
-    int Connect()
+    int Connect() const
     {
-        char c;
-        pollfd pfd{m_stdout, POLLIN, 0};
-        while (m_port.empty() && poll(&pfd, 1, 10000) > 0 && read(m_stdout, &c, 1) == 1 &&
-               c != '\n')
-            m_line += c;
-        if (m_port.empty())
-            m_port = m_line;
         const int fd = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(std::atoi(m_port.c_str())));
+        addr.sin_port = htons(static_cast<uint16_t>(m_port));
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (m_port.empty() || connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
-            close(fd);
-            return -1;
-        }
-        return fd;
+        if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
+            return fd;
+        close(fd);
+        return -1;
     }
 
     // Sends `signal` (none: only waits) and returns the exit status, -1 if it did not exit.
     int StopWith(int signal = 0)
     {
-        if (signal)
+        if (!m_out)
+            return -1;
+        if (signal && m_pid > 0)
             kill(m_pid, signal);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_pid = -1;
+        const int status = pclose(std::exchange(m_out, nullptr));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
-    pid_t m_pid = -1;
-    int m_stdout = -1;
-    std::string m_line;
-    std::string m_port;
+    FILE *m_out;
+    int m_pid = -1;
+    int m_port = 0;
 };
 
 std::string Exchange(int fd, const std::string &bytes, std::size_t answer)
@@ -130,7 +103,7 @@ protected:
 
 TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
 {
-    CSimulator sim({"--port", "0", "--out", m_out});
+    CSimulator sim("--port 0 --out " + m_out);
     std::string allBytes;
     for (int i = 0; i < 256; ++i)
         allBytes += static_cast<char>(i);
@@ -152,7 +125,7 @@ TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
 
 TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
 {
-    CSimulator sim({"--port", "0", "--out", m_out});
+    CSimulator sim("--port 0 --out " + m_out);
     const int client = sim.Connect();
     ASSERT_GE(client, 0);
     EXPECT_EQ(Exchange(client, "\x10\x04\x01", 1), "\x12");
@@ -162,9 +135,9 @@ TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
 
 TEST_F(PrinterSim, RefusesBadArguments)
 {
-    EXPECT_EQ(CSimulator({"--port", "70000"}).StopWith(), 2);
-    EXPECT_EQ(CSimulator({"--frobnicate"}).StopWith(), 2);
-    EXPECT_EQ(CSimulator({"--out", std::string(m_dir) + "/missing/dir/file"}).StopWith(), 1);
+    EXPECT_EQ(CSimulator("--port 70000").StopWith(), 2);
+    EXPECT_EQ(CSimulator("--frobnicate").StopWith(), 2);
+    EXPECT_EQ(CSimulator("--out " + std::string(m_dir) + "/missing/dir/file").StopWith(), 1);
 }
 
 } // namespace
