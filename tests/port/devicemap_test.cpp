@@ -8,42 +8,25 @@
 
 #include <fstream>
 
-TEST(DeviceMapDefaults, NamesToPaths)
+TEST(DeviceMap, DefaultPathRows)
 {
     const std::vector<std::string> serial = {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0"};
-    struct Row
-    {
-        const char *name;
-        const char *path;
-    } rows[] = {
-        {"COM1", "/dev/ttyUSB0"},
-        {"COM3", "/dev/ttyS0"},
-        {"com2", "/dev/ttyACM0"},
-        {"COM4", ""},
-        {"COM0", ""},
-        {"LPT1", "/dev/lp0"},
-        {"LPT3", "/dev/lp2"},
-        {"LPT0", ""},
-        {"\\\\.\\QXUSB-0", "/dev/usb/lp0"},
-        {"\\\\.\\QXUSB-31", "/dev/usb/lp31"},
-        {"QXUSB-1", ""},
-        {"COMX", ""},
-        {"", ""},
-    };
-    for (const Row &row : rows)
-        EXPECT_EQ(DefaultDevicePath(row.name, serial), row.path) << row.name;
+    // clang-format off
+    const std::pair<const char *, const char *> rows[] = {
+        {"COM1", "/dev/ttyUSB0"}, {"COM3", "/dev/ttyS0"}, {"com2", "/dev/ttyACM0"}, {"COM4", ""},
+        {"COM0", ""}, {"LPT1", "/dev/lp0"}, {"LPT3", "/dev/lp2"}, {"LPT0", ""},
+        {"\\\\.\\QXUSB-0", "/dev/usb/lp0"}, {"\\\\.\\QXUSB-31", "/dev/usb/lp31"},
+        {"QXUSB-1", ""}, {"COMX", ""}, {"", ""}};
+    // clang-format on
+    for (const auto &[name, path] : rows)
+        EXPECT_EQ(DefaultDevicePath(name, serial), path) << name;
+    EXPECT_EQ(
+        OrderSerialDevices({"ttyS1", "tty0", "ttyACM1", "ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM0",
+                            "console", "ttySx"}),
+        (std::vector<std::string>{"ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1", "ttyS0", "ttyS1"}));
 }
 
-TEST(DeviceMapDefaults, SerialDevicesInStableOrder)
-{
-    const std::vector<std::string> found = {"ttyS1",   "tty0",    "ttyACM1", "ttyUSB10", "ttyS0",
-                                            "ttyUSB2", "ttyACM0", "console", "ttySx"};
-    const std::vector<std::string> ordered = {"ttyUSB2", "ttyUSB10", "ttyACM0",
-                                              "ttyACM1", "ttyS0",    "ttyS1"};
-    EXPECT_EQ(OrderSerialDevices(found), ordered);
-}
-
-TEST(DeviceMapOverrides, SetClearAndLoadFromTheDevicesSection)
+TEST(DeviceMap, OverridesSetClearAndLoadFromTheDevicesSection)
 {
     ClearDeviceOverrides();
     SetDeviceOverride("com1", "/dev/pts/5");
@@ -67,7 +50,9 @@ TEST(DeviceMapOverrides, SetClearAndLoadFromTheDevicesSection)
 
 namespace {
 
-tagSERIAL_CFG Cfg(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits, uint32_t flow)
+// Settings mapped over a terminal left in a cooked, checked state.
+bool Map(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits, uint32_t flow,
+         SerialLineSetup &setup)
 {
     tagSERIAL_CFG cfg;
     cfg.dwPort = 1;
@@ -77,101 +62,82 @@ tagSERIAL_CFG Cfg(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopB
     cfg.byStopBits = stopBits;
     cfg.dwFlowCtrl = flow;
     cfg.dwMarker = kCfgMarkerValid;
-    return cfg;
-}
-
-termios Dirty()
-{
-    termios tio{};
-    tio.c_iflag = ICRNL | IXOFF | IXANY | ISTRIP;
-    tio.c_oflag = OPOST | ONLCR;
-    tio.c_lflag = ECHO | ICANON | ISIG;
-    tio.c_cflag = CS5 | PARENB | CRTSCTS | HUPCL;
-    tio.c_cc[VMIN] = 1;
-    return tio;
+    termios dirty{};
+    dirty.c_iflag = ICRNL | IXOFF | IXANY | ISTRIP;
+    dirty.c_oflag = OPOST | ONLCR;
+    dirty.c_lflag = ECHO | ICANON | ISIG;
+    dirty.c_cflag = CS5 | PARENB | CRTSCTS | HUPCL;
+    dirty.c_cc[VMIN] = 1;
+    return MapSerialSettings(cfg, dirty, setup);
 }
 
 } // namespace
 
 TEST(SerialTermios, LineSettingsRows)
 {
-    constexpr tcflag_t kLine = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
-    struct Row
+    const struct
     {
         uint8_t parity, dataBits, stopBits;
         tcflag_t cflag;
-        bool checked;
-    } rows[] = {
-        {0, 8, 0, CS8, false},
-        {1, 7, 0, CS7 | PARENB | PARODD, true},
-        {2, 6, 2, CS6 | PARENB | CSTOPB, true},
-        {3, 5, 0, CS5 | PARENB | CMSPAR | PARODD, true}, // mark
-        {4, 8, 2, CS8 | PARENB | CMSPAR | CSTOPB, true}, // space
-    };
-    for (const Row &row : rows) {
+    } rows[] = {{0, 8, 0, CS8},
+                {1, 7, 0, CS7 | PARENB | PARODD},
+                {2, 6, 2, CS6 | PARENB | CSTOPB},
+                {3, 5, 0, CS5 | PARENB | CMSPAR | PARODD},  // mark
+                {4, 8, 2, CS8 | PARENB | CMSPAR | CSTOPB}}; // space
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << int(row.parity) << int(row.dataBits));
         SerialLineSetup setup;
-        ASSERT_TRUE(MapSerialSettings(Cfg(9600, row.parity, row.dataBits, row.stopBits, 0), Dirty(),
-                                      setup));
-        EXPECT_EQ(setup.tio.c_cflag & kLine, row.cflag) << int(row.parity) << int(row.dataBits);
-        EXPECT_EQ((setup.tio.c_iflag & INPCK) != 0, row.checked);
-        EXPECT_EQ(setup.tio.c_cflag & (CREAD | CLOCAL | CRTSCTS), tcflag_t(CREAD | CLOCAL));
-        EXPECT_EQ(setup.tio.c_iflag & (ICRNL | IXOFF | IXANY | ISTRIP), 0u);
-        EXPECT_EQ(setup.tio.c_oflag & OPOST, 0u);
-        EXPECT_EQ(setup.tio.c_lflag & (ECHO | ICANON | ISIG), 0u);
-        EXPECT_EQ(setup.tio.c_cc[VMIN], 0);
-        EXPECT_EQ(setup.tio.c_cc[VTIME], 0);
+        ASSERT_TRUE(Map(9600, row.parity, row.dataBits, row.stopBits, 0, setup));
+        const termios &tio = setup.tio;
+        EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), row.cflag);
+        EXPECT_EQ((tio.c_iflag & INPCK) != 0, row.parity != 0);
+        EXPECT_EQ(tio.c_cflag & (CREAD | CLOCAL | CRTSCTS), tcflag_t(CREAD | CLOCAL));
+        EXPECT_EQ(tio.c_iflag & (ICRNL | IXOFF | IXANY | ISTRIP), 0u);
+        EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+        EXPECT_EQ(tio.c_lflag & (ECHO | ICANON | ISIG), 0u);
+        EXPECT_EQ(tio.c_cc[VMIN], 0);
+        EXPECT_EQ(tio.c_cc[VTIME], 0);
+    }
+    // 4 and 9 data bits, 1.5 and 3 stop bits, parity 5, rate 0.
+    const uint32_t refused[][4] = {{9600, 0, 4, 0}, {9600, 0, 9, 0}, {9600, 0, 8, 1},
+                                   {9600, 0, 8, 3}, {9600, 5, 8, 0}, {0, 0, 8, 0}};
+    for (const auto &r : refused) {
+        SerialLineSetup setup;
+        EXPECT_FALSE(Map(r[0], uint8_t(r[1]), uint8_t(r[2]), uint8_t(r[3]), 0, setup))
+            << r[0] << " " << r[1] << r[2] << r[3];
     }
 }
 
-TEST(SerialTermios, RefusedSettings)
+TEST(SerialTermios, FlowControlAndBaudRateRows)
 {
-    const tagSERIAL_CFG refused[] = {
-        Cfg(9600, 0, 4, 0, 0),                        // 4 data bits
-        Cfg(9600, 0, 9, 0, 0), Cfg(9600, 0, 8, 1, 0), // 1.5 stop bits
-        Cfg(9600, 0, 8, 3, 0), Cfg(9600, 5, 8, 0, 0), Cfg(0, 0, 8, 0, 0),
-    };
-    for (const tagSERIAL_CFG &cfg : refused) {
-        SerialLineSetup setup;
-        EXPECT_FALSE(MapSerialSettings(cfg, Dirty(), setup))
-            << cfg.dwBaudRate << " " << int(cfg.byParity) << int(cfg.byDataBits)
-            << int(cfg.byStopBits);
-    }
-}
-
-TEST(SerialTermios, FlowControlRows)
-{
-    struct Row
+    const struct
     {
         uint32_t flow;
         bool ixon, dtr, hold;
-    } rows[] = {{0, false, false, false},
-                {1, false, true, true},
-                {2, true, false, false},
-                {7, false, false, false}};
-    for (const Row &row : rows) {
+    } flows[] = {{0, false, false, false},
+                 {1, false, true, true},
+                 {2, true, false, false},
+                 {7, false, false, false}};
+    for (const auto &row : flows) {
         SerialLineSetup setup;
-        ASSERT_TRUE(MapSerialSettings(Cfg(9600, 0, 8, 0, row.flow), Dirty(), setup));
+        ASSERT_TRUE(Map(9600, 0, 8, 0, row.flow, setup));
         EXPECT_EQ((setup.tio.c_iflag & IXON) != 0, row.ixon) << row.flow;
         EXPECT_EQ(setup.tio.c_iflag & IXOFF, 0u) << row.flow; // never input XON/XOFF
         EXPECT_EQ(setup.tio.c_cflag & CRTSCTS, 0u);
         EXPECT_EQ(setup.dtr, row.dtr) << row.flow;
         EXPECT_EQ(setup.holdOnDsr, row.hold) << row.flow;
     }
-}
-
-TEST(SerialTermios, BaudRateRows)
-{
-    struct Row
+    const struct
     {
         uint32_t baud;
         speed_t speed;
         bool arbitrary;
-    } rows[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
-                {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true},
-                {1, B38400, true}};
-    for (const Row &row : rows) {
+    } bauds[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
+                 {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true},
+                 {1, B38400, true}};
+    for (const auto &row : bauds) {
         SerialLineSetup setup;
-        ASSERT_TRUE(MapSerialSettings(Cfg(row.baud, 0, 8, 0, 0), Dirty(), setup));
+        ASSERT_TRUE(Map(row.baud, 0, 8, 0, 0, setup));
         EXPECT_EQ(setup.arbitraryBaud, row.arbitrary) << row.baud;
         EXPECT_EQ(setup.baud, row.baud);
         EXPECT_EQ(cfgetospeed(&setup.tio), row.speed) << row.baud;

@@ -1,19 +1,18 @@
-// The printer-driver port against a private cupsd with raw capture queues.
+// The printer-driver kind against a private cupsd with raw capture queues.
 #include "printerport.h"
 
 #include "porterror.h"
 #include "portowner.h"
+#include "support/bytes_diff.h"
 #include "support/privatecupsd.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <iomanip>
+#include <fstream>
 #include <memory>
-#include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -22,29 +21,7 @@ std::string AllByteValues()
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
-    return bytes + "\x1B@\r\n\x1D"
-                   "V\x00 end";
-}
-
-// On a mismatch: the first differing offset and a hex dump of both sides there.
-testing::AssertionResult SameBytes(const std::string &expected, const std::string &actual)
-{
-    if (expected == actual)
-        return testing::AssertionSuccess();
-    std::size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
-        ++at;
-    auto dump = [at](const std::string &bytes) {
-        std::ostringstream out;
-        for (std::size_t i = at; i < std::min(bytes.size(), at + 16); ++i)
-            out << std::hex << std::setw(2) << std::setfill('0')
-                << (static_cast<unsigned>(bytes[i]) & 0xFF) << ' ';
-        return out.str();
-    };
-    return testing::AssertionFailure()
-           << "first difference at offset " << at << " (sizes " << expected.size() << " and "
-           << actual.size() << ")\n  expected: " << dump(expected)
-           << "\n  actual:   " << dump(actual);
+    return bytes + std::string("\x1B@\r\n\x1DV\x00 end", 10);
 }
 
 tagPRINTER_CFG Settings(const std::string &queue)
@@ -71,30 +48,18 @@ protected:
         m_queue = "tarvik_" + std::to_string(++s_queues);
         std::string whyNot;
         ASSERT_TRUE(s_cupsd->AddRawQueue(m_queue, whyNot)) << whyNot;
-    }
-
-    void Open()
-    {
         const tagPRINTER_CFG cfg = Settings(m_queue);
         ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
         ASSERT_EQ(m_port.OpenPort(m_owner.Object(), 1, 9, 0), 1u) << m_port.GetLastError();
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     }
+    void TearDown() override { m_port.ClosePort(); }
 
-    std::string TempFile(const std::string &bytes)
+    std::string File(const std::string &bytes)
     {
-        char path[] = "/tmp/printerport-test-XXXXXX";
-        const int fd = mkstemp(path);
-        EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        close(fd);
-        m_files.push_back(path);
+        const std::string path = m_dir.filePath("file.bin").toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
         return path;
-    }
-    void TearDown() override
-    {
-        m_port.ClosePort();
-        for (const std::string &file : m_files)
-            std::remove(file.c_str());
     }
 
     static inline std::unique_ptr<CPrivateCupsd> s_cupsd;
@@ -102,21 +67,16 @@ protected:
     static inline std::string s_whyNot;
     static inline int s_queues = 0;
 
+    QTemporaryDir m_dir;
     std::string m_queue;
-    std::vector<std::string> m_files;
     CTestPortOwner m_owner;
     CPrinterPort m_port;
 };
 
-TEST_F(PrinterPortTest, QueueListContainsTheQueue)
+TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
 {
     const std::vector<std::string> queues = Spooler::ListQueues();
     EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue), queues.end());
-}
-
-TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
-{
-    Open();
     const std::string first = AllByteValues();
     uint32_t written = 0;
     ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(first.data()),
@@ -130,9 +90,9 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
     const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 2);
     ASSERT_EQ(jobs.size(), 2u) << "an empty Write makes no job";
     EXPECT_TRUE(SameBytes(first, jobs[0].data));
-    EXPECT_EQ(jobs[0].title, kPrinterJobTitle);
     EXPECT_EQ(jobs[1].data, "second");
-    EXPECT_EQ(jobs[1].title, kPrinterJobTitle);
+    for (const CapturedJob &job : jobs)
+        EXPECT_EQ(job.title, kPrinterJobTitle);
 }
 
 TEST_F(PrinterPortTest, FileInThreePassesGivesOneJobPerPass)
@@ -140,13 +100,10 @@ TEST_F(PrinterPortTest, FileInThreePassesGivesOneJobPerPass)
     std::string file;
     for (int i = 0; i < 5000; ++i)
         file += AllByteValues();
-    const std::string path = TempFile(file);
-    Open();
-    ASSERT_EQ(m_port.SendFile(path.c_str(), 3, 50), 1u);
+    ASSERT_EQ(m_port.SendFile(File(file).c_str(), 3, 50), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone, 1, std::chrono::seconds(60)));
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 3);
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
-
     const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 3);
     ASSERT_EQ(jobs.size(), 3u);
     for (const CapturedJob &job : jobs) {
@@ -157,10 +114,8 @@ TEST_F(PrinterPortTest, FileInThreePassesGivesOneJobPerPass)
 
 TEST_F(PrinterPortTest, PassThatCannotBePrintedEndsWithCode6)
 {
-    const std::string path = TempFile(std::string(5000, 'p'));
-    Open();
     ASSERT_TRUE(s_cupsd->DeleteQueue(m_queue));
-    ASSERT_EQ(m_port.SendFile(path.c_str(), 2, 0), 1u);
+    ASSERT_EQ(m_port.SendFile(File(std::string(5000, 'p')).c_str(), 2, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed));
     m_port.StopSendFile();
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
@@ -169,24 +124,24 @@ TEST_F(PrinterPortTest, PassThatCannotBePrintedEndsWithCode6)
     EXPECT_NE(m_port.GetLastError(), 0u);
 }
 
-TEST_F(PrinterPortTest, OpenRefusesUnknownAndEmptyNamesAndReadGivesNothing)
+TEST_F(PrinterPortTest, UnknownOrEmptyQueueFailsTheOpenWithTheErrorKept)
 {
+    CPrinterPort port;
     tagPRINTER_CFG cfg = Settings("no_such_queue");
-    ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(m_port.GetLastError(), kSpoolErrUnknownPrinter);
+    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
+    EXPECT_EQ(port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
+    EXPECT_EQ(port.GetLastError(), kSpoolErrUnknownPrinter);
     cfg = Settings("");
-    ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>("x"), 1, nullptr, 0), 0u);
-    EXPECT_EQ(m_port.GetLastError(), 1006u);
-
+    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
+    EXPECT_EQ(port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
+    EXPECT_EQ(port.Write(reinterpret_cast<const uint8_t *>("x"), 1, nullptr, 0), 0u);
+    EXPECT_EQ(port.GetLastError(), 1006u);
     uint8_t buffer[16];
     uint32_t received = 7;
-    EXPECT_EQ(m_port.Read(buffer, sizeof buffer, &received), 0u);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer, &received), 0u);
     EXPECT_EQ(received, 0u);
-    EXPECT_EQ(m_port.GetPortType(), 5);
-    EXPECT_EQ(m_owner.Codes().size(), 0u);
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{kPortOpened});
 }
 
 } // namespace

@@ -1,21 +1,19 @@
-// CSerialPort against a real pseudo-terminal pair.
+// What only the serial kind does, on a pseudo-terminal: line settings,
+// bytes from the far end, refusals, and the far end going away.
 #include "devicemap.h"
 #include "portowner.h"
-#include "ptypair.h"
+#include "realport.h"
 #include "serialport.h"
 #include "serialtermios.h"
-
-#include <QTemporaryDir>
+#include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <future>
 #include <sys/ioctl.h>
 #include <termios.h>
 
 using namespace std::chrono_literals;
-using namespace std::string_literals;
 
 namespace {
 
@@ -33,17 +31,6 @@ tagSERIAL_CFG SerialCfg(uint32_t flow = 0, uint32_t baud = 9600, uint8_t dataBit
     return cfg;
 }
 
-bool WaitForPendingSends(int count)
-{
-    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
-    while (CPortNotifier::PendingSends() != count) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 class SerialPortTest : public testing::Test
 {
 protected:
@@ -54,37 +41,12 @@ protected:
     }
     void TearDown() override { m_port.ClosePort(); }
 
-    void Open(uint32_t flow = 0)
+    uint32_t Open(const tagSERIAL_CFG &cfg = SerialCfg())
     {
-        const tagSERIAL_CFG cfg = SerialCfg(flow);
-        ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-        ASSERT_EQ(m_port.OpenPort(m_owner.Object(), 1, 42, 0), 1u) << m_port.GetLastTrace();
-        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-    }
-
-    uint32_t WriteBytes(const std::string &bytes)
-    {
-        return m_port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), uint32_t(bytes.size()),
-                            nullptr, 1);
-    }
-
-    // Reads with Read(1000) until `count` bytes came; every call returns at once.
-    std::string ReadBack(std::size_t count, int *calls = nullptr)
-    {
-        std::string bytes;
-        const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
-        while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
-            uint8_t buffer[1000];
-            uint32_t got = 1234;
-            EXPECT_EQ(m_port.Read(buffer, sizeof buffer, &got), 1u);
-            EXPECT_LE(got, 1000u);
-            bytes.append(reinterpret_cast<const char *>(buffer), got);
-            if (calls)
-                ++*calls;
-            if (got == 0)
-                std::this_thread::sleep_for(2ms);
-        }
-        return bytes;
+        EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
+        const uint32_t opened = m_port.OpenPort(m_owner.Object(), 1, 42, 0);
+        EXPECT_TRUE(!opened || m_owner.WaitForCode(kPortOpened));
+        return opened;
     }
 
     CPtyPair m_pty;
@@ -94,105 +56,52 @@ protected:
 
 } // namespace
 
-TEST(SerialPortName, OneOrTwoDigits)
+TEST_F(SerialPortTest, OpensWithEachFlowControlAndWritesGoThrough)
 {
-    EXPECT_EQ(CSerialPort::DeviceName(1), "COM1");
-    EXPECT_EQ(CSerialPort::DeviceName(10), "COM10");
-    CSerialPort port;
-    EXPECT_EQ(port.GetPortType(), 1);
-}
-
-TEST_F(SerialPortTest, OpensWithEachFlowControl)
-{
+    CFarEnd far(m_pty.MasterFd());
     for (uint32_t flow : {0u, 1u, 2u}) {
         m_owner.Clear();
-        Open(flow);
-        EXPECT_EQ(m_owner.Messages()[0].lParam, 42u);
-        termios tio{};
-        ASSERT_EQ(::tcgetattr(m_pty.SlaveFd(), &tio), 0);
-        EXPECT_EQ((tio.c_iflag & IXON) != 0, flow == 2) << flow;
-        EXPECT_EQ(tio.c_iflag & IXOFF, 0u);
-        EXPECT_EQ(tio.c_cflag & CSIZE, tcflag_t(CS8));
-        EXPECT_EQ(cfgetospeed(&tio), speed_t(B9600));
+        far.Clear();
+        ASSERT_EQ(Open(SerialCfg(flow)), 1u) << m_port.GetLastTrace();
         // A pseudo-terminal has no DSR: hardware flow must not hold the output.
         const std::string bytes = PatternBytes(300, flow);
-        ASSERT_EQ(WriteBytes(bytes), 1u);
-        EXPECT_TRUE(SameBytes(bytes, m_pty.ReadMaster(bytes.size())));
+        ASSERT_EQ(WriteBytes(m_port, bytes), 1u);
+        ASSERT_TRUE(far.WaitForCount(bytes.size()));
+        EXPECT_TRUE(SameBytes(bytes, far.Bytes()));
         ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
         m_port.ClosePort();
     }
 }
 
-TEST_F(SerialPortTest, WrittenBytesArriveUnchangedEachFollowedByOneWriteDone)
+TEST_F(SerialPortTest, ArbitraryRateAndMarkParityReachTheLine)
 {
-    Open();
-    const std::string first = PatternBytes(1024);
-    ASSERT_EQ(WriteBytes(first), 1u);
-    EXPECT_TRUE(SameBytes(first, m_pty.ReadMaster(first.size())));
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    const std::string second = "\r\n\x11\x13\x00\xFF end"s;
-    ASSERT_EQ(WriteBytes(second), 1u);
-    EXPECT_TRUE(SameBytes(second, m_pty.ReadMaster(second.size())));
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
-    m_port.ClosePort();
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_EQ(m_owner.Codes(), (std::vector<uint16_t>{3, 2, 2}));
+    ASSERT_EQ(Open(SerialCfg(0, 250000, 7, 2, 3)), 1u) << m_port.GetLastTrace();
+    EXPECT_EQ(ReadOutputBaud(m_pty.SlaveFd()), 250000u);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(m_pty.SlaveFd(), &tio), 0);
+    // The pseudo-terminal driver forces CS8 and drops PARENB; the other bits stay.
+    EXPECT_EQ(tio.c_cflag & (PARODD | CMSPAR | CSTOPB), tcflag_t(PARODD | CMSPAR | CSTOPB));
 }
 
-TEST_F(SerialPortTest, ZeroByteWriteReturnsOneWithoutWriteDone)
-{
-    Open();
-    EXPECT_EQ(m_port.Write(nullptr, 0, nullptr, 1), 1u);
-    ASSERT_EQ(WriteBytes("x"), 1u);
-    EXPECT_EQ(m_pty.ReadMaster(1), "x");
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    m_port.ClosePort();
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_EQ(m_owner.Codes(), (std::vector<uint16_t>{3, 2}));
-}
-
-TEST_F(SerialPortTest, SecondWriteWhilePendingIsRefused)
-{
-    Open();
-    // Far more than the pseudo-terminal buffers while nobody reads the far end.
-    std::string big = PatternBytes(1 << 20, 5);
-    ASSERT_EQ(WriteBytes(big), 1u);
-    EXPECT_EQ(WriteBytes("late"), 0u);
-    EXPECT_EQ(m_port.GetLastError(), 997u);
-    EXPECT_EQ(m_port.GetLastTrace(), "CSerialPort::Write - Last Write Pending!");
-    const std::string expected = big;
-    big.assign(big.size(), '\0'); // the port works from its own copy
-    EXPECT_TRUE(SameBytes(expected, m_pty.ReadMaster(expected.size())));
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    ASSERT_EQ(WriteBytes("next"), 1u);
-    EXPECT_EQ(m_pty.ReadMaster(4), "next");
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
-    m_port.ClosePort();
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 2);
-}
-
-TEST_F(SerialPortTest, IncomingBytesRaiseCodeOneAndAreReadInThousands)
+TEST_F(SerialPortTest, FarEndBytesRaiseCodeOneAndAreReadInThousands)
 {
     std::mutex mutex;
     std::string readInHandler;
     m_owner.SetHandler([&](const PortMsg &msg) {
-        if (msg.code != kPortDataArrived)
-            return;
         uint8_t buffer[1000];
         uint32_t got = 0;
-        m_port.Read(buffer, sizeof buffer, &got); // as the view does, once per code 1
-        std::lock_guard lock(mutex);
-        readInHandler.append(reinterpret_cast<const char *>(buffer), got);
+        if (msg.code == kPortDataArrived && m_port.Read(buffer, sizeof buffer, &got)) {
+            std::lock_guard lock(mutex); // as the view does, once per code 1
+            readInHandler.append(reinterpret_cast<const char *>(buffer), got);
+        }
     });
-    Open();
+    ASSERT_EQ(Open(), 1u);
     const std::string burst = PatternBytes(700, 1);
     ASSERT_TRUE(m_pty.WriteMaster(burst));
     ASSERT_TRUE(m_owner.WaitUntil([&](const std::vector<PortMsg> &) {
         std::lock_guard lock(mutex);
-        return readInHandler.size() == burst.size();
+        return readInHandler == burst;
     }));
-    EXPECT_GE(m_owner.CountOf(kPortDataArrived), 1);
     m_owner.SetHandler({});
 
     // More than one read's worth: the rest stays queued and Read takes it.
@@ -201,7 +110,7 @@ TEST_F(SerialPortTest, IncomingBytesRaiseCodeOneAndAreReadInThousands)
     ASSERT_TRUE(m_pty.WriteMaster(many));
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, before + 1));
     int calls = 0;
-    EXPECT_TRUE(SameBytes(many, ReadBack(many.size(), &calls)));
+    EXPECT_TRUE(SameBytes(many, ReadBack(m_port, many.size(), &calls)));
     EXPECT_GE(calls, 3);
     uint8_t buffer[10];
     uint32_t got = 7;
@@ -221,7 +130,7 @@ TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
             queued.wait(); // the owner is busy while more bytes come; it reads nothing
         }
     });
-    Open();
+    ASSERT_EQ(Open(), 1u);
     ASSERT_TRUE(m_pty.WriteMaster("first"));
     ASSERT_EQ(firstSeen.get_future().wait_for(CTestPortOwner::kWait), std::future_status::ready);
     ASSERT_TRUE(m_pty.WriteMaster("second"));
@@ -234,171 +143,74 @@ TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
     ASSERT_EQ(inQueue, 11);
     secondQueued.set_value();
     EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, 2));
-    EXPECT_EQ(ReadBack(11), "firstsecond");
+    EXPECT_EQ(ReadBack(m_port, 11), "firstsecond");
 }
 
-TEST_F(SerialPortTest, OpeningAnOpenPortChangesNothing)
+TEST_F(SerialPortTest, ClosingWhileCodeOneWaitsOnABusyOwnerDoesNotDeadlock)
 {
-    Open();
-    CTestPortOwner other;
-    EXPECT_EQ(m_port.OpenPort(other.Object(), 1, 7, 0), 1u);
-    EXPECT_EQ(m_port.GetLastTrace(), "CSerialPort::OpenPort - Port already opened!");
-    ASSERT_EQ(WriteBytes("ab"), 1u);
-    EXPECT_EQ(m_pty.ReadMaster(2), "ab");
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(m_owner.Messages().back().lParam, 42u);
-    other.RunOnOwnerThread([] {});
-    EXPECT_TRUE(other.Codes().empty());
+    ASSERT_EQ(Open(), 1u);
+    m_owner.Block();
+    ASSERT_TRUE(m_pty.WriteMaster("wake"));
+    ASSERT_TRUE(WaitForPendingSends(1)); // the monitor waits in its code 1 delivery
+    // Write takes the port lock: the monitor must not hold it while it delivers.
+    EXPECT_EQ(WriteBytes(m_port, "w"), 1u);
+    auto closed = std::async(std::launch::async, [&] { m_port.ClosePort(); });
+    ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);
+    m_owner.Unblock();
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0); // dropped, not delivered late
 }
 
-TEST_F(SerialPortTest, RefusedSettingsAndOwner)
+TEST_F(SerialPortTest, RefusedSettingsOpensAndSecondOpeners)
 {
     tagSERIAL_CFG unset = SerialCfg();
     unset.dwMarker = kCfgMarkerUnset;
     EXPECT_EQ(m_port.SetPortSettings(&unset), 0u);
-    EXPECT_EQ(m_port.GetLastTrace(), "Configuration data not correct!");
     EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
     EXPECT_EQ(m_port.GetLastTrace(), "CSerialPort::OpenPort - Port hasn't setup!");
-    const tagSERIAL_CFG cfg = SerialCfg();
-    ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(m_port.OpenPort(nullptr, 1, 0, 0), 0u);
-    EXPECT_EQ(m_port.GetLastTrace(), "CSerialPort::OpenPort - Parameter not correct!");
-    SetDeviceOverride("COM1", "/nonexistent/tty");
-    EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(m_port.GetLastTrace(), "CSerialPort::OpenPort - Unable to open port!");
-    EXPECT_EQ(m_port.GetLastError(), 2u);
-    uint8_t byte = 0;
-    EXPECT_EQ(m_port.Write(&byte, 1, nullptr, 1), 0u);
-    EXPECT_EQ(m_port.Read(&byte, 1, nullptr), 0u);
-}
-
-TEST_F(SerialPortTest, UnsupportedLineSettingsFailTheOpenAndReleaseTheDevice)
-{
     for (const tagSERIAL_CFG &bad : {SerialCfg(0, 9600, 4), SerialCfg(0, 9600, 8, 1)}) {
-        ASSERT_EQ(m_port.SetPortSettings(&bad), 1u);
-        EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
+        EXPECT_EQ(Open(bad), 0u);
         EXPECT_EQ(m_port.GetLastTrace(), "Setup DCB error!");
     }
-    Open(); // the failed opens left nothing locked
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{3});
-}
-
-TEST_F(SerialPortTest, ArbitraryRateAndMarkParityReachTheLine)
-{
-    const tagSERIAL_CFG cfg = SerialCfg(0, 250000, 7, 2, 3);
-    ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-    ASSERT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 1u) << m_port.GetLastTrace();
-    EXPECT_EQ(ReadOutputBaud(m_pty.SlaveFd()), 250000u);
-    termios tio{};
-    ASSERT_EQ(::tcgetattr(m_pty.SlaveFd(), &tio), 0);
-    // The pseudo-terminal driver forces CS8 and drops PARENB; the other bits stay.
-    EXPECT_EQ(tio.c_cflag & (PARODD | CMSPAR | CSTOPB), tcflag_t(PARODD | CMSPAR | CSTOPB));
-}
-
-TEST_F(SerialPortTest, SecondOpenerIsRefused)
-{
-    Open();
+    ASSERT_EQ(Open(), 1u); // the failed opens left nothing locked
+    CTestPortOwner other;
+    EXPECT_EQ(m_port.OpenPort(other.Object(), 1, 7, 0), 1u); // already open: changes nothing
     CSerialPort second;
     const tagSERIAL_CFG cfg = SerialCfg();
     second.SetPortSettings(&cfg);
     EXPECT_EQ(second.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(second.GetLastTrace(), "CSerialPort::OpenPort - Unable to open port!");
     EXPECT_EQ(second.GetLastError(), 32u);
+    ASSERT_EQ(WriteBytes(m_port, "ab"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(m_owner.Messages().back().lParam, 42u); // still the first owner's
+    other.Sync();
+    EXPECT_TRUE(other.Codes().empty());
 }
 
-TEST_F(SerialPortTest, SynchronousModeWritesAtOnceWithoutNotifications)
+class FarEndClosing : public testing::TestWithParam<RealKind>
 {
-    const tagSERIAL_CFG cfg = SerialCfg();
-    m_port.SetPortSettings(&cfg);
-    ASSERT_EQ(m_port.OpenPort(m_owner.Object(), 0, 0, 0), 1u);
-    const std::string bytes = PatternBytes(5000, 9);
-    auto reader = std::async(std::launch::async, [&] { return m_pty.ReadMaster(bytes.size()); });
-    uint32_t written = 0;
-    EXPECT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), 5000, &written, 0), 1u);
-    EXPECT_EQ(written, 5000u);
-    EXPECT_TRUE(SameBytes(bytes, reader.get()));
-    m_port.ClosePort();
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_TRUE(m_owner.Codes().empty());
-}
+};
 
-TEST_F(SerialPortTest, FileGoesOutInFullWithoutWriteDone)
+TEST_P(FarEndClosing, RaisesPortLostOnce)
 {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("file.bin").toStdString();
-    const std::string content = PatternBytes(5000, 3);
-    std::ofstream(path, std::ios::binary) << content;
-    Open();
-    ASSERT_EQ(m_port.SendFile(path.c_str(), 2, 10), 1u);
-    EXPECT_TRUE(SameBytes(content + content, m_pty.ReadMaster(2 * content.size())));
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
-    const auto codes = m_owner.Codes();
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), kPortFilePassDone), 2);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), kPortWriteDone), 0);
-    EXPECT_EQ(codes.back(), kPortFileDone);
-}
-
-TEST_F(SerialPortTest, StopWhileTheFarEndTakesNothingEndsTheTransfer)
-{
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("big.bin").toStdString();
-    // Far more than the pseudo-terminal buffers, with a percent step per 2 KB.
-    std::ofstream(path, std::ios::binary) << PatternBytes(200'000);
-    Open();
-    ASSERT_EQ(m_port.SendFile(path.c_str(), 1, 0), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress)); // under way, soon blocked by the pty
-    auto stopped = std::async(std::launch::async, [&] { return m_port.StopSendFile(); });
-    ASSERT_EQ(stopped.wait_for(CTestPortOwner::kWait), std::future_status::ready);
-    EXPECT_EQ(stopped.get(), 1u);
-    EXPECT_EQ(m_port.IsSendingFile(), 0u);
-}
-
-TEST_F(SerialPortTest, ClosingWhileASentNotificationWaitsDoesNotDeadlock)
-{
-    Open();
-    m_owner.Block(); // the window thread is busy: nothing gets handled
-    ASSERT_TRUE(m_pty.WriteMaster("wake"));
-    ASSERT_TRUE(WaitForPendingSends(1)); // the monitor waits in its code 1 delivery
-    // Write takes the port lock: the monitor must not hold it while it delivers.
-    EXPECT_EQ(WriteBytes("w"), 1u);
-    auto closed = std::async(std::launch::async, [&] { m_port.ClosePort(); });
-    ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);
-    EXPECT_EQ(CPortNotifier::PendingSends(), 0);
-    m_owner.Unblock();
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0); // dropped, not delivered late
-}
-
-TEST_F(SerialPortTest, DeletedOwnerLosesNotificationsAndThePortCarriesOn)
-{
-    Open();
-    m_owner.DeleteOwner();
-    ASSERT_TRUE(m_pty.WriteMaster("abc"));
-    ASSERT_EQ(WriteBytes("xyz"), 1u);
-    EXPECT_EQ(m_pty.ReadMaster(3), "xyz");
-    EXPECT_EQ(ReadBack(3), "abc");
-    ASSERT_EQ(WriteBytes("more"), 1u);
-    EXPECT_EQ(m_pty.ReadMaster(4), "more");
-}
-
-TEST_F(SerialPortTest, FarEndClosingRaisesPortLostOnce)
-{
-    Open();
-    ASSERT_TRUE(m_pty.WriteMaster("last"));
-    ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived));
-    EXPECT_EQ(ReadBack(4), "last");
-    m_pty.CloseMaster();
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
-    EXPECT_EQ(m_owner.Messages().back().lParam, 42u);
-    EXPECT_EQ(WriteBytes("gone"), 0u); // failure reported, not swallowed
-    uint8_t buffer[8];
-    uint32_t got = 0;
-    m_port.Read(buffer, sizeof buffer, &got);
-    EXPECT_EQ(got, 0u);
+    CRealDevice device(GetParam());
+    ASSERT_TRUE(device.IsValid());
+    CTestPortOwner owner;
+    const auto port = device.NewPort();
+    ASSERT_EQ(port->OpenPort(owner.Object(), 1, 42, 0), 1u);
+    device.CloseFarEnd();
+    ASSERT_TRUE(owner.WaitForCode(kPortLost));
+    EXPECT_EQ(owner.Messages().back().lParam, 42u);
+    if (GetParam() == RealKind::SerialPty) {
+        EXPECT_EQ(WriteBytes(*port, "gone"), 0u); // failure reported, not swallowed
+    }
     std::this_thread::sleep_for(100ms); // a spinning monitor would report again
-    m_owner.RunOnOwnerThread([] {});
-    EXPECT_EQ(m_owner.CountOf(kPortLost), 1);
-    auto closed = std::async(std::launch::async, [&] { m_port.ClosePort(); });
+    owner.Sync();
+    EXPECT_EQ(owner.CountOf(kPortLost), 1);
+    auto closed = std::async(std::launch::async, [&] { port->ClosePort(); });
     ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FarEndClosing,
+                         testing::Values(RealKind::SerialPty, RealKind::ParallelPty),
+                         RealKindTestName);

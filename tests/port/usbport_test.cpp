@@ -1,14 +1,16 @@
+// The USB kind against a scriptable fake printer.
 #include "usbport.h"
 
 #include "porterror.h"
 #include "portowner.h"
 #include "support/fakeusbdevice.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <fstream>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -28,83 +30,51 @@ const uint8_t *Bytes(const std::string &text)
 class UsbPortTest : public testing::Test
 {
 protected:
-    void Open(QObject *owner)
+    void SetUp() override
     {
         const std::string name = UsbDeviceName(0);
         const tagUSB_CFG cfg{name.c_str(), static_cast<uint32_t>(name.size())};
         ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-        ASSERT_EQ(m_port.OpenPort(owner, 1, 5, 0), 1u);
-    }
-    void OpenWithOwner()
-    {
-        Open(m_owner.Object());
+        ASSERT_EQ(m_port.OpenPort(m_owner.Object(), 1, 5, 0), 1u);
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     }
 
+    std::string File(std::size_t size)
+    {
+        const std::string path = m_dir.filePath("file.bin").toStdString();
+        std::ofstream(path, std::ios::binary) << Pattern(size);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
     CFakeUsbDevices m_devices;
     CTestPortOwner m_owner;
     CUsbPort m_port{m_devices};
 };
 
-TEST_F(UsbPortTest, BackgroundWriteGoesOutInRequestsOf1024Bytes)
+TEST_F(UsbPortTest, WriteGoesOutInRequestsOf1024BytesAndOneAtATime)
 {
-    OpenWithOwner();
     const std::string data = Pattern(3000);
     ASSERT_EQ(m_port.Write(Bytes(data), 3000, nullptr, 1), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(m_devices.WriteSizes(), (std::vector<uint32_t>{1024, 1024, 952}));
-    EXPECT_TRUE(m_devices.Written() == data);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }),
+              (std::vector<uint32_t>{1024, 1024, 952}));
+    EXPECT_TRUE(m_devices.With([](auto &s) { return s.written; }) == data);
     EXPECT_EQ(m_owner.Messages().back().lParam, 5u);
-}
 
-TEST_F(UsbPortTest, ForegroundWriteReportsTheCountWithoutNotification)
-{
-    Open(nullptr); // no owner: no code 3, and writes happen at once
-    const std::string data = Pattern(2100);
-    uint32_t written = 0;
-    ASSERT_EQ(m_port.Write(Bytes(data), 2100, &written, 1), 1u);
-    EXPECT_EQ(written, 2100u);
-    EXPECT_EQ(m_devices.WriteSizes(), (std::vector<uint32_t>{1024, 1024, 52}));
-    m_devices.LimitWriteTo(1000);
-    EXPECT_EQ(m_port.Write(Bytes(data), 2100, &written, 0), 0u);
-    EXPECT_EQ(written, 0u);
-    EXPECT_EQ(m_owner.Messages().size(), 0u);
-}
-
-TEST_F(UsbPortTest, SecondWriteWhileBusyIsRefusedWith997)
-{
-    OpenWithOwner();
-    m_devices.HoldWrites();
+    m_devices.With([](auto &s) { s.holdWrites = true; });
     ASSERT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
     EXPECT_EQ(m_port.Write(Bytes("def"), 3, nullptr, 1), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrIoPending);
-    m_devices.ReleaseWrites();
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(m_devices.Written(), "abc");
+    m_devices.With([](auto &s) { s.holdWrites = false; });
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
+    EXPECT_TRUE(m_devices.With([](auto &s) { return s.written; }) == data + "abc");
 }
 
-TEST_F(UsbPortTest, ShortBackgroundWriteGivesCode9OrCode4)
+TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
 {
-    OpenWithOwner();
-    m_devices.LimitWriteTo(100);
-    ASSERT_EQ(m_port.Write(Bytes(Pattern(500)), 500, nullptr, 1), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortUsbWriteShort));
-
-    // The device stops answering during the next write.
-    m_devices.HoldWrites();
-    ASSERT_EQ(m_port.Write(Bytes(Pattern(500)), 500, nullptr, 1), 1u);
-    ASSERT_TRUE(m_devices.WaitForHeldWrite());
-    m_devices.SetStatusFails(true);
-    m_devices.ReleaseWrites();
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
-    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
-}
-
-TEST_F(UsbPortTest, ReadSplitsTheBufferAndAsksForTheRest)
-{
-    OpenWithOwner();
-    m_devices.QueueIncoming(Pattern(2500));
+    m_devices.With([&](auto &s) { s.incoming = Pattern(2500); });
     m_port.m_bRecvEnable = true; // one request of at most 1024 bytes a second
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, 3, std::chrono::seconds(20)));
     m_port.m_bRecvEnable = false;
@@ -126,103 +96,76 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAsksForTheRest)
     uint32_t count = 99;
     m_port.Read(buffer, sizeof buffer, &count);
     EXPECT_EQ(count, 0u);
-    m_owner.RunOnOwnerThread([] {});
+    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 5);
 }
 
 TEST_F(UsbPortTest, SwitchOffMeansNoDeviceReadAtAll)
 {
-    OpenWithOwner();
-    m_devices.QueueIncoming("waiting");
+    m_devices.With([&](auto &s) { s.incoming = "waiting"; });
     std::this_thread::sleep_for(std::chrono::milliseconds(2500)); // two poll periods
-    EXPECT_EQ(m_devices.ReadRequests(), 0);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.readRequests; }), 0);
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0);
 }
 
-TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteAndFileSend)
+TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteOnFileSendAndInTheFileThread)
 {
-    OpenWithOwner();
-    m_devices.SetStatusFails(true);
-    EXPECT_EQ(m_port.Write(Bytes("x"), 1, nullptr, 1), 0u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 1));
-    EXPECT_EQ(m_port.SendFile("/etc/hostname", 1, 0), 0u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 2));
-    EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_devices.WriteSizes().size(), 0u);
-}
-
-TEST_F(UsbPortTest, FailingStatusInTheFileThreadEndsWithCode4NotCode6)
-{
-    char path[] = "/tmp/usbport-test-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    const std::string data = Pattern(10000);
-    ASSERT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    close(fd);
-
-    OpenWithOwner();
-    m_devices.HoldWrites();
-    ASSERT_EQ(m_port.SendFile(path, 1, 0), 1u);
+    m_devices.With([](auto &s) { s.holdWrites = true; });
+    ASSERT_EQ(m_port.SendFile(File(10000).c_str(), 1, 0), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
-    m_devices.SetStatusFails(true);
-    m_devices.ReleaseWrites();
+    m_devices.With([](auto &s) { s.statusFails = true, s.holdWrites = false; });
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
     m_port.StopSendFile(); // reaps the ended thread
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
+    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0); // code 4, not code 6
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-    EXPECT_EQ(m_devices.WriteSizes().size(), 1u);
-    std::remove(path);
+
+    EXPECT_EQ(m_port.Write(Bytes("x"), 1, nullptr, 1), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 2));
+    EXPECT_EQ(m_port.SendFile(File(100).c_str(), 1, 0), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 3));
+    EXPECT_EQ(m_port.IsSendingFile(), 0u);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }).size(), 1u);
+}
+
+TEST_F(UsbPortTest, CloseEndsAWriteThatHangsInTheDevice)
+{
+    m_devices.With([](auto &s) { s.holdWrites = true; });
+    ASSERT_EQ(m_port.Write(Bytes(Pattern(5000)), 5000, nullptr, 1), 1u);
+    ASSERT_TRUE(m_devices.WaitForHeldWrite());
+    m_port.ClosePort();
+    EXPECT_GE(m_devices.With([](auto &s) { return s.outputResets; }), 1);
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }).size(), 0u);
+    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
 }
 
 TEST_F(UsbPortTest, CloseDoesNotHangOnAWriterWaitingForTheOwner)
 {
-    OpenWithOwner();
     m_owner.Block(); // the window thread is busy: code 2 cannot be handled
     ASSERT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 1u);
-    ASSERT_TRUE(m_devices.WaitForWritten(3));
-    ASSERT_TRUE(ProcessEventsUntil([] { return CPortNotifier::PendingSends() > 0; }));
-    m_port.ClosePort(); // the writer waits in its sent code 2
+    ASSERT_TRUE(WaitForPendingSends(1));
+    m_port.ClosePort();
     m_owner.Unblock();
     EXPECT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrInvalidHandle);
 }
 
-TEST_F(UsbPortTest, CloseEndsAWriteThatHangsInTheDevice)
+TEST(UsbPort, OpenNeedsAPresentDeviceAndEnumerationListsThePresentOnes)
 {
-    OpenWithOwner();
-    m_devices.HoldWrites();
-    ASSERT_EQ(m_port.Write(Bytes(Pattern(5000)), 5000, nullptr, 1), 1u);
-    ASSERT_TRUE(m_devices.WaitForHeldWrite());
-    m_port.ClosePort();
-    EXPECT_GE(m_devices.OutputResets(), 1);
-    EXPECT_EQ(m_devices.WriteSizes().size(), 0u);
-    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
-}
-
-TEST_F(UsbPortTest, OpenNeedsSettingsAndAPresentDevice)
-{
-    EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    const std::string missing = UsbDeviceName(9);
-    const tagUSB_CFG cfg{missing.c_str(), static_cast<uint32_t>(missing.size())};
-    ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(m_port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(m_port.GetLastError(), kPortErrFileNotFound);
-    EXPECT_EQ(m_port.GetPortType(), 3);
-}
-
-TEST(EnumUsbDevices, ListsThePresentNumbersEndedByMinusOne)
-{
-    CFakeUsbDevices some({0, 3, 7});
-    const int8_t *table = EnumUsbDevices(some);
+    CFakeUsbDevices devices({0, 3, 7});
+    const int8_t *table = EnumUsbDevices(devices);
     EXPECT_EQ((std::vector<int8_t>(table, table + 4)), (std::vector<int8_t>{0, 3, 7, -1}));
-
     CFakeUsbDevices none(std::set<int>{});
     EXPECT_EQ(EnumUsbDevices(none)[0], -1);
 
-    CFakeUsbDevices all({0, 31});
-    table = EnumUsbDevices(all);
-    EXPECT_EQ((std::vector<int8_t>(table, table + 3)), (std::vector<int8_t>{0, 31, -1}));
+    CTestPortOwner owner;
+    CUsbPort port(devices);
+    EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u); // no settings
+    const std::string missing = UsbDeviceName(9);
+    const tagUSB_CFG cfg{missing.c_str(), static_cast<uint32_t>(missing.size())};
+    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
+    EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u);
+    EXPECT_EQ(port.GetLastError(), kPortErrFileNotFound);
 }
 
 } // namespace

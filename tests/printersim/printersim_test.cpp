@@ -1,40 +1,70 @@
 // Runs the simulator as people do and talks to it over loopback TCP.
-#include "simulatorprocess.h"
-
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-int ConnectLoopback(int port)
+// The simulator as the child of a shell that names its own pid and then
+// becomes the simulator, whose first output line is its port.
+class CSimulator
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+public:
+    explicit CSimulator(const std::string &args)
+        : m_out(popen(("echo $$; exec '" TARVIK_PRINTERSIM "' " + args).c_str(), "r"))
+    {
+        if (!m_out || std::fscanf(m_out, "%d %d", &m_pid, &m_port) < 1)
+            m_pid = -1;
+    }
+    ~CSimulator() { StopWith(SIGKILL); }
+
+    int Connect() const
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<uint16_t>(m_port));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
+            return fd;
         close(fd);
         return -1;
     }
-    return fd;
-}
 
-std::string ReceiveExactly(int fd, std::size_t count)
+    // Sends `signal` (none: only waits) and returns the exit status, -1 if it did not exit.
+    int StopWith(int signal = 0)
+    {
+        if (!m_out)
+            return -1;
+        if (signal && m_pid > 0)
+            kill(m_pid, signal);
+        const int status = pclose(std::exchange(m_out, nullptr));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    FILE *m_out;
+    int m_pid = -1;
+    int m_port = 0;
+};
+
+std::string Exchange(int fd, const std::string &bytes, std::size_t answer)
 {
+    EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
     std::string received;
     char buffer[256];
     pollfd pfd{fd, POLLIN, 0};
-    while (received.size() < count && poll(&pfd, 1, 10000) > 0) {
-        const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, count - received.size()), 0);
+    while (received.size() < answer && poll(&pfd, 1, 10000) > 0) {
+        const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, answer - received.size()), 0);
         if (n <= 0)
             break;
         received.append(buffer, static_cast<std::size_t>(n));
@@ -53,87 +83,61 @@ bool FinishConnection(int fd)
     return closedByPeer;
 }
 
-void SendAll(int fd, const std::string &bytes)
-{
-    ASSERT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-}
-
-std::string FileContents(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class PrinterSim : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        char dir[] = "/tmp/printersim-test-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        m_dir = dir;
-        m_outPath = m_dir + "/received.bin";
+        ASSERT_NE(mkdtemp(m_dir), nullptr);
+        m_out = std::string(m_dir) + "/received.bin";
     }
     void TearDown() override
     {
-        std::remove(m_outPath.c_str());
-        rmdir(m_dir.c_str());
+        std::remove(m_out.c_str());
+        rmdir(m_dir);
     }
 
-    std::string m_dir;
-    std::string m_outPath;
+    char m_dir[32] = "/tmp/printersim-test-XXXXXX";
+    std::string m_out;
 };
 
 TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
 {
-    CPrinterSimProcess sim({"--port", "0", "--out", m_outPath});
-    const int port = sim.ReadPort();
-    ASSERT_GT(port, 0);
-
-    std::string expected;
-    const int first = ConnectLoopback(port);
-    ASSERT_GE(first, 0);
+    CSimulator sim("--port 0 --out " + m_out);
     std::string allBytes;
     for (int i = 0; i < 256; ++i)
         allBytes += static_cast<char>(i);
-    SendAll(first, allBytes);
-    SendAll(first, "\x10\x04");
-    SendAll(first, "\x01");
-    EXPECT_EQ(ReceiveExactly(first, 1), "\x12");
-    EXPECT_TRUE(FinishConnection(first));
-    expected += allBytes + "\x10\x04\x01";
-
-    const int second = ConnectLoopback(port);
-    ASSERT_GE(second, 0);
     const std::string large(300000, 'Z');
-    SendAll(second, large);
-    SendAll(second, "\x1D\x72\x01");
-    EXPECT_EQ(ReceiveExactly(second, 1), std::string(1, '\0'));
+    const int first = sim.Connect();
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(Exchange(first, allBytes + "\x10\x04", 0), "");
+    EXPECT_EQ(Exchange(first, "\x01", 1), "\x12"); // a request split over two sends
+    EXPECT_TRUE(FinishConnection(first));
+    const int second = sim.Connect();
+    ASSERT_GE(second, 0);
+    EXPECT_EQ(Exchange(second, large + "\x1D\x72\x01", 1), std::string(1, '\0'));
     EXPECT_TRUE(FinishConnection(second));
-    expected += large + "\x1D\x72\x01";
-
-    EXPECT_EQ(FileContents(m_outPath), expected);
     EXPECT_EQ(sim.StopWith(SIGTERM), 0);
+    std::ifstream in(m_out, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) ==
+                allBytes + "\x10\x04\x01" + large + "\x1D\x72\x01");
 }
 
-TEST_F(PrinterSim, EndsCleanlyOnSigintDuringConnection)
+TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
 {
-    CPrinterSimProcess sim({"--port", "0", "--out", m_outPath});
-    const int port = sim.ReadPort();
-    ASSERT_GT(port, 0);
-    const int client = ConnectLoopback(port);
+    CSimulator sim("--port 0 --out " + m_out);
+    const int client = sim.Connect();
     ASSERT_GE(client, 0);
-    SendAll(client, "\x10\x04\x01");
-    EXPECT_EQ(ReceiveExactly(client, 1), "\x12");
+    EXPECT_EQ(Exchange(client, "\x10\x04\x01", 1), "\x12");
     EXPECT_EQ(sim.StopWith(SIGINT), 0);
     close(client);
 }
 
 TEST_F(PrinterSim, RefusesBadArguments)
 {
-    EXPECT_EQ(CPrinterSimProcess({"--port", "70000"}).Wait(), 2);
-    EXPECT_EQ(CPrinterSimProcess({"--frobnicate"}).Wait(), 2);
-    EXPECT_EQ(CPrinterSimProcess({"--out", m_dir + "/missing/dir/file"}).Wait(), 1);
+    EXPECT_EQ(CSimulator("--port 70000").StopWith(), 2);
+    EXPECT_EQ(CSimulator("--frobnicate").StopWith(), 2);
+    EXPECT_EQ(CSimulator("--out " + std::string(m_dir) + "/missing/dir/file").StopWith(), 1);
 }
 
 } // namespace

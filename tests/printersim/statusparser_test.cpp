@@ -4,56 +4,36 @@
 
 namespace {
 
-std::string FeedAll(CStatusParser &parser, const std::string &bytes)
+std::string Feed(CStatusParser &parser, const std::string &bytes)
 {
     return parser.Feed(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
 }
 
-struct AnswerRow
+TEST(StatusParser, AnswerRowsWholeAndSplitIntoSingleBytes)
 {
-    const char *name;
-    std::string request;
-    std::string answer;
-};
-
-class StatusAnswers : public testing::TestWithParam<AnswerRow>
-{
-};
-
-TEST_P(StatusAnswers, AnswersWholeRequest)
-{
-    CStatusParser parser;
-    EXPECT_EQ(FeedAll(parser, GetParam().request), GetParam().answer);
-}
-
-TEST_P(StatusAnswers, AnswersRequestSplitIntoSingleBytes)
-{
-    CStatusParser parser;
-    std::string answers;
-    for (char byte : GetParam().request)
-        answers += FeedAll(parser, std::string(1, byte));
-    EXPECT_EQ(answers, GetParam().answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Requests, StatusAnswers,
-    testing::Values(AnswerRow{"DleEot1", "\x10\x04\x01", "\x12"},
-                    AnswerRow{"DleEot4", "\x10\x04\x04", "\x12"},
-                    AnswerRow{"DleEot5Unknown", "\x10\x04\x05", ""},
-                    AnswerRow{"GsR1", "\x1D\x72\x01", std::string(1, '\0')},
-                    AnswerRow{"GsR49", "\x1D\x72\x31", std::string(1, '\0')},
-                    AnswerRow{"GsR3Unknown", "\x1D\x72\x03", ""},
-                    AnswerRow{"InPrintData", "ABC\x10\x04\x02xyz\x1D\x72\x02",
-                              "\x12" + std::string(1, '\0')},
-                    AnswerRow{"DleDleEot", "\x10\x10\x04\x03", "\x12"},
-                    AnswerRow{"GsWithOtherCommand", "\x1D\x21\x10\x04\x01", "\x12"},
-                    AnswerRow{"PlainText", "Hello\r\n", ""}),
-    [](const testing::TestParamInfo<AnswerRow> &row) { return row.param.name; });
-
-TEST(StatusParser, TwoRequestsBackToBackGiveTwoAnswers)
-{
-    CStatusParser parser;
-    EXPECT_EQ(FeedAll(parser, "\x10\x04\x01\x10\x04\x01"), "\x12\x12");
+    const std::string zero(1, '\0');
+    const std::pair<std::string, std::string> rows[] = {
+        {"\x10\x04\x01", "\x12"},
+        {"\x10\x04\x04", "\x12"},
+        {"\x10\x04\x05", ""}, // unknown
+        {"\x1D\x72\x01", zero},
+        {"\x1D\x72\x31", zero},
+        {"\x1D\x72\x03", ""}, // unknown
+        {"ABC\x10\x04\x02xyz\x1D\x72\x02", "\x12" + zero},
+        {"\x10\x10\x04\x03", "\x12"},
+        {"\x1D\x21\x10\x04\x01", "\x12"},
+        {"Hello\r\n", ""},
+        {"\x10\x04\x01\x10\x04\x01", "\x12\x12"},
+    };
+    for (const auto &[request, answer] : rows) {
+        CStatusParser whole;
+        EXPECT_EQ(Feed(whole, request), answer) << testing::PrintToString(request);
+        CStatusParser split;
+        std::string answers;
+        for (char byte : request)
+            answers += Feed(split, std::string(1, byte));
+        EXPECT_EQ(answers, answer) << testing::PrintToString(request);
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// A scriptable USB printer for the USB port tests: records every write request,
-// hands out queued "printer" bytes on read requests, and can fail its status,
-// take short writes or hang a write until released or reset.
+// A scriptable USB printer for the USB port tests: records every write
+// request, hands out queued "printer" bytes on read requests, and can fail its
+// status, take short writes or hang a write until released or reset.
 #pragma once
 
 #include "usbdevice.h"
@@ -14,33 +14,49 @@
 class CFakeUsbDevices : public CUsbDeviceOpener
 {
 public:
-    explicit CFakeUsbDevices(std::set<int> present = {0});
+    struct State
+    {
+        bool statusFails = false;
+        bool holdWrites = false; // write requests wait until cleared or an output reset
+        bool writeWaiting = false;
+        int outputResets = 0;
+        int readRequests = 0;
+        std::string incoming; // handed out by read requests
+        std::string written;
+        std::vector<uint32_t> writeSizes;
+    };
+
+    explicit CFakeUsbDevices(std::set<int> present = {0}) : m_present(std::move(present)) {}
 
     std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) override;
     bool Probe(const std::string &name) override;
 
-    // ---- script ----
-    void SetStatusFails(bool fails);
-    void QueueIncoming(const std::string &bytes);
-    // Write requests take at most this many bytes (a short write).
-    void LimitWriteTo(uint32_t bytes);
-    // Write requests wait until ReleaseWrites or a reset of the output side.
-    void HoldWrites();
-    void ReleaseWrites();
-
-    // ---- what happened ----
-    std::vector<uint32_t> WriteSizes() const;
-    std::string Written() const;
-    int ReadRequests() const;
-    int OutputResets() const;
-    // Waits until a write request is held (false after a generous time-out).
-    bool WaitForHeldWrite() const;
-    // Waits until the total written reaches `bytes` (false after a generous time-out).
-    bool WaitForWritten(std::size_t bytes) const;
-
-    struct State;
+    // Runs `f` on the state under its lock and wakes waiting writes.
+    template <typename F> auto With(F &&f)
+    {
+        std::lock_guard lock(m_mutex);
+        struct Notify
+        {
+            std::condition_variable &cv;
+            ~Notify() { cv.notify_all(); }
+        } notify{m_changed};
+        return f(m_state);
+    }
+    // Waits until `done(state)` (false after a generous time-out).
+    template <typename F> bool WaitFor(F &&done)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(20), [&] { return done(m_state); });
+    }
+    bool WaitForHeldWrite()
+    {
+        return WaitFor([](const State &s) { return s.writeWaiting; });
+    }
 
 private:
-    std::vector<std::string> m_present;
-    std::shared_ptr<State> m_state;
+    friend class CFakeUsbDevice;
+    std::set<int> m_present;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    State m_state;
 };

@@ -14,12 +14,12 @@ int ListenOnAnyLoopbackPort(uint16_t &port)
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0) {
+    socklen_t length = sizeof addr;
+    if (bind(fd, reinterpret_cast<sockaddr *>(&addr), length) != 0 || listen(fd, 4) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &length) != 0) {
         close(fd);
         return -1;
     }
-    socklen_t length = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &length);
     port = ntohs(addr.sin_port);
     return fd;
 }
@@ -40,7 +40,7 @@ CLoopbackServer::CLoopbackServer()
 CLoopbackServer::~CLoopbackServer()
 {
     CloseClient();
-    StopListening();
+    close(m_listener);
 }
 
 bool CLoopbackServer::Accept(int timeoutMs)
@@ -53,14 +53,13 @@ bool CLoopbackServer::Accept(int timeoutMs)
 
 void CLoopbackServer::SetSmallReceiveBuffer()
 {
-    const int size = 4096;
+    const int size = 4096; // inherited by the accepted connection
     setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
 bool CLoopbackServer::SendToClient(const std::string &bytes)
 {
-    return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-           static_cast<ssize_t>(bytes.size());
+    return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
 }
 
 std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
@@ -72,20 +71,7 @@ std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
             recv(m_client, buffer, std::min(sizeof buffer, count - received.size()), 0);
         if (n <= 0)
             break;
-        received.append(buffer, static_cast<std::size_t>(n));
-    }
-    return received;
-}
-
-std::string CLoopbackServer::ReceiveUntilClosed(int timeoutMs)
-{
-    std::string received;
-    char buffer[65536];
-    while (WaitReadable(m_client, timeoutMs)) {
-        const ssize_t n = recv(m_client, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        received.append(buffer, static_cast<std::size_t>(n));
+        received.append(buffer, std::size_t(n));
     }
     return received;
 }
@@ -102,13 +88,6 @@ void CLoopbackServer::ResetClient()
     const linger abortive{1, 0};
     setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
     CloseClient();
-}
-
-void CLoopbackServer::StopListening()
-{
-    if (m_listener >= 0)
-        close(m_listener);
-    m_listener = -1;
 }
 
 uint16_t UnusedLoopbackPort()

@@ -21,14 +21,8 @@ public:
     bool SendToClient(const std::string &bytes);
     // Reads until `count` bytes arrived or the client closed / time-out passed.
     std::string ReceiveFromClient(std::size_t count, int timeoutMs = 10000);
-    // Reads everything until the client closes.
-    std::string ReceiveUntilClosed(int timeoutMs = 60000);
-    // Orderly close of the accepted connection.
     void CloseClient();
-    // Closes the accepted connection with a reset.
-    void ResetClient();
-    // Stops listening, so further connects are refused.
-    void StopListening();
+    void ResetClient(); // closes with a reset
 
 private:
     int m_listener = -1;

@@ -1,19 +1,21 @@
 #include "portowner.h"
 
-#include "portnotify.h"
-
 #include <QCoreApplication>
-#include <QObject>
+#include <QDeadlineTimer>
 #include <QThread>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 struct CTestPortOwner::State
 {
     QEvent::Type type = QEvent::None;
     mutable std::mutex mutex;
     mutable std::condition_variable cv;
-    std::vector<PortMsg> messages; // guarded by mutex
-    Handler handler;               // guarded by mutex
-    bool blocked = false;          // guarded by mutex
+    std::vector<PortMsg> messages; // guarded by mutex, as are the next two
+    Handler handler;
+    bool blocked = false;
 };
 
 namespace {
@@ -32,18 +34,13 @@ protected:
             return QObject::event(e);
         const auto *msg = static_cast<const CPortMsgEvent *>(e);
         const PortMsg record{msg->Code(), msg->Error(), msg->LParam()};
-        CTestPortOwner::Handler handler;
-        {
-            std::lock_guard lock(m_state->mutex);
-            handler = m_state->handler;
-        }
+        std::unique_lock lock(m_state->mutex);
+        const CTestPortOwner::Handler handler = m_state->handler;
+        lock.unlock();
         if (handler)
             handler(record);
-        {
-            // Recorded once handled, so a waiting test sees the handler's effects.
-            std::lock_guard lock(m_state->mutex);
-            m_state->messages.push_back(record);
-        }
+        lock.lock(); // recorded once handled, so a waiting test sees the handler's effects
+        m_state->messages.push_back(record);
         m_state->cv.notify_all();
         return true;
     }
@@ -89,14 +86,6 @@ std::vector<uint16_t> CTestPortOwner::Codes() const
     return codes;
 }
 
-int CTestPortOwner::CountOf(uint16_t code) const
-{
-    int count = 0;
-    for (const PortMsg &msg : Messages())
-        count += msg.code == code ? 1 : 0;
-    return count;
-}
-
 void CTestPortOwner::Clear()
 {
     std::lock_guard lock(m_state->mutex);
@@ -105,14 +94,8 @@ void CTestPortOwner::Clear()
 
 bool CTestPortOwner::WaitForCode(uint16_t code, int count, std::chrono::milliseconds timeout) const
 {
-    return WaitUntil(
-        [&](const std::vector<PortMsg> &messages) {
-            int seen = 0;
-            for (const PortMsg &msg : messages)
-                seen += msg.code == code ? 1 : 0;
-            return seen >= count;
-        },
-        timeout);
+    return WaitUntil([&](const std::vector<PortMsg> &m) { return CountCode(m, code) >= count; },
+                     timeout);
 }
 
 bool CTestPortOwner::WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
@@ -130,36 +113,28 @@ void CTestPortOwner::SetHandler(Handler handler)
 
 void CTestPortOwner::Block()
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->blocked = true;
-    }
-    auto state = m_state;
+    std::lock_guard lock(m_state->mutex);
+    m_state->blocked = true;
     QMetaObject::invokeMethod(
         m_context,
-        [state] {
-            std::unique_lock lock(state->mutex);
-            state->cv.wait(lock, [&] { return !state->blocked; });
+        [state = m_state] {
+            std::unique_lock held(state->mutex);
+            state->cv.wait(held, [&] { return !state->blocked; });
         },
         Qt::QueuedConnection);
 }
 
 void CTestPortOwner::Unblock()
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->blocked = false;
-    }
+    std::lock_guard lock(m_state->mutex);
+    m_state->blocked = false;
     m_state->cv.notify_all();
 }
 
 void CTestPortOwner::DeleteOwner()
 {
-    if (!m_object)
-        return;
-    QObject *object = m_object;
-    m_object = nullptr;
-    RunOnOwnerThread([object] { delete object; });
+    if (QObject *object = std::exchange(m_object, nullptr))
+        RunOnOwnerThread([object] { delete object; });
 }
 
 void CTestPortOwner::RunOnOwnerThread(const std::function<void()> &work)
@@ -177,4 +152,19 @@ bool ProcessEventsUntil(const std::function<bool()> &done, std::chrono::millisec
         QThread::msleep(1);
     }
     return true;
+}
+
+void ProcessEventsFor(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool WaitForPendingSends(int count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    while (CPortNotifier::PendingSends() != count && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return CPortNotifier::PendingSends() == count;
 }

@@ -1,21 +1,21 @@
-// A port owner for tests: a QObject on a thread of its own with an event loop,
-// standing in for the view on the window thread. It records every port
-// notification in order and lets a test wait for codes, react inside the
-// handler (for example Read on code 1), hold the owner's thread busy, or
-// delete the owner.
+// Port owners for tests. CTestPortOwner lives on a thread of its own with an
+// event loop, standing in for the window thread; CWindowOwner lives on the
+// test's thread (the network kind's socket events run there), which must
+// process events (ProcessEventsUntil) for anything to arrive.
 #pragma once
 
-#include <QEvent>
+#include "portnotify.h"
 
+#include <QEvent>
+#include <QObject>
+
+#include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
-class QObject;
 class QThread;
 
 struct PortMsg
@@ -25,14 +25,19 @@ struct PortMsg
     uint32_t lParam = 0;
 };
 
+inline int CountCode(const std::vector<PortMsg> &messages, uint16_t code)
+{
+    return int(std::count_if(messages.begin(), messages.end(),
+                             [&](const PortMsg &m) { return m.code == code; }));
+}
+
 class CTestPortOwner
 {
 public:
     using Handler = std::function<void(const PortMsg &)>;
     static constexpr std::chrono::milliseconds kWait{10000}; // "doesn't hang" bound
 
-    // type 0: the default port message.
-    explicit CTestPortOwner(QEvent::Type type = QEvent::None);
+    explicit CTestPortOwner(QEvent::Type type = QEvent::None); // None: the default message
     ~CTestPortOwner();
     CTestPortOwner(const CTestPortOwner &) = delete;
     CTestPortOwner &operator=(const CTestPortOwner &) = delete;
@@ -41,27 +46,29 @@ public:
 
     std::vector<PortMsg> Messages() const;
     std::vector<uint16_t> Codes() const;
-    int CountOf(uint16_t code) const;
+    int CountOf(uint16_t code) const { return CountCode(Messages(), code); }
     void Clear();
 
-    // Waits until `count` notifications with `code` have been handled.
     bool WaitForCode(uint16_t code, int count = 1, std::chrono::milliseconds timeout = kWait) const;
     bool WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
                    std::chrono::milliseconds timeout = kWait) const;
 
-    // Runs on the owner's thread for each notification, after it is recorded.
+    // Runs on the owner's thread for each notification, before it is recorded.
     void SetHandler(Handler handler);
-
     // Keeps the owner's thread busy (not handling events) until Unblock.
     void Block();
     void Unblock();
-
     // Deletes the owner object on its thread; later notifications are lost.
     void DeleteOwner();
     // Runs `work` on the owner's thread and waits for it.
     void RunOnOwnerThread(const std::function<void()> &work);
+    // Lets notifications already posted reach the owner.
+    void Sync()
+    {
+        RunOnOwnerThread([] {});
+    }
 
-    struct State; // shared with the owner object
+    struct State;
 
 private:
     std::shared_ptr<State> m_state;
@@ -73,3 +80,39 @@ private:
 // Processes the calling thread's events until `done` or the time-out.
 bool ProcessEventsUntil(const std::function<bool()> &done,
                         std::chrono::milliseconds timeout = CTestPortOwner::kWait);
+// Processes events for a while, for checks that something does NOT happen.
+void ProcessEventsFor(int ms);
+// Waits until `count` sent notifications wait for their owner.
+bool WaitForPendingSends(int count);
+
+class CWindowOwner : public QObject
+{
+public:
+    std::vector<PortMsg> messages;
+    std::function<void(const PortMsg &)> handler;
+
+    int CountOf(uint16_t code) const { return CountCode(messages, code); }
+    const PortMsg *Last(uint16_t code) const
+    {
+        auto found = std::find_if(messages.rbegin(), messages.rend(),
+                                  [&](const PortMsg &m) { return m.code == code; });
+        return found == messages.rend() ? nullptr : &*found;
+    }
+    bool WaitForCode(uint16_t code, int count = 1,
+                     std::chrono::milliseconds timeout = CTestPortOwner::kWait)
+    {
+        return ProcessEventsUntil([&] { return CountOf(code) >= count; }, timeout);
+    }
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() != PortDefaultMessage())
+            return QObject::event(e);
+        const auto *msg = static_cast<CPortMsgEvent *>(e);
+        messages.push_back({msg->Code(), msg->Error(), msg->LParam()});
+        if (handler)
+            handler(messages.back());
+        return true;
+    }
+};

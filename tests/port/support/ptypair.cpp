@@ -1,7 +1,6 @@
 #include "ptypair.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -48,24 +47,6 @@ bool CPtyPair::WriteMaster(const std::string &bytes)
     return true;
 }
 
-std::string CPtyPair::ReadMaster(std::size_t count, std::chrono::milliseconds timeout)
-{
-    std::string bytes;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    char buffer[65536];
-    while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
-        pollfd fd{m_master, POLLIN, 0};
-        if (::poll(&fd, 1, 50) <= 0)
-            continue;
-        const ssize_t n = ::read(m_master, buffer, std::min(sizeof buffer, count - bytes.size()));
-        if (n > 0)
-            bytes.append(buffer, std::size_t(n));
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
-            break;
-    }
-    return bytes;
-}
-
 void CPtyPair::CloseMaster()
 {
     if (m_master >= 0)
@@ -79,33 +60,4 @@ std::string PatternBytes(std::size_t count, unsigned seed)
     for (std::size_t i = 0; i < count; ++i)
         bytes[i] = char((i + seed + i / 256 * 3) & 0xFF);
     return bytes;
-}
-
-namespace {
-
-std::string HexAround(const std::string &bytes, std::size_t offset)
-{
-    std::string text;
-    const std::size_t from = offset > 8 ? offset - 8 : 0;
-    for (std::size_t i = from; i < std::min(bytes.size(), from + 24); ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X ", unsigned(uint8_t(bytes[i])));
-        text += hex;
-    }
-    return text;
-}
-
-} // namespace
-
-::testing::AssertionResult SameBytes(const std::string &expected, const std::string &actual)
-{
-    if (expected == actual)
-        return ::testing::AssertionSuccess();
-    std::size_t offset = 0;
-    while (offset < expected.size() && offset < actual.size() && expected[offset] == actual[offset])
-        ++offset;
-    return ::testing::AssertionFailure() << "sizes " << expected.size() << " / " << actual.size()
-                                         << ", first difference at offset " << offset
-                                         << "\n  expected: " << HexAround(expected, offset)
-                                         << "\n  actual:   " << HexAround(actual, offset);
 }

@@ -2,9 +2,6 @@
 // the device map, the test plays the far end on the master.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -23,9 +20,6 @@ public:
 
     // Writes all of `bytes` to the master.
     bool WriteMaster(const std::string &bytes);
-    // Reads until `count` bytes came or the time-out ran out.
-    std::string ReadMaster(std::size_t count,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(10));
     void CloseMaster();
 
 private:
@@ -36,6 +30,3 @@ private:
 
 // Test bytes: every value, repeated.
 std::string PatternBytes(std::size_t count, unsigned seed = 0);
-
-// Equal, or the first differing offset with hex dumps of both sides.
-::testing::AssertionResult SameBytes(const std::string &expected, const std::string &actual);

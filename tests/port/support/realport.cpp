@@ -2,7 +2,7 @@
 
 #include "devicemap.h"
 #include "parallelport.h"
-#include "portcfg.h"
+#include "portowner.h"
 #include "serialport.h"
 
 #include <cerrno>
@@ -38,25 +38,20 @@ void CFarEnd::Clear()
 bool CFarEnd::WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (Count() < count) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
+    while (Count() < count && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return Count() >= count;
 }
 
-std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet,
-                               std::chrono::milliseconds timeout) const
+std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
     std::size_t last = Count();
     auto lastChange = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(5ms);
-        const std::size_t now = Count();
-        if (now != last) {
-            last = now;
+        if (Count() != last) {
+            last = Count();
             lastChange = std::chrono::steady_clock::now();
         } else if (std::chrono::steady_clock::now() - lastChange >= quiet) {
             break;
@@ -67,8 +62,7 @@ std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet,
 
 void CFarEnd::Hold(bool hold)
 {
-    // Under the read lock: once Hold(true) returns, no read is under way.
-    std::lock_guard lock(m_readMutex);
+    std::lock_guard lock(m_readMutex); // once Hold(true) returns, no read is under way
     m_hold = hold;
 }
 
@@ -80,39 +74,22 @@ void CFarEnd::Run()
         if (::poll(&fd, 1, 20) <= 0)
             continue;
         std::unique_lock readLock(m_readMutex);
-        if (m_hold) {
-            readLock.unlock();
-            std::this_thread::sleep_for(2ms);
-            continue;
-        }
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        const ssize_t n = m_hold ? -1 : ::read(m_fd, buffer, sizeof buffer);
         if (n > 0) {
             std::lock_guard lock(m_mutex);
             m_bytes.append(buffer, std::size_t(n));
             m_count = m_bytes.size();
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        } else {
             readLock.unlock();
-            std::this_thread::sleep_for(2ms); // nothing to read at a hang-up: do not spin
+            std::this_thread::sleep_for(2ms); // held, or a hang-up: do not spin
         }
     }
 }
 
-const char *RealKindName(RealKind kind)
-{
-    switch (kind) {
-    case RealKind::SerialPty:
-        return "SerialPty";
-    case RealKind::ParallelFifo:
-        return "ParallelFifo";
-    case RealKind::ParallelPty:
-        return "ParallelPty";
-    }
-    return "?";
-}
-
 std::string RealKindTestName(const testing::TestParamInfo<RealKind> &param)
 {
-    return RealKindName(param.param);
+    static const char *const names[] = {"SerialPty", "ParallelFifo", "ParallelPty"};
+    return names[int(param.param)];
 }
 
 CRealDevice::CRealDevice(RealKind kind) : m_kind(kind)
@@ -120,31 +97,36 @@ CRealDevice::CRealDevice(RealKind kind) : m_kind(kind)
     if (!m_dir.isValid())
         return;
     const char *name = kind == RealKind::SerialPty ? "COM1" : "LPT1";
+    int farFd = -1;
     if (kind == RealKind::ParallelFifo) {
         const std::string path = m_dir.filePath("lp").toStdString();
         if (::mkfifo(path.c_str(), 0600) != 0)
             return;
-        // Read-write, so that the FIFO always has a writer and the far end
-        // sees no hang-up between two opens of the port.
-        m_fifoFd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        m_farFd = m_fifoFd;
+        // Read-write, so the FIFO always has a writer and no hang-up between opens.
+        farFd = m_fifoFd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         SetDeviceOverride(name, path);
     } else {
         m_pty = std::make_unique<CPtyPair>();
-        if (!m_pty->IsValid())
-            return;
-        m_farFd = m_pty->MasterFd();
+        farFd = m_pty->MasterFd();
         SetDeviceOverride(name, m_pty->SlavePath());
     }
-    if (m_farFd >= 0)
-        m_farEnd = std::make_unique<CFarEnd>(m_farFd);
+    if (farFd >= 0)
+        m_farEnd = std::make_unique<CFarEnd>(farFd);
 }
 
 CRealDevice::~CRealDevice()
 {
+    CloseFarEnd();
+}
+
+void CRealDevice::CloseFarEnd()
+{
     m_farEnd.reset();
+    if (m_pty)
+        m_pty->CloseMaster();
     if (m_fifoFd >= 0)
         ::close(m_fifoFd);
+    m_fifoFd = -1;
 }
 
 std::unique_ptr<CPortEx> CRealDevice::NewPort() const
@@ -153,9 +135,8 @@ std::unique_ptr<CPortEx> CRealDevice::NewPort() const
         tagSERIAL_CFG cfg;
         cfg.dwPort = 1;
         cfg.dwBaudRate = 115200;
-        cfg.byParity = 0;
+        cfg.byParity = cfg.byStopBits = 0;
         cfg.byDataBits = 8;
-        cfg.byStopBits = 0;
         cfg.dwFlowCtrl = 0;
         cfg.dwMarker = kCfgMarkerValid;
         auto port = std::make_unique<CSerialPort>();
@@ -175,4 +156,22 @@ std::string CRealDevice::WriteFile(const std::string &name, const std::string &b
     const std::string path = m_dir.filePath(QString::fromStdString(name)).toStdString();
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path;
+}
+
+std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
+{
+    std::string bytes;
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
+        uint8_t buffer[1000];
+        uint32_t got = 1234;
+        EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), 1u);
+        EXPECT_LE(got, 1000u);
+        bytes.append(reinterpret_cast<const char *>(buffer), got);
+        if (calls && got > 0)
+            ++*calls;
+        if (got == 0)
+            std::this_thread::sleep_for(2ms);
+    }
+    return bytes;
 }

@@ -1,14 +1,15 @@
-// Real ports for acceptance tests: a port kind opened on a real stand-in
-// device (a pseudo-terminal for the serial kind, a FIFO or a pseudo-terminal
-// for the parallel kind) with a far end that keeps draining what the port
-// writes, as a printer does. Pseudo-terminals and FIFOs have small buffers:
-// without a reader the port would stall after a few kilobytes.
+// Real ports on stand-in devices: the serial kind on a pseudo-terminal, the
+// parallel kind on a FIFO or a pseudo-terminal, mapped to COM1 / LPT1, with
+// a far end that keeps draining what the port writes, as a printer does
+// (without a reader the small device buffers would stall the port).
 #pragma once
 
 #include "portex.h"
 #include "ptypair.h"
 
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -29,16 +30,13 @@ public:
     // A held far end takes nothing, so the device buffers fill up and the
     // port's writes block.
     void Hold(bool hold);
-
     std::size_t Count() const { return m_count.load(); }
     std::string Bytes() const;
     void Clear();
-
     bool WaitForCount(std::size_t count,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     // Waits until no byte has come for `quiet` and returns the count then.
-    std::size_t WaitQuiet(std::chrono::milliseconds quiet,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    std::size_t WaitQuiet(std::chrono::milliseconds quiet = std::chrono::milliseconds(200)) const;
 
 private:
     void Run();
@@ -60,11 +58,8 @@ enum class RealKind
     ParallelPty,
 };
 
-const char *RealKindName(RealKind kind);
-// Names the instances of a test suite parameterised by the kind.
 std::string RealKindTestName(const testing::TestParamInfo<RealKind> &param);
 
-// The stand-in device of a kind, mapped to COM1 or LPT1, and its far end.
 class CRealDevice
 {
 public:
@@ -73,10 +68,13 @@ public:
     CRealDevice(const CRealDevice &) = delete;
     CRealDevice &operator=(const CRealDevice &) = delete;
 
-    bool IsValid() const { return m_farFd >= 0; }
+    bool IsValid() const { return m_farEnd != nullptr; }
     // A new port of the kind that holds valid settings for the device.
     std::unique_ptr<CPortEx> NewPort() const;
     CFarEnd &FarEnd() { return *m_farEnd; }
+    CPtyPair *Pty() { return m_pty.get(); } // null for a FIFO
+    // Stops the far end and closes its side (a pseudo-terminal hangs up).
+    void CloseFarEnd();
     // A file of `bytes` in the device's temporary folder.
     std::string WriteFile(const std::string &name, const std::string &bytes) const;
 
@@ -85,6 +83,15 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<CPtyPair> m_pty;
     int m_fifoFd = -1; // the FIFO's far end, owned
-    int m_farFd = -1;
     std::unique_ptr<CFarEnd> m_farEnd;
 };
+
+inline uint32_t WriteBytes(CPortEx &port, const std::string &bytes)
+{
+    return port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), uint32_t(bytes.size()),
+                      nullptr, 1);
+}
+
+// Reads with Read(1000) until `count` bytes came (or the time-out); each call
+// returns at once. `calls` counts the calls that returned bytes.
+std::string ReadBack(CPortEx &port, std::size_t count, int *calls = nullptr);

@@ -1,0 +1,378 @@
+// The serial kind on a pseudo-terminal and the parallel kind on a FIFO,
+// checked at the far end: writes, file transfers, closing and reopening.
+#include "portowner.h"
+#include "realport.h"
+#include "support/bytes_diff.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kLongWait = std::chrono::seconds(120); // big files under the sanitizers
+
+std::string Repeated(const std::string &bytes, std::size_t times)
+{
+    std::string all;
+    for (std::size_t i = 0; i < times; ++i)
+        all += bytes;
+    return all;
+}
+
+// The progress values of each pass, split at code 8.
+std::vector<std::vector<uint32_t>> ProgressByPass(const std::vector<PortMsg> &messages)
+{
+    std::vector<std::vector<uint32_t>> passes(1);
+    for (const PortMsg &msg : messages) {
+        if (msg.code == kPortFileProgress)
+            passes.back().push_back(msg.lParam);
+        else if (msg.code == kPortFilePassDone)
+            passes.emplace_back();
+    }
+    return passes;
+}
+
+std::size_t Entries(const char *dir)
+{
+    const std::filesystem::directory_iterator it(dir);
+    return std::size_t(std::distance(begin(it), end(it)));
+}
+
+// Joined threads may take a moment to leave the task list.
+std::size_t ThreadsSettledAt(std::size_t expected)
+{
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    while (Entries("/proc/self/task") != expected && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    return Entries("/proc/self/task");
+}
+
+template <typename F> bool ReturnsWithin(F &&call, std::chrono::milliseconds timeout)
+{
+    auto done = std::async(std::launch::async, std::forward<F>(call));
+    const bool inTime = done.wait_for(timeout) == std::future_status::ready;
+    done.wait();
+    return inTime;
+}
+
+class RealPort : public testing::TestWithParam<RealKind>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_device.IsValid());
+        Open();
+    }
+    void TearDown() override { m_port->ClosePort(); }
+
+    void Open(uint32_t value = 7)
+    {
+        ASSERT_EQ(m_port->OpenPort(m_owner.Object(), 1, value, 0), 1u) << m_port->GetLastTrace();
+        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
+        m_owner.Clear();
+    }
+
+    CFarEnd &Far() { return m_device.FarEnd(); }
+    std::string File(const std::string &bytes) { return m_device.WriteFile("file.bin", bytes); }
+
+    // A stop that hangs fails the test instead of blocking it.
+    void StopWithinBound()
+    {
+        uint32_t result = 0;
+        EXPECT_TRUE(ReturnsWithin([&] { result = m_port->StopSendFile(); }, CTestPortOwner::kWait));
+        EXPECT_EQ(result, 1u);
+        EXPECT_EQ(m_port->IsSendingFile(), 0u);
+    }
+
+    CTestPortOwner m_owner;
+    CRealDevice m_device{GetParam()};
+    std::unique_ptr<CPortEx> m_port = m_device.NewPort();
+};
+
+} // namespace
+
+TEST_P(RealPort, WrittenBytesArriveUnchangedEachWithOneWriteDone)
+{
+    const std::string first = PatternBytes(1024);
+    const std::string second("\r\n\x11\x13\x00\xFF\x1B end", 11);
+    ASSERT_EQ(WriteBytes(*m_port, first), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(m_port->Write(nullptr, 0, nullptr, 1), 1u); // no code 2 for nothing
+    ASSERT_EQ(WriteBytes(*m_port, second), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
+    ASSERT_TRUE(Far().WaitForCount(first.size() + second.size()));
+    m_port->ClosePort();
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.Codes(), (std::vector<uint16_t>{kPortWriteDone, kPortWriteDone}));
+    EXPECT_EQ(m_owner.Messages()[0].lParam, 7u);
+    EXPECT_TRUE(SameBytes(first + second, Far().Bytes()));
+}
+
+TEST_P(RealPort, SecondWriteWhilePendingIsRefused)
+{
+    Far().Hold(true); // the device buffers fill up and the write stays pending
+    std::string big = PatternBytes(1 << 20, 5);
+    const std::string expected = big;
+    ASSERT_EQ(WriteBytes(*m_port, big), 1u);
+    big.assign(big.size(), '\0'); // the port works from its own copy
+    EXPECT_EQ(WriteBytes(*m_port, "late"), 0u);
+    EXPECT_EQ(m_port->GetLastError(), 997u);
+    Far().Hold(false);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
+    uint32_t accepted = 0; // pending clears right after the owner's handler
+    while (!(accepted = WriteBytes(*m_port, "next")) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(accepted, 1u);
+    ASSERT_TRUE(Far().WaitForCount(expected.size() + 4));
+    EXPECT_TRUE(SameBytes(expected + "next", Far().Bytes()));
+}
+
+TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
+{
+    m_owner.Block();
+    ASSERT_EQ(WriteBytes(*m_port, "abc"), 1u);
+    ASSERT_TRUE(WaitForPendingSends(1));
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_EQ(CPortNotifier::PendingSends(), 0);
+    m_owner.Unblock();
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0); // dropped, not delivered late
+    EXPECT_EQ(WriteBytes(*m_port, "closed"), 0u);
+
+    Open(8);
+    ASSERT_EQ(WriteBytes(*m_port, "again"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(m_owner.Messages()[0].lParam, 8u);
+    ASSERT_TRUE(Far().WaitForCount(8));
+    EXPECT_EQ(Far().Bytes(), "abcagain");
+}
+
+TEST_P(RealPort, ManyOpenWriteCloseCyclesLeaveNoThreadOrDescriptor)
+{
+    constexpr int kCycles = 200;
+    m_port->ClosePort();
+    std::string expected;
+    auto cycle = [&](int i) {
+        const auto port = m_device.NewPort();
+        ASSERT_EQ(port->OpenPort(m_owner.Object(), 1, uint32_t(i), 0), 1u) << i;
+        const std::string bytes = "cycle " + std::to_string(i) + ";";
+        ASSERT_EQ(WriteBytes(*port, bytes), 1u) << i;
+        expected += bytes;
+        ASSERT_TRUE(Far().WaitForCount(expected.size())) << i;
+        if (i % 2 == 0) { // the others close while their code 2 may be on the way
+            ASSERT_TRUE(m_owner.WaitUntil([&](const std::vector<PortMsg> &messages) {
+                return std::any_of(messages.begin(), messages.end(), [&](const PortMsg &m) {
+                    return m.code == kPortWriteDone && m.lParam == uint32_t(i);
+                });
+            })) << i;
+        }
+        if (i < kCycles - 10) // the last ones leave the close to the destructor
+            port->ClosePort();
+    };
+    cycle(-2); // first use sets up what lives for the whole process
+    const std::size_t fdsBefore = Entries("/proc/self/fd");
+    const std::size_t threadsBefore = Entries("/proc/self/task");
+    for (int i = 0; i < kCycles && !HasFatalFailure(); ++i)
+        cycle(i);
+    EXPECT_EQ(ThreadsSettledAt(threadsBefore), threadsBefore);
+    EXPECT_EQ(Entries("/proc/self/fd"), fdsBefore);
+    EXPECT_EQ(Far().WaitQuiet(), expected.size());
+    EXPECT_TRUE(SameBytes(expected, Far().Bytes()));
+}
+
+TEST_P(RealPort, FilePassesDeliverTheFileThatManyTimes)
+{
+    for (int passes : {1, 3, 0}) {
+        SCOPED_TRACE(passes);
+        m_owner.Clear();
+        Far().Clear();
+        const std::string content = PatternBytes(5000, unsigned(passes));
+        ASSERT_EQ(m_port->SendFile(File(content).c_str(), passes, 20), 1u);
+        ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+        EXPECT_EQ(m_port->IsSendingFile(), 0u);
+        const std::string expected = Repeated(content, std::size_t(passes));
+        ASSERT_TRUE(Far().WaitForCount(expected.size()));
+        EXPECT_EQ(Far().WaitQuiet(), expected.size()); // and nothing after
+        EXPECT_TRUE(SameBytes(expected, Far().Bytes()));
+        const auto messages = m_owner.Messages();
+        EXPECT_EQ(CountCode(messages, kPortFilePassDone), passes);
+        EXPECT_EQ(CountCode(messages, kPortFileDone), 1);
+        EXPECT_EQ(CountCode(messages, kPortFileFailed), 0);
+        EXPECT_EQ(CountCode(messages, kPortWriteDone), 0); // the file thread raises no code 2
+        EXPECT_EQ(messages.back().code, kPortFileDone);
+        const auto progress = ProgressByPass(messages);
+        ASSERT_EQ(progress.size(), std::size_t(passes) + 1); // nothing after the last 8
+        for (int pass = 0; pass < passes; ++pass)
+            EXPECT_EQ(progress[pass].empty() ? 0u : progress[pass].back(), 100u) << pass;
+    }
+}
+
+TEST_P(RealPort, EndlessPassesIgnoreTheIntervalAndRunUntilStopped)
+{
+    const std::string content = PatternBytes(4000, 5);
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), -1, 3'600'000), 1u); // an hour
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone, 3));
+    StopWithinBound();
+    const std::size_t received = Far().WaitQuiet(300ms);
+    EXPECT_GE(received, 3 * content.size());
+    // Whole passes, then the part of the pass that the stop cut short.
+    const std::string expected = Repeated(content, received / content.size() + 1);
+    EXPECT_TRUE(SameBytes(expected.substr(0, received), Far().Bytes()));
+    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
+}
+
+TEST_P(RealPort, IntervalKeepsTheLineQuietBetweenPasses)
+{
+    const std::string content = PatternBytes(3000, 9);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 2, 1500), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
+    ASSERT_TRUE(Far().WaitForCount(content.size()));
+    std::this_thread::sleep_for(200ms); // well inside the interval, which began before code 8
+    EXPECT_EQ(Far().Count(), content.size());
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms); // a lower bound only
+    ASSERT_TRUE(Far().WaitForCount(2 * content.size()));
+    EXPECT_TRUE(SameBytes(content + content, Far().Bytes()));
+}
+
+TEST_P(RealPort, StopCutsTheIntervalShortAndLeavesNoWakeUpForTheNextOne)
+{
+    // A stop during a pass signals the interval wait that nobody waits on;
+    // the next transfer must not take that as the end of its interval.
+    Far().Hold(true);
+    ASSERT_EQ(m_port->SendFile(File(PatternBytes(200'000, 21)).c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+    StopWithinBound();
+    Far().Hold(false);
+    Far().WaitQuiet(300ms);
+    Far().Clear();
+    m_owner.Clear();
+
+    const std::string content = PatternBytes(3000, 23);
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 2, 3'600'000), 1u); // an hour
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
+    ASSERT_TRUE(Far().WaitForCount(content.size()));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Far().Count(), content.size());
+    StopWithinBound();                  // not after an hour
+    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 1);
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+    EXPECT_EQ(Far().Count(), content.size());
+    EXPECT_TRUE(SameBytes(content, Far().Bytes()));
+    EXPECT_EQ(m_port->StopSendFile(), 0u);
+}
+
+TEST_P(RealPort, PauseHoldsTheBytesAndContinueSendsTheRest)
+{
+    // 100 KB: one percent is one chunk of 1024 bytes, so the percent counts chunks.
+    const std::string content = PatternBytes(102'400, 13);
+    Far().Hold(true); // the transfer is still under way when paused
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+    ASSERT_EQ(m_port->PauseSendFile(), 1u);
+    EXPECT_EQ(m_port->IsSendFilePaused(), 1u);
+    const int32_t percentAtPause = m_port->GetPercentDone();
+    Far().Hold(false);
+    ASSERT_TRUE(Far().WaitForCount(std::size_t(percentAtPause) * 1024));
+    const std::size_t held = Far().WaitQuiet(700ms);
+    const int32_t percentHeld = m_port->GetPercentDone();
+    EXPECT_LE(percentHeld, percentAtPause + 1) << "more than the chunk in flight went out";
+    EXPECT_EQ(held, std::size_t(percentHeld) * 1024);
+    EXPECT_LT(held, content.size());
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Far().Count(), held);
+    EXPECT_EQ(m_port->IsSendingFile(), 1u);
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 0);
+
+    ASSERT_EQ(m_port->PauseSendFile(), 1u); // continue
+    EXPECT_EQ(m_port->IsSendFilePaused(), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    ASSERT_TRUE(Far().WaitForCount(content.size()));
+    EXPECT_EQ(Far().WaitQuiet(), content.size());
+    EXPECT_TRUE(SameBytes(content, Far().Bytes()));
+    const auto progress = ProgressByPass(m_owner.Messages());
+    EXPECT_EQ(progress[0].size(), 100u); // one per chunk, none repeated around the pause
+    EXPECT_EQ(progress[0].back(), 100u);
+
+    // Closing ends a paused transfer, with no code 5.
+    m_owner.Clear();
+    Far().Hold(true);
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+    ASSERT_EQ(m_port->PauseSendFile(), 1u);
+    Far().Hold(false);
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_EQ(m_port->IsSendingFile(), 0u);
+    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+}
+
+TEST_P(RealPort, OneByteFileGivesOneProgressOfHundred)
+{
+    ASSERT_EQ(m_port->SendFile(File("\x5A").c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    EXPECT_EQ(m_owner.Codes(),
+              (std::vector<uint16_t>{kPortFileProgress, kPortFilePassDone, kPortFileDone}));
+    EXPECT_EQ(m_owner.Messages()[0].lParam, 100u);
+    EXPECT_EQ(Far().WaitQuiet(), 1u);
+    EXPECT_EQ(Far().Bytes(), "\x5A");
+}
+
+TEST_P(RealPort, LargeFileArrivesWholeWithAtMost101ProgressCodesPerPass)
+{
+    const std::string content = PatternBytes(3 * 1024 * 1024, 19);
+    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 2, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone, 1, kLongWait));
+    ASSERT_TRUE(Far().WaitForCount(2 * content.size(), kLongWait));
+    EXPECT_EQ(Far().WaitQuiet(), 2 * content.size());
+    EXPECT_TRUE(SameBytes(content + content, Far().Bytes()));
+    const auto progress = ProgressByPass(m_owner.Messages());
+    ASSERT_EQ(progress.size(), 3u);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        EXPECT_LE(progress[pass].size(), 101u);
+        EXPECT_GE(progress[pass].size(), 50u); // the percent does move in steps
+        EXPECT_TRUE(std::is_sorted(progress[pass].begin(), progress[pass].end()));
+        EXPECT_EQ(std::adjacent_find(progress[pass].begin(), progress[pass].end()),
+                  progress[pass].end()); // never the same value twice in a row
+        EXPECT_EQ(progress[pass].back(), 100u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RealPort,
+                         testing::Values(RealKind::SerialPty, RealKind::ParallelFifo),
+                         RealKindTestName);
+
+TEST(FileProgressArithmetic, DivisorAndPercentRows)
+{
+    struct Row
+    {
+        uint32_t size, done, divisor, percent;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {2'000'000, 1'000'000, 20'000, 50}, {2'000'000, 2'000'000, 20'000, 100}, // size / 100
+        {1, 1, 1, 100}, {3000, 1024, 3000, 34},
+        {0x100000, 0x80000, 0x100000, 50}, {0x100001, 0x100001, 10485, 100}, // 1 MiB is small
+        {4'000'000'000u, 4'000'000'000u, 40'000'000, 100}, // done * 100 would overflow
+        {4'000'000'000u, 1'000'000'000u, 40'000'000, 25}};
+    // clang-format on
+    for (const Row &row : rows) {
+        const CFileProgress progress(row.size);
+        EXPECT_EQ(progress.divisor, row.divisor) << row.size;
+        EXPECT_EQ(progress.Percent(row.done), row.percent) << row.size << " " << row.done;
+    }
+}
