@@ -72,11 +72,15 @@ private slots:
     {
         PanelProviders providers;
         providers.devicePath = [](const QString &name) {
-            return name == "COM9" ? QString("/dev/ttyS1") : QString();
+            return name == "COM1"   ? QString("/dev/ttyUSB0")
+                   : name == "COM9" ? QString("/dev/ttyS1")
+                                    : QString();
         };
         CSerialCfgDlg panel(providers);
         QComboBox *port = List(&panel, kSerialPortId);
-        QCOMPARE(port->itemText(0), "COM1");
+        QCOMPARE(port->itemText(0), "COM1 (/dev/ttyUSB0)");
+        QCOMPARE(port->itemText(1), "COM2");
+        QCOMPARE(panel.BuildRecord().dwPort, 1u);
         port->setCurrentIndex(8);
         QCOMPARE(port->currentText(), "COM9 (/dev/ttyS1)");
         QCOMPARE(panel.BuildRecord().dwPort, 9u);

@@ -43,6 +43,9 @@ private slots:
     {
         FindNext(QStringLiteral("ab"), true);
         QCOMPARE(Selection(), std::make_pair(6, 8));
+        FindNext(QStringLiteral("AB"), true);
+        QCOMPARE(Selection(), std::make_pair(2, 4));
+        QCOMPARE(m_framed->StatusText(), QStringLiteral("已到达文件尾"));
     }
 
     void notFoundAsksNothingAndKeepsSelection()
