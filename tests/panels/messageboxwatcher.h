@@ -1,25 +1,32 @@
-// Answers the message boxes a test provokes, so that a modal box does not
-// stop the test, and records what they said.
+// Answers every message box that comes up while it exists with its default
+// button, and keeps the texts, so code that asks the user can run unattended.
+// Shared by the panel and the view tests.
 #pragma once
 
-#include <QObject>
-#include <QStringList>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
-class MessageBoxWatcher : public QObject
+class MessageBoxWatcher
 {
-    Q_OBJECT
-
 public:
-    // Starts watching: every modal message box that appears is closed with
-    // its default button as soon as the event loop runs.
-    MessageBoxWatcher();
+    MessageBoxWatcher()
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            m_texts << box->text();
+            box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
+                                           : QMessageBox::Ok);
+        });
+        m_poll.start(10);
+    }
 
     const QStringList &Texts() const { return m_texts; }
 
 private:
-    void CloseActiveBox();
-
     QTimer m_poll;
     QStringList m_texts;
 };

@@ -1,6 +1,5 @@
 // Start-up and the configuration: the panel of the saved kind, the settings
 // section of "rvcfg.ini" in the start directory, and a restart.
-#include "viewids.h"
 #include "viewsandbox.h"
 
 #include "ethportcfgdlg.h"
@@ -8,7 +7,6 @@
 #include "serialcfgdlg.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 
@@ -17,148 +15,130 @@ class TestViewConfig : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void freshStartShowsSerialDefaults();
-    void savedKind_data();
-    void savedKind();
-    void settingsSurviveRestart();
-    void damagedBlockKeepsDefaults();
-    void fileStaysInStartDirectory();
+    void init() { m_sandbox = std::make_unique<CViewSandbox>(); }
+    void cleanup()
+    {
+        m_framed.reset();
+        m_sandbox.reset();
+    }
+
+    void freshStartShowsSerialDefaults()
+    {
+        Start();
+        QCOMPARE(Kinds()->currentIndex(), 0);
+        CPortCfgPanel *panel = m_framed->Panel();
+        QVERIFY(qobject_cast<CSerialCfgDlg *>(panel));
+        auto text = [panel](int id) {
+            return FindPanelControl<QComboBox>(panel, id)->currentText();
+        };
+        QVERIFY(text(kSerialPortId).startsWith(QStringLiteral("COM1")));
+        QCOMPARE(text(kSerialBaudId), QStringLiteral("9600"));
+        QCOMPARE(text(kSerialDataBitsId), QStringLiteral("8"));
+        QCOMPARE(text(kSerialStopBitsId), QStringLiteral("1"));
+        QCOMPARE(text(kSerialParityId), QStringLiteral("None"));
+        QCOMPARE(text(kSerialFlowId), QStringLiteral("Hardware"));
+        QVERIFY(!QFile::exists(m_sandbox->IniPath())); // nothing written before the exit
+    }
+
+    void savedKind_data()
+    {
+        QTest::addColumn<int>("saved");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("network") << 3 << 3;
+        QTest::newRow("out of range stays serial") << 7 << 0;
+    }
+    void savedKind()
+    {
+        QFETCH(int, saved);
+        QFETCH(int, shown);
+        SaveSection(saved, false);
+        Start();
+        QCOMPARE(Kinds()->currentIndex(), shown);
+        QCOMPARE(m_framed->View()->findChildren<CPortCfgPanel *>().size(), 1);
+        if (shown == int(PortKind::Network))
+            QVERIFY(qobject_cast<CEthPortCfgDlg *>(m_framed->Panel()));
+        else
+            QVERIFY(qobject_cast<CSerialCfgDlg *>(m_framed->Panel()));
+    }
+
+    // Kind, panel choices and switches are saved at exit and back after a restart.
+    void settingsSurviveRestart()
+    {
+        Start();
+        m_framed->SelectKind(PortKind::Network);
+        auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
+        QTest::keyClicks(host->lineEdit(), QStringLiteral("printer.local"));
+        auto *port = FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId);
+        port->clear();
+        QTest::keyClicks(port, QStringLiteral("9100"));
+        QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kCountSend), Qt::LeftButton);
+        m_framed.reset();
+        QVERIFY(QFile::exists(m_sandbox->IniPath()));
+
+        PortCfgData() = {};
+        Start();
+        QCOMPARE(Kinds()->currentIndex(), int(PortKind::Network));
+        QCOMPARE(FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId)->currentText(),
+                 QStringLiteral("printer.local"));
+        QCOMPARE(FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId)->text(),
+                 QStringLiteral("9100"));
+        QVERIFY(m_framed->Find<QCheckBox>(ViewId::kCountSend)->isChecked());
+        QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
+    }
+
+    // A block that fails its check takes every other value of the section with it.
+    void damagedBlockKeepsDefaults()
+    {
+        SaveSection(3, true);
+        QFile file(m_sandbox->IniPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray text = file.readAll();
+        file.close();
+        text.replace("PortCfgDataCS=0", "PortCfgDataCS=1");
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+
+        MessageBoxWatcher catcher;
+        Start();
+        QCOMPARE(catcher.Texts(),
+                 QStringList{QStringLiteral("配置文件中参数无效，将使用默认配置！")});
+        QCOMPARE(Kinds()->currentIndex(), 0);
+        QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
+    }
+
+    // Closing the window saves into the directory where the program started,
+    // whatever the current directory is by then.
+    void fileStaysInStartDirectory()
+    {
+        Start();
+        QTemporaryDir elsewhere;
+        QDir::setCurrent(elsewhere.path());
+        m_framed->Frame().close();
+        QVERIFY(QFile::exists(m_sandbox->IniPath()));
+        m_framed.reset();
+        QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("rvcfg.ini"))));
+    }
 
 private:
-    void Start();
-    void SaveSection(int selPort, bool countRecv);
+    void Start()
+    {
+        m_framed = std::make_unique<CFramedView>();
+        QVERIFY(m_framed->WaitForStartup());
+    }
+    void SaveSection(int selPort, bool countRecv)
+    {
+        RvConfigValues values;
+        values.selPort = selPort;
+        values.countRecv = countRecv;
+        QCOMPARE(SaveRvConfig(m_sandbox->IniPath().toStdString(), values, tagPORT_CFG_DATA{}),
+                 RvSaveResult::Saved);
+    }
     QComboBox *Kinds() const { return m_framed->Find<QComboBox>(ViewId::kPortKind); }
 
     std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CFramedView> m_framed;
 };
-
-void TestViewConfig::init()
-{
-    PortCfgData() = {}; // as in a process that has just started
-    m_sandbox = std::make_unique<CViewSandbox>();
-}
-
-void TestViewConfig::cleanup()
-{
-    m_framed.reset();
-    m_sandbox.reset();
-}
-
-void TestViewConfig::Start()
-{
-    m_framed = std::make_unique<CFramedView>();
-    QVERIFY(m_framed->WaitForStartup());
-}
-
-void TestViewConfig::SaveSection(int selPort, bool countRecv)
-{
-    RvConfigValues values;
-    values.selPort = selPort;
-    values.countRecv = countRecv;
-    QCOMPARE(SaveRvConfig(m_sandbox->IniPath().toStdString(), values, tagPORT_CFG_DATA{}),
-             RvSaveResult::Saved);
-}
-
-void TestViewConfig::freshStartShowsSerialDefaults()
-{
-    Start();
-    QCOMPARE(Kinds()->currentIndex(), 0);
-    CPortCfgPanel *panel = m_framed->View()->PortPanel();
-    QVERIFY(qobject_cast<CSerialCfgDlg *>(panel));
-    auto text = [panel](int id) { return FindPanelControl<QComboBox>(panel, id)->currentText(); };
-    QVERIFY(text(kSerialPortId).startsWith(QStringLiteral("COM1")));
-    QCOMPARE(text(kSerialBaudId), QStringLiteral("9600"));
-    QCOMPARE(text(kSerialDataBitsId), QStringLiteral("8"));
-    QCOMPARE(text(kSerialStopBitsId), QStringLiteral("1"));
-    QCOMPARE(text(kSerialParityId), QStringLiteral("None"));
-    QCOMPARE(text(kSerialFlowId), QStringLiteral("Hardware"));
-    QVERIFY(!QFile::exists(m_sandbox->IniPath())); // nothing written before the exit
-}
-
-void TestViewConfig::savedKind_data()
-{
-    QTest::addColumn<int>("saved");
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<QString>("kindText");
-    QTest::newRow("network") << 3 << 3 << QStringLiteral("网络接口");
-    QTest::newRow("parallel") << 1 << 1 << QStringLiteral("并行接口");
-    QTest::newRow("out of range stays serial") << 7 << 0 << QStringLiteral("串行接口");
-}
-
-void TestViewConfig::savedKind()
-{
-    QFETCH(int, saved);
-    QFETCH(int, shown);
-    SaveSection(saved, false);
-    Start();
-    QCOMPARE(Kinds()->currentIndex(), shown);
-    QTEST(Kinds()->currentText(), "kindText");
-    QCOMPARE(m_framed->View()->findChildren<CPortCfgPanel *>().size(), 1);
-    if (shown == int(PortKind::Network))
-        QVERIFY(qobject_cast<CEthPortCfgDlg *>(m_framed->View()->PortPanel()));
-}
-
-// Kind, panel choices and switches are saved at exit and back after a restart.
-void TestViewConfig::settingsSurviveRestart()
-{
-    Start();
-    Kinds()->setCurrentIndex(int(PortKind::Network));
-    CPortCfgPanel *panel = m_framed->View()->PortPanel();
-    auto *host = FindPanelControl<QComboBox>(panel, kEthHostId);
-    QTest::keyClicks(host->lineEdit(), QStringLiteral("printer.local"));
-    auto *port = FindPanelControl<QLineEdit>(panel, kEthPortId);
-    port->clear();
-    QTest::keyClicks(port, QStringLiteral("9100"));
-    QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kCountSend), Qt::LeftButton);
-    m_framed.reset();
-    QVERIFY(QFile::exists(m_sandbox->IniPath()));
-
-    PortCfgData() = {};
-    Start();
-    QCOMPARE(Kinds()->currentIndex(), int(PortKind::Network));
-    panel = m_framed->View()->PortPanel();
-    QCOMPARE(FindPanelControl<QComboBox>(panel, kEthHostId)->currentText(),
-             QStringLiteral("printer.local"));
-    QCOMPARE(FindPanelControl<QLineEdit>(panel, kEthPortId)->text(), QStringLiteral("9100"));
-    QVERIFY(m_framed->Find<QCheckBox>(ViewId::kCountSend)->isChecked());
-    QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
-}
-
-// A block that fails its check takes every other value of the section with it.
-void TestViewConfig::damagedBlockKeepsDefaults()
-{
-    SaveSection(3, true);
-    QFile file(m_sandbox->IniPath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QByteArray text = file.readAll();
-    file.close();
-    text.replace("PortCfgDataCS=0", "PortCfgDataCS=1");
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-    file.close();
-
-    CMessageBoxCatcher catcher;
-    Start();
-    QCOMPARE(catcher.Texts(), QStringList{QStringLiteral("配置文件中参数无效，将使用默认配置！")});
-    QCOMPARE(Kinds()->currentIndex(), 0);
-    QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
-}
-
-// Closing the window saves, into the directory where the program started,
-// whatever the current directory is by then.
-void TestViewConfig::fileStaysInStartDirectory()
-{
-    Start();
-    QTemporaryDir elsewhere;
-    QDir::setCurrent(elsewhere.path());
-    m_framed->Frame().close();
-    QVERIFY(QFile::exists(m_sandbox->IniPath()));
-    m_framed.reset();
-    QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("rvcfg.ini"))));
-}
 
 QTEST_MAIN(TestViewConfig)
 #include "tst_viewconfig.moc"

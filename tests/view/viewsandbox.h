@@ -1,18 +1,22 @@
-// Test support: a fresh current directory (where the view keeps "rvcfg.ini")
-// and a registry folder of its own for every test, and a frame around the view.
+// Test support: a fresh current directory (where the view keeps "rvcfg.ini"),
+// a registry folder and a cleared settings block for every test, and a frame
+// around the view.
 #pragma once
 
 #include "extlabel.h"
 #include "extstatuscontrolbar.h"
 #include "mainframe.h"
+#include "messageboxwatcher.h"
+#include "portcfg.h"
+#include "portcfgpanel.h"
 #include "regmanage.h"
 #include "statusmessenger.h"
 #include "tarvikview.h"
 #include "viewhookup.h"
+#include "viewids.h"
 
-#include <QApplication>
+#include <QComboBox>
 #include <QDir>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -22,11 +26,21 @@
 #include <memory>
 #include <optional>
 
+namespace ViewText {
+inline const QString kOpenCaption = QStringLiteral("打开端口");
+inline const QString kCloseCaption = QStringLiteral("关闭端口");
+inline const QString kOpened = QStringLiteral("打开端口成功！");
+inline const QString kOpenFailed = QStringLiteral("打开端口失败，请检查参数是否正确！");
+inline const QString kClosed = QStringLiteral("端口已关闭");
+inline const QString kReady = QStringLiteral("就绪");
+} // namespace ViewText
+
 class CViewSandbox
 {
 public:
     CViewSandbox() : m_previousDir(QDir::currentPath())
     {
+        PortCfgData() = {}; // as in a process that has just started
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_registry.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_registry.path());
         QDir::setCurrent(m_workDir.path());
@@ -65,6 +79,7 @@ public:
 
     CTarvikView *View() const { return m_view; }
     CMainFrame &Frame() { return m_frame; }
+    CPortCfgPanel *Panel() const { return m_view->PortPanel(); }
 
     // Waits for the start-up tick that creates the panel and lays out.
     bool WaitForStartup()
@@ -85,42 +100,22 @@ public:
     {
         return m_frame.Messenger()->Label()->TextColour() == QColor(CExtLabel::kHintColour);
     }
+    QTimer *ClearTimer() const { return m_frame.Messenger()->ClearTimer(); }
 
     template <typename Control> Control *Find(int id) const
     {
         return m_view->findChild<Control *>(QString::number(id), Qt::FindDirectChildrenOnly);
+    }
+    QPushButton *Button(int id) const { return Find<QPushButton>(id); }
+    QPushButton *OpenButton() const { return Button(ViewId::kOpenClose); }
+    void ClickOpenClose() const { QTest::mouseClick(OpenButton(), Qt::LeftButton); }
+    void SelectKind(PortKind kind) const
+    {
+        Find<QComboBox>(ViewId::kPortKind)->setCurrentIndex(int(kind));
     }
 
 private:
     CRegManage m_reg;
     CMainFrame m_frame;
     CTarvikView *m_view = nullptr;
-};
-
-// Answers every message box that comes up while it exists with its default
-// button, and keeps the texts, so code that asks the user can run unattended.
-class CMessageBoxCatcher
-{
-public:
-    CMessageBoxCatcher()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { CloseActiveBox(); });
-        m_timer.start(10);
-    }
-
-    const QStringList &Texts() const { return m_texts; }
-
-private:
-    void CloseActiveBox()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        m_texts << box->text();
-        box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
-                                       : QMessageBox::Ok);
-    }
-
-    QTimer m_timer;
-    QStringList m_texts;
 };
