@@ -18,6 +18,7 @@
 //   view_send.cpp       the send operation, write done, the send box's buttons
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
+//   view_pages.cpp      send pages: the texts of the send box, previous and next
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -178,6 +179,22 @@ private:
     QString RenderHistory(std::size_t from, std::size_t to) const;
     std::size_t StableRenderEnd() const;
 
+    // ---- send pages (view_pages.cpp) ----
+    // One page of the send box, as it was when the user last left it.
+    struct tagSENDDATA
+    {
+        int32_t nScrollPos = 0; // vertical scroll position of the box
+        int32_t nHex = 0;       // 1: shown in hex notation (check box 1005)
+        int32_t nLength = 1;    // characters of strText when saved; 1 for a new page
+        QString strText;        // the box's text as displayed
+    };
+    void ConnectPageControls();
+    void OnPrevPage();
+    void OnNextPage();
+    void SaveCurrentPage();
+    void ShowPage(int index);
+    void ReportPageMove();
+
     // ---- edit commands (view_edit.cpp) ----
     void UpdateEditCommands();
     void SyncSendCommand();
@@ -230,6 +247,9 @@ private:
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;
     bool m_bClipboardHasText = false; // read when the clipboard changes
+    // Send pages for the life of the view; never empty, never saved.
+    std::vector<tagSENDDATA> m_pages;
+    int m_nCurrentPage = 0;
 
     double m_recvShare = 0.0; // top of bar 1 / client height
     double m_sendShare = 0.0; // (client height - top of bar 2) / client height

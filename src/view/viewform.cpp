@@ -147,8 +147,7 @@ void DisableFeaturesNotWired(CViewForm &f)
 {
     const QList<QWidget *> inert = {f.selectFile,   f.sendFile,         f.stopFile, f.fileRepeat,
                                     f.fileInterval, f.clearFileCounter, f.autoSend, f.autoInterval,
-                                    f.saveRecv,     f.prevPage,         f.nextPage, f.loadFile,
-                                    f.saveSend};
+                                    f.saveRecv,     f.loadFile,         f.saveSend};
     f.send->setEnabled(false); // the write lock: enabled while a port is open and idle
     for (QWidget *control : inert)
         control->setEnabled(false);

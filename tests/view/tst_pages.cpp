@@ -1,0 +1,141 @@
+// Send pages: previous and next through the buttons and their mnemonics.
+#include "viewsandbox.h"
+
+#include "editex.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+namespace {
+const QString kFirstPage = QStringLiteral("已到最前一页！");
+
+QString Label(int current, int count)
+{
+    return QStringLiteral("页数: %1/%2").arg(current).arg(count);
+}
+QString PageStatus(int current, int count)
+{
+    return QStringLiteral("当前页数：第%1页，共%2页").arg(current).arg(count);
+}
+} // namespace
+
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_sandbox = std::make_unique<CViewSandbox>();
+        m_framed = std::make_unique<CFramedView>();
+        QVERIFY(m_framed->WaitForStartup());
+        m_box = m_framed->Find<CEditEx>(ViewId::kSendBox);
+        m_hex = m_framed->Find<QCheckBox>(ViewId::kHexSend);
+        m_label = m_framed->Find<QLabel>(ViewId::kPageLabel);
+    }
+    void cleanup()
+    {
+        m_framed.reset();
+        m_sandbox.reset();
+    }
+
+    void previousOnFirstPageOnlyHints()
+    {
+        QCOMPARE(m_label->text(), Label(1, 1));
+        QTest::keyClicks(m_box, QStringLiteral("xy"));
+        Click(ViewId::kPrevPage);
+        QCOMPARE(m_framed->StatusText(), kFirstPage);
+        QVERIFY(m_framed->StatusIsHint());
+        QCOMPARE(m_label->text(), Label(1, 1));
+        QCOMPARE(m_box->toPlainText(), QStringLiteral("xy"));
+        QVERIFY(m_box->hasFocus());
+        Click(ViewId::kNextPage);
+        QCOMPARE(m_label->text(), Label(2, 2)); // the page was not saved empty
+    }
+
+    // Each page comes back in the notation it was left in, whatever the
+    // check box says on the page the user comes from.
+    void pagesKeepTextAndNotation()
+    {
+        QTest::keyClicks(m_box, QStringLiteral("AB"));
+        QTest::mouseClick(m_hex, Qt::LeftButton);
+        const QString page1 = m_box->toPlainText();
+        QVERIFY(m_box->m_bHex && page1 != QStringLiteral("AB"));
+
+        PressAlt(Qt::Key_N, ViewId::kNextPage);
+        QCOMPARE(m_label->text(), Label(2, 2));
+        QCOMPARE(m_framed->StatusText(), PageStatus(2, 2));
+        QVERIFY(m_framed->StatusIsHint());
+        QCOMPARE(m_box->toPlainText(), QString());
+        QVERIFY(m_hex->isChecked() && m_box->m_bHex);
+
+        QTest::mouseClick(m_hex, Qt::LeftButton);
+        QVERIFY(!m_box->m_bHex);
+        QTest::keyClicks(m_box, QStringLiteral("xy"));
+        PressAlt(Qt::Key_B, ViewId::kPrevPage);
+        QCOMPARE(m_label->text(), Label(1, 2));
+        QCOMPARE(m_framed->StatusText(), PageStatus(1, 2));
+        QCOMPARE(m_box->toPlainText(), page1);
+        QVERIFY(m_hex->isChecked() && m_box->m_bHex);
+        QVERIFY(!m_box->document()->isUndoAvailable()); // no undo into page 2's text
+        ByteString bytes;
+        QCOMPARE(m_box->GetData(bytes), ConvResult(2));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 2), "AB");
+
+        Click(ViewId::kNextPage);
+        QCOMPARE(m_box->toPlainText(), QStringLiteral("xy"));
+        QVERIFY(!m_hex->isChecked() && !m_box->m_bHex);
+    }
+
+    void nextOnEmptyLastPageAddsNothing()
+    {
+        Click(ViewId::kNextPage);
+        QCOMPARE(m_label->text(), Label(1, 1));
+        QCOMPARE(m_framed->StatusText(), PageStatus(1, 1));
+        QTest::keyClicks(m_box, QStringLiteral("a"));
+        Click(ViewId::kNextPage);
+        Click(ViewId::kNextPage);
+        QCOMPARE(m_label->text(), Label(2, 2));
+        QCOMPARE(m_framed->StatusText(), PageStatus(2, 2));
+        QVERIFY(m_box->hasFocus());
+    }
+
+    void returningRestoresScrollPosition()
+    {
+        QStringList lines;
+        for (int i = 0; i < 300; ++i)
+            lines << QString::number(i);
+        m_box->setPlainText(lines.join(u'\n'));
+        QScrollBar *bar = m_box->verticalScrollBar();
+        QVERIFY(bar->maximum() > 100);
+        bar->setValue(100);
+        Click(ViewId::kNextPage);
+        QCOMPARE(bar->value(), 0);
+        Click(ViewId::kPrevPage);
+        QCOMPARE(bar->value(), 100);
+    }
+
+private:
+    void Click(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
+    // A mnemonic clicks its button a moment later, as a button press shows.
+    void PressAlt(Qt::Key key, int buttonId)
+    {
+        QSignalSpy clicked(m_framed->Button(buttonId), &QPushButton::clicked);
+        QWidget *window = m_box->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(m_box, key, Qt::AltModifier);
+        QVERIFY(clicked.wait());
+    }
+
+    std::unique_ptr<CViewSandbox> m_sandbox;
+    std::unique_ptr<CFramedView> m_framed;
+    CEditEx *m_box = nullptr;
+    QCheckBox *m_hex = nullptr;
+    QLabel *m_label = nullptr;
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_pages.moc"
