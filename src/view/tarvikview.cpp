@@ -70,6 +70,7 @@ void CTarvikView::OnInitialUpdate()
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
     ConnectSendControls();
     ConnectReceiveControls();
+    ConnectFileControls();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     m_startupTimer.start(kStartupTimerMs, this);
