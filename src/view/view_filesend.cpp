@@ -130,9 +130,11 @@ void CTarvikView::OnLoadFile()
     }
     file.close();
     if (content.size() > kMaxLoadSize) {
-        if (QMessageBox::question(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_TOO_LARGE),
-                                  QMessageBox::Ok | QMessageBox::Cancel,
-                                  QMessageBox::Ok) == QMessageBox::Ok)
+        QMessageBox question(QMessageBox::Question, LoadString(IDR_MAINFRAME),
+                             LoadString(IDS_FILE_TOO_LARGE), QMessageBox::Ok | QMessageBox::Cancel,
+                             this);
+        question.setDefaultButton(QMessageBox::Ok);
+        if (question.exec() == QMessageBox::Ok)
             SetSelectedFile(path);
         return;
     }
