@@ -71,6 +71,7 @@ void CTarvikView::OnInitialUpdate()
     ConnectSendControls();
     ConnectReceiveControls();
     ConnectPageControls();
+    ConnectFileControls();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     m_startupTimer.start(kStartupTimerMs, this);

@@ -19,13 +19,13 @@
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
 //   view_pages.cpp      send pages: the texts of the send box, previous and next
+//   view_filesend.cpp   file sending, its counter and progress; loading a file
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
 //   OnViewRequest(code, flag, text)  request message (WM_USER+101):
 //       code 1 close an open port (serial panel setting changed), flag unused
-//       code 3 select a file for file sending, text = path (send box drop);
-//              taken but not acted on until file sending is wired up
+//       code 3 select a file for file sending, text = path (send box drop)
 //       code 4 find text in the send box, flag 1 = match case (find dialog)
 //       any other code is ignored; the result is always 1
 //   OnSendData(bytes)                send-data message (WM_USER+102) from the
@@ -59,6 +59,7 @@ class QAction;
 class CPortEx;
 class CSplitterControl;
 class CStatusMessenger;
+class QFile;
 
 class CTarvikView : public QWidget
 {
@@ -78,6 +79,10 @@ public:
         kStatusHint = 2,
         kStatusError = 4
     };
+
+    // File dialogs; tests hand in their own. An empty result means cancelled.
+    using FileChooser = std::function<QString(const QString &suggestedName)>;
+    void SetOpenFileChooser(FileChooser chooser);
 
     // Builds a port object of a kind of the kind list; tests hand in their own.
     using PortFactory = std::function<std::unique_ptr<CPortEx>(PortKind)>;
@@ -137,7 +142,6 @@ private:
     void DiscardPort();
     void OnOpenResult(int error);
     void OnPortLost();
-    void StopFileSendingDisplay();
     void SetReceivePaused(bool paused);
     bool SelectedFileUsable() const;
     void CreatePortPanel(int kind);
@@ -199,6 +203,25 @@ private:
     void UpdateEditCommands();
     void SyncSendCommand();
 
+    // ---- file sending (view_filesend.cpp) ----
+    void ConnectFileControls();
+    QString ChooseFileToOpen();
+    bool OpenChosenFile(QFile &file);
+    void OnSelectFile();
+    void SetSelectedFile(const QString &path);
+    void RefreshFileControls();
+    void OnLoadFile();
+    void OnSendFile();
+    void ToggleFilePause();
+    void StartFileSending();
+    void ApplyCounterResetRule(int count);
+    void OnStopFile();
+    void OnClearFileCounter();
+    void StopFileSendingDisplay();
+    void OnFileProgress(int percent);
+    void OnFilePassDone();
+    void OnFileSendEnded(bool failed);
+
     // ---- configuration (view_config.cpp) ----
     void LoadConfig();
     void SaveConfig();
@@ -228,7 +251,11 @@ private:
     bool m_bRecvPaused = false;
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;
-    QString m_strSelectedFile; // file chosen for file sending
+    QString m_strSelectedFile;          // file chosen for file sending
+    FileChooser m_openChooser;          // none: the platform's file dialog
+    int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
+    bool m_bLastStartMultiPass = false; // drives the counter reset at a start
+    bool m_bFileSending = false;        // a transfer this view started has not ended
 
     // Every byte received since the last clear.
     std::vector<uint8_t> m_pRecvData;

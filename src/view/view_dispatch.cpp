@@ -19,7 +19,7 @@ bool CTarvikView::event(QEvent *event)
 
 // The lock is recursive: a handler may close the port, and a port may send
 // a notification on this thread while it closes.
-void CTarvikView::OnPortMessage(int code, int error, uint32_t /*lParam*/)
+void CTarvikView::OnPortMessage(int code, int error, uint32_t lParam)
 {
     QMutexLocker lock(&m_cs);
     switch (code) {
@@ -41,11 +41,18 @@ void CTarvikView::OnPortMessage(int code, int error, uint32_t /*lParam*/)
     case kPortUsbWriteShort:
         QMessageBox::warning(this, QString(), QString::fromUtf8("发送错误!"));
         break;
-    case kPortFileDone: // file sending, codes 5 to 8
+    case kPortFileDone:
+        OnFileSendEnded(false);
+        break;
     case kPortFileFailed:
+        OnFileSendEnded(true);
+        break;
     case kPortFileProgress:
+        OnFileProgress(int(lParam));
+        break;
     case kPortFilePassDone:
-        break; // handled once those features are wired up
+        OnFilePassDone();
+        break;
     default:
         break; // not a port code
     }
@@ -59,7 +66,8 @@ int CTarvikView::OnViewRequest(int code, int flag, const QString &text)
             OnOpenClose();
         break;
     case kRequestSelectFile:
-        break; // file sending is not wired up yet
+        SetSelectedFile(text);
+        break;
     case kRequestFind:
         FindInSendBox(text, flag == 1);
         break;

@@ -137,7 +137,7 @@ void CTarvikView::OnPortLost()
 {
     if (!m_pPort)
         return;
-    if (m_pPort->IsSendingFile()) {
+    if (m_bFileSending || m_pPort->IsSendingFile()) {
         StopFileSendingDisplay();
         m_form.send->setEnabled(false);
         m_form.sendFile->setText(LoadString(IDS_SEND));
@@ -160,6 +160,3 @@ bool CTarvikView::SelectedFileUsable() const
     const QFileInfo info(m_strSelectedFile);
     return info.isFile() && info.isReadable() && info.size() > 0;
 }
-
-// The progress display arrives with file sending; nothing is shown yet.
-void CTarvikView::StopFileSendingDisplay() {}

@@ -145,10 +145,10 @@ void BuildButtonColumn(QWidget *view, CViewForm &f)
 // Features that arrive with later work stay visible but cannot be used yet.
 void DisableFeaturesNotWired(CViewForm &f)
 {
-    const QList<QWidget *> inert = {f.selectFile,   f.sendFile,         f.stopFile, f.fileRepeat,
-                                    f.fileInterval, f.clearFileCounter, f.autoSend, f.autoInterval,
-                                    f.saveRecv,     f.loadFile,         f.saveSend};
-    f.send->setEnabled(false); // the write lock: enabled while a port is open and idle
+    const QList<QWidget *> inert = {f.autoSend, f.autoInterval, f.saveRecv, f.saveSend};
+    f.send->setEnabled(false);     // the write lock: enabled while a port is open and idle
+    f.sendFile->setEnabled(false); // until a port is open and a file is chosen
+    f.stopFile->setEnabled(false); // while a file is being sent
     for (QWidget *control : inert)
         control->setEnabled(false);
 }

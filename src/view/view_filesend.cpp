@@ -1,0 +1,265 @@
+// File sending: choosing the file, starting, pausing, continuing and
+// stopping the port's transfer, the pass counter, the progress display, and
+// loading a small file into the send box.
+//
+// The transfer runs in the port's file thread; the view only starts it and
+// follows the notifications 5 to 8. m_bFileSending is the view's own record
+// of a transfer it started and has not yet seen end: notifications that were
+// queued before a stop or a close arrive afterwards and must not bring the
+// finished transfer back on screen.
+#include "editex.h"
+#include "portex.h"
+#include "statusmessenger.h"
+#include "stringtable.h"
+#include "tarvikview.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+constexpr qint64 kMaxLoadSize = 204800; // larger files are offered for file sending
+constexpr int kSelectedHintMs = 8000;
+constexpr int kFileErrorMs = 5000;
+constexpr int kDefaultDuration = 0;
+constexpr int kUntilReplaced = -1;
+
+QString Format(unsigned id, int first, int second = 0)
+{
+    return QString::asprintf(LoadString(id).toUtf8().constData(), first, second);
+}
+
+// Empty or non-numeric text reads as 0, as a dialog's number field does.
+int ReadNumber(const QLineEdit *edit)
+{
+    bool ok = false;
+    const int value = edit->text().trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+} // namespace
+
+void CTarvikView::ConnectFileControls()
+{
+    connect(m_form.selectFile, &QPushButton::clicked, this, &CTarvikView::OnSelectFile);
+    connect(m_form.sendFile, &QPushButton::clicked, this, &CTarvikView::OnSendFile);
+    connect(m_form.stopFile, &QPushButton::clicked, this, &CTarvikView::OnStopFile);
+    connect(m_form.clearFileCounter, &QPushButton::clicked, this, &CTarvikView::OnClearFileCounter);
+    connect(m_form.loadFile, &QPushButton::clicked, this, &CTarvikView::OnLoadFile);
+}
+
+void CTarvikView::SetOpenFileChooser(FileChooser chooser)
+{
+    m_openChooser = std::move(chooser);
+}
+
+// On Linux "*" is what "*.*" means elsewhere: every file, with or without a dot.
+QString CTarvikView::ChooseFileToOpen()
+{
+    if (m_openChooser)
+        return m_openChooser(m_strSelectedFile);
+    return QFileDialog::getOpenFileName(this, QString(), m_strSelectedFile,
+                                        QStringLiteral("All files (*)"));
+}
+
+// Tells the user why a chosen file cannot be used: it does not open, or it
+// is empty.
+bool CTarvikView::OpenChosenFile(QFile &file)
+{
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
+        return false;
+    }
+    if (file.size() == 0) {
+        ShowStatusMessage(kStatusError, IDS_FILE_EMPTY, kFileErrorMs);
+        return false;
+    }
+    return true;
+}
+
+void CTarvikView::OnSelectFile()
+{
+    const QString path = ChooseFileToOpen();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (OpenChosenFile(file))
+        SetSelectedFile(path);
+}
+
+void CTarvikView::SetSelectedFile(const QString &path)
+{
+    m_strSelectedFile = path;
+    ShowStatusText(QString::asprintf(LoadString(IDS_FILE_SELECTED).toUtf8().constData(),
+                                     path.toUtf8().constData()),
+                   kStatusHint, kSelectedHintMs);
+    RefreshFileControls();
+    if (m_pPort)
+        m_form.sendFile->setEnabled(true);
+}
+
+void CTarvikView::RefreshFileControls()
+{
+    QLabel *label = m_form.filePath;
+    label->setText(
+        label->fontMetrics().elidedText(m_strSelectedFile, Qt::ElideMiddle, label->width()));
+    label->setToolTip(m_strSelectedFile);
+    m_form.fileCounter->setText(QString::number(m_nFileSendCount));
+    ScheduleDisplay(); // the receive and send counters
+}
+
+// The size is taken from what can be read, one byte past the limit, rather
+// than from what the file system reports.
+void CTarvikView::OnLoadFile()
+{
+    const QString path = ChooseFileToOpen();
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!OpenChosenFile(file))
+        return;
+    const QByteArray content = file.read(kMaxLoadSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
+        return;
+    }
+    file.close();
+    if (content.size() > kMaxLoadSize) {
+        QMessageBox question(QMessageBox::Question, LoadString(IDR_MAINFRAME),
+                             LoadString(IDS_FILE_TOO_LARGE), QMessageBox::Ok | QMessageBox::Cancel,
+                             this);
+        question.setDefaultButton(QMessageBox::Ok);
+        if (question.exec() == QMessageBox::Ok)
+            SetSelectedFile(path);
+        return;
+    }
+    m_form.sendBox->SetData(reinterpret_cast<const uint8_t *>(content.constData()),
+                            std::size_t(content.size()), -1);
+}
+
+// One button starts a transfer, and pauses and continues the running one.
+void CTarvikView::OnSendFile()
+{
+    if (!m_pPort) {
+        ShowStatusMessage(kStatusHint, IDS_PORT_NOT_OPEN, kDefaultDuration);
+        return;
+    }
+    if (m_bFileSending || m_pPort->IsSendingFile())
+        ToggleFilePause();
+    else
+        StartFileSending();
+}
+
+void CTarvikView::ToggleFilePause()
+{
+    m_pPort->PauseSendFile();
+    const bool paused = m_pPort->IsSendFilePaused() != 0;
+    m_form.sendFile->setText(LoadString(paused ? IDS_CONTINUE : IDS_PAUSE));
+    ShowStatusMessage(kStatusHint, paused ? IDS_FILE_SEND_PAUSED : IDS_FILE_SENDING,
+                      kUntilReplaced);
+}
+
+// A negative interval would reach the port as a wait of about 49 days
+// between passes, which a network port also sits out when stopped; it is
+// taken as no wait.
+void CTarvikView::StartFileSending()
+{
+    if (!QFile(m_strSelectedFile).open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
+        return;
+    }
+    const int count = ReadNumber(m_form.fileRepeat);
+    if (count == 0) {
+        ShowStatusMessage(kStatusError, IDS_FILE_COUNT_INVALID, kDefaultDuration);
+        m_form.fileRepeat->selectAll();
+        m_form.fileRepeat->setFocus();
+        return;
+    }
+    ApplyCounterResetRule(count);
+    const int interval = std::max(ReadNumber(m_form.fileInterval), 0);
+    if (!m_pPort->SendFile(QFile::encodeName(m_strSelectedFile).constData(), count,
+                           uint32_t(interval)))
+        return; // the port has traced why
+    m_bFileSending = true;
+    m_form.send->setEnabled(false);
+    m_form.sendFile->setText(LoadString(IDS_PAUSE));
+    if (CStatusMessenger *messenger = Messenger())
+        messenger->BeginProgress();
+    ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
+    m_form.stopFile->setEnabled(true);
+}
+
+// Single sends add up; a multi-pass send counts from 0, and so does the
+// first single send after one.
+void CTarvikView::ApplyCounterResetRule(int count)
+{
+    const bool multiPass = count > 1;
+    if (multiPass || m_bLastStartMultiPass) {
+        m_nFileSendCount = 0;
+        RefreshFileControls();
+    }
+    m_bLastStartMultiPass = multiPass;
+}
+
+void CTarvikView::OnStopFile()
+{
+    if (m_pPort && m_pPort->IsSendingFile()) {
+        m_pPort->StopSendFile();
+        StopFileSendingDisplay();
+        ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
+        m_form.sendFile->setText(LoadString(IDS_SEND));
+    }
+    m_form.stopFile->setEnabled(false);
+    if (m_pPort)
+        m_form.send->setEnabled(true);
+}
+
+void CTarvikView::OnClearFileCounter()
+{
+    m_nFileSendCount = 0;
+    RefreshFileControls();
+}
+
+void CTarvikView::StopFileSendingDisplay()
+{
+    m_bFileSending = false;
+    if (CStatusMessenger *messenger = Messenger())
+        messenger->EndProgress();
+}
+
+void CTarvikView::OnFileProgress(int percent)
+{
+    if (!m_bFileSending || !m_pPort)
+        return;
+    if (CStatusMessenger *messenger = Messenger())
+        messenger->SetProgress(percent);
+    ShowStatusText(Format(IDS_FILE_PROGRESS, percent, int(m_pPort->GetSendSpeed())), kStatusHint,
+                   kUntilReplaced);
+}
+
+// A pass that completed counts even when its note arrives after a stop.
+void CTarvikView::OnFilePassDone()
+{
+    ++m_nFileSendCount;
+    RefreshFileControls();
+}
+
+void CTarvikView::OnFileSendEnded(bool failed)
+{
+    if (!m_bFileSending || !m_pPort)
+        return;
+    StopFileSendingDisplay();
+    m_form.send->setEnabled(true);
+    m_form.sendFile->setText(LoadString(IDS_SEND));
+    if (failed)
+        ShowStatusMessage(kStatusHint, IDS_FILE_SEND_ERROR, kUntilReplaced);
+    else
+        ShowStatusText(Format(IDS_FILE_SENT, int(m_pPort->GetSendSpeed())), kStatusHint,
+                       kUntilReplaced);
+    m_form.stopFile->setEnabled(false);
+}
