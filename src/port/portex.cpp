@@ -199,13 +199,11 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
         return 0;
     }
     JoinFileThread();
-    m_szFilePath.fill(0);
-    std::strncpy(m_szFilePath.data(), path ? path : "", kFilePathSize - 1);
+    m_strFilePath = path ? path : "";
     std::FILE *probe = nullptr;
     uint32_t size = 0;
-    if (std::strlen(m_szFilePath.data()) < 2 ||
-        !OpenFileForSending(m_szFilePath.data(), probe, size)) {
-        m_szFilePath.fill(0);
+    if (m_strFilePath.size() < 2 || !OpenFileForSending(m_strFilePath.c_str(), probe, size)) {
+        m_strFilePath.clear();
         PortTrace(1, "Can't Open File!");
         return 0;
     }
@@ -267,7 +265,7 @@ void CPortEx::FileThreadProc()
 {
     std::FILE *file = nullptr;
     uint32_t size = 0;
-    if (!OpenFileForSending(m_szFilePath.data(), file, size)) {
+    if (!OpenFileForSending(m_strFilePath.c_str(), file, size)) {
         // The file vanished between the test and the start.
         m_bSendingFile = false;
         PostPortMsg(kPortFileFailed, 0);

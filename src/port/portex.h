@@ -22,7 +22,6 @@
 #include "portevent.h"
 #include "portnotify.h"
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -53,7 +52,6 @@ class CPortEx
 {
 public:
     static constexpr uint32_t kFileChunkSize = 1024;
-    static constexpr std::size_t kFilePathSize = 260;
 
     CPortEx();
     virtual ~CPortEx();
@@ -79,7 +77,7 @@ public:
     int32_t GetPercentDone() const { return m_nPercentDone.load(); }
     uint32_t GetLastError() const { return m_dwLastError.load(); }
     // Window thread: the file being sent, empty after a refused SendFile.
-    std::string GetFilePath() const { return m_szFilePath.data(); }
+    std::string GetFilePath() const { return m_strFilePath; }
     // The last trace line of this port (kept in every build; printed only in debug).
     std::string GetLastTrace() const;
 
@@ -180,7 +178,7 @@ private:
     std::atomic<uint32_t> m_dwLastError{0};
     std::atomic<uint32_t> m_dwUserValue{0};
 
-    std::array<char, kFilePathSize> m_szFilePath{}; // written before the thread starts
+    std::string m_strFilePath; // written before the thread starts; any length the system takes
     std::atomic<bool> m_bSendingFile{false};
     std::atomic<int32_t> m_nPassesRemaining{0};
     std::atomic<uint32_t> m_dwPassInterval{0};
