@@ -5,8 +5,9 @@
 // backend has mode 0700 so that the scheduler runs it as root.
 #pragma once
 
+#include <QProcess>
+
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 struct CapturedJob
@@ -37,5 +38,5 @@ private:
     std::string LogTail() const;
 
     std::string m_dir;
-    pid_t m_pid = -1;
+    QProcess m_cupsd;
 };
