@@ -183,7 +183,7 @@ TEST_P(FarEndClosing, RaisesPortLostOnce)
     if (GetParam() == RealKind::SerialPty) {
         EXPECT_EQ(WriteBytes(*port, "gone"), 0u); // failure reported, not swallowed
     }
-    std::this_thread::sleep_for(100ms);           // a spinning monitor would report again
+    std::this_thread::sleep_for(100ms); // a spinning monitor would report again
     owner.Sync();
     EXPECT_EQ(owner.CountOf(kPortLost), 1);
     auto closed = std::async(std::launch::async, [&] { port->ClosePort(); });
