@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <future>
 
 using namespace std::chrono_literals;
 
@@ -40,14 +39,6 @@ std::size_t Entries(const char *dir)
 {
     const std::filesystem::directory_iterator it(dir);
     return std::size_t(std::distance(begin(it), end(it)));
-}
-
-template <typename F> bool ReturnsWithin(F &&call, std::chrono::milliseconds timeout)
-{
-    auto done = std::async(std::launch::async, std::forward<F>(call));
-    const bool inTime = done.wait_for(timeout) == std::future_status::ready;
-    done.wait();
-    return inTime;
 }
 
 class RealPort : public testing::TestWithParam<RealKind>
@@ -85,7 +76,7 @@ protected:
     void StopWithinBound()
     {
         uint32_t result = 0;
-        EXPECT_TRUE(ReturnsWithin([&] { result = m_port->StopSendFile(); }, CTestPortOwner::kWait));
+        EXPECT_TRUE(ReturnsWithin([&] { result = m_port->StopSendFile(); }));
         EXPECT_EQ(result, 1u);
         EXPECT_EQ(m_port->IsSendingFile(), 0u);
     }
@@ -136,7 +127,7 @@ TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
     m_owner.Block();
     ASSERT_EQ(WriteBytes(*m_port, "abc"), 1u);
     ASSERT_TRUE(WaitForPendingSends(1));
-    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
     EXPECT_EQ(CPortNotifier::PendingSends(), 0);
     m_owner.Unblock();
     m_owner.Sync();
@@ -314,7 +305,7 @@ TEST_P(RealPort, PauseHoldsTheBytesAndContinueSendsTheRest)
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
     ASSERT_EQ(m_port->PauseSendFile(), 1u);
     Far().Hold(false);
-    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
     EXPECT_EQ(m_port->IsSendingFile(), 0u);
     ExpectNoFileEnd();
 }

@@ -135,8 +135,7 @@ TEST_F(SerialPortTest, ClosingWhileCodeOneWaitsOnABusyOwnerDoesNotDeadlock)
     ASSERT_TRUE(WaitForPendingSends(1)); // the monitor waits in its code 1 delivery
     // Write takes the port lock: the monitor must not hold it while it delivers.
     EXPECT_EQ(WriteBytes(m_port, "w"), 1u);
-    auto closed = std::async(std::launch::async, [&] { m_port.ClosePort(); });
-    ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);
+    ASSERT_TRUE(ReturnsWithin([&] { m_port.ClosePort(); }));
     m_owner.Unblock();
     m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0); // dropped, not delivered late
@@ -186,8 +185,7 @@ TEST_P(FarEndClosing, RaisesPortLostOnce)
     std::this_thread::sleep_for(100ms); // a spinning monitor would report again
     owner.Sync();
     EXPECT_EQ(owner.CountOf(kPortLost), 1);
-    auto closed = std::async(std::launch::async, [&] { port->ClosePort(); });
-    ASSERT_EQ(closed.wait_for(CTestPortOwner::kWait), std::future_status::ready);
+    EXPECT_TRUE(ReturnsWithin([&] { port->ClosePort(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FarEndClosing,

@@ -7,8 +7,6 @@
 #include "realport.h"
 #include "support/fakeusbdevice.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -156,9 +154,7 @@ TEST(UsbPort, OpenNeedsAPresentDeviceAndEnumerationListsThePresentOnes)
 // so its ioctls fail as they do on any file that is not a usblp device.
 TEST(UsblpBackend, OpensExclusivelyWritesAndReportsAFailingStatus)
 {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("lp").toStdString();
-    std::ofstream{path};
+    const std::string path = TestFile("");
     SetDeviceOverride(UsbDeviceName(5), path);
     SetDeviceOverride(UsbDeviceName(6), path + ".missing");
     uint32_t error = 0;

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -92,6 +93,16 @@ inline uint32_t WriteBytes(CPortEx &port, const std::string &bytes, uint32_t *wr
 {
     return port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), uint32_t(bytes.size()),
                       written, background);
+}
+
+// Runs `call` on a thread of its own; false if it did not return in time.
+template <typename F>
+bool ReturnsWithin(F &&call, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    auto done = std::async(std::launch::async, std::forward<F>(call));
+    const bool inTime = done.wait_for(timeout) == std::future_status::ready;
+    done.wait();
+    return inTime;
 }
 
 // Serial settings on COM1 (port number 1) marked valid.
