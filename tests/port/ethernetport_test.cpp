@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -87,18 +88,20 @@ TEST_F(EthernetPortTest, ConnectsByNameOrAddressThenWritesAndReads)
 // The view deletes the port in its code 3 handler when the connection failed.
 TEST_F(EthernetPortTest, RefusedConnectionGivesOneCode3WithTheErrorAndTheViewMayDeleteThePort)
 {
-    auto *port = new CEthernetPort;
-    m_owner.handler = [&](const PortMsg &msg) {
-        if (msg.code == kPortOpened && msg.error != 0) {
-            delete port;
-            port = nullptr;
-        }
-    };
-    OpenTo(*port, "127.0.0.1", UnusedLoopbackPort());
-    EXPECT_EQ(port, nullptr);
-    EXPECT_EQ(m_owner.Last(kPortOpened)->error, kSockErrConnRefused);
-    ProcessEventsFor(100);
-    EXPECT_EQ(m_owner.messages.size(), 1u);
+    for (bool deleteIt : {false, true}) {
+        SCOPED_TRACE(deleteIt);
+        m_owner.messages.clear();
+        auto port = std::make_unique<CEthernetPort>();
+        m_owner.handler = [&](const PortMsg &msg) {
+            if (deleteIt && msg.code == kPortOpened && msg.error != 0)
+                port.reset();
+        };
+        OpenTo(*port, "127.0.0.1", UnusedLoopbackPort());
+        EXPECT_EQ(port == nullptr, deleteIt);
+        EXPECT_EQ(m_owner.Last(kPortOpened)->error, kSockErrConnRefused);
+        ProcessEventsFor(100);
+        EXPECT_EQ(m_owner.messages.size(), 1u);
+    }
 }
 
 TEST_F(EthernetPortTest, PeerClosingOrResettingGivesCode4)
