@@ -130,12 +130,12 @@ bool CPrivateCupsd::Start(std::string &whyNot)
     }
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (!Listening(m_dir + "/cupsd.sock")) {
-        if (m_cupsd.state() == QProcess::NotRunning ||
+        // Waiting for its end also notices a scheduler that stopped at once.
+        if (m_cupsd.waitForFinished(20) || m_cupsd.state() == QProcess::NotRunning ||
             std::chrono::steady_clock::now() > deadline) {
             whyNot = "cupsd did not start listening; its log:\n" + LogTail();
             return false;
         }
-        std::this_thread::sleep_for(20ms);
     }
     return true;
 }
