@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -42,15 +47,42 @@ std::string ReadFile(const fs::path &path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a program to its end: its exit status (-1 if it did not run) and output.
-int Run(const QString &program, const QStringList &args, std::string &output)
+// Starts a program with its output (if `outputFd` >= 0) going to `outputFd`.
+pid_t Spawn(const std::vector<std::string> &args, int outputFd = -1)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    const bool finished = process.waitForFinished(60000);
-    output = process.readAll().toStdString();
-    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (outputFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+    }
+    std::vector<char *> argv;
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Runs a program to its end: its exit status (-1 if it did not run) and output.
+int Run(const std::vector<std::string> &args, std::string &output)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return -1;
+    const pid_t pid = Spawn(args, pipeFds[1]);
+    close(pipeFds[1]);
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool Listening(const std::string &socketPath)
@@ -68,8 +100,10 @@ bool Listening(const std::string &socketPath)
 
 CPrivateCupsd::~CPrivateCupsd()
 {
-    m_cupsd.terminate();
-    m_cupsd.waitForFinished();
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
     std::error_code ec;
     if (!m_dir.empty())
         fs::remove_all(m_dir, ec);
@@ -119,23 +153,20 @@ bool CPrivateCupsd::Start(std::string &whyNot)
         return false;
     }
     setenv("CUPS_SERVER", (m_dir + "/cupsd.sock").c_str(), 1);
-    const QString dirName = QString::fromStdString(m_dir);
-    m_cupsd.setStandardOutputFile(QProcess::nullDevice());
-    m_cupsd.setStandardErrorFile(QProcess::nullDevice());
-    m_cupsd.start("cupsd",
-                  {"-f", "-c", dirName + "/cupsd.conf", "-s", dirName + "/cups-files.conf"});
-    if (!m_cupsd.waitForStarted()) {
+    m_pid = Spawn({"cupsd", "-f", "-c", m_dir + "/cupsd.conf", "-s", m_dir + "/cups-files.conf"});
+    if (m_pid < 0) {
         whyNot = "cannot run cupsd (package cups-daemon)";
         return false;
     }
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (!Listening(m_dir + "/cupsd.sock")) {
-        // Waiting for its end also notices a scheduler that stopped at once.
-        if (m_cupsd.waitForFinished(20) || m_cupsd.state() == QProcess::NotRunning ||
-            std::chrono::steady_clock::now() > deadline) {
+        if (waitpid(m_pid, nullptr, WNOHANG) != 0)
+            m_pid = -1; // it ended
+        if (m_pid < 0 || std::chrono::steady_clock::now() > deadline) {
             whyNot = "cupsd did not start listening; its log:\n" + LogTail();
             return false;
         }
+        std::this_thread::sleep_for(20ms);
     }
     return true;
 }
@@ -149,12 +180,9 @@ std::string CPrivateCupsd::LogTail() const
 bool CPrivateCupsd::AddRawQueue(const std::string &name, std::string &whyNot)
 {
     std::string output;
-    const QString queue = QString::fromStdString(name);
-    const int status =
-        Run("lpadmin",
-            {"-p", queue, "-E", "-v", QString::fromStdString("capture:" + m_dir + "/out/") + queue,
-             "-o", "printer-error-policy=abort-job"},
-            output);
+    const int status = Run({"lpadmin", "-p", name, "-E", "-v", "capture:" + m_dir + "/out/" + name,
+                            "-o", "printer-error-policy=abort-job"},
+                           output);
     if (status != 0)
         whyNot = "lpadmin failed (" + std::to_string(status) + "): " + output + "\n" + LogTail();
     return status == 0;
@@ -163,7 +191,7 @@ bool CPrivateCupsd::AddRawQueue(const std::string &name, std::string &whyNot)
 bool CPrivateCupsd::DeleteQueue(const std::string &name)
 {
     std::string output;
-    return Run("lpadmin", {"-x", QString::fromStdString(name)}, output) == 0;
+    return Run({"lpadmin", "-x", name}, output) == 0;
 }
 
 std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue,

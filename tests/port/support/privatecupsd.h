@@ -5,9 +5,8 @@
 // backend has mode 0700 so that the scheduler runs it as root.
 #pragma once
 
-#include <QProcess>
-
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct CapturedJob
@@ -38,5 +37,5 @@ private:
     std::string LogTail() const;
 
     std::string m_dir;
-    QProcess m_cupsd;
+    pid_t m_pid = -1;
 };
