@@ -1,5 +1,6 @@
 // Device names to paths, and the serial settings as termios.
 #include "devicemap.h"
+#include "realport.h"
 #include "serialtermios.h"
 
 #include <QTemporaryDir>
@@ -54,21 +55,13 @@ namespace {
 bool Map(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits, uint32_t flow,
          SerialLineSetup &setup)
 {
-    tagSERIAL_CFG cfg;
-    cfg.dwPort = 1;
-    cfg.dwBaudRate = baud;
-    cfg.byParity = parity;
-    cfg.byDataBits = dataBits;
-    cfg.byStopBits = stopBits;
-    cfg.dwFlowCtrl = flow;
-    cfg.dwMarker = kCfgMarkerValid;
     termios dirty{};
     dirty.c_iflag = ICRNL | IXOFF | IXANY | ISTRIP;
     dirty.c_oflag = OPOST | ONLCR;
     dirty.c_lflag = ECHO | ICANON | ISIG;
     dirty.c_cflag = CS5 | PARENB | CRTSCTS | HUPCL;
     dirty.c_cc[VMIN] = 1;
-    return MapSerialSettings(cfg, dirty, setup);
+    return MapSerialSettings(SerialCfg(flow, baud, dataBits, stopBits, parity), dirty, setup);
 }
 
 } // namespace

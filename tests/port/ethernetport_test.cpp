@@ -3,31 +3,16 @@
 #include "ethernetport.h"
 #include "porterror.h"
 #include "portowner.h"
+#include "realport.h"
 #include "support/loopbackserver.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <thread>
 
 namespace {
-
-// Bytes numbered from `from`, so the receiver can tell a loss or a reordering.
-std::string Numbered(std::size_t from, std::size_t count)
-{
-    std::string bytes(count, '\0');
-    for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<char>((from + i) * 131 % 251);
-    return bytes;
-}
-
-const uint8_t *Bytes(const std::string &text)
-{
-    return reinterpret_cast<const uint8_t *>(text.data());
-}
 
 tagETHERNET_CFG Settings(const char *host, uint16_t port)
 {
@@ -43,142 +28,130 @@ class EthernetPortTest : public testing::Test
 {
 protected:
     // Opens asynchronously and waits for code 3.
-    void OpenTo(const char *host, uint16_t port)
+    void OpenTo(CEthernetPort &port, const char *host, uint16_t number)
     {
-        const tagETHERNET_CFG cfg = Settings(host, port);
-        ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
-        ASSERT_EQ(m_port.OpenPort(&m_owner, 1, 77, 0), 1u) << m_port.GetLastError();
+        const tagETHERNET_CFG cfg = Settings(host, number);
+        ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
+        ASSERT_EQ(port.OpenPort(&m_owner, 1, 77, 0), 1u) << port.GetLastError();
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     }
 
     void OpenConnected(bool smallPeerBuffer = false)
     {
+        m_owner.messages.clear();
         if (smallPeerBuffer)
             m_server.SetSmallReceiveBuffer();
-        OpenTo("127.0.0.1", m_server.Port());
+        OpenTo(m_port, "127.0.0.1", m_server.Port());
         ASSERT_TRUE(m_server.Accept());
         ASSERT_EQ(m_owner.Last(kPortOpened)->error, 0);
+        EXPECT_EQ(m_owner.Last(kPortOpened)->lParam, 77u);
         ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone)); // the write event after connecting
         m_owner.messages.clear();
     }
 
-    std::string File(const std::string &bytes)
-    {
-        const std::string path = m_dir.filePath("file.bin").toStdString();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    QTemporaryDir m_dir;
     CLoopbackServer m_server;
     CWindowOwner m_owner;
     CEthernetPort m_port;
 };
 
-class EthernetPortHosts : public EthernetPortTest, public testing::WithParamInterface<const char *>
+TEST_F(EthernetPortTest, ConnectsByNameOrAddressThenWritesAndReads)
 {
-};
+    for (const char *host : {"localhost", "127.0.0.1"}) {
+        SCOPED_TRACE(host);
+        m_owner.messages.clear();
+        OpenTo(m_port, host, m_server.Port());
+        ASSERT_TRUE(m_server.Accept());
+        EXPECT_EQ(m_owner.Last(kPortOpened)->error, 0);
+        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
 
-TEST_P(EthernetPortHosts, ConnectsThenWritesAndReads)
-{
-    OpenTo(GetParam(), m_server.Port());
-    ASSERT_TRUE(m_server.Accept());
-    EXPECT_EQ(m_owner.Last(kPortOpened)->error, 0);
-    EXPECT_EQ(m_owner.Last(kPortOpened)->lParam, 77u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+        const std::string hello("hello\0\xFF", 7);
+        uint32_t written = 0;
+        ASSERT_EQ(WriteBytes(m_port, hello, &written, 0), 1u);
+        EXPECT_EQ(written, 7u);
+        EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 2) << "code 2 is sent before Write returns";
+        EXPECT_EQ(m_server.ReceiveFromClient(7), hello);
 
-    const std::string hello("hello\0\xFF", 7);
-    uint32_t written = 0;
-    ASSERT_EQ(m_port.Write(Bytes(hello), 7, &written, 0), 1u);
-    EXPECT_EQ(written, 7u);
-    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 2) << "code 2 is sent before Write returns";
-    EXPECT_EQ(m_server.ReceiveFromClient(7), hello);
-
-    ASSERT_TRUE(m_server.SendToClient("first"));
-    ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived));
-    ASSERT_TRUE(m_server.SendToClient("second"));
-    ProcessEventsFor(200);
-    EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 1) << "code 1 again without a Read";
-    uint8_t buffer[1000];
-    uint32_t count = 0;
-    ASSERT_EQ(m_port.Read(buffer, sizeof buffer, &count), 1u);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), count), "firstsecond");
+        ASSERT_TRUE(m_server.SendToClient("first"));
+        ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived));
+        ASSERT_TRUE(m_server.SendToClient("second"));
+        ProcessEventsFor(200);
+        EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 1) << "code 1 again without a Read";
+        uint8_t buffer[1000];
+        uint32_t count = 0;
+        ASSERT_EQ(m_port.Read(buffer, sizeof buffer, &count), 1u);
+        EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), count), "firstsecond");
+        m_port.ClosePort();
+        m_server.CloseClient();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(NameAndAddress, EthernetPortHosts,
-                         testing::Values("localhost", "127.0.0.1"));
-
-TEST_F(EthernetPortTest, RefusedConnectionGivesCode3WithTheErrorAndNoMore)
+// The view deletes the port in its code 3 handler when the connection failed.
+TEST_F(EthernetPortTest, RefusedConnectionGivesOneCode3WithTheErrorAndTheViewMayDeleteThePort)
 {
-    OpenTo("127.0.0.1", UnusedLoopbackPort());
-    EXPECT_EQ(m_owner.Last(kPortOpened)->error, kSockErrConnRefused);
-    ProcessEventsFor(100);
-    EXPECT_EQ(m_owner.messages.size(), 1u);
+    for (bool deleteIt : {false, true}) {
+        SCOPED_TRACE(deleteIt);
+        m_owner.messages.clear();
+        auto port = std::make_unique<CEthernetPort>();
+        m_owner.handler = [&](const PortMsg &msg) {
+            if (deleteIt && msg.code == kPortOpened && msg.error != 0)
+                port.reset();
+        };
+        OpenTo(*port, "127.0.0.1", UnusedLoopbackPort());
+        EXPECT_EQ(port == nullptr, deleteIt);
+        EXPECT_EQ(m_owner.Last(kPortOpened)->error, kSockErrConnRefused);
+        ProcessEventsFor(100);
+        EXPECT_EQ(m_owner.messages.size(), 1u);
+    }
 }
 
 TEST_F(EthernetPortTest, PeerClosingOrResettingGivesCode4)
 {
     for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
         OpenConnected();
         reset ? m_server.ResetClient() : m_server.CloseClient();
-        ASSERT_TRUE(m_owner.WaitForCode(kPortLost)) << reset;
-        EXPECT_EQ(m_owner.Last(kPortLost)->error, reset ? kSockErrConnReset : 0) << reset;
+        ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
+        EXPECT_EQ(m_owner.Last(kPortLost)->error, reset ? kSockErrConnReset : 0);
         ProcessEventsFor(100);
-        EXPECT_EQ(m_owner.CountOf(kPortLost), 1) << reset;
+        EXPECT_EQ(m_owner.CountOf(kPortLost), 1);
         m_port.ClosePort();
     }
-}
-
-TEST_F(EthernetPortTest, ViewMayDeleteThePortInItsCode3Handler)
-{
-    auto *port = new CEthernetPort;
-    m_owner.handler = [&](const PortMsg &msg) {
-        if (msg.code == kPortOpened && msg.error != 0) {
-            delete port; // what the view does when the connection failed
-            port = nullptr;
-        }
-    };
-    const tagETHERNET_CFG cfg = Settings("127.0.0.1", UnusedLoopbackPort());
-    ASSERT_EQ(port->SetPortSettings(&cfg), 1u);
-    ASSERT_EQ(port->OpenPort(&m_owner, 1, 0, 0), 1u);
-    ASSERT_TRUE(ProcessEventsUntil([&] { return port == nullptr; }));
-    ProcessEventsFor(100);
-    EXPECT_EQ(m_owner.messages.size(), 1u);
 }
 
 TEST_F(EthernetPortTest, FullSocketKeepsOneWritePendingUntilTheWriteEvent)
 {
     OpenConnected(true);
     const std::size_t block = 65536;
-    std::size_t total = 0;
+    std::string sent; // each block different, so a loss or a reordering shows
     uint32_t written = 0;
     do {
-        ASSERT_EQ(m_port.Write(Bytes(Numbered(total, block)), block, &written, 0), 1u);
-        total += block;
-        ASSERT_EQ(m_owner.CountOf(kPortWriteDone), static_cast<int>(total / block));
-    } while (written == block && total < (64u << 20));
+        const std::string bytes = PatternBytes(block, unsigned(sent.size() / block));
+        ASSERT_EQ(WriteBytes(m_port, bytes, &written, 0), 1u);
+        sent += bytes;
+        ASSERT_EQ(m_owner.CountOf(kPortWriteDone), int(sent.size() / block));
+    } while (written == block && sent.size() < (64u << 20));
     ASSERT_NE(written, block) << "the peer never stopped taking data";
 
     const int doneBefore = m_owner.CountOf(kPortWriteDone);
-    EXPECT_EQ(m_port.Write(Bytes("x"), 1, &written, 0), 0u);
+    EXPECT_EQ(WriteBytes(m_port, "x", &written, 0), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrIoPending);
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), doneBefore);
 
     std::string received;
-    std::thread reader([&] { received = m_server.ReceiveFromClient(total); });
+    std::thread reader([&] { received = m_server.ReceiveFromClient(sent.size()); });
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, doneBefore + 1));
     reader.join();
-    ASSERT_EQ(received.size(), total) << "the rest of the pending write was lost";
-    EXPECT_TRUE(received == Numbered(0, total)) << "bytes arrived out of order";
+    ASSERT_EQ(received.size(), sent.size()) << "the rest of the pending write was lost";
+    EXPECT_TRUE(received == sent) << "bytes arrived out of order";
     ProcessEventsFor(100);
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), doneBefore + 1);
-    EXPECT_EQ(m_port.Write(Bytes("y"), 1, &written, 0), 1u);
+    EXPECT_EQ(WriteBytes(m_port, "y", &written, 0), 1u);
 }
 
 TEST_F(EthernetPortTest, LargeFileInThreePassesArrivesCompleteAndInOrder)
 {
-    const std::string file = Numbered(0, 50u << 20);
-    const std::string path = File(file);
+    const std::string file = PatternBytes(50u << 20);
+    const std::string path = TestFile(file);
     OpenConnected();
     std::size_t received = 0;
     std::size_t firstMismatch = std::string::npos;
@@ -208,14 +181,12 @@ TEST_F(EthernetPortTest, LargeFileInThreePassesArrivesCompleteAndInOrder)
 
 TEST_F(EthernetPortTest, StopDuringTheIntervalWaitsTheIntervalOut)
 {
-    const std::string path = File("one pass");
     OpenConnected();
-    const auto interval = std::chrono::milliseconds(1500);
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(m_port.SendFile(path.c_str(), 2, static_cast<uint32_t>(interval.count())), 1u);
+    ASSERT_EQ(m_port.SendFile(TestFile("one pass").c_str(), 2, 1500), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
     EXPECT_EQ(m_port.StopSendFile(), 1u);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, interval)
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500))
         << "returned before the interval ran out";
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
     ProcessEventsFor(300);
@@ -228,7 +199,7 @@ TEST_F(EthernetPortTest, StopDuringTheIntervalWaitsTheIntervalOut)
 // code 6 (and code 4), and a stop does not wait for the peer.
 TEST_F(EthernetPortTest, FileWaitingForRoomEndsOnResetOrStop)
 {
-    const std::string path = File(Numbered(0, 8u << 20));
+    const std::string path = TestFile(PatternBytes(8u << 20));
     for (bool reset : {true, false}) {
         SCOPED_TRACE(reset);
         OpenConnected(true);

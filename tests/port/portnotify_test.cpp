@@ -11,22 +11,6 @@
 
 namespace {
 
-// An owner on the test's thread, for deliveries raised on the owner's own thread.
-class CLocalOwner : public QObject
-{
-public:
-    std::vector<uint16_t> codes;
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() != PortDefaultMessage())
-            return QObject::event(e);
-        codes.push_back(static_cast<CPortMsgEvent *>(e)->Code());
-        return true;
-    }
-};
-
 class PortNotifierTest : public testing::Test
 {
 protected:
@@ -49,44 +33,39 @@ TEST(PortMessage, RegisteredOncePerNameAndCarriesCodeErrorAndValue)
     EXPECT_EQ(msg.LParam(), 0x12345678u);
 }
 
-TEST_F(PortNotifierTest, PostedFromAnotherThreadArriveInOrder)
+// A send returns once the (slow) owner handled it; posts arrive in order.
+TEST_F(PortNotifierTest, FromAnotherThreadSentIsHandledAtReturnAndPostedArriveInOrder)
 {
+    std::atomic<bool> handled{false};
+    m_owner.SetHandler([&](const PortMsg &msg) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        handled = msg.code == kPortDataArrived;
+    });
     std::thread([&] {
+        EXPECT_TRUE(m_notifier.Send(kPortDataArrived, 0, 1));
+        EXPECT_TRUE(handled);
         m_notifier.Post(kPortFileProgress, 0, 50);
         m_notifier.Post(kPortLost, 10054, 7);
     }).join();
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
     const auto messages = m_owner.Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].code, kPortFileProgress);
-    EXPECT_EQ(messages[0].lParam, 50u);
-    EXPECT_EQ(messages[1].error, 10054);
-    EXPECT_EQ(messages[1].lParam, 7u);
-}
-
-TEST_F(PortNotifierTest, SentFromAnotherThreadReturnsAfterTheOwnerHandledIt)
-{
-    std::atomic<bool> handled{false};
-    m_owner.SetHandler([&](const PortMsg &) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // a slow handler
-        handled = true;
-    });
-    bool result = false;
-    std::thread([&] { result = m_notifier.Send(kPortDataArrived, 0, 1); }).join();
-    EXPECT_TRUE(result);
-    EXPECT_TRUE(handled);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1].code, kPortFileProgress);
+    EXPECT_EQ(messages[1].lParam, 50u);
+    EXPECT_EQ(messages[2].error, 10054);
+    EXPECT_EQ(messages[2].lParam, 7u);
 }
 
 TEST(PortNotifier, SentOnTheOwnersThreadIsHandledBeforeSendReturns)
 {
-    CLocalOwner owner;
+    CWindowOwner owner;
     CPortNotifier notifier;
     notifier.Attach(&owner, 0);
     EXPECT_TRUE(notifier.Send(kPortWriteDone, 0, 0));
-    EXPECT_EQ(owner.codes, std::vector<uint16_t>{kPortWriteDone}); // no event loop ran
+    EXPECT_EQ(owner.CountOf(kPortWriteDone), 1); // no event loop ran
     notifier.Post(kPortOpened, 0, 0);
-    EXPECT_EQ(owner.codes.size(), 1u); // posted: only through the event loop
-    EXPECT_TRUE(ProcessEventsUntil([&] { return owner.codes.size() == 2; }));
+    EXPECT_EQ(owner.messages.size(), 1u); // posted: only through the event loop
+    EXPECT_TRUE(owner.WaitForCode(kPortOpened));
     notifier.Detach();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -3,26 +3,16 @@
 
 #include "porterror.h"
 #include "portowner.h"
+#include "realport.h"
 #include "support/bytes_diff.h"
 #include "support/privatecupsd.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 namespace {
-
-std::string AllByteValues()
-{
-    std::string bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes += static_cast<char>(i);
-    return bytes + std::string("\x1B@\r\n\x1DV\x00 end", 10);
-}
 
 tagPRINTER_CFG Settings(const std::string &queue)
 {
@@ -55,19 +45,11 @@ protected:
     }
     void TearDown() override { m_port.ClosePort(); }
 
-    std::string File(const std::string &bytes)
-    {
-        const std::string path = m_dir.filePath("file.bin").toStdString();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
     static inline std::unique_ptr<CPrivateCupsd> s_cupsd;
     static inline bool s_ready = false;
     static inline std::string s_whyNot;
     static inline int s_queues = 0;
 
-    QTemporaryDir m_dir;
     std::string m_queue;
     CTestPortOwner m_owner;
     CPrinterPort m_port;
@@ -77,15 +59,13 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
 {
     const std::vector<std::string> queues = Spooler::ListQueues();
     EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue), queues.end());
-    const std::string first = AllByteValues();
+    const std::string first = PatternBytes(300) + std::string("\x1B@\r\n\x1DV\x00 end", 10);
     uint32_t written = 0;
-    ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(first.data()),
-                           static_cast<uint32_t>(first.size()), &written, 0),
-              1u);
+    ASSERT_EQ(WriteBytes(m_port, first, &written, 0), 1u);
     EXPECT_EQ(written, first.size());
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 1) << "code 2 is sent before Write returns";
-    EXPECT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>(""), 0, nullptr, 0), 1u);
-    ASSERT_EQ(m_port.Write(reinterpret_cast<const uint8_t *>("second"), 6, nullptr, 0), 1u);
+    EXPECT_EQ(WriteBytes(m_port, "", nullptr, 0), 1u);
+    ASSERT_EQ(WriteBytes(m_port, "second", nullptr, 0), 1u);
 
     const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 2);
     ASSERT_EQ(jobs.size(), 2u) << "an empty Write makes no job";
@@ -97,10 +77,8 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
 
 TEST_F(PrinterPortTest, FileInThreePassesGivesOneJobPerPass)
 {
-    std::string file;
-    for (int i = 0; i < 5000; ++i)
-        file += AllByteValues();
-    ASSERT_EQ(m_port.SendFile(File(file).c_str(), 3, 50), 1u);
+    const std::string file = PatternBytes(1'330'000);
+    ASSERT_EQ(m_port.SendFile(TestFile(file).c_str(), 3, 50), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone, 1, std::chrono::seconds(60)));
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 3);
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
@@ -115,7 +93,7 @@ TEST_F(PrinterPortTest, FileInThreePassesGivesOneJobPerPass)
 TEST_F(PrinterPortTest, PassThatCannotBePrintedEndsWithCode6)
 {
     ASSERT_TRUE(s_cupsd->DeleteQueue(m_queue));
-    ASSERT_EQ(m_port.SendFile(File(std::string(5000, 'p')).c_str(), 2, 0), 1u);
+    ASSERT_EQ(m_port.SendFile(TestFile(std::string(5000, 'p')).c_str(), 2, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed));
     m_port.StopSendFile();
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
@@ -134,7 +112,7 @@ TEST_F(PrinterPortTest, UnknownOrEmptyQueueFailsTheOpenWithTheErrorKept)
     cfg = Settings("");
     ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
     EXPECT_EQ(port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(port.Write(reinterpret_cast<const uint8_t *>("x"), 1, nullptr, 0), 0u);
+    EXPECT_EQ(WriteBytes(port, "x", nullptr, 0), 0u);
     EXPECT_EQ(port.GetLastError(), 1006u);
     uint8_t buffer[16];
     uint32_t received = 7;

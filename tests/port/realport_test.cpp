@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <future>
 
 using namespace std::chrono_literals;
 
@@ -42,23 +41,6 @@ std::size_t Entries(const char *dir)
     return std::size_t(std::distance(begin(it), end(it)));
 }
 
-// Joined threads may take a moment to leave the task list.
-std::size_t ThreadsSettledAt(std::size_t expected)
-{
-    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
-    while (Entries("/proc/self/task") != expected && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
-    return Entries("/proc/self/task");
-}
-
-template <typename F> bool ReturnsWithin(F &&call, std::chrono::milliseconds timeout)
-{
-    auto done = std::async(std::launch::async, std::forward<F>(call));
-    const bool inTime = done.wait_for(timeout) == std::future_status::ready;
-    done.wait();
-    return inTime;
-}
-
 class RealPort : public testing::TestWithParam<RealKind>
 {
 protected:
@@ -77,13 +59,24 @@ protected:
     }
 
     CFarEnd &Far() { return m_device.FarEnd(); }
-    std::string File(const std::string &bytes) { return m_device.WriteFile("file.bin", bytes); }
+    uint32_t Send(const std::string &bytes, int32_t passes, uint32_t intervalMs)
+    {
+        return m_port->SendFile(TestFile(bytes).c_str(), passes, intervalMs);
+    }
+    // Past the 200 ms a finished file thread waits before its code 5.
+    void ExpectNoFileEnd()
+    {
+        std::this_thread::sleep_for(400ms);
+        m_owner.Sync();
+        EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+        EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
+    }
 
     // A stop that hangs fails the test instead of blocking it.
     void StopWithinBound()
     {
         uint32_t result = 0;
-        EXPECT_TRUE(ReturnsWithin([&] { result = m_port->StopSendFile(); }, CTestPortOwner::kWait));
+        EXPECT_TRUE(ReturnsWithin([&] { result = m_port->StopSendFile(); }));
         EXPECT_EQ(result, 1u);
         EXPECT_EQ(m_port->IsSendingFile(), 0u);
     }
@@ -123,11 +116,8 @@ TEST_P(RealPort, SecondWriteWhilePendingIsRefused)
     EXPECT_EQ(m_port->GetLastError(), 997u);
     Far().Hold(false);
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
-    uint32_t accepted = 0; // pending clears right after the owner's handler
-    while (!(accepted = WriteBytes(*m_port, "next")) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
-    EXPECT_EQ(accepted, 1u);
+    // Pending clears right after the owner's handler.
+    EXPECT_TRUE(PollUntil([&] { return WriteBytes(*m_port, "next") == 1; }));
     ASSERT_TRUE(Far().WaitForCount(expected.size() + 4));
     EXPECT_TRUE(SameBytes(expected + "next", Far().Bytes()));
 }
@@ -137,7 +127,7 @@ TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
     m_owner.Block();
     ASSERT_EQ(WriteBytes(*m_port, "abc"), 1u);
     ASSERT_TRUE(WaitForPendingSends(1));
-    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
     EXPECT_EQ(CPortNotifier::PendingSends(), 0);
     m_owner.Unblock();
     m_owner.Sync();
@@ -179,77 +169,72 @@ TEST_P(RealPort, ManyOpenWriteCloseCyclesLeaveNoThreadOrDescriptor)
     const std::size_t threadsBefore = Entries("/proc/self/task");
     for (int i = 0; i < kCycles && !HasFatalFailure(); ++i)
         cycle(i);
-    EXPECT_EQ(ThreadsSettledAt(threadsBefore), threadsBefore);
+    // Joined threads may take a moment to leave the task list.
+    EXPECT_TRUE(PollUntil([&] { return Entries("/proc/self/task") == threadsBefore; }));
     EXPECT_EQ(Entries("/proc/self/fd"), fdsBefore);
     EXPECT_EQ(Far().WaitQuiet(), expected.size());
     EXPECT_TRUE(SameBytes(expected, Far().Bytes()));
 }
 
-TEST_P(RealPort, FilePassesDeliverTheFileThatManyTimes)
+TEST_P(RealPort, FilePassesDeliverTheFileThatManyTimesWithAProgressCodePerStep)
 {
-    for (int passes : {1, 3, 0}) {
-        SCOPED_TRACE(passes);
+    const struct
+    {
+        std::size_t size;
+        int passes;
+    } rows[] = {{1, 1}, {5000, 3}, {5000, 0}, {3 * 1024 * 1024, 2}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.size << " x " << row.passes);
         m_owner.Clear();
         Far().Clear();
-        const std::string content = PatternBytes(5000, unsigned(passes));
-        ASSERT_EQ(m_port->SendFile(File(content).c_str(), passes, 20), 1u);
-        ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+        const std::string content = PatternBytes(row.size, unsigned(row.passes));
+        ASSERT_EQ(Send(content, row.passes, 20), 1u);
+        ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone, 1, kLongWait));
         EXPECT_EQ(m_port->IsSendingFile(), 0u);
-        const std::string expected = Repeated(content, std::size_t(passes));
-        ASSERT_TRUE(Far().WaitForCount(expected.size()));
+        const std::string expected = Repeated(content, std::size_t(row.passes));
+        ASSERT_TRUE(Far().WaitForCount(expected.size(), kLongWait));
         EXPECT_EQ(Far().WaitQuiet(), expected.size()); // and nothing after
         EXPECT_TRUE(SameBytes(expected, Far().Bytes()));
         const auto messages = m_owner.Messages();
-        EXPECT_EQ(CountCode(messages, kPortFilePassDone), passes);
+        EXPECT_EQ(CountCode(messages, kPortFilePassDone), row.passes);
         EXPECT_EQ(CountCode(messages, kPortFileDone), 1);
         EXPECT_EQ(CountCode(messages, kPortFileFailed), 0);
         EXPECT_EQ(CountCode(messages, kPortWriteDone), 0); // the file thread raises no code 2
         EXPECT_EQ(messages.back().code, kPortFileDone);
         const auto progress = ProgressByPass(messages);
-        ASSERT_EQ(progress.size(), std::size_t(passes) + 1); // nothing after the last 8
-        for (int pass = 0; pass < passes; ++pass)
-            EXPECT_EQ(progress[pass].empty() ? 0u : progress[pass].back(), 100u) << pass;
+        ASSERT_EQ(progress.size(), std::size_t(row.passes) + 1);
+        EXPECT_TRUE(progress.back().empty()); // no progress after the last 8
+        // One code per chunk that moved the percent: at most 101, and never a repeat.
+        const std::size_t chunks = (row.size + 1023) / 1024;
+        for (int pass = 0; pass < row.passes; ++pass) {
+            const auto &values = progress[pass];
+            EXPECT_LE(values.size(), std::min<std::size_t>(chunks, 101)) << pass;
+            EXPECT_GE(values.size(), std::min<std::size_t>(chunks, 50)) << pass;
+            EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << pass;
+            EXPECT_EQ(std::adjacent_find(values.begin(), values.end()), values.end()) << pass;
+            EXPECT_EQ(values.empty() ? 0u : values.back(), 100u) << pass;
+        }
     }
 }
 
-TEST_P(RealPort, EndlessPassesIgnoreTheIntervalAndRunUntilStopped)
+// Endless passes ignore the interval; a stop ends them and cuts an interval
+// short. A stop during a pass signals the interval wait that nobody waits on:
+// the next transfer must not take that as the end of its interval.
+TEST_P(RealPort, IntervalsKeepTheLineQuietAndStopsEndTransfersAtOnce)
 {
     const std::string content = PatternBytes(4000, 5);
-    ASSERT_EQ(m_port->SendFile(File(content).c_str(), -1, 3'600'000), 1u); // an hour
+    ASSERT_EQ(Send(content, -1, 3'600'000), 1u); // an hour
     ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone, 3));
     StopWithinBound();
     const std::size_t received = Far().WaitQuiet(300ms);
     EXPECT_GE(received, 3 * content.size());
     // Whole passes, then the part of the pass that the stop cut short.
-    const std::string expected = Repeated(content, received / content.size() + 1);
-    EXPECT_TRUE(SameBytes(expected.substr(0, received), Far().Bytes()));
-    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
-    m_owner.Sync();
-    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
-}
+    EXPECT_TRUE(SameBytes(Repeated(content, received / content.size() + 1).substr(0, received),
+                          Far().Bytes()));
+    ExpectNoFileEnd();
 
-TEST_P(RealPort, IntervalKeepsTheLineQuietBetweenPasses)
-{
-    const std::string content = PatternBytes(3000, 9);
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 2, 1500), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
-    ASSERT_TRUE(Far().WaitForCount(content.size()));
-    std::this_thread::sleep_for(200ms); // well inside the interval, which began before code 8
-    EXPECT_EQ(Far().Count(), content.size());
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms); // a lower bound only
-    ASSERT_TRUE(Far().WaitForCount(2 * content.size()));
-    EXPECT_TRUE(SameBytes(content + content, Far().Bytes()));
-}
-
-TEST_P(RealPort, StopCutsTheIntervalShortAndLeavesNoWakeUpForTheNextOne)
-{
-    // A stop during a pass signals the interval wait that nobody waits on;
-    // the next transfer must not take that as the end of its interval.
     Far().Hold(true);
-    ASSERT_EQ(m_port->SendFile(File(PatternBytes(200'000, 21)).c_str(), 1, 0), 1u);
+    ASSERT_EQ(Send(PatternBytes(200'000, 21), 1, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
     StopWithinBound();
     Far().Hold(false);
@@ -257,19 +242,27 @@ TEST_P(RealPort, StopCutsTheIntervalShortAndLeavesNoWakeUpForTheNextOne)
     Far().Clear();
     m_owner.Clear();
 
-    const std::string content = PatternBytes(3000, 23);
-    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 2, 3'600'000), 1u); // an hour
+    const std::string pass = PatternBytes(3000, 9);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Send(pass, 2, 1500), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
-    ASSERT_TRUE(Far().WaitForCount(content.size()));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(Far().Count(), content.size());
-    StopWithinBound();                  // not after an hour
-    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
-    m_owner.Sync();
+    ASSERT_TRUE(Far().WaitForCount(pass.size()));
+    std::this_thread::sleep_for(200ms); // well inside the interval, which began before code 8
+    EXPECT_EQ(Far().Count(), pass.size());
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms); // a lower bound only
+    ASSERT_TRUE(Far().WaitForCount(2 * pass.size()));
+    EXPECT_TRUE(SameBytes(pass + pass, Far().Bytes()));
+    Far().Clear();
+    m_owner.Clear();
+
+    ASSERT_EQ(Send(pass, 2, 3'600'000), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
+    StopWithinBound(); // not after an hour
+    ExpectNoFileEnd();
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 1);
-    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-    EXPECT_EQ(Far().Count(), content.size());
-    EXPECT_TRUE(SameBytes(content, Far().Bytes()));
+    EXPECT_EQ(Far().WaitQuiet(), pass.size());
+    EXPECT_TRUE(SameBytes(pass, Far().Bytes()));
     EXPECT_EQ(m_port->StopSendFile(), 0u);
 }
 
@@ -278,7 +271,7 @@ TEST_P(RealPort, PauseHoldsTheBytesAndContinueSendsTheRest)
     // 100 KB: one percent is one chunk of 1024 bytes, so the percent counts chunks.
     const std::string content = PatternBytes(102'400, 13);
     Far().Hold(true); // the transfer is still under way when paused
-    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 1, 0), 1u);
+    ASSERT_EQ(Send(content, 1, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
     ASSERT_EQ(m_port->PauseSendFile(), 1u);
     EXPECT_EQ(m_port->IsSendFilePaused(), 1u);
@@ -309,47 +302,13 @@ TEST_P(RealPort, PauseHoldsTheBytesAndContinueSendsTheRest)
     // Closing ends a paused transfer, with no code 5.
     m_owner.Clear();
     Far().Hold(true);
-    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 1, 0), 1u);
+    ASSERT_EQ(Send(content, 1, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
     ASSERT_EQ(m_port->PauseSendFile(), 1u);
     Far().Hold(false);
-    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }, CTestPortOwner::kWait));
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
     EXPECT_EQ(m_port->IsSendingFile(), 0u);
-    std::this_thread::sleep_for(400ms); // past the 200 ms before a code 5
-    m_owner.Sync();
-    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-}
-
-TEST_P(RealPort, OneByteFileGivesOneProgressOfHundred)
-{
-    ASSERT_EQ(m_port->SendFile(File("\x5A").c_str(), 1, 0), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
-    EXPECT_EQ(m_owner.Codes(),
-              (std::vector<uint16_t>{kPortFileProgress, kPortFilePassDone, kPortFileDone}));
-    EXPECT_EQ(m_owner.Messages()[0].lParam, 100u);
-    EXPECT_EQ(Far().WaitQuiet(), 1u);
-    EXPECT_EQ(Far().Bytes(), "\x5A");
-}
-
-TEST_P(RealPort, LargeFileArrivesWholeWithAtMost101ProgressCodesPerPass)
-{
-    const std::string content = PatternBytes(3 * 1024 * 1024, 19);
-    ASSERT_EQ(m_port->SendFile(File(content).c_str(), 2, 0), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone, 1, kLongWait));
-    ASSERT_TRUE(Far().WaitForCount(2 * content.size(), kLongWait));
-    EXPECT_EQ(Far().WaitQuiet(), 2 * content.size());
-    EXPECT_TRUE(SameBytes(content + content, Far().Bytes()));
-    const auto progress = ProgressByPass(m_owner.Messages());
-    ASSERT_EQ(progress.size(), 3u);
-    for (int pass = 0; pass < 2; ++pass) {
-        SCOPED_TRACE(pass);
-        EXPECT_LE(progress[pass].size(), 101u);
-        EXPECT_GE(progress[pass].size(), 50u); // the percent does move in steps
-        EXPECT_TRUE(std::is_sorted(progress[pass].begin(), progress[pass].end()));
-        EXPECT_EQ(std::adjacent_find(progress[pass].begin(), progress[pass].end()),
-                  progress[pass].end()); // never the same value twice in a row
-        EXPECT_EQ(progress[pass].back(), 100u);
-    }
+    ExpectNoFileEnd();
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RealPort,

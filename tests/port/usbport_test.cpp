@@ -1,31 +1,19 @@
-// The USB kind against a scriptable fake printer.
+// The USB kind against a scriptable fake printer, and the system backend.
 #include "usbport.h"
 
+#include "devicemap.h"
 #include "porterror.h"
 #include "portowner.h"
+#include "realport.h"
 #include "support/fakeusbdevice.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+
 #include <thread>
 
 namespace {
-
-std::string Pattern(std::size_t count)
-{
-    std::string bytes(count, '\0');
-    for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<char>(i * 7 % 256);
-    return bytes;
-}
-
-const uint8_t *Bytes(const std::string &text)
-{
-    return reinterpret_cast<const uint8_t *>(text.data());
-}
 
 class UsbPortTest : public testing::Test
 {
@@ -39,14 +27,6 @@ protected:
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     }
 
-    std::string File(std::size_t size)
-    {
-        const std::string path = m_dir.filePath("file.bin").toStdString();
-        std::ofstream(path, std::ios::binary) << Pattern(size);
-        return path;
-    }
-
-    QTemporaryDir m_dir;
     CFakeUsbDevices m_devices;
     CTestPortOwner m_owner;
     CUsbPort m_port{m_devices};
@@ -54,8 +34,8 @@ protected:
 
 TEST_F(UsbPortTest, WriteGoesOutInRequestsOf1024BytesAndOneAtATime)
 {
-    const std::string data = Pattern(3000);
-    ASSERT_EQ(m_port.Write(Bytes(data), 3000, nullptr, 1), 1u);
+    const std::string data = PatternBytes(3000);
+    ASSERT_EQ(WriteBytes(m_port, data), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
     EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }),
               (std::vector<uint32_t>{1024, 1024, 952}));
@@ -63,9 +43,9 @@ TEST_F(UsbPortTest, WriteGoesOutInRequestsOf1024BytesAndOneAtATime)
     EXPECT_EQ(m_owner.Messages().back().lParam, 5u);
 
     m_devices.With([](auto &s) { s.holdWrites = true; });
-    ASSERT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 1u);
+    ASSERT_EQ(WriteBytes(m_port, "abc"), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
-    EXPECT_EQ(m_port.Write(Bytes("def"), 3, nullptr, 1), 0u);
+    EXPECT_EQ(WriteBytes(m_port, "def"), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrIoPending);
     m_devices.With([](auto &s) { s.holdWrites = false; });
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
@@ -74,7 +54,7 @@ TEST_F(UsbPortTest, WriteGoesOutInRequestsOf1024BytesAndOneAtATime)
 
 TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
 {
-    m_devices.With([&](auto &s) { s.incoming = Pattern(2500); });
+    m_devices.With([&](auto &s) { s.incoming = PatternBytes(2500); });
     m_port.m_bRecvEnable = true; // one request of at most 1024 bytes a second
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, 3, std::chrono::seconds(20)));
     m_port.m_bRecvEnable = false;
@@ -92,7 +72,7 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
                 << "no code 1 for the rest";
         }
     }
-    EXPECT_TRUE(got == Pattern(2500));
+    EXPECT_TRUE(got == PatternBytes(2500));
     uint32_t count = 99;
     m_port.Read(buffer, sizeof buffer, &count);
     EXPECT_EQ(count, 0u);
@@ -111,7 +91,7 @@ TEST_F(UsbPortTest, SwitchOffMeansNoDeviceReadAtAll)
 TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteOnFileSendAndInTheFileThread)
 {
     m_devices.With([](auto &s) { s.holdWrites = true; });
-    ASSERT_EQ(m_port.SendFile(File(10000).c_str(), 1, 0), 1u);
+    ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(10000)).c_str(), 1, 0), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
     m_devices.With([](auto &s) { s.statusFails = true, s.holdWrites = false; });
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
@@ -120,9 +100,9 @@ TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteOnFileSendAndInTheFileThread)
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0); // code 4, not code 6
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
 
-    EXPECT_EQ(m_port.Write(Bytes("x"), 1, nullptr, 1), 0u);
+    EXPECT_EQ(WriteBytes(m_port, "x"), 0u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 2));
-    EXPECT_EQ(m_port.SendFile(File(100).c_str(), 1, 0), 0u);
+    EXPECT_EQ(m_port.SendFile(TestFile(PatternBytes(100)).c_str(), 1, 0), 0u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 3));
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
     EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }).size(), 1u);
@@ -131,7 +111,7 @@ TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteOnFileSendAndInTheFileThread)
 TEST_F(UsbPortTest, CloseEndsAWriteThatHangsInTheDevice)
 {
     m_devices.With([](auto &s) { s.holdWrites = true; });
-    ASSERT_EQ(m_port.Write(Bytes(Pattern(5000)), 5000, nullptr, 1), 1u);
+    ASSERT_EQ(WriteBytes(m_port, PatternBytes(5000)), 1u);
     ASSERT_TRUE(m_devices.WaitForHeldWrite());
     m_port.ClosePort();
     EXPECT_GE(m_devices.With([](auto &s) { return s.outputResets; }), 1);
@@ -142,11 +122,11 @@ TEST_F(UsbPortTest, CloseEndsAWriteThatHangsInTheDevice)
 TEST_F(UsbPortTest, CloseDoesNotHangOnAWriterWaitingForTheOwner)
 {
     m_owner.Block(); // the window thread is busy: code 2 cannot be handled
-    ASSERT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 1u);
+    ASSERT_EQ(WriteBytes(m_port, "abc"), 1u);
     ASSERT_TRUE(WaitForPendingSends(1));
     m_port.ClosePort();
     m_owner.Unblock();
-    EXPECT_EQ(m_port.Write(Bytes("abc"), 3, nullptr, 1), 0u);
+    EXPECT_EQ(WriteBytes(m_port, "abc"), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrInvalidHandle);
 }
 
@@ -169,3 +149,33 @@ TEST(UsbPort, OpenNeedsAPresentDeviceAndEnumerationListsThePresentOnes)
 }
 
 } // namespace
+
+// The usblp backend against a stand-in file: the kernel driver is absent,
+// so its ioctls fail as they do on any file that is not a usblp device.
+TEST(UsblpBackend, OpensExclusivelyWritesAndReportsAFailingStatus)
+{
+    const std::string path = TestFile("");
+    SetDeviceOverride(UsbDeviceName(5), path);
+    SetDeviceOverride(UsbDeviceName(6), path + ".missing");
+    uint32_t error = 0;
+    auto device = SystemUsbDeviceOpener().Open(UsbDeviceName(5), error);
+    ASSERT_NE(device, nullptr) << error;
+
+    uint32_t written = 0;
+    const uint8_t bytes[] = {0x1B, '@', 'A', 0x00};
+    ASSERT_TRUE(device->Write(bytes, sizeof bytes, written, error));
+    EXPECT_EQ(written, sizeof bytes);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string("\x1B@A\0", 4));
+    EXPECT_FALSE(device->Status(error)) << "a file that is no usblp device has no status";
+    EXPECT_EQ(error, kPortErrNotSupported);
+
+    EXPECT_EQ(SystemUsbDeviceOpener().Open(UsbDeviceName(5), error), nullptr);
+    EXPECT_EQ(error, kPortErrSharingViolation);
+    EXPECT_TRUE(SystemUsbDeviceOpener().Probe(UsbDeviceName(5))) << "an open device is listed";
+    EXPECT_EQ(SystemUsbDeviceOpener().Open(UsbDeviceName(6), error), nullptr);
+    EXPECT_EQ(error, kPortErrFileNotFound);
+    EXPECT_FALSE(SystemUsbDeviceOpener().Probe(UsbDeviceName(6)));
+    SetDeviceOverride(UsbDeviceName(5), "");
+    SetDeviceOverride(UsbDeviceName(6), "");
+}

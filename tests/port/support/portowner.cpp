@@ -1,7 +1,6 @@
 #include "portowner.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QThread>
 
 #include <condition_variable>
@@ -142,29 +141,33 @@ void CTestPortOwner::RunOnOwnerThread(const std::function<void()> &work)
     QMetaObject::invokeMethod(m_context, work, Qt::BlockingQueuedConnection);
 }
 
-bool ProcessEventsUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
+bool PollUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
 
+bool ProcessEventsUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
+{
+    return PollUntil(
+        [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            return done();
+        },
+        timeout);
+}
+
 void ProcessEventsFor(int ms)
 {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ProcessEventsUntil([] { return false; }, std::chrono::milliseconds(ms));
 }
 
 bool WaitForPendingSends(int count)
 {
-    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
-    while (CPortNotifier::PendingSends() != count && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return CPortNotifier::PendingSends() == count;
+    return PollUntil([&] { return CPortNotifier::PendingSends() == count; });
 }

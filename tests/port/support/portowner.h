@@ -77,6 +77,9 @@ private:
     QObject *m_context = nullptr; // lives on m_thread; runs RunOnOwnerThread work
 };
 
+// Sleeps in short steps until `done` or the time-out; true if `done`.
+bool PollUntil(const std::function<bool()> &done,
+               std::chrono::milliseconds timeout = CTestPortOwner::kWait);
 // Processes the calling thread's events until `done` or the time-out.
 bool ProcessEventsUntil(const std::function<bool()> &done,
                         std::chrono::milliseconds timeout = CTestPortOwner::kWait);

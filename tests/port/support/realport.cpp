@@ -37,26 +37,23 @@ void CFarEnd::Clear()
 
 bool CFarEnd::WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (Count() < count && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(2ms);
-    return Count() >= count;
+    return PollUntil([&] { return Count() >= count; }, timeout);
 }
 
 std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
     std::size_t last = Count();
     auto lastChange = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-        if (Count() != last) {
-            last = Count();
-            lastChange = std::chrono::steady_clock::now();
-        } else if (std::chrono::steady_clock::now() - lastChange >= quiet) {
-            break;
-        }
-    }
+    PollUntil(
+        [&] {
+            const auto now = std::chrono::steady_clock::now();
+            if (const std::size_t count = Count(); count != last) {
+                last = count;
+                lastChange = now;
+            }
+            return now - lastChange >= quiet;
+        },
+        20s);
     return last;
 }
 
@@ -131,22 +128,17 @@ void CRealDevice::CloseFarEnd()
 
 std::unique_ptr<CPortEx> CRealDevice::NewPort() const
 {
+    std::unique_ptr<CPortEx> port;
     if (m_kind == RealKind::SerialPty) {
-        tagSERIAL_CFG cfg;
-        cfg.dwPort = 1;
-        cfg.dwBaudRate = 115200;
-        cfg.byParity = cfg.byStopBits = 0;
-        cfg.byDataBits = 8;
-        cfg.dwFlowCtrl = 0;
-        cfg.dwMarker = kCfgMarkerValid;
-        auto port = std::make_unique<CSerialPort>();
+        const tagSERIAL_CFG cfg = SerialCfg(0, 115200);
+        port = std::make_unique<CSerialPort>();
         port->SetPortSettings(&cfg);
         return port;
     }
     tagPARALLEL_CFG cfg;
     cfg.dwPort = 1;
     cfg.dwMarker = kCfgMarkerValid;
-    auto port = std::make_unique<CParallelPort>();
+    port = std::make_unique<CParallelPort>();
     port->SetPortSettings(&cfg);
     return port;
 }
@@ -158,11 +150,33 @@ std::string CRealDevice::WriteFile(const std::string &name, const std::string &b
     return path;
 }
 
+tagSERIAL_CFG SerialCfg(uint32_t flow, uint32_t baud, uint8_t dataBits, uint8_t stopBits,
+                        uint8_t parity)
+{
+    tagSERIAL_CFG cfg;
+    cfg.dwPort = 1;
+    cfg.dwBaudRate = baud;
+    cfg.byParity = parity;
+    cfg.byDataBits = dataBits;
+    cfg.byStopBits = stopBits;
+    cfg.dwFlowCtrl = flow;
+    cfg.dwMarker = kCfgMarkerValid;
+    return cfg;
+}
+
+std::string TestFile(const std::string &bytes)
+{
+    static QTemporaryDir dir;
+    static std::atomic<int> files{0};
+    const std::string path = dir.filePath(QString("file-%1.bin").arg(++files)).toStdString();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
 std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
 {
     std::string bytes;
-    const auto deadline = std::chrono::steady_clock::now() + CTestPortOwner::kWait;
-    while (bytes.size() < count && std::chrono::steady_clock::now() < deadline) {
+    PollUntil([&] {
         uint8_t buffer[1000];
         uint32_t got = 1234;
         EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), 1u);
@@ -170,8 +184,7 @@ std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
         bytes.append(reinterpret_cast<const char *>(buffer), got);
         if (calls && got > 0)
             ++*calls;
-        if (got == 0)
-            std::this_thread::sleep_for(2ms);
-    }
+        return bytes.size() >= count;
+    });
     return bytes;
 }

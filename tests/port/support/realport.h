@@ -4,6 +4,7 @@
 // (without a reader the small device buffers would stall the port).
 #pragma once
 
+#include "portcfg.h"
 #include "portex.h"
 #include "ptypair.h"
 
@@ -13,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -86,11 +88,28 @@ private:
     std::unique_ptr<CFarEnd> m_farEnd;
 };
 
-inline uint32_t WriteBytes(CPortEx &port, const std::string &bytes)
+inline uint32_t WriteBytes(CPortEx &port, const std::string &bytes, uint32_t *written = nullptr,
+                           uint8_t background = 1)
 {
     return port.Write(reinterpret_cast<const uint8_t *>(bytes.data()), uint32_t(bytes.size()),
-                      nullptr, 1);
+                      written, background);
 }
+
+// Runs `call` on a thread of its own; false if it did not return in time.
+template <typename F>
+bool ReturnsWithin(F &&call, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    auto done = std::async(std::launch::async, std::forward<F>(call));
+    const bool inTime = done.wait_for(timeout) == std::future_status::ready;
+    done.wait();
+    return inTime;
+}
+
+// Serial settings on COM1 (port number 1) marked valid.
+tagSERIAL_CFG SerialCfg(uint32_t flow = 0, uint32_t baud = 9600, uint8_t dataBits = 8,
+                        uint8_t stopBits = 0, uint8_t parity = 0);
+// A new file of `bytes` in a temporary folder that lives as long as the process.
+std::string TestFile(const std::string &bytes);
 
 // Reads with Read(1000) until `count` bytes came (or the time-out); each call
 // returns at once. `calls` counts the calls that returned bytes.
