@@ -10,9 +10,11 @@ CEthernetPort::CEthernetPort()
           [this](CSocketEvents::Event event, uint16_t error) { OnSocketEvent(event, error); }))
 {
     m_settings.dwMarker = kCfgMarkerUnset;
-    SetFileTransferRules({.resetIntervalOnStart = false,
-                          .stopSignalsInterval = false,
-                          .firstStopWait = std::nullopt});
+    // A stop during the interval between passes wakes the file thread, as in
+    // every other kind: waiting the interval out would hold the window that
+    // pressed stop for as long as the user asked to pause between passes.
+    SetFileTransferRules(
+        {.resetIntervalOnStart = true, .stopSignalsInterval = true, .firstStopWait = std::nullopt});
 }
 
 CEthernetPort::~CEthernetPort()

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -179,20 +181,39 @@ TEST_F(EthernetPortTest, LargeFileInThreePassesArrivesCompleteAndInOrder)
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
 }
 
-TEST_F(EthernetPortTest, StopDuringTheIntervalWaitsTheIntervalOut)
+TEST_F(EthernetPortTest, StopDuringTheIntervalReturnsAtOnceAndLeavesNoWakeUpBehind)
 {
     OpenConnected();
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(m_port.SendFile(TestFile("one pass").c_str(), 2, 1500), 1u);
+    const std::string file = TestFile("one pass");
+    ASSERT_EQ(m_port.SendFile(file.c_str(), 2, 60'000), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone));
-    EXPECT_EQ(m_port.StopSendFile(), 1u);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500))
-        << "returned before the interval ran out";
+    EXPECT_TRUE(ReturnsWithin([this] { m_port.StopSendFile(); }, std::chrono::seconds(30)))
+        << "the stop waited for the interval";
     EXPECT_EQ(m_port.IsSendingFile(), 0u);
+    EXPECT_EQ(m_server.ReceiveFromClient(8), "one pass");
+
+    // The next transfer keeps its interval: the stop's wake-up is not left over.
+    ASSERT_EQ(m_port.SendFile(file.c_str(), 2, 3'600'000), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFilePassDone, 2));
     ProcessEventsFor(300);
-    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 1);
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
     EXPECT_EQ(m_server.ReceiveFromClient(8), "one pass");
+    EXPECT_TRUE(ReturnsWithin([this] { m_port.StopSendFile(); }, std::chrono::seconds(30)));
+}
+
+TEST_F(EthernetPortTest, FileBehindAPathOfMoreThan260BytesIsSent)
+{
+    OpenConnected();
+    std::filesystem::path path = std::filesystem::path(TestFile("x")).parent_path();
+    for (int i = 0; i < 4; ++i)
+        path /= std::string(90, char('a' + i));
+    std::filesystem::create_directories(path);
+    path /= "job.prn";
+    std::ofstream(path, std::ios::binary) << "long path";
+    ASSERT_GT(path.string().size(), 360u);
+    ASSERT_EQ(m_port.SendFile(path.c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    EXPECT_EQ(m_server.ReceiveFromClient(9), "long path");
 }
 
 // A file thread waiting for room in a full socket: a reset wakes it with
