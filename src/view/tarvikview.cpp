@@ -70,6 +70,8 @@ void CTarvikView::OnInitialUpdate()
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
     ConnectSendControls();
     ConnectReceiveControls();
+    ConnectAutoSend();
+    ConnectSaveControls();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     m_startupTimer.start(kStartupTimerMs, this);
@@ -83,6 +85,8 @@ void CTarvikView::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_startupTimer.timerId())
         OnStartupTimer();
+    else if (event->timerId() == m_autoSendTimer.timerId())
+        OnAutoSendTimer();
     else
         QWidget::timerEvent(event);
 }

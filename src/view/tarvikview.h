@@ -18,6 +18,8 @@
 //   view_send.cpp       the send operation, write done, the send box's buttons
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
+//   view_autosend.cpp   sending the send box at an interval (check box 1042)
+//   view_save.cpp       saving the receive history and the send box to files
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -94,6 +96,9 @@ public:
     void SetPortFactory(PortFactory factory) { m_portFactory = std::move(factory); }
     // The status bar's message routine; without one, messages go nowhere.
     void SetStatusMessenger(CStatusMessenger *messenger);
+    // File dialogs; tests hand in their own. An empty result means cancelled.
+    using FileChooser = std::function<QString(const QString &suggestedName)>;
+    void SetSaveFileChooser(FileChooser chooser);
 
     int OnViewRequest(int code, int flag, const QString &text);
     int OnSendData(const QByteArray &bytes);
@@ -178,6 +183,19 @@ private:
     QString RenderHistory(std::size_t from, std::size_t to) const;
     std::size_t StableRenderEnd() const;
 
+    // ---- auto-send (view_autosend.cpp) ----
+    void ConnectAutoSend();
+    void OnAutoSendClicked(bool checked);
+    void OnAutoSendTimer();
+
+    // ---- saving (view_save.cpp) ----
+    void ConnectSaveControls();
+    QString ChooseSaveFile(const QString &suggestedName);
+    void OnSaveRecv();
+    void OnSaveSend();
+    QByteArray DisplayedSendText() const;
+    void WriteSavedFile(const QString &path, QByteArrayView bytes);
+
     // ---- edit commands (view_edit.cpp) ----
     void UpdateEditCommands();
     void SyncSendCommand();
@@ -200,6 +218,7 @@ private:
     CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
     CSplitterControl *m_pBar2 = nullptr; // between the command strip and the send area
     QBasicTimer m_startupTimer;
+    QBasicTimer m_autoSendTimer; // runs while 1042 is ticked
 
     PanelProviders m_providers;
     PortFactory m_portFactory;
@@ -212,6 +231,10 @@ private:
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;
     QString m_strSelectedFile; // file chosen for file sending
+    FileChooser m_saveFileChooser;
+    // The number in the next suggested send-box file name. The program has
+    // one view, so this counts per process.
+    int32_t m_nSavedSendNumber = 0;
 
     // Every byte received since the last clear.
     std::vector<uint8_t> m_pRecvData;

@@ -145,10 +145,9 @@ void BuildButtonColumn(QWidget *view, CViewForm &f)
 // Features that arrive with later work stay visible but cannot be used yet.
 void DisableFeaturesNotWired(CViewForm &f)
 {
-    const QList<QWidget *> inert = {f.selectFile,   f.sendFile,         f.stopFile, f.fileRepeat,
-                                    f.fileInterval, f.clearFileCounter, f.autoSend, f.autoInterval,
-                                    f.saveRecv,     f.prevPage,         f.nextPage, f.loadFile,
-                                    f.saveSend};
+    const QList<QWidget *> inert = {f.selectFile, f.sendFile,     f.stopFile,
+                                    f.fileRepeat, f.fileInterval, f.clearFileCounter,
+                                    f.prevPage,   f.nextPage,     f.loadFile};
     f.send->setEnabled(false); // the write lock: enabled while a port is open and idle
     for (QWidget *control : inert)
         control->setEnabled(false);
