@@ -43,6 +43,7 @@
 #include "viewform.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRecursiveMutex>
 #include <QTimer>
@@ -178,6 +179,7 @@ private:
     void OnClearRecvCount();
     void ScheduleDisplay();
     void UpdateDisplay();
+    void ShowReceived();
     void AppendPendingRendering();
     void RenderWholeHistory();
     QString RenderHistory(std::size_t from, std::size_t to) const;
@@ -248,7 +250,11 @@ private:
     std::size_t m_nFinalBytes = 0;
     int m_nFinalChars = 0;
     bool m_bScrollRecvToEnd = false;
-    QTimer m_displayTimer; // brings the receive box and counters up to date
+    QTimer m_displayTimer;        // brings the receive box and counters up to date
+    QElapsedTimer m_sinceDisplay; // since the last update
+    qint64 m_nDisplayCostMs = 0;  // what the last update took
+    qint64 m_nDisplayGapMs = 0;   // the least time between two updates while reads lag
+    bool m_bReadBehind = false;   // the last read found a full block waiting
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;
