@@ -72,6 +72,8 @@ void CTarvikView::OnInitialUpdate()
     ConnectReceiveControls();
     ConnectPageControls();
     ConnectFileControls();
+    ConnectAutoSend();
+    ConnectSaveControls();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     m_startupTimer.start(kStartupTimerMs, this);
@@ -85,6 +87,8 @@ void CTarvikView::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_startupTimer.timerId())
         OnStartupTimer();
+    else if (event->timerId() == m_autoSendTimer.timerId())
+        OnAutoSendTimer();
     else
         QWidget::timerEvent(event);
 }

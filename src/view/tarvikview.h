@@ -20,6 +20,8 @@
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
 //   view_pages.cpp      send pages: the texts of the send box, previous and next
 //   view_filesend.cpp   file sending, its counter and progress; loading a file
+//   view_autosend.cpp   sending the send box at an interval (check box 1042)
+//   view_save.cpp       saving the receive history and the send box to files
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -42,6 +44,7 @@
 #include "viewform.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QRecursiveMutex>
 #include <QTimer>
@@ -100,6 +103,7 @@ public:
     void SetPortFactory(PortFactory factory) { m_portFactory = std::move(factory); }
     // The status bar's message routine; without one, messages go nowhere.
     void SetStatusMessenger(CStatusMessenger *messenger);
+    void SetSaveFileChooser(FileChooser chooser);
 
     int OnViewRequest(int code, int flag, const QString &text);
     int OnSendData(const QByteArray &bytes);
@@ -178,6 +182,7 @@ private:
     void OnClearRecvCount();
     void ScheduleDisplay();
     void UpdateDisplay();
+    void ShowReceived();
     void AppendPendingRendering();
     void RenderWholeHistory();
     QString RenderHistory(std::size_t from, std::size_t to) const;
@@ -198,6 +203,18 @@ private:
     void SaveCurrentPage();
     void ShowPage(int index);
     void ReportPageMove();
+    // ---- auto-send (view_autosend.cpp) ----
+    void ConnectAutoSend();
+    void OnAutoSendClicked(bool checked);
+    void OnAutoSendTimer();
+
+    // ---- saving (view_save.cpp) ----
+    void ConnectSaveControls();
+    QString ChooseSaveFile(const QString &suggestedName);
+    void OnSaveRecv();
+    void OnSaveSend();
+    QByteArray DisplayedSendText() const;
+    void WriteSavedFile(const QString &path, QByteArrayView bytes);
 
     // ---- edit commands (view_edit.cpp) ----
     void UpdateEditCommands();
@@ -240,6 +257,7 @@ private:
     CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
     CSplitterControl *m_pBar2 = nullptr; // between the command strip and the send area
     QBasicTimer m_startupTimer;
+    QBasicTimer m_autoSendTimer; // runs while 1042 is ticked
 
     PanelProviders m_providers;
     PortFactory m_portFactory;
@@ -256,6 +274,10 @@ private:
     int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
     bool m_bLastStartMultiPass = false; // drives the counter reset at a start
     bool m_bFileSending = false;        // a transfer this view started has not ended
+    FileChooser m_saveFileChooser;      // none: the platform's file dialog
+    // The number in the next suggested send-box file name. The program has
+    // one view, so this counts per process.
+    int32_t m_nSavedSendNumber = 0;
 
     // Every byte received since the last clear.
     std::vector<uint8_t> m_pRecvData;
@@ -269,7 +291,11 @@ private:
     std::size_t m_nFinalBytes = 0;
     int m_nFinalChars = 0;
     bool m_bScrollRecvToEnd = false;
-    QTimer m_displayTimer; // brings the receive box and counters up to date
+    QTimer m_displayTimer;        // brings the receive box and counters up to date
+    QElapsedTimer m_sinceDisplay; // since the last update
+    qint64 m_nDisplayCostMs = 0;  // what the last update took
+    qint64 m_nDisplayGapMs = 0;   // the least time between two updates while reads lag
+    bool m_bReadBehind = false;   // the last read found a full block waiting
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;

@@ -2,9 +2,17 @@
 // counters, pause and continue, and the controls of the receive area.
 //
 // The history and the counters change with every read. What the window shows
-// is brought up to date once per pass of the event loop (UpdateDisplay on a
-// zero timer), so a burst of reads costs one text update, and the text is
-// exact whenever the window thread is idle.
+// is brought up to date by UpdateDisplay on a single-shot timer, so a burst of
+// reads costs one text update, and the text is exact soon after the window
+// thread goes idle.
+//
+// An update costs what laying out the box's last paragraph costs, and that
+// grows with the paragraph: binary data rendered as Ascii text has a line
+// break only where CR LF occurs. While reads keep finding full blocks waiting,
+// updates are therefore spaced by a multiple of what the last one took, so
+// reading keeps most of the window thread whatever the text looks like. Once
+// a read drains the port, the next update waits at most as long as the last
+// one took.
 //
 // The receive box always holds the full rendering of the history, but an
 // update renders only the tail that changed: the rendering of the first
@@ -17,6 +25,7 @@
 #include "usbport.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
@@ -32,6 +41,11 @@ constexpr uint32_t kReadBlock = 1000;
 // one paragraph of megabytes is laid out slowly; a line break is a separator
 // when the text is read back, so the bytes are the same.
 constexpr std::size_t kHexLineBytes = 1024;
+// Spacing of display updates: this multiple of the last update's cost,
+// within these bounds.
+constexpr qint64 kDisplayCostFactor = 4;
+constexpr qint64 kMinDisplayGapMs = 20;
+constexpr qint64 kMaxDisplayGapMs = 1000;
 
 bool IsLeadByte(uint8_t byte)
 {
@@ -58,6 +72,7 @@ QString HexLines(const uint8_t *data, std::size_t from, std::size_t to)
 void CTarvikView::ConnectReceiveControls()
 {
     m_displayTimer.setSingleShot(true);
+    m_sinceDisplay.start();
     connect(&m_displayTimer, &QTimer::timeout, this, &CTarvikView::UpdateDisplay);
     connect(m_form.pauseRecv, &QPushButton::clicked, this, &CTarvikView::OnPauseReceive);
     connect(m_form.hexRecv, &QCheckBox::clicked, this, &CTarvikView::OnHexRecvClicked);
@@ -79,6 +94,7 @@ void CTarvikView::ReadReceived()
     if (m_form.countRecv->isChecked())
         m_nRecvCount += int32_t(received);
     m_bScrollRecvToEnd = true;
+    m_bReadBehind = received == kReadBlock;
     ScheduleDisplay();
     // A full block may leave bytes in the port that no further notification
     // announces (a serial port reports again only when more bytes arrive), so
@@ -146,13 +162,27 @@ void CTarvikView::OnClearRecvCount()
 
 void CTarvikView::ScheduleDisplay()
 {
-    if (!m_displayTimer.isActive())
-        m_displayTimer.start(0);
+    const qint64 gap = m_bReadBehind ? m_nDisplayGapMs : m_nDisplayCostMs;
+    const qint64 wait = gap - m_sinceDisplay.elapsed();
+    const int delayMs = int(std::clamp<qint64>(wait, 0, kMaxDisplayGapMs));
+    if (!m_displayTimer.isActive() || m_displayTimer.remainingTime() > delayMs)
+        m_displayTimer.start(delayMs);
 }
 
 void CTarvikView::UpdateDisplay()
 {
     m_displayTimer.stop();
+    QElapsedTimer cost;
+    cost.start();
+    ShowReceived();
+    m_nDisplayCostMs = cost.elapsed();
+    m_nDisplayGapMs =
+        std::clamp(kDisplayCostFactor * m_nDisplayCostMs, kMinDisplayGapMs, kMaxDisplayGapMs);
+    m_sinceDisplay.start();
+}
+
+void CTarvikView::ShowReceived()
+{
     m_form.recvCount->setText(QString::number(m_nRecvCount));
     m_form.sendCount->setText(QString::number(m_nSendCount));
     if (m_nShownBytes != m_pRecvData.size())

@@ -142,15 +142,12 @@ void BuildButtonColumn(QWidget *view, CViewForm &f)
     f.pageLabel = Make<QLabel>(view, ViewId::kPageLabel, FormatString(IDS_PAGE_LABEL, 1, 1));
 }
 
-// Features that arrive with later work stay visible but cannot be used yet.
-void DisableFeaturesNotWired(CViewForm &f)
+// The buttons that wait for an open port, a chosen file or a transfer.
+void DisableUntilNeeded(CViewForm &f)
 {
-    const QList<QWidget *> inert = {f.autoSend, f.autoInterval, f.saveRecv, f.saveSend};
     f.send->setEnabled(false);     // the write lock: enabled while a port is open and idle
     f.sendFile->setEnabled(false); // until a port is open and a file is chosen
     f.stopFile->setEnabled(false); // while a file is being sent
-    for (QWidget *control : inert)
-        control->setEnabled(false);
 }
 } // namespace
 
@@ -162,6 +159,6 @@ CViewForm BuildViewForm(QWidget *view)
     BuildFileGroup(view, f);
     BuildRows(view, f);
     BuildButtonColumn(view, f);
-    DisableFeaturesNotWired(f);
+    DisableUntilNeeded(f);
     return f;
 }
