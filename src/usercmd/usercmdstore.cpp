@@ -51,8 +51,10 @@ UserCmdPrompts UserCmdPrompts::MessageBoxes(QWidget *parent)
     prompts.askDeleteBadEntry = [parent](int number) {
         const QString text =
             QString::asprintf(LoadString(IDS_BAD_USER_CMD).toUtf8().constData(), number);
-        return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QString(), text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes;
     };
     return prompts;
 }
