@@ -6,6 +6,8 @@
 #include "usercmdstore.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -152,6 +154,23 @@ private slots:
                  QStringList({QStringLiteral("Too Many User Commands!"),
                               QStringLiteral("配置文件中用户命令第7项错误，您可以手动修改配置文件或"
                                              "删除此项，您要删除此项吗？")}));
+    }
+
+    // The demo folder's configuration gives working buttons at first start.
+    void demoConfigurationLoads()
+    {
+        QCOMPARE(QProcess::execute(QStringLiteral(TARVIK_DEMOCFG), {m_dir.path()}), 0);
+        PromptLog log;
+        const Records records = Load(log);
+        QVERIFY(log.asked.isEmpty());
+        QCOMPARE(records.size(), 5);
+        QCOMPARE(records[0].strName, QStringLiteral("初始化"));
+        QCOMPARE(records[0].data, QByteArray("\x1B\x40"));
+        QCOMPARE(records[3].data, QByteArray("Hello from Tarvik\r\n"));
+        QCOMPARE(records[4].data, QByteArray("\x1D\x56\x00", 3));
+        QStringDecoder gbk("GBK");
+        QVERIFY(QString(gbk(ReadIni()))
+                    .contains(LoadString(IDS_USER_CMDS_COMMENT) + "\r\n [UserCmds]"));
     }
 
 private:
