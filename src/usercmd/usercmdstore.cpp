@@ -1,11 +1,11 @@
 #include "usercmdstore.h"
 
-#include "convert.h"
+#include "boxtext.h"
 #include "inifile.h"
 #include "stringtable.h"
+#include "usercmdvalue.h"
 
 #include <QMessageBox>
-#include <QStringDecoder>
 
 #include <string>
 
@@ -15,21 +15,11 @@ std::string EntryKey(const char *prefix, int number)
     return prefix + std::to_string(number);
 }
 
-// Captions are GBK in the file; a byte GBK cannot decode becomes U+FFFD
-// rather than dropping the entry.
-QString CaptionFromGbk(const std::string &gbk)
-{
-    QStringDecoder decoder("GBK");
-    if (!decoder.isValid())
-        return QString::fromLocal8Bit(gbk.data(), qsizetype(gbk.size()));
-    return decoder.decode(QByteArrayView(gbk.data(), qsizetype(gbk.size())));
-}
-
 // The bytes of a value text; empty for an input error or a text of separators.
 QByteArray ValueBytes(const std::string &text)
 {
     ByteString bytes;
-    const ConvResult count = HexToBytes(text, bytes);
+    const ConvResult count = UserCmdBytesFromValue(text, bytes);
     if (count <= 0)
         return {};
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(count));
@@ -77,7 +67,7 @@ void LoadUserCommandRecords(const std::filesystem::path &iniFile,
             continue;
         QByteArray bytes = ValueBytes(value);
         if (!bytes.isEmpty())
-            records.append({CaptionFromGbk(name), std::move(bytes)});
+            records.append({BoxTextFromGbk(name), std::move(bytes)});
         else if (prompts.askDeleteBadEntry(i))
             DeleteEntry(iniFile, i);
     }
