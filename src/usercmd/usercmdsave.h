@@ -10,15 +10,13 @@
 #pragma once
 
 #include "usercmdcfgdlg.h"
+#include "usercmdstore.h" // kUserCmdSection
 
 #include <QList>
 
 #include <filesystem>
-#include <string_view>
 
 class QWidget;
-
-inline constexpr std::string_view kUserCmdSection = "UserCmds";
 
 // True when every entry was written. Otherwise the user has been told with a
 // message box on `parent`, and the caller keeps the list it had: the file

@@ -94,11 +94,13 @@ void CTarvikView::timerEvent(QTimerEvent *event)
 }
 
 // What needs the window at its real size and the configuration loaded: the
-// panel of the loaded kind, the splitter shares and the first layout.
+// panel of the loaded kind, the command strip, the splitter shares and the
+// first layout.
 void CTarvikView::OnStartupTimer()
 {
     OnPortKindChange();
     m_startupTimer.stop();
+    CreateCommandStrip();
     m_recvShare = ViewLayout::RecvShareFromTop(m_pBar1->y(), height());
     m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), height());
     m_bLayoutReady = true;

@@ -22,6 +22,7 @@
 //   view_filesend.cpp   file sending, its counter and progress; loading a file
 //   view_autosend.cpp   sending the send box at an interval (check box 1042)
 //   view_save.cpp       saving the receive history and the send box to files
+//   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -62,6 +63,7 @@ class QAction;
 class CPortEx;
 class CSplitterControl;
 class CStatusMessenger;
+class CUserCommandView;
 class QFile;
 
 class CTarvikView : public QWidget
@@ -116,6 +118,8 @@ public:
     int Splitter1Pos() const { return m_nSplitter1Pos; }
     int Splitter2Pos() const { return m_nSplitter2Pos; }
     CPortCfgPanel *PortPanel() const { return m_pPortPanel; }
+    // The user command strip; none before the start-up tick.
+    CUserCommandView *CommandStrip() const { return m_pCmdView; }
     bool HasPort() const { return m_pPort != nullptr; }
 
 protected:
@@ -124,6 +128,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override; // view_usercmd.cpp
 
 private:
     static constexpr int kStartupTimerMs = 100;
@@ -248,6 +253,10 @@ private:
     // ---- find (view_find.cpp) ----
     void FindInSendBox(const QString &text, bool matchCase);
 
+    // ---- user commands (view_usercmd.cpp) ----
+    void LoadUserCommands();
+    void CreateCommandStrip();
+
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();
     void ShowStatusText(const QString &text, int kind, int durationMs);
@@ -265,7 +274,8 @@ private:
 
     std::unique_ptr<CPortEx> m_pPort;
     CPortCfgPanel *m_pPortPanel = nullptr;
-    QRecursiveMutex m_cs; // held for the whole handling of each port notification
+    CUserCommandView *m_pCmdView = nullptr; // child window, created on the start-up tick
+    QRecursiveMutex m_cs;                   // held for the whole handling of each port notification
     bool m_bRecvPaused = false;
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;

@@ -2,6 +2,7 @@
 #include "layout.h"
 #include "splittercontrol.h"
 #include "tarvikview.h"
+#include "usercommandview.h"
 #include "viewids.h"
 
 #include <QResizeEvent>
@@ -62,6 +63,8 @@ void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
         if (auto *control =
                 findChild<QWidget *>(ViewId::Name(placement.id), Qt::FindDirectChildrenOnly))
             control->setGeometry(placement.rect);
+    if (m_pCmdView)
+        m_pCmdView->setGeometry(r.strip);
     m_pBar1->setGeometry(r.bar1);
     m_pBar2->setGeometry(r.bar2);
     m_pBar1->SetRange(r.bar1Limits.min, r.bar1Limits.max);

@@ -59,6 +59,9 @@ inline constexpr int kPageLabel = 1016;
 // The status bar's "Top" check box
 inline constexpr int kTopMost = 1029;
 
+// The user command strip inside group 1073 (the framework's first pane id)
+inline constexpr int kCmdStrip = 59648;
+
 inline QString Name(int id)
 {
     return QString::number(id);

@@ -7,9 +7,11 @@
 #include "editex.h"
 #include "ethportcfgdlg.h"
 #include "stringtable.h"
+#include "usercommandview.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -315,12 +317,43 @@ private slots:
         QCOMPARE(BoxBytes(RecvBox()), history);
     }
 
+    // A command button sends its bytes only through an open port: the click
+    // before the open leaves nothing queued for later.
+    void commandButtonsSendTheirBytes()
+    {
+        QFile ini(m_sandbox->IniPath());
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[UserCmds]\r\nCmdCnt=2\r\nCmdName1=Init\r\nCmdValue1=1B,40\r\n"
+                  "CmdName2=Hello\r\nCmdValue2=48,65,6C,6C,6F,0D,0A\r\n");
+        ini.close();
+        m_framed = std::make_unique<CFramedView>();
+        QVERIFY(m_framed->WaitForStartup());
+        CUserCommandView *strip = m_framed->View()->CommandStrip();
+        QCOMPARE(strip->Buttons().size(), 2);
+        QPushButton *init = strip->findChild<QPushButton *>(QStringLiteral("2700"));
+        QPushButton *hello = strip->findChild<QPushButton *>(QStringLiteral("2701"));
+        QCOMPARE(init->text(), QStringLiteral("Init"));
+        QTest::mouseClick(hello, Qt::LeftButton);
+        QCOMPARE(m_framed->StatusText(), kReady); // nothing said either
+
+        OpenAgainstPeer(true);
+        QTest::mouseClick(hello, Qt::LeftButton);
+        QCOMPARE(PeerReceives(7), QByteArray("Hello\r\n"));
+        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QTest::mouseClick(init, Qt::LeftButton);
+        QCOMPARE(PeerReceives(2), QByteArray("\x1B\x40"));
+    }
+
 private:
     // Types the target into the network panel as a user would and opens.
     void StartAndOpen(quint16 port)
     {
         m_framed = std::make_unique<CFramedView>();
         QVERIFY(m_framed->WaitForStartup());
+        OpenNetwork(port);
+    }
+    void OpenNetwork(quint16 port)
+    {
         m_framed->SelectKind(PortKind::Network);
         auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
         auto *portEdit = FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId);
@@ -331,9 +364,12 @@ private:
         QTest::keyClicks(portEdit, QString::number(port));
         m_framed->ClickOpenClose();
     }
-    void OpenAgainstPeer()
+    void OpenAgainstPeer(bool started = false)
     {
-        StartAndOpen(m_server->serverPort());
+        if (started)
+            OpenNetwork(m_server->serverPort());
+        else
+            StartAndOpen(m_server->serverPort());
         QTRY_VERIFY(m_server->hasPendingConnections());
         m_peer = m_server->nextPendingConnection();
         QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());

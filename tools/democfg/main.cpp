@@ -1,14 +1,22 @@
 // Writes rvcfg.ini for a demo folder: the network kind selected and its panel
-// filled with a host and port, so a newcomer can open a port at once.
+// filled with a host and port, so a newcomer can open a port at once, and a
+// few command buttons that the printer simulator understands.
 //
 //   tarvik-democfg FOLDER [HOST] [PORT]     (defaults 127.0.0.1 and 9100)
+#include "convert.h"
+#include "inifile.h"
 #include "rvconfig.h"
+#include "stringtable.h"
+
+#include <QStringEncoder>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -32,6 +40,56 @@ tagPORT_CFG_DATA DemoBlock(const std::string &host, uint16_t port)
     block.ethernet.dwConnKind = 0;
     block.ethernet.dwMarker = kCfgMarkerValid;
     return block;
+}
+
+struct DemoCommand
+{
+    const char *name; // UTF-8
+    std::string bytes;
+};
+
+const std::vector<DemoCommand> &DemoCommands()
+{
+    using namespace std::string_literals;
+    static const std::vector<DemoCommand> commands{
+        {"初始化", "\x1B\x40"s},                // ESC @
+        {"查询状态", "\x10\x04\x01"s},          // DLE EOT 1, answered with 12
+        {"纸张传感器", "\x1D\x72\x01"s},        // GS r 1, answered with 00
+        {"打印问候", "Hello from Tarvik\r\n"s}, // a line of text
+        {"切纸", "\x1D\x56\x00"s},              // GS V 0
+    };
+    return commands;
+}
+
+std::string Gbk(const QString &text)
+{
+    QStringEncoder encoder("GBK");
+    const QByteArray bytes = encoder.encode(text);
+    return bytes.toStdString();
+}
+
+std::string HexValue(const std::string &bytes)
+{
+    ByteString text;
+    BytesToHex({reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size()}, text, ',');
+    return std::string(text.view());
+}
+
+// The section as the program's own save leaves it: count, comment, the
+// entries, then the file sorted in descending order.
+bool WriteDemoCommands(const std::filesystem::path &ini)
+{
+    constexpr std::string_view kSection = "UserCmds";
+    const auto &commands = DemoCommands();
+    bool ok = WriteIniValue(ini, kSection, "CmdCnt", std::to_string(commands.size())) &&
+              SetIniSectionComment(ini, kSection, Gbk(LoadString(IDS_USER_CMDS_COMMENT)));
+    for (std::size_t n = 1; ok && n <= commands.size(); ++n) {
+        const DemoCommand &command = commands[n - 1];
+        ok = WriteIniValue(ini, kSection, "CmdName" + std::to_string(n),
+                           Gbk(QString::fromUtf8(command.name))) &&
+             WriteIniValue(ini, kSection, "CmdValue" + std::to_string(n), HexValue(command.bytes));
+    }
+    return ok && SortIniFile(ini, false);
 }
 
 } // namespace
@@ -58,7 +116,8 @@ int main(int argc, char **argv)
     std::filesystem::create_directories(folder, error);
     RvConfigValues values;
     values.selPort = kNetworkKind;
-    if (SaveRvConfig(folder / "rvcfg.ini", values, DemoBlock(host, port)) != RvSaveResult::Saved) {
+    if (SaveRvConfig(folder / "rvcfg.ini", values, DemoBlock(host, port)) != RvSaveResult::Saved ||
+        !WriteDemoCommands(folder / "rvcfg.ini")) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], (folder / "rvcfg.ini").c_str());
         return 1;
     }
