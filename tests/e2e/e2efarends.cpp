@@ -141,6 +141,17 @@ public:
     }
     // It answers status requests only; Offer is not for it.
 
+    // It serves one connection at a time, so it answers a new one only once
+    // the window's connection is gone.
+    void CheckAfterClose() override
+    {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        probe.write("\x10\x04\x01", 3);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.bytesAvailable() > 0, E2e::kWaitMs);
+        QCOMPARE(probe.readAll(), QByteArray("\x12"));
+    }
+
 private:
     QTemporaryDir m_dir;
     QProcess m_sim;
