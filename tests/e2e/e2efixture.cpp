@@ -30,6 +30,7 @@ void CE2eWindow::Open()
     QVERIFY(m_framed->WaitForStartup());
     m_framed->SelectKind(m_farEnd.Kind());
     E2E_STEP(m_farEnd.SetUpPanel(*m_framed));
+    QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
     QVERIFY(m_framed->OpenButton()->isEnabled());
     m_framed->ClickOpenClose();
     QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, E2e::kWaitMs);
