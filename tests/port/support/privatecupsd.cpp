@@ -194,25 +194,28 @@ bool CPrivateCupsd::DeleteQueue(const std::string &name)
     return Run({"lpadmin", "-x", name}, output) == 0;
 }
 
+std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
+{
+    std::vector<CapturedJob> jobs;
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(m_dir + "/out/" + queue, ec)) {
+        const fs::path path = entry.path();
+        if (path.extension() == ".data" && path.stem().string().rfind("job-", 0) == 0)
+            jobs.push_back({std::atoi(path.stem().string().substr(4).c_str()),
+                            ReadFile(fs::path(path).replace_extension(".title")), ReadFile(path)});
+    }
+    std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
+    return jobs;
+}
+
 std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue,
                                                     std::size_t count) const
 {
-    std::vector<CapturedJob> jobs;
     const auto deadline = std::chrono::steady_clock::now() + 30s;
-    for (;;) {
-        std::error_code ec;
-        for (const auto &entry : fs::directory_iterator(m_dir + "/out/" + queue, ec)) {
-            const fs::path path = entry.path();
-            if (path.extension() == ".data" && path.stem().string().rfind("job-", 0) == 0)
-                jobs.push_back({std::atoi(path.stem().string().substr(4).c_str()),
-                                ReadFile(fs::path(path).replace_extension(".title")),
-                                ReadFile(path)});
-        }
-        if (jobs.size() >= count || std::chrono::steady_clock::now() > deadline)
-            break;
-        jobs.clear();
+    std::vector<CapturedJob> jobs = Jobs(queue);
+    while (jobs.size() < count && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(50ms);
+        jobs = Jobs(queue);
     }
-    std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     return jobs;
 }

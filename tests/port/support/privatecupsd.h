@@ -32,6 +32,8 @@ public:
     // Waits until at least `count` jobs are completely written (generous
     // time-out) and returns them by job id.
     std::vector<CapturedJob> WaitForJobs(const std::string &queue, std::size_t count) const;
+    // The jobs completely written so far, by job id; does not wait.
+    std::vector<CapturedJob> Jobs(const std::string &queue) const;
 
 private:
     std::string LogTail() const;

@@ -1,0 +1,358 @@
+// The far ends of the five port kinds: a loopback TCP peer and the printer
+// simulator (network), a pseudo-terminal (serial), a FIFO (parallel), a
+// private CUPS queue (printer driver) and the fake USB printer device with the
+// real USB port class (USB).
+#include "e2efixture.h"
+
+#include "devicemap.h"
+#include "ethportcfgdlg.h"
+#include "fakeusbdevice.h"
+#include "parallelcfgdlg.h"
+#include "printerport.h"
+#include "privatecupsd.h"
+#include "ptypair.h"
+#include "serialcfgdlg.h"
+#include "usbport.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// Everything readable on a non-blocking descriptor now.
+QByteArray ReadAvailable(int fd)
+{
+    QByteArray bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    return bytes;
+}
+
+// True when another program could take the device for itself now.
+bool DeviceIsFree(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return free;
+}
+
+void TypeNetworkTarget(CFramedView &framed, quint16 port)
+{
+    auto *host = FindPanelControl<QComboBox>(framed.Panel(), kEthHostId);
+    auto *portEdit = FindPanelControl<QLineEdit>(framed.Panel(), kEthPortId);
+    QVERIFY(host && portEdit);
+    host->lineEdit()->clear();
+    QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
+    portEdit->clear();
+    QTest::keyClicks(portEdit, QString::number(port));
+}
+
+void ClickListRow(CFramedView &framed, int listId, const QString &rowText)
+{
+    auto *list = FindPanelControl<QTableWidget>(framed.Panel(), listId);
+    QVERIFY(list);
+    const QList<QTableWidgetItem *> rows = list->findItems(rowText, Qt::MatchExactly);
+    QCOMPARE(rows.size(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(rows.first()).center());
+    QVERIFY(rows.first()->isSelected());
+}
+
+class CNetworkPeer final : public CE2eFarEnd
+{
+public:
+    PortKind Kind() const override { return PortKind::Network; }
+    bool Prepare(QString &whyNot) override
+    {
+        whyNot = QStringLiteral("cannot listen on 127.0.0.1");
+        return m_server.listen(QHostAddress::LocalHost, 0);
+    }
+    void SetUpPanel(CFramedView &framed) override
+    {
+        TypeNetworkTarget(framed, m_server.serverPort());
+    }
+    void OnOpened() override
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.hasPendingConnections(), E2e::kWaitMs);
+        m_peer = m_server.nextPendingConnection();
+    }
+    QByteArray Arrived() override
+    {
+        if (m_peer)
+            m_arrived += m_peer->readAll();
+        return m_arrived;
+    }
+    bool CanAnswer() const override { return true; }
+    void Offer(const QByteArray &bytes) override
+    {
+        m_peer->write(bytes);
+        m_peer->flush();
+    }
+    void CheckAfterClose() override
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(m_peer->state(), QAbstractSocket::UnconnectedState, E2e::kWaitMs);
+    }
+
+private:
+    QTcpServer m_server;
+    QTcpSocket *m_peer = nullptr; // owned by m_server
+    QByteArray m_arrived;
+};
+
+// tarvik-printersim as people start it; it records every byte in a file and
+// answers status requests.
+class CPrinterSimulator final : public CE2eFarEnd
+{
+public:
+    ~CPrinterSimulator() override
+    {
+        m_sim.terminate();
+        m_sim.waitForFinished(E2e::kWaitMs);
+    }
+    PortKind Kind() const override { return PortKind::Network; }
+    bool Prepare(QString &whyNot) override
+    {
+        whyNot = QStringLiteral("the printer simulator did not start");
+        m_sim.start(QStringLiteral(TARVIK_PRINTERSIM),
+                    {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--out"),
+                     m_dir.filePath(QStringLiteral("received.bin"))});
+        // Its first line is the port it listens on.
+        while (!m_sim.canReadLine() && m_sim.waitForReadyRead(E2e::kWaitMs)) {
+        }
+        m_port = quint16(m_sim.readLine().trimmed().toUInt());
+        return m_dir.isValid() && m_port != 0;
+    }
+    void SetUpPanel(CFramedView &framed) override { TypeNetworkTarget(framed, m_port); }
+    QByteArray Arrived() override
+    {
+        QFile out(m_dir.filePath(QStringLiteral("received.bin")));
+        return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+    }
+    // It answers status requests only; Offer is not for it.
+
+    // It serves one connection at a time, so it answers a new one only once
+    // the window's connection is gone.
+    void CheckAfterClose() override
+    {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        probe.write("\x10\x04\x01", 3);
+        QTRY_VERIFY_WITH_TIMEOUT(probe.bytesAvailable() > 0, E2e::kWaitMs);
+        QCOMPARE(probe.readAll(), QByteArray("\x12"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_sim;
+    quint16 m_port = 0;
+};
+
+class CSerialPty final : public CE2eFarEnd
+{
+public:
+    ~CSerialPty() override { ClearDeviceOverrides(); }
+    PortKind Kind() const override { return PortKind::Serial; }
+    bool Prepare(QString &whyNot) override
+    {
+        whyNot = QStringLiteral("no pseudo-terminal");
+        if (m_pty.IsValid())
+            SetDeviceOverride("COM1", m_pty.SlavePath());
+        return m_pty.IsValid();
+    }
+    void SetUpPanel(CFramedView &framed) override
+    {
+        QVERIFY(qobject_cast<CSerialCfgDlg *>(framed.Panel()));
+        auto *port = FindPanelControl<QComboBox>(framed.Panel(), kSerialPortId);
+        auto *baud = FindPanelControl<QComboBox>(framed.Panel(), kSerialBaudId);
+        QVERIFY(port && baud);
+        const QString entry =
+            QStringLiteral("COM1 (%1)").arg(QString::fromStdString(m_pty.SlavePath()));
+        QVERIFY2(port->findText(entry) >= 0, qPrintable(entry));
+        port->setCurrentIndex(port->findText(entry));
+        QVERIFY(baud->findText(QStringLiteral("115200")) >= 0);
+        baud->setCurrentIndex(baud->findText(QStringLiteral("115200")));
+    }
+    QByteArray Arrived() override
+    {
+        m_arrived += ReadAvailable(m_pty.MasterFd());
+        return m_arrived;
+    }
+    bool CanAnswer() const override { return true; }
+    void Offer(const QByteArray &bytes) override
+    {
+        QVERIFY(m_pty.WriteMaster(bytes.toStdString()));
+    }
+    void CheckAfterClose() override { QVERIFY(DeviceIsFree(m_pty.SlavePath())); }
+
+private:
+    CPtyPair m_pty;
+    QByteArray m_arrived;
+};
+
+// A FIFO stands in for the printer on LPT1; the far end keeps it open for
+// reading and writing, so it never sees a hang-up between opens.
+class CParallelFifo final : public CE2eFarEnd
+{
+public:
+    ~CParallelFifo() override
+    {
+        ClearDeviceOverrides();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    PortKind Kind() const override { return PortKind::Parallel; }
+    bool Prepare(QString &whyNot) override
+    {
+        whyNot = QStringLiteral("cannot make a FIFO");
+        m_path = m_dir.filePath(QStringLiteral("lp")).toStdString();
+        if (!m_dir.isValid() || ::mkfifo(m_path.c_str(), 0600) != 0)
+            return false;
+        m_fd = ::open(m_path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        SetDeviceOverride("LPT1", m_path);
+        return m_fd >= 0;
+    }
+    void SetUpPanel(CFramedView &framed) override
+    {
+        QVERIFY(qobject_cast<CParallelCfgDlg *>(framed.Panel())); // nothing to choose
+    }
+    QByteArray Arrived() override
+    {
+        m_arrived += ReadAvailable(m_fd);
+        return m_arrived;
+    }
+    void CheckAfterClose() override { QVERIFY(DeviceIsFree(m_path)); }
+
+private:
+    QTemporaryDir m_dir;
+    std::string m_path;
+    int m_fd = -1;
+    QByteArray m_arrived;
+};
+
+class CPrinterQueue final : public CE2eFarEnd
+{
+public:
+    PortKind Kind() const override { return PortKind::Printer; }
+    // The scheduler points the process's CUPS clients at itself, so it runs
+    // before the window asks for the queues.
+    bool Prepare(QString &whyNot) override
+    {
+        std::string reason;
+        const bool ready = m_cupsd.Start(reason) && m_cupsd.AddRawQueue(kQueue, reason);
+        whyNot = QString::fromStdString(reason);
+        return ready;
+    }
+    void SetUpPanel(CFramedView &framed) override
+    {
+        ClickListRow(framed, kPrinterListId, QString::fromLatin1(kQueue));
+    }
+    // The jobs' bytes in job order.
+    QByteArray Arrived() override
+    {
+        QByteArray bytes;
+        for (const CapturedJob &job : m_cupsd.Jobs(kQueue))
+            bytes += QByteArray::fromStdString(job.data);
+        return bytes;
+    }
+    void CheckAfterClose() override
+    {
+        for (const CapturedJob &job : m_cupsd.Jobs(kQueue))
+            QCOMPARE(job.title, std::string(kPrinterJobTitle));
+    }
+
+private:
+    static constexpr char kQueue[] = "tarvik_e2e";
+    CPrivateCupsd m_cupsd;
+};
+
+// The real USB port class on the fake printer device number 3.
+class CUsbFake final : public CE2eFarEnd
+{
+public:
+    PortKind Kind() const override { return PortKind::Usb; }
+    bool Prepare(QString &) override { return true; }
+    CTarvikView::PortFactory Factory() override
+    {
+        return [this](PortKind kind) -> std::unique_ptr<CPortEx> {
+            if (kind == PortKind::Usb)
+                return std::make_unique<CUsbPort>(m_devices);
+            return CTarvikView::CreateSystemPort(kind);
+        };
+    }
+    std::optional<PanelProviders> Providers() override
+    {
+        PanelProviders providers;
+        providers.usbDevices = [this] {
+            std::vector<int> numbers;
+            for (const int8_t *n = EnumUsbDevices(m_devices); *n >= 0; ++n)
+                numbers.push_back(*n);
+            return numbers;
+        };
+        return providers;
+    }
+    void SetUpPanel(CFramedView &framed) override
+    {
+        ClickListRow(framed, kUsbListId, QStringLiteral("QX-USB-Port 3"));
+    }
+    QByteArray Arrived() override
+    {
+        return QByteArray::fromStdString(m_devices.With([](auto &s) { return s.written; }));
+    }
+    bool CanAnswer() const override { return true; }
+    void Offer(const QByteArray &bytes) override
+    {
+        m_devices.With([&](auto &s) { s.incoming += bytes.toStdString(); });
+    }
+    // The USB kind opens with receiving off.
+    void EnableReceive(CFramedView &framed) override
+    {
+        QPushButton *pause = framed.Button(ViewId::kPauseRecv);
+        QCOMPARE(pause->text(), QStringLiteral("继续接收"));
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QCOMPARE(pause->text(), QStringLiteral("暂停接收"));
+    }
+
+private:
+    CFakeUsbDevices m_devices{{3}};
+};
+template <typename FarEnd> std::unique_ptr<CE2eFarEnd> Make()
+{
+    return std::make_unique<FarEnd>();
+}
+
+const std::pair<QLatin1String, std::unique_ptr<CE2eFarEnd> (*)()> kFarEnds[] = {
+    {QLatin1String("network"), &Make<CNetworkPeer>},
+    {QLatin1String("network printer simulator"), &Make<CPrinterSimulator>},
+    {QLatin1String("serial"), &Make<CSerialPty>},
+    {QLatin1String("parallel"), &Make<CParallelFifo>},
+    {QLatin1String("printer"), &Make<CPrinterQueue>},
+    {QLatin1String("usb"), &Make<CUsbFake>},
+};
+} // namespace
+
+QStringList FarEndNames()
+{
+    QStringList names;
+    for (const auto &[name, make] : kFarEnds)
+        names << name;
+    return names;
+}
+
+std::unique_ptr<CE2eFarEnd> MakeFarEnd(const QString &name)
+{
+    for (const auto &[farEndName, make] : kFarEnds)
+        if (farEndName == name)
+            return make();
+    return nullptr;
+}

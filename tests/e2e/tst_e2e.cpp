@@ -1,0 +1,63 @@
+// The program's window against a real endpoint of every port kind: open as a
+// user does, send typed text and hex from the send box, check the bytes at
+// the far end, receive where the kind can, close.
+#include "e2efixture.h"
+
+#include <QCheckBox>
+
+using E2e::Bytes;
+
+class TestE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sendAndReceiveThroughTheWindow_data()
+    {
+        QTest::addColumn<QString>("farEndName");
+        for (const QString &name : FarEndNames())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void sendAndReceiveThroughTheWindow()
+    {
+        QFETCH(QString, farEndName);
+        const std::unique_ptr<CE2eFarEnd> farEnd = MakeFarEnd(farEndName);
+        E2E_PREPARE(*farEnd);
+        CE2eWindow window(*farEnd);
+        E2E_STEP(window.Open());
+
+        E2E_STEP(window.SendFromBox(QStringLiteral("AT+中文\n打印 OK"), false));
+        E2E_STEP(window.ExpectAtFarEnd(QByteArray("AT+\xD6\xD0\xCE\xC4\r\n\xB4\xF2\xD3\xA1 OK")));
+        E2E_STEP(window.SendFromBox(QStringLiteral("1b 40 00 FF 0D 0a"), true));
+        E2E_STEP(window.ExpectAtFarEnd(Bytes({0x1B, 0x40, 0x00, 0xFF, 0x0D, 0x0A})));
+
+        if (farEnd->CanAnswer()) {
+            E2E_STEP(farEnd->EnableReceive(window.Framed()));
+            const QByteArray answer("OK \xBE\xCD\xD0\xF7\r\n\x00\xFF", 11);
+            E2E_STEP(window.OfferAndExpectInRecvBox(answer));
+            QCOMPARE(window.RecvBox()->toPlainText(), QStringLiteral("OK 就绪\n<\\x00><\\xFF>"));
+        }
+        E2E_STEP(window.Close());
+    }
+
+    // A status request typed in hex comes back from the simulator as its
+    // status byte.
+    void printerSimulatorAnswersAStatusRequest()
+    {
+        const std::unique_ptr<CE2eFarEnd> farEnd =
+            MakeFarEnd(QStringLiteral("network printer simulator"));
+        E2E_PREPARE(*farEnd);
+        CE2eWindow window(*farEnd);
+        E2E_STEP(window.Open());
+        QTest::mouseClick(window.Framed().Find<QCheckBox>(ViewId::kHexRecv), Qt::LeftButton, {},
+                          QPoint(2, 5));
+        E2E_STEP(window.SendFromBox(QStringLiteral("10 04 01"), true));
+        E2E_STEP(window.ExpectAtFarEnd(Bytes({0x10, 0x04, 0x01})));
+        QTRY_COMPARE_WITH_TIMEOUT(window.RecvBox()->toPlainText(), QStringLiteral("12"),
+                                  E2e::kWaitMs);
+        E2E_STEP(window.Close());
+    }
+};
+
+QTEST_MAIN(TestE2e)
+#include "tst_e2e.moc"
