@@ -256,6 +256,8 @@ private:
     // ---- user commands (view_usercmd.cpp) ----
     void LoadUserCommands();
     void CreateCommandStrip();
+    // Menu command 32776: edit the list in the configuration dialog, save it, rebuild the strip.
+    void OnPresetCommands();
 
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();

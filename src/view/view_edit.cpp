@@ -25,7 +25,8 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
 {
     for (int id : {int(CMainFrame::ID_EDIT_UNDO), int(CMainFrame::ID_EDIT_CUT),
                    int(CMainFrame::ID_EDIT_COPY), int(CMainFrame::ID_EDIT_PASTE),
-                   int(CMainFrame::ID_EDIT_SELECT_ALL), int(CMainFrame::ID_OPERATION_SEND)})
+                   int(CMainFrame::ID_EDIT_SELECT_ALL), int(CMainFrame::ID_OPERATION_SEND),
+                   int(CMainFrame::ID_PRESET_COMMANDS)})
         m_frameCommands[id] = frame.CommandAction(id);
     CEditEx *send = m_form.sendBox;
     CEditEx *recv = m_form.recvBox;
@@ -34,6 +35,7 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
     };
     on(CMainFrame::IDC_SEND_BUTTON, [this] { OnSendCommand(); });
     on(CMainFrame::ID_OPERATION_SEND, [this] { OnSendCommand(); });
+    on(CMainFrame::ID_PRESET_COMMANDS, [this] { OnPresetCommands(); });
     on(CMainFrame::ID_EDIT_UNDO, [send] { send->undo(); });
     on(CMainFrame::ID_EDIT_CUT, [send] { send->cut(); });
     on(CMainFrame::ID_EDIT_PASTE, [send] { send->paste(); });

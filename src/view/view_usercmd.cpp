@@ -1,10 +1,15 @@
 // The user command strip: loading the commands, creating the strip inside
-// group 1073 and passing the mouse wheel to it.
+// group 1073, passing the mouse wheel to it and editing the list.
+#include "mainframe.h"
 #include "tarvikview.h"
+#include "usercmdcfgdlg.h"
+#include "usercmdsave.h"
 #include "usercmdstore.h"
+#include "usercmdvalue.h"
 #include "usercommandview.h"
 #include "viewids.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QScrollBar>
@@ -13,6 +18,36 @@
 namespace {
 // The strip sits inside the group box's frame, below its caption.
 constexpr QMargins kStripInset{5, 12, 2, 2};
+
+using CommandRecords = QList<CUserCommandView::tagUSER_CMD_DATA>;
+using CommandRows = QList<CUserCmdCfgDlg::tagUSER_CMD_STR>;
+
+CommandRows RowsOf(const CommandRecords &records)
+{
+    CommandRows rows;
+    for (const auto &record : records) {
+        const auto *bytes = reinterpret_cast<const uint8_t *>(record.data.constData());
+        rows.append(
+            {record.strName, UserCmdValueFromBytes({bytes, std::size_t(record.data.size())})});
+    }
+    return rows;
+}
+
+// The edit dialog only accepts values that convert, so an error here cannot
+// come from the dialog; such a row gets a button without bytes.
+CommandRecords RecordsOf(const CommandRows &rows)
+{
+    CommandRecords records;
+    for (const auto &row : rows) {
+        ByteString bytes;
+        const bool converted = UserCmdBytesFromValue(QStringView(row.strValue), bytes) > 0;
+        const QByteArray data = converted ? QByteArray(reinterpret_cast<const char *>(bytes.data()),
+                                                       qsizetype(bytes.size()))
+                                          : QByteArray();
+        records.append({row.strName, data});
+    }
+    return records;
+}
 } // namespace
 
 void CTarvikView::LoadUserCommands()
@@ -31,6 +66,9 @@ void CTarvikView::CreateCommandStrip()
     m_pCmdView->setGeometry(m_form.cmdGroup->geometry() - kStripInset);
     m_pCmdView->show();
     m_pCmdView->OnInitialUpdate();
+    // The list can be edited from now on: the dialog starts from the strip.
+    if (QAction *presets = m_frameCommands[CMainFrame::ID_PRESET_COMMANDS])
+        presets->setEnabled(true);
 }
 
 // The wheel anywhere on the view scrolls the command strip while the strip
@@ -52,4 +90,20 @@ void CTarvikView::wheelEvent(QWheelEvent *event)
                           event->modifiers(), event->phase(), event->inverted(), event->source());
     QCoreApplication::sendEvent(target, &forwarded);
     event->accept();
+}
+
+// The list on screen is replaced only once the file holds the new list: after
+// a failed save the old buttons keep working with their old bytes.
+void CTarvikView::OnPresetCommands()
+{
+    if (!m_pCmdView)
+        return;
+    CUserCmdCfgDlg dialog(this);
+    dialog.SetRows(RowsOf(m_pCmdView->Records()));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!SaveUserCommandRows(this, IniPath(), dialog.Rows()))
+        return;
+    m_pCmdView->Records() = RecordsOf(dialog.Rows());
+    m_pCmdView->OnInitialUpdate();
 }

@@ -3,8 +3,13 @@
 // active modal (or popup) widget.
 #pragma once
 
+#include "usercmdcfgdlg.h"
+
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
+#include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -43,4 +48,31 @@ inline QAction *MenuAction(QMenu *menu, int id)
         if (action->objectName() == QString::number(id))
             return action;
     return nullptr;
+}
+
+// The configuration dialog's table and its popup menu.
+inline QTableWidget *Table(QDialog *dlg)
+{
+    return dlg->findChild<QTableWidget *>(QString::number(CUserCmdCfgDlg::kTableId));
+}
+
+inline QPoint RowPoint(QDialog *dlg, int row)
+{
+    return Table(dlg)->visualRect(Table(dlg)->model()->index(row, 1)).center();
+}
+
+// Right-clicks the table at `pos` (viewport coordinates) and hands the popup
+// to `step`, which must close it.
+inline void RightClick(QDialog *dlg, QPoint pos, const std::function<void(QMenu *)> &step)
+{
+    OnNextPopup(step);
+    QWidget *viewport = Table(dlg)->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QApplication::sendEvent(viewport, &event);
+}
+
+inline void Choose(QMenu *menu, int id)
+{
+    menu->setActiveAction(MenuAction(menu, id));
+    QTest::keyClick(menu, Qt::Key_Return);
 }

@@ -6,7 +6,6 @@
 #include "usercmdcfgdlg.h"
 #include "usercmdeditdlg.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,38 +16,12 @@ namespace {
 
 using Row = CUserCmdCfgDlg::tagUSER_CMD_STR;
 
-QTableWidget *Table(QDialog *dlg)
-{
-    return dlg->findChild<QTableWidget *>(QString::number(CUserCmdCfgDlg::kTableId));
-}
-
 QStringList Column(QDialog *dlg, int column)
 {
     QStringList texts;
     for (int row = 0; row < Table(dlg)->rowCount(); ++row)
         texts << Table(dlg)->item(row, column)->text();
     return texts;
-}
-
-QPoint RowPoint(QDialog *dlg, int row)
-{
-    return Table(dlg)->visualRect(Table(dlg)->model()->index(row, 1)).center();
-}
-
-// Right-clicks the table at `pos` (viewport coordinates) and hands the popup
-// to `step`, which must close it.
-void RightClick(QDialog *dlg, QPoint pos, const std::function<void(QMenu *)> &step)
-{
-    OnNextPopup(step);
-    QWidget *viewport = Table(dlg)->viewport();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
-    QApplication::sendEvent(viewport, &event);
-}
-
-void Choose(QMenu *menu, int id)
-{
-    menu->setActiveAction(MenuAction(menu, id));
-    QTest::keyClick(menu, Qt::Key_Return);
 }
 
 // Fills the next edit dialog and presses its OK.

@@ -2,9 +2,11 @@
 // layout, and the mouse wheel routed to it.
 #include "viewsandbox.h"
 
+#include "dialogdriver.h"
 #include "editex.h"
 #include "usercommandview.h"
 
+#include <QAction>
 #include <QFile>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -18,6 +20,46 @@ bool Wheel(QWidget *target, int delta)
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
     return event.isAccepted();
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Captions(const CTarvikView *view)
+{
+    QStringList captions;
+    for (const QAbstractButton *button : view->CommandStrip()->Buttons())
+        captions << button->text();
+    return captions;
+}
+
+// Runs the menu command; `inDialog` works the dialog and closes it.
+void RunPresetCommands(CFramedView &framed, std::function<void(CUserCmdCfgDlg *)> inDialog)
+{
+    bool shown = false;
+    OnNextModal<CUserCmdCfgDlg>([&](CUserCmdCfgDlg *dlg) {
+        shown = true;
+        inDialog(dlg);
+    });
+    framed.Frame().CommandAction(CMainFrame::ID_PRESET_COMMANDS)->trigger();
+    QVERIFY(shown);
+}
+
+void DeleteRowsFrom(CUserCmdCfgDlg *dlg, int row)
+{
+    while (Table(dlg)->rowCount() > row)
+        RightClick(dlg, RowPoint(dlg, row),
+                   [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
 }
 } // namespace
 
@@ -73,6 +115,59 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
         QVERIFY(Wheel(&view, 120));
         QVERIFY(bar->value() < bar->maximum());
+    }
+
+    // The menu command edits the list: Cancel changes nothing; OK writes the
+    // section and rebuilds the strip from the dialog's rows; the keys of a
+    // longer earlier list stay but the next start shows only the new list. A
+    // save that fails keeps the old buttons and their bytes.
+    void presetCommandsSaveAndRebuildTheStrip()
+    {
+        CViewSandbox sandbox;
+        QByteArray text = "[UserCmds]\r\nCmdCnt=5\r\n";
+        for (int i = 1; i <= 5; ++i)
+            text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=0%1\r\n").arg(i).toLatin1();
+        WriteFile(sandbox.IniPath(), text);
+        {
+            CFramedView framed;
+            QVERIFY(framed.WaitForStartup());
+            QTRY_COMPARE(Captions(framed.View()).size(), 5);
+            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
+                DeleteRowsFrom(dlg, 0);
+                dlg->reject();
+            });
+            QCOMPARE(ReadFile(sandbox.IniPath()), text);
+            QCOMPARE(Captions(framed.View()).size(), 5);
+
+            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
+                DeleteRowsFrom(dlg, 2);
+                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+            });
+            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
+            const QByteArray saved = ReadFile(sandbox.IniPath());
+            QVERIFY(saved.contains("CmdCnt=2\r\n"));
+            QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
+            QVERIFY(saved.contains("CmdValue2=02\r\n"));
+            QVERIFY(saved.indexOf("CmdValue2=") < saved.indexOf("CmdValue1="));
+            QVERIFY(saved.indexOf("CmdName1=") < saved.indexOf("CmdCnt="));
+
+            // The file can no longer be written: the old list stays usable.
+            QVERIFY(QFile::remove(sandbox.IniPath()));
+            QVERIFY(QDir().mkdir(sandbox.IniPath()));
+            MessageBoxWatcher watcher;
+            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
+                DeleteRowsFrom(dlg, 1);
+                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+            });
+            QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
+            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
+            QCOMPARE(framed.View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
+            QVERIFY(QDir().rmdir(sandbox.IniPath()));
+            WriteFile(sandbox.IniPath(), saved);
+        }
+        CFramedView restarted;
+        QVERIFY(restarted.WaitForStartup());
+        QTRY_COMPARE(Captions(restarted.View()), QStringList({"c1", "c2"}));
     }
 };
 
