@@ -1,7 +1,12 @@
 #include "e2efixture.h"
 
+#include "inifile.h"
+#include "usercommandview.h"
+
 #include <QCheckBox>
+#include <QFile>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 
 using namespace ViewText;
 
@@ -26,6 +31,11 @@ void TypeIntoBox(QWidget *box, const QString &text)
 
 void CE2eWindow::Open()
 {
+    const std::filesystem::path ini = m_sandbox.IniPath().toStdString();
+    QVERIFY(WriteIniValue(ini, "UserCmds", "CmdCnt", "1") ||
+            (CreateIniFile(ini) && WriteIniValue(ini, "UserCmds", "CmdCnt", "1")));
+    QVERIFY(WriteIniValue(ini, "UserCmds", "CmdName1", E2e::kCommandName));
+    QVERIFY(WriteIniValue(ini, "UserCmds", "CmdValue1", E2e::kCommandValue));
     m_framed = std::make_unique<CFramedView>(m_farEnd.Factory(), m_farEnd.Providers());
     QVERIFY(m_framed->WaitForStartup());
     m_framed->SelectKind(m_farEnd.Kind());
@@ -55,6 +65,46 @@ void CE2eWindow::SendFromBox(const QString &typed, bool hex)
     SendBox()->setFocus();
     TypeIntoBox(SendBox(), typed);
     QTest::mouseClick(send, Qt::LeftButton);
+}
+
+void CE2eWindow::ClickCommandButton()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(m_framed->Button(ViewId::kSend)->isEnabled(), E2e::kWaitMs);
+    const QList<QPushButton *> buttons = m_framed->View()->CommandStrip()->Buttons();
+    QCOMPARE(buttons.size(), 1);
+    QCOMPARE(buttons.first()->text(), QString::fromLatin1(E2e::kCommandName));
+    QTest::mouseClick(buttons.first(), Qt::LeftButton);
+}
+
+void CE2eWindow::SendFileInPasses(const QByteArray &content, int passes)
+{
+    const QString path = m_sandbox.WorkDir() + QStringLiteral("/job.prn");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    QTRY_VERIFY_WITH_TIMEOUT(m_framed->Button(ViewId::kSend)->isEnabled(), E2e::kWaitMs);
+    m_framed->View()->SetOpenFileChooser([path](const QString &) { return path; });
+    QTest::mouseClick(m_framed->Button(ViewId::kSelectFile), Qt::LeftButton);
+    auto *count = m_framed->Find<QLineEdit>(ViewId::kFileCounter);
+    const int before = count->text().toInt();
+    m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));
+    m_framed->Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("20"));
+    QPushButton *sendFile = m_framed->Button(ViewId::kSendFile);
+    QVERIFY(sendFile->isEnabled());
+    QTest::mouseClick(sendFile, Qt::LeftButton);
+    QCOMPARE(sendFile->text(), QStringLiteral("暂停"));
+    // Far ends with small buffers (a pseudo-terminal, a FIFO) take bytes only
+    // while someone reads them.
+    (void)QTest::qWaitFor(
+        [&] {
+            m_farEnd.Arrived();
+            return sendFile->text() == QStringLiteral("发送");
+        },
+        E2e::kWaitMs);
+    QCOMPARE(sendFile->text(), QStringLiteral("发送"));
+    // The counter resets for a run of several passes.
+    QCOMPARE(count->text().toInt(), passes > 1 ? passes : before + 1);
+    QVERIFY(m_framed->StatusText().startsWith(QStringLiteral("文件发送完毕！")));
 }
 
 void CE2eWindow::ExpectAtFarEnd(const QByteArray &expected)

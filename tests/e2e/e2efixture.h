@@ -43,6 +43,10 @@ namespace E2e {
 // all be slow on a loaded machine.
 inline constexpr int kWaitMs = 30000;
 
+// The one user command every window starts with, and its bytes.
+inline constexpr const char *kCommandName = "e2e";
+inline constexpr const char *kCommandValue = "1B,40,E2,00,FF,0A";
+
 inline QByteArray Bytes(std::initializer_list<int> values)
 {
     QByteArray bytes;
@@ -106,6 +110,11 @@ public:
     // The far end sends `bytes`; waits until the receive box holds the whole
     // history exactly.
     void OfferAndExpectInRecvBox(const QByteArray &bytes);
+    // Clicks the first user command button.
+    void ClickCommandButton();
+    // Chooses a file of `content` with "选择文件", sends it `passes` times
+    // with button 1037 and waits until the counter shows the passes done.
+    void SendFileInPasses(const QByteArray &content, int passes);
     // Clicks "关闭端口", checks the closed window, that nothing but the
     // expected bytes reached the far end, and that the endpoint is free.
     void Close();

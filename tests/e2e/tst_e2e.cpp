@@ -1,6 +1,7 @@
 // The program's window against a real endpoint of every port kind: open as a
-// user does, send typed text and hex from the send box, check the bytes at
-// the far end, receive where the kind can, close.
+// user does, send typed text and hex from the send box, a user command and a
+// file in passes, check the bytes at the far end, receive where the kind can,
+// close.
 #include "e2efixture.h"
 
 #include <QCheckBox>
@@ -30,6 +31,13 @@ private slots:
         E2E_STEP(window.ExpectAtFarEnd(QByteArray("AT+\xD6\xD0\xCE\xC4\r\n\xB4\xF2\xD3\xA1 OK")));
         E2E_STEP(window.SendFromBox(QStringLiteral("1b 40 00 FF 0D 0a"), true));
         E2E_STEP(window.ExpectAtFarEnd(Bytes({0x1B, 0x40, 0x00, 0xFF, 0x0D, 0x0A})));
+        E2E_STEP(window.ClickCommandButton());
+        E2E_STEP(window.ExpectAtFarEnd(Bytes({0x1B, 0x40, 0xE2, 0x00, 0xFF, 0x0A})));
+        QByteArray file(70000, '\0'); // spans many of the port's 1024-byte chunks
+        for (qsizetype i = 0; i < file.size(); ++i)
+            file[i] = char((i * 131) ^ (i >> 8));
+        E2E_STEP(window.SendFileInPasses(file, 3));
+        E2E_STEP(window.ExpectAtFarEnd(file.repeated(3)));
 
         if (farEnd->CanAnswer()) {
             E2E_STEP(farEnd->EnableReceive(window.Framed()));
