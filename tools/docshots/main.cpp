@@ -26,6 +26,7 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -166,13 +167,13 @@ void AddTour(CTour &tour, CMainFrame *frame, CTarvikView *view, const QString &o
         if (!presets)
             return;
         ShootModal(out + QStringLiteral("/command-list.png"), [out](QDialog *list) {
-            auto *add = list->findChild<QAbstractButton *>(QStringLiteral("1046"));
             ShootModal(out + QStringLiteral("/command-edit.png"), [list](QDialog *edit) {
                 edit->reject();
                 list->reject();
             });
-            if (add)
-                add->click();
+            // Open the fourth command for editing, as a double-click does.
+            if (auto *table = list->findChild<QTableWidget *>(QStringLiteral("1045")))
+                emit table->doubleClicked(table->model()->index(3, 1));
         });
         presets->trigger();
     });
