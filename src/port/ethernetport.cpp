@@ -152,15 +152,18 @@ uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *w
             *written = 0;
         return 0;
     }
+    if (written)
+        *written = static_cast<uint32_t>(n); // -1 when nothing could be taken
     const uint32_t taken = n < 0 ? 0 : static_cast<uint32_t>(n);
     if (taken < length) {
-        // Keep the rest instead of dropping it; the write events send it.
+        // Keep the rest instead of dropping it; the write events send it and
+        // raise code 2 once it is out. Raising it now as well would tell the
+        // owner to write again while this write still holds the socket.
         m_unsent.assign(reinterpret_cast<const char *>(bytes) + taken, length - taken);
         m_bWritePending = true;
         m_events->RearmWrite();
+        return 1;
     }
-    if (written)
-        *written = static_cast<uint32_t>(n); // -1 when nothing could be taken
     SendPortMsg(kPortWriteDone, UserValue());
     return 1;
 }

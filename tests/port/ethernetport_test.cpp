@@ -130,7 +130,9 @@ TEST_F(EthernetPortTest, FullSocketKeepsOneWritePendingUntilTheWriteEvent)
         const std::string bytes = PatternBytes(block, unsigned(sent.size() / block));
         ASSERT_EQ(WriteBytes(m_port, bytes, &written, 0), 1u);
         sent += bytes;
-        ASSERT_EQ(m_owner.CountOf(kPortWriteDone), int(sent.size() / block));
+        // Code 2 comes at once only for a write the socket took whole.
+        const int whole = int(sent.size() / block) - (written == block ? 0 : 1);
+        ASSERT_EQ(m_owner.CountOf(kPortWriteDone), whole);
     } while (written == block && sent.size() < (64u << 20));
     ASSERT_NE(written, block) << "the peer never stopped taking data";
 
