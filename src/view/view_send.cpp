@@ -85,7 +85,10 @@ void CTarvikView::OnWriteDone()
         m_nSendCount += m_nPendingSendCount;
     m_nPendingSendCount = 0;
     ScheduleDisplay();
-    m_form.send->setEnabled(true);
+    // A write that ends during a file transfer leaves the button to the end
+    // of the transfer, which enables it again.
+    if (!m_bFileSending)
+        m_form.send->setEnabled(true);
     if (m_bFocusAfterWrite) {
         m_form.send->setFocus();
         m_bFocusAfterWrite = false;

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 
 namespace {
@@ -23,8 +24,14 @@ public:
         m_writes << QByteArray(reinterpret_cast<const char *>(bytes), length);
         return m_acceptWrites ? 1 : 0;
     }
+    // A transfer that runs until the test finishes it.
+    uint32_t SendFile(const char * /*path*/, int32_t /*passes*/, uint32_t /*interval*/) override
+    {
+        return 1;
+    }
     void RaiseWriteDone() { PostPortMsg(kPortWriteDone, UserValue()); }
     void RaiseShortWrite() { PostPortMsg(kPortUsbWriteShort, UserValue()); }
+    void RaiseFileDone() { PostPortMsg(kPortFileDone, UserValue()); }
 
 private:
     QList<QByteArray> &m_writes;
@@ -82,6 +89,30 @@ private slots:
         m_port->RaiseWriteDone(); // a stray report counts nothing
         QTest::qWait(20);
         QCOMPARE(SendCount(), QStringLiteral("0"));
+    }
+
+    // A write that completes while a file is being sent leaves the send
+    // button to the end of the transfer.
+    void writeDoneDuringAFileTransferKeepsSendLocked()
+    {
+        Open(true);
+        Send()->click();
+        QVERIFY(!Send()->isEnabled());
+        const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
+        QFile job(file);
+        QVERIFY(job.open(QIODevice::WriteOnly) && job.write("job") == 3);
+        job.close();
+        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
+        m_framed->Button(ViewId::kSelectFile)->click();
+        m_framed->Button(ViewId::kSendFile)->click();
+        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("暂停"));
+
+        m_port->RaiseWriteDone();
+        QTRY_COMPARE(SendCount(), QStringLiteral("3")); // the write itself is done
+        QVERIFY(!Send()->isEnabled());
+        m_port->RaiseFileDone();
+        QTRY_VERIFY(Send()->isEnabled());
+        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
     }
 
     void shortUsbWriteShowsAMessageBox()
