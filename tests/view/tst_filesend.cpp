@@ -3,7 +3,6 @@
 // counter, the refusals, and loading a file into the send box.
 #include "viewsandbox.h"
 
-#include "editex.h"
 #include "stringtable.h"
 
 #include <QCheckBox>
@@ -13,8 +12,6 @@
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 
 using namespace ViewText;
@@ -98,26 +95,11 @@ private:
 };
 } // namespace
 
-class TestFileSend : public QObject
+class TestFileSend : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_sandbox = std::make_unique<CViewSandbox>();
-        m_server = std::make_unique<QTcpServer>();
-        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-        m_peer = std::make_unique<Peer>();
-    }
-    void cleanup()
-    {
-        m_framed.reset();
-        m_peer.reset();
-        m_server.reset();
-        m_sandbox.reset();
-    }
-
     // Two passes with a pause in the first: what was in flight arrives, then
     // nothing until the transfer continues, and the far end gets every byte.
     void passesArriveWholeThroughPauseAndContinue()
@@ -244,9 +226,12 @@ private slots:
     void sendWithoutPortSaysSo()
     {
         const QString path = WriteFile("small.bin", PseudoRandom(kSmallFile, 7));
-        const quint16 freePort = m_server->serverPort();
-        m_server->close();
-        StartAndOpen(freePort);
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost, 0));
+        const quint16 freePort = gone.serverPort();
+        gone.close();
+        Start();
+        m_framed->OpenNetwork(freePort);
         m_framed->View()->OnViewRequest(CTarvikView::kRequestSelectFile, 0, path);
         QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SELECTED).replace("%s", path));
         QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), path);
@@ -261,12 +246,12 @@ private slots:
     // beyond it the user is offered file sending.
     void loadFileHonoursTheLimit()
     {
-        Start();
+        StartChoosing();
         QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kHexSend), Qt::LeftButton);
         const QByteArray fits = PseudoRandom(kLoadLimit, 8);
         m_chosen = WriteFile("fits.bin", fits);
         ClickLoad();
-        auto *box = m_framed->Find<CEditEx>(ViewId::kSendBox);
+        CEditEx *box = m_framed->SendBox();
         QVERIFY(box->m_bHex);
         QCOMPARE(BoxBytes(box), fits);
 
@@ -282,7 +267,7 @@ private slots:
 
         // Files that cannot be used leave the selection and the box alone.
         const QString empty = WriteFile("empty.bin", {});
-        const QString missing = m_sandbox->WorkDir() + QStringLiteral("/missing.bin");
+        const QString missing = m_sandbox->Path(QStringLiteral("missing.bin"));
         const QList<std::pair<QString, unsigned>> unusable = {{empty, IDS_FILE_EMPTY},
                                                               {missing, IDS_FILE_LOCKED}};
         for (const auto &[path, message] : unusable) {
@@ -298,37 +283,25 @@ private slots:
     }
 
 private:
-    void Start()
-    {
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-        m_framed->View()->SetOpenFileChooser([this](const QString &) { return m_chosen; });
-    }
-    // Clicks open without letting events through, so the open is still
-    // pending when this returns.
-    void StartAndOpen(quint16 port)
+    void StartChoosing()
     {
         Start();
-        m_framed->SelectKind(PortKind::Network);
-        auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
-        auto *portEdit = FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId);
-        QVERIFY(host && portEdit);
-        host->lineEdit()->setText(QStringLiteral("127.0.0.1"));
-        portEdit->setText(QString::number(port));
-        m_framed->OpenButton()->click();
+        m_framed->View()->SetOpenFileChooser([this](const QString &) { return m_chosen; });
     }
     void OpenAgainstPeer()
     {
-        StartAndOpen(m_server->serverPort());
-        QTRY_VERIFY(m_server->hasPendingConnections());
-        m_peer->Attach(m_server->nextPendingConnection());
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        StartChoosing();
+        m_server = std::make_unique<QTcpServer>();
+        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
+        QTcpSocket *socket = m_framed->OpenAgainst(*m_server);
+        QVERIFY(socket);
+        m_peer = std::make_unique<Peer>();
+        m_peer->Attach(socket);
     }
     QString WriteFile(const char *name, const QByteArray &content)
     {
-        const QString path = m_sandbox->WorkDir() + QLatin1Char('/') + QLatin1String(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        const QString path = m_sandbox->Path(QString::fromLatin1(name));
+        if (!WriteFileBytes(path, content))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -370,18 +343,9 @@ private:
         QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
         QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
     }
-    static QByteArray BoxBytes(const CEditEx *box)
-    {
-        ByteString bytes;
-        const ConvResult result = box->GetData(bytes);
-        return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
-                          : QByteArray();
-    }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<QTcpServer> m_server;
     std::unique_ptr<Peer> m_peer;
-    std::unique_ptr<CFramedView> m_framed;
     QString m_chosen; // what the file dialog answers
 };
 

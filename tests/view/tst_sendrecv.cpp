@@ -1,33 +1,20 @@
 // The network kind through the window against a loopback server of the
-// test: a refused and a lost connection; the bytes on the wire, the receive box's
-// rendering of the history, the counters, pause and continue.
+// test: a refused and a lost connection; the bytes on the wire, the receive
+// box's rendering of the history, the counters, pause and continue; saving
+// the receive history and the send box.
 #include "viewsandbox.h"
 
 #include "boxtext.h"
-#include "editex.h"
-#include "ethportcfgdlg.h"
 #include "stringtable.h"
 #include "usercommandview.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace ViewText;
 
 namespace {
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int value : values)
-        bytes.append(char(value));
-    return bytes;
-}
-
 // Types text the way an input method delivers it, which also covers
 // characters QTest's key table does not know.
 void TypeText(QWidget *box, const QString &text)
@@ -56,41 +43,21 @@ QString HexRendering(const QByteArray &bytes)
     BytesToHex(ViewOf(bytes), text);
     return QString::fromLatin1(text.c_str());
 }
-
-QByteArray BoxBytes(const CEditEx *box)
-{
-    ByteString bytes;
-    const ConvResult result = box->GetData(bytes);
-    if (result <= 0)
-        return {};
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), result);
-}
 } // namespace
 
-class TestSendRecv : public QObject
+class TestSendRecv : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_sandbox = std::make_unique<CViewSandbox>();
-        m_server = std::make_unique<QTcpServer>();
-        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-    }
-    void cleanup()
-    {
-        m_framed.reset();
-        m_server.reset();
-        m_sandbox.reset();
-    }
-
-    // opening
     void refusedConnectionFails()
     {
-        const quint16 freePort = m_server->serverPort();
-        m_server->close(); // nobody listens there any more
-        StartAndOpen(freePort);
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost, 0));
+        const quint16 freePort = gone.serverPort();
+        gone.close();
+        Start();
+        m_framed->OpenNetwork(freePort);
         QTRY_COMPARE(m_framed->StatusText(), kOpenFailed);
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(!m_framed->View()->HasPort());
@@ -106,7 +73,7 @@ private slots:
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(!m_framed->View()->HasPort());
         QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
-        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(!SendButton()->isEnabled());
     }
 
     // sending
@@ -121,14 +88,14 @@ private slots:
         ClickSend();
         const QByteArray expected = Bytes({'A', 0xD6, 0xD0, 0x0D, 0x0A, 0xFF, 0x00, 'z'});
         QCOMPARE(PeerReceives(expected.size()), expected);
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled()); // write done
+        QTRY_VERIFY(SendButton()->isEnabled()); // write done
         QTRY_COMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QString::number(expected.size()));
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->hasFocus());
+        QTRY_VERIFY(SendButton()->hasFocus());
 
         Find<QCheckBox>(ViewId::kCountSend)->setChecked(false);
         ClickSend();
         QCOMPARE(PeerReceives(expected.size()), expected);
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QTRY_VERIFY(SendButton()->isEnabled());
         QCOMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QString::number(expected.size()));
         m_framed->Button(ViewId::kClearSendCount)->click();
         QTRY_COMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QStringLiteral("0"));
@@ -157,7 +124,7 @@ private slots:
         QCOMPARE(cursor.selectionStart(), 3);
         QCOMPARE(cursor.selectedText(), QStringLiteral("G"));
         QVERIFY(SendBox()->hasFocus());
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(SendButton()->isEnabled());
         QCOMPARE(PeerReceives(1), QByteArray());
     }
 
@@ -171,7 +138,22 @@ private slots:
         ClickSend();
         QCOMPARE(PeerReceives(1), QByteArray());
         QCOMPARE(m_framed->StatusText(), status);
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(SendButton()->isEnabled());
+    }
+
+    // A click before the open leaves nothing queued for later.
+    void commandButtonSendsOnlyThroughAnOpenPort()
+    {
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(), "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=Hello\r\n"
+                                                     "CmdValue1=48,65,6C,6C,6F,0D,0A\r\n"));
+        Start();
+        QPushButton *hello = m_framed->View()->CommandStrip()->Buttons().value(0);
+        QVERIFY(hello);
+        QTest::mouseClick(hello, Qt::LeftButton);
+        QCOMPARE(m_framed->StatusText(), kReady); // nothing said either
+        OpenAgainstPeer();
+        QTest::mouseClick(hello, Qt::LeftButton);
+        QCOMPARE(PeerReceives(7), QByteArray("Hello\r\n"));
     }
 
     // receiving: the box is built from rendered tails; after every read it
@@ -180,9 +162,7 @@ private slots:
     void everyByteValueInRandomChunksRendersAsTheWholeHistory()
     {
         OpenAgainstPeer();
-        QByteArray stream;
-        for (int value = 0; value < 256; ++value)
-            stream.append(char(value));
+        QByteArray stream = EveryByteValue();
         stream += Bytes({0xB0, 0xA1, 0x0D, 0x0A, 0x81, 0x81, 0x81, 0x0D, 0x41, 0xFE, 0xFE, 0x0D});
         QRandomGenerator random(20261206);
         for (int i = 0; i < 3000; ++i)
@@ -210,9 +190,8 @@ private slots:
     void copyToSendReturnsTheHistoryToThePeer()
     {
         OpenAgainstPeer();
-        QByteArray history;
-        for (int value = 255; value >= 0; --value)
-            history.append(char(value));
+        QByteArray history = EveryByteValue();
+        std::reverse(history.begin(), history.end());
         PeerSends(history);
         QTRY_COMPARE(RecvBox()->toPlainText(), AsciiRendering(history));
         m_framed->Button(ViewId::kCopyToSend)->click();
@@ -224,7 +203,7 @@ private slots:
         m_framed->Button(ViewId::kCopyToSend)->click();
         QVERIFY(Find<QCheckBox>(ViewId::kHexSend)->isChecked());
         QCOMPARE(SendBox()->toPlainText(), HexRendering(history));
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QTRY_VERIFY(SendButton()->isEnabled());
         ClickSend();
         QCOMPARE(PeerReceives(history.size()), history);
     }
@@ -301,62 +280,104 @@ private slots:
         QCOMPARE(BoxBytes(RecvBox()), history);
     }
 
-    // A command button sends its bytes only through an open port: the click
-    // before the open leaves nothing queued for later.
-    void commandButtonsSendTheirBytes()
+    // saving
+    void receivedBytesAreSavedExactly()
     {
-        QFile ini(m_sandbox->IniPath());
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[UserCmds]\r\nCmdCnt=2\r\nCmdName1=Init\r\nCmdValue1=1B,40\r\n"
-                  "CmdName2=Hello\r\nCmdValue2=48,65,6C,6C,6F,0D,0A\r\n");
-        ini.close();
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-        CUserCommandView *strip = m_framed->View()->CommandStrip();
-        QCOMPARE(strip->Buttons().size(), 2);
-        QPushButton *init = strip->findChild<QPushButton *>(QStringLiteral("2700"));
-        QPushButton *hello = strip->findChild<QPushButton *>(QStringLiteral("2701"));
-        QCOMPARE(init->text(), QStringLiteral("Init"));
-        QTest::mouseClick(hello, Qt::LeftButton);
-        QCOMPARE(m_framed->StatusText(), kReady); // nothing said either
+        StartSaving();
+        ClickSave(ViewId::kSaveRecv);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+        QVERIFY(m_framed->StatusIsHint());
+        QVERIFY(m_suggested.isEmpty()); // no dialog
 
-        OpenAgainstPeer(true);
-        QTest::mouseClick(hello, Qt::LeftButton);
-        QCOMPARE(PeerReceives(7), QByteArray("Hello\r\n"));
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
-        QTest::mouseClick(init, Qt::LeftButton);
-        QCOMPARE(PeerReceives(2), QByteArray("\x1B\x40"));
+        OpenAgainstPeer();
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        const QByteArray history = EveryByteValue() + "\r\n\x81" + EveryByteValue();
+        PeerSends(history);
+        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(history.size()));
+        ClickSave(ViewId::kSaveRecv); // cancelled
+        QCOMPARE(m_suggested, QStringList{QStringLiteral("recved.dat")});
+        QVERIFY(!QFile::exists(Path("recved.dat")));
+        m_answers << Path("recved.dat");
+        ClickSave(ViewId::kSaveRecv);
+        QCOMPARE(FileBytes(Path("recved.dat")), history);
+
+        m_framed->Button(ViewId::kClearRecv)->click();
+        ClickSave(ViewId::kSaveRecv);
+        QCOMPARE(m_suggested.size(), 2);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+    }
+
+    // The number advances when a name is confirmed, also when the file
+    // cannot be written, but not when the dialog is cancelled.
+    void sendBoxBytesInBothNotationsAndTheNumbering()
+    {
+        StartSaving();
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+        QVERIFY(m_suggested.isEmpty());
+
+        SendBox()->setPlainText(QStringLiteral("A中<\\xFF><\\x00>\nz"));
+        m_answers << Path("ascii.dat");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("ascii.dat")), QByteArray("A\xD6\xD0\xFF\x00\r\nz", 8));
+
+        ClickSave(ViewId::kSaveSend); // cancelled
+        Find<QCheckBox>(ViewId::kHexSend)->click();
+        SendBox()->setPlainText(QStringLiteral("41 255 0a,00"));
+        m_answers << Path("hex.dat");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("hex.dat")), QByteArray("\x41\xFF\x0A\x00", 4));
+
+        MessageBoxWatcher watcher;
+        m_answers << Path("no-such-folder/x.dat");
+        ClickSave(ViewId::kSaveSend);
+        QTRY_COMPARE(watcher.Texts().size(), 1);
+        QVERIFY(watcher.Texts().first().contains(Path("no-such-folder/x.dat")));
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(m_suggested, QStringList({"senddata0.dat", "senddata1.dat", "senddata1.dat",
+                                           "senddata2.dat", "senddata3.dat"}));
+    }
+
+    // Text the conversion refuses: after OK the displayed characters are
+    // written, in GBK; a character GBK lacks keeps the text in UTF-8.
+    void inputErrorAsksAndSavesTheDisplayedText()
+    {
+        StartSaving();
+        Find<QCheckBox>(ViewId::kHexSend)->click();
+        SendBox()->setPlainText(QStringLiteral("12 G4\n中"));
+        {
+            MessageBoxWatcher cancel(QMessageBox::Cancel);
+            m_answers << Path("cancelled.dat");
+            ClickSave(ViewId::kSaveSend);
+            QCOMPARE(cancel.Texts(), QStringList{LoadString(IDS_SAVE_DISPLAYED_ONLY)});
+            QVERIFY(!QFile::exists(Path("cancelled.dat")));
+        }
+        MessageBoxWatcher ok(QMessageBox::Ok);
+        m_answers << Path("hex.txt");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("hex.txt")), QByteArray("12 G4\r\n\xD6\xD0"));
+
+        SendBox()->clear();
+        Find<QCheckBox>(ViewId::kHexSend)->click();
+        QVERIFY(!SendBox()->m_bHex);
+        SendBox()->setPlainText(QStringLiteral("a€😀\nb"));
+        m_answers << Path("ascii.txt");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("ascii.txt")), QStringLiteral("a€😀\r\nb").toUtf8());
+        QCOMPARE(ok.Texts().size(), 2);
     }
 
 private:
-    // Types the target into the network panel as a user would and opens.
-    void StartAndOpen(quint16 port)
+    // Starts the window unless a test function did, and opens the network
+    // kind against a fresh loopback server.
+    void OpenAgainstPeer()
     {
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-        OpenNetwork(port);
-    }
-    void OpenNetwork(quint16 port)
-    {
-        m_framed->SelectKind(PortKind::Network);
-        auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
-        auto *portEdit = FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId);
-        QVERIFY(host && portEdit);
-        host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
-        portEdit->clear();
-        QTest::keyClicks(portEdit, QString::number(port));
-        m_framed->ClickOpenClose();
-    }
-    void OpenAgainstPeer(bool started = false)
-    {
-        if (started)
-            OpenNetwork(m_server->serverPort());
-        else
-            StartAndOpen(m_server->serverPort());
-        QTRY_VERIFY(m_server->hasPendingConnections());
-        m_peer = m_server->nextPendingConnection();
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        if (!m_framed)
+            Start();
+        m_server = std::make_unique<QTcpServer>();
+        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
+        m_peer = m_framed->OpenAgainst(*m_server);
+        QVERIFY(m_peer);
     }
     void PeerSends(const QByteArray &bytes)
     {
@@ -375,15 +396,29 @@ private:
         QTest::qWait(50); // anything beyond `count` would show up too
         return got + m_peer->readAll();
     }
-    void ClickSend() { m_framed->Button(ViewId::kSend)->click(); }
+    // The save dialog answers with m_answers in order; none left means cancelled.
+    void StartSaving()
+    {
+        Start();
+        m_suggested.clear();
+        m_answers.clear();
+        m_framed->View()->SetSaveFileChooser([this](const QString &suggestedName) {
+            m_suggested << suggestedName;
+            return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+        });
+    }
+    void ClickSave(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
+    QString Path(const char *name) const { return m_sandbox->Path(QString::fromUtf8(name)); }
+    QPushButton *SendButton() const { return m_framed->Button(ViewId::kSend); }
+    void ClickSend() { SendButton()->click(); }
     template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
-    CEditEx *SendBox() const { return Find<CEditEx>(ViewId::kSendBox); }
-    CEditEx *RecvBox() const { return Find<CEditEx>(ViewId::kRecvBox); }
+    CEditEx *SendBox() const { return m_framed->SendBox(); }
+    CEditEx *RecvBox() const { return m_framed->RecvBox(); }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
-    std::unique_ptr<CFramedView> m_framed;
     std::unique_ptr<QTcpServer> m_server;
     QTcpSocket *m_peer = nullptr;
+    QStringList m_suggested;
+    QStringList m_answers;
 };
 
 QTEST_MAIN(TestSendRecv)

@@ -10,17 +10,11 @@
 #include <QFile>
 #include <QLineEdit>
 
-class TestViewConfig : public QObject
+class TestViewConfig : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_sandbox = std::make_unique<CViewSandbox>(); }
-    void cleanup()
-    {
-        m_framed.reset();
-        m_sandbox.reset();
-    }
 
     void freshStartShowsSerialDefaults()
     {
@@ -90,14 +84,10 @@ private slots:
     void damagedBlockKeepsDefaults()
     {
         SaveSection(3, true);
-        QFile file(m_sandbox->IniPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QByteArray text = file.readAll();
-        file.close();
-        text.replace("PortCfgDataCS=0", "PortCfgDataCS=1");
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-        file.close();
+        const QByteArray text = FileBytes(m_sandbox->IniPath());
+        QVERIFY(text.contains("PortCfgDataCS=0"));
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
+                               QByteArray(text).replace("PortCfgDataCS=0", "PortCfgDataCS=1")));
 
         MessageBoxWatcher catcher;
         Start();
@@ -121,11 +111,6 @@ private slots:
     }
 
 private:
-    void Start()
-    {
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-    }
     void SaveSection(int selPort, bool countRecv)
     {
         RvConfigValues values;
@@ -135,9 +120,6 @@ private:
                  RvSaveResult::Saved);
     }
     QComboBox *Kinds() const { return m_framed->Find<QComboBox>(ViewId::kPortKind); }
-
-    std::unique_ptr<CViewSandbox> m_sandbox;
-    std::unique_ptr<CFramedView> m_framed;
 };
 
 QTEST_MAIN(TestViewConfig)
