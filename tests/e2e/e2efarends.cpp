@@ -5,7 +5,6 @@
 #include "e2efixture.h"
 
 #include "devicemap.h"
-#include "ethportcfgdlg.h"
 #include "fakeusbdevice.h"
 #include "parallelcfgdlg.h"
 #include "printerport.h"
@@ -15,11 +14,8 @@
 #include "usbport.h"
 
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTableWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -47,17 +43,6 @@ bool DeviceIsFree(const std::string &path)
     return free;
 }
 
-void TypeNetworkTarget(CFramedView &framed, quint16 port)
-{
-    auto *host = FindPanelControl<QComboBox>(framed.Panel(), kEthHostId);
-    auto *portEdit = FindPanelControl<QLineEdit>(framed.Panel(), kEthPortId);
-    QVERIFY(host && portEdit);
-    host->lineEdit()->clear();
-    QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
-    portEdit->clear();
-    QTest::keyClicks(portEdit, QString::number(port));
-}
-
 void ClickListRow(CFramedView &framed, int listId, const QString &rowText)
 {
     auto *list = FindPanelControl<QTableWidget>(framed.Panel(), listId);
@@ -80,7 +65,7 @@ public:
     }
     void SetUpPanel(CFramedView &framed) override
     {
-        TypeNetworkTarget(framed, m_server.serverPort());
+        framed.TypeNetworkTarget(m_server.serverPort());
     }
     void OnOpened() override
     {
@@ -133,7 +118,7 @@ public:
         m_port = quint16(m_sim.readLine().trimmed().toUInt());
         return m_dir.isValid() && m_port != 0;
     }
-    void SetUpPanel(CFramedView &framed) override { TypeNetworkTarget(framed, m_port); }
+    void SetUpPanel(CFramedView &framed) override { framed.TypeNetworkTarget(m_port); }
     QByteArray Arrived() override
     {
         QFile out(m_dir.filePath(QStringLiteral("received.bin")));

@@ -47,13 +47,6 @@ inline constexpr int kWaitMs = 30000;
 inline constexpr const char *kCommandName = "e2e";
 inline constexpr const char *kCommandValue = "1B,40,E2,00,FF,0A";
 
-inline QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int value : values)
-        bytes.append(char(value));
-    return bytes;
-}
 } // namespace E2e
 
 class CE2eFarEnd
@@ -95,8 +88,8 @@ public:
     explicit CE2eWindow(CE2eFarEnd &farEnd) : m_farEnd(farEnd) {}
 
     CFramedView &Framed() { return *m_framed; }
-    CEditEx *SendBox() const { return m_framed->Find<CEditEx>(ViewId::kSendBox); }
-    CEditEx *RecvBox() const { return m_framed->Find<CEditEx>(ViewId::kRecvBox); }
+    CEditEx *SendBox() const { return m_framed->SendBox(); }
+    CEditEx *RecvBox() const { return m_framed->RecvBox(); }
 
     // After E2E_PREPARE: builds the window, selects the far end's kind, sets its panel up,
     // clicks "打开端口" and waits for the port to open.
@@ -120,8 +113,6 @@ public:
     void Close();
 
 private:
-    QByteArray RecvBoxBytes() const;
-
     CE2eFarEnd &m_farEnd;
     CViewSandbox m_sandbox;
     std::unique_ptr<CFramedView> m_framed;
