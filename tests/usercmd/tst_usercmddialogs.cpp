@@ -108,20 +108,56 @@ class TestUserCmdDialogs : public QObject
     Q_OBJECT
 
 private slots:
-    void okKeepsHexContentInWrittenForm()
+    // OK trims the name and keeps hex content in its written form; refused
+    // input keeps the dialog open with the reason and the original values.
+    void okTakesOrRefusesTheInput_data()
     {
-        const EditOutcome kept = RunEdit(QStringLiteral(" Init "), QStringLiteral("1B,40"));
-        QCOMPARE(kept.result, int(QDialog::Accepted));
-        QCOMPARE(kept.name, QStringLiteral("Init"));
-        QCOMPARE(kept.content, QStringLiteral("1B,40"));
-
-        const EditOutcome rewritten =
-            RunEdit(QStringLiteral("x"), QStringLiteral("1b 40;027"), [](CUserCmdEditDlg *dlg) {
-                QVERIFY(dlg->ContentBox()->m_bHex);
-                QVERIFY(HexChecked(dlg));
-                QCOMPARE(dlg->ContentBox()->toPlainText(), QStringLiteral("1b 40;027"));
-            });
-        QCOMPARE(rewritten.content, QStringLiteral("1B,40,1B"));
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        QTest::addColumn<QString>("resultName");
+        QTest::addColumn<QString>("resultContent");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("selectionStart");
+        const QString none;
+        QTest::newRow("written form kept") << " Init "
+                                           << "1B,40" << none << "Init"
+                                           << "1B,40" << none << 0;
+        QTest::newRow("rewritten") << "x"
+                                   << "1b 40;027" << none << "x"
+                                   << "1B,40,1B" << none << 0;
+        QTest::newRow("separators only") << "x"
+                                         << " , " << none << "x" << QString() << none << 0;
+        QTest::newRow("blank name") << "   "
+                                    << "1B" << LoadString(IDS_CMD_NAME_REQUIRED) << "   "
+                                    << "1B" << none << 0;
+        QTest::newRow("no content") << "x" << QString() << LoadString(IDS_CMD_VALUE_REQUIRED) << "x"
+                                    << QString() << none << 0;
+        QTest::newRow("bad hex") << "x"
+                                 << "1B 4Z 0A" << LoadString(IDS_HEX_INPUT_ERROR) << "x"
+                                 << "1B 4Z 0A"
+                                 << "Z" << 4;
+    }
+    void okTakesOrRefusesTheInput()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, content);
+        QFETCH(QString, message);
+        const EditOutcome outcome = RunEdit(name, content, [&](CUserCmdEditDlg *dlg) {
+            QVERIFY(dlg->ContentBox()->m_bHex);
+            QVERIFY(HexChecked(dlg));
+            QCOMPARE(dlg->ContentBox()->toPlainText(), content);
+        });
+        QCOMPARE(outcome.result == int(QDialog::Accepted), message.isEmpty());
+        QCOMPARE(outcome.openAfterOk, !message.isEmpty());
+        QCOMPARE(outcome.messages, message.isEmpty() ? QStringList() : QStringList(message));
+        QTEST(outcome.name, "resultName");
+        QTEST(outcome.content, "resultContent");
+        QFETCH(QString, selected);
+        if (!selected.isEmpty()) {
+            QCOMPARE(outcome.selectedAfterOk, selected);
+            QTEST(outcome.selectionStartAfterOk, "selectionStart");
+        }
     }
 
     void hexSwitchConvertsBothWays()
@@ -163,33 +199,6 @@ private slots:
             });
         QCOMPARE(outcome.messages,
                  QStringList({LoadString(IDS_HEX_INPUT_ERROR), LoadString(IDS_CMD_NAME_REQUIRED)}));
-    }
-
-    void okRefusesMissingOrFaultyInput()
-    {
-        const QString original = QStringLiteral("1B");
-        const EditOutcome blankName = RunEdit(QStringLiteral("   "), original);
-        QVERIFY(blankName.openAfterOk);
-        QCOMPARE(blankName.messages, QStringList(LoadString(IDS_CMD_NAME_REQUIRED)));
-
-        const EditOutcome noContent = RunEdit(QStringLiteral("x"), QString());
-        QVERIFY(noContent.openAfterOk);
-        QCOMPARE(noContent.messages, QStringList(LoadString(IDS_CMD_VALUE_REQUIRED)));
-
-        const EditOutcome badHex = RunEdit(QStringLiteral("x"), QStringLiteral("1B 4Z 0A"));
-        QVERIFY(badHex.openAfterOk);
-        QCOMPARE(badHex.messages, QStringList(LoadString(IDS_HEX_INPUT_ERROR)));
-        QCOMPARE(badHex.selectionStartAfterOk, 4);
-        QCOMPARE(badHex.selectedAfterOk, QStringLiteral("Z"));
-        QCOMPARE(badHex.content, QStringLiteral("1B 4Z 0A")); // nothing taken over
-        QCOMPARE(blankName.name, QStringLiteral("   "));
-    }
-
-    void separatorsOnlyGiveEmptyValue()
-    {
-        const EditOutcome outcome = RunEdit(QStringLiteral("x"), QStringLiteral(" , "));
-        QCOMPARE(outcome.result, int(QDialog::Accepted));
-        QCOMPARE(outcome.content, QString());
     }
 
     void tableShowsRowsWithLongValuesShortened()

@@ -89,6 +89,7 @@ private slots:
         QVERIFY(!m_framed->Frame().Messenger()->IsClearPending()); // the loss stays in view
         QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
         QVERIFY(m_framed->OpenButton()->isEnabled());
+        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
     }
 
     // A new serial setting applies at the next open, so the open port closes.

@@ -3,11 +3,9 @@
 #include "viewsandbox.h"
 
 #include "dialogdriver.h"
-#include "editex.h"
 #include "usercommandview.h"
 
 #include <QAction>
-#include <QFile>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -20,19 +18,6 @@ bool Wheel(QWidget *target, int delta)
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
     return event.isAccepted();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList Captions(const CTarvikView *view)
@@ -77,10 +62,7 @@ private slots:
         QByteArray text = "[UserCmds]\r\nCmdCnt=30\r\nCmdName1=bad\r\nCmdValue1=xyz\r\n";
         for (int i = 2; i <= 30; ++i)
             text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=%1\r\n").arg(i).toLatin1();
-        QFile ini(sandbox.IniPath());
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(text);
-        ini.close();
+        QVERIFY(WriteFileBytes(sandbox.IniPath(), text));
         MessageBoxWatcher watcher; // answers Yes
         CTarvikView view;
         view.resize(608, 600);
@@ -127,7 +109,7 @@ private slots:
         QByteArray text = "[UserCmds]\r\nCmdCnt=5\r\n";
         for (int i = 1; i <= 5; ++i)
             text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=0%1\r\n").arg(i).toLatin1();
-        WriteFile(sandbox.IniPath(), text);
+        QVERIFY(WriteFileBytes(sandbox.IniPath(), text));
         {
             CFramedView framed;
             QVERIFY(framed.WaitForStartup());
@@ -136,7 +118,7 @@ private slots:
                 DeleteRowsFrom(dlg, 0);
                 dlg->reject();
             });
-            QCOMPARE(ReadFile(sandbox.IniPath()), text);
+            QCOMPARE(FileBytes(sandbox.IniPath()), text);
             QCOMPARE(Captions(framed.View()).size(), 5);
 
             RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
@@ -144,7 +126,7 @@ private slots:
                 dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
             });
             QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
-            const QByteArray saved = ReadFile(sandbox.IniPath());
+            const QByteArray saved = FileBytes(sandbox.IniPath());
             QVERIFY(saved.contains("CmdCnt=2\r\n"));
             QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
             QVERIFY(saved.contains("CmdValue2=02\r\n"));
@@ -163,7 +145,7 @@ private slots:
             QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
             QCOMPARE(framed.View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
             QVERIFY(QDir().rmdir(sandbox.IniPath()));
-            WriteFile(sandbox.IniPath(), saved);
+            QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
         }
         CFramedView restarted;
         QVERIFY(restarted.WaitForStartup());
