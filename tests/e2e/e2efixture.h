@@ -1,15 +1,8 @@
 // End-to-end fixture: the program's window with the port library's own port
-// classes, talking to a real endpoint of each port kind on this machine.
-//
-// A CE2eFarEnd is the other side of one port kind: it prepares the endpoint,
-// sets the kind's panel up as a user would, reports every byte that reached it
-// and, where the kind can receive, sends bytes towards the window. CE2eWindow
-// drives the window through a session with such a far end: open, send from
-// the box, check the bytes at the far end, offer bytes and check the receive
-// box, close. A new user-level step (a command button, a file sent in passes)
-// is a click in the window followed by ExpectAtFarEnd with the bytes the far
-// end must get; every far end accumulates what arrives, so such steps need
-// nothing new from the far ends.
+// classes against a real endpoint of each port kind (a CE2eFarEnd, which
+// accumulates every byte that reaches it). CE2eWindow drives a session: open,
+// send, check the far end's bytes, offer bytes and check the receive box,
+// close. A new user-level step is a click followed by ExpectAtFarEnd.
 #pragma once
 
 #include "viewsandbox.h"
@@ -103,7 +96,6 @@ public:
     // The far end sends `bytes`; waits until the receive box holds the whole
     // history exactly.
     void OfferAndExpectInRecvBox(const QByteArray &bytes);
-    // Clicks the first user command button.
     void ClickCommandButton();
     // Chooses a file of `content` with "选择文件", sends it `passes` times
     // with button 1037 and waits until the counter shows the passes done.

@@ -230,8 +230,6 @@ private slots:
         QCOMPARE(UserCmdValueFromBytes(std::vector<uint8_t>{0x1B, 0x40, 0x0A}),
                  QStringLiteral("1B,40,0A"));
         QCOMPARE(UserCmdValueFromBytes({}), QString());
-        QCOMPARE(ValueBytes(QStringLiteral("1b 40;013,A")),
-                 (std::vector<uint8_t>{0x1B, 0x40, 0x0D, 0x0A}));
 
         ConvResult result = 0;
         QVERIFY(ValueBytes(QStringLiteral(" ,; "), &result).empty());
