@@ -23,16 +23,6 @@
 #include <unistd.h>
 
 namespace {
-// Everything readable on a non-blocking descriptor now.
-QByteArray ReadAvailable(int fd)
-{
-    QByteArray bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, n);
-    return bytes;
-}
-
 // True when another program could take the device for itself now.
 bool DeviceIsFree(const std::string &path)
 {

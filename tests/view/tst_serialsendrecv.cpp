@@ -11,8 +11,6 @@
 
 #include <QCheckBox>
 
-#include <unistd.h>
-
 using namespace ViewText;
 
 namespace {
@@ -185,12 +183,12 @@ private slots:
         // The write under way when sending stopped still completes.
         QVERIFY(QTest::qWaitFor(
             [&] {
-                got += ReadAvailable();
+                got += ReadAvailable(m_pty->MasterFd());
                 return send->isEnabled();
             },
             kPortWaitMs));
         QTest::qWait(kSeveralTicksMs);
-        got += ReadAvailable();
+        got += ReadAvailable(m_pty->MasterFd());
         QVERIFY(send->isEnabled()); // no write started since
         QVERIFY(!m_framed->StatusIsError());
         QCOMPARE(got.size() % payload.size(), 0);
@@ -223,20 +221,12 @@ private:
         Interval()->setText(QStringLiteral("51"));
         QTest::mouseClick(AutoSend(), Qt::LeftButton);
     }
-    QByteArray ReadAvailable()
-    {
-        QByteArray got;
-        char buffer[65536];
-        for (ssize_t n; (n = ::read(m_pty->MasterFd(), buffer, sizeof buffer)) > 0;)
-            got.append(buffer, n);
-        return got;
-    }
     QByteArray ReadFarEnd(qsizetype atLeast)
     {
         QByteArray got;
         (void)QTest::qWaitFor( // a short result is what the caller compares
             [&] {
-                got += ReadAvailable();
+                got += ReadAvailable(m_pty->MasterFd());
                 return got.size() >= atLeast;
             },
             kPortWaitMs);

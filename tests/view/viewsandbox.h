@@ -32,6 +32,8 @@
 #include <memory>
 #include <optional>
 
+#include <unistd.h>
+
 namespace ViewText {
 inline const QString kOpenCaption = QStringLiteral("打开端口");
 inline const QString kCloseCaption = QStringLiteral("关闭端口");
@@ -72,6 +74,16 @@ inline QByteArray FileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Everything readable on a non-blocking descriptor now.
+inline QByteArray ReadAvailable(int fd)
+{
+    QByteArray bytes;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    return bytes;
 }
 
 inline bool WriteFileBytes(const QString &path, const QByteArray &bytes)
