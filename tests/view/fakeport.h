@@ -75,18 +75,9 @@ public:
 private:
     qsizetype RecordSize() const
     {
-        switch (m_type) {
-        case 1:
-            return sizeof(tagSERIAL_CFG);
-        case 2:
-            return sizeof(tagPARALLEL_CFG);
-        case 3:
-            return sizeof(tagUSB_CFG);
-        case 4:
-            return sizeof(tagETHERNET_CFG);
-        default:
-            return sizeof(tagPRINTER_CFG);
-        }
+        const qsizetype sizes[] = {sizeof(tagSERIAL_CFG), sizeof(tagPARALLEL_CFG),
+                                   sizeof(tagUSB_CFG), sizeof(tagETHERNET_CFG)};
+        return m_type >= 1 && m_type <= 4 ? sizes[m_type - 1] : qsizetype(sizeof(tagPRINTER_CFG));
     }
 
     CFakePortLog &m_log;

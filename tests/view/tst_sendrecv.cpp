@@ -57,51 +57,38 @@ QString HexRendering(const QByteArray &bytes)
     BytesToHex(ViewOf(bytes), text);
     return QString::fromLatin1(text.c_str());
 }
-// The far end. While held it reads nothing, so the socket buffers fill and
-// the port's file thread has to wait for room.
+// The far end of a file transfer. While held it reads nothing, so the socket
+// buffers fill and the port's file thread has to wait for room.
 class FileSink
 {
 public:
-    void Attach(QTcpSocket *socket)
+    explicit FileSink(QTcpSocket *socket) : m_socket(socket) {}
+    void Hold(bool held)
     {
-        m_socket = socket;
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this] { Drain(); });
+        m_held = held;
+        m_socket->setReadBufferSize(held ? 1 : 0);
     }
-    void Hold()
+    // What has arrived; takes what is waiting unless held.
+    qint64 Received()
     {
-        m_held = true;
-        m_socket->setReadBufferSize(1);
-    }
-    void Release()
-    {
-        m_held = false;
-        m_socket->setReadBufferSize(0);
-        Drain();
+        if (!m_held) {
+            const QByteArray bytes = m_socket->readAll();
+            m_hash.addData(bytes);
+            m_received += bytes.size();
+        }
+        return m_received;
     }
     // Reads until nothing more comes: what was in flight has arrived.
     qint64 Settle()
     {
-        qint64 before = -1;
-        while (before != m_received) {
+        for (qint64 before = -1; before != Received(); QTest::qWait(300))
             before = m_received;
-            QTest::qWait(300);
-        }
         return m_received;
     }
-    qint64 Received() const { return m_received; }
     QByteArray Sha1() { return m_hash.result(); }
 
 private:
-    void Drain()
-    {
-        if (m_held)
-            return;
-        const QByteArray bytes = m_socket->readAll();
-        m_hash.addData(bytes);
-        m_received += bytes.size();
-    }
-
-    QTcpSocket *m_socket = nullptr;
+    QTcpSocket *m_socket;
     bool m_held = false;
     qint64 m_received = 0;
     QCryptographicHash m_hash{QCryptographicHash::Sha1};
@@ -416,7 +403,7 @@ private slots:
         OpenAgainstSink();
         Select(WriteFile("big.bin", content));
         SetCountAndInterval("2", "100");
-        m_sink->Hold();
+        m_sink->Hold(true);
         ClickSendFile();
         QCOMPARE(SendFileButton()->text(), kPauseCaption);
         QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SENDING));
@@ -427,7 +414,7 @@ private slots:
         ClickSendFile();
         QCOMPARE(SendFileButton()->text(), kContinueCaption);
         QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SEND_PAUSED));
-        m_sink->Release();
+        m_sink->Hold(false);
         const qint64 arrived = m_sink->Settle();
         QVERIFY(arrived > 0 && arrived < kBigFile);
         QTest::qWait(500);
@@ -452,7 +439,7 @@ private slots:
     {
         OpenAgainstSink();
         Select(WriteFile("big.bin", PseudoRandom(kBigFile, 3)));
-        m_sink->Hold();
+        m_sink->Hold(true);
         SendFileButton()->click();
         QThread::msleep(300);      // the port's progress notes queue up behind the clicks
         SendFileButton()->click(); // pause
@@ -462,7 +449,7 @@ private slots:
         QVERIFY(m_framed->StatusIsHint());
         VerifyIdle();
         QVERIFY(m_framed->Button(ViewId::kOpenClose)->isEnabled());
-        m_sink->Release();
+        m_sink->Hold(false);
         const qint64 arrived = m_sink->Settle();
         QVERIFY(arrived < kBigFile);
         QCOMPARE(Counter(), QStringLiteral("0"));
@@ -471,7 +458,7 @@ private slots:
         Select(WriteFile("small.bin", PseudoRandom(kSmallFile, 4)));
         ClickSendFile();
         WaitUntilIdle();
-        QCOMPARE(m_sink->Received(), arrived + kSmallFile);
+        QTRY_COMPARE(m_sink->Received(), arrived + kSmallFile);
         QCOMPARE(Counter(), QStringLiteral("1"));
     }
 
@@ -618,8 +605,7 @@ private:
     void OpenAgainstSink()
     {
         OpenAgainstPeer();
-        m_sink = std::make_unique<FileSink>();
-        m_sink->Attach(m_peer);
+        m_sink = std::make_unique<FileSink>(m_peer);
     }
     void PeerSends(const QByteArray &bytes)
     {
