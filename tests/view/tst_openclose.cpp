@@ -184,7 +184,6 @@ private slots:
         QCOMPARE(m_log.usbPath, QByteArray("\\\\.\\QXUSB-5"));
         auto *pause = m_framed->Button(ViewId::kPauseRecv);
         QCOMPARE(pause->text(), QStringLiteral("继续接收"));
-        QCOMPARE(Open()->text(), kCloseCaption);
 
         m_framed->SelectKind(PortKind::Parallel);
         QCOMPARE(pause->text(), QStringLiteral("继续接收"));
