@@ -5,7 +5,6 @@
 #include "e2efixture.h"
 
 #include "devicemap.h"
-#include "ethportcfgdlg.h"
 #include "fakeusbdevice.h"
 #include "parallelcfgdlg.h"
 #include "printerport.h"
@@ -15,11 +14,8 @@
 #include "usbport.h"
 
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTableWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -27,16 +23,6 @@
 #include <unistd.h>
 
 namespace {
-// Everything readable on a non-blocking descriptor now.
-QByteArray ReadAvailable(int fd)
-{
-    QByteArray bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, n);
-    return bytes;
-}
-
 // True when another program could take the device for itself now.
 bool DeviceIsFree(const std::string &path)
 {
@@ -45,17 +31,6 @@ bool DeviceIsFree(const std::string &path)
     if (fd >= 0)
         ::close(fd);
     return free;
-}
-
-void TypeNetworkTarget(CFramedView &framed, quint16 port)
-{
-    auto *host = FindPanelControl<QComboBox>(framed.Panel(), kEthHostId);
-    auto *portEdit = FindPanelControl<QLineEdit>(framed.Panel(), kEthPortId);
-    QVERIFY(host && portEdit);
-    host->lineEdit()->clear();
-    QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
-    portEdit->clear();
-    QTest::keyClicks(portEdit, QString::number(port));
 }
 
 void ClickListRow(CFramedView &framed, int listId, const QString &rowText)
@@ -80,7 +55,7 @@ public:
     }
     void SetUpPanel(CFramedView &framed) override
     {
-        TypeNetworkTarget(framed, m_server.serverPort());
+        framed.TypeNetworkTarget(m_server.serverPort());
     }
     void OnOpened() override
     {
@@ -133,7 +108,7 @@ public:
         m_port = quint16(m_sim.readLine().trimmed().toUInt());
         return m_dir.isValid() && m_port != 0;
     }
-    void SetUpPanel(CFramedView &framed) override { TypeNetworkTarget(framed, m_port); }
+    void SetUpPanel(CFramedView &framed) override { framed.TypeNetworkTarget(m_port); }
     QByteArray Arrived() override
     {
         QFile out(m_dir.filePath(QStringLiteral("received.bin")));

@@ -126,9 +126,9 @@ void CE2eWindow::OfferAndExpectInRecvBox(const QByteArray &bytes)
     QVERIFY(m_farEnd.CanAnswer());
     m_recvHistory += bytes;
     m_farEnd.Offer(bytes);
-    (void)QTest::qWaitFor([&] { return RecvBoxBytes().size() >= m_recvHistory.size(); },
+    (void)QTest::qWaitFor([&] { return BoxBytes(RecvBox()).size() >= m_recvHistory.size(); },
                           E2e::kWaitMs);
-    QCOMPARE(RecvBoxBytes().toHex(' '), m_recvHistory.toHex(' '));
+    QCOMPARE(BoxBytes(RecvBox()).toHex(' '), m_recvHistory.toHex(' '));
 }
 
 void CE2eWindow::Close()
@@ -143,13 +143,4 @@ void CE2eWindow::Close()
     // Nothing beyond what the steps expected, nor anything lost on the close.
     QCOMPARE(m_farEnd.Arrived().toHex(' '), m_expectedAtFarEnd.toHex(' '));
     E2E_STEP(m_farEnd.CheckAfterClose());
-}
-
-QByteArray CE2eWindow::RecvBoxBytes() const
-{
-    ByteString bytes;
-    const ConvResult result = RecvBox()->GetData(bytes);
-    if (result <= 0)
-        return {};
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), result);
 }

@@ -1,15 +1,8 @@
 // End-to-end fixture: the program's window with the port library's own port
-// classes, talking to a real endpoint of each port kind on this machine.
-//
-// A CE2eFarEnd is the other side of one port kind: it prepares the endpoint,
-// sets the kind's panel up as a user would, reports every byte that reached it
-// and, where the kind can receive, sends bytes towards the window. CE2eWindow
-// drives the window through a session with such a far end: open, send from
-// the box, check the bytes at the far end, offer bytes and check the receive
-// box, close. A new user-level step (a command button, a file sent in passes)
-// is a click in the window followed by ExpectAtFarEnd with the bytes the far
-// end must get; every far end accumulates what arrives, so such steps need
-// nothing new from the far ends.
+// classes against a real endpoint of each port kind (a CE2eFarEnd, which
+// accumulates every byte that reaches it). CE2eWindow drives a session: open,
+// send, check the far end's bytes, offer bytes and check the receive box,
+// close. A new user-level step is a click followed by ExpectAtFarEnd.
 #pragma once
 
 #include "viewsandbox.h"
@@ -47,13 +40,6 @@ inline constexpr int kWaitMs = 30000;
 inline constexpr const char *kCommandName = "e2e";
 inline constexpr const char *kCommandValue = "1B,40,E2,00,FF,0A";
 
-inline QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int value : values)
-        bytes.append(char(value));
-    return bytes;
-}
 } // namespace E2e
 
 class CE2eFarEnd
@@ -95,8 +81,8 @@ public:
     explicit CE2eWindow(CE2eFarEnd &farEnd) : m_farEnd(farEnd) {}
 
     CFramedView &Framed() { return *m_framed; }
-    CEditEx *SendBox() const { return m_framed->Find<CEditEx>(ViewId::kSendBox); }
-    CEditEx *RecvBox() const { return m_framed->Find<CEditEx>(ViewId::kRecvBox); }
+    CEditEx *SendBox() const { return m_framed->SendBox(); }
+    CEditEx *RecvBox() const { return m_framed->RecvBox(); }
 
     // After E2E_PREPARE: builds the window, selects the far end's kind, sets its panel up,
     // clicks "打开端口" and waits for the port to open.
@@ -110,7 +96,6 @@ public:
     // The far end sends `bytes`; waits until the receive box holds the whole
     // history exactly.
     void OfferAndExpectInRecvBox(const QByteArray &bytes);
-    // Clicks the first user command button.
     void ClickCommandButton();
     // Chooses a file of `content` with "选择文件", sends it `passes` times
     // with button 1037 and waits until the counter shows the passes done.
@@ -120,8 +105,6 @@ public:
     void Close();
 
 private:
-    QByteArray RecvBoxBytes() const;
-
     CE2eFarEnd &m_farEnd;
     CViewSandbox m_sandbox;
     std::unique_ptr<CFramedView> m_framed;

@@ -6,8 +6,6 @@
 
 #include <QCheckBox>
 
-using E2e::Bytes;
-
 class TestE2e : public QObject
 {
     Q_OBJECT

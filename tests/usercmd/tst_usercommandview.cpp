@@ -17,6 +17,15 @@ QList<CUserCommandView::tagUSER_CMD_DATA> Commands(int count)
         records.append({QStringLiteral("cmd %1").arg(k), QByteArray(1, char(k))});
     return records;
 }
+
+void Show(CUserCommandView &strip, QSize size,
+          const QList<CUserCommandView::tagUSER_CMD_DATA> &records)
+{
+    strip.resize(size);
+    strip.show();
+    strip.Records() = records;
+    strip.OnInitialUpdate();
+}
 } // namespace
 
 class TestUserCommandView : public QObject
@@ -43,10 +52,7 @@ private slots:
         QFETCH(int, columns);
         QFETCH(int, height);
         CUserCommandView strip;
-        strip.resize(width, 400); // tall enough for no scroll bar
-        strip.show();
-        strip.Records() = Commands(count);
-        strip.OnInitialUpdate();
+        Show(strip, QSize(width, 400), Commands(count)); // tall enough for no scroll bar
         QCOMPARE(strip.ContentHeight(), height);
         QCOMPARE(strip.Buttons().size(), count);
         for (int k = 0; k < count; ++k) {
@@ -63,10 +69,7 @@ private slots:
     void rebuildReplacesButtonsAndScrollsToTop()
     {
         CUserCommandView strip;
-        strip.resize(250, 60);
-        strip.show();
-        strip.Records() = Commands(20);
-        strip.OnInitialUpdate();
+        Show(strip, QSize(250, 60), Commands(20));
         QScrollBar *bar = strip.verticalScrollBar();
         QCOMPARE(bar->pageStep(), 30);
         QCOMPARE(bar->singleStep(), 15);
@@ -89,11 +92,8 @@ private slots:
     void clickHandsOverTheCommandsBytes()
     {
         CUserCommandView strip;
-        strip.resize(250, 60);
-        strip.show();
-        strip.Records() = {{QStringLiteral("init"), QByteArray("\x1B\x40")},
-                           {QStringLiteral("no bytes"), QByteArray()}};
-        strip.OnInitialUpdate();
+        Show(strip, QSize(250, 60),
+             {{QStringLiteral("init"), QByteArray("\x1B\x40")}, {QStringLiteral("no bytes"), {}}});
         QSignalSpy sent(&strip, &CUserCommandView::sendData);
         QTest::mouseClick(strip.Buttons()[0], Qt::LeftButton);
         QTest::mouseClick(strip.Buttons()[1], Qt::LeftButton);

@@ -6,6 +6,7 @@
 #include "portex.h"
 
 #include <QByteArray>
+#include <QList>
 
 struct CFakePortLog
 {
@@ -14,6 +15,8 @@ struct CFakePortLog
     QByteArray lastSettings; // the record handed to SetPortSettings
     QByteArray usbPath;      // the path a USB record points to
     QObject *owner = nullptr;
+    QList<QByteArray> writes;
+    bool acceptWrites = true;
 };
 
 class CFakePort : public CPortEx
@@ -55,27 +58,32 @@ public:
         return 1;
     }
     int32_t GetPortType() override { return m_type; }
+    uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t * /*written*/,
+                   uint8_t /*async*/) override
+    {
+        m_log.writes << QByteArray(reinterpret_cast<const char *>(bytes), length);
+        return m_log.acceptWrites ? 1 : 0;
+    }
 
     // Like a device that reports its own loss while it is being closed.
     void SetLostOnClose() { m_lostOnClose = true; }
     void RaiseOpenResult(uint16_t error) { PostPortMsg(kPortOpened, UserValue(), error); }
     void RaiseLost() { PostPortMsg(kPortLost, UserValue()); }
+    void RaiseWriteDone() { PostPortMsg(kPortWriteDone, UserValue()); }
+    void RaiseShortWrite() { PostPortMsg(kPortUsbWriteShort, UserValue()); }
+    // A file transfer that runs until the test finishes it.
+    uint32_t SendFile(const char * /*path*/, int32_t /*passes*/, uint32_t /*interval*/) override
+    {
+        return 1;
+    }
+    void RaiseFileDone() { PostPortMsg(kPortFileDone, UserValue()); }
 
 private:
     qsizetype RecordSize() const
     {
-        switch (m_type) {
-        case 1:
-            return sizeof(tagSERIAL_CFG);
-        case 2:
-            return sizeof(tagPARALLEL_CFG);
-        case 3:
-            return sizeof(tagUSB_CFG);
-        case 4:
-            return sizeof(tagETHERNET_CFG);
-        default:
-            return sizeof(tagPRINTER_CFG);
-        }
+        const qsizetype sizes[] = {sizeof(tagSERIAL_CFG), sizeof(tagPARALLEL_CFG),
+                                   sizeof(tagUSB_CFG), sizeof(tagETHERNET_CFG)};
+        return m_type >= 1 && m_type <= 4 ? sizes[m_type - 1] : qsizetype(sizeof(tagPRINTER_CFG));
     }
 
     CFakePortLog &m_log;

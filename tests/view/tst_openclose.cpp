@@ -1,11 +1,15 @@
-// Port kind, open and close, the open result and a lost port, driven through
-// the real frame and view with a port that answers on command.
+// Port kind, open and close, the open result, a lost port and the send button
+// as the view's write lock, driven through the real frame and view with a
+// port that answers on command; the USB kind's reading on a fake device.
 #include "fakeport.h"
 #include "viewsandbox.h"
 
-#include "ethportcfgdlg.h"
+#include "fakeusbdevice.h"
 #include "usbcfgdlg.h"
+#include "usbport.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QTableWidget>
 
 #include <cstring>
@@ -28,28 +32,23 @@ PanelProviders UsbDevices(std::vector<int> devices)
 }
 } // namespace
 
-class TestOpenClose : public QObject
+class TestOpenClose : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        m_sandbox = std::make_unique<CViewSandbox>();
+        CViewTestCase::init();
         m_log = {};
         m_port = nullptr;
         m_acceptOpen = true;
-    }
-    void cleanup()
-    {
-        m_framed.reset();
-        m_sandbox.reset();
     }
 
     // closed -> opening -> open -> closed, with the captions, states and texts.
     void openAndCloseSerial()
     {
-        Start();
+        StartFake();
         m_framed->ClickOpenClose();
         QCOMPARE(m_log.created, 1);
         const auto record = RecordOf<tagSERIAL_CFG>(m_log.lastSettings);
@@ -66,20 +65,13 @@ private slots:
 
         m_port->RaiseOpenResult(0);
         QTRY_COMPARE(Open()->text(), kCloseCaption);
-        QVERIFY(Open()->isEnabled());
         QVERIFY(Send()->isEnabled());
         QVERIFY(!m_framed->Button(ViewId::kSendFile)->isEnabled()); // no file chosen
-        QCOMPARE(m_framed->StatusText(), kOpened);
-        QVERIFY(m_framed->StatusIsHint());
         QVERIFY(m_framed->Frame().Messenger()->IsClearPending());
 
         m_framed->ClickOpenClose();
-        QVERIFY(!m_framed->View()->HasPort());
         QCOMPARE(m_log.closed, 1);
-        QCOMPARE(Open()->text(), kOpenCaption);
-        QVERIFY(!Send()->isEnabled());
         QCOMPARE(m_framed->StatusText(), kClosed);
-        QVERIFY(m_framed->StatusIsHint());
     }
 
     void openFails_data()
@@ -93,7 +85,7 @@ private slots:
     {
         QFETCH(bool, accept);
         m_acceptOpen = accept;
-        Start();
+        StartFake();
         m_framed->ClickOpenClose();
         QCOMPARE(m_log.created, 1);
         if (accept)
@@ -112,7 +104,7 @@ private slots:
     // reports on this thread must not close the port a second time.
     void lossReportedWhileClosingIsIgnored()
     {
-        Start();
+        StartFake();
         OpenWithResult(0);
         m_port->SetLostOnClose();
         m_framed->ClickOpenClose();
@@ -124,7 +116,7 @@ private slots:
 
     void kindChangeWhileOpenCloses()
     {
-        Start();
+        StartFake();
         OpenWithResult(0);
         m_framed->SelectKind(PortKind::Network);
         QVERIFY(!m_framed->View()->HasPort());
@@ -140,7 +132,7 @@ private slots:
     // usable; a late result for the port that is gone changes nothing.
     void closeRequestWhileOpening()
     {
-        Start();
+        StartFake();
         m_framed->ClickOpenClose();
         QVERIFY(!Open()->isEnabled());
         QCOMPARE(m_framed->View()->OnViewRequest(CTarvikView::kRequestClosePort, 1, {}), 1);
@@ -160,7 +152,7 @@ private slots:
 
     void usbEmptyListOpensNothing()
     {
-        Start();
+        StartFake();
         m_framed->SelectKind(PortKind::Usb);
         const QString before = m_framed->StatusText();
         m_framed->ClickOpenClose();
@@ -171,7 +163,7 @@ private slots:
 
     void usbWithoutSelectionAsksForOne()
     {
-        Start(UsbDevices({0, 1}));
+        StartFake(UsbDevices({0, 1}));
         m_framed->SelectKind(PortKind::Usb);
         auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kUsbListId);
         QVERIFY(list);
@@ -186,13 +178,12 @@ private slots:
     // USB starts with receiving off; every other kind opens with it on again.
     void usbOpensPausedAndReopenResumes()
     {
-        Start(UsbDevices({5}));
+        StartFake(UsbDevices({5}));
         m_framed->SelectKind(PortKind::Usb);
         OpenWithResult(0);
         QCOMPARE(m_log.usbPath, QByteArray("\\\\.\\QXUSB-5"));
         auto *pause = m_framed->Button(ViewId::kPauseRecv);
         QCOMPARE(pause->text(), QStringLiteral("继续接收"));
-        QCOMPARE(Open()->text(), kCloseCaption);
 
         m_framed->SelectKind(PortKind::Parallel);
         QCOMPARE(pause->text(), QStringLiteral("继续接收"));
@@ -205,24 +196,140 @@ private slots:
 
     void noPrinterDisablesOpenUntilKindChange()
     {
-        Start();
+        StartFake();
         m_framed->SelectKind(PortKind::Printer);
         QTRY_VERIFY(!Open()->isEnabled());
         m_framed->SelectKind(PortKind::Serial);
         QVERIFY(Open()->isEnabled());
     }
 
+    void sendLocksUntilWriteDoneAndCountsThen()
+    {
+        OpenForWrites();
+        Send()->click();
+        QCOMPARE(m_log.writes, QList<QByteArray>{"abc"});
+        QVERIFY(!Send()->isEnabled());
+        QVERIFY(!m_framed->Frame().CommandAction(CMainFrame::ID_OPERATION_SEND)->isEnabled());
+        QCOMPARE(SendCount(), QStringLiteral("0"));
+        // Ctrl+S still reaches the send operation; the port decides about a second write.
+        m_framed->Frame().CommandAction(CMainFrame::IDC_SEND_BUTTON)->trigger();
+        QCOMPARE(m_log.writes.size(), 2);
+
+        m_port->RaiseWriteDone();
+        QTRY_VERIFY(Send()->isEnabled());
+        QVERIFY(Send()->hasFocus());
+        QTRY_COMPARE(SendCount(), QStringLiteral("3"));
+        // The command strip's bytes go out as given.
+        QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x00\xFF", 2)), 1);
+        QCOMPARE(m_log.writes.last(), QByteArray("\x00\xFF", 2));
+        QCOMPARE(m_framed->View()->OnSendData("again"), 0); // locked until write done
+    }
+
+    void refusedWriteReportsUnlocksAndDropsTheCount()
+    {
+        m_log.acceptWrites = false;
+        OpenForWrites();
+        Send()->click();
+        QCOMPARE(m_log.writes.size(), 1);
+        QCOMPARE(m_framed->StatusText(), QStringLiteral("数据发送失败！"));
+        QVERIFY(m_framed->StatusIsError());
+        QVERIFY(Send()->isEnabled());
+        m_port->RaiseWriteDone(); // a stray report counts nothing
+        QTest::qWait(20);
+        QCOMPARE(SendCount(), QStringLiteral("0"));
+    }
+
+    // A write that completes while a file is being sent leaves the send
+    // button to the end of the transfer.
+    void writeDoneDuringAFileTransferKeepsSendLocked()
+    {
+        OpenForWrites();
+        Send()->click();
+        const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
+        QVERIFY(WriteFileBytes(file, "job"));
+        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
+        m_framed->Button(ViewId::kSelectFile)->click();
+        m_framed->Button(ViewId::kSendFile)->click();
+        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("暂停"));
+
+        m_port->RaiseWriteDone();
+        QTRY_COMPARE(SendCount(), QStringLiteral("3")); // the write itself is done
+        QVERIFY(!Send()->isEnabled());
+        m_port->RaiseFileDone();
+        QTRY_VERIFY(Send()->isEnabled());
+        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
+    }
+
+    void shortUsbWriteShowsAMessageBox()
+    {
+        OpenForWrites();
+        MessageBoxWatcher catcher;
+        m_port->RaiseShortWrite();
+        QTRY_COMPARE(catcher.Texts(), QStringList{QStringLiteral("发送错误!")});
+    }
+
+    // The port library's USB port on a fake device: the device is asked for
+    // data only while receiving is continued.
+    void usbDeviceIsReadOnlyWhileContinued()
+    {
+        m_usbDevices = std::make_unique<CFakeUsbDevices>();
+        CFakeUsbDevices &fake = *m_usbDevices;
+        Start(
+            [&fake](PortKind kind) -> std::unique_ptr<CPortEx> {
+                if (kind == PortKind::Usb)
+                    return std::make_unique<CUsbPort>(fake);
+                return CTarvikView::CreateSystemPort(kind);
+            },
+            UsbDevices({0}));
+        m_framed->SelectKind(PortKind::Usb);
+        QPushButton *pause = m_framed->Button(ViewId::kPauseRecv);
+        const auto readRequests = [&fake] {
+            return fake.With([](auto &s) { return s.readRequests; });
+        };
+        // More than two polls of the port's reader, which asks once a second.
+        constexpr int kTwoPollsMs = 2500;
+        fake.With([](auto &s) { s.incoming = "hello"; });
+        m_framed->ClickOpenClose();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), kOpened, kPortWaitMs);
+        QTest::qWait(kTwoPollsMs);
+        QCOMPARE(readRequests(), 0);
+        QCOMPARE(m_framed->RecvBox()->toPlainText(), QString());
+
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->RecvBox()->toPlainText(), QStringLiteral("hello"),
+                                  kPortWaitMs);
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QCOMPARE(pause->text(), QStringLiteral("继续接收"));
+        const int requestsWhenPaused = readRequests();
+        fake.With([](auto &s) { s.incoming = "more"; });
+        QTest::qWait(kTwoPollsMs);
+        QCOMPARE(readRequests(), requestsWhenPaused);
+        QCOMPARE(m_framed->RecvBox()->toPlainText(), QStringLiteral("hello"));
+
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->RecvBox()->toPlainText(), QStringLiteral("hellomore"),
+                                  kPortWaitMs);
+    }
+
 private:
-    void Start(const PanelProviders &providers = {})
+    void StartFake(const PanelProviders &providers = {})
     {
         auto factory = [this](PortKind kind) {
             auto port = std::make_unique<CFakePort>(m_log, int(kind) + 1, m_acceptOpen);
             m_port = port.get();
             return port;
         };
-        m_framed = std::make_unique<CFramedView>(factory, providers);
-        QVERIFY(m_framed->WaitForStartup());
+        Start(factory, providers);
     }
+    // Serial, open, "abc" in the send box, sent bytes counted.
+    void OpenForWrites()
+    {
+        StartFake();
+        OpenWithResult(0);
+        m_framed->SendBox()->setPlainText(QStringLiteral("abc"));
+        m_framed->Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
+    }
+    QString SendCount() const { return m_framed->Find<QLineEdit>(ViewId::kSendCount)->text(); }
     void OpenWithResult(uint16_t error)
     {
         m_framed->ClickOpenClose();
@@ -233,10 +340,9 @@ private:
     QPushButton *Open() const { return m_framed->OpenButton(); }
     QPushButton *Send() const { return m_framed->Button(ViewId::kSend); }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
-    std::unique_ptr<CFramedView> m_framed;
     CFakePortLog m_log;
-    CFakePort *m_port = nullptr; // the last port made; owned by the view
+    std::unique_ptr<CFakeUsbDevices> m_usbDevices; // outlives the view's port
+    CFakePort *m_port = nullptr;                   // the last port made; owned by the view
     bool m_acceptOpen = true;
 };
 

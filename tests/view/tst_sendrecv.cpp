@@ -1,41 +1,42 @@
 // The network kind through the window against a loopback server of the
-// test: a refused and a lost connection; the bytes on the wire, the receive box's
-// rendering of the history, the counters, pause and continue.
+// test: the bytes on the wire, the receive
+// box's rendering of the history, the counters, pause and continue; saving
+// the receive history and the send box.
 #include "viewsandbox.h"
 
 #include "boxtext.h"
-#include "editex.h"
-#include "ethportcfgdlg.h"
 #include "stringtable.h"
 #include "usercommandview.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QProgressBar>
 #include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QRegularExpression>
+#include <QThread>
 
 using namespace ViewText;
 
 namespace {
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int value : values)
-        bytes.append(char(value));
-    return bytes;
-}
+constexpr qint64 kBigFile = 20 * 1024 * 1024;
+constexpr qint64 kSmallFile = 5000;
+constexpr qint64 kLoadLimit = 204800;
+constexpr int kTransferMs = 60000;
+const QString kSendCaption = QStringLiteral("发送");
+const QString kPauseCaption = QStringLiteral("暂停");
+const QString kContinueCaption = QStringLiteral("继续");
+const QRegularExpression
+    kProgressText(QStringLiteral("^文件发送进度：(\\d+) % \\( (\\d+) KB/s\\)$"));
+const QRegularExpression kFinishedText(QStringLiteral("^文件发送完毕！ \\((\\d+) KB/s\\)$"));
 
-// Types text the way an input method delivers it, which also covers
-// characters QTest's key table does not know.
-void TypeText(QWidget *box, const QString &text)
+QByteArray PseudoRandom(qint64 size, quint32 seed)
 {
-    for (QChar ch : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(box, &press);
-    }
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    bytes.truncate(size);
+    return bytes;
 }
 
 std::span<const uint8_t> ViewOf(const QByteArray &bytes)
@@ -56,57 +57,54 @@ QString HexRendering(const QByteArray &bytes)
     BytesToHex(ViewOf(bytes), text);
     return QString::fromLatin1(text.c_str());
 }
-
-QByteArray BoxBytes(const CEditEx *box)
+// The far end of a file transfer. While held it reads nothing, so the socket
+// buffers fill and the port's file thread has to wait for room.
+class FileSink
 {
-    ByteString bytes;
-    const ConvResult result = box->GetData(bytes);
-    if (result <= 0)
-        return {};
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), result);
-}
+public:
+    explicit FileSink(QTcpSocket *socket) : m_socket(socket) {}
+    void Hold(bool held)
+    {
+        m_held = held;
+        m_socket->setReadBufferSize(held ? 1 : 0);
+    }
+    // What has arrived; takes what is waiting unless held.
+    qint64 Received()
+    {
+        if (!m_held) {
+            const QByteArray bytes = m_socket->readAll();
+            m_hash.addData(bytes);
+            m_received += bytes.size();
+        }
+        return m_received;
+    }
+    // Reads until nothing more comes: what was in flight has arrived.
+    qint64 Settle()
+    {
+        for (qint64 before = -1; before != Received(); QTest::qWait(300))
+            before = m_received;
+        return m_received;
+    }
+    QByteArray Sha1() { return m_hash.result(); }
+
+private:
+    QTcpSocket *m_socket;
+    bool m_held = false;
+    qint64 m_received = 0;
+    QCryptographicHash m_hash{QCryptographicHash::Sha1};
+};
 } // namespace
 
-class TestSendRecv : public QObject
+class TestSendRecv : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        m_sandbox = std::make_unique<CViewSandbox>();
-        m_server = std::make_unique<QTcpServer>();
-        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-    }
-    void cleanup()
-    {
-        m_framed.reset();
-        m_server.reset();
-        m_sandbox.reset();
-    }
-
-    // opening
-    void refusedConnectionFails()
-    {
-        const quint16 freePort = m_server->serverPort();
-        m_server->close(); // nobody listens there any more
-        StartAndOpen(freePort);
-        QTRY_COMPARE(m_framed->StatusText(), kOpenFailed);
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(!m_framed->View()->HasPort());
-        QVERIFY(m_framed->OpenButton()->isEnabled());
-        QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
-    }
-
-    void peerClosingLosesThePort()
-    {
-        OpenAgainstPeer();
-        m_peer->close();
-        QTRY_COMPARE(m_framed->StatusText(), kClosed);
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(!m_framed->View()->HasPort());
-        QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
-        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
+        CViewTestCase::init();
+        m_suggested.clear();
+        m_answers.clear();
     }
 
     // sending
@@ -114,21 +112,18 @@ private slots:
     {
         OpenAgainstPeer();
         Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
-        SendBox()->setFocus();
-        TypeText(SendBox(), QStringLiteral("A中"));
-        QTest::keyClick(SendBox(), Qt::Key_Return);
-        QTest::keyClicks(SendBox(), QStringLiteral("<\\xFF><\\x00>z"));
+        QTest::keyClicks(SendBox(), QStringLiteral("A<\\xFF><\\x00>z"));
         ClickSend();
-        const QByteArray expected = Bytes({'A', 0xD6, 0xD0, 0x0D, 0x0A, 0xFF, 0x00, 'z'});
+        const QByteArray expected = Bytes({'A', 0xFF, 0x00, 'z'});
         QCOMPARE(PeerReceives(expected.size()), expected);
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled()); // write done
+        QTRY_VERIFY(SendButton()->isEnabled()); // write done
         QTRY_COMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QString::number(expected.size()));
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->hasFocus());
+        QTRY_VERIFY(SendButton()->hasFocus());
 
         Find<QCheckBox>(ViewId::kCountSend)->setChecked(false);
         ClickSend();
         QCOMPARE(PeerReceives(expected.size()), expected);
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QTRY_VERIFY(SendButton()->isEnabled());
         QCOMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QString::number(expected.size()));
         m_framed->Button(ViewId::kClearSendCount)->click();
         QTRY_COMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QStringLiteral("0"));
@@ -157,7 +152,7 @@ private slots:
         QCOMPARE(cursor.selectionStart(), 3);
         QCOMPARE(cursor.selectedText(), QStringLiteral("G"));
         QVERIFY(SendBox()->hasFocus());
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(SendButton()->isEnabled());
         QCOMPARE(PeerReceives(1), QByteArray());
     }
 
@@ -171,7 +166,22 @@ private slots:
         ClickSend();
         QCOMPARE(PeerReceives(1), QByteArray());
         QCOMPARE(m_framed->StatusText(), status);
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(SendButton()->isEnabled());
+    }
+
+    // A click before the open leaves nothing queued for later.
+    void commandButtonSendsOnlyThroughAnOpenPort()
+    {
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(), "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=Hello\r\n"
+                                                     "CmdValue1=48,65,6C,6C,6F,0D,0A\r\n"));
+        Start();
+        QPushButton *hello = m_framed->View()->CommandStrip()->Buttons().value(0);
+        QVERIFY(hello);
+        QTest::mouseClick(hello, Qt::LeftButton);
+        QCOMPARE(m_framed->StatusText(), kReady); // nothing said either
+        OpenAgainstPeer();
+        QTest::mouseClick(hello, Qt::LeftButton);
+        QCOMPARE(PeerReceives(7), QByteArray("Hello\r\n"));
     }
 
     // receiving: the box is built from rendered tails; after every read it
@@ -180,9 +190,7 @@ private slots:
     void everyByteValueInRandomChunksRendersAsTheWholeHistory()
     {
         OpenAgainstPeer();
-        QByteArray stream;
-        for (int value = 0; value < 256; ++value)
-            stream.append(char(value));
+        QByteArray stream = EveryByteValue();
         stream += Bytes({0xB0, 0xA1, 0x0D, 0x0A, 0x81, 0x81, 0x81, 0x0D, 0x41, 0xFE, 0xFE, 0x0D});
         QRandomGenerator random(20261206);
         for (int i = 0; i < 3000; ++i)
@@ -210,9 +218,8 @@ private slots:
     void copyToSendReturnsTheHistoryToThePeer()
     {
         OpenAgainstPeer();
-        QByteArray history;
-        for (int value = 255; value >= 0; --value)
-            history.append(char(value));
+        QByteArray history = EveryByteValue();
+        std::reverse(history.begin(), history.end());
         PeerSends(history);
         QTRY_COMPARE(RecvBox()->toPlainText(), AsciiRendering(history));
         m_framed->Button(ViewId::kCopyToSend)->click();
@@ -224,7 +231,7 @@ private slots:
         m_framed->Button(ViewId::kCopyToSend)->click();
         QVERIFY(Find<QCheckBox>(ViewId::kHexSend)->isChecked());
         QCOMPARE(SendBox()->toPlainText(), HexRendering(history));
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QTRY_VERIFY(SendButton()->isEnabled());
         ClickSend();
         QCOMPARE(PeerReceives(history.size()), history);
     }
@@ -301,62 +308,304 @@ private slots:
         QCOMPARE(BoxBytes(RecvBox()), history);
     }
 
-    // A command button sends its bytes only through an open port: the click
-    // before the open leaves nothing queued for later.
-    void commandButtonsSendTheirBytes()
+    // saving
+    void receivedBytesAreSavedExactly()
     {
-        QFile ini(m_sandbox->IniPath());
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[UserCmds]\r\nCmdCnt=2\r\nCmdName1=Init\r\nCmdValue1=1B,40\r\n"
-                  "CmdName2=Hello\r\nCmdValue2=48,65,6C,6C,6F,0D,0A\r\n");
-        ini.close();
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-        CUserCommandView *strip = m_framed->View()->CommandStrip();
-        QCOMPARE(strip->Buttons().size(), 2);
-        QPushButton *init = strip->findChild<QPushButton *>(QStringLiteral("2700"));
-        QPushButton *hello = strip->findChild<QPushButton *>(QStringLiteral("2701"));
-        QCOMPARE(init->text(), QStringLiteral("Init"));
-        QTest::mouseClick(hello, Qt::LeftButton);
-        QCOMPARE(m_framed->StatusText(), kReady); // nothing said either
+        StartWindow();
+        ClickSave(ViewId::kSaveRecv);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+        QVERIFY(m_framed->StatusIsHint());
+        QVERIFY(m_suggested.isEmpty()); // no dialog
 
-        OpenAgainstPeer(true);
-        QTest::mouseClick(hello, Qt::LeftButton);
-        QCOMPARE(PeerReceives(7), QByteArray("Hello\r\n"));
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
-        QTest::mouseClick(init, Qt::LeftButton);
-        QCOMPARE(PeerReceives(2), QByteArray("\x1B\x40"));
+        OpenAgainstPeer();
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        const QByteArray history = EveryByteValue() + "\r\n\x81" + EveryByteValue();
+        PeerSends(history);
+        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(history.size()));
+        ClickSave(ViewId::kSaveRecv); // cancelled
+        QCOMPARE(m_suggested, QStringList{QStringLiteral("recved.dat")});
+        QVERIFY(!QFile::exists(Path("recved.dat")));
+        m_answers << Path("recved.dat");
+        ClickSave(ViewId::kSaveRecv);
+        QCOMPARE(FileBytes(Path("recved.dat")), history);
+
+        m_framed->Button(ViewId::kClearRecv)->click();
+        ClickSave(ViewId::kSaveRecv);
+        QCOMPARE(m_suggested.size(), 2);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+    }
+
+    // The number advances when a name is confirmed, also when the file
+    // cannot be written, but not when the dialog is cancelled.
+    void sendBoxBytesInBothNotationsAndTheNumbering()
+    {
+        StartWindow();
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+        QVERIFY(m_suggested.isEmpty());
+
+        SendBox()->setPlainText(QStringLiteral("A中<\\xFF><\\x00>\nz"));
+        m_answers << Path("ascii.dat");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("ascii.dat")), QByteArray("A\xD6\xD0\xFF\x00\r\nz", 8));
+
+        ClickSave(ViewId::kSaveSend); // cancelled
+        Find<QCheckBox>(ViewId::kHexSend)->click();
+        SendBox()->setPlainText(QStringLiteral("41 255 0a,00"));
+        m_answers << Path("hex.dat");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("hex.dat")), QByteArray("\x41\xFF\x0A\x00", 4));
+
+        MessageBoxWatcher watcher;
+        m_answers << Path("no-such-folder/x.dat");
+        ClickSave(ViewId::kSaveSend);
+        QTRY_COMPARE(watcher.Texts().size(), 1);
+        QVERIFY(watcher.Texts().first().contains(Path("no-such-folder/x.dat")));
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(m_suggested, QStringList({"senddata0.dat", "senddata1.dat", "senddata1.dat",
+                                           "senddata2.dat", "senddata3.dat"}));
+    }
+
+    // Text the conversion refuses: after OK the displayed characters are
+    // written, in GBK; a character GBK lacks keeps the text in UTF-8.
+    void inputErrorAsksAndSavesTheDisplayedText()
+    {
+        StartWindow();
+        Find<QCheckBox>(ViewId::kHexSend)->click();
+        SendBox()->setPlainText(QStringLiteral("12 G4\n中"));
+        {
+            MessageBoxWatcher cancel(QMessageBox::Cancel);
+            m_answers << Path("cancelled.dat");
+            ClickSave(ViewId::kSaveSend);
+            QCOMPARE(cancel.Texts(), QStringList{LoadString(IDS_SAVE_DISPLAYED_ONLY)});
+            QVERIFY(!QFile::exists(Path("cancelled.dat")));
+        }
+        MessageBoxWatcher ok(QMessageBox::Ok);
+        m_answers << Path("hex.txt");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("hex.txt")), QByteArray("12 G4\r\n\xD6\xD0"));
+
+        SendBox()->clear();
+        Find<QCheckBox>(ViewId::kHexSend)->click();
+        QVERIFY(!SendBox()->m_bHex);
+        SendBox()->setPlainText(QStringLiteral("a€😀\nb"));
+        m_answers << Path("ascii.txt");
+        ClickSave(ViewId::kSaveSend);
+        QCOMPARE(FileBytes(Path("ascii.txt")), QStringLiteral("a€😀\r\nb").toUtf8());
+        QCOMPARE(ok.Texts().size(), 2);
+    }
+
+    // Two passes with a pause in the first: what was in flight arrives, then
+    // nothing until the transfer continues, and the far end gets every byte.
+    void passesArriveWholeThroughPauseAndContinue()
+    {
+        const QByteArray content = PseudoRandom(kBigFile, 1);
+        OpenAgainstSink();
+        Select(WriteFile("big.bin", content));
+        SetCountAndInterval("2", "100");
+        m_sink->Hold(true);
+        ClickSendFile();
+        QCOMPARE(SendFileButton()->text(), kPauseCaption);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SENDING));
+        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());
+        WaitForProgressText();
+
+        ClickSendFile();
+        QCOMPARE(SendFileButton()->text(), kContinueCaption);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SEND_PAUSED));
+        m_sink->Hold(false);
+        const qint64 arrived = m_sink->Settle();
+        QVERIFY(arrived > 0 && arrived < kBigFile);
+        QTest::qWait(500);
+        QCOMPARE(m_sink->Received(), arrived);
+
+        ClickSendFile();
+        QCOMPARE(SendFileButton()->text(), kPauseCaption);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SENDING));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sink->Received(), 2 * kBigFile, kTransferMs);
+        WaitUntilIdle();
+        const QRegularExpressionMatch finished = kFinishedText.match(m_framed->StatusText());
+        QVERIFY2(finished.hasMatch(), qPrintable(m_framed->StatusText()));
+        QVERIFY(finished.captured(1).toInt() > 0);
+        VerifyIdle();
+        QCOMPARE(m_sink->Sha1(),
+                 QCryptographicHash::hash(content.repeated(2), QCryptographicHash::Sha1));
+        QCOMPARE(Counter(), QStringLiteral("2"));
+    }
+
+    // Progress noted before the stop but handled after it changes nothing.
+    void stopWhilePausedEndsTheTransfer()
+    {
+        OpenAgainstSink();
+        Select(WriteFile("big.bin", PseudoRandom(kBigFile, 3)));
+        m_sink->Hold(true);
+        SendFileButton()->click();
+        QThread::msleep(300);      // the port's progress notes queue up behind the clicks
+        SendFileButton()->click(); // pause
+        m_framed->Button(ViewId::kStopFile)->click();
+        QCoreApplication::processEvents(); // the queued notes come after the stop
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SEND_STOPPED));
+        QVERIFY(m_framed->StatusIsHint());
+        VerifyIdle();
+        QVERIFY(m_framed->Button(ViewId::kOpenClose)->isEnabled());
+        m_sink->Hold(false);
+        const qint64 arrived = m_sink->Settle();
+        QVERIFY(arrived < kBigFile);
+        QCOMPARE(Counter(), QStringLiteral("0"));
+
+        // The view is ready for the next transfer.
+        Select(WriteFile("small.bin", PseudoRandom(kSmallFile, 4)));
+        ClickSendFile();
+        WaitUntilIdle();
+        QTRY_COMPARE(m_sink->Received(), arrived + kSmallFile);
+        QCOMPARE(Counter(), QStringLiteral("1"));
+    }
+
+    // Single sends add up, a multi-pass send counts from 0, and so does the
+    // first single send after it. A negative interval means no wait.
+    void passCounterFollowsTheResetRule()
+    {
+        OpenAgainstSink();
+        Select(WriteFile("small.bin", PseudoRandom(kSmallFile, 5)));
+        for (const char *expected : {"1", "2", "3"}) {
+            ClickSendFile();
+            WaitUntilIdle();
+            QCOMPARE(Counter(), QString::fromLatin1(expected));
+        }
+        SetCountAndInterval("3", "-1");
+        ClickSendFile();
+        QCOMPARE(Counter(), QStringLiteral("0"));
+        WaitUntilIdle();
+        QCOMPARE(Counter(), QStringLiteral("3"));
+        SetCountAndInterval("1", "");
+        ClickSendFile();
+        QCOMPARE(Counter(), QStringLiteral("0"));
+        WaitUntilIdle();
+        QCOMPARE(Counter(), QStringLiteral("1"));
+        QTRY_COMPARE(m_sink->Received(), 7 * kSmallFile);
+
+        m_framed->Button(ViewId::kClearFileCounter)->click();
+        QCOMPARE(Counter(), QStringLiteral("0"));
+    }
+
+    void badCountOrVanishedFileStartsNothing()
+    {
+        OpenAgainstSink();
+        const QString path = WriteFile("small.bin", PseudoRandom(kSmallFile, 6));
+        Select(path);
+        auto *count = m_framed->Find<QLineEdit>(ViewId::kFileRepeat);
+        for (const char *text : {"abc", "0"}) {
+            SetCountAndInterval(text, "0");
+            count->deselect();
+            m_framed->Button(ViewId::kSend)->setFocus();
+            ClickSendFile();
+            QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
+            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(count->selectedText(), QString::fromLatin1(text));
+            QTRY_VERIFY(count->hasFocus());
+            VerifyIdle();
+        }
+
+        SetCountAndInterval("1", "0");
+        QVERIFY(QFile::remove(path));
+        MessageBoxWatcher catcher;
+        ClickSendFile();
+        QTRY_COMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
+        VerifyIdle();
+        QTest::qWait(100);
+        QCOMPARE(m_sink->Received(), qint64(0));
+    }
+
+    // A file chosen while the open is still pending makes the button usable;
+    // when the open then fails, the button answers that no port is open.
+    void sendWithoutPortSaysSo()
+    {
+        const QString path = WriteFile("small.bin", PseudoRandom(kSmallFile, 7));
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost, 0));
+        const quint16 freePort = gone.serverPort();
+        gone.close();
+        StartWindow();
+        m_framed->OpenNetwork(freePort);
+        m_framed->View()->OnViewRequest(CTarvikView::kRequestSelectFile, 0, path);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SELECTED).replace("%s", path));
+        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), path);
+        QTRY_COMPARE(m_framed->StatusText(), kOpenFailed);
+        ClickSendFile();
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_PORT_NOT_OPEN));
+        QVERIFY(m_framed->StatusIsHint());
+        QCOMPARE(SendFileButton()->text(), kSendCaption);
+    }
+
+    // Up to the limit the file goes into the send box in the box's notation;
+    // beyond it the user is offered file sending.
+    void loadFileHonoursTheLimit()
+    {
+        StartWindow();
+        QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kHexSend), Qt::LeftButton);
+        const QByteArray fits = PseudoRandom(kLoadLimit, 8);
+        m_chosen = WriteFile("fits.bin", fits);
+        ClickLoad();
+        CEditEx *box = m_framed->SendBox();
+        QVERIFY(box->m_bHex);
+        QCOMPARE(BoxBytes(box), fits);
+
+        const QString tooLarge = WriteFile("large.bin", PseudoRandom(kLoadLimit + 1, 9));
+        m_chosen = tooLarge;
+        {
+            MessageBoxWatcher catcher;
+            ClickLoad();
+            QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_TOO_LARGE)});
+        }
+        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
+        QCOMPARE(BoxBytes(box), fits);
+
+        // Files that cannot be used leave the selection and the box alone.
+        const QString empty = WriteFile("empty.bin", {});
+        const QString missing = m_sandbox->Path(QStringLiteral("missing.bin"));
+        const QList<std::pair<QString, unsigned>> unusable = {{empty, IDS_FILE_EMPTY},
+                                                              {missing, IDS_FILE_LOCKED}};
+        for (const auto &[path, message] : unusable) {
+            for (int button : {ViewId::kLoadFile, ViewId::kSelectFile}) {
+                m_chosen = path;
+                m_framed->Button(button)->click();
+                QCOMPARE(m_framed->StatusText(), LoadString(message));
+                QVERIFY(m_framed->StatusIsError());
+            }
+        }
+        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
+        QCOMPARE(BoxBytes(box), fits);
     }
 
 private:
-    // Types the target into the network panel as a user would and opens.
-    void StartAndOpen(quint16 port)
+    // The window with its file dialogs answered by the test: the open dialog
+    // with m_chosen, the save dialog with m_answers in order (none left means
+    // cancelled).
+    void StartWindow()
     {
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-        OpenNetwork(port);
+        Start();
+        m_framed->View()->SetOpenFileChooser([this](const QString &) { return m_chosen; });
+        m_framed->View()->SetSaveFileChooser([this](const QString &suggestedName) {
+            m_suggested << suggestedName;
+            return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+        });
     }
-    void OpenNetwork(quint16 port)
+    // Starts the window unless a test function did, and opens the network
+    // kind against a fresh loopback server.
+    void OpenAgainstPeer()
     {
-        m_framed->SelectKind(PortKind::Network);
-        auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
-        auto *portEdit = FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId);
-        QVERIFY(host && portEdit);
-        host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
-        portEdit->clear();
-        QTest::keyClicks(portEdit, QString::number(port));
-        m_framed->ClickOpenClose();
+        if (!m_framed)
+            StartWindow();
+        m_server = std::make_unique<QTcpServer>();
+        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
+        m_peer = m_framed->OpenAgainst(*m_server);
+        QVERIFY(m_peer);
     }
-    void OpenAgainstPeer(bool started = false)
+    void OpenAgainstSink()
     {
-        if (started)
-            OpenNetwork(m_server->serverPort());
-        else
-            StartAndOpen(m_server->serverPort());
-        QTRY_VERIFY(m_server->hasPendingConnections());
-        m_peer = m_server->nextPendingConnection();
-        QTRY_VERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        OpenAgainstPeer();
+        m_sink = std::make_unique<FileSink>(m_peer);
     }
     void PeerSends(const QByteArray &bytes)
     {
@@ -375,15 +624,66 @@ private:
         QTest::qWait(50); // anything beyond `count` would show up too
         return got + m_peer->readAll();
     }
-    void ClickSend() { m_framed->Button(ViewId::kSend)->click(); }
-    template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
-    CEditEx *SendBox() const { return Find<CEditEx>(ViewId::kSendBox); }
-    CEditEx *RecvBox() const { return Find<CEditEx>(ViewId::kRecvBox); }
+    void ClickSave(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
+    QString Path(const char *name) const { return m_sandbox->Path(QString::fromUtf8(name)); }
+    QPushButton *SendButton() const { return m_framed->Button(ViewId::kSend); }
+    void ClickSend() { SendButton()->click(); }
+    QString WriteFile(const char *name, const QByteArray &content)
+    {
+        const QString path = m_sandbox->Path(QString::fromLatin1(name));
+        if (!WriteFileBytes(path, content))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    void Select(const QString &path)
+    {
+        m_chosen = path;
+        m_framed->Button(ViewId::kSelectFile)->click();
+        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), path);
+        QVERIFY(SendFileButton()->isEnabled());
+    }
+    void ClickLoad() { m_framed->Button(ViewId::kLoadFile)->click(); }
+    void SetCountAndInterval(const char *count, const char *interval)
+    {
+        m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::fromLatin1(count));
+        m_framed->Find<QLineEdit>(ViewId::kFileInterval)->setText(QString::fromLatin1(interval));
+    }
+    QPushButton *SendFileButton() const { return m_framed->Button(ViewId::kSendFile); }
+    void ClickSendFile() const { QTest::mouseClick(SendFileButton(), Qt::LeftButton); }
+    QString Counter() const { return m_framed->Find<QLineEdit>(ViewId::kFileCounter)->text(); }
+    // While the peer holds the transfer the percent stays short of the end;
+    // the bar in its pane shows the same.
+    void WaitForProgressText()
+    {
+        QTRY_VERIFY(kProgressText.match(m_framed->StatusText()).hasMatch());
+        const int percent = kProgressText.match(m_framed->StatusText()).captured(1).toInt();
+        QVERIFY(m_framed->StatusIsHint());
+        QVERIFY(percent < 100);
+        QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) >= 0);
+        QCOMPARE(m_framed->Frame().StatusBar()->findChild<QProgressBar *>()->value(), percent);
+    }
+    void WaitUntilIdle()
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(SendFileButton()->text(), kSendCaption, kTransferMs);
+    }
+    void VerifyIdle()
+    {
+        QCOMPARE(SendFileButton()->text(), kSendCaption);
+        QVERIFY(!m_framed->Button(ViewId::kStopFile)->isEnabled());
+        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
+    }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
-    std::unique_ptr<CFramedView> m_framed;
+    template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
+    CEditEx *SendBox() const { return m_framed->SendBox(); }
+    CEditEx *RecvBox() const { return m_framed->RecvBox(); }
+
     std::unique_ptr<QTcpServer> m_server;
     QTcpSocket *m_peer = nullptr;
+    std::unique_ptr<FileSink> m_sink;
+    QStringList m_suggested;
+    QStringList m_answers;
+    QString m_chosen;
 };
 
 QTEST_MAIN(TestSendRecv)

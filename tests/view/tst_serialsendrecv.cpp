@@ -1,84 +1,80 @@
 // The serial kind through the window on a pseudo-terminal: the port opens the
-// slave, the test plays the far end on the master. Open, close, loss, the
-// status bar's return to idle, and a burst longer than one read.
+// slave, the test plays the far end on the master. The status bar's return
+// to idle, loss, a burst longer than one read, and auto-send, where a far end
+// that stops reading holds a write outstanding as long as it likes.
 #include "viewsandbox.h"
 
 #include "devicemap.h"
-#include "editex.h"
 #include "ptypair.h"
 #include "serialcfgdlg.h"
+#include "stringtable.h"
+
+#include <QCheckBox>
 
 using namespace ViewText;
 
 namespace {
-// Only a bound on hangs: the port threads may be slow on a loaded machine.
-constexpr int kPortWaitMs = 20000;
+// Several ticks of the shortest interval the auto-send box accepts.
+constexpr int kSeveralTicksMs = 400;
+
+// More than a pseudo-terminal buffers, so its write stays outstanding
+// until the test reads.
+QString LargePayloadText()
+{
+    QString text;
+    for (int line = 0; line < 2000; ++line)
+        text += QString(98, QChar(u'a' + line % 26)) + u'\n';
+    return text;
+}
 } // namespace
 
-class TestSerialSendRecv : public QObject
+class TestSerialSendRecv : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        m_sandbox = std::make_unique<CViewSandbox>();
+        CViewTestCase::init();
         m_pty = std::make_unique<CPtyPair>();
         QVERIFY(m_pty->IsValid());
         SetDeviceOverride("COM1", m_pty->SlavePath());
     }
     void cleanup()
     {
-        m_framed.reset();
+        CViewTestCase::cleanup();
         m_pty.reset();
         ClearDeviceOverrides();
-        m_sandbox.reset();
     }
 
     // The opened message stays longer than a plain hint such as the closed
-    // one; both give way to the idle text. Each timer is cut short once its
-    // interval is checked.
-    void openCloseAndHintsReturnToReady()
+    // one; both give way to the idle text, which leaves the port open. Each
+    // timer is cut short once its interval is checked.
+    void openAndClosedHintsReturnToReady()
     {
         OpenSerialOnPty();
         QCOMPARE(m_framed->StatusText(), kOpened);
-        QVERIFY(m_framed->StatusIsHint());
-        QVERIFY(m_framed->OpenButton()->isEnabled());
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
-        QVERIFY(m_framed->ClearTimer()->isActive());
         QCOMPARE(m_framed->ClearTimer()->interval(), 8000);
-        m_framed->ClearTimer()->start(1);
-        QTRY_COMPARE(m_framed->StatusText(), kReady);
-        QVERIFY(m_framed->StatusIsHint());
+        ExpectReadyAfterTimer();
         QVERIFY(!m_framed->ClearTimer()->isActive());
-        QVERIFY(m_framed->View()->HasPort()); // only the message goes
+        QVERIFY(m_framed->View()->HasPort());
 
         m_framed->ClickOpenClose();
-        QVERIFY(!m_framed->View()->HasPort());
         QCOMPARE(m_framed->StatusText(), kClosed);
-        QVERIFY(m_framed->StatusIsHint());
-        QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
-        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
-        QVERIFY(m_framed->ClearTimer()->isActive());
         QCOMPARE(m_framed->ClearTimer()->interval(), 3900);
-        m_framed->ClearTimer()->start(1);
-        QTRY_COMPARE(m_framed->StatusText(), kReady);
-        QVERIFY(m_framed->StatusIsHint());
+        ExpectReadyAfterTimer();
     }
 
     void openFailureReturnsToReadyAfterItsTime()
     {
         SetDeviceOverride("COM1", m_sandbox->WorkDir().toStdString() + "/no-such-tty");
-        Start();
+        StartWithSystemPorts();
         m_framed->ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), kOpenFailed, kPortWaitMs);
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(!m_framed->View()->HasPort());
-        QVERIFY(m_framed->ClearTimer()->isActive());
         QCOMPARE(m_framed->ClearTimer()->interval(), 5000);
-        m_framed->ClearTimer()->start(1);
-        QTRY_COMPARE(m_framed->StatusText(), kReady);
-        QVERIFY(m_framed->StatusIsHint());
+        ExpectReadyAfterTimer();
     }
 
     void lostWhenTheFarEndHangsUp()
@@ -91,6 +87,7 @@ private slots:
         QVERIFY(!m_framed->Frame().Messenger()->IsClearPending()); // the loss stays in view
         QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
         QVERIFY(m_framed->OpenButton()->isEnabled());
+        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
     }
 
     // A new serial setting applies at the next open, so the open port closes.
@@ -119,30 +116,126 @@ private slots:
         for (int i = 0; i < 2500; ++i)
             burst += char('a' + i % 26);
         QVERIFY(m_pty->WriteMaster(burst));
-        QTRY_COMPARE(m_framed->Find<CEditEx>(ViewId::kRecvBox)->toPlainText(),
-                     QString::fromStdString(burst));
+        QTRY_COMPARE(m_framed->RecvBox()->toPlainText(), QString::fromStdString(burst));
+    }
+
+    void shortOrUnreadableAutoSendIntervalsAreRefused_data()
+    {
+        QTest::addColumn<QString>("interval");
+        QTest::newRow("50") << QStringLiteral("50");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("text") << QStringLiteral("abc");
+        QTest::newRow("negative") << QStringLiteral("-100");
+    }
+    void shortOrUnreadableAutoSendIntervalsAreRefused()
+    {
+        QFETCH(QString, interval);
+        StartWithSystemPorts();
+        QCOMPARE(Interval()->text(), QStringLiteral("1000"));
+        Interval()->setText(interval);
+        m_framed->Button(ViewId::kSend)->setFocus();
+        QTest::mouseClick(AutoSend(), Qt::LeftButton);
+        QVERIFY(!AutoSend()->isChecked());
+        QVERIFY(Interval()->isEnabled());
+        QVERIFY(Interval()->hasFocus());
+        QCOMPARE(Interval()->selectedText(), interval);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_INTERVAL_TOO_SHORT));
+        QVERIFY(m_framed->StatusIsHint());
+    }
+
+    // Ticks while no port is open do nothing (no "port not open" either);
+    // sending starts by itself once a port opens.
+    void autoSendTicksWaitForAnOpenPort()
+    {
+        StartWithSystemPorts();
+        m_framed->SendBox()->setPlainText(QStringLiteral("ping"));
+        const QString status = m_framed->StatusText();
+        TickAutoSend();
+        QVERIFY(AutoSend()->isChecked());
+        QVERIFY(!Interval()->isEnabled());
+        QTest::qWait(kSeveralTicksMs);
+        QCOMPARE(m_framed->StatusText(), status);
+
+        OpenStarted();
+        QCOMPARE(ReadFarEnd(4 * 3).left(12), QByteArray("pingpingping"));
+    }
+
+    // While the far end reads nothing, the first write stays outstanding and
+    // the ticks pass it by; once it reads, writes follow one after the other,
+    // each whole. Unticking stops sending.
+    void autoSendKeepsOneWriteOutstandingAndStops()
+    {
+        OpenSerialOnPty();
+        const QString text = LargePayloadText();
+        m_framed->SendBox()->setPlainText(text);
+        const QByteArray payload = text.toLatin1().replace("\n", "\r\n");
+        TickAutoSend();
+        QPushButton *send = m_framed->Button(ViewId::kSend);
+        QTRY_VERIFY_WITH_TIMEOUT(!send->isEnabled(), kPortWaitMs);
+        QTest::qWait(kSeveralTicksMs);
+        QVERIFY(!send->isEnabled());
+        QVERIFY(!m_framed->StatusIsError()); // no tick was refused by the port
+
+        QByteArray got = ReadFarEnd(3 * payload.size());
+        QTest::mouseClick(AutoSend(), Qt::LeftButton);
+        QVERIFY(!AutoSend()->isChecked());
+        QVERIFY(Interval()->isEnabled());
+        // The write under way when sending stopped still completes.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                got += ReadAvailable(m_pty->MasterFd());
+                return send->isEnabled();
+            },
+            kPortWaitMs));
+        QTest::qWait(kSeveralTicksMs);
+        got += ReadAvailable(m_pty->MasterFd());
+        QVERIFY(send->isEnabled()); // no write started since
+        QVERIFY(!m_framed->StatusIsError());
+        QCOMPARE(got.size() % payload.size(), 0);
+        QCOMPARE(got, payload.repeated(got.size() / payload.size()));
     }
 
 private:
-    // No injection: the view makes the port library's ports.
-    void Start()
-    {
-        m_framed = std::make_unique<CFramedView>(CTarvikView::PortFactory{}, std::nullopt);
-        QVERIFY(m_framed->WaitForStartup());
-    }
     // The serial panel starts on COM1, which the device map points at the pty.
     void OpenSerialOnPty()
     {
-        Start();
+        StartWithSystemPorts();
         QVERIFY(qobject_cast<CSerialCfgDlg *>(m_framed->Panel()));
+        OpenStarted();
+    }
+    void OpenStarted()
+    {
         m_framed->ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         QVERIFY(m_framed->View()->HasPort());
     }
+    void ExpectReadyAfterTimer()
+    {
+        QVERIFY(m_framed->ClearTimer()->isActive());
+        m_framed->ClearTimer()->start(1);
+        QTRY_COMPARE(m_framed->StatusText(), kReady);
+        QVERIFY(m_framed->StatusIsHint());
+    }
+    void TickAutoSend()
+    {
+        Interval()->setText(QStringLiteral("51"));
+        QTest::mouseClick(AutoSend(), Qt::LeftButton);
+    }
+    QByteArray ReadFarEnd(qsizetype atLeast)
+    {
+        QByteArray got;
+        (void)QTest::qWaitFor( // a short result is what the caller compares
+            [&] {
+                got += ReadAvailable(m_pty->MasterFd());
+                return got.size() >= atLeast;
+            },
+            kPortWaitMs);
+        return got;
+    }
+    QCheckBox *AutoSend() const { return m_framed->Find<QCheckBox>(ViewId::kAutoSend); }
+    QLineEdit *Interval() const { return m_framed->Find<QLineEdit>(ViewId::kAutoInterval); }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CPtyPair> m_pty;
-    std::unique_ptr<CFramedView> m_framed;
 };
 
 QTEST_MAIN(TestSerialSendRecv)

@@ -1,25 +1,70 @@
-// Start-up and the configuration: the panel of the saved kind, the settings
-// section of "rvcfg.ini" in the start directory, and a restart.
+// Start-up and what carries over to the next start: the panel of the saved
+// kind, the settings section of "rvcfg.ini" in the start directory, the two
+// splitter bars (their tops, dragging within the limits, shares kept across
+// resizes, the tops in the registry), and the user command strip (loading,
+// its place in the layout, the mouse wheel, the preset commands dialog).
 #include "viewsandbox.h"
 
-#include "ethportcfgdlg.h"
+#include "dialogdriver.h"
+#include "layout.h"
 #include "rvconfig.h"
 #include "serialcfgdlg.h"
+#include "splittercontrol.h"
+#include "usercommandview.h"
 
+#include <QAction>
 #include <QCheckBox>
-#include <QFile>
-#include <QLineEdit>
+#include <QScrollBar>
+#include <QWheelEvent>
 
-class TestViewConfig : public QObject
+namespace {
+// Sends one wheel notch; true when someone took it.
+bool Wheel(QWidget *target, int delta)
+{
+    const QPointF at(5, 5);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+    return event.isAccepted();
+}
+
+QStringList Captions(const CTarvikView *view)
+{
+    QStringList captions;
+    for (const QAbstractButton *button : view->CommandStrip()->Buttons())
+        captions << button->text();
+    return captions;
+}
+
+// Runs the menu command; `inDialog` works the dialog and closes it.
+void RunPresetCommands(CFramedView &framed, std::function<void(CUserCmdCfgDlg *)> inDialog)
+{
+    bool shown = false;
+    OnNextModal<CUserCmdCfgDlg>([&](CUserCmdCfgDlg *dlg) {
+        shown = true;
+        inDialog(dlg);
+    });
+    framed.Frame().CommandAction(CMainFrame::ID_PRESET_COMMANDS)->trigger();
+    QVERIFY(shown);
+}
+
+void DeleteRowsFrom(CUserCmdCfgDlg *dlg, int row)
+{
+    while (Table(dlg)->rowCount() > row)
+        RightClick(dlg, RowPoint(dlg, row),
+                   [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
+}
+} // namespace
+
+class TestViewConfig : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_sandbox = std::make_unique<CViewSandbox>(); }
     void cleanup()
     {
-        m_framed.reset();
-        m_sandbox.reset();
+        m_view.reset();
+        CViewTestCase::cleanup();
     }
 
     void freshStartShowsSerialDefaults()
@@ -90,14 +135,10 @@ private slots:
     void damagedBlockKeepsDefaults()
     {
         SaveSection(3, true);
-        QFile file(m_sandbox->IniPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QByteArray text = file.readAll();
-        file.close();
-        text.replace("PortCfgDataCS=0", "PortCfgDataCS=1");
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-        file.close();
+        const QByteArray text = FileBytes(m_sandbox->IniPath());
+        QVERIFY(text.contains("PortCfgDataCS=0"));
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
+                               QByteArray(text).replace("PortCfgDataCS=0", "PortCfgDataCS=1")));
 
         MessageBoxWatcher catcher;
         Start();
@@ -120,12 +161,223 @@ private slots:
         QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("rvcfg.ini"))));
     }
 
-private:
-    void Start()
+    void splitterTops_data()
     {
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
+        QTest::addColumn<int>("cy");
+        QTest::addColumn<double>("recvShare");
+        QTest::addColumn<double>("sendShare");
+        QTest::addColumn<int>("p1");
+        QTest::addColumn<int>("p2");
+        // Height 400: p2 may not exceed cy - 225 = 175, p1 not p2 - 44 = 131.
+        QTest::newRow("400, both halves") << 400 << 0.5 << 0.5 << 131 << 175;
+        QTest::newRow("400, designed shares") << 400 << 0.3 << 0.5625 << 120 << 175;
+        // p1 is raised to 102 and p2 to 146 when smaller.
+        QTest::newRow("400, tiny receive area") << 400 << 0.1 << 0.9 << 102 << 146;
+        // Below 371 the cap cy - 225 is under 146 and wins, and p1 follows it down.
+        QTest::newRow("360, cap wins") << 360 << 0.3 << 0.5 << 91 << 135;
+        QTest::newRow("300, cap wins") << 300 << 0.1 << 0.9 << 31 << 75;
+        // Products are truncated toward zero: 700 / 3 = 233.3.
+        QTest::newRow("700, thirds truncated") << 700 << 1.0 / 3 << 1.0 / 3 << 233 << 467;
+        QTest::newRow("800, free") << 800 << 0.25 << 0.5 << 200 << 400;
     }
+    void splitterTops()
+    {
+        QFETCH(int, cy);
+        QFETCH(double, recvShare);
+        QFETCH(double, sendShare);
+        const auto r = ViewLayout::ComputeLayout(608, cy, recvShare, sendShare);
+        QTEST(r.p1, "p1");
+        QTEST(r.p2, "p2");
+    }
+
+    // Nothing is placed before the start-up tick; a resize keeps the port
+    // column where it is and the areas' shares of the height.
+    void designedStartAndResizeKeepShares()
+    {
+        m_view = std::make_unique<CTarvikView>();
+        m_view->resize(608, 400);
+        m_view->show();
+        QCOMPARE(m_view->Splitter1Pos(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(m_view->Splitter1Pos() != 0, 2000);
+        QCOMPARE(m_view->Splitter1Pos(), 120);
+        QCOMPARE(m_view->Splitter2Pos(), 175);
+        auto *open = m_view->findChild<QPushButton *>(ViewId::Name(ViewId::kOpenClose));
+        const QRect before = open->geometry();
+        m_view->resize(900, 800);
+        QCOMPARE(open->geometry(), before);
+        // 120 / 400 of 800, (400 - 175) / 400 of 800.
+        QCOMPARE(m_view->Splitter1Pos(), 240);
+        QCOMPARE(m_view->Splitter2Pos(), 350);
+    }
+
+    // Bar 2 first makes room; bar 1 then sits at half the height and stays
+    // there when the window doubles.
+    void dragSetsShareKeptOnResize()
+    {
+        StartView(608, 600);
+        Drag(ViewId::kBar2, 370);
+        QCOMPARE(m_view->Splitter2Pos(), 368);
+        Drag(ViewId::kBar1, 302);
+        QCOMPARE(m_view->Splitter1Pos(), 300);
+        QCOMPARE(Bar(ViewId::kBar1)->geometry(), QRect(152, 300, 454, 5));
+
+        m_view->resize(608, 1200);
+        QCOMPARE(m_view->Splitter1Pos(), 600);
+        QCOMPARE(m_view->Splitter2Pos(), 736);
+    }
+
+    // On 400 pixels bar 2 has no room; bar 1 may go up to 104 (top 102) at most.
+    void dragStopsAtTheLimit()
+    {
+        StartView(608, 400);
+        Drag(ViewId::kBar1, 5);
+        QCOMPARE(m_view->Splitter1Pos(), 102);
+        const int bar2Top = m_view->Splitter2Pos();
+        Drag(ViewId::kBar2, 390);
+        QCOMPARE(m_view->Splitter2Pos(), bar2Top);
+    }
+
+    void topsAreWrittenAtExitAndRestored()
+    {
+        StartView(608, 600);
+        Drag(ViewId::kBar2, 352);
+        m_view.reset();
+        uint32_t top1 = 0;
+        uint32_t top2 = 0;
+        CRegManage registry;
+        QVERIFY(registry.ReadDword(QStringLiteral("Splitter1Pos"), top1));
+        QVERIFY(registry.ReadDword(QStringLiteral("Splitter2Pos"), top2));
+        QCOMPARE(top1, 120u);
+        QCOMPARE(top2, 350u);
+
+        registry.WriteDword(QStringLiteral("Splitter1Pos"), 150);
+        registry.WriteDword(QStringLiteral("Splitter2Pos"), 300);
+        StartView(608, 600);
+        QCOMPARE(m_view->Splitter1Pos(), 150);
+        QCOMPARE(m_view->Splitter2Pos(), 300);
+    }
+
+    // A faulty entry is asked about before the strip shows; the strip sits in
+    // group 1073, follows the splitter layout, and the wheel over the view or
+    // a send box with nothing to scroll moves it while it can move that way.
+    void stripLoadsFollowsTheLayoutAndTakesTheWheel()
+    {
+        CViewSandbox &sandbox = *m_sandbox;
+        QByteArray text = "[UserCmds]\r\nCmdCnt=30\r\nCmdName1=bad\r\nCmdValue1=xyz\r\n";
+        for (int i = 2; i <= 30; ++i)
+            text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=%1\r\n").arg(i).toLatin1();
+        QVERIFY(WriteFileBytes(sandbox.IniPath(), text));
+        MessageBoxWatcher watcher; // answers Yes
+        CTarvikView view;
+        view.resize(608, 600);
+        view.show();
+        QVERIFY(QTest::qWaitFor([&] { return view.CommandStrip(); }, 2000));
+        QCOMPARE(watcher.Texts(),
+                 QStringList(QStringLiteral("配置文件中用户命令第1项错误，您可以手动修改配置文件"
+                                            "或删除此项，您要删除此项吗？")));
+        CUserCommandView *strip = view.CommandStrip();
+        QCOMPARE(strip->objectName(), QStringLiteral("59648"));
+        QCOMPARE(strip->Buttons().size(), 29);
+        QCOMPARE(strip->Buttons()[0]->text(), QStringLiteral("c2"));
+        QVERIFY(strip->Buttons()[0]->isVisible());
+        for (const QSize size : {QSize(900, 800), QSize(608, 600)}) {
+            view.resize(size);
+            const int p1 = view.Splitter1Pos();
+            const int p2 = view.Splitter2Pos();
+            QCOMPARE(strip->geometry(), QRect(155, p1 + 13, size.width() - 160, p2 - p1 - 15));
+        }
+
+        QScrollBar *bar = strip->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QVERIFY(!Wheel(&view, 120)); // already at the top: not the strip's
+        QVERIFY(Wheel(&view, -120));
+        const int afterOne = bar->value();
+        QVERIFY(afterOne > 0);
+        QVERIFY(Wheel(view.findChild<CEditEx *>(ViewId::Name(ViewId::kSendBox))->viewport(), -120));
+        QVERIFY(bar->value() > afterOne);
+        for (int notch = 0; notch < 50 && bar->value() < bar->maximum(); ++notch)
+            QVERIFY(Wheel(&view, -120));
+        QVERIFY(!Wheel(&view, -120)); // at the bottom
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(Wheel(&view, 120));
+        QVERIFY(bar->value() < bar->maximum());
+    }
+
+    // The menu command edits the list: Cancel changes nothing; OK writes the
+    // section and rebuilds the strip from the dialog's rows; the keys of a
+    // longer earlier list stay but the next start shows only the new list. A
+    // save that fails keeps the old buttons and their bytes.
+    void presetCommandsSaveAndRebuildTheStrip()
+    {
+        CViewSandbox &sandbox = *m_sandbox;
+        QByteArray text = "[UserCmds]\r\nCmdCnt=5\r\n";
+        for (int i = 1; i <= 5; ++i)
+            text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=0%1\r\n").arg(i).toLatin1();
+        QVERIFY(WriteFileBytes(sandbox.IniPath(), text));
+        {
+            CFramedView framed;
+            QVERIFY(framed.WaitForStartup());
+            QTRY_COMPARE(Captions(framed.View()).size(), 5);
+            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
+                DeleteRowsFrom(dlg, 0);
+                dlg->reject();
+            });
+            QCOMPARE(FileBytes(sandbox.IniPath()), text);
+            QCOMPARE(Captions(framed.View()).size(), 5);
+
+            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
+                DeleteRowsFrom(dlg, 2);
+                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+            });
+            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
+            const QByteArray saved = FileBytes(sandbox.IniPath());
+            QVERIFY(saved.contains("CmdCnt=2\r\n"));
+            QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
+            QVERIFY(saved.contains("CmdValue2=02\r\n"));
+
+            // The file can no longer be written: the old list stays usable.
+            QVERIFY(QFile::remove(sandbox.IniPath()));
+            QVERIFY(QDir().mkdir(sandbox.IniPath()));
+            MessageBoxWatcher watcher;
+            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
+                DeleteRowsFrom(dlg, 1);
+                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+            });
+            QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
+            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
+            QCOMPARE(framed.View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
+            QVERIFY(QDir().rmdir(sandbox.IniPath()));
+            QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
+        }
+        CFramedView restarted;
+        QVERIFY(restarted.WaitForStartup());
+        QTRY_COMPARE(Captions(restarted.View()), QStringList({"c1", "c2"}));
+    }
+
+private:
+    void StartView(int cx, int cy)
+    {
+        m_view = std::make_unique<CTarvikView>();
+        m_view->resize(cx, cy);
+        m_view->show();
+        QVERIFY(QTest::qWaitFor([this] { return m_view->PortPanel(); }, 2000));
+    }
+    // Presses on the bar's centre and lets go with the pointer at view height toY.
+    void Drag(int barId, int toY)
+    {
+        CSplitterControl *bar = Bar(barId);
+        QVERIFY(bar);
+        const QPoint centre = bar->rect().center();
+        const QPoint target = bar->mapFrom(m_view.get(), QPoint(bar->x() + centre.x(), toY));
+        QTest::mousePress(bar, Qt::LeftButton, {}, centre);
+        QTest::mouseMove(bar, target);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, target);
+    }
+    CSplitterControl *Bar(int id) const
+    {
+        return m_view->findChild<CSplitterControl *>(ViewId::Name(id));
+    }
+
     void SaveSection(int selPort, bool countRecv)
     {
         RvConfigValues values;
@@ -136,8 +388,7 @@ private:
     }
     QComboBox *Kinds() const { return m_framed->Find<QComboBox>(ViewId::kPortKind); }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
-    std::unique_ptr<CFramedView> m_framed;
+    std::unique_ptr<CTarvikView> m_view; // a view without a frame
 };
 
 QTEST_MAIN(TestViewConfig)

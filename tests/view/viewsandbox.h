@@ -3,6 +3,8 @@
 // around the view.
 #pragma once
 
+#include "editex.h"
+#include "ethportcfgdlg.h"
 #include "extlabel.h"
 #include "extstatuscontrolbar.h"
 #include "mainframe.h"
@@ -17,14 +19,20 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
+
+#include <unistd.h>
 
 namespace ViewText {
 inline const QString kOpenCaption = QStringLiteral("打开端口");
@@ -34,6 +42,55 @@ inline const QString kOpenFailed = QStringLiteral("打开端口失败，请检�
 inline const QString kClosed = QStringLiteral("端口已关闭");
 inline const QString kReady = QStringLiteral("就绪");
 } // namespace ViewText
+
+// Only a bound on hangs: port threads may be slow on a loaded machine.
+inline constexpr int kPortWaitMs = 20000;
+
+inline QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray bytes;
+    for (int value : values)
+        bytes.append(char(value));
+    return bytes;
+}
+
+inline QByteArray EveryByteValue()
+{
+    QByteArray bytes;
+    for (int value = 0; value < 256; ++value)
+        bytes.append(char(value));
+    return bytes;
+}
+
+inline QByteArray BoxBytes(const CEditEx *box)
+{
+    ByteString bytes;
+    const ConvResult result = box->GetData(bytes);
+    return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
+                      : QByteArray();
+}
+
+inline QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Everything readable on a non-blocking descriptor now.
+inline QByteArray ReadAvailable(int fd)
+{
+    QByteArray bytes;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    return bytes;
+}
+
+inline bool WriteFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 class CViewSandbox
 {
@@ -51,6 +108,7 @@ public:
 
     QString WorkDir() const { return m_workDir.path(); }
     QString IniPath() const { return m_workDir.filePath(QStringLiteral("rvcfg.ini")); }
+    QString Path(const QString &name) const { return m_workDir.filePath(name); }
 
 private:
     QString m_previousDir;
@@ -113,9 +171,71 @@ public:
     {
         Find<QComboBox>(ViewId::kPortKind)->setCurrentIndex(int(kind));
     }
+    CEditEx *SendBox() const { return Find<CEditEx>(ViewId::kSendBox); }
+    CEditEx *RecvBox() const { return Find<CEditEx>(ViewId::kRecvBox); }
+
+    // Types the target into the network panel as a user does; no events run.
+    void TypeNetworkTarget(quint16 port) const
+    {
+        auto *host = FindPanelControl<QComboBox>(Panel(), kEthHostId);
+        auto *portEdit = FindPanelControl<QLineEdit>(Panel(), kEthPortId);
+        QVERIFY(host && portEdit);
+        host->lineEdit()->clear();
+        QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
+        portEdit->clear();
+        QTest::keyClicks(portEdit, QString::number(port));
+    }
+    // Clicks open with the network kind on `port`; the open is still pending.
+    void OpenNetwork(quint16 port) const
+    {
+        SelectKind(PortKind::Network);
+        TypeNetworkTarget(port);
+        ClickOpenClose();
+    }
+    // Opens the network kind against `server`: the accepted connection (the
+    // server owns it) once the port is usable, else null.
+    QTcpSocket *OpenAgainst(QTcpServer &server) const
+    {
+        OpenNetwork(server.serverPort());
+        if (!QTest::qWaitFor([&] { return server.hasPendingConnections(); }, kPortWaitMs))
+            return nullptr;
+        QTcpSocket *peer = server.nextPendingConnection();
+        const bool usable =
+            QTest::qWaitFor([this] { return Button(ViewId::kSend)->isEnabled(); }, kPortWaitMs);
+        return usable ? peer : nullptr;
+    }
 
 private:
     CRegManage m_reg;
     CMainFrame m_frame;
     CTarvikView *m_view = nullptr;
+};
+
+// Base of view tests: a fresh sandbox for every test function and the framed
+// view the function starts in it, dropped before the sandbox.
+class CViewTestCase : public QObject
+{
+    Q_OBJECT
+
+protected slots:
+    void init() { m_sandbox = std::make_unique<CViewSandbox>(); }
+    void cleanup()
+    {
+        m_framed.reset();
+        m_sandbox.reset();
+    }
+
+protected:
+    void Start(const CTarvikView::PortFactory &factory = {},
+               const std::optional<PanelProviders> &providers = PanelProviders{})
+    {
+        m_framed.reset();
+        m_framed = std::make_unique<CFramedView>(factory, providers);
+        QVERIFY(m_framed->WaitForStartup());
+    }
+    // The port library's ports on the system's devices.
+    void StartWithSystemPorts() { Start({}, std::nullopt); }
+
+    std::unique_ptr<CViewSandbox> m_sandbox;
+    std::unique_ptr<CFramedView> m_framed;
 };

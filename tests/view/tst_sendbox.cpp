@@ -1,7 +1,8 @@
-// Send pages: previous and next through the buttons and their mnemonics.
+// The send box: its pages, previous and next through the buttons and their
+// mnemonics, and find through the frame's find dialog.
 #include "viewsandbox.h"
 
-#include "editex.h"
+#include "findtextdlg.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 
 namespace {
 const QString kFirstPage = QStringLiteral("已到最前一页！");
+const QString kEndReached = QStringLiteral("已到达文件尾");
 
 QString Label(int current, int count)
 {
@@ -21,24 +23,18 @@ QString PageStatus(int current, int count)
 }
 } // namespace
 
-class TestPages : public QObject
+class TestSendBox : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        m_sandbox = std::make_unique<CViewSandbox>();
-        m_framed = std::make_unique<CFramedView>();
-        QVERIFY(m_framed->WaitForStartup());
-        m_box = m_framed->Find<CEditEx>(ViewId::kSendBox);
+        CViewTestCase::init();
+        Start();
+        m_box = m_framed->SendBox();
         m_hex = m_framed->Find<QCheckBox>(ViewId::kHexSend);
         m_label = m_framed->Find<QLabel>(ViewId::kPageLabel);
-    }
-    void cleanup()
-    {
-        m_framed.reset();
-        m_sandbox.reset();
     }
 
     void previousOnFirstPageOnlyHints()
@@ -117,7 +113,52 @@ private slots:
         QCOMPARE(bar->value(), 100);
     }
 
+    void findWalksThroughOccurrencesAndWraps()
+    {
+        m_box->setPlainText(QStringLiteral("xxABxxabxx"));
+        m_box->moveCursor(QTextCursor::Start);
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(Selection(), std::make_pair(2, 4)); // the upper-case one first
+        QCOMPARE(m_framed->StatusText(), QString()); // each search clears the pane
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(Selection(), std::make_pair(6, 8));
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(Selection(), std::make_pair(2, 4));
+        QCOMPARE(m_framed->StatusText(), kEndReached);
+        QVERIFY(m_framed->StatusIsHint());
+
+        m_box->moveCursor(QTextCursor::Start);
+        FindNext(QStringLiteral("ab"), true);
+        QCOMPARE(Selection(), std::make_pair(6, 8));
+        FindNext(QStringLiteral("AB"), true);
+        QCOMPARE(Selection(), std::make_pair(2, 4));
+        QCOMPARE(m_framed->StatusText(), kEndReached);
+
+        MessageBoxWatcher catcher;
+        FindNext(QStringLiteral("zz"), false);
+        QCOMPARE(catcher.Texts(), QStringList{QStringLiteral("未找到指定文本:\n zz")});
+        QCOMPARE(Selection(), std::make_pair(2, 4));
+    }
+
 private:
+    // Types the text into the frame's find dialog and presses "find next".
+    void FindNext(const QString &text, bool matchCase)
+    {
+        CMainFrame &frame = m_framed->Frame();
+        if (!frame.FindDialog())
+            frame.OnEditFind();
+        CFindTextDlg *dialog = frame.FindDialog();
+        QVERIFY(dialog);
+        dialog->TextCombo()->setEditText(QString());
+        QTest::keyClicks(dialog->TextCombo(), text);
+        dialog->MatchCaseCheck()->setChecked(matchCase);
+        QTest::mouseClick(dialog->FindNextButton(), Qt::LeftButton);
+    }
+    std::pair<int, int> Selection() const
+    {
+        const QTextCursor cursor = m_box->textCursor();
+        return {cursor.selectionStart(), cursor.selectionEnd()};
+    }
     void Click(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
     // A mnemonic clicks its button a moment later, as a button press shows.
     void PressAlt(Qt::Key key, int buttonId)
@@ -130,12 +171,10 @@ private:
         QVERIFY(clicked.wait());
     }
 
-    std::unique_ptr<CViewSandbox> m_sandbox;
-    std::unique_ptr<CFramedView> m_framed;
     CEditEx *m_box = nullptr;
     QCheckBox *m_hex = nullptr;
     QLabel *m_label = nullptr;
 };
 
-QTEST_MAIN(TestPages)
-#include "tst_pages.moc"
+QTEST_MAIN(TestSendBox)
+#include "tst_sendbox.moc"
