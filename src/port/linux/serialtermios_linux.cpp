@@ -51,9 +51,11 @@ bool MapParity(uint8_t parity, termios &tio)
     };
     if (parity > 4)
         return false;
+    // The line sends and expects the parity bit, but input is not checked:
+    // with checking on, the terminal layer hands over a byte that arrived
+    // with a parity error as 0x00, and the program would show a byte the
+    // printer never sent. Unchecked, the byte arrives as it came in.
     tio.c_cflag |= kParity[parity];
-    if (parity != 0)
-        tio.c_iflag |= INPCK;
     return true;
 }
 
