@@ -99,8 +99,8 @@ void ParseLine(std::string_view line, ParseState &state)
     state.pendingComment.clear();
 }
 
-// Comment text holds line feeds; on disk every line ends with CR LF, as the
-// Windows program's text-mode files do.
+// Comment text holds line feeds; on disk every line ends with CR LF, as
+// Windows text files do.
 void AppendComment(std::string &out, std::string_view comment)
 {
     for (std::size_t i = 0; i < comment.size(); ++i) {
