@@ -1,5 +1,7 @@
 #include "boxtext.h"
 
+#include "convert.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringDecoder>
@@ -179,7 +181,7 @@ std::size_t AppendSpecialByte(const GbkTables &tables, std::string_view gbk, std
         out.append(QChar(tables.byte80));
         return 1;
     }
-    if (byte >= kFirstLead && byte < kFirstLead + kLeadCount)
+    if (IsGbkLeadByte(byte))
         return AppendLeadByte(tables, gbk, i, out);
     AppendEscape(out, byte);
     return 1;

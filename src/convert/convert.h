@@ -34,6 +34,12 @@ using ConvResult = std::ptrdiff_t;
 
 inline constexpr uint8_t kNotHexDigit = 0xFF;
 
+// A byte 0x81..0xFE starts a double-byte GBK character with the byte after it.
+inline constexpr bool IsGbkLeadByte(uint8_t byte) noexcept
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
 // 0..15 for '0'..'9', 'A'..'F', 'a'..'f'; kNotHexDigit for any other byte.
 uint8_t HexDigitValue(uint8_t ch) noexcept;
 

@@ -19,6 +19,7 @@
 // m_nFinalBytes bytes cannot change any more, the rest (a lone lead byte that
 // may pair with the next one, a CR that may meet its LF) is replaced.
 #include "boxtext.h"
+#include "convert.h"
 #include "editex.h"
 #include "portex.h"
 #include "tarvikview.h"
@@ -46,11 +47,6 @@ constexpr std::size_t kHexLineBytes = 1024;
 constexpr qint64 kDisplayCostFactor = 4;
 constexpr qint64 kMinDisplayGapMs = 20;
 constexpr qint64 kMaxDisplayGapMs = 1000;
-
-bool IsLeadByte(uint8_t byte)
-{
-    return byte >= 0x81 && byte <= 0xFE;
-}
 
 QString HexLines(const uint8_t *data, std::size_t from, std::size_t to)
 {
@@ -244,7 +240,7 @@ std::size_t CTarvikView::StableRenderEnd() const
     if (m_form.recvBox->m_bHex)
         return end;
     std::size_t runStart = end;
-    while (runStart > m_nFinalBytes && IsLeadByte(m_pRecvData[runStart - 1]))
+    while (runStart > m_nFinalBytes && IsGbkLeadByte(m_pRecvData[runStart - 1]))
         --runStart;
     std::size_t stable = runStart + ((end - runStart) & ~std::size_t(1));
     if (stable == end && end > m_nFinalBytes && m_pRecvData[end - 1] == '\r')
