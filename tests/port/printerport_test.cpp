@@ -1,7 +1,6 @@
 // The printer-driver kind against a private cupsd with raw capture queues.
 #include "printerport.h"
 
-#include "porterror.h"
 #include "portowner.h"
 #include "realport.h"
 #include "support/bytes_diff.h"
@@ -73,53 +72,6 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvik)
     EXPECT_EQ(jobs[1].data, "second");
     for (const CapturedJob &job : jobs)
         EXPECT_EQ(job.title, kPrinterJobTitle);
-}
-
-TEST_F(PrinterPortTest, FileInThreePassesGivesOneJobPerPass)
-{
-    const std::string file = PatternBytes(1'330'000);
-    ASSERT_EQ(m_port.SendFile(TestFile(file).c_str(), 3, 50), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone, 1, std::chrono::seconds(60)));
-    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 3);
-    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
-    const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 3);
-    ASSERT_EQ(jobs.size(), 3u);
-    for (const CapturedJob &job : jobs) {
-        EXPECT_TRUE(SameBytes(file, job.data)) << "job " << job.id;
-        EXPECT_EQ(job.title, kPrinterJobTitle);
-    }
-}
-
-TEST_F(PrinterPortTest, PassThatCannotBePrintedEndsWithCode6)
-{
-    ASSERT_TRUE(s_cupsd->DeleteQueue(m_queue));
-    ASSERT_EQ(m_port.SendFile(TestFile(std::string(5000, 'p')).c_str(), 2, 0), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed));
-    m_port.StopSendFile();
-    EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 0);
-    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-    EXPECT_NE(m_port.GetLastError(), 0u);
-}
-
-TEST_F(PrinterPortTest, UnknownOrEmptyQueueFailsTheOpenWithTheErrorKept)
-{
-    CPrinterPort port;
-    tagPRINTER_CFG cfg = Settings("no_such_queue");
-    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(port.GetLastError(), kSpoolErrUnknownPrinter);
-    cfg = Settings("");
-    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(port.OpenPort(m_owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(WriteBytes(port, "x", nullptr, 0), 0u);
-    EXPECT_EQ(port.GetLastError(), 1006u);
-    uint8_t buffer[16];
-    uint32_t received = 7;
-    EXPECT_EQ(port.Read(buffer, sizeof buffer, &received), 0u);
-    EXPECT_EQ(received, 0u);
-    m_owner.Sync();
-    EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{kPortOpened});
 }
 
 } // namespace
