@@ -2,9 +2,7 @@
 #include "realport.h"
 #include "serialtermios.h"
 
-
 #include <gtest/gtest.h>
-
 
 namespace {
 

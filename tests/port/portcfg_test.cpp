@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstring>
 #include <string>
 
@@ -35,13 +33,6 @@ tagPORT_CFG_DATA FilledBlock()
     block.ethernet.dwMarker = kCfgMarkerValid;
     block.parallel.dwReserved = 0xFFFFFFFF;
     return block;
-}
-
-tagPORT_CFG_DATA BlockOfBytes(uint8_t value)
-{
-    std::array<uint8_t, kPortCfgDataSize> bytes;
-    bytes.fill(value);
-    return std::bit_cast<tagPORT_CFG_DATA>(bytes);
 }
 
 bool SameBlock(const tagPORT_CFG_DATA &a, const tagPORT_CFG_DATA &b)

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace std::chrono_literals;
 
 namespace {

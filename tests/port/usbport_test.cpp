@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-
-
 namespace {
 
 class UsbPortTest : public testing::Test
