@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstring>
 #include <string>
 
@@ -37,13 +35,6 @@ tagPORT_CFG_DATA FilledBlock()
     return block;
 }
 
-tagPORT_CFG_DATA BlockOfBytes(uint8_t value)
-{
-    std::array<uint8_t, kPortCfgDataSize> bytes;
-    bytes.fill(value);
-    return std::bit_cast<tagPORT_CFG_DATA>(bytes);
-}
-
 bool SameBlock(const tagPORT_CFG_DATA &a, const tagPORT_CFG_DATA &b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -60,20 +51,6 @@ const std::string kText = PortCfgDataToText(kFilled);
 const std::string kSum = std::to_string(PortCfgDataChecksum(kFilled));
 
 } // namespace
-
-TEST(PortCfgData, WorkedExampleOfASavedSerialPart)
-{
-    EXPECT_TRUE(SameBlock(PortCfgData(), tagPORT_CFG_DATA{})); // the process-wide block starts zero
-    const tagPORT_CFG_DATA block = SavedSerialDefaults();
-    std::string expected = "00,00,00,00,80,25,00,00,00,04,00,00,01,00,00,00,AA,55,00,00";
-    for (std::size_t i = 20; i < kPortCfgDataSize; ++i)
-        expected += ",00";
-    EXPECT_EQ(kPortCfgTextLength, 1187u);
-    EXPECT_TRUE(SameBytes(expected, PortCfgDataToText(block)));
-    EXPECT_EQ(PortCfgDataChecksum(block), 425u);
-    EXPECT_EQ(PortCfgDataToText(BlockOfBytes(0xAB)).substr(0, 9), "AB,AB,AB,");
-    EXPECT_EQ(PortCfgDataChecksum(BlockOfBytes(0xFF)), 100980u);
-}
 
 TEST(PortCfgData, WrittenAndHandEditedTextsAreReadBack)
 {

@@ -1,17 +1,12 @@
 // The USB kind against a scriptable fake printer, and the system backend.
 #include "usbport.h"
 
-#include "devicemap.h"
 #include "porterror.h"
 #include "portowner.h"
 #include "realport.h"
 #include "support/fakeusbdevice.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-
-#include <thread>
 
 namespace {
 
@@ -80,34 +75,6 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 5);
 }
 
-TEST_F(UsbPortTest, SwitchOffMeansNoDeviceReadAtAll)
-{
-    m_devices.With([&](auto &s) { s.incoming = "waiting"; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500)); // two poll periods
-    EXPECT_EQ(m_devices.With([](auto &s) { return s.readRequests; }), 0);
-    EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0);
-}
-
-TEST_F(UsbPortTest, FailingStatusGivesCode4OnWriteOnFileSendAndInTheFileThread)
-{
-    m_devices.With([](auto &s) { s.holdWrites = true; });
-    ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(10000)).c_str(), 1, 0), 1u);
-    ASSERT_TRUE(m_devices.WaitForHeldWrite());
-    m_devices.With([](auto &s) { s.statusFails = true, s.holdWrites = false; });
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
-    m_port.StopSendFile(); // reaps the ended thread
-    EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0); // code 4, not code 6
-    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
-
-    EXPECT_EQ(WriteBytes(m_port, "x"), 0u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 2));
-    EXPECT_EQ(m_port.SendFile(TestFile(PatternBytes(100)).c_str(), 1, 0), 0u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortLost, 3));
-    EXPECT_EQ(m_port.IsSendingFile(), 0u);
-    EXPECT_EQ(m_devices.With([](auto &s) { return s.writeSizes; }).size(), 1u);
-}
-
 TEST_F(UsbPortTest, CloseEndsAWriteThatHangsInTheDevice)
 {
     m_devices.With([](auto &s) { s.holdWrites = true; });
@@ -130,52 +97,4 @@ TEST_F(UsbPortTest, CloseDoesNotHangOnAWriterWaitingForTheOwner)
     EXPECT_EQ(m_port.GetLastError(), kPortErrInvalidHandle);
 }
 
-TEST(UsbPort, OpenNeedsAPresentDeviceAndEnumerationListsThePresentOnes)
-{
-    CFakeUsbDevices devices({0, 3, 7});
-    const int8_t *table = EnumUsbDevices(devices);
-    EXPECT_EQ((std::vector<int8_t>(table, table + 4)), (std::vector<int8_t>{0, 3, 7, -1}));
-    CFakeUsbDevices none(std::set<int>{});
-    EXPECT_EQ(EnumUsbDevices(none)[0], -1);
-
-    CTestPortOwner owner;
-    CUsbPort port(devices);
-    EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u); // no settings
-    const std::string missing = UsbDeviceName(9);
-    const tagUSB_CFG cfg{missing.c_str(), static_cast<uint32_t>(missing.size())};
-    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
-    EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u);
-    EXPECT_EQ(port.GetLastError(), kPortErrFileNotFound);
-}
-
 } // namespace
-
-// The usblp backend against a stand-in file: the kernel driver is absent,
-// so its ioctls fail as they do on any file that is not a usblp device.
-TEST(UsblpBackend, OpensExclusivelyWritesAndReportsAFailingStatus)
-{
-    const std::string path = TestFile("");
-    SetDeviceOverride(UsbDeviceName(5), path);
-    SetDeviceOverride(UsbDeviceName(6), path + ".missing");
-    uint32_t error = 0;
-    auto device = SystemUsbDeviceOpener().Open(UsbDeviceName(5), error);
-    ASSERT_NE(device, nullptr) << error;
-
-    uint32_t written = 0;
-    const uint8_t bytes[] = {0x1B, '@', 'A', 0x00};
-    ASSERT_TRUE(device->Write(bytes, sizeof bytes, written, error));
-    EXPECT_EQ(written, sizeof bytes);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string("\x1B@A\0", 4));
-    EXPECT_FALSE(device->Status(error)) << "a file that is no usblp device has no status";
-    EXPECT_EQ(error, kPortErrNotSupported);
-
-    EXPECT_EQ(SystemUsbDeviceOpener().Open(UsbDeviceName(5), error), nullptr);
-    EXPECT_EQ(error, kPortErrSharingViolation);
-    EXPECT_TRUE(SystemUsbDeviceOpener().Probe(UsbDeviceName(5))) << "an open device is listed";
-    EXPECT_EQ(SystemUsbDeviceOpener().Open(UsbDeviceName(6), error), nullptr);
-    EXPECT_EQ(error, kPortErrFileNotFound);
-    EXPECT_FALSE(SystemUsbDeviceOpener().Probe(UsbDeviceName(6)));
-    SetDeviceOverride(UsbDeviceName(5), "");
-    SetDeviceOverride(UsbDeviceName(6), "");
-}

@@ -57,11 +57,6 @@ void CLoopbackServer::SetSmallReceiveBuffer()
     setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
-bool CLoopbackServer::SendToClient(const std::string &bytes)
-{
-    return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
-}
-
 std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
 {
     std::string received;

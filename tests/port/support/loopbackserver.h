@@ -18,7 +18,6 @@ public:
     bool Accept(int timeoutMs = 10000);
     // A small receive buffer makes a peer that stops reading fill up quickly.
     void SetSmallReceiveBuffer();
-    bool SendToClient(const std::string &bytes);
     // Reads until `count` bytes arrived or the client closed / time-out passed.
     std::string ReceiveFromClient(std::size_t count, int timeoutMs = 10000);
     void CloseClient();

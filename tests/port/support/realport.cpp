@@ -143,13 +143,6 @@ std::unique_ptr<CPortEx> CRealDevice::NewPort() const
     return port;
 }
 
-std::string CRealDevice::WriteFile(const std::string &name, const std::string &bytes) const
-{
-    const std::string path = m_dir.filePath(QString::fromStdString(name)).toStdString();
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    return path;
-}
-
 tagSERIAL_CFG SerialCfg(uint32_t flow, uint32_t baud, uint8_t dataBits, uint8_t stopBits,
                         uint8_t parity)
 {

@@ -74,11 +74,8 @@ public:
     // A new port of the kind that holds valid settings for the device.
     std::unique_ptr<CPortEx> NewPort() const;
     CFarEnd &FarEnd() { return *m_farEnd; }
-    CPtyPair *Pty() { return m_pty.get(); } // null for a FIFO
     // Stops the far end and closes its side (a pseudo-terminal hangs up).
     void CloseFarEnd();
-    // A file of `bytes` in the device's temporary folder.
-    std::string WriteFile(const std::string &name, const std::string &bytes) const;
 
 private:
     RealKind m_kind;
