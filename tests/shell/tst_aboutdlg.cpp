@@ -77,14 +77,6 @@ private slots:
         QVERIFY(!second.Shown());
     }
 
-    void startupWritesNothingWhileTicked()
-    {
-        ModalAboutDriver driver(TickAndClose);
-        CAboutDlg::ShowAtStartup(m_reg, nullptr);
-        QVERIFY(driver.Shown());
-        QCOMPARE(NoAutoShowAbout(), 99u); // still absent
-    }
-
     void menuShowsStoredChoiceAndStoresNewOne()
     {
         m_reg.WriteDword(QStringLiteral("NoAutoShowAbout"), 1);

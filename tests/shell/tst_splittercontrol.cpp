@@ -35,8 +35,6 @@ private slots:
             << wide << 50 << 200 << QPoint(250, 350) << 1 << 200 - 102 << QRect(10, 198, 500, 5);
         QTest::newRow("below the minimum")
             << wide << 50 << 200 << QPoint(250, 3) << 1 << 50 - 102 << QRect(10, 48, 500, 5);
-        QTest::newRow("released at the start")
-            << wide << 50 << 200 << QPoint(250, 102) << 0 << 0 << QRect(10, 100, 500, 5);
         QTest::newRow("no range pins the bar")
             << wide << -1 << -1 << QPoint(250, 300) << 0 << 0 << QRect(10, 100, 500, 5);
         // A tall placeholder makes a vertical bar; only the sideways move counts.
@@ -64,16 +62,6 @@ private slots:
             QTEST(moved.at(0).at(1).toInt(), "distance");
         }
         QTEST(bar.geometry(), "geometry");
-    }
-
-    void trackingPointStopsAtTheMaximum()
-    {
-        CSplitterControl bar(QRect(10, 100, 500, 20), m_parent.get(), 1072);
-        bar.SetRange(50, 200);
-        QTest::mousePress(&bar, Qt::LeftButton, {}, bar.rect().center());
-        QTest::mouseMove(&bar, bar.mapFromParent(QPoint(250, 350)));
-        QCOMPARE(bar.TrackingPoint().y(), m_parent->mapToGlobal(QPoint(0, 200)).y());
-        QTest::mouseRelease(&bar, Qt::LeftButton, {}, bar.mapFromParent(QPoint(250, 350)));
     }
 
 private:

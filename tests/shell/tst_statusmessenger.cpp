@@ -89,59 +89,6 @@ private slots:
         QCOMPARE(m_bar->WindowText(), QStringLiteral("hint"));
     }
 
-    void negativeDurationStaysUntilNextMessage()
-    {
-        m_messenger->ShowStatusText(QStringLiteral("stays"), CStatusMessenger::kError, -1);
-        QVERIFY(!m_messenger->IsClearPending());
-        QTest::qWait(500);
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("stays"));
-        QVERIFY(m_bar->IsErrorShown());
-        // A menu prompt replaces it in hint colour.
-        m_bar->showMessage(QStringLiteral("prompt"));
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("prompt"));
-        QCOMPARE(m_messenger->Label()->TextColour(), kBlue);
-    }
-
-    void otherKindsAskWithMessageBoxAndLeavePane()
-    {
-        m_messenger->ShowStatusText(QStringLiteral("before"), CStatusMessenger::kHint, 5000);
-        QString boxText;
-        QTimer::singleShot(0, this, [&boxText] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-                box->accept();
-            }
-        });
-        m_messenger->ShowStatusText(QStringLiteral("in a box"), 1, 0);
-        QCOMPARE(boxText, QStringLiteral("in a box"));
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("before"));
-        QVERIFY(!m_messenger->IsClearPending()); // a new message always stops the time-out
-    }
-
-    void progressPaneComesAndGoes()
-    {
-        QPointer<CExtStatusBarProgressCtrl> progress = m_messenger->BeginProgress();
-        QVERIFY(progress);
-        QCOMPARE(m_bar->GetItemID(1), IDS_PROGRESS_PANE);
-        QCOMPARE(m_bar->GetItemID(2), IDS_TOP_PANE);
-        QCOMPARE(m_bar->GetPaneWidth(1), CStatusMessenger::kProgressPaneWidth);
-        QCOMPARE(progress->minimum(), 0);
-        QCOMPARE(progress->maximum(), 100);
-        m_messenger->SetProgress(42);
-        QCOMPARE(progress->value(), 42);
-        progress->StepIt();
-        QCOMPARE(progress->value(), 43);
-        QCOMPARE(m_messenger->BeginProgress(), progress.data()); // one bar only
-        m_messenger->EndProgress();
-        QVERIFY(progress.isNull());
-        QCOMPARE(m_bar->CommandToIndex(IDS_PROGRESS_PANE), -1);
-        CExtStatusBarButton *top = m_messenger->TopButton();
-        QTRY_VERIFY(top->isVisible());
-        QTRY_VERIFY(m_bar->GetItemRect(1).isValid() && m_bar->GetItemRect(1).left() > 0);
-        m_messenger->SetProgress(50); // harmless without a bar
-    }
-
 private:
     QMainWindow *m_frame = nullptr;
     CExtStatusControlBar *m_bar = nullptr;
