@@ -142,7 +142,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("lone digit") << QByteArray("A") << QByteArray("\x0A");
         QTest::newRow("three digits are decimal") << QByteArray("255") << QByteArray("\xFF");
         QTest::newRow("mixed separators")
             << QByteArray("1b 40;0d,0a") << QByteArray("\x1B\x40\x0D\x0A");
@@ -192,29 +191,6 @@ private slots:
             QVERIFY2(!after.contains(gone), gone);
         for (const char *kept : {"CmdCnt=3", "CmdName2=ok", "CmdValue2=1B"})
             QVERIFY2(after.contains(kept), kept);
-    }
-
-    void tooManyIsSaidInAMessageBox()
-    {
-        MessageBoxWatcher watcher;
-        UserCmdPrompts::MessageBoxes(nullptr).tooManyCommands();
-        QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Too Many User Commands!")));
-    }
-
-    // The demo folder's configuration gives working buttons at first start.
-    void demoConfigurationLoads()
-    {
-        QCOMPARE(QProcess::execute(QStringLiteral(TARVIK_DEMOCFG), {m_dir.path()}), 0);
-        PromptLog log;
-        const Records records = Load(log);
-        QVERIFY(log.asked.isEmpty());
-        QCOMPARE(records.size(), 5);
-        QCOMPARE(records[0].strName, QStringLiteral("初始化"));
-        QCOMPARE(records[0].data, QByteArray("\x1B\x40"));
-        QCOMPARE(records[3].data, QByteArray("Hello from Tarvik\r\n"));
-        QCOMPARE(records[4].data, QByteArray("\x1D\x56\x00", 3));
-        QVERIFY(
-            QString(QStringDecoder("GBK")(ReadIni())).contains(LoadString(IDS_USER_CMDS_COMMENT)));
     }
 
     void valueFormRoundTrips()
@@ -271,20 +247,6 @@ private slots:
         QList<QByteArray> descending = keys;
         std::sort(descending.begin(), descending.end(), std::greater<>());
         QCOMPARE(keys, descending);
-    }
-
-    void missingFileIsCreatedWithTheComment()
-    {
-        QTemporaryDir dir;
-        const std::filesystem::path ini = dir.filePath(QStringLiteral("rvcfg.ini")).toStdString();
-        QList<Row> rows = NumberedRows(1);
-        rows.append({QString::fromUtf8("a\u00e9\U0001F600"), QStringLiteral("0A")});
-        QVERIFY(SaveUserCommandRows(nullptr, ini, rows));
-        QCOMPARE(Lines(ini).first(), CommentLine());
-        QCOMPARE(Read(ini, "CmdCnt"), QStringLiteral("2"));
-        QCOMPARE(Read(ini, "CmdName1"), QString::fromUtf8("命令1"));
-        // Characters GBK has no code for are stored as "?".
-        QCOMPARE(Read(ini, "CmdName2"), QString::fromUtf8("a\u00e9??"));
     }
 
     // A failed save reports, returns false and never throws away a file

@@ -33,38 +33,6 @@ class TestUserCommandView : public QObject
     Q_OBJECT
 
 private slots:
-    void cellsFillRowsOfTheWidth_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("height");
-        QTest::newRow("250: rows of 3, 3, 1") << 250 << 7 << 3 << 90;
-        QTest::newRow("249 still 3 columns") << 249 << 7 << 3 << 90;
-        QTest::newRow("248 gives 2 columns") << 248 << 7 << 2 << 120;
-        QTest::newRow("narrower than a cell: one row") << 82 << 4 << 0 << 30;
-        QTest::newRow("no records") << 250 << 0 << 3 << 0;
-    }
-    void cellsFillRowsOfTheWidth()
-    {
-        QFETCH(int, width);
-        QFETCH(int, count);
-        QFETCH(int, columns);
-        QFETCH(int, height);
-        CUserCommandView strip;
-        Show(strip, QSize(width, 400), Commands(count)); // tall enough for no scroll bar
-        QCOMPARE(strip.ContentHeight(), height);
-        QCOMPARE(strip.Buttons().size(), count);
-        for (int k = 0; k < count; ++k) {
-            QPushButton *button = strip.Buttons()[k];
-            const int column = columns ? k % columns : k;
-            const int row = columns ? k / columns : 0;
-            QCOMPARE(button->objectName(), QString::number(2700 + k));
-            QCOMPARE(button->text(), QStringLiteral("cmd %1").arg(k));
-            QCOMPARE(button->geometry(), QRect(83 * column, 30 * row + 3, 78, 25));
-            QVERIFY(button->isVisible());
-        }
-    }
 
     void rebuildReplacesButtonsAndScrollsToTop()
     {
