@@ -77,24 +77,6 @@ private slots:
         QVERIFY(!second.Shown());
     }
 
-    void menuShowsStoredChoiceAndStoresNewOne()
-    {
-        m_reg.WriteDword(QStringLiteral("NoAutoShowAbout"), 1);
-        {
-            ModalAboutDriver driver(TickAndClose);
-            CAboutDlg::ShowFromMenu(m_reg, nullptr);
-            QVERIFY(driver.Shown());
-            QVERIFY(!driver.WasTicked());
-        }
-        QCOMPARE(NoAutoShowAbout(), 0u);
-        {
-            ModalAboutDriver driver(UntickAndEscape);
-            CAboutDlg::ShowFromMenu(m_reg, nullptr);
-            QVERIFY(driver.WasTicked());
-        }
-        QCOMPARE(NoAutoShowAbout(), 1u);
-    }
-
 private:
     uint32_t NoAutoShowAbout() const
     {

@@ -60,7 +60,6 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QColor>("colour");
         QTest::addColumn<QColor>("other");
-        QTest::newRow("hint") << int(CStatusMessenger::kHint) << kBlue << kRed;
         QTest::newRow("error") << int(CStatusMessenger::kError) << kRed << kBlue;
     }
     void colourAndReturnToReady()

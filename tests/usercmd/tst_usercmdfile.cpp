@@ -121,23 +121,6 @@ private slots:
         QCOMPARE(ReadIni(), text); // never written
     }
 
-    // A missing name, an empty value and a missing value are passed over
-    // silently; the count is read up to its first non-digit.
-    void incompleteEntriesAreSkipped()
-    {
-        WriteIni("[UserCmds]\r\nCmdCnt= 5 entries\r\n" + Entry(1, "one", "01") +
-                 "CmdValue2=02\r\n" + Entry(3, "three", "03") + Entry(4, "four", "") +
-                 "CmdName5=five\r\n");
-        PromptLog log;
-        const Records records = Load(log);
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0].strName, QStringLiteral("one"));
-        QCOMPARE(records[1].strName, QStringLiteral("three"));
-        QCOMPARE(records[1].data, QByteArray("\x03"));
-        QVERIFY(log.asked.isEmpty());
-        QCOMPARE(log.tooMany, 0);
-    }
-
     void valueNotations_data()
     {
         QTest::addColumn<QByteArray>("value");
