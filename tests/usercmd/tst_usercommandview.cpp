@@ -34,29 +34,6 @@ class TestUserCommandView : public QObject
 
 private slots:
 
-    void rebuildReplacesButtonsAndScrollsToTop()
-    {
-        CUserCommandView strip;
-        Show(strip, QSize(250, 60), Commands(20));
-        QScrollBar *bar = strip.verticalScrollBar();
-        QCOMPARE(bar->pageStep(), 30);
-        QCOMPARE(bar->singleStep(), 15);
-        QCOMPARE(bar->maximum(), strip.ContentHeight() - strip.viewport()->height());
-        QVERIFY(bar->maximum() > 45);
-        bar->setValue(45);
-        QPointer<QPushButton> first = strip.Buttons().first();
-        QCOMPARE(first->mapTo(&strip, QPoint(0, 0)).y(), 3 - 45);
-
-        strip.Records() = Commands(2);
-        strip.Records()[1].strName = QStringLiteral("renamed");
-        strip.OnInitialUpdate();
-        QCOMPARE(bar->value(), 0);
-        QVERIFY(first.isNull());
-        QCOMPARE(strip.findChildren<QPushButton *>().size(), 2);
-        QCOMPARE(strip.Buttons()[1]->text(), QStringLiteral("renamed"));
-        QCOMPARE(strip.Buttons().first()->mapTo(&strip, QPoint(0, 0)).y(), 3);
-    }
-
     void clickHandsOverTheCommandsBytes()
     {
         CUserCommandView strip;
