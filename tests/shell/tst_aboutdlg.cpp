@@ -42,13 +42,6 @@ void UntickAndEscape(CAboutDlg *dialog)
     QTest::mouseClick(dialog->ShowAtStartCheck(), Qt::LeftButton);
     QTest::keyClick(dialog, Qt::Key_Escape);
 }
-
-void TickAndClose(CAboutDlg *dialog)
-{
-    dialog->ShowAtStartCheck()->setChecked(true);
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("closeButton")),
-                      Qt::LeftButton);
-}
 } // namespace
 
 class TestAboutDlg : public QObject

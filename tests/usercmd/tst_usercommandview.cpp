@@ -10,14 +10,6 @@
 #include <QTest>
 
 namespace {
-QList<CUserCommandView::tagUSER_CMD_DATA> Commands(int count)
-{
-    QList<CUserCommandView::tagUSER_CMD_DATA> records;
-    for (int k = 0; k < count; ++k)
-        records.append({QStringLiteral("cmd %1").arg(k), QByteArray(1, char(k))});
-    return records;
-}
-
 void Show(CUserCommandView &strip, QSize size,
           const QList<CUserCommandView::tagUSER_CMD_DATA> &records)
 {
