@@ -1,36 +1,12 @@
 #include "extlabel.h"
-#include "extstatusbarbutton.h"
-#include "extstatusbarprogressctrl.h"
 #include "extstatuscontrolbar.h"
 #include "statusmessenger.h"
 #include "stringtable.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QMainWindow>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-// Counts pixels of the widget whose colour is close to the wanted one.
-int CountPixelsLike(QWidget *widget, QColor wanted)
-{
-    const QImage image = widget->grab().toImage();
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (qAbs(c.red() - wanted.red()) < 40 && qAbs(c.green() - wanted.green()) < 40 &&
-                qAbs(c.blue() - wanted.blue()) < 40)
-                ++count;
-        }
-    }
-    return count;
-}
-
-const QColor kRed(205, 0, 0);
 const QColor kBlue(0, 0, 255);
 } // namespace
 
@@ -53,30 +29,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_frame));
     }
     void cleanup() { delete m_frame; }
-
-    // Shown in its colour (and in no other), then back to "ready" in blue.
-    void colourAndReturnToReady_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QColor>("other");
-        QTest::newRow("error") << int(CStatusMessenger::kError) << kRed << kBlue;
-    }
-    void colourAndReturnToReady()
-    {
-        QFETCH(int, kind);
-        QFETCH(QColor, colour);
-        QFETCH(QColor, other);
-        m_messenger->ShowStatusText(QStringLiteral("信息"), kind, 200);
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("信息"));
-        QCOMPARE(m_messenger->Label()->TextColour(), colour);
-        QVERIFY(CountPixelsLike(m_messenger->Label(), colour) > 0);
-        QCOMPARE(CountPixelsLike(m_messenger->Label(), other), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_bar->WindowText(), QStringLiteral("就绪"), 3000);
-        QCOMPARE(m_messenger->Label()->TextColour(), kBlue);
-        QVERIFY(CountPixelsLike(m_messenger->Label(), kBlue) > 0);
-        QVERIFY(!m_messenger->IsClearPending()); // "ready" stays
-    }
 
     void hintCancelsPendingErrorAndTurnsBlue()
     {
