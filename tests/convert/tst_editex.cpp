@@ -1,5 +1,5 @@
-// CEditEx driven as a user drives it: typing, switching notation, dropping
-// files, turning the wheel.
+// CEditEx driven as a user drives it: typing, a bad hex character, dropping
+// files.
 #include "editex.h"
 #include "stringtable.h"
 
@@ -10,13 +10,11 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <QWheelEvent>
 
 #include <memory>
 
@@ -52,20 +50,6 @@ private:
     QTimer m_poll;
 };
 
-// Stands in for the view: counts the wheel events a box passes on.
-class ParentWidget : public QWidget
-{
-public:
-    int wheels = 0;
-
-protected:
-    void wheelEvent(QWheelEvent *event) override
-    {
-        ++wheels;
-        event->accept();
-    }
-};
-
 } // namespace
 
 class TestEditEx : public QObject
@@ -75,7 +59,7 @@ class TestEditEx : public QObject
 private slots:
     void init()
     {
-        m_parent = std::make_unique<ParentWidget>();
+        m_parent = std::make_unique<QWidget>();
         m_parent->resize(400, 300);
         m_box = new CEditEx(m_parent.get());
         m_box->setGeometry(0, 0, 400, 300);
@@ -181,7 +165,7 @@ private:
         QCoreApplication::sendEvent(m_box->viewport(), &drop);
     }
 
-    std::unique_ptr<ParentWidget> m_parent;
+    std::unique_ptr<QWidget> m_parent;
     CEditEx *m_box = nullptr;
     QTemporaryDir m_dir;
 };
