@@ -1,6 +1,5 @@
 // Random round trips and error positions checked against small reference
-// rules, block-boundary sweeps for the block-wise code paths, and large
-// results from the large-result allocator.
+// rules, and block-boundary sweeps for the block-wise code paths.
 #include "convert.h"
 
 #include "support/bytes_diff.h"

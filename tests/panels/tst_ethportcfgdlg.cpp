@@ -1,11 +1,10 @@
-// The network panel: radio groups, remembered choices, the port number
-// check and the record it builds.
+// The network panel: remembered choices, the port number check and the
+// record it builds.
 #include "ethportcfgdlg.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
 
 #include <memory>

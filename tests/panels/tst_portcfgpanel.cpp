@@ -1,5 +1,5 @@
-// What all panels share (the panel for each kind, the number reading of list
-// texts) and the two list panels: USB devices and printer queues.
+// The number reading of list texts and the two list panels: USB devices and
+// printer queues.
 #include "portcfgpanel.h"
 #include "printercfgdlg.h"
 #include "usbcfgdlg.h"

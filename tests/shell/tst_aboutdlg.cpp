@@ -1,6 +1,5 @@
-// The about box at start and from the menu, and the "show at start" choice
-// it keeps in NoAutoShowAbout. Each closing way (Escape, the close button)
-// is taken by one of the drivers below.
+// The about box at start and the "show at start" choice it keeps in
+// NoAutoShowAbout.
 #include "aboutdlg.h"
 #include "regmanage.h"
 #include "testsettings.h"

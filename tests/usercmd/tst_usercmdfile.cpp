@@ -1,5 +1,5 @@
 // The "UserCmds" section of the configuration file: loading (the count
-// limit, skipped entries, the value notations, the question about a faulty
+// limit, the value notations, the question about a faulty
 // entry), the written value form, and saving a confirmed command list.
 #include "boxtext.h"
 #include "inifile.h"

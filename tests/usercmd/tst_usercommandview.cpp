@@ -1,5 +1,4 @@
-// The command strip: button cells and rows by width, the scrolled height,
-// rebuilding, and what a click hands on.
+// The command strip: what a click hands on.
 #include "messageboxwatcher.h"
 #include "usercommandview.h"
 
