@@ -137,8 +137,8 @@ TEST_F(RvConfigTest, DamagedOrMissingBlockAppliesNothing)
 
 TEST_F(RvConfigTest, HandEditedValues)
 {
-    const std::pair<const char *, int> cases[] = {{"4", 4},   {"7", 2},  {"-1", 2}, {"", 2},
-                                                  {"abc", 0}, {"3x", 3}, {" 1", 1}};
+    const std::pair<const char *, int> cases[] = {
+        {"4", 4}, {"7", 2}, {"-1", 2}, {"abc", 0}, {"3x", 3}};
     for (const auto &[text, selPort] : cases) {
         SCOPED_TRACE(text);
         WriteBytes(m_ini, Section(text, SerialDefaultsText(), "425"));

@@ -88,23 +88,6 @@ TEST(BoxText, EveryDoubleBytePairRoundTrips)
                                         "B");
 }
 
-TEST(BoxText, BytesTheBoxCannotShowAreEscapes)
-{
-    EXPECT_EQ(BoxTextFromGbk("A\x00\x07\xFF"s), u"A<\\x00><\\x07><\\xFF>");
-    EXPECT_EQ(BoxTextFromGbk("\xB0\x7F"), u"<\\xB0>\x7F");
-    EXPECT_EQ(BoxTextFromGbk("\xB0\r\n"), u"<\\xB0>\n");
-    EXPECT_EQ(BoxTextFromGbk("\x80"), u"\u20AC");
-    EXPECT_EQ(GbkOf(u"\u20AC"), "\x80");
-}
-
-TEST(BoxText, LineBreaksAndLoneCrLf)
-{
-    EXPECT_EQ(BoxTextFromGbk("a\r\nb"), u"a\nb");
-    EXPECT_EQ(BoxTextFromGbk("\r\r\n\n\r"), u"\u240D\n\u240A\u240D");
-    EXPECT_EQ(GbkOf(u"\u240D\n\u240A\u240D"), "\r\r\n\n\r");
-    EXPECT_EQ(GbkOf(u"a\nb\u2028c\u2029"), "a\r\nb\r\nc\r\n");
-}
-
 TEST(BoxText, CharacterOutsideGbkIsAnErrorAtItsByteOffset)
 {
     ByteString out = ByteString::Copy(std::string_view("kept"));

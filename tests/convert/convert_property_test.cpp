@@ -1,6 +1,5 @@
 // Random round trips and error positions checked against small reference
-// rules, block-boundary sweeps for the block-wise code paths, and large
-// results from the large-result allocator.
+// rules, and block-boundary sweeps for the block-wise code paths.
 #include "convert.h"
 
 #include "support/bytes_diff.h"
@@ -228,38 +227,6 @@ TEST(ErrorPosition, PlantedBadCharacterIsReportedExactly)
         ASSERT_EQ(ConvErrorIndex(HexToBytes(text, held)), at) << text;
         ASSERT_EQ(ConvErrorIndex(HexToAscii(text, held)), at) << text;
         ASSERT_EQ(held.view(), "held");
-    }
-}
-
-// Results below, at and above the size from which they come from the large
-// result allocator (32 MiB on Linux) and around 2 MiB huge pages, all alive
-// at once: a buffer cut or given back wrong would fault or change another.
-TEST(LargeResults, HexTextsAroundTheAllocatorBoundaryAreExact)
-{
-    constexpr std::size_t kMiB = std::size_t{1} << 20;
-    std::vector<std::pair<Bytes, ByteString>> results;
-    for (std::size_t textSize :
-         {2 * kMiB - 1, 32 * kMiB - 2, 32 * kMiB - 1, 32 * kMiB + 1, 34 * kMiB + 2}) {
-        const std::size_t count = (textSize + 1) / 3; // a text of 3n - 1 bytes
-        Bytes bytes(count);
-        for (std::size_t k = 0; k < count; ++k)
-            bytes[k] = static_cast<uint8_t>(k * 7 + k / 256);
-        ByteString hex;
-        ASSERT_EQ(BytesToHex(bytes, hex, ','), ConvResult(3 * count - 1));
-        results.emplace_back(std::move(bytes), std::move(hex));
-    }
-    for (const auto &[bytes, hex] : results) {
-        ASSERT_EQ(hex.data()[hex.size()], 0);
-        std::string expected(3 * bytes.size() - 1, ',');
-        for (std::size_t k = 0; k < bytes.size(); ++k) {
-            expected[3 * k] = "0123456789ABCDEF"[bytes[k] >> 4];
-            expected[3 * k + 1] = "0123456789ABCDEF"[bytes[k] & 15];
-        }
-        ASSERT_TRUE(SameBytes(expected, hex.view())) << bytes.size();
-        ByteString back;
-        ASSERT_EQ(HexToBytes(hex.view(), back), ConvResult(bytes.size()));
-        ASSERT_TRUE(SameBytes(bytes, back.bytes())) << bytes.size();
-        ASSERT_EQ(back.data()[back.size()], 0);
     }
 }
 

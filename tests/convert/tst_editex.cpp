@@ -1,5 +1,5 @@
-// CEditEx driven as a user drives it: typing, switching notation, dropping
-// files, turning the wheel.
+// CEditEx driven as a user drives it: typing, a bad hex character, dropping
+// files.
 #include "editex.h"
 #include "stringtable.h"
 
@@ -10,13 +10,11 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <QWheelEvent>
 
 #include <memory>
 
@@ -52,20 +50,6 @@ private:
     QTimer m_poll;
 };
 
-// Stands in for the view: counts the wheel events a box passes on.
-class ParentWidget : public QWidget
-{
-public:
-    int wheels = 0;
-
-protected:
-    void wheelEvent(QWheelEvent *event) override
-    {
-        ++wheels;
-        event->accept();
-    }
-};
-
 } // namespace
 
 class TestEditEx : public QObject
@@ -75,7 +59,7 @@ class TestEditEx : public QObject
 private slots:
     void init()
     {
-        m_parent = std::make_unique<ParentWidget>();
+        m_parent = std::make_unique<QWidget>();
         m_parent->resize(400, 300);
         m_box = new CEditEx(m_parent.get());
         m_box->setGeometry(0, 0, 400, 300);
@@ -88,24 +72,6 @@ private slots:
 
     void cleanup() { m_parent.reset(); }
 
-    void hexNotationFiltersTypedKeys()
-    {
-        m_box->m_bHex = true;
-        QTest::keyClicks(m_box, "g,;xG");
-        QCOMPARE(m_box->toPlainText(), QString());
-        QTest::keyClicks(m_box, "a");
-        QCOMPARE(m_box->toPlainText(), u"A"_qs);
-        QTest::keyClicks(m_box, "1 f9");
-        QTest::keyClick(m_box, Qt::Key_Backspace);
-        QTest::keyClick(m_box, Qt::Key_Return);
-        QTest::keyClicks(m_box, "\tB");
-        QCOMPARE(m_box->toPlainText(), u"A1 F\n\tB"_qs);
-        QCOMPARE(BoxBytes(*m_box), QByteArray::fromHex("A10F0B"));
-        m_box->m_bHex = false;
-        QTest::keyClicks(m_box, "g,a");
-        QCOMPARE(m_box->toPlainText(), u"A1 F\n\tBg,a"_qs);
-    }
-
     void enterGivesCrLf()
     {
         QTest::keyClicks(m_box, "A");
@@ -113,18 +79,6 @@ private slots:
         QTest::keyClicks(m_box, "B");
         QTest::keyClick(m_box, Qt::Key_Enter);
         QCOMPARE(BoxBytes(*m_box), QByteArray("A\r\nB\r\n"));
-    }
-
-    void switchesNotationBothWays()
-    {
-        m_box->m_bHex = true;
-        m_box->setPlainText(u"41 42 43"_qs);
-        QVERIFY(m_box->SetHexMode(false));
-        QVERIFY(!m_box->m_bHex);
-        QCOMPARE(m_box->toPlainText(), u"ABC"_qs);
-        QVERIFY(m_box->SetHexMode(true));
-        QVERIFY(m_box->m_bHex);
-        QCOMPARE(m_box->toPlainText(), u"41 42 43"_qs);
     }
 
     void hexErrorSelectsTheBadCharacter()
@@ -143,18 +97,6 @@ private slots:
         QVERIFY(!m_box->SetHexMode(false));
         QCOMPARE(m_box->textCursor().selectionStart(), 3);
         QCOMPARE(m_box->textCursor().selectedText(), u"，"_qs);
-    }
-
-    void getDataReadsEscapes()
-    {
-        m_box->setPlainText(u"A<\\x00>B"_qs);
-        ConvResult result = 0;
-        QCOMPARE(BoxBytes(*m_box, &result), QByteArray("A\0B", 3));
-        QCOMPARE(result, ConvResult(3));
-        m_box->clear();
-        ByteString kept = ByteString::Copy(std::string_view("kept"));
-        QCOMPARE(m_box->GetData(kept), ConvResult(0));
-        QCOMPARE(kept.view(), std::string_view("kept"));
     }
 
     void droppedFileIsLoadedInTheBoxNotation()
@@ -202,41 +144,6 @@ private slots:
         QCOMPARE(m_box->toPlainText(), u"before"_qs);
     }
 
-    void droppedFolderEmptyFileOrSecondFileDoNothing()
-    {
-        m_box->setPlainText(u"kept"_qs);
-        MessageBoxAnswer answer(QMessageBox::Ok);
-        QSignalSpy spy(m_box, &CEditEx::viewRequest);
-        Drop({QUrl::fromLocalFile(m_dir.path())});
-        Drop({QUrl::fromLocalFile(m_dir.filePath(u"missing"_qs))});
-        Drop({WriteFile(u"empty"_qs, QByteArray())});
-        QTest::qWait(30);
-        QVERIFY(answer.texts.isEmpty());
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(m_box->toPlainText(), u"kept"_qs);
-        Drop({WriteFile(u"first.txt"_qs, "first"), WriteFile(u"second.txt"_qs, "second")});
-        QCOMPARE(m_box->toPlainText(), u"first"_qs);
-    }
-
-    void wheelGoesToParentWhenNothingToScroll()
-    {
-        const QPointF at = m_box->viewport()->rect().center();
-        auto turn = [&] {
-            QCoreApplication::processEvents();
-            QWheelEvent wheel(at, m_box->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
-                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QCoreApplication::sendEvent(m_box->viewport(), &wheel);
-        };
-        m_box->setPlainText(u"short"_qs);
-        turn();
-        QCOMPARE(m_parent->wheels, 1);
-        m_box->setPlainText(u"line\n"_qs.repeated(200));
-        m_box->verticalScrollBar()->setValue(0);
-        turn();
-        QCOMPARE(m_parent->wheels, 1);
-        QVERIFY(m_box->verticalScrollBar()->value() > 0);
-    }
-
 private:
     QUrl WriteFile(const QString &name, const QByteArray &content)
     {
@@ -258,7 +165,7 @@ private:
         QCoreApplication::sendEvent(m_box->viewport(), &drop);
     }
 
-    std::unique_ptr<ParentWidget> m_parent;
+    std::unique_ptr<QWidget> m_parent;
     CEditEx *m_box = nullptr;
     QTemporaryDir m_dir;
 };

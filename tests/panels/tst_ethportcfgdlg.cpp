@@ -1,29 +1,15 @@
-// The network panel: radio groups, remembered choices, the port number
-// check and the record it builds.
+// The network panel: remembered choices, the port number check and the
+// record it builds.
 #include "ethportcfgdlg.h"
 #include "messageboxwatcher.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QTest>
 
 #include <memory>
 
 namespace {
-QRadioButton *Radio(const QWidget *panel, int id)
-{
-    return FindPanelControl<QRadioButton>(panel, id);
-}
-
-// Clicks on the indicator: a radio button reacts only to clicks on its
-// indicator and text, not anywhere in its (stretched) cell.
-void ClickRadio(const QWidget *panel, int id)
-{
-    QRadioButton *radio = Radio(panel, id);
-    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
-}
-
 void TypeInto(QLineEdit *edit, const QString &text)
 {
     edit->clear();
@@ -58,28 +44,6 @@ class TestEthPortCfgDlg : public QObject
 private slots:
     void init() { PortCfgData() = {}; }
 
-    void ipxSurvivesRecreateWithProtocolsHidden()
-    {
-        auto panel = ShownPanel();
-        QVERIFY(Radio(panel.get(), kEthTcpIpId)->isChecked());
-        QVERIFY(Radio(panel.get(), kEthTcpId)->isChecked());
-        ClickRadio(panel.get(), kEthIpxId);
-        QVERIFY(Radio(panel.get(), kEthIpxId)->isChecked());
-        QVERIFY(!Radio(panel.get(), kEthTcpId)->isVisible());
-
-        panel = Recreate(std::move(panel));
-        QCOMPARE(PortCfgData().ethernet.dwConnKind, 2u);
-        QVERIFY(Radio(panel.get(), kEthIpxId)->isChecked());
-        QVERIFY(!Radio(panel.get(), kEthTcpId)->isVisible());
-        QVERIFY(!Radio(panel.get(), kEthUdpId)->isVisible());
-
-        ClickRadio(panel.get(), kEthTcpIpId);
-        QVERIFY(Radio(panel.get(), kEthTcpId)->isVisible());
-        QVERIFY(Radio(panel.get(), kEthUdpId)->isVisible());
-        panel->StoreToBlock();
-        QCOMPARE(PortCfgData().ethernet.dwConnKind, 0u);
-    }
-
     void hostAndPortComeBackAndBuildTheRecord()
     {
         auto panel = ShownPanel();
@@ -105,8 +69,6 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString notPositive = "Please enter a positive integer.";
         QTest::newRow("letters") << "abc" << notPositive;
-        QTest::newRow("empty") << "" << notPositive;
-        QTest::newRow("negative") << "-1" << notPositive;
         QTest::newRow("trailing junk") << "91x" << notPositive;
         QTest::newRow("above 65535") << "70000"
                                      << "Please enter an integer between 0 and 65535.";

@@ -1,5 +1,5 @@
-// What all panels share (the panel for each kind, the number reading of list
-// texts) and the two list panels: USB devices and printer queues.
+// The number reading of list texts and the two list panels: USB devices and
+// printer queues.
 #include "portcfgpanel.h"
 #include "printercfgdlg.h"
 #include "usbcfgdlg.h"
@@ -29,13 +29,6 @@ PanelProviders DevicesFrom(const std::shared_ptr<std::vector<int>> &devices)
     providers.usbDevices = [devices] { return *devices; };
     return providers;
 }
-
-PanelProviders PrintersFrom(const QStringList &names)
-{
-    PanelProviders providers;
-    providers.printers = [names] { return names; };
-    return providers;
-}
 } // namespace
 
 class TestPortCfgPanel : public QObject
@@ -45,37 +38,12 @@ class TestPortCfgPanel : public QObject
 private slots:
     void init() { PortCfgData() = {}; }
 
-    void createsThePanelOfEachKind_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("className");
-        QTest::newRow("serial") << 0 << "CSerialCfgDlg";
-        QTest::newRow("parallel") << 1 << "CParallelCfgDlg";
-        QTest::newRow("usb") << 2 << "CUsbCfgDlg";
-        QTest::newRow("network") << 3 << "CEthPortCfgDlg";
-        QTest::newRow("printer") << 4 << "CPrinterCfgDlg";
-        QTest::newRow("below the kinds") << -1 << "";
-        QTest::newRow("above the kinds") << 5 << "";
-    }
-    void createsThePanelOfEachKind()
-    {
-        QFETCH(int, kind);
-        QFETCH(QString, className);
-        QWidget view;
-        CPortCfgPanel *panel = CreatePortCfgPanel(kind, {}, &view);
-        QCOMPARE(panel ? QString(panel->metaObject()->className()) : QString(), className);
-        if (panel)
-            QCOMPARE(panel->parent(), &view);
-    }
-
     void leadingDecimalReadsLikeAtoi_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
         QTest::newRow("port after COM") << "1 (/dev/ttyUSB0)" << 1;
-        QTest::newRow("two digits then path") << "12(/dev/x)" << 12;
         QTest::newRow("blanks and sign") << "  -42abc" << -42;
-        QTest::newRow("no digits") << "abc" << 0;
         QTest::newRow("too large") << "99999999999" << INT_MAX;
         QTest::newRow("too small") << "-99999999999" << INT_MIN;
     }
@@ -83,27 +51,6 @@ private slots:
     {
         QFETCH(QString, text);
         QTEST(LeadingDecimal(text), "value");
-    }
-
-    // First device on top, the others reversed; a refresh tick selects the
-    // first row again and reads the devices anew.
-    void usbRowsOrderAndRefreshTick()
-    {
-        auto devices = std::make_shared<std::vector<int>>(std::vector<int>{0, 1, 2});
-        CUsbCfgDlg panel(DevicesFrom(devices));
-        QCOMPARE(Rows(&panel, kUsbListId),
-                 QStringList({"QX-USB-Port 0", "QX-USB-Port 2", "QX-USB-Port 1"}));
-        QCOMPARE(panel.SelectedRow().state, RowChoice::Selected);
-        QCOMPARE(panel.SelectedRow().text, "QX-USB-Port 0");
-        QCOMPARE(CUsbCfgDlg::DeviceNumberOf("QX-USB-Port 17"), 17);
-        FindPanelControl<QTableWidget>(&panel, kUsbListId)->selectRow(2);
-        QCOMPARE(panel.SelectedRow().text, "QX-USB-Port 1");
-
-        QTest::qWait(CUsbCfgDlg::kRefreshMs + 200);
-        QCOMPARE(panel.SelectedRow().text, "QX-USB-Port 0");
-        devices->assign({9});
-        QTRY_COMPARE_WITH_TIMEOUT(Rows(&panel, kUsbListId), QStringList{"QX-USB-Port 9"},
-                                  CUsbCfgDlg::kRefreshMs + 500);
     }
 
     void usbTableEndsAtFirstNegativeOrAfter32()
@@ -117,27 +64,6 @@ private slots:
         devices->clear();
         panel.RefreshDevices();
         QCOMPARE(panel.SelectedRow().state, RowChoice::EmptyList);
-    }
-
-    void printerRowsInInsertionOrderWithFirstSelected()
-    {
-        CPrinterCfgDlg panel(PrintersFrom({"Office", "Label", "Raw"}));
-        QSignalSpy noPrinter(&panel, &CPrinterCfgDlg::noPrinterFound);
-        QCOMPARE(Rows(&panel, kPrinterListId), QStringList({"Office", "Raw", "Label"}));
-        QCOMPARE(panel.SelectedRow().state, RowChoice::Selected);
-        QCOMPARE(panel.SelectedRow().text, "Office");
-        QCoreApplication::processEvents();
-        QCOMPARE(noPrinter.count(), 0);
-    }
-
-    void noPrinterSignalsOnceAfterCreation()
-    {
-        CPrinterCfgDlg panel({});
-        QSignalSpy noPrinter(&panel, &CPrinterCfgDlg::noPrinterFound);
-        QCOMPARE(panel.SelectedRow().state, RowChoice::EmptyList);
-        QVERIFY(noPrinter.wait(1000));
-        QCoreApplication::processEvents();
-        QCOMPARE(noPrinter.count(), 1);
     }
 
     // A panel replaced before the event loop ran must not disable the open

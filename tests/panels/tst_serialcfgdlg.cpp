@@ -43,20 +43,6 @@ class TestSerialCfgDlg : public QObject
 private slots:
     void init() { PortCfgData() = {}; }
 
-    void freshStartShowsDefaults()
-    {
-        CSerialCfgDlg panel({});
-        QCOMPARE(ShownTexts(&panel), kDefaults);
-        const tagSERIAL_CFG record = panel.BuildRecord();
-        QCOMPARE(record.dwPort, 1u);
-        QCOMPARE(record.dwBaudRate, 9600u);
-        QCOMPARE(record.byDataBits, 8);
-        QCOMPARE(record.byParity, 0);
-        QCOMPARE(record.byStopBits, 0);
-        QCOMPARE(record.dwFlowCtrl, 1u);
-        QCOMPARE(record.dwMarker, kCfgMarkerValid);
-    }
-
     void storingDefaultsGivesTheKnownBlockBytes()
     {
         PortCfgData().serial.byAlign = 0x7E; // never written by the panel
@@ -66,24 +52,6 @@ private slots:
                                             0x00, 0x00, 0x04, 0x00, 0x7E, 0x01, 0x00,
                                             0x00, 0x00, 0xAA, 0x55, 0x00, 0x00};
         QVERIFY(std::memcmp(&PortCfgData().serial, expected, sizeof expected) == 0);
-    }
-
-    void portEntriesShowTheMappedDevice()
-    {
-        PanelProviders providers;
-        providers.devicePath = [](const QString &name) {
-            return name == "COM1"   ? QString("/dev/ttyUSB0")
-                   : name == "COM9" ? QString("/dev/ttyS1")
-                                    : QString();
-        };
-        CSerialCfgDlg panel(providers);
-        QComboBox *port = List(&panel, kSerialPortId);
-        QCOMPARE(port->itemText(0), "COM1 (/dev/ttyUSB0)");
-        QCOMPARE(port->itemText(1), "COM2");
-        QCOMPARE(panel.BuildRecord().dwPort, 1u);
-        port->setCurrentIndex(8);
-        QCOMPARE(port->currentText(), "COM9 (/dev/ttyS1)");
-        QCOMPARE(panel.BuildRecord().dwPort, 9u);
     }
 
     void typedBaudComesBackAfterRecreate()
@@ -100,24 +68,6 @@ private slots:
         QCOMPARE(panel->BuildRecord().dwBaudRate, 250000u);
         List(panel.get(), kSerialBaudId)->setEditText("fast");
         QCOMPARE(panel->BuildRecord().dwBaudRate, 0u);
-    }
-
-    void chosenEntriesComeBackAfterRecreate()
-    {
-        auto panel = std::make_unique<CSerialCfgDlg>(PanelProviders{});
-        const int chosen[] = {2, 7, 3, 2, 2, 2};
-        for (int id = kSerialPortId; id <= kSerialFlowId; ++id)
-            List(panel.get(), id)->setCurrentIndex(chosen[id - kSerialPortId]);
-        panel = Recreate(std::move(panel));
-        QCOMPARE(ShownTexts(panel.get()),
-                 QStringList({"COM3", "115200", "7", "2", "Even", "Xon/Xoff"}));
-        const tagSERIAL_CFG record = panel->BuildRecord();
-        QCOMPARE(record.dwPort, 3u);
-        QCOMPARE(record.dwBaudRate, 115200u);
-        QCOMPARE(record.byDataBits, 7);
-        QCOMPARE(record.byStopBits, 2);
-        QCOMPARE(record.byParity, 2);
-        QCOMPARE(record.dwFlowCtrl, 2u);
     }
 
     void blockWithoutMarkerOrWithBadIndexesKeepsDefaults()

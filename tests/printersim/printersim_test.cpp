@@ -133,11 +133,4 @@ TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
     close(client);
 }
 
-TEST_F(PrinterSim, RefusesBadArguments)
-{
-    EXPECT_EQ(CSimulator("--port 70000").StopWith(), 2);
-    EXPECT_EQ(CSimulator("--frobnicate").StopWith(), 2);
-    EXPECT_EQ(CSimulator("--out " + std::string(m_dir) + "/missing/dir/file").StopWith(), 1);
-}
-
 } // namespace

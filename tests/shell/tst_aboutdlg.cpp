@@ -1,6 +1,5 @@
-// The about box at start and from the menu, and the "show at start" choice
-// it keeps in NoAutoShowAbout. Each closing way (Escape, the close button)
-// is taken by one of the drivers below.
+// The about box at start and the "show at start" choice it keeps in
+// NoAutoShowAbout.
 #include "aboutdlg.h"
 #include "regmanage.h"
 #include "testsettings.h"
@@ -42,13 +41,6 @@ void UntickAndEscape(CAboutDlg *dialog)
     QTest::mouseClick(dialog->ShowAtStartCheck(), Qt::LeftButton);
     QTest::keyClick(dialog, Qt::Key_Escape);
 }
-
-void TickAndClose(CAboutDlg *dialog)
-{
-    dialog->ShowAtStartCheck()->setChecked(true);
-    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("closeButton")),
-                      Qt::LeftButton);
-}
 } // namespace
 
 class TestAboutDlg : public QObject
@@ -75,32 +67,6 @@ private slots:
         CAboutDlg::ShowAtStartup(m_reg, nullptr);
         QTest::qWait(150);
         QVERIFY(!second.Shown());
-    }
-
-    void startupWritesNothingWhileTicked()
-    {
-        ModalAboutDriver driver(TickAndClose);
-        CAboutDlg::ShowAtStartup(m_reg, nullptr);
-        QVERIFY(driver.Shown());
-        QCOMPARE(NoAutoShowAbout(), 99u); // still absent
-    }
-
-    void menuShowsStoredChoiceAndStoresNewOne()
-    {
-        m_reg.WriteDword(QStringLiteral("NoAutoShowAbout"), 1);
-        {
-            ModalAboutDriver driver(TickAndClose);
-            CAboutDlg::ShowFromMenu(m_reg, nullptr);
-            QVERIFY(driver.Shown());
-            QVERIFY(!driver.WasTicked());
-        }
-        QCOMPARE(NoAutoShowAbout(), 0u);
-        {
-            ModalAboutDriver driver(UntickAndEscape);
-            CAboutDlg::ShowFromMenu(m_reg, nullptr);
-            QVERIFY(driver.WasTicked());
-        }
-        QCOMPARE(NoAutoShowAbout(), 1u);
     }
 
 private:

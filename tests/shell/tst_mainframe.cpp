@@ -23,17 +23,6 @@ private slots:
         QSettings(QStringLiteral("Tarvik"), QStringLiteral("Settings")).clear();
     }
 
-    void neverSmallerThanMinimum()
-    {
-        CMainFrame frame(m_reg);
-        Show(frame);
-        QCOMPARE(frame.size(), QSize(608, 445));
-        frame.resize(300, 200);
-        QTRY_COMPARE(frame.size(), QSize(608, 445));
-        frame.resize(700, 200);
-        QTRY_COMPARE(frame.size(), QSize(700, 445));
-    }
-
     void placementIsSavedOnCloseAndRestored()
     {
         {
@@ -54,22 +43,6 @@ private slots:
         CMainFrame broken(m_reg);
         QVERIFY(!broken.RestorePlacement());
         QCOMPARE(broken.size(), QSize(608, 445));
-    }
-
-    void topBoxKeepsWindowOnTop()
-    {
-        CMainFrame frame(m_reg);
-        Show(frame);
-        CExtStatusBarButton *top = frame.Messenger()->TopButton();
-        QVERIFY(top);
-        QVERIFY(!(frame.windowFlags() & Qt::WindowStaysOnTopHint));
-        QTest::mouseClick(top, Qt::LeftButton);
-        QVERIFY(top->isChecked());
-        QVERIFY(frame.windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(frame.isVisible());
-        QTest::mouseClick(frame.Messenger()->TopButton(), Qt::LeftButton);
-        QVERIFY(!(frame.windowFlags() & Qt::WindowStaysOnTopHint));
-        QVERIFY(frame.isVisible());
     }
 
     void findOpensOneFreshDialogAndForwardsRequests()

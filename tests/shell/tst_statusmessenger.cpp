@@ -1,36 +1,12 @@
 #include "extlabel.h"
-#include "extstatusbarbutton.h"
-#include "extstatusbarprogressctrl.h"
 #include "extstatuscontrolbar.h"
 #include "statusmessenger.h"
 #include "stringtable.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QMainWindow>
-#include <QMessageBox>
-#include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-// Counts pixels of the widget whose colour is close to the wanted one.
-int CountPixelsLike(QWidget *widget, QColor wanted)
-{
-    const QImage image = widget->grab().toImage();
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (qAbs(c.red() - wanted.red()) < 40 && qAbs(c.green() - wanted.green()) < 40 &&
-                qAbs(c.blue() - wanted.blue()) < 40)
-                ++count;
-        }
-    }
-    return count;
-}
-
-const QColor kRed(205, 0, 0);
 const QColor kBlue(0, 0, 255);
 } // namespace
 
@@ -54,31 +30,6 @@ private slots:
     }
     void cleanup() { delete m_frame; }
 
-    // Shown in its colour (and in no other), then back to "ready" in blue.
-    void colourAndReturnToReady_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QColor>("other");
-        QTest::newRow("hint") << int(CStatusMessenger::kHint) << kBlue << kRed;
-        QTest::newRow("error") << int(CStatusMessenger::kError) << kRed << kBlue;
-    }
-    void colourAndReturnToReady()
-    {
-        QFETCH(int, kind);
-        QFETCH(QColor, colour);
-        QFETCH(QColor, other);
-        m_messenger->ShowStatusText(QStringLiteral("信息"), kind, 200);
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("信息"));
-        QCOMPARE(m_messenger->Label()->TextColour(), colour);
-        QVERIFY(CountPixelsLike(m_messenger->Label(), colour) > 0);
-        QCOMPARE(CountPixelsLike(m_messenger->Label(), other), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_bar->WindowText(), QStringLiteral("就绪"), 3000);
-        QCOMPARE(m_messenger->Label()->TextColour(), kBlue);
-        QVERIFY(CountPixelsLike(m_messenger->Label(), kBlue) > 0);
-        QVERIFY(!m_messenger->IsClearPending()); // "ready" stays
-    }
-
     void hintCancelsPendingErrorAndTurnsBlue()
     {
         m_messenger->ShowStatusText(QStringLiteral("error"), CStatusMessenger::kError, 300);
@@ -87,59 +38,6 @@ private slots:
         QVERIFY(!m_messenger->IsClearPending());
         QTest::qWait(800);
         QCOMPARE(m_bar->WindowText(), QStringLiteral("hint"));
-    }
-
-    void negativeDurationStaysUntilNextMessage()
-    {
-        m_messenger->ShowStatusText(QStringLiteral("stays"), CStatusMessenger::kError, -1);
-        QVERIFY(!m_messenger->IsClearPending());
-        QTest::qWait(500);
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("stays"));
-        QVERIFY(m_bar->IsErrorShown());
-        // A menu prompt replaces it in hint colour.
-        m_bar->showMessage(QStringLiteral("prompt"));
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("prompt"));
-        QCOMPARE(m_messenger->Label()->TextColour(), kBlue);
-    }
-
-    void otherKindsAskWithMessageBoxAndLeavePane()
-    {
-        m_messenger->ShowStatusText(QStringLiteral("before"), CStatusMessenger::kHint, 5000);
-        QString boxText;
-        QTimer::singleShot(0, this, [&boxText] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-                box->accept();
-            }
-        });
-        m_messenger->ShowStatusText(QStringLiteral("in a box"), 1, 0);
-        QCOMPARE(boxText, QStringLiteral("in a box"));
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("before"));
-        QVERIFY(!m_messenger->IsClearPending()); // a new message always stops the time-out
-    }
-
-    void progressPaneComesAndGoes()
-    {
-        QPointer<CExtStatusBarProgressCtrl> progress = m_messenger->BeginProgress();
-        QVERIFY(progress);
-        QCOMPARE(m_bar->GetItemID(1), IDS_PROGRESS_PANE);
-        QCOMPARE(m_bar->GetItemID(2), IDS_TOP_PANE);
-        QCOMPARE(m_bar->GetPaneWidth(1), CStatusMessenger::kProgressPaneWidth);
-        QCOMPARE(progress->minimum(), 0);
-        QCOMPARE(progress->maximum(), 100);
-        m_messenger->SetProgress(42);
-        QCOMPARE(progress->value(), 42);
-        progress->StepIt();
-        QCOMPARE(progress->value(), 43);
-        QCOMPARE(m_messenger->BeginProgress(), progress.data()); // one bar only
-        m_messenger->EndProgress();
-        QVERIFY(progress.isNull());
-        QCOMPARE(m_bar->CommandToIndex(IDS_PROGRESS_PANE), -1);
-        CExtStatusBarButton *top = m_messenger->TopButton();
-        QTRY_VERIFY(top->isVisible());
-        QTRY_VERIFY(m_bar->GetItemRect(1).isValid() && m_bar->GetItemRect(1).left() > 0);
-        m_messenger->SetProgress(50); // harmless without a bar
     }
 
 private:

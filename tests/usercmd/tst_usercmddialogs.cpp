@@ -126,8 +126,6 @@ private slots:
         QTest::newRow("rewritten") << "x"
                                    << "1b 40;027" << none << "x"
                                    << "1B,40,1B" << none << 0;
-        QTest::newRow("separators only") << "x"
-                                         << " , " << none << "x" << QString() << none << 0;
         QTest::newRow("blank name") << "   "
                                     << "1B" << LoadString(IDS_CMD_NAME_REQUIRED) << "   "
                                     << "1B" << none << 0;
@@ -199,44 +197,6 @@ private slots:
             });
         QCOMPARE(outcome.messages,
                  QStringList({LoadString(IDS_HEX_INPUT_ERROR), LoadString(IDS_CMD_NAME_REQUIRED)}));
-    }
-
-    void tableShowsRowsWithLongValuesShortened()
-    {
-        CUserCmdCfgDlg dlg;
-        const QString value30 = QStringLiteral("01,02,03,04,05,06,07,08,09,0A");
-        const QString value24 = QStringLiteral("01,02,03,04,05,06,07,089");
-        dlg.SetRows({{QStringLiteral("a"), value30}, {QStringLiteral("b"), value24}});
-        QCOMPARE(Column(&dlg, 0), QStringList({"1", "2"}));
-        QCOMPARE(Column(&dlg, 1), QStringList({"a", "b"}));
-        QCOMPARE(Column(&dlg, 2),
-                 QStringList({QStringLiteral("01,02,03,04,05,06,07,08 ..."), value24}));
-        QCOMPARE(Table(&dlg)->horizontalHeader()->sectionSize(2), 270);
-        QCOMPARE(Table(&dlg)->selectionBehavior(), QAbstractItemView::SelectRows);
-    }
-
-    void popupDeletesTheRowUnderTheCursor()
-    {
-        CUserCmdCfgDlg dlg;
-        dlg.SetRows(kThreeRows);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-
-        bool deleteEnabledBelowRows = true;
-        const QPoint belowRows(5, Table(&dlg)->viewport()->height() - 3);
-        QVERIFY(!Table(&dlg)->indexAt(belowRows).isValid());
-        RightClick(&dlg, belowRows, [&](QMenu *menu) {
-            deleteEnabledBelowRows =
-                MenuAction(menu, CUserCmdCfgDlg::kDeleteCommandId)->isEnabled();
-            menu->close();
-        });
-        QVERIFY(!deleteEnabledBelowRows);
-        QCOMPARE(Table(&dlg)->rowCount(), 3);
-
-        RightClick(&dlg, RowPoint(&dlg, 1),
-                   [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
-        QCOMPARE(Column(&dlg, 0), QStringList({"1", "2"}));
-        QCOMPARE(Column(&dlg, 1), QStringList({"Init", "Feed"}));
     }
 
     // Adds by button and by popup, edits by double-click, deletes: the table

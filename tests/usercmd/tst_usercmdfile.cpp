@@ -1,5 +1,5 @@
 // The "UserCmds" section of the configuration file: loading (the count
-// limit, skipped entries, the value notations, the question about a faulty
+// limit, the value notations, the question about a faulty
 // entry), the written value form, and saving a confirmed command list.
 #include "boxtext.h"
 #include "inifile.h"
@@ -121,28 +121,10 @@ private slots:
         QCOMPARE(ReadIni(), text); // never written
     }
 
-    // A missing name, an empty value and a missing value are passed over
-    // silently; the count is read up to its first non-digit.
-    void incompleteEntriesAreSkipped()
-    {
-        WriteIni("[UserCmds]\r\nCmdCnt= 5 entries\r\n" + Entry(1, "one", "01") +
-                 "CmdValue2=02\r\n" + Entry(3, "three", "03") + Entry(4, "four", "") +
-                 "CmdName5=five\r\n");
-        PromptLog log;
-        const Records records = Load(log);
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0].strName, QStringLiteral("one"));
-        QCOMPARE(records[1].strName, QStringLiteral("three"));
-        QCOMPARE(records[1].data, QByteArray("\x03"));
-        QVERIFY(log.asked.isEmpty());
-        QCOMPARE(log.tooMany, 0);
-    }
-
     void valueNotations_data()
     {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("lone digit") << QByteArray("A") << QByteArray("\x0A");
         QTest::newRow("three digits are decimal") << QByteArray("255") << QByteArray("\xFF");
         QTest::newRow("mixed separators")
             << QByteArray("1b 40;0d,0a") << QByteArray("\x1B\x40\x0D\x0A");
@@ -192,29 +174,6 @@ private slots:
             QVERIFY2(!after.contains(gone), gone);
         for (const char *kept : {"CmdCnt=3", "CmdName2=ok", "CmdValue2=1B"})
             QVERIFY2(after.contains(kept), kept);
-    }
-
-    void tooManyIsSaidInAMessageBox()
-    {
-        MessageBoxWatcher watcher;
-        UserCmdPrompts::MessageBoxes(nullptr).tooManyCommands();
-        QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Too Many User Commands!")));
-    }
-
-    // The demo folder's configuration gives working buttons at first start.
-    void demoConfigurationLoads()
-    {
-        QCOMPARE(QProcess::execute(QStringLiteral(TARVIK_DEMOCFG), {m_dir.path()}), 0);
-        PromptLog log;
-        const Records records = Load(log);
-        QVERIFY(log.asked.isEmpty());
-        QCOMPARE(records.size(), 5);
-        QCOMPARE(records[0].strName, QStringLiteral("初始化"));
-        QCOMPARE(records[0].data, QByteArray("\x1B\x40"));
-        QCOMPARE(records[3].data, QByteArray("Hello from Tarvik\r\n"));
-        QCOMPARE(records[4].data, QByteArray("\x1D\x56\x00", 3));
-        QVERIFY(
-            QString(QStringDecoder("GBK")(ReadIni())).contains(LoadString(IDS_USER_CMDS_COMMENT)));
     }
 
     void valueFormRoundTrips()
@@ -271,20 +230,6 @@ private slots:
         QList<QByteArray> descending = keys;
         std::sort(descending.begin(), descending.end(), std::greater<>());
         QCOMPARE(keys, descending);
-    }
-
-    void missingFileIsCreatedWithTheComment()
-    {
-        QTemporaryDir dir;
-        const std::filesystem::path ini = dir.filePath(QStringLiteral("rvcfg.ini")).toStdString();
-        QList<Row> rows = NumberedRows(1);
-        rows.append({QString::fromUtf8("a\u00e9\U0001F600"), QStringLiteral("0A")});
-        QVERIFY(SaveUserCommandRows(nullptr, ini, rows));
-        QCOMPARE(Lines(ini).first(), CommentLine());
-        QCOMPARE(Read(ini, "CmdCnt"), QStringLiteral("2"));
-        QCOMPARE(Read(ini, "CmdName1"), QString::fromUtf8("命令1"));
-        // Characters GBK has no code for are stored as "?".
-        QCOMPARE(Read(ini, "CmdName2"), QString::fromUtf8("a\u00e9??"));
     }
 
     // A failed save reports, returns false and never throws away a file

@@ -1,5 +1,4 @@
-// The command strip: button cells and rows by width, the scrolled height,
-// rebuilding, and what a click hands on.
+// The command strip: what a click hands on.
 #include "messageboxwatcher.h"
 #include "usercommandview.h"
 
@@ -10,14 +9,6 @@
 #include <QTest>
 
 namespace {
-QList<CUserCommandView::tagUSER_CMD_DATA> Commands(int count)
-{
-    QList<CUserCommandView::tagUSER_CMD_DATA> records;
-    for (int k = 0; k < count; ++k)
-        records.append({QStringLiteral("cmd %1").arg(k), QByteArray(1, char(k))});
-    return records;
-}
-
 void Show(CUserCommandView &strip, QSize size,
           const QList<CUserCommandView::tagUSER_CMD_DATA> &records)
 {
@@ -33,61 +24,6 @@ class TestUserCommandView : public QObject
     Q_OBJECT
 
 private slots:
-    void cellsFillRowsOfTheWidth_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("height");
-        QTest::newRow("250: rows of 3, 3, 1") << 250 << 7 << 3 << 90;
-        QTest::newRow("249 still 3 columns") << 249 << 7 << 3 << 90;
-        QTest::newRow("248 gives 2 columns") << 248 << 7 << 2 << 120;
-        QTest::newRow("narrower than a cell: one row") << 82 << 4 << 0 << 30;
-        QTest::newRow("no records") << 250 << 0 << 3 << 0;
-    }
-    void cellsFillRowsOfTheWidth()
-    {
-        QFETCH(int, width);
-        QFETCH(int, count);
-        QFETCH(int, columns);
-        QFETCH(int, height);
-        CUserCommandView strip;
-        Show(strip, QSize(width, 400), Commands(count)); // tall enough for no scroll bar
-        QCOMPARE(strip.ContentHeight(), height);
-        QCOMPARE(strip.Buttons().size(), count);
-        for (int k = 0; k < count; ++k) {
-            QPushButton *button = strip.Buttons()[k];
-            const int column = columns ? k % columns : k;
-            const int row = columns ? k / columns : 0;
-            QCOMPARE(button->objectName(), QString::number(2700 + k));
-            QCOMPARE(button->text(), QStringLiteral("cmd %1").arg(k));
-            QCOMPARE(button->geometry(), QRect(83 * column, 30 * row + 3, 78, 25));
-            QVERIFY(button->isVisible());
-        }
-    }
-
-    void rebuildReplacesButtonsAndScrollsToTop()
-    {
-        CUserCommandView strip;
-        Show(strip, QSize(250, 60), Commands(20));
-        QScrollBar *bar = strip.verticalScrollBar();
-        QCOMPARE(bar->pageStep(), 30);
-        QCOMPARE(bar->singleStep(), 15);
-        QCOMPARE(bar->maximum(), strip.ContentHeight() - strip.viewport()->height());
-        QVERIFY(bar->maximum() > 45);
-        bar->setValue(45);
-        QPointer<QPushButton> first = strip.Buttons().first();
-        QCOMPARE(first->mapTo(&strip, QPoint(0, 0)).y(), 3 - 45);
-
-        strip.Records() = Commands(2);
-        strip.Records()[1].strName = QStringLiteral("renamed");
-        strip.OnInitialUpdate();
-        QCOMPARE(bar->value(), 0);
-        QVERIFY(first.isNull());
-        QCOMPARE(strip.findChildren<QPushButton *>().size(), 2);
-        QCOMPARE(strip.Buttons()[1]->text(), QStringLiteral("renamed"));
-        QCOMPARE(strip.Buttons().first()->mapTo(&strip, QPoint(0, 0)).y(), 3);
-    }
 
     void clickHandsOverTheCommandsBytes()
     {
