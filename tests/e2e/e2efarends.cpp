@@ -14,7 +14,6 @@
 #include "usbport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTableWidget>
 
 #include <fcntl.h>
@@ -83,54 +82,6 @@ private:
     QTcpServer m_server;
     QTcpSocket *m_peer = nullptr; // owned by m_server
     QByteArray m_arrived;
-};
-
-// tarvik-printersim as people start it; it records every byte in a file and
-// answers status requests.
-class CPrinterSimulator final : public CE2eFarEnd
-{
-public:
-    ~CPrinterSimulator() override
-    {
-        m_sim.terminate();
-        m_sim.waitForFinished(E2e::kWaitMs);
-    }
-    PortKind Kind() const override { return PortKind::Network; }
-    bool Prepare(QString &whyNot) override
-    {
-        whyNot = QStringLiteral("the printer simulator did not start");
-        m_sim.start(QStringLiteral(TARVIK_PRINTERSIM),
-                    {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--out"),
-                     m_dir.filePath(QStringLiteral("received.bin"))});
-        // Its first line is the port it listens on.
-        while (!m_sim.canReadLine() && m_sim.waitForReadyRead(E2e::kWaitMs)) {
-        }
-        m_port = quint16(m_sim.readLine().trimmed().toUInt());
-        return m_dir.isValid() && m_port != 0;
-    }
-    void SetUpPanel(CFramedView &framed) override { framed.TypeNetworkTarget(m_port); }
-    QByteArray Arrived() override
-    {
-        QFile out(m_dir.filePath(QStringLiteral("received.bin")));
-        return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
-    }
-    // It answers status requests only; Offer is not for it.
-
-    // It serves one connection at a time, so it answers a new one only once
-    // the window's connection is gone.
-    void CheckAfterClose() override
-    {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        probe.write("\x10\x04\x01", 3);
-        QTRY_VERIFY_WITH_TIMEOUT(probe.bytesAvailable() > 0, E2e::kWaitMs);
-        QCOMPARE(probe.readAll(), QByteArray("\x12"));
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_sim;
-    quint16 m_port = 0;
 };
 
 class CSerialPty final : public CE2eFarEnd
@@ -308,7 +259,6 @@ template <typename FarEnd> std::unique_ptr<CE2eFarEnd> Make()
 
 const std::pair<QLatin1String, std::unique_ptr<CE2eFarEnd> (*)()> kFarEnds[] = {
     {QLatin1String("network"), &Make<CNetworkPeer>},
-    {QLatin1String("network printer simulator"), &Make<CPrinterSimulator>},
     {QLatin1String("serial"), &Make<CSerialPty>},
     {QLatin1String("parallel"), &Make<CParallelFifo>},
     {QLatin1String("printer"), &Make<CPrinterQueue>},

@@ -4,8 +4,6 @@
 // close.
 #include "e2efixture.h"
 
-#include <QCheckBox>
-
 class TestE2e : public QObject
 {
     Q_OBJECT
@@ -43,24 +41,6 @@ private slots:
             E2E_STEP(window.OfferAndExpectInRecvBox(answer));
             QCOMPARE(window.RecvBox()->toPlainText(), QStringLiteral("OK 就绪\n<\\x00><\\xFF>"));
         }
-        E2E_STEP(window.Close());
-    }
-
-    // A status request typed in hex comes back from the simulator as its
-    // status byte.
-    void printerSimulatorAnswersAStatusRequest()
-    {
-        const std::unique_ptr<CE2eFarEnd> farEnd =
-            MakeFarEnd(QStringLiteral("network printer simulator"));
-        E2E_PREPARE(*farEnd);
-        CE2eWindow window(*farEnd);
-        E2E_STEP(window.Open());
-        QTest::mouseClick(window.Framed().Find<QCheckBox>(ViewId::kHexRecv), Qt::LeftButton, {},
-                          QPoint(2, 5));
-        E2E_STEP(window.SendFromBox(QStringLiteral("10 04 01"), true));
-        E2E_STEP(window.ExpectAtFarEnd(Bytes({0x10, 0x04, 0x01})));
-        QTRY_COMPARE_WITH_TIMEOUT(window.RecvBox()->toPlainText(), QStringLiteral("12"),
-                                  E2e::kWaitMs);
         E2E_STEP(window.Close());
     }
 };

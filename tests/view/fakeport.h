@@ -12,11 +12,8 @@ struct CFakePortLog
 {
     int created = 0;
     int closed = 0;
-    QByteArray lastSettings; // the record handed to SetPortSettings
-    QByteArray usbPath;      // the path a USB record points to
     QObject *owner = nullptr;
     QList<QByteArray> writes;
-    bool acceptWrites = true;
 };
 
 class CFakePort : public CPortEx
@@ -48,29 +45,19 @@ public:
         DetachOwner();
         ++m_log.closed;
     }
-    uint32_t SetPortSettings(const void *settings) override
-    {
-        m_log.lastSettings = QByteArray(static_cast<const char *>(settings), RecordSize());
-        if (m_type == 3) {
-            const auto *usb = static_cast<const tagUSB_CFG *>(settings);
-            m_log.usbPath = QByteArray(usb->pszPath, usb->dwLength);
-        }
-        return 1;
-    }
+    uint32_t SetPortSettings(const void * /*settings*/) override { return 1; }
     int32_t GetPortType() override { return m_type; }
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t * /*written*/,
                    uint8_t /*async*/) override
     {
         m_log.writes << QByteArray(reinterpret_cast<const char *>(bytes), length);
-        return m_log.acceptWrites ? 1 : 0;
+        return 1;
     }
 
     // Like a device that reports its own loss while it is being closed.
     void SetLostOnClose() { m_lostOnClose = true; }
     void RaiseOpenResult(uint16_t error) { PostPortMsg(kPortOpened, UserValue(), error); }
-    void RaiseLost() { PostPortMsg(kPortLost, UserValue()); }
     void RaiseWriteDone() { PostPortMsg(kPortWriteDone, UserValue()); }
-    void RaiseShortWrite() { PostPortMsg(kPortUsbWriteShort, UserValue()); }
     // A file transfer that runs until the test finishes it.
     uint32_t SendFile(const char * /*path*/, int32_t /*passes*/, uint32_t /*interval*/) override
     {
@@ -79,13 +66,6 @@ public:
     void RaiseFileDone() { PostPortMsg(kPortFileDone, UserValue()); }
 
 private:
-    qsizetype RecordSize() const
-    {
-        const qsizetype sizes[] = {sizeof(tagSERIAL_CFG), sizeof(tagPARALLEL_CFG),
-                                   sizeof(tagUSB_CFG), sizeof(tagETHERNET_CFG)};
-        return m_type >= 1 && m_type <= 4 ? sizes[m_type - 1] : qsizetype(sizeof(tagPRINTER_CFG));
-    }
-
     CFakePortLog &m_log;
     int m_type;
     bool m_acceptOpen;

@@ -1,36 +1,13 @@
-// Port kind, open and close, the open result, a lost port and the send button
-// as the view's write lock, driven through the real frame and view with a
-// port that answers on command; the USB kind's reading on a fake device.
+// Open and close, the open result, a lost port and the send button as the
+// view's write lock, driven through the real frame and view with a port that
+// answers on command.
 #include "fakeport.h"
 #include "viewsandbox.h"
 
-#include "fakeusbdevice.h"
-#include "usbcfgdlg.h"
-#include "usbport.h"
-
 #include <QAction>
 #include <QCheckBox>
-#include <QTableWidget>
-
-#include <cstring>
 
 using namespace ViewText;
-
-namespace {
-template <typename Record> Record RecordOf(const QByteArray &bytes)
-{
-    Record record{};
-    std::memcpy(&record, bytes.constData(), std::min<size_t>(sizeof record, bytes.size()));
-    return record;
-}
-
-PanelProviders UsbDevices(std::vector<int> devices)
-{
-    PanelProviders providers;
-    providers.usbDevices = [devices] { return devices; };
-    return providers;
-}
-} // namespace
 
 class TestOpenClose : public CViewTestCase
 {
@@ -43,35 +20,6 @@ private slots:
         m_log = {};
         m_port = nullptr;
         m_acceptOpen = true;
-    }
-
-    // closed -> opening -> open -> closed, with the captions, states and texts.
-    void openAndCloseSerial()
-    {
-        StartFake();
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_log.created, 1);
-        const auto record = RecordOf<tagSERIAL_CFG>(m_log.lastSettings);
-        QCOMPARE(record.dwPort, 1u);
-        QCOMPARE(record.dwBaudRate, 9600u);
-        QCOMPARE(record.byDataBits, 8);
-        QCOMPARE(record.dwFlowCtrl, 1u);
-        QCOMPARE(record.dwMarker, kCfgMarkerValid);
-        QCOMPARE(m_log.owner, m_framed->View());
-        // Opening: nothing may touch the port until its result arrives.
-        QVERIFY(!Open()->isEnabled());
-        QCOMPARE(Open()->text(), kOpenCaption);
-        QVERIFY(!Send()->isEnabled());
-
-        m_port->RaiseOpenResult(0);
-        QTRY_COMPARE(Open()->text(), kCloseCaption);
-        QVERIFY(Send()->isEnabled());
-        QVERIFY(!m_framed->Button(ViewId::kSendFile)->isEnabled()); // no file chosen
-        QVERIFY(m_framed->Frame().Messenger()->IsClearPending());
-
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_log.closed, 1);
-        QCOMPARE(m_framed->StatusText(), kClosed);
     }
 
     void openFails_data()
@@ -114,20 +62,6 @@ private slots:
         QVERIFY(m_framed->StatusIsHint());
     }
 
-    void kindChangeWhileOpenCloses()
-    {
-        StartFake();
-        OpenWithResult(0);
-        m_framed->SelectKind(PortKind::Network);
-        QVERIFY(!m_framed->View()->HasPort());
-        QCOMPARE(m_log.closed, 1);
-        QCOMPARE(m_framed->StatusText(), kClosed);
-        QVERIFY(m_framed->StatusIsHint());
-        QVERIFY(qobject_cast<CEthPortCfgDlg *>(m_framed->Panel()));
-        QCOMPARE(m_framed->View()->findChildren<CPortCfgPanel *>().size(), 1);
-        QCOMPARE(Open()->text(), kOpenCaption);
-    }
-
     // A port closed before its open result arrives leaves the view closed and
     // usable; a late result for the port that is gone changes nothing.
     void closeRequestWhileOpening()
@@ -148,59 +82,6 @@ private slots:
         QCOMPARE(Open()->text(), kOpenCaption);
         QVERIFY(!Send()->isEnabled());
         QCOMPARE(m_framed->StatusText(), kClosed);
-    }
-
-    void usbEmptyListOpensNothing()
-    {
-        StartFake();
-        m_framed->SelectKind(PortKind::Usb);
-        const QString before = m_framed->StatusText();
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_log.created, 0);
-        QCOMPARE(m_framed->StatusText(), before);
-        QVERIFY(Open()->isEnabled());
-    }
-
-    void usbWithoutSelectionAsksForOne()
-    {
-        StartFake(UsbDevices({0, 1}));
-        m_framed->SelectKind(PortKind::Usb);
-        auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kUsbListId);
-        QVERIFY(list);
-        list->clearSelection();
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_log.created, 0);
-        QCOMPARE(m_framed->StatusText(), QStringLiteral("请先从列表中选择一个端口！"));
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(!m_framed->Frame().Messenger()->IsClearPending());
-    }
-
-    // USB starts with receiving off; every other kind opens with it on again.
-    void usbOpensPausedAndReopenResumes()
-    {
-        StartFake(UsbDevices({5}));
-        m_framed->SelectKind(PortKind::Usb);
-        OpenWithResult(0);
-        QCOMPARE(m_log.usbPath, QByteArray("\\\\.\\QXUSB-5"));
-        auto *pause = m_framed->Button(ViewId::kPauseRecv);
-        QCOMPARE(pause->text(), QStringLiteral("继续接收"));
-
-        m_framed->SelectKind(PortKind::Parallel);
-        QCOMPARE(pause->text(), QStringLiteral("继续接收"));
-        OpenWithResult(0);
-        QCOMPARE(pause->text(), QStringLiteral("暂停接收"));
-        const auto record = RecordOf<tagPARALLEL_CFG>(m_log.lastSettings);
-        QCOMPARE(record.dwPort, 1u);
-        QCOMPARE(record.dwMarker, kCfgMarkerValid);
-    }
-
-    void noPrinterDisablesOpenUntilKindChange()
-    {
-        StartFake();
-        m_framed->SelectKind(PortKind::Printer);
-        QTRY_VERIFY(!Open()->isEnabled());
-        m_framed->SelectKind(PortKind::Serial);
-        QVERIFY(Open()->isEnabled());
     }
 
     void sendLocksUntilWriteDoneAndCountsThen()
@@ -225,20 +106,6 @@ private slots:
         QCOMPARE(m_framed->View()->OnSendData("again"), 0); // locked until write done
     }
 
-    void refusedWriteReportsUnlocksAndDropsTheCount()
-    {
-        m_log.acceptWrites = false;
-        OpenForWrites();
-        Send()->click();
-        QCOMPARE(m_log.writes.size(), 1);
-        QCOMPARE(m_framed->StatusText(), QStringLiteral("数据发送失败！"));
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(Send()->isEnabled());
-        m_port->RaiseWriteDone(); // a stray report counts nothing
-        QTest::qWait(20);
-        QCOMPARE(SendCount(), QStringLiteral("0"));
-    }
-
     // A write that completes while a file is being sent leaves the send
     // button to the end of the transfer.
     void writeDoneDuringAFileTransferKeepsSendLocked()
@@ -260,66 +127,15 @@ private slots:
         QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
     }
 
-    void shortUsbWriteShowsAMessageBox()
-    {
-        OpenForWrites();
-        MessageBoxWatcher catcher;
-        m_port->RaiseShortWrite();
-        QTRY_COMPARE(catcher.Texts(), QStringList{QStringLiteral("发送错误!")});
-    }
-
-    // The port library's USB port on a fake device: the device is asked for
-    // data only while receiving is continued.
-    void usbDeviceIsReadOnlyWhileContinued()
-    {
-        m_usbDevices = std::make_unique<CFakeUsbDevices>();
-        CFakeUsbDevices &fake = *m_usbDevices;
-        Start(
-            [&fake](PortKind kind) -> std::unique_ptr<CPortEx> {
-                if (kind == PortKind::Usb)
-                    return std::make_unique<CUsbPort>(fake);
-                return CTarvikView::CreateSystemPort(kind);
-            },
-            UsbDevices({0}));
-        m_framed->SelectKind(PortKind::Usb);
-        QPushButton *pause = m_framed->Button(ViewId::kPauseRecv);
-        const auto readRequests = [&fake] {
-            return fake.With([](auto &s) { return s.readRequests; });
-        };
-        // More than two polls of the port's reader, which asks once a second.
-        constexpr int kTwoPollsMs = 2500;
-        fake.With([](auto &s) { s.incoming = "hello"; });
-        m_framed->ClickOpenClose();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), kOpened, kPortWaitMs);
-        QTest::qWait(kTwoPollsMs);
-        QCOMPARE(readRequests(), 0);
-        QCOMPARE(m_framed->RecvBox()->toPlainText(), QString());
-
-        QTest::mouseClick(pause, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->RecvBox()->toPlainText(), QStringLiteral("hello"),
-                                  kPortWaitMs);
-        QTest::mouseClick(pause, Qt::LeftButton);
-        QCOMPARE(pause->text(), QStringLiteral("继续接收"));
-        const int requestsWhenPaused = readRequests();
-        fake.With([](auto &s) { s.incoming = "more"; });
-        QTest::qWait(kTwoPollsMs);
-        QCOMPARE(readRequests(), requestsWhenPaused);
-        QCOMPARE(m_framed->RecvBox()->toPlainText(), QStringLiteral("hello"));
-
-        QTest::mouseClick(pause, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->RecvBox()->toPlainText(), QStringLiteral("hellomore"),
-                                  kPortWaitMs);
-    }
-
 private:
-    void StartFake(const PanelProviders &providers = {})
+    void StartFake()
     {
         auto factory = [this](PortKind kind) {
             auto port = std::make_unique<CFakePort>(m_log, int(kind) + 1, m_acceptOpen);
             m_port = port.get();
             return port;
         };
-        Start(factory, providers);
+        Start(factory);
     }
     // Serial, open, "abc" in the send box, sent bytes counted.
     void OpenForWrites()
@@ -341,8 +157,7 @@ private:
     QPushButton *Send() const { return m_framed->Button(ViewId::kSend); }
 
     CFakePortLog m_log;
-    std::unique_ptr<CFakeUsbDevices> m_usbDevices; // outlives the view's port
-    CFakePort *m_port = nullptr;                   // the last port made; owned by the view
+    CFakePort *m_port = nullptr; // the last port made; owned by the view
     bool m_acceptOpen = true;
 };
 

@@ -1,18 +1,12 @@
 // The send box: its pages, previous and next through the buttons and their
-// mnemonics, and find through the frame's find dialog.
+// mnemonics.
 #include "viewsandbox.h"
-
-#include "findtextdlg.h"
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QScrollBar>
 #include <QSignalSpy>
 
 namespace {
-const QString kFirstPage = QStringLiteral("已到最前一页！");
-const QString kEndReached = QStringLiteral("已到达文件尾");
-
 QString Label(int current, int count)
 {
     return QStringLiteral("页数: %1/%2").arg(current).arg(count);
@@ -35,20 +29,6 @@ private slots:
         m_box = m_framed->SendBox();
         m_hex = m_framed->Find<QCheckBox>(ViewId::kHexSend);
         m_label = m_framed->Find<QLabel>(ViewId::kPageLabel);
-    }
-
-    void previousOnFirstPageOnlyHints()
-    {
-        QCOMPARE(m_label->text(), Label(1, 1));
-        QTest::keyClicks(m_box, QStringLiteral("xy"));
-        Click(ViewId::kPrevPage);
-        QCOMPARE(m_framed->StatusText(), kFirstPage);
-        QVERIFY(m_framed->StatusIsHint());
-        QCOMPARE(m_label->text(), Label(1, 1));
-        QCOMPARE(m_box->toPlainText(), QStringLiteral("xy"));
-        QVERIFY(m_box->hasFocus());
-        Click(ViewId::kNextPage);
-        QCOMPARE(m_label->text(), Label(2, 2)); // the page was not saved empty
     }
 
     // Each page comes back in the notation it was left in, whatever the
@@ -85,80 +65,7 @@ private slots:
         QVERIFY(!m_hex->isChecked() && !m_box->m_bHex);
     }
 
-    void nextOnEmptyLastPageAddsNothing()
-    {
-        Click(ViewId::kNextPage);
-        QCOMPARE(m_label->text(), Label(1, 1));
-        QCOMPARE(m_framed->StatusText(), PageStatus(1, 1));
-        QTest::keyClicks(m_box, QStringLiteral("a"));
-        Click(ViewId::kNextPage);
-        Click(ViewId::kNextPage);
-        QCOMPARE(m_label->text(), Label(2, 2));
-        QCOMPARE(m_framed->StatusText(), PageStatus(2, 2));
-        QVERIFY(m_box->hasFocus());
-    }
-
-    void returningRestoresScrollPosition()
-    {
-        QStringList lines;
-        for (int i = 0; i < 300; ++i)
-            lines << QString::number(i);
-        m_box->setPlainText(lines.join(u'\n'));
-        QScrollBar *bar = m_box->verticalScrollBar();
-        QVERIFY(bar->maximum() > 100);
-        bar->setValue(100);
-        Click(ViewId::kNextPage);
-        QCOMPARE(bar->value(), 0);
-        Click(ViewId::kPrevPage);
-        QCOMPARE(bar->value(), 100);
-    }
-
-    void findWalksThroughOccurrencesAndWraps()
-    {
-        m_box->setPlainText(QStringLiteral("xxABxxabxx"));
-        m_box->moveCursor(QTextCursor::Start);
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(Selection(), std::make_pair(2, 4)); // the upper-case one first
-        QCOMPARE(m_framed->StatusText(), QString()); // each search clears the pane
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(Selection(), std::make_pair(6, 8));
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(Selection(), std::make_pair(2, 4));
-        QCOMPARE(m_framed->StatusText(), kEndReached);
-        QVERIFY(m_framed->StatusIsHint());
-
-        m_box->moveCursor(QTextCursor::Start);
-        FindNext(QStringLiteral("ab"), true);
-        QCOMPARE(Selection(), std::make_pair(6, 8));
-        FindNext(QStringLiteral("AB"), true);
-        QCOMPARE(Selection(), std::make_pair(2, 4));
-        QCOMPARE(m_framed->StatusText(), kEndReached);
-
-        MessageBoxWatcher catcher;
-        FindNext(QStringLiteral("zz"), false);
-        QCOMPARE(catcher.Texts(), QStringList{QStringLiteral("未找到指定文本:\n zz")});
-        QCOMPARE(Selection(), std::make_pair(2, 4));
-    }
-
 private:
-    // Types the text into the frame's find dialog and presses "find next".
-    void FindNext(const QString &text, bool matchCase)
-    {
-        CMainFrame &frame = m_framed->Frame();
-        if (!frame.FindDialog())
-            frame.OnEditFind();
-        CFindTextDlg *dialog = frame.FindDialog();
-        QVERIFY(dialog);
-        dialog->TextCombo()->setEditText(QString());
-        QTest::keyClicks(dialog->TextCombo(), text);
-        dialog->MatchCaseCheck()->setChecked(matchCase);
-        QTest::mouseClick(dialog->FindNextButton(), Qt::LeftButton);
-    }
-    std::pair<int, int> Selection() const
-    {
-        const QTextCursor cursor = m_box->textCursor();
-        return {cursor.selectionStart(), cursor.selectionEnd()};
-    }
     void Click(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
     // A mnemonic clicks its button a moment later, as a button press shows.
     void PressAlt(Qt::Key key, int buttonId)

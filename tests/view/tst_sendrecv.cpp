@@ -6,7 +6,6 @@
 
 #include "boxtext.h"
 #include "stringtable.h"
-#include "usercommandview.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -107,39 +106,6 @@ private slots:
         m_answers.clear();
     }
 
-    // sending
-    void typedAsciiReachesThePeerByteForByte()
-    {
-        OpenAgainstPeer();
-        Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
-        QTest::keyClicks(SendBox(), QStringLiteral("A<\\xFF><\\x00>z"));
-        ClickSend();
-        const QByteArray expected = Bytes({'A', 0xFF, 0x00, 'z'});
-        QCOMPARE(PeerReceives(expected.size()), expected);
-        QTRY_VERIFY(SendButton()->isEnabled()); // write done
-        QTRY_COMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QString::number(expected.size()));
-        QTRY_VERIFY(SendButton()->hasFocus());
-
-        Find<QCheckBox>(ViewId::kCountSend)->setChecked(false);
-        ClickSend();
-        QCOMPARE(PeerReceives(expected.size()), expected);
-        QTRY_VERIFY(SendButton()->isEnabled());
-        QCOMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QString::number(expected.size()));
-        m_framed->Button(ViewId::kClearSendCount)->click();
-        QTRY_COMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QStringLiteral("0"));
-    }
-
-    void hexWithDecimalTokensSendsItsBytes()
-    {
-        OpenAgainstPeer();
-        Find<QCheckBox>(ViewId::kHexSend)->click();
-        QVERIFY(SendBox()->m_bHex);
-        QTest::keyClicks(SendBox(), QStringLiteral("41 255 7 0a"));
-        QCOMPARE(SendBox()->toPlainText(), QStringLiteral("41 255 7 0A"));
-        m_framed->Frame().CommandAction(CMainFrame::IDC_SEND_BUTTON)->trigger(); // Ctrl+S
-        QCOMPARE(PeerReceives(4), Bytes({0x41, 0xFF, 0x07, 0x0A}));
-    }
-
     void hexInputErrorSelectsTheBadCharacter()
     {
         OpenAgainstPeer();
@@ -154,34 +120,6 @@ private slots:
         QVERIFY(SendBox()->hasFocus());
         QVERIFY(SendButton()->isEnabled());
         QCOMPARE(PeerReceives(1), QByteArray());
-    }
-
-    void emptyBoxSendsNothingAndSaysNothing()
-    {
-        OpenAgainstPeer();
-        const QString status = m_framed->StatusText();
-        ClickSend();
-        Find<QCheckBox>(ViewId::kHexSend)->click();
-        SendBox()->setPlainText(QStringLiteral("  ,; \n"));
-        ClickSend();
-        QCOMPARE(PeerReceives(1), QByteArray());
-        QCOMPARE(m_framed->StatusText(), status);
-        QVERIFY(SendButton()->isEnabled());
-    }
-
-    // A click before the open leaves nothing queued for later.
-    void commandButtonSendsOnlyThroughAnOpenPort()
-    {
-        QVERIFY(WriteFileBytes(m_sandbox->IniPath(), "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=Hello\r\n"
-                                                     "CmdValue1=48,65,6C,6C,6F,0D,0A\r\n"));
-        Start();
-        QPushButton *hello = m_framed->View()->CommandStrip()->Buttons().value(0);
-        QVERIFY(hello);
-        QTest::mouseClick(hello, Qt::LeftButton);
-        QCOMPARE(m_framed->StatusText(), kReady); // nothing said either
-        OpenAgainstPeer();
-        QTest::mouseClick(hello, Qt::LeftButton);
-        QCOMPARE(PeerReceives(7), QByteArray("Hello\r\n"));
     }
 
     // receiving: the box is built from rendered tails; after every read it
@@ -236,22 +174,6 @@ private slots:
         QCOMPARE(PeerReceives(history.size()), history);
     }
 
-    void receiveCounterCountsOnlyWhenTicked()
-    {
-        OpenAgainstPeer();
-        auto *counter = Find<QLineEdit>(ViewId::kRecvCount);
-        PeerSends("abc");
-        QTRY_COMPARE(RecvBox()->toPlainText(), QStringLiteral("abc"));
-        QCOMPARE(counter->text(), QStringLiteral("0"));
-        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        PeerSends("defg");
-        QTRY_COMPARE(RecvBox()->toPlainText(), QStringLiteral("abcdefg"));
-        QCOMPARE(counter->text(), QStringLiteral("4"));
-        m_framed->Button(ViewId::kClearRecvCount)->click();
-        QTRY_COMPARE(counter->text(), QStringLiteral("0"));
-        QCOMPARE(RecvBox()->toPlainText(), QStringLiteral("abcdefg"));
-    }
-
     void pauseHoldsTheDataAndContinueShowsIt()
     {
         OpenAgainstPeer();
@@ -273,39 +195,6 @@ private slots:
         QTest::qWait(200);
         pause->click();
         QTRY_COMPARE(RecvBox()->toPlainText(), QString::fromLatin1(held + more));
-    }
-
-    // Only the tail of the box is re-rendered after a read; after megabytes
-    // of history the box must still hold the whole history.
-    void longHistoryStaysExactAfterLaterBursts_data()
-    {
-        QTest::addColumn<bool>("hex");
-        QTest::newRow("hex") << true;
-        QTest::newRow("ascii") << false;
-    }
-    void longHistoryStaysExactAfterLaterBursts()
-    {
-        QFETCH(bool, hex);
-        OpenAgainstPeer();
-        QRandomGenerator random(7);
-        QByteArray history;
-        const auto receive = [&](int size) {
-            QByteArray bytes(size, Qt::Uninitialized);
-            for (char &byte : bytes)
-                byte = char(random.bounded(256));
-            history += bytes;
-            PeerSends(bytes);
-            // The counter is shown with the text, once the window thread is idle.
-            QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
-                                      QString::number(history.size()), 60000);
-        };
-        if (hex)
-            Find<QCheckBox>(ViewId::kHexRecv)->click();
-        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        receive(100000);
-        receive(4000000);
-        receive(100000);
-        QCOMPARE(BoxBytes(RecvBox()), history);
     }
 
     // saving
@@ -364,35 +253,6 @@ private slots:
         ClickSave(ViewId::kSaveSend);
         QCOMPARE(m_suggested, QStringList({"senddata0.dat", "senddata1.dat", "senddata1.dat",
                                            "senddata2.dat", "senddata3.dat"}));
-    }
-
-    // Text the conversion refuses: after OK the displayed characters are
-    // written, in GBK; a character GBK lacks keeps the text in UTF-8.
-    void inputErrorAsksAndSavesTheDisplayedText()
-    {
-        StartWindow();
-        Find<QCheckBox>(ViewId::kHexSend)->click();
-        SendBox()->setPlainText(QStringLiteral("12 G4\n中"));
-        {
-            MessageBoxWatcher cancel(QMessageBox::Cancel);
-            m_answers << Path("cancelled.dat");
-            ClickSave(ViewId::kSaveSend);
-            QCOMPARE(cancel.Texts(), QStringList{LoadString(IDS_SAVE_DISPLAYED_ONLY)});
-            QVERIFY(!QFile::exists(Path("cancelled.dat")));
-        }
-        MessageBoxWatcher ok(QMessageBox::Ok);
-        m_answers << Path("hex.txt");
-        ClickSave(ViewId::kSaveSend);
-        QCOMPARE(FileBytes(Path("hex.txt")), QByteArray("12 G4\r\n\xD6\xD0"));
-
-        SendBox()->clear();
-        Find<QCheckBox>(ViewId::kHexSend)->click();
-        QVERIFY(!SendBox()->m_bHex);
-        SendBox()->setPlainText(QStringLiteral("a€😀\nb"));
-        m_answers << Path("ascii.txt");
-        ClickSave(ViewId::kSaveSend);
-        QCOMPARE(FileBytes(Path("ascii.txt")), QStringLiteral("a€😀\r\nb").toUtf8());
-        QCOMPARE(ok.Texts().size(), 2);
     }
 
     // Two passes with a pause in the first: what was in flight arrives, then
@@ -460,82 +320,6 @@ private slots:
         WaitUntilIdle();
         QTRY_COMPARE(m_sink->Received(), arrived + kSmallFile);
         QCOMPARE(Counter(), QStringLiteral("1"));
-    }
-
-    // Single sends add up, a multi-pass send counts from 0, and so does the
-    // first single send after it. A negative interval means no wait.
-    void passCounterFollowsTheResetRule()
-    {
-        OpenAgainstSink();
-        Select(WriteFile("small.bin", PseudoRandom(kSmallFile, 5)));
-        for (const char *expected : {"1", "2", "3"}) {
-            ClickSendFile();
-            WaitUntilIdle();
-            QCOMPARE(Counter(), QString::fromLatin1(expected));
-        }
-        SetCountAndInterval("3", "-1");
-        ClickSendFile();
-        QCOMPARE(Counter(), QStringLiteral("0"));
-        WaitUntilIdle();
-        QCOMPARE(Counter(), QStringLiteral("3"));
-        SetCountAndInterval("1", "");
-        ClickSendFile();
-        QCOMPARE(Counter(), QStringLiteral("0"));
-        WaitUntilIdle();
-        QCOMPARE(Counter(), QStringLiteral("1"));
-        QTRY_COMPARE(m_sink->Received(), 7 * kSmallFile);
-
-        m_framed->Button(ViewId::kClearFileCounter)->click();
-        QCOMPARE(Counter(), QStringLiteral("0"));
-    }
-
-    void badCountOrVanishedFileStartsNothing()
-    {
-        OpenAgainstSink();
-        const QString path = WriteFile("small.bin", PseudoRandom(kSmallFile, 6));
-        Select(path);
-        auto *count = m_framed->Find<QLineEdit>(ViewId::kFileRepeat);
-        for (const char *text : {"abc", "0"}) {
-            SetCountAndInterval(text, "0");
-            count->deselect();
-            m_framed->Button(ViewId::kSend)->setFocus();
-            ClickSendFile();
-            QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
-            QVERIFY(m_framed->StatusIsError());
-            QCOMPARE(count->selectedText(), QString::fromLatin1(text));
-            QTRY_VERIFY(count->hasFocus());
-            VerifyIdle();
-        }
-
-        SetCountAndInterval("1", "0");
-        QVERIFY(QFile::remove(path));
-        MessageBoxWatcher catcher;
-        ClickSendFile();
-        QTRY_COMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
-        VerifyIdle();
-        QTest::qWait(100);
-        QCOMPARE(m_sink->Received(), qint64(0));
-    }
-
-    // A file chosen while the open is still pending makes the button usable;
-    // when the open then fails, the button answers that no port is open.
-    void sendWithoutPortSaysSo()
-    {
-        const QString path = WriteFile("small.bin", PseudoRandom(kSmallFile, 7));
-        QTcpServer gone;
-        QVERIFY(gone.listen(QHostAddress::LocalHost, 0));
-        const quint16 freePort = gone.serverPort();
-        gone.close();
-        StartWindow();
-        m_framed->OpenNetwork(freePort);
-        m_framed->View()->OnViewRequest(CTarvikView::kRequestSelectFile, 0, path);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SELECTED).replace("%s", path));
-        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), path);
-        QTRY_COMPARE(m_framed->StatusText(), kOpenFailed);
-        ClickSendFile();
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_PORT_NOT_OPEN));
-        QVERIFY(m_framed->StatusIsHint());
-        QCOMPARE(SendFileButton()->text(), kSendCaption);
     }
 
     // Up to the limit the file goes into the send box in the box's notation;

@@ -47,36 +47,6 @@ private slots:
         ClearDeviceOverrides();
     }
 
-    // The opened message stays longer than a plain hint such as the closed
-    // one; both give way to the idle text, which leaves the port open. Each
-    // timer is cut short once its interval is checked.
-    void openAndClosedHintsReturnToReady()
-    {
-        OpenSerialOnPty();
-        QCOMPARE(m_framed->StatusText(), kOpened);
-        QCOMPARE(m_framed->ClearTimer()->interval(), 8000);
-        ExpectReadyAfterTimer();
-        QVERIFY(!m_framed->ClearTimer()->isActive());
-        QVERIFY(m_framed->View()->HasPort());
-
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_framed->StatusText(), kClosed);
-        QCOMPARE(m_framed->ClearTimer()->interval(), 3900);
-        ExpectReadyAfterTimer();
-    }
-
-    void openFailureReturnsToReadyAfterItsTime()
-    {
-        SetDeviceOverride("COM1", m_sandbox->WorkDir().toStdString() + "/no-such-tty");
-        StartWithSystemPorts();
-        m_framed->ClickOpenClose();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), kOpenFailed, kPortWaitMs);
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(!m_framed->View()->HasPort());
-        QCOMPARE(m_framed->ClearTimer()->interval(), 5000);
-        ExpectReadyAfterTimer();
-    }
-
     void lostWhenTheFarEndHangsUp()
     {
         OpenSerialOnPty();
@@ -88,23 +58,6 @@ private slots:
         QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
         QVERIFY(m_framed->OpenButton()->isEnabled());
         QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
-    }
-
-    // A new serial setting applies at the next open, so the open port closes.
-    void settingChangeClosesThePort()
-    {
-        OpenSerialOnPty();
-        auto *parity = FindPanelControl<QComboBox>(m_framed->Panel(), kSerialParityId);
-        QVERIFY(parity);
-        QTest::keyClick(parity, Qt::Key_Down); // the user picks another parity
-        QVERIFY(!m_framed->View()->HasPort());
-        QCOMPARE(m_framed->StatusText(), kClosed);
-        QVERIFY(m_framed->StatusIsHint());
-        QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
-
-        m_framed->ClickOpenClose();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        QCOMPARE(m_framed->StatusText(), kOpened);
     }
 
     // A serial port announces data only when more arrives; the view must
@@ -123,9 +76,6 @@ private slots:
     {
         QTest::addColumn<QString>("interval");
         QTest::newRow("50") << QStringLiteral("50");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("text") << QStringLiteral("abc");
-        QTest::newRow("negative") << QStringLiteral("-100");
     }
     void shortOrUnreadableAutoSendIntervalsAreRefused()
     {
@@ -141,23 +91,6 @@ private slots:
         QCOMPARE(Interval()->selectedText(), interval);
         QCOMPARE(m_framed->StatusText(), LoadString(IDS_INTERVAL_TOO_SHORT));
         QVERIFY(m_framed->StatusIsHint());
-    }
-
-    // Ticks while no port is open do nothing (no "port not open" either);
-    // sending starts by itself once a port opens.
-    void autoSendTicksWaitForAnOpenPort()
-    {
-        StartWithSystemPorts();
-        m_framed->SendBox()->setPlainText(QStringLiteral("ping"));
-        const QString status = m_framed->StatusText();
-        TickAutoSend();
-        QVERIFY(AutoSend()->isChecked());
-        QVERIFY(!Interval()->isEnabled());
-        QTest::qWait(kSeveralTicksMs);
-        QCOMPARE(m_framed->StatusText(), status);
-
-        OpenStarted();
-        QCOMPARE(ReadFarEnd(4 * 3).left(12), QByteArray("pingpingping"));
     }
 
     // While the far end reads nothing, the first write stays outstanding and
@@ -208,13 +141,6 @@ private:
         m_framed->ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         QVERIFY(m_framed->View()->HasPort());
-    }
-    void ExpectReadyAfterTimer()
-    {
-        QVERIFY(m_framed->ClearTimer()->isActive());
-        m_framed->ClearTimer()->start(1);
-        QTRY_COMPARE(m_framed->StatusText(), kReady);
-        QVERIFY(m_framed->StatusIsHint());
     }
     void TickAutoSend()
     {

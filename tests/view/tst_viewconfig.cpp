@@ -1,15 +1,12 @@
-// Start-up and what carries over to the next start: the panel of the saved
-// kind, the settings section of "rvcfg.ini" in the start directory, the two
-// splitter bars (their tops, dragging within the limits, shares kept across
-// resizes, the tops in the registry), and the user command strip (loading,
-// its place in the layout, the mouse wheel, the preset commands dialog).
+// Start-up and what carries over to the next start: the settings section of
+// "rvcfg.ini" in the start directory, the two splitter bars (shares kept
+// across resizes, the tops in the registry), and the user command strip
+// (loading, its place in the layout, the mouse wheel, the preset commands
+// dialog).
 #include "viewsandbox.h"
 
 #include "dialogdriver.h"
-#include "layout.h"
-#include "rvconfig.h"
 #include "serialcfgdlg.h"
-#include "splittercontrol.h"
 #include "usercommandview.h"
 
 #include <QAction>
@@ -67,45 +64,6 @@ private slots:
         CViewTestCase::cleanup();
     }
 
-    void freshStartShowsSerialDefaults()
-    {
-        Start();
-        QCOMPARE(Kinds()->currentIndex(), 0);
-        CPortCfgPanel *panel = m_framed->Panel();
-        QVERIFY(qobject_cast<CSerialCfgDlg *>(panel));
-        auto text = [panel](int id) {
-            return FindPanelControl<QComboBox>(panel, id)->currentText();
-        };
-        QVERIFY(text(kSerialPortId).startsWith(QStringLiteral("COM1")));
-        QCOMPARE(text(kSerialBaudId), QStringLiteral("9600"));
-        QCOMPARE(text(kSerialDataBitsId), QStringLiteral("8"));
-        QCOMPARE(text(kSerialStopBitsId), QStringLiteral("1"));
-        QCOMPARE(text(kSerialParityId), QStringLiteral("None"));
-        QCOMPARE(text(kSerialFlowId), QStringLiteral("Hardware"));
-        QVERIFY(!QFile::exists(m_sandbox->IniPath())); // nothing written before the exit
-    }
-
-    void savedKind_data()
-    {
-        QTest::addColumn<int>("saved");
-        QTest::addColumn<int>("shown");
-        QTest::newRow("network") << 3 << 3;
-        QTest::newRow("out of range stays serial") << 7 << 0;
-    }
-    void savedKind()
-    {
-        QFETCH(int, saved);
-        QFETCH(int, shown);
-        SaveSection(saved, false);
-        Start();
-        QCOMPARE(Kinds()->currentIndex(), shown);
-        QCOMPARE(m_framed->View()->findChildren<CPortCfgPanel *>().size(), 1);
-        if (shown == int(PortKind::Network))
-            QVERIFY(qobject_cast<CEthPortCfgDlg *>(m_framed->Panel()));
-        else
-            QVERIFY(qobject_cast<CSerialCfgDlg *>(m_framed->Panel()));
-    }
-
     // Kind, panel choices and switches are saved at exit and back after a restart.
     void settingsSurviveRestart()
     {
@@ -131,65 +89,6 @@ private slots:
         QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
     }
 
-    // A block that fails its check takes every other value of the section with it.
-    void damagedBlockKeepsDefaults()
-    {
-        SaveSection(3, true);
-        const QByteArray text = FileBytes(m_sandbox->IniPath());
-        QVERIFY(text.contains("PortCfgDataCS=0"));
-        QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
-                               QByteArray(text).replace("PortCfgDataCS=0", "PortCfgDataCS=1")));
-
-        MessageBoxWatcher catcher;
-        Start();
-        QCOMPARE(catcher.Texts(),
-                 QStringList{QStringLiteral("配置文件中参数无效，将使用默认配置！")});
-        QCOMPARE(Kinds()->currentIndex(), 0);
-        QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
-    }
-
-    // Closing the window saves into the directory where the program started,
-    // whatever the current directory is by then.
-    void fileStaysInStartDirectory()
-    {
-        Start();
-        QTemporaryDir elsewhere;
-        QDir::setCurrent(elsewhere.path());
-        m_framed->Frame().close();
-        QVERIFY(QFile::exists(m_sandbox->IniPath()));
-        m_framed.reset();
-        QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("rvcfg.ini"))));
-    }
-
-    void splitterTops_data()
-    {
-        QTest::addColumn<int>("cy");
-        QTest::addColumn<double>("recvShare");
-        QTest::addColumn<double>("sendShare");
-        QTest::addColumn<int>("p1");
-        QTest::addColumn<int>("p2");
-        // Height 400: p2 may not exceed cy - 225 = 175, p1 not p2 - 44 = 131.
-        QTest::newRow("400, both halves") << 400 << 0.5 << 0.5 << 131 << 175;
-        QTest::newRow("400, designed shares") << 400 << 0.3 << 0.5625 << 120 << 175;
-        // p1 is raised to 102 and p2 to 146 when smaller.
-        QTest::newRow("400, tiny receive area") << 400 << 0.1 << 0.9 << 102 << 146;
-        // Below 371 the cap cy - 225 is under 146 and wins, and p1 follows it down.
-        QTest::newRow("360, cap wins") << 360 << 0.3 << 0.5 << 91 << 135;
-        QTest::newRow("300, cap wins") << 300 << 0.1 << 0.9 << 31 << 75;
-        // Products are truncated toward zero: 700 / 3 = 233.3.
-        QTest::newRow("700, thirds truncated") << 700 << 1.0 / 3 << 1.0 / 3 << 233 << 467;
-        QTest::newRow("800, free") << 800 << 0.25 << 0.5 << 200 << 400;
-    }
-    void splitterTops()
-    {
-        QFETCH(int, cy);
-        QFETCH(double, recvShare);
-        QFETCH(double, sendShare);
-        const auto r = ViewLayout::ComputeLayout(608, cy, recvShare, sendShare);
-        QTEST(r.p1, "p1");
-        QTEST(r.p2, "p2");
-    }
-
     // Nothing is placed before the start-up tick; a resize keeps the port
     // column where it is and the areas' shares of the height.
     void designedStartAndResizeKeepShares()
@@ -208,53 +107,6 @@ private slots:
         // 120 / 400 of 800, (400 - 175) / 400 of 800.
         QCOMPARE(m_view->Splitter1Pos(), 240);
         QCOMPARE(m_view->Splitter2Pos(), 350);
-    }
-
-    // Bar 2 first makes room; bar 1 then sits at half the height and stays
-    // there when the window doubles.
-    void dragSetsShareKeptOnResize()
-    {
-        StartView(608, 600);
-        Drag(ViewId::kBar2, 370);
-        QCOMPARE(m_view->Splitter2Pos(), 368);
-        Drag(ViewId::kBar1, 302);
-        QCOMPARE(m_view->Splitter1Pos(), 300);
-        QCOMPARE(Bar(ViewId::kBar1)->geometry(), QRect(152, 300, 454, 5));
-
-        m_view->resize(608, 1200);
-        QCOMPARE(m_view->Splitter1Pos(), 600);
-        QCOMPARE(m_view->Splitter2Pos(), 736);
-    }
-
-    // On 400 pixels bar 2 has no room; bar 1 may go up to 104 (top 102) at most.
-    void dragStopsAtTheLimit()
-    {
-        StartView(608, 400);
-        Drag(ViewId::kBar1, 5);
-        QCOMPARE(m_view->Splitter1Pos(), 102);
-        const int bar2Top = m_view->Splitter2Pos();
-        Drag(ViewId::kBar2, 390);
-        QCOMPARE(m_view->Splitter2Pos(), bar2Top);
-    }
-
-    void topsAreWrittenAtExitAndRestored()
-    {
-        StartView(608, 600);
-        Drag(ViewId::kBar2, 352);
-        m_view.reset();
-        uint32_t top1 = 0;
-        uint32_t top2 = 0;
-        CRegManage registry;
-        QVERIFY(registry.ReadDword(QStringLiteral("Splitter1Pos"), top1));
-        QVERIFY(registry.ReadDword(QStringLiteral("Splitter2Pos"), top2));
-        QCOMPARE(top1, 120u);
-        QCOMPARE(top2, 350u);
-
-        registry.WriteDword(QStringLiteral("Splitter1Pos"), 150);
-        registry.WriteDword(QStringLiteral("Splitter2Pos"), 300);
-        StartView(608, 600);
-        QCOMPARE(m_view->Splitter1Pos(), 150);
-        QCOMPARE(m_view->Splitter2Pos(), 300);
     }
 
     // A faulty entry is asked about before the strip shows; the strip sits in
@@ -355,37 +207,6 @@ private slots:
     }
 
 private:
-    void StartView(int cx, int cy)
-    {
-        m_view = std::make_unique<CTarvikView>();
-        m_view->resize(cx, cy);
-        m_view->show();
-        QVERIFY(QTest::qWaitFor([this] { return m_view->PortPanel(); }, 2000));
-    }
-    // Presses on the bar's centre and lets go with the pointer at view height toY.
-    void Drag(int barId, int toY)
-    {
-        CSplitterControl *bar = Bar(barId);
-        QVERIFY(bar);
-        const QPoint centre = bar->rect().center();
-        const QPoint target = bar->mapFrom(m_view.get(), QPoint(bar->x() + centre.x(), toY));
-        QTest::mousePress(bar, Qt::LeftButton, {}, centre);
-        QTest::mouseMove(bar, target);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, target);
-    }
-    CSplitterControl *Bar(int id) const
-    {
-        return m_view->findChild<CSplitterControl *>(ViewId::Name(id));
-    }
-
-    void SaveSection(int selPort, bool countRecv)
-    {
-        RvConfigValues values;
-        values.selPort = selPort;
-        values.countRecv = countRecv;
-        QCOMPARE(SaveRvConfig(m_sandbox->IniPath().toStdString(), values, tagPORT_CFG_DATA{}),
-                 RvSaveResult::Saved);
-    }
     QComboBox *Kinds() const { return m_framed->Find<QComboBox>(ViewId::kPortKind); }
 
     std::unique_ptr<CTarvikView> m_view; // a view without a frame

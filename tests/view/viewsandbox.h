@@ -158,7 +158,6 @@ public:
     {
         return m_frame.Messenger()->Label()->TextColour() == QColor(CExtLabel::kHintColour);
     }
-    QTimer *ClearTimer() const { return m_frame.Messenger()->ClearTimer(); }
 
     template <typename Control> Control *Find(int id) const
     {
