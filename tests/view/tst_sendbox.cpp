@@ -1,12 +1,16 @@
 // The send box: its pages, previous and next through the buttons and their
-// mnemonics.
+// mnemonics, and find through the frame's find dialog.
 #include "viewsandbox.h"
+
+#include "findtextdlg.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QSignalSpy>
 
 namespace {
+const QString kEndReached = QStringLiteral("已到达文件尾");
+
 QString Label(int current, int count)
 {
     return QStringLiteral("页数: %1/%2").arg(current).arg(count);
@@ -65,7 +69,49 @@ private slots:
         QVERIFY(!m_hex->isChecked() && !m_box->m_bHex);
     }
 
+    // Find next walks the occurrences from the selection's end, folds case
+    // unless told not to, and wraps to the start with a notice.
+    void findWalksThroughOccurrencesAndWraps()
+    {
+        m_box->setPlainText(QStringLiteral("xxABxxabxx"));
+        m_box->moveCursor(QTextCursor::Start);
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(Selection(), std::make_pair(2, 4));
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(Selection(), std::make_pair(6, 8));
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(Selection(), std::make_pair(2, 4));
+        QCOMPARE(m_framed->StatusText(), kEndReached);
+
+        m_box->moveCursor(QTextCursor::Start);
+        FindNext(QStringLiteral("ab"), true);
+        QCOMPARE(Selection(), std::make_pair(6, 8));
+
+        MessageBoxWatcher catcher;
+        FindNext(QStringLiteral("zz"), false);
+        QCOMPARE(catcher.Texts(), QStringList{QStringLiteral("未找到指定文本:\n zz")});
+        QCOMPARE(Selection(), std::make_pair(6, 8));
+    }
+
 private:
+    // Types the text into the frame's find dialog and presses "find next".
+    void FindNext(const QString &text, bool matchCase)
+    {
+        CMainFrame &frame = m_framed->Frame();
+        if (!frame.FindDialog())
+            frame.OnEditFind();
+        CFindTextDlg *dialog = frame.FindDialog();
+        QVERIFY(dialog);
+        dialog->TextCombo()->setEditText(QString());
+        QTest::keyClicks(dialog->TextCombo(), text);
+        dialog->MatchCaseCheck()->setChecked(matchCase);
+        QTest::mouseClick(dialog->FindNextButton(), Qt::LeftButton);
+    }
+    std::pair<int, int> Selection() const
+    {
+        const QTextCursor cursor = m_box->textCursor();
+        return {cursor.selectionStart(), cursor.selectionEnd()};
+    }
     void Click(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
     // A mnemonic clicks its button a moment later, as a button press shows.
     void PressAlt(Qt::Key key, int buttonId)
