@@ -244,24 +244,30 @@ bool CEditEx::IsFileDrag(const QMimeData *mime)
            mime->urls().constFirst().isLocalFile();
 }
 
-void CEditEx::dragEnterEvent(QDragEnterEvent *event)
+// Answers a drag of files: taken where file drop is on, refused elsewhere
+// (a box without file drop takes no files, not even as text). False for any
+// other drag, which the text edit handles.
+bool CEditEx::AnswerFileDrag(QDropEvent *event) const
 {
     if (!IsFileDrag(event->mimeData()))
-        QPlainTextEdit::dragEnterEvent(event);
-    else if (m_fileDrop)
+        return false;
+    if (m_fileDrop)
         event->acceptProposedAction();
     else
-        event->ignore(); // a box without file drop takes no files, not even as text
+        event->ignore();
+    return true;
+}
+
+void CEditEx::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!AnswerFileDrag(event))
+        QPlainTextEdit::dragEnterEvent(event);
 }
 
 void CEditEx::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!IsFileDrag(event->mimeData()))
+    if (!AnswerFileDrag(event))
         QPlainTextEdit::dragMoveEvent(event);
-    else if (m_fileDrop)
-        event->acceptProposedAction();
-    else
-        event->ignore(); // a box without file drop takes no files, not even as text
 }
 
 void CEditEx::dropEvent(QDropEvent *event)

@@ -101,6 +101,7 @@ protected:
 private:
     bool CanScrollVertically() const;
     static bool IsFileDrag(const QMimeData *mime);
+    bool AnswerFileDrag(QDropEvent *event) const;
     void OnFileDropped(const QString &path);
     void ReplaceText(const QString &text);
 
