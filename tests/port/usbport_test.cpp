@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 class UsbPortTest : public testing::Test
@@ -50,6 +52,10 @@ TEST_F(UsbPortTest, WriteGoesOutInRequestsOf1024BytesAndOneAtATime)
 TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
 {
     m_devices.With([&](auto &s) { s.incoming = PatternBytes(2500); });
+    // Switched off (as the port opens), the device is not asked at all.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500)); // two poll periods
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.readRequests; }), 0);
+    EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0);
     m_port.m_bRecvEnable = true; // one request of at most 1024 bytes a second
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, 3, std::chrono::seconds(20)));
     m_port.m_bRecvEnable = false;
