@@ -207,10 +207,14 @@ private slots:
         QVERIFY(m_suggested.isEmpty()); // no dialog
 
         OpenAgainstPeer();
+        // Bytes received while counting is off are kept but not counted.
+        PeerSends("ab");
+        QTRY_COMPARE(RecvBox()->toPlainText(), QStringLiteral("ab"));
         Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        const QByteArray history = EveryByteValue() + "\r\n\x81" + EveryByteValue();
-        PeerSends(history);
-        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(history.size()));
+        const QByteArray rest = EveryByteValue() + "\r\n\x81" + EveryByteValue();
+        const QByteArray history = "ab" + rest;
+        PeerSends(rest);
+        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(rest.size()));
         ClickSave(ViewId::kSaveRecv); // cancelled
         QCOMPARE(m_suggested, QStringList{QStringLiteral("recved.dat")});
         QVERIFY(!QFile::exists(Path("recved.dat")));
