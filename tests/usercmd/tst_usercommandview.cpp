@@ -1,4 +1,4 @@
-// The command strip: what a click hands on.
+// The command strip: button cells and rows by width, and what a click hands on.
 #include "messageboxwatcher.h"
 #include "usercommandview.h"
 
@@ -9,6 +9,14 @@
 #include <QTest>
 
 namespace {
+QList<CUserCommandView::tagUSER_CMD_DATA> Commands(int count)
+{
+    QList<CUserCommandView::tagUSER_CMD_DATA> records;
+    for (int k = 0; k < count; ++k)
+        records.append({QStringLiteral("cmd %1").arg(k), QByteArray(1, char(k))});
+    return records;
+}
+
 void Show(CUserCommandView &strip, QSize size,
           const QList<CUserCommandView::tagUSER_CMD_DATA> &records)
 {
@@ -24,6 +32,31 @@ class TestUserCommandView : public QObject
     Q_OBJECT
 
 private slots:
+    void cellsFillRowsOfTheWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("height");
+        QTest::newRow("250: rows of 3, 3, 1") << 250 << 7 << 3 << 90;
+        QTest::newRow("248 gives 2 columns") << 248 << 7 << 2 << 120;
+        QTest::newRow("no records") << 250 << 0 << 3 << 0;
+    }
+    void cellsFillRowsOfTheWidth()
+    {
+        QFETCH(int, width);
+        QFETCH(int, count);
+        QFETCH(int, columns);
+        QFETCH(int, height);
+        CUserCommandView strip;
+        Show(strip, QSize(width, 400), Commands(count)); // tall enough for no scroll bar
+        QCOMPARE(strip.ContentHeight(), height);
+        QCOMPARE(strip.Buttons().size(), count);
+        for (int k = 0; k < count; ++k) {
+            const QRect cell(83 * (k % columns), 30 * (k / columns) + 3, 78, 25);
+            QCOMPARE(strip.Buttons()[k]->geometry(), cell);
+        }
+    }
 
     void clickHandsOverTheCommandsBytes()
     {

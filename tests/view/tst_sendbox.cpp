@@ -39,6 +39,9 @@ private slots:
     // check box says on the page the user comes from.
     void pagesKeepTextAndNotation()
     {
+        Click(ViewId::kPrevPage); // nothing before the first page
+        QCOMPARE(m_framed->StatusText(), QStringLiteral("已到最前一页！"));
+        QCOMPARE(m_label->text(), Label(1, 1));
         QTest::keyClicks(m_box, QStringLiteral("AB"));
         QTest::mouseClick(m_hex, Qt::LeftButton);
         const QString page1 = m_box->toPlainText();

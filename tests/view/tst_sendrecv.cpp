@@ -324,6 +324,14 @@ private slots:
         WaitUntilIdle();
         QTRY_COMPARE(m_sink->Received(), arrived + kSmallFile);
         QCOMPARE(Counter(), QStringLiteral("1"));
+
+        // A chosen file that is gone by the time of sending is named, and
+        // nothing starts.
+        QVERIFY(QFile::remove(Path("small.bin")));
+        MessageBoxWatcher catcher;
+        ClickSendFile();
+        QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
+        VerifyIdle();
     }
 
     // Up to the limit the file goes into the send box in the box's notation;
