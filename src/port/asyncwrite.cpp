@@ -1,6 +1,6 @@
 #include "asyncwrite.h"
 
-DeviceIo CAsyncWrite::Start(CDeviceFile &file, const uint8_t *bytes, std::size_t length,
+DeviceIo CAsyncWrite::Start(CPortDevice &file, const uint8_t *bytes, std::size_t length,
                             bool holdOutput)
 {
     Clear();
@@ -13,7 +13,7 @@ DeviceIo CAsyncWrite::Start(CDeviceFile &file, const uint8_t *bytes, std::size_t
     return io;
 }
 
-DeviceIo CAsyncWrite::Drain(CDeviceFile &file, bool &finished)
+DeviceIo CAsyncWrite::Drain(CPortDevice &file, bool &finished)
 {
     finished = false;
     DeviceIo result;
@@ -43,7 +43,7 @@ void CAsyncWrite::Clear()
     m_offset = 0;
 }
 
-bool WriteWaiting(CDeviceFile &file, const uint8_t *bytes, std::size_t length, CDeviceWaker &waker,
+bool WriteWaiting(CPortDevice &file, const uint8_t *bytes, std::size_t length, CDeviceWaker &waker,
                   const std::function<bool()> &proceed, const std::function<bool()> &held,
                   DeviceIo &io)
 {

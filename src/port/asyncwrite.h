@@ -6,7 +6,7 @@
 // thread-safe: the kind guards it with its own lock.
 #pragma once
 
-#include "devicefile.h"
+#include "portdevice.h"
 
 #include <functional>
 #include <vector>
@@ -24,7 +24,7 @@ inline constexpr int kStalledWriteBackoffMs = 10;
 // stop the write and `held` (if given) may hold the output for a while.
 // Returns false when `proceed` stopped it; otherwise `io` has the count
 // written, short only with the error of the write that failed.
-bool WriteWaiting(CDeviceFile &file, const uint8_t *bytes, std::size_t length, CDeviceWaker &waker,
+bool WriteWaiting(CPortDevice &file, const uint8_t *bytes, std::size_t length, CDeviceWaker &waker,
                   const std::function<bool()> &proceed, const std::function<bool()> &held,
                   DeviceIo &io);
 
@@ -32,11 +32,11 @@ class CAsyncWrite
 {
 public:
     // Starts a write; `holdOutput` keeps every byte for later (flow control).
-    DeviceIo Start(CDeviceFile &file, const uint8_t *bytes, std::size_t length, bool holdOutput);
+    DeviceIo Start(CPortDevice &file, const uint8_t *bytes, std::size_t length, bool holdOutput);
     // Writes what the device takes now; the result's count is what went out
     // in this call. `finished` turns true when the last byte has gone; a
     // failure drops the rest.
-    DeviceIo Drain(CDeviceFile &file, bool &finished);
+    DeviceIo Drain(CPortDevice &file, bool &finished);
     bool HasRest() const { return m_offset < m_buffer.size(); }
     void Clear();
 

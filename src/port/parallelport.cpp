@@ -5,7 +5,9 @@
 
 #include <cerrno>
 
-CParallelPort::CParallelPort()
+CParallelPort::CParallelPort() : CParallelPort(SystemPortDeviceOpener()) {}
+
+CParallelPort::CParallelPort(CPortDeviceOpener &opener) : m_opener(opener)
 {
     m_cfg.dwMarker = kCfgMarkerUnset;
 }
@@ -29,15 +31,17 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
                                  uint32_t message)
 {
     SetLastError(0);
-    if (m_file.IsOpen()) {
+    if (IsOpen()) {
         SetLastError(kPortErrAlreadyInitialized);
         return 1;
     }
     // Without settings this asks for LPT0, which no device answers to.
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
     ResetPercentDone();
-    const int error = path.empty() ? ENOENT : m_file.Open(path);
-    if (error != 0) {
+    int error = ENOENT;
+    if (!path.empty())
+        m_file = m_opener.OpenParallel(path, error);
+    if (!m_file) {
         RecordSystemError(error, 3, "CParallelPort::OpenPort - Unable to open port!");
         return 0;
     }
@@ -64,7 +68,7 @@ void CParallelPort::ClosePort()
     // Even on a closed port: SendFile does not ask for an open one, and its
     // file thread must not outlive this object's members.
     StopSendFile();
-    if (!m_file.IsOpen())
+    if (!IsOpen())
         return;
     if (m_monitor.joinable()) {
         m_stopping = true;
@@ -72,7 +76,7 @@ void CParallelPort::ClosePort()
         m_monitor.join();
         m_stopping = false;
     }
-    m_file.Close();
+    m_file.reset();
     std::lock_guard lock(m_lock);
     m_bWritePending = false;
     m_write.Clear();
@@ -90,7 +94,7 @@ uint32_t CParallelPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *w
     SetLastError(0);
     if (written)
         *written = 0;
-    if (!m_file.IsOpen()) {
+    if (!IsOpen()) {
         SetLastError(kPortErrInvalidHandle);
         return 0;
     }
@@ -106,7 +110,7 @@ uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32
         SetLastError(kPortErrIoPending);
         return 0;
     }
-    const DeviceIo io = m_write.Start(m_file, bytes, length, false);
+    const DeviceIo io = m_write.Start(*m_file, bytes, length, false);
     if (io.Failed()) {
         RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
         return 0;
@@ -125,7 +129,7 @@ uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uin
 {
     CDeviceWaker never;
     DeviceIo io;
-    WriteWaiting(m_file, bytes, length, never, nullptr, nullptr, io);
+    WriteWaiting(*m_file, bytes, length, never, nullptr, nullptr, io);
     if (io.Failed())
         RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
     if (written)
@@ -153,7 +157,7 @@ CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_
 {
     const auto running = [this] { return IsFileTransferRunning(); };
     DeviceIo io;
-    if (!WriteWaiting(m_file, chunk, length, m_chunkWaker, running, nullptr, io))
+    if (!WriteWaiting(*m_file, chunk, length, m_chunkWaker, running, nullptr, io))
         return ChunkResult::Abandoned;
     *written = uint32_t(io.count); // short after a failure: code 6
     return ChunkResult::Written;
@@ -200,7 +204,7 @@ unsigned CParallelPort::WaitForDevice(bool lost, bool stalled)
         std::lock_guard lock(m_lock);
         output = m_write.HasRest();
     }
-    return m_file.Wait(false, output, m_monitorWaker, -1);
+    return m_file->Wait(false, output, m_monitorWaker, -1);
 }
 
 CParallelPort::Drained CParallelPort::DrainOutput()
@@ -209,15 +213,18 @@ CParallelPort::Drained CParallelPort::DrainOutput()
     std::lock_guard lock(m_lock);
     if (m_write.HasRest()) {
         bool finished = false;
-        const DeviceIo io = m_write.Drain(m_file, finished);
+        const DeviceIo io = m_write.Drain(*m_file, finished);
         drained.progress = io.count > 0;
         if (io.Failed()) {
             RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
             drained.lost = IsDeviceGoneError(io.osError);
-            m_bWritePending = false;
-        } else if (finished) {
-            ++m_writesDone;
         }
+        // A failure that leaves the device in place ends the write like a
+        // finished one: the owner waits for code 2 before it writes again.
+        if (finished || (io.Failed() && !drained.lost))
+            ++m_writesDone;
+        else if (io.Failed())
+            m_bWritePending = false; // lost: code 4 follows instead
     }
     drained.writesDone = m_writesDone;
     m_writesDone = 0;

@@ -16,9 +16,11 @@
 #pragma once
 
 #include "asyncwrite.h"
-#include "devicefile.h"
 #include "portcfg.h"
+#include "portdevice.h"
 #include "portex.h"
+
+#include <memory>
 
 #include <thread>
 
@@ -26,6 +28,7 @@ class CParallelPort : public CPortEx
 {
 public:
     CParallelPort();
+    explicit CParallelPort(CPortDeviceOpener &opener); // tests give a faulty device here
     ~CParallelPort() override;
 
     uint32_t OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message) override;
@@ -54,17 +57,19 @@ private:
         bool lost = false;
     };
 
+    bool IsOpen() const { return m_file != nullptr; }
     void MonitorThreadProc();
     unsigned WaitForDevice(bool lost, bool stalled);
     Drained DrainOutput();
     uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
     uint32_t WriteBlocking(const uint8_t *bytes, uint32_t length, uint32_t *written);
 
-    CDeviceFile m_file;
-    tagPARALLEL_CFG m_cfg;       // window thread
-    std::thread m_monitor;       // window thread
-    CDeviceWaker m_monitorWaker; // stop, and the kick of each accepted write
-    CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
+    CPortDeviceOpener &m_opener;
+    std::unique_ptr<CPortDevice> m_file; // set and dropped by the window thread
+    tagPARALLEL_CFG m_cfg;               // window thread
+    std::thread m_monitor;               // window thread
+    CDeviceWaker m_monitorWaker;         // stop, and the kick of each accepted write
+    CDeviceWaker m_chunkWaker;           // the chunk event of the file thread
     std::atomic<bool> m_stopping{false};
 
     // Guarded by m_lock.

@@ -13,7 +13,9 @@ constexpr int kRecheckMs = 20;
 
 } // namespace
 
-CSerialPort::CSerialPort()
+CSerialPort::CSerialPort() : CSerialPort(SystemPortDeviceOpener()) {}
+
+CSerialPort::CSerialPort(CPortDeviceOpener &opener) : m_device(opener)
 {
     m_cfg.dwMarker = kCfgMarkerUnset;
 }
@@ -72,25 +74,24 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
 bool CSerialPort::OpenDevice()
 {
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
-    const auto result = path.empty()
-                            ? CSerialDevice::OpenResult{CSerialDevice::OpenStep::OpenDevice, ENOENT}
-                            : m_device.Open(path, m_cfg);
+    const auto result = path.empty() ? SerialOpenResult{SerialOpenStep::OpenDevice, ENOENT}
+                                     : m_device.Open(path, m_cfg);
     switch (result.failedAt) {
-    case CSerialDevice::OpenStep::Done:
+    case SerialOpenStep::Done:
         return true;
-    case CSerialDevice::OpenStep::OpenDevice:
+    case SerialOpenStep::OpenDevice:
         RecordSystemError(result.osError, 3, "CSerialPort::OpenPort - Unable to open port!");
         return false;
-    case CSerialDevice::OpenStep::GetState:
+    case SerialOpenStep::GetState:
         RecordSystemError(result.osError, 3, "Get DCB error!");
         return false;
-    case CSerialDevice::OpenStep::SetState:
+    case SerialOpenStep::SetState:
         if (result.osError)
             RecordSystemError(result.osError, 3, "Setup DCB error!");
         else
             RecordError(kPortErrInvalidParameter, 3, "Setup DCB error!");
         return false;
-    case CSerialDevice::OpenStep::Setup:
+    case SerialOpenStep::Setup:
         RecordSystemError(result.osError, 3, "Comm port setup fail!");
         return false;
     }
@@ -269,12 +270,13 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
     // Either way the write is no longer pending (the rest is gone), before
     // code 2, so its handler may write again.
     if (io.Failed()) {
-        // Nothing more will go out of this write: no code 2 for it.
         RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
         progress.lost = IsDeviceGoneError(io.osError);
-    } else if (finished) {
-        ++m_writesDone;
     }
+    // A failure that leaves the device in place ends the write like a
+    // finished one: the owner waits for code 2 before it writes again.
+    if (finished || (io.Failed() && !progress.lost))
+        ++m_writesDone;
 }
 
 void CSerialPort::ReportInput()

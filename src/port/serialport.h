@@ -30,6 +30,7 @@ class CSerialPort : public CPortEx
 {
 public:
     CSerialPort();
+    explicit CSerialPort(CPortDeviceOpener &opener); // tests give a faulty device here
     ~CSerialPort() override;
 
     uint32_t OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message) override;
@@ -68,7 +69,7 @@ private:
     uint32_t WriteBlocking(const uint8_t *bytes, uint32_t length);
     uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
 
-    CSerialDevice m_device;
+    CSerialDevice m_device;      // through the opener given at construction
     tagSERIAL_CFG m_cfg;         // window thread
     std::thread m_monitor;       // window thread
     CDeviceWaker m_monitorWaker; // the stop event, also kicked by Write

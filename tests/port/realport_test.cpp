@@ -1,10 +1,13 @@
 // The serial kind on a pseudo-terminal and the parallel kind on a FIFO,
 // checked at the far end: writes, file transfers, closing and reopening.
+#include "faultdevice.h"
 #include "portowner.h"
 #include "realport.h"
 #include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace std::chrono_literals;
 
@@ -62,7 +65,8 @@ protected:
 
     CTestPortOwner m_owner;
     CRealDevice m_device{GetParam()};
-    std::unique_ptr<CPortEx> m_port = m_device.NewPort();
+    CFaultDevices m_faults; // passes everything through until a test scripts a fault
+    std::unique_ptr<CPortEx> m_port = m_device.NewPort(&m_faults);
 };
 
 } // namespace
@@ -107,6 +111,43 @@ TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
     EXPECT_EQ(m_owner.Messages()[0].lParam, 8u);
     ASSERT_TRUE(Far().WaitForCount(8));
     EXPECT_EQ(Far().Bytes(), "abcagain");
+}
+
+// A write the device fails after taking part of it ends with code 2 while
+// the device is still there (the owner writes nothing until then), and with
+// code 4 when it is gone.
+TEST_P(RealPort, BackgroundWriteThatFailsEndsWithWriteDoneOrPortLost)
+{
+    const struct
+    {
+        int error;
+        uint16_t code;
+        uint32_t lastError;
+    } rows[] = {{EINVAL, kPortWriteDone, 87}, {ENOSPC, kPortWriteDone, 31}, {EIO, kPortLost, 1167}};
+    const std::string bytes = PatternBytes(3000, 3);
+    std::string expected;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.error);
+        m_owner.Clear();
+        m_faults.With([&](auto &s) {
+            s.writeError = row.error;
+            s.passBytes = 100;
+        });
+        ASSERT_EQ(WriteBytes(*m_port, bytes), 1u); // accepted: 100 bytes went at once
+        ASSERT_TRUE(m_owner.WaitForCode(row.code));
+        m_owner.Sync();
+        EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{row.code});
+        EXPECT_EQ(m_port->GetLastError(), row.lastError);
+        expected += bytes.substr(0, 100);
+        m_faults.With([](auto &s) { s.writeError = 0; });
+        if (row.code == kPortWriteDone) { // the rest is dropped, the port goes on
+            ASSERT_EQ(WriteBytes(*m_port, "next"), 1u);
+            ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
+            expected += "next";
+        }
+    }
+    EXPECT_EQ(Far().WaitQuiet(), expected.size());
+    EXPECT_TRUE(SameBytes(expected, Far().Bytes()));
 }
 
 // Endless passes ignore the interval; a stop ends them and cuts an interval

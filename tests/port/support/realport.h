@@ -5,6 +5,7 @@
 #pragma once
 
 #include "portcfg.h"
+#include "portdevice.h"
 #include "portex.h"
 #include "ptypair.h"
 
@@ -71,8 +72,10 @@ public:
     CRealDevice &operator=(const CRealDevice &) = delete;
 
     bool IsValid() const { return m_farEnd != nullptr; }
-    // A new port of the kind that holds valid settings for the device.
-    std::unique_ptr<CPortEx> NewPort() const;
+    // A new port of the kind that holds valid settings for the device, opened
+    // through `opener` when one is given.
+    std::unique_ptr<CPortEx> NewPort(CPortDeviceOpener *opener = nullptr,
+                                     const tagSERIAL_CFG *serial = nullptr) const;
     CFarEnd &FarEnd() { return *m_farEnd; }
     // Stops the far end and closes its side (a pseudo-terminal hangs up).
     void CloseFarEnd();

@@ -1,0 +1,80 @@
+#include "faultdevice.h"
+
+#include <algorithm>
+
+class CFaultDevice final : public CPortDevice
+{
+public:
+    CFaultDevice(CFaultDevices &faults, std::unique_ptr<CPortDevice> device)
+        : m_faults(faults), m_device(std::move(device))
+    {
+    }
+
+    DeviceIo Write(const uint8_t *bytes, std::size_t length) override
+    {
+        std::size_t allowed = length;
+        {
+            std::lock_guard lock(m_faults.m_mutex);
+            CFaultDevices::Script &s = m_faults.m_script;
+            if (s.writeError != 0 && s.passBytes == 0)
+                return DeviceIo{0, s.writeError, false};
+            if (s.writeError != 0)
+                allowed = std::min(length, s.passBytes);
+        }
+        const DeviceIo io = m_device->Write(bytes, allowed);
+        std::lock_guard lock(m_faults.m_mutex);
+        CFaultDevices::Script &s = m_faults.m_script;
+        if (s.writeError != 0)
+            s.passBytes -= std::min(s.passBytes, io.count);
+        return io;
+    }
+    DeviceIo Read(uint8_t *buffer, std::size_t capacity) override
+    {
+        return m_device->Read(buffer, capacity);
+    }
+    unsigned Wait(bool readable, bool writable, CDeviceWaker &waker, int timeoutMs) override
+    {
+        return m_device->Wait(readable, writable, waker, timeoutMs);
+    }
+    uint32_t InputQueued() override { return m_device->InputQueued(); }
+    void Purge() override { m_device->Purge(); }
+    int GetModemLines(unsigned &lines) override
+    {
+        const auto played = m_faults.With([](auto &s) { return s.lines; });
+        if (!played)
+            return m_device->GetModemLines(lines);
+        lines = *played;
+        return 0;
+    }
+    int SetModemLines(unsigned raise, unsigned drop) override
+    {
+        m_faults.With([&](auto &s) {
+            s.raised |= raise;
+            s.dropped |= drop;
+        });
+        return m_device->SetModemLines(raise, drop);
+    }
+    int SendBreak(int durationMs) override
+    {
+        m_faults.With([](auto &s) { ++s.breaks; });
+        return m_device->SendBreak(durationMs);
+    }
+
+private:
+    CFaultDevices &m_faults;
+    std::unique_ptr<CPortDevice> m_device;
+};
+
+std::unique_ptr<CPortDevice> CFaultDevices::OpenSerial(const std::string &path,
+                                                       const tagSERIAL_CFG &settings,
+                                                       SerialOpenResult &result)
+{
+    auto device = SystemPortDeviceOpener().OpenSerial(path, settings, result);
+    return device ? std::make_unique<CFaultDevice>(*this, std::move(device)) : nullptr;
+}
+
+std::unique_ptr<CPortDevice> CFaultDevices::OpenParallel(const std::string &path, int &osError)
+{
+    auto device = SystemPortDeviceOpener().OpenParallel(path, osError);
+    return device ? std::make_unique<CFaultDevice>(*this, std::move(device)) : nullptr;
+}
