@@ -1,8 +1,54 @@
 // Device names to paths, and the serial settings as termios.
+#include "devicemap.h"
 #include "realport.h"
 #include "serialtermios.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <fstream>
+
+TEST(DeviceMap, DefaultPathRows)
+{
+    const std::vector<std::string> serial = {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0"};
+    // clang-format off
+    const std::pair<const char *, const char *> rows[] = {
+        {"COM1", "/dev/ttyUSB0"}, {"COM3", "/dev/ttyS0"}, {"com2", "/dev/ttyACM0"}, {"COM4", ""},
+        {"COM0", ""}, {"LPT1", "/dev/lp0"}, {"LPT3", "/dev/lp2"}, {"LPT0", ""},
+        {"\\\\.\\QXUSB-0", "/dev/usb/lp0"}, {"\\\\.\\QXUSB-31", "/dev/usb/lp31"},
+        {"QXUSB-1", ""}, {"COMX", ""}, {"", ""}};
+    // clang-format on
+    for (const auto &[name, path] : rows)
+        EXPECT_EQ(DefaultDevicePath(name, serial), path) << name;
+    EXPECT_EQ(
+        OrderSerialDevices({"ttyS1", "tty0", "ttyACM1", "ttyUSB10", "ttyS0", "ttyUSB2", "ttyACM0",
+                            "console", "ttySx"}),
+        (std::vector<std::string>{"ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1", "ttyS0", "ttyS1"}));
+}
+
+TEST(DeviceMap, OverridesFromCallsAndFromTheDevicesSection)
+{
+    ClearDeviceOverrides();
+    SetDeviceOverride("com1", "/dev/pts/5");
+    EXPECT_EQ(DevicePath("COM1"), "/dev/pts/5");
+    SetDeviceOverride("COM1", "");
+    EXPECT_NE(DevicePath("COM1"), "/dev/pts/5");
+
+    QTemporaryDir dir;
+    const std::string ini = dir.filePath("rvcfg.ini").toStdString();
+    std::ofstream(ini) << "[RVConfigs]\nLPT1=/wrong\n"
+                          "; comment\n[devices]\r\n  LPT1 = /tmp/lp-fifo \r\n"
+                          "\\\\.\\QXUSB-2=/tmp/usb\nnot a pair\n[Other]\nCOM2=/wrong\n";
+    ASSERT_TRUE(LoadDeviceOverrides(ini));
+    EXPECT_EQ(DevicePath("LPT1"), "/tmp/lp-fifo");
+    EXPECT_EQ(DevicePath("\\\\.\\QXUSB-2"), "/tmp/usb");
+    EXPECT_EQ(DevicePath("LPT2"), "/dev/lp1");
+    EXPECT_NE(DevicePath("COM2"), "/wrong");
+    EXPECT_FALSE(LoadDeviceOverrides(dir.filePath("missing.ini").toStdString()));
+    ClearDeviceOverrides();
+    EXPECT_EQ(DevicePath("LPT1"), "/dev/lp0");
+}
 
 namespace {
 
@@ -54,5 +100,39 @@ TEST(SerialTermios, LineSettingsRows)
         SerialLineSetup setup;
         EXPECT_FALSE(Map(r[0], uint8_t(r[1]), uint8_t(r[2]), uint8_t(r[3]), 0, setup))
             << r[0] << " " << r[1] << r[2] << r[3];
+    }
+}
+
+TEST(SerialTermios, FlowControlAndBaudRateRows)
+{
+    const struct
+    {
+        uint32_t flow;
+        bool ixon, dtr, hold;
+    } flows[] = {{0, false, false, false},
+                 {1, false, true, true},
+                 {2, true, false, false},
+                 {7, false, false, false}};
+    for (const auto &row : flows) {
+        SerialLineSetup setup;
+        ASSERT_TRUE(Map(9600, 0, 8, 0, row.flow, setup));
+        EXPECT_EQ((setup.tio.c_iflag & IXON) != 0, row.ixon) << row.flow;
+        EXPECT_EQ(setup.tio.c_iflag & IXOFF, 0u) << row.flow; // never input XON/XOFF
+        EXPECT_EQ(setup.tio.c_cflag & CRTSCTS, 0u);
+        EXPECT_EQ(setup.dtr, row.dtr) << row.flow;
+        EXPECT_EQ(setup.holdOnDsr, row.hold) << row.flow;
+    }
+    const struct
+    {
+        uint32_t baud;
+        speed_t speed;
+        bool arbitrary;
+    } bauds[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
+                 {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true}};
+    for (const auto &row : bauds) {
+        SerialLineSetup setup;
+        ASSERT_TRUE(Map(row.baud, 0, 8, 0, 0, setup));
+        EXPECT_EQ(setup.arbitraryBaud, row.arbitrary) << row.baud;
+        EXPECT_EQ(cfgetospeed(&setup.tio), row.speed) << row.baud;
     }
 }

@@ -73,6 +73,33 @@ TEST_F(EthernetPortTest, RefusedConnectionGivesOneCode3WithTheErrorAndTheViewMay
     }
 }
 
+// An orderly close by the peer is code 4 with no error, a reset code 4 with
+// the reset; either comes once. Without a connection, before opening and
+// after closing, reads and writes fail with 10057.
+TEST_F(EthernetPortTest, PeerCloseOrResetGivesOneCode4AndNoConnectionGives10057)
+{
+    for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
+        OpenConnected();
+        reset ? m_server.ResetClient() : m_server.CloseClient();
+        ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
+        EXPECT_EQ(m_owner.Last(kPortLost)->error, reset ? kSockErrConnReset : 0);
+        EXPECT_EQ(m_owner.Last(kPortLost)->lParam, 77u);
+        ProcessEventsFor(100);
+        EXPECT_EQ(m_owner.CountOf(kPortLost), 1);
+        m_port.ClosePort();
+    }
+    CEthernetPort fresh;
+    for (CEthernetPort *port : {&fresh, &m_port}) {
+        uint8_t buffer[8];
+        uint32_t count = 5;
+        EXPECT_EQ(port->Read(buffer, sizeof buffer, &count), 0u);
+        EXPECT_EQ(port->GetLastError(), kSockErrNotConnected);
+        EXPECT_EQ(WriteBytes(*port, "x", nullptr, 0), 0u);
+        EXPECT_EQ(port->GetLastError(), kSockErrNotConnected);
+    }
+}
+
 TEST_F(EthernetPortTest, FullSocketKeepsOneWritePendingUntilTheWriteEvent)
 {
     OpenConnected(true);

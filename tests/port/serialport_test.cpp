@@ -1,14 +1,19 @@
 // What only the serial kind does, on a pseudo-terminal: line settings,
 // bytes from the far end, refusals, and the far end going away.
 #include "devicemap.h"
+#include "faultdevice.h"
 #include "portowner.h"
 #include "realport.h"
 #include "serialport.h"
+#include "serialtermios.h"
+#include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
+#include <optional>
 #include <sys/ioctl.h>
+#include <termios.h>
 
 using namespace std::chrono_literals;
 
@@ -34,10 +39,50 @@ protected:
 
     CPtyPair m_pty;
     CTestPortOwner m_owner;
-    CSerialPort m_port;
+    CFaultDevices m_faults; // the pseudo-terminal, with modem lines played on demand
+    CSerialPort m_port{m_faults};
 };
 
 } // namespace
+
+// Hardware flow holds the output while DSR is low and lets it go when DSR
+// rises; a line without modem status (the pseudo-terminal's own answer) is
+// never held, nor is any other mode.
+TEST_F(SerialPortTest, FlowControlModesHoldOutputOnlyWhileDsrIsLow)
+{
+    CFarEnd far(m_pty.MasterFd());
+    const struct
+    {
+        tagSERIAL_CFG cfg;
+        std::optional<unsigned> lines; // none: the pseudo-terminal answers
+        bool held;
+    } rows[] = {{SerialCfg(0), {}, false},
+                {SerialCfg(1), {}, false},
+                {SerialCfg(2, 250000, 7, 2, 3), {}, false},
+                {SerialCfg(1), kLineDsr | kLineCts, false},
+                {SerialCfg(0, 9600), 0u, false},
+                {SerialCfg(1, 115200), kLineCts | kLineDcd, true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.cfg.dwFlowCtrl << " " << row.lines.value_or(99));
+        m_owner.Clear();
+        far.Clear();
+        m_faults.With([&](auto &s) { s.lines = row.lines; });
+        ASSERT_EQ(Open(row.cfg), 1u) << m_port.GetLastTrace();
+        EXPECT_EQ(ReadOutputBaud(m_pty.SlaveFd()), row.cfg.dwBaudRate);
+        const std::string bytes = PatternBytes(300, row.cfg.dwFlowCtrl);
+        ASSERT_EQ(WriteBytes(m_port, bytes), 1u);
+        if (row.held) {
+            EXPECT_EQ(far.WaitQuiet(), 0u);
+            m_owner.Sync();
+            EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
+            m_faults.With([](auto &s) { s.lines = kLineDsr; });
+        }
+        ASSERT_TRUE(far.WaitForCount(bytes.size()));
+        EXPECT_TRUE(SameBytes(bytes, far.Bytes()));
+        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+        m_port.ClosePort();
+    }
+}
 
 TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
 {
