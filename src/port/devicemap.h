@@ -29,3 +29,6 @@ std::string DefaultDevicePath(const std::string &name,
 std::vector<std::string> OrderSerialDevices(std::vector<std::string> names);
 // The serial devices present, as full paths, in the stable order (OS side).
 std::vector<std::string> ListSerialDevices();
+// The name of the group that owns the device at `path`; empty when it
+// cannot be told (OS side).
+std::string DeviceGroupName(const std::string &path);

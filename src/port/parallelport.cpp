@@ -38,11 +38,13 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
     // Without settings this asks for LPT0, which no device answers to.
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
     ResetPercentDone();
+    ClearOpenFailure();
     int error = ENOENT;
     if (!path.empty())
         m_file = m_opener.OpenParallel(path, error);
     if (!m_file) {
         RecordSystemError(error, 3, "CParallelPort::OpenPort - Unable to open port!");
+        NoteOpenFailure(path, GetLastError());
         return 0;
     }
     {

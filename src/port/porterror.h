@@ -46,6 +46,24 @@ inline constexpr uint32_t kSockErrHostDown = 10064;
 inline constexpr uint32_t kSockErrTryAgain = 11002;
 inline constexpr uint32_t kSockErrNoRecovery = 11003;
 
+// What the user is told about a device that would not open, from the port
+// error of the failed open: 5 is a refusal of permission; 32 (another opener
+// holds the lock) and 170 (the driver's own "busy") mean it is in use.
+enum class OpenRefusal
+{
+    Other,
+    InUse,
+    NoPermission
+};
+constexpr OpenRefusal OpenRefusalOf(uint32_t portError)
+{
+    if (portError == kPortErrAccessDenied)
+        return OpenRefusal::NoPermission;
+    if (portError == kPortErrSharingViolation || portError == kPortErrBusy)
+        return OpenRefusal::InUse;
+    return OpenRefusal::Other;
+}
+
 // The OS error of a failed file or device call, as a port error number.
 uint32_t PortErrorFromSystem(int osError);
 // The OS error of a failed socket call, as a socket error number.

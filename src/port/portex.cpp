@@ -1,5 +1,6 @@
 #include "portex.h"
 
+#include "devicemap.h"
 #include "porterror.h"
 
 #include <cstring>
@@ -180,6 +181,14 @@ void CPortEx::RecordError(uint32_t error, int severity, const char *text)
 {
     m_dwLastError = error;
     PortTrace(severity, text);
+}
+
+void CPortEx::NoteOpenFailure(const std::string &device, uint32_t portError)
+{
+    m_openFailure.refusal = OpenRefusalOf(portError);
+    m_openFailure.device = device;
+    m_openFailure.group =
+        m_openFailure.refusal == OpenRefusal::NoPermission ? DeviceGroupName(device) : "";
 }
 
 void CPortEx::RecordSystemError(int osError, int severity, const char *text)

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "portcfg.h"
+#include "porterror.h"
 #include "portevent.h"
 #include "portnotify.h"
 
@@ -34,6 +35,15 @@
 #include <thread>
 
 class QObject;
+
+// Why the last OpenPort of a device failed, for the user: the device, and for
+// a refusal of permission the group that owns it (empty when unknown).
+struct PortOpenFailure
+{
+    OpenRefusal refusal = OpenRefusal::Other;
+    std::string device;
+    std::string group;
+};
 
 // Progress of one pass: size / 100 is the divisor above 1,048,576 bytes, so
 // done * 100 is never formed for large files in 32 bits.
@@ -78,6 +88,9 @@ public:
     uint32_t GetLastError() const { return m_dwLastError.load(); }
     // Window thread: the file being sent, empty after a refused SendFile.
     std::string GetFilePath() const { return m_strFilePath; }
+    // Window thread: the device behind the last failed OpenPort; an open that
+    // failed before reaching a device leaves it empty.
+    PortOpenFailure GetOpenFailure() const { return m_openFailure; }
     // The last trace line of this port (kept in every build; printed only in debug).
     std::string GetLastTrace() const;
 
@@ -157,6 +170,10 @@ protected:
     void RecordError(uint32_t error, int severity, const char *text);
     // Maps the OS error through the table and adds the OS text to the trace.
     void RecordSystemError(int osError, int severity, const char *text);
+    // OpenPort: forget the last failure at the start, note the device whose
+    // open failed with `portError`.
+    void ClearOpenFailure() { m_openFailure = {}; }
+    void NoteOpenFailure(const std::string &device, uint32_t portError);
 
     std::mutex m_lock; // the port lock, for the kinds that name it
 
@@ -193,6 +210,8 @@ private:
     mutable std::mutex m_fileMutex; // guards m_bPaused
     std::condition_variable m_pauseCv;
     bool m_bPaused = false;
+
+    PortOpenFailure m_openFailure; // window thread only
 
     mutable std::mutex m_traceMutex; // guards m_lastTrace
     mutable std::string m_lastTrace;

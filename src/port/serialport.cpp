@@ -52,6 +52,7 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
         return 0;
     }
     ResetPercentDone();
+    ClearOpenFailure();
     if (!OpenDevice())
         return 0;
     m_device.Purge();
@@ -81,6 +82,7 @@ bool CSerialPort::OpenDevice()
         return true;
     case SerialOpenStep::OpenDevice:
         RecordSystemError(result.osError, 3, "CSerialPort::OpenPort - Unable to open port!");
+        NoteOpenFailure(path, GetLastError());
         return false;
     case SerialOpenStep::GetState:
         RecordSystemError(result.osError, 3, "Get DCB error!");

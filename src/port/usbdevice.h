@@ -51,10 +51,17 @@ public:
     // Opens the device named `name` ("\\.\QXUSB-n") for the port's exclusive
     // use; null with `error` set when it cannot.
     virtual std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) = 0;
-    // True when the device named `name` can be opened for writing right now; it
-    // is closed again at once, and another user of the device does not hide it.
+    // True when the device named `name` is present: it opens for writing (and
+    // is closed again at once), or it is refused only because another program
+    // holds it or this user may not open it (UsbProbeFindsDevice).
     virtual bool Probe(const std::string &name) = 0;
 };
+
+// Whether a probe that tried to open a device and failed with `osError` (0:
+// it opened) has found one: a device that another program holds (usblp
+// answers a second open with "busy") or that this user may not open is
+// still there.
+bool UsbProbeFindsDevice(int osError);
 
 // The opener of the system's own USB printer devices.
 CUsbDeviceOpener &SystemUsbDeviceOpener();

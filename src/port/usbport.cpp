@@ -1,5 +1,6 @@
 #include "usbport.h"
 
+#include "devicemap.h"
 #include "porterror.h"
 
 #include <algorithm>
@@ -74,10 +75,12 @@ uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, u
     if (!m_bSettingsPresent)
         return 0;
     ResetPercentDone();
+    ClearOpenFailure();
     uint32_t error = 0;
     m_device = m_opener.Open(m_path, error);
     if (!m_device) {
         RecordError(error, 1, "CUsbPort::OpenPort - Unable to open port");
+        NoteOpenFailure(DevicePath(m_path), error);
         return 0;
     }
     m_writerEnded.ResetEvent();

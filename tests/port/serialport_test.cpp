@@ -2,6 +2,7 @@
 // bytes from the far end, refusals, and the far end going away.
 #include "devicemap.h"
 #include "faultdevice.h"
+#include "parallelport.h"
 #include "portowner.h"
 #include "realport.h"
 #include "serialport.h"
@@ -10,10 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <functional>
 #include <future>
+#include <grp.h>
 #include <optional>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -122,6 +129,90 @@ TEST_F(SerialPortTest, ClosingWhileCodeOneWaitsOnABusyOwnerDoesNotDeadlock)
     m_owner.Unblock();
     m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0); // dropped, not delivered late
+}
+
+namespace {
+
+// Opens `port` in a child process that runs as the unprivileged user 65534
+// and returns "last error|refusal|device|group" as the child saw it.
+std::string OpenAsNobody(CPortEx &port, QObject *owner)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        const uint32_t opened = port.OpenPort(owner, 1, 0, 0);
+        const PortOpenFailure failure = port.GetOpenFailure();
+        const std::string seen = std::to_string(opened ? 0 : port.GetLastError()) + "|" +
+                                 std::to_string(int(failure.refusal)) + "|" + failure.device + "|" +
+                                 failure.group;
+        const bool sent = ::write(out[1], seen.data(), seen.size()) == ssize_t(seen.size());
+        ::_exit(sent ? 0 : 3);
+    }
+    ::close(out[1]);
+    std::string seen;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        seen.append(buffer, std::size_t(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return seen;
+}
+
+} // namespace
+
+// The tests run as root, whom no file mode stops: the open runs as another
+// user against a device of mode 0600 that belongs to root and "dialout".
+// A device that another port holds is in use.
+TEST(OpenRefused, RefusedOpensNameTheDeviceAndWhy)
+{
+    const group *dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr);
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 0755),
+              0); // only the FIFO's mode counts
+    const std::string fifo = dir.filePath("lp").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    SetDeviceOverride("COM1", pty.SlavePath());
+    SetDeviceOverride("LPT1", fifo);
+    const auto serial = []() -> std::unique_ptr<CPortEx> {
+        auto port = std::make_unique<CSerialPort>();
+        const tagSERIAL_CFG cfg = SerialCfg();
+        port->SetPortSettings(&cfg);
+        return port;
+    };
+    const auto parallel = []() -> std::unique_ptr<CPortEx> {
+        auto port = std::make_unique<CParallelPort>();
+        tagPARALLEL_CFG cfg;
+        cfg.dwPort = 1;
+        cfg.dwMarker = kCfgMarkerValid;
+        port->SetPortSettings(&cfg);
+        return port;
+    };
+    CTestPortOwner owner;
+    const std::pair<std::function<std::unique_ptr<CPortEx>()>, std::string> rows[] = {
+        {serial, pty.SlavePath()}, {parallel, fifo}};
+    for (const auto &[make, path] : rows) {
+        SCOPED_TRACE(path);
+        ASSERT_EQ(::chown(path.c_str(), 0, dialout->gr_gid), 0);
+        ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+        const auto port = make();
+        EXPECT_EQ(OpenAsNobody(*port, owner.Object()), "5|2|" + path + "|dialout");
+        ASSERT_EQ(port->OpenPort(owner.Object(), 1, 0, 0), 1u);
+        const auto second = make();
+        EXPECT_EQ(second->OpenPort(owner.Object(), 1, 0, 0), 0u);
+        EXPECT_EQ(second->GetLastError(), kPortErrSharingViolation);
+        EXPECT_EQ(second->GetOpenFailure().refusal, OpenRefusal::InUse);
+        EXPECT_EQ(second->GetOpenFailure().device, path);
+    }
+    ClearDeviceOverrides();
 }
 
 using FarEndClosing = testing::TestWithParam<RealKind>;

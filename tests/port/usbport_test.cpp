@@ -1,6 +1,7 @@
 // The USB kind against a scriptable fake printer, and the system backend.
 #include "usbport.h"
 
+#include "devicemap.h"
 #include "porterror.h"
 #include "portowner.h"
 #include "realport.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <thread>
 
 namespace {
@@ -101,6 +103,52 @@ TEST_F(UsbPortTest, CloseDoesNotHangOnAWriterWaitingForTheOwner)
     m_owner.Unblock();
     EXPECT_EQ(WriteBytes(m_port, "abc"), 0u);
     EXPECT_EQ(m_port.GetLastError(), kPortErrInvalidHandle);
+}
+
+// A device that another program holds (usblp answers a second open with
+// EBUSY) or that this user may not open is present all the same.
+TEST(UsbProbe, ErrorsThatStillMeanAPresentDevice)
+{
+    const std::pair<int, bool> rows[] = {{0, true},      {EBUSY, true},   {EACCES, true},
+                                         {EPERM, true},  {ENOENT, false}, {ENODEV, false},
+                                         {ENXIO, false}, {EIO, false}};
+    for (const auto &[error, present] : rows)
+        EXPECT_EQ(UsbProbeFindsDevice(error), present) << error;
+    SetDeviceOverride(UsbDeviceName(3), TestFile("usblp stand-in"));
+    SetDeviceOverride(UsbDeviceName(5), TestFile("x") + ".missing");
+    const int8_t *found = EnumUsbDevices(); // no /dev/usb here: only the stand-in
+    EXPECT_EQ(found[0], 3);
+    EXPECT_EQ(found[1], -1);
+    ClearDeviceOverrides();
+}
+
+// The open of a device that is held or refused fails and says which device.
+TEST(UsbOpen, RefusedOpenNamesTheDevice)
+{
+    const struct
+    {
+        uint32_t error;
+        OpenRefusal refusal;
+    } rows[] = {{kPortErrBusy, OpenRefusal::InUse},
+                {kPortErrSharingViolation, OpenRefusal::InUse},
+                {kPortErrAccessDenied, OpenRefusal::NoPermission},
+                {kPortErrFileNotFound, OpenRefusal::Other}};
+    CFakeUsbDevices devices;
+    CTestPortOwner owner;
+    CUsbPort port(devices);
+    const std::string name = UsbDeviceName(0);
+    const tagUSB_CFG cfg{name.c_str(), static_cast<uint32_t>(name.size())};
+    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
+    for (const auto &row : rows) {
+        devices.With([&](auto &s) { s.openError = row.error; });
+        EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u);
+        EXPECT_EQ(port.GetLastError(), row.error);
+        EXPECT_EQ(port.GetOpenFailure().refusal, row.refusal) << row.error;
+        EXPECT_EQ(port.GetOpenFailure().device, "/dev/usb/lp0");
+    }
+    devices.With([&](auto &s) { s.openError = 0; });
+    EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 1u);
+    EXPECT_EQ(port.GetOpenFailure().device, "");
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fstream>
+#include <grp.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -39,4 +41,19 @@ std::vector<std::string> ListSerialDevices()
     for (const std::string &name : OrderSerialDevices(std::move(names)))
         paths.push_back("/dev/" + name);
     return paths;
+}
+
+std::string DeviceGroupName(const std::string &path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    group entry{};
+    group *found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return {};
+    return found->gr_name;
 }

@@ -127,13 +127,18 @@ public:
     {
         const int fd = open(PathOf(name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
-            return false;
+            return UsbProbeFindsDevice(errno);
         close(fd);
         return true;
     }
 };
 
 } // namespace
+
+bool UsbProbeFindsDevice(int osError)
+{
+    return osError == 0 || osError == EBUSY || osError == EACCES || osError == EPERM;
+}
 
 CUsbDeviceOpener &SystemUsbDeviceOpener()
 {

@@ -62,9 +62,10 @@ private:
 
 std::unique_ptr<CUsbDevice> CFakeUsbDevices::Open(const std::string &name, uint32_t &error)
 {
-    if (Probe(name))
+    error = With([](auto &s) { return s.openError; });
+    if (error == 0 && Probe(name))
         return std::make_unique<CFakeUsbDevice>(*this);
-    error = kPortErrFileNotFound;
+    error = error ? error : kPortErrFileNotFound;
     return nullptr;
 }
 

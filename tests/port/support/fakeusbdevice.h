@@ -16,6 +16,7 @@ class CFakeUsbDevices : public CUsbDeviceOpener
 public:
     struct State
     {
+        uint32_t openError = 0; // opens fail with this port error
         bool statusFails = false;
         bool holdWrites = false; // write requests wait until cleared or an output reset
         bool writeWaiting = false;
