@@ -17,6 +17,25 @@ constexpr int kOpenedHintMs = 8000;
 constexpr int kDefaultDuration = 0;
 constexpr int kUntilReplaced = -1;
 const QRect kPanelRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
+
+// Why the device would not open, when the port could tell; empty otherwise.
+QString OpenRefusalText(const PortOpenFailure &failure)
+{
+    const QString device = QString::fromStdString(failure.device);
+    const QString group = QString::fromStdString(failure.group);
+    if (device.isEmpty())
+        return {};
+    switch (failure.refusal) {
+    case OpenRefusal::NoPermission:
+        return group.isEmpty() ? CTarvikView::tr("权限不足：%1").arg(device)
+                               : CTarvikView::tr("权限不足：%1 属于 %2 组").arg(device, group);
+    case OpenRefusal::InUse:
+        return CTarvikView::tr("端口正被其他程序占用：%1").arg(device);
+    case OpenRefusal::Other:
+        break;
+    }
+    return {};
+}
 } // namespace
 
 void CTarvikView::OnPortKindChange()
@@ -101,8 +120,13 @@ void CTarvikView::OpenSelectedPort()
         return; // nothing to open, or the user was told why
     m_pPort = std::move(port);
     if (!m_pPort->OpenPort(this, 1, 0, 0)) {
+        const QString refusal = OpenRefusalText(m_pPort->GetOpenFailure());
         DiscardPort();
-        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+        if (refusal.isEmpty())
+            ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+        else
+            ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + u' ' + refusal, kStatusError,
+                           kDefaultDuration);
         return;
     }
     m_form.openClose->setEnabled(false); // until the open result arrives
