@@ -48,17 +48,9 @@ public:
     }
     int SetModemLines(unsigned raise, unsigned drop) override
     {
-        m_faults.With([&](auto &s) {
-            s.raised |= raise;
-            s.dropped |= drop;
-        });
         return m_device->SetModemLines(raise, drop);
     }
-    int SendBreak(int durationMs) override
-    {
-        m_faults.With([](auto &s) { ++s.breaks; });
-        return m_device->SendBreak(durationMs);
-    }
+    int SendBreak(int durationMs) override { return m_device->SendBreak(durationMs); }
 
 private:
     CFaultDevices &m_faults;

@@ -1,8 +1,7 @@
 // The device-layer seam for tests: the system's own device (a
 // pseudo-terminal, a FIFO) underneath, and on top of it faults on command:
 // writes that fail with an OS error once some bytes have passed, and modem
-// lines that a pseudo-terminal does not have. Line changes and breaks are
-// recorded.
+// lines that a pseudo-terminal does not have.
 #pragma once
 
 #include "portdevice.h"
@@ -19,9 +18,6 @@ public:
         int writeError = 0;            // 0: writes go to the device
         std::size_t passBytes = 0;     // bytes that still go through before writeError
         std::optional<unsigned> lines; // ModemLine bits played instead of the device's
-        unsigned raised = 0;           // lines raised and dropped through SetModemLines
-        unsigned dropped = 0;
-        int breaks = 0;
     };
 
     std::unique_ptr<CPortDevice> OpenSerial(const std::string &path, const tagSERIAL_CFG &settings,

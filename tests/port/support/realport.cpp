@@ -126,13 +126,12 @@ void CRealDevice::CloseFarEnd()
     m_fifoFd = -1;
 }
 
-std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener,
-                                              const tagSERIAL_CFG *serial) const
+std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener) const
 {
     CPortDeviceOpener &devices = opener ? *opener : SystemPortDeviceOpener();
     std::unique_ptr<CPortEx> port;
     if (m_kind == RealKind::SerialPty) {
-        const tagSERIAL_CFG cfg = serial ? *serial : SerialCfg(0, 115200);
+        const tagSERIAL_CFG cfg = SerialCfg(0, 115200);
         port = std::make_unique<CSerialPort>(devices);
         port->SetPortSettings(&cfg);
         return port;

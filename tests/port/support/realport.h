@@ -74,8 +74,7 @@ public:
     bool IsValid() const { return m_farEnd != nullptr; }
     // A new port of the kind that holds valid settings for the device, opened
     // through `opener` when one is given.
-    std::unique_ptr<CPortEx> NewPort(CPortDeviceOpener *opener = nullptr,
-                                     const tagSERIAL_CFG *serial = nullptr) const;
+    std::unique_ptr<CPortEx> NewPort(CPortDeviceOpener *opener = nullptr) const;
     CFarEnd &FarEnd() { return *m_farEnd; }
     // Stops the far end and closes its side (a pseudo-terminal hangs up).
     void CloseFarEnd();
