@@ -91,11 +91,11 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
     }
     if (length == 0)
         return 1;
+    ClearFailure();
     if (m_writeBusy) {
         RecordError(kPortErrIoPending, 1, "CPrinterPort::Write - A job is being sent already!");
         return 0;
     }
-    ClearFailure();
     SpoolFailure failure;
     if (!Spooler::QueueTakesJobs(m_printer, failure)) {
         RecordFailure(failure);
