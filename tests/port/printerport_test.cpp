@@ -157,6 +157,11 @@ const Refusal kRefusals[] = {
          return cupsd.DisableQueue(queue, "out of paper (test)");
      },
      false, SpoolFault::QueueStopped, "out of paper (test)"},
+    {"RejectingQueue", false,
+     [](CPrivateCupsd &cupsd, const std::string &queue) {
+         return cupsd.RejectJobs(queue, "maintenance (test)");
+     },
+     false, SpoolFault::NotAccepting, "maintenance (test)"},
     {"BackendFails", true, [](CPrivateCupsd &, const std::string &) { return true; }, true,
      SpoolFault::JobAborted, kFailingBackendMessage},
     {"DeletedQueue", false,

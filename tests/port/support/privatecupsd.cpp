@@ -251,6 +251,12 @@ bool CPrivateCupsd::DisableQueue(const std::string &name, const std::string &rea
     return Run({"cupsdisable", "-r", reason, name}, output) == 0;
 }
 
+bool CPrivateCupsd::RejectJobs(const std::string &name, const std::string &reason)
+{
+    std::string output;
+    return Run({"cupsreject", "-r", reason, name}, output) == 0;
+}
+
 void CPrivateCupsd::Freeze()
 {
     if (m_pid > 0) // never kill(-1, ...): that is every process

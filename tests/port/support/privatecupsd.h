@@ -45,6 +45,8 @@ public:
     bool DeleteQueue(const std::string &name);
     // Stops the queue (cupsdisable) with `reason` as its state message.
     bool DisableQueue(const std::string &name, const std::string &reason);
+    // Makes the queue reject new jobs (cupsreject) with `reason`.
+    bool RejectJobs(const std::string &name, const std::string &reason);
     // SIGSTOP / SIGCONT: a scheduler that takes connections but never answers.
     void Freeze();
     void Thaw();
