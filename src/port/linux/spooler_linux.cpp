@@ -25,6 +25,8 @@ struct QueueName
 {
     std::string printer;
     std::string instance; // empty: the queue itself
+
+    std::string Full() const { return instance.empty() ? printer : printer + "/" + instance; }
 };
 
 QueueName SplitQueueName(const std::string &queue)
@@ -308,6 +310,38 @@ cups_dest_t *FindDest(http_t *http, const QueueName &name, int &count, cups_dest
                        name.instance.empty() ? nullptr : name.instance.c_str(), count, all);
 }
 
+// Creates the job on the queue with the options of the queue or instance.
+bool CreateJob(Link &job, const QueueName &name, const char *title, SpoolFailure &failure)
+{
+    int count = 0;
+    cups_dest_t *all = nullptr;
+    const cups_dest_t *dest = FindDest(job.http, name, count, all);
+    if (dest)
+        job.jobId =
+            cupsCreateJob(job.http, name.printer.c_str(), title, dest->num_options, dest->options);
+    cupsFreeDests(count, all);
+    if (job.jobId != 0) {
+        job.printer = name.printer;
+        return true;
+    }
+    const bool answered = !job.timedOut && !job.cut;
+    failure =
+        dest || !answered ? job.Failure() : SpoolFailure{SpoolFault::UnknownQueue, name.Full()};
+    return false;
+}
+
+// Opens the job's one document, raw.
+bool StartDocument(Link &job, const char *title, SpoolFailure &failure)
+{
+    if (cupsStartDocument(job.http, job.printer.c_str(), job.jobId, title, CUPS_FORMAT_RAW, 1) ==
+        HTTP_STATUS_CONTINUE)
+        return true;
+    failure = job.Failure();
+    if (failure.fault != SpoolFault::Cut && failure.fault != SpoolFault::NotAnswering)
+        cupsCancelJob2(job.http, job.printer.c_str(), job.jobId, 0);
+    return false;
+}
+
 } // namespace
 
 namespace Spooler {
@@ -393,29 +427,8 @@ bool CSpoolJob::Start(const std::string &queue, const char *title, SpoolFailure 
     const QueueName name = SplitQueueName(queue);
     QueueState state;
     if (!job.Open(failure) || !ReadQueueState(job, name.printer, state, failure) ||
-        !TakesJobs(state, failure)) {
-        job.Close();
-        return false;
-    }
-    int count = 0;
-    cups_dest_t *all = nullptr;
-    const cups_dest_t *dest = FindDest(job.http, name, count, all);
-    if (dest)
-        job.jobId =
-            cupsCreateJob(job.http, name.printer.c_str(), title, dest->num_options, dest->options);
-    cupsFreeDests(count, all);
-    if (job.jobId == 0) {
-        const bool answered = !job.timedOut && !job.cut;
-        failure = dest || !answered ? job.Failure() : SpoolFailure{SpoolFault::UnknownQueue, queue};
-        job.Close();
-        return false;
-    }
-    job.printer = name.printer;
-    if (cupsStartDocument(job.http, name.printer.c_str(), job.jobId, title, CUPS_FORMAT_RAW, 1) !=
-        HTTP_STATUS_CONTINUE) {
-        failure = job.Failure();
-        if (failure.fault != SpoolFault::Cut && failure.fault != SpoolFault::NotAnswering)
-            cupsCancelJob2(job.http, name.printer.c_str(), job.jobId, 0);
+        !TakesJobs(state, failure) || !CreateJob(job, name, title, failure) ||
+        !StartDocument(job, title, failure)) {
         job.Close();
         return false;
     }
