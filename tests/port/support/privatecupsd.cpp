@@ -257,16 +257,22 @@ bool CPrivateCupsd::RejectJobs(const std::string &name, const std::string &reaso
     return Run({"cupsreject", "-r", reason, name}, output) == 0;
 }
 
+// Both return once the scheduler has stopped or continued: a signal takes
+// effect some time after it is sent.
 void CPrivateCupsd::Freeze()
 {
-    if (m_pid > 0) // never kill(-1, ...): that is every process
-        kill(m_pid, SIGSTOP);
+    if (m_pid <= 0) // never kill(-1, ...): that is every process
+        return;
+    kill(m_pid, SIGSTOP);
+    waitpid(m_pid, nullptr, WUNTRACED);
 }
 
 void CPrivateCupsd::Thaw()
 {
-    if (m_pid > 0)
-        kill(m_pid, SIGCONT);
+    if (m_pid <= 0 || !IsFrozen())
+        return;
+    kill(m_pid, SIGCONT);
+    waitpid(m_pid, nullptr, WCONTINUED);
 }
 
 bool CPrivateCupsd::IsFrozen() const
