@@ -114,7 +114,8 @@ void CTarvikView::OnWriteDone(int error)
                        kSendFailedDuration);
     // The pending count is noted only when counting was on at the start of
     // the write; it is dropped either way so it never leaks into a later write.
-    if (m_form.countSend->isChecked())
+    // A job the spooler failed was not sent.
+    if (m_form.countSend->isChecked() && spoolerFailure.isEmpty())
         m_nSendCount += m_nPendingSendCount;
     m_nPendingSendCount = 0;
     ScheduleDisplay();

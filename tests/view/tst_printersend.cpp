@@ -7,6 +7,7 @@
 #include "privatecupsd.h"
 #include "stringtable.h"
 
+#include <QCheckBox>
 #include <QTableWidget>
 
 using namespace ViewText;
@@ -17,6 +18,8 @@ constexpr char kFine[] = "tv_fine";
 constexpr char kFailing[] = "tv_failing";
 constexpr char kDisabled[] = "tv_disabled";
 constexpr char kDeleted[] = "tv_deleted";
+// Longer than the view ever waits before it shows a changed counter (1 s).
+constexpr int kDisplayTickMs = 1100;
 } // namespace
 
 class TestPrinterSend : public CViewTestCase
@@ -56,6 +59,10 @@ private slots:
         QFETCH(QString, queue);
         QFETCH(QString, expected);
         OpenPrinter(queue);
+        auto *countSend = m_framed->Find<QCheckBox>(ViewId::kCountSend);
+        if (!countSend->isChecked())
+            QTest::mouseClick(countSend, Qt::LeftButton, {}, QPoint(2, countSend->height() / 2));
+        QVERIFY(countSend->isChecked());
         if (queue == kDisabled)
             QVERIFY(m_cupsd.DisableQueue(kDisabled, "out of paper"));
         if (queue == kDeleted)
@@ -64,6 +71,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(expected), kPortWaitMs);
         QVERIFY(m_framed->StatusIsError());
         QTRY_VERIFY_WITH_TIMEOUT(m_framed->Button(ViewId::kSend)->isEnabled(), kPortWaitMs);
+        QTest::qWait(kDisplayTickMs);
+        QCOMPARE(m_framed->Find<QLineEdit>(ViewId::kSendCount)->text(), QStringLiteral("0"));
     }
 
     void filePassThatDoesNotPrintIsAFailedTransfer()
