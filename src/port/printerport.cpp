@@ -4,18 +4,27 @@
 
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
 // Gives the spooler time to take the last chunk before the job is ended.
 constexpr auto kJobEndDelay = std::chrono::milliseconds(100);
+// A stopped transfer may end its job this long before its connection is cut.
+constexpr auto kStopGrace = std::chrono::milliseconds(1000);
+
+bool IsStopOrCut(const SpoolFailure &failure)
+{
+    return failure.fault == SpoolFault::Cut;
+}
 
 } // namespace
 
 CPrinterPort::CPrinterPort()
 {
     m_settings.dwMarker = kCfgMarkerUnset;
+    FileTransferRules rules;
+    rules.firstStopWait = kStopGrace;
+    SetFileTransferRules(rules);
 }
 
 CPrinterPort::~CPrinterPort()
@@ -42,12 +51,15 @@ uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValu
     const std::string name(m_settings.szPrinter, strnlen(m_settings.szPrinter, kPrinterNameSize));
     if (name.empty())
         return 0;
-    uint32_t error = 0;
-    if (!Spooler::QueueExists(name, error)) {
-        RecordError(error, 3, "CPrinterPort::OpenPort - Unable to open the printer");
+    SpoolFailure failure;
+    if (!Spooler::QueueExists(name, failure)) {
+        RecordError(failure.PortError(), 3, "CPrinterPort::OpenPort - Unable to open the printer");
         return 0;
     }
     m_printer = name;
+    m_writeQuit = false;
+    m_writeJob.Rearm();
+    m_writeThread = std::thread(&CPrinterPort::WriteThreadProc, this);
     AttachOwner(owner, message, userValue, async != 0);
     if (async)
         PostPortMsg(kPortOpened, UserValue());
@@ -56,7 +68,8 @@ uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValu
 
 void CPrinterPort::ClosePort()
 {
-    DetachOwner();
+    DetachOwner(); // releases a code 2 waiting for the owner
+    StopWriteThread();
     StopSendFile();
     m_printer.clear();
 }
@@ -70,27 +83,90 @@ uint32_t CPrinterPort::Read(uint8_t *, uint32_t, uint32_t *received)
 
 uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
 {
+    if (written)
+        *written = 0;
     if (m_printer.empty()) {
         SetLastError(1006);
         return 0;
     }
     if (length == 0)
         return 1;
-    SetLastError(0);
-    CSpoolJob job;
-    uint32_t error = 0;
-    const bool sent = job.Start(m_printer, kPrinterJobTitle, error) &&
-                      job.Write(bytes, length, error) && job.End(error);
-    if (!sent)
-        SetLastError(error);
+    ClearFailure();
+    if (m_writeBusy) {
+        RecordError(kPortErrIoPending, 1, "CPrinterPort::Write - A job is being sent already!");
+        return 0;
+    }
+    SpoolFailure failure;
+    if (!Spooler::QueueTakesJobs(m_printer, failure)) {
+        RecordFailure(failure);
+        return 0;
+    }
+    m_writeBusy = true;
+    {
+        std::lock_guard guard(m_writeLock);
+        m_writeBytes.assign(bytes, bytes + length);
+        m_writeQueued = true;
+    }
+    m_writeWake.notify_one();
     if (written)
-        *written = sent ? length : 0;
-    SendPortMsg(kPortWriteDone, UserValue());
+        *written = length;
     return 1;
+}
+
+void CPrinterPort::WriteThreadProc()
+{
+    std::vector<uint8_t> bytes;
+    while (TakeWriteRequest(bytes)) {
+        SpoolFailure failure;
+        const bool sent = SendJob(bytes, failure);
+        if (!sent && !IsStopOrCut(failure))
+            RecordFailure(failure);
+        m_writeBusy = false; // before code 2: its handler may write again
+        SendPortMsg(kPortWriteDone, UserValue(), sent ? 0 : uint16_t(failure.PortError()));
+    }
+}
+
+// Waits for the next Write; false when the port closes.
+bool CPrinterPort::TakeWriteRequest(std::vector<uint8_t> &bytes)
+{
+    std::unique_lock guard(m_writeLock);
+    m_writeWake.wait(guard, [this] { return m_writeQueued || m_writeQuit; });
+    if (m_writeQuit)
+        return false;
+    m_writeQueued = false;
+    bytes.swap(m_writeBytes);
+    return true;
+}
+
+bool CPrinterPort::SendJob(const std::vector<uint8_t> &bytes, SpoolFailure &failure)
+{
+    const bool sent = m_writeJob.Start(m_printer, kPrinterJobTitle, failure) &&
+                      m_writeJob.Write(bytes.data(), uint32_t(bytes.size()), failure) &&
+                      m_writeJob.Finish(failure) && m_writeJob.WaitUntilDone(failure);
+    m_writeJob.Close();
+    return sent;
+}
+
+void CPrinterPort::StopWriteThread()
+{
+    if (!m_writeThread.joinable())
+        return;
+    {
+        std::lock_guard guard(m_writeLock);
+        m_writeQuit = true;
+    }
+    m_writeWake.notify_one();
+    m_writeJob.Cut();
+    m_writeThread.join();
+    m_writeBusy = false;
 }
 
 uint32_t CPrinterPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
 {
+    if (!IsFileTransferRunning()) {
+        ClearFailure();
+        m_fileJob.Rearm();
+    }
     return StartFileTransfer(path, passes, intervalMs);
 }
 
@@ -104,39 +180,78 @@ uint32_t CPrinterPort::StopSendFile()
     return StopFileTransfer();
 }
 
-void CPrinterPort::OnFilePassEnd()
+void CPrinterPort::OnStopWaitTimedOut()
 {
-    EndPassJob();
+    m_fileJob.Cut();
 }
 
-void CPrinterPort::OnFileThreadEnd()
+SpoolFailure CPrinterPort::GetSpoolFailure() const
 {
-    EndPassJob(); // a stopped pass still ends its job
+    std::lock_guard guard(m_failureLock);
+    return m_failure;
 }
 
-// A pass is one job: the job starts with the first chunk of the pass and ends
-// after its last one, before the pass is reported done; a failed write ends
-// the job before the failure is reported.
+void CPrinterPort::RecordFailure(const SpoolFailure &failure)
+{
+    {
+        std::lock_guard guard(m_failureLock);
+        m_failure = failure;
+    }
+    RecordError(failure.PortError(), 3, "CPrinterPort - The spooler did not take the job");
+}
+
+void CPrinterPort::ClearFailure()
+{
+    std::lock_guard guard(m_failureLock);
+    m_failure = {};
+}
+
+// A pass is one job: it starts with the first chunk of the pass and ends
+// after its last one; code 8 follows once it has printed. A failed write
+// drops the job (the spooler cancels it) before the failure is reported.
 CPortEx::ChunkResult CPrinterPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
                                                   uint32_t *written)
 {
-    uint32_t error = 0;
-    if (!m_fileJob.IsOpen())
-        m_fileJob.Start(m_printer, kPrinterJobTitle, error);
-    const bool ok = m_fileJob.IsOpen() && m_fileJob.Write(chunk, length, error);
-    *written = ok ? length : 0;
-    if (!ok) {
-        SetLastError(error);
-        EndPassJob();
+    *written = 0;
+    SpoolFailure failure;
+    const bool ok = (m_fileJob.IsOpen() || m_fileJob.Start(m_printer, kPrinterJobTitle, failure)) &&
+                    m_fileJob.Write(chunk, length, failure);
+    if (ok) {
+        *written = length;
+        return ChunkResult::Written;
     }
-    return ChunkResult::Written;
+    m_fileJob.Close();
+    if (IsStopOrCut(failure) || !IsFileTransferRunning())
+        return ChunkResult::Abandoned;
+    RecordFailure(failure);
+    return ChunkResult::Written; // short: code 6
 }
 
-void CPrinterPort::EndPassJob()
+void CPrinterPort::OnFilePassEnd()
 {
-    if (!m_fileJob.IsOpen())
+    SpoolFailure failure;
+    if (EndPassJob(failure) || IsStopOrCut(failure) || !IsFileTransferRunning())
         return;
+    RecordFailure(failure);
+    EndFileTransferSilently();
+    PostPortMsg(kPortFileFailed, 0);
+}
+
+// A stopped pass still ends its job, unwatched, unless its connection was cut.
+void CPrinterPort::OnFileThreadEnd()
+{
+    if (m_fileJob.IsOpen()) {
+        SpoolFailure failure;
+        std::this_thread::sleep_for(kJobEndDelay);
+        m_fileJob.Finish(failure);
+    }
+    m_fileJob.Close();
+}
+
+bool CPrinterPort::EndPassJob(SpoolFailure &failure)
+{
     std::this_thread::sleep_for(kJobEndDelay);
-    uint32_t error = 0;
-    m_fileJob.End(error);
+    const bool printed = m_fileJob.Finish(failure) && m_fileJob.WaitUntilDone(failure);
+    m_fileJob.Close();
+    return printed;
 }

@@ -1,25 +1,45 @@
 // CPrinterPort: any printer queue the system's spooler knows, named by a
-// tagPRINTER_CFG. Every Write is one raw job titled "Tarvik", and so is every
-// pass of a file transfer; the bytes reach the printer unchanged. The kind
-// cannot receive.
+// tagPRINTER_CFG ("queue" or "queue/instance"). Every Write is one raw job
+// titled "Tarvik", and so is every pass of a file transfer; the bytes reach
+// the printer unchanged. The kind cannot receive.
+//
+// A job counts as sent only once the spooler has printed it: before a job the
+// queue's state is read (a stopped queue or one that rejects jobs refuses it),
+// and after it the job is watched until it completes or aborts. Why the
+// spooler failed is kept (GetSpoolFailure) for the owner to show.
 //
 // Threads:
-//   - Window thread: every public operation.
-//   - File thread: one job per pass (m_fileJob is file-thread only).
-// The view does not call Write while a transfer runs, and the two never share
-// a job: each job has its own spooler connection.
+//   - Window thread: every public operation. Write only reads the queue's
+//     state (at most kSpoolerTimeout); the job itself runs on the write thread.
+//   - Write thread: from OpenPort to ClosePort; sends each accepted Write's
+//     job and watches it (m_writeJob), then sends code 2. It lives as long as
+//     the port so that a code 2 handler that writes again never waits for it.
+//   - File thread: one job per pass (m_fileJob).
+// ClosePort cuts the write job's connection (CSpoolJob::Cut) and joins the
+// write thread; StopSendFile lets the file thread end its job and cuts its
+// connection if that takes longer than a second. So a spooler that does not
+// answer never holds either.
+// Shared state: m_writeBusy is atomic; the write request is guarded by
+// m_writeLock; m_failure by m_failureLock; m_printer changes only while no
+// thread of this port runs.
 // Notifications:
-//   code 2  sent    by Write itself on the window thread, after the job ended
+//   code 2  sent    by the write thread once the job has printed or failed;
+//                   HIWORD is the last error of a failed job, 0 otherwise
 //   code 3  posted  by an asynchronous OpenPort
-//   codes 5-8 posted by the file thread (portex.h); a pass whose writes fail
-//           ends its job first, then code 6 follows.
+//   codes 5-8 posted by the file thread (portex.h); code 8 follows a pass once
+//           its job has printed, and code 6 a pass whose job failed.
 #pragma once
 
 #include "portcfg.h"
 #include "portex.h"
 #include "spooler.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 inline constexpr char kPrinterJobTitle[] = "Tarvik";
 
@@ -33,9 +53,10 @@ public:
     void ClosePort() override;
     uint32_t SetPortSettings(const void *settings) override;
     uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received) override;
-    // One job per call. Code 2 follows every Write on an open port, so the
-    // view's send button comes back; a job the spooler refused shows in the
-    // count written and the last error.
+    // One job per call, sent in the background; code 2 ends every accepted
+    // Write. Refused (0) while the previous job is under way (997), and when
+    // the queue does not take jobs (see GetSpoolFailure). The count written
+    // is the bytes taken for the job.
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
     uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
@@ -43,16 +64,39 @@ public:
     uint32_t StopSendFile() override;
     int32_t GetPortType() override { return 5; }
 
+    // Why the last refused Write, failed job or failed pass failed; fault
+    // None when nothing failed since the last Write or SendFile.
+    SpoolFailure GetSpoolFailure() const;
+
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
     void OnFilePassEnd() override;
     void OnFileThreadEnd() override;
+    void OnStopWaitTimedOut() override;
 
 private:
-    void EndPassJob();
+    void WriteThreadProc();
+    bool TakeWriteRequest(std::vector<uint8_t> &bytes);
+    bool SendJob(const std::vector<uint8_t> &bytes, SpoolFailure &failure);
+    void StopWriteThread();
+    void RecordFailure(const SpoolFailure &failure);
+    void ClearFailure();
+    // Ends the pass's job and watches it; false when it failed.
+    bool EndPassJob(SpoolFailure &failure);
 
     tagPRINTER_CFG m_settings{};
-    std::string m_printer; // the open queue, empty while closed; changed only while no
-                           // file thread runs, which reads it
-    CSpoolJob m_fileJob;   // file thread only
+    std::string m_printer; // the open queue, empty while closed
+
+    std::thread m_writeThread; // window thread only
+    std::atomic<bool> m_writeBusy{false};
+    std::mutex m_writeLock;
+    std::condition_variable m_writeWake;
+    std::vector<uint8_t> m_writeBytes; // guarded by m_writeLock, with the two flags
+    bool m_writeQueued = false;
+    bool m_writeQuit = false;
+    CSpoolJob m_writeJob; // write thread; Cut from the window thread
+    CSpoolJob m_fileJob;  // file thread; Cut from the window thread
+
+    mutable std::mutex m_failureLock;
+    SpoolFailure m_failure; // guarded by m_failureLock
 };

@@ -171,7 +171,10 @@ private:
     // ---- sending (view_send.cpp) ----
     void ConnectSendControls();
     int SendData(const uint8_t *bytes, uint32_t count);
-    void OnWriteDone();
+    void OnWriteDone(int error);
+    // Why the spooler refused or failed the printer port's last job; empty
+    // for the other kinds and when nothing failed.
+    QString SpoolerFailureText() const;
     void OnHexSendClicked(bool checked);
     void OnClearSend();
     void OnClearSendCount();

@@ -36,7 +36,7 @@ void CTarvikView::OnPortMessage(int code, int error, uint32_t lParam)
             ReadReceived();
         break;
     case kPortWriteDone:
-        OnWriteDone();
+        OnWriteDone(error);
         break;
     case kPortUsbWriteShort:
         QMessageBox::warning(this, QString(), QString::fromUtf8("发送错误!"));

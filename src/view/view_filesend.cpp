@@ -256,7 +256,11 @@ void CTarvikView::OnFileSendEnded(bool failed)
     StopFileSendingDisplay();
     m_form.send->setEnabled(true);
     m_form.sendFile->setText(LoadString(IDS_SEND));
-    if (failed)
+    const QString spoolerFailure = failed ? SpoolerFailureText() : QString();
+    if (!spoolerFailure.isEmpty())
+        ShowStatusText(LoadString(IDS_FILE_SEND_ERROR) + spoolerFailure, kStatusError,
+                       kUntilReplaced);
+    else if (failed)
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_ERROR, kUntilReplaced);
     else
         ShowStatusText(Format(IDS_FILE_SENT, int(m_pPort->GetSendSpeed())), kStatusHint,

@@ -6,6 +6,7 @@
 // most one write is outstanding.
 #include "editex.h"
 #include "portex.h"
+#include "printerport.h"
 #include "stringtable.h"
 #include "tarvikview.h"
 
@@ -17,6 +18,31 @@ namespace {
 constexpr int kDefaultDuration = 0;
 constexpr int kSendFailedDuration = 5000;
 const char *const kSendFailed = "数据发送失败！";
+
+// Null for no failure and for a job cut on purpose.
+const char *SpoolFaultCaption(SpoolFault fault)
+{
+    switch (fault) {
+    case SpoolFault::NotAnswering:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印服务 CUPS 没有响应");
+    case SpoolFault::UnknownQueue:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印队列不存在");
+    case SpoolFault::QueueStopped:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印队列已停止");
+    case SpoolFault::NotAccepting:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印队列不接受任务");
+    case SpoolFault::JobAborted:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印任务被中止");
+    case SpoolFault::JobCanceled:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印任务被取消");
+    case SpoolFault::Refused:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印服务 CUPS 拒绝了任务");
+    case SpoolFault::None:
+    case SpoolFault::Cut:
+        break;
+    }
+    return nullptr;
+}
 } // namespace
 
 void CTarvikView::ConnectSendControls()
@@ -71,17 +97,25 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
     m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
     if (m_pPort->Write(bytes, count, nullptr, 1) != 0)
         return 1;
-    ShowStatusText(QString::fromUtf8(kSendFailed), kStatusError, kSendFailedDuration);
+    ShowStatusText(QString::fromUtf8(kSendFailed) + SpoolerFailureText(), kStatusError,
+                   kSendFailedDuration);
     m_form.send->setEnabled(true);
     m_nPendingSendCount = 0;
     return 0;
 }
 
-void CTarvikView::OnWriteDone()
+// A printer job that the spooler failed after it took it ends with code 2
+// carrying the error.
+void CTarvikView::OnWriteDone(int error)
 {
+    const QString spoolerFailure = error != 0 ? SpoolerFailureText() : QString();
+    if (!spoolerFailure.isEmpty())
+        ShowStatusText(QString::fromUtf8(kSendFailed) + spoolerFailure, kStatusError,
+                       kSendFailedDuration);
     // The pending count is noted only when counting was on at the start of
     // the write; it is dropped either way so it never leaks into a later write.
-    if (m_form.countSend->isChecked())
+    // A job the spooler failed was not sent.
+    if (m_form.countSend->isChecked() && spoolerFailure.isEmpty())
         m_nSendCount += m_nPendingSendCount;
     m_nPendingSendCount = 0;
     ScheduleDisplay();
@@ -93,6 +127,19 @@ void CTarvikView::OnWriteDone()
         m_form.send->setFocus();
         m_bFocusAfterWrite = false;
     }
+}
+
+QString CTarvikView::SpoolerFailureText() const
+{
+    const auto *printer = dynamic_cast<const CPrinterPort *>(m_pPort.get());
+    const SpoolFailure failure = printer ? printer->GetSpoolFailure() : SpoolFailure{};
+    const char *caption = SpoolFaultCaption(failure.fault);
+    if (!caption)
+        return {};
+    QString text = tr(caption);
+    if (!failure.reason.empty())
+        text += QStringLiteral("：") + QString::fromStdString(failure.reason);
+    return text;
 }
 
 // With Control held the click only declares the notation of the text as it

@@ -33,7 +33,29 @@ mkdir -p "$dir" || exit 1
 part="$dir/.job-$1.part"
 if [ $# -ge 6 ]; then cat "$6" > "$part"; else cat > "$part"; fi || exit 1
 printf '%s' "$3" > "$dir/job-$1.title" || exit 1
+printf '%s' "$4" > "$dir/job-$1.copies" || exit 1
 mv "$part" "$dir/job-$1.data"
+)";
+
+constexpr char kFailingBackend[] = R"(#!/bin/sh
+if [ $# -eq 0 ]; then
+    echo 'direct failing "Unknown" "Tarvik test failure"'
+    exit 0
+fi
+cat > /dev/null
+echo "ERROR: $MESSAGE" >&2
+exit 1
+)";
+
+// Takes the job and never finishes printing it, like a printer that went
+// away; the scheduler ends it with SIGTERM when the job is cancelled.
+constexpr char kStallingBackend[] = R"(#!/bin/sh
+if [ $# -eq 0 ]; then
+    echo 'direct stalling "Unknown" "Tarvik test stall"'
+    exit 0
+fi
+cat > /dev/null
+exec sleep 86400
 )";
 
 bool WriteFile(const fs::path &path, const std::string &text)
@@ -101,6 +123,7 @@ bool Listening(const std::string &socketPath)
 CPrivateCupsd::~CPrivateCupsd()
 {
     if (m_pid > 0) {
+        kill(m_pid, SIGCONT); // a frozen scheduler would never see the SIGTERM
         kill(m_pid, SIGTERM);
         waitpid(m_pid, nullptr, 0);
     }
@@ -136,9 +159,15 @@ bool CPrivateCupsd::Start(std::string &whyNot)
                                    {"PageLog", "/log/page_log"},
                                    {"Printcap", "/printcap"}})
         files += std::string(key) + " " + m_dir + sub + "\n";
+    std::string failing = kFailingBackend;
+    failing.replace(failing.find("$MESSAGE"), 8, kFailingBackendMessage);
     const bool written =
         WriteFile(root / "bin/backend/capture", kCaptureBackend) &&
         chmod((root / "bin/backend/capture").c_str(), 0700) == 0 &&
+        WriteFile(root / "bin/backend/failing", failing) &&
+        chmod((root / "bin/backend/failing").c_str(), 0700) == 0 &&
+        WriteFile(root / "bin/backend/stalling", kStallingBackend) &&
+        chmod((root / "bin/backend/stalling").c_str(), 0700) == 0 &&
         WriteFile(root / "cups-files.conf", files) &&
         WriteFile(root / "cupsd.conf",
                   "Listen " + m_dir +
@@ -153,6 +182,7 @@ bool CPrivateCupsd::Start(std::string &whyNot)
         return false;
     }
     setenv("CUPS_SERVER", (m_dir + "/cupsd.sock").c_str(), 1);
+    setenv("CUPS_SERVERROOT", m_dir.c_str(), 1);
     m_pid = Spawn({"cupsd", "-f", "-c", m_dir + "/cupsd.conf", "-s", m_dir + "/cups-files.conf"});
     if (m_pid < 0) {
         whyNot = "cannot run cupsd (package cups-daemon)";
@@ -179,19 +209,80 @@ std::string CPrivateCupsd::LogTail() const
 
 bool CPrivateCupsd::AddRawQueue(const std::string &name, std::string &whyNot)
 {
+    return AddQueue(name, "capture:" + m_dir + "/out/" + name, whyNot);
+}
+
+bool CPrivateCupsd::AddFailingQueue(const std::string &name, std::string &whyNot)
+{
+    return AddQueue(name, "failing:", whyNot);
+}
+
+bool CPrivateCupsd::AddStallingQueue(const std::string &name, std::string &whyNot)
+{
+    return AddQueue(name, "stalling:", whyNot);
+}
+
+bool CPrivateCupsd::AddQueue(const std::string &name, const std::string &uri, std::string &whyNot)
+{
     std::string output;
-    const int status = Run({"lpadmin", "-p", name, "-E", "-v", "capture:" + m_dir + "/out/" + name,
-                            "-o", "printer-error-policy=abort-job"},
-                           output);
+    const int status = Run(
+        {"lpadmin", "-p", name, "-E", "-v", uri, "-o", "printer-error-policy=abort-job"}, output);
     if (status != 0)
         whyNot = "lpadmin failed (" + std::to_string(status) + "): " + output + "\n" + LogTail();
     return status == 0;
+}
+
+bool CPrivateCupsd::AddInstance(const std::string &name, const std::string &instance,
+                                const std::string &options)
+{
+    std::ofstream file(m_dir + "/lpoptions", std::ios::app);
+    return static_cast<bool>(file << "Dest " << name << "/" << instance << " " << options << "\n");
 }
 
 bool CPrivateCupsd::DeleteQueue(const std::string &name)
 {
     std::string output;
     return Run({"lpadmin", "-x", name}, output) == 0;
+}
+
+bool CPrivateCupsd::DisableQueue(const std::string &name, const std::string &reason)
+{
+    std::string output;
+    return Run({"cupsdisable", "-r", reason, name}, output) == 0;
+}
+
+bool CPrivateCupsd::RejectJobs(const std::string &name, const std::string &reason)
+{
+    std::string output;
+    return Run({"cupsreject", "-r", reason, name}, output) == 0;
+}
+
+// Both return once the scheduler has stopped or continued: a signal takes
+// effect some time after it is sent.
+void CPrivateCupsd::Freeze()
+{
+    if (m_pid <= 0) // never kill(-1, ...): that is every process
+        return;
+    kill(m_pid, SIGSTOP);
+    waitpid(m_pid, nullptr, WUNTRACED);
+}
+
+void CPrivateCupsd::Thaw()
+{
+    if (m_pid <= 0 || !IsFrozen())
+        return;
+    kill(m_pid, SIGCONT);
+    waitpid(m_pid, nullptr, WCONTINUED);
+}
+
+bool CPrivateCupsd::IsFrozen() const
+{
+    // The state is the first field after the command's closing parenthesis.
+    if (m_pid <= 0)
+        return false;
+    const std::string stat = ReadFile("/proc/" + std::to_string(m_pid) + "/stat");
+    const std::size_t end = stat.rfind(')');
+    return end != std::string::npos && end + 2 < stat.size() && stat[end + 2] == 'T';
 }
 
 std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
@@ -201,8 +292,10 @@ std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
     for (const auto &entry : fs::directory_iterator(m_dir + "/out/" + queue, ec)) {
         const fs::path path = entry.path();
         if (path.extension() == ".data" && path.stem().string().rfind("job-", 0) == 0)
-            jobs.push_back({std::atoi(path.stem().string().substr(4).c_str()),
-                            ReadFile(fs::path(path).replace_extension(".title")), ReadFile(path)});
+            jobs.push_back(
+                {std::atoi(path.stem().string().substr(4).c_str()),
+                 ReadFile(fs::path(path).replace_extension(".title")), ReadFile(path),
+                 std::atoi(ReadFile(fs::path(path).replace_extension(".copies")).c_str())});
     }
     std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     return jobs;

@@ -1,8 +1,10 @@
 // A private CUPS scheduler for the printer-driver tests: its own
 // configuration in a temporary folder, reachable only through a unix socket
 // there (CUPS_SERVER points every thread's cups client at it), with raw
-// queues whose jobs a capture backend writes to files. Needs root: the
-// backend has mode 0700 so that the scheduler runs it as root.
+// queues whose jobs a capture backend writes to files, and queues whose
+// backend fails every job or never ends it. Needs root: the backends have mode 0700 so that
+// the scheduler runs them as root. Instances go to the scheduler folder's
+// option file (CUPS_SERVERROOT points the clients at it).
 #pragma once
 
 #include <string>
@@ -14,7 +16,11 @@ struct CapturedJob
     int id = 0;
     std::string title;
     std::string data;
+    int copies = 0;
 };
+
+// What the failing backend tells the scheduler before it gives up.
+inline constexpr char kFailingBackendMessage[] = "capture device jammed";
 
 class CPrivateCupsd
 {
@@ -28,7 +34,23 @@ public:
     bool Start(std::string &whyNot);
     // A raw queue whose jobs land in their own capture folder.
     bool AddRawQueue(const std::string &name, std::string &whyNot);
+    // A raw queue whose backend reports kFailingBackendMessage and exits 1
+    // (the job is aborted: the queues use the abort-job error policy).
+    bool AddFailingQueue(const std::string &name, std::string &whyNot);
+    // A raw queue whose backend takes every job and never finishes it.
+    bool AddStallingQueue(const std::string &name, std::string &whyNot);
+    // Saves "name/instance" with `options` ("copies=2 ...") as the user's.
+    bool AddInstance(const std::string &name, const std::string &instance,
+                     const std::string &options);
     bool DeleteQueue(const std::string &name);
+    // Stops the queue (cupsdisable) with `reason` as its state message.
+    bool DisableQueue(const std::string &name, const std::string &reason);
+    // Makes the queue reject new jobs (cupsreject) with `reason`.
+    bool RejectJobs(const std::string &name, const std::string &reason);
+    // SIGSTOP / SIGCONT: a scheduler that takes connections but never answers.
+    void Freeze();
+    void Thaw();
+    bool IsFrozen() const;
     // Waits until at least `count` jobs are completely written (generous
     // time-out) and returns them by job id.
     std::vector<CapturedJob> WaitForJobs(const std::string &queue, std::size_t count) const;
@@ -37,6 +59,7 @@ public:
 
 private:
     std::string LogTail() const;
+    bool AddQueue(const std::string &name, const std::string &uri, std::string &whyNot);
 
     std::string m_dir;
     pid_t m_pid = -1;

@@ -1,0 +1,282 @@
+// The printer-driver kind against a private cupsd: raw capture queues, a
+// queue whose backend fails, stopped and deleted queues, an instance, and a
+// scheduler frozen with SIGSTOP.
+#include "printerport.h"
+
+#include "portowner.h"
+#include "realport.h"
+#include "support/bytes_diff.h"
+#include "support/privatecupsd.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace {
+
+tagPRINTER_CFG Settings(const std::string &queue)
+{
+    tagPRINTER_CFG cfg{};
+    std::strncpy(cfg.szPrinter, queue.c_str(), sizeof cfg.szPrinter - 1);
+    cfg.dwMarker = kCfgMarkerValid;
+    return cfg;
+}
+
+// One scheduler for the whole program: a thread's cups client keeps the
+// first server it was pointed at.
+class CupsdEnvironment : public testing::Environment
+{
+public:
+    void SetUp() override { ready = cupsd.Start(whyNot); }
+    void TearDown() override { cupsd.Thaw(); }
+
+    CPrivateCupsd cupsd;
+    bool ready = false;
+    std::string whyNot;
+};
+
+CupsdEnvironment *const g_env =
+    static_cast<CupsdEnvironment *>(testing::AddGlobalTestEnvironment(new CupsdEnvironment));
+
+class PrinterPortTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(g_env->ready) << "the private cupsd could not start: " << g_env->whyNot;
+        m_queue = "tarvik_" + std::to_string(++s_queues);
+    }
+    void TearDown() override
+    {
+        s_cupsd->Thaw(); // a frozen scheduler would fail every later test
+        m_port.ClosePort();
+    }
+
+    enum class Backend
+    {
+        Capture,
+        Failing,
+        Stalling
+    };
+
+    void AddQueue(Backend backend = Backend::Capture)
+    {
+        std::string whyNot;
+        const bool added = backend == Backend::Capture ? s_cupsd->AddRawQueue(m_queue, whyNot)
+                           : backend == Backend::Failing
+                               ? s_cupsd->AddFailingQueue(m_queue, whyNot)
+                               : s_cupsd->AddStallingQueue(m_queue, whyNot);
+        ASSERT_TRUE(added) << whyNot;
+    }
+    uint32_t Open(const std::string &queue)
+    {
+        const tagPRINTER_CFG cfg = Settings(queue);
+        EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
+        return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
+    }
+    void OpenQueue(Backend backend = Backend::Capture)
+    {
+        AddQueue(backend);
+        ASSERT_EQ(Open(m_queue), 1u) << m_port.GetLastError();
+        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
+    }
+    const PortMsg *LastOf(uint16_t code) const
+    {
+        m_messages = m_owner.Messages();
+        auto found = std::find_if(m_messages.rbegin(), m_messages.rend(),
+                                  [&](const PortMsg &m) { return m.code == code; });
+        return found == m_messages.rend() ? nullptr : &*found;
+    }
+
+    static inline CPrivateCupsd *const s_cupsd = &g_env->cupsd;
+    static inline int s_queues = 0;
+
+    std::string m_queue;
+    CTestPortOwner m_owner;
+    CPrinterPort m_port;
+    mutable std::vector<PortMsg> m_messages;
+};
+
+TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvikReportedOncePrinted)
+{
+    OpenQueue();
+    const std::vector<std::string> queues = Spooler::ListQueues();
+    EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue), queues.end());
+    const std::string first = PatternBytes(300) + std::string("\x1B@\r\n\x1DV\x00 end", 10);
+    uint32_t written = 0;
+    ASSERT_EQ(WriteBytes(m_port, first, &written, 0), 1u);
+    EXPECT_EQ(written, first.size());
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(s_cupsd->Jobs(m_queue).size(), 1u) << "code 2 follows the printed job";
+    EXPECT_EQ(WriteBytes(m_port, ""), 1u);
+    ASSERT_EQ(WriteBytes(m_port, "second"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
+
+    const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 2);
+    ASSERT_EQ(jobs.size(), 2u) << "an empty Write makes no job";
+    EXPECT_TRUE(SameBytes(first, jobs[0].data));
+    EXPECT_EQ(jobs[1].data, "second");
+    for (const CapturedJob &job : jobs)
+        EXPECT_EQ(job.title, kPrinterJobTitle);
+    EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
+}
+
+TEST_F(PrinterPortTest, EveryFilePassIsOneJobAndCountsOncePrinted)
+{
+    OpenQueue();
+    const std::string bytes = PatternBytes(2500);
+    ASSERT_EQ(m_port.SendFile(TestFile(bytes).c_str(), 3, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 3);
+    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
+    const std::vector<CapturedJob> jobs = s_cupsd->Jobs(m_queue);
+    ASSERT_EQ(jobs.size(), 3u) << "code 5 comes after the last job has printed";
+    for (const CapturedJob &job : jobs)
+        EXPECT_TRUE(SameBytes(bytes, job.data));
+}
+
+// A queue that will not print what it is given: the job is refused before it
+// starts, or reported failed once the spooler gave up on it, never "sent".
+struct Refusal
+{
+    const char *name;
+    bool failingBackend;
+    std::function<bool(CPrivateCupsd &, const std::string &queue)> spoil;
+    bool writeAccepted; // the queue looked fine, the job failed later
+    SpoolFault fault;
+    const char *reason; // part of the spooler's reason
+};
+
+const Refusal kRefusals[] = {
+    {"DisabledQueue", false,
+     [](CPrivateCupsd &cupsd, const std::string &queue) {
+         return cupsd.DisableQueue(queue, "out of paper (test)");
+     },
+     false, SpoolFault::QueueStopped, "out of paper (test)"},
+    {"RejectingQueue", false,
+     [](CPrivateCupsd &cupsd, const std::string &queue) {
+         return cupsd.RejectJobs(queue, "maintenance (test)");
+     },
+     false, SpoolFault::NotAccepting, "maintenance (test)"},
+    {"BackendFails", true, [](CPrivateCupsd &, const std::string &) { return true; }, true,
+     SpoolFault::JobAborted, kFailingBackendMessage},
+    {"DeletedQueue", false,
+     [](CPrivateCupsd &cupsd, const std::string &queue) { return cupsd.DeleteQueue(queue); }, false,
+     SpoolFault::UnknownQueue, "does not exist"},
+};
+
+class PrinterRefusalTest : public PrinterPortTest, public testing::WithParamInterface<Refusal>
+{
+protected:
+    void OpenSpoiledQueue()
+    {
+        OpenQueue(GetParam().failingBackend ? Backend::Failing : Backend::Capture);
+        ASSERT_TRUE(GetParam().spoil(*s_cupsd, m_queue));
+    }
+    void ExpectFailure()
+    {
+        const SpoolFailure failure = m_port.GetSpoolFailure();
+        EXPECT_EQ(failure.fault, GetParam().fault);
+        EXPECT_NE(failure.reason.find(GetParam().reason), std::string::npos) << failure.reason;
+        EXPECT_EQ(m_port.GetLastError(), failure.PortError());
+        EXPECT_TRUE(s_cupsd->Jobs(m_queue).empty());
+    }
+};
+
+TEST_P(PrinterRefusalTest, PlainWriteFailsWithTheSpoolersReason)
+{
+    OpenSpoiledQueue();
+    const uint32_t accepted = WriteBytes(m_port, "never printed");
+    ASSERT_EQ(accepted, GetParam().writeAccepted ? 1u : 0u);
+    if (accepted) {
+        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+        EXPECT_EQ(LastOf(kPortWriteDone)->error, kSpoolErrJobAborted);
+    } else {
+        m_owner.Sync();
+        EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0) << "a refused Write raises nothing";
+    }
+    ExpectFailure();
+}
+
+TEST_P(PrinterRefusalTest, FileTransferFailsWithTheSpoolersReason)
+{
+    OpenSpoiledQueue();
+    ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(3000)).c_str(), 2, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed));
+    ASSERT_TRUE(PollUntil([&] { return !m_port.IsSendingFile(); }));
+    m_port.StopSendFile(); // reaps the thread
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+    EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 0);
+    ExpectFailure();
+}
+
+INSTANTIATE_TEST_SUITE_P(Spooler, PrinterRefusalTest, testing::ValuesIn(kRefusals),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+TEST_F(PrinterPortTest, InstanceIsListedAndPrintsWithItsOptionsOnItsQueue)
+{
+    AddQueue();
+    ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "twice", "copies=2"));
+    const std::vector<std::string> queues = Spooler::ListQueues();
+    EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue + "/twice"), queues.end());
+
+    EXPECT_EQ(Open(m_queue + "/unknown"), 0u) << "an instance nobody saved";
+    EXPECT_EQ(m_port.GetLastError(), kSpoolErrUnknownPrinter);
+    ASSERT_EQ(Open(m_queue + "/twice"), 1u) << m_port.GetLastError();
+    ASSERT_EQ(WriteBytes(m_port, "instance"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    const std::vector<CapturedJob> jobs = s_cupsd->Jobs(m_queue);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].data, "instance");
+    EXPECT_EQ(jobs[0].copies, 2);
+}
+
+// A job that never finishes printing keeps its write or pass under way until
+// close or stop cut it; neither waits for the printer.
+TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
+{
+    OpenQueue(Backend::Stalling);
+    ASSERT_EQ(WriteBytes(m_port, "stalls"), 1u);
+    m_port.ClosePort();
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0) << "a closed port reports nothing";
+
+    ASSERT_EQ(Open(m_queue), 1u);
+    ASSERT_EQ(m_port.SendFile(TestFile("one pass").c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress)); // the pass's job is being watched
+    EXPECT_EQ(m_port.StopSendFile(), 1u);
+    m_owner.Sync();
+    for (const uint16_t code : {kPortFilePassDone, kPortFileDone, kPortFileFailed})
+        EXPECT_EQ(m_owner.CountOf(code), 0) << "no notification follows a stop: code " << code;
+}
+
+// A scheduler that takes connections and never answers: every call gives up
+// in time, and stop and close cut what is under way. A hang is caught by the
+// test's time-out.
+TEST_F(PrinterPortTest, FrozenSpoolerFailsWritesAndNeverHoldsStopOrClose)
+{
+    OpenQueue();
+    s_cupsd->Freeze();
+    EXPECT_EQ(WriteBytes(m_port, "frozen"), 0u);
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::NotAnswering);
+    EXPECT_EQ(m_port.GetLastError(), kSpoolErrTimeout);
+
+    ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(4096)).c_str(), -1, 0), 1u);
+    EXPECT_EQ(m_port.StopSendFile(), 1u);
+    EXPECT_TRUE(s_cupsd->IsFrozen()) << "the stop came back by itself, not by a thaw";
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0) << "no notification follows a stop";
+
+    s_cupsd->Thaw();
+    ASSERT_EQ(WriteBytes(m_port, "cut short"), 1u);
+    s_cupsd->Freeze(); // the job is under way: sent, or printing and watched
+    m_port.ClosePort();
+    EXPECT_TRUE(s_cupsd->IsFrozen());
+}
+
+} // namespace
