@@ -102,6 +102,16 @@ std::string ReadMaster(CPtyPair &pty, std::size_t count)
     return bytes;
 }
 
+// What the master holds once the far end has finished writing.
+std::string DrainMaster(CPtyPair &pty)
+{
+    std::string bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pty.MasterFd(), buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, std::size_t(n));
+    return bytes;
+}
+
 TEST(CliRun, TextArrivesOnASerialLineAndTheReplyPrintsInEachForm)
 {
     const std::string reply("\x06OK\r\n\xFF", 6);
@@ -140,6 +150,30 @@ TEST(CliRun, AFileInThreePassesReachesALoopbackPeerWhole)
     const CliOutcome outcome = cli.Finish();
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_TRUE(SameBytes(content + content + content, arrived));
+}
+
+TEST(CliRun, FileProgressGoesToStandardErrorOnlyWhenItIsATerminal)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("page.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(QByteArray(64 * 1024, 'x')), 64 * 1024);
+    file.close();
+    CPrinterSim sim;
+    const QStringList args{"--port", sim.Spec(), "--send-file", file.fileName(), "--passes", "3"};
+    CPtyPair terminal;
+    ASSERT_TRUE(terminal.IsValid());
+    CCliRun onTerminal(args, {}, QString::fromStdString(terminal.SlavePath()));
+    EXPECT_EQ(onTerminal.Finish().exitCode, 0);
+    const std::string shown = DrainMaster(terminal);
+    const std::string last = "pass 3 of 3, 100%\n";
+    EXPECT_NE(shown.find("\rsending " + file.fileName().toStdString() + ": pass 1 of 3"),
+              std::string::npos)
+        << shown;
+    EXPECT_TRUE(shown.ends_with(last)) << shown;
+    const CliOutcome onPipe = RunCli(args);
+    EXPECT_EQ(onPipe.exitCode, 0);
+    EXPECT_EQ(onPipe.err, "");
 }
 
 TEST(CliRun, AFileInThreePassesMakesThreeRawJobs)

@@ -4,10 +4,12 @@ namespace {
 constexpr int kNoLimit = -1;
 } // namespace
 
-CCliRun::CCliRun(const QStringList &args, const QString &workDir)
+CCliRun::CCliRun(const QStringList &args, const QString &workDir, const QString &errorFile)
 {
     if (!workDir.isEmpty())
         m_process.setWorkingDirectory(workDir);
+    if (!errorFile.isEmpty())
+        m_process.setStandardErrorFile(errorFile, QIODevice::Append);
     m_process.start(QStringLiteral(TARVIK_CLI), args);
 }
 

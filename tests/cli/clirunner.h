@@ -17,7 +17,9 @@ struct CliOutcome
 class CCliRun
 {
 public:
-    explicit CCliRun(const QStringList &args, const QString &workDir = {});
+    // `errorFile`: standard error goes to this file (a terminal, say) instead of a pipe.
+    explicit CCliRun(const QStringList &args, const QString &workDir = {},
+                     const QString &errorFile = {});
     ~CCliRun();
     CliOutcome Finish();
 
