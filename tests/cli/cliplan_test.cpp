@@ -50,6 +50,8 @@ TEST(CliPlan, PortSpecsOfEveryKind)
         {"printer:Office Laser", CliPortKind::Printer, "Office Laser", 9600, 8, 0, 0, CliFlow::None,
          0},
         {"com2", CliPortKind::Serial, "COM2", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"serial:com4:4800", CliPortKind::Serial, "COM4", 4800, 8, 0, 0, CliFlow::None, 0},
+        {"usb:\\\\.\\qxusb-2", CliPortKind::Usb, "\\\\.\\QXUSB-2", 9600, 8, 0, 0, CliFlow::None, 0},
         {"LPT1", CliPortKind::Parallel, "LPT1", 9600, 8, 0, 0, CliFlow::None, 0},
         {"\\\\.\\QXUSB-1", CliPortKind::Usb, "\\\\.\\QXUSB-1", 9600, 8, 0, 0, CliFlow::None, 0},
     };
@@ -132,6 +134,10 @@ TEST(CliPlan, BadArgumentsAreNamed)
         {"--port printer:", "--port printer:"},
         {"--port COM0", "--port COM0"},
         {"--port ttyS0", "--port ttyS0"},
+        {"--port serial:ttyS0", "--port serial:ttyS0"},
+        {"--port serial:LPT1", "--port serial:LPT1"},
+        {"--port parallel:lp0", "--port parallel:lp0"},
+        {"--port usb:COM1", "--port usb:COM1"},
         {"--port ftp:h:1", "--port ftp:h:1"},
         {"--port tcp:h:1 stray", "stray"},
     };

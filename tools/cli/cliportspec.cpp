@@ -55,6 +55,25 @@ std::optional<CliPortSpec> WindowName(const std::string &text, std::string &reas
     return spec;
 }
 
+// A device is a path or the window's name of a device of the kind.
+bool CheckDevice(CliPortSpec &spec, std::string &reason)
+{
+    if (spec.device.find('/') != std::string::npos)
+        return true;
+    std::string nameReason;
+    const auto named = WindowName(spec.device, nameReason);
+    if (named && named->kind == spec.kind) {
+        spec.device = named->device;
+        return true;
+    }
+    reason = "names '" + spec.device + "', neither a device path nor a " +
+             (spec.kind == CliPortKind::Serial     ? "COMn"
+              : spec.kind == CliPortKind::Parallel ? "LPTn"
+                                                   : "\\\\.\\QXUSB-n") +
+             " name";
+    return false;
+}
+
 // "8N1": data bits 5 to 8, parity N/O/E/M/S, stop bits 1, 1.5 or 2.
 bool ParseFrame(const std::string &frame, CliPortSpec &spec)
 {
@@ -102,6 +121,8 @@ std::optional<CliPortSpec> SerialSpec(const std::vector<std::string> &fields, st
     spec.device = fields[1];
     if (fields.size() > 5 || spec.device.empty())
         reason = "expects serial:DEVICE[:BAUD[:8N1[:FLOW]]]";
+    else if (!CheckDevice(spec, reason))
+        return std::nullopt;
     else if (fields.size() > 2 && !ParseBaud(fields[2], spec.baud))
         reason = "has a bad baud rate '" + fields[2] + "'";
     else if (fields.size() > 3 && !ParseFrame(fields[3], spec))
@@ -138,6 +159,8 @@ std::optional<CliPortSpec> OneFieldSpec(CliPortKind kind, const std::string &res
     CliPortSpec spec;
     spec.kind = kind;
     (kind == CliPortKind::Printer ? spec.queue : spec.device) = rest;
+    if (kind != CliPortKind::Printer && !CheckDevice(spec, reason))
+        return std::nullopt;
     return spec;
 }
 
