@@ -154,4 +154,24 @@ std::string DescribeStatus(StatusRequest request, uint8_t reply)
     return text;
 }
 
+void CStatusReplyTracker::NoteSent(std::span<const uint8_t> bytes)
+{
+    const std::vector<StatusRequest> requests = RequestsIn(bytes);
+    m_open.insert(m_open.end(), requests.begin(), requests.end());
+}
+
+std::vector<StatusReply> CStatusReplyTracker::NoteReceived(std::span<const uint8_t> bytes)
+{
+    std::vector<StatusReply> replies;
+    for (const uint8_t byte : bytes) {
+        if (m_open.empty())
+            break;
+        if (IsReplyTo(m_open.front(), byte)) {
+            replies.push_back({m_open.front(), byte});
+            m_open.pop_front();
+        }
+    }
+    return replies;
+}
+
 } // namespace EscPos

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -72,5 +73,28 @@ const char *RequestName(StatusRequest request);
 const char *ConditionName(StatusCondition condition, bool set);
 // "DLE EOT 2 -> 16: cover open, paper not being fed ..." (names of DecodeStatus).
 std::string DescribeStatus(StatusRequest request, uint8_t reply);
+
+// A status byte received, with the request it answers.
+struct StatusReply
+{
+    StatusRequest request;
+    uint8_t reply;
+};
+
+// Pairs status bytes received with the requests sent before them: a received
+// byte answers the oldest request still open when it has the fixed bits of
+// such a reply, and is other data otherwise.
+class CStatusReplyTracker
+{
+public:
+    void NoteSent(std::span<const uint8_t> bytes);
+    // The status bytes among `bytes`, in order.
+    std::vector<StatusReply> NoteReceived(std::span<const uint8_t> bytes);
+    // Forgets the open requests (a new connection owes no answers).
+    void Clear() { m_open.clear(); }
+
+private:
+    std::deque<StatusRequest> m_open;
+};
 
 } // namespace EscPos

@@ -60,19 +60,4 @@ TEST(CliReply, NamesTheDifferenceAndWhatIsMissing)
               "timed out after 500 ms: no reply\n  expected: 12\n");
 }
 
-TEST(CliReply, DecodesStatusBytesThatAnswerRequests)
-{
-    CStatusDecoder decoder;
-    decoder.NoteSent(Bytes("\x1B\x40\x10\x04\x02"));
-    decoder.NoteSent(Bytes(std::string("\x1D\x72\x01", 3)));
-    // 0x00 cannot answer DLE EOT (bit 1 and 4 clear), so it is data; then 0x16
-    // answers DLE EOT 2 and 0x0C answers GS r 1. The last byte answers nothing.
-    const auto lines = decoder.NoteReceived(Bytes(std::string("\x00\x16\x0C\x12", 4)));
-    const std::vector<std::string> expected{
-        "DLE EOT 2 -> 16: cover open, paper not being fed by the feed button, no paper-end stop, "
-        "no error",
-        "GS r 1 -> 0C: paper adequate, paper end"};
-    EXPECT_EQ(lines, expected);
-}
-
 } // namespace

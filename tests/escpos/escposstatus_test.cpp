@@ -118,4 +118,26 @@ TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
     }
 }
 
+TEST(EscPosStatus, PairsStatusBytesWithTheRequestsTheyAnswer)
+{
+    const auto bytes = [](const std::string &text) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(text.data()),
+                                        text.size());
+    };
+    EscPos::CStatusReplyTracker tracker;
+    tracker.NoteSent(bytes("\x1B\x40\x10\x04\x02"));
+    tracker.NoteSent(bytes(std::string("\x1D\x72\x01", 3)));
+    // 0x00 cannot answer DLE EOT (bits 1 and 4 clear), so it is data; 0x16
+    // answers DLE EOT 2 and 0x0C answers GS r 1. The last byte answers nothing.
+    const auto replies = tracker.NoteReceived(bytes(std::string("\x00\x16\x0C\x12", 4)));
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].request, StatusRequest::OfflineCause);
+    EXPECT_EQ(replies[0].reply, 0x16);
+    EXPECT_EQ(replies[1].request, StatusRequest::PaperSensor);
+    EXPECT_EQ(replies[1].reply, 0x0C);
+    tracker.NoteSent(bytes("\x10\x04\x01"));
+    tracker.Clear();
+    EXPECT_TRUE(tracker.NoteReceived(bytes("\x12")).empty());
+}
+
 } // namespace

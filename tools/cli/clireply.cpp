@@ -58,23 +58,3 @@ std::string DescribeShortReply(std::span<const uint8_t> expected, std::span<cons
            std::to_string(expected.size()) + " expected bytes\n  expected: " + HexText(expected) +
            "\n  received: " + HexText(reply) + "\n";
 }
-
-void CStatusDecoder::NoteSent(std::span<const uint8_t> bytes)
-{
-    const std::vector<EscPos::StatusRequest> requests = EscPos::RequestsIn(bytes);
-    m_open.insert(m_open.end(), requests.begin(), requests.end());
-}
-
-std::vector<std::string> CStatusDecoder::NoteReceived(std::span<const uint8_t> bytes)
-{
-    std::vector<std::string> lines;
-    for (const uint8_t byte : bytes) {
-        if (m_open.empty())
-            break;
-        if (EscPos::IsReplyTo(m_open.front(), byte)) {
-            lines.push_back(EscPos::DescribeStatus(m_open.front(), byte));
-            m_open.pop_front();
-        }
-    }
-    return lines;
-}

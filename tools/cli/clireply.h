@@ -3,11 +3,9 @@
 #pragma once
 
 #include "cliplan.h"
-#include "escposstatus.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,17 +35,3 @@ std::string DescribeMismatch(std::span<const uint8_t> expected, std::span<const 
 // The lines for standard error when the time ran out before the whole reply.
 std::string DescribeShortReply(std::span<const uint8_t> expected, std::span<const uint8_t> reply,
                                uint32_t timeoutMs);
-
-// Pairs status bytes received with the status requests sent before them: a
-// received byte answers the oldest request still open when it has the fixed
-// bits of such a reply, and is other data otherwise.
-class CStatusDecoder
-{
-public:
-    void NoteSent(std::span<const uint8_t> bytes);
-    // The decoding of each status byte among `bytes`, one line each.
-    std::vector<std::string> NoteReceived(std::span<const uint8_t> bytes);
-
-private:
-    std::deque<EscPos::StatusRequest> m_open;
-};

@@ -120,7 +120,7 @@ void CCliSession::WriteBytes(const std::vector<uint8_t> &bytes)
         return;
     }
     if (m_plan.decodeEscpos)
-        m_decoder.NoteSent(bytes);
+        m_statusReplies.NoteSent(bytes);
     m_writing = true;
     uint32_t written = 0;
     const auto length = static_cast<uint32_t>(bytes.size());
@@ -191,8 +191,8 @@ void CCliSession::OnReceived(std::span<const uint8_t> bytes)
         return;
     m_reply.insert(m_reply.end(), bytes.begin(), bytes.end());
     if (m_plan.decodeEscpos) {
-        for (std::string &line : m_decoder.NoteReceived(bytes))
-            m_statusLines.push_back(std::move(line));
+        for (const EscPos::StatusReply &status : m_statusReplies.NoteReceived(bytes))
+            m_statusLines.push_back(EscPos::DescribeStatus(status.request, status.reply));
     }
     CheckReply();
 }

@@ -8,6 +8,7 @@
 
 #include "cliplan.h"
 #include "clireply.h"
+#include "escposstatus.h"
 
 #include <QEventLoop>
 #include <QObject>
@@ -74,7 +75,7 @@ private:
     const CliSendStep *m_file = nullptr; // the file being sent
     bool m_recording = false;            // the reply counts from the first send on
     std::vector<uint8_t> m_reply;
-    CStatusDecoder m_decoder;
+    EscPos::CStatusReplyTracker m_statusReplies;
     std::vector<std::string> m_statusLines;
     QTimer m_timeout;
     QTimer m_readTimer;
