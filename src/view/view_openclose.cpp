@@ -100,6 +100,7 @@ void CTarvikView::OpenSelectedPort()
     if (!port)
         return; // nothing to open, or the user was told why
     m_pPort = std::move(port);
+    m_statusByteHint.Clear();
     if (!m_pPort->OpenPort(this, 1, 0, 0)) {
         DiscardPort();
         ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
