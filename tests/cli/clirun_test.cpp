@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
@@ -134,6 +135,49 @@ TEST(CliRun, TextArrivesOnASerialLineAndTheReplyPrintsInEachForm)
     }
 }
 
+TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
+{
+    CLoopbackServer peer;
+    CCliRun network({"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port()), "--send-hex",
+                     "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
+    ASSERT_TRUE(peer.Accept());
+    EXPECT_EQ(peer.ReceiveFromClient(3), "\x10\x04\x01");
+    peer.CloseClient();
+    const CliOutcome closed = network.Finish();
+    EXPECT_EQ(closed.exitCode, 2);
+    EXPECT_NE(closed.err.find("the port was lost"), std::string::npos) << closed.err;
+
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    // The program must not inherit the master, or closing ours would not hang up.
+    fcntl(pty.MasterFd(), F_SETFD, FD_CLOEXEC);
+    CCliRun serial({"--port", QString::fromStdString("serial:" + pty.SlavePath()), "--send-hex",
+                    "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
+    EXPECT_EQ(ReadMaster(pty, 3), "\x10\x04\x01");
+    pty.CloseMaster();
+    const CliOutcome hungUp = serial.Finish();
+    EXPECT_EQ(hungUp.exitCode, 2);
+    EXPECT_NE(hungUp.err.find("the port was lost"), std::string::npos) << hungUp.err;
+}
+
+TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
+{
+    QTemporaryDir dir;
+    const QString device = dir.filePath("parallel-printer");
+    QFile(device).open(QIODevice::WriteOnly);
+    QFile ini(dir.filePath("rvcfg.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Devices]\r\nLPT3=" + device.toUtf8() + "\r\n");
+    ini.close();
+    const std::string line = "parallel:" + device.toStdString() + "\n";
+    const CliOutcome inFolder = RunCli({"--list"}, dir.path());
+    EXPECT_EQ(inFolder.exitCode, 0);
+    EXPECT_NE(inFolder.out.find(line), std::string::npos) << inFolder.out;
+    const CliOutcome byOption = RunCli({"--list", "--config", ini.fileName()});
+    EXPECT_NE(byOption.out.find(line), std::string::npos) << byOption.out;
+    EXPECT_EQ(RunCli({"--list"}).out.find(line), std::string::npos);
+}
+
 TEST(CliRun, AFileInThreePassesReachesALoopbackPeerWhole)
 {
     QTemporaryDir dir;
@@ -191,6 +235,7 @@ TEST(CliRun, AFileInThreePassesMakesThreeRawJobs)
     const CliOutcome outcome = RunCli({"--port", "printer:tarvik_cli", "--send-file",
                                        file.fileName(), "--passes", "3", "--timeout", "30000"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(RunCli({"--list"}).out.find("printer:tarvik_cli\n"), std::string::npos);
     const std::vector<CapturedJob> jobs = cupsd.WaitForJobs("tarvik_cli", 3);
     ASSERT_EQ(jobs.size(), 3u);
     for (const CapturedJob &job : jobs) {

@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -46,9 +45,6 @@ void PrintResult(const CCliSession &session, CliOutputForm form)
 
 int RunPlan(const CliPlan &plan)
 {
-    const std::filesystem::path config = CliConfigPath(plan);
-    if (!plan.configFile.empty())
-        LoadDeviceOverrides(config.string());
     CliPortResult created = CreateCliPort(*plan.port);
     if (!created.port) {
         std::fprintf(stderr, "tarvik-cli: cannot open the port: %s\n", created.error.c_str());
@@ -75,6 +71,9 @@ int main(int argc, char **argv)
         std::fputs(CliUsage(), stdout);
         return kExitDone;
     }
+    // The device map reads the current folder's file by itself.
+    if (!plan.configFile.empty())
+        LoadDeviceOverrides(CliConfigPath(plan).string());
     if (plan.list)
         return ListPorts();
     std::string badArgument;
