@@ -4,11 +4,19 @@
 #include "portex.h"
 #include "portnotify.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
 namespace {
 constexpr int32_t kPrinterPortType = 5; // GetPortType of the printer-driver kind
+
+// A time-out and an interval together may exceed what a timer takes.
+int TimerMs(uint64_t ms)
+{
+    return int(std::min<uint64_t>(ms, INT32_MAX));
+}
 } // namespace
 
 CCliSession::CCliSession(const CliPlan &plan, CPortEx &port, bool showProgress)
@@ -70,7 +78,7 @@ void CCliSession::OnPortMsg(uint16_t code, uint16_t error, uint32_t value)
         break;
     case kPortFilePassDone:
         ++m_passesDone;
-        m_timeout.start(int(m_plan.timeoutMs + (m_file ? m_file->intervalMs : 0)));
+        m_timeout.start(TimerMs(uint64_t(m_plan.timeoutMs) + (m_file ? m_file->intervalMs : 0)));
         break;
     case kPortUsbWriteShort:
         Finish(kExitPortFailed, "the printer took only part of the bytes");
