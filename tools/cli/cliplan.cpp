@@ -111,64 +111,82 @@ bool PortInto(CliPlan &plan, const std::string &text, std::string &reason)
     return plan.port.has_value();
 }
 
+bool SendHexInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    return AddBytesStep(HexToBytes, plan, text, reason);
+}
+
+bool SendTextInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    return AddBytesStep(AsciiToBytes, plan, text, reason);
+}
+
+bool SendFileInto(CliPlan &plan, const std::string &path, std::string &)
+{
+    plan.sends.push_back({CliSendKind::File, {}, path});
+    return true;
+}
+
+bool SendCmdInto(CliPlan &plan, const std::string &name, std::string &)
+{
+    plan.sends.push_back({CliSendKind::Command, {}, name});
+    return true;
+}
+
+bool PassesInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    CliSendStep *step = LastFileStep(plan, reason);
+    uint32_t passes = 0;
+    if (!step || !NumberInto(text, 1, INT32_MAX, passes, reason))
+        return false;
+    step->passes = static_cast<int32_t>(passes);
+    return true;
+}
+
+bool IntervalInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    CliSendStep *step = LastFileStep(plan, reason);
+    return step && NumberInto(text, 0, INT32_MAX, step->intervalMs, reason);
+}
+
+bool ReadMsInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    uint32_t ms = 0;
+    if (!NumberInto(text, 0, INT32_MAX, ms, reason))
+        return false;
+    plan.readMs = ms;
+    return true;
+}
+
+bool TimeoutInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    return NumberInto(text, 1, INT32_MAX, plan.timeoutMs, reason);
+}
+
+bool DecodeInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    plan.decodeEscpos = text == "escpos";
+    if (!plan.decodeEscpos)
+        reason = "expects escpos";
+    return plan.decodeEscpos;
+}
+
+bool ConfigInto(CliPlan &plan, const std::string &path, std::string &reason)
+{
+    plan.configFile = path;
+    if (path.empty())
+        reason = "expects a file name";
+    return !path.empty();
+}
+
 const std::map<std::string, Handler> &ValueOptions()
 {
     static const std::map<std::string, Handler> options{
-        {"--port", PortInto},
-        {"--send-hex", [](CliPlan &p, const std::string &v,
-                          std::string &r) { return AddBytesStep(HexToBytes, p, v, r); }},
-        {"--send-text", [](CliPlan &p, const std::string &v,
-                           std::string &r) { return AddBytesStep(AsciiToBytes, p, v, r); }},
-        {"--send-file",
-         [](CliPlan &p, const std::string &v, std::string &) {
-             p.sends.push_back({CliSendKind::File, {}, v});
-             return true;
-         }},
-        {"--send-cmd",
-         [](CliPlan &p, const std::string &v, std::string &) {
-             p.sends.push_back({CliSendKind::Command, {}, v});
-             return true;
-         }},
-        {"--passes",
-         [](CliPlan &p, const std::string &v, std::string &r) {
-             CliSendStep *step = LastFileStep(p, r);
-             uint32_t passes = 0;
-             if (!step || !NumberInto(v, 1, INT32_MAX, passes, r))
-                 return false;
-             step->passes = static_cast<int32_t>(passes);
-             return true;
-         }},
-        {"--interval",
-         [](CliPlan &p, const std::string &v, std::string &r) {
-             CliSendStep *step = LastFileStep(p, r);
-             return step && NumberInto(v, 0, INT32_MAX, step->intervalMs, r);
-         }},
-        {"--expect-hex", ExpectInto},
-        {"--read-ms",
-         [](CliPlan &p, const std::string &v, std::string &r) {
-             uint32_t ms = 0;
-             const bool ok = NumberInto(v, 0, INT32_MAX, ms, r);
-             if (ok)
-                 p.readMs = ms;
-             return ok;
-         }},
-        {"--timeout", [](CliPlan &p, const std::string &v,
-                         std::string &r) { return NumberInto(v, 1, INT32_MAX, p.timeoutMs, r); }},
-        {"--output", OutputInto},
-        {"--decode",
-         [](CliPlan &p, const std::string &v, std::string &r) {
-             if (v != "escpos")
-                 r = "expects escpos";
-             p.decodeEscpos = v == "escpos";
-             return p.decodeEscpos;
-         }},
-        {"--config",
-         [](CliPlan &p, const std::string &v, std::string &r) {
-             if (v.empty())
-                 r = "expects a file name";
-             p.configFile = v;
-             return !v.empty();
-         }},
+        {"--port", PortInto},          {"--send-hex", SendHexInto},  {"--send-text", SendTextInto},
+        {"--send-file", SendFileInto}, {"--send-cmd", SendCmdInto},  {"--passes", PassesInto},
+        {"--interval", IntervalInto},  {"--expect-hex", ExpectInto}, {"--read-ms", ReadMsInto},
+        {"--timeout", TimeoutInto},    {"--output", OutputInto},     {"--decode", DecodeInto},
+        {"--config", ConfigInto},
     };
     return options;
 }
