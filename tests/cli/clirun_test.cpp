@@ -135,6 +135,28 @@ TEST(CliRun, TextArrivesOnASerialLineAndTheReplyPrintsInEachForm)
     }
 }
 
+TEST(CliRun, WindowNamesReachTheDevicesTheConfigurationMapsThemTo)
+{
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    QTemporaryDir dir;
+    QFile ini(dir.filePath("rvcfg.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Devices]\r\nCOM1=" + QByteArray::fromStdString(pty.SlavePath()) + "\r\n");
+    ini.close();
+    const std::pair<QStringList, QString> runs[] = {
+        {{"--port", "COM1", "--send-text", "in folder"}, dir.path()},
+        {{"--port", "serial:com1:19200:8E1", "--send-text", "by option", "--config",
+          ini.fileName()},
+         {}},
+    };
+    for (const auto &[args, workDir] : runs) {
+        CCliRun cli(args, workDir);
+        EXPECT_EQ(ReadMaster(pty, std::size_t(args[3].size())), args[3].toStdString());
+        EXPECT_EQ(cli.Finish().exitCode, 0) << args.join(' ').toStdString();
+    }
+}
+
 TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
 {
     CLoopbackServer peer;
