@@ -1,36 +1,10 @@
 #include "usercmdstore.h"
 
 #include "boxtext.h"
-#include "inifile.h"
 #include "stringtable.h"
-#include "usercmdvalue.h"
+#include "usercmdentries.h"
 
 #include <QMessageBox>
-
-#include <string>
-
-namespace {
-std::string EntryKey(const char *prefix, int number)
-{
-    return prefix + std::to_string(number);
-}
-
-// The bytes of a value text; empty for an input error or a text of separators.
-QByteArray ValueBytes(const std::string &text)
-{
-    ByteString bytes;
-    const ConvResult count = UserCmdBytesFromValue(text, bytes);
-    if (count <= 0)
-        return {};
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(count));
-}
-
-void DeleteEntry(const std::filesystem::path &iniFile, int number)
-{
-    DeleteIniKey(iniFile, kUserCmdSection, EntryKey("CmdName", number));
-    DeleteIniKey(iniFile, kUserCmdSection, EntryKey("CmdValue", number));
-}
-} // namespace
 
 UserCmdPrompts UserCmdPrompts::MessageBoxes(QWidget *parent)
 {
@@ -53,22 +27,17 @@ void LoadUserCommandRecords(const std::filesystem::path &iniFile,
                             QList<CUserCommandView::tagUSER_CMD_DATA> &records,
                             const UserCmdPrompts &prompts)
 {
-    const int count = LeadingDecimalValue(ReadIniValue(iniFile, kUserCmdSection, "CmdCnt"));
-    if (count > kMaxUserCommands) {
+    std::vector<UserCmdEntry> entries;
+    if (ReadUserCmdEntries(iniFile, entries) == UserCmdReadStatus::TooMany) {
         prompts.tooManyCommands();
         return;
     }
-    for (int i = 1; i <= count; ++i) {
-        const std::string name = ReadIniValue(iniFile, kUserCmdSection, EntryKey("CmdName", i));
-        if (name.empty())
-            continue;
-        const std::string value = ReadIniValue(iniFile, kUserCmdSection, EntryKey("CmdValue", i));
-        if (value.empty())
-            continue;
-        QByteArray bytes = ValueBytes(value);
+    for (const UserCmdEntry &entry : entries) {
+        const QByteArray bytes(reinterpret_cast<const char *>(entry.bytes.data()),
+                               qsizetype(entry.bytes.size()));
         if (!bytes.isEmpty())
-            records.append({BoxTextFromGbk(name), std::move(bytes)});
-        else if (prompts.askDeleteBadEntry(i))
-            DeleteEntry(iniFile, i);
+            records.append({BoxTextFromGbk(entry.name), bytes});
+        else if (prompts.askDeleteBadEntry(entry.number))
+            DeleteUserCmdEntry(iniFile, entry.number);
     }
 }

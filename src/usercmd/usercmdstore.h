@@ -10,6 +10,7 @@
 // Window thread only, like the INI engine.
 #pragma once
 
+#include "usercmdentries.h"
 #include "usercommandview.h"
 
 #include <filesystem>
@@ -17,9 +18,6 @@
 #include <string_view>
 
 class QWidget;
-
-inline constexpr std::string_view kUserCmdSection = "UserCmds";
-inline constexpr int kMaxUserCommands = 200;
 
 // The two ways loading talks to the user.
 struct UserCmdPrompts

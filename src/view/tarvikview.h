@@ -42,6 +42,7 @@
 
 #include "layout.h"
 #include "portcfgpanel.h"
+#include "statusbytehint.h"
 #include "viewform.h"
 
 #include <QBasicTimer>
@@ -182,6 +183,7 @@ private:
     // ---- receiving (view_receive.cpp) ----
     void ConnectReceiveControls();
     void ReadReceived();
+    void ShowStatusByteHint(const QString &caption);
     void ReadFollowUp();
     void OnPauseReceive();
     void OnHexRecvClicked(bool checked);
@@ -296,6 +298,7 @@ private:
 
     // Every byte received since the last clear.
     std::vector<uint8_t> m_pRecvData;
+    CStatusByteHint m_statusByteHint; // status requests sent and their replies
     int32_t m_nRecvCount = 0;
     int32_t m_nSendCount = 0;
     int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter

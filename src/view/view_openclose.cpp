@@ -119,6 +119,7 @@ void CTarvikView::OpenSelectedPort()
     if (!port)
         return; // nothing to open, or the user was told why
     m_pPort = std::move(port);
+    m_statusByteHint.Clear();
     if (!m_pPort->OpenPort(this, 1, 0, 0)) {
         const QString refusal = OpenRefusalText(m_pPort->GetOpenFailure());
         DiscardPort();

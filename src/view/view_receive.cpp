@@ -47,6 +47,7 @@ constexpr std::size_t kHexLineBytes = 1024;
 constexpr qint64 kDisplayCostFactor = 4;
 constexpr qint64 kMinDisplayGapMs = 20;
 constexpr qint64 kMaxDisplayGapMs = 1000;
+constexpr int kDefaultHintDuration = 0; // the status bar's own default
 
 QString HexLines(const uint8_t *data, std::size_t from, std::size_t to)
 {
@@ -87,6 +88,7 @@ void CTarvikView::ReadReceived()
     if (received == 0)
         return;
     m_pRecvData.insert(m_pRecvData.end(), buffer, buffer + received);
+    ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
     if (m_form.countRecv->isChecked())
         m_nRecvCount += int32_t(received);
     m_bScrollRecvToEnd = true;
@@ -97,6 +99,16 @@ void CTarvikView::ReadReceived()
     // come back for them once the window has had its turn.
     if (received == kReadBlock)
         QMetaObject::invokeMethod(this, &CTarvikView::ReadFollowUp, Qt::QueuedConnection);
+}
+
+// The decoding of a printer status byte: a hint now, the receive box's tool
+// tip until the next one.
+void CTarvikView::ShowStatusByteHint(const QString &caption)
+{
+    if (caption.isEmpty())
+        return;
+    ShowStatusText(caption, kStatusHint, kDefaultHintDuration);
+    m_form.recvBox->setToolTip(caption);
 }
 
 void CTarvikView::ReadFollowUp()

@@ -134,3 +134,49 @@ TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
 }
 
 } // namespace
+
+namespace {
+
+// Everything the simulator sends until it closes the connection after ours.
+std::string RepliesUntilClosed(int fd, const std::string &bytes)
+{
+    EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    shutdown(fd, SHUT_WR);
+    std::string received;
+    char buffer[256];
+    pollfd pfd{fd, POLLIN, 0};
+    while (poll(&pfd, 1, 10000) > 0) {
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return received;
+}
+
+TEST(PrinterSimStatus, AnswersAsTheConditionGivenOnTheCommandLine)
+{
+    const std::string requests("\x10\x04\x01\x10\x04\x02\x10\x04\x04\x1D\x72\x01", 12);
+    const std::pair<std::string, std::string> rows[] = {
+        {"", std::string("\x12\x12\x12\x00", 4)},
+        {"--status cover-open", std::string("\x1A\x16\x12\x00", 4)},
+        {"--status paper-end", std::string("\x1A\x32\x72\x0C", 4)},
+        {"--status silent", ""},
+    };
+    for (const auto &[args, replies] : rows) {
+        CSimulator sim("--port 0 " + args);
+        const int fd = sim.Connect();
+        ASSERT_GE(fd, 0) << args;
+        EXPECT_EQ(RepliesUntilClosed(fd, requests), replies) << args;
+        EXPECT_EQ(sim.StopWith(SIGTERM), 0) << args;
+    }
+}
+
+TEST(PrinterSimStatus, RefusesAnUnknownCondition)
+{
+    CSimulator sim("--port 0 --status jammed 2>/dev/null");
+    EXPECT_EQ(sim.StopWith(), 2);
+}
+
+} // namespace

@@ -18,19 +18,23 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: tarvik-printersim [--port N] [--out FILE]\n"
+    "Usage: tarvik-printersim [--port N] [--out FILE] [--status CONDITION]\n"
     "\n"
     "A network printer on 127.0.0.1 for trying out and testing Tarvik.\n"
     "\n"
     "  --port N    TCP port to listen on (default 9100); 0 lets the system choose.\n"
     "              The port in use is printed on standard output as one line.\n"
     "  --out FILE  append every byte received to FILE (created if missing).\n"
+    "  --status CONDITION\n"
+    "              answer status requests as a printer in this condition (default\n"
+    "              online); 'silent' answers nothing. Conditions:\n"
+    "              %s.\n"
     "  --help      show this text.\n"
     "\n"
     "Connections are served one after another; a new one is accepted when the\n"
     "current one is closed by the client. Status requests answered at once:\n"
-    "  DLE EOT n (10 04 n), n = 1..4    -> one status byte 12 (online, no error)\n"
-    "  GS r n    (1D 72 n), n = 1,2,49,50 -> one sensor byte 00 (paper present)\n"
+    "  DLE EOT n (10 04 n), n = 1..4    -> one status byte (online: 12)\n"
+    "  GS r n    (1D 72 n), n = 1,2,49,50 -> one sensor byte (online: 00)\n"
     "All bytes, status requests included, are recorded. SIGTERM or SIGINT ends\n"
     "the program cleanly with exit status 0.\n";
 
@@ -38,7 +42,21 @@ struct Options
 {
     int port = 9100;
     std::string outPath;
+    SimPrinterStatus status;
 };
+
+void PrintUsage(FILE *to)
+{
+    std::fprintf(to, kUsage, SimConditionNames().c_str());
+}
+
+bool ParseCondition(const char *name, SimPrinterStatus &status)
+{
+    const std::optional<SimPrinterStatus> found = SimStatusForCondition(name);
+    if (found)
+        status = *found;
+    return found.has_value();
+}
 
 int g_wakePipe[2] = {-1, -1};
 
@@ -64,16 +82,19 @@ int ParseOptions(int argc, char **argv, Options &options)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
+            PrintUsage(stdout);
             return 1;
         }
         const bool hasValue = i + 1 < argc;
         if (arg == "--port" && hasValue && ParsePort(argv[i + 1], options.port)) {
             ++i;
+        } else if (arg == "--status" && hasValue && ParseCondition(argv[i + 1], options.status)) {
+            ++i;
         } else if (arg == "--out" && hasValue) {
             options.outPath = argv[++i];
         } else {
-            std::fprintf(stderr, "tarvik-printersim: bad argument '%s'\n\n%s", arg.c_str(), kUsage);
+            std::fprintf(stderr, "tarvik-printersim: bad argument '%s'\n\n", arg.c_str());
+            PrintUsage(stderr);
             return 2;
         }
     }
@@ -122,9 +143,9 @@ bool WriteAll(int fd, const char *data, std::size_t length, int flags)
 
 // Serves one connection until the client closes it or a stop signal arrives.
 // Returns false when the program should end.
-bool ServeConnection(int client, int outFd)
+bool ServeConnection(int client, int outFd, const SimPrinterStatus &status)
 {
-    CStatusParser parser;
+    CStatusParser parser(status);
     pollfd fds[2] = {{client, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
     uint8_t buffer[65536];
     for (;;) {
@@ -157,7 +178,7 @@ bool StopRequested()
 }
 
 // Accepts connections one after another; returns when a stop signal arrives.
-int Serve(int listener, int outFd)
+int Serve(int listener, int outFd, const SimPrinterStatus &status)
 {
     pollfd fds[2] = {{listener, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
     for (;;) {
@@ -170,7 +191,7 @@ int Serve(int listener, int outFd)
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        const bool goOn = ServeConnection(client, outFd);
+        const bool goOn = ServeConnection(client, outFd, status);
         close(client);
         if (!goOn)
             return StopRequested() ? 0 : 1;
@@ -215,7 +236,7 @@ int main(int argc, char **argv)
     }
     std::printf("%d\n", BoundPort(listener));
     std::fflush(stdout);
-    const int status = Serve(listener, outFd);
+    const int status = Serve(listener, outFd, options.status);
     close(listener);
     if (outFd >= 0)
         close(outFd);

@@ -1,0 +1,100 @@
+// The real-time status replies of ESC/POS printers: which request a sent byte
+// string ends with, whether a received byte can be its reply, and the named
+// conditions of that reply.
+//
+// A printer answers DLE EOT n (10 04 n, n = 1..4) and GS r n (1D 72 n,
+// n = 1, 2, 49, 50) with one byte. Replies to DLE EOT always have bit 1 and
+// bit 4 set and bit 0 and bit 7 clear, which tells them apart from other
+// data; replies to GS r have bit 4 clear.
+//
+// Plain functions without state; the conditions carry English names for the
+// command line, and the window gives them its own captions by enum value.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace EscPos {
+
+enum class StatusRequest
+{
+    PrinterStatus, // DLE EOT 1
+    OfflineCause,  // DLE EOT 2
+    ErrorCause,    // DLE EOT 3
+    RollPaper,     // DLE EOT 4
+    PaperSensor,   // GS r 1
+    DrawerSensor,  // GS r 2
+};
+
+enum class StatusCondition
+{
+    DrawerPinHigh,
+    Offline,
+    WaitingOnlineRecovery,
+    FeedButtonPressed,
+    CoverOpen,
+    FeedingByButton,
+    PaperEndStop,
+    ErrorOccurred,
+    MechanicalError,
+    AutoCutterError,
+    UnrecoverableError,
+    AutoRecoverableError,
+    PaperNearEnd,
+    PaperEnd,
+};
+
+// One condition a reply reports, and whether it holds.
+struct StatusBit
+{
+    StatusCondition condition;
+    bool set;
+};
+
+// The request the three bytes form, if any.
+std::optional<StatusRequest> RequestOf(uint8_t first, uint8_t second, uint8_t parameter);
+// Every request inside `sent`, in order.
+std::vector<StatusRequest> RequestsIn(std::span<const uint8_t> sent);
+// The three bytes of the request (GS r with n = 1 or 2).
+std::vector<uint8_t> RequestBytes(StatusRequest request);
+
+// True when `reply` has the fixed bits of a reply to `request`.
+bool IsReplyTo(StatusRequest request, uint8_t reply);
+// The conditions the reply to `request` reports, in bit order.
+std::vector<StatusBit> DecodeStatus(StatusRequest request, uint8_t reply);
+
+// "DLE EOT 1", "GS r 2".
+const char *RequestName(StatusRequest request);
+// The name of the condition or of its absence: "cover open" / "cover closed".
+const char *ConditionName(StatusCondition condition, bool set);
+// "DLE EOT 2 -> 16: cover open, paper not being fed ..." (names of DecodeStatus).
+std::string DescribeStatus(StatusRequest request, uint8_t reply);
+
+// A status byte received, with the request it answers.
+struct StatusReply
+{
+    StatusRequest request;
+    uint8_t reply;
+};
+
+// Pairs status bytes received with the requests sent before them: a received
+// byte answers the oldest request still open when it has the fixed bits of
+// such a reply, and is other data otherwise.
+class CStatusReplyTracker
+{
+public:
+    void NoteSent(std::span<const uint8_t> bytes);
+    // The status bytes among `bytes`, in order.
+    std::vector<StatusReply> NoteReceived(std::span<const uint8_t> bytes);
+    // Forgets the open requests (a new connection owes no answers).
+    void Clear() { m_open.clear(); }
+
+private:
+    std::deque<StatusRequest> m_open;
+};
+
+} // namespace EscPos

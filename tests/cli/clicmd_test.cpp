@@ -1,0 +1,46 @@
+// --send-cmd with commands saved by the window's own command dialog code.
+#include "clirunner.h"
+#include "support/bytes_diff.h"
+#include "usercmdsave.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CliUserCommands, SendsTheBytesOfCommandsSavedByTheWindow)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("rvcfg.ini"));
+    const QList<CUserCmdCfgDlg::tagUSER_CMD_STR> rows{
+        {QStringLiteral("初始化"), QStringLiteral("1B,40")},
+        {QStringLiteral("状态"), QStringLiteral("10,04,01")},
+        {QStringLiteral("Cut [full]"), QStringLiteral("1D,56,00")},
+    };
+    ASSERT_TRUE(SaveUserCommandRows(nullptr, ini.toStdString(), rows));
+    const QString out = dir.filePath(QStringLiteral("printed.bin"));
+    CPrinterSim sim({"--out", out});
+    ASSERT_NE(sim.Port(), 0);
+    // From the folder of the file, as the window keeps it, and from elsewhere with --config.
+    const CliOutcome byFolder = RunCli(
+        {"--port", sim.Spec(), "--send-cmd", "初始化", "--send-cmd", "状态", "--expect-hex", "12"},
+        dir.path());
+    EXPECT_EQ(byFolder.exitCode, 0) << byFolder.err;
+    EXPECT_EQ(byFolder.out, "12\n");
+    const CliOutcome byOption =
+        RunCli({"--port", sim.Spec(), "--config", ini, "--send-cmd", "Cut [full]"});
+    EXPECT_EQ(byOption.exitCode, 0) << byOption.err;
+    const CliOutcome unknown = RunCli({"--port", sim.Spec(), "--send-cmd", "Feed"}, dir.path());
+    EXPECT_EQ(unknown.exitCode, 4);
+    EXPECT_NE(unknown.err.find("'--send-cmd Feed': no user command"), std::string::npos)
+        << unknown.err;
+    ASSERT_TRUE(sim.Stop());
+    QFile printed(out);
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(SameBytes(std::string("\x1B\x40\x10\x04\x01\x1D\x56\x00", 8),
+                          printed.readAll().toStdString()));
+}
+
+} // namespace

@@ -1,0 +1,152 @@
+#include "cliplan.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> Words(const std::string &line)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+CliPlan Parsed(const std::vector<std::string> &args)
+{
+    CliParseResult result = ParseCliArguments(args);
+    EXPECT_TRUE(result.plan) << result.badArgument << ": " << result.reason;
+    return result.plan.value_or(CliPlan{});
+}
+
+TEST(CliPlan, PortSpecsOfEveryKind)
+{
+    struct Row
+    {
+        const char *text;
+        CliPortKind kind;
+        const char *where; // device, host or queue
+        uint32_t baud;
+        uint8_t dataBits, parity, stopBits;
+        CliFlow flow;
+        uint16_t tcpPort;
+    };
+    const Row rows[] = {
+        {"serial:/dev/ttyUSB0", CliPortKind::Serial, "/dev/ttyUSB0", 9600, 8, 0, 0, CliFlow::None,
+         0},
+        {"serial:/dev/ttyS1:115200:7E2:rtscts", CliPortKind::Serial, "/dev/ttyS1", 115200, 7, 2, 2,
+         CliFlow::RtsCts, 0},
+        {"serial:COM3:19200:8o1.5:xonxoff", CliPortKind::Serial, "COM3", 19200, 8, 1, 1,
+         CliFlow::XonXoff, 0},
+        {"serial:/dev/ttyACM0:250000:5S1:dtrdsr", CliPortKind::Serial, "/dev/ttyACM0", 250000, 5, 4,
+         0, CliFlow::DtrDsr, 0},
+        {"parallel:/dev/lp0", CliPortKind::Parallel, "/dev/lp0", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"usb:/dev/usb/lp1", CliPortKind::Usb, "/dev/usb/lp1", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"tcp:192.168.1.20:9100", CliPortKind::Network, "192.168.1.20", 9600, 8, 0, 0,
+         CliFlow::None, 9100},
+        {"printer:Office Laser", CliPortKind::Printer, "Office Laser", 9600, 8, 0, 0, CliFlow::None,
+         0},
+        {"com2", CliPortKind::Serial, "COM2", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"serial:com4:4800", CliPortKind::Serial, "COM4", 4800, 8, 0, 0, CliFlow::None, 0},
+        {"usb:\\\\.\\qxusb-2", CliPortKind::Usb, "\\\\.\\QXUSB-2", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"LPT1", CliPortKind::Parallel, "LPT1", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"\\\\.\\QXUSB-1", CliPortKind::Usb, "\\\\.\\QXUSB-1", 9600, 8, 0, 0, CliFlow::None, 0},
+    };
+    for (const Row &row : rows) {
+        std::string reason;
+        const auto spec = ParsePortSpec(row.text, reason);
+        ASSERT_TRUE(spec) << row.text << ": " << reason;
+        const std::string where = spec->kind == CliPortKind::Network   ? spec->host
+                                  : spec->kind == CliPortKind::Printer ? spec->queue
+                                                                       : spec->device;
+        EXPECT_EQ(spec->kind, row.kind) << row.text;
+        EXPECT_EQ(where, row.where) << row.text;
+        EXPECT_EQ(spec->baud, row.baud) << row.text;
+        EXPECT_EQ(spec->dataBits, row.dataBits) << row.text;
+        EXPECT_EQ(spec->parity, row.parity) << row.text;
+        EXPECT_EQ(spec->stopBits, row.stopBits) << row.text;
+        EXPECT_EQ(spec->flow, row.flow) << row.text;
+        EXPECT_EQ(spec->tcpPort, row.tcpPort) << row.text;
+    }
+}
+
+TEST(CliPlan, SendsKeepTheirOrderAndFileOptionsTheirFile)
+{
+    const CliPlan plan = Parsed(
+        Words("--send-hex 1B,40 --send-file a.bin --passes 3 --interval=250 --send-text A<\\x0D> "
+              "--send-cmd Status --send-file b.bin --port tcp:h:1"));
+    ASSERT_EQ(plan.sends.size(), 5u);
+    EXPECT_EQ(plan.sends[0].bytes, (std::vector<uint8_t>{0x1B, 0x40}));
+    EXPECT_EQ(plan.sends[1].kind, CliSendKind::File);
+    EXPECT_EQ(plan.sends[1].text, "a.bin");
+    EXPECT_EQ(plan.sends[1].passes, 3);
+    EXPECT_EQ(plan.sends[1].intervalMs, 250u);
+    EXPECT_EQ(plan.sends[2].bytes, (std::vector<uint8_t>{'A', 0x0D}));
+    EXPECT_EQ(plan.sends[3].kind, CliSendKind::Command);
+    EXPECT_EQ(plan.sends[3].text, "Status");
+    EXPECT_EQ(plan.sends[4].passes, 1);
+    EXPECT_EQ(plan.sends[4].intervalMs, 0u);
+}
+
+TEST(CliPlan, ReplyOptionsAndDefaults)
+{
+    const CliPlan defaults = Parsed(Words("--port COM1"));
+    EXPECT_EQ(defaults.timeoutMs, 5000u);
+    EXPECT_EQ(defaults.output, CliOutputForm::Hex);
+    EXPECT_FALSE(defaults.expect || defaults.readMs || defaults.decodeEscpos);
+    const CliPlan plan = Parsed(Words("--port COM1 --expect-hex 12,013 --read-ms 0 --timeout 2000 "
+                                      "--output raw --decode escpos --config /etc/x.ini"));
+    EXPECT_EQ(plan.expect, (std::vector<uint8_t>{0x12, 13}));
+    EXPECT_EQ(plan.readMs, 0u);
+    EXPECT_EQ(plan.timeoutMs, 2000u);
+    EXPECT_EQ(plan.output, CliOutputForm::Raw);
+    EXPECT_TRUE(plan.decodeEscpos);
+    EXPECT_EQ(plan.configFile, "/etc/x.ini");
+    EXPECT_TRUE(Parsed(Words("--list")).list);
+}
+
+TEST(CliPlan, BadArgumentsAreNamed)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {"--port tcp:h:1 --bogus", "--bogus"},
+        {"--send-hex 10", "--port"},
+        {"--port tcp:h:1 --send-hex 1G", "--send-hex 1G"},
+        {"--port tcp:h:1 --send-hex 256", "--send-hex 256"},
+        {"--port tcp:h:1 --passes 2", "--passes 2"},
+        {"--port tcp:h:1 --send-file f --passes 0", "--passes 0"},
+        {"--port tcp:h:1 --send-file f --interval -1", "--interval -1"},
+        {"--port tcp:h:1 --expect-hex ,", "--expect-hex ,"},
+        {"--port tcp:h:1 --timeout 0", "--timeout 0"},
+        {"--port tcp:h:1 --read-ms 1s", "--read-ms 1s"},
+        {"--port tcp:h:1 --output bin", "--output bin"},
+        {"--port tcp:h:1 --decode zpl", "--decode zpl"},
+        {"--port tcp:h:1 --timeout", "--timeout"},
+        {"--port tcp:h", "--port tcp:h"},
+        {"--port tcp:h:65536", "--port tcp:h:65536"},
+        {"--port serial:/dev/x:fast", "--port serial:/dev/x:fast"},
+        {"--port serial:/dev/x:9600:9N1", "--port serial:/dev/x:9600:9N1"},
+        {"--port serial:/dev/x:9600:8X1", "--port serial:/dev/x:9600:8X1"},
+        {"--port serial:/dev/x:9600:8N3", "--port serial:/dev/x:9600:8N3"},
+        {"--port serial:/dev/x:9600:8N1:cts", "--port serial:/dev/x:9600:8N1:cts"},
+        {"--port printer:", "--port printer:"},
+        {"--port COM0", "--port COM0"},
+        {"--port ttyS0", "--port ttyS0"},
+        {"--port serial:ttyS0", "--port serial:ttyS0"},
+        {"--port serial:LPT1", "--port serial:LPT1"},
+        {"--port parallel:lp0", "--port parallel:lp0"},
+        {"--port usb:COM1", "--port usb:COM1"},
+        {"--port ftp:h:1", "--port ftp:h:1"},
+        {"--port tcp:h:1 stray", "stray"},
+    };
+    for (const auto &[line, named] : rows) {
+        const CliParseResult result = ParseCliArguments(Words(line));
+        EXPECT_FALSE(result.plan) << line;
+        EXPECT_EQ(result.badArgument, named) << line;
+        EXPECT_FALSE(result.reason.empty()) << line;
+    }
+}
+
+} // namespace

@@ -1,0 +1,63 @@
+#include "clireply.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::span<const uint8_t> Bytes(const std::string &text)
+{
+    return {reinterpret_cast<const uint8_t *>(text.data()), text.size()};
+}
+
+TEST(CliReply, MatchesTheStartOfTheReply)
+{
+    using State = ExpectVerdict::State;
+    const struct
+    {
+        std::string expected, reply;
+        State state;
+        std::size_t offset;
+    } rows[] = {
+        {"\x12", "", State::Pending, 0},
+        {"\x12", "\x12", State::Matched, 1},
+        {"\x12", "\x12\x34", State::Matched, 1},
+        {"\x12", "\x13", State::Differs, 0},
+        {"\x12\x34\x56", "\x12\x34", State::Pending, 2},
+        {"\x12\x34\x56", "\x12\x35", State::Differs, 1},
+        {"\x12\x34\x56", "\x12\x34\x57\x00", State::Differs, 2},
+    };
+    for (const auto &row : rows) {
+        const ExpectVerdict verdict = MatchReply(Bytes(row.expected), Bytes(row.reply));
+        EXPECT_EQ(verdict.state, row.state) << testing::PrintToString(row.reply);
+        if (row.state != State::Matched) {
+            EXPECT_EQ(verdict.offset, row.offset) << testing::PrintToString(row.reply);
+        }
+    }
+}
+
+TEST(CliReply, PrintsTheReplyInEachForm)
+{
+    const std::string reply("\x06OK\r\n\xFF\x00", 7);
+    EXPECT_EQ(FormatReply(Bytes(reply), CliOutputForm::Hex), "06 4F 4B 0D 0A FF 00\n");
+    EXPECT_EQ(FormatReply(Bytes(reply), CliOutputForm::Text), "<\\x06>OK\r\n<\\xFF><\\x00>\n");
+    EXPECT_EQ(FormatReply(Bytes(reply), CliOutputForm::Raw), reply);
+    EXPECT_EQ(FormatReply(Bytes("line\r\n"), CliOutputForm::Text), "line\r\n");
+    for (CliOutputForm form : {CliOutputForm::Hex, CliOutputForm::Text, CliOutputForm::Raw})
+        EXPECT_EQ(FormatReply({}, form), "");
+}
+
+TEST(CliReply, NamesTheDifferenceAndWhatIsMissing)
+{
+    EXPECT_EQ(DescribeMismatch(Bytes("\x12\x34"), Bytes("\x12\x35"), 1),
+              "the reply differs from the expected bytes at offset 1\n"
+              "  expected: 12 34\n  received: 12 35\n");
+    EXPECT_EQ(DescribeShortReply(Bytes("\x12\x34"), Bytes("\x12"), 2000),
+              "timed out after 2000 ms: received 1 of 2 expected bytes\n"
+              "  expected: 12 34\n  received: 12\n");
+    EXPECT_EQ(DescribeShortReply(Bytes("\x12"), {}, 500),
+              "timed out after 500 ms: no reply\n  expected: 12\n");
+}
+
+} // namespace

@@ -1,0 +1,269 @@
+// tarvik-cli run as scripts run it, against the printer simulator, a
+// pseudo-terminal, a loopback peer and the private cupsd.
+#include "clirunner.h"
+#include "loopbackserver.h"
+#include "privatecupsd.h"
+#include "ptypair.h"
+#include "support/bytes_diff.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList Args(const QString &line)
+{
+    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+struct SimRow
+{
+    const char *simArgs;
+    const char *cliArgs; // after --port
+    int exitCode;
+    std::string out;
+    const char *errHas;
+};
+
+TEST(CliRun, ExitStatusAndOutputAgainstThePrinterSimulator)
+{
+    const SimRow rows[] = {
+        {"", "--send-hex 10,04,01 --expect-hex 12 --timeout 2000", 0, "12\n", ""},
+        {"", "--send-hex 10,04,01 --expect-hex 13 --timeout 2000", 1, "12\n",
+         "differs from the expected bytes at offset 0\n  expected: 13\n  received: 12"},
+        {"--status silent", "--send-hex 10,04,01 --expect-hex 12 --timeout 2000", 3, "",
+         "timed out after 2000 ms: no reply"},
+        {"", "--send-hex 10,04,01 --expect-hex 12,12 --timeout 500", 3, "12\n",
+         "received 1 of 2 expected bytes"},
+        {"--status paper-end", "--send-hex 10,04,04 --expect-hex 12", 1, "72\n", "offset 0"},
+        {"--status paper-end", "--send-hex 10,04,04,1D,72,01 --expect-hex 72,0C --decode escpos", 0,
+         "72 0C\nDLE EOT 4 -> 72: paper adequate, paper end\n"
+         "GS r 1 -> 0C: paper adequate, paper end\n",
+         ""},
+        {"--status cover-open",
+         "--send-hex 10,04,01 --send-text <\\x10><\\x04><\\x02> --read-ms 300", 0, "1A 16\n", ""},
+    };
+    for (const SimRow &row : rows) {
+        CPrinterSim sim(Args(row.simArgs));
+        ASSERT_NE(sim.Port(), 0) << row.simArgs;
+        const CliOutcome outcome =
+            RunCli(QStringList{"--port", sim.Spec()} + Args(QString::fromLatin1(row.cliArgs)));
+        EXPECT_EQ(outcome.exitCode, row.exitCode) << row.simArgs << " " << row.cliArgs;
+        EXPECT_EQ(outcome.out, row.out) << row.cliArgs;
+        EXPECT_NE(outcome.err.find(row.errHas), std::string::npos) << outcome.err;
+    }
+}
+
+TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        QStringList args;
+        int exitCode;
+        const char *errHas;
+    } rows[] = {
+        {{"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(UnusedLoopbackPort()), "--send-hex",
+          "10"},
+         2,
+         "connection refused"},
+        {{"--port", "serial:" + dir.filePath("nothing"), "--send-hex", "10"}, 2, "no such device"},
+        {{"--port", "serial:/dev/null:9600:8N1:rtscts"}, 2, "RTS/CTS"},
+        {{"--port", "tcp:127.0.0.1:9", "--send-hex", "1Z"}, 4, "bad argument '--send-hex 1Z'"},
+        {{"--port", "tcp:127.0.0.1:9", "--send-file", dir.filePath("missing.bin")},
+         4,
+         "missing.bin': cannot be read"},
+        {{"--port", "tcp:127.0.0.1:9", "--send-cmd", "Cut", "--config", dir.filePath("none.ini")},
+         4,
+         "there is no configuration file"},
+    };
+    for (const auto &row : rows) {
+        const CliOutcome outcome = RunCli(row.args);
+        EXPECT_EQ(outcome.exitCode, row.exitCode) << row.args.join(' ').toStdString();
+        EXPECT_NE(outcome.err.find(row.errHas), std::string::npos) << outcome.err;
+    }
+}
+
+// Reads the master until `count` bytes arrived or it stays silent for long.
+std::string ReadMaster(CPtyPair &pty, std::size_t count)
+{
+    std::string bytes;
+    char buffer[4096];
+    pollfd fd{pty.MasterFd(), POLLIN, 0};
+    while (bytes.size() < count && poll(&fd, 1, 20000) > 0) {
+        const ssize_t n = read(pty.MasterFd(), buffer, sizeof buffer);
+        if (n > 0)
+            bytes.append(buffer, std::size_t(n));
+    }
+    return bytes;
+}
+
+// What the master holds once the far end has finished writing.
+std::string DrainMaster(CPtyPair &pty)
+{
+    std::string bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pty.MasterFd(), buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, std::size_t(n));
+    return bytes;
+}
+
+TEST(CliRun, TextArrivesOnASerialLineAndTheReplyPrintsInEachForm)
+{
+    const std::string reply("\x06OK\r\n\xFF", 6);
+    const std::pair<const char *, std::string> forms[] = {
+        {"hex", "06 4F 4B 0D 0A FF\n"},
+        {"text", "<\\x06>OK\r\n<\\xFF>\n"},
+        {"raw", reply},
+    };
+    for (const auto &[form, printed] : forms) {
+        CPtyPair pty;
+        ASSERT_TRUE(pty.IsValid());
+        CCliRun cli({"--port", QString::fromStdString("serial:" + pty.SlavePath() + ":115200:8N1"),
+                     "--send-text", "Hello<\\x0D><\\x0A>", "--expect-hex", "06 4F 4B 0D 0A FF",
+                     "--output", form, "--timeout", "20000"});
+        EXPECT_TRUE(SameBytes("Hello\r\n", ReadMaster(pty, 7))) << form;
+        ASSERT_TRUE(pty.WriteMaster(reply));
+        const CliOutcome outcome = cli.Finish();
+        EXPECT_EQ(outcome.exitCode, 0) << form << outcome.err;
+        EXPECT_TRUE(SameBytes(printed, outcome.out)) << form;
+    }
+}
+
+TEST(CliRun, WindowNamesReachTheDevicesTheConfigurationMapsThemTo)
+{
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    QTemporaryDir dir;
+    QFile ini(dir.filePath("rvcfg.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Devices]\r\nCOM1=" + QByteArray::fromStdString(pty.SlavePath()) + "\r\n");
+    ini.close();
+    const std::pair<QStringList, QString> runs[] = {
+        {{"--port", "COM1", "--send-text", "in folder"}, dir.path()},
+        {{"--port", "serial:com1:19200:8E1", "--send-text", "by option", "--config",
+          ini.fileName()},
+         {}},
+    };
+    for (const auto &[args, workDir] : runs) {
+        CCliRun cli(args, workDir);
+        EXPECT_EQ(ReadMaster(pty, std::size_t(args[3].size())), args[3].toStdString());
+        EXPECT_EQ(cli.Finish().exitCode, 0) << args.join(' ').toStdString();
+    }
+}
+
+TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
+{
+    CLoopbackServer peer;
+    CCliRun network({"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port()), "--send-hex",
+                     "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
+    ASSERT_TRUE(peer.Accept());
+    EXPECT_EQ(peer.ReceiveFromClient(3), "\x10\x04\x01");
+    peer.CloseClient();
+    const CliOutcome closed = network.Finish();
+    EXPECT_EQ(closed.exitCode, 2);
+    EXPECT_NE(closed.err.find("the port was lost"), std::string::npos) << closed.err;
+
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    // The program must not inherit the master, or closing ours would not hang up.
+    fcntl(pty.MasterFd(), F_SETFD, FD_CLOEXEC);
+    CCliRun serial({"--port", QString::fromStdString("serial:" + pty.SlavePath()), "--send-hex",
+                    "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
+    EXPECT_EQ(ReadMaster(pty, 3), "\x10\x04\x01");
+    pty.CloseMaster();
+    const CliOutcome hungUp = serial.Finish();
+    EXPECT_EQ(hungUp.exitCode, 2);
+    EXPECT_NE(hungUp.err.find("the port was lost"), std::string::npos) << hungUp.err;
+}
+
+TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
+{
+    QTemporaryDir dir;
+    const QString device = dir.filePath("parallel-printer");
+    QFile(device).open(QIODevice::WriteOnly);
+    QFile ini(dir.filePath("rvcfg.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Devices]\r\nLPT3=" + device.toUtf8() + "\r\n");
+    ini.close();
+    const std::string line = "parallel:" + device.toStdString() + "\n";
+    const CliOutcome inFolder = RunCli({"--list"}, dir.path());
+    EXPECT_EQ(inFolder.exitCode, 0);
+    EXPECT_NE(inFolder.out.find(line), std::string::npos) << inFolder.out;
+    const CliOutcome byOption = RunCli({"--list", "--config", ini.fileName()});
+    EXPECT_NE(byOption.out.find(line), std::string::npos) << byOption.out;
+    EXPECT_EQ(RunCli({"--list"}).out.find(line), std::string::npos);
+}
+
+TEST(CliRun, AFileInThreePassesReachesALoopbackPeerWhole)
+{
+    QTemporaryDir dir;
+    const std::string content = PatternBytes(20 * 1024 * 1024, 7);
+    QFile file(dir.filePath("page.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(content.data(), qint64(content.size())), qint64(content.size()));
+    file.close();
+    CLoopbackServer peer;
+    CCliRun cli({"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port()), "--send-file",
+                 file.fileName(), "--passes", "3", "--interval", "10"});
+    ASSERT_TRUE(peer.Accept());
+    const std::string arrived = peer.ReceiveFromClient(3 * content.size(), 60000);
+    const CliOutcome outcome = cli.Finish();
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_TRUE(SameBytes(content + content + content, arrived));
+}
+
+TEST(CliRun, FileProgressGoesToStandardErrorOnlyWhenItIsATerminal)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("page.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(QByteArray(64 * 1024, 'x')), 64 * 1024);
+    file.close();
+    CPrinterSim sim;
+    const QStringList args{"--port", sim.Spec(), "--send-file", file.fileName(), "--passes", "3"};
+    CPtyPair terminal;
+    ASSERT_TRUE(terminal.IsValid());
+    CCliRun onTerminal(args, {}, QString::fromStdString(terminal.SlavePath()));
+    EXPECT_EQ(onTerminal.Finish().exitCode, 0);
+    const std::string shown = DrainMaster(terminal);
+    const std::string last = "pass 3 of 3, 100%\n";
+    EXPECT_NE(shown.find("\rsending " + file.fileName().toStdString() + ": pass 1 of 3"),
+              std::string::npos)
+        << shown;
+    EXPECT_TRUE(shown.ends_with(last)) << shown;
+    const CliOutcome onPipe = RunCli(args);
+    EXPECT_EQ(onPipe.exitCode, 0);
+    EXPECT_EQ(onPipe.err, "");
+}
+
+TEST(CliRun, AFileInThreePassesMakesThreeRawJobs)
+{
+    CPrivateCupsd cupsd;
+    std::string whyNot;
+    if (!cupsd.Start(whyNot) || !cupsd.AddRawQueue("tarvik_cli", whyNot))
+        GTEST_SKIP() << whyNot;
+    QTemporaryDir dir;
+    const std::string content = PatternBytes(20 * 1024 * 1024, 3);
+    QFile file(dir.filePath("page.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(content.data(), qint64(content.size())), qint64(content.size()));
+    file.close();
+    const CliOutcome outcome = RunCli({"--port", "printer:tarvik_cli", "--send-file",
+                                       file.fileName(), "--passes", "3", "--timeout", "30000"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(RunCli({"--list"}).out.find("printer:tarvik_cli\n"), std::string::npos);
+    const std::vector<CapturedJob> jobs = cupsd.WaitForJobs("tarvik_cli", 3);
+    ASSERT_EQ(jobs.size(), 3u);
+    for (const CapturedJob &job : jobs) {
+        EXPECT_EQ(job.title, "Tarvik");
+        EXPECT_TRUE(SameBytes(content, job.data));
+    }
+}
+
+} // namespace

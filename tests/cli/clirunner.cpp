@@ -1,0 +1,62 @@
+#include "clirunner.h"
+
+namespace {
+constexpr int kNoLimit = -1;
+} // namespace
+
+CCliRun::CCliRun(const QStringList &args, const QString &workDir, const QString &errorFile)
+{
+    if (!workDir.isEmpty())
+        m_process.setWorkingDirectory(workDir);
+    if (!errorFile.isEmpty())
+        m_process.setStandardErrorFile(errorFile, QIODevice::Append);
+    m_process.start(QStringLiteral(TARVIK_CLI), args);
+}
+
+CCliRun::~CCliRun()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(kNoLimit);
+    }
+}
+
+CliOutcome CCliRun::Finish()
+{
+    CliOutcome outcome;
+    if (!m_process.waitForFinished(kNoLimit))
+        return outcome;
+    if (m_process.exitStatus() == QProcess::NormalExit)
+        outcome.exitCode = m_process.exitCode();
+    outcome.out = m_process.readAllStandardOutput().toStdString();
+    outcome.err = m_process.readAllStandardError().toStdString();
+    return outcome;
+}
+
+CliOutcome RunCli(const QStringList &args, const QString &workDir)
+{
+    return CCliRun(args, workDir).Finish();
+}
+
+CPrinterSim::CPrinterSim(const QStringList &args)
+{
+    m_process.start(QStringLiteral(TARVIK_PRINTERSIM), QStringList{"--port", "0"} + args);
+    while (!m_process.canReadLine() && m_process.waitForReadyRead(kNoLimit)) {
+    }
+    m_port = quint16(m_process.readLine().trimmed().toUInt());
+}
+
+CPrinterSim::~CPrinterSim()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(kNoLimit);
+    }
+}
+
+bool CPrinterSim::Stop()
+{
+    m_process.terminate();
+    return m_process.waitForFinished(kNoLimit) && m_process.exitStatus() == QProcess::NormalExit &&
+           m_process.exitCode() == 0;
+}

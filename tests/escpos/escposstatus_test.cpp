@@ -1,0 +1,143 @@
+#include "escposstatus.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using EscPos::StatusRequest;
+
+struct DecodeRow
+{
+    StatusRequest request;
+    uint8_t reply;
+    const char *expected;
+};
+
+// Each condition set alone, the healthy replies, and the replies of an open
+// cover and of paper end as printers send them.
+const DecodeRow kDecodeRows[] = {
+    {StatusRequest::PrinterStatus, 0x12,
+     "DLE EOT 1 -> 12: drawer kick-out pin 3 low, online, not waiting for online recovery, "
+     "feed button not pressed"},
+    {StatusRequest::PrinterStatus, 0x16,
+     "DLE EOT 1 -> 16: drawer kick-out pin 3 high, online, not waiting for online recovery, "
+     "feed button not pressed"},
+    {StatusRequest::PrinterStatus, 0x1A,
+     "DLE EOT 1 -> 1A: drawer kick-out pin 3 low, offline, not waiting for online recovery, "
+     "feed button not pressed"},
+    {StatusRequest::PrinterStatus, 0x32,
+     "DLE EOT 1 -> 32: drawer kick-out pin 3 low, online, waiting for online recovery, "
+     "feed button not pressed"},
+    {StatusRequest::PrinterStatus, 0x52,
+     "DLE EOT 1 -> 52: drawer kick-out pin 3 low, online, not waiting for online recovery, "
+     "feed button pressed"},
+    {StatusRequest::OfflineCause, 0x12,
+     "DLE EOT 2 -> 12: cover closed, paper not being fed by the feed button, "
+     "no paper-end stop, no error"},
+    {StatusRequest::OfflineCause, 0x16,
+     "DLE EOT 2 -> 16: cover open, paper not being fed by the feed button, "
+     "no paper-end stop, no error"},
+    {StatusRequest::OfflineCause, 0x1A,
+     "DLE EOT 2 -> 1A: cover closed, paper being fed by the feed button, "
+     "no paper-end stop, no error"},
+    {StatusRequest::OfflineCause, 0x32,
+     "DLE EOT 2 -> 32: cover closed, paper not being fed by the feed button, "
+     "printing stopped by paper end, no error"},
+    {StatusRequest::OfflineCause, 0x52,
+     "DLE EOT 2 -> 52: cover closed, paper not being fed by the feed button, "
+     "no paper-end stop, an error occurred"},
+    {StatusRequest::ErrorCause, 0x12,
+     "DLE EOT 3 -> 12: no mechanical error, no auto-cutter error, no unrecoverable error, "
+     "no automatically recoverable error"},
+    {StatusRequest::ErrorCause, 0x16,
+     "DLE EOT 3 -> 16: mechanical error, no auto-cutter error, no unrecoverable error, "
+     "no automatically recoverable error"},
+    {StatusRequest::ErrorCause, 0x1A,
+     "DLE EOT 3 -> 1A: no mechanical error, auto-cutter error, no unrecoverable error, "
+     "no automatically recoverable error"},
+    {StatusRequest::ErrorCause, 0x32,
+     "DLE EOT 3 -> 32: no mechanical error, no auto-cutter error, unrecoverable error, "
+     "no automatically recoverable error"},
+    {StatusRequest::ErrorCause, 0x52,
+     "DLE EOT 3 -> 52: no mechanical error, no auto-cutter error, no unrecoverable error, "
+     "automatically recoverable error"},
+    {StatusRequest::RollPaper, 0x12, "DLE EOT 4 -> 12: paper adequate, paper present"},
+    {StatusRequest::RollPaper, 0x1E, "DLE EOT 4 -> 1E: paper near end, paper present"},
+    {StatusRequest::RollPaper, 0x72, "DLE EOT 4 -> 72: paper adequate, paper end"},
+    {StatusRequest::RollPaper, 0x7E, "DLE EOT 4 -> 7E: paper near end, paper end"},
+    {StatusRequest::RollPaper, 0x16, "DLE EOT 4 -> 16: paper near end, paper present"},
+    {StatusRequest::PaperSensor, 0x00, "GS r 1 -> 00: paper adequate, paper present"},
+    {StatusRequest::PaperSensor, 0x03, "GS r 1 -> 03: paper near end, paper present"},
+    {StatusRequest::PaperSensor, 0x0C, "GS r 1 -> 0C: paper adequate, paper end"},
+    {StatusRequest::PaperSensor, 0x0F, "GS r 1 -> 0F: paper near end, paper end"},
+    {StatusRequest::DrawerSensor, 0x00, "GS r 2 -> 00: drawer kick-out pin 3 low"},
+    {StatusRequest::DrawerSensor, 0x01, "GS r 2 -> 01: drawer kick-out pin 3 high"},
+};
+
+TEST(EscPosStatus, DescribesEveryConditionOfEveryReply)
+{
+    for (const DecodeRow &row : kDecodeRows)
+        EXPECT_EQ(EscPos::DescribeStatus(row.request, row.reply), row.expected);
+}
+
+TEST(EscPosStatus, TellsRepliesFromOtherData)
+{
+    const struct
+    {
+        StatusRequest request;
+        uint8_t reply;
+        bool isReply;
+    } rows[] = {
+        {StatusRequest::PrinterStatus, 0x12, true},  {StatusRequest::RollPaper, 0x7E, true},
+        {StatusRequest::PrinterStatus, 0x00, false}, {StatusRequest::OfflineCause, 0x13, false},
+        {StatusRequest::ErrorCause, 0x92, false},    {StatusRequest::RollPaper, 0x10, false},
+        {StatusRequest::PaperSensor, 0x00, true},    {StatusRequest::PaperSensor, 0x12, false},
+        {StatusRequest::DrawerSensor, 0x01, true},   {StatusRequest::DrawerSensor, 0x10, false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(EscPos::IsReplyTo(row.request, row.reply), row.isReply)
+            << EscPos::RequestName(row.request) << " " << int(row.reply);
+}
+
+TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
+{
+    const std::string sent = std::string("\x1B\x40\x10\x04\x01", 5) + "text" +
+                             std::string("\x1D\x72\x31\x10\x04\x05\x10\x10\x04\x04\x1D\x72", 12);
+    const auto requests =
+        EscPos::RequestsIn({reinterpret_cast<const uint8_t *>(sent.data()), sent.size()});
+    const std::vector<StatusRequest> expected{StatusRequest::PrinterStatus,
+                                              StatusRequest::PaperSensor, StatusRequest::RollPaper};
+    EXPECT_EQ(requests, expected);
+    for (int n = 0; n <= static_cast<int>(StatusRequest::DrawerSensor); ++n) {
+        const auto request = static_cast<StatusRequest>(n);
+        const std::vector<uint8_t> bytes = EscPos::RequestBytes(request);
+        ASSERT_EQ(bytes.size(), 3u);
+        EXPECT_EQ(EscPos::RequestOf(bytes[0], bytes[1], bytes[2]), request);
+    }
+}
+
+TEST(EscPosStatus, PairsStatusBytesWithTheRequestsTheyAnswer)
+{
+    const auto bytes = [](const std::string &text) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(text.data()),
+                                        text.size());
+    };
+    EscPos::CStatusReplyTracker tracker;
+    tracker.NoteSent(bytes("\x1B\x40\x10\x04\x02"));
+    tracker.NoteSent(bytes(std::string("\x1D\x72\x01", 3)));
+    // 0x00 cannot answer DLE EOT (bits 1 and 4 clear), so it is data; 0x16
+    // answers DLE EOT 2 and 0x0C answers GS r 1. The last byte answers nothing.
+    const auto replies = tracker.NoteReceived(bytes(std::string("\x00\x16\x0C\x12", 4)));
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].request, StatusRequest::OfflineCause);
+    EXPECT_EQ(replies[0].reply, 0x16);
+    EXPECT_EQ(replies[1].request, StatusRequest::PaperSensor);
+    EXPECT_EQ(replies[1].reply, 0x0C);
+    tracker.NoteSent(bytes("\x10\x04\x01"));
+    tracker.Clear();
+    EXPECT_TRUE(tracker.NoteReceived(bytes("\x12")).empty());
+}
+
+} // namespace

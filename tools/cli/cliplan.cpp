@@ -1,0 +1,242 @@
+#include "cliplan.h"
+
+#include "bytestring.h"
+#include "convert.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: tarvik-cli --port SPEC [--send-hex TEXT | --send-text TEXT |\n"
+    "                  --send-file PATH [--passes N] [--interval MS] | --send-cmd NAME]...\n"
+    "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
+    "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
+    "       tarvik-cli --list\n"
+    "\n"
+    "SPEC: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
+    "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, printer:QUEUE, or a device\n"
+    "      name of the window (COM1, LPT1, \\\\.\\QXUSB-1).\n"
+    "Sends run in the order given. Exit status: 0 done, 1 reply differs,\n"
+    "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n";
+
+using Handler = std::function<bool(CliPlan &, const std::string &value, std::string &reason)>;
+
+std::optional<uint32_t> ParseNumber(const std::string &text, uint32_t min, uint32_t max)
+{
+    uint32_t value = 0;
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+bool NumberInto(const std::string &text, uint32_t min, uint32_t max, uint32_t &out,
+                std::string &reason)
+{
+    const auto value = ParseNumber(text, min, max);
+    if (!value)
+        reason = "expects a number from " + std::to_string(min) + " to " + std::to_string(max);
+    else
+        out = *value;
+    return value.has_value();
+}
+
+// Bytes of a text in one of the notations; an input error is named by offset.
+bool BytesInto(ConvResult (*convert)(std::string_view, ByteString &), const std::string &text,
+               std::vector<uint8_t> &out, std::string &reason)
+{
+    ByteString bytes;
+    const ConvResult result = convert(text, bytes);
+    if (IsConvError(result)) {
+        reason = "input error at offset " + std::to_string(ConvErrorIndex(result));
+        return false;
+    }
+    out.assign(bytes.data(), bytes.data() + std::max<ConvResult>(result, 0));
+    return true;
+}
+
+bool AddBytesStep(ConvResult (*convert)(std::string_view, ByteString &), CliPlan &plan,
+                  const std::string &text, std::string &reason)
+{
+    CliSendStep step;
+    if (!BytesInto(convert, text, step.bytes, reason))
+        return false;
+    plan.sends.push_back(std::move(step));
+    return true;
+}
+
+// --passes and --interval belong to the --send-file just before them.
+CliSendStep *LastFileStep(CliPlan &plan, std::string &reason)
+{
+    if (plan.sends.empty() || plan.sends.back().kind != CliSendKind::File) {
+        reason = "must follow --send-file";
+        return nullptr;
+    }
+    return &plan.sends.back();
+}
+
+bool ExpectInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    std::vector<uint8_t> bytes;
+    if (!BytesInto(HexToBytes, text, bytes, reason))
+        return false;
+    if (bytes.empty()) {
+        reason = "expects at least one byte";
+        return false;
+    }
+    plan.expect = std::move(bytes);
+    return true;
+}
+
+bool OutputInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    const std::map<std::string, CliOutputForm> forms{
+        {"hex", CliOutputForm::Hex}, {"text", CliOutputForm::Text}, {"raw", CliOutputForm::Raw}};
+    const auto it = forms.find(text);
+    if (it == forms.end())
+        reason = "expects hex, text or raw";
+    else
+        plan.output = it->second;
+    return it != forms.end();
+}
+
+bool PortInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    plan.port = ParsePortSpec(text, reason);
+    return plan.port.has_value();
+}
+
+bool SendHexInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    return AddBytesStep(HexToBytes, plan, text, reason);
+}
+
+bool SendTextInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    return AddBytesStep(AsciiToBytes, plan, text, reason);
+}
+
+bool SendFileInto(CliPlan &plan, const std::string &path, std::string &)
+{
+    plan.sends.push_back({CliSendKind::File, {}, path});
+    return true;
+}
+
+bool SendCmdInto(CliPlan &plan, const std::string &name, std::string &)
+{
+    plan.sends.push_back({CliSendKind::Command, {}, name});
+    return true;
+}
+
+bool PassesInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    CliSendStep *step = LastFileStep(plan, reason);
+    uint32_t passes = 0;
+    if (!step || !NumberInto(text, 1, INT32_MAX, passes, reason))
+        return false;
+    step->passes = static_cast<int32_t>(passes);
+    return true;
+}
+
+bool IntervalInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    CliSendStep *step = LastFileStep(plan, reason);
+    return step && NumberInto(text, 0, INT32_MAX, step->intervalMs, reason);
+}
+
+bool ReadMsInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    uint32_t ms = 0;
+    if (!NumberInto(text, 0, INT32_MAX, ms, reason))
+        return false;
+    plan.readMs = ms;
+    return true;
+}
+
+bool TimeoutInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    return NumberInto(text, 1, INT32_MAX, plan.timeoutMs, reason);
+}
+
+bool DecodeInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    plan.decodeEscpos = text == "escpos";
+    if (!plan.decodeEscpos)
+        reason = "expects escpos";
+    return plan.decodeEscpos;
+}
+
+bool ConfigInto(CliPlan &plan, const std::string &path, std::string &reason)
+{
+    plan.configFile = path;
+    if (path.empty())
+        reason = "expects a file name";
+    return !path.empty();
+}
+
+const std::map<std::string, Handler> &ValueOptions()
+{
+    static const std::map<std::string, Handler> options{
+        {"--port", PortInto},          {"--send-hex", SendHexInto},  {"--send-text", SendTextInto},
+        {"--send-file", SendFileInto}, {"--send-cmd", SendCmdInto},  {"--passes", PassesInto},
+        {"--interval", IntervalInto},  {"--expect-hex", ExpectInto}, {"--read-ms", ReadMsInto},
+        {"--timeout", TimeoutInto},    {"--output", OutputInto},     {"--decode", DecodeInto},
+        {"--config", ConfigInto},
+    };
+    return options;
+}
+
+CliParseResult Bad(const std::string &argument, const std::string &reason)
+{
+    return {std::nullopt, argument, reason};
+}
+
+// A plan that can run: a port unless only the list or the usage is wanted.
+CliParseResult Finished(CliPlan plan)
+{
+    if (!plan.help && !plan.list && !plan.port)
+        return Bad("--port", "is required");
+    return {std::move(plan), {}, {}};
+}
+
+} // namespace
+
+const char *CliUsage()
+{
+    return kUsage;
+}
+
+CliParseResult ParseCliArguments(const std::vector<std::string> &args)
+{
+    CliPlan plan;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> value;
+        if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        if ((name == "--help" || name == "-h") && !value) {
+            plan.help = true;
+            continue;
+        }
+        if (name == "--list" && !value) {
+            plan.list = true;
+            continue;
+        }
+        const auto it = ValueOptions().find(name);
+        if (it == ValueOptions().end())
+            return Bad(args[i], "unknown option");
+        if (!value && i + 1 >= args.size())
+            return Bad(name, "needs a value");
+        const std::string text = value ? *value : args[++i];
+        if (std::string reason; !it->second(plan, text, reason))
+            return Bad(name + " " + text, reason);
+    }
+    return Finished(std::move(plan));
+}

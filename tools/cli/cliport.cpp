@@ -1,0 +1,168 @@
+#include "cliport.h"
+
+#include "devicemap.h"
+#include "ethernetport.h"
+#include "parallelport.h"
+#include "porterror.h"
+#include "printerport.h"
+#include "serialport.h"
+#include "spooler.h"
+#include "usbport.h"
+
+#include <filesystem>
+#include <map>
+
+namespace {
+
+// Names the window never shows, so an override for them hides no device.
+constexpr char kSerialPathName[] = "COM0";
+constexpr char kParallelPathName[] = "LPT0";
+constexpr int kMaxParallelNumber = 9; // the parallel record holds one digit
+
+bool IsPath(const std::string &device)
+{
+    return device.find('/') != std::string::npos;
+}
+
+// The number after the name's letters ("COM3" -> 3).
+uint32_t NameNumber(const std::string &name, std::size_t prefixLength)
+{
+    return static_cast<uint32_t>(std::stoul(name.substr(prefixLength)));
+}
+
+template <class Port, class Record> CliPortResult Configured(const Record &record)
+{
+    CliPortResult result{std::make_unique<Port>(), {}};
+    if (!result.port->SetPortSettings(&record))
+        return {nullptr, "the port refused its settings: " + result.port->GetLastTrace()};
+    return result;
+}
+
+CliPortResult SerialPort(const CliPortSpec &spec)
+{
+    static const std::map<CliFlow, uint32_t> kFlowCodes{
+        {CliFlow::None, 0}, {CliFlow::DtrDsr, 1}, {CliFlow::XonXoff, 2}};
+    if (!kFlowCodes.contains(spec.flow))
+        return {nullptr, "the serial port offers no RTS/CTS flow control (dtrdsr holds the "
+                         "output on DSR)"};
+    tagSERIAL_CFG record;
+    record.dwPort = IsPath(spec.device) ? 0 : NameNumber(spec.device, 3);
+    if (IsPath(spec.device))
+        SetDeviceOverride(kSerialPathName, spec.device);
+    record.dwBaudRate = spec.baud;
+    record.byParity = spec.parity;
+    record.byDataBits = spec.dataBits;
+    record.byStopBits = spec.stopBits;
+    record.dwFlowCtrl = kFlowCodes.at(spec.flow);
+    record.dwMarker = kCfgMarkerValid;
+    return Configured<CSerialPort>(record);
+}
+
+CliPortResult ParallelPort(const CliPortSpec &spec)
+{
+    tagPARALLEL_CFG record;
+    record.dwPort = IsPath(spec.device) ? 0 : NameNumber(spec.device, 3);
+    if (record.dwPort > kMaxParallelNumber)
+        return {nullptr, "parallel ports are LPT1 to LPT9"};
+    if (IsPath(spec.device))
+        SetDeviceOverride(kParallelPathName, spec.device);
+    record.dwMarker = kCfgMarkerValid;
+    return Configured<CParallelPort>(record);
+}
+
+CliPortResult UsbPort(const CliPortSpec &spec)
+{
+    // The port asks the device map for the name it was given; a path maps to itself.
+    if (IsPath(spec.device))
+        SetDeviceOverride(spec.device, spec.device);
+    const tagUSB_CFG record{spec.device.c_str(), static_cast<uint32_t>(spec.device.size())};
+    return Configured<CUsbPort>(record); // the port copies the path
+}
+
+CliPortResult NetworkPort(const CliPortSpec &spec)
+{
+    tagETHERNET_CFG record;
+    if (spec.host.size() >= kEthernetHostSize)
+        return {nullptr, "host names are at most 49 characters"};
+    spec.host.copy(record.szHost, spec.host.size());
+    record.wPort = spec.tcpPort;
+    record.dwMarker = kCfgMarkerValid;
+    return Configured<CEthernetPort>(record);
+}
+
+CliPortResult PrinterPort(const CliPortSpec &spec)
+{
+    tagPRINTER_CFG record;
+    if (spec.queue.size() >= kPrinterNameSize)
+        return {nullptr, "queue names are at most 299 characters"};
+    spec.queue.copy(record.szPrinter, spec.queue.size());
+    record.dwMarker = kCfgMarkerValid;
+    return Configured<CPrinterPort>(record);
+}
+
+} // namespace
+
+CliPortResult CreateCliPort(const CliPortSpec &spec)
+{
+    switch (spec.kind) {
+    case CliPortKind::Serial:
+        return SerialPort(spec);
+    case CliPortKind::Parallel:
+        return ParallelPort(spec);
+    case CliPortKind::Usb:
+        return UsbPort(spec);
+    case CliPortKind::Network:
+        return NetworkPort(spec);
+    case CliPortKind::Printer:
+        return PrinterPort(spec);
+    }
+    return {nullptr, "unknown port kind"};
+}
+
+void EnableReceive(CPortEx &port)
+{
+    if (auto *usb = dynamic_cast<CUsbPort *>(&port))
+        usb->m_bRecvEnable = true;
+}
+
+std::string PortErrorText(uint32_t error)
+{
+    static const std::map<uint32_t, const char *> kTexts{
+        {kPortErrFileNotFound, "no such device"},
+        {kPortErrPathNotFound, "no such device"},
+        {kPortErrAccessDenied, "access denied"},
+        {kPortErrGenFailure, "device failure"},
+        {kPortErrSharingViolation, "the device is in use by another program"},
+        {kPortErrNotSupported, "not supported by the device"},
+        {kPortErrInvalidParameter, "the device refused the settings"},
+        {kPortErrDeviceNotConnected, "device not connected"},
+        {kSpoolErrUnknownPrinter, "the spooler has no such queue"},
+        {kSockErrConnRefused, "connection refused"},
+        {kSockErrTimedOut, "connection timed out"},
+        {kSockErrHostNotFound, "host not found"},
+        {kSockErrHostUnreachable, "host unreachable"},
+        {kSockErrNetUnreachable, "network unreachable"},
+        {kSockErrConnReset, "connection reset by the peer"},
+        {kSockErrConnAborted, "connection aborted"},
+    };
+    const auto it = kTexts.find(error);
+    return "error " + std::to_string(error) +
+           (it != kTexts.end() ? std::string(" (") + it->second + ")" : "");
+}
+
+std::vector<std::string> ListCliPorts()
+{
+    std::vector<std::string> specs;
+    for (const std::string &path : ListSerialDevices())
+        specs.push_back("serial:" + path);
+    for (int n = 1; n <= kMaxParallelNumber; ++n) {
+        const std::string path = DevicePath("LPT" + std::to_string(n));
+        if (std::filesystem::exists(path))
+            specs.push_back("parallel:" + path);
+    }
+    for (const int8_t *n = EnumUsbDevices(); *n >= 0; ++n)
+        specs.push_back("usb:" + DevicePath(UsbDeviceName(*n)));
+    for (const std::string &queue : Spooler::ListQueues())
+        specs.push_back("printer:" + queue);
+    return specs;
+}

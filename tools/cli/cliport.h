@@ -1,0 +1,28 @@
+// The port library's port objects for a --port spec, and the ports the
+// machine has, in the form --port takes.
+#pragma once
+
+#include "cliplan.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CPortEx;
+
+struct CliPortResult
+{
+    std::unique_ptr<CPortEx> port; // with its settings record handed over
+    std::string error;             // why there is no port
+};
+
+// Creates the port of the spec's kind; a device given as a path is reached
+// through a device-map override of a name the port asks for.
+CliPortResult CreateCliPort(const CliPortSpec &spec);
+// Lets a port that reads only on request (USB) read the device.
+void EnableReceive(CPortEx &port);
+// "error 10061 (connection refused)".
+std::string PortErrorText(uint32_t error);
+// Serial devices, parallel devices, USB printers and spooler queues present.
+std::vector<std::string> ListCliPorts();

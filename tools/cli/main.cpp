@@ -1,0 +1,84 @@
+// tarvik-cli: the port library behind a command line, for scripted printer
+// tests. Exit statuses are in cliplan.h; tarvik-cli(1) describes the options.
+#include "cliconfig.h"
+#include "cliplan.h"
+#include "cliport.h"
+#include "clireply.h"
+#include "clisession.h"
+#include "devicemap.h"
+#include "portex.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+int BadArguments(const std::string &argument, const std::string &reason)
+{
+    std::fprintf(stderr, "tarvik-cli: bad argument '%s': %s\n\n%s", argument.c_str(),
+                 reason.c_str(), CliUsage());
+    return kExitBadArgs;
+}
+
+int ListPorts()
+{
+    for (const std::string &spec : ListCliPorts())
+        std::printf("%s\n", spec.c_str());
+    return kExitDone;
+}
+
+void PrintResult(const CCliSession &session, CliOutputForm form)
+{
+    const std::string reply = FormatReply(session.Reply(), form);
+    std::fwrite(reply.data(), 1, reply.size(), stdout);
+    for (const std::string &line : session.StatusLines())
+        std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    if (!session.Message().empty()) {
+        const std::string &message = session.Message();
+        std::fprintf(stderr, "tarvik-cli: %s%s", message.c_str(),
+                     message.ends_with('\n') ? "" : "\n");
+    }
+}
+
+int RunPlan(const CliPlan &plan)
+{
+    CliPortResult created = CreateCliPort(*plan.port);
+    if (!created.port) {
+        std::fprintf(stderr, "tarvik-cli: cannot open the port: %s\n", created.error.c_str());
+        return kExitPortFailed;
+    }
+    CCliSession session(plan, *created.port, isatty(STDERR_FILENO) != 0);
+    const int status = session.Run();
+    created.port->ClosePort();
+    PrintResult(session, plan.output);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    QCoreApplication app(argc, argv);
+    CliParseResult parsed = ParseCliArguments(args);
+    if (!parsed.plan)
+        return BadArguments(parsed.badArgument, parsed.reason);
+    CliPlan &plan = *parsed.plan;
+    if (plan.help) {
+        std::fputs(CliUsage(), stdout);
+        return kExitDone;
+    }
+    // The device map reads the current folder's file by itself.
+    if (!plan.configFile.empty())
+        LoadDeviceOverrides(CliConfigPath(plan).string());
+    if (plan.list)
+        return ListPorts();
+    std::string badArgument;
+    std::string reason;
+    if (!ResolveSends(plan, badArgument, reason))
+        return BadArguments(badArgument, reason);
+    return RunPlan(plan);
+}
