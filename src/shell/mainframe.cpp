@@ -118,6 +118,11 @@ void CMainFrame::SetView(QWidget *view)
     delete takeCentralWidget();
     setCentralWidget(view ? view : new QWidget(this));
     CommandAction(ID_EDIT_FIND)->setEnabled(view != nullptr);
+    // A view that needs more room than the designed least size (a large
+    // font) raises it.
+    const int bars = menuBar()->sizeHint().height() + m_wndStatusBar->sizeHint().height();
+    const QSize viewNeed = view ? view->minimumSize() + QSize(0, bars) : QSize();
+    setMinimumSize(QSize(kMinWidth, kMinHeight).expandedTo(viewNeed));
 }
 
 bool CMainFrame::RestorePlacement()

@@ -16,7 +16,6 @@ namespace {
 constexpr int kOpenedHintMs = 8000;
 constexpr int kDefaultDuration = 0;
 constexpr int kUntilReplaced = -1;
-const QRect kPanelRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
 } // namespace
 
 void CTarvikView::OnPortKindChange()
@@ -34,7 +33,7 @@ void CTarvikView::CreatePortPanel(int kind)
     m_pPortPanel = CreatePortCfgPanel(kind, m_providers, this);
     if (!m_pPortPanel)
         return;
-    m_pPortPanel->setGeometry(kPanelRect);
+    m_pPortPanel->setGeometry(m_form.panelRect);
     if (auto *serial = qobject_cast<CSerialCfgDlg *>(m_pPortPanel))
         connect(serial, &CSerialCfgDlg::settingChanged, this,
                 [this] { OnViewRequest(kRequestClosePort, 0, {}); });

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -134,9 +135,11 @@ private slots:
         QVERIFY(strip->Buttons()[0]->isVisible());
         for (const QSize size : {QSize(900, 800), QSize(608, 600)}) {
             view.resize(size);
-            const int p1 = view.Splitter1Pos();
-            const int p2 = view.Splitter2Pos();
-            QCOMPARE(strip->geometry(), QRect(155, p1 + 13, size.width() - 160, p2 - p1 - 15));
+            const QRect cmdGroup =
+                view.findChild<QGroupBox *>(ViewId::Name(ViewId::kCmdGroup))->geometry();
+            QVERIFY(cmdGroup.contains(strip->geometry()));
+            QVERIFY(strip->geometry().top() > view.Splitter1Pos() + ViewLayout::kBarHeight);
+            QVERIFY(strip->geometry().bottom() < view.Splitter2Pos());
         }
 
         QScrollBar *bar = strip->verticalScrollBar();
