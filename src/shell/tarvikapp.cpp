@@ -2,8 +2,6 @@
 
 #include "mainframe.h"
 
-#include <QTimer>
-
 CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setOrganizationName(QStringLiteral("Tarvik"));
@@ -18,6 +16,5 @@ bool CTarvikApp::InitInstance()
     m_pMainWnd = std::make_unique<CMainFrame>(m_reg);
     m_pMainWnd->RestorePlacement();
     m_pMainWnd->show();
-    QTimer::singleShot(kAboutDelayMs, m_pMainWnd.get(), &CMainFrame::ShowAboutAtStart);
     return true;
 }

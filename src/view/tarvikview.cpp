@@ -106,4 +106,5 @@ void CTarvikView::OnStartupTimer()
     m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), height());
     m_bLayoutReady = true;
     LayoutAreas(width(), height(), false);
+    emit startupDone();
 }

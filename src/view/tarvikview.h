@@ -122,6 +122,11 @@ public:
     CUserCommandView *CommandStrip() const { return m_pCmdView; }
     bool HasPort() const { return m_pPort != nullptr; }
 
+signals:
+    // The start-up tick has made the panel, the command strip and the first
+    // layout; what is shown once after start (the about box) follows it.
+    void startupDone();
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
