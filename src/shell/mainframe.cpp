@@ -1,6 +1,7 @@
 #include "mainframe.h"
 
 #include "aboutdlg.h"
+#include "appicon.h"
 #include "extstatusbarbutton.h"
 #include "extstatuscontrolbar.h"
 #include "findtextdlg.h"
@@ -14,6 +15,7 @@
 CMainFrame::CMainFrame(CRegManage &reg, QWidget *parent) : QMainWindow(parent), m_reg(reg)
 {
     setWindowTitle(LoadString(IDR_MAINFRAME));
+    setWindowIcon(TarvikIcon());
     setMinimumSize(kMinWidth, kMinHeight);
     setCentralWidget(new QWidget(this));
     CreateStatusBar();

@@ -1,11 +1,13 @@
 #include "tarvikapp.h"
 
+#include "appicon.h"
 #include "mainframe.h"
 
 CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setOrganizationName(QStringLiteral("Tarvik"));
     setApplicationName(QStringLiteral("TarvikApp"));
+    setWindowIcon(TarvikIcon());
 }
 
 // The frame goes before QApplication does.

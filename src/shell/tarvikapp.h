@@ -1,5 +1,6 @@
-// CTarvikApp: the application: creates the main frame, restores its placement and shows it. The
-// about box at start follows the main view's start-up (viewhookup.h).
+// CTarvikApp: the application: gives every window the program's icon, creates
+// the main frame, restores its placement and shows it. The about box at start
+// follows the main view's start-up (viewhookup.h).
 #pragma once
 
 #include "regmanage.h"
