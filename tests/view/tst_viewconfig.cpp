@@ -6,7 +6,9 @@
 #include "viewsandbox.h"
 
 #include "dialogdriver.h"
+#include "rvconfig.h"
 #include "serialcfgdlg.h"
+#include "stringtable.h"
 #include "usercommandview.h"
 
 #include <QAction>
@@ -88,6 +90,49 @@ private slots:
                  QStringLiteral("9100"));
         QVERIFY(m_framed->Find<QCheckBox>(ViewId::kCountSend)->isChecked());
         QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
+    }
+
+    // The saved notations reach the boxes, not only their check boxes: a
+    // hex send box refuses a wrong digit instead of sending the characters,
+    // and what arrives shows in the receive box's notation.
+    void savedNotationAppliesToTheBoxes_data()
+    {
+        QTest::addColumn<bool>("hexSend");
+        QTest::addColumn<bool>("hexDisplay");
+        QTest::newRow("both hex") << true << true;
+        QTest::newRow("hex send only") << true << false;
+        QTest::newRow("hex display only") << false << true;
+        QTest::newRow("text") << false << false;
+    }
+    void savedNotationAppliesToTheBoxes()
+    {
+        QFETCH(bool, hexSend);
+        QFETCH(bool, hexDisplay);
+        RvConfigValues values;
+        values.hexSend = hexSend;
+        values.hexDisplay = hexDisplay;
+        QCOMPARE(SaveRvConfig(m_sandbox->IniPath().toStdString(), values, tagPORT_CFG_DATA{}),
+                 RvSaveResult::Saved);
+        Start();
+        QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexSend)->isChecked(), hexSend);
+        QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexRecv)->isChecked(), hexDisplay);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+
+        m_framed->SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
+        m_framed->Button(ViewId::kSend)->click();
+        if (hexSend) {
+            QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
+        } else {
+            QByteArray got;
+            QTRY_COMPARE((got += peer->readAll()), QByteArray("41 4g2"));
+        }
+        peer->write("AB");
+        QTRY_COMPARE(m_framed->RecvBox()->toPlainText(),
+                     hexDisplay ? QStringLiteral("41 42") : QStringLiteral("AB"));
+        QCOMPARE(peer->readAll(), QByteArray());
     }
 
     // Nothing is placed before the start-up tick; a resize keeps the port
