@@ -147,6 +147,7 @@ private:
     void CreateSplitterBars(int savedTop1, int savedTop2);
     void OnSplitterMoved(int barId, int delta);
     void LayoutAreas(int cx, int cy, bool repaint);
+    void FitPortColumn(QSize panelNeed);
 
     // ---- port kind, open and close (view_openclose.cpp) ----
     void OnPortKindChange();

@@ -52,6 +52,19 @@ void CTarvikView::resizeEvent(QResizeEvent *event)
     LayoutAreas(event->size().width(), event->size().height(), true);
 }
 
+// A panel that needs more room than the one measured at start (a device
+// path that has appeared since) widens the port column; the window's least
+// size grows with the view's.
+void CTarvikView::FitPortColumn(QSize panelNeed)
+{
+    const QSize chrome = window()->size() - size();
+    PlaceViewForm(m_form, panelNeed.expandedTo(m_form.panelRect.size()));
+    setMinimumSize(m_form.minimumSize);
+    if (window() != this)
+        window()->setMinimumSize(window()->minimumSize().expandedTo(minimumSize() + chrome));
+    LayoutAreas(width(), height(), true);
+}
+
 void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
 {
     if (!m_bLayoutReady)

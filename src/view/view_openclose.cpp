@@ -33,6 +33,9 @@ void CTarvikView::CreatePortPanel(int kind)
     m_pPortPanel = CreatePortCfgPanel(kind, m_providers, this);
     if (!m_pPortPanel)
         return;
+    const QSize need = m_pPortPanel->minimumSizeHint();
+    if (m_form.panelRect.size().expandedTo(need) != m_form.panelRect.size())
+        FitPortColumn(need);
     m_pPortPanel->setGeometry(m_form.panelRect);
     if (auto *serial = qobject_cast<CSerialCfgDlg *>(m_pPortPanel))
         connect(serial, &CSerialCfgDlg::settingChanged, this,

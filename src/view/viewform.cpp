@@ -263,10 +263,15 @@ CViewForm BuildViewForm(QWidget *view, QSize panelNeed)
     BuildRows(view, f);
     BuildButtonColumn(view, f);
     DisableUntilNeeded(f);
+    PlaceViewForm(f, panelNeed);
+    return f;
+}
+
+void PlaceViewForm(CViewForm &f, QSize panelNeed)
+{
     const PortColumnSizes column = MeasurePortColumn(f, panelNeed);
     const int columnBottom = PlacePortColumn(f, column);
     f.metrics = FormMetrics::MeasureAreas(f, kPanelLeft + column.width);
     f.minimumSize = QSize(f.metrics.MinWidth(),
                           std::max(columnBottom + 5, f.metrics.MinP2() + f.metrics.SendRoom()));
-    return f;
 }

@@ -91,6 +91,9 @@ inline constexpr int kPanelHeight = 142;
 // Builds the form and places the port column so that a panel of `panelNeed`
 // fits; every control is at least as large as its text needs.
 CViewForm BuildViewForm(QWidget *view, QSize panelNeed);
+// Places the port column again for a panel of `panelNeed` and measures the
+// form anew.
+void PlaceViewForm(CViewForm &form, QSize panelNeed);
 
 // Texts of the form itself (captions that are not loaded from the string table).
 namespace FormText {
