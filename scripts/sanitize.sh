@@ -10,4 +10,4 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/s
 bash scripts/build.sh asan
 ctest --preset asan --no-tests=error -j2
 bash scripts/build.sh tsan
-ctest --preset tsan --no-tests=ignore -j2
+ctest --preset tsan --no-tests=error -j2

@@ -4,7 +4,8 @@
 # printer, and tarvik-docshots walks it through opening the port, sending,
 # the user command dialogs and a file transfer, saving a picture of each.
 #
-#   tools/screenshot.sh [OUTDIR] [BUILD_DIR]   (defaults docs, build/release)
+#   tools/screenshot.sh [OUTDIR] [BUILD_DIR] [FONTSCALE]
+#       (defaults docs, build/release, the desktop's font size)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-docs}")"
@@ -24,4 +25,4 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 sleep 1
 export DISPLAY="$display" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb
 bin="$(realpath "$bin")"
-(cd "$work/demo" && "$bin/tools/docshots/tarvik-docshots" "$port" "$out")
+(cd "$work/demo" && "$bin/tools/docshots/tarvik-docshots" "$port" "$out" ${3:+"$3"})

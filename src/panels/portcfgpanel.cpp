@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <string_view>
 
 CPortCfgPanel::CPortCfgPanel(const QString &groupTitle, QWidget *parent)
@@ -43,6 +44,16 @@ CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWi
     default:
         return nullptr;
     }
+}
+
+QSize PortCfgPanelsMinimumSize(const PanelProviders &providers, QWidget *parent)
+{
+    QSize size;
+    for (int kind = int(PortKind::Serial); kind <= int(PortKind::Printer); ++kind) {
+        const std::unique_ptr<CPortCfgPanel> panel(CreatePortCfgPanel(kind, providers, parent));
+        size = size.expandedTo(panel->minimumSizeHint());
+    }
+    return size;
 }
 
 int LeadingDecimal(const QString &text)

@@ -119,6 +119,10 @@ template <typename Control> Control *FindPanelControl(const QWidget *panel, int 
 // index (no kind chosen). The panel is a child of `parent`.
 CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWidget *parent);
 
+// The least size that holds the panel of every kind as `providers` fill
+// them, at the font and style of `parent`.
+QSize PortCfgPanelsMinimumSize(const PanelProviders &providers, QWidget *parent);
+
 // LeadingDecimalValue (convert.h), the C library's atoi, on the text. The
 // view and the panels read numbers this way from list texts.
 int LeadingDecimal(const QString &text);

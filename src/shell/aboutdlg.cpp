@@ -1,5 +1,6 @@
 #include "aboutdlg.h"
 
+#include "appicon.h"
 #include "regmanage.h"
 #include "staticlink.h"
 #include "stringtable.h"
@@ -7,13 +8,13 @@
 #include "version.h"
 
 #include <QApplication>
-#include <QStyle>
 
 CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDlg>())
 {
     m_ui->setupUi(this);
     m_ui->mailLink->SetLink(QString::fromLatin1(kMailTarget));
-    m_ui->iconLabel->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32));
+    setWindowIcon(TarvikIcon());
+    m_ui->iconLabel->setPixmap(TarvikIcon().pixmap(32));
     m_ui->versionLabel->setText(VersionLine());
     m_ui->featureText->setPlainText(LoadFixedText(FixedText::AboutFeatures));
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -91,6 +91,7 @@ void CExtStatusControlBar::ApplyPaneGeometry(const _STATUSBAR_PANE_ &pane)
     // The platform's "Top" box fits the width of its pane's string; a Qt check box
     // with its indicator may need more, and a clipped control helps nobody.
     const int width = std::max(pane.cxText + 3 * kEdge, WidestControl(pane.nID));
+    cell->setMinimumHeight(TallestControl(pane.nID) + 2 * kEdge);
     if (pane.nStyle & SBPS_STRETCH) {
         cell->setMinimumWidth(width);
         cell->setMaximumWidth(QWIDGETSIZE_MAX);
@@ -201,6 +202,16 @@ int CExtStatusControlBar::WidestControl(uint32_t paneId) const
             widest = std::max(widest, record.hWnd->sizeHint().width() + 2 * kEdge);
     }
     return widest;
+}
+
+int CExtStatusControlBar::TallestControl(uint32_t paneId) const
+{
+    int tallest = 0;
+    for (const _STATUSBAR_PANE_CTRL_ &record : m_controls) {
+        if (record.nID == paneId && record.hWnd)
+            tallest = std::max(tallest, record.hWnd->minimumSizeHint().height());
+    }
+    return tallest;
 }
 
 bool CExtStatusControlBar::HasControls(uint32_t paneId) const

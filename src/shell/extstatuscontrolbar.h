@@ -89,6 +89,7 @@ private:
     void RefreshCellText(const _STATUSBAR_PANE_ &pane);
     bool HasControls(uint32_t paneId) const;
     int WidestControl(uint32_t paneId) const;
+    int TallestControl(uint32_t paneId) const;
     void DestroyPaneControls(uint32_t paneId);
     void DeleteCell(QLabel *cell);
     void OnMessageChanged(const QString &message);

@@ -1,6 +1,7 @@
 #include "mainframe.h"
 
 #include "aboutdlg.h"
+#include "appicon.h"
 #include "extstatusbarbutton.h"
 #include "extstatuscontrolbar.h"
 #include "findtextdlg.h"
@@ -14,6 +15,7 @@
 CMainFrame::CMainFrame(CRegManage &reg, QWidget *parent) : QMainWindow(parent), m_reg(reg)
 {
     setWindowTitle(LoadString(IDR_MAINFRAME));
+    setWindowIcon(TarvikIcon());
     setMinimumSize(kMinWidth, kMinHeight);
     setCentralWidget(new QWidget(this));
     CreateStatusBar();
@@ -118,6 +120,11 @@ void CMainFrame::SetView(QWidget *view)
     delete takeCentralWidget();
     setCentralWidget(view ? view : new QWidget(this));
     CommandAction(ID_EDIT_FIND)->setEnabled(view != nullptr);
+    // A view that needs more room than the designed least size (a large
+    // font) raises it.
+    const int bars = menuBar()->sizeHint().height() + m_wndStatusBar->sizeHint().height();
+    const QSize viewNeed = view ? view->minimumSize() + QSize(0, bars) : QSize();
+    setMinimumSize(QSize(kMinWidth, kMinHeight).expandedTo(viewNeed));
 }
 
 bool CMainFrame::RestorePlacement()

@@ -13,7 +13,8 @@
 //
 // Placement: RestorePlacement() applies "WindowPlacement" or sizes the window to
 // 608 x 445; closing the window saves it. The window never gets smaller than
-// 608 x 445. The status bar's "Top" box keeps the window above others.
+// 608 x 445, or than the view needs if that is more (SetView). The status
+// bar's "Top" box keeps the window above others.
 #pragma once
 
 #include <QMainWindow>

@@ -1,13 +1,13 @@
 #include "tarvikapp.h"
 
+#include "appicon.h"
 #include "mainframe.h"
-
-#include <QTimer>
 
 CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setOrganizationName(QStringLiteral("Tarvik"));
     setApplicationName(QStringLiteral("TarvikApp"));
+    setWindowIcon(TarvikIcon());
 }
 
 // The frame goes before QApplication does.
@@ -18,6 +18,5 @@ bool CTarvikApp::InitInstance()
     m_pMainWnd = std::make_unique<CMainFrame>(m_reg);
     m_pMainWnd->RestorePlacement();
     m_pMainWnd->show();
-    QTimer::singleShot(kAboutDelayMs, m_pMainWnd.get(), &CMainFrame::ShowAboutAtStart);
     return true;
 }

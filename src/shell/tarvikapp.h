@@ -1,5 +1,6 @@
-// CTarvikApp: the application: creates the main frame, restores its placement,
-// shows it and, 100 ms later, the about box unless the user switched that off.
+// CTarvikApp: the application: gives every window the program's icon, creates
+// the main frame, restores its placement and shows it. The about box at start
+// follows the main view's start-up (viewhookup.h).
 #pragma once
 
 #include "regmanage.h"
@@ -14,8 +15,6 @@ class CTarvikApp : public QApplication
     Q_OBJECT
 
 public:
-    static constexpr int kAboutDelayMs = 100;
-
     CTarvikApp(int &argc, char **argv);
     ~CTarvikApp() override;
 

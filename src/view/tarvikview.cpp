@@ -7,22 +7,22 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFont>
 #include <QPushButton>
 #include <QTimerEvent>
 
 namespace {
-// The form's controls are placed in pixels; a fixed text size keeps the
-// captions inside them whatever the desktop's default font is.
-constexpr int kFormFontPixels = 12;
+// The panels are measured without asking the spooler, which may take long;
+// a list of queues needs no more room than an empty one.
+PanelProviders MeasuringProviders(PanelProviders providers)
+{
+    providers.printers = [] { return QStringList{}; };
+    return providers;
+}
 } // namespace
 
 CTarvikView::CTarvikView(QWidget *parent)
     : QWidget(parent), m_providers(SystemPanelProviders()), m_portFactory(&CreateSystemPort)
 {
-    QFont formFont = font();
-    formFont.setPixelSize(kFormFontPixels);
-    setFont(formFont);
     OnInitialUpdate();
 }
 
@@ -64,7 +64,8 @@ void CTarvikView::changeEvent(QEvent *event)
 void CTarvikView::OnInitialUpdate()
 {
     m_configDir = QDir::currentPath(); // the INI file stays here for the whole run
-    m_form = BuildViewForm(this);
+    m_form = BuildViewForm(this, PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
+    setMinimumSize(m_form.minimumSize);
     LoadConfig(); // selects the saved kind before anyone listens to the list
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
@@ -94,8 +95,8 @@ void CTarvikView::timerEvent(QTimerEvent *event)
 }
 
 // What needs the window at its real size and the configuration loaded: the
-// panel of the loaded kind, the command strip, the splitter shares and the
-// first layout.
+// panel of the loaded kind, the command strip (which may ask about a faulty
+// entry), the splitter shares and the first layout; then startupDone.
 void CTarvikView::OnStartupTimer()
 {
     OnPortKindChange();
@@ -105,4 +106,5 @@ void CTarvikView::OnStartupTimer()
     m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), height());
     m_bLayoutReady = true;
     LayoutAreas(width(), height(), false);
+    emit startupDone();
 }

@@ -123,6 +123,11 @@ public:
     CUserCommandView *CommandStrip() const { return m_pCmdView; }
     bool HasPort() const { return m_pPort != nullptr; }
 
+signals:
+    // The start-up tick has made the panel, the command strip and the first
+    // layout; what is shown once after start (the about box) follows it.
+    void startupDone();
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -143,6 +148,7 @@ private:
     void CreateSplitterBars(int savedTop1, int savedTop2);
     void OnSplitterMoved(int barId, int delta);
     void LayoutAreas(int cx, int cy, bool repaint);
+    void FitPortColumn(QSize panelNeed);
 
     // ---- port kind, open and close (view_openclose.cpp) ----
     void OnPortKindChange();

@@ -5,6 +5,8 @@
 #include "stringtable.h"
 #include "tarvikview.h"
 
+#include "editex.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMessageBox>
@@ -35,6 +37,10 @@ void CTarvikView::LoadConfig()
     m_form.portKind->setCurrentIndex(values.selPort);
     m_form.hexRecv->setChecked(values.hexDisplay);
     m_form.hexSend->setChecked(values.hexSend);
+    // The check boxes' handlers follow clicks only; the boxes, still empty,
+    // take the saved notation here so that they agree with their check boxes.
+    m_form.sendBox->SetHexMode(values.hexSend);
+    OnHexRecvClicked(values.hexDisplay);
     m_form.countRecv->setChecked(values.countRecv);
     m_form.countSend->setChecked(values.countSend);
 }

@@ -14,9 +14,9 @@ constexpr int kTemplateBar1Top = 120;
 constexpr int kTemplateBar2Top = 175;
 constexpr int kTemplateWidth = 454;
 
-QRect BarRect(int top)
+QRect BarRect(int left, int top)
 {
-    return {ViewLayout::kAreaLeft, top, kTemplateWidth, ViewLayout::kBarHeight};
+    return {left, top, kTemplateWidth, ViewLayout::kBarHeight};
 }
 } // namespace
 
@@ -27,9 +27,9 @@ void CTarvikView::CreateSplitterBars(int savedTop1, int savedTop2)
 {
     const int top1 = savedTop1 > 0 ? savedTop1 : kTemplateBar1Top;
     const int top2 = savedTop2 > top1 + ViewLayout::kBarHeight ? savedTop2 : kTemplateBar2Top;
-    m_pBar1 = new CSplitterControl(BarRect(top1), this, ViewId::kBar1);
+    m_pBar1 = new CSplitterControl(BarRect(m_form.metrics.areaLeft, top1), this, ViewId::kBar1);
     m_pBar1->setObjectName(ViewId::Name(ViewId::kBar1));
-    m_pBar2 = new CSplitterControl(BarRect(top2), this, ViewId::kBar2);
+    m_pBar2 = new CSplitterControl(BarRect(m_form.metrics.areaLeft, top2), this, ViewId::kBar2);
     m_pBar2->setObjectName(ViewId::Name(ViewId::kBar2));
     for (CSplitterControl *bar : {m_pBar1, m_pBar2})
         connect(bar, &CSplitterControl::splitterMoved, this, &CTarvikView::OnSplitterMoved);
@@ -52,11 +52,25 @@ void CTarvikView::resizeEvent(QResizeEvent *event)
     LayoutAreas(event->size().width(), event->size().height(), true);
 }
 
+// A panel that needs more room than the one measured at start (a device
+// path that has appeared since) widens the port column; the window's least
+// size grows with the view's.
+void CTarvikView::FitPortColumn(QSize panelNeed)
+{
+    const QSize chrome = window()->size() - size();
+    PlaceViewForm(m_form, panelNeed.expandedTo(m_form.panelRect.size()));
+    setMinimumSize(m_form.minimumSize);
+    if (window() != this)
+        window()->setMinimumSize(window()->minimumSize().expandedTo(minimumSize() + chrome));
+    LayoutAreas(width(), height(), true);
+}
+
 void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
 {
     if (!m_bLayoutReady)
         return;
-    const ViewLayout::Result r = ViewLayout::ComputeLayout(cx, cy, m_recvShare, m_sendShare);
+    const ViewLayout::Result r =
+        ViewLayout::ComputeLayout(cx, cy, m_recvShare, m_sendShare, m_form.metrics);
     m_nSplitter1Pos = r.p1;
     m_nSplitter2Pos = r.p2;
     for (const auto &placement : r.controls)
@@ -70,5 +84,5 @@ void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
     m_pBar1->SetRange(r.bar1Limits.min, r.bar1Limits.max);
     m_pBar2->SetRange(r.bar2Limits.min, r.bar2Limits.max);
     if (repaint)
-        update(QRect(QPoint(ViewLayout::kAreaLeft, r.p2), QPoint(cx, cy)));
+        update(QRect(QPoint(m_form.metrics.areaLeft, r.p2), QPoint(cx, cy)));
 }

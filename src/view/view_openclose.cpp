@@ -16,7 +16,6 @@ namespace {
 constexpr int kOpenedHintMs = 8000;
 constexpr int kDefaultDuration = 0;
 constexpr int kUntilReplaced = -1;
-const QRect kPanelRect(kPanelLeft, kPanelTop, kPanelWidth, kPanelHeight);
 
 // Why the device would not open, when the port could tell; empty otherwise.
 QString OpenRefusalText(const PortOpenFailure &failure)
@@ -53,7 +52,10 @@ void CTarvikView::CreatePortPanel(int kind)
     m_pPortPanel = CreatePortCfgPanel(kind, m_providers, this);
     if (!m_pPortPanel)
         return;
-    m_pPortPanel->setGeometry(kPanelRect);
+    const QSize need = m_pPortPanel->minimumSizeHint();
+    if (m_form.panelRect.size().expandedTo(need) != m_form.panelRect.size())
+        FitPortColumn(need);
+    m_pPortPanel->setGeometry(m_form.panelRect);
     if (auto *serial = qobject_cast<CSerialCfgDlg *>(m_pPortPanel))
         connect(serial, &CSerialCfgDlg::settingChanged, this,
                 [this] { OnViewRequest(kRequestClosePort, 0, {}); });

@@ -2,6 +2,8 @@
 
 #include "editex.h"
 
+#include "formmetrics.h"
+
 #include "buttonex.h"
 #include "stringtable.h"
 #include "viewids.h"
@@ -13,6 +15,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 // Every control is a direct child of the view, as on a dialog form, so an id
@@ -39,11 +45,9 @@ QLineEdit *MakeEdit(QWidget *view, int id, const QString &text, bool readOnly)
     return edit;
 }
 
-QLabel *MakeLabel(QWidget *view, const QString &text, const QRect &rect)
+QLabel *MakeLabel(QWidget *view, const QString &text)
 {
-    auto *label = new QLabel(text, view);
-    label->setGeometry(rect);
-    return label;
+    return new QLabel(text, view);
 }
 
 QString FormatString(unsigned id, int first, int second)
@@ -64,40 +68,24 @@ void BuildPortColumn(QWidget *view, CViewForm &f)
     f.portKind->setObjectName(ViewId::Name(ViewId::kPortKind));
     f.portKind->addItems(PortKindNames());
     f.portKind->setCurrentIndex(0);
-    f.portKind->setGeometry(5, 5, 82, 22);
     f.openClose = Make<CButtonEx>(view, ViewId::kOpenClose, LoadString(IDS_OPEN_PORT));
-    f.openClose->setGeometry(90, 4, 60, 24);
-}
-
-void BuildFileButtons(QWidget *view, CViewForm &f)
-{
-    f.selectFile = Make<QPushButton>(view, ViewId::kSelectFile, QStringLiteral("选择文件"));
-    f.selectFile->setGeometry(10, 192, 56, 22);
-    f.sendFile = Make<QPushButton>(view, ViewId::kSendFile, LoadString(IDS_SEND));
-    f.sendFile->setGeometry(68, 192, 38, 22);
-    f.stopFile = Make<QPushButton>(view, ViewId::kStopFile, QStringLiteral("停止"));
-    f.stopFile->setGeometry(108, 192, 38, 22);
 }
 
 void BuildFileGroup(QWidget *view, CViewForm &f)
 {
     f.fileGroup = new QGroupBox(QStringLiteral("发送文件"), view);
-    f.fileGroup->setGeometry(5, 174, 145, 124);
-    BuildFileButtons(view, f);
-    MakeLabel(view, QStringLiteral("发送次数:"), {10, 219, 58, 18});
+    f.selectFile = Make<QPushButton>(view, ViewId::kSelectFile, QStringLiteral("选择文件"));
+    f.sendFile = Make<QPushButton>(view, ViewId::kSendFile, LoadString(IDS_SEND));
+    f.stopFile = Make<QPushButton>(view, ViewId::kStopFile, QStringLiteral("停止"));
+    f.fileLabels = {MakeLabel(view, QStringLiteral("发送次数:")),
+                    MakeLabel(view, QStringLiteral("发送间隔:")),
+                    MakeLabel(view, QStringLiteral("发送计数:"))};
     f.fileRepeat = MakeEdit(view, ViewId::kFileRepeat, QStringLiteral("1"), false);
-    f.fileRepeat->setGeometry(68, 218, 52, 20);
-    MakeLabel(view, QStringLiteral("发送间隔:"), {10, 243, 58, 18});
     f.fileInterval = MakeEdit(view, ViewId::kFileInterval, QStringLiteral("0"), false);
-    f.fileInterval->setGeometry(68, 242, 52, 20);
-    MakeLabel(view, QStringLiteral("ms"), {123, 243, 20, 18});
-    MakeLabel(view, QStringLiteral("发送计数:"), {10, 267, 58, 18});
+    f.fileIntervalUnit = MakeLabel(view, QStringLiteral("ms"));
     f.fileCounter = MakeEdit(view, ViewId::kFileCounter, QStringLiteral("0"), true);
-    f.fileCounter->setGeometry(68, 266, 52, 20);
     f.clearFileCounter = Make<QPushButton>(view, ViewId::kClearFileCounter, QStringLiteral("C"));
-    f.clearFileCounter->setGeometry(123, 266, 20, 20);
     f.filePath = Make<QLabel>(view, ViewId::kFilePath);
-    f.filePath->setGeometry(5, 302, 145, 16);
 }
 
 void BuildAreas(QWidget *view, CViewForm &f)
@@ -142,6 +130,121 @@ void BuildButtonColumn(QWidget *view, CViewForm &f)
     f.pageLabel = Make<QLabel>(view, ViewId::kPageLabel, FormatString(IDS_PAGE_LABEL, 1, 1));
 }
 
+// Sizes of the port column's controls: as designed, or what their texts need.
+struct PortColumnSizes
+{
+    int width = kPanelWidth; // the panel's width; the column's rows span it
+    int comboHeight = 22;
+    int openWidth = 60;
+    int openHeight = 24;
+    int panelHeight = kPanelHeight;
+    int titleHeight = 18; // the file group's caption band
+    int buttonHeight = 22;
+    int selectWidth = 56;
+    int sendWidth = 38;
+    int stopWidth = 38;
+    int labelWidth = 58;
+    int editWidth = 52;
+    int unitWidth = 20; // "ms" and the counter's "C"
+    int rowHeight = 20;
+    int pathHeight = 16;
+};
+
+int MaxButtonWidth(int designed, const QWidget *button, std::initializer_list<QString> texts)
+{
+    int width = designed;
+    for (const QString &text : texts)
+        width = std::max(width, FormMetrics::ButtonWidth(button, text));
+    return width;
+}
+
+void MeasureFileGroup(const CViewForm &f, PortColumnSizes &s)
+{
+    using FormMetrics::Height;
+    s.titleHeight = std::max(s.titleHeight, f.fileGroup->fontMetrics().height() + 4);
+    s.buttonHeight = Height(f.selectFile, s.buttonHeight);
+    s.selectWidth = MaxButtonWidth(s.selectWidth, f.selectFile, {f.selectFile->text()});
+    s.sendWidth =
+        MaxButtonWidth(s.sendWidth, f.sendFile,
+                       {f.sendFile->text(), QStringLiteral("暂停"), QStringLiteral("继续")});
+    s.stopWidth = MaxButtonWidth(s.stopWidth, f.stopFile, {f.stopFile->text()});
+    for (const QLabel *label : f.fileLabels)
+        s.labelWidth = std::max(s.labelWidth, label->sizeHint().width());
+    s.editWidth = std::max(s.editWidth, FormMetrics::LineEditWidth(f.fileRepeat, "99999"));
+    s.unitWidth =
+        std::max({s.unitWidth, f.fileIntervalUnit->sizeHint().width(),
+                  FormMetrics::ButtonWidth(f.clearFileCounter, f.clearFileCounter->text())});
+    s.rowHeight =
+        std::max({Height(f.fileRepeat, s.rowHeight), Height(f.clearFileCounter, s.rowHeight),
+                  Height(f.fileLabels[0], s.rowHeight - 2) + 2});
+    s.pathHeight = Height(f.filePath, s.pathHeight);
+}
+
+PortColumnSizes MeasurePortColumn(const CViewForm &f, QSize panelNeed)
+{
+    PortColumnSizes s;
+    s.comboHeight = FormMetrics::Height(f.portKind, s.comboHeight);
+    s.openWidth = MaxButtonWidth(s.openWidth, f.openClose,
+                                 {LoadString(IDS_OPEN_PORT), LoadString(IDS_CLOSE_PORT)});
+    s.openHeight = FormMetrics::Height(f.openClose, s.openHeight);
+    s.panelHeight = std::max(s.panelHeight, panelNeed.height());
+    MeasureFileGroup(f, s);
+    // Each row of the column with its margins, as the designed sizes add up to 147.
+    const int kindRow = std::max(82, f.portKind->sizeHint().width()) + 3 + s.openWidth + 2;
+    const int buttonRow = 5 + s.selectWidth + 2 + s.sendWidth + 2 + s.stopWidth + 4 + 2;
+    const int fieldRow = 5 + s.labelWidth + s.editWidth + 3 + s.unitWidth + 4 + 2;
+    s.width = std::max({s.width, panelNeed.width(), kindRow, buttonRow, fieldRow});
+    return s;
+}
+
+// The three fields of the file group, one per row from `top`; returns the bottom.
+int PlaceFileFields(CViewForm &f, const PortColumnSizes &s, int top)
+{
+    const int left = kPanelLeft + 5;
+    const int editLeft = left + s.labelWidth;
+    const int unitLeft = editLeft + s.editWidth + 3;
+    QLineEdit *const edits[] = {f.fileRepeat, f.fileInterval, f.fileCounter};
+    int y = top;
+    for (int row = 0; row < 3; ++row, y += s.rowHeight + 4) {
+        f.fileLabels[row]->setGeometry(left, y + 1, s.labelWidth, s.rowHeight - 2);
+        edits[row]->setGeometry(editLeft, y, s.editWidth, s.rowHeight);
+    }
+    const int row1 = top + s.rowHeight + 4;
+    f.fileIntervalUnit->setGeometry(unitLeft, row1 + 1, s.unitWidth, s.rowHeight - 2);
+    f.clearFileCounter->setGeometry(unitLeft, row1 + s.rowHeight + 4, s.unitWidth, s.rowHeight);
+    return y - 4;
+}
+
+// Returns the bottom of the file group.
+int PlaceFileGroup(CViewForm &f, const PortColumnSizes &s, int top)
+{
+    const int buttonsTop = top + s.titleHeight;
+    int x = kPanelLeft + 5;
+    for (auto [button, width] :
+         {std::pair{f.selectFile, s.selectWidth}, std::pair{f.sendFile, s.sendWidth},
+          std::pair{f.stopFile, s.stopWidth}}) {
+        button->setGeometry(x, buttonsTop, width, s.buttonHeight);
+        x += width + 2;
+    }
+    const int bottom = PlaceFileFields(f, s, buttonsTop + s.buttonHeight + 4) + 12;
+    f.fileGroup->setGeometry(kPanelLeft, top, s.width - 2, bottom - top);
+    return bottom;
+}
+
+// Places the kind list, the open button, the panel's place, the file group
+// and the chosen file's name; returns the column's bottom.
+int PlacePortColumn(CViewForm &f, const PortColumnSizes &s)
+{
+    const int openLeft = kPanelLeft + s.width - 2 - s.openWidth;
+    f.portKind->setGeometry(kPanelLeft, 5, openLeft - 3 - kPanelLeft, s.comboHeight);
+    f.openClose->setGeometry(openLeft, 4, s.openWidth, s.openHeight);
+    const int panelTop = 4 + std::max(s.openHeight, s.comboHeight + 1) + 2;
+    f.panelRect = QRect(kPanelLeft, panelTop, s.width, s.panelHeight);
+    const int groupBottom = PlaceFileGroup(f, s, f.panelRect.bottom() + 1 + 2);
+    f.filePath->setGeometry(kPanelLeft, groupBottom + 4, s.width - 2, s.pathHeight);
+    return f.filePath->geometry().bottom() + 1;
+}
+
 // The buttons that wait for an open port, a chosen file or a transfer.
 void DisableUntilNeeded(CViewForm &f)
 {
@@ -151,7 +254,7 @@ void DisableUntilNeeded(CViewForm &f)
 }
 } // namespace
 
-CViewForm BuildViewForm(QWidget *view)
+CViewForm BuildViewForm(QWidget *view, QSize panelNeed)
 {
     CViewForm f;
     BuildAreas(view, f); // first, so the groups lie beneath the controls in them
@@ -160,5 +263,15 @@ CViewForm BuildViewForm(QWidget *view)
     BuildRows(view, f);
     BuildButtonColumn(view, f);
     DisableUntilNeeded(f);
+    PlaceViewForm(f, panelNeed);
     return f;
+}
+
+void PlaceViewForm(CViewForm &f, QSize panelNeed)
+{
+    const PortColumnSizes column = MeasurePortColumn(f, panelNeed);
+    const int columnBottom = PlacePortColumn(f, column);
+    f.metrics = FormMetrics::MeasureAreas(f, kPanelLeft + column.width);
+    f.minimumSize = QSize(f.metrics.MinWidth(),
+                          std::max(columnBottom + 5, f.metrics.MinP2() + f.metrics.SendRoom()));
 }

@@ -1,11 +1,19 @@
 // The controls of the main view's form.
 //
 // BuildViewForm creates every control of the form as a child of the view,
-// names each after its control id and puts the port column in its fixed
-// place; the right-hand areas are placed later by the layout (layout.h).
+// names each after its control id and places the port column, sized for the
+// view's font; the right-hand areas are placed later by the layout (layout.h)
+// from the sizes measured here.
 // Controls whose features are not wired up yet are created disabled so the
 // form never offers what it cannot do.
 #pragma once
+
+#include "layout.h"
+
+#include <QRect>
+#include <QSize>
+
+#include <array>
 
 class QCheckBox;
 class QComboBox;
@@ -27,8 +35,10 @@ struct CViewForm
     QPushButton *selectFile = nullptr;       // 1036
     QPushButton *sendFile = nullptr;         // 1037
     QPushButton *stopFile = nullptr;         // 1053
+    std::array<QLabel *, 3> fileLabels{};    // repeat count, interval, counter
     QLineEdit *fileRepeat = nullptr;         // 1050
     QLineEdit *fileInterval = nullptr;       // 1051
+    QLabel *fileIntervalUnit = nullptr;      // "ms"
     QLineEdit *fileCounter = nullptr;        // 1052
     QPushButton *clearFileCounter = nullptr; // 1060
     QLabel *filePath = nullptr;              // 1061
@@ -65,15 +75,25 @@ struct CViewForm
     QPushButton *clearSend = nullptr;  // 1006
     QPushButton *send = nullptr;       // 1000
     QLabel *pageLabel = nullptr;       // 1016
+
+    // Sizes at the font the form was built with.
+    ViewLayout::Metrics metrics; // of the right-hand side
+    QRect panelRect;             // where the settings panel goes
+    QSize minimumSize;           // the least size that shows every control whole
 };
 
-// Where the settings panel of the chosen kind sits, under the kind list.
+// The settings panel's place as designed, under the kind list; a panel that
+// needs more room makes the port column wider or taller.
 inline constexpr int kPanelLeft = 5;
-inline constexpr int kPanelTop = 30;
 inline constexpr int kPanelWidth = 147;
 inline constexpr int kPanelHeight = 142;
 
-CViewForm BuildViewForm(QWidget *view);
+// Builds the form and places the port column so that a panel of `panelNeed`
+// fits; every control is at least as large as its text needs.
+CViewForm BuildViewForm(QWidget *view, QSize panelNeed);
+// Places the port column again for a panel of `panelNeed` and measures the
+// form anew.
+void PlaceViewForm(CViewForm &form, QSize panelNeed);
 
 // Texts of the form itself (captions that are not loaded from the string table).
 namespace FormText {

@@ -10,6 +10,10 @@ void PlugMainView(CMainFrame &frame, CTarvikView *view)
                      [view](quint32 wParam, const QString &text) {
                          view->OnViewRequest(int(wParam & 0xFFFF), int(wParam >> 16), text);
                      });
+    // The about box comes up over a finished form, after any question the
+    // start-up asks.
+    QObject::connect(view, &CTarvikView::startupDone, &frame, &CMainFrame::ShowAboutAtStart,
+                     Qt::QueuedConnection);
     frame.SetView(view);
     view->AttachFrameCommands(frame);
 }

@@ -1,11 +1,12 @@
-// The about box at start and the "show at start" choice it keeps in
-// NoAutoShowAbout.
+// The about box: its version line, the box at start and the "show at start"
+// choice it keeps in NoAutoShowAbout.
 #include "aboutdlg.h"
 #include "regmanage.h"
 #include "testsettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -52,6 +53,14 @@ private slots:
     {
         QVERIFY(m_folder.IsValid());
         QSettings(QStringLiteral("Tarvik"), QStringLiteral("Settings")).clear();
+    }
+
+    // The program's build and the port library's version, which users quote.
+    void versionLineNamesBothVersions()
+    {
+        CAboutDlg dialog;
+        QCOMPARE(dialog.VersionLabel()->text(),
+                 QStringLiteral("Tarvik V1.000 Beta4(Build 1141), 端口操作类库版本: V1.000.1087"));
     }
 
     void startupShowsUntilUserUnticks()

@@ -14,6 +14,8 @@ struct CFakePortLog
     int closed = 0;
     QObject *owner = nullptr;
     QList<QByteArray> writes;
+    bool acceptWrites = true;
+    int transfersStarted = 0;
 };
 
 class CFakePort : public CPortEx
@@ -51,16 +53,19 @@ public:
                    uint8_t /*async*/) override
     {
         m_log.writes << QByteArray(reinterpret_cast<const char *>(bytes), length);
-        return 1;
+        return m_log.acceptWrites ? 1 : 0;
     }
 
     // Like a device that reports its own loss while it is being closed.
     void SetLostOnClose() { m_lostOnClose = true; }
     void RaiseOpenResult(uint16_t error) { PostPortMsg(kPortOpened, UserValue(), error); }
     void RaiseWriteDone() { PostPortMsg(kPortWriteDone, UserValue()); }
+    // Any other notification, as the port's threads post it.
+    void Raise(uint16_t code) { PostPortMsg(code, UserValue()); }
     // A file transfer that runs until the test finishes it.
     uint32_t SendFile(const char * /*path*/, int32_t /*passes*/, uint32_t /*interval*/) override
     {
+        ++m_log.transfersStarted;
         return 1;
     }
     void RaiseFileDone() { PostPortMsg(kPortFileDone, UserValue()); }

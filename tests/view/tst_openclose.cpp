@@ -1,8 +1,11 @@
-// Open and close, the open result, a lost port and the send button as the
-// view's write lock, driven through the real frame and view with a port that
+// Open and close, the open result, a lost port, the send button as the
+// view's write lock, the send box's Hex check box and the start and end of a
+// file transfer, driven through the real frame and view with a port that
 // answers on command.
 #include "fakeport.h"
 #include "viewsandbox.h"
+
+#include "stringtable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -127,6 +130,137 @@ private slots:
         QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
     }
 
+    // A write the port refuses unlocks the send button and counts nothing;
+    // a short USB write is reported in a box.
+    void refusedAndShortWritesAreReported()
+    {
+        m_log.acceptWrites = false;
+        OpenForWrites();
+        Send()->click();
+        QCOMPARE(m_log.writes.size(), 1);
+        QCOMPARE(m_framed->StatusText(), QStringLiteral("数据发送失败！"));
+        QVERIFY(m_framed->StatusIsError());
+        QVERIFY(Send()->isEnabled());
+        m_port->RaiseWriteDone(); // a stray report counts nothing
+        QTest::qWait(50);
+        QCOMPARE(SendCount(), QStringLiteral("0"));
+
+        MessageBoxWatcher catcher;
+        m_port->Raise(kPortUsbWriteShort);
+        QTRY_COMPARE(catcher.Texts(), QStringList{QStringLiteral("发送错误!")});
+    }
+
+    // With Control held the click only declares the notation; a plain click
+    // converts, and a switch that cannot convert keeps the box and its check
+    // box in hex with the bad character selected.
+    void hexCheckBoxDeclaresOrConverts()
+    {
+        OpenForWrites();
+        CEditEx *box = m_framed->SendBox();
+        auto *hex = m_framed->Find<QCheckBox>(ViewId::kHexSend);
+        box->setPlainText(QStringLiteral("31 32"));
+        QTest::mouseClick(hex, Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(hex->isChecked() && box->m_bHex);
+        QCOMPARE(box->toPlainText(), QStringLiteral("31 32"));
+        Send()->click();
+        QCOMPARE(m_log.writes.last(), QByteArray("12"));
+
+        QTest::mouseClick(hex, Qt::LeftButton);
+        QVERIFY(!hex->isChecked() && !box->m_bHex);
+        QCOMPARE(box->toPlainText(), QStringLiteral("12"));
+        QTest::mouseClick(hex, Qt::LeftButton);
+        box->setPlainText(QStringLiteral("4G 41"));
+        QTest::mouseClick(hex, Qt::LeftButton);
+        QVERIFY(hex->isChecked() && box->m_bHex);
+        QCOMPARE(box->toPlainText(), QStringLiteral("4G 41"));
+        QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G"));
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
+        QVERIFY(m_framed->StatusIsHint());
+    }
+
+    // A lost port and a failed transfer both end the transfer's display; only
+    // the lost port takes the send buttons with it.
+    void transferEndsIdle_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("port lost") << int(kPortLost) << kClosed;
+        QTest::newRow("transfer failed") << int(kPortFileFailed) << LoadString(IDS_FILE_SEND_ERROR);
+    }
+    void transferEndsIdle()
+    {
+        QFETCH(int, code);
+        OpenForFiles();
+        FileButton()->click();
+        QCOMPARE(FileButton()->text(), LoadString(IDS_PAUSE));
+        QVERIFY(!Send()->isEnabled());
+        m_port->Raise(uint16_t(code));
+        QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
+        QTEST(m_framed->StatusText(), "status");
+        QVERIFY(!m_framed->Button(ViewId::kStopFile)->isEnabled());
+        QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
+        const bool lost = code == kPortLost;
+        QCOMPARE(m_framed->View()->HasPort(), !lost);
+        QCOMPARE(Send()->isEnabled(), !lost);
+        QCOMPARE(FileButton()->isEnabled(), !lost);
+    }
+
+    void badRepeatCountStartsNothing_data()
+    {
+        QTest::addColumn<QString>("count");
+        QTest::newRow("zero") << QStringLiteral("0");
+        QTest::newRow("not a number") << QStringLiteral("abc");
+    }
+    void badRepeatCountStartsNothing()
+    {
+        QFETCH(QString, count);
+        OpenForFiles();
+        auto *repeat = m_framed->Find<QLineEdit>(ViewId::kFileRepeat);
+        repeat->setText(count);
+        FileButton()->click();
+        QCOMPARE(m_log.transfersStarted, 0);
+        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
+        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(repeat->selectedText(), count);
+        QTRY_VERIFY(repeat->hasFocus());
+        QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
+        QVERIFY(Send()->isEnabled());
+    }
+
+    // Single sends add up; a multi-pass send counts from 0, and so does the
+    // first single send after it. A negative count repeats until stopped and
+    // is a single send for the rule.
+    void passCounterFollowsTheResetRule()
+    {
+        OpenForFiles();
+        struct Start
+        {
+            const char *count;
+            int passes;
+            const char *atStart;
+            const char *atEnd;
+        };
+        const Start starts[] = {{"1", 1, "0", "1"},
+                                {"1", 1, "1", "2"},
+                                {"3", 3, "0", "3"},
+                                {"1", 1, "0", "1"},
+                                {"-2", 2, "1", "3"}};
+        auto *repeat = m_framed->Find<QLineEdit>(ViewId::kFileRepeat);
+        for (const Start &start : starts) {
+            repeat->setText(QString::fromLatin1(start.count));
+            FileButton()->click();
+            QCOMPARE(FileCounter(), QString::fromLatin1(start.atStart));
+            for (int pass = 0; pass < start.passes; ++pass)
+                m_port->Raise(kPortFilePassDone);
+            m_port->Raise(kPortFileDone);
+            QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
+            QCOMPARE(FileCounter(), QString::fromLatin1(start.atEnd));
+        }
+        QCOMPARE(m_log.transfersStarted, 5);
+        m_framed->Button(ViewId::kClearFileCounter)->click();
+        QCOMPARE(FileCounter(), QStringLiteral("0"));
+    }
+
 private:
     void StartFake()
     {
@@ -145,6 +279,18 @@ private:
         m_framed->SendBox()->setPlainText(QStringLiteral("abc"));
         m_framed->Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
     }
+    // Open, with a file chosen for sending.
+    void OpenForFiles()
+    {
+        OpenForWrites();
+        const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
+        QVERIFY(WriteFileBytes(file, "job"));
+        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
+        m_framed->Button(ViewId::kSelectFile)->click();
+        QVERIFY(FileButton()->isEnabled());
+    }
+    QPushButton *FileButton() const { return m_framed->Button(ViewId::kSendFile); }
+    QString FileCounter() const { return m_framed->Find<QLineEdit>(ViewId::kFileCounter)->text(); }
     QString SendCount() const { return m_framed->Find<QLineEdit>(ViewId::kSendCount)->text(); }
     void OpenWithResult(uint16_t error)
     {

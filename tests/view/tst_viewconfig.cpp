@@ -5,12 +5,16 @@
 // dialog).
 #include "viewsandbox.h"
 
+#include "aboutdlg.h"
 #include "dialogdriver.h"
+#include "rvconfig.h"
 #include "serialcfgdlg.h"
+#include "stringtable.h"
 #include "usercommandview.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -89,6 +93,49 @@ private slots:
         QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
     }
 
+    // The saved notations reach the boxes, not only their check boxes: a
+    // hex send box refuses a wrong digit instead of sending the characters,
+    // and what arrives shows in the receive box's notation.
+    void savedNotationAppliesToTheBoxes_data()
+    {
+        QTest::addColumn<bool>("hexSend");
+        QTest::addColumn<bool>("hexDisplay");
+        QTest::newRow("both hex") << true << true;
+        QTest::newRow("hex send only") << true << false;
+        QTest::newRow("hex display only") << false << true;
+        QTest::newRow("text") << false << false;
+    }
+    void savedNotationAppliesToTheBoxes()
+    {
+        QFETCH(bool, hexSend);
+        QFETCH(bool, hexDisplay);
+        RvConfigValues values;
+        values.hexSend = hexSend;
+        values.hexDisplay = hexDisplay;
+        QCOMPARE(SaveRvConfig(m_sandbox->IniPath().toStdString(), values, tagPORT_CFG_DATA{}),
+                 RvSaveResult::Saved);
+        Start();
+        QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexSend)->isChecked(), hexSend);
+        QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexRecv)->isChecked(), hexDisplay);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+
+        m_framed->SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
+        m_framed->Button(ViewId::kSend)->click();
+        if (hexSend) {
+            QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
+        } else {
+            QByteArray got;
+            QTRY_COMPARE((got += peer->readAll()), QByteArray("41 4g2"));
+        }
+        peer->write("AB");
+        QTRY_COMPARE(m_framed->RecvBox()->toPlainText(),
+                     hexDisplay ? QStringLiteral("41 42") : QStringLiteral("AB"));
+        QCOMPARE(peer->readAll(), QByteArray());
+    }
+
     // Nothing is placed before the start-up tick; a resize keeps the port
     // column where it is and the areas' shares of the height.
     void designedStartAndResizeKeepShares()
@@ -134,9 +181,11 @@ private slots:
         QVERIFY(strip->Buttons()[0]->isVisible());
         for (const QSize size : {QSize(900, 800), QSize(608, 600)}) {
             view.resize(size);
-            const int p1 = view.Splitter1Pos();
-            const int p2 = view.Splitter2Pos();
-            QCOMPARE(strip->geometry(), QRect(155, p1 + 13, size.width() - 160, p2 - p1 - 15));
+            const QRect cmdGroup =
+                view.findChild<QGroupBox *>(ViewId::Name(ViewId::kCmdGroup))->geometry();
+            QVERIFY(cmdGroup.contains(strip->geometry()));
+            QVERIFY(strip->geometry().top() > view.Splitter1Pos() + ViewLayout::kBarHeight);
+            QVERIFY(strip->geometry().bottom() < view.Splitter2Pos());
         }
 
         QScrollBar *bar = strip->verticalScrollBar();
@@ -153,6 +202,35 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
         QVERIFY(Wheel(&view, 120));
         QVERIFY(bar->value() < bar->maximum());
+    }
+
+    // The about box at start comes after the start-up tick: after the
+    // question about a faulty command, over the finished form, and once.
+    void aboutBoxFollowsTheStartUp()
+    {
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
+                               "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=bad\r\nCmdValue1=xyz\r\n"));
+        CRegManage().WriteDword(QStringLiteral("NoAutoShowAbout"), 0);
+        QStringList shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                shown << box->text().left(12);
+                box->button(QMessageBox::No)->click();
+            } else if (auto *about = qobject_cast<CAboutDlg *>(modal)) {
+                const CTarvikView *view = m_framed->View();
+                const bool ready =
+                    view->PortPanel() && view->CommandStrip() && view->Splitter1Pos() > 0;
+                shown << (ready ? QStringLiteral("about over the form") : QStringLiteral("about"));
+                about->reject();
+            }
+        });
+        poll.start(10);
+        Start();
+        QTRY_COMPARE(shown, QStringList({"配置文件中用户命令第1项", "about over the form"}));
+        QTest::qWait(200);
+        QCOMPARE(shown.size(), 2);
     }
 
     // The menu command edits the list: Cancel changes nothing; OK writes the

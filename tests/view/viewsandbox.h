@@ -1,6 +1,7 @@
 // Test support: a fresh current directory (where the view keeps "rvcfg.ini"),
 // a registry folder and a cleared settings block for every test, and a frame
-// around the view.
+// around the view. The about box at start is switched off in the registry
+// folder; a test that wants it removes the value.
 #pragma once
 
 #include "editex.h"
@@ -101,6 +102,7 @@ public:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_registry.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_registry.path());
         QDir::setCurrent(m_workDir.path());
+        CRegManage().WriteDword(QStringLiteral("NoAutoShowAbout"), 1);
     }
     ~CViewSandbox() { QDir::setCurrent(m_previousDir); }
     CViewSandbox(const CViewSandbox &) = delete;

@@ -7,7 +7,10 @@
 // does, and takes data slowly, so that a file transfer stays on screen long
 // enough to be seen.
 //
-//   tarvik-docshots PORT OUTDIR    (run in a folder prepared by tarvik-democfg)
+//   tarvik-docshots PORT OUTDIR [FONTSCALE]   (run in a folder prepared by tarvik-democfg)
+//
+// FONTSCALE multiplies the point size of the application font, to see the
+// form at a larger text size.
 #include "mainframe.h"
 #include "mainwindow.h"
 #include "statusparser.h"
@@ -21,6 +24,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -193,9 +197,14 @@ void AddTour(CTour &tour, CMainFrame *frame, CTarvikView *view, const QString &o
 int main(int argc, char **argv)
 {
     CTarvikApp app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s PORT OUTDIR\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s PORT OUTDIR [FONTSCALE]\n", argv[0]);
         return 2;
+    }
+    if (argc == 4) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(font.pointSizeF() * QString::fromLocal8Bit(argv[3]).toDouble());
+        QApplication::setFont(font);
     }
     CSlowPrinter printer;
     if (!printer.Listen(quint16(QString::fromLocal8Bit(argv[1]).toUInt()))) {

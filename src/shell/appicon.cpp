@@ -1,0 +1,8 @@
+#include "appicon.h"
+
+#include <QString>
+
+QIcon TarvikIcon()
+{
+    return QIcon(QStringLiteral(":/icons/tarvik.svg"));
+}

@@ -1,0 +1,150 @@
+// Every caption of the main window and of each settings panel fits its
+// control, at the application's font and at one and a half times its size,
+// with the window at its least size.
+#include "viewsandbox.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyleOptionComboBox>
+
+namespace {
+PanelProviders LongNames()
+{
+    PanelProviders providers;
+    providers.usbDevices = [] { return std::vector<int>{0, 12}; };
+    providers.printers = [] { return QStringList{QStringLiteral("Office_Laser_4200_PCL6")}; };
+    providers.devicePath = [](const QString &name) {
+        return QStringLiteral("/dev/ttyUSB%1").arg(name.mid(3));
+    };
+    return providers;
+}
+
+QString Shown(QString text)
+{
+    return text.remove(u'&');
+}
+
+// What does not fit in `w`, or nothing.
+QString ButtonProblem(const QAbstractButton *b)
+{
+    const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+    const bool pushButton = qobject_cast<const QPushButton *>(b);
+    const int need = pushButton ? b->fontMetrics().horizontalAdvance(Shown(b->text())) + 2 * margin
+                                : b->sizeHint().width();
+    return b->width() < need ? QStringLiteral("needs %1").arg(need) : QString();
+}
+
+QString ComboProblem(const QComboBox *combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    const int room =
+        combo->style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+            .width();
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > room)
+            return combo->itemText(i);
+    return {};
+}
+
+QString LineEditProblem(const QLineEdit *edit)
+{
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    const int need = edit->fontMetrics().horizontalAdvance(edit->text()) + 2 * frame;
+    return edit->width() < need ? QStringLiteral("needs %1").arg(need) : QString();
+}
+
+QString WidthProblem(const QWidget *w)
+{
+    if (auto *button = qobject_cast<const QAbstractButton *>(w))
+        return ButtonProblem(button);
+    if (auto *combo = qobject_cast<const QComboBox *>(w))
+        return ComboProblem(combo);
+    if (auto *edit = qobject_cast<const QLineEdit *>(w))
+        return qobject_cast<const QComboBox *>(w->parentWidget()) ? QString()
+                                                                  : LineEditProblem(edit);
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return !label->wordWrap() && w->width() < w->sizeHint().width() ? label->text() : QString();
+    if (auto *group = qobject_cast<const QGroupBox *>(w))
+        return w->width() < w->fontMetrics().horizontalAdvance(group->title()) ? group->title()
+                                                                               : QString();
+    return {};
+}
+
+// The controls under `root` whose text is cut, with what they lack.
+QStringList Clipped(const QWidget *root)
+{
+    QStringList clipped;
+    for (const QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(root) || w->inherits("QAbstractScrollArea") ||
+            w->parentWidget()->inherits("QComboBox"))
+            continue;
+        const bool control = w->inherits("QAbstractButton") || w->inherits("QComboBox") ||
+                             w->inherits("QLineEdit") || w->inherits("QLabel");
+        QString problem = WidthProblem(w);
+        if (problem.isEmpty() && control && w->height() < w->minimumSizeHint().height())
+            problem = QStringLiteral("height %1").arg(w->height());
+        if (!problem.isEmpty())
+            clipped << QStringLiteral("%1 \"%2\": %3")
+                           .arg(QString::fromLatin1(w->metaObject()->className()),
+                                w->objectName() + QStringLiteral(" in ") +
+                                    w->parentWidget()->metaObject()->className(),
+                                problem);
+    }
+    return clipped;
+}
+} // namespace
+
+class TestViewForm : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        CViewTestCase::init();
+        m_font = QApplication::font();
+    }
+    void cleanup()
+    {
+        CViewTestCase::cleanup();
+        QApplication::setFont(m_font);
+    }
+
+    void captionsFitAtTheLeastWindowSize_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("application font") << 1.0;
+        QTest::newRow("one and a half times") << 1.5;
+    }
+    void captionsFitAtTheLeastWindowSize()
+    {
+        QFETCH(double, scale);
+        QFont font = m_font;
+        font.setPointSizeF(m_font.pointSizeF() * scale);
+        QApplication::setFont(font);
+        Start({}, LongNames());
+        CMainFrame &frame = m_framed->Frame();
+        frame.resize(frame.minimumSize());
+        QTRY_COMPARE(frame.size(), frame.minimumSize());
+        for (int id : {ViewId::kRecvCount, ViewId::kSendCount})
+            m_framed->Find<QLineEdit>(id)->setText(QStringLiteral("2147483647"));
+        for (PortKind kind : {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
+                              PortKind::Network, PortKind::Printer}) {
+            m_framed->SelectKind(kind);
+            QCoreApplication::processEvents();
+            const QStringList clipped = Clipped(&frame);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        }
+    }
+
+private:
+    QFont m_font;
+};
+
+QTEST_MAIN(TestViewForm)
+#include "tst_viewform.moc"
