@@ -121,6 +121,8 @@ public:
     // The user command strip; none before the start-up tick.
     CUserCommandView *CommandStrip() const { return m_pCmdView; }
     bool HasPort() const { return m_pPort != nullptr; }
+    // The configuration file this view reads and writes, fixed at start.
+    const std::filesystem::path &IniPath() const { return m_iniPath; }
 
 protected:
     bool event(QEvent *event) override;
@@ -248,7 +250,6 @@ private:
     void LoadConfig();
     void SaveConfig();
     void ReadSavedSplitterTops(int &top1, int &top2) const;
-    std::filesystem::path IniPath() const;
 
     // ---- find (view_find.cpp) ----
     void FindInSendBox(const QString &text, bool matchCase);
@@ -322,6 +323,6 @@ private:
     int m_nSplitter2Pos = 0;
     bool m_bLayoutReady = false; // set by the start-up timer
 
-    QString m_configDir; // current directory at start; the INI file lives there
+    std::filesystem::path m_iniPath; // chosen once at start; see configpath.h
     bool m_bSettingsSaved = false;
 };
