@@ -17,7 +17,8 @@ fi
 # Packaging checks and the tools to build and enter a fresh Debian root.
 bash scripts/install-deps.sh lintian desktop-file-utils appstream mmdebstrap iproute2
 
-deb="$(realpath "$(bash scripts/package.sh | tee /dev/stderr | tail -n 1)")"
+bash scripts/package.sh >&2
+deb="$(realpath build/package/tarvik_*.deb)"
 echo "== package: $deb"
 
 fail() { echo "package-check: FAILED: $*" >&2; exit 1; }
@@ -58,7 +59,7 @@ echo "== appstreamcli validate"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.tarvik.Tarvik.metainfo.xml" ||
   fail "metainfo"
 
-cache="${XDG_CACHE_HOME:-$HOME/.cache}/tarvik/package-check"
+cache="${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/tarvik/package-check"
 base="$cache/bookworm-base.tar"
 mkdir -p "$cache/archives/partial"
 if [ ! -f "$base" ]; then
