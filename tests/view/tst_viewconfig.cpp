@@ -177,6 +177,7 @@ private slots:
             CFramedView framed;
             QVERIFY(framed.WaitForStartup());
             QTRY_COMPARE(Captions(framed.View()).size(), 5);
+            QVERIFY(framed.Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
             RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
                 DeleteRowsFrom(dlg, 0);
                 dlg->reject();
