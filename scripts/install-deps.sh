@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and running Tarvik needs.
+# Installs every Debian package that building, testing and running Tarvik needs,
+# plus any packages named as arguments (the packaging scripts name their tools).
 # Safe to run again; runs apt through sudo when not root.
 set -euo pipefail
 
@@ -10,7 +11,9 @@ PACKAGES=(
   libcups2-dev cups-daemon cups-client
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth
+  librsvg2-bin libqt6svg6
 )
+PACKAGES+=("$@")
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

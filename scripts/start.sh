@@ -2,7 +2,8 @@
 # Sets up a fresh Debian machine, builds everything and starts Tarvik in the
 # demo folder: the network kind points at the printer simulator, which listens
 # on 127.0.0.1:9100 and records what it receives in demo/printer-received.bin.
-# A real user simply starts build/release/src/shell/tarvik in a folder of theirs.
+# A real user installs the package (scripts/package.sh) or starts
+# build/release/src/shell/tarvik anywhere; settings then go to ~/.config/Tarvik.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -231,12 +231,13 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const Options options = ParseOptions(app.arguments());
-    // The view keeps its settings in the current folder and the registry;
-    // neither is the user's here.
+    // The view keeps its settings in the user's configuration folder (or the
+    // current folder) and the registry; none of them is the user's here.
     QTemporaryDir work;
     QTemporaryDir registry;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, registry.path());
     QDir::setCurrent(work.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(work.path()));
 
     CRegManage reg;
     CMainFrame frame(reg);

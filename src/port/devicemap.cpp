@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr char kConfigFile[] = "rvcfg.ini";
 constexpr const char *kSerialFamilies[] = {"ttyUSB", "ttyACM", "ttyS"};
 
 std::string Upper(std::string text)
@@ -44,13 +43,9 @@ struct Overrides
     std::map<std::string, std::string> paths; // upper-case name -> path; guarded by mutex
 };
 
-bool ReadDevicesSection(const std::string &iniPath, std::map<std::string, std::string> &paths);
-
 Overrides &TheOverrides()
 {
     static Overrides overrides;
-    static std::once_flag loaded;
-    std::call_once(loaded, [] { ReadDevicesSection(kConfigFile, overrides.paths); });
     return overrides;
 }
 

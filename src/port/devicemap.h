@@ -2,8 +2,9 @@
 // they open. Defaults: COMn is the n-th serial device present (stable
 // order: USB adapters, ACM devices, then built-in ports with hardware), LPTn
 // is /dev/lp(n-1), \\.\QXUSB-n is /dev/usb/lpn. Overrides come from the
-// [Devices] section of "rvcfg.ini" in the current directory (read once, on
-// first use) or from SetDeviceOverride; tests point ports at their own
+// [Devices] section of the configuration file, which each program loads at
+// start with LoadDeviceOverrides (the port library does not know where that
+// file lives), or from SetDeviceOverride; tests point ports at their own
 // pseudo-terminals this way. All functions are thread-safe.
 #pragma once
 

@@ -8,6 +8,7 @@ CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
     setOrganizationName(QStringLiteral("Tarvik"));
     setApplicationName(QStringLiteral("TarvikApp"));
     setWindowIcon(TarvikIcon());
+    setDesktopFileName(QStringLiteral("org.tarvik.Tarvik")); // the installed menu entry
 }
 
 // The frame goes before QApplication does.

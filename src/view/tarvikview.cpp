@@ -1,12 +1,12 @@
 #include "tarvikview.h"
 
+#include "configpath.h"
 #include "editex.h"
 
 #include "portex.h"
 #include "splittercontrol.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QPushButton>
 #include <QTimerEvent>
 
@@ -63,7 +63,7 @@ void CTarvikView::changeEvent(QEvent *event)
 
 void CTarvikView::OnInitialUpdate()
 {
-    m_configDir = QDir::currentPath(); // the INI file stays here for the whole run
+    m_iniPath = ConfigFilePath(); // a later change of the current folder does not move it
     m_form = BuildViewForm(this, PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
     setMinimumSize(m_form.minimumSize);
     LoadConfig(); // selects the saved kind before anyone listens to the list

@@ -122,6 +122,8 @@ public:
     // The user command strip; none before the start-up tick.
     CUserCommandView *CommandStrip() const { return m_pCmdView; }
     bool HasPort() const { return m_pPort != nullptr; }
+    // The configuration file this view reads and writes, fixed at start.
+    const std::filesystem::path &IniPath() const { return m_iniPath; }
 
 signals:
     // The start-up tick has made the panel, the command strip and the first
@@ -259,7 +261,6 @@ private:
     void LoadConfig();
     void SaveConfig();
     void ReadSavedSplitterTops(int &top1, int &top2) const;
-    std::filesystem::path IniPath() const;
 
     // ---- find (view_find.cpp) ----
     void FindInSendBox(const QString &text, bool matchCase);
@@ -334,6 +335,6 @@ private:
     int m_nSplitter2Pos = 0;
     bool m_bLayoutReady = false; // set by the start-up timer
 
-    QString m_configDir; // current directory at start; the INI file lives there
+    std::filesystem::path m_iniPath; // chosen once at start; see configpath.h
     bool m_bSettingsSaved = false;
 };

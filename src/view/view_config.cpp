@@ -1,5 +1,7 @@
 // The settings section "RVConfigs" of the INI file and the splitter values
 // of the registry.
+#include "configpath.h"
+#include "devicemap.h"
 #include "regmanage.h"
 #include "rvconfig.h"
 #include "stringtable.h"
@@ -14,19 +16,13 @@
 namespace {
 const QString kSplitter1 = QStringLiteral("Splitter1Pos");
 const QString kSplitter2 = QStringLiteral("Splitter2Pos");
-constexpr char kIniFileName[] = "rvcfg.ini";
 } // namespace
 
-// The file lives in the directory that was current when the view started.
-std::filesystem::path CTarvikView::IniPath() const
-{
-    return std::filesystem::path(m_configDir.toStdString()) / kIniFileName;
-}
-
-// The saved kind is selected without the kind-change handling: its panel is
-// created by the start-up timer.
+// The [Devices] map comes from the same file. The saved kind is selected without the kind-change
+// handling: its panel is created by the start-up timer.
 void CTarvikView::LoadConfig()
 {
+    LoadDeviceOverrides(IniPath().string());
     RvConfigValues values;
     values.selPort = m_form.portKind->currentIndex();
     const RvLoadResult result = LoadRvConfig(IniPath(), values, PortCfgData());
@@ -55,6 +51,7 @@ void CTarvikView::SaveConfig()
     values.hexSend = m_form.hexSend->isChecked();
     values.countRecv = m_form.countRecv->isChecked();
     values.countSend = m_form.countSend->isChecked();
+    MakeConfigFolder(IniPath()); // a failure shows as the file that cannot be created
     if (SaveRvConfig(IniPath(), values, PortCfgData()) == RvSaveResult::CannotCreate) {
         QMessageBox::critical(this, QString(), QStringLiteral("Can't Create Config Ini File!"));
         return;

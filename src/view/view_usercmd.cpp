@@ -1,5 +1,6 @@
 // The user command strip: loading the commands, creating the strip inside
 // group 1073, passing the mouse wheel to it and editing the list.
+#include "configpath.h"
 #include "mainframe.h"
 #include "tarvikview.h"
 #include "usercmdcfgdlg.h"
@@ -102,6 +103,7 @@ void CTarvikView::OnPresetCommands()
     dialog.SetRows(RowsOf(m_pCmdView->Records()));
     if (dialog.exec() != QDialog::Accepted)
         return;
+    MakeConfigFolder(IniPath()); // the first save may come before any exit
     if (!SaveUserCommandRows(this, IniPath(), dialog.Rows()))
         return;
     m_pCmdView->Records() = RecordsOf(dialog.Rows());

@@ -1,7 +1,10 @@
 #include "viewhookup.h"
 
+#include "extstatuscontrolbar.h"
 #include "mainframe.h"
 #include "tarvikview.h"
+
+#include <QFile>
 
 void PlugMainView(CMainFrame &frame, CTarvikView *view)
 {
@@ -16,4 +19,8 @@ void PlugMainView(CMainFrame &frame, CTarvikView *view)
                      Qt::QueuedConnection);
     frame.SetView(view);
     view->AttachFrameCommands(frame);
+    // Settings may come from the start folder or the user's folder; the
+    // status bar says which.
+    frame.StatusBar()->setToolTip(
+        CTarvikView::tr("配置文件：%1").arg(QFile::decodeName(view->IniPath().c_str())));
 }

@@ -1,11 +1,13 @@
 // Start-up and what carries over to the next start: the settings section of
-// "rvcfg.ini" in the start directory, the two splitter bars (shares kept
+// "rvcfg.ini" (in the start directory when it holds one, else in the user's
+// configuration folder), the two splitter bars (shares kept
 // across resizes, the tops in the registry), and the user command strip
 // (loading, its place in the layout, the mouse wheel, the preset commands
 // dialog).
 #include "viewsandbox.h"
 
 #include "aboutdlg.h"
+#include "devicemap.h"
 #include "dialogdriver.h"
 #include "rvconfig.h"
 #include "serialcfgdlg.h"
@@ -66,11 +68,15 @@ private slots:
     {
         m_view.reset();
         CViewTestCase::cleanup();
+        ClearDeviceOverrides();
     }
 
-    // Kind, panel choices and switches are saved at exit and back after a restart.
+    // Kind, panel choices and switches are saved at exit and back after a
+    // restart; a start folder without a file leaves it alone and uses the
+    // user's configuration folder, made by the first save.
     void settingsSurviveRestart()
     {
+        QVERIFY(!QFile::exists(m_sandbox->UserIniPath()));
         Start();
         m_framed->SelectKind(PortKind::Network);
         auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
@@ -80,7 +86,8 @@ private slots:
         QTest::keyClicks(port, QStringLiteral("9100"));
         QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kCountSend), Qt::LeftButton);
         m_framed.reset();
-        QVERIFY(QFile::exists(m_sandbox->IniPath()));
+        QVERIFY(QFile::exists(m_sandbox->UserIniPath()));
+        QVERIFY(!QFile::exists(m_sandbox->IniPath()));
 
         PortCfgData() = {};
         Start();
@@ -248,6 +255,7 @@ private slots:
             CFramedView framed;
             QVERIFY(framed.WaitForStartup());
             QTRY_COMPARE(Captions(framed.View()).size(), 5);
+            QVERIFY(framed.Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
             RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
                 DeleteRowsFrom(dlg, 0);
                 dlg->reject();
@@ -282,6 +290,29 @@ private slots:
         CFramedView restarted;
         QVERIFY(restarted.WaitForStartup());
         QTRY_COMPARE(Captions(restarted.View()), QStringList({"c1", "c2"}));
+    }
+
+    // Without a file in the start folder every reader takes the user's file:
+    // a command list saved before any exit makes it, the next start loads
+    // the commands and the [Devices] map from it, and the status bar's tool
+    // tip names it.
+    void userFileServesEveryReader()
+    {
+        Start();
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        });
+        QVERIFY(FileBytes(m_sandbox->UserIniPath()).contains("CmdCnt=0\r\n"));
+        m_framed.reset();
+
+        QVERIFY(WriteFileBytes(m_sandbox->UserIniPath(),
+                               "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=c1\r\nCmdValue1=01\r\n"
+                               "[Devices]\r\nCOM7=/dev/tarvik-test7\r\n"));
+        Start();
+        QTRY_COMPARE(Captions(m_framed->View()), QStringList({"c1"}));
+        QCOMPARE(DevicePath("COM7"), std::string("/dev/tarvik-test7"));
+        QVERIFY(m_framed->Frame().StatusBar()->toolTip().contains(m_sandbox->UserIniPath()));
+        QVERIFY(!QFile::exists(m_sandbox->IniPath()));
     }
 
 private:

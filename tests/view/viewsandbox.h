@@ -1,7 +1,8 @@
-// Test support: a fresh current directory (where the view keeps "rvcfg.ini"),
-// a registry folder and a cleared settings block for every test, and a frame
-// around the view. The about box at start is switched off in the registry
-// folder; a test that wants it removes the value.
+// Test support: a fresh current directory (a test that puts "rvcfg.ini" there
+// has the view use it), a fresh user configuration folder (XDG_CONFIG_HOME,
+// used otherwise), a registry folder and a cleared settings block for every
+// test, and a frame around the view. The about box at start is switched off in
+// the registry folder; a test that wants it removes the value.
 #pragma once
 
 #include "editex.h"
@@ -96,25 +97,44 @@ inline bool WriteFileBytes(const QString &path, const QByteArray &bytes)
 class CViewSandbox
 {
 public:
-    CViewSandbox() : m_previousDir(QDir::currentPath())
+    CViewSandbox()
+        : m_previousDir(QDir::currentPath()),
+          m_hadConfigHome(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")),
+          m_previousConfigHome(qgetenv("XDG_CONFIG_HOME"))
     {
         PortCfgData() = {}; // as in a process that has just started
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_registry.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_registry.path());
         QDir::setCurrent(m_workDir.path());
         CRegManage().WriteDword(QStringLiteral("NoAutoShowAbout"), 1);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_configHome.path()));
     }
-    ~CViewSandbox() { QDir::setCurrent(m_previousDir); }
+    ~CViewSandbox()
+    {
+        QDir::setCurrent(m_previousDir);
+        if (!m_hadConfigHome)
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
+    }
     CViewSandbox(const CViewSandbox &) = delete;
     CViewSandbox &operator=(const CViewSandbox &) = delete;
 
     QString WorkDir() const { return m_workDir.path(); }
     QString IniPath() const { return m_workDir.filePath(QStringLiteral("rvcfg.ini")); }
+    // Where the view keeps its file when the start folder holds none.
+    QString UserIniPath() const
+    {
+        return m_configHome.filePath(QStringLiteral("Tarvik/rvcfg.ini"));
+    }
     QString Path(const QString &name) const { return m_workDir.filePath(name); }
 
 private:
     QString m_previousDir;
+    bool m_hadConfigHome;
+    QByteArray m_previousConfigHome;
     QTemporaryDir m_workDir;
+    QTemporaryDir m_configHome;
     QTemporaryDir m_registry;
 };
 

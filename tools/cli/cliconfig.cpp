@@ -1,6 +1,7 @@
 #include "cliconfig.h"
 
 #include "boxtext.h"
+#include "configpath.h"
 #include "usercmdentries.h"
 
 #include <QString>
@@ -57,7 +58,7 @@ std::filesystem::path CliConfigPath(const CliPlan &plan)
 {
     if (!plan.configFile.empty())
         return plan.configFile;
-    return std::filesystem::current_path() / "rvcfg.ini";
+    return ConfigFilePath();
 }
 
 bool ResolveSends(CliPlan &plan, std::string &badArgument, std::string &reason)
