@@ -15,7 +15,9 @@ static_assert(std::endian::native == std::endian::little);
 // Every conversion runs twice over its input: a measuring pass that validates
 // and sizes the result, then, with the one buffer of that size allocated, a
 // filling pass that no longer checks anything. The passes share the decoding
-// code through small "sink" objects that either count or write.
+// code through small "sink" objects that either count or write. The hex
+// readers are the exception: they walk the text once, into a buffer as large
+// as the text could need, and copy or render the bytes from there.
 
 namespace {
 
@@ -189,14 +191,19 @@ template <class Sink> void DecodeToken(const uint8_t *token, std::size_t length,
         sink(kHexValues[token[k]]);
 }
 
-// Walks the tokens of a hex text from the left and feeds their bytes to
-// `sink`. With kCheck, stops at the first bad token; returns the byte count
-// or the error result. The sink is worked on as a local copy: its output
-// pointer then lives in a register instead of being reloaded after every
-// byte stored through it.
-template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text, Sink &sinkRef)
+struct ByteWriter
 {
-    Sink sink = sinkRef;
+    uint8_t *out;
+    void operator()(uint8_t b) { *out++ = b; }
+};
+
+// Walks the tokens of a hex text from the left and writes their bytes to
+// `out`, stopping at the first bad token; returns the byte count or the
+// error result. The writer is a local: its output pointer then lives in a
+// register instead of being reloaded after every byte stored through it.
+ConvResult WalkHexText(std::string_view text, uint8_t *out)
+{
+    ByteWriter sink{out};
     const uint8_t *chars = BytesOf(text);
     const std::size_t n = text.size();
     std::size_t count = 0;
@@ -223,28 +230,32 @@ template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text,
         while (i < n && !kSeparators[chars[i]])
             ++i;
         const std::size_t length = i - start;
-        if constexpr (kCheck) {
-            const std::size_t bad = FindTokenError(chars + start, length);
-            if (bad != length)
-                return ErrorAt(start + bad);
-        }
+        const std::size_t bad = FindTokenError(chars + start, length);
+        if (bad != length)
+            return ErrorAt(start + bad);
         DecodeToken(chars + start, length, sink);
         count += length == 3 ? 1 : (length + 1) / 2;
     }
-    sinkRef = sink;
     return static_cast<ConvResult>(count);
 }
 
-struct DiscardSink
+// A token of length L gives at most (L + 1) / 2 bytes, and tokens stand
+// apart by at least one separator, so a text of n characters gives at most
+// (n + 1) / 2 bytes.
+std::size_t MaxBytesOfHexText(std::size_t length)
 {
-    void operator()(uint8_t) {}
-};
+    return (length + 1) / 2;
+}
 
-struct ByteWriter
+// The bytes of a hex text, or the error result. `bytes` gets a buffer of
+// MaxBytesOfHexText, of which the result's count are used. The text is
+// walked once: a walk costs far more than copying the bytes it gives, so
+// sizing the result by a walk of its own first would cost more than it saves.
+ConvResult DecodeHexText(std::string_view text, ByteString &bytes)
 {
-    uint8_t *out;
-    void operator()(uint8_t b) { *out++ = b; }
-};
+    bytes = ByteString::Uninitialized(MaxBytesOfHexText(text.size()));
+    return WalkHexText(text, bytes.data());
+}
 
 // ---- Ascii notation writer --------------------------------------------------
 
@@ -422,47 +433,12 @@ void FeedRenderer(Renderer &renderer, const uint8_t *p, const uint8_t *end,
 
 template <class Renderer> void RenderBytes(std::span<const uint8_t> bytes, Renderer &renderer)
 {
-    Renderer local = renderer; // see WalkHexText
+    Renderer local = renderer; // a local stays in registers, see WalkHexText
     const uint8_t *end = bytes.data() + bytes.size();
     FeedRenderer(local, bytes.data(), end, end);
     local.EndRun();
     renderer = local;
 }
-
-// Collects the bytes of a hex text for an Ascii sizer or writer, so that they
-// can be rendered in whole blocks. The buffer and the renderer live outside:
-// the hex walk keeps its copy of this small object in registers, which it
-// could not if the buffer it stores bytes into were part of it.
-constexpr std::size_t kStageCapacity = 4 * kBlock;
-
-struct StageBuffer
-{
-    uint8_t bytes[kStageCapacity + kBlockReadMargin] = {};
-};
-
-template <class Renderer> struct StagedRenderer
-{
-    Renderer *renderer;
-    uint8_t *buffer;
-    std::size_t staged = 0;
-
-    void operator()(uint8_t b)
-    {
-        buffer[staged++] = b;
-        if (staged == kStageCapacity)
-            Flush();
-    }
-    void Flush()
-    {
-        FeedRenderer(*renderer, buffer, buffer + staged, buffer + sizeof(StageBuffer::bytes));
-        staged = 0;
-    }
-    void Finish()
-    {
-        Flush();
-        renderer->EndRun();
-    }
-};
 
 // ---- Ascii notation reader --------------------------------------------------
 
@@ -699,14 +675,10 @@ ConvResult HexToBytes(std::string_view hexText, ByteString &out)
 {
     if (hexText.empty())
         return 0;
-    DiscardSink discard;
-    const ConvResult count = WalkHexText<true>(hexText, discard);
-    if (IsConvError(count))
-        return count;
-    ByteString bytes = ByteString::Uninitialized(static_cast<std::size_t>(count));
-    ByteWriter writer{bytes.data()};
-    WalkHexText<false>(hexText, writer);
-    out = std::move(bytes);
+    ByteString bytes;
+    const ConvResult count = DecodeHexText(hexText, bytes);
+    if (!IsConvError(count))
+        out = ByteString::Copy(bytes.bytes().first(static_cast<std::size_t>(count)));
     return count;
 }
 
@@ -730,25 +702,20 @@ ConvResult BytesToHex(std::span<const uint8_t> bytes, ByteString &out, char sepa
                        [&](HexPairWriter &writer) { writer.Literal(bytes.data(), bytes.size()); });
 }
 
+// The rendering measures and fills fastest from whole blocks of bytes.
 ConvResult HexToAscii(std::string_view hexText, ByteString &out)
 {
     if (hexText.empty())
         return 0;
-    StageBuffer stage;
-    AsciiSizer sizer;
-    StagedRenderer<AsciiSizer> stagedSizer{&sizer, stage.bytes};
-    const ConvResult count = WalkHexText<true>(hexText, stagedSizer);
+    ByteString bytes;
+    const ConvResult count = DecodeHexText(hexText, bytes);
     if (IsConvError(count))
         return count;
-    stagedSizer.Finish();
-    ByteString text = ByteString::Uninitialized(sizer.size);
-    AsciiWriter writer{text.data(), EndOf(text)};
-    StagedRenderer<AsciiWriter> stagedWriter{&writer, stage.bytes};
-    WalkHexText<false>(hexText, stagedWriter);
-    stagedWriter.Finish();
-    Terminate(text);
-    out = std::move(text);
-    return static_cast<ConvResult>(out.size());
+    if (count == 0) {
+        out = ByteString::Uninitialized(0);
+        return 0;
+    }
+    return BytesToAscii(bytes.bytes().first(static_cast<std::size_t>(count)), out);
 }
 
 ConvResult BytesToAscii(std::span<const uint8_t> bytes, ByteString &out)
