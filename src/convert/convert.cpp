@@ -1,6 +1,7 @@
 #include "convert.h"
 
 #include "blockclass.h"
+#include "hexpairs.h"
 
 #include <algorithm>
 #include <array>
@@ -214,8 +215,14 @@ ConvResult WalkHexText(std::string_view text, uint8_t *out)
             continue;
         }
         PrefetchAhead(chars + i);
-        // Most tokens are one pair and a separator: take them without the
-        // general token scan.
+        // Most tokens are one pair and a separator: take five at once where
+        // they come in a row, or one without the general token scan.
+        if (n - i >= kFivePairsReach && FivePairs(chars + i, sink.out)) {
+            sink.out += 5;
+            count += 5;
+            i += kFivePairsLength;
+            continue;
+        }
         if (i + 2 < n && kSeparators[chars[i + 2]]) {
             const uint8_t high = kHexValues[chars[i]];
             const uint8_t low = kHexValues[chars[i + 1]];
