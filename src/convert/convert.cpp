@@ -103,6 +103,19 @@ constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeRendered()
     return rendered;
 }
 
+// Every byte's escape padded to one 8-byte block: the block writer stores
+// escapes as one word where the bytes after them are written over anyway.
+constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeEscapeBlocks()
+{
+    const auto escapes = MakeEscapes();
+    std::array<std::array<uint8_t, kRenderedBlock>, 256> blocks{};
+    for (int b = 0; b < 256; ++b) {
+        for (std::size_t k = 0; k < kEscapeLength; ++k)
+            blocks[b][k] = static_cast<uint8_t>(escapes[b][k]);
+    }
+    return blocks;
+}
+
 constexpr Table MakeRenderedLengths()
 {
     Table lengths{};
@@ -126,6 +139,7 @@ constexpr auto kHexPairs = MakeHexPairs();
 constexpr auto kHexPairWords = MakeHexPairWords();
 constexpr auto kEscapes = MakeEscapes();
 constexpr auto kRendered = MakeRendered();
+constexpr auto kEscapeBlocks = MakeEscapeBlocks();
 constexpr Table kRenderedLength = MakeRenderedLengths();
 constexpr Table kInDoubleByteRun = MakeDoubleByteRange();
 
@@ -391,7 +405,7 @@ struct AsciiWriter
         const BlockEscapes escapes = FindEscapes(block, oddRun);
         uint8_t *o = out;
         if (escapes.previousByte) {
-            std::memcpy(o - 1, kEscapes[o[-1]].data(), kEscapeLength);
+            std::memcpy(o - 1, kEscapeBlocks[o[-1]].data(), kRenderedBlock);
             o += kEscapeLength - 1;
         }
         std::size_t place = 0;
@@ -399,7 +413,7 @@ struct AsciiWriter
             const auto escaped = static_cast<std::size_t>(std::countr_zero(rest));
             CopyInPieces(o, block + place, escaped - place);
             o += escaped - place;
-            std::memcpy(o, kEscapes[block[escaped]].data(), kEscapeLength);
+            std::memcpy(o, kEscapeBlocks[block[escaped]].data(), kRenderedBlock);
             o += kEscapeLength;
             place = escaped + 1;
         }
