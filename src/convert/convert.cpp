@@ -8,6 +8,7 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <memory>
 
 // The writers assemble output in 64-bit words whose first byte in memory is
 // the low byte.
@@ -343,10 +344,28 @@ inline std::size_t CountBits(uint64_t bits)
     return static_cast<std::size_t>((bits * 0x0101010101010101u) >> 56);
 }
 
+// What the measuring pass found in each block, in order, so that the filling
+// pass need not classify the blocks again: the escaped places, and two flags.
+constexpr uint8_t kPreviousByteFlag = 1; // BlockEscapes::previousByte
+constexpr uint8_t kOddRunFlag = 2;       // the run state after the block
+
+struct BlockRecords
+{
+    std::unique_ptr<uint64_t[]> places;
+    std::unique_ptr<uint8_t[]> flags;
+
+    explicit BlockRecords(std::size_t inputSize)
+        : places(new uint64_t[inputSize / kBlock]), flags(new uint8_t[inputSize / kBlock])
+    {
+    }
+};
+
 struct AsciiSizer
 {
     std::size_t size = 0;
     unsigned oddRun = 0;
+    uint64_t *places; // the next block's record
+    uint8_t *flags;
 
     void operator()(uint8_t b)
     {
@@ -359,6 +378,9 @@ struct AsciiSizer
     {
         const BlockEscapes escapes = FindEscapes(block, oddRun);
         size += kBlock + (kEscapeLength - 1) * (CountBits(escapes.places) + escapes.previousByte);
+        *places++ = escapes.places;
+        *flags++ = static_cast<uint8_t>((escapes.previousByte ? kPreviousByteFlag : 0) |
+                                        (oddRun ? kOddRunFlag : 0));
     }
     void EndRun()
     {
@@ -382,7 +404,9 @@ inline void CopyInPieces(uint8_t *to, const uint8_t *from, std::size_t length)
 struct AsciiWriter
 {
     uint8_t *out;
-    const uint8_t *end; // one past the trailing 0 byte
+    const uint8_t *end;     // one past the trailing 0 byte
+    const uint64_t *places; // the next block's record, from AsciiSizer
+    const uint8_t *flags;
     unsigned oddRun = 0;
 
     void operator()(uint8_t b)
@@ -402,7 +426,8 @@ struct AsciiWriter
     // The raw stretches between escapes are copied whole.
     void Block(const uint8_t *block)
     {
-        const BlockEscapes escapes = FindEscapes(block, oddRun);
+        const BlockEscapes escapes{*places++, (*flags & kPreviousByteFlag) != 0};
+        oddRun = (*flags++ & kOddRunFlag) != 0;
         uint8_t *o = out;
         if (escapes.previousByte) {
             std::memcpy(o - 1, kEscapeBlocks[o[-1]].data(), kRenderedBlock);
@@ -743,10 +768,11 @@ ConvResult BytesToAscii(std::span<const uint8_t> bytes, ByteString &out)
 {
     if (bytes.empty())
         return 0;
-    AsciiSizer sizer;
+    BlockRecords records(bytes.size());
+    AsciiSizer sizer{0, 0, records.places.get(), records.flags.get()};
     RenderBytes(bytes, sizer);
     ByteString text = ByteString::Uninitialized(sizer.size);
-    AsciiWriter writer{text.data(), EndOf(text)};
+    AsciiWriter writer{text.data(), EndOf(text), records.places.get(), records.flags.get()};
     RenderBytes(bytes, writer);
     Terminate(text);
     out = std::move(text);
