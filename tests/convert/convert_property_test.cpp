@@ -162,8 +162,7 @@ TEST(RoundTrip, BytesAsciiBytes)
 }
 
 // Double-byte runs of short and block-filling lengths starting on either side
-// of a 64-byte block boundary (a hex text's bytes are also collected 256 at a
-// time), rendered from bytes and from hex text.
+// of a 64-byte block boundary, rendered from bytes and from hex text.
 TEST(BlockBoundaries, RunsAcrossBlocks)
 {
     for (uint8_t filler : {uint8_t{'a'}, uint8_t{0x00}, uint8_t{0xFF}}) {
