@@ -10,4 +10,6 @@
 // so the file it points to is replaced and the link stays. An existing file's
 // permission bits are carried over; a new file gets the default ones.
 // Returns false, leaving `target` as it was, when any step fails.
+// Temporary files of `target` that a writer killed during its save left
+// behind are removed first, once the process that made them has ended.
 bool ReplaceFileAtomically(const std::filesystem::path &target, std::string_view bytes);

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -23,6 +25,50 @@ fs::path ResolveTarget(const fs::path &target)
     return ec ? target : resolved;
 }
 
+// Temporary files are named ".<target>.tmp<pid>.<n>", so that the writer
+// that left one behind can be told from its name.
+std::string TemporaryPrefix(const fs::path &target)
+{
+    return "." + target.filename().string() + ".tmp";
+}
+
+// The process id in a temporary file's name, or 0 when `name` is not one of
+// ours.
+pid_t WriterOfTemporary(std::string_view name, std::string_view prefix)
+{
+    if (!name.starts_with(prefix))
+        return 0;
+    name.remove_prefix(prefix.size());
+    const std::size_t dot = name.find('.');
+    if (dot == std::string_view::npos || dot + 1 == name.size() ||
+        name.find_first_not_of("0123456789", dot + 1) != std::string_view::npos)
+        return 0;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + dot, pid);
+    return error == std::errc() && end == name.data() + dot ? pid : 0;
+}
+
+// A process we may not signal still runs.
+bool ProcessRuns(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// A writer killed during a save leaves its temporary file behind; the next
+// save clears those of processes that have ended. A file of a running
+// process may be a save in progress and stays.
+void RemoveStaleTemporaries(const fs::path &target)
+{
+    const std::string prefix = TemporaryPrefix(target);
+    const fs::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    std::error_code ec;
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder, ec)) {
+        const pid_t writer = WriterOfTemporary(entry.path().filename().string(), prefix);
+        if (writer > 0 && !ProcessRuns(writer))
+            fs::remove(entry.path(), ec);
+    }
+}
+
 // Creates a temporary file beside `target` with a name no other writer
 // uses. O_EXCL guards against a stale file of a crashed run; the counter
 // makes a retry pick a fresh name.
@@ -30,8 +76,8 @@ int CreateTemporaryBeside(const fs::path &target, fs::path &tempPath)
 {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = "." + target.filename().string() + ".tmp" + std::to_string(::getpid()) +
-                           "." + std::to_string(counter++);
+        std::string name =
+            TemporaryPrefix(target) + std::to_string(::getpid()) + "." + std::to_string(counter++);
         tempPath = target.parent_path() / name;
         int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
@@ -80,6 +126,7 @@ void SyncFolder(const fs::path &folder)
 bool ReplaceFileAtomically(const fs::path &target, std::string_view bytes)
 {
     const fs::path finalPath = ResolveTarget(target);
+    RemoveStaleTemporaries(finalPath);
     fs::path tempPath;
     int fd = CreateTemporaryBeside(finalPath, tempPath);
     if (fd < 0)

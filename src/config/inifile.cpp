@@ -214,6 +214,41 @@ bool IsStorableKey(std::string_view key)
            (key.empty() || kBadFirst.find(key.front()) == std::string_view::npos);
 }
 
+bool IsStorableKeyValue(std::string_view section, std::string_view key, std::string_view value)
+{
+    return IsStorableSection(section) && IsStorableKey(key) && !HasLineBreak(value);
+}
+
+// A comment that parses into entries would add headers or keys.
+bool IsStorableComment(std::string_view comment)
+{
+    return ParseIniText(comment).empty();
+}
+
+// Only a file that is not there at all may be started afresh: one that
+// exists but cannot be read holds settings an empty file would lose.
+bool IsMissing(const fs::path &path, IniStatus status)
+{
+    std::error_code error;
+    return status == IniStatus::FileUnreadable && !fs::exists(path, error) && !error;
+}
+
+bool SetHeaderComment(IniEntries &entries, std::string_view section, std::string_view comment,
+                      IniStatus *status)
+{
+    auto header = FindHeader(entries, section);
+    if (header == entries.end()) {
+        SetStatus(status, IniStatus::NotFound);
+        return false;
+    }
+    // Even a one-character comment needs its own line, or it would turn
+    // the header line into a comment.
+    header->comment = comment;
+    if (!comment.empty())
+        header->comment.push_back('\n');
+    return true;
+}
+
 void SetKeyValue(IniEntries &entries, std::string_view section, std::string_view key,
                  std::string_view value)
 {
@@ -341,7 +376,7 @@ std::string ReadIniValue(const fs::path &file, std::string_view section, std::st
 bool WriteIniValue(const fs::path &file, std::string_view section, std::string_view key,
                    std::string_view value, IniStatus *status)
 {
-    if (!IsStorableSection(section) || !IsStorableKey(key) || HasLineBreak(value)) {
+    if (!IsStorableKeyValue(section, key, value)) {
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
@@ -351,26 +386,40 @@ bool WriteIniValue(const fs::path &file, std::string_view section, std::string_v
     });
 }
 
+bool WriteIniSection(const fs::path &file, std::string_view section, std::string_view comment,
+                     std::span<const IniKeyValue> values, IniMissingFile missing, IniStatus *status)
+{
+    const bool storable = std::all_of(values.begin(), values.end(), [&](const IniKeyValue &kv) {
+        return IsStorableKeyValue(section, kv.key, kv.value);
+    });
+    if (!storable || !IsStorableComment(comment)) {
+        SetStatus(status, IniStatus::InvalidArgument);
+        return false;
+    }
+    const fs::path path = ResolveIniPath(file);
+    IniStatus loaded = IniStatus::Ok;
+    std::optional<IniEntries> entries = LoadEntries(path, &loaded);
+    if (!entries && missing == IniMissingFile::Create && IsMissing(path, loaded))
+        entries.emplace();
+    if (!entries) {
+        SetStatus(status, loaded);
+        return false;
+    }
+    for (const IniKeyValue &kv : values)
+        SetKeyValue(*entries, section, kv.key, kv.value);
+    return SetHeaderComment(*entries, section, comment, status) &&
+           StoreEntries(path, *entries, status);
+}
+
 bool SetIniSectionComment(const fs::path &file, std::string_view section, std::string_view comment,
                           IniStatus *status)
 {
-    // A comment that parses into entries would add headers or keys.
-    if (!ParseIniText(comment).empty()) {
+    if (!IsStorableComment(comment)) {
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
     return EditIniFile(file, status, [&](IniEntries &entries) {
-        auto header = FindHeader(entries, section);
-        if (header == entries.end()) {
-            SetStatus(status, IniStatus::NotFound);
-            return false;
-        }
-        // Even a one-character comment needs its own line, or it would turn
-        // the header line into a comment.
-        header->comment = comment;
-        if (!comment.empty())
-            header->comment.push_back('\n');
-        return true;
+        return SetHeaderComment(entries, section, comment, status);
     });
 }
 

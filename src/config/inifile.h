@@ -34,6 +34,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -78,6 +79,30 @@ std::string ReadIniValue(const std::filesystem::path &file, std::string_view sec
 // the key, or a key starting with "#", ";", "[", a space or a tab.
 bool WriteIniValue(const std::filesystem::path &file, std::string_view section,
                    std::string_view key, std::string_view value, IniStatus *status = nullptr);
+
+// A key and the value WriteIniSection stores for it.
+struct IniKeyValue
+{
+    std::string_view key;
+    std::string value;
+};
+
+// What WriteIniSection does when the file does not exist.
+enum class IniMissingFile
+{
+    Fail,  // FileUnreadable, like WriteIniValue
+    Create // start from an empty file
+};
+
+// Gives the file, in one replacement, the bytes that WriteIniValue for each
+// of `values` in order followed by SetIniSectionComment(section, comment)
+// would leave, so a crash can never leave only some of them written. Fails,
+// with the file untouched, where any of those calls would have failed.
+// `missing` decides about a file that does not exist; a file that exists
+// but cannot be read is never replaced.
+bool WriteIniSection(const std::filesystem::path &file, std::string_view section,
+                     std::string_view comment, std::span<const IniKeyValue> values,
+                     IniMissingFile missing, IniStatus *status = nullptr);
 
 // Replaces the comment lines above the first header of `section` with
 // `comment`, to which a line feed is added. An empty comment removes them.

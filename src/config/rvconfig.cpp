@@ -47,24 +47,6 @@ void ApplyValues(const std::filesystem::path &iniPath, RvConfigValues &values)
     ApplySwitch(iniPath, kCountSendKey, values.countSend);
 }
 
-// Writes the block's text, creating the file only when it does not exist.
-bool WriteBlockText(const std::filesystem::path &iniPath, const std::string &text)
-{
-    IniStatus status = IniStatus::Ok;
-    if (WriteIniValue(iniPath, kRvConfigSection, kDataKey, text, &status))
-        return true;
-    std::error_code error;
-    if (status != IniStatus::FileUnreadable ||
-        std::filesystem::exists(ResolveIniPath(iniPath), error) || error)
-        return false;
-    return CreateIniFile(iniPath) && WriteIniValue(iniPath, kRvConfigSection, kDataKey, text);
-}
-
-bool WriteNumber(const std::filesystem::path &iniPath, std::string_view key, long long value)
-{
-    return WriteIniValue(iniPath, kRvConfigSection, key, std::to_string(value));
-}
-
 } // namespace
 
 RvLoadResult LoadRvConfig(const std::filesystem::path &iniPath, RvConfigValues &values,
@@ -83,18 +65,18 @@ RvLoadResult LoadRvConfig(const std::filesystem::path &iniPath, RvConfigValues &
 RvSaveResult SaveRvConfig(const std::filesystem::path &iniPath, const RvConfigValues &values,
                           const tagPORT_CFG_DATA &block)
 {
-    if (!WriteBlockText(iniPath, PortCfgDataToText(block)))
-        return RvSaveResult::CannotCreate;
-    bool written = SetIniSectionComment(iniPath, kRvConfigSection, kRvConfigComment);
-    // Each write replaces the whole file, so a failure from here on leaves a
-    // readable file; at worst its checksum still belongs to the previous
-    // block and the next start falls back to the defaults with a message.
-    // The remaining values are still written, and the user is told.
-    written &= WriteNumber(iniPath, kChecksumKey, PortCfgDataChecksum(block));
-    written &= WriteNumber(iniPath, kSelPortKey, values.selPort);
-    written &= WriteNumber(iniPath, kHexDisplayKey, values.hexDisplay);
-    written &= WriteNumber(iniPath, kHexSendKey, values.hexSend);
-    written &= WriteNumber(iniPath, kCountRecvKey, values.countRecv);
-    written &= WriteNumber(iniPath, kCountSendKey, values.countSend);
+    // The block and its checksum must reach the file together: a save cut
+    // between them would leave a checksum that fails at the next start.
+    const IniKeyValue keys[] = {
+        {kDataKey, PortCfgDataToText(block)},
+        {kChecksumKey, std::to_string(PortCfgDataChecksum(block))},
+        {kSelPortKey, std::to_string(values.selPort)},
+        {kHexDisplayKey, std::to_string(int(values.hexDisplay))},
+        {kHexSendKey, std::to_string(int(values.hexSend))},
+        {kCountRecvKey, std::to_string(int(values.countRecv))},
+        {kCountSendKey, std::to_string(int(values.countSend))},
+    };
+    const bool written =
+        WriteIniSection(iniPath, kRvConfigSection, kRvConfigComment, keys, IniMissingFile::Create);
     return written ? RvSaveResult::Saved : RvSaveResult::CannotCreate;
 }

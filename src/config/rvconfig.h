@@ -50,17 +50,18 @@ RvLoadResult LoadRvConfig(const std::filesystem::path &iniPath, RvConfigValues &
 enum class RvSaveResult
 {
     Saved,
-    CannotCreate // the file could not be created or written (nothing saved),
-                 // or a write after the block failed (the file stays
-                 // readable); the caller shows "Can't Create Config Ini File!"
+    CannotCreate // the file could not be created, read or written; it is
+                 // left as it was and the caller shows "Can't Create Config
+                 // Ini File!"
 };
 
-// Writes "PortCfgData" (creating a missing file), the section comment, then
-// "PortCfgDataCS", "SelPort", "HexDisplay", "HexSend", "CountRecv" and
-// "CountSend" as decimal numbers. Keys new to the file go directly below the
-// header, so a first save lists them in reverse; a later save keeps the
-// file's order and comments and replaces only the values. An existing file
-// that cannot be read is never replaced by a new one: its other sections
-// (the user commands) would be lost.
+// Writes "PortCfgData", "PortCfgDataCS", "SelPort", "HexDisplay", "HexSend",
+// "CountRecv" and "CountSend" (decimal numbers) and the section comment, in
+// one replacement of the file, so that the block and its checksum are never
+// written apart. Keys new to the file go directly below the header, in that
+// order, so a first save lists them in reverse; a later save keeps the file's
+// order and comments and replaces only the values. A missing file is
+// created; an existing file that cannot be read is never replaced: its other
+// sections (the user commands) would be lost.
 RvSaveResult SaveRvConfig(const std::filesystem::path &iniPath, const RvConfigValues &values,
                           const tagPORT_CFG_DATA &block);

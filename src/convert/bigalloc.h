@@ -18,6 +18,7 @@ namespace bigalloc {
 uint8_t *Allocate(std::size_t size, std::size_t &reserved) noexcept;
 
 // Gives back memory from Allocate, with the `reserved` value it returned.
+// The system file may keep it for a later Allocate of about the same size.
 void Release(uint8_t *memory, std::size_t reserved) noexcept;
 
 } // namespace bigalloc

@@ -6,8 +6,10 @@
 // page at the end would hold up to 2 MiB of memory nobody asked for.
 #include "bigalloc.h"
 
+#include <mutex>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -31,6 +33,42 @@ std::size_t RoundUp(std::size_t value, std::size_t multiple)
     return (value + multiple - 1) / multiple * multiple;
 }
 
+// A released result kept for the next one: the kernel clears every page of
+// a fresh mapping before first use, which costs about as much as writing the
+// result itself, while a caller that renders again (into the handle that
+// holds the last result) asks for about the same size again. Only one is kept,
+// and its pages are given back to the kernel lazily (MADV_FREE), so memory
+// that the system needs is reclaimed from it without a call from here.
+struct KeptMapping
+{
+    uint8_t *memory = nullptr;
+    std::size_t reserved = 0;
+};
+
+std::mutex &KeptMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+KeptMapping &Kept()
+{
+    static KeptMapping kept;
+    return kept;
+}
+
+// A kept mapping serves a request it fits, unless that would leave more
+// than a quarter of it unused.
+uint8_t *TakeKept(std::size_t length, std::size_t &reserved)
+{
+    std::lock_guard lock(KeptMutex());
+    KeptMapping &kept = Kept();
+    if (!kept.memory || kept.reserved < length || kept.reserved - length > kept.reserved / 4)
+        return nullptr;
+    reserved = kept.reserved;
+    return std::exchange(kept.memory, nullptr);
+}
+
 } // namespace
 
 namespace bigalloc {
@@ -40,6 +78,8 @@ uint8_t *Allocate(std::size_t size, std::size_t &reserved) noexcept
     if (size < kMinimumSize)
         return nullptr;
     const std::size_t length = RoundUp(size, SmallPage());
+    if (uint8_t *kept = TakeKept(length, reserved))
+        return kept;
     // Map one huge page more than needed, then cut off the unaligned head and
     // whatever lies beyond `length` after the aligned start.
     const std::size_t mapped = length + kHugePage;
@@ -63,7 +103,14 @@ uint8_t *Allocate(std::size_t size, std::size_t &reserved) noexcept
 
 void Release(uint8_t *memory, std::size_t reserved) noexcept
 {
-    munmap(memory, reserved);
+    madvise(memory, reserved, MADV_FREE);
+    KeptMapping previous;
+    {
+        std::lock_guard lock(KeptMutex());
+        previous = std::exchange(Kept(), KeptMapping{memory, reserved});
+    }
+    if (previous.memory)
+        munmap(previous.memory, previous.reserved);
 }
 
 } // namespace bigalloc

@@ -74,33 +74,49 @@ void AddSingleByte(GbkTables &tables, QStringDecoder &decoder, uint8_t byte)
         tables.byte80 = ch;
 }
 
+// The private-use area is where GBK puts its user-defined pairs; no font has
+// them, so a box would show empty boxes. Such a pair is shown escaped, but
+// the character still encodes, so a pasted one is not an input error.
+bool IsShownChar(char16_t ch)
+{
+    return ch < 0xE000 || ch > 0xF8FF;
+}
+
+template <typename Visit> void ForEachPair(Visit &&visit)
+{
+    for (int lead = kFirstLead; lead < kFirstLead + kLeadCount; ++lead) {
+        for (int trail = kFirstTrail; trail < kFirstTrail + kTrailCount; ++trail)
+            visit(lead, trail);
+    }
+}
+
 // A character two pairs decode to could not be encoded back to both of them:
 // neither is shown as that character then.
 void AddPairs(GbkTables &tables, QStringDecoder &decoder)
 {
     std::vector<uint16_t> claims(0x10000, 0);
-    for (int lead = kFirstLead; lead < kFirstLead + kLeadCount; ++lead) {
-        for (int trail = kFirstTrail; trail < kFirstTrail + kTrailCount; ++trail) {
-            const char raw[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            const char16_t ch = DecodeOne(decoder, QByteArrayView(raw, 2));
-            if (ch == 0 || tables.charBytes[ch] != 0 || ++claims[ch] > 1)
-                continue;
+    std::vector<char16_t> decoded(tables.pairChar.size(), 0);
+    ForEachPair([&](int lead, int trail) {
+        const char raw[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const char16_t ch = DecodeOne(decoder, QByteArrayView(raw, 2));
+        if (ch != 0 && tables.charBytes[ch] == 0) {
+            ++claims[ch];
+            decoded[PairIndex(lead, trail)] = ch;
+        }
+    });
+    ForEachPair([&](int lead, int trail) {
+        const char16_t ch = decoded[PairIndex(lead, trail)];
+        if (ch == 0 || claims[ch] > 1)
+            return;
+        tables.charBytes[ch] = static_cast<uint16_t>(lead << 8 | trail);
+        if (IsShownChar(ch))
             tables.pairChar[PairIndex(lead, trail)] = ch;
-        }
-    }
-    for (int lead = kFirstLead; lead < kFirstLead + kLeadCount; ++lead) {
-        for (int trail = kFirstTrail; trail < kFirstTrail + kTrailCount; ++trail) {
-            char16_t &ch = tables.pairChar[PairIndex(lead, trail)];
-            if (ch != 0 && claims[ch] > 1)
-                ch = 0;
-            else if (ch != 0)
-                tables.charBytes[ch] = static_cast<uint16_t>(lead << 8 | trail);
-        }
-    }
+    });
 }
 
 // Qt's decoder and encoder are inverse on every pair (checked by the tests),
-// so the encoding table is the decoding table read backwards.
+// so the encoding table is the decoding table read backwards (including the
+// pairs shown escaped).
 GbkTables BuildTables()
 {
     GbkTables tables;

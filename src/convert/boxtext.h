@@ -6,9 +6,9 @@
 // lost: for every byte text t,
 //     AsciiToBytes(GbkFromBoxText(BoxTextFromGbk(t))) == AsciiToBytes(t),
 // and the GBK text itself comes back unchanged whenever every lead byte of t
-// starts a pair GBK can decode and t holds no bytes 0x00..0x07 or 0xFF
-// (which is the case for every rendering of BytesToHex and BytesToAscii
-// without undecodable pairs).
+// starts a pair shown as a character and t holds no bytes 0x00..0x07 or 0xFF
+// (which is the case for every rendering of BytesToHex, and of BytesToAscii
+// without pairs shown escaped).
 //
 // Box text conventions:
 //  - a CR LF pair is one line break ('\n', the box's own line break);
@@ -16,8 +16,9 @@
 //    byte;
 //  - bytes a box cannot show as characters (0x00..0x07, 0xFF, a lead byte
 //    without a decodable partner, both bytes of an undecodable pair of
-//    high bytes) are shown as "<\xHH>" escapes, which AsciiToBytes reads
-//    back as the same bytes.
+//    high bytes, both bytes of a pair that decodes to a private-use
+//    character U+E000..U+F8FF) are shown as "<\xHH>" escapes, which
+//    AsciiToBytes reads back as the same bytes.
 //
 // A box character that GBK cannot encode is an input error at its byte
 // offset in the GBK text, so errors from here and from the engine are both

@@ -1,12 +1,14 @@
 #include "convert.h"
 
 #include "blockclass.h"
+#include "hexpairs.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <memory>
 
 // The writers assemble output in 64-bit words whose first byte in memory is
 // the low byte.
@@ -15,7 +17,9 @@ static_assert(std::endian::native == std::endian::little);
 // Every conversion runs twice over its input: a measuring pass that validates
 // and sizes the result, then, with the one buffer of that size allocated, a
 // filling pass that no longer checks anything. The passes share the decoding
-// code through small "sink" objects that either count or write.
+// code through small "sink" objects that either count or write. The hex
+// readers are the exception: they walk the text once, into a buffer as large
+// as the text could need, and copy or render the bytes from there.
 
 namespace {
 
@@ -100,6 +104,19 @@ constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeRendered()
     return rendered;
 }
 
+// Every byte's escape padded to one 8-byte block: the block writer stores
+// escapes as one word where the bytes after them are written over anyway.
+constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeEscapeBlocks()
+{
+    const auto escapes = MakeEscapes();
+    std::array<std::array<uint8_t, kRenderedBlock>, 256> blocks{};
+    for (int b = 0; b < 256; ++b) {
+        for (std::size_t k = 0; k < kEscapeLength; ++k)
+            blocks[b][k] = static_cast<uint8_t>(escapes[b][k]);
+    }
+    return blocks;
+}
+
 constexpr Table MakeRenderedLengths()
 {
     Table lengths{};
@@ -123,6 +140,7 @@ constexpr auto kHexPairs = MakeHexPairs();
 constexpr auto kHexPairWords = MakeHexPairWords();
 constexpr auto kEscapes = MakeEscapes();
 constexpr auto kRendered = MakeRendered();
+constexpr auto kEscapeBlocks = MakeEscapeBlocks();
 constexpr Table kRenderedLength = MakeRenderedLengths();
 constexpr Table kInDoubleByteRun = MakeDoubleByteRange();
 
@@ -189,14 +207,19 @@ template <class Sink> void DecodeToken(const uint8_t *token, std::size_t length,
         sink(kHexValues[token[k]]);
 }
 
-// Walks the tokens of a hex text from the left and feeds their bytes to
-// `sink`. With kCheck, stops at the first bad token; returns the byte count
-// or the error result. The sink is worked on as a local copy: its output
-// pointer then lives in a register instead of being reloaded after every
-// byte stored through it.
-template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text, Sink &sinkRef)
+struct ByteWriter
 {
-    Sink sink = sinkRef;
+    uint8_t *out;
+    void operator()(uint8_t b) { *out++ = b; }
+};
+
+// Walks the tokens of a hex text from the left and writes their bytes to
+// `out`, stopping at the first bad token; returns the byte count or the
+// error result. The writer is a local: its output pointer then lives in a
+// register instead of being reloaded after every byte stored through it.
+ConvResult WalkHexText(std::string_view text, uint8_t *out)
+{
+    ByteWriter sink{out};
     const uint8_t *chars = BytesOf(text);
     const std::size_t n = text.size();
     std::size_t count = 0;
@@ -207,8 +230,14 @@ template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text,
             continue;
         }
         PrefetchAhead(chars + i);
-        // Most tokens are one pair and a separator: take them without the
-        // general token scan.
+        // Most tokens are one pair and a separator: take five at once where
+        // they come in a row, or one without the general token scan.
+        if (n - i >= kFivePairsReach && FivePairs(chars + i, sink.out)) {
+            sink.out += 5;
+            count += 5;
+            i += kFivePairsLength;
+            continue;
+        }
         if (i + 2 < n && kSeparators[chars[i + 2]]) {
             const uint8_t high = kHexValues[chars[i]];
             const uint8_t low = kHexValues[chars[i + 1]];
@@ -223,28 +252,32 @@ template <bool kCheck, class Sink> ConvResult WalkHexText(std::string_view text,
         while (i < n && !kSeparators[chars[i]])
             ++i;
         const std::size_t length = i - start;
-        if constexpr (kCheck) {
-            const std::size_t bad = FindTokenError(chars + start, length);
-            if (bad != length)
-                return ErrorAt(start + bad);
-        }
+        const std::size_t bad = FindTokenError(chars + start, length);
+        if (bad != length)
+            return ErrorAt(start + bad);
         DecodeToken(chars + start, length, sink);
         count += length == 3 ? 1 : (length + 1) / 2;
     }
-    sinkRef = sink;
     return static_cast<ConvResult>(count);
 }
 
-struct DiscardSink
+// A token of length L gives at most (L + 1) / 2 bytes, and tokens stand
+// apart by at least one separator, so a text of n characters gives at most
+// (n + 1) / 2 bytes.
+std::size_t MaxBytesOfHexText(std::size_t length)
 {
-    void operator()(uint8_t) {}
-};
+    return (length + 1) / 2;
+}
 
-struct ByteWriter
+// The bytes of a hex text, or the error result. `bytes` gets a buffer of
+// MaxBytesOfHexText, of which the result's count are used. The text is
+// walked once: a walk costs far more than copying the bytes it gives, so
+// sizing the result by a walk of its own first would cost more than it saves.
+ConvResult DecodeHexText(std::string_view text, ByteString &bytes)
 {
-    uint8_t *out;
-    void operator()(uint8_t b) { *out++ = b; }
-};
+    bytes = ByteString::Uninitialized(MaxBytesOfHexText(text.size()));
+    return WalkHexText(text, bytes.data());
+}
 
 // ---- Ascii notation writer --------------------------------------------------
 
@@ -311,10 +344,28 @@ inline std::size_t CountBits(uint64_t bits)
     return static_cast<std::size_t>((bits * 0x0101010101010101u) >> 56);
 }
 
+// What the measuring pass found in each block, in order, so that the filling
+// pass need not classify the blocks again: the escaped places, and two flags.
+constexpr uint8_t kPreviousByteFlag = 1; // BlockEscapes::previousByte
+constexpr uint8_t kOddRunFlag = 2;       // the run state after the block
+
+struct BlockRecords
+{
+    std::unique_ptr<uint64_t[]> places;
+    std::unique_ptr<uint8_t[]> flags;
+
+    explicit BlockRecords(std::size_t inputSize)
+        : places(new uint64_t[inputSize / kBlock]), flags(new uint8_t[inputSize / kBlock])
+    {
+    }
+};
+
 struct AsciiSizer
 {
     std::size_t size = 0;
     unsigned oddRun = 0;
+    uint64_t *places; // the next block's record
+    uint8_t *flags;
 
     void operator()(uint8_t b)
     {
@@ -327,6 +378,9 @@ struct AsciiSizer
     {
         const BlockEscapes escapes = FindEscapes(block, oddRun);
         size += kBlock + (kEscapeLength - 1) * (CountBits(escapes.places) + escapes.previousByte);
+        *places++ = escapes.places;
+        *flags++ = static_cast<uint8_t>((escapes.previousByte ? kPreviousByteFlag : 0) |
+                                        (oddRun ? kOddRunFlag : 0));
     }
     void EndRun()
     {
@@ -350,7 +404,9 @@ inline void CopyInPieces(uint8_t *to, const uint8_t *from, std::size_t length)
 struct AsciiWriter
 {
     uint8_t *out;
-    const uint8_t *end; // one past the trailing 0 byte
+    const uint8_t *end;     // one past the trailing 0 byte
+    const uint64_t *places; // the next block's record, from AsciiSizer
+    const uint8_t *flags;
     unsigned oddRun = 0;
 
     void operator()(uint8_t b)
@@ -370,10 +426,11 @@ struct AsciiWriter
     // The raw stretches between escapes are copied whole.
     void Block(const uint8_t *block)
     {
-        const BlockEscapes escapes = FindEscapes(block, oddRun);
+        const BlockEscapes escapes{*places++, (*flags & kPreviousByteFlag) != 0};
+        oddRun = (*flags++ & kOddRunFlag) != 0;
         uint8_t *o = out;
         if (escapes.previousByte) {
-            std::memcpy(o - 1, kEscapes[o[-1]].data(), kEscapeLength);
+            std::memcpy(o - 1, kEscapeBlocks[o[-1]].data(), kRenderedBlock);
             o += kEscapeLength - 1;
         }
         std::size_t place = 0;
@@ -381,7 +438,7 @@ struct AsciiWriter
             const auto escaped = static_cast<std::size_t>(std::countr_zero(rest));
             CopyInPieces(o, block + place, escaped - place);
             o += escaped - place;
-            std::memcpy(o, kEscapes[block[escaped]].data(), kEscapeLength);
+            std::memcpy(o, kEscapeBlocks[block[escaped]].data(), kRenderedBlock);
             o += kEscapeLength;
             place = escaped + 1;
         }
@@ -422,47 +479,12 @@ void FeedRenderer(Renderer &renderer, const uint8_t *p, const uint8_t *end,
 
 template <class Renderer> void RenderBytes(std::span<const uint8_t> bytes, Renderer &renderer)
 {
-    Renderer local = renderer; // see WalkHexText
+    Renderer local = renderer; // a local stays in registers, see WalkHexText
     const uint8_t *end = bytes.data() + bytes.size();
     FeedRenderer(local, bytes.data(), end, end);
     local.EndRun();
     renderer = local;
 }
-
-// Collects the bytes of a hex text for an Ascii sizer or writer, so that they
-// can be rendered in whole blocks. The buffer and the renderer live outside:
-// the hex walk keeps its copy of this small object in registers, which it
-// could not if the buffer it stores bytes into were part of it.
-constexpr std::size_t kStageCapacity = 4 * kBlock;
-
-struct StageBuffer
-{
-    uint8_t bytes[kStageCapacity + kBlockReadMargin] = {};
-};
-
-template <class Renderer> struct StagedRenderer
-{
-    Renderer *renderer;
-    uint8_t *buffer;
-    std::size_t staged = 0;
-
-    void operator()(uint8_t b)
-    {
-        buffer[staged++] = b;
-        if (staged == kStageCapacity)
-            Flush();
-    }
-    void Flush()
-    {
-        FeedRenderer(*renderer, buffer, buffer + staged, buffer + sizeof(StageBuffer::bytes));
-        staged = 0;
-    }
-    void Finish()
-    {
-        Flush();
-        renderer->EndRun();
-    }
-};
 
 // ---- Ascii notation reader --------------------------------------------------
 
@@ -699,14 +721,10 @@ ConvResult HexToBytes(std::string_view hexText, ByteString &out)
 {
     if (hexText.empty())
         return 0;
-    DiscardSink discard;
-    const ConvResult count = WalkHexText<true>(hexText, discard);
-    if (IsConvError(count))
-        return count;
-    ByteString bytes = ByteString::Uninitialized(static_cast<std::size_t>(count));
-    ByteWriter writer{bytes.data()};
-    WalkHexText<false>(hexText, writer);
-    out = std::move(bytes);
+    ByteString bytes;
+    const ConvResult count = DecodeHexText(hexText, bytes);
+    if (!IsConvError(count))
+        out = ByteString::Copy(bytes.bytes().first(static_cast<std::size_t>(count)));
     return count;
 }
 
@@ -730,35 +748,31 @@ ConvResult BytesToHex(std::span<const uint8_t> bytes, ByteString &out, char sepa
                        [&](HexPairWriter &writer) { writer.Literal(bytes.data(), bytes.size()); });
 }
 
+// The rendering measures and fills fastest from whole blocks of bytes.
 ConvResult HexToAscii(std::string_view hexText, ByteString &out)
 {
     if (hexText.empty())
         return 0;
-    StageBuffer stage;
-    AsciiSizer sizer;
-    StagedRenderer<AsciiSizer> stagedSizer{&sizer, stage.bytes};
-    const ConvResult count = WalkHexText<true>(hexText, stagedSizer);
+    ByteString bytes;
+    const ConvResult count = DecodeHexText(hexText, bytes);
     if (IsConvError(count))
         return count;
-    stagedSizer.Finish();
-    ByteString text = ByteString::Uninitialized(sizer.size);
-    AsciiWriter writer{text.data(), EndOf(text)};
-    StagedRenderer<AsciiWriter> stagedWriter{&writer, stage.bytes};
-    WalkHexText<false>(hexText, stagedWriter);
-    stagedWriter.Finish();
-    Terminate(text);
-    out = std::move(text);
-    return static_cast<ConvResult>(out.size());
+    if (count == 0) {
+        out = ByteString::Uninitialized(0);
+        return 0;
+    }
+    return BytesToAscii(bytes.bytes().first(static_cast<std::size_t>(count)), out);
 }
 
 ConvResult BytesToAscii(std::span<const uint8_t> bytes, ByteString &out)
 {
     if (bytes.empty())
         return 0;
-    AsciiSizer sizer;
+    BlockRecords records(bytes.size());
+    AsciiSizer sizer{0, 0, records.places.get(), records.flags.get()};
     RenderBytes(bytes, sizer);
     ByteString text = ByteString::Uninitialized(sizer.size);
-    AsciiWriter writer{text.data(), EndOf(text)};
+    AsciiWriter writer{text.data(), EndOf(text), records.places.get(), records.flags.get()};
     RenderBytes(bytes, writer);
     Terminate(text);
     out = std::move(text);

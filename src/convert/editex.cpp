@@ -2,6 +2,7 @@
 
 #include "boxtext.h"
 #include "stringtable.h"
+#include "userfileqt.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -289,15 +290,16 @@ void CEditEx::dropEvent(QDropEvent *event)
 void CEditEx::OnFileDropped(const QString &path)
 {
     const QString target = ResolveShortcut(path);
-    if (target.isEmpty() || !QFileInfo(target).isFile())
+    const QFileInfo info(target);
+    if (target.isEmpty() || !info.exists() || info.isDir())
         return; // a folder, or nothing there
     LoadFile(target);
 }
 
 void CEditEx::LoadFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!OpenRegularFile(file, path)) {
         QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
         return;
     }

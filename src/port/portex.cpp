@@ -2,6 +2,7 @@
 
 #include "devicemap.h"
 #include "porterror.h"
+#include "userfile.h"
 
 #include <cstring>
 
@@ -11,7 +12,7 @@ constexpr auto kFileDoneDelay = std::chrono::milliseconds(200);
 
 bool OpenFileForSending(const char *path, std::FILE *&file, uint32_t &size)
 {
-    file = std::fopen(path, "rb");
+    file = OpenRegularFile(path).release();
     if (!file)
         return false;
     if (std::fseek(file, 0, SEEK_END) == 0) {

@@ -241,7 +241,7 @@ private:
     // ---- file sending (view_filesend.cpp) ----
     void ConnectFileControls();
     QString ChooseFileToOpen();
-    bool OpenChosenFile(QFile &file);
+    bool OpenChosenFile(QFile &file, const QString &path);
     void OnSelectFile();
     void SetSelectedFile(const QString &path);
     void RefreshFileControls();

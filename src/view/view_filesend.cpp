@@ -12,6 +12,7 @@
 #include "statusmessenger.h"
 #include "stringtable.h"
 #include "tarvikview.h"
+#include "userfileqt.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -67,11 +68,11 @@ QString CTarvikView::ChooseFileToOpen()
                                         QStringLiteral("All files (*)"));
 }
 
-// Tells the user why a chosen file cannot be used: it does not open, or it
-// is empty.
-bool CTarvikView::OpenChosenFile(QFile &file)
+// Tells the user why a chosen file cannot be used: it does not open or is
+// not a regular file, or it is empty.
+bool CTarvikView::OpenChosenFile(QFile &file, const QString &path)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!OpenRegularFile(file, path)) {
         ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
         return false;
     }
@@ -87,8 +88,8 @@ void CTarvikView::OnSelectFile()
     const QString path = ChooseFileToOpen();
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (OpenChosenFile(file))
+    QFile file;
+    if (OpenChosenFile(file, path))
         SetSelectedFile(path);
 }
 
@@ -120,8 +121,8 @@ void CTarvikView::OnLoadFile()
     const QString path = ChooseFileToOpen();
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!OpenChosenFile(file))
+    QFile file;
+    if (!OpenChosenFile(file, path))
         return;
     const QByteArray content = file.read(kMaxLoadSize + 1);
     if (file.error() != QFileDevice::NoError) {
@@ -169,7 +170,7 @@ void CTarvikView::ToggleFilePause()
 // taken as no wait.
 void CTarvikView::StartFileSending()
 {
-    if (!QFile(m_strSelectedFile).open(QIODevice::ReadOnly)) {
+    if (QFile file; !OpenRegularFile(file, m_strSelectedFile)) {
         QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
         return;
     }

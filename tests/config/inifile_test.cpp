@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -212,6 +213,40 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(status, IniStatus::WriteFailed);
     EXPECT_TRUE(SameBytes(before, ReadBytes(file)));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+// A save killed after creating its temporary file leaves it behind; the next
+// save removes it once its writer has ended, and leaves alone a file that a
+// running process may still be writing and names that are not such files.
+TEST_F(IniFileTest, SaveRemovesTemporariesOfEndedWriters)
+{
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const pid_t running = ::fork();
+    if (running == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(running, 0);
+    const std::string dead = std::to_string(ended), live = std::to_string(running);
+    const std::pair<std::string, bool> temporaries[] = {
+        {".rvcfg.ini.tmp" + dead + ".0", false},   {".rvcfg.ini.tmp" + dead + ".17", false},
+        {".rvcfg.ini.tmp" + live + ".3", true},    {".rvcfg.ini.tmp" + dead + ".x", true},
+        {".rvcfg.ini.tmp" + dead, true},           {".other.ini.tmp" + dead + ".0", true},
+        {".rvcfg.ini.tmp" + dead + "0.1.2", true},
+    };
+    WriteBytes(file, "[A]\r\nk=1\r\n");
+    for (const auto &[name, stays] : temporaries)
+        WriteBytes(dir / name, "[A]\r\n");
+    EXPECT_TRUE(WriteIniValue(file, "A", "k", "2"));
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+    for (const auto &[name, stays] : temporaries)
+        EXPECT_EQ(fs::exists(dir / name), stays) << name;
+    EXPECT_EQ(ReadIniValue(file, "A", "k"), "2");
 }
 
 } // namespace

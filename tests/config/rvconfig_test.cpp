@@ -2,6 +2,7 @@
 // and what a damaged or hand-edited section applies.
 #include "rvconfig.h"
 
+#include "inifile.h"
 #include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -50,6 +53,54 @@ std::string Section(std::string_view selPort, std::string_view data, std::string
            std::string(checksum) + "\r\n PortCfgData=" + std::string(data) + "\r\n";
 }
 
+// The save as the sequence of single writes it replaces: the block, the
+// comment, then the other keys, each write a rewrite of the whole file.
+void SaveBySingleWrites(const fs::path &ini, const RvConfigValues &values,
+                        const tagPORT_CFG_DATA &block)
+{
+    auto write = [&](std::string_view key, const std::string &value) {
+        ASSERT_TRUE(WriteIniValue(ini, kRvConfigSection, key, value));
+    };
+    if (!fs::exists(ini)) {
+        ASSERT_TRUE(CreateIniFile(ini));
+    }
+    write("PortCfgData", PortCfgDataToText(block));
+    ASSERT_TRUE(SetIniSectionComment(ini, kRvConfigSection, kRvConfigComment));
+    write("PortCfgDataCS", std::to_string(PortCfgDataChecksum(block)));
+    write("SelPort", std::to_string(values.selPort));
+    write("HexDisplay", std::to_string(int(values.hexDisplay)));
+    write("HexSend", std::to_string(int(values.hexSend)));
+    write("CountRecv", std::to_string(int(values.countRecv)));
+    write("CountSend", std::to_string(int(values.countSend)));
+}
+
+// Counts the renames within a folder, as the kernel reports them. The kernel
+// merges identical events that follow each other, so the renames are counted
+// by the names they move away from, which every save makes unique.
+class RenameWatch
+{
+public:
+    explicit RenameWatch(const fs::path &folder) : m_fd(::inotify_init1(IN_NONBLOCK))
+    {
+        EXPECT_GE(::inotify_add_watch(m_fd, folder.c_str(), IN_MOVED_FROM), 0);
+    }
+    ~RenameWatch() { ::close(m_fd); }
+
+    int Renames()
+    {
+        alignas(inotify_event) char buffer[4096];
+        int count = 0;
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (char *p = buffer; p < buffer + n; ++count)
+                p += sizeof(inotify_event) + reinterpret_cast<const inotify_event *>(p)->len;
+        }
+        return count;
+    }
+
+private:
+    int m_fd;
+};
+
 class RvConfigTest : public ::testing::Test
 {
 protected:
@@ -82,6 +133,46 @@ TEST_F(RvConfigTest, FirstSaveWritesTheNineLinesWithKeysInReverse)
                                  " PortCfgDataCS=425\r\n PortCfgData=" +
                                  SerialDefaultsText() + "\r\n";
     EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
+}
+
+// Whatever the file held, one save is one replacement of the file and
+// leaves the bytes the single writes left.
+TEST_F(RvConfigTest, OneRenameGivesTheBytesOfTheSingleWrites)
+{
+    const char *const starts[] = {
+        nullptr,
+        "",
+        " [RVConfigs]\r\n PortCfgData=00\r\n HexSend=1\r\n CountSend=1\r\n SelPort=3\r\n",
+        "CountRecv=1\nPortCfgDataCS=7\n[RVConfigs]\nHexDisplay=1\nSelPort=2\n",
+        "# top\r\n[RVConfigs]\r\n; about the port\r\nSelPort=1\r\nstray line\r\n"
+        "HexSend=0\r\n# left at the end\r\n",
+        "# old comment\r\n; two lines\r\n [RVConfigs]\r\n SelPort=1\r\n",
+        "SelPort=2\r\nHexSend=1\r\n",
+        "[UserCmds]\r\nCmdName0=Reset\r\nCmdValue0=1B,40\r\n",
+        "[UserCmds]\r\nCmdName0=Reset\r\n[RVConfigs]\r\nHexSend=1\r\n[Devices]\r\n"
+        "COM1=/dev/pts/3\r\n[RVConfigs]\r\nSelPort=4\r\n",
+    };
+    const RvConfigValues values{3, true, false, true, false};
+    const fs::path reference = m_dir / "reference.ini";
+    fs::create_directory(m_dir / "saved");
+    const fs::path saved = m_dir / "saved" / "rvcfg.ini";
+    for (const char *start : starts) {
+        SCOPED_TRACE(start ? start : "(no file)");
+        fs::remove(reference);
+        fs::remove(saved);
+        if (start) {
+            WriteBytes(reference, start);
+            WriteBytes(saved, start);
+        }
+        SaveBySingleWrites(reference, values, SerialDefaultsBlock());
+        RenameWatch watch(saved.parent_path());
+        ASSERT_EQ(SaveRvConfig(saved, values, SerialDefaultsBlock()), RvSaveResult::Saved);
+        EXPECT_EQ(watch.Renames(), 1);
+        EXPECT_TRUE(SameBytes(ReadBytes(reference), ReadBytes(saved)));
+        EXPECT_EQ(
+            std::distance(fs::directory_iterator(saved.parent_path()), fs::directory_iterator()),
+            1);
+    }
 }
 
 TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)

@@ -162,8 +162,7 @@ TEST(RoundTrip, BytesAsciiBytes)
 }
 
 // Double-byte runs of short and block-filling lengths starting on either side
-// of a 64-byte block boundary (a hex text's bytes are also collected 256 at a
-// time), rendered from bytes and from hex text.
+// of a 64-byte block boundary, rendered from bytes and from hex text.
 TEST(BlockBoundaries, RunsAcrossBlocks)
 {
     for (uint8_t filler : {uint8_t{'a'}, uint8_t{0x00}, uint8_t{0xFF}}) {
@@ -227,6 +226,35 @@ TEST(ErrorPosition, PlantedBadCharacterIsReportedExactly)
         ASSERT_EQ(ConvErrorIndex(HexToBytes(text, held)), at) << text;
         ASSERT_EQ(ConvErrorIndex(HexToAscii(text, held)), at) << text;
         ASSERT_EQ(held.view(), "held");
+    }
+}
+
+// Hex as it is mostly written, two digits and one separator per byte, is
+// read many characters at a time: a bad character at any place of it, and
+// separators of every kind in it, read as in any other spelling.
+TEST(ErrorPosition, BadCharacterAtEveryPlaceOfRegularPairs)
+{
+    Random random{std::mt19937(7)};
+    ByteString hex;
+    Bytes data(45);
+    for (auto &b : data)
+        b = static_cast<uint8_t>(random.Below(256));
+    ASSERT_GT(BytesToHex(data, hex), 0);
+    std::string text(hex.view());
+    for (std::size_t k = 2; k < text.size(); k += 3)
+        text[k] = kSeparators[static_cast<std::size_t>(random.Below(kSeparators.size()))];
+    ByteString back;
+    ASSERT_EQ(HexToBytes(text, back), ConvResult(data.size()));
+    ASSERT_TRUE(SameBytes(data, back.bytes()));
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        for (char bad : {'G', 'g', '/', ':', '@', '`', '\0', static_cast<char>(0xC1)}) {
+            std::string planted = text;
+            planted[at] = bad;
+            ByteString held = ByteString::Copy(std::string_view("held"));
+            ASSERT_EQ(ConvErrorIndex(HexToBytes(planted, held)), at) << planted;
+            ASSERT_EQ(ConvErrorIndex(HexToAscii(planted, held)), at) << planted;
+            ASSERT_EQ(held.view(), "held");
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -116,6 +118,28 @@ private slots:
         QVERIFY(answer.texts.isEmpty());
         QCOMPARE(requests.count(), 0);
         QCOMPARE(m_box->toPlainText().size(), CEditEx::kMaxLoadSize);
+    }
+
+    // A FIFO without a writer would block the open and freeze the window;
+    // like a device it is refused as a file that cannot be opened. A folder
+    // is no file at all: nothing happens.
+    void droppedSpecialFilesAreRefused()
+    {
+        const QString fifo = m_dir.filePath(u"fifo"_qs);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QVERIFY(QDir(m_dir.path()).mkdir(u"folder"_qs));
+        const QList<std::pair<QString, QStringList>> rows = {
+            {fifo, {LoadString(IDS_FILE_LOCKED)}},
+            {u"/dev/zero"_qs, {LoadString(IDS_FILE_LOCKED)}},
+            {m_dir.filePath(u"folder"_qs), {}},
+        };
+        for (const auto &[path, messages] : rows) {
+            m_box->setPlainText(u"before"_qs);
+            MessageBoxAnswer answer(QMessageBox::Ok);
+            Drop({QUrl::fromLocalFile(path)});
+            QCOMPARE(answer.texts, messages);
+            QCOMPARE(m_box->toPlainText(), u"before"_qs);
+        }
     }
 
     void tooLargeFileAsksToSendIt_data()

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -198,6 +200,23 @@ TEST_P(RealPort, IntervalsKeepTheLineQuietAndStopsEndTransfersAtOnce)
     EXPECT_EQ(Far().WaitQuiet(), pass.size());
     EXPECT_TRUE(SameBytes(pass, Far().Bytes()));
     EXPECT_EQ(m_port->StopSendFile(), 0u);
+}
+
+// Only a regular file is sent: a FIFO without a writer would block the
+// caller's thread in the open, and a device or a folder has no end to send.
+TEST_P(RealPort, SendFileRefusesWhatIsNotARegularFile)
+{
+    const std::filesystem::path folder = std::filesystem::path(TestFile("x")).parent_path();
+    const std::string fifo = (folder / ("fifo-" + std::to_string(int(GetParam())))).string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string &path : {fifo, folder.string(), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(m_port->SendFile(path.c_str(), 1, 0), 0u);
+        EXPECT_EQ(m_port->GetLastTrace(), "Can't Open File!");
+        EXPECT_EQ(m_port->IsSendingFile(), 0u);
+    }
+    ExpectNoFileEnd();
+    EXPECT_EQ(Far().WaitQuiet(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RealPort,

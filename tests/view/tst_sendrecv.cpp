@@ -10,11 +10,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
+
+#include <sys/stat.h>
 
 using namespace ViewText;
 
@@ -325,13 +328,17 @@ private slots:
         QTRY_COMPARE(m_sink->Received(), arrived + kSmallFile);
         QCOMPARE(Counter(), QStringLiteral("1"));
 
-        // A chosen file that is gone by the time of sending is named, and
-        // nothing starts.
+        // A chosen file that is gone, or is a FIFO, by the time of sending
+        // is named, and nothing starts.
         QVERIFY(QFile::remove(Path("small.bin")));
-        MessageBoxWatcher catcher;
-        ClickSendFile();
-        QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
-        VerifyIdle();
+        for (bool replacedByFifo : {false, true}) {
+            if (replacedByFifo)
+                QVERIFY(::mkfifo(QFile::encodeName(Path("small.bin")).constData(), 0600) == 0);
+            MessageBoxWatcher catcher;
+            ClickSendFile();
+            QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
+            VerifyIdle();
+        }
     }
 
     // Up to the limit the file goes into the send box in the box's notation;
@@ -357,11 +364,16 @@ private slots:
         QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
         QCOMPARE(BoxBytes(box), fits);
 
-        // Files that cannot be used leave the selection and the box alone.
+        // Files that cannot be used leave the selection and the box alone. A
+        // FIFO without a writer must not block the window.
         const QString empty = WriteFile("empty.bin", {});
-        const QString missing = m_sandbox->Path(QStringLiteral("missing.bin"));
+        const QString missing = Path("missing.bin"), fifo = Path("fifo"), folder = Path("folder");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QVERIFY(QDir().mkdir(folder));
         const QList<std::pair<QString, unsigned>> unusable = {{empty, IDS_FILE_EMPTY},
-                                                              {missing, IDS_FILE_LOCKED}};
+                                                              {missing, IDS_FILE_LOCKED},
+                                                              {fifo, IDS_FILE_LOCKED},
+                                                              {folder, IDS_FILE_LOCKED}};
         for (const auto &[path, message] : unusable) {
             for (int button : {ViewId::kLoadFile, ViewId::kSelectFile}) {
                 m_chosen = path;
