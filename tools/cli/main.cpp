@@ -71,9 +71,7 @@ int main(int argc, char **argv)
         std::fputs(CliUsage(), stdout);
         return kExitDone;
     }
-    // The device map reads the current folder's file by itself.
-    if (!plan.configFile.empty())
-        LoadDeviceOverrides(CliConfigPath(plan).string());
+    LoadDeviceOverrides(CliConfigPath(plan).string()); // names like COM1 follow [Devices]
     if (plan.list)
         return ListPorts();
     std::string badArgument;
