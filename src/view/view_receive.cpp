@@ -35,8 +35,9 @@
 #include <algorithm>
 
 namespace {
-// At most this many bytes are taken per notification.
+// Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
+constexpr qint64 kReadSliceMs = 4;
 // In hex notation a line break stands for the separator before every byte
 // at a multiple of this offset. Hex text has no line breaks of its own, and
 // one paragraph of megabytes is laid out slowly; a line break is a separator
@@ -81,19 +82,29 @@ void CTarvikView::ReadReceived()
 {
     if (!m_pPort)
         return;
-    uint8_t buffer[kReadBlock];
+    // Blocks are taken until the port is drained or the slice is used, so
+    // one notification moves many bytes and the window still gets its turn.
+    QElapsedTimer slice;
+    slice.start();
+    const std::size_t before = m_pRecvData.size();
     uint32_t received = 0;
-    m_pPort->Read(buffer, kReadBlock, &received);
-    if (received == 0)
+    do {
+        uint8_t buffer[kReadBlock];
+        received = 0;
+        m_pPort->Read(buffer, kReadBlock, &received);
+        if (received == 0)
+            break;
+        m_pRecvData.insert(m_pRecvData.end(), buffer, buffer + received);
+        if (m_form.countRecv->isChecked())
+            m_nRecvCount += int32_t(received);
+    } while (received == kReadBlock && slice.elapsed() < kReadSliceMs);
+    if (m_pRecvData.size() == before)
         return;
-    m_pRecvData.insert(m_pRecvData.end(), buffer, buffer + received);
-    if (m_form.countRecv->isChecked())
-        m_nRecvCount += int32_t(received);
     m_bScrollRecvToEnd = true;
     m_bReadBehind = received == kReadBlock;
     ScheduleDisplay();
     // A full block may leave bytes in the port that no further notification
-    // announces (a serial port reports again only when more bytes arrive), so
+    // announces (the network kind reports again on its next read event), so
     // come back for them once the window has had its turn.
     if (received == kReadBlock)
         QMetaObject::invokeMethod(this, &CTarvikView::ReadFollowUp, Qt::QueuedConnection);
