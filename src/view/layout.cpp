@@ -41,6 +41,7 @@ void PlaceRows(int cx, int cy, Result &r)
     c.push_back({ViewId::kRecvCount, {224, recvY, 45, kRowHeight}});
     c.push_back({ViewId::kClearRecvCount, {269, recvY, 17, kRowHeight}});
     c.push_back({ViewId::kHexRecv, {cx - 115, recvY, 45, kRowHeight}});
+    c.push_back({ViewId::kRecvTimes, {cx - 167, recvY, 50, kRowHeight}});
     c.push_back({ViewId::kCountSend, {159, sendY, 65, kRowHeight}});
     c.push_back({ViewId::kSendCount, {224, sendY, 45, kRowHeight}});
     c.push_back({ViewId::kClearSendCount, {269, sendY, 17, kRowHeight}});

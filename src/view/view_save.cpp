@@ -5,6 +5,7 @@
 // replaces the chosen one only when everything was written, so a failed save
 // leaves neither a truncated file nor a changed view, only a message.
 #include "editex.h"
+#include "recvview.h"
 #include "stringtable.h"
 #include "tarvikview.h"
 
@@ -47,15 +48,16 @@ QString CTarvikView::ChooseSaveFile(const QString &suggestedName)
 
 void CTarvikView::OnSaveRecv()
 {
-    if (m_pRecvData.empty()) {
+    const std::span<const uint8_t> history = m_form.recvBox->History().Bytes();
+    if (history.empty()) {
         ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kDefaultDuration);
         return;
     }
     const QString path = ChooseSaveFile(QString::fromLatin1(kRecvFileName));
     if (path.isEmpty())
         return;
-    WriteSavedFile(path, QByteArrayView(reinterpret_cast<const char *>(m_pRecvData.data()),
-                                        qsizetype(m_pRecvData.size())));
+    WriteSavedFile(path, QByteArrayView(reinterpret_cast<const char *>(history.data()),
+                                        qsizetype(history.size())));
 }
 
 // The number in the suggested name advances once the user has confirmed a
