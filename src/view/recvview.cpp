@@ -132,6 +132,8 @@ std::size_t CRecvView::PreviousUnit(std::size_t offset) const
 {
     if (offset == 0)
         return 0;
+    if (m_bHex)
+        return offset - 1;
     return m_history.UnitBoundaryFrom(offset - 1) == offset ? offset - 2 : offset - 1;
 }
 

@@ -48,12 +48,15 @@ std::size_t CRecvView::CaretMoved(int key) const
     case Qt::Key_Left:
         return PreviousUnit(m_caret);
     case Qt::Key_Right:
-        return m_caret < m_history.Size() ? m_caret + m_history.UnitLength(m_caret) : m_caret;
+        if (m_caret >= m_history.Size())
+            return m_caret;
+        return m_caret + (m_bHex ? 1 : m_history.UnitLength(m_caret));
     case Qt::Key_Home:
         return row.start;
     case Qt::Key_End:
-        return row.end > row.start && m_history.At(row.end - 1) == '\n' ? PreviousUnit(row.end)
-                                                                        : row.end;
+        return !m_bHex && row.end > row.start && m_history.At(row.end - 1) == '\n'
+                   ? PreviousUnit(row.end)
+                   : row.end;
     case Qt::Key_Up:
     case Qt::Key_PageUp: {
         const std::vector<Row> above = RowsBefore(row.start, key == Qt::Key_Up ? 1 : page);

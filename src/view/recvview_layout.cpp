@@ -135,9 +135,12 @@ std::vector<CRecvView::Row> CRecvView::RowsFrom(std::size_t offset, int count) c
             break;
         }
         const std::size_t start = m_bHex ? pos : m_history.SegmentStart(pos);
+        const std::size_t before = rows.size();
         for (const Row &row : SegmentRows(start))
             if (row.start >= pos && int(rows.size()) < count)
                 rows.push_back(row);
+        if (rows.size() == before)
+            break; // `pos` was no row start: nothing sound follows
         pos = rows.back().end;
     }
     return rows;

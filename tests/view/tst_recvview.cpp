@@ -46,6 +46,55 @@ class TestRecvView : public CViewTestCase
     Q_OBJECT
 
 private slots:
+    // Segments are rendered on their own: together they must give the
+    // rendering of the whole history, also where an anchor falls inside a
+    // double-byte pair (runs of lead bytes of either parity) or a CR LF.
+    void segmentsRenderTogetherAsTheWholeHistory_data()
+    {
+        QTest::addColumn<QByteArray>("history");
+        constexpr qsizetype kAnchor = qsizetype(CRecvHistory::kAnchorBytes);
+        QByteArray random(5 * kAnchor, Qt::Uninitialized);
+        QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(random.data()),
+                                       random.size() / 4);
+        QTest::newRow("random") << random;
+        QTest::newRow("even lead run") << QByteArray(3 * kAnchor + 10, '\xB0');
+        QTest::newRow("odd lead run") << "A" + QByteArray(3 * kAnchor + 10, '\xB0');
+        QTest::newRow("CR LF on an anchor")
+            << QByteArray(kAnchor - 1, 'x') + "\r\n" + QByteArray(kAnchor, 'y') + "\r";
+        QTest::newRow("pair on an anchor")
+            << QByteArray(kAnchor - 1, 'x') + "\xD6\xD0" + QByteArray(kAnchor - 2, 'y') + "\xB0";
+    }
+    void segmentsRenderTogetherAsTheWholeHistory()
+    {
+        QFETCH(QByteArray, history);
+        CRecvHistory model;
+        QRandomGenerator random(3);
+        for (qsizetype at = 0; at < history.size();) {
+            const qsizetype count =
+                std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
+            model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
+                         std::size_t(count), 0);
+            at += count;
+            if (random.bounded(2))
+                model.IndexNew();
+        }
+        model.IndexNew();
+        QString joined;
+        std::vector<std::size_t> starts;
+        for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start)) {
+            starts.push_back(start);
+            joined += AsciiRendering(
+                history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
+        }
+        QCOMPARE(joined, AsciiRendering(history));
+        for (int i = 0; i < 200; ++i) {
+            const std::size_t offset = std::size_t(random.bounded(int(model.Size())));
+            const std::size_t start = model.SegmentStart(offset);
+            QVERIFY(std::binary_search(starts.begin(), starts.end(), start));
+            QVERIFY(start <= offset && offset < model.SegmentEnd(start));
+        }
+    }
+
     // A lone LF ends a row as CR LF does; the copied text keeps its
     // placeholder, which the send box reads back as the byte.
     void lineFeedsBreakRowsAndCopyKeepsThePlaceholder()
