@@ -9,6 +9,9 @@
 // boundaries (a segment) can be rendered on its own, so the work for any row
 // is bounded by the anchor spacing, whatever came before.
 //
+// The bytes are kept in chunks of a fixed size, so that the history grows
+// without ever being copied (a copy of tens of megabytes holds up the window).
+//
 // Window thread only.
 #pragma once
 
@@ -16,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -23,12 +27,21 @@ class CRecvHistory
 {
 public:
     static constexpr std::size_t kAnchorBytes = 8192; // even, see OddLeadRunBefore
+    static constexpr unsigned kChunkBits = 20;
 
     void Append(const uint8_t *bytes, std::size_t count, qint64 arrivalMs);
     void Clear();
-    std::span<const uint8_t> Bytes() const { return m_bytes; }
-    std::size_t Size() const { return m_bytes.size(); }
-    uint8_t At(std::size_t offset) const { return m_bytes[offset]; }
+    std::size_t Size() const { return m_size; }
+    uint8_t At(std::size_t offset) const
+    {
+        return m_chunks[offset >> kChunkBits][offset & (kChunkBytes - 1)];
+    }
+    // Bytes [from, to) in one piece: in place when they lie in one chunk,
+    // else copied into `scratch`.
+    std::span<const uint8_t> Range(std::size_t from, std::size_t to,
+                                   std::vector<uint8_t> &scratch) const;
+    // The whole history in order, one span per chunk.
+    std::vector<std::span<const uint8_t>> Pieces() const;
 
     // Indexes the bytes appended since the last call; returns how many it
     // scanned. The queries below need an up-to-date index.
@@ -57,10 +70,14 @@ private:
         qint64 ms;
     };
 
+    static constexpr std::size_t kChunkBytes = std::size_t(1) << kChunkBits;
+
     bool SplitsUnit(std::size_t offset) const;
     bool OddLeadRunBefore(std::size_t offset) const;
+    void IndexLineStarts(std::size_t from, std::size_t to);
 
-    std::vector<uint8_t> m_bytes;
+    std::vector<std::unique_ptr<uint8_t[]>> m_chunks;
+    std::size_t m_size = 0;
     std::vector<std::size_t> m_lineStarts{0}; // ascending; a start after every LF
     std::vector<uint8_t> m_oddRunAtAnchor{0}; // per anchor k: lead run before k*kAnchorBytes is odd
     std::vector<Arrival> m_arrivals;

@@ -90,7 +90,8 @@ QString CRecvView::RenderRange(std::size_t from, std::size_t to) const
 {
     if (from >= to)
         return {};
-    const std::span<const uint8_t> bytes = m_history.Bytes().subspan(from, to - from);
+    std::vector<uint8_t> scratch;
+    const std::span<const uint8_t> bytes = m_history.Range(from, to, scratch);
     ByteString text;
     if (m_bHex) {
         BytesToHex(bytes, text);

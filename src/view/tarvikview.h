@@ -214,7 +214,7 @@ private:
     void OnSaveRecv();
     void OnSaveSend();
     QByteArray DisplayedSendText() const;
-    void WriteSavedFile(const QString &path, QByteArrayView bytes);
+    void WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces);
 
     // ---- edit commands (view_edit.cpp) ----
     void UpdateEditCommands();

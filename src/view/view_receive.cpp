@@ -52,8 +52,9 @@ void CTarvikView::ReadReceived()
 {
     if (!m_pPort)
         return;
-    // Blocks are taken until the port is drained or the slice is used, so
-    // one notification moves many bytes and the window still gets its turn.
+    // Blocks are taken until a Read finds nothing or the slice is used, so
+    // one notification moves many bytes (more may come in while a short
+    // block is read) and the window still gets its turn.
     QElapsedTimer slice;
     slice.start();
     bool readAny = false;
@@ -68,7 +69,7 @@ void CTarvikView::ReadReceived()
         m_form.recvBox->Append(buffer, received);
         if (m_form.countRecv->isChecked())
             m_nRecvCount += int32_t(received);
-    } while (received == kReadBlock && slice.elapsed() < kReadSliceMs);
+    } while (slice.elapsed() < kReadSliceMs);
     if (!readAny)
         return;
     m_bScrollRecvToEnd = true;
@@ -123,7 +124,8 @@ void CTarvikView::OnCopyToSend()
     if (history.Size() == 0)
         return; // leaves the send box and its check box in agreement
     const bool hex = m_form.recvBox->IsHexNotation();
-    m_form.sendBox->SetData(history.Bytes(), hex ? 1 : 0);
+    std::vector<uint8_t> scratch;
+    m_form.sendBox->SetData(history.Range(0, history.Size(), scratch), hex ? 1 : 0);
     m_form.hexSend->setChecked(hex);
 }
 

@@ -26,7 +26,8 @@ QString AsciiRendering(const QByteArray &bytes)
 
 QByteArray HistoryOf(const CRecvView *view)
 {
-    const auto bytes = view->History().Bytes();
+    std::vector<uint8_t> scratch;
+    const auto bytes = view->History().Range(0, view->History().Size(), scratch);
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }
 
@@ -57,6 +58,9 @@ private slots:
         QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(random.data()),
                                        random.size() / 4);
         QTest::newRow("random") << random;
+        QByteArray large((1 << 20) + 3 * kAnchor, Qt::Uninitialized); // more than one chunk
+        QRandomGenerator(12).fillRange(reinterpret_cast<quint32 *>(large.data()), large.size() / 4);
+        QTest::newRow("across chunks") << large;
         QTest::newRow("even lead run") << QByteArray(3 * kAnchor + 10, '\xB0');
         QTest::newRow("odd lead run") << "A" + QByteArray(3 * kAnchor + 10, '\xB0');
         QTest::newRow("CR LF on an anchor")
