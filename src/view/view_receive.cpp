@@ -9,6 +9,7 @@
 #include "editex.h"
 #include "portex.h"
 #include "recvview.h"
+#include "regmanage.h"
 #include "tarvikview.h"
 #include "usbport.h"
 
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
-#include <QSettings>
 
 namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
@@ -26,7 +26,7 @@ constexpr qint64 kReadSliceMs = 4;
 // Updates of the display are at least this far apart while bytes stream in.
 constexpr int kDisplayGapMs = 15;
 // Beside the window layout in the user's settings, not in the INI file.
-const char kShowTimesKey[] = "Receive/ShowArrivalTimes";
+const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
@@ -39,12 +39,13 @@ void CTarvikView::ConnectReceiveControls()
     connect(m_form.copyToSend, &QPushButton::clicked, this, &CTarvikView::OnCopyToSend);
     connect(m_form.clearRecvCount, &QPushButton::clicked, this, &CTarvikView::OnClearRecvCount);
     TrackFindTarget();
-    const bool showTimes = QSettings().value(QLatin1String(kShowTimesKey), false).toBool();
+    uint32_t saved = 0;
+    const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
     m_form.recvTimes->setChecked(showTimes);
     m_form.recvBox->SetShowArrivalTimes(showTimes);
     connect(m_form.recvTimes, &QCheckBox::clicked, this, [this](bool checked) {
         m_form.recvBox->SetShowArrivalTimes(checked);
-        QSettings().setValue(QLatin1String(kShowTimesKey), checked);
+        CRegManage().WriteDword(kShowTimesValue, checked ? 1 : 0);
     });
 }
 
