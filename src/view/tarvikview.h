@@ -297,6 +297,7 @@ private:
     bool m_bFindInRecv = false;      // the receive view had the focus last of the two boxes
     bool m_bScrollRecvToEnd = false; // a read came since the last display update
     QTimer m_displayTimer;           // brings the receive view and counters up to date
+    QElapsedTimer m_sinceDisplay;    // since the last update
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;

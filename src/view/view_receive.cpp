@@ -19,12 +19,15 @@
 #include <QMutexLocker>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
 constexpr qint64 kReadSliceMs = 4;
-// Updates of the display are at least this far apart while bytes stream in.
-constexpr int kDisplayGapMs = 15;
+// Updates of the display are at least this far apart while bytes stream in;
+// after a quiet spell the first one comes at once.
+constexpr qint64 kDisplayGapMs = 15;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 } // namespace
@@ -32,6 +35,7 @@ const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 void CTarvikView::ConnectReceiveControls()
 {
     m_displayTimer.setSingleShot(true);
+    m_sinceDisplay.start();
     connect(&m_displayTimer, &QTimer::timeout, this, &CTarvikView::UpdateDisplay);
     connect(m_form.pauseRecv, &QPushButton::clicked, this, &CTarvikView::OnPauseReceive);
     connect(m_form.hexRecv, &QCheckBox::clicked, this, &CTarvikView::OnHexRecvClicked);
@@ -139,7 +143,8 @@ void CTarvikView::OnClearRecvCount()
 void CTarvikView::ScheduleDisplay()
 {
     if (!m_displayTimer.isActive())
-        m_displayTimer.start(kDisplayGapMs);
+        m_displayTimer.start(
+            int(std::clamp<qint64>(kDisplayGapMs - m_sinceDisplay.elapsed(), 0, kDisplayGapMs)));
 }
 
 void CTarvikView::UpdateDisplay()
@@ -148,4 +153,5 @@ void CTarvikView::UpdateDisplay()
     m_form.sendCount->setText(QString::number(m_nSendCount));
     m_form.recvBox->Refresh(m_bScrollRecvToEnd);
     m_bScrollRecvToEnd = false;
+    m_sinceDisplay.start();
 }
