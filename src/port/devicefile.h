@@ -66,9 +66,14 @@ public:
     DeviceIo Read(uint8_t *buffer, std::size_t capacity);
     // Waits for the asked conditions, the waker, or the time-out (-1: none).
     unsigned Wait(bool readable, bool writable, CDeviceWaker &waker, int timeoutMs);
+    // As Wait, but kReadable means that bytes arrived since the last call:
+    // bytes left unread do not report again, so a thread can wait for more
+    // input while the reader takes its time.
+    unsigned WaitNewInput(bool writable, CDeviceWaker &waker, int timeoutMs);
     // Waits for the waker alone (the device is not watched).
     static unsigned WaitWaker(CDeviceWaker &waker, int timeoutMs);
 
 private:
     intptr_t m_handle = -1;
+    intptr_t m_arrivals = -1; // edge-triggered watch of input, made by WaitNewInput
 };

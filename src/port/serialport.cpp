@@ -3,13 +3,14 @@
 #include "devicemap.h"
 #include "porterror.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
 
-// While unread bytes sit in the input queue the monitor looks for more at
-// this pace instead of being woken by them over and over.
-constexpr int kRecheckMs = 20;
+// While flow control holds the output, the monitor looks again at this pace:
+// the line that releases it raises no event the monitor waits on.
+constexpr int kHeldRecheckMs = 20;
 
 } // namespace
 
@@ -64,7 +65,9 @@ uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue
     m_monitorWaker.Clear();
     m_stopping = false;
     m_bytesRead = 0;
+    m_fullReads = 0;
     m_inputReported = 0;
+    m_fullReadsSeen = 0;
     AttachOwner(owner, message, userValue, async != 0);
     m_monitor = std::thread(&CSerialPort::MonitorThreadProc, this);
     if (async)
@@ -134,6 +137,11 @@ uint32_t CSerialPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *receive
     m_bytesRead += io.count;
     if (received)
         *received = uint32_t(io.count);
+    // A full read may have left bytes queued that no arrival will announce.
+    if (io.count == capacity && capacity > 0) {
+        ++m_fullReads;
+        m_monitorWaker.Signal();
+    }
     return 1;
 }
 
@@ -247,10 +255,10 @@ unsigned CSerialPort::WaitForDevice(bool lost)
         output = m_write.HasRest();
     }
     const bool held = output && m_device.OutputHeld();
-    // Bytes left unread keep the device readable: look for more on a timer.
-    const bool watchInput = m_device.InputQueued() == 0;
-    const int timeout = held || !watchInput ? kRecheckMs : -1;
-    return m_device.File().Wait(watchInput, output && !held, m_monitorWaker, timeout);
+    // Bytes left unread do not wake the monitor: new arrivals do, and Read
+    // does when it may have left some.
+    return m_device.File().WaitNewInput(output && !held, m_monitorWaker,
+                                        held ? kHeldRecheckMs : -1);
 }
 
 CSerialPort::Progress CSerialPort::DrainOutput()
@@ -281,14 +289,22 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
         ++m_writesDone;
 }
 
+// Code 1 when bytes arrived since the last one, or when the owner has taken a
+// full block since and bytes are still queued. While the owner leaves them
+// unread nothing is repeated.
 void CSerialPort::ReportInput()
 {
-    // Read count first: a Read in between can only make this sum smaller, so
-    // no arrival is ever taken as reported before it was.
+    // Counts first: a Read in between can only make the sum smaller, so no
+    // arrival is ever taken as reported before it was, and a Read after them
+    // wakes the monitor for another look.
+    const uint64_t fullReads = m_fullReads;
     const uint64_t read = m_bytesRead;
-    const uint64_t arrived = read + m_device.InputQueued();
-    if (arrived > m_inputReported) {
-        m_inputReported = arrived;
+    const uint32_t queued = m_device.InputQueued();
+    const uint64_t arrived = read + queued;
+    const bool takenSince = fullReads != m_fullReadsSeen;
+    m_fullReadsSeen = fullReads;
+    if (arrived > m_inputReported || (takenSince && queued > 0)) {
+        m_inputReported = std::max(arrived, m_inputReported);
         SendPortMsg(kPortDataArrived, UserValue());
     }
 }

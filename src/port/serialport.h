@@ -3,8 +3,9 @@
 // Threads:
 //   - Window thread: every public operation. The owner's handler of code 1
 //     calls Read, which takes no lock.
-//   - Monitor thread (MonitorThreadProc): waits on the device and on
-//     m_monitorWaker; finishes the accepted asynchronous writes with
+//   - Monitor thread (MonitorThreadProc): waits for new input, output room
+//     and m_monitorWaker (kicked by Write, and by a Read that filled its
+//     buffer); finishes the accepted asynchronous writes with
 //     non-blocking writes; raises code 1 when new bytes are queued, code 2
 //     when an accepted write has been taken by the driver, code 4 once when
 //     the device is gone (hang-up or I/O error).
@@ -76,9 +77,12 @@ private:
     CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
     std::atomic<bool> m_stopping{false};
     // Input is reported when the bytes ever arrived (read + queued) grow, so
-    // bytes that come while the owner handles code 1 are reported as well.
+    // bytes that come while the owner handles code 1 are reported as well,
+    // and after a full Read that left bytes queued.
     std::atomic<uint64_t> m_bytesRead{0}; // added to by Read
+    std::atomic<uint64_t> m_fullReads{0}; // Reads that filled the caller's buffer
     uint64_t m_inputReported = 0;         // monitor thread only
+    uint64_t m_fullReadsSeen = 0;         // monitor thread only
 
     // Guarded by m_lock.
     CAsyncWrite m_write;       // the rest of the accepted write; pending while it has one

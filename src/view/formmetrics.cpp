@@ -89,6 +89,7 @@ ViewLayout::Metrics MeasureAreas(const CViewForm &f, int areaLeft)
     m.intervalWidth = std::max(m.intervalWidth, LineEditWidth(f.autoInterval, kIntervalSample));
     m.unitWidth = WidestHint({f.autoUnit}, m.unitWidth);
     m.hexWidth = WidestHint({f.hexRecv, f.hexSend}, m.hexWidth);
+    m.timesWidth = WidestHint({f.recvTimes}, m.timesWidth);
     return m;
 }
 } // namespace FormMetrics

@@ -12,6 +12,7 @@ constexpr int kRightMargin = 5;  // right of the button column
 constexpr int kRowGap = 5;       // between a row and the bottom of its area
 constexpr int kAutoSendGap = 40; // between the counter group and auto-send
 constexpr int kMinHexGap = 9;    // at the least width, between the unit and Hex
+constexpr int kTimesGap = 4;     // between the arrival-times box and Hex, and before it
 constexpr int kColumnTop = 7;    // first button of the receive area
 constexpr int kMaxSendButtonHeight = 90;
 constexpr int kStripRow = 29; // the strip between the bars shows one row of its buttons
@@ -86,6 +87,8 @@ void PlaceRows(int cx, int cy, const Metrics &m, Result &r)
     auto &c = r.controls;
     PlaceCounterGroup(recvY, ViewId::kCountRecv, ViewId::kRecvCount, ViewId::kClearRecvCount, m, r);
     c.push_back({ViewId::kHexRecv, {hexX, recvY, m.hexWidth, m.rowHeight}});
+    c.push_back({ViewId::kRecvTimes, {hexX - kTimesGap - m.timesWidth, recvY, m.timesWidth,
+                                      m.rowHeight}});
     int x = PlaceCounterGroup(sendY, ViewId::kCountSend, ViewId::kSendCount,
                               ViewId::kClearSendCount, m, r) +
             kAutoSendGap;
@@ -152,8 +155,10 @@ int Metrics::SendRoom() const
 
 int Metrics::MinWidth() const
 {
-    return areaLeft + kRowInset + countWidth + counterWidth + clearWidth + kAutoSendGap +
-           autoSendWidth + intervalWidth + unitWidth + kMinHexGap + hexWidth + buttonWidth +
+    const int counters = kRowInset + countWidth + counterWidth + clearWidth;
+    const int sendRow = kAutoSendGap + autoSendWidth + intervalWidth + unitWidth + kMinHexGap;
+    const int recvRow = 2 * kTimesGap + timesWidth;
+    return areaLeft + counters + std::max(sendRow, recvRow) + hexWidth + buttonWidth +
            kRightMargin;
 }
 

@@ -33,6 +33,7 @@ struct Metrics
     int intervalWidth = 40;  // edit 1044
     int unitWidth = 15;      // label 1076
     int hexWidth = 45;       // check boxes 1009 and 1005
+    int timesWidth = 50;     // check box 1090, left of 1009
 
     // Lowest top of bar 1 (room for the receive area's buttons), lowest top
     // of bar 2, room kept under bar 2 for the send area's buttons, and the

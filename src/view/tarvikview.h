@@ -13,7 +13,7 @@
 //   view_systemports.cpp the port classes and device lists of the system
 //   view_dispatch.cpp   port notifications and the two request entry points
 //   view_config.cpp     the settings section of the INI file and the registry values
-//   view_find.cpp       find in the send box (the frame owns the find dialog)
+//   view_find.cpp       find in the box that had the focus last (the frame owns the dialog)
 //   view_status.cpp     status bar messages
 //   view_send.cpp       the send operation, write done, the send box's buttons
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
@@ -200,11 +200,6 @@ private:
     void OnClearRecvCount();
     void ScheduleDisplay();
     void UpdateDisplay();
-    void ShowReceived();
-    void AppendPendingRendering();
-    void RenderWholeHistory();
-    QString RenderHistory(std::size_t from, std::size_t to) const;
-    std::size_t StableRenderEnd() const;
 
     // ---- send pages (view_pages.cpp) ----
     // One page of the send box, as it was when the user last left it.
@@ -232,7 +227,7 @@ private:
     void OnSaveRecv();
     void OnSaveSend();
     QByteArray DisplayedSendText() const;
-    void WriteSavedFile(const QString &path, QByteArrayView bytes);
+    void WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces);
 
     // ---- edit commands (view_edit.cpp) ----
     void UpdateEditCommands();
@@ -263,7 +258,11 @@ private:
     void ReadSavedSplitterTops(int &top1, int &top2) const;
 
     // ---- find (view_find.cpp) ----
+    void TrackFindTarget();
+    void FindText(const QString &text, bool matchCase);
     void FindInSendBox(const QString &text, bool matchCase);
+    void FindInRecvView(const QString &text, bool matchCase);
+    void ReportNotFound(const QString &text);
 
     // ---- user commands (view_usercmd.cpp) ----
     void LoadUserCommands();
@@ -303,24 +302,15 @@ private:
     // one view, so this counts per process.
     int32_t m_nSavedSendNumber = 0;
 
-    // Every byte received since the last clear.
-    std::vector<uint8_t> m_pRecvData;
+    // The bytes received since the last clear are the receive view's.
     CStatusByteHint m_statusByteHint; // status requests sent and their replies
     int32_t m_nRecvCount = 0;
     int32_t m_nSendCount = 0;
     int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter
-    // The receive box shows the rendering of the first m_nShownBytes of the
-    // history; the rendering of the first m_nFinalBytes (m_nFinalChars
-    // characters) no longer depends on bytes still to come.
-    std::size_t m_nShownBytes = 0;
-    std::size_t m_nFinalBytes = 0;
-    int m_nFinalChars = 0;
-    bool m_bScrollRecvToEnd = false;
-    QTimer m_displayTimer;        // brings the receive box and counters up to date
-    QElapsedTimer m_sinceDisplay; // since the last update
-    qint64 m_nDisplayCostMs = 0;  // what the last update took
-    qint64 m_nDisplayGapMs = 0;   // the least time between two updates while reads lag
-    bool m_bReadBehind = false;   // the last read found a full block waiting
+    bool m_bFindInRecv = false;      // the receive view had the focus last of the two boxes
+    bool m_bScrollRecvToEnd = false; // a read came since the last display update
+    QTimer m_displayTimer;           // brings the receive view and counters up to date
+    QElapsedTimer m_sinceDisplay;    // since the last update
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;

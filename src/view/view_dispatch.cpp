@@ -69,7 +69,7 @@ int CTarvikView::OnViewRequest(int code, int flag, const QString &text)
         SetSelectedFile(text);
         break;
     case kRequestFind:
-        FindInSendBox(text, flag == 1);
+        FindText(text, flag == 1);
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 // enabled states that follow the focus, the selections and the clipboard.
 #include "editex.h"
 #include "mainframe.h"
+#include "recvview.h"
 #include "tarvikview.h"
 
 #include <QAction>
@@ -29,7 +30,7 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
                    int(CMainFrame::ID_PRESET_COMMANDS)})
         m_frameCommands[id] = frame.CommandAction(id);
     CEditEx *send = m_form.sendBox;
-    CEditEx *recv = m_form.recvBox;
+    CRecvView *recv = m_form.recvBox;
     auto on = [&frame, this](int id, auto handler) {
         connect(frame.CommandAction(id), &QAction::triggered, this, handler);
     };
@@ -39,11 +40,17 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
     on(CMainFrame::ID_EDIT_UNDO, [send] { send->undo(); });
     on(CMainFrame::ID_EDIT_CUT, [send] { send->cut(); });
     on(CMainFrame::ID_EDIT_PASTE, [send] { send->paste(); });
-    on(CMainFrame::ID_EDIT_COPY, [send, recv] { (send->hasFocus() ? send : recv)->copy(); });
+    on(CMainFrame::ID_EDIT_COPY, [send, recv] {
+        if (send->hasFocus())
+            send->copy();
+        else
+            recv->Copy();
+    });
     on(CMainFrame::ID_EDIT_SELECT_ALL, [send, recv] {
-        CEditEx *box = send->hasFocus() ? send : recv;
-        box->selectAll();
-        box->ensureCursorVisible();
+        if (!send->hasFocus())
+            return recv->SelectAll();
+        send->selectAll();
+        send->ensureCursorVisible();
     });
     // Ctrl+S acts even while the send button is disabled; the send operation
     // reports what it finds.
@@ -62,10 +69,10 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
     });
     auto update = [this] { UpdateEditCommands(); };
     connect(qApp, &QApplication::focusChanged, this, update);
-    for (CEditEx *box : {send, recv}) {
-        connect(box, &CEditEx::selectionChanged, this, update);
-        connect(box, &CEditEx::textChanged, this, update);
-    }
+    connect(send, &CEditEx::selectionChanged, this, update);
+    connect(send, &CEditEx::textChanged, this, update);
+    connect(recv, &CRecvView::SelectionChanged, this, update);
+    connect(recv, &CRecvView::ContentChanged, this, update);
     connect(send, &CEditEx::undoAvailable, this, update);
     UpdateEditCommands();
     SyncSendCommand();
@@ -74,7 +81,7 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
 void CTarvikView::UpdateEditCommands()
 {
     const CEditEx *send = m_form.sendBox;
-    const CEditEx *recv = m_form.recvBox;
+    const CRecvView *recv = m_form.recvBox;
     const bool sendFocused = send->hasFocus();
     const bool recvFocused = recv->hasFocus();
     const auto enable = [this](int id, bool enabled) {
@@ -84,10 +91,10 @@ void CTarvikView::UpdateEditCommands()
     enable(CMainFrame::ID_EDIT_UNDO, send->document()->isUndoAvailable());
     enable(CMainFrame::ID_EDIT_CUT, sendFocused && HasSelection(send));
     enable(CMainFrame::ID_EDIT_COPY,
-           (sendFocused && HasSelection(send)) || (recvFocused && HasSelection(recv)));
+           (sendFocused && HasSelection(send)) || (recvFocused && recv->HasSelection()));
     enable(CMainFrame::ID_EDIT_PASTE, sendFocused && m_bClipboardHasText);
     enable(CMainFrame::ID_EDIT_SELECT_ALL,
-           (sendFocused && !IsEmpty(send)) || (recvFocused && !IsEmpty(recv)));
+           (sendFocused && !IsEmpty(send)) || (recvFocused && !recv->IsEmpty()));
 }
 
 // The menu's send command is enabled exactly when the send button is.

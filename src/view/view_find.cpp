@@ -1,9 +1,13 @@
-// Find in the send box, asked for by the find dialog.
+// Find, asked for by the find dialog: in the receive view when it had the
+// focus last of the two boxes (the dialog itself has it while in use), else
+// in the send box.
 #include "stringtable.h"
 #include "tarvikview.h"
 
 #include "editex.h"
+#include "recvview.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
@@ -53,7 +57,44 @@ void CTarvikView::FindInSendBox(const QString &text, bool matchCase)
         ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
         return;
     }
+    ReportNotFound(text);
+}
+
+void CTarvikView::ReportNotFound(const QString &text)
+{
     QString message = LoadString(IDS_TEXT_NOT_FOUND);
     message.replace(QStringLiteral("%s"), text).remove(u'\r');
     QMessageBox::information(this, QString(), message, QMessageBox::Ok);
+}
+
+void CTarvikView::TrackFindTarget()
+{
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now == m_form.recvBox || now == m_form.sendBox)
+            m_bFindInRecv = now == m_form.recvBox;
+    });
+}
+
+void CTarvikView::FindText(const QString &text, bool matchCase)
+{
+    if (m_bFindInRecv)
+        FindInRecvView(text, matchCase);
+    else
+        FindInSendBox(text, matchCase);
+}
+
+void CTarvikView::FindInRecvView(const QString &text, bool matchCase)
+{
+    ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+    if (text.isEmpty())
+        return;
+    switch (m_form.recvBox->Find(text, matchCase)) {
+    case CRecvView::FindResult::Found:
+        return;
+    case CRecvView::FindResult::FoundAfterWrap:
+        ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
+        return;
+    case CRecvView::FindResult::NotFound:
+        ReportNotFound(text);
+    }
 }

@@ -1,27 +1,15 @@
-// Receiving: reading the port into the history, the receive box, the
-// counters, pause and continue, and the controls of the receive area.
+// Receiving: reading the port into the receive view's history, the counters,
+// pause and continue, and the controls of the receive area.
 //
 // The history and the counters change with every read. What the window shows
-// is brought up to date by UpdateDisplay on a single-shot timer, so a burst of
-// reads costs one text update, and the text is exact soon after the window
-// thread goes idle.
-//
-// An update costs what laying out the box's last paragraph costs, and that
-// grows with the paragraph: binary data rendered as Ascii text has a line
-// break only where CR LF occurs. While reads keep finding full blocks waiting,
-// updates are therefore spaced by a multiple of what the last one took, so
-// reading keeps most of the window thread whatever the text looks like. Once
-// a read drains the port, the next update waits at most as long as the last
-// one took.
-//
-// The receive box always holds the full rendering of the history, but an
-// update renders only the tail that changed: the rendering of the first
-// m_nFinalBytes bytes cannot change any more, the rest (a lone lead byte that
-// may pair with the next one, a CR that may meet its LF) is replaced.
-#include "boxtext.h"
-#include "convert.h"
+// is brought up to date by UpdateDisplay on a short single-shot timer, so a
+// burst of reads costs one update, and the display is exact soon after the
+// window thread goes idle. An update costs what the rows in sight cost
+// (recvview.h), whatever the size of the history.
 #include "editex.h"
 #include "portex.h"
+#include "recvview.h"
+#include "regmanage.h"
 #include "tarvikview.h"
 #include "usbport.h"
 
@@ -30,40 +18,19 @@
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
-#include <QTextCursor>
 
 #include <algorithm>
 
 namespace {
-// At most this many bytes are taken per notification.
+// Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
-// In hex notation a line break stands for the separator before every byte
-// at a multiple of this offset. Hex text has no line breaks of its own, and
-// one paragraph of megabytes is laid out slowly; a line break is a separator
-// when the text is read back, so the bytes are the same.
-constexpr std::size_t kHexLineBytes = 1024;
-// Spacing of display updates: this multiple of the last update's cost,
-// within these bounds.
-constexpr qint64 kDisplayCostFactor = 4;
-constexpr qint64 kMinDisplayGapMs = 20;
-constexpr qint64 kMaxDisplayGapMs = 1000;
+constexpr qint64 kReadSliceMs = 4;
+// Updates of the display are at least this far apart while bytes stream in;
+// after a quiet spell the first one comes at once.
+constexpr qint64 kDisplayGapMs = 15;
+// Beside the window layout in the user's settings, not in the INI file.
+const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 constexpr int kDefaultHintDuration = 0; // the status bar's own default
-
-QString HexLines(const uint8_t *data, std::size_t from, std::size_t to)
-{
-    QString text;
-    text.reserve(qsizetype((to - from) * 3));
-    ByteString hex;
-    for (std::size_t begin = from; begin < to;) {
-        const std::size_t end = std::min(to, (begin / kHexLineBytes + 1) * kHexLineBytes);
-        if (begin > 0)
-            text += begin % kHexLineBytes == 0 ? QChar(u'\n') : QChar(u' ');
-        BytesToHex({data + begin, end - begin}, hex);
-        text += QLatin1StringView(hex.c_str(), qsizetype(hex.size()));
-        begin = end;
-    }
-    return text;
-}
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
@@ -76,26 +43,46 @@ void CTarvikView::ConnectReceiveControls()
     connect(m_form.clearRecv, &QPushButton::clicked, this, &CTarvikView::OnClearRecv);
     connect(m_form.copyToSend, &QPushButton::clicked, this, &CTarvikView::OnCopyToSend);
     connect(m_form.clearRecvCount, &QPushButton::clicked, this, &CTarvikView::OnClearRecvCount);
+    TrackFindTarget();
+    uint32_t saved = 0;
+    const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
+    m_form.recvTimes->setChecked(showTimes);
+    m_form.recvBox->SetShowArrivalTimes(showTimes);
+    connect(m_form.recvTimes, &QCheckBox::clicked, this, [this](bool checked) {
+        m_form.recvBox->SetShowArrivalTimes(checked);
+        CRegManage().WriteDword(kShowTimesValue, checked ? 1 : 0);
+    });
 }
 
 void CTarvikView::ReadReceived()
 {
     if (!m_pPort)
         return;
-    uint8_t buffer[kReadBlock];
+    // Blocks are taken until a Read finds nothing or the slice is used, so
+    // one notification moves many bytes (more may come in while a short
+    // block is read) and the window still gets its turn.
+    QElapsedTimer slice;
+    slice.start();
+    bool readAny = false;
     uint32_t received = 0;
-    m_pPort->Read(buffer, kReadBlock, &received);
-    if (received == 0)
+    do {
+        uint8_t buffer[kReadBlock];
+        received = 0;
+        m_pPort->Read(buffer, kReadBlock, &received);
+        if (received == 0)
+            break;
+        readAny = true;
+        m_form.recvBox->Append(buffer, received);
+        ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
+        if (m_form.countRecv->isChecked())
+            m_nRecvCount += int32_t(received);
+    } while (slice.elapsed() < kReadSliceMs);
+    if (!readAny)
         return;
-    m_pRecvData.insert(m_pRecvData.end(), buffer, buffer + received);
-    ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
-    if (m_form.countRecv->isChecked())
-        m_nRecvCount += int32_t(received);
     m_bScrollRecvToEnd = true;
-    m_bReadBehind = received == kReadBlock;
     ScheduleDisplay();
     // A full block may leave bytes in the port that no further notification
-    // announces (a serial port reports again only when more bytes arrive), so
+    // announces (the network kind reports again on its next read event), so
     // come back for them once the window has had its turn.
     if (received == kReadBlock)
         QMetaObject::invokeMethod(this, &CTarvikView::ReadFollowUp, Qt::QueuedConnection);
@@ -140,25 +127,22 @@ void CTarvikView::OnPauseReceive()
 
 void CTarvikView::OnHexRecvClicked(bool checked)
 {
-    m_form.recvBox->m_bHex = checked;
-    if (!m_pRecvData.empty())
-        RenderWholeHistory();
+    m_form.recvBox->SetHexNotation(checked);
 }
 
 void CTarvikView::OnClearRecv()
 {
-    m_form.recvBox->clear();
-    std::vector<uint8_t>().swap(m_pRecvData);
-    m_nShownBytes = m_nFinalBytes = 0;
-    m_nFinalChars = 0;
+    m_form.recvBox->Clear();
 }
 
 void CTarvikView::OnCopyToSend()
 {
-    if (m_pRecvData.empty())
+    const CRecvHistory &history = m_form.recvBox->History();
+    if (history.Size() == 0)
         return; // leaves the send box and its check box in agreement
-    const bool hex = m_form.recvBox->m_bHex;
-    m_form.sendBox->SetData(m_pRecvData.data(), m_pRecvData.size(), hex ? 1 : 0);
+    const bool hex = m_form.recvBox->IsHexNotation();
+    std::vector<uint8_t> scratch;
+    m_form.sendBox->SetData(history.Range(0, history.Size(), scratch), hex ? 1 : 0);
     m_form.hexSend->setChecked(hex);
 }
 
@@ -170,92 +154,16 @@ void CTarvikView::OnClearRecvCount()
 
 void CTarvikView::ScheduleDisplay()
 {
-    const qint64 gap = m_bReadBehind ? m_nDisplayGapMs : m_nDisplayCostMs;
-    const qint64 wait = gap - m_sinceDisplay.elapsed();
-    const int delayMs = int(std::clamp<qint64>(wait, 0, kMaxDisplayGapMs));
-    if (!m_displayTimer.isActive() || m_displayTimer.remainingTime() > delayMs)
-        m_displayTimer.start(delayMs);
+    if (!m_displayTimer.isActive())
+        m_displayTimer.start(
+            int(std::clamp<qint64>(kDisplayGapMs - m_sinceDisplay.elapsed(), 0, kDisplayGapMs)));
 }
 
 void CTarvikView::UpdateDisplay()
 {
-    m_displayTimer.stop();
-    QElapsedTimer cost;
-    cost.start();
-    ShowReceived();
-    m_nDisplayCostMs = cost.elapsed();
-    m_nDisplayGapMs =
-        std::clamp(kDisplayCostFactor * m_nDisplayCostMs, kMinDisplayGapMs, kMaxDisplayGapMs);
-    m_sinceDisplay.start();
-}
-
-void CTarvikView::ShowReceived()
-{
     m_form.recvCount->setText(QString::number(m_nRecvCount));
     m_form.sendCount->setText(QString::number(m_nSendCount));
-    if (m_nShownBytes != m_pRecvData.size())
-        AppendPendingRendering();
-    if (m_bScrollRecvToEnd) {
-        m_bScrollRecvToEnd = false;
-        m_form.recvBox->moveCursor(QTextCursor::End);
-        m_form.recvBox->ensureCursorVisible();
-    }
-}
-
-void CTarvikView::AppendPendingRendering()
-{
-    QTextCursor cursor(m_form.recvBox->document());
-    cursor.setPosition(m_nFinalChars);
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    const std::size_t stable = StableRenderEnd();
-    QString text = RenderHistory(m_nFinalBytes, stable);
-    const int finalChars = m_nFinalChars + int(text.size());
-    text += RenderHistory(stable, m_pRecvData.size());
-    cursor.insertText(text);
-    m_nFinalBytes = stable;
-    m_nFinalChars = finalChars;
-    m_nShownBytes = m_pRecvData.size();
-}
-
-void CTarvikView::RenderWholeHistory()
-{
-    m_nFinalBytes = 0;
-    const std::size_t stable = StableRenderEnd();
-    QString text = RenderHistory(0, stable);
-    m_nFinalChars = int(text.size());
-    text += RenderHistory(stable, m_pRecvData.size());
-    m_form.recvBox->setPlainText(text);
-    m_nFinalBytes = stable;
-    m_nShownBytes = m_pRecvData.size();
-}
-
-// The box text of history bytes [from, to), where `from` is a point after
-// which the rendering starts afresh.
-QString CTarvikView::RenderHistory(std::size_t from, std::size_t to) const
-{
-    if (from >= to)
-        return {};
-    if (m_form.recvBox->m_bHex)
-        return HexLines(m_pRecvData.data(), from, to);
-    ByteString ascii;
-    BytesToAscii({m_pRecvData.data() + from, to - from}, ascii);
-    return BoxTextFromGbk(ascii.view());
-}
-
-// The end of the part of the history whose rendering later bytes cannot
-// change. In Ascii notation a run of lead bytes pairs from its start, so an
-// odd last byte of the run may still find its partner; a last CR may still
-// meet its LF and become a line break. Hex renders every byte on its own.
-std::size_t CTarvikView::StableRenderEnd() const
-{
-    const std::size_t end = m_pRecvData.size();
-    if (m_form.recvBox->m_bHex)
-        return end;
-    std::size_t runStart = end;
-    while (runStart > m_nFinalBytes && IsGbkLeadByte(m_pRecvData[runStart - 1]))
-        --runStart;
-    std::size_t stable = runStart + ((end - runStart) & ~std::size_t(1));
-    if (stable == end && end > m_nFinalBytes && m_pRecvData[end - 1] == '\r')
-        --stable;
-    return stable;
+    m_form.recvBox->Refresh(m_bScrollRecvToEnd);
+    m_bScrollRecvToEnd = false;
+    m_sinceDisplay.start();
 }

@@ -5,6 +5,7 @@
 // replaces the chosen one only when everything was written, so a failed save
 // leaves neither a truncated file nor a changed view, only a message.
 #include "editex.h"
+#include "recvview.h"
 #include "stringtable.h"
 #include "tarvikview.h"
 
@@ -47,15 +48,18 @@ QString CTarvikView::ChooseSaveFile(const QString &suggestedName)
 
 void CTarvikView::OnSaveRecv()
 {
-    if (m_pRecvData.empty()) {
+    const CRecvHistory &history = m_form.recvBox->History();
+    if (history.Size() == 0) {
         ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kDefaultDuration);
         return;
     }
     const QString path = ChooseSaveFile(QString::fromLatin1(kRecvFileName));
     if (path.isEmpty())
         return;
-    WriteSavedFile(path, QByteArrayView(reinterpret_cast<const char *>(m_pRecvData.data()),
-                                        qsizetype(m_pRecvData.size())));
+    std::vector<QByteArrayView> pieces;
+    for (const std::span<const uint8_t> piece : history.Pieces())
+        pieces.emplace_back(reinterpret_cast<const char *>(piece.data()), qsizetype(piece.size()));
+    WriteSavedFile(path, pieces);
 }
 
 // The number in the suggested name advances once the user has confirmed a
@@ -73,14 +77,14 @@ void CTarvikView::OnSaveSend()
     ++m_nSavedSendNumber;
     ByteString bytes;
     if (!IsConvError(box->GetData(bytes))) {
-        WriteSavedFile(path, BytesOf(bytes));
+        WriteSavedFile(path, {BytesOf(bytes)});
         return;
     }
     const auto answer =
         QMessageBox::question(this, QString(), LoadString(IDS_SAVE_DISPLAYED_ONLY),
                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (answer == QMessageBox::Ok)
-        WriteSavedFile(path, DisplayedSendText());
+        WriteSavedFile(path, {DisplayedSendText()});
 }
 
 // The characters of the send box as the program writes text everywhere, in
@@ -96,11 +100,13 @@ QByteArray CTarvikView::DisplayedSendText() const
     return m_form.sendBox->toPlainText().replace(u'\n', QStringLiteral("\r\n")).toUtf8();
 }
 
-void CTarvikView::WriteSavedFile(const QString &path, QByteArrayView bytes)
+void CTarvikView::WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), bytes.size()) == bytes.size() &&
-        file.commit())
+    bool written = file.open(QIODevice::WriteOnly);
+    for (const QByteArrayView piece : pieces)
+        written = written && file.write(piece.data(), piece.size()) == piece.size();
+    if (written && file.commit())
         return;
     QMessageBox::warning(this, QString(),
                          QString::fromUtf8(kWriteFailed).arg(path, file.errorString()));

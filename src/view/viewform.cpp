@@ -1,6 +1,7 @@
 #include "viewform.h"
 
 #include "editex.h"
+#include "recvview.h"
 
 #include "formmetrics.h"
 
@@ -93,9 +94,8 @@ void BuildAreas(QWidget *view, CViewForm &f)
     f.recvGroup = Make<QGroupBox>(view, ViewId::kRecvGroup, QStringLiteral("接收区"));
     f.cmdGroup = Make<QGroupBox>(view, ViewId::kCmdGroup, QStringLiteral("预设命令"));
     f.sendGroup = Make<QGroupBox>(view, ViewId::kSendGroup, QStringLiteral("发送区"));
-    f.recvBox = MakeDataBox(view, ViewId::kRecvBox);
-    f.recvBox->setReadOnly(true);
-    f.recvBox->setUndoRedoEnabled(false); // a history of megabytes keeps no undo copy
+    f.recvBox = new CRecvView(view);
+    f.recvBox->setObjectName(ViewId::Name(ViewId::kRecvBox));
     f.sendBox = MakeDataBox(view, ViewId::kSendBox);
     f.sendBox->SetFileDropEnabled(true);
 }
@@ -106,6 +106,7 @@ void BuildRows(QWidget *view, CViewForm &f)
     f.recvCount = MakeEdit(view, ViewId::kRecvCount, QStringLiteral("0"), true);
     f.clearRecvCount = Make<QPushButton>(view, ViewId::kClearRecvCount, QStringLiteral("C"));
     f.hexRecv = Make<QCheckBox>(view, ViewId::kHexRecv, QStringLiteral("Hex"));
+    f.recvTimes = Make<QCheckBox>(view, ViewId::kRecvTimes, QCheckBox::tr("时间"));
     f.countSend = Make<QCheckBox>(view, ViewId::kCountSend, QStringLiteral("发送计数"));
     f.sendCount = MakeEdit(view, ViewId::kSendCount, QStringLiteral("0"), true);
     f.clearSendCount = Make<QPushButton>(view, ViewId::kClearSendCount, QStringLiteral("C"));

@@ -21,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class CEditEx;
+class CRecvView;
 class QPushButton;
 class QWidget;
 
@@ -47,7 +48,7 @@ struct CViewForm
     QGroupBox *recvGroup = nullptr; // 1075
     QGroupBox *cmdGroup = nullptr;  // 1073
     QGroupBox *sendGroup = nullptr; // 1074
-    CEditEx *recvBox = nullptr;     // 1004
+    CRecvView *recvBox = nullptr;   // 1004
     CEditEx *sendBox = nullptr;     // 1003
 
     // Rows under the boxes
@@ -55,6 +56,7 @@ struct CViewForm
     QLineEdit *recvCount = nullptr;        // 1055
     QPushButton *clearRecvCount = nullptr; // 1056
     QCheckBox *hexRecv = nullptr;          // 1009
+    QCheckBox *recvTimes = nullptr;        // arrival times of the received rows
     QCheckBox *countSend = nullptr;        // 1057
     QLineEdit *sendCount = nullptr;        // 1058
     QPushButton *clearSendCount = nullptr; // 1059

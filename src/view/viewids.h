@@ -35,6 +35,7 @@ inline constexpr int kCountRecv = 1054;
 inline constexpr int kRecvCount = 1055;
 inline constexpr int kClearRecvCount = 1056;
 inline constexpr int kHexRecv = 1009;
+inline constexpr int kRecvTimes = 1090; // arrival times beside the received rows
 inline constexpr int kCountSend = 1057;
 inline constexpr int kSendCount = 1058;
 inline constexpr int kClearSendCount = 1059;

@@ -126,9 +126,9 @@ void CE2eWindow::OfferAndExpectInRecvBox(const QByteArray &bytes)
     QVERIFY(m_farEnd.CanAnswer());
     m_recvHistory += bytes;
     m_farEnd.Offer(bytes);
-    (void)QTest::qWaitFor([&] { return BoxBytes(RecvBox()).size() >= m_recvHistory.size(); },
+    (void)QTest::qWaitFor([&] { return ShownBytes(RecvBox()).size() >= m_recvHistory.size(); },
                           E2e::kWaitMs);
-    QCOMPARE(BoxBytes(RecvBox()).toHex(' '), m_recvHistory.toHex(' '));
+    QCOMPARE(ShownBytes(RecvBox()).toHex(' '), m_recvHistory.toHex(' '));
 }
 
 void CE2eWindow::Close()

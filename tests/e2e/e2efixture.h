@@ -82,7 +82,7 @@ public:
 
     CFramedView &Framed() { return *m_framed; }
     CEditEx *SendBox() const { return m_framed->SendBox(); }
-    CEditEx *RecvBox() const { return m_framed->RecvBox(); }
+    CRecvView *RecvBox() const { return m_framed->RecvBox(); }
 
     // After E2E_PREPARE: builds the window, selects the far end's kind, sets its panel up,
     // clicks "打开端口" and waits for the port to open.

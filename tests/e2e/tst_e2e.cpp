@@ -45,7 +45,7 @@ private slots:
             E2E_STEP(farEnd->EnableReceive(window.Framed()));
             const QByteArray answer("OK \xBE\xCD\xD0\xF7\r\n\x00\xFF", 11);
             E2E_STEP(window.OfferAndExpectInRecvBox(answer));
-            QCOMPARE(window.RecvBox()->toPlainText(), QStringLiteral("OK 就绪\n<\\x00><\\xFF>"));
+            QCOMPARE(window.RecvBox()->WholeText(), QStringLiteral("OK 就绪\n<\\x00><\\xFF>"));
         }
         E2E_STEP(window.Close());
     }

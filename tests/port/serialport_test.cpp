@@ -117,6 +117,47 @@ TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
     EXPECT_EQ(ReadBack(m_port, 11), "firstsecond");
 }
 
+// Counted in notifications: a block taken while more waits brings another
+// code 1 at once, without new bytes; bytes left unread are not announced
+// again, only new ones are (each report of new bytes is a fence: the monitor
+// delivers in order, so a repeat would be counted before it).
+TEST_F(SerialPortTest, CodeOneFollowsAFullReadAndNeverRepeatsForUnreadBytes)
+{
+    ASSERT_EQ(Open(), 1u);
+    ASSERT_TRUE(m_pty.WriteMaster(std::string(2500, 'q')));
+    ASSERT_TRUE(PollUntil([&] {
+        int inQueue = 0;
+        ::ioctl(m_pty.SlaveFd(), FIONREAD, &inQueue);
+        return inQueue == 2500;
+    }));
+    ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived));
+    m_owner.Sync();
+    int expected = m_owner.CountOf(kPortDataArrived);
+    std::string taken;
+    const auto readBlock = [&] {
+        std::promise<std::string> block; // hands the bytes over in a way TSan sees
+        m_owner.RunOnOwnerThread([&] {
+            uint8_t buffer[1000];
+            uint32_t received = 0;
+            m_port.Read(buffer, sizeof buffer, &received);
+            block.set_value(std::string(reinterpret_cast<const char *>(buffer), received));
+        });
+        taken += block.get_future().get();
+    };
+    for (int block = 0; block < 2; ++block) {
+        readBlock();
+        EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, ++expected)) << "block " << block;
+    }
+    readBlock(); // the last 500: nothing left to announce
+    EXPECT_EQ(taken, std::string(2500, 'q'));
+    for (const char *more : {"z", "y"}) {
+        ASSERT_TRUE(m_pty.WriteMaster(more));
+        EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, ++expected));
+        m_owner.Sync();
+        EXPECT_EQ(m_owner.CountOf(kPortDataArrived), expected) << more;
+    }
+}
+
 TEST_F(SerialPortTest, ClosingWhileCodeOneWaitsOnABusyOwnerDoesNotDeadlock)
 {
     ASSERT_EQ(Open(), 1u);

@@ -143,17 +143,17 @@ private slots:
             history += stream.mid(at, size);
             at += size;
             PeerSends(history.right(size));
-            if (at > stream.size() / 2 && !RecvBox()->m_bHex)
+            if (at > stream.size() / 2 && !RecvBox()->IsHexNotation())
                 Find<QCheckBox>(ViewId::kHexRecv)->click();
-            if (RecvBox()->m_bHex)
-                QTRY_COMPARE(RecvBox()->toPlainText().replace(u'\n', u' '), HexRendering(history));
+            if (RecvBox()->IsHexNotation())
+                QTRY_COMPARE(RecvBox()->WholeText(), HexRendering(history));
             else
-                QTRY_COMPARE(RecvBox()->toPlainText(), AsciiRendering(history));
+                QTRY_COMPARE(RecvBox()->WholeText(), AsciiRendering(history));
         }
-        QCOMPARE(BoxBytes(RecvBox()), history);
+        QCOMPARE(ShownBytes(RecvBox()), history);
         Find<QCheckBox>(ViewId::kHexRecv)->click();
-        QCOMPARE(RecvBox()->toPlainText(), AsciiRendering(history));
-        QCOMPARE(BoxBytes(RecvBox()), history);
+        QCOMPARE(RecvBox()->WholeText(), AsciiRendering(history));
+        QCOMPARE(ShownBytes(RecvBox()), history);
     }
 
     void copyToSendReturnsTheHistoryToThePeer()
@@ -162,7 +162,7 @@ private slots:
         QByteArray history = EveryByteValue();
         std::reverse(history.begin(), history.end());
         PeerSends(history);
-        QTRY_COMPARE(RecvBox()->toPlainText(), AsciiRendering(history));
+        QTRY_COMPARE(RecvBox()->WholeText(), AsciiRendering(history));
         m_framed->Button(ViewId::kCopyToSend)->click();
         QVERIFY(!Find<QCheckBox>(ViewId::kHexSend)->isChecked());
         ClickSend();
@@ -186,10 +186,10 @@ private slots:
         const QByteArray held(300, 'x');
         PeerSends(held);
         QTest::qWait(200);
-        QCOMPARE(RecvBox()->toPlainText(), QString());
+        QCOMPARE(RecvBox()->WholeText(), QString());
         pause->click();
         QCOMPARE(pause->text(), LoadString(IDS_PAUSE_RECEIVE));
-        QTRY_COMPARE(RecvBox()->toPlainText(), QString::fromLatin1(held));
+        QTRY_COMPARE(RecvBox()->WholeText(), QString::fromLatin1(held));
 
         // More than one block waiting: all of it arrives, not only the first 1000.
         pause->click();
@@ -197,7 +197,7 @@ private slots:
         PeerSends(more);
         QTest::qWait(200);
         pause->click();
-        QTRY_COMPARE(RecvBox()->toPlainText(), QString::fromLatin1(held + more));
+        QTRY_COMPARE(RecvBox()->WholeText(), QString::fromLatin1(held + more));
     }
 
     // saving
@@ -212,7 +212,7 @@ private slots:
         OpenAgainstPeer();
         // Bytes received while counting is off are kept but not counted.
         PeerSends("ab");
-        QTRY_COMPARE(RecvBox()->toPlainText(), QStringLiteral("ab"));
+        QTRY_COMPARE(RecvBox()->WholeText(), QStringLiteral("ab"));
         Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
         const QByteArray rest = EveryByteValue() + "\r\n\x81" + EveryByteValue();
         const QByteArray history = "ab" + rest;
@@ -484,7 +484,7 @@ private:
 
     template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
     CEditEx *SendBox() const { return m_framed->SendBox(); }
-    CEditEx *RecvBox() const { return m_framed->RecvBox(); }
+    CRecvView *RecvBox() const { return m_framed->RecvBox(); }
 
     std::unique_ptr<QTcpServer> m_server;
     QTcpSocket *m_peer = nullptr;

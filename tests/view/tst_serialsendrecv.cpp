@@ -69,7 +69,7 @@ private slots:
         for (int i = 0; i < 2500; ++i)
             burst += char('a' + i % 26);
         QVERIFY(m_pty->WriteMaster(burst));
-        QTRY_COMPARE(m_framed->RecvBox()->toPlainText(), QString::fromStdString(burst));
+        QTRY_COMPARE(m_framed->RecvBox()->WholeText(), QString::fromStdString(burst));
     }
 
     void shortOrUnreadableAutoSendIntervalsAreRefused_data()

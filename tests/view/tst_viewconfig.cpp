@@ -138,7 +138,7 @@ private slots:
             QTRY_COMPARE((got += peer->readAll()), QByteArray("41 4g2"));
         }
         peer->write("AB");
-        QTRY_COMPARE(m_framed->RecvBox()->toPlainText(),
+        QTRY_COMPARE(m_framed->RecvBox()->WholeText(),
                      hexDisplay ? QStringLiteral("41 42") : QStringLiteral("AB"));
         QCOMPARE(peer->readAll(), QByteArray());
     }

@@ -5,6 +5,7 @@
 // the registry folder; a test that wants it removes the value.
 #pragma once
 
+#include "boxtext.h"
 #include "editex.h"
 #include "ethportcfgdlg.h"
 #include "extlabel.h"
@@ -13,6 +14,7 @@
 #include "messageboxwatcher.h"
 #include "portcfg.h"
 #include "portcfgpanel.h"
+#include "recvview.h"
 #include "regmanage.h"
 #include "statusmessenger.h"
 #include "tarvikview.h"
@@ -68,6 +70,21 @@ inline QByteArray BoxBytes(const CEditEx *box)
 {
     ByteString bytes;
     const ConvResult result = box->GetData(bytes);
+    return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
+                      : QByteArray();
+}
+
+// The bytes the receive view's whole text stands for, read back as the send
+// box would read it.
+inline QByteArray ShownBytes(const CRecvView *view)
+{
+    const QString text = view->WholeText();
+    ByteString gbk;
+    ByteString bytes;
+    if (text.isEmpty() || IsConvError(GbkFromBoxText(text, gbk)))
+        return {};
+    const ConvResult result =
+        view->IsHexNotation() ? HexToBytes(gbk.view(), bytes) : AsciiToBytes(gbk.view(), bytes);
     return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
                       : QByteArray();
 }
@@ -193,7 +210,7 @@ public:
         Find<QComboBox>(ViewId::kPortKind)->setCurrentIndex(int(kind));
     }
     CEditEx *SendBox() const { return Find<CEditEx>(ViewId::kSendBox); }
-    CEditEx *RecvBox() const { return Find<CEditEx>(ViewId::kRecvBox); }
+    CRecvView *RecvBox() const { return Find<CRecvView>(ViewId::kRecvBox); }
 
     // Types the target into the network panel as a user does; no events run.
     void TypeNetworkTarget(quint16 port) const

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -55,11 +56,11 @@ DeviceIo IoResult(ssize_t n)
 }
 
 // poll, tried again when a signal interrupts it; -1 on any other failure.
-int PollRetrying(pollfd (&fds)[2], int timeoutMs)
+template <std::size_t N> int PollRetrying(pollfd (&fds)[N], int timeoutMs)
 {
     int polled;
     do {
-        polled = ::poll(fds, 2, timeoutMs);
+        polled = ::poll(fds, N, timeoutMs);
     } while (polled < 0 && errno == EINTR);
     return polled;
 }
@@ -105,6 +106,9 @@ int CDeviceFile::Open(const std::string &path)
 
 void CDeviceFile::Close()
 {
+    if (m_arrivals >= 0)
+        ::close(Fd(m_arrivals));
+    m_arrivals = -1;
     if (m_handle < 0)
         return;
     const int fd = Fd(m_handle);
@@ -135,6 +139,35 @@ unsigned CDeviceFile::Wait(bool readable, bool writable, CDeviceWaker &waker, in
     if (polled < 0)
         return kHangup;
     return PollResult(fds[0], fds[1], polled);
+}
+
+// An epoll set with the device in edge-triggered mode is ready whenever the
+// driver has taken in bytes since the set was last asked, however many are
+// still unread; poll watches the set beside the waker.
+unsigned CDeviceFile::WaitNewInput(bool writable, CDeviceWaker &waker, int timeoutMs)
+{
+    if (m_arrivals < 0) {
+        m_arrivals = ::epoll_create1(EPOLL_CLOEXEC);
+        epoll_event watch{};
+        watch.events = EPOLLIN | EPOLLET;
+        if (m_arrivals < 0 || ::epoll_ctl(Fd(m_arrivals), EPOLL_CTL_ADD, Fd(m_handle), &watch) != 0)
+            return kHangup;
+    }
+    pollfd fds[3] = {};
+    fds[0].fd = Fd(m_handle);
+    fds[0].events = short(writable ? POLLOUT : 0); // hang-up and errors are always reported
+    fds[1].fd = Fd(waker.Handle());
+    fds[1].events = POLLIN;
+    fds[2].fd = Fd(m_arrivals);
+    fds[2].events = POLLIN;
+    const int polled = PollRetrying(fds, timeoutMs);
+    if (polled < 0)
+        return kHangup;
+    unsigned result = PollResult(fds[0], fds[1], polled);
+    epoll_event arrived{};
+    if ((fds[2].revents & POLLIN) && ::epoll_wait(Fd(m_arrivals), &arrived, 1, 0) > 0)
+        result |= (arrived.events & EPOLLIN) ? kReadable : 0u;
+    return result;
 }
 
 unsigned CDeviceFile::WaitWaker(CDeviceWaker &waker, int timeoutMs)

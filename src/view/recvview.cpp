@@ -1,0 +1,335 @@
+#include "recvview.h"
+
+#include "boxtext.h"
+#include "convert.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFontDatabase>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+constexpr int kPadding = 3;
+} // namespace
+
+CRecvView::CRecvView(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (parent)
+        fixed.setPixelSize(std::max(1, parent->fontInfo().pixelSize()));
+    setFont(fixed);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    viewport()->setCursor(Qt::IBeamCursor);
+    ResetMetrics();
+}
+
+void CRecvView::Append(const uint8_t *bytes, std::size_t count)
+{
+    m_history.Append(bytes, count, QDateTime::currentMSecsSinceEpoch());
+}
+
+void CRecvView::Refresh(bool caretToEnd)
+{
+    m_cost = {};
+    m_cost.scanned = m_history.IndexNew();
+    if (caretToEnd) {
+        const bool hadSelection = HasSelection();
+        m_anchor = m_caret = m_history.Size();
+        if (hadSelection)
+            emit SelectionChanged();
+    }
+    UpdateScrollRange();
+    if (caretToEnd)
+        EnsureCaretVisible();
+    viewport()->update();
+    emit ContentChanged();
+}
+
+void CRecvView::Clear()
+{
+    const bool hadSelection = HasSelection();
+    m_history.Clear();
+    m_top = m_anchor = m_caret = 0;
+    m_visible.clear();
+    UpdateScrollRange();
+    viewport()->update();
+    if (hadSelection)
+        emit SelectionChanged();
+    emit ContentChanged();
+}
+
+void CRecvView::SetHexNotation(bool hex)
+{
+    if (m_bHex == hex)
+        return;
+    m_bHex = hex;
+    m_history.IndexNew();
+    m_anchor = m_history.UnitBoundaryFrom(m_anchor);
+    m_caret = m_history.UnitBoundaryFrom(m_caret);
+    m_top = RowAt(m_top).start;
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+    viewport()->update();
+}
+
+void CRecvView::SetShowArrivalTimes(bool show)
+{
+    m_bShowTimes = show;
+    UpdateScrollRange();
+    ScrollToTop(RowAt(m_top).start);
+    viewport()->update();
+}
+
+QString CRecvView::RenderRange(std::size_t from, std::size_t to) const
+{
+    if (from >= to)
+        return {};
+    std::vector<uint8_t> scratch;
+    const std::span<const uint8_t> bytes = m_history.Range(from, to, scratch);
+    ByteString text;
+    if (m_bHex) {
+        BytesToHex(bytes, text);
+        return QString::fromLatin1(text.c_str(), qsizetype(text.size()));
+    }
+    BytesToAscii(bytes, text);
+    return BoxTextFromGbk(text.view());
+}
+
+QString CRecvView::WholeText() const
+{
+    return RenderRange(0, m_history.Size());
+}
+
+QString CRecvView::SelectedText() const
+{
+    return RenderRange(std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
+}
+
+void CRecvView::Copy() const
+{
+    if (HasSelection())
+        QApplication::clipboard()->setText(SelectedText());
+}
+
+void CRecvView::SelectAll()
+{
+    m_history.IndexNew();
+    m_anchor = 0;
+    m_caret = m_history.Size();
+    EnsureCaretVisible();
+    viewport()->update();
+    emit SelectionChanged();
+}
+
+// ---- positions ----
+
+std::size_t CRecvView::PreviousUnit(std::size_t offset) const
+{
+    if (offset == 0)
+        return 0;
+    if (m_bHex)
+        return offset - 1;
+    return m_history.UnitBoundaryFrom(offset - 1) == offset ? offset - 2 : offset - 1;
+}
+
+int CRecvView::XOfOffset(const Row &row, std::size_t offset) const
+{
+    if (m_bHex)
+        return int(qreal(offset - row.start) * 3 * m_charWidth);
+    qreal x = 0;
+    for (std::size_t p = row.start; p < offset && p < row.end;) {
+        const std::size_t length = m_history.UnitLength(p);
+        x += UnitWidth(p, length);
+        p += length;
+    }
+    return int(x);
+}
+
+// The unit boundary nearest to `x` (text pixels from the row's left edge).
+std::size_t CRecvView::OffsetAtX(const Row &row, int x) const
+{
+    if (m_bHex) {
+        const int column = int((x + m_charWidth) / (3 * m_charWidth));
+        return std::min(row.end, row.start + std::size_t(std::max(0, column)));
+    }
+    qreal left = 0;
+    for (std::size_t p = row.start; p < row.end;) {
+        const std::size_t length = m_history.UnitLength(p);
+        const qreal width = UnitWidth(p, length);
+        const bool lineBreak = width == 0 || (length == 1 && m_history.At(p) == '\n');
+        if (lineBreak || x < left + width / 2)
+            return p;
+        left += width;
+        p += length;
+    }
+    return row.end;
+}
+
+std::size_t CRecvView::OffsetAtPoint(const QPoint &point) const
+{
+    if (m_visible.empty())
+        return 0;
+    const int index = std::clamp(point.y() / RowHeight(), 0, int(m_visible.size()) - 1);
+    if (point.y() < 0 && index == 0)
+        return m_visible.front().start;
+    return OffsetAtX(m_visible[std::size_t(index)], point.x() - MarginWidth() - kPadding);
+}
+
+QPoint CRecvView::PointOfOffset(std::size_t offset) const
+{
+    for (std::size_t i = 0; i < m_visible.size(); ++i) {
+        const Row &row = m_visible[i];
+        if (offset >= row.start && (offset < row.end || i + 1 == m_visible.size()))
+            return {MarginWidth() + kPadding + XOfOffset(row, offset), int(i) * RowHeight()};
+    }
+    return {-1, -1};
+}
+
+// ---- scrolling ----
+
+void CRecvView::ScrollToTop(std::size_t rowStart)
+{
+    m_top = std::min<std::size_t>(rowStart, std::size_t(verticalScrollBar()->maximum()));
+    m_top = RowAt(m_top).start;
+    m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
+    m_bSyncingScrollBar = true;
+    verticalScrollBar()->setValue(int(std::min<std::size_t>(m_top, INT_MAX)));
+    m_bSyncingScrollBar = false;
+    viewport()->update();
+}
+
+void CRecvView::scrollContentsBy(int, int)
+{
+    if (m_bSyncingScrollBar)
+        return;
+    m_top = RowAt(std::size_t(verticalScrollBar()->value())).start;
+    m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
+    viewport()->update();
+}
+
+void CRecvView::ScrollRows(int rows)
+{
+    if (rows < 0) {
+        const std::vector<Row> above = RowsBefore(m_top, -rows);
+        if (!above.empty())
+            ScrollToTop(above.front().start);
+        return;
+    }
+    const std::vector<Row> below = RowsFrom(m_top, rows + 1);
+    ScrollToTop(below.back().start);
+}
+
+void CRecvView::EnsureCaretVisible()
+{
+    const Row caretRow = RowAt(m_caret);
+    if (caretRow.start < m_top) {
+        ScrollToTop(caretRow.start);
+        return;
+    }
+    const int count = VisibleRowCount();
+    const std::vector<Row> shown = RowsFrom(m_top, count);
+    if (std::any_of(shown.begin(), shown.end(),
+                    [&](const Row &r) { return r.start == caretRow.start; }))
+        return;
+    const std::vector<Row> above = RowsBefore(caretRow.start, count - 1);
+    ScrollToTop(above.empty() ? caretRow.start : above.front().start);
+}
+
+void CRecvView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    m_history.IndexNew();
+    UpdateScrollRange();
+    ScrollToTop(RowAt(m_top).start);
+}
+
+void CRecvView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        ResetMetrics();
+        UpdateScrollRange();
+        viewport()->update();
+    }
+}
+
+// ---- painting ----
+
+QString CRecvView::DrawnText(const Row &row) const
+{
+    m_cost.rendered += row.end - row.start;
+    QString text = RenderRange(row.start, row.end);
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    for (QChar &c : text)
+        if (c.unicode() < 0x20)
+            c = u' ';
+    return text;
+}
+
+void CRecvView::paintEvent(QPaintEvent *)
+{
+    m_history.IndexNew();
+    QPainter painter(viewport());
+    m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
+    const int height = RowHeight();
+    int y = 0;
+    for (const Row &row : m_visible) {
+        PaintRow(painter, row, y);
+        PaintSelection(painter, row, y);
+        PaintTime(painter, row, y);
+        y += height;
+    }
+    if (hasFocus()) {
+        const QPoint caret = PointOfOffset(m_caret);
+        if (caret.x() >= 0)
+            painter.fillRect(caret.x(), caret.y(), 1, height, palette().text());
+    }
+}
+
+void CRecvView::PaintRow(QPainter &painter, const Row &row, int y) const
+{
+    painter.setPen(palette().color(QPalette::Text));
+    const int left = MarginWidth() + kPadding;
+    painter.drawText(QRect(left, y, TextWidth() + kPadding, RowHeight()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DrawnText(row));
+}
+
+// The selection stays shown when the view loses the focus.
+void CRecvView::PaintSelection(QPainter &painter, const Row &row, int y) const
+{
+    const std::size_t from = std::max(std::min(m_anchor, m_caret), row.start);
+    const std::size_t to = std::min(std::max(m_anchor, m_caret), row.end);
+    if (from >= to)
+        return;
+    const int left = MarginWidth() + kPadding;
+    const int x1 = XOfOffset(row, from);
+    const int x2 = XOfOffset(row, to);
+    const QRect area(left + x1, y, std::max(x2 - x1, int(m_charWidth / 2)), RowHeight());
+    painter.fillRect(area, palette().brush(QPalette::Active, QPalette::Highlight));
+    painter.save();
+    painter.setClipRect(area);
+    painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
+    painter.drawText(QRect(left, y, TextWidth() + kPadding, RowHeight()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DrawnText(row));
+    painter.restore();
+}
+
+void CRecvView::PaintTime(QPainter &painter, const Row &row, int y) const
+{
+    if (!m_bShowTimes || row.start >= m_history.Size())
+        return;
+    if (!m_bHex && !m_history.IsLineStart(row.start))
+        return;
+    const QString time =
+        QDateTime::fromMSecsSinceEpoch(m_history.ArrivalOf(row.start)).toString(u"hh:mm:ss.zzz");
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(QRect(kPadding, y, MarginWidth(), RowHeight()),
+                     Qt::AlignLeft | Qt::AlignVCenter, time);
+}

@@ -1,0 +1,150 @@
+// CRecvView: the receive box. It shows the receive history in one of the
+// engine's two notations, read-only, wrapped to its width, and paints only
+// the rows in sight.
+//
+// The bytes, their line index and the arrival time of every read live in its
+// CRecvHistory. Rows are laid out on demand from the nearest segment start
+// (recvhistory.h) and rendered with the engine (BytesToAscii through the GBK
+// text boundary, or BytesToHex), so a row shows exactly what the whole
+// rendering shows there. Rows break after a CR LF and after a lone LF, whose
+// placeholder is still drawn and copied; hex rows hold as many bytes as fit.
+//
+// Positions (caret, selection, scrolling) are byte offsets on unit
+// boundaries: a double-byte pair or a CR LF is never split. The scroll bar
+// runs over byte offsets; its value is the first byte of the top row.
+//
+// Window thread only.
+#pragma once
+
+#include "recvhistory.h"
+
+#include <QAbstractScrollArea>
+#include <QString>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CRecvView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    struct Row
+    {
+        std::size_t start = 0;
+        std::size_t end = 0;
+    };
+    enum class FindResult
+    {
+        Found,
+        FoundAfterWrap,
+        NotFound
+    };
+    // What the last Refresh and the paints after it cost, in bytes.
+    struct UpdateCost
+    {
+        std::size_t scanned = 0;  // bytes the index scanned
+        std::size_t rendered = 0; // bytes laid out or rendered for rows
+    };
+
+    explicit CRecvView(QWidget *parent = nullptr);
+
+    const CRecvHistory &History() const { return m_history; }
+    // A block from one read. The display follows at the next Refresh.
+    void Append(const uint8_t *bytes, std::size_t count);
+    // Brings the display up to the history; after a read the caret goes to
+    // the end, without a selection, in sight.
+    void Refresh(bool caretToEnd);
+    void Clear();
+
+    bool IsHexNotation() const { return m_bHex; }
+    void SetHexNotation(bool hex);
+    bool ShowsArrivalTimes() const { return m_bShowTimes; }
+    void SetShowArrivalTimes(bool show);
+
+    bool IsEmpty() const { return m_history.Size() == 0; }
+    bool HasSelection() const { return m_anchor != m_caret; }
+    // The shown text of the selection, as copied.
+    QString SelectedText() const;
+    void Copy() const;
+    void SelectAll();
+    FindResult Find(const QString &text, bool matchCase);
+
+    // The whole rendering, built only when asked (tests).
+    QString WholeText() const;
+    UpdateCost LastUpdateCost() const { return m_cost; }
+    // The rows in sight, as laid out for the last paint.
+    const std::vector<Row> &VisibleRows() const { return m_visible; }
+    // The top-left of the character at byte `offset` in viewport pixels, if
+    // it is in sight.
+    QPoint PointOfOffset(std::size_t offset) const;
+
+signals:
+    void SelectionChanged();
+    void ContentChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    // ---- layout (recvview_layout.cpp) ----
+    int TextWidth() const;
+    int MarginWidth() const;
+    int RowHeight() const;
+    int VisibleRowCount() const;
+    qreal UnitWidth(std::size_t offset, std::size_t length) const;
+    std::vector<Row> SegmentRows(std::size_t start) const;
+    Row RowAt(std::size_t offset) const;
+    // Up to `count` rows ending at or before the row start `offset`, in order.
+    std::vector<Row> RowsBefore(std::size_t offset, int count) const;
+    // Up to `count` rows from the row that holds `offset` on.
+    std::vector<Row> RowsFrom(std::size_t offset, int count) const;
+    int HexBytesPerRow() const;
+    bool HasEmptyEndRow() const;
+    std::size_t EndRowStart() const;
+    void ResetMetrics();
+
+    // ---- painting and positions (recvview.cpp) ----
+    QString RenderRange(std::size_t from, std::size_t to) const;
+    QString DrawnText(const Row &row) const;
+    int XOfOffset(const Row &row, std::size_t offset) const;
+    std::size_t OffsetAtX(const Row &row, int x) const;
+    std::size_t OffsetAtPoint(const QPoint &point) const;
+    void PaintRow(QPainter &painter, const Row &row, int y) const;
+    void PaintSelection(QPainter &painter, const Row &row, int y) const;
+    void PaintTime(QPainter &painter, const Row &row, int y) const;
+    void UpdateScrollRange();
+    void ScrollToTop(std::size_t rowStart);
+    void ScrollRows(int rows);
+    void EnsureCaretVisible();
+    void MoveCaret(std::size_t offset, bool keepAnchor);
+    std::size_t CaretMoved(int key) const;
+    std::size_t PreviousUnit(std::size_t offset) const;
+    std::size_t CharToOffset(std::size_t from, qsizetype chars, bool roundUp) const;
+
+    CRecvHistory m_history;
+    bool m_bHex = false;
+    bool m_bShowTimes = false;
+    std::size_t m_top = 0; // first byte of the top row
+    std::size_t m_anchor = 0;
+    std::size_t m_caret = 0;
+    bool m_bSyncingScrollBar = false;
+    std::vector<Row> m_visible;
+    mutable UpdateCost m_cost;
+    // Pixel widths of units, filled as they are met: one-byte units by value,
+    // pairs by their two bytes; negative: not yet measured. Fractional, as
+    // the text is drawn: rounded widths would add up to the wrong row length.
+    mutable std::array<float, 256> m_singleWidth{};
+    mutable std::vector<float> m_pairWidth;
+    qreal m_charWidth = 1; // hex digits and the separator
+};

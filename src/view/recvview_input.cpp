@@ -1,0 +1,180 @@
+// The receive view's answers to the user: caret and selection by keyboard and
+// mouse, the wheel, the context menu and find.
+#include "recvview.h"
+
+#include "boxtext.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+constexpr int kWheelRows = 3;
+constexpr int kWheelStep = 120;
+// Find renders the history in pieces of about this many bytes.
+constexpr std::size_t kFindChunk = 256 * 1024;
+
+QString FoldAsciiCase(QString text)
+{
+    for (QChar &c : text)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    return text;
+}
+} // namespace
+
+void CRecvView::MoveCaret(std::size_t offset, bool keepAnchor)
+{
+    const bool hadSelection = HasSelection();
+    m_caret = std::min(offset, m_history.Size());
+    if (!keepAnchor)
+        m_anchor = m_caret;
+    EnsureCaretVisible();
+    viewport()->update();
+    if (hadSelection || HasSelection())
+        emit SelectionChanged();
+}
+
+// Where a movement key takes the caret.
+std::size_t CRecvView::CaretMoved(int key) const
+{
+    const Row row = RowAt(m_caret);
+    const int x = XOfOffset(row, m_caret);
+    const int page = std::max(1, VisibleRowCount() - 1);
+    switch (key) {
+    case Qt::Key_Left:
+        return PreviousUnit(m_caret);
+    case Qt::Key_Right:
+        if (m_caret >= m_history.Size())
+            return m_caret;
+        return m_caret + (m_bHex ? 1 : m_history.UnitLength(m_caret));
+    case Qt::Key_Home:
+        return row.start;
+    case Qt::Key_End:
+        return !m_bHex && row.end > row.start && m_history.At(row.end - 1) == '\n'
+                   ? PreviousUnit(row.end)
+                   : row.end;
+    case Qt::Key_Up:
+    case Qt::Key_PageUp: {
+        const std::vector<Row> above = RowsBefore(row.start, key == Qt::Key_Up ? 1 : page);
+        return above.empty() ? 0 : OffsetAtX(above.front(), x);
+    }
+    case Qt::Key_Down:
+    case Qt::Key_PageDown: {
+        const std::vector<Row> below = RowsFrom(row.start, (key == Qt::Key_Down ? 1 : page) + 1);
+        return below.size() < 2 ? m_history.Size() : OffsetAtX(below.back(), x);
+    }
+    default:
+        return m_caret;
+    }
+}
+
+void CRecvView::keyPressEvent(QKeyEvent *event)
+{
+    m_history.IndexNew();
+    if (event == QKeySequence::Copy)
+        return Copy();
+    if (event == QKeySequence::SelectAll)
+        return SelectAll();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const int key = event->key();
+    if (control && (key == Qt::Key_Home || key == Qt::Key_End))
+        return MoveCaret(key == Qt::Key_Home ? 0 : m_history.Size(), extend);
+    static const int kMoves[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,
+                                 Qt::Key_Home, Qt::Key_End,   Qt::Key_PageUp, Qt::Key_PageDown};
+    if (std::find(std::begin(kMoves), std::end(kMoves), key) == std::end(kMoves))
+        return QAbstractScrollArea::keyPressEvent(event);
+    MoveCaret(CaretMoved(key), extend);
+}
+
+void CRecvView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    setFocus(Qt::MouseFocusReason);
+    MoveCaret(OffsetAtPoint(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+}
+
+void CRecvView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint point = event->position().toPoint();
+    if (point.y() < 0)
+        ScrollRows(-1);
+    else if (point.y() >= viewport()->height())
+        ScrollRows(1);
+    MoveCaret(OffsetAtPoint(point), true);
+}
+
+// With nothing to scroll the wheel goes to the parent, where the view turns
+// it to the command strip.
+void CRecvView::wheelEvent(QWheelEvent *event)
+{
+    if (verticalScrollBar()->maximum() == 0)
+        return event->ignore();
+    const int steps = event->angleDelta().y() / kWheelStep;
+    if (steps != 0)
+        ScrollRows(-steps * kWheelRows);
+    event->accept();
+}
+
+void CRecvView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    QAction *copy = menu.addAction(tr("复制(&C)"), this, [this] { Copy(); });
+    copy->setEnabled(HasSelection());
+    QAction *all = menu.addAction(tr("全选(&A)"), this, [this] { SelectAll(); });
+    all->setEnabled(!IsEmpty());
+    menu.exec(event->globalPos());
+}
+
+// ---- find ----
+
+// The unit boundary at `chars` characters of the rendering from `from`: with
+// `roundUp` after the unit that holds that character, else before it.
+std::size_t CRecvView::CharToOffset(std::size_t from, qsizetype chars, bool roundUp) const
+{
+    std::size_t p = from;
+    while (p < m_history.Size()) {
+        const std::size_t length = m_bHex ? 1 : m_history.UnitLength(p);
+        const qsizetype count = m_bHex ? 3 : RenderRange(p, p + length).size();
+        if (chars <= 0 || (!roundUp && chars < count))
+            break;
+        chars -= count;
+        p += length;
+    }
+    return p;
+}
+
+// Searches the rendering from the end of the selection, in pieces that
+// overlap by the searched text, and wraps once to the beginning.
+CRecvView::FindResult CRecvView::Find(const QString &text, bool matchCase)
+{
+    m_history.IndexNew();
+    const QString needle = matchCase ? text : FoldAsciiCase(text);
+    const std::size_t size = m_history.Size();
+    const std::size_t overlap = std::size_t(needle.size()) * 2;
+    const std::size_t start = std::max(m_anchor, m_caret);
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::size_t end = pass == 0 ? size : std::min(size, start + overlap);
+        for (std::size_t from = pass == 0 ? start : 0; from < end;) {
+            const std::size_t to = m_history.UnitBoundaryFrom(std::min(end, from + kFindChunk));
+            const QString piece = RenderRange(from, to);
+            const qsizetype at = (matchCase ? piece : FoldAsciiCase(piece)).indexOf(needle);
+            if (at >= 0) {
+                m_anchor = CharToOffset(from, at, false);
+                MoveCaret(CharToOffset(from, at + needle.size(), true), true);
+                return pass == 0 ? FindResult::Found : FindResult::FoundAfterWrap;
+            }
+            if (to >= end)
+                break;
+            from = m_history.UnitBoundaryFrom(std::max(from + 1, to - std::min(to, overlap)));
+        }
+    }
+    return FindResult::NotFound;
+}

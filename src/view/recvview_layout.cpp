@@ -1,0 +1,180 @@
+// Laying out the rows of the receive view: only the segments around what is
+// asked for are walked, unit by unit, with the widths of units measured once.
+#include "recvview.h"
+
+#include "boxtext.h"
+
+#include <QFontMetricsF>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+constexpr int kPadding = 3;
+const char kTimeSample[] = "00:00:00.000 ";
+
+// Control characters are drawn as spaces; measuring the same text keeps the
+// widths and the drawing in step.
+QString Drawable(QString text)
+{
+    for (QChar &c : text)
+        if (c.unicode() < 0x20)
+            c = u' ';
+    return text;
+}
+} // namespace
+
+void CRecvView::ResetMetrics()
+{
+    m_singleWidth.fill(-1);
+    m_pairWidth.assign(65536, -1);
+    m_charWidth = std::max<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'0'));
+}
+
+int CRecvView::MarginWidth() const
+{
+    return m_bShowTimes ? fontMetrics().horizontalAdvance(QLatin1String(kTimeSample)) : 0;
+}
+
+int CRecvView::TextWidth() const
+{
+    return std::max(1, viewport()->width() - MarginWidth() - 2 * kPadding);
+}
+
+int CRecvView::RowHeight() const
+{
+    return std::max(1, fontMetrics().lineSpacing());
+}
+
+int CRecvView::VisibleRowCount() const
+{
+    return std::max(1, viewport()->height() / RowHeight());
+}
+
+int CRecvView::HexBytesPerRow() const
+{
+    return std::max(1, int((TextWidth() + m_charWidth) / (3 * m_charWidth)));
+}
+
+// After a final line break the caret sits on a row of its own.
+bool CRecvView::HasEmptyEndRow() const
+{
+    const std::size_t size = m_history.Size();
+    return size == 0 || (!m_bHex && m_history.At(size - 1) == '\n');
+}
+
+qreal CRecvView::UnitWidth(std::size_t offset, std::size_t length) const
+{
+    const uint8_t first = m_history.At(offset);
+    if (length == 2 && first == '\r')
+        return 0; // the line break
+    float &width = length == 1 ? m_singleWidth[first]
+                               : m_pairWidth[std::size_t(first) << 8 | m_history.At(offset + 1)];
+    if (width < 0)
+        width = float(QFontMetricsF(font()).horizontalAdvance(
+            Drawable(RenderRange(offset, offset + length))));
+    return width;
+}
+
+// The rows of the segment that starts at `start` (text notation), or the
+// hex row that holds it.
+std::vector<CRecvView::Row> CRecvView::SegmentRows(std::size_t start) const
+{
+    const std::size_t size = m_history.Size();
+    if (m_bHex) {
+        const std::size_t perRow = std::size_t(HexBytesPerRow());
+        const std::size_t rowStart = start / perRow * perRow;
+        return {{rowStart, std::min(rowStart + perRow, size)}};
+    }
+    if (start >= size)
+        return {{size, size}};
+    const std::size_t end = m_history.SegmentEnd(start);
+    m_cost.rendered += end - start;
+    const int available = TextWidth();
+    std::vector<Row> rows{{start, start}};
+    qreal x = 0;
+    for (std::size_t p = start; p < end;) {
+        const std::size_t length = m_history.UnitLength(p);
+        const qreal width = UnitWidth(p, length);
+        if (x + width > available && rows.back().end > rows.back().start) {
+            rows.push_back({p, p});
+            x = 0;
+        }
+        x += width;
+        p += length;
+        rows.back().end = p;
+    }
+    return rows;
+}
+
+CRecvView::Row CRecvView::RowAt(std::size_t offset) const
+{
+    const std::size_t size = m_history.Size();
+    if (offset >= size) {
+        if (HasEmptyEndRow())
+            return {size, size};
+        offset = size - 1;
+    }
+    const std::size_t start = m_bHex ? offset : m_history.SegmentStart(offset);
+    for (const Row &row : SegmentRows(start))
+        if (offset < row.end)
+            return row;
+    return {size, size};
+}
+
+std::vector<CRecvView::Row> CRecvView::RowsFrom(std::size_t offset, int count) const
+{
+    std::vector<Row> rows;
+    const std::size_t size = m_history.Size();
+    std::size_t pos = RowAt(offset).start;
+    while (int(rows.size()) < count) {
+        if (pos >= size) {
+            if (HasEmptyEndRow() && (rows.empty() || rows.back().start != size))
+                rows.push_back({size, size});
+            break;
+        }
+        const std::size_t start = m_bHex ? pos : m_history.SegmentStart(pos);
+        const std::size_t before = rows.size();
+        for (const Row &row : SegmentRows(start))
+            if (row.start >= pos && int(rows.size()) < count)
+                rows.push_back(row);
+        if (rows.size() == before)
+            break; // `pos` was no row start: nothing sound follows
+        pos = rows.back().end;
+    }
+    return rows;
+}
+
+std::vector<CRecvView::Row> CRecvView::RowsBefore(std::size_t offset, int count) const
+{
+    std::vector<Row> reversed;
+    for (std::size_t pos = offset; pos > 0 && int(reversed.size()) < count;) {
+        const std::size_t start = m_bHex ? pos - 1 : m_history.SegmentStart(pos - 1);
+        const std::vector<Row> rows = SegmentRows(start);
+        for (auto row = rows.rbegin(); row != rows.rend() && int(reversed.size()) < count; ++row)
+            if (row->end <= pos)
+                reversed.push_back(*row);
+        pos = rows.front().start;
+    }
+    return {reversed.rbegin(), reversed.rend()};
+}
+
+std::size_t CRecvView::EndRowStart() const
+{
+    return RowAt(m_history.Size()).start;
+}
+
+// The scroll bar runs over byte offsets: its maximum is the top row that
+// shows the last row at the bottom.
+void CRecvView::UpdateScrollRange()
+{
+    const std::size_t endRow = EndRowStart();
+    const std::vector<Row> above = RowsBefore(endRow, VisibleRowCount() - 1);
+    const std::size_t maxTop = above.empty() ? endRow : above.front().start;
+    m_bSyncingScrollBar = true;
+    verticalScrollBar()->setRange(0, int(std::min<std::size_t>(maxTop, INT_MAX)));
+    const std::size_t page = m_visible.empty() ? 1 : m_visible.back().end - m_visible.front().start;
+    verticalScrollBar()->setPageStep(int(std::clamp<std::size_t>(page, 1, INT_MAX)));
+    m_bSyncingScrollBar = false;
+}
