@@ -36,6 +36,8 @@ public:
     virtual DeviceIo Read(uint8_t *buffer, std::size_t capacity) = 0;
     // CDeviceFile::Wait: the WaitResult bits of what happened.
     virtual unsigned Wait(bool readable, bool writable, CDeviceWaker &waker, int timeoutMs) = 0;
+    // CDeviceFile::WaitNewInput: bytes left unread do not report again.
+    virtual unsigned WaitNewInput(bool writable, CDeviceWaker &waker, int timeoutMs) = 0;
     // Bytes waiting to be read (0 when the device cannot tell).
     virtual uint32_t InputQueued() = 0;
     // Discards what is queued in both directions.

@@ -33,6 +33,10 @@ public:
     {
         return m_file.Wait(readable, writable, waker, timeoutMs);
     }
+    unsigned WaitNewInput(bool writable, CDeviceWaker &waker, int timeoutMs) override
+    {
+        return m_file.WaitNewInput(writable, waker, timeoutMs);
+    }
     uint32_t InputQueued() override
     {
         int queued = 0;

@@ -36,6 +36,10 @@ public:
     {
         return m_device->Wait(readable, writable, waker, timeoutMs);
     }
+    unsigned WaitNewInput(bool writable, CDeviceWaker &waker, int timeoutMs) override
+    {
+        return m_device->WaitNewInput(writable, waker, timeoutMs);
+    }
     uint32_t InputQueued() override { return m_device->InputQueued(); }
     void Purge() override { m_device->Purge(); }
     int GetModemLines(unsigned &lines) override
