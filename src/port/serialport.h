@@ -55,9 +55,6 @@ public:
     int GetModemLines(unsigned &lines);
     // Raises `raise` and drops `drop` (DTR, RTS); 0 or the OS error.
     int SetModemLines(unsigned raise, unsigned drop);
-    // The lines the flow-control mode of the settings holds itself.
-    unsigned FlowDrivenLines() const { return FlowDrivenLines(m_cfg.dwFlowCtrl); }
-    static unsigned FlowDrivenLines(uint32_t flowControl);
     // Holds the line in the break state for `durationMs` on a thread of its
     // own, so the caller does not wait; false when the port is closed or a
     // break is still on. ClosePort ends with the break.

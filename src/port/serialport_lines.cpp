@@ -4,16 +4,6 @@
 
 #include <cerrno>
 
-namespace {
-constexpr uint32_t kHardwareFlow = 1;
-} // namespace
-
-unsigned CSerialPort::FlowDrivenLines(uint32_t flowControl)
-{
-    // Hardware flow is DTR/DSR: the peer holds its output on our DTR.
-    return flowControl == kHardwareFlow ? kLineDtr : 0u;
-}
-
 int CSerialPort::GetModemLines(unsigned &lines)
 {
     lines = 0;

@@ -23,6 +23,7 @@
 //   view_autosend.cpp   sending the send box at an interval (check box 1042)
 //   view_save.cpp       saving the receive history and the send box to files
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
+//   view_portextras.cpp the serial control lines below the file group
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -58,6 +59,7 @@
 #include <memory>
 #include <vector>
 
+class CControlLinesBox;
 class CMainFrame;
 class QAction;
 class CPortEx;
@@ -259,6 +261,11 @@ private:
     // Menu command 32776: edit the list in the configuration dialog, save it, rebuild the strip.
     void OnPresetCommands();
 
+    // ---- the port column's own parts (view_portextras.cpp) ----
+    void CreatePortExtras();
+    void PortExtrasOpened();  // the open result said the port is usable
+    void PortExtrasClosing(); // before the port closes, for any reason
+
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();
     void ShowStatusText(const QString &text, int kind, int durationMs);
@@ -324,4 +331,6 @@ private:
 
     QString m_configDir; // current directory at start; the INI file lives there
     bool m_bSettingsSaved = false;
+
+    CControlLinesBox *m_pLines = nullptr; // child window
 };

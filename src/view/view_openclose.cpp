@@ -101,6 +101,7 @@ void CTarvikView::CloseOpenPort()
 // close itself raises on this thread finds no port to act on.
 void CTarvikView::DiscardPort()
 {
+    PortExtrasClosing();
     std::unique_ptr<CPortEx> port = std::move(m_pPort);
     if (port)
         port->ClosePort();
@@ -155,6 +156,7 @@ void CTarvikView::OnOpenResult(int error)
     if (SelectedFileUsable())
         m_form.sendFile->setEnabled(true);
     m_form.openClose->setEnabled(true);
+    PortExtrasOpened();
 }
 
 void CTarvikView::OnPortLost()

@@ -112,13 +112,6 @@ TEST(ModemBits, MapToAndFromTheIoctlBits)
     }
 }
 
-TEST(ModemBits, OnlyHardwareFlowDrivesALine)
-{
-    const std::pair<uint32_t, unsigned> rows[] = {{0, 0u}, {1, kLineDtr}, {2, 0u}, {9, 0u}};
-    for (const auto &[flow, driven] : rows)
-        EXPECT_EQ(CSerialPort::FlowDrivenLines(flow), driven) << flow;
-}
-
 // DTR and RTS reach the device (status lines asked for are left alone), the
 // status comes from it, and the port keeps working through a break.
 TEST_F(SerialPortTest, ControlLinesGoThroughTheDevice)

@@ -1,0 +1,31 @@
+// The parts of the port column below the file group that the view owns:
+// the serial control lines.
+#include "controllines.h"
+#include "tarvikview.h"
+
+#include <QComboBox>
+
+namespace {
+const QRect kControlLinesRect(5, 320, 145, 60);
+} // namespace
+
+void CTarvikView::CreatePortExtras()
+{
+    m_pLines = new CControlLinesBox(this);
+    m_pLines->setGeometry(kControlLinesRect);
+    const auto showForKind = [this](int kind) {
+        m_pLines->setVisible(kind == int(PortKind::Serial));
+    };
+    showForKind(m_form.portKind->currentIndex());
+    connect(m_form.portKind, &QComboBox::currentIndexChanged, this, showForKind);
+}
+
+void CTarvikView::PortExtrasOpened()
+{
+    m_pLines->Follow(m_pPort.get());
+}
+
+void CTarvikView::PortExtrasClosing()
+{
+    m_pLines->Forget();
+}
