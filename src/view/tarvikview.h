@@ -24,6 +24,7 @@
 //   view_save.cpp       saving the receive history and the send box to files
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
 //   view_portextras.cpp the serial control lines below the file group
+//   view_reconnect.cpp  opening a lost port again by itself
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -60,6 +61,7 @@
 #include <vector>
 
 class CControlLinesBox;
+class CReconnect;
 class CMainFrame;
 class QAction;
 class CPortEx;
@@ -266,6 +268,16 @@ private:
     void PortExtrasOpened();  // the open result said the port is usable
     void PortExtrasClosing(); // before the port closes, for any reason
 
+    // ---- opening a lost port again (view_reconnect.cpp) ----
+    void CreateReconnect();
+    QString ReconnectHint(int attempt) const;
+    bool TryReopen(int attempt);
+    void PortExtrasLost(bool transferRunning); // at the end of the port-lost handling
+    void PortExtrasTransferEnded(bool failed);
+    void ReconnectSucceeded();
+    void ReconnectOpenFailed();
+    bool StopReconnecting(); // true when attempts were running
+
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();
     void ShowStatusText(const QString &text, int kind, int durationMs);
@@ -333,4 +345,5 @@ private:
     bool m_bSettingsSaved = false;
 
     CControlLinesBox *m_pLines = nullptr; // child window
+    CReconnect *m_pReconnect = nullptr;   // child object
 };

@@ -1,6 +1,7 @@
 // The parts of the port column below the file group that the view owns:
-// the serial control lines.
+// the serial control lines and the reconnect option.
 #include "controllines.h"
+#include "reconnect.h"
 #include "tarvikview.h"
 
 #include <QComboBox>
@@ -18,11 +19,14 @@ void CTarvikView::CreatePortExtras()
     };
     showForKind(m_form.portKind->currentIndex());
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, showForKind);
+    CreateReconnect();
 }
 
 void CTarvikView::PortExtrasOpened()
 {
     m_pLines->Follow(m_pPort.get());
+    m_pReconnect->NoteTransferEnded(false); // none has run on this port
+    ReconnectSucceeded();
 }
 
 void CTarvikView::PortExtrasClosing()

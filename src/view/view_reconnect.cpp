@@ -1,0 +1,97 @@
+// Opening a lost port again by itself (CReconnect) and what the user is told
+// meanwhile: a hint with the attempt count, the success, and a file transfer
+// that was cut off and is not resumed.
+#include "portex.h"
+#include "reconnect.h"
+#include "stringtable.h"
+#include "tarvikview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+const QRect kReconnectRect(8, 382, 142, 20);
+constexpr int kUntilReplaced = -1;
+constexpr int kReconnectedHintMs = 8000;
+} // namespace
+
+void CTarvikView::CreateReconnect()
+{
+    auto *option = new QCheckBox(tr("自动重连"), this);
+    option->setObjectName(QStringLiteral("autoReconnect"));
+    option->setToolTip(tr("端口丢失后每秒尝试重新打开同一端口"));
+    option->setGeometry(kReconnectRect);
+    option->resize(option->sizeHint().width(),
+                   kReconnectRect.height()); // clicks past the text miss
+    m_pReconnect = new CReconnect(
+        option, [this](int attempt) { return TryReopen(attempt); }, this);
+    connect(option, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on)
+            StopReconnecting();
+    });
+}
+
+QString CTarvikView::ReconnectHint(int attempt) const
+{
+    const QString hint = tr("正在自动重连（第 %1 次）…").arg(attempt);
+    return m_pReconnect->TransferCutOff() ? tr("文件发送已中断，不会续传。") + hint : hint;
+}
+
+bool CTarvikView::TryReopen(int attempt)
+{
+    if (m_pPort)
+        return false; // the last attempt is still connecting
+    ShowStatusText(ReconnectHint(attempt), kStatusHint, kUntilReplaced);
+    std::unique_ptr<CPortEx> port = CreateConfiguredPort(m_form.portKind->currentIndex());
+    if (!port)
+        return true;
+    m_pPort = std::move(port);
+    if (!m_pPort->OpenPort(this, 1, 0, 0))
+        DiscardPort(); // quietly: the next tick tries again
+    return true;
+}
+
+void CTarvikView::PortExtrasLost(bool transferRunning)
+{
+    if (!m_pReconnect->Enabled())
+        return;
+    m_pReconnect->Start(transferRunning);
+    m_form.openClose->setText(tr("停止重连"));
+}
+
+void CTarvikView::PortExtrasTransferEnded(bool failed)
+{
+    m_pReconnect->NoteTransferEnded(failed);
+}
+
+void CTarvikView::ReconnectSucceeded()
+{
+    if (!m_pReconnect->Active())
+        return;
+    m_pReconnect->Stop();
+    const QString done = tr("自动重连成功（第 %1 次尝试）").arg(m_pReconnect->Attempts());
+    ShowStatusText(
+        m_pReconnect->TransferCutOff() ? done + tr("。中断的文件发送没有继续，请重新发送。") : done,
+        kStatusHint, kReconnectedHintMs);
+}
+
+void CTarvikView::ReconnectOpenFailed()
+{
+    if (m_pReconnect->Active())
+        ShowStatusText(ReconnectHint(m_pReconnect->Attempts()), kStatusHint, kUntilReplaced);
+}
+
+bool CTarvikView::StopReconnecting()
+{
+    if (!m_pReconnect->Active())
+        return false;
+    m_pReconnect->Stop();
+    if (m_pPort) {
+        CloseOpenPort(); // an attempt still connecting
+        return true;
+    }
+    m_form.openClose->setText(LoadString(IDS_OPEN_PORT));
+    ShowStatusText(tr("已停止自动重连"), kStatusHint, 0);
+    return true;
+}
