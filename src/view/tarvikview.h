@@ -25,6 +25,7 @@
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
 //   view_portextras.cpp the serial control lines below the file group
 //   view_reconnect.cpp  opening a lost port again by itself
+//   view_capturelog.cpp the capture log of received (and sent) bytes
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -60,7 +61,10 @@
 #include <memory>
 #include <vector>
 
+class CCaptureLog;
 class CControlLinesBox;
+class QCheckBox;
+class QComboBox;
 class CReconnect;
 class CMainFrame;
 class QAction;
@@ -278,6 +282,16 @@ private:
     void ReconnectOpenFailed();
     bool StopReconnecting(); // true when attempts were running
 
+    // ---- the capture log (view_capturelog.cpp) ----
+    void CreateCaptureLog();
+    void OnCaptureLogToggled(bool on);
+    void OpenCaptureLog();
+    void StopCaptureLog(const QString &reason);
+    void CaptureLogOpened();
+    void CaptureLogClosing();
+    void LogReceived(const uint8_t *bytes, std::size_t count); // every read
+    void LogSent(const uint8_t *bytes, std::size_t count);     // every accepted write
+
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();
     void ShowStatusText(const QString &text, int kind, int durationMs);
@@ -346,4 +360,9 @@ private:
 
     CControlLinesBox *m_pLines = nullptr; // child window
     CReconnect *m_pReconnect = nullptr;   // child object
+    CCaptureLog *m_pLog = nullptr;        // child object
+    QCheckBox *m_pLogOption = nullptr;    // "记录到文件"
+    QComboBox *m_pLogForm = nullptr;      // raw, hex lines, text lines
+    QCheckBox *m_pLogSent = nullptr;      // sent bytes too
+    QString m_strLogPath;                 // the file the user chose
 };

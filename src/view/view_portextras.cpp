@@ -1,5 +1,5 @@
 // The parts of the port column below the file group that the view owns:
-// the serial control lines and the reconnect option.
+// the serial control lines, the reconnect option and the capture log.
 #include "controllines.h"
 #include "reconnect.h"
 #include "tarvikview.h"
@@ -20,6 +20,7 @@ void CTarvikView::CreatePortExtras()
     showForKind(m_form.portKind->currentIndex());
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, showForKind);
     CreateReconnect();
+    CreateCaptureLog();
 }
 
 void CTarvikView::PortExtrasOpened()
@@ -27,9 +28,11 @@ void CTarvikView::PortExtrasOpened()
     m_pLines->Follow(m_pPort.get());
     m_pReconnect->NoteTransferEnded(false); // none has run on this port
     ReconnectSucceeded();
+    CaptureLogOpened();
 }
 
 void CTarvikView::PortExtrasClosing()
 {
     m_pLines->Forget();
+    CaptureLogClosing();
 }

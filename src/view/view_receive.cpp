@@ -87,6 +87,7 @@ void CTarvikView::ReadReceived()
     if (received == 0)
         return;
     m_pRecvData.insert(m_pRecvData.end(), buffer, buffer + received);
+    LogReceived(buffer, received);
     if (m_form.countRecv->isChecked())
         m_nRecvCount += int32_t(received);
     m_bScrollRecvToEnd = true;

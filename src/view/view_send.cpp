@@ -69,8 +69,10 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
     }
     m_form.send->setEnabled(false);
     m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
-    if (m_pPort->Write(bytes, count, nullptr, 1) != 0)
+    if (m_pPort->Write(bytes, count, nullptr, 1) != 0) {
+        LogSent(bytes, count);
         return 1;
+    }
     ShowStatusText(QString::fromUtf8(kSendFailed), kStatusError, kSendFailedDuration);
     m_form.send->setEnabled(true);
     m_nPendingSendCount = 0;
