@@ -276,6 +276,8 @@ private:
     void CreateReconnect();
     QString ReconnectHint(int attempt) const;
     bool TryReopen(int attempt);
+    void RememberReopenTarget();
+    std::unique_ptr<CPortEx> ReopenUsbPort();
     void PortExtrasLost(bool transferRunning); // at the end of the port-lost handling
     void PortExtrasTransferEnded(bool failed);
     void ReconnectSucceeded();
@@ -360,6 +362,7 @@ private:
 
     CControlLinesBox *m_pLines = nullptr; // child window
     CReconnect *m_pReconnect = nullptr;   // child object
+    int m_nReopenUsbDevice = -1;          // the USB device number an attempt waits for
     CCaptureLog *m_pLog = nullptr;        // child object
     QCheckBox *m_pLogOption = nullptr;    // "记录到文件"
     QComboBox *m_pLogForm = nullptr;      // raw, hex lines, text lines

@@ -27,6 +27,7 @@ void CTarvikView::PortExtrasOpened()
 {
     m_pLines->Follow(m_pPort.get());
     m_pReconnect->NoteTransferEnded(false); // none has run on this port
+    RememberReopenTarget();
     ReconnectSucceeded();
     CaptureLogOpened();
 }

@@ -5,10 +5,14 @@
 #include "reconnect.h"
 #include "stringtable.h"
 #include "tarvikview.h"
+#include "usbcfgdlg.h"
+#include "usbport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 const QRect kReconnectRect(8, 382, 142, 20);
@@ -43,13 +47,42 @@ bool CTarvikView::TryReopen(int attempt)
     if (m_pPort)
         return false; // the last attempt is still connecting
     ShowStatusText(ReconnectHint(attempt), kStatusHint, kUntilReplaced);
-    std::unique_ptr<CPortEx> port = CreateConfiguredPort(m_form.portKind->currentIndex());
+    const int kind = m_form.portKind->currentIndex();
+    std::unique_ptr<CPortEx> port =
+        kind == int(PortKind::Usb) ? ReopenUsbPort() : CreateConfiguredPort(kind);
     if (!port)
         return true;
     m_pPort = std::move(port);
     if (!m_pPort->OpenPort(this, 1, 0, 0))
         DiscardPort(); // quietly: the next tick tries again
     return true;
+}
+
+// The USB list is refilled every second and then chooses its first row, so
+// the device number is taken when the port opens, and the attempts wait for
+// that number rather than open whichever printer is listed first.
+void CTarvikView::RememberReopenTarget()
+{
+    if (m_pReconnect->Active())
+        return; // reopened: the same target
+    const auto *usb = qobject_cast<CUsbCfgDlg *>(m_pPortPanel);
+    const PanelRowSelection row = usb ? usb->SelectedRow() : PanelRowSelection{};
+    m_nReopenUsbDevice =
+        row.state == RowChoice::Selected ? CUsbCfgDlg::DeviceNumberOf(row.text) : -1;
+}
+
+std::unique_ptr<CPortEx> CTarvikView::ReopenUsbPort()
+{
+    const std::vector<int> present = m_providers.usbDevices();
+    if (m_nReopenUsbDevice < 0 ||
+        std::find(present.begin(), present.end(), m_nReopenUsbDevice) == present.end())
+        return nullptr;
+    std::unique_ptr<CPortEx> port = m_portFactory(PortKind::Usb);
+    const std::string path = UsbDeviceName(m_nReopenUsbDevice);
+    const tagUSB_CFG record{path.c_str(), uint32_t(path.size())};
+    if (port)
+        port->SetPortSettings(&record); // the port copies the path
+    return port;
 }
 
 void CTarvikView::PortExtrasLost(bool transferRunning)

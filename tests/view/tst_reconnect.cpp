@@ -6,8 +6,11 @@
 
 #include "devicemap.h"
 #include "ptypair.h"
+#include "support/fakeusbdevice.h"
+#include "usbport.h"
 
 #include <QCheckBox>
+#include <QTableWidget>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -23,6 +26,24 @@ QString AttemptHint(int attempt)
 {
     return QStringLiteral("正在自动重连（第 %1 次）…").arg(attempt);
 }
+
+// The USB fake, with the names of the devices opened through it.
+class CNamedUsbOpener : public CUsbDeviceOpener
+{
+public:
+    explicit CNamedUsbOpener(CFakeUsbDevices &fake) : m_fake(fake) {}
+    std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) override
+    {
+        opened.push_back(name);
+        return m_fake.Open(name, error);
+    }
+    bool Probe(const std::string &name) override { return m_fake.Probe(name); }
+
+    std::vector<std::string> opened;
+
+private:
+    CFakeUsbDevices &m_fake;
+};
 } // namespace
 
 class TestReconnect : public CViewTestCase
@@ -97,6 +118,41 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, kPortWaitMs));
         QTcpSocket *again = server.nextPendingConnection();
         QCOMPARE(SendAndCollect("back", *again), QByteArray("back"));
+    }
+
+    // Printer 3 goes while printer 0 stays listed first: the attempts wait
+    // for number 3 instead of opening 0.
+    void usbWaitsForTheSameDeviceNumber()
+    {
+        // Members: the view's port uses them until the cleanup drops the view.
+        m_usb = std::make_unique<CFakeUsbDevices>(std::set<int>{0, 3});
+        m_usbOpener = std::make_unique<CNamedUsbOpener>(*m_usb);
+        CFakeUsbDevices &devices = *m_usb;
+        CNamedUsbOpener &opener = *m_usbOpener;
+        m_listed = {0, 3};
+        PanelProviders providers;
+        providers.usbDevices = [this] { return m_listed; };
+        Start([&opener](PortKind) { return std::make_unique<CUsbPort>(opener); }, providers);
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        m_framed->SelectKind(PortKind::Usb);
+        auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kUsbListId);
+        QVERIFY(list);
+        const auto rows = list->findItems(QStringLiteral("QX-USB-Port 3"), Qt::MatchExactly);
+        QCOMPARE(rows.size(), 1);
+        list->selectRow(rows[0]->row());
+        m_framed->ClickOpenClose();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        devices.With([](auto &s) { s.statusFails = true; });
+        m_listed = {0};
+        Send("lost");
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(2), kPortWaitMs);
+        QCOMPARE(opener.opened, std::vector<std::string>{UsbDeviceName(3)});
+        devices.With([](auto &s) { s.statusFails = false; });
+        m_listed = {0, 3};
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        QCOMPARE(opener.opened, std::vector<std::string>(2, UsbDeviceName(3)));
+        Send("after");
+        QVERIFY(devices.WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
     }
 
     void stoppingLeavesNoTimer_data()
@@ -177,6 +233,10 @@ private:
             kPortWaitMs);
         return got;
     }
+    std::unique_ptr<CFakeUsbDevices> m_usb;
+    std::unique_ptr<CNamedUsbOpener> m_usbOpener;
+    std::vector<int> m_listed;
+
     void Send(const QByteArray &bytes)
     {
         m_framed->SendBox()->setPlainText(QString::fromLatin1(bytes));
