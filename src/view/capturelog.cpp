@@ -95,22 +95,48 @@ void CCaptureLog::AddHexLines(char mark, const uint8_t *bytes, std::size_t count
 
 void CCaptureLog::AddTextLine(char mark, const uint8_t *bytes, std::size_t count)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    m_pending.append(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz ")).toLatin1());
-    m_pending.append(mark);
-    m_pending.append(' ');
+    AppendTimestamp();
+    // At most four characters a byte, written in place.
+    const qsizetype start = m_pending.size();
+    m_pending.resize(start + 3 + qsizetype(count) * 4);
+    char *out = m_pending.data() + start;
+    *out++ = mark;
+    *out++ = ' ';
     for (std::size_t at = 0; at < count; ++at) {
         const uint8_t byte = bytes[at];
         if (byte == '\\') {
-            m_pending.append("\\\\");
+            *out++ = '\\';
+            *out++ = '\\';
         } else if (NeedsEscape(byte)) {
-            m_pending.append("\\x");
-            AppendHex(m_pending, byte);
+            *out++ = '\\';
+            *out++ = 'x';
+            *out++ = kHexDigits[byte >> 4];
+            *out++ = kHexDigits[byte & 15];
         } else {
-            m_pending.append(char(byte));
+            *out++ = char(byte);
         }
     }
-    m_pending.append('\n');
+    *out++ = '\n';
+    m_pending.truncate(out - m_pending.constData());
+}
+
+// Formatting a date costs more than a read of a few bytes: the part up to
+// the seconds is formatted once a second, the milliseconds by hand.
+void CCaptureLog::AppendTimestamp()
+{
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    if (ms / 1000 != m_stampSecond) {
+        m_stampSecond = ms / 1000;
+        m_stampPrefix = QDateTime::fromSecsSinceEpoch(m_stampSecond)
+                            .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss."))
+                            .toLatin1();
+    }
+    const int milli = int(ms % 1000);
+    m_pending.append(m_stampPrefix);
+    m_pending.append(char('0' + milli / 100));
+    m_pending.append(char('0' + milli / 10 % 10));
+    m_pending.append(char('0' + milli % 10));
+    m_pending.append(' ');
 }
 
 // False when the file refused bytes; it is closed then, and what it took
@@ -120,7 +146,7 @@ bool CCaptureLog::WritePending()
     if (!m_file.isOpen())
         return true;
     const bool written = m_pending.isEmpty() || m_file.write(m_pending) == m_pending.size();
-    m_pending.clear();
+    m_pending.resize(0); // keeps the capacity for the next round
     if (written && m_file.flush())
         return true;
     m_failure = Failure();

@@ -59,6 +59,7 @@ private:
     void Add(char mark, const uint8_t *bytes, std::size_t count);
     void AddHexLines(char mark, const uint8_t *bytes, std::size_t count);
     void AddTextLine(char mark, const uint8_t *bytes, std::size_t count);
+    void AppendTimestamp();
     bool WritePending();
     QString Failure() const;
 
@@ -67,5 +68,7 @@ private:
     bool m_withSent = false;
     QByteArray m_pending;
     QString m_failure; // why the last open or write failed
+    qint64 m_stampSecond = -1;
+    QByteArray m_stampPrefix; // "yyyy-MM-dd HH:mm:ss." of m_stampSecond
     QTimer m_flush;
 };
