@@ -5,12 +5,6 @@
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-void AppendHex(QByteArray &out, uint8_t byte)
-{
-    out.append(kHexDigits[byte >> 4]);
-    out.append(kHexDigits[byte & 15]);
-}
-
 bool NeedsEscape(uint8_t byte)
 {
     return byte < 0x20 || byte == 0x7F || byte == '\\';
@@ -83,13 +77,19 @@ void CCaptureLog::Add(char mark, const uint8_t *bytes, std::size_t count)
 
 void CCaptureLog::AddHexLines(char mark, const uint8_t *bytes, std::size_t count)
 {
+    // A line: the mark, then " HH" for each of up to kHexPerLine bytes, LF.
+    const std::size_t lines = (count + kHexPerLine - 1) / kHexPerLine;
+    const qsizetype start = m_pending.size();
+    m_pending.resize(start + qsizetype(lines * 2 + count * 3));
+    char *out = m_pending.data() + start;
     for (std::size_t at = 0; at < count; ++at) {
         if (at % kHexPerLine == 0)
-            m_pending.append(mark);
-        m_pending.append(' ');
-        AppendHex(m_pending, bytes[at]);
+            *out++ = mark;
+        *out++ = ' ';
+        *out++ = kHexDigits[bytes[at] >> 4];
+        *out++ = kHexDigits[bytes[at] & 15];
         if (at % kHexPerLine == kHexPerLine - 1 || at + 1 == count)
-            m_pending.append('\n');
+            *out++ = '\n';
     }
 }
 
