@@ -11,6 +11,8 @@
 namespace {
 constexpr std::array<unsigned, 4> kStatusLines = {kLineCts, kLineDsr, kLineDcd, kLineRi};
 constexpr const char *kStatusNames[] = {"CTS", "DSR", "DCD", "RI"};
+constexpr int kRowHeight = 20;
+constexpr int kIndicatorHeight = 16;
 
 QString IndicatorStyle(CControlLinesBox::LineState state)
 {
@@ -39,7 +41,7 @@ QString IndicatorTip(CControlLinesBox::LineState state)
 }
 } // namespace
 
-CControlLinesBox::CControlLinesBox(QWidget *parent) : QGroupBox(tr("控制线"), parent)
+CControlLinesBox::CControlLinesBox(QWidget *parent) : QWidget(parent)
 {
     BuildControls();
     m_poll.setInterval(kPollMs);
@@ -51,27 +53,30 @@ CControlLinesBox::CControlLinesBox(QWidget *parent) : QGroupBox(tr("控制线"),
 void CControlLinesBox::BuildControls()
 {
     auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(3, 2, 3, 3);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(2);
     m_toggles = {LineToggle{kLineDtr, new QPushButton(QStringLiteral("DTR"), this), {}},
                  LineToggle{kLineRts, new QPushButton(QStringLiteral("RTS"), this), {}}};
     for (int i = 0; i < int(m_toggles.size()); ++i) {
         LineToggle &toggle = m_toggles[i];
         toggle.button->setCheckable(true);
+        toggle.button->setFixedHeight(kRowHeight);
         connect(toggle.button, &QPushButton::clicked, this,
                 [this, &toggle](bool on) { OnToggled(toggle, on); });
         grid->addWidget(toggle.button, 0, i);
     }
-    m_break = new QPushButton(tr("发送中断"), this);
-    m_break->setToolTip(tr("使线路保持中断状态 %1 毫秒").arg(kBreakMs));
+    m_break = new QPushButton(tr("中断"), this);
+    m_break->setToolTip(tr("发送中断：使线路保持中断状态 %1 毫秒").arg(kBreakMs));
     connect(m_break, &QPushButton::clicked, this, [this] {
         if (m_port)
             m_port->SendBreak(kBreakMs);
     });
+    m_break->setFixedHeight(kRowHeight);
     grid->addWidget(m_break, 0, 2, 1, 2);
     for (int i = 0; i < int(m_indicators.size()); ++i) {
         m_indicators[i] = new QLabel(QString::fromLatin1(kStatusNames[i]), this);
         m_indicators[i]->setAlignment(Qt::AlignCenter);
+        m_indicators[i]->setFixedHeight(kIndicatorHeight);
         grid->addWidget(m_indicators[i], 1, i);
     }
 }

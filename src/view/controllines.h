@@ -1,6 +1,6 @@
-// CControlLinesBox: the control lines of an open serial port, in the port
-// column: toggles for DTR and RTS, a break button, and indicators for CTS,
-// DSR, DCD and RI.
+// CControlLinesBox: the control lines of an open serial port, two compact
+// rows in the port column: toggles for DTR and RTS and a break button, then
+// indicators for CTS, DSR, DCD and RI.
 //
 // The box asks the port for its modem status every kPollMs on the window
 // thread (TIOCMGET does not block), so there is no watch thread and closing
@@ -14,8 +14,8 @@
 // Window thread only.
 #pragma once
 
-#include <QGroupBox>
 #include <QTimer>
+#include <QWidget>
 
 #include <array>
 #include <optional>
@@ -25,7 +25,7 @@ class CSerialPort;
 class QLabel;
 class QPushButton;
 
-class CControlLinesBox : public QGroupBox
+class CControlLinesBox : public QWidget
 {
     Q_OBJECT
 

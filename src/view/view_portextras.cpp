@@ -7,7 +7,8 @@
 #include <QComboBox>
 
 namespace {
-const QRect kControlLinesRect(5, 320, 145, 60);
+// Two rows: DTR, RTS and break; then the four status indicators.
+const QRect kControlLinesRect(5, 320, 145, 40);
 } // namespace
 
 void CTarvikView::CreatePortExtras()

@@ -15,7 +15,7 @@
 #include <algorithm>
 
 namespace {
-const QRect kReconnectRect(8, 382, 142, 20);
+const QRect kReconnectRect(6, 362, 70, 18);
 constexpr int kUntilReplaced = -1;
 constexpr int kReconnectedHintMs = 8000;
 } // namespace
