@@ -5,7 +5,9 @@
 // byte. The same stream drained from the same kind of channel by a plain
 // reader thread, in the same run, is the baseline (the best of three drains).
 //
-//   bench_receive --kind serial|network --data KIND --mib N
+//   bench_receive --kind serial|network --data KIND --mib N [--log raw|hex|text]
+//                              (--log: the capture log on, into a temporary
+//                              file; a LOG line gives its size)
 //   bench_receive --all        every case at 10 and 50 MiB through both
 //                              kinds, each in a fresh process
 //
@@ -35,6 +37,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -76,8 +79,11 @@ struct Case
     QString kind = QStringLiteral("serial");
     QString data = QStringLiteral("lf-text");
     int mib = 10;
+    int logForm = -1; // the capture log's form (raw, hex, text); -1: no log
     std::size_t Bytes() const { return std::size_t(mib) << 20; }
 };
+const QStringList kLogForms = {QStringLiteral("raw"), QStringLiteral("hex"),
+                               QStringLiteral("text")};
 
 // ---- the stream: one period of bytes, repeated ----
 
@@ -390,6 +396,14 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
     return 0;
 }
 
+// The capture log on in the given form, into `file`, as a user turns it on.
+void StartCaptureLog(CTarvikView *view, int form, const QString &file)
+{
+    view->SetSaveFileChooser([file](const QString &) { return file; });
+    view->findChild<QComboBox *>(QStringLiteral("captureForm"))->setCurrentIndex(form);
+    view->findChild<QCheckBox *>(QStringLiteral("captureLog"))->click();
+}
+
 int RunCase(const Case &c)
 {
     // The view keeps its settings in the current folder and the registry;
@@ -418,8 +432,17 @@ int RunCase(const Case &c)
     Find<QCheckBox>(view, ViewId::kCountRecv)->setChecked(true);
     if (c.data == QLatin1String("random-hex"))
         Find<QCheckBox>(view, ViewId::kHexRecv)->click();
+    const QString logFile = work.filePath(QStringLiteral("capture.log"));
+    if (c.logForm >= 0)
+        StartCaptureLog(view, c.logForm, logFile);
     const Timeline line = Run(view, c, channel.farEnd);
-    return Report(c, line, baseline, Find<CRecvView>(view, ViewId::kRecvBox));
+    const int status = Report(c, line, baseline, Find<CRecvView>(view, ViewId::kRecvBox));
+    if (c.logForm >= 0) {
+        view->findChild<QCheckBox *>(QStringLiteral("captureLog"))->click(); // closes the file
+        std::printf("LOG form=%s file_bytes=%lld\n", qPrintable(kLogForms[c.logForm]),
+                    QFileInfo(logFile).size());
+    }
+    return status;
 }
 
 // Every case in a process of its own, so that each resident size is its own.
@@ -452,10 +475,13 @@ bool ParseCase(const QStringList &args, Case &c)
             c.data = args[i + 1];
         else if (args[i] == QLatin1String("--mib"))
             c.mib = std::max(1, args[i + 1].toInt());
+        else if (args[i] == QLatin1String("--log"))
+            c.logForm = int(kLogForms.indexOf(args[i + 1]));
         else
             return false;
     }
-    return kKinds.contains(c.kind) && kData.contains(c.data);
+    return kKinds.contains(c.kind) && kData.contains(c.data) &&
+           (c.logForm >= 0 || !args.contains(QLatin1String("--log")));
 }
 } // namespace
 
@@ -469,7 +495,8 @@ int main(int argc, char **argv)
         return RunAll(app.applicationFilePath());
     Case c;
     if (!ParseCase(args, c)) {
-        std::printf("usage: bench_receive --kind serial|network --data %s --mib N | --all\n",
+        std::printf("usage: bench_receive --kind serial|network --data %s --mib N"
+                    " [--log raw|hex|text] | --all\n",
                     qPrintable(kData.join(u'|')));
         return 2;
     }

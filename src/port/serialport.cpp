@@ -112,6 +112,7 @@ void CSerialPort::ClosePort()
         m_monitor.join();
     }
     StopSendFile();
+    JoinBreak();
     if (m_device.IsOpen()) {
         {
             std::lock_guard lock(m_lock);

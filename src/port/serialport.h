@@ -50,6 +50,17 @@ public:
     // "COM" and the number in decimal.
     static std::string DeviceName(uint32_t port);
 
+    // ---- control lines (serialport_lines.cpp), window thread, open port ----
+    // 0 with the ModemLine bits, or the OS error (ENOTTY: the line has no
+    // modem status, as on a pseudo-terminal; ENODEV: the port is closed).
+    int GetModemLines(unsigned &lines);
+    // Raises `raise` and drops `drop` (DTR, RTS); 0 or the OS error.
+    int SetModemLines(unsigned raise, unsigned drop);
+    // Holds the line in the break state for `durationMs` on a thread of its
+    // own, so the caller does not wait; false when the port is closed or a
+    // break is still on. ClosePort ends with the break.
+    bool SendBreak(int durationMs);
+
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
     void WakeFileChunkWait() override { m_chunkWaker.Signal(); }
@@ -69,12 +80,15 @@ private:
     void ReportInput();
     uint32_t WriteBlocking(const uint8_t *bytes, uint32_t length);
     uint32_t WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t *written);
+    void JoinBreak();
 
     CSerialDevice m_device;      // through the opener given at construction
     tagSERIAL_CFG m_cfg;         // window thread
     std::thread m_monitor;       // window thread
     CDeviceWaker m_monitorWaker; // the stop event, also kicked by Write
     CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
+    std::thread m_break;         // window thread; runs one SendBreak
+    std::atomic<bool> m_breakOn{false};
     std::atomic<bool> m_stopping{false};
     // Input is reported when the bytes ever arrived (read + queued) grow, so
     // bytes that come while the owner handles code 1 are reported as well,

@@ -75,6 +75,7 @@ void CTarvikView::OnInitialUpdate()
     ConnectFileControls();
     ConnectAutoSend();
     ConnectSaveControls();
+    CreatePortExtras();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     m_startupTimer.start(kStartupTimerMs, this);

@@ -23,6 +23,9 @@
 //   view_autosend.cpp   sending the send box at an interval (check box 1042)
 //   view_save.cpp       saving the receive history and the send box to files
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
+//   view_portextras.cpp the serial control lines below the file group
+//   view_reconnect.cpp  opening a lost port again by itself
+//   view_capturelog.cpp the capture log of received (and sent) bytes
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -59,6 +62,11 @@
 #include <memory>
 #include <vector>
 
+class CCaptureLog;
+class CControlLinesBox;
+class QCheckBox;
+class QComboBox;
+class CReconnect;
 class CMainFrame;
 class QAction;
 class CPortEx;
@@ -270,6 +278,33 @@ private:
     // Menu command 32776: edit the list in the configuration dialog, save it, rebuild the strip.
     void OnPresetCommands();
 
+    // ---- the port column's own parts (view_portextras.cpp) ----
+    void CreatePortExtras();
+    void PortExtrasOpened();  // the open result said the port is usable
+    void PortExtrasClosing(); // before the port closes, for any reason
+
+    // ---- opening a lost port again (view_reconnect.cpp) ----
+    void CreateReconnect();
+    QString ReconnectHint(int attempt) const;
+    bool TryReopen(int attempt);
+    void RememberReopenTarget();
+    std::unique_ptr<CPortEx> ReopenUsbPort();
+    void PortExtrasLost(bool transferRunning); // at the end of the port-lost handling
+    void PortExtrasTransferEnded(bool failed);
+    void ReconnectSucceeded();
+    void ReconnectOpenFailed();
+    bool StopReconnecting(); // true when attempts were running
+
+    // ---- the capture log (view_capturelog.cpp) ----
+    void CreateCaptureLog();
+    void OnCaptureLogToggled(bool on);
+    void OpenCaptureLog();
+    void StopCaptureLog(const QString &reason);
+    void CaptureLogOpened();
+    void CaptureLogClosing();
+    void LogReceived(const uint8_t *bytes, std::size_t count); // every read
+    void LogSent(const uint8_t *bytes, std::size_t count);     // every accepted write
+
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();
     void ShowStatusText(const QString &text, int kind, int durationMs);
@@ -327,4 +362,13 @@ private:
 
     std::filesystem::path m_iniPath; // chosen once at start; see configpath.h
     bool m_bSettingsSaved = false;
+
+    CControlLinesBox *m_pLines = nullptr; // child window
+    CReconnect *m_pReconnect = nullptr;   // child object
+    int m_nReopenUsbDevice = -1;          // the USB device number an attempt waits for
+    CCaptureLog *m_pLog = nullptr;        // child object
+    QCheckBox *m_pLogOption = nullptr;    // "记录到文件"
+    QComboBox *m_pLogForm = nullptr;      // raw, hex lines, text lines
+    QCheckBox *m_pLogSent = nullptr;      // sent bytes too
+    QString m_strLogPath;                 // the file the user chose
 };

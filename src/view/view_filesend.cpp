@@ -254,6 +254,7 @@ void CTarvikView::OnFileSendEnded(bool failed)
 {
     if (!m_bFileSending || !m_pPort)
         return;
+    PortExtrasTransferEnded(failed);
     StopFileSendingDisplay();
     m_form.send->setEnabled(true);
     m_form.sendFile->setText(LoadString(IDS_SEND));

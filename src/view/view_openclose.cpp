@@ -40,6 +40,7 @@ QString OpenRefusalText(const PortOpenFailure &failure)
 void CTarvikView::OnPortKindChange()
 {
     const int kind = m_form.portKind->currentIndex();
+    StopReconnecting();
     if (m_pPort)
         OnOpenClose(); // closes it
     m_form.openClose->setEnabled(true);
@@ -78,6 +79,8 @@ void CTarvikView::DestroyPortPanel()
 
 void CTarvikView::OnOpenClose()
 {
+    if (StopReconnecting())
+        return;
     if (m_pPort)
         CloseOpenPort();
     else
@@ -103,6 +106,7 @@ void CTarvikView::CloseOpenPort()
 // close itself raises on this thread finds no port to act on.
 void CTarvikView::DiscardPort()
 {
+    PortExtrasClosing();
     std::unique_ptr<CPortEx> port = std::move(m_pPort);
     if (port)
         port->ClosePort();
@@ -150,6 +154,7 @@ void CTarvikView::OnOpenResult(int error)
         ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
         DiscardPort();
         m_form.openClose->setEnabled(true);
+        ReconnectOpenFailed();
         return;
     }
     ShowStatusMessage(kStatusHint, IDS_OPEN_PORT_OK, kOpenedHintMs);
@@ -158,13 +163,15 @@ void CTarvikView::OnOpenResult(int error)
     if (SelectedFileUsable())
         m_form.sendFile->setEnabled(true);
     m_form.openClose->setEnabled(true);
+    PortExtrasOpened();
 }
 
 void CTarvikView::OnPortLost()
 {
     if (!m_pPort)
         return;
-    if (m_bFileSending || m_pPort->IsSendingFile()) {
+    const bool transferRunning = m_bFileSending || m_pPort->IsSendingFile();
+    if (transferRunning) {
         StopFileSendingDisplay();
         m_form.send->setEnabled(false);
         m_form.sendFile->setText(LoadString(IDS_SEND));
@@ -177,6 +184,7 @@ void CTarvikView::OnPortLost()
     m_form.sendFile->setEnabled(false);
     // A lost port may end while its open was still pending.
     m_form.openClose->setEnabled(true);
+    PortExtrasLost(transferRunning);
 }
 
 // A path shorter than 2 characters counts as no file.

@@ -74,6 +74,7 @@ void CTarvikView::ReadReceived()
         readAny = true;
         m_form.recvBox->Append(buffer, received);
         ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
+        LogReceived(buffer, received);
         if (m_form.countRecv->isChecked())
             m_nRecvCount += int32_t(received);
     } while (slice.elapsed() < kReadSliceMs);

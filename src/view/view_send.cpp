@@ -97,6 +97,7 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
     m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
     if (m_pPort->Write(bytes, count, nullptr, 1) != 0) {
         m_statusByteHint.NoteSent(bytes, count);
+        LogSent(bytes, count);
         return 1;
     }
     ShowStatusText(QString::fromUtf8(kSendFailed) + SpoolerFailureText(), kStatusError,

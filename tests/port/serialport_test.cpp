@@ -2,6 +2,7 @@
 // bytes from the far end, refusals, and the far end going away.
 #include "devicemap.h"
 #include "faultdevice.h"
+#include "modembits.h"
 #include "parallelport.h"
 #include "portowner.h"
 #include "realport.h"
@@ -89,6 +90,64 @@ TEST_F(SerialPortTest, FlowControlModesHoldOutputOnlyWhileDsrIsLow)
         ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
         m_port.ClosePort();
     }
+}
+
+// The Linux ABI's TIOCM values, written out so that a swapped row shows.
+TEST(ModemBits, MapToAndFromTheIoctlBits)
+{
+    const struct
+    {
+        unsigned lines;
+        int tiocm;
+    } rows[] = {{kLineDtr, 0x002}, {kLineRts, 0x004},
+                {kLineCts, 0x020}, {kLineDsr, 0x100},
+                {kLineDcd, 0x040}, {kLineRi, 0x080},
+                {0u, 0},           {kLineDtr | kLineRi | kLineDsr, 0x182}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.lines);
+        EXPECT_EQ(ModemLinesToTiocm(row.lines), row.tiocm);
+        EXPECT_EQ(TiocmToModemLines(row.tiocm), row.lines);
+        // LE, ST and SR have no ModemLine: they never show as one.
+        EXPECT_EQ(TiocmToModemLines(row.tiocm | 0x001 | 0x008 | 0x010), row.lines);
+    }
+}
+
+// DTR and RTS reach the device (status lines asked for are left alone), the
+// status comes from it, and the port keeps working through a break.
+TEST_F(SerialPortTest, ControlLinesGoThroughTheDevice)
+{
+    unsigned lines = 99;
+    EXPECT_EQ(m_port.GetModemLines(lines), ENODEV);
+    EXPECT_EQ(m_port.SetModemLines(kLineDtr, 0), ENODEV);
+    EXPECT_FALSE(m_port.SendBreak(250));
+    m_faults.With([](auto &s) { s.lines = kLineCts | kLineRi; });
+    ASSERT_EQ(Open(), 1u) << m_port.GetLastTrace();
+    ASSERT_EQ(m_port.GetModemLines(lines), 0);
+    EXPECT_EQ(lines, kLineCts | kLineRi);
+    EXPECT_EQ(m_port.SetModemLines(kLineDtr | kLineDsr, kLineRts | kLineCts), 0);
+    ASSERT_EQ(m_port.GetModemLines(lines), 0);
+    EXPECT_EQ(lines, kLineDtr | kLineCts | kLineRi);
+    EXPECT_TRUE(m_port.SendBreak(250));
+    CFarEnd far(m_pty.MasterFd());
+    ASSERT_EQ(WriteBytes(m_port, "after"), 1u);
+    ASSERT_TRUE(far.WaitForCount(5));
+    m_port.ClosePort(); // ends with the break
+    m_faults.With([](auto &s) {
+        EXPECT_EQ(s.lineChanges,
+                  (std::vector<std::pair<unsigned, unsigned>>{{kLineDtr, kLineRts}}));
+        EXPECT_EQ(s.breaks, std::vector<int>{250});
+    });
+    EXPECT_FALSE(m_port.SendBreak(250));
+}
+
+// A pseudo-terminal has no modem lines: the port says so rather than
+// answering with lines that are all off.
+TEST_F(SerialPortTest, PseudoTerminalHasNoModemStatus)
+{
+    ASSERT_EQ(Open(), 1u) << m_port.GetLastTrace();
+    unsigned lines = 0;
+    EXPECT_EQ(m_port.GetModemLines(lines), ENOTTY);
+    EXPECT_NE(m_port.SetModemLines(kLineDtr, 0), 0);
 }
 
 TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)

@@ -2,11 +2,39 @@
 // file, termios for the line settings and the modem-line ioctls.
 #include "portdevice.h"
 
+#include "modembits.h"
 #include "serialtermios.h"
 
 #include <cerrno>
 #include <sys/ioctl.h>
 #include <termios.h>
+
+namespace {
+
+constexpr struct
+{
+    unsigned line;
+    int bit;
+} kModemBits[] = {{kLineDtr, TIOCM_DTR}, {kLineRts, TIOCM_RTS}, {kLineCts, TIOCM_CTS},
+                  {kLineDsr, TIOCM_DSR}, {kLineDcd, TIOCM_CD},  {kLineRi, TIOCM_RI}};
+
+} // namespace
+
+unsigned TiocmToModemLines(int status)
+{
+    unsigned lines = 0;
+    for (const auto &row : kModemBits)
+        lines |= (status & row.bit) ? row.line : 0;
+    return lines;
+}
+
+int ModemLinesToTiocm(unsigned lines)
+{
+    int bits = 0;
+    for (const auto &row : kModemBits)
+        bits |= (lines & row.line) ? row.bit : 0;
+    return bits;
+}
 
 namespace {
 
@@ -53,38 +81,21 @@ private:
     CDeviceFile m_file;
 };
 
-constexpr struct
-{
-    unsigned line;
-    int bit;
-} kModemBits[] = {{kLineDtr, TIOCM_DTR}, {kLineRts, TIOCM_RTS}, {kLineCts, TIOCM_CTS},
-                  {kLineDsr, TIOCM_DSR}, {kLineDcd, TIOCM_CD},  {kLineRi, TIOCM_RI}};
-
-int ToTiocm(unsigned lines)
-{
-    int bits = 0;
-    for (const auto &row : kModemBits)
-        bits |= (lines & row.line) ? row.bit : 0;
-    return bits;
-}
-
 int CSystemPortDevice::GetModemLines(unsigned &lines)
 {
     int status = 0;
     if (::ioctl(Fd(), TIOCMGET, &status) != 0)
         return errno;
-    lines = 0;
-    for (const auto &row : kModemBits)
-        lines |= (status & row.bit) ? row.line : 0;
+    lines = TiocmToModemLines(status);
     return 0;
 }
 
 int CSystemPortDevice::SetModemLines(unsigned raise, unsigned drop)
 {
     int error = 0;
-    if (const int bits = ToTiocm(raise))
+    if (const int bits = ModemLinesToTiocm(raise))
         error = ErrnoOf(::ioctl(Fd(), TIOCMBIS, &bits));
-    if (const int bits = ToTiocm(drop); bits && !error)
+    if (const int bits = ModemLinesToTiocm(drop); bits && !error)
         error = ErrnoOf(::ioctl(Fd(), TIOCMBIC, &bits));
     return error;
 }

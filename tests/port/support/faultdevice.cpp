@@ -52,9 +52,19 @@ public:
     }
     int SetModemLines(unsigned raise, unsigned drop) override
     {
-        return m_device->SetModemLines(raise, drop);
+        const bool played = m_faults.With([&](auto &s) {
+            s.lineChanges.emplace_back(raise, drop);
+            if (s.lines)
+                s.lines = (*s.lines | raise) & ~drop;
+            return s.lines.has_value();
+        });
+        return played ? 0 : m_device->SetModemLines(raise, drop);
     }
-    int SendBreak(int durationMs) override { return m_device->SendBreak(durationMs); }
+    int SendBreak(int durationMs) override
+    {
+        m_faults.With([&](auto &s) { s.breaks.push_back(durationMs); });
+        return m_device->SendBreak(durationMs);
+    }
 
 private:
     CFaultDevices &m_faults;

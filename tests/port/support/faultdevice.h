@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class CFaultDevices : public CPortDeviceOpener
 {
@@ -18,6 +20,10 @@ public:
         int writeError = 0;            // 0: writes go to the device
         std::size_t passBytes = 0;     // bytes that still go through before writeError
         std::optional<unsigned> lines; // ModemLine bits played instead of the device's
+        // Recorded: every SetModemLines (raise, drop) and SendBreak duration.
+        // While lines are played, SetModemLines changes the played lines.
+        std::vector<std::pair<unsigned, unsigned>> lineChanges;
+        std::vector<int> breaks;
     };
 
     std::unique_ptr<CPortDevice> OpenSerial(const std::string &path, const tagSERIAL_CFG &settings,

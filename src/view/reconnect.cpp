@@ -1,0 +1,41 @@
+#include "reconnect.h"
+
+#include "regmanage.h"
+
+#include <QCheckBox>
+
+namespace {
+const QString kOptionValue = QStringLiteral("AutoReconnect");
+} // namespace
+
+CReconnect::CReconnect(QCheckBox *option, Attempt attempt, QObject *parent)
+    : QObject(parent), m_option(option), m_attempt(std::move(attempt))
+{
+    uint32_t stored = 0;
+    m_option->setChecked(CRegManage().ReadDword(kOptionValue, stored) && stored != 0);
+    connect(m_option, &QCheckBox::toggled, this,
+            [](bool on) { CRegManage().WriteDword(kOptionValue, on ? 1u : 0u); });
+    m_timer.setObjectName(QStringLiteral("reconnectTimer"));
+    m_timer.setParent(this);
+    m_timer.setInterval(kRetryMs);
+    connect(&m_timer, &QTimer::timeout, this, &CReconnect::OnTick);
+}
+
+bool CReconnect::Enabled() const
+{
+    return m_option->isChecked();
+}
+
+void CReconnect::Start(bool transferRunning)
+{
+    m_attempts = 0;
+    m_transferCutOff = transferRunning || m_transferFailed;
+    m_transferFailed = false;
+    m_timer.start();
+}
+
+void CReconnect::OnTick()
+{
+    if (m_attempt(m_attempts + 1))
+        ++m_attempts;
+}

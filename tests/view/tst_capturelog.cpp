@@ -1,0 +1,226 @@
+// "记录到文件" in the real window against a loopback peer: the log in each
+// form reads back to the stream (and the sent bytes), and a log on a full
+// tmpfs stops with a message, keeps what it wrote, and the history in the
+// window is still whole.
+#include "viewsandbox.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QRandomGenerator>
+
+#include <sys/mount.h>
+
+using namespace ViewText;
+
+namespace {
+const QString kLogFailed = QStringLiteral("记录到文件失败，已停止记录：");
+constexpr qsizetype kMegabyte = 1 << 20;
+
+QByteArray RandomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+// What a log holds, read back: received and sent bytes, and whether every
+// line was well formed.
+struct ReadBack
+{
+    QByteArray received, sent;
+    bool wellFormed = true;
+    void Add(char mark, const QByteArray &bytes)
+    {
+        wellFormed = wellFormed && (mark == '<' || mark == '>');
+        (mark == '>' ? sent : received) += bytes;
+    }
+};
+
+ReadBack ReadHexLines(const QByteArray &log)
+{
+    ReadBack back;
+    for (const QByteArray &line : log.split('\n')) {
+        if (!line.isEmpty())
+            back.Add(line[0], QByteArray::fromHex(line.mid(1).replace(' ', "")));
+    }
+    return back;
+}
+
+QByteArray Unescape(const QByteArray &text, bool &ok)
+{
+    QByteArray bytes;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text[at] != '\\') {
+            bytes += text[at];
+        } else if (text.mid(at + 1, 1) == "\\") {
+            bytes += '\\';
+            ++at;
+        } else {
+            ok = ok && text.mid(at + 1, 1) == "x";
+            bytes += QByteArray::fromHex(text.mid(at + 2, 2));
+            at += 3;
+        }
+    }
+    return bytes;
+}
+
+ReadBack ReadTextLines(const QByteArray &log)
+{
+    constexpr qsizetype kStampLength = 23; // yyyy-MM-dd HH:mm:ss.zzz
+    ReadBack back;
+    for (const QByteArray &line : log.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QString stamp = QString::fromLatin1(line.left(kStampLength));
+        back.wellFormed =
+            back.wellFormed &&
+            QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).isValid() &&
+            line.mid(kStampLength, 1) == " " && line.mid(kStampLength + 2, 1) == " ";
+        back.Add(line.at(kStampLength + 1), Unescape(line.mid(kStampLength + 3), back.wellFormed));
+    }
+    return back;
+}
+
+// A tmpfs of `size` bytes at a fresh folder, unmounted when done.
+class CSmallTmpfs
+{
+public:
+    explicit CSmallTmpfs(const char *size)
+    {
+        const QByteArray options = QByteArray("size=") + size;
+        m_mounted = ::mount("tmpfs", m_dir.path().toUtf8().constData(), "tmpfs", 0,
+                            options.constData()) == 0;
+    }
+    ~CSmallTmpfs()
+    {
+        if (m_mounted)
+            ::umount(m_dir.path().toUtf8().constData());
+    }
+    bool Mounted() const { return m_mounted; }
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+} // namespace
+
+class TestCaptureLog : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void logReadsBackToTheStream_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<int>("megabytes");
+        QTest::addColumn<bool>("withSent");
+        QTest::newRow("raw") << 0 << 20 << false;
+        QTest::newRow("hex lines") << 1 << 2 << true;
+        QTest::newRow("text lines") << 2 << 2 << true;
+    }
+    void logReadsBackToTheStream()
+    {
+        QFETCH(int, form);
+        QFETCH(int, megabytes);
+        QFETCH(bool, withSent);
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        StartLogging(log, form, withSent);
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+        const QByteArray sent = QByteArray("ESC @\x1b\x40\\x41\r\n") + EveryByteValue();
+        Send(sent);
+        const QByteArray stream = RandomBytes(megabytes * kMegabyte, 7) + EveryByteValue();
+        ReceiveAll(*peer, stream);
+        m_framed->ClickOpenClose(); // closes the log
+        const QByteArray bytes = FileBytes(log);
+        if (form == 0) {
+            QVERIFY(bytes == stream); // QCOMPARE would print megabytes
+            return;
+        }
+        const ReadBack back = form == 1 ? ReadHexLines(bytes) : ReadTextLines(bytes);
+        QVERIFY(back.wellFormed);
+        QVERIFY(back.received == stream);
+        QCOMPARE(back.sent, sent);
+    }
+
+    void fullDiskStopsTheLogAndKeepsTheHistory()
+    {
+        CSmallTmpfs tmpfs("256k");
+        if (!tmpfs.Mounted())
+            QSKIP("mounting a tmpfs needs CAP_SYS_ADMIN (run the test as root)");
+        const QString log = tmpfs.Path(QStringLiteral("capture.log"));
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        StartLogging(log, 0, false);
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+        const QByteArray stream = RandomBytes(kMegabyte, 11);
+        ReceiveAll(*peer, stream);
+        QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(kLogFailed), kPortWaitMs);
+        QVERIFY(m_framed->StatusIsError());
+        QVERIFY(!LogOption()->isChecked());
+        const QByteArray kept = FileBytes(log);
+        QVERIFY(kept.size() > 0 && kept.size() < stream.size());
+        QVERIFY(stream.startsWith(kept));
+        const QString saved = m_sandbox->Path(QStringLiteral("history.dat"));
+        m_framed->View()->SetSaveFileChooser([saved](const QString &) { return saved; });
+        QTest::mouseClick(m_framed->Button(ViewId::kSaveRecv), Qt::LeftButton);
+        QVERIFY(FileBytes(saved) == stream);
+        QVERIFY(m_framed->View()->HasPort());
+    }
+
+    // The folder goes between two opens: the next open reports it.
+    void vanishedFolderStopsTheLog()
+    {
+        QDir(m_sandbox->WorkDir()).mkdir(QStringLiteral("logs"));
+        const QString log = m_sandbox->Path(QStringLiteral("logs/capture.log"));
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        StartLogging(log, 2, false);
+        QVERIFY(QDir(m_sandbox->Path(QStringLiteral("logs"))).removeRecursively());
+        QVERIFY(m_framed->OpenAgainst(server));
+        QVERIFY(m_framed->StatusText().startsWith(kLogFailed));
+        QVERIFY(m_framed->StatusText().contains(log));
+        QVERIFY(!LogOption()->isChecked());
+    }
+
+private:
+    QCheckBox *LogOption() const
+    {
+        return m_framed->View()->findChild<QCheckBox *>(QStringLiteral("captureLog"));
+    }
+    void StartLogging(const QString &log, int form, bool withSent)
+    {
+        Start();
+        m_framed->View()->SetSaveFileChooser([log](const QString &) { return log; });
+        m_framed->View()
+            ->findChild<QComboBox *>(QStringLiteral("captureForm"))
+            ->setCurrentIndex(form);
+        m_framed->View()
+            ->findChild<QCheckBox *>(QStringLiteral("captureSent"))
+            ->setChecked(withSent);
+        QTest::mouseClick(LogOption(), Qt::LeftButton);
+        QVERIFY(LogOption()->isChecked());
+        m_framed->Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+    }
+    void Send(const QByteArray &bytes)
+    {
+        QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kHexSend), Qt::LeftButton);
+        m_framed->SendBox()->setPlainText(QString::fromLatin1(bytes.toHex(' ')));
+        QPushButton *send = m_framed->Button(ViewId::kSend);
+        QTest::mouseClick(send, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), kPortWaitMs);
+    }
+    void ReceiveAll(QTcpSocket &peer, const QByteArray &stream)
+    {
+        peer.write(stream);
+        auto *count = m_framed->Find<QLineEdit>(ViewId::kRecvCount);
+        QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString::number(stream.size()), 300000);
+    }
+};
+
+QTEST_MAIN(TestCaptureLog)
+#include "tst_capturelog.moc"

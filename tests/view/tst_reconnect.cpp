@@ -1,0 +1,248 @@
+// "自动重连" in the real window: a serial port mapped through [Devices] whose
+// far end goes away and comes back at the same path, and a loopback peer
+// that stops and starts again; both reopen by themselves and carry bytes.
+// A click or a change of kind stops the attempts and leaves no timer.
+#include "viewsandbox.h"
+
+#include "devicemap.h"
+#include "ptypair.h"
+#include "support/fakeusbdevice.h"
+#include "usbport.h"
+
+#include <QCheckBox>
+#include <QTableWidget>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+using namespace ViewText;
+
+namespace {
+const QString kReconnected = QStringLiteral("自动重连成功");
+const QString kStopCaption = QStringLiteral("停止重连");
+const QString kCutOff = QStringLiteral("文件发送已中断");
+
+QString AttemptHint(int attempt)
+{
+    return QStringLiteral("正在自动重连（第 %1 次）…").arg(attempt);
+}
+
+// The USB fake, with the names of the devices opened through it.
+class CNamedUsbOpener : public CUsbDeviceOpener
+{
+public:
+    explicit CNamedUsbOpener(CFakeUsbDevices &fake) : m_fake(fake) {}
+    std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) override
+    {
+        opened.push_back(name);
+        return m_fake.Open(name, error);
+    }
+    bool Probe(const std::string &name) override { return m_fake.Probe(name); }
+
+    std::vector<std::string> opened;
+
+private:
+    CFakeUsbDevices &m_fake;
+};
+} // namespace
+
+class TestReconnect : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        CViewTestCase::cleanup();
+        ClearDeviceOverrides();
+    }
+
+    void optionIsTheUsersAndOffByDefault()
+    {
+        Start();
+        QVERIFY(!Option()->isChecked());
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        m_framed->Frame().close();
+        Start();
+        QVERIFY(Option()->isChecked());
+        QVERIFY(QFile::exists(m_sandbox->IniPath()));
+        QVERIFY(!FileBytes(m_sandbox->IniPath()).contains("Reconnect"));
+    }
+
+    void serialReopensWhenTheMappedPathIsBack()
+    {
+        const QString link = m_sandbox->Path(QStringLiteral("printer-tty"));
+        auto first = std::make_unique<CPtyPair>();
+        QVERIFY(PointLink(link, *first));
+        QVERIFY(
+            WriteFileBytes(m_sandbox->IniPath(), "[Devices]\r\nCOM1=" + link.toUtf8() + "\r\n"));
+        QVERIFY(LoadDeviceOverrides(m_sandbox->IniPath().toStdString()));
+        StartWithSystemPorts();
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        m_framed->ClickOpenClose();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        first->CloseMaster();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(2), kPortWaitMs);
+        QCOMPARE(m_framed->OpenButton()->text(), kStopCaption);
+        CPtyPair second;
+        QVERIFY(PointLink(link, second));
+        first.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        QVERIFY(m_framed->StatusText().startsWith(kReconnected));
+        QVERIFY(!Timer()->isActive());
+        QCOMPARE(SendAndCollect("again", second.MasterFd()), QByteArray("again"));
+    }
+
+    // The transfer that ran when the peer went is not resumed, and the user
+    // hears so while the port is tried and once it is back.
+    void networkReconnectsToARestartedPeer()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const quint16 port = server.serverPort();
+        Start();
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+        StartLongFileTransfer();
+        server.close();
+        peer->abort();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
+                                  kCutOff + QStringLiteral("，不会续传。") + AttemptHint(2),
+                                  kPortWaitMs);
+        QVERIFY(server.listen(QHostAddress::LocalHost, port));
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        QVERIFY(m_framed->StatusText().startsWith(kReconnected));
+        QVERIFY(m_framed->StatusText().contains(QStringLiteral("中断的文件发送没有继续")));
+        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
+        QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, kPortWaitMs));
+        QTcpSocket *again = server.nextPendingConnection();
+        QCOMPARE(SendAndCollect("back", *again), QByteArray("back"));
+    }
+
+    // Printer 3 goes while printer 0 stays listed first: the attempts wait
+    // for number 3 instead of opening 0.
+    void usbWaitsForTheSameDeviceNumber()
+    {
+        // Members: the view's port uses them until the cleanup drops the view.
+        m_usb = std::make_unique<CFakeUsbDevices>(std::set<int>{0, 3});
+        m_usbOpener = std::make_unique<CNamedUsbOpener>(*m_usb);
+        CFakeUsbDevices &devices = *m_usb;
+        CNamedUsbOpener &opener = *m_usbOpener;
+        m_listed = {0, 3};
+        PanelProviders providers;
+        providers.usbDevices = [this] { return m_listed; };
+        Start([&opener](PortKind) { return std::make_unique<CUsbPort>(opener); }, providers);
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        m_framed->SelectKind(PortKind::Usb);
+        auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kUsbListId);
+        QVERIFY(list);
+        const auto rows = list->findItems(QStringLiteral("QX-USB-Port 3"), Qt::MatchExactly);
+        QCOMPARE(rows.size(), 1);
+        list->selectRow(rows[0]->row());
+        m_framed->ClickOpenClose();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        devices.With([](auto &s) { s.statusFails = true; });
+        m_listed = {0};
+        Send("lost");
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(2), kPortWaitMs);
+        QCOMPARE(opener.opened, std::vector<std::string>{UsbDeviceName(3)});
+        devices.With([](auto &s) { s.statusFails = false; });
+        m_listed = {0, 3};
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
+        QCOMPARE(opener.opened, std::vector<std::string>(2, UsbDeviceName(3)));
+        Send("after");
+        QVERIFY(devices.WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
+    }
+
+    void stoppingLeavesNoTimer_data()
+    {
+        QTest::addColumn<bool>("byKindChange");
+        QTest::newRow("click") << false;
+        QTest::newRow("kind change") << true;
+    }
+    void stoppingLeavesNoTimer()
+    {
+        QFETCH(bool, byKindChange);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        Start();
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+        server.close();
+        peer->abort();
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(1), kPortWaitMs);
+        if (byKindChange)
+            m_framed->SelectKind(PortKind::Serial);
+        else
+            m_framed->ClickOpenClose();
+        QVERIFY(!Timer()->isActive());
+        QVERIFY(!m_framed->View()->HasPort());
+        QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
+    }
+
+private:
+    QCheckBox *Option() const
+    {
+        return m_framed->View()->findChild<QCheckBox *>(QStringLiteral("autoReconnect"));
+    }
+    QTimer *Timer() const
+    {
+        return m_framed->View()->findChild<QTimer *>(QStringLiteral("reconnectTimer"));
+    }
+    // Re-points the link in one step, as udev does for a stable device name.
+    static bool PointLink(const QString &link, const CPtyPair &pty)
+    {
+        const QString fresh = link + QStringLiteral(".new");
+        QFile::remove(fresh);
+        return pty.IsValid() && QFile::link(QString::fromStdString(pty.SlavePath()), fresh) &&
+               std::rename(fresh.toUtf8().constData(), link.toUtf8().constData()) == 0;
+    }
+    void StartLongFileTransfer()
+    {
+        const QString path = m_sandbox->Path(QStringLiteral("job.prn"));
+        QVERIFY(WriteFileBytes(path, QByteArray(4096, 'j')));
+        m_framed->View()->OnViewRequest(CTarvikView::kRequestSelectFile, 0, path);
+        m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QStringLiteral("1000"));
+        m_framed->Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("60000"));
+        QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);
+        QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());
+    }
+    QByteArray SendAndCollect(const QByteArray &bytes, int fd)
+    {
+        Send(bytes);
+        QByteArray got;
+        (void)QTest::qWaitFor(
+            [&] {
+                got += ReadAvailable(fd);
+                return got.size() >= bytes.size();
+            },
+            kPortWaitMs);
+        return got;
+    }
+    QByteArray SendAndCollect(const QByteArray &bytes, QTcpSocket &peer)
+    {
+        Send(bytes);
+        QByteArray got;
+        (void)QTest::qWaitFor(
+            [&] {
+                got += peer.readAll();
+                return got.size() >= bytes.size();
+            },
+            kPortWaitMs);
+        return got;
+    }
+    std::unique_ptr<CFakeUsbDevices> m_usb;
+    std::unique_ptr<CNamedUsbOpener> m_usbOpener;
+    std::vector<int> m_listed;
+
+    void Send(const QByteArray &bytes)
+    {
+        m_framed->SendBox()->setPlainText(QString::fromLatin1(bytes));
+        QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
+    }
+};
+
+QTEST_MAIN(TestReconnect)
+#include "tst_reconnect.moc"
