@@ -11,8 +11,6 @@
 namespace {
 constexpr std::array<unsigned, 4> kStatusLines = {kLineCts, kLineDsr, kLineDcd, kLineRi};
 constexpr const char *kStatusNames[] = {"CTS", "DSR", "DCD", "RI"};
-constexpr int kRowHeight = 20;
-constexpr int kIndicatorHeight = 16;
 
 QString IndicatorStyle(CControlLinesBox::LineState state)
 {
@@ -60,7 +58,6 @@ void CControlLinesBox::BuildControls()
     for (int i = 0; i < int(m_toggles.size()); ++i) {
         LineToggle &toggle = m_toggles[i];
         toggle.button->setCheckable(true);
-        toggle.button->setFixedHeight(kRowHeight);
         connect(toggle.button, &QPushButton::clicked, this,
                 [this, &toggle](bool on) { OnToggled(toggle, on); });
         grid->addWidget(toggle.button, 0, i);
@@ -71,12 +68,10 @@ void CControlLinesBox::BuildControls()
         if (m_port)
             m_port->SendBreak(kBreakMs);
     });
-    m_break->setFixedHeight(kRowHeight);
     grid->addWidget(m_break, 0, 2, 1, 2);
     for (int i = 0; i < int(m_indicators.size()); ++i) {
         m_indicators[i] = new QLabel(QString::fromLatin1(kStatusNames[i]), this);
         m_indicators[i]->setAlignment(Qt::AlignCenter);
-        m_indicators[i]->setFixedHeight(kIndicatorHeight);
         grid->addWidget(m_indicators[i], 1, i);
     }
 }

@@ -87,8 +87,8 @@ void PlaceRows(int cx, int cy, const Metrics &m, Result &r)
     auto &c = r.controls;
     PlaceCounterGroup(recvY, ViewId::kCountRecv, ViewId::kRecvCount, ViewId::kClearRecvCount, m, r);
     c.push_back({ViewId::kHexRecv, {hexX, recvY, m.hexWidth, m.rowHeight}});
-    c.push_back({ViewId::kRecvTimes, {hexX - kTimesGap - m.timesWidth, recvY, m.timesWidth,
-                                      m.rowHeight}});
+    c.push_back(
+        {ViewId::kRecvTimes, {hexX - kTimesGap - m.timesWidth, recvY, m.timesWidth, m.rowHeight}});
     int x = PlaceCounterGroup(sendY, ViewId::kCountSend, ViewId::kSendCount,
                               ViewId::kClearSendCount, m, r) +
             kAutoSendGap;
@@ -158,8 +158,7 @@ int Metrics::MinWidth() const
     const int counters = kRowInset + countWidth + counterWidth + clearWidth;
     const int sendRow = kAutoSendGap + autoSendWidth + intervalWidth + unitWidth + kMinHexGap;
     const int recvRow = 2 * kTimesGap + timesWidth;
-    return areaLeft + counters + std::max(sendRow, recvRow) + hexWidth + buttonWidth +
-           kRightMargin;
+    return areaLeft + counters + std::max(sendRow, recvRow) + hexWidth + buttonWidth + kRightMargin;
 }
 
 QRect Result::Rect(int id) const

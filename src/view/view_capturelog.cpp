@@ -8,9 +8,6 @@
 #include <QSignalBlocker>
 
 namespace {
-const QRect kLogRect(72, 362, 80, 18);
-const QRect kLogFormRect(6, 382, 62, 20);
-const QRect kLogSentRect(72, 383, 78, 18);
 constexpr int kUntilReplaced = -1;
 constexpr int kDefaultDuration = 0;
 } // namespace
@@ -20,17 +17,13 @@ void CTarvikView::CreateCaptureLog()
     m_pLog = new CCaptureLog(this);
     m_pLogOption = new QCheckBox(tr("记录到文件"), this);
     m_pLogOption->setObjectName(QStringLiteral("captureLog"));
-    m_pLogOption->setGeometry(kLogRect);
-    m_pLogOption->resize(m_pLogOption->sizeHint().width(), kLogRect.height());
     m_pLogForm = new QComboBox(this);
     m_pLogForm->setObjectName(QStringLiteral("captureForm"));
     m_pLogForm->addItems({tr("原始"), tr("十六进制"), tr("文本")});
     m_pLogForm->setToolTip(tr("原始字节；十六进制行；带时间戳和方向（< 收，> 发）的文本行"));
-    m_pLogForm->setGeometry(kLogFormRect);
     m_pLogSent = new QCheckBox(tr("含发送"), this);
     m_pLogSent->setToolTip(tr("同时记录发送的数据"));
     m_pLogSent->setObjectName(QStringLiteral("captureSent"));
-    m_pLogSent->setGeometry(kLogSentRect);
     connect(m_pLogOption, &QCheckBox::toggled, this, &CTarvikView::OnCaptureLogToggled);
     connect(m_pLog, &CCaptureLog::failed, this, &CTarvikView::StopCaptureLog);
 }

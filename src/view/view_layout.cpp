@@ -59,7 +59,7 @@ void CTarvikView::FitPortColumn(QSize panelNeed)
 {
     const QSize chrome = window()->size() - size();
     PlaceViewForm(m_form, panelNeed.expandedTo(m_form.panelRect.size()));
-    setMinimumSize(m_form.minimumSize);
+    PlacePortExtras();
     if (window() != this)
         window()->setMinimumSize(window()->minimumSize().expandedTo(minimumSize() + chrome));
     LayoutAreas(width(), height(), true);

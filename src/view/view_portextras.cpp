@@ -4,17 +4,38 @@
 #include "reconnect.h"
 #include "tarvikview.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+
+#include <algorithm>
 
 namespace {
-// Two rows: DTR, RTS and break; then the four status indicators.
-const QRect kControlLinesRect(5, 320, 145, 40);
+constexpr int kGap = 4; // between the rows, and between the controls of a row
+
+// Width and height a control asks for at the current font and style.
+QSize Wanted(const QWidget *control)
+{
+    return control->sizeHint().expandedTo(control->minimumSizeHint());
+}
+
+// Places the controls of one row from `left`; returns the row's height.
+int PlaceRow(std::initializer_list<QWidget *> controls, int left, int top)
+{
+    int height = 0;
+    for (const QWidget *control : controls)
+        height = std::max(height, Wanted(control).height());
+    for (QWidget *control : controls) {
+        control->setGeometry(left, top, Wanted(control).width(), height);
+        left += Wanted(control).width() + kGap;
+    }
+    return height;
+}
 } // namespace
 
 void CTarvikView::CreatePortExtras()
 {
     m_pLines = new CControlLinesBox(this);
-    m_pLines->setGeometry(kControlLinesRect);
     const auto showForKind = [this](int kind) {
         m_pLines->setVisible(kind == int(PortKind::Serial));
     };
@@ -22,6 +43,25 @@ void CTarvikView::CreatePortExtras()
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, showForKind);
     CreateReconnect();
     CreateCaptureLog();
+    PlacePortExtras();
+}
+
+// Below the chosen file's name, sized for the current font: the control lines
+// (two rows), then the reconnect and log options, then the log's form and
+// whether sent bytes are logged. The view's least height grows to hold them.
+void CTarvikView::PlacePortExtras()
+{
+    if (!m_pLines)
+        return; // not made yet
+    const int width = std::max(m_form.panelRect.width() - 2, Wanted(m_pLines).width());
+    int top = m_form.filePath->geometry().bottom() + 1 + kGap;
+    m_pLines->setGeometry(kPanelLeft, top, width, Wanted(m_pLines).height());
+    top += m_pLines->height() + kGap;
+    auto *reconnect = findChild<QCheckBox *>(QStringLiteral("autoReconnect"));
+    top += PlaceRow({reconnect, m_pLogOption}, kPanelLeft + 1, top) + kGap;
+    top += PlaceRow({m_pLogForm, m_pLogSent}, kPanelLeft + 1, top);
+    m_form.minimumSize.setHeight(std::max(m_form.minimumSize.height(), top + kGap));
+    setMinimumSize(m_form.minimumSize);
 }
 
 void CTarvikView::PortExtrasOpened()

@@ -15,7 +15,6 @@
 #include <algorithm>
 
 namespace {
-const QRect kReconnectRect(6, 362, 70, 18);
 constexpr int kUntilReplaced = -1;
 constexpr int kReconnectedHintMs = 8000;
 } // namespace
@@ -25,9 +24,6 @@ void CTarvikView::CreateReconnect()
     auto *option = new QCheckBox(tr("自动重连"), this);
     option->setObjectName(QStringLiteral("autoReconnect"));
     option->setToolTip(tr("端口丢失后每秒尝试重新打开同一端口"));
-    option->setGeometry(kReconnectRect);
-    option->resize(option->sizeHint().width(),
-                   kReconnectRect.height()); // clicks past the text miss
     m_pReconnect = new CReconnect(
         option, [this](int attempt) { return TryReopen(attempt); }, this);
     connect(option, &QCheckBox::toggled, this, [this](bool on) {

@@ -65,8 +65,8 @@ private slots:
         m_framed->Frame().close();
         Start();
         QVERIFY(Option()->isChecked());
-        QVERIFY(QFile::exists(m_sandbox->IniPath()));
-        QVERIFY(!FileBytes(m_sandbox->IniPath()).contains("Reconnect"));
+        QVERIFY(QFile::exists(m_sandbox->UserIniPath()));
+        QVERIFY(!FileBytes(m_sandbox->UserIniPath()).contains("Reconnect"));
     }
 
     void serialReopensWhenTheMappedPathIsBack()

@@ -182,7 +182,8 @@ private slots:
         QCOMPARE(View()->SelectedText(), QStringLiteral("status ok\n"));
 
         m_framed.reset(); // the INI file is written as the view goes
-        QVERIFY(!FileBytes(m_sandbox->IniPath()).contains("rrival"));
+        QVERIFY(QFile::exists(m_sandbox->UserIniPath()));
+        QVERIFY(!FileBytes(m_sandbox->UserIniPath()).contains("rrival"));
         Start();
         QVERIFY(m_framed->Find<QCheckBox>(ViewId::kRecvTimes)->isChecked());
         QVERIFY(View()->ShowsArrivalTimes());
