@@ -17,7 +17,7 @@
 namespace {
 constexpr int kDefaultDuration = 0;
 constexpr int kSendFailedDuration = 5000;
-const char *const kSendFailed = "数据发送失败！";
+const char *const kSendFailed = QT_TRANSLATE_NOOP("CTarvikView", "数据发送失败！");
 
 // Null for no failure and for a job cut on purpose.
 const char *SpoolFaultCaption(SpoolFault fault)
@@ -99,8 +99,7 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
         m_statusByteHint.NoteSent(bytes, count);
         return 1;
     }
-    ShowStatusText(QString::fromUtf8(kSendFailed) + SpoolerFailureText(), kStatusError,
-                   kSendFailedDuration);
+    ShowStatusText(tr(kSendFailed) + SpoolerFailureText(), kStatusError, kSendFailedDuration);
     m_form.send->setEnabled(true);
     m_nPendingSendCount = 0;
     return 0;
@@ -112,8 +111,7 @@ void CTarvikView::OnWriteDone(int error)
 {
     const QString spoolerFailure = error != 0 ? SpoolerFailureText() : QString();
     if (!spoolerFailure.isEmpty())
-        ShowStatusText(QString::fromUtf8(kSendFailed) + spoolerFailure, kStatusError,
-                       kSendFailedDuration);
+        ShowStatusText(tr(kSendFailed) + spoolerFailure, kStatusError, kSendFailedDuration);
     // The pending count is noted only when counting was on at the start of
     // the write; it is dropped either way so it never leaks into a later write.
     // A job the spooler failed was not sent.
@@ -140,7 +138,7 @@ QString CTarvikView::SpoolerFailureText() const
         return {};
     QString text = tr(caption);
     if (!failure.reason.empty())
-        text += QStringLiteral("：") + QString::fromStdString(failure.reason);
+        text += tr("：") + QString::fromStdString(failure.reason);
     return text;
 }
 

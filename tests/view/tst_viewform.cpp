@@ -1,7 +1,9 @@
 // Every caption of the main window and of each settings panel fits its
-// control, at the application's font and at one and a half times its size,
-// with the window at its least size.
+// control, in both languages, at the application's font and at one and a half
+// times its size, with the window at its least size.
 #include "viewsandbox.h"
+
+#include "language.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -112,18 +114,25 @@ private slots:
     void cleanup()
     {
         CViewTestCase::cleanup();
+        Language::Apply(QString::fromLatin1(Language::kChinese));
         QApplication::setFont(m_font);
     }
 
     void captionsFitAtTheLeastWindowSize_data()
     {
         QTest::addColumn<double>("scale");
-        QTest::newRow("application font") << 1.0;
-        QTest::newRow("one and a half times") << 1.5;
+        QTest::addColumn<QString>("language");
+        for (const char *language : {Language::kChinese, Language::kEnglish}) {
+            QTest::addRow("%s, application font", language) << 1.0 << QString::fromLatin1(language);
+            QTest::addRow("%s, one and a half times", language)
+                << 1.5 << QString::fromLatin1(language);
+        }
     }
     void captionsFitAtTheLeastWindowSize()
     {
         QFETCH(double, scale);
+        QFETCH(QString, language);
+        Language::Apply(language);
         QFont font = m_font;
         font.setPointSizeF(m_font.pointSizeF() * scale);
         QApplication::setFont(font);

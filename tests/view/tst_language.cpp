@@ -1,0 +1,193 @@
+// The two languages: the start-up choice, every caption of the window and its
+// dialogs in English, and a switch while a port is open.
+#include "viewsandbox.h"
+
+#include "aboutdlg.h"
+#include "findtextdlg.h"
+#include "language.h"
+#include "usercmdcfgdlg.h"
+#include "usercmdeditdlg.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableWidget>
+#include <QTcpServer>
+
+namespace {
+bool HasCjk(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return (c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) ||
+               (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF);
+    });
+}
+
+QString Describe(const QObject *object, const QString &text)
+{
+    return QStringLiteral("%1 \"%2\": %3")
+        .arg(QString::fromLatin1(object->metaObject()->className()), object->objectName(), text);
+}
+
+// Texts a widget shows besides its caption properties: list items and headers.
+QStringList ItemTexts(const QObject *object)
+{
+    QStringList texts;
+    if (auto *combo = qobject_cast<const QComboBox *>(object))
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
+    if (auto *table = qobject_cast<const QTableWidget *>(object))
+        for (int i = 0; i < table->columnCount(); ++i)
+            if (table->horizontalHeaderItem(i))
+                texts << table->horizontalHeaderItem(i)->text();
+    return texts;
+}
+
+// Every caption under `root` that still holds Chinese, named by class and object.
+QStringList ChineseCaptions(const QObject *root)
+{
+    QList<const QObject *> objects{root};
+    for (const QObject *child : root->findChildren<QObject *>())
+        objects << child;
+    QStringList found;
+    for (const QObject *object : objects) {
+        QStringList texts = ItemTexts(object);
+        for (const char *property : {"text", "title", "windowTitle", "placeholderText", "toolTip"})
+            if (object->property(property).typeId() == QMetaType::QString)
+                texts << object->property(property).toString();
+        for (const QString &text : texts)
+            if (HasCjk(text))
+                found << Describe(object, text);
+    }
+    return found;
+}
+
+// The language menu names each language in its own language on purpose.
+QStringList WithoutLanguageMenu(QStringList found)
+{
+    found.removeIf([](const QString &entry) {
+        return entry.contains(QStringLiteral("Language / 语言")) ||
+               entry.contains(QStringLiteral("language_zh"));
+    });
+    return found;
+}
+} // namespace
+
+class TestLanguage : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        Language::Apply(QString::fromLatin1(Language::kChinese));
+        qunsetenv(Language::kEnvVariable);
+        CViewTestCase::cleanup();
+    }
+
+    void localeChoosesLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language");
+        for (const char *zh : {"zh_CN", "zh_TW", "zh_HK", "C", "POSIX"})
+            QTest::newRow(zh) << QString::fromLatin1(zh) << QStringLiteral("zh");
+        for (const char *en : {"en_US", "en_GB", "de_DE", "ja_JP", "fr_FR"})
+            QTest::newRow(en) << QString::fromLatin1(en) << QStringLiteral("en");
+    }
+    void localeChoosesLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, language);
+        QCOMPARE(Language::ForLocale(locale), language);
+    }
+
+    void pinBeatsChoiceBeatsLocale()
+    {
+        Language::Choose(QStringLiteral("en"));
+        qunsetenv(Language::kEnvVariable);
+        QCOMPARE(Language::AtStart(), QStringLiteral("en"));
+        qputenv(Language::kEnvVariable, "zh");
+        QCOMPARE(Language::AtStart(), QStringLiteral("zh"));
+        Language::Choose(QStringLiteral("zh"));
+        qputenv(Language::kEnvVariable, "en");
+        QCOMPARE(Language::AtStart(), QStringLiteral("en"));
+    }
+
+    void englishWindowShowsNoChinese()
+    {
+        Language::Apply(QStringLiteral("en"));
+        Start();
+        CMainFrame &frame = m_framed->Frame();
+        QStringList found;
+        for (PortKind kind : {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
+                              PortKind::Network, PortKind::Printer}) {
+            m_framed->SelectKind(kind);
+            found << WithoutLanguageMenu(ChineseCaptions(&frame));
+        }
+        frame.OnEditFind();
+        QVERIFY(frame.FindDialog());
+        found << ChineseCaptions(frame.FindDialog());
+        CAboutDlg about(&frame);
+        CUserCmdCfgDlg commands(&frame);
+        CUserCmdEditDlg edit(&frame);
+        for (const QWidget *dialog :
+             std::initializer_list<const QWidget *>{&about, &commands, &edit})
+            found << ChineseCaptions(dialog);
+        found.removeDuplicates();
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
+    }
+
+    // Every caption follows at once, in both directions, and the menu shows the choice.
+    void switchingTranslatesTheOpenWindow()
+    {
+        Start();
+        CMainFrame &frame = m_framed->Frame();
+        QAction *english = frame.findChild<QAction *>(QStringLiteral("language_en"));
+        QVERIFY(english);
+        english->trigger(); // windows hear of it through a posted event
+        QTRY_COMPARE(m_framed->OpenButton()->text(), QStringLiteral("Open port"));
+        QCOMPARE(m_framed->Find<QGroupBox>(ViewId::kRecvGroup)->title(), QStringLiteral("Receive"));
+        QCOMPARE(frame.menuBar()->actions().first()->text(), QStringLiteral("&File"));
+        QCOMPARE(m_framed->Find<QComboBox>(ViewId::kPortKind)->itemText(0),
+                 QStringLiteral("Serial"));
+        QVERIFY2(WithoutLanguageMenu(ChineseCaptions(&frame)).isEmpty(),
+                 qPrintable(ChineseCaptions(&frame).join(u'\n')));
+        QCOMPARE(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarvik"),
+                           QStringLiteral("Settings"))
+                     .value(QLatin1String(Language::kSettingsKey)),
+                 QVariant(QStringLiteral("en")));
+        frame.findChild<QAction *>(QStringLiteral("language_zh"))->trigger();
+        QTRY_COMPARE(m_framed->OpenButton()->text(), ViewText::kOpenCaption);
+        QVERIFY(!english->isChecked());
+    }
+
+    void switchingKeepsPortBoxesAndHistory()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        Start();
+        QTcpSocket *peer = m_framed->OpenAgainst(server);
+        QVERIFY(peer);
+        peer->write("reply 1\r\n");
+        QTRY_VERIFY(m_framed->RecvBox()->toPlainText().contains(QStringLiteral("reply 1")));
+        m_framed->SendBox()->setPlainText(QStringLiteral("ping 中文"));
+        const QString received = m_framed->RecvBox()->toPlainText();
+
+        Language::Choose(QStringLiteral("en"));
+        QTRY_COMPARE(m_framed->OpenButton()->text(), QStringLiteral("Close port"));
+        QVERIFY(m_framed->View()->HasPort());
+        QCOMPARE(m_framed->SendBox()->toPlainText(), QStringLiteral("ping 中文"));
+        QCOMPARE(m_framed->RecvBox()->toPlainText(), received);
+        peer->write("reply 2\r\n");
+        QTRY_VERIFY(m_framed->RecvBox()->toPlainText().contains(QStringLiteral("reply 2")));
+        QVERIFY(m_framed->RecvBox()->toPlainText().startsWith(received));
+        QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
+        QTRY_VERIFY(peer->bytesAvailable() > 0);
+        QVERIFY(peer->readAll().startsWith("ping "));
+    }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
