@@ -81,6 +81,10 @@ void CMainFrame::CreateLanguageMenu(QMenu *settings)
 void CMainFrame::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::LanguageChange) {
+        // The idle message follows the language; any other runs out as it would.
+        if (m_wndStatusBar->WindowText() == m_idleText)
+            m_wndStatusBar->SetWindowText(LoadString(AFX_IDS_IDLEMESSAGE));
+        m_idleText = LoadString(AFX_IDS_IDLEMESSAGE);
         const QString code = Language::Current();
         for (QAction *action :
              findChildren<QAction *>(QRegularExpression(QStringLiteral("^language_"))))

@@ -97,4 +97,5 @@ private:
     CStatusMessenger *m_messenger = nullptr;
     std::map<int, QAction *> m_commands;
     QPointer<CFindTextDlg> m_findDialog;
+    QString m_idleText = LoadString(AFX_IDS_IDLEMESSAGE); // in the language shown
 };

@@ -3,6 +3,7 @@
 #include "viewsandbox.h"
 
 #include "aboutdlg.h"
+#include "extstatuscontrolbar.h"
 #include "findtextdlg.h"
 #include "language.h"
 #include "usercmdcfgdlg.h"
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTableWidget>
 #include <QTcpServer>
 
@@ -62,6 +64,22 @@ QStringList ChineseCaptions(const QObject *root)
                 found << Describe(object, text);
     }
     return found;
+}
+
+// The texts among `texts` whose mnemonic another text has too.
+QStringList MnemonicClashes(const QStringList &texts)
+{
+    QMap<QKeySequence, QString> seen;
+    QStringList clashes;
+    for (const QString &text : texts) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (key.isEmpty())
+            continue;
+        if (seen.contains(key))
+            clashes << seen[key] + QStringLiteral(" / ") + text;
+        seen[key] = text;
+    }
+    return clashes;
 }
 
 // The language menu names each language in its own language on purpose.
@@ -135,8 +153,54 @@ private slots:
         for (const QWidget *dialog :
              std::initializer_list<const QWidget *>{&about, &commands, &edit})
             found << ChineseCaptions(dialog);
+        if (HasCjk(frame.StatusBar()->WindowText()))
+            found << Describe(frame.StatusBar(), frame.StatusBar()->WindowText());
         found.removeDuplicates();
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
+    }
+
+    // Alt+letter reaches one thing only: the menu bar's menus and the window's
+    // buttons share the window's mnemonics, each menu's items their menu's.
+    void mnemonicsAreUniqueInBothLanguages_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("zh") << QStringLiteral("zh");
+        QTest::newRow("en") << QStringLiteral("en");
+    }
+    void mnemonicsAreUniqueInBothLanguages()
+    {
+        QFETCH(QString, language);
+        Language::Apply(language);
+        Start();
+        CMainFrame &frame = m_framed->Frame();
+        QStringList window;
+        for (const QAction *menu : frame.menuBar()->actions())
+            window << menu->text();
+        for (const QAbstractButton *button : m_framed->View()->findChildren<QAbstractButton *>())
+            window << button->text();
+        QStringList clashes = MnemonicClashes(window);
+        for (const QMenu *menu : frame.menuBar()->findChildren<QMenu *>()) {
+            QStringList items;
+            for (const QAction *action : menu->actions())
+                items << action->text();
+            clashes << MnemonicClashes(items);
+        }
+        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(u'\n')));
+        QCOMPARE(QKeySequence::mnemonic(m_framed->Button(ViewId::kSend)->text()),
+                 QKeySequence(Qt::ALT | Qt::Key_S));
+    }
+
+    // Qt's own buttons speak the window's language.
+    void standardButtonsFollowTheLanguage()
+    {
+        Language::Apply(QStringLiteral("zh"));
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&').left(1), QStringLiteral("是"));
+        Language::Apply(QStringLiteral("en"));
+        QMessageBox english(QMessageBox::Question, QString(), QString(),
+                            QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(english.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Yes"));
     }
 
     // Every caption follows at once, in both directions, and the menu shows the choice.
@@ -146,8 +210,10 @@ private slots:
         CMainFrame &frame = m_framed->Frame();
         QAction *english = frame.findChild<QAction *>(QStringLiteral("language_en"));
         QVERIFY(english);
+        QCOMPARE(frame.StatusBar()->WindowText(), ViewText::kReady);
         english->trigger(); // windows hear of it through a posted event
         QTRY_COMPARE(m_framed->OpenButton()->text(), QStringLiteral("Open port"));
+        QCOMPARE(frame.StatusBar()->WindowText(), QStringLiteral("Ready"));
         QCOMPARE(m_framed->Find<QGroupBox>(ViewId::kRecvGroup)->title(), QStringLiteral("Receive"));
         QCOMPARE(frame.menuBar()->actions().first()->text(), QStringLiteral("&File"));
         QCOMPARE(m_framed->Find<QComboBox>(ViewId::kPortKind)->itemText(0),
@@ -160,6 +226,7 @@ private slots:
                  QVariant(QStringLiteral("en")));
         frame.findChild<QAction *>(QStringLiteral("language_zh"))->trigger();
         QTRY_COMPARE(m_framed->OpenButton()->text(), ViewText::kOpenCaption);
+        QCOMPARE(frame.StatusBar()->WindowText(), ViewText::kReady);
         QVERIFY(!english->isChecked());
     }
 
