@@ -156,6 +156,8 @@ void TranslateTree(QObject *root)
     QList<QObject *> objects = root->findChildren<QObject *>();
     objects.prepend(root);
     for (QObject *object : objects) {
+        if (object->inherits("QLineEdit"))
+            continue; // what the user typed, never a caption
         for (const char *property : kCaptionProperties) {
             const QVariant value = object->property(property);
             if (object->property(QByteArray(kRecordPrefix).append(property).constData()).isValid())

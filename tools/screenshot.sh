@@ -4,8 +4,9 @@
 # printer, and tarvik-docshots walks it through opening the port, sending,
 # the user command dialogs and a file transfer, saving a picture of each.
 #
-#   tools/screenshot.sh [OUTDIR] [BUILD_DIR] [FONTSCALE]
+#   [TARVIK_LANG=en] tools/screenshot.sh [OUTDIR] [BUILD_DIR] [FONTSCALE]
 #       (defaults docs, build/release, the desktop's font size)
+#   The English guide's pictures: TARVIK_LANG=en tools/screenshot.sh docs/en
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-docs}")"

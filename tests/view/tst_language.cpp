@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -157,6 +158,25 @@ private slots:
             found << Describe(frame.StatusBar(), frame.StatusBar()->WindowText());
         found.removeDuplicates();
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
+    }
+
+    // Captions follow each switch; a text the code has changed since, and what
+    // the user typed, stay as they are.
+    void captionsFollowUnlessChangedSince()
+    {
+        QWidget window;
+        auto *caption = new QLabel(QStringLiteral("接收区"), &window);
+        auto *changed = new QPushButton(QStringLiteral("发送区"), &window);
+        auto *typed = new QLineEdit(QStringLiteral("接收区"), &window);
+        Language::TranslateTree(&window);
+        Language::Apply(QStringLiteral("en"));
+        QTRY_COMPARE(caption->text(), QStringLiteral("Receive"));
+        QCOMPARE(changed->text(), QStringLiteral("Send"));
+        changed->setText(QStringLiteral("12 %"));
+        Language::Apply(QStringLiteral("zh"));
+        QTRY_COMPARE(caption->text(), QStringLiteral("接收区"));
+        QCOMPARE(changed->text(), QStringLiteral("12 %"));
+        QCOMPARE(typed->text(), QStringLiteral("接收区"));
     }
 
     // Alt+letter reaches one thing only: the menu bar's menus and the window's
