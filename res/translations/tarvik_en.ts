@@ -285,7 +285,7 @@
     </message>
     <message>
         <source>计算机名或IP地址</source>
-        <translation>Host name or IP address</translation>
+        <translation>Host or IP address</translation>
     </message>
     <message>
         <source>端口号</source>
