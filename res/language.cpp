@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QSettings>
 #include <QTranslator>
 #include <QVariant>
@@ -81,7 +82,7 @@ public:
 
 void WatchLanguageChanges()
 {
-    static QObject *filter = nullptr;
+    static QPointer<QObject> filter; // goes with the application that owns it
     if (filter || !QCoreApplication::instance())
         return;
     filter = new LanguageChangeFilter(QCoreApplication::instance());
