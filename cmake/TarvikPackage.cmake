@@ -26,5 +26,7 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # renderer is a Qt plug-in loaded at run time, which it cannot see.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+# Qt's own dialog buttons in Chinese come from Qt's translations; without them
+# they stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, qt6-translations-l10n")
 include(CPack)

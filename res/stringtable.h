@@ -3,8 +3,11 @@
 //
 // Numbers are the program's own resource identifiers and must stay stable: other
 // layers store them (for example a status message is requested by number) and a
-// translation file maps the same numbers. Texts are UTF-8 in strings.cpp.
+// translation file maps the same texts (context "StringTable"). Texts are UTF-8 in
+// stringtable.cpp.
 #pragma once
+
+#include "language.h"
 
 #include <QString>
 
@@ -56,9 +59,16 @@ inline constexpr unsigned IDS_PAUSE_RECEIVE = 2338;
 inline constexpr unsigned IDS_CONTINUE_RECEIVE = 2339;
 inline constexpr unsigned IDS_SELECT_PORT_FIRST = 2340;
 
-// The string with that identifier, or an empty string when the table has none
-// (as the platform's string loader does).
+inline constexpr char kStringTableContext[] = "StringTable";
+
+// The string with that identifier in the current language, or an empty string when
+// the table has none (as the platform's string loader does).
 QString LoadString(unsigned id);
+// The untranslated text, for files whose contents must not depend on the language
+// (the configuration file's comments); null when the table has none.
+const char *SourceString(unsigned id);
+// Sets the object's "text" to the string and keeps it in the current language.
+void SetStringText(QObject *object, unsigned id);
 
 // Fixed texts that are not loaded by number: menu captions (with the shortcut
 // after a tab, as the menu shows it) and the status bar's own texts.
@@ -88,3 +98,5 @@ enum class FixedText
 };
 
 QString LoadFixedText(FixedText which);
+// Sets the object's property to the text and keeps it in the current language.
+void SetFixedText(QObject *object, const char *property, FixedText which);

@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth
   librsvg2-bin libqt6svg6
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 )
 PACKAGES+=("$@")
 

@@ -4,8 +4,9 @@
 # printer, and tarvik-docshots walks it through opening the port, sending,
 # the user command dialogs and a file transfer, saving a picture of each.
 #
-#   tools/screenshot.sh [OUTDIR] [BUILD_DIR] [FONTSCALE]
+#   [TARVIK_LANG=en] tools/screenshot.sh [OUTDIR] [BUILD_DIR] [FONTSCALE]
 #       (defaults docs, build/release, the desktop's font size)
+#   The English guide's pictures: TARVIK_LANG=en tools/screenshot.sh docs/en
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-docs}")"
@@ -21,7 +22,7 @@ port=$((19100 + RANDOM % 500))
 "$bin/tools/democfg/tarvik-democfg" "$work/demo" 127.0.0.1 "$port"
 
 display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 sleep 1
 export DISPLAY="$display" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb
 bin="$(realpath "$bin")"

@@ -17,7 +17,7 @@ constexpr uint32_t kConnKindIpx = 2;
 } // namespace
 
 CEthPortCfgDlg::CEthPortCfgDlg(QWidget *parent)
-    : CPortCfgPanel(QStringLiteral("网络接口参数"), parent)
+    : CPortCfgPanel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "网络接口参数")), parent)
 {
     BuildControls();
     ShowMembers();
@@ -32,7 +32,8 @@ void CEthPortCfgDlg::BuildControls()
     auto *grid = new QGridLayout(Group());
     m_pTcpIp = AddRadio(grid, 0, 0, QStringLiteral("TCP/IP"), kEthTcpIpId);
     m_pIpx = AddRadio(grid, 0, 1, QStringLiteral("IPX"), kEthIpxId);
-    auto *hostLabel = new QLabel(QStringLiteral("计算机名或IP地址"), Group());
+    auto *hostLabel =
+        new QLabel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "计算机名或IP地址")), Group());
     hostLabel->setObjectName(PanelControlName(kEthHostLabelId));
     grid->addWidget(hostLabel, 1, 0, 1, 2);
     m_pHost = new QComboBox(Group());
@@ -40,11 +41,13 @@ void CEthPortCfgDlg::BuildControls()
     m_pHost->setEditable(true);
     m_pHost->setInsertPolicy(QComboBox::NoInsert);
     grid->addWidget(m_pHost, 2, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("端口号"), Group()), 3, 0);
+    grid->addWidget(new QLabel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "端口号")), Group()),
+                    3, 0);
     m_pPort = new QLineEdit(Group());
     m_pPort->setObjectName(PanelControlName(kEthPortId));
     grid->addWidget(m_pPort, 3, 1);
-    grid->addWidget(new QLabel(QStringLiteral("类型"), Group()), 4, 0, 1, 2);
+    grid->addWidget(new QLabel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "类型")), Group()), 4,
+                    0, 1, 2);
     m_pTcp = AddRadio(grid, 5, 0, QStringLiteral("TCP"), kEthTcpId);
     m_pUdp = AddRadio(grid, 5, 1, QStringLiteral("UDP"), kEthUdpId);
     m_pUdp->setEnabled(false);

@@ -2,6 +2,7 @@
 
 #include "convert.h"
 #include "ethportcfgdlg.h"
+#include "language.h"
 #include "parallelcfgdlg.h"
 #include "printercfgdlg.h"
 #include "serialcfgdlg.h"
@@ -28,7 +29,8 @@ QString PanelControlName(int id)
     return QString::number(id);
 }
 
-CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWidget *parent)
+namespace {
+CPortCfgPanel *NewPortCfgPanel(int kind, const PanelProviders &providers, QWidget *parent)
 {
     switch (kind) {
     case static_cast<int>(PortKind::Serial):
@@ -44,6 +46,15 @@ CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWi
     default:
         return nullptr;
     }
+}
+} // namespace
+
+CPortCfgPanel *CreatePortCfgPanel(int kind, const PanelProviders &providers, QWidget *parent)
+{
+    CPortCfgPanel *panel = NewPortCfgPanel(kind, providers, parent);
+    if (panel)
+        Language::TranslateTree(panel);
+    return panel;
 }
 
 QSize PortCfgPanelsMinimumSize(const PanelProviders &providers, QWidget *parent)

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 CPrinterCfgDlg::CPrinterCfgDlg(const PanelProviders &providers, QWidget *parent)
-    : CPortCfgPanel(QStringLiteral("点击选择打印驱动"), parent)
+    : CPortCfgPanel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "点击选择打印驱动")), parent)
 {
     auto *layout = new QVBoxLayout(Group());
     m_pList = CreateDeviceList(kPrinterListId, Group());

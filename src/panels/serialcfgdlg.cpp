@@ -33,19 +33,22 @@ void SelectIfPresent(QComboBox *list, uint32_t index)
 } // namespace
 
 CSerialCfgDlg::CSerialCfgDlg(const PanelProviders &providers, QWidget *parent)
-    : CPortCfgPanel(QStringLiteral("串口参数"), parent)
+    : CPortCfgPanel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "串口参数")), parent)
 {
     auto *grid = new QGridLayout(Group());
-    m_pPort = AddList(grid, QStringLiteral("端口号"), kSerialPortId, ComPortEntries(providers), 0);
-    m_pBaud = AddList(grid, QStringLiteral("波特率"), kSerialBaudId,
-                      {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, 3);
-    m_pDataBits =
-        AddList(grid, QStringLiteral("数据位"), kSerialDataBitsId, {"4", "5", "6", "7", "8"}, 4);
-    m_pStopBits = AddList(grid, QStringLiteral("停止位"), kSerialStopBitsId, {"1", "1.5", "2"}, 0);
-    m_pParity = AddList(grid, QStringLiteral("校验位"), kSerialParityId,
-                        {"None", "Odd", "Even", "Mark", "Space"}, 0);
-    m_pFlow = AddList(grid, QStringLiteral("握手方式"), kSerialFlowId,
-                      {"None", "Hardware", "Xon/Xoff"}, 1);
+    m_pPort = AddList(grid, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "端口号")),
+                      kSerialPortId, ComPortEntries(providers), 0);
+    m_pBaud =
+        AddList(grid, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "波特率")), kSerialBaudId,
+                {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, 3);
+    m_pDataBits = AddList(grid, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "数据位")),
+                          kSerialDataBitsId, {"4", "5", "6", "7", "8"}, 4);
+    m_pStopBits = AddList(grid, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "停止位")),
+                          kSerialStopBitsId, {"1", "1.5", "2"}, 0);
+    m_pParity = AddList(grid, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "校验位")),
+                        kSerialParityId, {"None", "Odd", "Even", "Mark", "Space"}, 0);
+    m_pFlow = AddList(grid, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "握手方式")),
+                      kSerialFlowId, {"None", "Hardware", "Xon/Xoff"}, 1);
 
     // Any rate may be typed; typing must neither add entries nor count as
     // a choice (only `activated` signals a choice, see AddList).

@@ -23,12 +23,14 @@ QStringList DeviceLabels(const std::vector<int> &devices)
 } // namespace
 
 CUsbCfgDlg::CUsbCfgDlg(const PanelProviders &providers, QWidget *parent)
-    : CPortCfgPanel(QStringLiteral("点击选择USB接口"), parent), m_usbDevices(providers.usbDevices)
+    : CPortCfgPanel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "点击选择USB接口")), parent),
+      m_usbDevices(providers.usbDevices)
 {
     auto *layout = new QVBoxLayout(Group());
     m_pList = CreateDeviceList(kUsbListId, Group());
     layout->addWidget(m_pList);
-    auto *refresh = new QPushButton(QStringLiteral("刷新"), Group());
+    auto *refresh =
+        new QPushButton(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "刷新")), Group());
     refresh->setObjectName(PanelControlName(kUsbRefreshId));
     layout->addWidget(refresh);
     connect(refresh, &QPushButton::clicked, this, &CUsbCfgDlg::RefreshDevices);

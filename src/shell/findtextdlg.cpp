@@ -45,3 +45,10 @@ void CFindTextDlg::OnFindNext()
         return;
     emit viewRequest(MakeRequestParam(kRequestFind, m_ui->matchCaseCheck->isChecked()), text);
 }
+
+void CFindTextDlg::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        m_ui->retranslateUi(this);
+    QDialog::changeEvent(event);
+}

@@ -44,6 +44,9 @@ public:
 signals:
     void viewRequest(quint32 wParam, const QString &text);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void OnEditChange();
     void OnFindNext();

@@ -5,12 +5,15 @@
 #include "extstatusbarbutton.h"
 #include "extstatuscontrolbar.h"
 #include "findtextdlg.h"
+#include "language.h"
 #include "regmanage.h"
 #include "statusmessenger.h"
 #include "stringtable.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QRegularExpression>
 
 CMainFrame::CMainFrame(CRegManage &reg, QWidget *parent) : QMainWindow(parent), m_reg(reg)
 {
@@ -43,6 +46,53 @@ QAction *CMainFrame::AddCommand(QMenu *menu, int commandId, const QString &text)
     return action;
 }
 
+QAction *CMainFrame::AddCommand(QMenu *menu, int commandId, FixedText text)
+{
+    QAction *action = AddCommand(menu, commandId, QString());
+    SetFixedText(action, "text", text);
+    return action;
+}
+
+QMenu *CMainFrame::AddMenu(FixedText title)
+{
+    QMenu *menu = menuBar()->addMenu(QString());
+    SetFixedText(menu, "title", title);
+    return menu;
+}
+
+// The menu names each language in that language, so anyone can find their own.
+void CMainFrame::CreateLanguageMenu(QMenu *settings)
+{
+    QMenu *menu = settings->addMenu(QStringLiteral("Language / 语言"));
+    menu->setObjectName(QStringLiteral("languageMenu"));
+    auto *group = new QActionGroup(menu);
+    for (const auto &[code, name] :
+         {std::pair{Language::kChinese, "中文"}, std::pair{Language::kEnglish, "English"}}) {
+        QAction *action = group->addAction(QString::fromUtf8(name));
+        action->setObjectName(QStringLiteral("language_") + QLatin1String(code));
+        action->setCheckable(true);
+        action->setChecked(Language::Current() == QLatin1String(code));
+        connect(action, &QAction::triggered, this,
+                [language = QString::fromLatin1(code)] { Language::Choose(language); });
+        menu->addAction(action);
+    }
+}
+
+void CMainFrame::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        // The idle message follows the language; any other runs out as it would.
+        if (m_wndStatusBar->WindowText() == m_idleText)
+            m_wndStatusBar->SetWindowText(LoadString(AFX_IDS_IDLEMESSAGE));
+        m_idleText = LoadString(AFX_IDS_IDLEMESSAGE);
+        const QString code = Language::Current();
+        for (QAction *action :
+             findChildren<QAction *>(QRegularExpression(QStringLiteral("^language_"))))
+            action->setChecked(action->objectName().endsWith(code));
+    }
+    QMainWindow::changeEvent(event);
+}
+
 QAction *CMainFrame::CommandAction(int commandId) const
 {
     const auto it = m_commands.find(commandId);
@@ -51,43 +101,42 @@ QAction *CMainFrame::CommandAction(int commandId) const
 
 void CMainFrame::CreateMenus()
 {
-    QMenu *file = menuBar()->addMenu(LoadFixedText(FixedText::MenuFile));
-    connect(AddCommand(file, ID_APP_EXIT, LoadFixedText(FixedText::MenuExit)), &QAction::triggered,
-            this, &QWidget::close);
+    QMenu *file = AddMenu(FixedText::MenuFile);
+    connect(AddCommand(file, ID_APP_EXIT, FixedText::MenuExit), &QAction::triggered, this,
+            &QWidget::close);
 
     CreateEditMenu();
 
-    QMenu *operation = menuBar()->addMenu(LoadFixedText(FixedText::MenuOperation));
-    AddCommand(operation, ID_OPERATION_SEND, LoadFixedText(FixedText::MenuSend))->setEnabled(false);
+    QMenu *operation = AddMenu(FixedText::MenuOperation);
+    AddCommand(operation, ID_OPERATION_SEND, FixedText::MenuSend)->setEnabled(false);
 
-    QMenu *settings = menuBar()->addMenu(LoadFixedText(FixedText::MenuSettings));
-    AddCommand(settings, ID_PRESET_COMMANDS, LoadFixedText(FixedText::MenuPresetCommands))
-        ->setEnabled(false);
+    QMenu *settings = AddMenu(FixedText::MenuSettings);
+    AddCommand(settings, ID_PRESET_COMMANDS, FixedText::MenuPresetCommands)->setEnabled(false);
     // The frame has no tool bar, so its switch has nothing to show or hide.
-    AddCommand(settings, ID_VIEW_TOOLBAR, LoadFixedText(FixedText::MenuToolBar))->setEnabled(false);
-    QAction *statusBarSwitch =
-        AddCommand(settings, ID_VIEW_STATUS_BAR, LoadFixedText(FixedText::MenuStatusBar));
+    AddCommand(settings, ID_VIEW_TOOLBAR, FixedText::MenuToolBar)->setEnabled(false);
+    QAction *statusBarSwitch = AddCommand(settings, ID_VIEW_STATUS_BAR, FixedText::MenuStatusBar);
     statusBarSwitch->setCheckable(true);
     statusBarSwitch->setChecked(true);
     connect(statusBarSwitch, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
+    CreateLanguageMenu(settings);
 
-    QMenu *help = menuBar()->addMenu(LoadFixedText(FixedText::MenuHelp));
-    connect(AddCommand(help, ID_APP_ABOUT, LoadFixedText(FixedText::MenuAbout)),
-            &QAction::triggered, this, &CMainFrame::OnAppAbout);
+    QMenu *help = AddMenu(FixedText::MenuHelp);
+    connect(AddCommand(help, ID_APP_ABOUT, FixedText::MenuAbout), &QAction::triggered, this,
+            &CMainFrame::OnAppAbout);
 }
 
 void CMainFrame::CreateEditMenu()
 {
-    QMenu *edit = menuBar()->addMenu(LoadFixedText(FixedText::MenuEdit));
-    AddCommand(edit, ID_EDIT_UNDO, LoadFixedText(FixedText::MenuUndo));
+    QMenu *edit = AddMenu(FixedText::MenuEdit);
+    AddCommand(edit, ID_EDIT_UNDO, FixedText::MenuUndo);
     edit->addSeparator();
-    AddCommand(edit, ID_EDIT_CUT, LoadFixedText(FixedText::MenuCut));
-    AddCommand(edit, ID_EDIT_COPY, LoadFixedText(FixedText::MenuCopy));
-    AddCommand(edit, ID_EDIT_PASTE, LoadFixedText(FixedText::MenuPaste));
+    AddCommand(edit, ID_EDIT_CUT, FixedText::MenuCut);
+    AddCommand(edit, ID_EDIT_COPY, FixedText::MenuCopy);
+    AddCommand(edit, ID_EDIT_PASTE, FixedText::MenuPaste);
     edit->addSeparator();
-    AddCommand(edit, ID_EDIT_SELECT_ALL, LoadFixedText(FixedText::MenuSelectAll));
+    AddCommand(edit, ID_EDIT_SELECT_ALL, FixedText::MenuSelectAll);
     edit->addSeparator();
-    AddCommand(edit, ID_EDIT_FIND, LoadFixedText(FixedText::MenuFind));
+    AddCommand(edit, ID_EDIT_FIND, FixedText::MenuFind);
     connect(CommandAction(ID_EDIT_FIND), &QAction::triggered, this, &CMainFrame::OnEditFind);
     for (CommandId id :
          {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL, ID_EDIT_FIND})

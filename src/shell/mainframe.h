@@ -17,6 +17,8 @@
 // bar's "Top" box keeps the window above others.
 #pragma once
 
+#include "stringtable.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <map>
@@ -76,6 +78,7 @@ signals:
     void viewRequest(quint32 wParam, const QString &text);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -84,6 +87,9 @@ private:
     void CreateEditMenu();
     void CreateAccelerators();
     QAction *AddCommand(QMenu *menu, int commandId, const QString &text);
+    QAction *AddCommand(QMenu *menu, int commandId, FixedText text);
+    QMenu *AddMenu(FixedText title);
+    void CreateLanguageMenu(QMenu *settings);
     void OnTopToggled(bool onTop);
 
     CRegManage &m_reg;
@@ -91,4 +97,5 @@ private:
     CStatusMessenger *m_messenger = nullptr;
     std::map<int, QAction *> m_commands;
     QPointer<CFindTextDlg> m_findDialog;
+    QString m_idleText = LoadString(AFX_IDS_IDLEMESSAGE); // in the language shown
 };

@@ -1,6 +1,7 @@
 #include "tarvikapp.h"
 
 #include "appicon.h"
+#include "language.h"
 #include "mainframe.h"
 
 CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
@@ -9,6 +10,7 @@ CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("TarvikApp"));
     setWindowIcon(TarvikIcon());
     setDesktopFileName(QStringLiteral("org.tarvik.Tarvik")); // the installed menu entry
+    Language::Apply(Language::AtStart());
 }
 
 // The frame goes before QApplication does.

@@ -17,7 +17,7 @@ constexpr int kColumnWidths[] = {39, 80, 270};
 
 CUserCmdCfgDlg::CUserCmdCfgDlg(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8("配置用户命令"));
+    setWindowTitle(tr("配置用户命令"));
     BuildControls();
     resize(430, 300);
 }
@@ -26,8 +26,7 @@ void CUserCmdCfgDlg::BuildControls()
 {
     m_pTable = new QTableWidget(0, 3, this);
     m_pTable->setObjectName(QString::number(kTableId));
-    m_pTable->setHorizontalHeaderLabels(
-        {QString::fromUtf8("序号"), QString::fromUtf8("命令名称"), QString::fromUtf8("命令内容")});
+    m_pTable->setHorizontalHeaderLabels({tr("序号"), tr("命令名称"), tr("命令内容")});
     m_pTable->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < 3; ++column)
         m_pTable->setColumnWidth(column, kColumnWidths[column]);
@@ -41,7 +40,7 @@ void CUserCmdCfgDlg::BuildControls()
     connect(m_pTable, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { OnEditCommand(index.row()); });
 
-    auto *add = new QPushButton(QString::fromUtf8("添加(&A)..."), this);
+    auto *add = new QPushButton(tr("添加(&A)..."), this);
     add->setObjectName(QString::number(kAddId));
     add->setAutoDefault(false);
     connect(add, &QPushButton::clicked, this, &CUserCmdCfgDlg::OnAddCommand);
@@ -136,11 +135,9 @@ void CUserCmdCfgDlg::OnContextMenu(const QPoint &pos)
 
 void CUserCmdCfgDlg::BuildPopupMenu(QMenu &menu)
 {
-    QAction *add =
-        menu.addAction(QString::fromUtf8("添加命令..."), this, &CUserCmdCfgDlg::OnAddCommand);
+    QAction *add = menu.addAction(tr("添加命令..."), this, &CUserCmdCfgDlg::OnAddCommand);
     add->setObjectName(QString::number(kAddCommandId));
-    QAction *remove =
-        menu.addAction(QString::fromUtf8("删除"), this, &CUserCmdCfgDlg::OnDeleteCommand);
+    QAction *remove = menu.addAction(tr("删除"), this, &CUserCmdCfgDlg::OnDeleteCommand);
     remove->setObjectName(QString::number(kDeleteCommandId));
     remove->setEnabled(m_nSelItem >= 0);
 }

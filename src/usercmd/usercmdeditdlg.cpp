@@ -15,7 +15,7 @@
 
 CUserCmdEditDlg::CUserCmdEditDlg(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QString::fromUtf8("详细内容"));
+    setWindowTitle(tr("详细内容"));
     BuildControls();
     resize(360, 265);
 }
@@ -38,9 +38,9 @@ void CUserCmdEditDlg::BuildControls()
     connect(buttons, &QDialogButtonBox::rejected, this, &CUserCmdEditDlg::reject);
 
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QString::fromUtf8("命令名称："), this), 0, 0);
+    grid->addWidget(new QLabel(tr("命令名称："), this), 0, 0);
     grid->addWidget(m_pName, 0, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8("命令内容："), this), 1, 0, Qt::AlignTop);
+    grid->addWidget(new QLabel(tr("命令内容："), this), 1, 0, Qt::AlignTop);
     grid->addWidget(m_pContent, 1, 1);
     grid->addWidget(m_pHex, 2, 0);
     grid->addWidget(buttons, 2, 1);

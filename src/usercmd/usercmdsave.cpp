@@ -71,7 +71,8 @@ bool SaveUserCommandRows(QWidget *parent, const std::filesystem::path &ini,
     }
     // The comment and the order only serve a reader of the file; the
     // commands load without them.
-    SetIniSectionComment(ini, kUserCmdSection, GbkText(LoadString(IDS_USER_CMDS_COMMENT)));
+    SetIniSectionComment(ini, kUserCmdSection,
+                         GbkText(QString::fromUtf8(SourceString(IDS_USER_CMDS_COMMENT))));
     const bool written = WriteRows(ini, rows);
     SortIniFile(ini, false);
     if (!written)

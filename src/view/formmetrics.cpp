@@ -45,7 +45,7 @@ int ColumnButtonWidth(const CViewForm &f, int designed)
                                  f.nextPage, f.loadFile, f.saveSend, f.clearSend, f.send})
         width = std::max(width, ButtonWidth(b, b->text()));
     // Both captions of the pause button, and a page label of two-digit numbers.
-    width = std::max(width, ButtonWidth(f.pauseRecv, QStringLiteral("继续接收")));
+    width = std::max(width, ButtonWidth(f.pauseRecv, LoadString(IDS_CONTINUE_RECEIVE)));
     const QString pages =
         QString::asprintf(LoadString(IDS_PAGE_LABEL).toUtf8().constData(), 88, 88);
     return std::max(width, f.pageLabel->fontMetrics().horizontalAdvance(pages) + 4);

@@ -58,7 +58,20 @@ void CTarvikView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ParentChange && window() != this)
         window()->installEventFilter(this);
+    if (event->type() == QEvent::LanguageChange && m_form.portKind)
+        OnLanguageChange();
     QWidget::changeEvent(event);
+}
+
+// Longer or shorter captions need another port column and other areas; the
+// port, the boxes and the history stay as they are.
+void CTarvikView::OnLanguageChange()
+{
+    RetranslateViewForm(m_form, m_nCurrentPage + 1, int(m_pages.size()));
+    FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
+    if (m_pPortPanel)
+        m_pPortPanel->setGeometry(m_form.panelRect);
+    emit languageChanged();
 }
 
 void CTarvikView::OnInitialUpdate()

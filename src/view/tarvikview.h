@@ -137,6 +137,8 @@ signals:
     // The start-up tick has made the panel, the command strip and the first
     // layout; what is shown once after start (the about box) follows it.
     void startupDone();
+    // After the view has set its texts and layout in a new language.
+    void languageChanged();
 
 protected:
     bool event(QEvent *event) override;
@@ -151,6 +153,7 @@ private:
 
     // ---- start-up (tarvikview.cpp) ----
     void OnInitialUpdate();
+    void OnLanguageChange();
     void OnStartupTimer();
     void SaveSettingsOnce();
 

@@ -39,7 +39,7 @@ void CTarvikView::OnPortMessage(int code, int error, uint32_t lParam)
         OnWriteDone(error);
         break;
     case kPortUsbWriteShort:
-        QMessageBox::warning(this, QString(), QString::fromUtf8("发送错误!"));
+        QMessageBox::warning(this, QString(), tr("发送错误!"));
         break;
     case kPortFileDone:
         OnFileSendEnded(false);

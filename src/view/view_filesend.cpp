@@ -160,7 +160,7 @@ void CTarvikView::ToggleFilePause()
 {
     m_pPort->PauseSendFile();
     const bool paused = m_pPort->IsSendFilePaused() != 0;
-    m_form.sendFile->setText(LoadString(paused ? IDS_CONTINUE : IDS_PAUSE));
+    SetStringText(m_form.sendFile, paused ? IDS_CONTINUE : IDS_PAUSE);
     ShowStatusMessage(kStatusHint, paused ? IDS_FILE_SEND_PAUSED : IDS_FILE_SENDING,
                       kUntilReplaced);
 }
@@ -188,7 +188,7 @@ void CTarvikView::StartFileSending()
         return; // the port has traced why
     m_bFileSending = true;
     m_form.send->setEnabled(false);
-    m_form.sendFile->setText(LoadString(IDS_PAUSE));
+    SetStringText(m_form.sendFile, IDS_PAUSE);
     if (CStatusMessenger *messenger = Messenger())
         messenger->BeginProgress();
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
@@ -213,7 +213,7 @@ void CTarvikView::OnStopFile()
         m_pPort->StopSendFile();
         StopFileSendingDisplay();
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
-        m_form.sendFile->setText(LoadString(IDS_SEND));
+        SetStringText(m_form.sendFile, IDS_SEND);
     }
     m_form.stopFile->setEnabled(false);
     if (m_pPort)
@@ -257,7 +257,7 @@ void CTarvikView::OnFileSendEnded(bool failed)
     PortExtrasTransferEnded(failed);
     StopFileSendingDisplay();
     m_form.send->setEnabled(true);
-    m_form.sendFile->setText(LoadString(IDS_SEND));
+    SetStringText(m_form.sendFile, IDS_SEND);
     const QString spoolerFailure = failed ? SpoolerFailureText() : QString();
     if (!spoolerFailure.isEmpty())
         ShowStatusText(LoadString(IDS_FILE_SEND_ERROR) + spoolerFailure, kStatusError,

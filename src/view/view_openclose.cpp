@@ -7,6 +7,7 @@
 #include "tarvikview.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,9 +93,9 @@ void CTarvikView::OnOpenClose()
 void CTarvikView::CloseOpenPort()
 {
     DiscardPort();
-    m_form.openClose->setText(LoadString(IDS_OPEN_PORT));
+    SetStringText(m_form.openClose, IDS_OPEN_PORT);
     m_form.openClose->setEnabled(true);
-    m_form.sendFile->setText(LoadString(IDS_SEND));
+    SetStringText(m_form.sendFile, IDS_SEND);
     ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kDefaultDuration);
     m_form.send->setEnabled(false);
     m_form.sendFile->setEnabled(false);
@@ -118,7 +119,9 @@ void CTarvikView::OpenSelectedPort()
         SetReceivePaused(false);
     const int kind = m_form.portKind->currentIndex();
     if (kind < 0) {
-        QMessageBox::information(this, QString(), QString::fromUtf8(FormText::kNotFinished));
+        QMessageBox::information(
+            this, QString(),
+            QCoreApplication::translate(Language::kCaptionContext, FormText::kNotFinished));
         return;
     }
     std::unique_ptr<CPortEx> port = CreateConfiguredPort(kind);
@@ -141,7 +144,7 @@ void CTarvikView::OpenSelectedPort()
 
 void CTarvikView::SetReceivePaused(bool paused)
 {
-    m_form.pauseRecv->setText(LoadString(paused ? IDS_CONTINUE_RECEIVE : IDS_PAUSE_RECEIVE));
+    SetStringText(m_form.pauseRecv, paused ? IDS_CONTINUE_RECEIVE : IDS_PAUSE_RECEIVE);
     m_bRecvPaused = paused;
     m_bRecvPending = false;
 }
@@ -158,7 +161,7 @@ void CTarvikView::OnOpenResult(int error)
         return;
     }
     ShowStatusMessage(kStatusHint, IDS_OPEN_PORT_OK, kOpenedHintMs);
-    m_form.openClose->setText(LoadString(IDS_CLOSE_PORT));
+    SetStringText(m_form.openClose, IDS_CLOSE_PORT);
     m_form.send->setEnabled(true);
     if (SelectedFileUsable())
         m_form.sendFile->setEnabled(true);
@@ -174,11 +177,11 @@ void CTarvikView::OnPortLost()
     if (transferRunning) {
         StopFileSendingDisplay();
         m_form.send->setEnabled(false);
-        m_form.sendFile->setText(LoadString(IDS_SEND));
+        SetStringText(m_form.sendFile, IDS_SEND);
         m_form.stopFile->setEnabled(false);
     }
     DiscardPort();
-    m_form.openClose->setText(LoadString(IDS_OPEN_PORT));
+    SetStringText(m_form.openClose, IDS_OPEN_PORT);
     ShowStatusMessage(kStatusError, IDS_PORT_CLOSED, kUntilReplaced);
     m_form.send->setEnabled(false);
     m_form.sendFile->setEnabled(false);

@@ -18,7 +18,7 @@ namespace {
 constexpr int kDefaultDuration = 0;
 const char *const kRecvFileName = "recved.dat";
 const char *const kSendFileName = "senddata%1.dat";
-const char *const kWriteFailed = "无法保存文件 %1：\n%2";
+const char *const kWriteFailed = QT_TRANSLATE_NOOP("CTarvikView", "无法保存文件 %1：\n%2");
 
 QByteArrayView BytesOf(const ByteString &bytes)
 {
@@ -108,6 +108,5 @@ void CTarvikView::WriteSavedFile(const QString &path, const std::vector<QByteArr
         written = written && file.write(piece.data(), piece.size()) == piece.size();
     if (written && file.commit())
         return;
-    QMessageBox::warning(this, QString(),
-                         QString::fromUtf8(kWriteFailed).arg(path, file.errorString()));
+    QMessageBox::warning(this, QString(), tr(kWriteFailed).arg(path, file.errorString()));
 }

@@ -17,7 +17,7 @@
 namespace {
 constexpr int kDefaultDuration = 0;
 constexpr int kSendFailedDuration = 5000;
-const char *const kSendFailed = "数据发送失败！";
+const char *const kSendFailed = QT_TRANSLATE_NOOP("CTarvikView", "数据发送失败！");
 
 // Null for no failure and for a job cut on purpose.
 const char *SpoolFaultCaption(SpoolFault fault)
@@ -100,8 +100,7 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
         LogSent(bytes, count);
         return 1;
     }
-    ShowStatusText(QString::fromUtf8(kSendFailed) + SpoolerFailureText(), kStatusError,
-                   kSendFailedDuration);
+    ShowStatusText(tr(kSendFailed) + SpoolerFailureText(), kStatusError, kSendFailedDuration);
     m_form.send->setEnabled(true);
     m_nPendingSendCount = 0;
     return 0;
@@ -113,8 +112,7 @@ void CTarvikView::OnWriteDone(int error)
 {
     const QString spoolerFailure = error != 0 ? SpoolerFailureText() : QString();
     if (!spoolerFailure.isEmpty())
-        ShowStatusText(QString::fromUtf8(kSendFailed) + spoolerFailure, kStatusError,
-                       kSendFailedDuration);
+        ShowStatusText(tr(kSendFailed) + spoolerFailure, kStatusError, kSendFailedDuration);
     // The pending count is noted only when counting was on at the start of
     // the write; it is dropped either way so it never leaks into a later write.
     // A job the spooler failed was not sent.
@@ -141,7 +139,7 @@ QString CTarvikView::SpoolerFailureText() const
         return {};
     QString text = tr(caption);
     if (!failure.reason.empty())
-        text += QStringLiteral("：") + QString::fromStdString(failure.reason);
+        text += tr("：") + QString::fromStdString(failure.reason);
     return text;
 }
 

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,8 +60,13 @@ QString FormatString(unsigned id, int first, int second)
 // Port kind names in the order of the kind indexes.
 QStringList PortKindNames()
 {
-    return {QStringLiteral("串行接口"), QStringLiteral("并行接口"), QStringLiteral("USB接口"),
-            QStringLiteral("网络接口"), QStringLiteral("驱动接口")};
+    QStringList names;
+    for (const char *name :
+         {QT_TRANSLATE_NOOP("Caption", "串行接口"), QT_TRANSLATE_NOOP("Caption", "并行接口"),
+          QT_TRANSLATE_NOOP("Caption", "USB接口"), QT_TRANSLATE_NOOP("Caption", "网络接口"),
+          QT_TRANSLATE_NOOP("Caption", "驱动接口")})
+        names << QCoreApplication::translate(Language::kCaptionContext, name);
+    return names;
 }
 
 void BuildPortColumn(QWidget *view, CViewForm &f)
@@ -69,18 +75,22 @@ void BuildPortColumn(QWidget *view, CViewForm &f)
     f.portKind->setObjectName(ViewId::Name(ViewId::kPortKind));
     f.portKind->addItems(PortKindNames());
     f.portKind->setCurrentIndex(0);
-    f.openClose = Make<CButtonEx>(view, ViewId::kOpenClose, LoadString(IDS_OPEN_PORT));
+    f.openClose = Make<CButtonEx>(view, ViewId::kOpenClose);
+    SetStringText(f.openClose, IDS_OPEN_PORT);
 }
 
 void BuildFileGroup(QWidget *view, CViewForm &f)
 {
-    f.fileGroup = new QGroupBox(QStringLiteral("发送文件"), view);
-    f.selectFile = Make<QPushButton>(view, ViewId::kSelectFile, QStringLiteral("选择文件"));
-    f.sendFile = Make<QPushButton>(view, ViewId::kSendFile, LoadString(IDS_SEND));
-    f.stopFile = Make<QPushButton>(view, ViewId::kStopFile, QStringLiteral("停止"));
-    f.fileLabels = {MakeLabel(view, QStringLiteral("发送次数:")),
-                    MakeLabel(view, QStringLiteral("发送间隔:")),
-                    MakeLabel(view, QStringLiteral("发送计数:"))};
+    f.fileGroup = new QGroupBox(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送文件")), view);
+    f.selectFile = Make<QPushButton>(view, ViewId::kSelectFile,
+                                     QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "选择文件")));
+    f.sendFile = Make<QPushButton>(view, ViewId::kSendFile);
+    SetStringText(f.sendFile, IDS_SEND);
+    f.stopFile = Make<QPushButton>(view, ViewId::kStopFile,
+                                   QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "停止")));
+    f.fileLabels = {MakeLabel(view, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送次数:"))),
+                    MakeLabel(view, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送间隔:"))),
+                    MakeLabel(view, QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送计数:")))};
     f.fileRepeat = MakeEdit(view, ViewId::kFileRepeat, QStringLiteral("1"), false);
     f.fileInterval = MakeEdit(view, ViewId::kFileInterval, QStringLiteral("0"), false);
     f.fileIntervalUnit = MakeLabel(view, QStringLiteral("ms"));
@@ -91,9 +101,12 @@ void BuildFileGroup(QWidget *view, CViewForm &f)
 
 void BuildAreas(QWidget *view, CViewForm &f)
 {
-    f.recvGroup = Make<QGroupBox>(view, ViewId::kRecvGroup, QStringLiteral("接收区"));
-    f.cmdGroup = Make<QGroupBox>(view, ViewId::kCmdGroup, QStringLiteral("预设命令"));
-    f.sendGroup = Make<QGroupBox>(view, ViewId::kSendGroup, QStringLiteral("发送区"));
+    f.recvGroup = Make<QGroupBox>(view, ViewId::kRecvGroup,
+                                  QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "接收区")));
+    f.cmdGroup = Make<QGroupBox>(view, ViewId::kCmdGroup,
+                                 QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "预设命令")));
+    f.sendGroup = Make<QGroupBox>(view, ViewId::kSendGroup,
+                                  QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送区")));
     f.recvBox = new CRecvView(view);
     f.recvBox->setObjectName(ViewId::Name(ViewId::kRecvBox));
     f.sendBox = MakeDataBox(view, ViewId::kSendBox);
@@ -102,15 +115,19 @@ void BuildAreas(QWidget *view, CViewForm &f)
 
 void BuildRows(QWidget *view, CViewForm &f)
 {
-    f.countRecv = Make<QCheckBox>(view, ViewId::kCountRecv, QStringLiteral("接收计数"));
+    f.countRecv = Make<QCheckBox>(view, ViewId::kCountRecv,
+                                  QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "接收计数")));
     f.recvCount = MakeEdit(view, ViewId::kRecvCount, QStringLiteral("0"), true);
     f.clearRecvCount = Make<QPushButton>(view, ViewId::kClearRecvCount, QStringLiteral("C"));
     f.hexRecv = Make<QCheckBox>(view, ViewId::kHexRecv, QStringLiteral("Hex"));
-    f.recvTimes = Make<QCheckBox>(view, ViewId::kRecvTimes, QCheckBox::tr("时间"));
-    f.countSend = Make<QCheckBox>(view, ViewId::kCountSend, QStringLiteral("发送计数"));
+    f.recvTimes = Make<QCheckBox>(view, ViewId::kRecvTimes,
+                                  QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "时间")));
+    f.countSend = Make<QCheckBox>(view, ViewId::kCountSend,
+                                  QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送计数")));
     f.sendCount = MakeEdit(view, ViewId::kSendCount, QStringLiteral("0"), true);
     f.clearSendCount = Make<QPushButton>(view, ViewId::kClearSendCount, QStringLiteral("C"));
-    f.autoSend = Make<QCheckBox>(view, ViewId::kAutoSend, QStringLiteral("自动发送：间隔"));
+    f.autoSend = Make<QCheckBox>(view, ViewId::kAutoSend,
+                                 QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "自动发送：间隔")));
     f.autoInterval = MakeEdit(view, ViewId::kAutoInterval, QStringLiteral("1000"), false);
     f.autoUnit = Make<QLabel>(view, ViewId::kAutoUnit, QStringLiteral("ms"));
     f.hexSend = Make<QCheckBox>(view, ViewId::kHexSend, QStringLiteral("Hex"));
@@ -118,15 +135,24 @@ void BuildRows(QWidget *view, CViewForm &f)
 
 void BuildButtonColumn(QWidget *view, CViewForm &f)
 {
-    f.pauseRecv = Make<QPushButton>(view, ViewId::kPauseRecv, LoadString(IDS_PAUSE_RECEIVE));
-    f.saveRecv = Make<QPushButton>(view, ViewId::kSaveRecv, QStringLiteral("保存内容"));
-    f.copyToSend = Make<QPushButton>(view, ViewId::kCopyToSend, QStringLiteral("复制到发送"));
-    f.clearRecv = Make<QPushButton>(view, ViewId::kClearRecv, QStringLiteral("清空接收"));
-    f.prevPage = Make<QPushButton>(view, ViewId::kPrevPage, QStringLiteral("上一页(&B)"));
-    f.nextPage = Make<QPushButton>(view, ViewId::kNextPage, QStringLiteral("下一页(&N)"));
-    f.loadFile = Make<QPushButton>(view, ViewId::kLoadFile, QStringLiteral("装载文件"));
-    f.saveSend = Make<QPushButton>(view, ViewId::kSaveSend, QStringLiteral("保存内容"));
-    f.clearSend = Make<QPushButton>(view, ViewId::kClearSend, QStringLiteral("清空发送"));
+    f.pauseRecv = Make<QPushButton>(view, ViewId::kPauseRecv);
+    SetStringText(f.pauseRecv, IDS_PAUSE_RECEIVE);
+    f.saveRecv = Make<QPushButton>(view, ViewId::kSaveRecv,
+                                   QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "保存内容")));
+    f.copyToSend = Make<QPushButton>(view, ViewId::kCopyToSend,
+                                     QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "复制到发送")));
+    f.clearRecv = Make<QPushButton>(view, ViewId::kClearRecv,
+                                    QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "清空接收")));
+    f.prevPage = Make<QPushButton>(view, ViewId::kPrevPage,
+                                   QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "上一页(&B)")));
+    f.nextPage = Make<QPushButton>(view, ViewId::kNextPage,
+                                   QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "下一页(&N)")));
+    f.loadFile = Make<QPushButton>(view, ViewId::kLoadFile,
+                                   QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "装载文件")));
+    f.saveSend = Make<QPushButton>(view, ViewId::kSaveSend,
+                                   QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "保存内容")));
+    f.clearSend = Make<QPushButton>(view, ViewId::kClearSend,
+                                    QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "清空发送")));
     f.send = Make<QPushButton>(view, ViewId::kSend, QString::fromUtf8(FormText::kSendButton));
     f.pageLabel = Make<QLabel>(view, ViewId::kPageLabel, FormatString(IDS_PAGE_LABEL, 1, 1));
 }
@@ -167,7 +193,7 @@ void MeasureFileGroup(const CViewForm &f, PortColumnSizes &s)
     s.selectWidth = MaxButtonWidth(s.selectWidth, f.selectFile, {f.selectFile->text()});
     s.sendWidth =
         MaxButtonWidth(s.sendWidth, f.sendFile,
-                       {f.sendFile->text(), QStringLiteral("暂停"), QStringLiteral("继续")});
+                       {f.sendFile->text(), LoadString(IDS_PAUSE), LoadString(IDS_CONTINUE)});
     s.stopWidth = MaxButtonWidth(s.stopWidth, f.stopFile, {f.stopFile->text()});
     for (const QLabel *label : f.fileLabels)
         s.labelWidth = std::max(s.labelWidth, label->sizeHint().width());
@@ -264,8 +290,18 @@ CViewForm BuildViewForm(QWidget *view, QSize panelNeed)
     BuildRows(view, f);
     BuildButtonColumn(view, f);
     DisableUntilNeeded(f);
+    Language::TranslateTree(view);
     PlaceViewForm(f, panelNeed);
     return f;
+}
+
+void RetranslateViewForm(CViewForm &f, int page, int pageCount)
+{
+    Language::RetranslateTree(f.portKind->parent());
+    const QStringList kinds = PortKindNames();
+    for (int i = 0; i < kinds.size() && i < f.portKind->count(); ++i)
+        f.portKind->setItemText(i, kinds[i]);
+    f.pageLabel->setText(FormatString(IDS_PAGE_LABEL, page, pageCount));
 }
 
 void PlaceViewForm(CViewForm &f, QSize panelNeed)

@@ -97,8 +97,12 @@ CViewForm BuildViewForm(QWidget *view, QSize panelNeed);
 // form anew.
 void PlaceViewForm(CViewForm &form, QSize panelNeed);
 
+// Sets the texts that the form shows in the current language and that do not
+// follow it by themselves: the port kinds and the page label (page is 1-based).
+void RetranslateViewForm(CViewForm &form, int page, int pageCount);
+
 // Texts of the form itself (captions that are not loaded from the string table).
 namespace FormText {
-inline constexpr char kSendButton[] = "发送(&S)";
-inline constexpr char kNotFinished[] = "未完成！！";
+inline constexpr char kSendButton[] = QT_TRANSLATE_NOOP("Caption", "发送(&S)");
+inline constexpr char kNotFinished[] = QT_TRANSLATE_NOOP("Caption", "未完成！！");
 } // namespace FormText

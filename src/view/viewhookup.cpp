@@ -21,6 +21,10 @@ void PlugMainView(CMainFrame &frame, CTarvikView *view)
     view->AttachFrameCommands(frame);
     // Settings may come from the start folder or the user's folder; the
     // status bar says which.
-    frame.StatusBar()->setToolTip(
-        CTarvikView::tr("配置文件：%1").arg(QFile::decodeName(view->IniPath().c_str())));
+    const auto showIniPath = [&frame, view] {
+        frame.StatusBar()->setToolTip(
+            CTarvikView::tr("配置文件：%1").arg(QFile::decodeName(view->IniPath().c_str())));
+    };
+    showIniPath();
+    QObject::connect(view, &CTarvikView::languageChanged, &frame, showIniPath);
 }

@@ -11,6 +11,7 @@
 #include "privatecupsd.h"
 #include "ptypair.h"
 #include "serialcfgdlg.h"
+#include "stringtable.h"
 #include "usbport.h"
 
 #include <QFile>
@@ -244,9 +245,9 @@ public:
     void EnableReceive(CFramedView &framed) override
     {
         QPushButton *pause = framed.Button(ViewId::kPauseRecv);
-        QCOMPARE(pause->text(), QStringLiteral("继续接收"));
+        QCOMPARE(pause->text(), LoadString(IDS_CONTINUE_RECEIVE));
         QTest::mouseClick(pause, Qt::LeftButton);
-        QCOMPARE(pause->text(), QStringLiteral("暂停接收"));
+        QCOMPARE(pause->text(), LoadString(IDS_PAUSE_RECEIVE));
     }
 
 private:

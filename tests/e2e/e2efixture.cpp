@@ -1,14 +1,13 @@
 #include "e2efixture.h"
 
 #include "inifile.h"
+#include "stringtable.h"
 #include "usercommandview.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
-
-using namespace ViewText;
 
 namespace {
 // Letters and digits as key presses, a line break as the Return key, and
@@ -40,11 +39,12 @@ void CE2eWindow::Open()
     QVERIFY(m_framed->WaitForStartup());
     m_framed->SelectKind(m_farEnd.Kind());
     E2E_STEP(m_farEnd.SetUpPanel(*m_framed));
-    QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
+    QCOMPARE(m_framed->OpenButton()->text(), LoadString(IDS_OPEN_PORT));
     QVERIFY(m_framed->OpenButton()->isEnabled());
     m_framed->ClickOpenClose();
-    QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, E2e::kWaitMs);
-    QCOMPARE(m_framed->StatusText(), kOpened);
+    QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), LoadString(IDS_CLOSE_PORT),
+                              E2e::kWaitMs);
+    QCOMPARE(m_framed->StatusText(), LoadString(IDS_OPEN_PORT_OK));
     QVERIFY(m_framed->StatusIsHint());
     QVERIFY(m_framed->View()->HasPort());
     QVERIFY(m_framed->OpenButton()->isEnabled());
@@ -92,19 +92,20 @@ void CE2eWindow::SendFileInPasses(const QByteArray &content, int passes)
     QPushButton *sendFile = m_framed->Button(ViewId::kSendFile);
     QVERIFY(sendFile->isEnabled());
     QTest::mouseClick(sendFile, Qt::LeftButton);
-    QCOMPARE(sendFile->text(), QStringLiteral("暂停"));
+    QCOMPARE(sendFile->text(), LoadString(IDS_PAUSE));
     // Far ends with small buffers (a pseudo-terminal, a FIFO) take bytes only
     // while someone reads them.
     (void)QTest::qWaitFor(
         [&] {
             m_farEnd.Arrived();
-            return sendFile->text() == QStringLiteral("发送");
+            return sendFile->text() == LoadString(IDS_SEND);
         },
         E2e::kWaitMs);
-    QCOMPARE(sendFile->text(), QStringLiteral("发送"));
+    QCOMPARE(sendFile->text(), LoadString(IDS_SEND));
     // The counter resets for a run of several passes.
     QCOMPARE(count->text().toInt(), passes > 1 ? passes : before + 1);
-    QVERIFY(m_framed->StatusText().startsWith(QStringLiteral("文件发送完毕！")));
+    const QString sent = LoadString(IDS_FILE_SENT);
+    QVERIFY(m_framed->StatusText().startsWith(sent.left(sent.indexOf(u'(')).trimmed()));
 }
 
 void CE2eWindow::ExpectAtFarEnd(const QByteArray &expected)
@@ -135,9 +136,9 @@ void CE2eWindow::Close()
 {
     m_framed->ClickOpenClose();
     QVERIFY(!m_framed->View()->HasPort());
-    QCOMPARE(m_framed->StatusText(), kClosed);
+    QCOMPARE(m_framed->StatusText(), LoadString(IDS_PORT_CLOSED));
     QVERIFY(m_framed->StatusIsHint());
-    QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
+    QCOMPARE(m_framed->OpenButton()->text(), LoadString(IDS_OPEN_PORT));
     QVERIFY(m_framed->OpenButton()->isEnabled());
     QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
     // Nothing beyond what the steps expected, nor anything lost on the close.

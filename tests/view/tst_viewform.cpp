@@ -1,7 +1,14 @@
 // Every caption of the main window and of each settings panel fits its
-// control, at the application's font and at one and a half times its size,
-// with the window at its least size.
+// control, in both languages (chosen at start or switched to), at the
+// application's font and at one and a half times its size, with the window at
+// its least size; and every caption of the dialogs at their first size.
 #include "viewsandbox.h"
+
+#include "aboutdlg.h"
+#include "findtextdlg.h"
+#include "language.h"
+#include "usercmdcfgdlg.h"
+#include "usercmdeditdlg.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -112,22 +119,34 @@ private slots:
     void cleanup()
     {
         CViewTestCase::cleanup();
+        Language::Apply(QString::fromLatin1(Language::kChinese));
         QApplication::setFont(m_font);
     }
 
     void captionsFitAtTheLeastWindowSize_data()
     {
         QTest::addColumn<double>("scale");
-        QTest::newRow("application font") << 1.0;
-        QTest::newRow("one and a half times") << 1.5;
+        QTest::addColumn<QString>("startIn");
+        QTest::addColumn<QString>("language"); // switched to while the window is open
+        const QString zh = QString::fromLatin1(Language::kChinese);
+        const QString en = QString::fromLatin1(Language::kEnglish);
+        for (double scale : {1.0, 1.5})
+            for (const auto &[start, shown] : {std::pair{zh, zh}, {en, en}, {zh, en}, {en, zh}})
+                QTest::addRow("%s then %s, font x%.1f", qPrintable(start), qPrintable(shown), scale)
+                    << scale << start << shown;
     }
     void captionsFitAtTheLeastWindowSize()
     {
         QFETCH(double, scale);
+        QFETCH(QString, startIn);
+        QFETCH(QString, language);
+        Language::Apply(startIn);
         QFont font = m_font;
         font.setPointSizeF(m_font.pointSizeF() * scale);
         QApplication::setFont(font);
         Start({}, LongNames());
+        Language::Apply(language);
+        QCoreApplication::processEvents(); // the windows hear of it through posted events
         CMainFrame &frame = m_framed->Frame();
         frame.resize(frame.minimumSize());
         QTRY_COMPARE(frame.size(), frame.minimumSize());
@@ -139,6 +158,29 @@ private slots:
             QCoreApplication::processEvents();
             const QStringList clipped = Clipped(&frame);
             QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+        }
+    }
+
+    void dialogCaptionsFit_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("zh") << QString::fromLatin1(Language::kChinese);
+        QTest::newRow("en") << QString::fromLatin1(Language::kEnglish);
+    }
+    void dialogCaptionsFit()
+    {
+        QFETCH(QString, language);
+        Language::Apply(language);
+        CAboutDlg about;
+        CFindTextDlg find;
+        CUserCmdCfgDlg commands;
+        CUserCmdEditDlg edit;
+        for (QDialog *dialog : std::initializer_list<QDialog *>{&about, &find, &commands, &edit}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            const QStringList clipped = Clipped(dialog);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+            dialog->hide();
         }
     }
 

@@ -82,7 +82,8 @@ bool WriteDemoCommands(const std::filesystem::path &ini)
     constexpr std::string_view kSection = "UserCmds";
     const auto &commands = DemoCommands();
     bool ok = WriteIniValue(ini, kSection, "CmdCnt", std::to_string(commands.size())) &&
-              SetIniSectionComment(ini, kSection, Gbk(LoadString(IDS_USER_CMDS_COMMENT)));
+              SetIniSectionComment(ini, kSection,
+                                   Gbk(QString::fromUtf8(SourceString(IDS_USER_CMDS_COMMENT))));
     for (std::size_t n = 1; ok && n <= commands.size(); ++n) {
         const DemoCommand &command = commands[n - 1];
         ok = WriteIniValue(ini, kSection, "CmdName" + std::to_string(n),
