@@ -21,6 +21,21 @@
     </message>
 </context>
 <context>
+    <name>CControlLinesBox</name>
+    <message>
+        <source>有效</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>无效</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>未知：此端口没有调制解调器状态</source>
+        <translation>Unknown: this port has no modem status</translation>
+    </message>
+</context>
+<context>
     <name>CFindTextDlg</name>
     <message>
         <source>查找</source>
@@ -41,6 +56,17 @@
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>CRecvView</name>
+    <message>
+        <source>复制(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>全选(&amp;A)</source>
+        <translation>Select &amp;all</translation>
     </message>
 </context>
 <context>
@@ -229,6 +255,38 @@
     <message>
         <source>：</source>
         <translation>: </translation>
+    </message>
+    <message>
+        <source>打开端口后开始记录到 %1</source>
+        <translation>Logging to %1 starts when the port is open</translation>
+    </message>
+    <message>
+        <source>记录到文件失败，已停止记录：%1</source>
+        <translation>Logging to file failed and has stopped: %1</translation>
+    </message>
+    <message>
+        <source>正在自动重连（第 %1 次）…</source>
+        <translation>Reconnecting (attempt %1)…</translation>
+    </message>
+    <message>
+        <source>文件发送已中断，不会续传。</source>
+        <translation>The file transfer was interrupted and will not resume. </translation>
+    </message>
+    <message>
+        <source>停止重连</source>
+        <translation>Stop reconnecting</translation>
+    </message>
+    <message>
+        <source>自动重连成功（第 %1 次尝试）</source>
+        <translation>Reconnected (attempt %1)</translation>
+    </message>
+    <message>
+        <source>。中断的文件发送没有继续，请重新发送。</source>
+        <translation>. The interrupted file transfer did not resume; send it again.</translation>
+    </message>
+    <message>
+        <source>已停止自动重连</source>
+        <translation>Stopped reconnecting</translation>
     </message>
 </context>
 <context>
@@ -442,6 +500,54 @@
     <message>
         <source>未完成！！</source>
         <translation>Not available yet.</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <translation>Break</translation>
+    </message>
+    <message>
+        <source>发送中断：使线路保持中断状态 250 毫秒</source>
+        <translation>Send a break: hold the line in the break state for 250 ms</translation>
+    </message>
+    <message>
+        <source>记录到文件</source>
+        <translation>Log to file</translation>
+    </message>
+    <message>
+        <source>原始字节；十六进制行；带时间戳和方向（&lt; 收，&gt; 发）的文本行</source>
+        <translation>Raw bytes; hex lines; text lines with a timestamp and direction (&lt; received, &gt; sent)</translation>
+    </message>
+    <message>
+        <source>含发送</source>
+        <translation>Include sent</translation>
+    </message>
+    <message>
+        <source>同时记录发送的数据</source>
+        <translation>Also log the bytes sent</translation>
+    </message>
+    <message>
+        <source>原始</source>
+        <translation>Raw</translation>
+    </message>
+    <message>
+        <source>十六进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>文本</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>自动重连</source>
+        <translation>Auto reconnect</translation>
+    </message>
+    <message>
+        <source>端口丢失后每秒尝试重新打开同一端口</source>
+        <translation>After the port is lost, try to open the same port again every second</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "portdevice.h"
 #include "serialport.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -62,8 +63,10 @@ void CControlLinesBox::BuildControls()
                 [this, &toggle](bool on) { OnToggled(toggle, on); });
         grid->addWidget(toggle.button, 0, i);
     }
-    m_break = new QPushButton(tr("中断"), this);
-    m_break->setToolTip(tr("发送中断：使线路保持中断状态 %1 毫秒").arg(kBreakMs));
+    m_break = new QPushButton(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "中断")), this);
+    // The tool tip names kBreakMs.
+    m_break->setToolTip(
+        QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送中断：使线路保持中断状态 250 毫秒")));
     connect(m_break, &QPushButton::clicked, this, [this] {
         if (m_port)
             m_port->SendBreak(kBreakMs);
@@ -122,6 +125,14 @@ std::optional<unsigned> CControlLinesBox::ReadLines()
         return lines;
     m_poll.stop(); // no modem status, or the device is going
     return std::nullopt;
+}
+
+// The indicators' tips are in the language of the moment they were set.
+void CControlLinesBox::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ShowLines(m_shown);
+    QWidget::changeEvent(event);
 }
 
 void CControlLinesBox::Poll()

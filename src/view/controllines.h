@@ -52,6 +52,9 @@ public:
     QPushButton *BreakButton() const { return m_break; }
     bool Polling() const { return m_poll.isActive(); }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     struct LineToggle
     {

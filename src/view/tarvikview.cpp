@@ -68,6 +68,8 @@ void CTarvikView::changeEvent(QEvent *event)
 void CTarvikView::OnLanguageChange()
 {
     RetranslateViewForm(m_form, m_nCurrentPage + 1, int(m_pages.size()));
+    if (m_pLogForm)
+        SetCaptureFormNames();
     FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
     if (m_pPortPanel)
         m_pPortPanel->setGeometry(m_form.panelRect);

@@ -284,6 +284,7 @@ private:
     // ---- the port column's own parts (view_portextras.cpp) ----
     void CreatePortExtras();
     void PlacePortExtras(); // after the port column was placed
+    void SetCaptureFormNames();
     void PortExtrasOpened();  // the open result said the port is usable
     void PortExtrasClosing(); // before the port closes, for any reason
 

@@ -5,7 +5,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QSignalBlocker>
+
+#include <iterator>
 
 namespace {
 constexpr int kUntilReplaced = -1;
@@ -15,17 +18,32 @@ constexpr int kDefaultDuration = 0;
 void CTarvikView::CreateCaptureLog()
 {
     m_pLog = new CCaptureLog(this);
-    m_pLogOption = new QCheckBox(tr("记录到文件"), this);
+    m_pLogOption =
+        new QCheckBox(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "记录到文件")), this);
     m_pLogOption->setObjectName(QStringLiteral("captureLog"));
     m_pLogForm = new QComboBox(this);
     m_pLogForm->setObjectName(QStringLiteral("captureForm"));
-    m_pLogForm->addItems({tr("原始"), tr("十六进制"), tr("文本")});
-    m_pLogForm->setToolTip(tr("原始字节；十六进制行；带时间戳和方向（< 收，> 发）的文本行"));
-    m_pLogSent = new QCheckBox(tr("含发送"), this);
-    m_pLogSent->setToolTip(tr("同时记录发送的数据"));
+    m_pLogForm->setSizeAdjustPolicy(QComboBox::AdjustToContents); // follows the language
+    m_pLogForm->addItems({QString(), QString(), QString()});
+    SetCaptureFormNames();
+    m_pLogForm->setToolTip(QString::fromUtf8(QT_TRANSLATE_NOOP(
+        "Caption", "原始字节；十六进制行；带时间戳和方向（< 收，> 发）的文本行")));
+    m_pLogSent = new QCheckBox(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "含发送")), this);
+    m_pLogSent->setToolTip(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "同时记录发送的数据")));
     m_pLogSent->setObjectName(QStringLiteral("captureSent"));
     connect(m_pLogOption, &QCheckBox::toggled, this, &CTarvikView::OnCaptureLogToggled);
     connect(m_pLog, &CCaptureLog::failed, this, &CTarvikView::StopCaptureLog);
+}
+
+// The log's forms, in the current language (a list entry has no caption of
+// its own that a change of language could reach).
+void CTarvikView::SetCaptureFormNames()
+{
+    static const char *const kForms[] = {QT_TRANSLATE_NOOP("Caption", "原始"),
+                                         QT_TRANSLATE_NOOP("Caption", "十六进制"),
+                                         QT_TRANSLATE_NOOP("Caption", "文本")};
+    for (int i = 0; i < m_pLogForm->count() && i < int(std::size(kForms)); ++i)
+        m_pLogForm->setItemText(i, QCoreApplication::translate("Caption", kForms[i]));
 }
 
 void CTarvikView::OnCaptureLogToggled(bool on)

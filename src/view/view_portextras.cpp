@@ -1,6 +1,7 @@
 // The parts of the port column below the file group that the view owns:
 // the serial control lines, the reconnect option and the capture log.
 #include "controllines.h"
+#include "language.h"
 #include "reconnect.h"
 #include "tarvikview.h"
 
@@ -43,6 +44,7 @@ void CTarvikView::CreatePortExtras()
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, showForKind);
     CreateReconnect();
     CreateCaptureLog();
+    Language::TranslateTree(this); // the captions made here, in the language chosen
     PlacePortExtras();
 }
 

@@ -21,9 +21,10 @@ constexpr int kReconnectedHintMs = 8000;
 
 void CTarvikView::CreateReconnect()
 {
-    auto *option = new QCheckBox(tr("自动重连"), this);
+    auto *option = new QCheckBox(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "自动重连")), this);
     option->setObjectName(QStringLiteral("autoReconnect"));
-    option->setToolTip(tr("端口丢失后每秒尝试重新打开同一端口"));
+    option->setToolTip(
+        QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "端口丢失后每秒尝试重新打开同一端口")));
     m_pReconnect = new CReconnect(
         option, [this](int attempt) { return TryReopen(attempt); }, this);
     connect(option, &QCheckBox::toggled, this, [this](bool on) {

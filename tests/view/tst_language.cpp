@@ -258,18 +258,18 @@ private slots:
         QTcpSocket *peer = m_framed->OpenAgainst(server);
         QVERIFY(peer);
         peer->write("reply 1\r\n");
-        QTRY_VERIFY(m_framed->RecvBox()->toPlainText().contains(QStringLiteral("reply 1")));
+        QTRY_VERIFY(m_framed->RecvBox()->WholeText().contains(QStringLiteral("reply 1")));
         m_framed->SendBox()->setPlainText(QStringLiteral("ping 中文"));
-        const QString received = m_framed->RecvBox()->toPlainText();
+        const QString received = m_framed->RecvBox()->WholeText();
 
         Language::Choose(QStringLiteral("en"));
         QTRY_COMPARE(m_framed->OpenButton()->text(), QStringLiteral("Close port"));
         QVERIFY(m_framed->View()->HasPort());
         QCOMPARE(m_framed->SendBox()->toPlainText(), QStringLiteral("ping 中文"));
-        QCOMPARE(m_framed->RecvBox()->toPlainText(), received);
+        QCOMPARE(m_framed->RecvBox()->WholeText(), received);
         peer->write("reply 2\r\n");
-        QTRY_VERIFY(m_framed->RecvBox()->toPlainText().contains(QStringLiteral("reply 2")));
-        QVERIFY(m_framed->RecvBox()->toPlainText().startsWith(received));
+        QTRY_VERIFY(m_framed->RecvBox()->WholeText().contains(QStringLiteral("reply 2")));
+        QVERIFY(m_framed->RecvBox()->WholeText().startsWith(received));
         QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
         QTRY_VERIFY(peer->bytesAvailable() > 0);
         QVERIFY(peer->readAll().startsWith("ping "));
