@@ -1,5 +1,6 @@
 // --send-cmd with commands saved by the window's own command dialog code.
 #include "clirunner.h"
+#include "rvconfig.h"
 #include "support/bytes_diff.h"
 #include "usercmdsave.h"
 
@@ -7,6 +8,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -43,4 +46,31 @@ TEST(CliUserCommands, SendsTheBytesOfCommandsSavedByTheWindow)
                           printed.readAll().toStdString()));
 }
 
+// Without --port, the port the window saved: the demo's way of naming the
+// simulator. A file with no usable port names --port as the bad argument.
+TEST(CliUserCommands, WithoutPortTheWindowsSavedPortIsOpened)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("rvcfg.ini"));
+    CPrinterSim sim;
+    ASSERT_NE(sim.Port(), 0);
+    tagPORT_CFG_DATA block{};
+    std::strcpy(block.ethernet.szHost, "127.0.0.1");
+    block.ethernet.wPort = sim.Port();
+    block.ethernet.dwMarker = kCfgMarkerValid;
+    RvConfigValues values;
+    values.selPort = 3; // the network kind
+    ASSERT_EQ(SaveRvConfig(ini.toStdString(), values, block), RvSaveResult::Saved);
+    ASSERT_TRUE(SaveUserCommandRows(nullptr, ini.toStdString(),
+                                    {{QStringLiteral("查询状态"), QStringLiteral("10,04,01")}}));
+    const CliOutcome saved =
+        RunCli({"--config", ini, "--send-cmd", "查询状态", "--expect-hex", "12"});
+    EXPECT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_EQ(saved.out, "12\n");
+    values.selPort = 2; // USB: nothing stored to open
+    ASSERT_EQ(SaveRvConfig(ini.toStdString(), values, block), RvSaveResult::Saved);
+    const CliOutcome none = RunCli({"--config", ini, "--send-hex", "10"});
+    EXPECT_EQ(none.exitCode, 4);
+    EXPECT_NE(none.err.find("bad argument '--port'"), std::string::npos) << none.err;
+}
 } // namespace

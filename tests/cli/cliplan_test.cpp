@@ -112,7 +112,6 @@ TEST(CliPlan, BadArgumentsAreNamed)
 {
     const std::pair<const char *, const char *> rows[] = {
         {"--port tcp:h:1 --bogus", "--bogus"},
-        {"--send-hex 10", "--port"},
         {"--port tcp:h:1 --send-hex 1G", "--send-hex 1G"},
         {"--port tcp:h:1 --send-hex 256", "--send-hex 256"},
         {"--port tcp:h:1 --passes 2", "--passes 2"},

@@ -2,10 +2,12 @@
 
 #include "boxtext.h"
 #include "configpath.h"
+#include "rvconfig.h"
 #include "usercmdentries.h"
 
 #include <QString>
 
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -59,6 +61,57 @@ std::filesystem::path CliConfigPath(const CliPlan &plan)
     if (!plan.configFile.empty())
         return plan.configFile;
     return ConfigFilePath();
+}
+
+namespace {
+// The serial panel stores list indexes for the port and the data bits.
+constexpr uint8_t kLeastDataBits = 4;
+constexpr int kSelSerial = 0;
+constexpr int kSelNetwork = 3;
+
+CliPortSpec SerialFromBlock(const tagSERIAL_CFG &stored)
+{
+    CliPortSpec spec;
+    spec.kind = CliPortKind::Serial;
+    spec.device = "COM" + std::to_string(stored.dwPort + 1);
+    spec.baud = stored.dwBaudRate;
+    spec.dataBits = uint8_t(kLeastDataBits + stored.byDataBits);
+    spec.parity = stored.byParity;
+    spec.stopBits = stored.byStopBits;
+    spec.flow = stored.dwFlowCtrl == 1   ? CliFlow::DtrDsr
+                : stored.dwFlowCtrl == 2 ? CliFlow::XonXoff
+                                         : CliFlow::None;
+    return spec;
+}
+
+CliPortSpec NetworkFromBlock(const tagETHERNET_CFG &stored)
+{
+    CliPortSpec spec;
+    spec.kind = CliPortKind::Network;
+    spec.host.assign(stored.szHost, strnlen(stored.szHost, sizeof(stored.szHost)));
+    spec.tcpPort = stored.wPort;
+    return spec;
+}
+} // namespace
+
+bool PortFromConfig(CliPlan &plan, std::string &reason)
+{
+    const std::filesystem::path ini = CliConfigPath(plan);
+    RvConfigValues values;
+    tagPORT_CFG_DATA block{};
+    if (LoadRvConfig(ini, values, block) != RvLoadResult::Loaded) {
+        reason = "is required (" + ini.string() + " holds no usable port settings)";
+        return false;
+    }
+    if (values.selPort == kSelSerial && block.serial.dwMarker == kCfgMarkerValid)
+        plan.port = SerialFromBlock(block.serial);
+    else if (values.selPort == kSelNetwork && block.ethernet.dwMarker == kCfgMarkerValid &&
+             block.ethernet.szHost[0] != 0)
+        plan.port = NetworkFromBlock(block.ethernet);
+    else
+        reason = "is required (the port chosen in " + ini.string() +
+                 " is not a serial or network port with stored settings)";
+    return plan.port.has_value();
 }
 
 bool ResolveSends(CliPlan &plan, std::string &badArgument, std::string &reason)

@@ -6,9 +6,14 @@
 #include <filesystem>
 #include <string>
 
-// The one place the configuration file is looked up: --config FILE, else
-// "rvcfg.ini" in the current folder.
+// The one place the configuration file is looked up: --config FILE, else the
+// window's own file (the current folder's "rvcfg.ini", else the user's).
 std::filesystem::path CliConfigPath(const CliPlan &plan);
+
+// Without --port: the port the window would open, from the kind and the
+// settings stored in the file's settings section (serial and network kinds).
+// False with the reason when the file names no such port.
+bool PortFromConfig(CliPlan &plan, std::string &reason);
 
 // Fills in the bytes of every --send-cmd from the user commands of the
 // configuration file and checks that every --send-file can be read. False

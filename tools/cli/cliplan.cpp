@@ -11,7 +11,7 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: tarvik-cli --port SPEC [--send-hex TEXT | --send-text TEXT |\n"
+    "Usage: tarvik-cli [--port SPEC] [--send-hex TEXT | --send-text TEXT |\n"
     "                  --send-file PATH [--passes N] [--interval MS] | --send-cmd NAME]...\n"
     "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
     "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
@@ -19,7 +19,8 @@ const char kUsage[] =
     "\n"
     "SPEC: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
     "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, printer:QUEUE, or a device\n"
-    "      name of the window (COM1, LPT1, \\\\.\\QXUSB-1).\n"
+    "      name of the window (COM1, LPT1, \\\\.\\QXUSB-1). Without --port, the serial or\n"
+    "      network port saved by the window in the configuration file.\n"
     "Sends run in the order given. Exit status: 0 done, 1 reply differs,\n"
     "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n";
 
@@ -196,11 +197,9 @@ CliParseResult Bad(const std::string &argument, const std::string &reason)
     return {std::nullopt, argument, reason};
 }
 
-// A plan that can run: a port unless only the list or the usage is wanted.
+// Without --port the port comes from the configuration file later.
 CliParseResult Finished(CliPlan plan)
 {
-    if (!plan.help && !plan.list && !plan.port)
-        return Bad("--port", "is required");
     return {std::move(plan), {}, {}};
 }
 

@@ -76,6 +76,8 @@ int main(int argc, char **argv)
         return ListPorts();
     std::string badArgument;
     std::string reason;
+    if (!plan.port && !PortFromConfig(plan, reason))
+        return BadArguments("--port", reason);
     if (!ResolveSends(plan, badArgument, reason))
         return BadArguments(badArgument, reason);
     return RunPlan(plan);
