@@ -6,6 +6,7 @@
 #include "portex.h"
 #include "splittercontrol.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTimerEvent>
@@ -28,6 +29,9 @@ CTarvikView::CTarvikView(QWidget *parent)
 
 CTarvikView::~CTarvikView()
 {
+    // Closing the window in ~QWidget moves the focus, and the find target's
+    // handler must not reach this view once it is no longer whole.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     SaveSettingsOnce();
     DiscardPort();
 }
