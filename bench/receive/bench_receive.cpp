@@ -412,7 +412,7 @@ int RunCase(const Case &c)
     QTemporaryDir registry;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, registry.path());
     QDir::setCurrent(work.path());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(work.path())); // not the user's folder
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(work.path()));    // not the user's folder
     CRegManage().WriteDword(QStringLiteral("NoAutoShowAbout"), 1); // no modal box at start
     // The best of three: a plain reader on a busy machine varies a lot, and
     // the fastest run is the fairest measure of the channel.
