@@ -39,6 +39,7 @@ void CTarvikView::CreatePortExtras()
     m_pLines = new CControlLinesBox(this);
     const auto showForKind = [this](int kind) {
         m_pLines->setVisible(kind == int(PortKind::Serial));
+        PlacePortExtras();
     };
     showForKind(m_form.portKind->currentIndex());
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, showForKind);
@@ -49,20 +50,23 @@ void CTarvikView::CreatePortExtras()
 }
 
 // Below the chosen file's name, sized for the current font: the control lines
-// (two rows), then the reconnect and log options, then the log's form and
-// whether sent bytes are logged. The view's least height grows to hold them.
+// (two rows, serial kind only), then the reconnect and log options, then the
+// log's form and whether sent bytes are logged; the options move up while the
+// lines are hidden. The view's least height grows to hold all of them.
 void CTarvikView::PlacePortExtras()
 {
-    if (!m_pLines)
-        return; // not made yet
+    if (!m_pLines || !m_pLogOption)
+        return; // not all made yet
     const int width = std::max(m_form.panelRect.width() - 2, Wanted(m_pLines).width());
-    int top = m_form.filePath->geometry().bottom() + 1 + kGap;
-    m_pLines->setGeometry(kPanelLeft, top, width, Wanted(m_pLines).height());
-    top += m_pLines->height() + kGap;
+    const int linesTop = m_form.filePath->geometry().bottom() + 1 + kGap;
+    m_pLines->setGeometry(kPanelLeft, linesTop, width, Wanted(m_pLines).height());
+    const int linesRoom = m_pLines->height() + kGap;
+    int top = linesTop + (m_pLines->isHidden() ? 0 : linesRoom);
     auto *reconnect = findChild<QCheckBox *>(QStringLiteral("autoReconnect"));
     top += PlaceRow({reconnect, m_pLogOption}, kPanelLeft + 1, top) + kGap;
     top += PlaceRow({m_pLogForm, m_pLogSent}, kPanelLeft + 1, top);
-    m_form.minimumSize.setHeight(std::max(m_form.minimumSize.height(), top + kGap));
+    const int bottomWithLines = top + (m_pLines->isHidden() ? linesRoom : 0);
+    m_form.minimumSize.setHeight(std::max(m_form.minimumSize.height(), bottomWithLines + kGap));
     setMinimumSize(m_form.minimumSize);
 }
 
