@@ -27,15 +27,16 @@ TEST(CliUserCommands, SendsTheBytesOfCommandsSavedByTheWindow)
     CPrinterSim sim({"--out", out});
     ASSERT_NE(sim.Port(), 0);
     // From the folder of the file, as the window keeps it, and from elsewhere with --config.
-    const CliOutcome byFolder = RunCli(
-        {"--port", sim.Spec(), "--send-cmd", "初始化", "--send-cmd", "状态", "--expect-hex", "12"},
-        dir.path());
+    const CliOutcome byFolder = RunCli({"--port", sim.PortArgument(), "--send-cmd", "初始化",
+                                        "--send-cmd", "状态", "--expect-hex", "12"},
+                                       dir.path());
     EXPECT_EQ(byFolder.exitCode, 0) << byFolder.err;
     EXPECT_EQ(byFolder.out, "12\n");
     const CliOutcome byOption =
-        RunCli({"--port", sim.Spec(), "--config", ini, "--send-cmd", "Cut [full]"});
+        RunCli({"--port", sim.PortArgument(), "--config", ini, "--send-cmd", "Cut [full]"});
     EXPECT_EQ(byOption.exitCode, 0) << byOption.err;
-    const CliOutcome unknown = RunCli({"--port", sim.Spec(), "--send-cmd", "Feed"}, dir.path());
+    const CliOutcome unknown =
+        RunCli({"--port", sim.PortArgument(), "--send-cmd", "Feed"}, dir.path());
     EXPECT_EQ(unknown.exitCode, 4);
     EXPECT_NE(unknown.err.find("'--send-cmd Feed': no user command"), std::string::npos)
         << unknown.err;

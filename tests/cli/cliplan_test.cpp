@@ -22,7 +22,7 @@ CliPlan Parsed(const std::vector<std::string> &args)
     return result.plan.value_or(CliPlan{});
 }
 
-TEST(CliPlan, PortSpecsOfEveryKind)
+TEST(CliPlan, PortTargetsOfEveryKind)
 {
     struct Row
     {
@@ -57,19 +57,19 @@ TEST(CliPlan, PortSpecsOfEveryKind)
     };
     for (const Row &row : rows) {
         std::string reason;
-        const auto spec = ParsePortSpec(row.text, reason);
-        ASSERT_TRUE(spec) << row.text << ": " << reason;
-        const std::string where = spec->kind == CliPortKind::Network   ? spec->host
-                                  : spec->kind == CliPortKind::Printer ? spec->queue
-                                                                       : spec->device;
-        EXPECT_EQ(spec->kind, row.kind) << row.text;
+        const auto target = ParsePortTarget(row.text, reason);
+        ASSERT_TRUE(target) << row.text << ": " << reason;
+        const std::string where = target->kind == CliPortKind::Network   ? target->host
+                                  : target->kind == CliPortKind::Printer ? target->queue
+                                                                         : target->device;
+        EXPECT_EQ(target->kind, row.kind) << row.text;
         EXPECT_EQ(where, row.where) << row.text;
-        EXPECT_EQ(spec->baud, row.baud) << row.text;
-        EXPECT_EQ(spec->dataBits, row.dataBits) << row.text;
-        EXPECT_EQ(spec->parity, row.parity) << row.text;
-        EXPECT_EQ(spec->stopBits, row.stopBits) << row.text;
-        EXPECT_EQ(spec->flow, row.flow) << row.text;
-        EXPECT_EQ(spec->tcpPort, row.tcpPort) << row.text;
+        EXPECT_EQ(target->baud, row.baud) << row.text;
+        EXPECT_EQ(target->dataBits, row.dataBits) << row.text;
+        EXPECT_EQ(target->parity, row.parity) << row.text;
+        EXPECT_EQ(target->stopBits, row.stopBits) << row.text;
+        EXPECT_EQ(target->flow, row.flow) << row.text;
+        EXPECT_EQ(target->tcpPort, row.tcpPort) << row.text;
     }
 }
 

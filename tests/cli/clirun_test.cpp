@@ -51,8 +51,8 @@ TEST(CliRun, ExitStatusAndOutputAgainstThePrinterSimulator)
     for (const SimRow &row : rows) {
         CPrinterSim sim(Args(row.simArgs));
         ASSERT_NE(sim.Port(), 0) << row.simArgs;
-        const CliOutcome outcome =
-            RunCli(QStringList{"--port", sim.Spec()} + Args(QString::fromLatin1(row.cliArgs)));
+        const CliOutcome outcome = RunCli(QStringList{"--port", sim.PortArgument()} +
+                                          Args(QString::fromLatin1(row.cliArgs)));
         EXPECT_EQ(outcome.exitCode, row.exitCode) << row.simArgs << " " << row.cliArgs;
         EXPECT_EQ(outcome.out, row.out) << row.cliArgs;
         EXPECT_NE(outcome.err.find(row.errHas), std::string::npos) << outcome.err;
@@ -226,7 +226,8 @@ TEST(CliRun, FileProgressGoesToStandardErrorOnlyWhenItIsATerminal)
     ASSERT_EQ(file.write(QByteArray(64 * 1024, 'x')), 64 * 1024);
     file.close();
     CPrinterSim sim;
-    const QStringList args{"--port", sim.Spec(), "--send-file", file.fileName(), "--passes", "3"};
+    const QStringList args{"--port",        sim.PortArgument(), "--send-file",
+                           file.fileName(), "--passes",         "3"};
     CPtyPair terminal;
     ASSERT_TRUE(terminal.IsValid());
     CCliRun onTerminal(args, {}, QString::fromStdString(terminal.SlavePath()));

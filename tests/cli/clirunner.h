@@ -36,7 +36,7 @@ public:
     explicit CPrinterSim(const QStringList &args = {});
     ~CPrinterSim();
     quint16 Port() const { return m_port; }
-    QString Spec() const { return QStringLiteral("tcp:127.0.0.1:%1").arg(m_port); }
+    QString PortArgument() const { return QStringLiteral("tcp:127.0.0.1:%1").arg(m_port); }
     bool Stop(); // SIGTERM; true when it ended with status 0
 
 private:

@@ -69,28 +69,28 @@ constexpr uint8_t kLeastDataBits = 4;
 constexpr int kSelSerial = 0;
 constexpr int kSelNetwork = 3;
 
-CliPortSpec SerialFromBlock(const tagSERIAL_CFG &stored)
+CliPortTarget SerialFromBlock(const tagSERIAL_CFG &stored)
 {
-    CliPortSpec spec;
-    spec.kind = CliPortKind::Serial;
-    spec.device = "COM" + std::to_string(stored.dwPort + 1);
-    spec.baud = stored.dwBaudRate;
-    spec.dataBits = uint8_t(kLeastDataBits + stored.byDataBits);
-    spec.parity = stored.byParity;
-    spec.stopBits = stored.byStopBits;
-    spec.flow = stored.dwFlowCtrl == 1   ? CliFlow::DtrDsr
-                : stored.dwFlowCtrl == 2 ? CliFlow::XonXoff
-                                         : CliFlow::None;
-    return spec;
+    CliPortTarget target;
+    target.kind = CliPortKind::Serial;
+    target.device = "COM" + std::to_string(stored.dwPort + 1);
+    target.baud = stored.dwBaudRate;
+    target.dataBits = uint8_t(kLeastDataBits + stored.byDataBits);
+    target.parity = stored.byParity;
+    target.stopBits = stored.byStopBits;
+    target.flow = stored.dwFlowCtrl == 1   ? CliFlow::DtrDsr
+                  : stored.dwFlowCtrl == 2 ? CliFlow::XonXoff
+                                           : CliFlow::None;
+    return target;
 }
 
-CliPortSpec NetworkFromBlock(const tagETHERNET_CFG &stored)
+CliPortTarget NetworkFromBlock(const tagETHERNET_CFG &stored)
 {
-    CliPortSpec spec;
-    spec.kind = CliPortKind::Network;
-    spec.host.assign(stored.szHost, strnlen(stored.szHost, sizeof(stored.szHost)));
-    spec.tcpPort = stored.wPort;
-    return spec;
+    CliPortTarget target;
+    target.kind = CliPortKind::Network;
+    target.host.assign(stored.szHost, strnlen(stored.szHost, sizeof(stored.szHost)));
+    target.tcpPort = stored.wPort;
+    return target;
 }
 } // namespace
 

@@ -11,13 +11,13 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: tarvik-cli [--port SPEC] [--send-hex TEXT | --send-text TEXT |\n"
+    "Usage: tarvik-cli [--port TARGET] [--send-hex TEXT | --send-text TEXT |\n"
     "                  --send-file PATH [--passes N] [--interval MS] | --send-cmd NAME]...\n"
     "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
     "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
     "       tarvik-cli --list\n"
     "\n"
-    "SPEC: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
+    "TARGET: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
     "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, printer:QUEUE, or a device\n"
     "      name of the window (COM1, LPT1, \\\\.\\QXUSB-1). Without --port, the serial or\n"
     "      network port saved by the window in the configuration file.\n"
@@ -108,7 +108,7 @@ bool OutputInto(CliPlan &plan, const std::string &text, std::string &reason)
 
 bool PortInto(CliPlan &plan, const std::string &text, std::string &reason)
 {
-    plan.port = ParsePortSpec(text, reason);
+    plan.port = ParsePortTarget(text, reason);
     return plan.port.has_value();
 }
 

@@ -36,7 +36,7 @@ enum class CliFlow
     DtrDsr
 };
 
-struct CliPortSpec
+struct CliPortTarget
 {
     CliPortKind kind = CliPortKind::Serial;
     std::string device; // serial, parallel, USB: a path or a name of the window ("COM1")
@@ -77,7 +77,7 @@ struct CliPlan
 {
     bool help = false;
     bool list = false;
-    std::optional<CliPortSpec> port;
+    std::optional<CliPortTarget> port;
     std::vector<CliSendStep> sends;
     std::optional<std::vector<uint8_t>> expect;
     std::optional<uint32_t> readMs;
@@ -96,8 +96,8 @@ struct CliParseResult
 
 // `args` without the program name.
 CliParseResult ParseCliArguments(const std::vector<std::string> &args);
-// The spec given to --port ("serial:/dev/ttyUSB0:115200:8N1:rtscts", "COM1" ...).
-std::optional<CliPortSpec> ParsePortSpec(const std::string &text, std::string &reason);
+// The target given to --port ("serial:/dev/ttyUSB0:115200:8N1:rtscts", "COM1" ...).
+std::optional<CliPortTarget> ParsePortTarget(const std::string &text, std::string &reason);
 
 // The usage text, ending with a line break.
 const char *CliUsage();

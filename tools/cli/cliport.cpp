@@ -38,83 +38,83 @@ template <class Port, class Record> CliPortResult Configured(const Record &recor
     return result;
 }
 
-CliPortResult SerialPort(const CliPortSpec &spec)
+CliPortResult SerialPort(const CliPortTarget &target)
 {
     static const std::map<CliFlow, uint32_t> kFlowCodes{
         {CliFlow::None, 0}, {CliFlow::DtrDsr, 1}, {CliFlow::XonXoff, 2}};
-    if (!kFlowCodes.contains(spec.flow))
+    if (!kFlowCodes.contains(target.flow))
         return {nullptr, "the serial port offers no RTS/CTS flow control (dtrdsr holds the "
                          "output on DSR)"};
     tagSERIAL_CFG record;
-    record.dwPort = IsPath(spec.device) ? 0 : NameNumber(spec.device, 3);
-    if (IsPath(spec.device))
-        SetDeviceOverride(kSerialPathName, spec.device);
-    record.dwBaudRate = spec.baud;
-    record.byParity = spec.parity;
-    record.byDataBits = spec.dataBits;
-    record.byStopBits = spec.stopBits;
-    record.dwFlowCtrl = kFlowCodes.at(spec.flow);
+    record.dwPort = IsPath(target.device) ? 0 : NameNumber(target.device, 3);
+    if (IsPath(target.device))
+        SetDeviceOverride(kSerialPathName, target.device);
+    record.dwBaudRate = target.baud;
+    record.byParity = target.parity;
+    record.byDataBits = target.dataBits;
+    record.byStopBits = target.stopBits;
+    record.dwFlowCtrl = kFlowCodes.at(target.flow);
     record.dwMarker = kCfgMarkerValid;
     return Configured<CSerialPort>(record);
 }
 
-CliPortResult ParallelPort(const CliPortSpec &spec)
+CliPortResult ParallelPort(const CliPortTarget &target)
 {
     tagPARALLEL_CFG record;
-    record.dwPort = IsPath(spec.device) ? 0 : NameNumber(spec.device, 3);
+    record.dwPort = IsPath(target.device) ? 0 : NameNumber(target.device, 3);
     if (record.dwPort > kMaxParallelNumber)
         return {nullptr, "parallel ports are LPT1 to LPT9"};
-    if (IsPath(spec.device))
-        SetDeviceOverride(kParallelPathName, spec.device);
+    if (IsPath(target.device))
+        SetDeviceOverride(kParallelPathName, target.device);
     record.dwMarker = kCfgMarkerValid;
     return Configured<CParallelPort>(record);
 }
 
-CliPortResult UsbPort(const CliPortSpec &spec)
+CliPortResult UsbPort(const CliPortTarget &target)
 {
     // The port asks the device map for the name it was given; a path maps to itself.
-    if (IsPath(spec.device))
-        SetDeviceOverride(spec.device, spec.device);
-    const tagUSB_CFG record{spec.device.c_str(), static_cast<uint32_t>(spec.device.size())};
+    if (IsPath(target.device))
+        SetDeviceOverride(target.device, target.device);
+    const tagUSB_CFG record{target.device.c_str(), static_cast<uint32_t>(target.device.size())};
     return Configured<CUsbPort>(record); // the port copies the path
 }
 
-CliPortResult NetworkPort(const CliPortSpec &spec)
+CliPortResult NetworkPort(const CliPortTarget &target)
 {
     tagETHERNET_CFG record;
-    if (spec.host.size() >= kEthernetHostSize)
+    if (target.host.size() >= kEthernetHostSize)
         return {nullptr, "host names are at most 49 characters"};
-    spec.host.copy(record.szHost, spec.host.size());
-    record.wPort = spec.tcpPort;
+    target.host.copy(record.szHost, target.host.size());
+    record.wPort = target.tcpPort;
     record.dwMarker = kCfgMarkerValid;
     return Configured<CEthernetPort>(record);
 }
 
-CliPortResult PrinterPort(const CliPortSpec &spec)
+CliPortResult PrinterPort(const CliPortTarget &target)
 {
     tagPRINTER_CFG record;
-    if (spec.queue.size() >= kPrinterNameSize)
+    if (target.queue.size() >= kPrinterNameSize)
         return {nullptr, "queue names are at most 299 characters"};
-    spec.queue.copy(record.szPrinter, spec.queue.size());
+    target.queue.copy(record.szPrinter, target.queue.size());
     record.dwMarker = kCfgMarkerValid;
     return Configured<CPrinterPort>(record);
 }
 
 } // namespace
 
-CliPortResult CreateCliPort(const CliPortSpec &spec)
+CliPortResult CreateCliPort(const CliPortTarget &target)
 {
-    switch (spec.kind) {
+    switch (target.kind) {
     case CliPortKind::Serial:
-        return SerialPort(spec);
+        return SerialPort(target);
     case CliPortKind::Parallel:
-        return ParallelPort(spec);
+        return ParallelPort(target);
     case CliPortKind::Usb:
-        return UsbPort(spec);
+        return UsbPort(target);
     case CliPortKind::Network:
-        return NetworkPort(spec);
+        return NetworkPort(target);
     case CliPortKind::Printer:
-        return PrinterPort(spec);
+        return PrinterPort(target);
     }
     return {nullptr, "unknown port kind"};
 }
@@ -152,17 +152,17 @@ std::string PortErrorText(uint32_t error)
 
 std::vector<std::string> ListCliPorts()
 {
-    std::vector<std::string> specs;
+    std::vector<std::string> targets;
     for (const std::string &path : ListSerialDevices())
-        specs.push_back("serial:" + path);
+        targets.push_back("serial:" + path);
     for (int n = 1; n <= kMaxParallelNumber; ++n) {
         const std::string path = DevicePath("LPT" + std::to_string(n));
         if (std::filesystem::exists(path))
-            specs.push_back("parallel:" + path);
+            targets.push_back("parallel:" + path);
     }
     for (const int8_t *n = EnumUsbDevices(); *n >= 0; ++n)
-        specs.push_back("usb:" + DevicePath(UsbDeviceName(*n)));
+        targets.push_back("usb:" + DevicePath(UsbDeviceName(*n)));
     for (const std::string &queue : Spooler::ListQueues())
-        specs.push_back("printer:" + queue);
-    return specs;
+        targets.push_back("printer:" + queue);
+    return targets;
 }

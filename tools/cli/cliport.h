@@ -1,4 +1,4 @@
-// The port library's port objects for a --port spec, and the ports the
+// The port library's port objects for a --port target, and the ports the
 // machine has, in the form --port takes.
 #pragma once
 
@@ -17,9 +17,9 @@ struct CliPortResult
     std::string error;             // why there is no port
 };
 
-// Creates the port of the spec's kind; a device given as a path is reached
+// Creates the port of the target's kind; a device given as a path is reached
 // through a device-map override of a name the port asks for.
-CliPortResult CreateCliPort(const CliPortSpec &spec);
+CliPortResult CreateCliPort(const CliPortTarget &target);
 // Lets a port that reads only on request (USB) read the device.
 void EnableReceive(CPortEx &port);
 // "error 10061 (connection refused)".

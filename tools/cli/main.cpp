@@ -24,8 +24,8 @@ int BadArguments(const std::string &argument, const std::string &reason)
 
 int ListPorts()
 {
-    for (const std::string &spec : ListCliPorts())
-        std::printf("%s\n", spec.c_str());
+    for (const std::string &target : ListCliPorts())
+        std::printf("%s\n", target.c_str());
     return kExitDone;
 }
 

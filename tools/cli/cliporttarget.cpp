@@ -1,4 +1,4 @@
-// --port SPEC: the kind prefixes and the device names of the window.
+// --port TARGET: the kind prefixes and the device names of the window.
 #include "cliplan.h"
 
 #include <algorithm>
@@ -37,45 +37,45 @@ bool IsNumberedName(const std::string &text, std::string_view prefix, long min)
     return ec == std::errc() && ptr == end && n >= min;
 }
 
-std::optional<CliPortSpec> WindowName(const std::string &text, std::string &reason)
+std::optional<CliPortTarget> WindowName(const std::string &text, std::string &reason)
 {
     const std::string upper = Upper(text);
-    CliPortSpec spec;
-    spec.device = upper;
+    CliPortTarget target;
+    target.device = upper;
     if (IsNumberedName(upper, "COM", 1))
-        spec.kind = CliPortKind::Serial;
+        target.kind = CliPortKind::Serial;
     else if (IsNumberedName(upper, "LPT", 1))
-        spec.kind = CliPortKind::Parallel;
+        target.kind = CliPortKind::Parallel;
     else if (IsNumberedName(upper, "\\\\.\\QXUSB-", 0))
-        spec.kind = CliPortKind::Usb;
+        target.kind = CliPortKind::Usb;
     else {
         reason = "is neither KIND:... nor a device name such as COM1, LPT1 or \\\\.\\QXUSB-0";
         return std::nullopt;
     }
-    return spec;
+    return target;
 }
 
 // A device is a path or the window's name of a device of the kind.
-bool CheckDevice(CliPortSpec &spec, std::string &reason)
+bool CheckDevice(CliPortTarget &target, std::string &reason)
 {
-    if (spec.device.find('/') != std::string::npos)
+    if (target.device.find('/') != std::string::npos)
         return true;
     std::string nameReason;
-    const auto named = WindowName(spec.device, nameReason);
-    if (named && named->kind == spec.kind) {
-        spec.device = named->device;
+    const auto named = WindowName(target.device, nameReason);
+    if (named && named->kind == target.kind) {
+        target.device = named->device;
         return true;
     }
-    reason = "names '" + spec.device + "', neither a device path nor a " +
-             (spec.kind == CliPortKind::Serial     ? "COMn"
-              : spec.kind == CliPortKind::Parallel ? "LPTn"
-                                                   : "\\\\.\\QXUSB-n") +
+    reason = "names '" + target.device + "', neither a device path nor a " +
+             (target.kind == CliPortKind::Serial     ? "COMn"
+              : target.kind == CliPortKind::Parallel ? "LPTn"
+                                                     : "\\\\.\\QXUSB-n") +
              " name";
     return false;
 }
 
 // "8N1": data bits 5 to 8, parity N/O/E/M/S, stop bits 1, 1.5 or 2.
-bool ParseFrame(const std::string &frame, CliPortSpec &spec)
+bool ParseFrame(const std::string &frame, CliPortTarget &target)
 {
     constexpr std::string_view kParities = "NOEMS";
     if (frame.size() < 3 || frame[0] < '5' || frame[0] > '8')
@@ -87,9 +87,9 @@ bool ParseFrame(const std::string &frame, CliPortSpec &spec)
     const auto stopIt = std::find(kStops.begin(), kStops.end(), stop);
     if (parity == std::string_view::npos || stopIt == kStops.end())
         return false;
-    spec.dataBits = static_cast<uint8_t>(frame[0] - '0');
-    spec.parity = static_cast<uint8_t>(parity);
-    spec.stopBits = static_cast<uint8_t>(stopIt - kStops.begin());
+    target.dataBits = static_cast<uint8_t>(frame[0] - '0');
+    target.parity = static_cast<uint8_t>(parity);
+    target.stopBits = static_cast<uint8_t>(stopIt - kStops.begin());
     return true;
 }
 
@@ -115,58 +115,60 @@ bool ParseBaud(const std::string &text, uint32_t &baud)
     return !text.empty() && ec == std::errc() && ptr == end && baud > 0;
 }
 
-std::optional<CliPortSpec> SerialSpec(const std::vector<std::string> &fields, std::string &reason)
+std::optional<CliPortTarget> SerialTarget(const std::vector<std::string> &fields,
+                                          std::string &reason)
 {
-    CliPortSpec spec;
-    spec.device = fields[1];
-    if (fields.size() > 5 || spec.device.empty())
+    CliPortTarget target;
+    target.device = fields[1];
+    if (fields.size() > 5 || target.device.empty())
         reason = "expects serial:DEVICE[:BAUD[:8N1[:FLOW]]]";
-    else if (!CheckDevice(spec, reason))
+    else if (!CheckDevice(target, reason))
         return std::nullopt;
-    else if (fields.size() > 2 && !ParseBaud(fields[2], spec.baud))
+    else if (fields.size() > 2 && !ParseBaud(fields[2], target.baud))
         reason = "has a bad baud rate '" + fields[2] + "'";
-    else if (fields.size() > 3 && !ParseFrame(fields[3], spec))
+    else if (fields.size() > 3 && !ParseFrame(fields[3], target))
         reason = "has a bad frame '" + fields[3] + "' (data bits 5-8, parity NOEMS, stop 1/1.5/2)";
-    else if (fields.size() > 4 && !ParseFlow(fields[4], spec.flow))
+    else if (fields.size() > 4 && !ParseFlow(fields[4], target.flow))
         reason = "has a bad flow control '" + fields[4] + "' (none, rtscts, xonxoff, dtrdsr)";
     if (!reason.empty())
         return std::nullopt;
-    return spec;
+    return target;
 }
 
-std::optional<CliPortSpec> NetworkSpec(const std::vector<std::string> &fields, std::string &reason)
+std::optional<CliPortTarget> NetworkTarget(const std::vector<std::string> &fields,
+                                           std::string &reason)
 {
-    CliPortSpec spec;
-    spec.kind = CliPortKind::Network;
+    CliPortTarget target;
+    target.kind = CliPortKind::Network;
     uint32_t port = 0;
     if (fields.size() != 3 || fields[1].empty() || !ParseBaud(fields[2], port) || port > 65535) {
         reason = "expects tcp:HOST:PORT";
         return std::nullopt;
     }
-    spec.host = fields[1];
-    spec.tcpPort = static_cast<uint16_t>(port);
-    return spec;
+    target.host = fields[1];
+    target.tcpPort = static_cast<uint16_t>(port);
+    return target;
 }
 
 // parallel:DEVICE, usb:DEVICE, printer:QUEUE: the rest of the text whole.
-std::optional<CliPortSpec> OneFieldSpec(CliPortKind kind, const std::string &rest,
-                                        std::string &reason)
+std::optional<CliPortTarget> OneFieldTarget(CliPortKind kind, const std::string &rest,
+                                            std::string &reason)
 {
     if (rest.empty()) {
         reason = "names no device";
         return std::nullopt;
     }
-    CliPortSpec spec;
-    spec.kind = kind;
-    (kind == CliPortKind::Printer ? spec.queue : spec.device) = rest;
-    if (kind != CliPortKind::Printer && !CheckDevice(spec, reason))
+    CliPortTarget target;
+    target.kind = kind;
+    (kind == CliPortKind::Printer ? target.queue : target.device) = rest;
+    if (kind != CliPortKind::Printer && !CheckDevice(target, reason))
         return std::nullopt;
-    return spec;
+    return target;
 }
 
 } // namespace
 
-std::optional<CliPortSpec> ParsePortSpec(const std::string &text, std::string &reason)
+std::optional<CliPortTarget> ParsePortTarget(const std::string &text, std::string &reason)
 {
     const auto colon = text.find(':');
     if (colon == std::string::npos)
@@ -174,15 +176,15 @@ std::optional<CliPortSpec> ParsePortSpec(const std::string &text, std::string &r
     const std::string kind = text.substr(0, colon);
     const std::string rest = text.substr(colon + 1);
     if (kind == "serial")
-        return SerialSpec(SplitAtColons(text), reason);
+        return SerialTarget(SplitAtColons(text), reason);
     if (kind == "tcp")
-        return NetworkSpec(SplitAtColons(text), reason);
+        return NetworkTarget(SplitAtColons(text), reason);
     if (kind == "parallel")
-        return OneFieldSpec(CliPortKind::Parallel, rest, reason);
+        return OneFieldTarget(CliPortKind::Parallel, rest, reason);
     if (kind == "usb")
-        return OneFieldSpec(CliPortKind::Usb, rest, reason);
+        return OneFieldTarget(CliPortKind::Usb, rest, reason);
     if (kind == "printer")
-        return OneFieldSpec(CliPortKind::Printer, rest, reason);
+        return OneFieldTarget(CliPortKind::Printer, rest, reason);
     reason = "has an unknown kind '" + kind + "' (serial, parallel, usb, tcp, printer)";
     return std::nullopt;
 }
