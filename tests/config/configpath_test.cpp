@@ -1,5 +1,6 @@
 // Which rvcfg.ini a program uses: the current folder's when it holds one,
 // else the user's configuration folder, and the folder made on first save.
+#include "config_files.h"
 #include "configpath.h"
 
 #include <gtest/gtest.h>
@@ -13,28 +14,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ConfigPathTest : public ::testing::Test
+class ConfigPathTest : public config_files::TempDirTest
 {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "tarvik-cfgpath-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        fs::create_directories(root / "work");
+        TempDirTest::SetUp();
+        fs::create_directories(dir / "work");
     }
-    void TearDown() override { fs::remove_all(root); }
-
-    fs::path root;
 };
 
 struct ChoiceRow
 {
     const char *name;
     bool localFile;    // the current folder holds an rvcfg.ini
-    const char *xdg;   // XDG_CONFIG_HOME below root, "" unset, or a relative value
-    const char *home;  // HOME below root, or "" unset
-    const char *where; // expected path below root
+    const char *xdg;   // XDG_CONFIG_HOME below dir, "" unset, or a relative value
+    const char *home;  // HOME below dir, or "" unset
+    const char *where; // expected path below dir
 };
 
 TEST_F(ConfigPathTest, ChoosesTheFileByTheRule)
@@ -48,40 +44,40 @@ TEST_F(ConfigPathTest, ChoosesTheFileByTheRule)
     };
     for (const ChoiceRow &row : rows) {
         SCOPED_TRACE(row.name);
-        const fs::path work = root / "work";
+        const fs::path work = dir / "work";
         fs::remove(work / "rvcfg.ini");
         if (row.localFile)
             std::ofstream(work / "rvcfg.ini") << "[RVConfigs]\n";
-        const std::string xdg = *row.xdg == '/' ? root.string() + row.xdg : row.xdg;
-        const std::string home = *row.home ? root.string() + row.home : "";
+        const std::string xdg = *row.xdg == '/' ? dir.string() + row.xdg : row.xdg;
+        const std::string home = *row.home ? dir.string() + row.home : "";
         EXPECT_EQ(ChooseConfigFile(work, *row.xdg ? xdg.c_str() : nullptr,
                                    *row.home ? home.c_str() : nullptr),
-                  root / row.where);
+                  dir / row.where);
     }
 }
 
 TEST_F(ConfigPathTest, ProcessRuleReadsTheEnvironmentAndCurrentFolder)
 {
     const fs::path previous = fs::current_path();
-    fs::current_path(root / "work");
-    ::setenv("XDG_CONFIG_HOME", (root / "cfg").c_str(), 1);
-    EXPECT_EQ(ConfigFilePath(), root / "cfg" / "Tarvik" / "rvcfg.ini");
-    std::ofstream(root / "work" / "rvcfg.ini") << "\n";
+    fs::current_path(dir / "work");
+    ::setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
+    EXPECT_EQ(ConfigFilePath(), dir / "cfg" / "Tarvik" / "rvcfg.ini");
+    std::ofstream(dir / "work" / "rvcfg.ini") << "\n";
     EXPECT_EQ(fs::weakly_canonical(ConfigFilePath()),
-              fs::weakly_canonical(root / "work" / "rvcfg.ini"));
+              fs::weakly_canonical(dir / "work" / "rvcfg.ini"));
     ::unsetenv("XDG_CONFIG_HOME");
     fs::current_path(previous);
 }
 
 TEST_F(ConfigPathTest, FolderIsMadeOnlyWhenAsked)
 {
-    const fs::path file = ChooseConfigFile(root / "work", (root / "cfg").c_str(), nullptr);
-    EXPECT_FALSE(fs::exists(file.parent_path()));
-    ASSERT_TRUE(MakeConfigFolder(file));
-    EXPECT_TRUE(fs::is_directory(root / "cfg" / "Tarvik"));
-    EXPECT_TRUE(MakeConfigFolder(file)); // already there
-    std::ofstream(root / "blocked") << "a file, not a folder";
-    EXPECT_FALSE(MakeConfigFolder(root / "blocked" / "Tarvik" / "rvcfg.ini"));
+    const fs::path chosen = ChooseConfigFile(dir / "work", (dir / "cfg").c_str(), nullptr);
+    EXPECT_FALSE(fs::exists(chosen.parent_path()));
+    ASSERT_TRUE(MakeConfigFolder(chosen));
+    EXPECT_TRUE(fs::is_directory(dir / "cfg" / "Tarvik"));
+    EXPECT_TRUE(MakeConfigFolder(chosen)); // already there
+    std::ofstream(dir / "blocked") << "a file, not a folder";
+    EXPECT_FALSE(MakeConfigFolder(dir / "blocked" / "Tarvik" / "rvcfg.ini"));
 }
 
 } // namespace

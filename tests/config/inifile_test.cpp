@@ -1,4 +1,5 @@
 // The INI engine on real files in a private temporary folder.
+#include "config_files.h"
 #include "inifile-private.h"
 #include "inifile.h"
 #include "support/bytes_diff.h"
@@ -7,7 +8,6 @@
 
 #include <array>
 #include <csignal>
-#include <fstream>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -17,32 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using namespace config_files;
 
-void WriteBytes(const fs::path &path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-class IniFileTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tarvik-ini-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        file = dir / "rvcfg.ini";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
-    fs::path file;
-};
+using IniFileTest = TempDirTest;
 
 struct RewriteRow
 {

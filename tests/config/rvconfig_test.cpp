@@ -2,32 +2,21 @@
 // and what a damaged or hand-edited section applies.
 #include "rvconfig.h"
 
+#include "config_files.h"
 #include "inifile.h"
 #include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <sys/inotify.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path &path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
+using namespace config_files;
 
 // A block holding only a saved serial part: COM1, 9600, 8N1, hardware flow.
 tagPORT_CFG_DATA SerialDefaultsBlock()
@@ -101,38 +90,31 @@ private:
     int m_fd;
 };
 
-class RvConfigTest : public ::testing::Test
+class RvConfigTest : public TempDirTest
 {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rvconfig_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_ini = m_dir / "rvcfg.ini";
+        TempDirTest::SetUp();
         std::memset(static_cast<void *>(&m_block), 0x5A, sizeof m_block);
         m_untouched = m_block;
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     bool BlockUntouched() const { return std::memcmp(&m_block, &m_untouched, sizeof m_block) == 0; }
 
-    fs::path m_dir;
-    fs::path m_ini;
     tagPORT_CFG_DATA m_block{};
     tagPORT_CFG_DATA m_untouched{};
 };
 
 TEST_F(RvConfigTest, FirstSaveWritesTheNineLinesWithKeysInReverse)
 {
-    ASSERT_EQ(SaveRvConfig(m_ini, {}, SerialDefaultsBlock()), RvSaveResult::Saved);
+    ASSERT_EQ(SaveRvConfig(file, {}, SerialDefaultsBlock()), RvSaveResult::Saved);
     ASSERT_EQ(SerialDefaultsText().size(), kPortCfgTextLength);
     const std::string expected = std::string(kRvConfigComment) +
                                  "\r\n [RVConfigs]\r\n CountSend=0\r\n CountRecv=0\r\n"
                                  " HexSend=0\r\n HexDisplay=0\r\n SelPort=0\r\n"
                                  " PortCfgDataCS=425\r\n PortCfgData=" +
                                  SerialDefaultsText() + "\r\n";
-    EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
+    EXPECT_TRUE(SameBytes(expected, ReadBytes(file)));
 }
 
 // Whatever the file held, one save is one replacement of the file and
@@ -153,9 +135,9 @@ TEST_F(RvConfigTest, OneRenameGivesTheBytesOfTheSingleWrites)
         "COM1=/dev/pts/3\r\n[RVConfigs]\r\nSelPort=4\r\n",
     };
     const RvConfigValues values{3, true, false, true, false};
-    const fs::path reference = m_dir / "reference.ini";
-    fs::create_directory(m_dir / "saved");
-    const fs::path saved = m_dir / "saved" / "rvcfg.ini";
+    const fs::path reference = dir / "reference.ini";
+    fs::create_directory(dir / "saved");
+    const fs::path saved = dir / "saved" / "rvcfg.ini";
     for (const char *start : starts) {
         SCOPED_TRACE(start ? start : "(no file)");
         fs::remove(reference);
@@ -177,11 +159,11 @@ TEST_F(RvConfigTest, OneRenameGivesTheBytesOfTheSingleWrites)
 
 TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)
 {
-    WriteBytes(m_ini, "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n"
-                      "# settings\r\n [RVConfigs]\r\n SelPort=0\r\n; hex mode\r\n"
-                      " HexSend=0\r\n CountSend=0\r\n HexDisplay=0\r\n CountRecv=0\r\n"
-                      " PortCfgData=00\r\n PortCfgDataCS=0\r\n");
-    ASSERT_EQ(SaveRvConfig(m_ini, {4, true, true, false, true}, SerialDefaultsBlock()),
+    WriteBytes(file, "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n"
+                     "# settings\r\n [RVConfigs]\r\n SelPort=0\r\n; hex mode\r\n"
+                     " HexSend=0\r\n CountSend=0\r\n HexDisplay=0\r\n CountRecv=0\r\n"
+                     " PortCfgData=00\r\n PortCfgDataCS=0\r\n");
+    ASSERT_EQ(SaveRvConfig(file, {4, true, true, false, true}, SerialDefaultsBlock()),
               RvSaveResult::Saved);
     const std::string expected = "; my notes\r\n [UserCmds]\r\n Cmd0=Reset,1B 40\r\n" +
                                  std::string(kRvConfigComment) +
@@ -189,10 +171,10 @@ TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)
                                  " HexSend=1\r\n CountSend=1\r\n HexDisplay=1\r\n CountRecv=0\r\n"
                                  " PortCfgData=" +
                                  SerialDefaultsText() + "\r\n PortCfgDataCS=425\r\n";
-    EXPECT_TRUE(SameBytes(expected, ReadBytes(m_ini)));
+    EXPECT_TRUE(SameBytes(expected, ReadBytes(file)));
 
     RvConfigValues loaded;
-    ASSERT_EQ(LoadRvConfig(m_ini, loaded, m_block), RvLoadResult::Loaded);
+    ASSERT_EQ(LoadRvConfig(file, loaded, m_block), RvLoadResult::Loaded);
     const tagPORT_CFG_DATA saved = SerialDefaultsBlock();
     EXPECT_EQ(std::memcmp(&m_block, &saved, sizeof saved), 0);
     EXPECT_EQ(loaded.selPort, 4);
@@ -215,11 +197,11 @@ TEST_F(RvConfigTest, DamagedOrMissingBlockAppliesNothing)
     for (const auto &[content, result] : cases) {
         SCOPED_TRACE(content.substr(0, 140));
         if (content.empty())
-            fs::remove(m_ini);
+            fs::remove(file);
         else
-            WriteBytes(m_ini, content);
+            WriteBytes(file, content);
         RvConfigValues values;
-        EXPECT_EQ(LoadRvConfig(m_ini, values, m_block), result);
+        EXPECT_EQ(LoadRvConfig(file, values, m_block), result);
         EXPECT_TRUE(BlockUntouched());
         EXPECT_TRUE(values.selPort == 0 && !values.hexDisplay && !values.hexSend &&
                     !values.countRecv && !values.countSend);
@@ -232,17 +214,17 @@ TEST_F(RvConfigTest, HandEditedValues)
         {"4", 4}, {"7", 2}, {"-1", 2}, {"abc", 0}, {"3x", 3}};
     for (const auto &[text, selPort] : cases) {
         SCOPED_TRACE(text);
-        WriteBytes(m_ini, Section(text, SerialDefaultsText(), "425"));
+        WriteBytes(file, Section(text, SerialDefaultsText(), "425"));
         RvConfigValues values;
         values.selPort = 2; // what the caller had before loading
-        ASSERT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Loaded);
+        ASSERT_EQ(LoadRvConfig(file, values, m_block), RvLoadResult::Loaded);
         EXPECT_EQ(values.selPort, selPort);
     }
-    WriteBytes(m_ini, " [RVConfigs]\r\n HexSend =1\r\n HexDisplay=2\r\n CountRecv=1abc\r\n"
-                      " countsend=1\r\n PortCfgDataCS=425\r\n PortCfgData=" +
-                          SerialDefaultsText() + "\r\n");
+    WriteBytes(file, " [RVConfigs]\r\n HexSend =1\r\n HexDisplay=2\r\n CountRecv=1abc\r\n"
+                     " countsend=1\r\n PortCfgDataCS=425\r\n PortCfgData=" +
+                         SerialDefaultsText() + "\r\n");
     RvConfigValues values;
-    ASSERT_EQ(LoadRvConfig(m_ini, values, m_block), RvLoadResult::Loaded);
+    ASSERT_EQ(LoadRvConfig(file, values, m_block), RvLoadResult::Loaded);
     EXPECT_FALSE(values.hexSend);
     EXPECT_FALSE(values.hexDisplay);
     EXPECT_TRUE(values.countRecv);
@@ -251,12 +233,12 @@ TEST_F(RvConfigTest, HandEditedValues)
 
 TEST_F(RvConfigTest, SaveThatCannotCreateTheFileSavesNothing)
 {
-    EXPECT_EQ(SaveRvConfig(m_dir / "missing" / "rvcfg.ini", {}, SerialDefaultsBlock()),
+    EXPECT_EQ(SaveRvConfig(dir / "missing" / "rvcfg.ini", {}, SerialDefaultsBlock()),
               RvSaveResult::CannotCreate);
-    EXPECT_FALSE(fs::exists(m_dir / "missing"));
-    fs::create_directory(m_ini);
-    EXPECT_EQ(SaveRvConfig(m_ini, {}, SerialDefaultsBlock()), RvSaveResult::CannotCreate);
-    EXPECT_TRUE(fs::is_directory(m_ini));
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    fs::create_directory(file);
+    EXPECT_EQ(SaveRvConfig(file, {}, SerialDefaultsBlock()), RvSaveResult::CannotCreate);
+    EXPECT_TRUE(fs::is_directory(file));
 }
 
 } // namespace

@@ -22,12 +22,10 @@
 
 namespace {
 
-QByteArray BoxBytes(const CEditEx &box, ConvResult *result = nullptr)
+QByteArray BoxBytes(const CEditEx &box)
 {
     ByteString out;
-    const ConvResult converted = box.GetData(out);
-    if (result)
-        *result = converted;
+    box.GetData(out);
     return QByteArray(reinterpret_cast<const char *>(out.data()), qsizetype(out.size()));
 }
 
