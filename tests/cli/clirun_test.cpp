@@ -30,13 +30,6 @@ QString Written(const QString &path, const QByteArray &bytes)
     return path;
 }
 
-void ExpectPortLost(CCliRun &cli)
-{
-    const CliOutcome outcome = cli.Finish();
-    EXPECT_EQ(outcome.exitCode, 2);
-    EXPECT_NE(outcome.err.find("the port was lost"), std::string::npos) << outcome.err;
-}
-
 struct SimRow
 {
     const char *simArgs;
@@ -99,9 +92,8 @@ TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
          "there is no configuration file"},
     };
     for (const auto &row : rows) {
-        const CliOutcome outcome = RunCli(row.args);
-        EXPECT_EQ(outcome.exitCode, row.exitCode) << row.args.join(' ').toStdString();
-        EXPECT_NE(outcome.err.find(row.errHas), std::string::npos) << outcome.err;
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        ExpectOutcome(RunCli(row.args), row.exitCode, row.errHas);
     }
 }
 
@@ -178,7 +170,7 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
     ASSERT_TRUE(peer.Accept());
     EXPECT_EQ(peer.ReceiveFromClient(3), "\x10\x04\x01");
     peer.CloseClient();
-    ExpectPortLost(network);
+    ExpectOutcome(network.Finish(), 2, "the port was lost");
 
     CPtyPair pty;
     ASSERT_TRUE(pty.IsValid());
@@ -188,7 +180,7 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
                     "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
     EXPECT_EQ(ReadMaster(pty, 3), "\x10\x04\x01");
     pty.CloseMaster();
-    ExpectPortLost(serial);
+    ExpectOutcome(serial.Finish(), 2, "the port was lost");
 }
 
 TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
