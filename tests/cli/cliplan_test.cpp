@@ -29,31 +29,28 @@ TEST(CliPlan, PortTargetsOfEveryKind)
         const char *text;
         CliPortKind kind;
         const char *where; // device, host or queue
-        uint32_t baud;
-        uint8_t dataBits, parity, stopBits;
-        CliFlow flow;
-        uint16_t tcpPort;
+        uint16_t tcpPort = 0;
+        uint32_t baud = 9600;
+        uint8_t dataBits = 8, parity = 0, stopBits = 0;
+        CliFlow flow = CliFlow::None;
     };
     const Row rows[] = {
-        {"serial:/dev/ttyUSB0", CliPortKind::Serial, "/dev/ttyUSB0", 9600, 8, 0, 0, CliFlow::None,
-         0},
-        {"serial:/dev/ttyS1:115200:7E2:rtscts", CliPortKind::Serial, "/dev/ttyS1", 115200, 7, 2, 2,
-         CliFlow::RtsCts, 0},
-        {"serial:COM3:19200:8o1.5:xonxoff", CliPortKind::Serial, "COM3", 19200, 8, 1, 1,
-         CliFlow::XonXoff, 0},
-        {"serial:/dev/ttyACM0:250000:5S1:dtrdsr", CliPortKind::Serial, "/dev/ttyACM0", 250000, 5, 4,
-         0, CliFlow::DtrDsr, 0},
-        {"parallel:/dev/lp0", CliPortKind::Parallel, "/dev/lp0", 9600, 8, 0, 0, CliFlow::None, 0},
-        {"usb:/dev/usb/lp1", CliPortKind::Usb, "/dev/usb/lp1", 9600, 8, 0, 0, CliFlow::None, 0},
-        {"tcp:192.168.1.20:9100", CliPortKind::Network, "192.168.1.20", 9600, 8, 0, 0,
-         CliFlow::None, 9100},
-        {"printer:Office Laser", CliPortKind::Printer, "Office Laser", 9600, 8, 0, 0, CliFlow::None,
-         0},
-        {"com2", CliPortKind::Serial, "COM2", 9600, 8, 0, 0, CliFlow::None, 0},
-        {"serial:com4:4800", CliPortKind::Serial, "COM4", 4800, 8, 0, 0, CliFlow::None, 0},
-        {"usb:\\\\.\\qxusb-2", CliPortKind::Usb, "\\\\.\\QXUSB-2", 9600, 8, 0, 0, CliFlow::None, 0},
-        {"LPT1", CliPortKind::Parallel, "LPT1", 9600, 8, 0, 0, CliFlow::None, 0},
-        {"\\\\.\\QXUSB-1", CliPortKind::Usb, "\\\\.\\QXUSB-1", 9600, 8, 0, 0, CliFlow::None, 0},
+        {"serial:/dev/ttyUSB0", CliPortKind::Serial, "/dev/ttyUSB0"},
+        {"serial:/dev/ttyS1:115200:7E2:rtscts", CliPortKind::Serial, "/dev/ttyS1", 0, 115200, 7, 2,
+         2, CliFlow::RtsCts},
+        {"serial:COM3:19200:8o1.5:xonxoff", CliPortKind::Serial, "COM3", 0, 19200, 8, 1, 1,
+         CliFlow::XonXoff},
+        {"serial:/dev/ttyACM0:250000:5S1:dtrdsr", CliPortKind::Serial, "/dev/ttyACM0", 0, 250000, 5,
+         4, 0, CliFlow::DtrDsr},
+        {"parallel:/dev/lp0", CliPortKind::Parallel, "/dev/lp0"},
+        {"usb:/dev/usb/lp1", CliPortKind::Usb, "/dev/usb/lp1"},
+        {"tcp:192.168.1.20:9100", CliPortKind::Network, "192.168.1.20", 9100},
+        {"printer:Office Laser", CliPortKind::Printer, "Office Laser"},
+        {"com2", CliPortKind::Serial, "COM2"},
+        {"serial:com4:4800", CliPortKind::Serial, "COM4", 0, 4800},
+        {"usb:\\\\.\\qxusb-2", CliPortKind::Usb, "\\\\.\\QXUSB-2"},
+        {"LPT1", CliPortKind::Parallel, "LPT1"},
+        {"\\\\.\\QXUSB-1", CliPortKind::Usb, "\\\\.\\QXUSB-1"},
     };
     for (const Row &row : rows) {
         std::string reason;

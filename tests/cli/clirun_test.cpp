@@ -21,6 +21,15 @@ QStringList Args(const QString &line)
     return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+// Writes `bytes` to `path`; the test fails when it cannot.
+QString Written(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        << path.toStdString();
+    return path;
+}
+
 struct SimRow
 {
     const char *simArgs;
@@ -83,9 +92,8 @@ TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
          "there is no configuration file"},
     };
     for (const auto &row : rows) {
-        const CliOutcome outcome = RunCli(row.args);
-        EXPECT_EQ(outcome.exitCode, row.exitCode) << row.args.join(' ').toStdString();
-        EXPECT_NE(outcome.err.find(row.errHas), std::string::npos) << outcome.err;
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        ExpectOutcome(RunCli(row.args), row.exitCode, row.errHas);
     }
 }
 
@@ -140,15 +148,12 @@ TEST(CliRun, WindowNamesReachTheDevicesTheConfigurationMapsThemTo)
     CPtyPair pty;
     ASSERT_TRUE(pty.IsValid());
     QTemporaryDir dir;
-    QFile ini(dir.filePath("rvcfg.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Devices]\r\nCOM1=" + QByteArray::fromStdString(pty.SlavePath()) + "\r\n");
-    ini.close();
+    const QString ini =
+        Written(dir.filePath("rvcfg.ini"),
+                "[Devices]\r\nCOM1=" + QByteArray::fromStdString(pty.SlavePath()) + "\r\n");
     const std::pair<QStringList, QString> runs[] = {
         {{"--port", "COM1", "--send-text", "in folder"}, dir.path()},
-        {{"--port", "serial:com1:19200:8E1", "--send-text", "by option", "--config",
-          ini.fileName()},
-         {}},
+        {{"--port", "serial:com1:19200:8E1", "--send-text", "by option", "--config", ini}, {}},
     };
     for (const auto &[args, workDir] : runs) {
         CCliRun cli(args, workDir);
@@ -165,9 +170,7 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
     ASSERT_TRUE(peer.Accept());
     EXPECT_EQ(peer.ReceiveFromClient(3), "\x10\x04\x01");
     peer.CloseClient();
-    const CliOutcome closed = network.Finish();
-    EXPECT_EQ(closed.exitCode, 2);
-    EXPECT_NE(closed.err.find("the port was lost"), std::string::npos) << closed.err;
+    ExpectOutcome(network.Finish(), 2, "the port was lost");
 
     CPtyPair pty;
     ASSERT_TRUE(pty.IsValid());
@@ -177,9 +180,7 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
                     "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
     EXPECT_EQ(ReadMaster(pty, 3), "\x10\x04\x01");
     pty.CloseMaster();
-    const CliOutcome hungUp = serial.Finish();
-    EXPECT_EQ(hungUp.exitCode, 2);
-    EXPECT_NE(hungUp.err.find("the port was lost"), std::string::npos) << hungUp.err;
+    ExpectOutcome(serial.Finish(), 2, "the port was lost");
 }
 
 TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
@@ -187,15 +188,13 @@ TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
     QTemporaryDir dir;
     const QString device = dir.filePath("parallel-printer");
     QFile(device).open(QIODevice::WriteOnly);
-    QFile ini(dir.filePath("rvcfg.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Devices]\r\nLPT3=" + device.toUtf8() + "\r\n");
-    ini.close();
+    const QString ini =
+        Written(dir.filePath("rvcfg.ini"), "[Devices]\r\nLPT3=" + device.toUtf8() + "\r\n");
     const std::string line = "parallel:" + device.toStdString() + "\n";
     const CliOutcome inFolder = RunCli({"--list"}, dir.path());
     EXPECT_EQ(inFolder.exitCode, 0);
     EXPECT_NE(inFolder.out.find(line), std::string::npos) << inFolder.out;
-    const CliOutcome byOption = RunCli({"--list", "--config", ini.fileName()});
+    const CliOutcome byOption = RunCli({"--list", "--config", ini});
     EXPECT_NE(byOption.out.find(line), std::string::npos) << byOption.out;
     EXPECT_EQ(RunCli({"--list"}).out.find(line), std::string::npos);
 }
@@ -204,13 +203,10 @@ TEST(CliRun, AFileInThreePassesReachesALoopbackPeerWhole)
 {
     QTemporaryDir dir;
     const std::string content = PatternBytes(20 * 1024 * 1024, 7);
-    QFile file(dir.filePath("page.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(content.data(), qint64(content.size())), qint64(content.size()));
-    file.close();
+    const QString file = Written(dir.filePath("page.bin"), QByteArray::fromStdString(content));
     CLoopbackServer peer;
-    CCliRun cli({"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port()), "--send-file",
-                 file.fileName(), "--passes", "3", "--interval", "10"});
+    CCliRun cli({"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port()), "--send-file", file,
+                 "--passes", "3", "--interval", "10"});
     ASSERT_TRUE(peer.Accept());
     const std::string arrived = peer.ReceiveFromClient(3 * content.size(), 60000);
     const CliOutcome outcome = cli.Finish();
@@ -221,21 +217,16 @@ TEST(CliRun, AFileInThreePassesReachesALoopbackPeerWhole)
 TEST(CliRun, FileProgressGoesToStandardErrorOnlyWhenItIsATerminal)
 {
     QTemporaryDir dir;
-    QFile file(dir.filePath("page.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(QByteArray(64 * 1024, 'x')), 64 * 1024);
-    file.close();
+    const QString file = Written(dir.filePath("page.bin"), QByteArray(64 * 1024, 'x'));
     CPrinterSim sim;
-    const QStringList args{"--port",        sim.PortArgument(), "--send-file",
-                           file.fileName(), "--passes",         "3"};
+    const QStringList args{"--port", sim.PortArgument(), "--send-file", file, "--passes", "3"};
     CPtyPair terminal;
     ASSERT_TRUE(terminal.IsValid());
     CCliRun onTerminal(args, {}, QString::fromStdString(terminal.SlavePath()));
     EXPECT_EQ(onTerminal.Finish().exitCode, 0);
     const std::string shown = DrainMaster(terminal);
     const std::string last = "pass 3 of 3, 100%\n";
-    EXPECT_NE(shown.find("\rsending " + file.fileName().toStdString() + ": pass 1 of 3"),
-              std::string::npos)
+    EXPECT_NE(shown.find("\rsending " + file.toStdString() + ": pass 1 of 3"), std::string::npos)
         << shown;
     EXPECT_TRUE(shown.ends_with(last)) << shown;
     const CliOutcome onPipe = RunCli(args);
@@ -251,12 +242,9 @@ TEST(CliRun, AFileInThreePassesMakesThreeRawJobs)
         GTEST_SKIP() << whyNot;
     QTemporaryDir dir;
     const std::string content = PatternBytes(20 * 1024 * 1024, 3);
-    QFile file(dir.filePath("page.bin"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(content.data(), qint64(content.size())), qint64(content.size()));
-    file.close();
-    const CliOutcome outcome = RunCli({"--port", "printer:tarvik_cli", "--send-file",
-                                       file.fileName(), "--passes", "3", "--timeout", "30000"});
+    const QString file = Written(dir.filePath("page.bin"), QByteArray::fromStdString(content));
+    const CliOutcome outcome = RunCli({"--port", "printer:tarvik_cli", "--send-file", file,
+                                       "--passes", "3", "--timeout", "30000"});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_NE(RunCli({"--list"}).out.find("printer:tarvik_cli\n"), std::string::npos);
     const std::vector<CapturedJob> jobs = cupsd.WaitForJobs("tarvik_cli", 3);

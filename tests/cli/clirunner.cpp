@@ -1,5 +1,7 @@
 #include "clirunner.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 constexpr int kNoLimit = -1;
 } // namespace
@@ -36,6 +38,12 @@ CliOutcome CCliRun::Finish()
 CliOutcome RunCli(const QStringList &args, const QString &workDir)
 {
     return CCliRun(args, workDir).Finish();
+}
+
+void ExpectOutcome(const CliOutcome &outcome, int exitCode, const std::string &errHas)
+{
+    EXPECT_EQ(outcome.exitCode, exitCode) << outcome.err;
+    EXPECT_NE(outcome.err.find(errHas), std::string::npos) << outcome.err;
 }
 
 CPrinterSim::CPrinterSim(const QStringList &args)

@@ -29,6 +29,9 @@ private:
 
 CliOutcome RunCli(const QStringList &args, const QString &workDir = {});
 
+// The test fails unless the run ended with `exitCode` and its standard error holds `errHas`.
+void ExpectOutcome(const CliOutcome &outcome, int exitCode, const std::string &errHas);
+
 // tarvik-printersim on a port the system chose.
 class CPrinterSim
 {

@@ -14,7 +14,6 @@
 #include "stringtable.h"
 #include "usbport.h"
 
-#include <QFile>
 #include <QTableWidget>
 
 #include <fcntl.h>

@@ -50,17 +50,15 @@ private slots:
         TypeTarget(panel.get(), "printer.example", "9100");
         panel = Recreate(std::move(panel));
 
-        const tagETHERNET_CFG &stored = PortCfgData().ethernet;
-        QCOMPARE(QByteArray(stored.szHost), "printer.example");
-        QCOMPARE(stored.wPort, 9100);
-        QCOMPARE(stored.dwMarker, kCfgMarkerValid);
+        const tagETHERNET_CFG stored = PortCfgData().ethernet;
         QCOMPARE(FindPanelControl<QLineEdit>(panel.get(), kEthPortId)->text(), "9100");
-
         const tagETHERNET_CFG record = panel->BuildRecord();
-        QCOMPARE(QByteArray(record.szHost), "printer.example");
-        QCOMPARE(record.wPort, 9100);
         QCOMPARE(record.dwConnKind, 0u);
-        QCOMPARE(record.dwMarker, kCfgMarkerValid);
+        for (const tagETHERNET_CFG *cfg : {&stored, &record}) {
+            QCOMPARE(QByteArray(cfg->szHost), "printer.example");
+            QCOMPARE(cfg->wPort, 9100);
+            QCOMPARE(cfg->dwMarker, kCfgMarkerValid);
+        }
     }
 
     void badPortShowsMessageAndKeepsPreviousValues_data()

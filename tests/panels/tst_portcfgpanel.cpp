@@ -4,7 +4,6 @@
 #include "printercfgdlg.h"
 #include "usbcfgdlg.h"
 
-#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 

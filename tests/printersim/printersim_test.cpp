@@ -133,10 +133,6 @@ TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
     close(client);
 }
 
-} // namespace
-
-namespace {
-
 // Everything the simulator sends until it closes the connection after ours.
 std::string RepliesUntilClosed(int fd, const std::string &bytes)
 {

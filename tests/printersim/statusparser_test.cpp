@@ -36,10 +36,6 @@ TEST(StatusParser, AnswerRowsWholeAndSplitIntoSingleBytes)
     }
 }
 
-} // namespace
-
-namespace {
-
 // What the window and the command line make of each simulated condition: the
 // names of the conditions that are set in any of its six replies.
 TEST(StatusParser, EachConditionDecodesToItsNames)

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>

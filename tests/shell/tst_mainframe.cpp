@@ -1,9 +1,6 @@
-#include "extstatusbarbutton.h"
-#include "extstatuscontrolbar.h"
 #include "findtextdlg.h"
 #include "mainframe.h"
 #include "regmanage.h"
-#include "statusmessenger.h"
 #include "testsettings.h"
 
 #include <QComboBox>
@@ -28,7 +25,8 @@ private slots:
         {
             CMainFrame frame(m_reg);
             QVERIFY(!frame.RestorePlacement()); // nothing saved yet
-            Show(frame);
+            frame.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&frame));
             frame.setGeometry(QRect(40, 50, 720, 510));
             QTRY_COMPARE(frame.size(), QSize(720, 510));
             QVERIFY(frame.close());
@@ -71,12 +69,6 @@ private slots:
     }
 
 private:
-    static void Show(CMainFrame &frame)
-    {
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-    }
-
     TestSettingsFolder m_folder;
     CRegManage m_reg;
 };

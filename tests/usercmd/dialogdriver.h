@@ -14,11 +14,13 @@
 
 #include <functional>
 
-template <typename Widget> void OnNextModal(std::function<void(Widget *)> step)
+// Runs `step` once `active()` is a visible Widget.
+template <typename Widget>
+void OnNextActive(QWidget *(*active)(), std::function<void(Widget *)> step)
 {
     auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, step] {
-        auto *widget = qobject_cast<Widget *>(QApplication::activeModalWidget());
+    QObject::connect(poll, &QTimer::timeout, [poll, active, step] {
+        auto *widget = qobject_cast<Widget *>(active());
         if (!widget || !widget->isVisible())
             return;
         poll->stop();
@@ -28,18 +30,14 @@ template <typename Widget> void OnNextModal(std::function<void(Widget *)> step)
     poll->start(10);
 }
 
+template <typename Widget> void OnNextModal(std::function<void(Widget *)> step)
+{
+    OnNextActive<Widget>(&QApplication::activeModalWidget, std::move(step));
+}
+
 inline void OnNextPopup(std::function<void(QMenu *)> step)
 {
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, step] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu || !menu->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        step(menu);
-    });
-    poll->start(10);
+    OnNextActive<QMenu>(&QApplication::activePopupWidget, std::move(step));
 }
 
 inline QAction *MenuAction(QMenu *menu, int id)

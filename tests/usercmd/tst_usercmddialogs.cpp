@@ -10,11 +10,9 @@
 #include "usercmdeditdlg.h"
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -31,24 +29,29 @@ struct EditOutcome
     QStringList messages;
 };
 
+QCheckBox *HexBox(CUserCmdEditDlg *dlg)
+{
+    return dlg->findChild<QCheckBox *>(QString::number(CUserCmdEditDlg::kHexId));
+}
+
+QLineEdit *NameBox(CUserCmdEditDlg *dlg)
+{
+    return dlg->findChild<QLineEdit *>(QString::number(CUserCmdEditDlg::kNameId));
+}
+
+void PressOk(QDialog *dlg)
+{
+    dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+}
+
 void ClickHex(CUserCmdEditDlg *dlg, Qt::KeyboardModifiers modifiers = {})
 {
-    auto *hex = dlg->findChild<QCheckBox *>(QString::number(CUserCmdEditDlg::kHexId));
+    QCheckBox *hex = HexBox(dlg);
     QStyleOptionButton option;
     option.initFrom(hex);
     const QRect indicator =
         hex->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, hex);
     QTest::mouseClick(hex, Qt::LeftButton, modifiers, indicator.center());
-}
-
-bool HexChecked(CUserCmdEditDlg *dlg)
-{
-    return dlg->findChild<QCheckBox *>(QString::number(CUserCmdEditDlg::kHexId))->isChecked();
-}
-
-void SetNameText(CUserCmdEditDlg *dlg, const QString &text)
-{
-    dlg->findChild<QLineEdit *>(QString::number(CUserCmdEditDlg::kNameId))->setText(text);
 }
 
 EditOutcome RunEdit(const QString &name, const QString &content,
@@ -62,7 +65,7 @@ EditOutcome RunEdit(const QString &name, const QString &content,
     OnNextModal<CUserCmdEditDlg>([&](CUserCmdEditDlg *shown) {
         if (steps)
             steps(shown);
-        shown->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        PressOk(shown);
         outcome.openAfterOk = shown->isVisible();
         outcome.selectionStartAfterOk = shown->ContentBox()->textCursor().selectionStart();
         outcome.selectedAfterOk = shown->ContentBox()->textCursor().selectedText();
@@ -92,9 +95,9 @@ void AnswerEdit(const QString &name, const QString &content, QString *shownConte
     OnNextModal<CUserCmdEditDlg>([=](CUserCmdEditDlg *edit) {
         if (shownContent)
             *shownContent = edit->ContentBox()->toPlainText();
-        edit->findChild<QLineEdit *>(QString::number(CUserCmdEditDlg::kNameId))->setText(name);
+        NameBox(edit)->setText(name);
         edit->ContentBox()->setPlainText(content);
-        edit->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        PressOk(edit);
     });
 }
 
@@ -143,7 +146,7 @@ private slots:
         QFETCH(QString, message);
         const EditOutcome outcome = RunEdit(name, content, [&](CUserCmdEditDlg *dlg) {
             QVERIFY(dlg->ContentBox()->m_bHex);
-            QVERIFY(HexChecked(dlg));
+            QVERIFY(HexBox(dlg)->isChecked());
             QCOMPARE(dlg->ContentBox()->toPlainText(), content);
         });
         QCOMPARE(outcome.result == int(QDialog::Accepted), message.isEmpty());
@@ -163,10 +166,10 @@ private slots:
         const EditOutcome outcome =
             RunEdit(QStringLiteral("x"), QStringLiteral("41,42"), [](CUserCmdEditDlg *dlg) {
                 ClickHex(dlg);
-                QVERIFY(!HexChecked(dlg));
+                QVERIFY(!HexBox(dlg)->isChecked());
                 QCOMPARE(dlg->ContentBox()->toPlainText(), QStringLiteral("AB"));
                 ClickHex(dlg);
-                QVERIFY(HexChecked(dlg));
+                QVERIFY(HexBox(dlg)->isChecked());
                 QCOMPARE(dlg->ContentBox()->toPlainText(), QStringLiteral("41 42"));
             });
         QCOMPARE(outcome.content, QStringLiteral("41,42"));
@@ -177,7 +180,7 @@ private slots:
         const EditOutcome outcome =
             RunEdit(QStringLiteral("x"), QStringLiteral("41"), [](CUserCmdEditDlg *dlg) {
                 ClickHex(dlg, Qt::ControlModifier);
-                QVERIFY(!HexChecked(dlg));
+                QVERIFY(!HexBox(dlg)->isChecked());
                 QVERIFY(!dlg->ContentBox()->m_bHex);
                 QCOMPARE(dlg->ContentBox()->toPlainText(), QStringLiteral("41"));
             });
@@ -190,10 +193,10 @@ private slots:
         const EditOutcome outcome =
             RunEdit(QStringLiteral("x"), QStringLiteral("41 4G"), [](CUserCmdEditDlg *dlg) {
                 ClickHex(dlg);
-                QVERIFY(HexChecked(dlg));
+                QVERIFY(HexBox(dlg)->isChecked());
                 QVERIFY(dlg->ContentBox()->m_bHex);
                 QCOMPARE(dlg->ContentBox()->textCursor().selectedText(), QStringLiteral("G"));
-                SetNameText(dlg, QString()); // OK then stops at the name
+                NameBox(dlg)->setText(QString()); // OK then stops at the name
             });
         QCOMPARE(outcome.messages,
                  QStringList({LoadString(IDS_HEX_INPUT_ERROR), LoadString(IDS_CMD_NAME_REQUIRED)}));

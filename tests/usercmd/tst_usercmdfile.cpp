@@ -10,8 +10,6 @@
 #include "usercmdvalue.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +77,11 @@ QByteArray CommentLine()
     ByteString gbk;
     GbkFromBoxText(LoadString(IDS_USER_CMDS_COMMENT), gbk);
     return QByteArray(gbk.c_str());
+}
+
+std::filesystem::path PathIn(const QTemporaryDir &dir, const char *name = "rvcfg.ini")
+{
+    return dir.filePath(QString::fromLatin1(name)).toStdString();
 }
 
 QList<Row> NumberedRows(int count)
@@ -201,19 +204,18 @@ private slots:
     void shorterListLeavesOldKeysBehindCount()
     {
         QTemporaryDir dir;
-        const std::filesystem::path ini = dir.filePath(QStringLiteral("rvcfg.ini")).toStdString();
+        const std::filesystem::path ini = PathIn(dir);
         QVERIFY(CreateIniFile(ini) && WriteIniValue(ini, "RVConfigs", "SelPort", "2"));
         QVERIFY(SaveUserCommandRows(nullptr, ini, NumberedRows(5)));
         const QList<Row> two = {{QStringLiteral("Init"), QStringLiteral("1B,40")},
                                 {QStringLiteral("Empty"), QString()}};
         QVERIFY(SaveUserCommandRows(nullptr, ini, two));
 
-        QCOMPARE(Read(ini, "CmdCnt"), QStringLiteral("2"));
-        QCOMPARE(Read(ini, "CmdName1"), QStringLiteral("Init"));
-        QCOMPARE(Read(ini, "CmdValue1"), QStringLiteral("1B,40"));
-        QCOMPARE(Read(ini, "CmdName2"), QStringLiteral("Empty"));
-        QCOMPARE(Read(ini, "CmdValue2"), QString());
-        QCOMPARE(Read(ini, "CmdName5"), QString::fromUtf8("命令5"));
+        const std::pair<const char *, QString> kept[] = {
+            {"CmdCnt", "2"},       {"CmdName1", "Init"}, {"CmdValue1", "1B,40"},
+            {"CmdName2", "Empty"}, {"CmdValue2", ""},    {"CmdName5", QString::fromUtf8("命令5")}};
+        for (const auto &[key, value] : kept)
+            QCOMPARE(Read(ini, key), value);
         QCOMPARE(ReadIniValue(ini, "RVConfigs", "SelPort"), std::string("2"));
 
         // Sections and keys in descending order, the comment on the header.
@@ -238,20 +240,18 @@ private slots:
     {
         MessageBoxWatcher watcher;
         QTemporaryDir dir;
-        const std::filesystem::path nowhere =
-            dir.filePath(QStringLiteral("missing/rvcfg.ini")).toStdString();
+        const std::filesystem::path nowhere = PathIn(dir, "missing/rvcfg.ini");
         QVERIFY(!SaveUserCommandRows(nullptr, nowhere, NumberedRows(2)));
         QVERIFY(!std::filesystem::exists(nowhere));
 
-        const std::filesystem::path tooLarge =
-            dir.filePath(QStringLiteral("large.ini")).toStdString();
+        const std::filesystem::path tooLarge = PathIn(dir, "large.ini");
         QVERIFY(CreateIniFile(tooLarge));
         std::filesystem::resize_file(tooLarge, kIniMaxFileSize + 1);
         QVERIFY(!SaveUserCommandRows(nullptr, tooLarge, NumberedRows(2)));
         QCOMPARE(std::filesystem::file_size(tooLarge), kIniMaxFileSize + 1);
 
         // A name the file cannot hold: the count is written, the entry is not.
-        const std::filesystem::path ini = dir.filePath(QStringLiteral("rvcfg.ini")).toStdString();
+        const std::filesystem::path ini = PathIn(dir);
         QVERIFY(!SaveUserCommandRows(nullptr, ini, {{QStringLiteral("two\nlines"), "0A"}}));
         QCOMPARE(Read(ini, "CmdName1"), QString());
 
@@ -260,10 +260,6 @@ private slots:
     }
 
 private:
-    std::filesystem::path IniFile() const
-    {
-        return m_dir.filePath(QStringLiteral("rvcfg.ini")).toStdString();
-    }
     void WriteIni(const QByteArray &text)
     {
         QFile file(m_dir.filePath(QStringLiteral("rvcfg.ini")));
@@ -278,7 +274,7 @@ private:
     Records Load(PromptLog &log)
     {
         Records records;
-        LoadUserCommandRecords(IniFile(), records, log.Prompts());
+        LoadUserCommandRecords(PathIn(m_dir), records, log.Prompts());
         return records;
     }
 

@@ -2,9 +2,7 @@
 #include "messageboxwatcher.h"
 #include "usercommandview.h"
 
-#include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
