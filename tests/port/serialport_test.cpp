@@ -290,9 +290,7 @@ TEST(OpenRefused, RefusedOpensNameTheDeviceAndWhy)
     };
     const auto parallel = []() -> std::unique_ptr<CPortEx> {
         auto port = std::make_unique<CParallelPort>();
-        tagPARALLEL_CFG cfg;
-        cfg.dwPort = 1;
-        cfg.dwMarker = kCfgMarkerValid;
+        const tagPARALLEL_CFG cfg = ParallelCfg();
         port->SetPortSettings(&cfg);
         return port;
     };

@@ -134,14 +134,20 @@ std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener) const
         const tagSERIAL_CFG cfg = SerialCfg(0, 115200);
         port = std::make_unique<CSerialPort>(devices);
         port->SetPortSettings(&cfg);
-        return port;
+    } else {
+        const tagPARALLEL_CFG cfg = ParallelCfg();
+        port = std::make_unique<CParallelPort>(devices);
+        port->SetPortSettings(&cfg);
     }
+    return port;
+}
+
+tagPARALLEL_CFG ParallelCfg()
+{
     tagPARALLEL_CFG cfg;
     cfg.dwPort = 1;
     cfg.dwMarker = kCfgMarkerValid;
-    port = std::make_unique<CParallelPort>(devices);
-    port->SetPortSettings(&cfg);
-    return port;
+    return cfg;
 }
 
 tagSERIAL_CFG SerialCfg(uint32_t flow, uint32_t baud, uint8_t dataBits, uint8_t stopBits,
