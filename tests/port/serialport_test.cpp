@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <functional>
 #include <future>
 #include <grp.h>
@@ -20,7 +19,6 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
