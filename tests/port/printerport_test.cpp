@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <memory>
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "portowner.h"
 #include "serialport.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
