@@ -128,16 +128,12 @@ void CRealDevice::CloseFarEnd()
 std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener) const
 {
     CPortDeviceOpener &devices = opener ? *opener : SystemPortDeviceOpener();
-    std::unique_ptr<CPortEx> port;
-    if (m_kind == RealKind::SerialPty) {
-        const tagSERIAL_CFG cfg = SerialCfg(0, 115200);
-        port = std::make_unique<CSerialPort>(devices);
-        port->SetPortSettings(&cfg);
-    } else {
-        const tagPARALLEL_CFG cfg = ParallelCfg();
-        port = std::make_unique<CParallelPort>(devices);
-        port->SetPortSettings(&cfg);
-    }
+    const tagSERIAL_CFG serial = SerialCfg(0, 115200);
+    const tagPARALLEL_CFG parallel = ParallelCfg();
+    const bool isSerial = m_kind == RealKind::SerialPty;
+    std::unique_ptr<CPortEx> port(isSerial ? static_cast<CPortEx *>(new CSerialPort(devices))
+                                           : new CParallelPort(devices));
+    port->SetPortSettings(isSerial ? static_cast<const void *>(&serial) : &parallel);
     return port;
 }
 
