@@ -13,17 +13,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <memory>
 
 namespace {
-
-tagPRINTER_CFG Settings(const std::string &queue)
-{
-    tagPRINTER_CFG cfg{};
-    std::strncpy(cfg.szPrinter, queue.c_str(), sizeof cfg.szPrinter - 1);
-    cfg.dwMarker = kCfgMarkerValid;
-    return cfg;
-}
 
 // One scheduler for the whole program: a thread's cups client keeps the
 // first server it was pointed at.
@@ -73,7 +64,9 @@ protected:
     }
     uint32_t Open(const std::string &queue)
     {
-        const tagPRINTER_CFG cfg = Settings(queue);
+        tagPRINTER_CFG cfg{};
+        std::strncpy(cfg.szPrinter, queue.c_str(), sizeof cfg.szPrinter - 1);
+        cfg.dwMarker = kCfgMarkerValid;
         EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
         return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
     }
@@ -86,9 +79,7 @@ protected:
     const PortMsg *LastOf(uint16_t code) const
     {
         m_messages = m_owner.Messages();
-        auto found = std::find_if(m_messages.rbegin(), m_messages.rend(),
-                                  [&](const PortMsg &m) { return m.code == code; });
-        return found == m_messages.rend() ? nullptr : &*found;
+        return LastCode(m_messages, code);
     }
 
     static inline CPrivateCupsd *const s_cupsd = &g_env->cupsd;

@@ -12,15 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <functional>
 #include <future>
 #include <grp.h>
 #include <optional>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -282,25 +279,18 @@ TEST(OpenRefused, RefusedOpensNameTheDeviceAndWhy)
     ASSERT_TRUE(pty.IsValid());
     SetDeviceOverride("COM1", pty.SlavePath());
     SetDeviceOverride("LPT1", fifo);
-    const auto serial = []() -> std::unique_ptr<CPortEx> {
-        auto port = std::make_unique<CSerialPort>();
-        const tagSERIAL_CFG cfg = SerialCfg();
-        port->SetPortSettings(&cfg);
-        return port;
-    };
-    const auto parallel = []() -> std::unique_ptr<CPortEx> {
-        auto port = std::make_unique<CParallelPort>();
-        tagPARALLEL_CFG cfg;
-        cfg.dwPort = 1;
-        cfg.dwMarker = kCfgMarkerValid;
-        port->SetPortSettings(&cfg);
-        return port;
-    };
+    const tagSERIAL_CFG serialCfg = SerialCfg();
+    const tagPARALLEL_CFG parallelCfg = ParallelCfg();
     CTestPortOwner owner;
-    const std::pair<std::function<std::unique_ptr<CPortEx>()>, std::string> rows[] = {
-        {serial, pty.SlavePath()}, {parallel, fifo}};
-    for (const auto &[make, path] : rows) {
+    for (const bool isSerial : {true, false}) {
+        const std::string path = isSerial ? pty.SlavePath() : fifo;
         SCOPED_TRACE(path);
+        const auto make = [&]() -> std::unique_ptr<CPortEx> {
+            std::unique_ptr<CPortEx> port(isSerial ? static_cast<CPortEx *>(new CSerialPort)
+                                                   : new CParallelPort);
+            port->SetPortSettings(isSerial ? static_cast<const void *>(&serialCfg) : &parallelCfg);
+            return port;
+        };
         ASSERT_EQ(::chown(path.c_str(), 0, dialout->gr_gid), 0);
         ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
         const auto port = make();

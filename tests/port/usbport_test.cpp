@@ -14,14 +14,20 @@
 
 namespace {
 
+// Points `port` at the first USB printer.
+uint32_t Configure(CUsbPort &port)
+{
+    const std::string name = UsbDeviceName(0);
+    const tagUSB_CFG cfg{name.c_str(), static_cast<uint32_t>(name.size())};
+    return port.SetPortSettings(&cfg);
+}
+
 class UsbPortTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        const std::string name = UsbDeviceName(0);
-        const tagUSB_CFG cfg{name.c_str(), static_cast<uint32_t>(name.size())};
-        ASSERT_EQ(m_port.SetPortSettings(&cfg), 1u);
+        ASSERT_EQ(Configure(m_port), 1u);
         ASSERT_EQ(m_port.OpenPort(m_owner.Object(), 1, 5, 0), 1u);
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     }
@@ -136,9 +142,7 @@ TEST(UsbOpen, RefusedOpenNamesTheDevice)
     CFakeUsbDevices devices;
     CTestPortOwner owner;
     CUsbPort port(devices);
-    const std::string name = UsbDeviceName(0);
-    const tagUSB_CFG cfg{name.c_str(), static_cast<uint32_t>(name.size())};
-    ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
+    ASSERT_EQ(Configure(port), 1u);
     for (const auto &row : rows) {
         devices.With([&](auto &s) { s.openError = row.error; });
         EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u);

@@ -31,6 +31,14 @@ inline int CountCode(const std::vector<PortMsg> &messages, uint16_t code)
                              [&](const PortMsg &m) { return m.code == code; }));
 }
 
+// The last message of `code`, or null.
+inline const PortMsg *LastCode(const std::vector<PortMsg> &messages, uint16_t code)
+{
+    auto found = std::find_if(messages.rbegin(), messages.rend(),
+                              [&](const PortMsg &m) { return m.code == code; });
+    return found == messages.rend() ? nullptr : &*found;
+}
+
 class CTestPortOwner
 {
 public:
@@ -95,12 +103,7 @@ public:
     std::function<void(const PortMsg &)> handler;
 
     int CountOf(uint16_t code) const { return CountCode(messages, code); }
-    const PortMsg *Last(uint16_t code) const
-    {
-        auto found = std::find_if(messages.rbegin(), messages.rend(),
-                                  [&](const PortMsg &m) { return m.code == code; });
-        return found == messages.rend() ? nullptr : &*found;
-    }
+    const PortMsg *Last(uint16_t code) const { return LastCode(messages, code); }
     bool WaitForCode(uint16_t code, int count = 1,
                      std::chrono::milliseconds timeout = CTestPortOwner::kWait)
     {

@@ -5,7 +5,6 @@
 #include "portowner.h"
 #include "serialport.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
@@ -129,19 +128,21 @@ void CRealDevice::CloseFarEnd()
 std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener) const
 {
     CPortDeviceOpener &devices = opener ? *opener : SystemPortDeviceOpener();
-    std::unique_ptr<CPortEx> port;
-    if (m_kind == RealKind::SerialPty) {
-        const tagSERIAL_CFG cfg = SerialCfg(0, 115200);
-        port = std::make_unique<CSerialPort>(devices);
-        port->SetPortSettings(&cfg);
-        return port;
-    }
+    const tagSERIAL_CFG serial = SerialCfg(0, 115200);
+    const tagPARALLEL_CFG parallel = ParallelCfg();
+    const bool isSerial = m_kind == RealKind::SerialPty;
+    std::unique_ptr<CPortEx> port(isSerial ? static_cast<CPortEx *>(new CSerialPort(devices))
+                                           : new CParallelPort(devices));
+    port->SetPortSettings(isSerial ? static_cast<const void *>(&serial) : &parallel);
+    return port;
+}
+
+tagPARALLEL_CFG ParallelCfg()
+{
     tagPARALLEL_CFG cfg;
     cfg.dwPort = 1;
     cfg.dwMarker = kCfgMarkerValid;
-    port = std::make_unique<CParallelPort>(devices);
-    port->SetPortSettings(&cfg);
-    return port;
+    return cfg;
 }
 
 tagSERIAL_CFG SerialCfg(uint32_t flow, uint32_t baud, uint8_t dataBits, uint8_t stopBits,

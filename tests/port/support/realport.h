@@ -107,6 +107,8 @@ bool ReturnsWithin(F &&call, std::chrono::milliseconds timeout = std::chrono::se
 // Serial settings on COM1 (port number 1) marked valid.
 tagSERIAL_CFG SerialCfg(uint32_t flow = 0, uint32_t baud = 9600, uint8_t dataBits = 8,
                         uint8_t stopBits = 0, uint8_t parity = 0);
+// Parallel settings on LPT1 (port number 1) marked valid.
+tagPARALLEL_CFG ParallelCfg();
 // A new file of `bytes` in a temporary folder that lives as long as the process.
 std::string TestFile(const std::string &bytes);
 
