@@ -3,7 +3,6 @@
 // update costs on a long history.
 #include "viewsandbox.h"
 
-#include "boxtext.h"
 #include "stringtable.h"
 
 #include <QAction>
@@ -15,14 +14,6 @@
 namespace {
 // What the layout of one update may walk or render, whatever the history.
 constexpr std::size_t kUpdateBound = 16 * CRecvHistory::kAnchorBytes;
-
-QString AsciiRendering(const QByteArray &bytes)
-{
-    ByteString text;
-    BytesToAscii({reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
-                 text);
-    return BoxTextFromGbk(text.view());
-}
 
 QByteArray HistoryOf(const CRecvView *view)
 {
@@ -252,19 +243,6 @@ private slots:
     }
 
 private:
-    void OpenAgainstPeer()
-    {
-        Start();
-        m_server = std::make_unique<QTcpServer>();
-        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-        m_peer = m_framed->OpenAgainst(*m_server);
-        QVERIFY(m_peer);
-    }
-    void PeerSends(const QByteArray &bytes)
-    {
-        m_peer->write(bytes);
-        m_peer->flush();
-    }
     // The selection after one find request.
     QString Find(const QString &text, bool matchCase)
     {
@@ -275,9 +253,6 @@ private:
     }
     QAction *Command(int id) { return m_framed->Frame().CommandAction(id); }
     CRecvView *View() const { return m_framed->RecvBox(); }
-
-    std::unique_ptr<QTcpServer> m_server;
-    QTcpSocket *m_peer = nullptr;
 };
 
 QTEST_MAIN(TestRecvView)

@@ -35,6 +35,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 #include <unistd.h>
 
@@ -87,6 +88,26 @@ inline QByteArray ShownBytes(const CRecvView *view)
         view->IsHexNotation() ? HexToBytes(gbk.view(), bytes) : AsciiToBytes(gbk.view(), bytes);
     return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
                       : QByteArray();
+}
+
+inline std::span<const uint8_t> ViewOf(const QByteArray &bytes)
+{
+    return {reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+// The text the receive box shows for `bytes` in each notation.
+inline QString AsciiRendering(const QByteArray &bytes)
+{
+    ByteString text;
+    BytesToAscii(ViewOf(bytes), text);
+    return BoxTextFromGbk(text.view());
+}
+
+inline QString HexRendering(const QByteArray &bytes)
+{
+    ByteString text;
+    BytesToHex(ViewOf(bytes), text);
+    return QString::fromLatin1(text.c_str());
 }
 
 inline QByteArray FileBytes(const QString &path)
@@ -260,6 +281,8 @@ protected slots:
     void cleanup()
     {
         m_framed.reset();
+        m_peer = nullptr;
+        m_server.reset();
         m_sandbox.reset();
     }
 
@@ -273,7 +296,25 @@ protected:
     }
     // The port library's ports on the system's devices.
     void StartWithSystemPorts() { Start({}, std::nullopt); }
+    // Starts the window unless the test function did, and opens the network
+    // kind against a fresh loopback server of the test.
+    void OpenAgainstPeer()
+    {
+        if (!m_framed)
+            Start();
+        m_server = std::make_unique<QTcpServer>();
+        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
+        m_peer = m_framed->OpenAgainst(*m_server);
+        QVERIFY(m_peer);
+    }
+    void PeerSends(const QByteArray &bytes)
+    {
+        m_peer->write(bytes);
+        m_peer->flush();
+    }
 
     std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CFramedView> m_framed;
+    std::unique_ptr<QTcpServer> m_server;
+    QTcpSocket *m_peer = nullptr;
 };
