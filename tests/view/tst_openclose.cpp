@@ -113,21 +113,17 @@ private slots:
     // button to the end of the transfer.
     void writeDoneDuringAFileTransferKeepsSendLocked()
     {
-        OpenForWrites();
+        OpenForFiles();
         Send()->click();
-        const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
-        QVERIFY(WriteFileBytes(file, "job"));
-        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
-        m_framed->Button(ViewId::kSelectFile)->click();
-        m_framed->Button(ViewId::kSendFile)->click();
-        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("暂停"));
+        FileButton()->click();
+        QCOMPARE(FileButton()->text(), QStringLiteral("暂停"));
 
         m_port->RaiseWriteDone();
         QTRY_COMPARE(SendCount(), QStringLiteral("3")); // the write itself is done
         QVERIFY(!Send()->isEnabled());
         m_port->RaiseFileDone();
         QTRY_VERIFY(Send()->isEnabled());
-        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
+        QCOMPARE(FileButton()->text(), QStringLiteral("发送"));
     }
 
     // A write the port refuses unlocks the send button and counts nothing;

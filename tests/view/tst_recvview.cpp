@@ -45,13 +45,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("history");
         constexpr qsizetype kAnchor = qsizetype(CRecvHistory::kAnchorBytes);
-        QByteArray random(5 * kAnchor, Qt::Uninitialized);
-        QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(random.data()),
-                                       random.size() / 4);
-        QTest::newRow("random") << random;
-        QByteArray large((1 << 20) + 3 * kAnchor, Qt::Uninitialized); // more than one chunk
-        QRandomGenerator(12).fillRange(reinterpret_cast<quint32 *>(large.data()), large.size() / 4);
-        QTest::newRow("across chunks") << large;
+        QTest::newRow("random") << PseudoRandom(5 * kAnchor, 11);
+        // more than one chunk
+        QTest::newRow("across chunks") << PseudoRandom((1 << 20) + 3 * kAnchor, 12);
         QTest::newRow("even lead run") << QByteArray(3 * kAnchor + 10, '\xB0');
         QTest::newRow("odd lead run") << "A" + QByteArray(3 * kAnchor + 10, '\xB0');
         QTest::newRow("CR LF on an anchor")
@@ -218,9 +214,7 @@ private slots:
     {
         OpenAgainstPeer();
         m_framed->Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        QByteArray stream(300000, Qt::Uninitialized);
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(stream.data()),
-                                      stream.size() / 4);
+        const QByteArray stream = PseudoRandom(300000, 7);
         const QByteArray first = stream.left(100000);
         const QByteArray rest = stream.mid(100000);
         PeerSends(first);

@@ -30,14 +30,6 @@ const QRegularExpression
     kProgressText(QStringLiteral("^文件发送进度：(\\d+) % \\( (\\d+) KB/s\\)$"));
 const QRegularExpression kFinishedText(QStringLiteral("^文件发送完毕！ \\((\\d+) KB/s\\)$"));
 
-QByteArray PseudoRandom(qint64 size, quint32 seed)
-{
-    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-    bytes.truncate(size);
-    return bytes;
-}
-
 // The far end of a file transfer. While held it reads nothing, so the socket
 // buffers fill and the port's file thread has to wait for room.
 class FileSink

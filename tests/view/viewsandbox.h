@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -88,6 +89,15 @@ inline QByteArray ShownBytes(const CRecvView *view)
         view->IsHexNotation() ? HexToBytes(gbk.view(), bytes) : AsciiToBytes(gbk.view(), bytes);
     return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
                       : QByteArray();
+}
+
+// The same `size` bytes for the same seed.
+inline QByteArray PseudoRandom(qint64 size, quint32 seed)
+{
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    bytes.truncate(size);
+    return bytes;
 }
 
 inline std::span<const uint8_t> ViewOf(const QByteArray &bytes)
