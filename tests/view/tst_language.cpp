@@ -137,8 +137,7 @@ private slots:
         Start();
         CMainFrame &frame = m_framed->Frame();
         QStringList found;
-        for (PortKind kind : {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
-                              PortKind::Network, PortKind::Printer}) {
+        for (PortKind kind : kAllKinds) {
             m_framed->SelectKind(kind);
             found << WithoutLanguageMenu(ChineseCaptions(&frame));
         }

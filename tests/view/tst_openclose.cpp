@@ -281,8 +281,7 @@ private:
         OpenForWrites();
         const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
         QVERIFY(WriteFileBytes(file, "job"));
-        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
-        m_framed->Button(ViewId::kSelectFile)->click();
+        m_framed->ChooseFile(file);
         QVERIFY(FileButton()->isEnabled());
     }
     QPushButton *FileButton() const { return m_framed->Button(ViewId::kSendFile); }

@@ -49,6 +49,9 @@ inline const QString kClosed = QStringLiteral("端口已关闭");
 inline const QString kReady = QStringLiteral("就绪");
 } // namespace ViewText
 
+inline constexpr PortKind kAllKinds[] = {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
+                                         PortKind::Network, PortKind::Printer};
+
 // Only a bound on hangs: port threads may be slow on a loaded machine.
 inline constexpr int kPortWaitMs = 20000;
 
@@ -239,6 +242,12 @@ public:
     void SelectKind(PortKind kind) const
     {
         Find<QComboBox>(ViewId::kPortKind)->setCurrentIndex(int(kind));
+    }
+    // Chooses `path` for file sending, the open dialog answered with it.
+    void ChooseFile(const QString &path) const
+    {
+        m_view->SetOpenFileChooser([path](const QString &) { return path; });
+        Button(ViewId::kSelectFile)->click();
     }
     CEditEx *SendBox() const { return Find<CEditEx>(ViewId::kSendBox); }
     CRecvView *RecvBox() const { return Find<CRecvView>(ViewId::kRecvBox); }
