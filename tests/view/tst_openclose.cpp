@@ -99,7 +99,7 @@ private slots:
         m_framed->Frame().CommandAction(CMainFrame::IDC_SEND_BUTTON)->trigger();
         QCOMPARE(m_log.writes.size(), 2);
 
-        m_port->RaiseWriteDone();
+        m_port->Raise(kPortWriteDone);
         QTRY_VERIFY(Send()->isEnabled());
         QVERIFY(Send()->hasFocus());
         QTRY_COMPARE(SendCount(), QStringLiteral("3"));
@@ -118,10 +118,10 @@ private slots:
         FileButton()->click();
         QCOMPARE(FileButton()->text(), QStringLiteral("暂停"));
 
-        m_port->RaiseWriteDone();
+        m_port->Raise(kPortWriteDone);
         QTRY_COMPARE(SendCount(), QStringLiteral("3")); // the write itself is done
         QVERIFY(!Send()->isEnabled());
-        m_port->RaiseFileDone();
+        m_port->Raise(kPortFileDone);
         QTRY_VERIFY(Send()->isEnabled());
         QCOMPARE(FileButton()->text(), QStringLiteral("发送"));
     }
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(m_framed->StatusText(), QStringLiteral("数据发送失败！"));
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(Send()->isEnabled());
-        m_port->RaiseWriteDone(); // a stray report counts nothing
+        m_port->Raise(kPortWriteDone); // a stray report counts nothing
         QTest::qWait(50);
         QCOMPARE(SendCount(), QStringLiteral("0"));
 
