@@ -12,7 +12,6 @@ struct CFakePortLog
 {
     int created = 0;
     int closed = 0;
-    QObject *owner = nullptr;
     QList<QByteArray> writes;
     bool acceptWrites = true;
     int transfersStarted = 0;
@@ -33,7 +32,6 @@ public:
         if (!m_acceptOpen)
             return 0;
         AttachOwner(owner, message, userValue, async != 0);
-        m_log.owner = owner;
         m_open = true;
         return 1;
     }
@@ -59,7 +57,6 @@ public:
     // Like a device that reports its own loss while it is being closed.
     void SetLostOnClose() { m_lostOnClose = true; }
     void RaiseOpenResult(uint16_t error) { PostPortMsg(kPortOpened, UserValue(), error); }
-    void RaiseWriteDone() { PostPortMsg(kPortWriteDone, UserValue()); }
     // Any other notification, as the port's threads post it.
     void Raise(uint16_t code) { PostPortMsg(code, UserValue()); }
     // A file transfer that runs until the test finishes it.
@@ -68,7 +65,6 @@ public:
         ++m_log.transfersStarted;
         return 1;
     }
-    void RaiseFileDone() { PostPortMsg(kPortFileDone, UserValue()); }
 
 private:
     CFakePortLog &m_log;

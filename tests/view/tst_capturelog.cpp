@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QDateTime>
-#include <QRandomGenerator>
 
 #include <sys/mount.h>
 
@@ -15,13 +14,6 @@ using namespace ViewText;
 namespace {
 const QString kLogFailed = QStringLiteral("记录到文件失败，已停止记录：");
 constexpr qsizetype kMegabyte = 1 << 20;
-
-QByteArray RandomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
 
 // What a log holds, read back: received and sent bytes, and whether every
 // line was well formed.
@@ -125,15 +117,12 @@ private slots:
         QFETCH(int, megabytes);
         QFETCH(bool, withSent);
         const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
         StartLogging(log, form, withSent);
-        QTcpSocket *peer = m_framed->OpenAgainst(server);
-        QVERIFY(peer);
+        OpenAgainstPeer();
         const QByteArray sent = QByteArray("ESC @\x1b\x40\\x41\r\n") + EveryByteValue();
         Send(sent);
-        const QByteArray stream = RandomBytes(megabytes * kMegabyte, 7) + EveryByteValue();
-        ReceiveAll(*peer, stream);
+        const QByteArray stream = PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue();
+        ReceiveAll(stream);
         m_framed->ClickOpenClose(); // closes the log
         const QByteArray bytes = FileBytes(log);
         if (form == 0) {
@@ -152,13 +141,10 @@ private slots:
         if (!tmpfs.Mounted())
             QSKIP("mounting a tmpfs needs CAP_SYS_ADMIN (run the test as root)");
         const QString log = tmpfs.Path(QStringLiteral("capture.log"));
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
         StartLogging(log, 0, false);
-        QTcpSocket *peer = m_framed->OpenAgainst(server);
-        QVERIFY(peer);
-        const QByteArray stream = RandomBytes(kMegabyte, 11);
-        ReceiveAll(*peer, stream);
+        OpenAgainstPeer();
+        const QByteArray stream = PseudoRandom(kMegabyte, 11);
+        ReceiveAll(stream);
         QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(kLogFailed), kPortWaitMs);
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(!LogOption()->isChecked());
@@ -177,11 +163,9 @@ private slots:
     {
         QDir(m_sandbox->WorkDir()).mkdir(QStringLiteral("logs"));
         const QString log = m_sandbox->Path(QStringLiteral("logs/capture.log"));
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
         StartLogging(log, 2, false);
         QVERIFY(QDir(m_sandbox->Path(QStringLiteral("logs"))).removeRecursively());
-        QVERIFY(m_framed->OpenAgainst(server));
+        OpenAgainstPeer();
         QVERIFY(m_framed->StatusText().startsWith(kLogFailed));
         QVERIFY(m_framed->StatusText().contains(log));
         QVERIFY(!LogOption()->isChecked());
@@ -214,9 +198,9 @@ private:
         QTest::mouseClick(send, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), kPortWaitMs);
     }
-    void ReceiveAll(QTcpSocket &peer, const QByteArray &stream)
+    void ReceiveAll(const QByteArray &stream)
     {
-        peer.write(stream);
+        PeerSends(stream);
         auto *count = m_framed->Find<QLineEdit>(ViewId::kRecvCount);
         QTRY_COMPARE_WITH_TIMEOUT(count->text(), QString::number(stream.size()), 300000);
     }

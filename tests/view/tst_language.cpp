@@ -3,7 +3,6 @@
 #include "viewsandbox.h"
 
 #include "aboutdlg.h"
-#include "extstatuscontrolbar.h"
 #include "findtextdlg.h"
 #include "language.h"
 #include "usercmdcfgdlg.h"
@@ -11,13 +10,11 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTableWidget>
-#include <QTcpServer>
 
 namespace {
 bool HasCjk(const QString &text)
@@ -140,8 +137,7 @@ private slots:
         Start();
         CMainFrame &frame = m_framed->Frame();
         QStringList found;
-        for (PortKind kind : {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
-                              PortKind::Network, PortKind::Printer}) {
+        for (PortKind kind : kAllKinds) {
             m_framed->SelectKind(kind);
             found << WithoutLanguageMenu(ChineseCaptions(&frame));
         }
@@ -252,12 +248,8 @@ private slots:
 
     void switchingKeepsPortBoxesAndHistory()
     {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        Start();
-        QTcpSocket *peer = m_framed->OpenAgainst(server);
-        QVERIFY(peer);
-        peer->write("reply 1\r\n");
+        OpenAgainstPeer();
+        PeerSends("reply 1\r\n");
         QTRY_VERIFY(m_framed->RecvBox()->WholeText().contains(QStringLiteral("reply 1")));
         m_framed->SendBox()->setPlainText(QStringLiteral("ping 中文"));
         const QString received = m_framed->RecvBox()->WholeText();
@@ -267,12 +259,12 @@ private slots:
         QVERIFY(m_framed->View()->HasPort());
         QCOMPARE(m_framed->SendBox()->toPlainText(), QStringLiteral("ping 中文"));
         QCOMPARE(m_framed->RecvBox()->WholeText(), received);
-        peer->write("reply 2\r\n");
+        PeerSends("reply 2\r\n");
         QTRY_VERIFY(m_framed->RecvBox()->WholeText().contains(QStringLiteral("reply 2")));
         QVERIFY(m_framed->RecvBox()->WholeText().startsWith(received));
         QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
-        QTRY_VERIFY(peer->bytesAvailable() > 0);
-        QVERIFY(peer->readAll().startsWith("ping "));
+        QTRY_VERIFY(m_peer->bytesAvailable() > 0);
+        QVERIFY(m_peer->readAll().startsWith("ping "));
     }
 };
 

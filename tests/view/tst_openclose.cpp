@@ -99,7 +99,7 @@ private slots:
         m_framed->Frame().CommandAction(CMainFrame::IDC_SEND_BUTTON)->trigger();
         QCOMPARE(m_log.writes.size(), 2);
 
-        m_port->RaiseWriteDone();
+        m_port->Raise(kPortWriteDone);
         QTRY_VERIFY(Send()->isEnabled());
         QVERIFY(Send()->hasFocus());
         QTRY_COMPARE(SendCount(), QStringLiteral("3"));
@@ -113,21 +113,17 @@ private slots:
     // button to the end of the transfer.
     void writeDoneDuringAFileTransferKeepsSendLocked()
     {
-        OpenForWrites();
+        OpenForFiles();
         Send()->click();
-        const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
-        QVERIFY(WriteFileBytes(file, "job"));
-        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
-        m_framed->Button(ViewId::kSelectFile)->click();
-        m_framed->Button(ViewId::kSendFile)->click();
-        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("暂停"));
+        FileButton()->click();
+        QCOMPARE(FileButton()->text(), QStringLiteral("暂停"));
 
-        m_port->RaiseWriteDone();
+        m_port->Raise(kPortWriteDone);
         QTRY_COMPARE(SendCount(), QStringLiteral("3")); // the write itself is done
         QVERIFY(!Send()->isEnabled());
-        m_port->RaiseFileDone();
+        m_port->Raise(kPortFileDone);
         QTRY_VERIFY(Send()->isEnabled());
-        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
+        QCOMPARE(FileButton()->text(), QStringLiteral("发送"));
     }
 
     // A write the port refuses unlocks the send button and counts nothing;
@@ -141,7 +137,7 @@ private slots:
         QCOMPARE(m_framed->StatusText(), QStringLiteral("数据发送失败！"));
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(Send()->isEnabled());
-        m_port->RaiseWriteDone(); // a stray report counts nothing
+        m_port->Raise(kPortWriteDone); // a stray report counts nothing
         QTest::qWait(50);
         QCOMPARE(SendCount(), QStringLiteral("0"));
 
@@ -285,8 +281,7 @@ private:
         OpenForWrites();
         const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
         QVERIFY(WriteFileBytes(file, "job"));
-        m_framed->View()->SetOpenFileChooser([file](const QString &) { return file; });
-        m_framed->Button(ViewId::kSelectFile)->click();
+        m_framed->ChooseFile(file);
         QVERIFY(FileButton()->isEnabled());
     }
     QPushButton *FileButton() const { return m_framed->Button(ViewId::kSendFile); }

@@ -143,8 +143,7 @@ private:
     {
         const QString path = m_sandbox->Path(QStringLiteral("job.prn"));
         QVERIFY(WriteFileBytes(path, QByteArray(5000, 'F')));
-        m_framed->View()->SetOpenFileChooser([path](const QString &) { return path; });
-        QTest::mouseClick(m_framed->Button(ViewId::kSelectFile), Qt::LeftButton);
+        m_framed->ChooseFile(path);
         m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));
         QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);
         QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());

@@ -97,26 +97,23 @@ private slots:
     // hears so while the port is tried and once it is back.
     void networkReconnectsToARestartedPeer()
     {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        const quint16 port = server.serverPort();
         Start();
         QTest::mouseClick(Option(), Qt::LeftButton);
-        QTcpSocket *peer = m_framed->OpenAgainst(server);
-        QVERIFY(peer);
+        OpenAgainstPeer();
+        const quint16 port = m_server->serverPort();
         StartLongFileTransfer();
-        server.close();
-        peer->abort();
+        m_server->close();
+        m_peer->abort();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
                                   kCutOff + QStringLiteral("，不会续传。") + AttemptHint(2),
                                   kPortWaitMs);
-        QVERIFY(server.listen(QHostAddress::LocalHost, port));
+        QVERIFY(m_server->listen(QHostAddress::LocalHost, port));
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         QVERIFY(m_framed->StatusText().startsWith(kReconnected));
         QVERIFY(m_framed->StatusText().contains(QStringLiteral("中断的文件发送没有继续")));
         QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
-        QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, kPortWaitMs));
-        QTcpSocket *again = server.nextPendingConnection();
+        QVERIFY(QTest::qWaitFor([&] { return m_server->hasPendingConnections(); }, kPortWaitMs));
+        QTcpSocket *again = m_server->nextPendingConnection();
         QCOMPARE(SendAndCollect("back", *again), QByteArray("back"));
     }
 
@@ -164,14 +161,11 @@ private slots:
     void stoppingLeavesNoTimer()
     {
         QFETCH(bool, byKindChange);
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
         Start();
         QTest::mouseClick(Option(), Qt::LeftButton);
-        QTcpSocket *peer = m_framed->OpenAgainst(server);
-        QVERIFY(peer);
-        server.close();
-        peer->abort();
+        OpenAgainstPeer();
+        m_server->close();
+        m_peer->abort();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(1), kPortWaitMs);
         if (byKindChange)
             m_framed->SelectKind(PortKind::Serial);

@@ -3,7 +3,6 @@
 // update costs on a long history.
 #include "viewsandbox.h"
 
-#include "boxtext.h"
 #include "stringtable.h"
 
 #include <QAction>
@@ -15,14 +14,6 @@
 namespace {
 // What the layout of one update may walk or render, whatever the history.
 constexpr std::size_t kUpdateBound = 16 * CRecvHistory::kAnchorBytes;
-
-QString AsciiRendering(const QByteArray &bytes)
-{
-    ByteString text;
-    BytesToAscii({reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
-                 text);
-    return BoxTextFromGbk(text.view());
-}
 
 QByteArray HistoryOf(const CRecvView *view)
 {
@@ -54,13 +45,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("history");
         constexpr qsizetype kAnchor = qsizetype(CRecvHistory::kAnchorBytes);
-        QByteArray random(5 * kAnchor, Qt::Uninitialized);
-        QRandomGenerator(11).fillRange(reinterpret_cast<quint32 *>(random.data()),
-                                       random.size() / 4);
-        QTest::newRow("random") << random;
-        QByteArray large((1 << 20) + 3 * kAnchor, Qt::Uninitialized); // more than one chunk
-        QRandomGenerator(12).fillRange(reinterpret_cast<quint32 *>(large.data()), large.size() / 4);
-        QTest::newRow("across chunks") << large;
+        QTest::newRow("random") << PseudoRandom(5 * kAnchor, 11);
+        // more than one chunk
+        QTest::newRow("across chunks") << PseudoRandom((1 << 20) + 3 * kAnchor, 12);
         QTest::newRow("even lead run") << QByteArray(3 * kAnchor + 10, '\xB0');
         QTest::newRow("odd lead run") << "A" + QByteArray(3 * kAnchor + 10, '\xB0');
         QTest::newRow("CR LF on an anchor")
@@ -227,9 +214,7 @@ private slots:
     {
         OpenAgainstPeer();
         m_framed->Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        QByteArray stream(300000, Qt::Uninitialized);
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(stream.data()),
-                                      stream.size() / 4);
+        const QByteArray stream = PseudoRandom(300000, 7);
         const QByteArray first = stream.left(100000);
         const QByteArray rest = stream.mid(100000);
         PeerSends(first);
@@ -252,19 +237,6 @@ private slots:
     }
 
 private:
-    void OpenAgainstPeer()
-    {
-        Start();
-        m_server = std::make_unique<QTcpServer>();
-        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-        m_peer = m_framed->OpenAgainst(*m_server);
-        QVERIFY(m_peer);
-    }
-    void PeerSends(const QByteArray &bytes)
-    {
-        m_peer->write(bytes);
-        m_peer->flush();
-    }
     // The selection after one find request.
     QString Find(const QString &text, bool matchCase)
     {
@@ -275,9 +247,6 @@ private:
     }
     QAction *Command(int id) { return m_framed->Frame().CommandAction(id); }
     CRecvView *View() const { return m_framed->RecvBox(); }
-
-    std::unique_ptr<QTcpServer> m_server;
-    QTcpSocket *m_peer = nullptr;
 };
 
 QTEST_MAIN(TestRecvView)

@@ -63,9 +63,7 @@ private slots:
         QCOMPARE(m_box->toPlainText(), page1);
         QVERIFY(m_hex->isChecked() && m_box->m_bHex);
         QVERIFY(!m_box->document()->isUndoAvailable()); // no undo into page 2's text
-        ByteString bytes;
-        QCOMPARE(m_box->GetData(bytes), ConvResult(2));
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 2), "AB");
+        QCOMPARE(BoxBytes(m_box), QByteArray("AB"));
 
         Click(ViewId::kNextPage);
         QCOMPARE(m_box->toPlainText(), QStringLiteral("xy"));

@@ -4,13 +4,10 @@
 // the receive history and the send box.
 #include "viewsandbox.h"
 
-#include "boxtext.h"
 #include "stringtable.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRandomGenerator>
@@ -33,32 +30,6 @@ const QRegularExpression
     kProgressText(QStringLiteral("^文件发送进度：(\\d+) % \\( (\\d+) KB/s\\)$"));
 const QRegularExpression kFinishedText(QStringLiteral("^文件发送完毕！ \\((\\d+) KB/s\\)$"));
 
-QByteArray PseudoRandom(qint64 size, quint32 seed)
-{
-    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-    bytes.truncate(size);
-    return bytes;
-}
-
-std::span<const uint8_t> ViewOf(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
-
-QString AsciiRendering(const QByteArray &bytes)
-{
-    ByteString text;
-    BytesToAscii(ViewOf(bytes), text);
-    return BoxTextFromGbk(text.view());
-}
-
-QString HexRendering(const QByteArray &bytes)
-{
-    ByteString text;
-    BytesToHex(ViewOf(bytes), text);
-    return QString::fromLatin1(text.c_str());
-}
 // The far end of a file transfer. While held it reads nothing, so the socket
 // buffers fill and the port's file thread has to wait for room.
 class FileSink
@@ -399,26 +370,16 @@ private:
             return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
         });
     }
-    // Starts the window unless a test function did, and opens the network
-    // kind against a fresh loopback server.
     void OpenAgainstPeer()
     {
         if (!m_framed)
             StartWindow();
-        m_server = std::make_unique<QTcpServer>();
-        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-        m_peer = m_framed->OpenAgainst(*m_server);
-        QVERIFY(m_peer);
+        CViewTestCase::OpenAgainstPeer();
     }
     void OpenAgainstSink()
     {
         OpenAgainstPeer();
         m_sink = std::make_unique<FileSink>(m_peer);
-    }
-    void PeerSends(const QByteArray &bytes)
-    {
-        m_peer->write(bytes);
-        m_peer->flush();
     }
     QByteArray PeerReceives(int count)
     {
@@ -486,8 +447,6 @@ private:
     CEditEx *SendBox() const { return m_framed->SendBox(); }
     CRecvView *RecvBox() const { return m_framed->RecvBox(); }
 
-    std::unique_ptr<QTcpServer> m_server;
-    QTcpSocket *m_peer = nullptr;
     std::unique_ptr<FileSink> m_sink;
     QStringList m_suggested;
     QStringList m_answers;

@@ -124,10 +124,7 @@ private slots:
         Start();
         QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexSend)->isChecked(), hexSend);
         QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexRecv)->isChecked(), hexDisplay);
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        QTcpSocket *peer = m_framed->OpenAgainst(server);
-        QVERIFY(peer);
+        OpenAgainstPeer();
 
         m_framed->SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
         m_framed->Button(ViewId::kSend)->click();
@@ -135,12 +132,12 @@ private slots:
             QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
         } else {
             QByteArray got;
-            QTRY_COMPARE((got += peer->readAll()), QByteArray("41 4g2"));
+            QTRY_COMPARE((got += m_peer->readAll()), QByteArray("41 4g2"));
         }
-        peer->write("AB");
+        PeerSends("AB");
         QTRY_COMPARE(m_framed->RecvBox()->WholeText(),
                      hexDisplay ? QStringLiteral("41 42") : QStringLiteral("AB"));
-        QCOMPARE(peer->readAll(), QByteArray());
+        QCOMPARE(m_peer->readAll(), QByteArray());
     }
 
     // Nothing is placed before the start-up tick; a resize keeps the port

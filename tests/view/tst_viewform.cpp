@@ -152,8 +152,7 @@ private slots:
         QTRY_COMPARE(frame.size(), frame.minimumSize());
         for (int id : {ViewId::kRecvCount, ViewId::kSendCount})
             m_framed->Find<QLineEdit>(id)->setText(QStringLiteral("2147483647"));
-        for (PortKind kind : {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
-                              PortKind::Network, PortKind::Printer}) {
+        for (PortKind kind : kAllKinds) {
             m_framed->SelectKind(kind);
             QCoreApplication::processEvents();
             const QStringList clipped = Clipped(&frame);

@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -35,6 +36,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 #include <unistd.h>
 
@@ -46,6 +48,9 @@ inline const QString kOpenFailed = QStringLiteral("打开端口失败，请检�
 inline const QString kClosed = QStringLiteral("端口已关闭");
 inline const QString kReady = QStringLiteral("就绪");
 } // namespace ViewText
+
+inline constexpr PortKind kAllKinds[] = {PortKind::Serial, PortKind::Parallel, PortKind::Usb,
+                                         PortKind::Network, PortKind::Printer};
 
 // Only a bound on hangs: port threads may be slow on a loaded machine.
 inline constexpr int kPortWaitMs = 20000;
@@ -87,6 +92,35 @@ inline QByteArray ShownBytes(const CRecvView *view)
         view->IsHexNotation() ? HexToBytes(gbk.view(), bytes) : AsciiToBytes(gbk.view(), bytes);
     return result > 0 ? QByteArray(reinterpret_cast<const char *>(bytes.data()), result)
                       : QByteArray();
+}
+
+// The same `size` bytes for the same seed.
+inline QByteArray PseudoRandom(qint64 size, quint32 seed)
+{
+    QByteArray bytes((size + 3) / 4 * 4, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    bytes.truncate(size);
+    return bytes;
+}
+
+inline std::span<const uint8_t> ViewOf(const QByteArray &bytes)
+{
+    return {reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+// The text the receive box shows for `bytes` in each notation.
+inline QString AsciiRendering(const QByteArray &bytes)
+{
+    ByteString text;
+    BytesToAscii(ViewOf(bytes), text);
+    return BoxTextFromGbk(text.view());
+}
+
+inline QString HexRendering(const QByteArray &bytes)
+{
+    ByteString text;
+    BytesToHex(ViewOf(bytes), text);
+    return QString::fromLatin1(text.c_str());
 }
 
 inline QByteArray FileBytes(const QString &path)
@@ -209,6 +243,12 @@ public:
     {
         Find<QComboBox>(ViewId::kPortKind)->setCurrentIndex(int(kind));
     }
+    // Chooses `path` for file sending, the open dialog answered with it.
+    void ChooseFile(const QString &path) const
+    {
+        m_view->SetOpenFileChooser([path](const QString &) { return path; });
+        Button(ViewId::kSelectFile)->click();
+    }
     CEditEx *SendBox() const { return Find<CEditEx>(ViewId::kSendBox); }
     CRecvView *RecvBox() const { return Find<CRecvView>(ViewId::kRecvBox); }
 
@@ -260,6 +300,8 @@ protected slots:
     void cleanup()
     {
         m_framed.reset();
+        m_peer = nullptr;
+        m_server.reset();
         m_sandbox.reset();
     }
 
@@ -273,7 +315,25 @@ protected:
     }
     // The port library's ports on the system's devices.
     void StartWithSystemPorts() { Start({}, std::nullopt); }
+    // Starts the window unless the test function did, and opens the network
+    // kind against a fresh loopback server of the test.
+    void OpenAgainstPeer()
+    {
+        if (!m_framed)
+            Start();
+        m_server = std::make_unique<QTcpServer>();
+        QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
+        m_peer = m_framed->OpenAgainst(*m_server);
+        QVERIFY(m_peer);
+    }
+    void PeerSends(const QByteArray &bytes)
+    {
+        m_peer->write(bytes);
+        m_peer->flush();
+    }
 
     std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CFramedView> m_framed;
+    std::unique_ptr<QTcpServer> m_server;
+    QTcpSocket *m_peer = nullptr;
 };
