@@ -1,7 +1,7 @@
 // Every conversion on 16 MiB of realistic input, each beside memcpy of the
 // same input in the same run: compare the bytes/second columns (or the times)
 // of a conversion and the memcpy row of its input kind.
-#include "convert.h"
+#include "convert/convert.h"
 
 #include <benchmark/benchmark.h>
 

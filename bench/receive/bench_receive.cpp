@@ -25,14 +25,14 @@
 // max_stall_ms: the largest gap between two ticks of a 10 ms timer on the
 // window thread; rss_mb: resident memory after the run. The exit status is 0
 // when the history equals the stream.
-#include "devicemap.h"
-#include "mainframe.h"
-#include "portcfgpanel.h"
-#include "recvview.h"
-#include "regmanage.h"
-#include "tarvikview.h"
-#include "viewhookup.h"
-#include "viewids.h"
+#include "app/viewhookup.h"
+#include "config/regmanage.h"
+#include "panels/portcfgpanel.h"
+#include "port/devicemap.h"
+#include "shell/mainframe.h"
+#include "view/recvview.h"
+#include "view/tarvikview.h"
+#include "view/viewids.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the INI engine as a file and checks that every
 // operation reads back what it wrote and leaves all other lines as they were.
-#include "inifile-private.h"
-#include "inifile.h"
+#include "config/inifile-private.h"
+#include "config/inifile.h"
 
 #include <algorithm>
 #include <cstdint>

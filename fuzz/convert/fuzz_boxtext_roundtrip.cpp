@@ -1,7 +1,7 @@
 // The box text boundary on arbitrary bytes: data shown in either notation
 // reads back as the engine reads its rendering; any text taken into a box keeps its Ascii
 // reading; every byte offset maps to a character of the box text.
-#include "boxtext.h"
+#include "convert/boxtext.h"
 #include "fuzz_support.h"
 
 namespace {

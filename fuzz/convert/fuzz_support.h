@@ -2,7 +2,7 @@
 // that libFuzzer keeps the input.
 #pragma once
 
-#include "convert.h"
+#include "convert/convert.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // POSIX implementation of the atomic file replacement.
-#include "atomicfile.h"
+#include "config/atomicfile.h"
 
 #include <atomic>
 #include <cerrno>

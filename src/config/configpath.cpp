@@ -1,4 +1,4 @@
-#include "configpath.h"
+#include "config/configpath.h"
 
 #include <cstdlib>
 #include <system_error>

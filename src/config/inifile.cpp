@@ -1,8 +1,8 @@
 // The INI engine: parse, edit and rewrite whole configuration files.
-#include "inifile.h"
-#include "inifile-private.h"
+#include "config/inifile.h"
+#include "config/inifile-private.h"
 
-#include "atomicfile.h"
+#include "config/atomicfile.h"
 
 #include <algorithm>
 #include <fstream>

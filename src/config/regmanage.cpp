@@ -1,4 +1,4 @@
-#include "regmanage.h"
+#include "config/regmanage.h"
 
 #include <QSettings>
 

@@ -1,7 +1,7 @@
-#include "rvconfig.h"
+#include "config/rvconfig.h"
 
-#include "convert.h"
-#include "inifile.h"
+#include "config/inifile.h"
+#include "convert/convert.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 // Window thread only, like the INI engine.
 #pragma once
 
-#include "portcfg.h"
+#include "port/portcfg.h"
 
 #include <filesystem>
 #include <string_view>

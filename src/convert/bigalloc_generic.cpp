@@ -1,6 +1,6 @@
 // Systems without a large result allocator of their own: every result comes
 // from the ordinary heap.
-#include "bigalloc.h"
+#include "convert/bigalloc.h"
 
 namespace bigalloc {
 

@@ -4,7 +4,7 @@
 // costs one fault instead of 512. The mapping ends at the next small page
 // boundary after the data, not at a huge page boundary: a partly used huge
 // page at the end would hold up to 2 MiB of memory nobody asked for.
-#include "bigalloc.h"
+#include "convert/bigalloc.h"
 
 #include <mutex>
 #include <sys/mman.h>

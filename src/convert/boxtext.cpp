@@ -1,6 +1,6 @@
-#include "boxtext.h"
+#include "convert/boxtext.h"
 
-#include "convert.h"
+#include "convert/convert.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -29,8 +29,8 @@
 // first use; the functions are then pure and may be called from any thread.
 #pragma once
 
-#include "bytestring.h"
-#include "convert.h"
+#include "convert/bytestring.h"
+#include "convert/convert.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,6 +1,6 @@
-#include "bytestring.h"
+#include "convert/bytestring.h"
 
-#include "bigalloc.h"
+#include "convert/bigalloc.h"
 
 #include <cstring>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "convert.h"
+#include "convert/convert.h"
 
-#include "blockclass.h"
-#include "hexpairs.h"
+#include "convert/blockclass.h"
+#include "convert/hexpairs.h"
 
 #include <algorithm>
 #include <array>

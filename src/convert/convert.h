@@ -23,7 +23,7 @@
 // ConvErrorIndex() to get p back. Only the hex-notation readers can fail.
 #pragma once
 
-#include "bytestring.h"
+#include "convert/bytestring.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "editex.h"
+#include "convert/editex.h"
 
-#include "boxtext.h"
+#include "convert/boxtext.h"
+#include "convert/userfileqt.h"
 #include "stringtable.h"
-#include "userfileqt.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -316,7 +316,7 @@ void CEditEx::LoadFile(const QString &path)
             QMessageBox::question(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_TOO_LARGE),
                                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
         if (answer == QMessageBox::Ok)
-            emit viewRequest(kRequestSelectSendFile, path);
+            emit viewRequest(kRequestSelectFile, path);
         return;
     }
     SetData(reinterpret_cast<const uint8_t *>(content.constData()),

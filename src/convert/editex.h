@@ -15,8 +15,9 @@
 // Window thread only.
 #pragma once
 
-#include "bytestring.h"
-#include "convert.h"
+#include "convert/bytestring.h"
+#include "convert/convert.h"
+#include "viewmessages.h"
 
 #include <QPlainTextEdit>
 #include <QString>
@@ -35,7 +36,6 @@ public:
     // to send them as a file instead.
     static constexpr qint64 kMaxLoadSize = 204800;
     // The view request that makes a file the file for file sending.
-    static constexpr int kRequestSelectSendFile = 3;
 
     explicit CEditEx(QWidget *parent = nullptr);
 

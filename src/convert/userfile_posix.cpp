@@ -1,5 +1,5 @@
 // POSIX implementation of opening a user's file.
-#include "userfile.h"
+#include "convert/userfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

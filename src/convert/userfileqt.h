@@ -1,7 +1,7 @@
 // OpenRegularFile for the Qt readers: the edit box and the main view.
 #pragma once
 
-#include "userfile.h"
+#include "convert/userfile.h"
 
 #include <QFile>
 

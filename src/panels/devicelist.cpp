@@ -1,4 +1,4 @@
-#include "devicelist.h"
+#include "panels/devicelist.h"
 
 #include <QHeaderView>
 

@@ -2,7 +2,7 @@
 // order in which both insert their rows.
 #pragma once
 
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
 
 #include <QTableWidget>
 

@@ -1,6 +1,6 @@
-#include "ethportcfgdlg.h"
+#include "panels/ethportcfgdlg.h"
 
-#include "textfield.h"
+#include "panels/textfield.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -7,8 +7,8 @@
 // in the members and are what the record and the block get.
 #pragma once
 
-#include "portcfg.h"
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
+#include "port/portcfg.h"
 
 #include <cstdint>
 #include <optional>

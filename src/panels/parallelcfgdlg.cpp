@@ -1,4 +1,4 @@
-#include "parallelcfgdlg.h"
+#include "panels/parallelcfgdlg.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

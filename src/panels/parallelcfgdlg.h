@@ -2,7 +2,7 @@
 // view always opens LPT1.
 #pragma once
 
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
 
 class CParallelCfgDlg : public CPortCfgPanel
 {

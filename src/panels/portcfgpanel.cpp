@@ -1,12 +1,12 @@
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
 
-#include "convert.h"
-#include "ethportcfgdlg.h"
+#include "convert/convert.h"
 #include "language.h"
-#include "parallelcfgdlg.h"
-#include "printercfgdlg.h"
-#include "serialcfgdlg.h"
-#include "usbcfgdlg.h"
+#include "panels/ethportcfgdlg.h"
+#include "panels/parallelcfgdlg.h"
+#include "panels/printercfgdlg.h"
+#include "panels/serialcfgdlg.h"
+#include "panels/usbcfgdlg.h"
 
 #include <QByteArray>
 #include <QVBoxLayout>

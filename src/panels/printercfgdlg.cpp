@@ -1,7 +1,7 @@
-#include "printercfgdlg.h"
+#include "panels/printercfgdlg.h"
 
-#include "devicelist.h"
-#include "textfield.h"
+#include "panels/devicelist.h"
+#include "panels/textfield.h"
 
 #include <QTableWidget>
 #include <QVBoxLayout>

@@ -1,8 +1,8 @@
 // The printer-driver port's panel: the spooler's printer queues.
 #pragma once
 
-#include "portcfg.h"
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
+#include "port/portcfg.h"
 
 class QTableWidget;
 

@@ -1,4 +1,4 @@
-#include "serialcfgdlg.h"
+#include "panels/serialcfgdlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -2,8 +2,8 @@
 // parity and handshake, remembered in the serial part of PortCfgData().
 #pragma once
 
-#include "portcfg.h"
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
+#include "port/portcfg.h"
 
 class QComboBox;
 class QGridLayout;

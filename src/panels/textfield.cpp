@@ -1,4 +1,4 @@
-#include "textfield.h"
+#include "panels/textfield.h"
 
 #include <QByteArray>
 

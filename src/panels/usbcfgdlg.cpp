@@ -1,6 +1,6 @@
-#include "usbcfgdlg.h"
+#include "panels/usbcfgdlg.h"
 
-#include "devicelist.h"
+#include "panels/devicelist.h"
 
 #include <QPushButton>
 #include <QTableWidget>

@@ -2,7 +2,7 @@
 // re-read every second and on the refresh button.
 #pragma once
 
-#include "portcfgpanel.h"
+#include "panels/portcfgpanel.h"
 
 #include <QTimer>
 

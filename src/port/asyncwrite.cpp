@@ -1,4 +1,4 @@
-#include "asyncwrite.h"
+#include "port/asyncwrite.h"
 
 DeviceIo CAsyncWrite::Start(CPortDevice &file, const uint8_t *bytes, std::size_t length,
                             bool holdOutput)

@@ -6,7 +6,7 @@
 // thread-safe: the kind guards it with its own lock.
 #pragma once
 
-#include "portdevice.h"
+#include "port/portdevice.h"
 
 #include <functional>
 #include <vector>

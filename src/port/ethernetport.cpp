@@ -1,7 +1,7 @@
-#include "ethernetport.h"
+#include "port/ethernetport.h"
 
-#include "porterror.h"
-#include "socketevents.h"
+#include "port/porterror.h"
+#include "port/socketevents.h"
 
 #include <cstring>
 

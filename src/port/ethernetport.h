@@ -23,9 +23,9 @@
 //     reads it; ClosePort stops the file thread before the socket goes.
 #pragma once
 
-#include "portcfg.h"
-#include "portex.h"
-#include "tcpsocket.h"
+#include "port/portcfg.h"
+#include "port/portex.h"
+#include "port/tcpsocket.h"
 
 #include <atomic>
 #include <string>

@@ -1,7 +1,7 @@
-#include "parallelport.h"
+#include "port/parallelport.h"
 
-#include "devicemap.h"
-#include "porterror.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
 
 #include <cerrno>
 

@@ -15,10 +15,10 @@
 // 4 posted (monitor), 5 to 8 posted (file thread).
 #pragma once
 
-#include "asyncwrite.h"
-#include "portcfg.h"
-#include "portdevice.h"
-#include "portex.h"
+#include "port/asyncwrite.h"
+#include "port/portcfg.h"
+#include "port/portdevice.h"
+#include "port/portex.h"
 
 #include <memory>
 

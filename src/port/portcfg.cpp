@@ -1,6 +1,6 @@
-#include "portcfg.h"
+#include "port/portcfg.h"
 
-#include "convert.h"
+#include "convert/convert.h"
 
 #include <array>
 #include <bit>

@@ -9,8 +9,8 @@
 // Read, Wait and the line calls may run on its monitor and file threads.
 #pragma once
 
-#include "devicefile.h"
-#include "portcfg.h"
+#include "port/devicefile.h"
+#include "port/portcfg.h"
 
 #include <cstdint>
 #include <memory>

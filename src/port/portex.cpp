@@ -1,8 +1,8 @@
-#include "portex.h"
+#include "port/portex.h"
 
-#include "devicemap.h"
-#include "porterror.h"
-#include "userfile.h"
+#include "convert/userfile.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
 
 #include <cstring>
 

@@ -18,10 +18,10 @@
 // Notifications raised here: 5, 6, 7, 8, all posted from the file thread.
 #pragma once
 
-#include "portcfg.h"
-#include "porterror.h"
-#include "portevent.h"
-#include "portnotify.h"
+#include "port/portcfg.h"
+#include "port/porterror.h"
+#include "port/portevent.h"
+#include "port/portnotify.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "portnotify.h"
+#include "port/portnotify.h"
 
 #include <QCoreApplication>
 #include <QObject>

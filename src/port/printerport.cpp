@@ -1,6 +1,6 @@
-#include "printerport.h"
+#include "port/printerport.h"
 
-#include "porterror.h"
+#include "port/porterror.h"
 
 #include <chrono>
 #include <cstring>

@@ -30,9 +30,9 @@
 //           its job has printed, and code 6 a pass whose job failed.
 #pragma once
 
-#include "portcfg.h"
-#include "portex.h"
-#include "spooler.h"
+#include "port/portcfg.h"
+#include "port/portex.h"
+#include "port/spooler.h"
 
 #include <atomic>
 #include <condition_variable>

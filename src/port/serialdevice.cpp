@@ -1,4 +1,4 @@
-#include "serialdevice.h"
+#include "port/serialdevice.h"
 
 SerialOpenResult CSerialDevice::Open(const std::string &path, const tagSERIAL_CFG &settings)
 {

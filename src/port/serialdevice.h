@@ -5,7 +5,7 @@
 // has no other thread; the rest from the monitor and file threads.
 #pragma once
 
-#include "portdevice.h"
+#include "port/portdevice.h"
 
 #include <atomic>
 #include <memory>

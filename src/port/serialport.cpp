@@ -1,7 +1,7 @@
-#include "serialport.h"
+#include "port/serialport.h"
 
-#include "devicemap.h"
-#include "porterror.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -20,10 +20,10 @@
 // OpenPort), 4 posted (monitor thread), 5 to 8 posted (file thread).
 #pragma once
 
-#include "asyncwrite.h"
-#include "portcfg.h"
-#include "portex.h"
-#include "serialdevice.h"
+#include "port/asyncwrite.h"
+#include "port/portcfg.h"
+#include "port/portex.h"
+#include "port/serialdevice.h"
 
 #include <thread>
 

@@ -1,6 +1,6 @@
 // The control lines of an open serial port: DTR and RTS, the modem status
 // and the break.
-#include "serialport.h"
+#include "port/serialport.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "socketevents.h"
+#include "port/socketevents.h"
 
 #include <QMetaObject>
 #include <QSocketNotifier>

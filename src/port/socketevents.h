@@ -20,7 +20,7 @@
 // Dispose() then defers the deletion until the handler has returned.
 #pragma once
 
-#include "tcpsocket.h"
+#include "port/tcpsocket.h"
 
 #include <QObject>
 

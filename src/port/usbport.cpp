@@ -1,7 +1,7 @@
-#include "usbport.h"
+#include "port/usbport.h"
 
-#include "devicemap.h"
-#include "porterror.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
 
 #include <algorithm>
 #include <chrono>

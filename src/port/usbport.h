@@ -26,9 +26,9 @@
 // handle code 2 or 9 is released and the close cannot hang on it.
 #pragma once
 
-#include "portcfg.h"
-#include "portex.h"
-#include "usbdevice.h"
+#include "port/portcfg.h"
+#include "port/portex.h"
+#include "port/usbdevice.h"
 
 #include <array>
 #include <atomic>

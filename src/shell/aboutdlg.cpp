@@ -1,11 +1,11 @@
-#include "aboutdlg.h"
+#include "shell/aboutdlg.h"
 
-#include "appicon.h"
-#include "regmanage.h"
-#include "staticlink.h"
+#include "config/regmanage.h"
+#include "shell/appicon.h"
+#include "shell/staticlink.h"
+#include "shell/version.h"
 #include "stringtable.h"
 #include "ui_aboutdlg.h"
-#include "version.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "appicon.h"
+#include "shell/appicon.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "buttonex.h"
+#include "shell/buttonex.h"
 
 #include <QMouseEvent>
 

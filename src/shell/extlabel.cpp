@@ -1,6 +1,6 @@
-#include "extlabel.h"
+#include "shell/extlabel.h"
 
-#include "extstatuscontrolbar.h"
+#include "shell/extstatuscontrolbar.h"
 
 #include <QPainter>
 

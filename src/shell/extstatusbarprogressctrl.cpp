@@ -1,4 +1,4 @@
-#include "extstatusbarprogressctrl.h"
+#include "shell/extstatusbarprogressctrl.h"
 
 CExtStatusBarProgressCtrl::CExtStatusBarProgressCtrl(QWidget *parent) : QProgressBar(parent)
 {

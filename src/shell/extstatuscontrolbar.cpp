@@ -1,4 +1,4 @@
-#include "extstatuscontrolbar.h"
+#include "shell/extstatuscontrolbar.h"
 
 #include "stringtable.h"
 

@@ -10,6 +10,8 @@
 // dialog; whoever opens it creates a fresh one each time.
 #pragma once
 
+#include "viewmessages.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -27,7 +29,6 @@ class CFindTextDlg : public QDialog
 public:
     static constexpr int kDialogId = 137;
     static constexpr quint32 WM_VIEW_REQUEST = 0x0400 + 101;
-    static constexpr quint32 kRequestFind = 4;
 
     explicit CFindTextDlg(QWidget *parent = nullptr);
     ~CFindTextDlg() override;

@@ -1,4 +1,4 @@
-#include "hyperlink.h"
+#include "shell/hyperlink.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,13 +1,13 @@
-#include "mainframe.h"
+#include "shell/mainframe.h"
 
-#include "aboutdlg.h"
-#include "appicon.h"
-#include "extstatusbarbutton.h"
-#include "extstatuscontrolbar.h"
-#include "findtextdlg.h"
+#include "config/regmanage.h"
 #include "language.h"
-#include "regmanage.h"
-#include "statusmessenger.h"
+#include "shell/aboutdlg.h"
+#include "shell/appicon.h"
+#include "shell/extstatusbarbutton.h"
+#include "shell/extstatuscontrolbar.h"
+#include "shell/findtextdlg.h"
+#include "shell/statusmessenger.h"
 #include "stringtable.h"
 
 #include <QActionGroup>

@@ -1,4 +1,4 @@
-#include "splittercontrol.h"
+#include "shell/splittercontrol.h"
 
 #include <QMouseEvent>
 #include <algorithm>

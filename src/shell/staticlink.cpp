@@ -1,4 +1,4 @@
-#include "staticlink.h"
+#include "shell/staticlink.h"
 
 #include "stringtable.h"
 

@@ -7,7 +7,7 @@
 // numbered like the control (SetDlgCtrlID), else the label's own text.
 #pragma once
 
-#include "hyperlink.h"
+#include "shell/hyperlink.h"
 
 #include <QColor>
 #include <QLabel>

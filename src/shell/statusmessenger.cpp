@@ -1,9 +1,9 @@
-#include "statusmessenger.h"
+#include "shell/statusmessenger.h"
 
-#include "extlabel.h"
-#include "extstatusbarbutton.h"
-#include "extstatusbarprogressctrl.h"
-#include "extstatuscontrolbar.h"
+#include "shell/extlabel.h"
+#include "shell/extstatusbarbutton.h"
+#include "shell/extstatusbarprogressctrl.h"
+#include "shell/extstatuscontrolbar.h"
 #include "stringtable.h"
 
 #include <QFontDatabase>
@@ -50,9 +50,9 @@ void CStatusMessenger::ShowStatusText(const QString &text, int kind, int duratio
 {
     m_clearTimer.stop();
     m_bar->SetErrorShown(false);
-    if (kind == kHint) {
+    if (kind == kStatusHint) {
         ShowInPane(text, false, durationMs, kHintDefaultMs);
-    } else if (kind == kError) {
+    } else if (kind == kStatusError) {
         ShowInPane(text, true, durationMs, kErrorDefaultMs);
     } else {
         QMessageBox box(QMessageBox::NoIcon, LoadString(IDR_MAINFRAME), text, QMessageBox::Ok,
@@ -76,7 +76,7 @@ void CStatusMessenger::ShowStatusMessage(int kind, unsigned stringId, int durati
 
 void CStatusMessenger::OnStatusClearTimer()
 {
-    ShowStatusMessage(kHint, AFX_IDS_IDLEMESSAGE, -1);
+    ShowStatusMessage(kStatusHint, AFX_IDS_IDLEMESSAGE, -1);
 }
 
 CExtStatusBarProgressCtrl *CStatusMessenger::BeginProgress()

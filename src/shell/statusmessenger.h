@@ -7,8 +7,8 @@
 //   ShowStatusText(text, kind, durationMs)
 //   ShowStatusMessage(kind, stringId, durationMs)   // text from the string table
 //
-//   kind 2 (kHint):  blue text in the message pane
-//   kind 4 (kError): red text in the message pane
+//   kind 2 (kStatusHint):  blue text in the message pane
+//   kind 4 (kStatusError): red text in the message pane
 //   any other kind:  a message box with an OK button; the pane keeps its text
 //   durationMs < 0:  the text stays until the next message
 //   durationMs = 0:  the default, 3900 ms for a hint, 5000 ms for an error
@@ -23,6 +23,8 @@
 // the file-send progress bar (pane 3211) and EndProgress() removes it again.
 // Window thread only.
 #pragma once
+
+#include "viewmessages.h"
 
 #include <QObject>
 #include <QPointer>
@@ -39,8 +41,6 @@ class CStatusMessenger : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kHint = 2;
-    static constexpr int kError = 4;
     static constexpr int kHintDefaultMs = 3900;
     static constexpr int kErrorDefaultMs = 5000;
     static constexpr int kStatusClearTimerId = 13793;

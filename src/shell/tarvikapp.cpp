@@ -1,8 +1,8 @@
-#include "tarvikapp.h"
+#include "shell/tarvikapp.h"
 
-#include "appicon.h"
 #include "language.h"
-#include "mainframe.h"
+#include "shell/appicon.h"
+#include "shell/mainframe.h"
 
 CTarvikApp::CTarvikApp(int &argc, char **argv) : QApplication(argc, argv)
 {

@@ -3,7 +3,7 @@
 // follows the main view's start-up (viewhookup.h).
 #pragma once
 
-#include "regmanage.h"
+#include "config/regmanage.h"
 
 #include <QApplication>
 #include <memory>

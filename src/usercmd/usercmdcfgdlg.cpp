@@ -1,6 +1,6 @@
-#include "usercmdcfgdlg.h"
+#include "usercmd/usercmdcfgdlg.h"
 
-#include "usercmdeditdlg.h"
+#include "usercmd/usercmdeditdlg.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

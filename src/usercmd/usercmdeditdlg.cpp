@@ -1,8 +1,8 @@
-#include "usercmdeditdlg.h"
+#include "usercmd/usercmdeditdlg.h"
 
-#include "editex.h"
+#include "convert/editex.h"
 #include "stringtable.h"
-#include "usercmdvalue.h"
+#include "usercmd/usercmdvalue.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
-#include "usercmdentries.h"
+#include "usercmd/usercmdentries.h"
 
-#include "bytestring.h"
-#include "convert.h"
-#include "inifile.h"
+#include "config/inifile.h"
+#include "convert/bytestring.h"
+#include "convert/convert.h"
 
 namespace {
 std::string EntryKey(const char *prefix, int number)

@@ -1,7 +1,7 @@
-#include "usercmdsave.h"
+#include "usercmd/usercmdsave.h"
 
-#include "boxtext.h"
-#include "inifile.h"
+#include "config/inifile.h"
+#include "convert/boxtext.h"
 #include "stringtable.h"
 
 #include <QMessageBox>

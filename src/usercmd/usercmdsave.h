@@ -9,8 +9,8 @@
 // Window thread only, like the INI engine.
 #pragma once
 
-#include "usercmdcfgdlg.h"
-#include "usercmdstore.h" // kUserCmdSection
+#include "usercmd/usercmdcfgdlg.h"
+#include "usercmd/usercmdstore.h" // kUserCmdSection
 
 #include <QList>
 

@@ -1,8 +1,8 @@
-#include "usercmdstore.h"
+#include "usercmd/usercmdstore.h"
 
-#include "boxtext.h"
+#include "convert/boxtext.h"
 #include "stringtable.h"
-#include "usercmdentries.h"
+#include "usercmd/usercmdentries.h"
 
 #include <QMessageBox>
 

@@ -10,8 +10,8 @@
 // Window thread only, like the INI engine.
 #pragma once
 
-#include "usercmdentries.h"
-#include "usercommandview.h"
+#include "usercmd/usercmdentries.h"
+#include "usercmd/usercommandview.h"
 
 #include <filesystem>
 #include <functional>

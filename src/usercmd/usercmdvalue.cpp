@@ -1,4 +1,4 @@
-#include "usercmdvalue.h"
+#include "usercmd/usercmdvalue.h"
 
 #include <QByteArray>
 

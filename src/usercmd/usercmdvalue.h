@@ -5,8 +5,8 @@
 // hand-edited "1b 40", "027;064" or "1B40" reads as well.
 #pragma once
 
-#include "bytestring.h"
-#include "convert.h"
+#include "convert/bytestring.h"
+#include "convert/convert.h"
 
 #include <QString>
 #include <QStringView>

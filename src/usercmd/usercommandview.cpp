@@ -1,4 +1,4 @@
-#include "usercommandview.h"
+#include "usercmd/usercommandview.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "capturelog.h"
+#include "view/capturelog.h"
 
 #include <QDateTime>
 

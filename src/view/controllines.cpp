@@ -1,7 +1,7 @@
-#include "controllines.h"
+#include "view/controllines.h"
 
-#include "portdevice.h"
-#include "serialport.h"
+#include "port/portdevice.h"
+#include "port/serialport.h"
 
 #include <QEvent>
 #include <QGridLayout>

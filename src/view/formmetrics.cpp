@@ -1,7 +1,7 @@
-#include "formmetrics.h"
+#include "view/formmetrics.h"
 
 #include "stringtable.h"
-#include "viewform.h"
+#include "view/viewform.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

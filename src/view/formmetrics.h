@@ -4,7 +4,7 @@
 // larger, never smaller.
 #pragma once
 
-#include "layout.h"
+#include "view/layout.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "layout.h"
+#include "view/layout.h"
 
-#include "viewids.h"
+#include "view/viewids.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "reconnect.h"
+#include "view/reconnect.h"
 
-#include "regmanage.h"
+#include "config/regmanage.h"
 
 #include <QCheckBox>
 

@@ -1,6 +1,6 @@
-#include "recvhistory.h"
+#include "view/recvhistory.h"
 
-#include "convert.h"
+#include "convert/convert.h"
 
 #include <algorithm>
 #include <cstring>

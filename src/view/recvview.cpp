@@ -1,7 +1,7 @@
-#include "recvview.h"
+#include "view/recvview.h"
 
-#include "boxtext.h"
-#include "convert.h"
+#include "convert/boxtext.h"
+#include "convert/convert.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -16,7 +16,7 @@
 // Window thread only.
 #pragma once
 
-#include "recvhistory.h"
+#include "view/recvhistory.h"
 
 #include <QAbstractScrollArea>
 #include <QString>

@@ -1,8 +1,8 @@
 // The receive view's answers to the user: caret and selection by keyboard and
 // mouse, the wheel, the context menu and find.
-#include "recvview.h"
+#include "view/recvview.h"
 
-#include "boxtext.h"
+#include "convert/boxtext.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

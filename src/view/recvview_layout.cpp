@@ -1,8 +1,8 @@
 // Laying out the rows of the receive view: only the segments around what is
 // asked for are walked, unit by unit, with the widths of units measured once.
-#include "recvview.h"
+#include "view/recvview.h"
 
-#include "boxtext.h"
+#include "convert/boxtext.h"
 
 #include <QFontMetricsF>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "statusbytehint.h"
+#include "view/statusbytehint.h"
 
 #include <QStringList>
 

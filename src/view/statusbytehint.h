@@ -3,7 +3,7 @@
 // status bar and as the receive box's tool tip.
 #pragma once
 
-#include "escposstatus.h"
+#include "escpos/escposstatus.h"
 
 #include <QCoreApplication>
 #include <QString>

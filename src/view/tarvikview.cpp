@@ -1,10 +1,10 @@
-#include "tarvikview.h"
+#include "view/tarvikview.h"
 
-#include "configpath.h"
-#include "editex.h"
+#include "config/configpath.h"
+#include "convert/editex.h"
 
-#include "portex.h"
-#include "splittercontrol.h"
+#include "port/portex.h"
+#include "shell/splittercontrol.h"
 
 #include <QApplication>
 #include <QComboBox>

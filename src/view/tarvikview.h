@@ -43,10 +43,11 @@
 // Window thread only.
 #pragma once
 
-#include "layout.h"
-#include "portcfgpanel.h"
-#include "statusbytehint.h"
-#include "viewform.h"
+#include "panels/portcfgpanel.h"
+#include "view/layout.h"
+#include "view/statusbytehint.h"
+#include "view/viewform.h"
+#include "viewmessages.h"
 
 #include <QBasicTimer>
 #include <QElapsedTimer>
@@ -80,20 +81,6 @@ class CTarvikView : public QWidget
     Q_OBJECT
 
 public:
-    // Request codes of OnViewRequest.
-    enum ViewRequest
-    {
-        kRequestClosePort = 1,
-        kRequestSelectFile = 3,
-        kRequestFind = 4
-    };
-    // Kinds of status message (CStatusMessenger's numbering).
-    enum StatusKind
-    {
-        kStatusHint = 2,
-        kStatusError = 4
-    };
-
     // File dialogs; tests hand in their own. An empty result means cancelled.
     using FileChooser = std::function<QString(const QString &suggestedName)>;
     void SetOpenFileChooser(FileChooser chooser);

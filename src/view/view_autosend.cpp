@@ -6,7 +6,7 @@
 // than asked and never has two writes outstanding; the ticks go on, and
 // sending resumes by itself once a port is open and idle again.
 #include "stringtable.h"
-#include "tarvikview.h"
+#include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

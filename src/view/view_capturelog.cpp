@@ -1,7 +1,7 @@
 // "记录到文件": the capture log's controls in the port column, and the log
 // opened with each port, fed by reads and writes, and closed with the port.
-#include "capturelog.h"
-#include "tarvikview.h"
+#include "view/capturelog.h"
+#include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QComboBox>

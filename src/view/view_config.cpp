@@ -1,13 +1,13 @@
 // The settings section "RVConfigs" of the INI file and the splitter values
 // of the registry.
-#include "configpath.h"
-#include "devicemap.h"
-#include "regmanage.h"
-#include "rvconfig.h"
+#include "config/configpath.h"
+#include "config/regmanage.h"
+#include "config/rvconfig.h"
+#include "port/devicemap.h"
 #include "stringtable.h"
-#include "tarvikview.h"
+#include "view/tarvikview.h"
 
-#include "editex.h"
+#include "convert/editex.h"
 
 #include <QCheckBox>
 #include <QComboBox>

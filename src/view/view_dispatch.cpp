@@ -1,7 +1,7 @@
 // Port notifications and the two request entry points of other windows.
-#include "portex.h"
-#include "portnotify.h"
-#include "tarvikview.h"
+#include "port/portex.h"
+#include "port/portnotify.h"
+#include "view/tarvikview.h"
 
 #include <QMessageBox>
 #include <QMutexLocker>

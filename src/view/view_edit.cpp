@@ -1,10 +1,10 @@
 // The frame's commands that act on the view: send (menu 32775 and the Ctrl+S
 // accelerator) and the edit commands on the send and receive boxes, with the
 // enabled states that follow the focus, the selections and the clipboard.
-#include "editex.h"
-#include "mainframe.h"
-#include "recvview.h"
-#include "tarvikview.h"
+#include "convert/editex.h"
+#include "shell/mainframe.h"
+#include "view/recvview.h"
+#include "view/tarvikview.h"
 
 #include <QAction>
 #include <QApplication>

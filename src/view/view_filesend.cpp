@@ -7,12 +7,12 @@
 // of a transfer it started and has not yet seen end: notifications that were
 // queued before a stop or a close arrive afterwards and must not bring the
 // finished transfer back on screen.
-#include "editex.h"
-#include "portex.h"
-#include "statusmessenger.h"
+#include "convert/editex.h"
+#include "convert/userfileqt.h"
+#include "port/portex.h"
+#include "shell/statusmessenger.h"
 #include "stringtable.h"
-#include "tarvikview.h"
-#include "userfileqt.h"
+#include "view/tarvikview.h"
 
 #include <QFile>
 #include <QFileDialog>

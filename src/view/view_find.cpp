@@ -2,10 +2,10 @@
 // focus last of the two boxes (the dialog itself has it while in use), else
 // in the send box.
 #include "stringtable.h"
-#include "tarvikview.h"
+#include "view/tarvikview.h"
 
-#include "editex.h"
-#include "recvview.h"
+#include "convert/editex.h"
+#include "view/recvview.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
 // Splitter bars and placing the three areas on the right of the view.
-#include "layout.h"
-#include "splittercontrol.h"
-#include "tarvikview.h"
-#include "usercommandview.h"
-#include "viewids.h"
+#include "shell/splittercontrol.h"
+#include "usercmd/usercommandview.h"
+#include "view/layout.h"
+#include "view/tarvikview.h"
+#include "view/viewids.h"
 
 #include <QResizeEvent>
 

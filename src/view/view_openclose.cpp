@@ -1,10 +1,10 @@
 // Port kind, the settings panel of the kind, opening and closing the port,
 // and the view's answer to the open result and to a lost port.
-#include "portex.h"
-#include "printercfgdlg.h"
-#include "serialcfgdlg.h"
+#include "panels/printercfgdlg.h"
+#include "panels/serialcfgdlg.h"
+#include "port/portex.h"
 #include "stringtable.h"
-#include "tarvikview.h"
+#include "view/tarvikview.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

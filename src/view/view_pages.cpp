@@ -5,9 +5,9 @@
 // displayed in; showing it again restores that notation before the text, so
 // nothing is converted on the way. The box's undo history is dropped with each
 // move: undoing into another page's text would mix the pages.
-#include "editex.h"
+#include "convert/editex.h"
 #include "stringtable.h"
-#include "tarvikview.h"
+#include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QLabel>

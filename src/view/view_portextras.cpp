@@ -1,9 +1,9 @@
 // The parts of the port column below the file group that the view owns:
 // the serial control lines, the reconnect option and the capture log.
-#include "controllines.h"
 #include "language.h"
-#include "reconnect.h"
-#include "tarvikview.h"
+#include "view/controllines.h"
+#include "view/reconnect.h"
+#include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,13 +1,13 @@
 // The port object and settings record of each port kind, built from the
 // settings panel when the user opens a port.
-#include "ethportcfgdlg.h"
-#include "portcfg.h"
-#include "portex.h"
-#include "printercfgdlg.h"
-#include "serialcfgdlg.h"
+#include "panels/ethportcfgdlg.h"
+#include "panels/printercfgdlg.h"
+#include "panels/serialcfgdlg.h"
+#include "panels/usbcfgdlg.h"
+#include "port/portcfg.h"
+#include "port/portex.h"
 #include "stringtable.h"
-#include "tarvikview.h"
-#include "usbcfgdlg.h"
+#include "view/tarvikview.h"
 
 #include <string>
 

@@ -6,12 +6,12 @@
 // burst of reads costs one update, and the display is exact soon after the
 // window thread goes idle. An update costs what the rows in sight cost
 // (recvview.h), whatever the size of the history.
-#include "editex.h"
-#include "portex.h"
-#include "recvview.h"
-#include "regmanage.h"
-#include "tarvikview.h"
-#include "usbport.h"
+#include "config/regmanage.h"
+#include "convert/editex.h"
+#include "port/portex.h"
+#include "port/usbport.h"
+#include "view/recvview.h"
+#include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>

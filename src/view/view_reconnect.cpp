@@ -1,12 +1,12 @@
 // Opening a lost port again by itself (CReconnect) and what the user is told
 // meanwhile: a hint with the attempt count, the success, and a file transfer
 // that was cut off and is not resumed.
-#include "portex.h"
-#include "reconnect.h"
+#include "panels/usbcfgdlg.h"
+#include "port/portex.h"
+#include "port/usbport.h"
 #include "stringtable.h"
-#include "tarvikview.h"
-#include "usbcfgdlg.h"
-#include "usbport.h"
+#include "view/reconnect.h"
+#include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,10 +4,10 @@
 // Files are written through QSaveFile: the bytes go to a temporary file that
 // replaces the chosen one only when everything was written, so a failed save
 // leaves neither a truncated file nor a changed view, only a message.
-#include "editex.h"
-#include "recvview.h"
+#include "convert/editex.h"
 #include "stringtable.h"
-#include "tarvikview.h"
+#include "view/recvview.h"
+#include "view/tarvikview.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

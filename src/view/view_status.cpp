@@ -1,7 +1,7 @@
 // Status bar messages: hints in blue, errors in red, through the frame's
 // status message routine.
-#include "statusmessenger.h"
-#include "tarvikview.h"
+#include "shell/statusmessenger.h"
+#include "view/tarvikview.h"
 
 void CTarvikView::SetStatusMessenger(CStatusMessenger *messenger)
 {

@@ -1,13 +1,13 @@
 // The port classes of the port library and what the panels list, as the
 // running program uses them (tests hand in their own).
-#include "devicemap.h"
-#include "ethernetport.h"
-#include "parallelport.h"
-#include "printerport.h"
-#include "serialport.h"
-#include "spooler.h"
-#include "tarvikview.h"
-#include "usbport.h"
+#include "port/devicemap.h"
+#include "port/ethernetport.h"
+#include "port/parallelport.h"
+#include "port/printerport.h"
+#include "port/serialport.h"
+#include "port/spooler.h"
+#include "port/usbport.h"
+#include "view/tarvikview.h"
 
 std::unique_ptr<CPortEx> CTarvikView::CreateSystemPort(PortKind kind)
 {

@@ -1,14 +1,14 @@
 // The user command strip: loading the commands, creating the strip inside
 // group 1073, passing the mouse wheel to it and editing the list.
-#include "configpath.h"
-#include "mainframe.h"
-#include "tarvikview.h"
-#include "usercmdcfgdlg.h"
-#include "usercmdsave.h"
-#include "usercmdstore.h"
-#include "usercmdvalue.h"
-#include "usercommandview.h"
-#include "viewids.h"
+#include "config/configpath.h"
+#include "shell/mainframe.h"
+#include "usercmd/usercmdcfgdlg.h"
+#include "usercmd/usercmdsave.h"
+#include "usercmd/usercmdstore.h"
+#include "usercmd/usercmdvalue.h"
+#include "usercmd/usercommandview.h"
+#include "view/tarvikview.h"
+#include "view/viewids.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,13 +1,13 @@
-#include "viewform.h"
+#include "view/viewform.h"
 
-#include "editex.h"
-#include "recvview.h"
+#include "convert/editex.h"
+#include "view/recvview.h"
 
-#include "formmetrics.h"
+#include "view/formmetrics.h"
 
-#include "buttonex.h"
+#include "shell/buttonex.h"
 #include "stringtable.h"
-#include "viewids.h"
+#include "view/viewids.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -8,7 +8,7 @@
 // form never offers what it cannot do.
 #pragma once
 
-#include "layout.h"
+#include "view/layout.h"
 
 #include <QRect>
 #include <QSize>

@@ -1,8 +1,8 @@
 // --send-cmd with commands saved by the window's own command dialog code.
 #include "clirunner.h"
-#include "rvconfig.h"
+#include "config/rvconfig.h"
 #include "support/bytes_diff.h"
-#include "usercmdsave.h"
+#include "usercmd/usercmdsave.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Which rvcfg.ini a program uses: the current folder's when it holds one,
 // else the user's configuration folder, and the folder made on first save.
+#include "config/configpath.h"
 #include "config_files.h"
-#include "configpath.h"
 
 #include <gtest/gtest.h>
 

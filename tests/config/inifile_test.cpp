@@ -1,7 +1,7 @@
 // The INI engine on real files in a private temporary folder.
+#include "config/inifile-private.h"
+#include "config/inifile.h"
 #include "config_files.h"
-#include "inifile-private.h"
-#include "inifile.h"
 #include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>

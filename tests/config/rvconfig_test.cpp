@@ -1,9 +1,9 @@
 // The settings section on real files: the exact first save, later saves,
 // and what a damaged or hand-edited section applies.
-#include "rvconfig.h"
+#include "config/rvconfig.h"
 
+#include "config/inifile.h"
 #include "config_files.h"
-#include "inifile.h"
 #include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>

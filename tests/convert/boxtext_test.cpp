@@ -1,7 +1,7 @@
 // The box text boundary: bytes -> engine rendering -> box text -> GBK text
 // -> bytes, exhaustively for single bytes and double-byte pairs.
-#include "boxtext.h"
-#include "convert.h"
+#include "convert/boxtext.h"
+#include "convert/convert.h"
 #include "support/bytes_diff.h"
 
 #include <QByteArray>

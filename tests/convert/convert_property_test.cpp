@@ -1,6 +1,6 @@
 // Random round trips and error positions checked against small reference
 // rules, and block-boundary sweeps for the block-wise code paths.
-#include "convert.h"
+#include "convert/convert.h"
 
 #include "support/bytes_diff.h"
 

@@ -1,6 +1,6 @@
 // Notation rules of the conversion engine as rows, and the rules for the
 // caller's result handle.
-#include "convert.h"
+#include "convert/convert.h"
 
 #include "support/bytes_diff.h"
 

@@ -1,6 +1,6 @@
 // CEditEx driven as a user drives it: typing, a bad hex character, dropping
 // files.
-#include "editex.h"
+#include "convert/editex.h"
 #include "stringtable.h"
 
 #include <QAbstractButton>

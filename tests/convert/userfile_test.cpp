@@ -1,6 +1,6 @@
 // Opening a user's file on real files, FIFOs, folders and devices: only a
 // regular file opens, and nothing waits for a FIFO's writer.
-#include "userfile.h"
+#include "convert/userfile.h"
 
 #include <gtest/gtest.h>
 

@@ -4,15 +4,15 @@
 // real USB port class (USB).
 #include "e2efixture.h"
 
-#include "devicemap.h"
 #include "fakeusbdevice.h"
-#include "parallelcfgdlg.h"
-#include "printerport.h"
+#include "panels/parallelcfgdlg.h"
+#include "panels/serialcfgdlg.h"
+#include "port/devicemap.h"
+#include "port/printerport.h"
+#include "port/usbport.h"
 #include "privatecupsd.h"
 #include "ptypair.h"
-#include "serialcfgdlg.h"
 #include "stringtable.h"
-#include "usbport.h"
 
 #include <QTableWidget>
 

@@ -1,8 +1,8 @@
 #include "e2efixture.h"
 
-#include "inifile.h"
+#include "config/inifile.h"
 #include "stringtable.h"
-#include "usercommandview.h"
+#include "usercmd/usercommandview.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -7,7 +7,7 @@
 
 #include "viewsandbox.h"
 
-#include "editex.h"
+#include "convert/editex.h"
 
 #include <QByteArray>
 #include <QString>

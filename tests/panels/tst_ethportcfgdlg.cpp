@@ -1,7 +1,7 @@
 // The network panel: remembered choices, the port number check and the
 // record it builds.
-#include "ethportcfgdlg.h"
 #include "messageboxwatcher.h"
+#include "panels/ethportcfgdlg.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The number reading of list texts and the two list panels: USB devices and
 // printer queues.
-#include "portcfgpanel.h"
-#include "printercfgdlg.h"
-#include "usbcfgdlg.h"
+#include "panels/portcfgpanel.h"
+#include "panels/printercfgdlg.h"
+#include "panels/usbcfgdlg.h"
 
 #include <QTableWidget>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The serial panel: defaults, remembered choices, the record it builds and
 // the close request on a user's choice.
-#include "serialcfgdlg.h"
+#include "panels/serialcfgdlg.h"
 
 #include <QComboBox>
 #include <QLineEdit>

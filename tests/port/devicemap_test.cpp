@@ -1,7 +1,7 @@
 // Device names to paths, and the serial settings as termios.
-#include "devicemap.h"
+#include "port/devicemap.h"
+#include "port/linux/serialtermios.h"
 #include "realport.h"
-#include "serialtermios.h"
 
 #include <QTemporaryDir>
 

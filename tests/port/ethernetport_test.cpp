@@ -1,7 +1,7 @@
 // The network kind against a loopback server; the test's thread plays the
 // window thread, where the socket events run.
-#include "ethernetport.h"
-#include "porterror.h"
+#include "port/ethernetport.h"
+#include "port/porterror.h"
 #include "portowner.h"
 #include "realport.h"
 #include "support/loopbackserver.h"

@@ -1,5 +1,5 @@
 // The stored settings block: its text form, its checksum and reading it back.
-#include "portcfg.h"
+#include "port/portcfg.h"
 
 #include "support/bytes_diff.h"
 

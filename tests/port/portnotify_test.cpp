@@ -1,5 +1,5 @@
 // The notification bridge between port threads and the owner's thread.
-#include "portnotify.h"
+#include "port/portnotify.h"
 #include "portowner.h"
 
 #include <QCoreApplication>

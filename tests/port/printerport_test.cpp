@@ -1,7 +1,7 @@
 // The printer-driver kind against a private cupsd: raw capture queues, a
 // queue whose backend fails, stopped and deleted queues, an instance, and a
 // scheduler frozen with SIGSTOP.
-#include "printerport.h"
+#include "port/printerport.h"
 
 #include "portowner.h"
 #include "realport.h"

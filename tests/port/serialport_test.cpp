@@ -1,13 +1,13 @@
 // What only the serial kind does, on a pseudo-terminal: line settings,
 // bytes from the far end, refusals, and the far end going away.
-#include "devicemap.h"
 #include "faultdevice.h"
-#include "modembits.h"
-#include "parallelport.h"
+#include "port/devicemap.h"
+#include "port/linux/modembits.h"
+#include "port/linux/serialtermios.h"
+#include "port/parallelport.h"
+#include "port/serialport.h"
 #include "portowner.h"
 #include "realport.h"
-#include "serialport.h"
-#include "serialtermios.h"
 #include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>

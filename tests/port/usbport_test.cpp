@@ -1,8 +1,8 @@
 // The USB kind against a scriptable fake printer, and the system backend.
-#include "usbport.h"
+#include "port/usbport.h"
 
-#include "devicemap.h"
-#include "porterror.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
 #include "portowner.h"
 #include "realport.h"
 #include "support/fakeusbdevice.h"

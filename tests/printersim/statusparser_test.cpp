@@ -1,4 +1,4 @@
-#include "escposstatus.h"
+#include "escpos/escposstatus.h"
 #include "statusparser.h"
 
 #include <gtest/gtest.h>

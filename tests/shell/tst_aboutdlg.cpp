@@ -1,7 +1,7 @@
 // The about box: its version line, the box at start and the "show at start"
 // choice it keeps in NoAutoShowAbout.
-#include "aboutdlg.h"
-#include "regmanage.h"
+#include "config/regmanage.h"
+#include "shell/aboutdlg.h"
 #include "testsettings.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "findtextdlg.h"
+#include "shell/findtextdlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "findtextdlg.h"
-#include "mainframe.h"
-#include "regmanage.h"
+#include "config/regmanage.h"
+#include "shell/findtextdlg.h"
+#include "shell/mainframe.h"
 #include "testsettings.h"
 
 #include <QComboBox>

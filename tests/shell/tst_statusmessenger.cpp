@@ -1,6 +1,6 @@
-#include "extlabel.h"
-#include "extstatuscontrolbar.h"
-#include "statusmessenger.h"
+#include "shell/extlabel.h"
+#include "shell/extstatuscontrolbar.h"
+#include "shell/statusmessenger.h"
 #include "stringtable.h"
 
 #include <QMainWindow>
@@ -32,8 +32,8 @@ private slots:
 
     void hintCancelsPendingErrorAndTurnsBlue()
     {
-        m_messenger->ShowStatusText(QStringLiteral("error"), CStatusMessenger::kError, 300);
-        m_messenger->ShowStatusText(QStringLiteral("hint"), CStatusMessenger::kHint, -1);
+        m_messenger->ShowStatusText(QStringLiteral("error"), kStatusError, 300);
+        m_messenger->ShowStatusText(QStringLiteral("hint"), kStatusHint, -1);
         QCOMPARE(m_messenger->Label()->TextColour(), kBlue);
         QVERIFY(!m_messenger->IsClearPending());
         QTest::qWait(800);

@@ -3,7 +3,7 @@
 // active modal (or popup) widget.
 #pragma once
 
-#include "usercmdcfgdlg.h"
+#include "usercmd/usercmdcfgdlg.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

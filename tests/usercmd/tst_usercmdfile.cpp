@@ -1,13 +1,13 @@
 // The "UserCmds" section of the configuration file: loading (the count
 // limit, the value notations, the question about a faulty
 // entry), the written value form, and saving a confirmed command list.
-#include "boxtext.h"
-#include "inifile.h"
+#include "config/inifile.h"
+#include "convert/boxtext.h"
 #include "messageboxwatcher.h"
 #include "stringtable.h"
-#include "usercmdsave.h"
-#include "usercmdstore.h"
-#include "usercmdvalue.h"
+#include "usercmd/usercmdsave.h"
+#include "usercmd/usercmdstore.h"
+#include "usercmd/usercmdvalue.h"
 
 #include <QFile>
 #include <QTemporaryDir>

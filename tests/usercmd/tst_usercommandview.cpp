@@ -1,6 +1,6 @@
 // The command strip: button cells and rows by width, and what a click hands on.
 #include "messageboxwatcher.h"
-#include "usercommandview.h"
+#include "usercmd/usercommandview.h"
 
 #include <QPushButton>
 #include <QSignalSpy>

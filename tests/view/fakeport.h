@@ -2,8 +2,8 @@
 // view's side of the port protocol can be driven without a device.
 #pragma once
 
-#include "portcfg.h"
-#include "portex.h"
+#include "port/portcfg.h"
+#include "port/portex.h"
 
 #include <QByteArray>
 #include <QList>

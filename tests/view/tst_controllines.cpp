@@ -3,11 +3,11 @@
 // device, and a pseudo-terminal's lines show as unknown.
 #include "viewsandbox.h"
 
-#include "controllines.h"
-#include "devicemap.h"
 #include "faultdevice.h"
+#include "port/devicemap.h"
+#include "port/serialport.h"
 #include "ptypair.h"
-#include "serialport.h"
+#include "view/controllines.h"
 
 using namespace ViewText;
 using LineState = CControlLinesBox::LineState;

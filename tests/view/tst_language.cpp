@@ -2,11 +2,11 @@
 // dialogs in English, and a switch while a port is open.
 #include "viewsandbox.h"
 
-#include "aboutdlg.h"
-#include "findtextdlg.h"
 #include "language.h"
-#include "usercmdcfgdlg.h"
-#include "usercmdeditdlg.h"
+#include "shell/aboutdlg.h"
+#include "shell/findtextdlg.h"
+#include "usercmd/usercmdcfgdlg.h"
+#include "usercmd/usercmdeditdlg.h"
 
 #include <QAction>
 #include <QGroupBox>

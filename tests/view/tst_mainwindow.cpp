@@ -1,9 +1,9 @@
 // The program's window as main() makes it, with the program's own application
 // object: the icon on the frame, on the about box it shows at start, on a
 // dialog of the view and on a window without a parent.
-#include "aboutdlg.h"
-#include "mainwindow.h"
-#include "tarvikapp.h"
+#include "app/mainwindow.h"
+#include "shell/aboutdlg.h"
+#include "shell/tarvikapp.h"
 #include "viewsandbox.h"
 
 #include <QDialog>

@@ -72,7 +72,7 @@ private slots:
         StartFake();
         m_framed->ClickOpenClose();
         QVERIFY(!Open()->isEnabled());
-        QCOMPARE(m_framed->View()->OnViewRequest(CTarvikView::kRequestClosePort, 1, {}), 1);
+        QCOMPARE(m_framed->View()->OnViewRequest(kRequestClosePort, 1, {}), 1);
         QVERIFY(!m_framed->View()->HasPort());
         QVERIFY(Open()->isEnabled());
         QCOMPARE(m_framed->StatusText(), kClosed);

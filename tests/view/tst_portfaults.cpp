@@ -3,14 +3,14 @@
 // and a write that fails in the background gives the send button back.
 #include "viewsandbox.h"
 
-#include "devicemap.h"
 #include "faultdevice.h"
-#include "porterror.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
+#include "port/serialport.h"
+#include "port/usbport.h"
 #include "ptypair.h"
 #include "realport.h"
-#include "serialport.h"
 #include "support/fakeusbdevice.h"
-#include "usbport.h"
 
 #include <QTableWidget>
 

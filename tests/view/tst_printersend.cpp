@@ -3,7 +3,7 @@
 // SIGSTOP that must never hold the window.
 #include "viewsandbox.h"
 
-#include "printercfgdlg.h"
+#include "panels/printercfgdlg.h"
 #include "privatecupsd.h"
 #include "stringtable.h"
 

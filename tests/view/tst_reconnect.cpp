@@ -4,10 +4,10 @@
 // A click or a change of kind stops the attempts and leaves no timer.
 #include "viewsandbox.h"
 
-#include "devicemap.h"
+#include "port/devicemap.h"
+#include "port/usbport.h"
 #include "ptypair.h"
 #include "support/fakeusbdevice.h"
-#include "usbport.h"
 
 #include <QCheckBox>
 #include <QTableWidget>
@@ -197,7 +197,7 @@ private:
     {
         const QString path = m_sandbox->Path(QStringLiteral("job.prn"));
         QVERIFY(WriteFileBytes(path, QByteArray(4096, 'j')));
-        m_framed->View()->OnViewRequest(CTarvikView::kRequestSelectFile, 0, path);
+        m_framed->View()->OnViewRequest(kRequestSelectFile, 0, path);
         m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QStringLiteral("1000"));
         m_framed->Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("60000"));
         QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);

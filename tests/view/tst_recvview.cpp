@@ -240,7 +240,7 @@ private:
     // The selection after one find request.
     QString Find(const QString &text, bool matchCase)
     {
-        m_framed->View()->OnViewRequest(CTarvikView::kRequestFind, matchCase ? 1 : 0, text);
+        m_framed->View()->OnViewRequest(kRequestFind, matchCase ? 1 : 0, text);
         return View()->hasFocus() || View()->HasSelection()
                    ? View()->SelectedText()
                    : m_framed->SendBox()->textCursor().selectedText();

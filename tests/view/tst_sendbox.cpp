@@ -2,7 +2,7 @@
 // mnemonics, and find through the frame's find dialog.
 #include "viewsandbox.h"
 
-#include "findtextdlg.h"
+#include "shell/findtextdlg.h"
 
 #include <QCheckBox>
 #include <QLabel>

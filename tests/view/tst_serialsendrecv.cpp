@@ -4,9 +4,9 @@
 // that stops reading holds a write outstanding as long as it likes.
 #include "viewsandbox.h"
 
-#include "devicemap.h"
+#include "panels/serialcfgdlg.h"
+#include "port/devicemap.h"
 #include "ptypair.h"
-#include "serialcfgdlg.h"
 #include "stringtable.h"
 
 #include <QCheckBox>

@@ -6,13 +6,13 @@
 // dialog).
 #include "viewsandbox.h"
 
-#include "aboutdlg.h"
-#include "devicemap.h"
+#include "config/rvconfig.h"
 #include "dialogdriver.h"
-#include "rvconfig.h"
-#include "serialcfgdlg.h"
+#include "panels/serialcfgdlg.h"
+#include "port/devicemap.h"
+#include "shell/aboutdlg.h"
 #include "stringtable.h"
-#include "usercommandview.h"
+#include "usercmd/usercommandview.h"
 
 #include <QAction>
 #include <QCheckBox>

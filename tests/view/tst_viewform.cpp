@@ -4,11 +4,11 @@
 // its least size; and every caption of the dialogs at their first size.
 #include "viewsandbox.h"
 
-#include "aboutdlg.h"
-#include "findtextdlg.h"
 #include "language.h"
-#include "usercmdcfgdlg.h"
-#include "usercmdeditdlg.h"
+#include "shell/aboutdlg.h"
+#include "shell/findtextdlg.h"
+#include "usercmd/usercmdcfgdlg.h"
+#include "usercmd/usercmdeditdlg.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

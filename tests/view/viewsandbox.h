@@ -5,21 +5,21 @@
 // the registry folder; a test that wants it removes the value.
 #pragma once
 
-#include "boxtext.h"
-#include "editex.h"
-#include "ethportcfgdlg.h"
-#include "extlabel.h"
-#include "extstatuscontrolbar.h"
-#include "mainframe.h"
+#include "app/viewhookup.h"
+#include "config/regmanage.h"
+#include "convert/boxtext.h"
+#include "convert/editex.h"
 #include "messageboxwatcher.h"
-#include "portcfg.h"
-#include "portcfgpanel.h"
-#include "recvview.h"
-#include "regmanage.h"
-#include "statusmessenger.h"
-#include "tarvikview.h"
-#include "viewhookup.h"
-#include "viewids.h"
+#include "panels/ethportcfgdlg.h"
+#include "panels/portcfgpanel.h"
+#include "port/portcfg.h"
+#include "shell/extlabel.h"
+#include "shell/extstatuscontrolbar.h"
+#include "shell/mainframe.h"
+#include "shell/statusmessenger.h"
+#include "view/recvview.h"
+#include "view/tarvikview.h"
+#include "view/viewids.h"
 
 #include <QComboBox>
 #include <QDir>

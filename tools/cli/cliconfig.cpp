@@ -1,9 +1,9 @@
 #include "cliconfig.h"
 
-#include "boxtext.h"
-#include "configpath.h"
-#include "rvconfig.h"
-#include "usercmdentries.h"
+#include "config/configpath.h"
+#include "config/rvconfig.h"
+#include "convert/boxtext.h"
+#include "usercmd/usercmdentries.h"
 
 #include <QString>
 

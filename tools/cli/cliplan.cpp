@@ -1,7 +1,7 @@
 #include "cliplan.h"
 
-#include "bytestring.h"
-#include "convert.h"
+#include "convert/bytestring.h"
+#include "convert/convert.h"
 
 #include <algorithm>
 #include <charconv>

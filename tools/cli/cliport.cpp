@@ -1,13 +1,13 @@
 #include "cliport.h"
 
-#include "devicemap.h"
-#include "ethernetport.h"
-#include "parallelport.h"
-#include "porterror.h"
-#include "printerport.h"
-#include "serialport.h"
-#include "spooler.h"
-#include "usbport.h"
+#include "port/devicemap.h"
+#include "port/ethernetport.h"
+#include "port/parallelport.h"
+#include "port/porterror.h"
+#include "port/printerport.h"
+#include "port/serialport.h"
+#include "port/spooler.h"
+#include "port/usbport.h"
 
 #include <filesystem>
 #include <map>

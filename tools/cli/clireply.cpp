@@ -1,7 +1,7 @@
 #include "clireply.h"
 
-#include "bytestring.h"
-#include "convert.h"
+#include "convert/bytestring.h"
+#include "convert/convert.h"
 
 #include <algorithm>
 

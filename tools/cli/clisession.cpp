@@ -1,8 +1,8 @@
 #include "clisession.h"
 
 #include "cliport.h"
-#include "portex.h"
-#include "portnotify.h"
+#include "port/portex.h"
+#include "port/portnotify.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -8,7 +8,7 @@
 
 #include "cliplan.h"
 #include "clireply.h"
-#include "escposstatus.h"
+#include "escpos/escposstatus.h"
 
 #include <QEventLoop>
 #include <QObject>

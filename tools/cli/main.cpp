@@ -5,8 +5,8 @@
 #include "cliport.h"
 #include "clireply.h"
 #include "clisession.h"
-#include "devicemap.h"
-#include "portex.h"
+#include "port/devicemap.h"
+#include "port/portex.h"
 
 #include <QCoreApplication>
 

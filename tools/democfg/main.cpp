@@ -3,9 +3,9 @@
 // few command buttons that the printer simulator understands.
 //
 //   tarvik-democfg FOLDER [HOST] [PORT]     (defaults 127.0.0.1 and 9100)
-#include "convert.h"
-#include "inifile.h"
-#include "rvconfig.h"
+#include "config/inifile.h"
+#include "config/rvconfig.h"
+#include "convert/convert.h"
 #include "stringtable.h"
 
 #include <QStringEncoder>

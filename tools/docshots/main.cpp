@@ -11,12 +11,12 @@
 //
 // FONTSCALE multiplies the point size of the application font, to see the
 // form at a larger text size.
-#include "mainframe.h"
-#include "mainwindow.h"
+#include "app/mainwindow.h"
+#include "shell/mainframe.h"
+#include "shell/tarvikapp.h"
 #include "statusparser.h"
-#include "tarvikapp.h"
-#include "tarvikview.h"
-#include "viewids.h"
+#include "view/tarvikview.h"
+#include "view/viewids.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -182,7 +182,7 @@ void AddTour(CTour &tour, CMainFrame *frame, CTarvikView *view, const QString &o
         presets->trigger();
     });
     tour.Add(500, [view] {
-        view->OnViewRequest(CTarvikView::kRequestSelectFile, 0, WriteDemoFile());
+        view->OnViewRequest(kRequestSelectFile, 0, WriteDemoFile());
         ViewControl<QLineEdit>(view, ViewId::kFileRepeat)->setText(QStringLiteral("2"));
         ViewControl<QLineEdit>(view, ViewId::kFileInterval)->setText(QStringLiteral("500"));
         Click(view, ViewId::kSendFile);

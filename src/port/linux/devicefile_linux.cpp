@@ -1,4 +1,4 @@
-#include "devicefile.h"
+#include "port/devicefile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "devicemap.h"
+#include "port/devicemap.h"
 
 #include <dirent.h>
 #include <fstream>

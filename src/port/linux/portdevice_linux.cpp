@@ -1,9 +1,9 @@
 // Serial lines and parallel ports on Linux: an exclusively opened device
 // file, termios for the line settings and the modem-line ioctls.
-#include "portdevice.h"
+#include "port/portdevice.h"
 
-#include "modembits.h"
-#include "serialtermios.h"
+#include "port/linux/modembits.h"
+#include "port/linux/serialtermios.h"
 
 #include <cerrno>
 #include <sys/ioctl.h>

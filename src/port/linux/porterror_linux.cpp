@@ -1,4 +1,4 @@
-#include "porterror.h"
+#include "port/porterror.h"
 
 #include <cerrno>
 #include <cstring>

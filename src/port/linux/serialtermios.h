@@ -2,7 +2,7 @@
 // of settings can be checked without a device.
 #pragma once
 
-#include "portcfg.h"
+#include "port/portcfg.h"
 
 #include <termios.h>
 

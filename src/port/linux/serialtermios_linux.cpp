@@ -1,4 +1,4 @@
-#include "serialtermios.h"
+#include "port/linux/serialtermios.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // kSpoolerTimeout (socket time-outs plus a time-out callback that declines to
 // wait longer), and a job's connection can be shut down from another thread,
 // which ends a call stuck on a spooler that does not answer.
-#include "spooler.h"
+#include "port/spooler.h"
 
-#include "porterror.h"
+#include "port/porterror.h"
 
 #include <cups/cups.h>
 

@@ -1,7 +1,7 @@
 // TCP sockets through the BSD socket calls of Linux.
-#include "tcpsocket.h"
+#include "port/tcpsocket.h"
 
-#include "porterror.h"
+#include "port/porterror.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -3,10 +3,10 @@
 // The device is opened non-blocking so that a write or read that the printer
 // does not take can be ended by Reset: transfers wait in short poll slices and
 // give up once a reset of their side has been requested.
-#include "usbdevice.h"
+#include "port/usbdevice.h"
 
-#include "devicemap.h"
-#include "porterror.h"
+#include "port/devicemap.h"
+#include "port/porterror.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "fakeusbdevice.h"
 
-#include "porterror.h"
-#include "usbport.h"
+#include "port/porterror.h"
+#include "port/usbport.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // status, take short writes or hang a write until released or reset.
 #pragma once
 
-#include "usbdevice.h"
+#include "port/usbdevice.h"
 
 #include <condition_variable>
 #include <mutex>

@@ -4,7 +4,7 @@
 // lines that a pseudo-terminal does not have.
 #pragma once
 
-#include "portdevice.h"
+#include "port/portdevice.h"
 
 #include <cstddef>
 #include <mutex>

@@ -4,7 +4,7 @@
 // process events (ProcessEventsUntil) for anything to arrive.
 #pragma once
 
-#include "portnotify.h"
+#include "port/portnotify.h"
 
 #include <QEvent>
 #include <QObject>

@@ -1,9 +1,9 @@
 #include "realport.h"
 
-#include "devicemap.h"
-#include "parallelport.h"
+#include "port/devicemap.h"
+#include "port/parallelport.h"
+#include "port/serialport.h"
 #include "portowner.h"
-#include "serialport.h"
 
 #include <fcntl.h>
 #include <fstream>

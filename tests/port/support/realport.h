@@ -4,9 +4,9 @@
 // (without a reader the small device buffers would stall the port).
 #pragma once
 
-#include "portcfg.h"
-#include "portdevice.h"
-#include "portex.h"
+#include "port/portcfg.h"
+#include "port/portdevice.h"
+#include "port/portex.h"
 #include "ptypair.h"
 
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "mainwindow.h"
-#include "tarvikapp.h"
+#include "app/mainwindow.h"
+#include "shell/tarvikapp.h"
 
 int main(int argc, char **argv)
 {

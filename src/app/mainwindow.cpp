@@ -1,8 +1,8 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "tarvikapp.h"
-#include "tarvikview.h"
-#include "viewhookup.h"
+#include "app/viewhookup.h"
+#include "shell/tarvikapp.h"
+#include "view/tarvikview.h"
 
 bool CreateMainWindow(CTarvikApp &app)
 {

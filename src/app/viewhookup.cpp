@@ -1,8 +1,8 @@
-#include "viewhookup.h"
+#include "app/viewhookup.h"
 
-#include "extstatuscontrolbar.h"
-#include "mainframe.h"
-#include "tarvikview.h"
+#include "shell/extstatuscontrolbar.h"
+#include "shell/mainframe.h"
+#include "view/tarvikview.h"
 
 #include <QFile>
 
