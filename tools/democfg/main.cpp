@@ -97,7 +97,8 @@ bool WriteDemoCommands(const std::filesystem::path &ini)
 
 int main(int argc, char **argv)
 {
-    if (argc < 2 || argc > 4) {
+    // An option is never a folder: "--help" once made a folder of that name.
+    if (argc < 2 || argc > 4 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: %s FOLDER [HOST] [PORT]\n", argv[0]);
         return 2;
     }
