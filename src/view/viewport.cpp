@@ -12,11 +12,6 @@
 #include <string>
 
 namespace {
-std::string UsbDevicePath(int deviceNumber)
-{
-    return "\\\\.\\QXUSB-" + std::to_string(deviceNumber);
-}
-
 tagPARALLEL_CFG ParallelRecord()
 {
     tagPARALLEL_CFG record;
@@ -89,7 +84,7 @@ std::unique_ptr<CPortEx> CViewPort::CreateUsbPort()
     const PanelRowSelection row = panel ? panel->SelectedRow() : PanelRowSelection{};
     if (!SelectedRowOrReport(row))
         return nullptr;
-    const std::string path = UsbDevicePath(CUsbCfgDlg::DeviceNumberOf(row.text));
+    const std::string path = UsbDeviceName(CUsbCfgDlg::DeviceNumberOf(row.text));
     const tagUSB_CFG record{path.c_str(), static_cast<uint32_t>(path.size())};
     return Configured(PortKind::Usb, record); // the port copies the path
 }
