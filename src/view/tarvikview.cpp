@@ -4,11 +4,11 @@
 #include "convert/editex.h"
 
 #include "port/portex.h"
-#include "shell/splittercontrol.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTimerEvent>
 
 namespace {
@@ -21,8 +21,9 @@ PanelProviders MeasuringProviders(PanelProviders providers)
 }
 } // namespace
 
+// A later change of the current folder does not move the configuration file.
 CTarvikView::CTarvikView(QWidget *parent)
-    : QWidget(parent), m_providers(SystemPanelProviders()), m_portFactory(&CreateSystemPort)
+    : QWidget(parent), m_settings(ConfigFilePath()), m_extras(m_port, PortExtrasHooks())
 {
     OnInitialUpdate();
 }
@@ -36,17 +37,14 @@ CTarvikView::~CTarvikView()
     DiscardPort();
 }
 
-// The panel stores its choices before the configuration is saved. Storing
-// may ask the user (a network port that is not a number), so this runs when
-// the window closes, while everything is still whole; a view destroyed
-// without its window closing saves from the destructor.
-void CTarvikView::SaveSettingsOnce()
+std::unique_ptr<CPortEx> CTarvikView::CreateSystemPort(PortKind kind)
 {
-    if (m_bSettingsSaved)
-        return;
-    m_bSettingsSaved = true;
-    DestroyPortPanel();
-    SaveConfig();
+    return CViewPort::CreateSystemPort(kind);
+}
+
+PanelProviders CTarvikView::SystemPanelProviders()
+{
+    return CViewPort::SystemPanelProviders();
 }
 
 bool CTarvikView::eventFilter(QObject *watched, QEvent *event)
@@ -72,43 +70,38 @@ void CTarvikView::changeEvent(QEvent *event)
 void CTarvikView::OnLanguageChange()
 {
     RetranslateViewForm(m_form, m_nCurrentPage + 1, int(m_pages.size()));
-    if (m_pLogForm)
-        SetCaptureFormNames();
-    FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
-    if (m_pPortPanel)
-        m_pPortPanel->setGeometry(m_form.panelRect);
+    m_extras.Retranslate();
+    FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_port.Providers()), this));
+    if (CPortCfgPanel *panel = m_port.Panel())
+        panel->setGeometry(m_form.panelRect);
     emit languageChanged();
 }
 
 void CTarvikView::OnInitialUpdate()
 {
-    m_iniPath = ConfigFilePath(); // a later change of the current folder does not move it
-    m_form = BuildViewForm(this, PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
+    m_form =
+        BuildViewForm(this, PortCfgPanelsMinimumSize(MeasuringProviders(m_port.Providers()), this));
     setMinimumSize(m_form.minimumSize);
     LoadConfig(); // selects the saved kind before anyone listens to the list
-    connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
-    connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
+    ConnectPortControls();
     ConnectSendControls();
     ConnectReceiveControls();
     ConnectPageControls();
     ConnectFileControls();
     ConnectAutoSend();
     ConnectSaveControls();
-    CreatePortExtras();
+    m_extras.Create(this, m_form.portKind, m_form.openClose);
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
-    m_startupTimer.start(kStartupTimerMs, this);
-    int savedTop1 = 0;
-    int savedTop2 = 0;
-    ReadSavedSplitterTops(savedTop1, savedTop2);
-    CreateSplitterBars(savedTop1, savedTop2);
+    QTimer::singleShot(kStartupTimerMs, this, &CTarvikView::OnStartupTimer);
+    const auto [savedTop1, savedTop2] = CViewSettings::SavedSplitterTops();
+    m_areas.CreateBars(this, m_form.metrics.areaLeft, savedTop1, savedTop2,
+                       [this] { LayoutAreas(width(), height(), true); });
 }
 
 void CTarvikView::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == m_startupTimer.timerId())
-        OnStartupTimer();
-    else if (event->timerId() == m_autoSendTimer.timerId())
+    if (event->timerId() == m_autoSendTimer.timerId())
         OnAutoSendTimer();
     else
         QWidget::timerEvent(event);
@@ -120,11 +113,8 @@ void CTarvikView::timerEvent(QTimerEvent *event)
 void CTarvikView::OnStartupTimer()
 {
     OnPortKindChange();
-    m_startupTimer.stop();
     CreateCommandStrip();
-    m_recvShare = ViewLayout::RecvShareFromTop(m_pBar1->y(), height());
-    m_sendShare = ViewLayout::SendShareFromTop(m_pBar2->y(), height());
-    m_bLayoutReady = true;
+    m_areas.Start(height());
     LayoutAreas(width(), height(), false);
     emit startupDone();
 }

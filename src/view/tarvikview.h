@@ -5,14 +5,17 @@
 // command strip and the send area, divided by two splitter bars.
 //
 // The view is split into one unit per concern:
-//   tarvikview.cpp      construction, start-up timer, destruction
+//   tarvikview.cpp      construction, start-up tick, destruction
 //   viewform.cpp        the controls of the form
-//   view_layout.cpp     splitter bars and placing the areas (arithmetic in layout.cpp)
-//   view_openclose.cpp  port kind, settings panel, open and close, open result, port lost
-//   view_portfactory.cpp the port object and settings record of each kind
-//   view_systemports.cpp the port classes and device lists of the system
+//   view_layout.cpp     placing the areas; the bars and their shares are
+//                       CViewAreas' (viewareas.h, arithmetic in layout.cpp)
+//   view_openclose.cpp  port kind, settings panel, open and close, open result, port lost;
+//                       the port object, how it is made and its panel are
+//                       CViewPort's (viewport.h, viewport_system.cpp)
 //   view_dispatch.cpp   port notifications and the two request entry points
-//   view_config.cpp     the settings section of the INI file and the registry values
+//   view_config.cpp     the form's switches to and from the saved settings;
+//                       the file, the registry values and saving once are
+//                       CViewSettings' (viewsettings.h)
 //   view_find.cpp       find in the box that had the focus last (the frame owns the dialog)
 //   view_status.cpp     status bar messages
 //   view_send.cpp       the send operation, write done, the send box's buttons
@@ -23,9 +26,9 @@
 //   view_autosend.cpp   sending the send box at an interval (check box 1042)
 //   view_save.cpp       saving the receive history and the send box to files
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
-//   view_portextras.cpp the serial control lines below the file group
-//   view_reconnect.cpp  opening a lost port again by itself
-//   view_capturelog.cpp the capture log of received (and sent) bytes
+//   view_portextras.cpp what the parts below the file group ask of the view;
+//                       the control lines, reconnecting and the capture log
+//                       are CPortExtras' (portextras.h)
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -38,21 +41,24 @@
 //       command strip; 1 when the bytes went to the port's send, else 0
 //
 // Port notifications arrive as CPortMsgEvent (portnotify.h) in event() and
-// are handled under the view's recursive lock, m_cs.
+// are handled under CViewPort's recursive lock.
 //
 // Window thread only.
 #pragma once
 
 #include "panels/portcfgpanel.h"
 #include "view/layout.h"
+#include "view/portextras.h"
 #include "view/statusbytehint.h"
+#include "view/viewareas.h"
 #include "view/viewform.h"
+#include "view/viewport.h"
+#include "view/viewsettings.h"
 #include "viewmessages.h"
 
 #include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QRecursiveMutex>
 #include <QTimer>
 #include <QWidget>
 
@@ -63,15 +69,9 @@
 #include <memory>
 #include <vector>
 
-class CCaptureLog;
-class CControlLinesBox;
-class QCheckBox;
-class QComboBox;
-class CReconnect;
 class CMainFrame;
 class QAction;
 class CPortEx;
-class CSplitterControl;
 class CStatusMessenger;
 class CUserCommandView;
 class QFile;
@@ -86,9 +86,9 @@ public:
     void SetOpenFileChooser(FileChooser chooser);
 
     // Builds a port object of a kind of the kind list; tests hand in their own.
-    using PortFactory = std::function<std::unique_ptr<CPortEx>(PortKind)>;
-    // The port classes of the port library and the system's device lists
-    // (view_systemports.cpp), used unless replaced.
+    using PortFactory = CViewPort::Factory;
+    // The port classes of the port library and the system's device lists,
+    // used unless replaced.
     static std::unique_ptr<CPortEx> CreateSystemPort(PortKind kind);
     static PanelProviders SystemPanelProviders();
 
@@ -97,8 +97,8 @@ public:
 
     // Before the start-up tick: what the panels list (USB devices, printers,
     // device paths) and which objects the open creates.
-    void SetPanelProviders(const PanelProviders &providers) { m_providers = providers; }
-    void SetPortFactory(PortFactory factory) { m_portFactory = std::move(factory); }
+    void SetPanelProviders(const PanelProviders &providers) { m_port.SetProviders(providers); }
+    void SetPortFactory(PortFactory factory) { m_port.SetFactory(std::move(factory)); }
     // The status bar's message routine; without one, messages go nowhere.
     void SetStatusMessenger(CStatusMessenger *messenger);
     void SetSaveFileChooser(FileChooser chooser);
@@ -111,14 +111,14 @@ public:
     void AttachFrameCommands(CMainFrame &frame);
 
     // Splitter tops of the last layout, saved as "Splitter1Pos"/"Splitter2Pos".
-    int Splitter1Pos() const { return m_nSplitter1Pos; }
-    int Splitter2Pos() const { return m_nSplitter2Pos; }
-    CPortCfgPanel *PortPanel() const { return m_pPortPanel; }
+    int Splitter1Pos() const { return m_areas.Splitter1Pos(); }
+    int Splitter2Pos() const { return m_areas.Splitter2Pos(); }
+    CPortCfgPanel *PortPanel() const { return m_port.Panel(); }
     // The user command strip; none before the start-up tick.
     CUserCommandView *CommandStrip() const { return m_pCmdView; }
-    bool HasPort() const { return m_pPort != nullptr; }
+    bool HasPort() const { return m_port.Port() != nullptr; }
     // The configuration file this view reads and writes, fixed at start.
-    const std::filesystem::path &IniPath() const { return m_iniPath; }
+    const std::filesystem::path &IniPath() const { return m_settings.IniPath(); }
 
 signals:
     // The start-up tick has made the panel, the command strip and the first
@@ -142,15 +142,13 @@ private:
     void OnInitialUpdate();
     void OnLanguageChange();
     void OnStartupTimer();
-    void SaveSettingsOnce();
 
     // ---- layout (view_layout.cpp) ----
-    void CreateSplitterBars(int savedTop1, int savedTop2);
-    void OnSplitterMoved(int barId, int delta);
     void LayoutAreas(int cx, int cy, bool repaint);
     void FitPortColumn(QSize panelNeed);
 
     // ---- port kind, open and close (view_openclose.cpp) ----
+    void ConnectPortControls();
     void OnPortKindChange();
     void OnOpenClose();
     void OpenSelectedPort();
@@ -161,16 +159,6 @@ private:
     void SetReceivePaused(bool paused);
     bool SelectedFileUsable() const;
     void CreatePortPanel(int kind);
-    void DestroyPortPanel();
-
-    // ---- the port object of each kind (view_portfactory.cpp) ----
-    std::unique_ptr<CPortEx> CreateConfiguredPort(int kind);
-    std::unique_ptr<CPortEx> CreateUsbPort();
-    std::unique_ptr<CPortEx> CreatePrinterPort();
-    template <typename Record>
-    std::unique_ptr<CPortEx> Configured(PortKind kind, const Record &record);
-    template <typename Panel> Panel *PanelAs() const;
-    bool SelectedRowOrReport(const PanelRowSelection &row);
 
     // ---- notifications and requests (view_dispatch.cpp) ----
     void OnPortMessage(int code, int error, uint32_t lParam);
@@ -252,8 +240,7 @@ private:
 
     // ---- configuration (view_config.cpp) ----
     void LoadConfig();
-    void SaveConfig();
-    void ReadSavedSplitterTops(int &top1, int &top2) const;
+    void SaveSettingsOnce();
 
     // ---- find (view_find.cpp) ----
     void TrackFindTarget();
@@ -269,33 +256,8 @@ private:
     void OnPresetCommands();
 
     // ---- the port column's own parts (view_portextras.cpp) ----
-    void CreatePortExtras();
+    CPortExtras::Hooks PortExtrasHooks();
     void PlacePortExtras(); // after the port column was placed
-    void SetCaptureFormNames();
-    void PortExtrasOpened();  // the open result said the port is usable
-    void PortExtrasClosing(); // before the port closes, for any reason
-
-    // ---- opening a lost port again (view_reconnect.cpp) ----
-    void CreateReconnect();
-    QString ReconnectHint(int attempt) const;
-    bool TryReopen(int attempt);
-    void RememberReopenTarget();
-    std::unique_ptr<CPortEx> ReopenUsbPort();
-    void PortExtrasLost(bool transferRunning); // at the end of the port-lost handling
-    void PortExtrasTransferEnded(bool failed);
-    void ReconnectSucceeded();
-    void ReconnectOpenFailed();
-    bool StopReconnecting(); // true when attempts were running
-
-    // ---- the capture log (view_capturelog.cpp) ----
-    void CreateCaptureLog();
-    void OnCaptureLogToggled(bool on);
-    void OpenCaptureLog();
-    void StopCaptureLog(const QString &reason);
-    void CaptureLogOpened();
-    void CaptureLogClosing();
-    void LogReceived(const uint8_t *bytes, std::size_t count); // every read
-    void LogSent(const uint8_t *bytes, std::size_t count);     // every accepted write
 
     // ---- status bar (view_status.cpp) ----
     CStatusMessenger *Messenger();
@@ -303,19 +265,15 @@ private:
     void ShowStatusMessage(int kind, unsigned stringId, int durationMs);
 
     CViewForm m_form;
-    CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
-    CSplitterControl *m_pBar2 = nullptr; // between the command strip and the send area
-    QBasicTimer m_startupTimer;
+    CViewAreas m_areas;
+    CViewPort m_port;
+    CViewSettings m_settings;
+    CPortExtras m_extras;        // refers to m_port, so comes after it
     QBasicTimer m_autoSendTimer; // runs while 1042 is ticked
 
-    PanelProviders m_providers;
-    PortFactory m_portFactory;
     QPointer<CStatusMessenger> m_messenger;
 
-    std::unique_ptr<CPortEx> m_pPort;
-    CPortCfgPanel *m_pPortPanel = nullptr;
     CUserCommandView *m_pCmdView = nullptr; // child window, created on the start-up tick
-    QRecursiveMutex m_cs;                   // held for the whole handling of each port notification
     bool m_bRecvPaused = false;
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;
@@ -345,22 +303,4 @@ private:
     // Send pages for the life of the view; never empty, never saved.
     std::vector<tagSENDDATA> m_pages;
     int m_nCurrentPage = 0;
-
-    double m_recvShare = 0.0; // top of bar 1 / client height
-    double m_sendShare = 0.0; // (client height - top of bar 2) / client height
-    int m_nSplitter1Pos = 0;
-    int m_nSplitter2Pos = 0;
-    bool m_bLayoutReady = false; // set by the start-up timer
-
-    std::filesystem::path m_iniPath; // chosen once at start; see configpath.h
-    bool m_bSettingsSaved = false;
-
-    CControlLinesBox *m_pLines = nullptr; // child window
-    CReconnect *m_pReconnect = nullptr;   // child object
-    int m_nReopenUsbDevice = -1;          // the USB device number an attempt waits for
-    CCaptureLog *m_pLog = nullptr;        // child object
-    QCheckBox *m_pLogOption = nullptr;    // "记录到文件"
-    QComboBox *m_pLogForm = nullptr;      // raw, hex lines, text lines
-    QCheckBox *m_pLogSent = nullptr;      // sent bytes too
-    QString m_strLogPath;                 // the file the user chose
 };

@@ -1,34 +1,18 @@
-// The settings section "RVConfigs" of the INI file and the splitter values
-// of the registry.
-#include "config/configpath.h"
-#include "config/regmanage.h"
-#include "config/rvconfig.h"
-#include "port/devicemap.h"
-#include "stringtable.h"
+// The view's controls to and from the saved settings (CViewSettings).
 #include "view/tarvikview.h"
 
 #include "convert/editex.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMessageBox>
 
-namespace {
-const QString kSplitter1 = QStringLiteral("Splitter1Pos");
-const QString kSplitter2 = QStringLiteral("Splitter2Pos");
-} // namespace
-
-// The [Devices] map comes from the same file. The saved kind is selected without the kind-change
-// handling: its panel is created by the start-up timer.
+// The saved kind is selected without the kind-change handling: its panel is
+// created by the start-up timer.
 void CTarvikView::LoadConfig()
 {
-    LoadDeviceOverrides(IniPath().string());
     RvConfigValues values;
     values.selPort = m_form.portKind->currentIndex();
-    const RvLoadResult result = LoadRvConfig(IniPath(), values, PortCfgData());
-    if (result == RvLoadResult::Invalid)
-        QMessageBox::warning(this, QString(), LoadString(IDS_BAD_CONFIG));
-    if (result != RvLoadResult::Loaded)
+    if (!m_settings.Load(this, values))
         return;
     m_form.portKind->setCurrentIndex(values.selPort);
     m_form.hexRecv->setChecked(values.hexDisplay);
@@ -41,33 +25,22 @@ void CTarvikView::LoadConfig()
     m_form.countSend->setChecked(values.countSend);
 }
 
-// Runs after the panel has stored its choices into the settings block. A
-// file that cannot be written keeps the registry values unsaved as well.
-void CTarvikView::SaveConfig()
+// The panel stores its choices before the configuration is saved. Storing
+// may ask the user (a network port that is not a number), so this runs when
+// the window closes, while everything is still whole; a view destroyed
+// without its window closing saves from the destructor.
+void CTarvikView::SaveSettingsOnce()
 {
-    RvConfigValues values;
-    values.selPort = m_form.portKind->currentIndex();
-    values.hexDisplay = m_form.hexRecv->isChecked();
-    values.hexSend = m_form.hexSend->isChecked();
-    values.countRecv = m_form.countRecv->isChecked();
-    values.countSend = m_form.countSend->isChecked();
-    MakeConfigFolder(IniPath()); // a failure shows as the file that cannot be created
-    if (SaveRvConfig(IniPath(), values, PortCfgData()) == RvSaveResult::CannotCreate) {
-        QMessageBox::critical(this, QString(), QStringLiteral("Can't Create Config Ini File!"));
-        return;
-    }
-    CRegManage registry;
-    registry.WriteDword(kSplitter1, static_cast<uint32_t>(m_nSplitter1Pos));
-    registry.WriteDword(kSplitter2, static_cast<uint32_t>(m_nSplitter2Pos));
-}
-
-void CTarvikView::ReadSavedSplitterTops(int &top1, int &top2) const
-{
-    uint32_t value1 = 0;
-    uint32_t value2 = 0;
-    const CRegManage registry;
-    registry.ReadDword(kSplitter1, value1);
-    registry.ReadDword(kSplitter2, value2);
-    top1 = static_cast<int>(value1);
-    top2 = static_cast<int>(value2);
+    m_settings.SaveOnce(this, [this] {
+        m_port.DestroyPanel();
+        CViewSettings::Snapshot snapshot;
+        snapshot.values.selPort = m_form.portKind->currentIndex();
+        snapshot.values.hexDisplay = m_form.hexRecv->isChecked();
+        snapshot.values.hexSend = m_form.hexSend->isChecked();
+        snapshot.values.countRecv = m_form.countRecv->isChecked();
+        snapshot.values.countSend = m_form.countSend->isChecked();
+        snapshot.splitter1 = m_areas.Splitter1Pos();
+        snapshot.splitter2 = m_areas.Splitter2Pos();
+        return snapshot;
+    });
 }

@@ -21,7 +21,7 @@ bool CTarvikView::event(QEvent *event)
 // a notification on this thread while it closes.
 void CTarvikView::OnPortMessage(int code, int error, uint32_t lParam)
 {
-    QMutexLocker lock(&m_cs);
+    QMutexLocker lock(&m_port.Lock());
     switch (code) {
     case kPortOpened:
         OnOpenResult(error);
@@ -62,7 +62,7 @@ int CTarvikView::OnViewRequest(int code, int flag, const QString &text)
 {
     switch (code) {
     case kRequestClosePort:
-        if (m_pPort)
+        if (m_port.Port())
             OnOpenClose();
         break;
     case kRequestSelectFile:

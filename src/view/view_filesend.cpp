@@ -100,7 +100,7 @@ void CTarvikView::SetSelectedFile(const QString &path)
                                      path.toUtf8().constData()),
                    kStatusHint, kSelectedHintMs);
     RefreshFileControls();
-    if (m_pPort)
+    if (m_port.Port())
         m_form.sendFile->setEnabled(true);
 }
 
@@ -146,11 +146,11 @@ void CTarvikView::OnLoadFile()
 // One button starts a transfer, and pauses and continues the running one.
 void CTarvikView::OnSendFile()
 {
-    if (!m_pPort) {
+    if (!m_port.Port()) {
         ShowStatusMessage(kStatusHint, IDS_PORT_NOT_OPEN, kDefaultDuration);
         return;
     }
-    if (m_bFileSending || m_pPort->IsSendingFile())
+    if (m_bFileSending || m_port.Port()->IsSendingFile())
         ToggleFilePause();
     else
         StartFileSending();
@@ -158,8 +158,8 @@ void CTarvikView::OnSendFile()
 
 void CTarvikView::ToggleFilePause()
 {
-    m_pPort->PauseSendFile();
-    const bool paused = m_pPort->IsSendFilePaused() != 0;
+    m_port.Port()->PauseSendFile();
+    const bool paused = m_port.Port()->IsSendFilePaused() != 0;
     SetStringText(m_form.sendFile, paused ? IDS_CONTINUE : IDS_PAUSE);
     ShowStatusMessage(kStatusHint, paused ? IDS_FILE_SEND_PAUSED : IDS_FILE_SENDING,
                       kUntilReplaced);
@@ -183,8 +183,8 @@ void CTarvikView::StartFileSending()
     }
     ApplyCounterResetRule(count);
     const int interval = std::max(ReadNumber(m_form.fileInterval), 0);
-    if (!m_pPort->SendFile(QFile::encodeName(m_strSelectedFile).constData(), count,
-                           uint32_t(interval)))
+    if (!m_port.Port()->SendFile(QFile::encodeName(m_strSelectedFile).constData(), count,
+                                 uint32_t(interval)))
         return; // the port has traced why
     m_bFileSending = true;
     m_form.send->setEnabled(false);
@@ -209,14 +209,14 @@ void CTarvikView::ApplyCounterResetRule(int count)
 
 void CTarvikView::OnStopFile()
 {
-    if (m_pPort && m_pPort->IsSendingFile()) {
-        m_pPort->StopSendFile();
+    if (m_port.Port() && m_port.Port()->IsSendingFile()) {
+        m_port.Port()->StopSendFile();
         StopFileSendingDisplay();
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
         SetStringText(m_form.sendFile, IDS_SEND);
     }
     m_form.stopFile->setEnabled(false);
-    if (m_pPort)
+    if (m_port.Port())
         m_form.send->setEnabled(true);
 }
 
@@ -235,12 +235,12 @@ void CTarvikView::StopFileSendingDisplay()
 
 void CTarvikView::OnFileProgress(int percent)
 {
-    if (!m_bFileSending || !m_pPort)
+    if (!m_bFileSending || !m_port.Port())
         return;
     if (CStatusMessenger *messenger = Messenger())
         messenger->SetProgress(percent);
-    ShowStatusText(Format(IDS_FILE_PROGRESS, percent, int(m_pPort->GetSendSpeed())), kStatusHint,
-                   kUntilReplaced);
+    ShowStatusText(Format(IDS_FILE_PROGRESS, percent, int(m_port.Port()->GetSendSpeed())),
+                   kStatusHint, kUntilReplaced);
 }
 
 // A pass that completed counts even when its note arrives after a stop.
@@ -252,9 +252,9 @@ void CTarvikView::OnFilePassDone()
 
 void CTarvikView::OnFileSendEnded(bool failed)
 {
-    if (!m_bFileSending || !m_pPort)
+    if (!m_bFileSending || !m_port.Port())
         return;
-    PortExtrasTransferEnded(failed);
+    m_extras.TransferEnded(failed);
     StopFileSendingDisplay();
     m_form.send->setEnabled(true);
     SetStringText(m_form.sendFile, IDS_SEND);
@@ -265,7 +265,7 @@ void CTarvikView::OnFileSendEnded(bool failed)
     else if (failed)
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_ERROR, kUntilReplaced);
     else
-        ShowStatusText(Format(IDS_FILE_SENT, int(m_pPort->GetSendSpeed())), kStatusHint,
+        ShowStatusText(Format(IDS_FILE_SENT, int(m_port.Port()->GetSendSpeed())), kStatusHint,
                        kUntilReplaced);
     m_form.stopFile->setEnabled(false);
 }

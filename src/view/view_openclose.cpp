@@ -38,51 +38,48 @@ QString OpenRefusalText(const PortOpenFailure &failure)
 }
 } // namespace
 
+void CTarvikView::ConnectPortControls()
+{
+    m_port.SetNoRowReport(
+        [this] { ShowStatusMessage(kStatusError, IDS_SELECT_PORT_FIRST, kUntilReplaced); });
+    connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
+    connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
+}
+
 void CTarvikView::OnPortKindChange()
 {
     const int kind = m_form.portKind->currentIndex();
-    StopReconnecting();
-    if (m_pPort)
+    m_extras.StopReconnecting();
+    if (m_port.Port())
         OnOpenClose(); // closes it
     m_form.openClose->setEnabled(true);
-    DestroyPortPanel();
+    m_port.DestroyPanel();
     CreatePortPanel(kind);
 }
 
 void CTarvikView::CreatePortPanel(int kind)
 {
-    m_pPortPanel = CreatePortCfgPanel(kind, m_providers, this);
-    if (!m_pPortPanel)
+    CPortCfgPanel *panel = m_port.CreatePanel(kind, this);
+    if (!panel)
         return;
-    const QSize need = m_pPortPanel->minimumSizeHint();
+    const QSize need = panel->minimumSizeHint();
     if (m_form.panelRect.size().expandedTo(need) != m_form.panelRect.size())
         FitPortColumn(need);
-    m_pPortPanel->setGeometry(m_form.panelRect);
-    if (auto *serial = qobject_cast<CSerialCfgDlg *>(m_pPortPanel))
+    panel->setGeometry(m_form.panelRect);
+    if (auto *serial = qobject_cast<CSerialCfgDlg *>(panel))
         connect(serial, &CSerialCfgDlg::settingChanged, this,
                 [this] { OnViewRequest(kRequestClosePort, 0, {}); });
-    if (auto *printer = qobject_cast<CPrinterCfgDlg *>(m_pPortPanel))
+    if (auto *printer = qobject_cast<CPrinterCfgDlg *>(panel))
         connect(printer, &CPrinterCfgDlg::noPrinterFound, this,
                 [this] { m_form.openClose->setEnabled(false); });
-    m_pPortPanel->show();
-}
-
-// The panel stores its choices in the settings block before it goes, so
-// that the next panel of the same kind and the INI file see them.
-void CTarvikView::DestroyPortPanel()
-{
-    if (!m_pPortPanel)
-        return;
-    m_pPortPanel->StoreToBlock();
-    delete m_pPortPanel;
-    m_pPortPanel = nullptr;
+    panel->show();
 }
 
 void CTarvikView::OnOpenClose()
 {
-    if (StopReconnecting())
+    if (m_extras.StopReconnecting())
         return;
-    if (m_pPort)
+    if (m_port.Port())
         CloseOpenPort();
     else
         OpenSelectedPort();
@@ -103,14 +100,10 @@ void CTarvikView::CloseOpenPort()
     StopFileSendingDisplay();
 }
 
-// The view forgets the port before closing it, so a notification that the
-// close itself raises on this thread finds no port to act on.
 void CTarvikView::DiscardPort()
 {
-    PortExtrasClosing();
-    std::unique_ptr<CPortEx> port = std::move(m_pPort);
-    if (port)
-        port->ClosePort();
+    m_extras.Closing();
+    m_port.Discard();
 }
 
 void CTarvikView::OpenSelectedPort()
@@ -124,13 +117,15 @@ void CTarvikView::OpenSelectedPort()
             QCoreApplication::translate(Language::kCaptionContext, FormText::kNotFinished));
         return;
     }
-    std::unique_ptr<CPortEx> port = CreateConfiguredPort(kind);
+    if (kind == int(PortKind::Usb))
+        SetReceivePaused(true); // the USB kind starts with receiving off: its driver often locks up
+    std::unique_ptr<CPortEx> port = m_port.CreateConfigured(kind);
     if (!port)
         return; // nothing to open, or the user was told why
-    m_pPort = std::move(port);
+    CPortEx *opening = m_port.Adopt(std::move(port));
     m_statusByteHint.Clear();
-    if (!m_pPort->OpenPort(this, 1, 0, 0)) {
-        const QString refusal = OpenRefusalText(m_pPort->GetOpenFailure());
+    if (!opening->OpenPort(this, 1, 0, 0)) {
+        const QString refusal = OpenRefusalText(opening->GetOpenFailure());
         DiscardPort();
         if (refusal.isEmpty())
             ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
@@ -151,13 +146,13 @@ void CTarvikView::SetReceivePaused(bool paused)
 
 void CTarvikView::OnOpenResult(int error)
 {
-    if (!m_pPort)
+    if (!m_port.Port())
         return; // closed meanwhile; nothing waits for this result
     if (error != 0) {
         ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
         DiscardPort();
         m_form.openClose->setEnabled(true);
-        ReconnectOpenFailed();
+        m_extras.OpenFailed();
         return;
     }
     ShowStatusMessage(kStatusHint, IDS_OPEN_PORT_OK, kOpenedHintMs);
@@ -166,14 +161,14 @@ void CTarvikView::OnOpenResult(int error)
     if (SelectedFileUsable())
         m_form.sendFile->setEnabled(true);
     m_form.openClose->setEnabled(true);
-    PortExtrasOpened();
+    m_extras.Opened();
 }
 
 void CTarvikView::OnPortLost()
 {
-    if (!m_pPort)
+    if (!m_port.Port())
         return;
-    const bool transferRunning = m_bFileSending || m_pPort->IsSendingFile();
+    const bool transferRunning = m_bFileSending || m_port.Port()->IsSendingFile();
     if (transferRunning) {
         StopFileSendingDisplay();
         m_form.send->setEnabled(false);
@@ -187,7 +182,7 @@ void CTarvikView::OnPortLost()
     m_form.sendFile->setEnabled(false);
     // A lost port may end while its open was still pending.
     m_form.openClose->setEnabled(true);
-    PortExtrasLost(transferRunning);
+    m_extras.Lost(transferRunning);
 }
 
 // A path shorter than 2 characters counts as no file.

@@ -56,7 +56,7 @@ void CTarvikView::ConnectReceiveControls()
 
 void CTarvikView::ReadReceived()
 {
-    if (!m_pPort)
+    if (!m_port.Port())
         return;
     // Blocks are taken until a Read finds nothing or the slice is used, so
     // one notification moves many bytes (more may come in while a short
@@ -68,13 +68,13 @@ void CTarvikView::ReadReceived()
     do {
         uint8_t buffer[kReadBlock];
         received = 0;
-        m_pPort->Read(buffer, kReadBlock, &received);
+        m_port.Port()->Read(buffer, kReadBlock, &received);
         if (received == 0)
             break;
         readAny = true;
         m_form.recvBox->Append(buffer, received);
         ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
-        LogReceived(buffer, received);
+        m_extras.LogReceived(buffer, received);
         if (m_form.countRecv->isChecked())
             m_nRecvCount += int32_t(received);
     } while (slice.elapsed() < kReadSliceMs);
@@ -101,7 +101,7 @@ void CTarvikView::ShowStatusByteHint(const QString &caption)
 
 void CTarvikView::ReadFollowUp()
 {
-    QMutexLocker lock(&m_cs);
+    QMutexLocker lock(&m_port.Lock());
     if (m_bRecvPaused)
         m_bRecvPending = true;
     else
@@ -110,9 +110,9 @@ void CTarvikView::ReadFollowUp()
 
 void CTarvikView::OnPauseReceive()
 {
-    if (!m_pPort)
+    if (!m_port.Port())
         return;
-    QMutexLocker lock(&m_cs);
+    QMutexLocker lock(&m_port.Lock());
     if (m_bRecvPaused) {
         const bool pending = m_bRecvPending;
         SetReceivePaused(false);
@@ -122,7 +122,7 @@ void CTarvikView::OnPauseReceive()
         SetReceivePaused(true);
     }
     // The USB kind reads its device only while its receive switch is on.
-    if (auto *usb = dynamic_cast<CUsbPort *>(m_pPort.get()))
+    if (auto *usb = dynamic_cast<CUsbPort *>(m_port.Port()))
         usb->m_bRecvEnable = !m_bRecvPaused;
 }
 

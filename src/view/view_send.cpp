@@ -65,7 +65,7 @@ void CTarvikView::OnSendCommand()
 int CTarvikView::OnSendData(const QByteArray &bytes)
 {
     m_bFocusAfterWrite = false;
-    if (!m_pPort || !m_form.send->isEnabled())
+    if (!m_port.Port() || !m_form.send->isEnabled())
         return 0;
     if (bytes.isEmpty())
         return SendData(nullptr, 0);
@@ -76,7 +76,7 @@ int CTarvikView::OnSendData(const QByteArray &bytes)
 // bytes went to the port.
 int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
 {
-    if (!m_pPort) {
+    if (!m_port.Port()) {
         ShowStatusMessage(kStatusError, IDS_PORT_NOT_OPEN, kDefaultDuration);
         return 0;
     }
@@ -95,9 +95,9 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
     }
     m_form.send->setEnabled(false);
     m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
-    if (m_pPort->Write(bytes, count, nullptr, 1) != 0) {
+    if (m_port.Port()->Write(bytes, count, nullptr, 1) != 0) {
         m_statusByteHint.NoteSent(bytes, count);
-        LogSent(bytes, count);
+        m_extras.LogSent(bytes, count);
         return 1;
     }
     ShowStatusText(tr(kSendFailed) + SpoolerFailureText(), kStatusError, kSendFailedDuration);
@@ -132,7 +132,7 @@ void CTarvikView::OnWriteDone(int error)
 
 QString CTarvikView::SpoolerFailureText() const
 {
-    const auto *printer = dynamic_cast<const CPrinterPort *>(m_pPort.get());
+    const auto *printer = dynamic_cast<const CPrinterPort *>(m_port.Port());
     const SpoolFailure failure = printer ? printer->GetSpoolFailure() : SpoolFailure{};
     const char *caption = SpoolFaultCaption(failure.fault);
     if (!caption)

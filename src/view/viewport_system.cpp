@@ -7,9 +7,9 @@
 #include "port/serialport.h"
 #include "port/spooler.h"
 #include "port/usbport.h"
-#include "view/tarvikview.h"
+#include "view/viewport.h"
 
-std::unique_ptr<CPortEx> CTarvikView::CreateSystemPort(PortKind kind)
+std::unique_ptr<CPortEx> CViewPort::CreateSystemPort(PortKind kind)
 {
     switch (kind) {
     case PortKind::Serial:
@@ -26,7 +26,7 @@ std::unique_ptr<CPortEx> CTarvikView::CreateSystemPort(PortKind kind)
     return nullptr;
 }
 
-PanelProviders CTarvikView::SystemPanelProviders()
+PanelProviders CViewPort::SystemPanelProviders()
 {
     PanelProviders providers;
     providers.usbDevices = [] {

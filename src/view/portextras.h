@@ -1,0 +1,91 @@
+// CPortExtras: the parts of the port column below the file group: the
+// serial control lines (CControlLinesBox), "自动重连" (CReconnect) and
+// "记录到文件" (CCaptureLog) with the log's form and whether sent bytes are
+// logged too.
+//
+// The view tells the part when the port has opened, is about to close, was
+// lost, and when a file transfer ended; the part follows the port through
+// CViewPort, opens a lost port again by itself, and tells the user how that
+// goes. Its captions keep the view's translation context.
+//
+// Window thread only.
+#pragma once
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class CCaptureLog;
+class CControlLinesBox;
+class CReconnect;
+class CViewPort;
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class QWidget;
+
+class CPortExtras : public QObject
+{
+    // The captions are the view's texts and keep its translation context.
+    Q_DECLARE_TR_FUNCTIONS(CTarvikView)
+
+public:
+    // What the part asks of the view.
+    struct Hooks
+    {
+        std::function<void(const QString &text, int kind, int durationMs)> showStatus;
+        std::function<QString(const QString &suggestedName)> chooseLogFile; // empty: cancelled
+        std::function<void()> closePort; // as the open/close button closes it
+        std::function<void()> place;     // the rows changed: place them again
+    };
+
+    CPortExtras(CViewPort &port, Hooks hooks);
+
+    // Makes the controls on `view`. The lines are shown for the serial kind
+    // of `portKind`, which also tells a reopen what to make; `openClose`
+    // says while attempts run.
+    void Create(QWidget *view, QComboBox *portKind, QPushButton *openClose);
+    // Places the rows from y `top`, at least `width` wide; the least view
+    // height that holds them (with the lines shown), nothing before Create.
+    std::optional<int> Place(int width, int top);
+    // The log's forms in the current language.
+    void Retranslate();
+
+    void Opened();  // the open result said the port is usable
+    void Closing(); // before the port closes, for any reason
+    void Lost(bool transferRunning);
+    void TransferEnded(bool failed);
+    void OpenFailed();       // the open result of an attempt was a failure
+    bool StopReconnecting(); // true when attempts were running
+
+    void LogReceived(const uint8_t *bytes, std::size_t count);
+    void LogSent(const uint8_t *bytes, std::size_t count);
+
+private:
+    void CreateReconnect(QWidget *view);
+    void CreateCaptureLog(QWidget *view);
+    QString ReconnectHint(int attempt) const;
+    bool TryReopen(int attempt);
+    void OnCaptureLogToggled(bool on);
+    void OpenCaptureLog();
+    void StopCaptureLog(const QString &reason);
+
+    CViewPort &m_port;
+    Hooks m_hooks;
+    QWidget *m_view = nullptr;
+    QComboBox *m_portKind = nullptr;
+    QPushButton *m_openClose = nullptr;
+    CControlLinesBox *m_pLines = nullptr; // child window of the view
+    QCheckBox *m_pReconnectOption = nullptr;
+    CReconnect *m_pReconnect = nullptr; // child object of the view
+    int m_nReopenUsbDevice = -1;        // the USB device number an attempt waits for
+    CCaptureLog *m_pLog = nullptr;      // child object of the view
+    QCheckBox *m_pLogOption = nullptr;  // "记录到文件"
+    QComboBox *m_pLogForm = nullptr;    // raw, hex lines, text lines
+    QCheckBox *m_pLogSent = nullptr;    // sent bytes too
+    QString m_strLogPath;               // the file the user chose
+};

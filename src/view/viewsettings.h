@@ -1,0 +1,55 @@
+// CViewSettings: where the view keeps its settings, and saving them once.
+//
+// The configuration file is fixed when the view starts: a later change of
+// the current folder does not move it. It holds the section "RVConfigs"
+// (the port settings block, the chosen kind and four switches) and the
+// [Devices] map; the splitter tops go to the registry values
+// "Splitter1Pos" and "Splitter2Pos". A view saves once: when its window
+// closes, or from its destructor when it goes without its window closing.
+//
+// Window thread only.
+#pragma once
+
+#include "config/rvconfig.h"
+
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+class QWidget;
+
+class CViewSettings
+{
+public:
+    // What one save writes.
+    struct Snapshot
+    {
+        RvConfigValues values;
+        int splitter1 = 0;
+        int splitter2 = 0;
+    };
+
+    explicit CViewSettings(std::filesystem::path iniPath) : m_iniPath(std::move(iniPath)) {}
+
+    const std::filesystem::path &IniPath() const { return m_iniPath; }
+
+    // Reads the device map, then the section into `values` (which come in
+    // holding the current choices). False when the file gave nothing to
+    // apply; a damaged section is reported over `parent` first.
+    bool Load(QWidget *parent, RvConfigValues &values) const;
+
+    // The first call runs `collect` and writes what it returns; later calls
+    // do nothing. `collect` may have the settings panel store its choices
+    // into the settings block, which is written with the values.
+    void SaveOnce(QWidget *parent, const std::function<Snapshot()> &collect);
+    bool Saved() const { return m_bSettingsSaved; }
+
+    // The splitter tops saved last time; 0 for one never saved.
+    static std::pair<int, int> SavedSplitterTops();
+
+private:
+    void Save(QWidget *parent, const Snapshot &snapshot) const;
+
+    std::filesystem::path m_iniPath; // chosen once at start; see configpath.h
+    bool m_bSettingsSaved = false;
+};
