@@ -14,7 +14,7 @@
 //   view_dispatch.cpp   port notifications and the two request entry points
 //   view_config.cpp     the settings section of the INI file and the registry values
 //   view_find.cpp       find in the box that had the focus last (the frame owns the dialog)
-//   view_status.cpp     status bar messages
+//   viewstatus.cpp      status bar messages and the status-byte hints (CViewStatus)
 //   view_send.cpp       the send operation, write done, the send box's buttons
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
@@ -45,8 +45,8 @@
 
 #include "panels/portcfgpanel.h"
 #include "view/layout.h"
-#include "view/statusbytehint.h"
 #include "view/viewform.h"
+#include "view/viewstatus.h"
 #include "viewmessages.h"
 
 #include <QBasicTimer>
@@ -100,7 +100,7 @@ public:
     void SetPanelProviders(const PanelProviders &providers) { m_providers = providers; }
     void SetPortFactory(PortFactory factory) { m_portFactory = std::move(factory); }
     // The status bar's message routine; without one, messages go nowhere.
-    void SetStatusMessenger(CStatusMessenger *messenger);
+    void SetStatusMessenger(CStatusMessenger *messenger) { m_status.SetMessenger(messenger); }
     void SetSaveFileChooser(FileChooser chooser);
 
     int OnViewRequest(int code, int flag, const QString &text);
@@ -189,7 +189,6 @@ private:
     // ---- receiving (view_receive.cpp) ----
     void ConnectReceiveControls();
     void ReadReceived();
-    void ShowStatusByteHint(const QString &caption);
     void ReadFollowUp();
     void OnPauseReceive();
     void OnHexRecvClicked(bool checked);
@@ -297,10 +296,16 @@ private:
     void LogReceived(const uint8_t *bytes, std::size_t count); // every read
     void LogSent(const uint8_t *bytes, std::size_t count);     // every accepted write
 
-    // ---- status bar (view_status.cpp) ----
-    CStatusMessenger *Messenger();
-    void ShowStatusText(const QString &text, int kind, int durationMs);
-    void ShowStatusMessage(int kind, unsigned stringId, int durationMs);
+    // ---- status bar (viewstatus.h) ----
+    CStatusMessenger *Messenger() { return m_status.Messenger(); }
+    void ShowStatusText(const QString &text, int kind, int durationMs)
+    {
+        m_status.ShowText(text, kind, durationMs);
+    }
+    void ShowStatusMessage(int kind, unsigned stringId, int durationMs)
+    {
+        m_status.ShowMessage(kind, stringId, durationMs);
+    }
 
     CViewForm m_form;
     CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
@@ -310,7 +315,7 @@ private:
 
     PanelProviders m_providers;
     PortFactory m_portFactory;
-    QPointer<CStatusMessenger> m_messenger;
+    CViewStatus m_status{this};
 
     std::unique_ptr<CPortEx> m_pPort;
     CPortCfgPanel *m_pPortPanel = nullptr;
@@ -330,7 +335,6 @@ private:
     int32_t m_nSavedSendNumber = 0;
 
     // The bytes received since the last clear are the receive view's.
-    CStatusByteHint m_statusByteHint; // status requests sent and their replies
     int32_t m_nRecvCount = 0;
     int32_t m_nSendCount = 0;
     int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter

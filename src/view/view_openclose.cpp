@@ -128,7 +128,7 @@ void CTarvikView::OpenSelectedPort()
     if (!port)
         return; // nothing to open, or the user was told why
     m_pPort = std::move(port);
-    m_statusByteHint.Clear();
+    m_status.ForgetStatusRequests();
     if (!m_pPort->OpenPort(this, 1, 0, 0)) {
         const QString refusal = OpenRefusalText(m_pPort->GetOpenFailure());
         DiscardPort();

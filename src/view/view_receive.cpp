@@ -30,7 +30,6 @@ constexpr qint64 kReadSliceMs = 4;
 constexpr qint64 kDisplayGapMs = 15;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
-constexpr int kDefaultHintDuration = 0; // the status bar's own default
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
@@ -73,7 +72,7 @@ void CTarvikView::ReadReceived()
             break;
         readAny = true;
         m_form.recvBox->Append(buffer, received);
-        ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
+        m_status.NoteReceived(buffer, received, *m_form.recvBox);
         LogReceived(buffer, received);
         if (m_form.countRecv->isChecked())
             m_nRecvCount += int32_t(received);
@@ -87,16 +86,6 @@ void CTarvikView::ReadReceived()
     // come back for them once the window has had its turn.
     if (received == kReadBlock)
         QMetaObject::invokeMethod(this, &CTarvikView::ReadFollowUp, Qt::QueuedConnection);
-}
-
-// The decoding of a printer status byte: a hint now, the receive box's tool
-// tip until the next one.
-void CTarvikView::ShowStatusByteHint(const QString &caption)
-{
-    if (caption.isEmpty())
-        return;
-    ShowStatusText(caption, kStatusHint, kDefaultHintDuration);
-    m_form.recvBox->setToolTip(caption);
 }
 
 void CTarvikView::ReadFollowUp()

@@ -96,7 +96,7 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
     m_form.send->setEnabled(false);
     m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
     if (m_pPort->Write(bytes, count, nullptr, 1) != 0) {
-        m_statusByteHint.NoteSent(bytes, count);
+        m_status.NoteSent(bytes, count);
         LogSent(bytes, count);
         return 1;
     }
