@@ -16,6 +16,7 @@
 //   view_find.cpp       find in the box that had the focus last (the frame owns the dialog)
 //   viewstatus.cpp      status bar messages and the status-byte hints (CViewStatus)
 //   view_send.cpp       the send operation, write done, the send box's buttons
+//   viewcounters.cpp    the receive and send counters, the write in progress (CViewCounters)
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
 //   view_pages.cpp      send pages: the texts of the send box, previous and next
@@ -45,6 +46,7 @@
 
 #include "panels/portcfgpanel.h"
 #include "view/layout.h"
+#include "view/viewcounters.h"
 #include "view/viewform.h"
 #include "view/viewstatus.h"
 #include "viewmessages.h"
@@ -323,7 +325,7 @@ private:
     QRecursiveMutex m_cs;                   // held for the whole handling of each port notification
     bool m_bRecvPaused = false;
     bool m_bRecvPending = false;
-    bool m_bFocusAfterWrite = false;
+    CViewCounters m_counters;
     QString m_strSelectedFile;          // file chosen for file sending
     FileChooser m_openChooser;          // none: the platform's file dialog
     int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
@@ -335,9 +337,6 @@ private:
     int32_t m_nSavedSendNumber = 0;
 
     // The bytes received since the last clear are the receive view's.
-    int32_t m_nRecvCount = 0;
-    int32_t m_nSendCount = 0;
-    int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter
     bool m_bFindInRecv = false;      // the receive view had the focus last of the two boxes
     bool m_bScrollRecvToEnd = false; // a read came since the last display update
     QTimer m_displayTimer;           // brings the receive view and counters up to date

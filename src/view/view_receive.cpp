@@ -74,8 +74,7 @@ void CTarvikView::ReadReceived()
         m_form.recvBox->Append(buffer, received);
         m_status.NoteReceived(buffer, received, *m_form.recvBox);
         LogReceived(buffer, received);
-        if (m_form.countRecv->isChecked())
-            m_nRecvCount += int32_t(received);
+        m_counters.NoteReceived(received, m_form.countRecv->isChecked());
     } while (slice.elapsed() < kReadSliceMs);
     if (!readAny)
         return;
@@ -138,7 +137,7 @@ void CTarvikView::OnCopyToSend()
 
 void CTarvikView::OnClearRecvCount()
 {
-    m_nRecvCount = 0;
+    m_counters.ClearReceived();
     ScheduleDisplay();
 }
 
@@ -151,8 +150,8 @@ void CTarvikView::ScheduleDisplay()
 
 void CTarvikView::UpdateDisplay()
 {
-    m_form.recvCount->setText(QString::number(m_nRecvCount));
-    m_form.sendCount->setText(QString::number(m_nSendCount));
+    m_form.recvCount->setText(QString::number(m_counters.Received()));
+    m_form.sendCount->setText(QString::number(m_counters.Sent()));
     m_form.recvBox->Refresh(m_bScrollRecvToEnd);
     m_bScrollRecvToEnd = false;
     m_sinceDisplay.start();
