@@ -18,6 +18,7 @@
 //   view_send.cpp       the send operation, write done, the send box's buttons
 //   viewcounters.cpp    the receive and send counters, the write in progress (CViewCounters)
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
+//   receivedisplay.cpp  when the receive area is brought up to date, pausing (CReceiveDisplay)
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
 //   view_pages.cpp      send pages: the texts of the send box, previous and next
 //   view_filesend.cpp   file sending, its counter and progress; loading a file
@@ -46,13 +47,13 @@
 
 #include "panels/portcfgpanel.h"
 #include "view/layout.h"
+#include "view/receivedisplay.h"
 #include "view/viewcounters.h"
 #include "view/viewform.h"
 #include "view/viewstatus.h"
 #include "viewmessages.h"
 
 #include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QRecursiveMutex>
 #include <QTimer>
@@ -197,8 +198,8 @@ private:
     void OnClearRecv();
     void OnCopyToSend();
     void OnClearRecvCount();
-    void ScheduleDisplay();
-    void UpdateDisplay();
+    // The receive view and the counters follow soon.
+    void ScheduleDisplay() { m_recvDisplay.Schedule(); }
 
     // ---- send pages (view_pages.cpp) ----
     // One page of the send box, as it was when the user last left it.
@@ -323,9 +324,8 @@ private:
     CPortCfgPanel *m_pPortPanel = nullptr;
     CUserCommandView *m_pCmdView = nullptr; // child window, created on the start-up tick
     QRecursiveMutex m_cs;                   // held for the whole handling of each port notification
-    bool m_bRecvPaused = false;
-    bool m_bRecvPending = false;
     CViewCounters m_counters;
+    CReceiveDisplay m_recvDisplay{m_counters};
     QString m_strSelectedFile;          // file chosen for file sending
     FileChooser m_openChooser;          // none: the platform's file dialog
     int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
@@ -337,10 +337,7 @@ private:
     int32_t m_nSavedSendNumber = 0;
 
     // The bytes received since the last clear are the receive view's.
-    bool m_bFindInRecv = false;      // the receive view had the focus last of the two boxes
-    bool m_bScrollRecvToEnd = false; // a read came since the last display update
-    QTimer m_displayTimer;           // brings the receive view and counters up to date
-    QElapsedTimer m_sinceDisplay;    // since the last update
+    bool m_bFindInRecv = false; // the receive view had the focus last of the two boxes
     // The frame's commands this view drives, by command number. Kept as
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;

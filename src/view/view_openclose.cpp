@@ -115,7 +115,7 @@ void CTarvikView::DiscardPort()
 
 void CTarvikView::OpenSelectedPort()
 {
-    if (m_bRecvPaused)
+    if (m_recvDisplay.IsPaused())
         SetReceivePaused(false);
     const int kind = m_form.portKind->currentIndex();
     if (kind < 0) {
@@ -145,8 +145,7 @@ void CTarvikView::OpenSelectedPort()
 void CTarvikView::SetReceivePaused(bool paused)
 {
     SetStringText(m_form.pauseRecv, paused ? IDS_CONTINUE_RECEIVE : IDS_PAUSE_RECEIVE);
-    m_bRecvPaused = paused;
-    m_bRecvPending = false;
+    m_recvDisplay.SetPaused(paused);
 }
 
 void CTarvikView::OnOpenResult(int error)
