@@ -19,7 +19,9 @@
 //   viewcounters.cpp    the receive and send counters, the write in progress (CViewCounters)
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   receivedisplay.cpp  when the receive area is brought up to date, pausing (CReceiveDisplay)
-//   view_edit.cpp       the frame's edit and send commands and their enabled states
+//   view_edit.cpp       the frame's send and preset commands
+//   framecommands.cpp   the frame's edit commands, their enabled states, the find target
+//                       (CFrameCommands)
 //   view_pages.cpp      send pages: the texts of the send box, previous and next
 //   view_filesend.cpp   file sending, its counter and progress; loading a file
 //   view_autosend.cpp   sending the send box at an interval (check box 1042)
@@ -46,6 +48,7 @@
 #pragma once
 
 #include "panels/portcfgpanel.h"
+#include "view/framecommands.h"
 #include "view/layout.h"
 #include "view/receivedisplay.h"
 #include "view/viewcounters.h"
@@ -230,7 +233,6 @@ private:
     void WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces);
 
     // ---- edit commands (view_edit.cpp) ----
-    void UpdateEditCommands();
     void SyncSendCommand();
 
     // ---- file sending (view_filesend.cpp) ----
@@ -258,7 +260,6 @@ private:
     void ReadSavedSplitterTops(int &top1, int &top2) const;
 
     // ---- find (view_find.cpp) ----
-    void TrackFindTarget();
     void FindText(const QString &text, bool matchCase);
     void FindInSendBox(const QString &text, bool matchCase);
     void FindInRecvView(const QString &text, bool matchCase);
@@ -336,12 +337,7 @@ private:
     // one view, so this counts per process.
     int32_t m_nSavedSendNumber = 0;
 
-    // The bytes received since the last clear are the receive view's.
-    bool m_bFindInRecv = false; // the receive view had the focus last of the two boxes
-    // The frame's commands this view drives, by command number. Kept as
-    // pointers of their own: the frame's lookup is gone while it is destroyed.
-    std::map<int, QPointer<QAction>> m_frameCommands;
-    bool m_bClipboardHasText = false; // read when the clipboard changes
+    CFrameCommands m_frameCommands;
     // Send pages for the life of the view; never empty, never saved.
     std::vector<tagSENDDATA> m_pages;
     int m_nCurrentPage = 0;

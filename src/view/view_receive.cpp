@@ -27,12 +27,12 @@ const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 void CTarvikView::ConnectReceiveControls()
 {
     m_recvDisplay.Attach(m_form.recvBox, m_form.recvCount, m_form.sendCount);
+    m_frameCommands.SetBoxes(m_form.sendBox, m_form.recvBox);
     connect(m_form.pauseRecv, &QPushButton::clicked, this, &CTarvikView::OnPauseReceive);
     connect(m_form.hexRecv, &QCheckBox::clicked, this, &CTarvikView::OnHexRecvClicked);
     connect(m_form.clearRecv, &QPushButton::clicked, this, &CTarvikView::OnClearRecv);
     connect(m_form.copyToSend, &QPushButton::clicked, this, &CTarvikView::OnCopyToSend);
     connect(m_form.clearRecvCount, &QPushButton::clicked, this, &CTarvikView::OnClearRecvCount);
-    TrackFindTarget();
     uint32_t saved = 0;
     const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
     m_form.recvTimes->setChecked(showTimes);
