@@ -17,10 +17,14 @@
 //                       the file, the registry values and saving once are
 //                       CViewSettings' (viewsettings.h)
 //   view_find.cpp       find in the box that had the focus last (the frame owns the dialog)
-//   view_status.cpp     status bar messages
+//   viewstatus.cpp      status bar messages and the status-byte hints (CViewStatus)
 //   view_send.cpp       the send operation, write done, the send box's buttons
+//   viewcounters.cpp    the receive and send counters, the write in progress (CViewCounters)
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
-//   view_edit.cpp       the frame's edit and send commands and their enabled states
+//   receivedisplay.cpp  when the receive area is brought up to date, pausing (CReceiveDisplay)
+//   view_edit.cpp       the frame's send and preset commands
+//   framecommands.cpp   the frame's edit commands, their enabled states, the find target
+//                       (CFrameCommands)
 //   view_pages.cpp      send pages: the texts of the send box, previous and next
 //   view_filesend.cpp   file sending, its counter and progress; loading a file
 //   view_autosend.cpp   sending the send box at an interval (check box 1042)
@@ -47,17 +51,20 @@
 #pragma once
 
 #include "panels/portcfgpanel.h"
+#include "view/framecommands.h"
 #include "view/layout.h"
 #include "view/portextras.h"
+#include "view/receivedisplay.h"
 #include "view/statusbytehint.h"
 #include "view/viewareas.h"
+#include "view/viewcounters.h"
 #include "view/viewform.h"
 #include "view/viewport.h"
 #include "view/viewsettings.h"
+#include "view/viewstatus.h"
 #include "viewmessages.h"
 
 #include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -100,7 +107,7 @@ public:
     void SetPanelProviders(const PanelProviders &providers) { m_port.SetProviders(providers); }
     void SetPortFactory(PortFactory factory) { m_port.SetFactory(std::move(factory)); }
     // The status bar's message routine; without one, messages go nowhere.
-    void SetStatusMessenger(CStatusMessenger *messenger);
+    void SetStatusMessenger(CStatusMessenger *messenger) { m_status.SetMessenger(messenger); }
     void SetSaveFileChooser(FileChooser chooser);
 
     int OnViewRequest(int code, int flag, const QString &text);
@@ -177,15 +184,14 @@ private:
     // ---- receiving (view_receive.cpp) ----
     void ConnectReceiveControls();
     void ReadReceived();
-    void ShowStatusByteHint(const QString &caption);
     void ReadFollowUp();
     void OnPauseReceive();
     void OnHexRecvClicked(bool checked);
     void OnClearRecv();
     void OnCopyToSend();
     void OnClearRecvCount();
-    void ScheduleDisplay();
-    void UpdateDisplay();
+    // The receive view and the counters follow soon.
+    void ScheduleDisplay() { m_recvDisplay.Schedule(); }
 
     // ---- send pages (view_pages.cpp) ----
     // One page of the send box, as it was when the user last left it.
@@ -216,7 +222,6 @@ private:
     void WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces);
 
     // ---- edit commands (view_edit.cpp) ----
-    void UpdateEditCommands();
     void SyncSendCommand();
 
     // ---- file sending (view_filesend.cpp) ----
@@ -243,7 +248,6 @@ private:
     void SaveSettingsOnce();
 
     // ---- find (view_find.cpp) ----
-    void TrackFindTarget();
     void FindText(const QString &text, bool matchCase);
     void FindInSendBox(const QString &text, bool matchCase);
     void FindInRecvView(const QString &text, bool matchCase);
@@ -259,10 +263,16 @@ private:
     CPortExtras::Hooks PortExtrasHooks();
     void PlacePortExtras(); // after the port column was placed
 
-    // ---- status bar (view_status.cpp) ----
-    CStatusMessenger *Messenger();
-    void ShowStatusText(const QString &text, int kind, int durationMs);
-    void ShowStatusMessage(int kind, unsigned stringId, int durationMs);
+    // ---- status bar (viewstatus.h) ----
+    CStatusMessenger *Messenger() { return m_status.Messenger(); }
+    void ShowStatusText(const QString &text, int kind, int durationMs)
+    {
+        m_status.ShowText(text, kind, durationMs);
+    }
+    void ShowStatusMessage(int kind, unsigned stringId, int durationMs)
+    {
+        m_status.ShowMessage(kind, stringId, durationMs);
+    }
 
     CViewForm m_form;
     CViewAreas m_areas;
@@ -271,12 +281,11 @@ private:
     CPortExtras m_extras;        // refers to m_port, so comes after it
     QBasicTimer m_autoSendTimer; // runs while 1042 is ticked
 
-    QPointer<CStatusMessenger> m_messenger;
+    CViewStatus m_status{this};
 
     CUserCommandView *m_pCmdView = nullptr; // child window, created on the start-up tick
-    bool m_bRecvPaused = false;
-    bool m_bRecvPending = false;
-    bool m_bFocusAfterWrite = false;
+    CViewCounters m_counters;
+    CReceiveDisplay m_recvDisplay{m_counters};
     QString m_strSelectedFile;          // file chosen for file sending
     FileChooser m_openChooser;          // none: the platform's file dialog
     int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
@@ -287,19 +296,7 @@ private:
     // one view, so this counts per process.
     int32_t m_nSavedSendNumber = 0;
 
-    // The bytes received since the last clear are the receive view's.
-    CStatusByteHint m_statusByteHint; // status requests sent and their replies
-    int32_t m_nRecvCount = 0;
-    int32_t m_nSendCount = 0;
-    int32_t m_nPendingSendCount = 0; // bytes of the write in progress, for the send counter
-    bool m_bFindInRecv = false;      // the receive view had the focus last of the two boxes
-    bool m_bScrollRecvToEnd = false; // a read came since the last display update
-    QTimer m_displayTimer;           // brings the receive view and counters up to date
-    QElapsedTimer m_sinceDisplay;    // since the last update
-    // The frame's commands this view drives, by command number. Kept as
-    // pointers of their own: the frame's lookup is gone while it is destroyed.
-    std::map<int, QPointer<QAction>> m_frameCommands;
-    bool m_bClipboardHasText = false; // read when the clipboard changes
+    CFrameCommands m_frameCommands;
     // Send pages for the life of the view; never empty, never saved.
     std::vector<tagSENDDATA> m_pages;
     int m_nCurrentPage = 0;

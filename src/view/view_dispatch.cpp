@@ -30,10 +30,8 @@ void CTarvikView::OnPortMessage(int code, int error, uint32_t lParam)
         OnPortLost();
         break;
     case kPortDataArrived:
-        if (m_bRecvPaused)
-            m_bRecvPending = true; // the data waits in the port
-        else
-            ReadReceived();
+        if (m_recvDisplay.ReadNowOrDefer())
+            ReadReceived(); // else the data waits in the port
         break;
     case kPortWriteDone:
         OnWriteDone(error);

@@ -7,7 +7,6 @@
 #include "convert/editex.h"
 #include "view/recvview.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
@@ -67,17 +66,9 @@ void CTarvikView::ReportNotFound(const QString &text)
     QMessageBox::information(this, QString(), message, QMessageBox::Ok);
 }
 
-void CTarvikView::TrackFindTarget()
-{
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now == m_form.recvBox || now == m_form.sendBox)
-            m_bFindInRecv = now == m_form.recvBox;
-    });
-}
-
 void CTarvikView::FindText(const QString &text, bool matchCase)
 {
-    if (m_bFindInRecv)
+    if (m_frameCommands.FindInRecv())
         FindInRecvView(text, matchCase);
     else
         FindInSendBox(text, matchCase);

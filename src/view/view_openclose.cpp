@@ -108,7 +108,7 @@ void CTarvikView::DiscardPort()
 
 void CTarvikView::OpenSelectedPort()
 {
-    if (m_bRecvPaused)
+    if (m_recvDisplay.IsPaused())
         SetReceivePaused(false);
     const int kind = m_form.portKind->currentIndex();
     if (kind < 0) {
@@ -123,7 +123,7 @@ void CTarvikView::OpenSelectedPort()
     if (!port)
         return; // nothing to open, or the user was told why
     CPortEx *opening = m_port.Adopt(std::move(port));
-    m_statusByteHint.Clear();
+    m_status.ForgetStatusRequests();
     if (!opening->OpenPort(this, 1, 0, 0)) {
         const QString refusal = OpenRefusalText(opening->GetOpenFailure());
         DiscardPort();
@@ -140,8 +140,7 @@ void CTarvikView::OpenSelectedPort()
 void CTarvikView::SetReceivePaused(bool paused)
 {
     SetStringText(m_form.pauseRecv, paused ? IDS_CONTINUE_RECEIVE : IDS_PAUSE_RECEIVE);
-    m_bRecvPaused = paused;
-    m_bRecvPending = false;
+    m_recvDisplay.SetPaused(paused);
 }
 
 void CTarvikView::OnOpenResult(int error)

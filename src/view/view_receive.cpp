@@ -1,10 +1,8 @@
 // Receiving: reading the port into the receive view's history, the counters,
 // pause and continue, and the controls of the receive area.
 //
-// The history and the counters change with every read. What the window shows
-// is brought up to date by UpdateDisplay on a short single-shot timer, so a
-// burst of reads costs one update, and the display is exact soon after the
-// window thread goes idle. An update costs what the rows in sight cost
+// The history and the counters change with every read; the display follows
+// (receivedisplay.h). An update costs what the rows in sight cost
 // (recvview.h), whatever the size of the history.
 #include "config/regmanage.h"
 #include "convert/editex.h"
@@ -15,35 +13,26 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QMutexLocker>
 #include <QPushButton>
-
-#include <algorithm>
 
 namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
 constexpr qint64 kReadSliceMs = 4;
-// Updates of the display are at least this far apart while bytes stream in;
-// after a quiet spell the first one comes at once.
-constexpr qint64 kDisplayGapMs = 15;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
-constexpr int kDefaultHintDuration = 0; // the status bar's own default
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
 {
-    m_displayTimer.setSingleShot(true);
-    m_sinceDisplay.start();
-    connect(&m_displayTimer, &QTimer::timeout, this, &CTarvikView::UpdateDisplay);
+    m_recvDisplay.Attach(m_form.recvBox, m_form.recvCount, m_form.sendCount);
+    m_frameCommands.SetBoxes(m_form.sendBox, m_form.recvBox);
     connect(m_form.pauseRecv, &QPushButton::clicked, this, &CTarvikView::OnPauseReceive);
     connect(m_form.hexRecv, &QCheckBox::clicked, this, &CTarvikView::OnHexRecvClicked);
     connect(m_form.clearRecv, &QPushButton::clicked, this, &CTarvikView::OnClearRecv);
     connect(m_form.copyToSend, &QPushButton::clicked, this, &CTarvikView::OnCopyToSend);
     connect(m_form.clearRecvCount, &QPushButton::clicked, this, &CTarvikView::OnClearRecvCount);
-    TrackFindTarget();
     uint32_t saved = 0;
     const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
     m_form.recvTimes->setChecked(showTimes);
@@ -73,15 +62,13 @@ void CTarvikView::ReadReceived()
             break;
         readAny = true;
         m_form.recvBox->Append(buffer, received);
-        ShowStatusByteHint(m_statusByteHint.NoteReceived(buffer, received));
+        m_status.NoteReceived(buffer, received, *m_form.recvBox);
         m_extras.LogReceived(buffer, received);
-        if (m_form.countRecv->isChecked())
-            m_nRecvCount += int32_t(received);
+        m_counters.NoteReceived(received, m_form.countRecv->isChecked());
     } while (slice.elapsed() < kReadSliceMs);
     if (!readAny)
         return;
-    m_bScrollRecvToEnd = true;
-    ScheduleDisplay();
+    m_recvDisplay.NoteRead();
     // A full block may leave bytes in the port that no further notification
     // announces (the network kind reports again on its next read event), so
     // come back for them once the window has had its turn.
@@ -89,22 +76,10 @@ void CTarvikView::ReadReceived()
         QMetaObject::invokeMethod(this, &CTarvikView::ReadFollowUp, Qt::QueuedConnection);
 }
 
-// The decoding of a printer status byte: a hint now, the receive box's tool
-// tip until the next one.
-void CTarvikView::ShowStatusByteHint(const QString &caption)
-{
-    if (caption.isEmpty())
-        return;
-    ShowStatusText(caption, kStatusHint, kDefaultHintDuration);
-    m_form.recvBox->setToolTip(caption);
-}
-
 void CTarvikView::ReadFollowUp()
 {
     QMutexLocker lock(&m_port.Lock());
-    if (m_bRecvPaused)
-        m_bRecvPending = true;
-    else
+    if (m_recvDisplay.ReadNowOrDefer())
         ReadReceived();
 }
 
@@ -113,8 +88,8 @@ void CTarvikView::OnPauseReceive()
     if (!m_port.Port())
         return;
     QMutexLocker lock(&m_port.Lock());
-    if (m_bRecvPaused) {
-        const bool pending = m_bRecvPending;
+    if (m_recvDisplay.IsPaused()) {
+        const bool pending = m_recvDisplay.HasWaitingBytes();
         SetReceivePaused(false);
         if (pending)
             ReadReceived();
@@ -123,7 +98,7 @@ void CTarvikView::OnPauseReceive()
     }
     // The USB kind reads its device only while its receive switch is on.
     if (auto *usb = dynamic_cast<CUsbPort *>(m_port.Port()))
-        usb->m_bRecvEnable = !m_bRecvPaused;
+        usb->m_bRecvEnable = !m_recvDisplay.IsPaused();
 }
 
 void CTarvikView::OnHexRecvClicked(bool checked)
@@ -149,22 +124,6 @@ void CTarvikView::OnCopyToSend()
 
 void CTarvikView::OnClearRecvCount()
 {
-    m_nRecvCount = 0;
+    m_counters.ClearReceived();
     ScheduleDisplay();
-}
-
-void CTarvikView::ScheduleDisplay()
-{
-    if (!m_displayTimer.isActive())
-        m_displayTimer.start(
-            int(std::clamp<qint64>(kDisplayGapMs - m_sinceDisplay.elapsed(), 0, kDisplayGapMs)));
-}
-
-void CTarvikView::UpdateDisplay()
-{
-    m_form.recvCount->setText(QString::number(m_nRecvCount));
-    m_form.sendCount->setText(QString::number(m_nSendCount));
-    m_form.recvBox->Refresh(m_bScrollRecvToEnd);
-    m_bScrollRecvToEnd = false;
-    m_sinceDisplay.start();
 }

@@ -56,7 +56,7 @@ void CTarvikView::ConnectSendControls()
 
 void CTarvikView::OnSendCommand()
 {
-    m_bFocusAfterWrite = true;
+    m_counters.SetFocusAfterWrite(true);
     SendData(nullptr, 0);
 }
 
@@ -64,7 +64,7 @@ void CTarvikView::OnSendCommand()
 // previous write has completed. An empty command stands for the send box.
 int CTarvikView::OnSendData(const QByteArray &bytes)
 {
-    m_bFocusAfterWrite = false;
+    m_counters.SetFocusAfterWrite(false);
     if (!m_port.Port() || !m_form.send->isEnabled())
         return 0;
     if (bytes.isEmpty())
@@ -94,15 +94,15 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
         count = uint32_t(result);
     }
     m_form.send->setEnabled(false);
-    m_nPendingSendCount = m_form.countSend->isChecked() ? int32_t(count) : 0;
+    m_counters.BeginWrite(count, m_form.countSend->isChecked());
     if (m_port.Port()->Write(bytes, count, nullptr, 1) != 0) {
-        m_statusByteHint.NoteSent(bytes, count);
+        m_status.NoteSent(bytes, count);
         m_extras.LogSent(bytes, count);
         return 1;
     }
     ShowStatusText(tr(kSendFailed) + SpoolerFailureText(), kStatusError, kSendFailedDuration);
     m_form.send->setEnabled(true);
-    m_nPendingSendCount = 0;
+    m_counters.WriteRefused();
     return 0;
 }
 
@@ -113,21 +113,15 @@ void CTarvikView::OnWriteDone(int error)
     const QString spoolerFailure = error != 0 ? SpoolerFailureText() : QString();
     if (!spoolerFailure.isEmpty())
         ShowStatusText(tr(kSendFailed) + spoolerFailure, kStatusError, kSendFailedDuration);
-    // The pending count is noted only when counting was on at the start of
-    // the write; it is dropped either way so it never leaks into a later write.
     // A job the spooler failed was not sent.
-    if (m_form.countSend->isChecked() && spoolerFailure.isEmpty())
-        m_nSendCount += m_nPendingSendCount;
-    m_nPendingSendCount = 0;
+    m_counters.EndWrite(m_form.countSend->isChecked(), spoolerFailure.isEmpty());
     ScheduleDisplay();
     // A write that ends during a file transfer leaves the button to the end
     // of the transfer, which enables it again.
     if (!m_bFileSending)
         m_form.send->setEnabled(true);
-    if (m_bFocusAfterWrite) {
+    if (m_counters.TakeFocusAfterWrite())
         m_form.send->setFocus();
-        m_bFocusAfterWrite = false;
-    }
 }
 
 QString CTarvikView::SpoolerFailureText() const
@@ -169,6 +163,6 @@ void CTarvikView::OnClearSend()
 
 void CTarvikView::OnClearSendCount()
 {
-    m_nSendCount = 0;
+    m_counters.ClearSent();
     ScheduleDisplay();
 }

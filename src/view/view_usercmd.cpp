@@ -68,8 +68,7 @@ void CTarvikView::CreateCommandStrip()
     m_pCmdView->show();
     m_pCmdView->OnInitialUpdate();
     // The list can be edited from now on: the dialog starts from the strip.
-    if (QAction *presets = m_frameCommands[CMainFrame::ID_PRESET_COMMANDS])
-        presets->setEnabled(true);
+    m_frameCommands.SetEnabled(CMainFrame::ID_PRESET_COMMANDS, true);
 }
 
 // The wheel anywhere on the view scrolls the command strip while the strip

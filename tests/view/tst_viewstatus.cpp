@@ -1,0 +1,71 @@
+// The view's status bar messages on their own: the frame's routine is found
+// from inside the frame, and the reply to a status request becomes a hint
+// and the reply box's tool tip.
+#include "shell/extstatuscontrolbar.h"
+#include "shell/statusmessenger.h"
+#include "view/viewstatus.h"
+
+#include <QMainWindow>
+#include <QTest>
+
+class TestViewStatus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_frame = new QMainWindow;
+        m_bar = new CExtStatusControlBar(m_frame);
+        m_frame->setStatusBar(m_bar);
+        m_frame->setCentralWidget(new QWidget);
+        QVERIFY((new CStatusMessenger(m_bar, m_frame))->SetUpPanes());
+    }
+    void cleanup() { delete m_frame; }
+
+    void messagesReachTheFrameAroundTheOwnerOnly()
+    {
+        QWidget alone;
+        CViewStatus outside(&alone);
+        outside.ShowText(QStringLiteral("lost"), kStatusHint, -1);
+        QVERIFY(!outside.Messenger());
+        CViewStatus inside(m_frame->centralWidget());
+        inside.ShowText(QStringLiteral("found"), kStatusError, -1);
+        QCOMPARE(m_bar->WindowText(), QStringLiteral("found"));
+    }
+
+    void statusRepliesBecomeHints_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<bool>("newPort");
+        QTest::addColumn<QString>("hint");
+        const QByteArray request("\x10\x04\x04", 3);
+        QTest::newRow("answer") << request << false
+                                << QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
+        QTest::newRow("asked through the last port") << request << true << QString();
+        QTest::newRow("nothing asked") << QByteArray("\x04") << false << QString();
+    }
+    void statusRepliesBecomeHints()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(bool, newPort);
+        QFETCH(QString, hint);
+        CViewStatus status(m_frame->centralWidget());
+        QWidget replyBox;
+        m_bar->SetWindowText(QStringLiteral("before"));
+        status.NoteSent(reinterpret_cast<const uint8_t *>(sent.constData()), uint32_t(sent.size()));
+        if (newPort)
+            status.ForgetStatusRequests();
+        const uint8_t reply = 0x72;
+        status.NoteReceived(&reply, 1, replyBox);
+        QCOMPARE(replyBox.toolTip(), hint);
+        QCOMPARE(m_bar->WindowText(), hint.isEmpty() ? QStringLiteral("before") : hint);
+    }
+
+private:
+    QMainWindow *m_frame = nullptr;
+    CExtStatusControlBar *m_bar = nullptr;
+};
+
+QTEST_MAIN(TestViewStatus)
+#include "tst_viewstatus.moc"
