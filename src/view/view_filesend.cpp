@@ -25,7 +25,6 @@
 #include <algorithm>
 
 namespace {
-constexpr qint64 kMaxLoadSize = 204800; // larger files are offered for file sending
 constexpr int kSelectedHintMs = 8000;
 constexpr int kFileErrorMs = 5000;
 constexpr int kDefaultDuration = 0;
@@ -114,8 +113,6 @@ void CTarvikView::RefreshFileControls()
     ScheduleDisplay(); // the receive and send counters
 }
 
-// The size is taken from what can be read, one byte past the limit, rather
-// than from what the file system reports.
 void CTarvikView::OnLoadFile()
 {
     const QString path = ChooseFileToOpen();
@@ -124,13 +121,13 @@ void CTarvikView::OnLoadFile()
     QFile file;
     if (!OpenChosenFile(file, path))
         return;
-    const QByteArray content = file.read(kMaxLoadSize + 1);
-    if (file.error() != QFileDevice::NoError) {
+    const LoadedBytes loaded = ReadLoadable(file);
+    file.close();
+    if (loaded.outcome == LoadedBytes::ReadFailed) {
         ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
         return;
     }
-    file.close();
-    if (content.size() > kMaxLoadSize) {
+    if (loaded.outcome == LoadedBytes::TooLarge) {
         QMessageBox question(QMessageBox::Question, LoadString(IDR_MAINFRAME),
                              LoadString(IDS_FILE_TOO_LARGE), QMessageBox::Ok | QMessageBox::Cancel,
                              this);
@@ -139,8 +136,8 @@ void CTarvikView::OnLoadFile()
             SetSelectedFile(path);
         return;
     }
-    m_form.sendBox->SetData(reinterpret_cast<const uint8_t *>(content.constData()),
-                            std::size_t(content.size()), -1);
+    m_form.sendBox->SetData(reinterpret_cast<const uint8_t *>(loaded.bytes.constData()),
+                            std::size_t(loaded.bytes.size()), -1);
 }
 
 // One button starts a transfer, and pauses and continues the running one.
