@@ -71,7 +71,7 @@ void CTarvikView::changeEvent(QEvent *event)
 // port, the boxes and the history stay as they are.
 void CTarvikView::OnLanguageChange()
 {
-    RetranslateViewForm(m_form, m_nCurrentPage + 1, int(m_pages.size()));
+    RetranslateViewForm(m_form, m_pages.Current(), m_pages.Count());
     if (m_pLogForm)
         SetCaptureFormNames();
     FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_providers), this));
@@ -108,8 +108,6 @@ void CTarvikView::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_startupTimer.timerId())
         OnStartupTimer();
-    else if (event->timerId() == m_autoSendTimer.timerId())
-        OnAutoSendTimer();
     else
         QWidget::timerEvent(event);
 }

@@ -18,10 +18,12 @@
 //   view_send.cpp       the send operation, write done, the send box's buttons
 //   view_receive.cpp    reading, the history and the receive box, pause/continue
 //   view_edit.cpp       the frame's edit and send commands and their enabled states
-//   view_pages.cpp      send pages: the texts of the send box, previous and next
-//   view_filesend.cpp   file sending, its counter and progress; loading a file
-//   view_autosend.cpp   sending the send box at an interval (check box 1042)
+//   view_pages.cpp      send pages, previous and next (the pages: sendpages.cpp)
+//   view_filesend.cpp   file sending and loading a file (the chosen file, the
+//                       pass counter and progress: filesendstate.cpp)
+//   view_autosend.cpp   sending the send box at an interval (autosend.cpp)
 //   view_save.cpp       saving the receive history and the send box to files
+//                       (choosing and writing them: savefiles.cpp)
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
 //   view_portextras.cpp the serial control lines below the file group
 //   view_reconnect.cpp  opening a lost port again by itself
@@ -44,7 +46,11 @@
 #pragma once
 
 #include "panels/portcfgpanel.h"
+#include "view/autosend.h"
+#include "view/filesendstate.h"
 #include "view/layout.h"
+#include "view/savefiles.h"
+#include "view/sendpages.h"
 #include "view/statusbytehint.h"
 #include "view/viewform.h"
 #include "viewmessages.h"
@@ -200,24 +206,11 @@ private:
     void UpdateDisplay();
 
     // ---- send pages (view_pages.cpp) ----
-    // One page of the send box, as it was when the user last left it.
-    struct tagSENDDATA
-    {
-        int32_t nScrollPos = 0; // vertical scroll position of the box
-        int32_t nHex = 0;       // 1: shown in hex notation (check box 1005)
-        int32_t nLength = 1;    // characters of strText when saved; 1 for a new page
-        QString strText;        // the box's text as displayed
-    };
     void ConnectPageControls();
     void OnPrevPage();
     void OnNextPage();
-    void SaveCurrentPage();
-    void ShowPage(int index);
-    void ReportPageMove();
     // ---- auto-send (view_autosend.cpp) ----
     void ConnectAutoSend();
-    void OnAutoSendClicked(bool checked);
-    void OnAutoSendTimer();
 
     // ---- saving (view_save.cpp) ----
     void ConnectSaveControls();
@@ -225,7 +218,6 @@ private:
     void OnSaveRecv();
     void OnSaveSend();
     QByteArray DisplayedSendText() const;
-    void WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces);
 
     // ---- edit commands (view_edit.cpp) ----
     void UpdateEditCommands();
@@ -233,18 +225,14 @@ private:
 
     // ---- file sending (view_filesend.cpp) ----
     void ConnectFileControls();
-    QString ChooseFileToOpen();
     bool OpenChosenFile(QFile &file, const QString &path);
     void OnSelectFile();
     void SetSelectedFile(const QString &path);
-    void RefreshFileControls();
     void OnLoadFile();
     void OnSendFile();
     void ToggleFilePause();
     void StartFileSending();
-    void ApplyCounterResetRule(int count);
     void OnStopFile();
-    void OnClearFileCounter();
     void StopFileSendingDisplay();
     void OnFileProgress(int percent);
     void OnFilePassDone();
@@ -306,7 +294,7 @@ private:
     CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
     CSplitterControl *m_pBar2 = nullptr; // between the command strip and the send area
     QBasicTimer m_startupTimer;
-    QBasicTimer m_autoSendTimer; // runs while 1042 is ticked
+    CAutoSend m_autoSend;
 
     PanelProviders m_providers;
     PortFactory m_portFactory;
@@ -319,15 +307,8 @@ private:
     bool m_bRecvPaused = false;
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;
-    QString m_strSelectedFile;          // file chosen for file sending
-    FileChooser m_openChooser;          // none: the platform's file dialog
-    int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
-    bool m_bLastStartMultiPass = false; // drives the counter reset at a start
-    bool m_bFileSending = false;        // a transfer this view started has not ended
-    FileChooser m_saveFileChooser;      // none: the platform's file dialog
-    // The number in the next suggested send-box file name. The program has
-    // one view, so this counts per process.
-    int32_t m_nSavedSendNumber = 0;
+    CFileSendState m_fileSend;
+    CSaveFiles m_saveFiles;
 
     // The bytes received since the last clear are the receive view's.
     CStatusByteHint m_statusByteHint; // status requests sent and their replies
@@ -342,9 +323,7 @@ private:
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;
     bool m_bClipboardHasText = false; // read when the clipboard changes
-    // Send pages for the life of the view; never empty, never saved.
-    std::vector<tagSENDDATA> m_pages;
-    int m_nCurrentPage = 0;
+    CSendPages m_pages;
 
     double m_recvShare = 0.0; // top of bar 1 / client height
     double m_sendShare = 0.0; // (client height - top of bar 2) / client height

@@ -1,23 +1,13 @@
-// File sending: choosing the file, starting, pausing, continuing and
-// stopping the port's transfer, the pass counter, the progress display, and
-// loading a small file into the send box.
-//
-// The transfer runs in the port's file thread; the view only starts it and
-// follows the notifications 5 to 8. m_bFileSending is the view's own record
-// of a transfer it started and has not yet seen end: notifications that were
-// queued before a stop or a close arrive afterwards and must not bring the
-// finished transfer back on screen.
+// The view's wiring of file sending (filesendstate.h): choosing the file,
+// starting, pausing, continuing and stopping the port's transfer, following
+// its notifications 5 to 8, and loading a small file into the send box.
 #include "convert/editex.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
-#include "shell/statusmessenger.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
 
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -46,25 +36,20 @@ int ReadNumber(const QLineEdit *edit)
 
 void CTarvikView::ConnectFileControls()
 {
+    m_fileSend.Attach(
+        this, m_form.filePath, m_form.fileCounter, [this] { ScheduleDisplay(); },
+        [this] { return Messenger(); });
     connect(m_form.selectFile, &QPushButton::clicked, this, &CTarvikView::OnSelectFile);
     connect(m_form.sendFile, &QPushButton::clicked, this, &CTarvikView::OnSendFile);
     connect(m_form.stopFile, &QPushButton::clicked, this, &CTarvikView::OnStopFile);
-    connect(m_form.clearFileCounter, &QPushButton::clicked, this, &CTarvikView::OnClearFileCounter);
+    connect(m_form.clearFileCounter, &QPushButton::clicked, this,
+            [this] { m_fileSend.ClearCounter(); });
     connect(m_form.loadFile, &QPushButton::clicked, this, &CTarvikView::OnLoadFile);
 }
 
 void CTarvikView::SetOpenFileChooser(FileChooser chooser)
 {
-    m_openChooser = std::move(chooser);
-}
-
-// On Linux "*" is what "*.*" means elsewhere: every file, with or without a dot.
-QString CTarvikView::ChooseFileToOpen()
-{
-    if (m_openChooser)
-        return m_openChooser(m_strSelectedFile);
-    return QFileDialog::getOpenFileName(this, QString(), m_strSelectedFile,
-                                        QStringLiteral("All files (*)"));
+    m_fileSend.SetOpenChooser(std::move(chooser));
 }
 
 // Tells the user why a chosen file cannot be used: it does not open or is
@@ -84,7 +69,7 @@ bool CTarvikView::OpenChosenFile(QFile &file, const QString &path)
 
 void CTarvikView::OnSelectFile()
 {
-    const QString path = ChooseFileToOpen();
+    const QString path = m_fileSend.ChooseFileToOpen();
     if (path.isEmpty())
         return;
     QFile file;
@@ -94,28 +79,17 @@ void CTarvikView::OnSelectFile()
 
 void CTarvikView::SetSelectedFile(const QString &path)
 {
-    m_strSelectedFile = path;
+    m_fileSend.SetSelectedFile(path);
     ShowStatusText(QString::asprintf(LoadString(IDS_FILE_SELECTED).toUtf8().constData(),
                                      path.toUtf8().constData()),
                    kStatusHint, kSelectedHintMs);
-    RefreshFileControls();
     if (m_pPort)
         m_form.sendFile->setEnabled(true);
 }
 
-void CTarvikView::RefreshFileControls()
-{
-    QLabel *label = m_form.filePath;
-    label->setText(
-        label->fontMetrics().elidedText(m_strSelectedFile, Qt::ElideMiddle, label->width()));
-    label->setToolTip(m_strSelectedFile);
-    m_form.fileCounter->setText(QString::number(m_nFileSendCount));
-    ScheduleDisplay(); // the receive and send counters
-}
-
 void CTarvikView::OnLoadFile()
 {
-    const QString path = ChooseFileToOpen();
+    const QString path = m_fileSend.ChooseFileToOpen();
     if (path.isEmpty())
         return;
     QFile file;
@@ -147,7 +121,7 @@ void CTarvikView::OnSendFile()
         ShowStatusMessage(kStatusHint, IDS_PORT_NOT_OPEN, kDefaultDuration);
         return;
     }
-    if (m_bFileSending || m_pPort->IsSendingFile())
+    if (m_fileSend.IsSending() || m_pPort->IsSendingFile())
         ToggleFilePause();
     else
         StartFileSending();
@@ -167,7 +141,7 @@ void CTarvikView::ToggleFilePause()
 // taken as no wait.
 void CTarvikView::StartFileSending()
 {
-    if (QFile file; !OpenRegularFile(file, m_strSelectedFile)) {
+    if (QFile file; !OpenRegularFile(file, m_fileSend.SelectedFile())) {
         QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
         return;
     }
@@ -178,37 +152,23 @@ void CTarvikView::StartFileSending()
         m_form.fileRepeat->setFocus();
         return;
     }
-    ApplyCounterResetRule(count);
+    m_fileSend.ApplyCounterResetRule(count);
     const int interval = std::max(ReadNumber(m_form.fileInterval), 0);
-    if (!m_pPort->SendFile(QFile::encodeName(m_strSelectedFile).constData(), count,
+    if (!m_pPort->SendFile(QFile::encodeName(m_fileSend.SelectedFile()).constData(), count,
                            uint32_t(interval)))
         return; // the port has traced why
-    m_bFileSending = true;
+    m_fileSend.Started();
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
-    if (CStatusMessenger *messenger = Messenger())
-        messenger->BeginProgress();
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
     m_form.stopFile->setEnabled(true);
-}
-
-// Single sends add up; a multi-pass send counts from 0, and so does the
-// first single send after one.
-void CTarvikView::ApplyCounterResetRule(int count)
-{
-    const bool multiPass = count > 1;
-    if (multiPass || m_bLastStartMultiPass) {
-        m_nFileSendCount = 0;
-        RefreshFileControls();
-    }
-    m_bLastStartMultiPass = multiPass;
 }
 
 void CTarvikView::OnStopFile()
 {
     if (m_pPort && m_pPort->IsSendingFile()) {
         m_pPort->StopSendFile();
-        StopFileSendingDisplay();
+        m_fileSend.Ended();
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
         SetStringText(m_form.sendFile, IDS_SEND);
     }
@@ -217,42 +177,20 @@ void CTarvikView::OnStopFile()
         m_form.send->setEnabled(true);
 }
 
-void CTarvikView::OnClearFileCounter()
-{
-    m_nFileSendCount = 0;
-    RefreshFileControls();
-}
-
-void CTarvikView::StopFileSendingDisplay()
-{
-    m_bFileSending = false;
-    if (CStatusMessenger *messenger = Messenger())
-        messenger->EndProgress();
-}
-
 void CTarvikView::OnFileProgress(int percent)
 {
-    if (!m_bFileSending || !m_pPort)
+    if (!m_pPort || !m_fileSend.ShowProgress(percent))
         return;
-    if (CStatusMessenger *messenger = Messenger())
-        messenger->SetProgress(percent);
     ShowStatusText(Format(IDS_FILE_PROGRESS, percent, int(m_pPort->GetSendSpeed())), kStatusHint,
                    kUntilReplaced);
 }
 
-// A pass that completed counts even when its note arrives after a stop.
-void CTarvikView::OnFilePassDone()
-{
-    ++m_nFileSendCount;
-    RefreshFileControls();
-}
-
 void CTarvikView::OnFileSendEnded(bool failed)
 {
-    if (!m_bFileSending || !m_pPort)
+    if (!m_fileSend.IsSending() || !m_pPort)
         return;
     PortExtrasTransferEnded(failed);
-    StopFileSendingDisplay();
+    m_fileSend.Ended();
     m_form.send->setEnabled(true);
     SetStringText(m_form.sendFile, IDS_SEND);
     const QString spoolerFailure = failed ? SpoolerFailureText() : QString();
@@ -265,4 +203,14 @@ void CTarvikView::OnFileSendEnded(bool failed)
         ShowStatusText(Format(IDS_FILE_SENT, int(m_pPort->GetSendSpeed())), kStatusHint,
                        kUntilReplaced);
     m_form.stopFile->setEnabled(false);
+}
+
+void CTarvikView::OnFilePassDone()
+{
+    m_fileSend.PassDone();
+}
+
+void CTarvikView::StopFileSendingDisplay()
+{
+    m_fileSend.Ended();
 }

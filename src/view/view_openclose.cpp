@@ -173,7 +173,7 @@ void CTarvikView::OnPortLost()
 {
     if (!m_pPort)
         return;
-    const bool transferRunning = m_bFileSending || m_pPort->IsSendingFile();
+    const bool transferRunning = m_fileSend.IsSending() || m_pPort->IsSendingFile();
     if (transferRunning) {
         StopFileSendingDisplay();
         m_form.send->setEnabled(false);
@@ -193,8 +193,8 @@ void CTarvikView::OnPortLost()
 // A path shorter than 2 characters counts as no file.
 bool CTarvikView::SelectedFileUsable() const
 {
-    if (m_strSelectedFile.size() < 2)
+    if (m_fileSend.SelectedFile().size() < 2)
         return false;
-    const QFileInfo info(m_strSelectedFile);
+    const QFileInfo info(m_fileSend.SelectedFile());
     return info.isFile() && info.isReadable() && info.size() > 0;
 }
