@@ -294,7 +294,6 @@ private:
     CSplitterControl *m_pBar1 = nullptr; // between the receive area and the command strip
     CSplitterControl *m_pBar2 = nullptr; // between the command strip and the send area
     QBasicTimer m_startupTimer;
-    CAutoSend m_autoSend;
 
     PanelProviders m_providers;
     PortFactory m_portFactory;
@@ -307,7 +306,9 @@ private:
     bool m_bRecvPaused = false;
     bool m_bRecvPending = false;
     bool m_bFocusAfterWrite = false;
+    CSendPages m_pages;
     CFileSendState m_fileSend;
+    CAutoSend m_autoSend;
     CSaveFiles m_saveFiles;
 
     // The bytes received since the last clear are the receive view's.
@@ -323,7 +324,6 @@ private:
     // pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_frameCommands;
     bool m_bClipboardHasText = false; // read when the clipboard changes
-    CSendPages m_pages;
 
     double m_recvShare = 0.0; // top of bar 1 / client height
     double m_sendShare = 0.0; // (client height - top of bar 2) / client height
