@@ -299,19 +299,15 @@ void CEditEx::OnFileDropped(const QString &path)
 void CEditEx::LoadFile(const QString &path)
 {
     QFile file;
-    if (!OpenRegularFile(file, path)) {
+    LoadedBytes loaded;
+    if (OpenRegularFile(file, path))
+        loaded = ReadLoadable(file);
+    file.close();
+    if (loaded.outcome == LoadedBytes::ReadFailed) {
         QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
         return;
     }
-    // Read one byte past the limit rather than trust the size, which a
-    // special file may not report.
-    const QByteArray content = file.read(kMaxLoadSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
-        return;
-    }
-    if (content.size() > kMaxLoadSize || file.size() > kMaxLoadSize) {
-        file.close();
+    if (loaded.outcome == LoadedBytes::TooLarge) {
         const auto answer =
             QMessageBox::question(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_TOO_LARGE),
                                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
@@ -319,6 +315,6 @@ void CEditEx::LoadFile(const QString &path)
             emit viewRequest(kRequestSelectFile, path);
         return;
     }
-    SetData(reinterpret_cast<const uint8_t *>(content.constData()),
-            static_cast<std::size_t>(content.size()), -1);
+    SetData(reinterpret_cast<const uint8_t *>(loaded.bytes.constData()),
+            static_cast<std::size_t>(loaded.bytes.size()), -1);
 }

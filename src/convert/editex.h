@@ -32,11 +32,6 @@ class CEditEx : public QPlainTextEdit
     Q_OBJECT
 
 public:
-    // Files larger than this are not loaded into the box; the user is offered
-    // to send them as a file instead.
-    static constexpr qint64 kMaxLoadSize = 204800;
-    // The view request that makes a file the file for file sending.
-
     explicit CEditEx(QWidget *parent = nullptr);
 
     // Hex notation (true) or Ascii notation (false). Callers may set it alone,

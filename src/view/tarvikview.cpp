@@ -69,7 +69,7 @@ void CTarvikView::changeEvent(QEvent *event)
 // port, the boxes and the history stay as they are.
 void CTarvikView::OnLanguageChange()
 {
-    RetranslateViewForm(m_form, m_nCurrentPage + 1, int(m_pages.size()));
+    RetranslateViewForm(m_form, m_pages.Current(), m_pages.Count());
     m_extras.Retranslate();
     FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_port.Providers()), this));
     if (CPortCfgPanel *panel = m_port.Panel())
@@ -97,14 +97,6 @@ void CTarvikView::OnInitialUpdate()
     const auto [savedTop1, savedTop2] = CViewSettings::SavedSplitterTops();
     m_areas.CreateBars(this, m_form.metrics.areaLeft, savedTop1, savedTop2,
                        [this] { LayoutAreas(width(), height(), true); });
-}
-
-void CTarvikView::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() == m_autoSendTimer.timerId())
-        OnAutoSendTimer();
-    else
-        QWidget::timerEvent(event);
 }
 
 // What needs the window at its real size and the configuration loaded: the

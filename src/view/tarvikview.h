@@ -25,10 +25,12 @@
 //   view_edit.cpp       the frame's send and preset commands
 //   framecommands.cpp   the frame's edit commands, their enabled states, the find target
 //                       (CFrameCommands)
-//   view_pages.cpp      send pages: the texts of the send box, previous and next
-//   view_filesend.cpp   file sending, its counter and progress; loading a file
-//   view_autosend.cpp   sending the send box at an interval (check box 1042)
+//   view_pages.cpp      send pages, previous and next (the pages: sendpages.cpp)
+//   view_filesend.cpp   file sending and loading a file (the chosen file, the
+//                       pass counter and progress: filesendstate.cpp)
+//   view_autosend.cpp   sending the send box at an interval (autosend.cpp)
 //   view_save.cpp       saving the receive history and the send box to files
+//                       (choosing and writing them: savefiles.cpp)
 //   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
 //   view_portextras.cpp what the parts below the file group ask of the view;
 //                       the control lines, reconnecting and the capture log
@@ -51,10 +53,14 @@
 #pragma once
 
 #include "panels/portcfgpanel.h"
+#include "view/autosend.h"
+#include "view/filesendstate.h"
 #include "view/framecommands.h"
 #include "view/layout.h"
 #include "view/portextras.h"
 #include "view/receivedisplay.h"
+#include "view/savefiles.h"
+#include "view/sendpages.h"
 #include "view/statusbytehint.h"
 #include "view/viewareas.h"
 #include "view/viewcounters.h"
@@ -64,9 +70,6 @@
 #include "view/viewstatus.h"
 #include "viewmessages.h"
 
-#include <QBasicTimer>
-#include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -139,7 +142,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
     void wheelEvent(QWheelEvent *event) override; // view_usercmd.cpp
 
 private:
@@ -194,24 +196,11 @@ private:
     void ScheduleDisplay() { m_recvDisplay.Schedule(); }
 
     // ---- send pages (view_pages.cpp) ----
-    // One page of the send box, as it was when the user last left it.
-    struct tagSENDDATA
-    {
-        int32_t nScrollPos = 0; // vertical scroll position of the box
-        int32_t nHex = 0;       // 1: shown in hex notation (check box 1005)
-        int32_t nLength = 1;    // characters of strText when saved; 1 for a new page
-        QString strText;        // the box's text as displayed
-    };
     void ConnectPageControls();
     void OnPrevPage();
     void OnNextPage();
-    void SaveCurrentPage();
-    void ShowPage(int index);
-    void ReportPageMove();
     // ---- auto-send (view_autosend.cpp) ----
     void ConnectAutoSend();
-    void OnAutoSendClicked(bool checked);
-    void OnAutoSendTimer();
 
     // ---- saving (view_save.cpp) ----
     void ConnectSaveControls();
@@ -219,25 +208,20 @@ private:
     void OnSaveRecv();
     void OnSaveSend();
     QByteArray DisplayedSendText() const;
-    void WriteSavedFile(const QString &path, const std::vector<QByteArrayView> &pieces);
 
     // ---- edit commands (view_edit.cpp) ----
     void SyncSendCommand();
 
     // ---- file sending (view_filesend.cpp) ----
     void ConnectFileControls();
-    QString ChooseFileToOpen();
     bool OpenChosenFile(QFile &file, const QString &path);
     void OnSelectFile();
     void SetSelectedFile(const QString &path);
-    void RefreshFileControls();
     void OnLoadFile();
     void OnSendFile();
     void ToggleFilePause();
     void StartFileSending();
-    void ApplyCounterResetRule(int count);
     void OnStopFile();
-    void OnClearFileCounter();
     void StopFileSendingDisplay();
     void OnFileProgress(int percent);
     void OnFilePassDone();
@@ -278,26 +262,16 @@ private:
     CViewAreas m_areas;
     CViewPort m_port;
     CViewSettings m_settings;
-    CPortExtras m_extras;        // refers to m_port, so comes after it
-    QBasicTimer m_autoSendTimer; // runs while 1042 is ticked
+    CPortExtras m_extras; // refers to m_port, so comes after it
 
     CViewStatus m_status{this};
 
     CUserCommandView *m_pCmdView = nullptr; // child window, created on the start-up tick
     CViewCounters m_counters;
     CReceiveDisplay m_recvDisplay{m_counters};
-    QString m_strSelectedFile;          // file chosen for file sending
-    FileChooser m_openChooser;          // none: the platform's file dialog
-    int32_t m_nFileSendCount = 0;       // passes completed, shown in 1052
-    bool m_bLastStartMultiPass = false; // drives the counter reset at a start
-    bool m_bFileSending = false;        // a transfer this view started has not ended
-    FileChooser m_saveFileChooser;      // none: the platform's file dialog
-    // The number in the next suggested send-box file name. The program has
-    // one view, so this counts per process.
-    int32_t m_nSavedSendNumber = 0;
-
+    CSendPages m_pages;
+    CFileSendState m_fileSend;
+    CAutoSend m_autoSend;
+    CSaveFiles m_saveFiles;
     CFrameCommands m_frameCommands;
-    // Send pages for the life of the view; never empty, never saved.
-    std::vector<tagSENDDATA> m_pages;
-    int m_nCurrentPage = 0;
 };

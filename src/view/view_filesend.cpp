@@ -1,23 +1,13 @@
-// File sending: choosing the file, starting, pausing, continuing and
-// stopping the port's transfer, the pass counter, the progress display, and
-// loading a small file into the send box.
-//
-// The transfer runs in the port's file thread; the view only starts it and
-// follows the notifications 5 to 8. m_bFileSending is the view's own record
-// of a transfer it started and has not yet seen end: notifications that were
-// queued before a stop or a close arrive afterwards and must not bring the
-// finished transfer back on screen.
+// The view's wiring of file sending (filesendstate.h): choosing the file,
+// starting, pausing, continuing and stopping the port's transfer, following
+// its notifications 5 to 8, and loading a small file into the send box.
 #include "convert/editex.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
-#include "shell/statusmessenger.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
 
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,7 +15,6 @@
 #include <algorithm>
 
 namespace {
-constexpr qint64 kMaxLoadSize = 204800; // larger files are offered for file sending
 constexpr int kSelectedHintMs = 8000;
 constexpr int kFileErrorMs = 5000;
 constexpr int kDefaultDuration = 0;
@@ -47,25 +36,20 @@ int ReadNumber(const QLineEdit *edit)
 
 void CTarvikView::ConnectFileControls()
 {
+    m_fileSend.Attach(
+        this, m_form.filePath, m_form.fileCounter, [this] { ScheduleDisplay(); },
+        [this] { return Messenger(); });
     connect(m_form.selectFile, &QPushButton::clicked, this, &CTarvikView::OnSelectFile);
     connect(m_form.sendFile, &QPushButton::clicked, this, &CTarvikView::OnSendFile);
     connect(m_form.stopFile, &QPushButton::clicked, this, &CTarvikView::OnStopFile);
-    connect(m_form.clearFileCounter, &QPushButton::clicked, this, &CTarvikView::OnClearFileCounter);
+    connect(m_form.clearFileCounter, &QPushButton::clicked, this,
+            [this] { m_fileSend.ClearCounter(); });
     connect(m_form.loadFile, &QPushButton::clicked, this, &CTarvikView::OnLoadFile);
 }
 
 void CTarvikView::SetOpenFileChooser(FileChooser chooser)
 {
-    m_openChooser = std::move(chooser);
-}
-
-// On Linux "*" is what "*.*" means elsewhere: every file, with or without a dot.
-QString CTarvikView::ChooseFileToOpen()
-{
-    if (m_openChooser)
-        return m_openChooser(m_strSelectedFile);
-    return QFileDialog::getOpenFileName(this, QString(), m_strSelectedFile,
-                                        QStringLiteral("All files (*)"));
+    m_fileSend.SetOpenChooser(std::move(chooser));
 }
 
 // Tells the user why a chosen file cannot be used: it does not open or is
@@ -85,7 +69,7 @@ bool CTarvikView::OpenChosenFile(QFile &file, const QString &path)
 
 void CTarvikView::OnSelectFile()
 {
-    const QString path = ChooseFileToOpen();
+    const QString path = m_fileSend.ChooseFileToOpen();
     if (path.isEmpty())
         return;
     QFile file;
@@ -95,42 +79,29 @@ void CTarvikView::OnSelectFile()
 
 void CTarvikView::SetSelectedFile(const QString &path)
 {
-    m_strSelectedFile = path;
+    m_fileSend.SetSelectedFile(path);
     ShowStatusText(QString::asprintf(LoadString(IDS_FILE_SELECTED).toUtf8().constData(),
                                      path.toUtf8().constData()),
                    kStatusHint, kSelectedHintMs);
-    RefreshFileControls();
     if (m_port.Port())
         m_form.sendFile->setEnabled(true);
 }
 
-void CTarvikView::RefreshFileControls()
-{
-    QLabel *label = m_form.filePath;
-    label->setText(
-        label->fontMetrics().elidedText(m_strSelectedFile, Qt::ElideMiddle, label->width()));
-    label->setToolTip(m_strSelectedFile);
-    m_form.fileCounter->setText(QString::number(m_nFileSendCount));
-    ScheduleDisplay(); // the receive and send counters
-}
-
-// The size is taken from what can be read, one byte past the limit, rather
-// than from what the file system reports.
 void CTarvikView::OnLoadFile()
 {
-    const QString path = ChooseFileToOpen();
+    const QString path = m_fileSend.ChooseFileToOpen();
     if (path.isEmpty())
         return;
     QFile file;
     if (!OpenChosenFile(file, path))
         return;
-    const QByteArray content = file.read(kMaxLoadSize + 1);
-    if (file.error() != QFileDevice::NoError) {
+    const LoadedBytes loaded = ReadLoadable(file);
+    file.close();
+    if (loaded.outcome == LoadedBytes::ReadFailed) {
         ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
         return;
     }
-    file.close();
-    if (content.size() > kMaxLoadSize) {
+    if (loaded.outcome == LoadedBytes::TooLarge) {
         QMessageBox question(QMessageBox::Question, LoadString(IDR_MAINFRAME),
                              LoadString(IDS_FILE_TOO_LARGE), QMessageBox::Ok | QMessageBox::Cancel,
                              this);
@@ -139,8 +110,8 @@ void CTarvikView::OnLoadFile()
             SetSelectedFile(path);
         return;
     }
-    m_form.sendBox->SetData(reinterpret_cast<const uint8_t *>(content.constData()),
-                            std::size_t(content.size()), -1);
+    m_form.sendBox->SetData(reinterpret_cast<const uint8_t *>(loaded.bytes.constData()),
+                            std::size_t(loaded.bytes.size()), -1);
 }
 
 // One button starts a transfer, and pauses and continues the running one.
@@ -150,7 +121,7 @@ void CTarvikView::OnSendFile()
         ShowStatusMessage(kStatusHint, IDS_PORT_NOT_OPEN, kDefaultDuration);
         return;
     }
-    if (m_bFileSending || m_port.Port()->IsSendingFile())
+    if (m_fileSend.IsSending() || m_port.Port()->IsSendingFile())
         ToggleFilePause();
     else
         StartFileSending();
@@ -170,7 +141,7 @@ void CTarvikView::ToggleFilePause()
 // taken as no wait.
 void CTarvikView::StartFileSending()
 {
-    if (QFile file; !OpenRegularFile(file, m_strSelectedFile)) {
+    if (QFile file; !OpenRegularFile(file, m_fileSend.SelectedFile())) {
         QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
         return;
     }
@@ -181,37 +152,23 @@ void CTarvikView::StartFileSending()
         m_form.fileRepeat->setFocus();
         return;
     }
-    ApplyCounterResetRule(count);
+    m_fileSend.ApplyCounterResetRule(count);
     const int interval = std::max(ReadNumber(m_form.fileInterval), 0);
-    if (!m_port.Port()->SendFile(QFile::encodeName(m_strSelectedFile).constData(), count,
+    if (!m_port.Port()->SendFile(QFile::encodeName(m_fileSend.SelectedFile()).constData(), count,
                                  uint32_t(interval)))
         return; // the port has traced why
-    m_bFileSending = true;
+    m_fileSend.Started();
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
-    if (CStatusMessenger *messenger = Messenger())
-        messenger->BeginProgress();
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
     m_form.stopFile->setEnabled(true);
-}
-
-// Single sends add up; a multi-pass send counts from 0, and so does the
-// first single send after one.
-void CTarvikView::ApplyCounterResetRule(int count)
-{
-    const bool multiPass = count > 1;
-    if (multiPass || m_bLastStartMultiPass) {
-        m_nFileSendCount = 0;
-        RefreshFileControls();
-    }
-    m_bLastStartMultiPass = multiPass;
 }
 
 void CTarvikView::OnStopFile()
 {
     if (m_port.Port() && m_port.Port()->IsSendingFile()) {
         m_port.Port()->StopSendFile();
-        StopFileSendingDisplay();
+        m_fileSend.Ended();
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
         SetStringText(m_form.sendFile, IDS_SEND);
     }
@@ -220,42 +177,20 @@ void CTarvikView::OnStopFile()
         m_form.send->setEnabled(true);
 }
 
-void CTarvikView::OnClearFileCounter()
-{
-    m_nFileSendCount = 0;
-    RefreshFileControls();
-}
-
-void CTarvikView::StopFileSendingDisplay()
-{
-    m_bFileSending = false;
-    if (CStatusMessenger *messenger = Messenger())
-        messenger->EndProgress();
-}
-
 void CTarvikView::OnFileProgress(int percent)
 {
-    if (!m_bFileSending || !m_port.Port())
+    if (!m_port.Port() || !m_fileSend.ShowProgress(percent))
         return;
-    if (CStatusMessenger *messenger = Messenger())
-        messenger->SetProgress(percent);
     ShowStatusText(Format(IDS_FILE_PROGRESS, percent, int(m_port.Port()->GetSendSpeed())),
                    kStatusHint, kUntilReplaced);
 }
 
-// A pass that completed counts even when its note arrives after a stop.
-void CTarvikView::OnFilePassDone()
-{
-    ++m_nFileSendCount;
-    RefreshFileControls();
-}
-
 void CTarvikView::OnFileSendEnded(bool failed)
 {
-    if (!m_bFileSending || !m_port.Port())
+    if (!m_fileSend.IsSending() || !m_port.Port())
         return;
     m_extras.TransferEnded(failed);
-    StopFileSendingDisplay();
+    m_fileSend.Ended();
     m_form.send->setEnabled(true);
     SetStringText(m_form.sendFile, IDS_SEND);
     const QString spoolerFailure = failed ? SpoolerFailureText() : QString();
@@ -268,4 +203,14 @@ void CTarvikView::OnFileSendEnded(bool failed)
         ShowStatusText(Format(IDS_FILE_SENT, int(m_port.Port()->GetSendSpeed())), kStatusHint,
                        kUntilReplaced);
     m_form.stopFile->setEnabled(false);
+}
+
+void CTarvikView::OnFilePassDone()
+{
+    m_fileSend.PassDone();
+}
+
+void CTarvikView::StopFileSendingDisplay()
+{
+    m_fileSend.Ended();
 }

@@ -167,7 +167,7 @@ void CTarvikView::OnPortLost()
 {
     if (!m_port.Port())
         return;
-    const bool transferRunning = m_bFileSending || m_port.Port()->IsSendingFile();
+    const bool transferRunning = m_fileSend.IsSending() || m_port.Port()->IsSendingFile();
     if (transferRunning) {
         StopFileSendingDisplay();
         m_form.send->setEnabled(false);
@@ -187,8 +187,8 @@ void CTarvikView::OnPortLost()
 // A path shorter than 2 characters counts as no file.
 bool CTarvikView::SelectedFileUsable() const
 {
-    if (m_strSelectedFile.size() < 2)
+    if (m_fileSend.SelectedFile().size() < 2)
         return false;
-    const QFileInfo info(m_strSelectedFile);
+    const QFileInfo info(m_fileSend.SelectedFile());
     return info.isFile() && info.isReadable() && info.size() > 0;
 }

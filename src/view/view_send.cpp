@@ -118,7 +118,7 @@ void CTarvikView::OnWriteDone(int error)
     ScheduleDisplay();
     // A write that ends during a file transfer leaves the button to the end
     // of the transfer, which enables it again.
-    if (!m_bFileSending)
+    if (!m_fileSend.IsSending())
         m_form.send->setEnabled(true);
     if (m_counters.TakeFocusAfterWrite())
         m_form.send->setFocus();

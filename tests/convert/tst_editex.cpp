@@ -1,6 +1,7 @@
 // CEditEx driven as a user drives it: typing, a bad hex character, dropping
 // files.
 #include "convert/editex.h"
+#include "convert/userfileqt.h"
 #include "stringtable.h"
 
 #include <QAbstractButton>
@@ -112,10 +113,10 @@ private slots:
         MessageBoxAnswer answer(QMessageBox::Cancel);
         QSignalSpy requests(m_box, &CEditEx::viewRequest);
         m_box->m_bHex = false;
-        Drop({WriteFile(u"limit.bin"_qs, QByteArray(CEditEx::kMaxLoadSize, 'z'))});
+        Drop({WriteFile(u"limit.bin"_qs, QByteArray(kMaxLoadSize, 'z'))});
         QVERIFY(answer.texts.isEmpty());
         QCOMPARE(requests.count(), 0);
-        QCOMPARE(m_box->toPlainText().size(), CEditEx::kMaxLoadSize);
+        QCOMPARE(m_box->toPlainText().size(), kMaxLoadSize);
     }
 
     // A FIFO without a writer would block the open and freeze the window;
@@ -153,7 +154,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(int, requests);
         m_box->setPlainText(u"before"_qs);
-        const QUrl big = WriteFile(u"big.bin"_qs, QByteArray(CEditEx::kMaxLoadSize + 1, 'z'));
+        const QUrl big = WriteFile(u"big.bin"_qs, QByteArray(kMaxLoadSize + 1, 'z'));
         MessageBoxAnswer answer(static_cast<QMessageBox::StandardButton>(button));
         QSignalSpy spy(m_box, &CEditEx::viewRequest);
         Drop({big});

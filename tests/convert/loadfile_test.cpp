@@ -1,0 +1,83 @@
+// Loading a user's file into a box: the size limit is decided on the bytes
+// read, from regular files and from a FIFO that delivers in pieces.
+#include "convert/userfileqt.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+QByteArray Pattern(qint64 size)
+{
+    QByteArray bytes(size, '\0');
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 % 251);
+    return bytes;
+}
+
+void ExpectOutcome(const LoadedBytes &loaded, const QByteArray &content)
+{
+    const bool fits = content.size() <= kMaxLoadSize;
+    EXPECT_EQ(loaded.outcome, fits ? LoadedBytes::Loaded : LoadedBytes::TooLarge);
+    if (fits) {
+        EXPECT_EQ(loaded.bytes, content);
+    }
+}
+
+const qint64 kSizes[] = {0, kMaxLoadSize - 1, kMaxLoadSize, kMaxLoadSize + 1, 3 * kMaxLoadSize};
+
+TEST(LoadFile, RegularFilesLoadUpToTheLimit)
+{
+    QTemporaryDir dir;
+    for (const qint64 size : kSizes) {
+        SCOPED_TRACE(size);
+        const QString path = dir.filePath(QString::number(size));
+        const QByteArray content = Pattern(size);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == size);
+        out.close();
+        QFile file;
+        ASSERT_TRUE(OpenRegularFile(file, path));
+        ExpectOutcome(ReadLoadable(file), content);
+    }
+}
+
+// A pipe hands over at most its buffer per read, and reports no size.
+TEST(LoadFile, PiecewiseDeliveryCountsAllPieces)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const qint64 size : {kMaxLoadSize, kMaxLoadSize + 1}) {
+        SCOPED_TRACE(size);
+        const QByteArray content = Pattern(size);
+        std::thread writer([&] {
+            QFile out(fifo);
+            if (!out.open(QIODevice::WriteOnly))
+                return;
+            for (qint64 at = 0; at < size && out.write(content.mid(at, 1000)) > 0; at += 1000)
+                out.flush();
+        });
+        QFile in(fifo);
+        const bool opened = in.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        if (opened)
+            ExpectOutcome(ReadLoadable(in), content);
+        in.close();
+        writer.join();
+        ASSERT_TRUE(opened);
+    }
+}
+
+TEST(LoadFile, ReadErrorIsReported)
+{
+    QTemporaryDir dir;
+    QFile writeOnly(dir.filePath(QStringLiteral("w")));
+    ASSERT_TRUE(writeOnly.open(QIODevice::WriteOnly));
+    EXPECT_EQ(ReadLoadable(writeOnly).outcome, LoadedBytes::ReadFailed);
+}
+
+} // namespace
