@@ -37,11 +37,11 @@ uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
         return 1;
     }
     if (m_settings.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "CEthernetPort::OpenPort - Port hasn't setup!");
+        PortTrace(TraceSeverity::Refused, "CEthernetPort::OpenPort - Port hasn't setup!");
         return 0;
     }
     if (!owner) {
-        PortTrace(1, "CEthernetPort::OpenPort - No owner window!");
+        PortTrace(TraceSeverity::Refused, "CEthernetPort::OpenPort - No owner window!");
         return 0;
     }
     ResetPercentDone();
@@ -60,7 +60,8 @@ bool CEthernetPort::CreateAndResolve(uint32_t &address)
     uint32_t error = 0;
     const TcpSocket::Handle socket = TcpSocket::Create(error);
     if (socket == TcpSocket::kNone) {
-        RecordError(error, 3, "CEthernetPort::OpenPort - Unable to create the socket");
+        RecordError(error, TraceSeverity::SystemCall,
+                    "CEthernetPort::OpenPort - Unable to create the socket");
         return false;
     }
     m_socket = socket;
@@ -99,7 +100,7 @@ uint32_t CEthernetPort::ConnectAndWait(uint32_t address)
 
 void CEthernetPort::FailOpen(uint32_t error, const char *text)
 {
-    RecordError(error, 3, text);
+    RecordError(error, TraceSeverity::SystemCall, text);
     TcpSocket::Close(m_socket.exchange(TcpSocket::kNone));
     DetachOwner();
 }

@@ -43,7 +43,8 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
     if (!path.empty())
         m_file = m_opener.OpenParallel(path, error);
     if (!m_file) {
-        RecordSystemError(error, 3, "CParallelPort::OpenPort - Unable to open port!");
+        RecordSystemError(error, TraceSeverity::SystemCall,
+                          "CParallelPort::OpenPort - Unable to open port!");
         NoteOpenFailure(path, GetLastError());
         return 0;
     }
@@ -114,7 +115,8 @@ uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32
     }
     const DeviceIo io = m_write.Start(*m_file, bytes, length, false);
     if (io.Failed()) {
-        RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CParallelPort::Write - Unable to write the data");
         return 0;
     }
     if (written)
@@ -133,7 +135,8 @@ uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uin
     DeviceIo io;
     WriteWaiting(*m_file, bytes, length, never, nullptr, nullptr, io);
     if (io.Failed())
-        RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CParallelPort::Write - Unable to write the data");
     if (written)
         *written = uint32_t(io.count);
     return io.count == length ? 1 : 0;
@@ -218,7 +221,8 @@ CParallelPort::Drained CParallelPort::DrainOutput()
         const DeviceIo io = m_write.Drain(*m_file, finished);
         drained.progress = io.count > 0;
         if (io.Failed()) {
-            RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+            RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                              "CParallelPort::Write - Unable to write the data");
             drained.lost = IsDeviceGoneError(io.osError);
         }
         // A failure that leaves the device in place ends the write like a

@@ -36,6 +36,17 @@
 
 class QObject;
 
+// How serious a port's trace line is; the debug output prints the number
+// with the line.
+enum class TraceSeverity : int
+{
+    None = -1, // the base operations' own texts, printed without a number
+    Information = 0,
+    Refused = 1,    // a refused call or missing settings
+    SystemCall = 3, // a failed system call
+    StartUp = 4,    // a failed start-up
+};
+
 // Why the last OpenPort of a device failed, for the user: the device, and for
 // a refusal of permission the group that owns it (empty when unknown).
 struct PortOpenFailure
@@ -144,7 +155,7 @@ protected:
         if (settings)
             std::memcpy(&record, settings, sizeof record);
         if (!settings || record.dwMarker != kCfgMarkerValid) {
-            PortTrace(1, "Configuration data not correct!");
+            PortTrace(TraceSeverity::Refused, "Configuration data not correct!");
             return 0;
         }
         kept = record;
@@ -163,13 +174,11 @@ protected:
     void ResetPercentDone() { m_nPercentDone = 0; }
 
     // ---- errors and traces: the one place a port records them ----
-    // Severity 0 information, 1 refused call or missing settings, 3 failed
-    // system call, 4 failed start-up; -1 for the base operations' own texts.
-    void PortTrace(int severity, const char *text) const;
+    void PortTrace(TraceSeverity severity, const char *text) const;
     void SetLastError(uint32_t error) { m_dwLastError = error; }
-    void RecordError(uint32_t error, int severity, const char *text);
+    void RecordError(uint32_t error, TraceSeverity severity, const char *text);
     // Maps the OS error through the table and adds the OS text to the trace.
-    void RecordSystemError(int osError, int severity, const char *text);
+    void RecordSystemError(int osError, TraceSeverity severity, const char *text);
     // OpenPort: forget the last failure at the start, note the device whose
     // open failed with `portError`.
     void ClearOpenFailure() { m_openFailure = {}; }
@@ -178,7 +187,7 @@ protected:
     std::mutex m_lock; // the port lock, for the kinds that name it
 
 private:
-    void EmitTrace(int severity, const char *text, const char *detail) const;
+    void EmitTrace(TraceSeverity severity, const char *text, const char *detail) const;
     void FileThreadProc();
     bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
     bool WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,

@@ -40,11 +40,11 @@ uint32_t CPrinterPort::SetPortSettings(const void *settings)
 uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
     if (!m_printer.empty()) {
-        PortTrace(0, "CPrinterPort::OpenPort - Port already opened!");
+        PortTrace(TraceSeverity::Information, "CPrinterPort::OpenPort - Port already opened!");
         return 1;
     }
     if (m_settings.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "CPrinterPort::OpenPort - Port hasn't setup!");
+        PortTrace(TraceSeverity::Refused, "CPrinterPort::OpenPort - Port hasn't setup!");
         return 0;
     }
     ResetPercentDone();
@@ -53,7 +53,8 @@ uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValu
         return 0;
     SpoolFailure failure;
     if (!Spooler::QueueExists(name, failure)) {
-        RecordError(failure.PortError(), 3, "CPrinterPort::OpenPort - Unable to open the printer");
+        RecordError(failure.PortError(), TraceSeverity::SystemCall,
+                    "CPrinterPort::OpenPort - Unable to open the printer");
         return 0;
     }
     m_printer = name;
@@ -93,7 +94,8 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
         return 1;
     ClearFailure();
     if (m_writeBusy) {
-        RecordError(kPortErrIoPending, 1, "CPrinterPort::Write - A job is being sent already!");
+        RecordError(kPortErrIoPending, TraceSeverity::Refused,
+                    "CPrinterPort::Write - A job is being sent already!");
         return 0;
     }
     SpoolFailure failure;
@@ -197,7 +199,8 @@ void CPrinterPort::RecordFailure(const SpoolFailure &failure)
         std::lock_guard guard(m_failureLock);
         m_failure = failure;
     }
-    RecordError(failure.PortError(), 3, "CPrinterPort - The spooler did not take the job");
+    RecordError(failure.PortError(), TraceSeverity::SystemCall,
+                "CPrinterPort - The spooler did not take the job");
 }
 
 void CPrinterPort::ClearFailure()

@@ -69,7 +69,7 @@ uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, u
     SetLastError(0);
     if (IsOpen()) {
         SetLastError(kPortErrAlreadyInitialized);
-        PortTrace(0, "CUsbPort::OpenPort - Port already opened");
+        PortTrace(TraceSeverity::Information, "CUsbPort::OpenPort - Port already opened");
         return 1;
     }
     if (!m_bSettingsPresent)
@@ -79,7 +79,7 @@ uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, u
     uint32_t error = 0;
     m_device = m_opener.Open(m_path, error);
     if (!m_device) {
-        RecordError(error, 1, "CUsbPort::OpenPort - Unable to open port");
+        RecordError(error, TraceSeverity::Refused, "CUsbPort::OpenPort - Unable to open port");
         NoteOpenFailure(DevicePath(m_path), error);
         return 0;
     }
@@ -99,7 +99,8 @@ void CUsbPort::ClosePort()
     SetLastError(0);
     DetachOwner(); // releases a writer that waits for the owner
     if (!IsOpen()) {
-        PortTrace(0, "CUsbPort::ClosePort - Method called when port is not open");
+        PortTrace(TraceSeverity::Information,
+                  "CUsbPort::ClosePort - Method called when port is not open");
         return;
     }
     StopSendFile();
