@@ -31,9 +31,9 @@ uint32_t CEthernetPort::SetPortSettings(const void *settings)
 uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    SetLastError(0);
+    ClearLastError();
     if (m_socket != TcpSocket::kNone) {
-        SetLastError(kPortErrAlreadyInitialized);
+        RecordError(kPortErrAlreadyInitialized);
         return 1;
     }
     if (m_settings.dwMarker != kCfgMarkerValid) {
@@ -117,9 +117,9 @@ void CEthernetPort::ClosePort()
 
 uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *received)
 {
-    SetLastError(0);
+    ClearLastError();
     if (m_socket == TcpSocket::kNone) {
-        SetLastError(kSockErrNotConnected);
+        RecordError(kSockErrNotConnected);
         return 0;
     }
     uint32_t error = 0;
@@ -128,7 +128,7 @@ uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *recei
     if (received)
         *received = n < 0 ? 0 : static_cast<uint32_t>(n);
     if (n < 0) {
-        SetLastError(error);
+        RecordError(error);
         return 0;
     }
     return 1;
@@ -136,19 +136,19 @@ uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *recei
 
 uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
 {
-    SetLastError(0);
+    ClearLastError();
     if (m_socket == TcpSocket::kNone) {
-        SetLastError(kSockErrNotConnected);
+        RecordError(kSockErrNotConnected);
         return 0;
     }
     if (m_bWritePending) {
-        SetLastError(kPortErrIoPending);
+        RecordError(kPortErrIoPending);
         return 0;
     }
     uint32_t error = 0;
     const int64_t n = TcpSocket::Send(m_socket, bytes, length, error);
     if (n < 0 && error != kSockErrWouldBlock) {
-        SetLastError(error);
+        RecordError(error);
         if (written)
             *written = 0;
         return 0;

@@ -30,9 +30,9 @@ uint32_t CParallelPort::SetPortSettings(const void *settings)
 uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    SetLastError(0);
+    ClearLastError();
     if (IsOpen()) {
-        SetLastError(kPortErrAlreadyInitialized);
+        RecordError(kPortErrAlreadyInitialized);
         return 1;
     }
     // Without settings this asks for LPT0, which no device answers to.
@@ -66,7 +66,7 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
 
 void CParallelPort::ClosePort()
 {
-    SetLastError(0);
+    ClearLastError();
     DetachOwner(); // also releases a monitor that waits for the owner
     // Even on a closed port: SendFile does not ask for an open one, and its
     // file thread must not outlive this object's members.
@@ -94,11 +94,11 @@ uint32_t CParallelPort::Read(uint8_t *, uint32_t, uint32_t *received)
 
 uint32_t CParallelPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
 {
-    SetLastError(0);
+    ClearLastError();
     if (written)
         *written = 0;
     if (!IsOpen()) {
-        SetLastError(kPortErrInvalidHandle);
+        RecordError(kPortErrInvalidHandle);
         return 0;
     }
     if (length == 0)
@@ -110,7 +110,7 @@ uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32
 {
     std::lock_guard lock(m_lock);
     if (m_bWritePending) {
-        SetLastError(kPortErrIoPending);
+        RecordError(kPortErrIoPending);
         return 0;
     }
     const DeviceIo io = m_write.Start(*m_file, bytes, length, false);

@@ -181,7 +181,7 @@ void CPortEx::EmitTrace(TraceSeverity severity, const char *text, const char *de
 
 void CPortEx::RecordError(uint32_t error, TraceSeverity severity, const char *text)
 {
-    m_dwLastError = error;
+    RecordError(error);
     PortTrace(severity, text);
 }
 
@@ -195,7 +195,7 @@ void CPortEx::NoteOpenFailure(const std::string &device, uint32_t portError)
 
 void CPortEx::RecordSystemError(int osError, TraceSeverity severity, const char *text)
 {
-    m_dwLastError = PortErrorFromSystem(osError);
+    RecordError(PortErrorFromSystem(osError));
     EmitTrace(severity, text, SystemErrorText(osError).c_str());
 }
 

@@ -174,8 +174,11 @@ protected:
     void ResetPercentDone() { m_nPercentDone = 0; }
 
     // ---- errors and traces: the one place a port records them ----
+    // Every kind sets its last error only through ClearLastError and the
+    // Record functions; a failure with a text records both in one call.
     void PortTrace(TraceSeverity severity, const char *text) const;
-    void SetLastError(uint32_t error) { m_dwLastError = error; }
+    void ClearLastError() { m_dwLastError = 0; }
+    void RecordError(uint32_t error) { m_dwLastError = error; } // no trace line
     void RecordError(uint32_t error, TraceSeverity severity, const char *text);
     // Maps the OS error through the table and adds the OS text to the trace.
     void RecordSystemError(int osError, TraceSeverity severity, const char *text);

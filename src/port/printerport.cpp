@@ -87,7 +87,7 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
     if (written)
         *written = 0;
     if (m_printer.empty()) {
-        SetLastError(1006);
+        RecordError(kPortErrFileInvalid);
         return 0;
     }
     if (length == 0)

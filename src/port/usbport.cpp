@@ -66,10 +66,10 @@ uint32_t CUsbPort::SetPortSettings(const void *settings)
 
 uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    SetLastError(0);
+    ClearLastError();
     if (IsOpen()) {
-        SetLastError(kPortErrAlreadyInitialized);
-        PortTrace(TraceSeverity::Information, "CUsbPort::OpenPort - Port already opened");
+        RecordError(kPortErrAlreadyInitialized, TraceSeverity::Information,
+                    "CUsbPort::OpenPort - Port already opened");
         return 1;
     }
     if (!m_bSettingsPresent)
@@ -96,7 +96,7 @@ uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, u
 
 void CUsbPort::ClosePort()
 {
-    SetLastError(0);
+    ClearLastError();
     DetachOwner(); // releases a writer that waits for the owner
     if (!IsOpen()) {
         PortTrace(TraceSeverity::Information,
@@ -132,15 +132,15 @@ void CUsbPort::StopThread(std::thread &thread, CPortEvent &ended, UsbSide side)
 uint32_t CUsbPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                          uint8_t background)
 {
-    SetLastError(0);
+    ClearLastError();
     if (!IsOpen()) {
-        SetLastError(kPortErrInvalidHandle);
+        RecordError(kPortErrInvalidHandle);
         return 0;
     }
     if (length == 0)
         return 1;
     if (m_bWriteBusy) {
-        SetLastError(kPortErrIoPending);
+        RecordError(kPortErrIoPending);
         return 0;
     }
     if (!DeviceAnswers()) {
@@ -220,7 +220,7 @@ bool CUsbPort::DeviceAnswers()
     uint32_t error = 0;
     if (m_device && m_device->Status(error))
         return true;
-    SetLastError(error);
+    RecordError(error);
     return false;
 }
 
@@ -233,7 +233,7 @@ uint32_t CUsbPort::ChunkedWrite(const uint8_t *bytes, uint32_t length)
         uint32_t taken = 0;
         uint32_t error = 0;
         if (!m_device->Write(bytes + total, chunk, taken, error)) {
-            SetLastError(error);
+            RecordError(error);
             break;
         }
         if (taken != chunk)
