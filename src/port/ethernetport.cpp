@@ -169,21 +169,6 @@ uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *w
     return 1;
 }
 
-uint32_t CEthernetPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
-{
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CEthernetPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CEthernetPort::StopSendFile()
-{
-    return StopFileTransfer();
-}
-
 void CEthernetPort::WakeFileChunkWait()
 {
     m_sendEvent.Signal();

@@ -142,21 +142,6 @@ uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uin
     return io.count == length ? 1 : 0;
 }
 
-uint32_t CParallelPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
-{
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CParallelPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CParallelPort::StopSendFile()
-{
-    return StopFileTransfer();
-}
-
 CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
                                                    uint32_t *written)
 {

@@ -81,24 +81,6 @@ uint32_t CPortEx::Write(const uint8_t *, uint32_t, uint32_t *, uint8_t)
     return 0;
 }
 
-uint32_t CPortEx::SendFile(const char *, int32_t, uint32_t)
-{
-    PortTrace(TraceSeverity::None, "Base class function SendFile excuted!\n");
-    return 0;
-}
-
-uint32_t CPortEx::PauseSendFile()
-{
-    PortTrace(TraceSeverity::None, "Base class function PauseSendFile excuted!=n");
-    return 0;
-}
-
-uint32_t CPortEx::StopSendFile()
-{
-    PortTrace(TraceSeverity::None, "Base class function StopSendFile excuted!=n");
-    return 0;
-}
-
 int32_t CPortEx::GetPortType()
 {
     PortTrace(TraceSeverity::None, "Warning: Base function \"GetPortType\" executed!\n");
@@ -201,6 +183,11 @@ void CPortEx::RecordSystemError(int osError, TraceSeverity severity, const char 
 
 // ---- file transfers ----
 
+uint32_t CPortEx::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+{
+    return PrepareFileTransfer() ? StartFileTransfer(path, passes, intervalMs) : 0;
+}
+
 uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs)
 {
     m_nPercentDone = 0;
@@ -233,7 +220,7 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
     return 1;
 }
 
-uint32_t CPortEx::PauseFileTransfer()
+uint32_t CPortEx::PauseSendFile()
 {
     if (!m_bSendingFile)
         return 0;
@@ -245,7 +232,7 @@ uint32_t CPortEx::PauseFileTransfer()
     return 1;
 }
 
-uint32_t CPortEx::StopFileTransfer()
+uint32_t CPortEx::StopSendFile()
 {
     if (!m_bSendingFile) {
         JoinFileThread(); // a thread that ended by itself is past its last step

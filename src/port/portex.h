@@ -87,9 +87,16 @@ public:
     // The caller may release `bytes` as soon as Write returns.
     virtual uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                            uint8_t background);
+    // ---- file transfers, the same for every kind; the kinds add hooks ----
+    // Starts the file thread: 0 while a transfer runs, for a file that cannot
+    // be sent, and when the kind refuses (PrepareFileTransfer). Virtual only
+    // for test doubles of the whole port.
     virtual uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs);
-    virtual uint32_t PauseSendFile();
-    virtual uint32_t StopSendFile();
+    // Pauses a running transfer, or lets a paused one go on; 0 when none runs.
+    uint32_t PauseSendFile();
+    // Also reaps a file thread that ended by itself. Every kind's ClosePort and
+    // destructor must get here before the kind's own members go away.
+    uint32_t StopSendFile();
     virtual int32_t GetPortType();
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
@@ -115,7 +122,9 @@ protected:
         Abandoned // the transfer ends silently (stopped, or the kind reported it)
     };
 
-    // ---- hooks of the file thread ----
+    // ---- hooks of the file transfer ----
+    // SendFile, window thread, before anything else: false refuses the call.
+    virtual bool PrepareFileTransfer() { return true; }
     // Writes one chunk of at most kFileChunkSize bytes. Base: abandons.
     virtual ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written);
     // Called on the file thread at every exit.
@@ -136,12 +145,6 @@ protected:
     };
     void SetFileTransferRules(const FileTransferRules &rules) { m_fileRules = rules; }
 
-    // The common transfer; the kinds' SendFile/PauseSendFile/StopSendFile call these.
-    uint32_t StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs);
-    uint32_t PauseFileTransfer();
-    // Also reaps a file thread that ended by itself. Every kind's ClosePort and
-    // destructor must get here before the kind's own members go away.
-    uint32_t StopFileTransfer();
     bool IsFileTransferRunning() const { return m_bSendingFile.load(); }
     // The file thread clears the running flag itself when a kind's chunk write
     // ends the transfer (for example the USB status check).
@@ -191,6 +194,7 @@ protected:
 
 private:
     void EmitTrace(TraceSeverity severity, const char *text, const char *detail) const;
+    uint32_t StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs);
     void FileThreadProc();
     bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
     bool WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,

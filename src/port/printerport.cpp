@@ -163,23 +163,13 @@ void CPrinterPort::StopWriteThread()
     m_writeBusy = false;
 }
 
-uint32_t CPrinterPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+bool CPrinterPort::PrepareFileTransfer()
 {
     if (!IsFileTransferRunning()) {
         ClearFailure();
         m_fileJob.Rearm();
     }
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CPrinterPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CPrinterPort::StopSendFile()
-{
-    return StopFileTransfer();
+    return true;
 }
 
 void CPrinterPort::OnStopWaitTimedOut()

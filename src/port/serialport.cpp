@@ -204,21 +204,6 @@ uint32_t CSerialPort::WriteBlocking(const uint8_t *bytes, uint32_t length)
     return uint32_t(io.count);
 }
 
-uint32_t CSerialPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
-{
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CSerialPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CSerialPort::StopSendFile()
-{
-    return StopFileTransfer();
-}
-
 CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
                                                  uint32_t *written)
 {

@@ -51,7 +51,7 @@ CUsbPort::~CUsbPort()
 {
     if (IsOpen())
         ClosePort();
-    StopFileTransfer(); // reaps a file thread that ended by itself
+    StopSendFile(); // reaps a file thread that ended by itself
 }
 
 uint32_t CUsbPort::SetPortSettings(const void *settings)
@@ -177,24 +177,13 @@ uint32_t CUsbPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *received)
     return count > 0 ? 1 : 0;
 }
 
-uint32_t CUsbPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+bool CUsbPort::PrepareFileTransfer()
 {
     ResetPercentDone();
-    if (!DeviceAnswers()) {
-        PostPortMsg(kPortLost, UserValue());
-        return 0;
-    }
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CUsbPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CUsbPort::StopSendFile()
-{
-    return StopFileTransfer();
+    if (DeviceAnswers())
+        return true;
+    PostPortMsg(kPortLost, UserValue());
+    return false;
 }
 
 void CUsbPort::OnStopWaitTimedOut()
