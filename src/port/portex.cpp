@@ -81,12 +81,6 @@ uint32_t CPortEx::Write(const uint8_t *, uint32_t, uint32_t *, uint8_t)
     return 0;
 }
 
-int32_t CPortEx::GetPortType()
-{
-    PortTrace(TraceSeverity::None, "Warning: Base function \"GetPortType\" executed!\n");
-    return -1;
-}
-
 uint32_t CPortEx::IsSendFilePaused() const
 {
     std::lock_guard lock(m_fileMutex);

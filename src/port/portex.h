@@ -21,6 +21,7 @@
 #include "port/portcfg.h"
 #include "port/porterror.h"
 #include "port/portevent.h"
+#include "port/portkind.h"
 #include "port/portnotify.h"
 
 #include <atomic>
@@ -97,7 +98,7 @@ public:
     // Also reaps a file thread that ended by itself. Every kind's ClosePort and
     // destructor must get here before the kind's own members go away.
     uint32_t StopSendFile();
-    virtual int32_t GetPortType();
+    virtual PortKind GetPortType() const = 0;
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
     uint32_t IsSendFilePaused() const;

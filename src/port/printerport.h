@@ -59,7 +59,7 @@ public:
     // is the bytes taken for the job.
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    int32_t GetPortType() override { return 5; }
+    PortKind GetPortType() const override { return PortKind::Printer; }
 
     // Why the last refused Write, failed job or failed pass failed; fault
     // None when nothing failed since the last Write or SendFile.

@@ -59,7 +59,7 @@ public:
     uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received) override;
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    int32_t GetPortType() override { return 3; }
+    PortKind GetPortType() const override { return PortKind::Usb; }
 
     std::atomic<bool> m_bRecvEnable{false}; // receive switch, set by the view
 
