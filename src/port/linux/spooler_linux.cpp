@@ -4,6 +4,9 @@
 // kSpoolerTimeout (socket time-outs plus a time-out callback that declines to
 // wait longer), and a job's connection can be shut down from another thread,
 // which ends a call stuck on a spooler that does not answer.
+//
+// This file holds the connection and the queue queries; the jobs are in
+// spooljob_linux.cpp.
 #include "port/linux/spoolconnection.h"
 #include "port/porterror.h"
 
