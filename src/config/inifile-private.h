@@ -34,6 +34,9 @@ IniEntries ParseIniText(std::string_view text);
 // The file bytes for `entries`, each line ended with CR LF.
 std::string FormatIniText(const IniEntries &entries);
 
+// The section name of a header line, given the text after its "[".
+std::string_view IniSectionName(std::string_view afterBracket);
+
 // Position of the first `ch` in `text` that is a character of its own and
 // not the second byte of a GBK double-byte character; npos if none.
 std::size_t FindGbkChar(std::string_view text, char ch);

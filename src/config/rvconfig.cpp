@@ -2,6 +2,7 @@
 
 #include "config/inifile.h"
 #include "convert/convert.h"
+#include "port/portkind.h"
 
 #include <string>
 
@@ -14,7 +15,6 @@ constexpr std::string_view kHexDisplayKey = "HexDisplay";
 constexpr std::string_view kHexSendKey = "HexSend";
 constexpr std::string_view kCountRecvKey = "CountRecv";
 constexpr std::string_view kCountSendKey = "CountSend";
-constexpr int kPortKindCount = 5;
 
 std::string ReadSetting(const std::filesystem::path &iniPath, std::string_view key)
 {

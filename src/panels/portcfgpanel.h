@@ -21,6 +21,8 @@
 // Window thread only.
 #pragma once
 
+#include "port/portkind.h"
+
 #include <QGroupBox>
 #include <QString>
 #include <QStringList>
@@ -29,16 +31,6 @@
 #include <functional>
 #include <string_view>
 #include <vector>
-
-// Index of the port kind in the main view's kind list.
-enum class PortKind : int
-{
-    Serial = 0,
-    Parallel = 1,
-    Usb = 2,
-    Network = 3,
-    Printer = 4
-};
 
 // Control ids of the panels.
 inline constexpr int kSerialPortId = 1018;

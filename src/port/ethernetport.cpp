@@ -31,17 +31,17 @@ uint32_t CEthernetPort::SetPortSettings(const void *settings)
 uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    SetLastError(0);
+    ClearLastError();
     if (m_socket != TcpSocket::kNone) {
-        SetLastError(kPortErrAlreadyInitialized);
+        RecordError(kPortErrAlreadyInitialized);
         return 1;
     }
     if (m_settings.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "CEthernetPort::OpenPort - Port hasn't setup!");
+        PortTrace(TraceSeverity::Refused, "CEthernetPort::OpenPort - Port hasn't setup!");
         return 0;
     }
     if (!owner) {
-        PortTrace(1, "CEthernetPort::OpenPort - No owner window!");
+        PortTrace(TraceSeverity::Refused, "CEthernetPort::OpenPort - No owner window!");
         return 0;
     }
     ResetPercentDone();
@@ -60,7 +60,8 @@ bool CEthernetPort::CreateAndResolve(uint32_t &address)
     uint32_t error = 0;
     const TcpSocket::Handle socket = TcpSocket::Create(error);
     if (socket == TcpSocket::kNone) {
-        RecordError(error, 3, "CEthernetPort::OpenPort - Unable to create the socket");
+        RecordError(error, TraceSeverity::SystemCall,
+                    "CEthernetPort::OpenPort - Unable to create the socket");
         return false;
     }
     m_socket = socket;
@@ -99,7 +100,7 @@ uint32_t CEthernetPort::ConnectAndWait(uint32_t address)
 
 void CEthernetPort::FailOpen(uint32_t error, const char *text)
 {
-    RecordError(error, 3, text);
+    RecordError(error, TraceSeverity::SystemCall, text);
     TcpSocket::Close(m_socket.exchange(TcpSocket::kNone));
     DetachOwner();
 }
@@ -116,9 +117,9 @@ void CEthernetPort::ClosePort()
 
 uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *received)
 {
-    SetLastError(0);
+    ClearLastError();
     if (m_socket == TcpSocket::kNone) {
-        SetLastError(kSockErrNotConnected);
+        RecordError(kSockErrNotConnected);
         return 0;
     }
     uint32_t error = 0;
@@ -127,7 +128,7 @@ uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *recei
     if (received)
         *received = n < 0 ? 0 : static_cast<uint32_t>(n);
     if (n < 0) {
-        SetLastError(error);
+        RecordError(error);
         return 0;
     }
     return 1;
@@ -135,19 +136,19 @@ uint32_t CEthernetPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *recei
 
 uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
 {
-    SetLastError(0);
+    ClearLastError();
     if (m_socket == TcpSocket::kNone) {
-        SetLastError(kSockErrNotConnected);
+        RecordError(kSockErrNotConnected);
         return 0;
     }
     if (m_bWritePending) {
-        SetLastError(kPortErrIoPending);
+        RecordError(kPortErrIoPending);
         return 0;
     }
     uint32_t error = 0;
     const int64_t n = TcpSocket::Send(m_socket, bytes, length, error);
     if (n < 0 && error != kSockErrWouldBlock) {
-        SetLastError(error);
+        RecordError(error);
         if (written)
             *written = 0;
         return 0;
@@ -166,21 +167,6 @@ uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *w
     }
     SendPortMsg(kPortWriteDone, UserValue());
     return 1;
-}
-
-uint32_t CEthernetPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
-{
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CEthernetPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CEthernetPort::StopSendFile()
-{
-    return StopFileTransfer();
 }
 
 void CEthernetPort::WakeFileChunkWait()

@@ -48,10 +48,7 @@ public:
     // code 2 follows again.
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
-    uint32_t PauseSendFile() override;
-    uint32_t StopSendFile() override;
-    int32_t GetPortType() override { return 4; }
+    PortKind GetPortType() const override { return PortKind::Network; }
 
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;

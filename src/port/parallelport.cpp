@@ -30,9 +30,9 @@ uint32_t CParallelPort::SetPortSettings(const void *settings)
 uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    SetLastError(0);
+    ClearLastError();
     if (IsOpen()) {
-        SetLastError(kPortErrAlreadyInitialized);
+        RecordError(kPortErrAlreadyInitialized);
         return 1;
     }
     // Without settings this asks for LPT0, which no device answers to.
@@ -43,7 +43,8 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
     if (!path.empty())
         m_file = m_opener.OpenParallel(path, error);
     if (!m_file) {
-        RecordSystemError(error, 3, "CParallelPort::OpenPort - Unable to open port!");
+        RecordSystemError(error, TraceSeverity::SystemCall,
+                          "CParallelPort::OpenPort - Unable to open port!");
         NoteOpenFailure(path, GetLastError());
         return 0;
     }
@@ -65,7 +66,7 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
 
 void CParallelPort::ClosePort()
 {
-    SetLastError(0);
+    ClearLastError();
     DetachOwner(); // also releases a monitor that waits for the owner
     // Even on a closed port: SendFile does not ask for an open one, and its
     // file thread must not outlive this object's members.
@@ -93,11 +94,11 @@ uint32_t CParallelPort::Read(uint8_t *, uint32_t, uint32_t *received)
 
 uint32_t CParallelPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written, uint8_t)
 {
-    SetLastError(0);
+    ClearLastError();
     if (written)
         *written = 0;
     if (!IsOpen()) {
-        SetLastError(kPortErrInvalidHandle);
+        RecordError(kPortErrInvalidHandle);
         return 0;
     }
     if (length == 0)
@@ -109,12 +110,13 @@ uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32
 {
     std::lock_guard lock(m_lock);
     if (m_bWritePending) {
-        SetLastError(kPortErrIoPending);
+        RecordError(kPortErrIoPending);
         return 0;
     }
     const DeviceIo io = m_write.Start(*m_file, bytes, length, false);
     if (io.Failed()) {
-        RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CParallelPort::Write - Unable to write the data");
         return 0;
     }
     if (written)
@@ -133,25 +135,11 @@ uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uin
     DeviceIo io;
     WriteWaiting(*m_file, bytes, length, never, nullptr, nullptr, io);
     if (io.Failed())
-        RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CParallelPort::Write - Unable to write the data");
     if (written)
         *written = uint32_t(io.count);
     return io.count == length ? 1 : 0;
-}
-
-uint32_t CParallelPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
-{
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CParallelPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CParallelPort::StopSendFile()
-{
-    return StopFileTransfer();
 }
 
 CPortEx::ChunkResult CParallelPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
@@ -218,7 +206,8 @@ CParallelPort::Drained CParallelPort::DrainOutput()
         const DeviceIo io = m_write.Drain(*m_file, finished);
         drained.progress = io.count > 0;
         if (io.Failed()) {
-            RecordSystemError(io.osError, 3, "CParallelPort::Write - Unable to write the data");
+            RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                              "CParallelPort::Write - Unable to write the data");
             drained.lost = IsDeviceGoneError(io.osError);
         }
         // A failure that leaves the device in place ends the write like a

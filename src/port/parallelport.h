@@ -37,10 +37,7 @@ public:
     uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received) override;
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
-    uint32_t PauseSendFile() override;
-    uint32_t StopSendFile() override;
-    int32_t GetPortType() override { return 2; }
+    PortKind GetPortType() const override { return PortKind::Parallel; }
 
     // "LPT" and one character: the low byte of the number plus '0'.
     static std::string DeviceName(uint32_t port);

@@ -21,6 +21,7 @@ inline constexpr uint32_t kPortErrBrokenPipe = 109;
 inline constexpr uint32_t kPortErrBusy = 170;
 inline constexpr uint32_t kPortErrOperationAborted = 995;
 inline constexpr uint32_t kPortErrIoPending = 997;
+inline constexpr uint32_t kPortErrFileInvalid = 1006; // the printer kind, written to while closed
 inline constexpr uint32_t kPortErrDeviceNotConnected = 1167;
 inline constexpr uint32_t kPortErrAlreadyInitialized = 1247;
 

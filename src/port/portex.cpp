@@ -65,44 +65,20 @@ void CPortEx::ClosePort() {}
 
 uint32_t CPortEx::SetPortSettings(const void *)
 {
-    PortTrace(-1, "Base class function SetPortSettings excuted!\n");
+    PortTrace(TraceSeverity::None, "Base class function SetPortSettings excuted!\n");
     return 0;
 }
 
 uint32_t CPortEx::Read(uint8_t *, uint32_t, uint32_t *)
 {
-    PortTrace(-1, "Warning: Base function \"Read\" executed!\n");
+    PortTrace(TraceSeverity::None, "Warning: Base function \"Read\" executed!\n");
     return 0;
 }
 
 uint32_t CPortEx::Write(const uint8_t *, uint32_t, uint32_t *, uint8_t)
 {
-    PortTrace(-1, "Warning: Base function \"Write\" executed!\n");
+    PortTrace(TraceSeverity::None, "Warning: Base function \"Write\" executed!\n");
     return 0;
-}
-
-uint32_t CPortEx::SendFile(const char *, int32_t, uint32_t)
-{
-    PortTrace(-1, "Base class function SendFile excuted!\n");
-    return 0;
-}
-
-uint32_t CPortEx::PauseSendFile()
-{
-    PortTrace(-1, "Base class function PauseSendFile excuted!=n");
-    return 0;
-}
-
-uint32_t CPortEx::StopSendFile()
-{
-    PortTrace(-1, "Base class function StopSendFile excuted!=n");
-    return 0;
-}
-
-int32_t CPortEx::GetPortType()
-{
-    PortTrace(-1, "Warning: Base function \"GetPortType\" executed!\n");
-    return -1;
 }
 
 uint32_t CPortEx::IsSendFilePaused() const
@@ -152,12 +128,12 @@ bool CPortEx::SendPortMsg(uint16_t code, uint32_t lParam, uint16_t error) const
     return m_notifier.Send(code, error, lParam);
 }
 
-void CPortEx::PortTrace(int severity, const char *text) const
+void CPortEx::PortTrace(TraceSeverity severity, const char *text) const
 {
     EmitTrace(severity, text, nullptr);
 }
 
-void CPortEx::EmitTrace(int severity, const char *text, const char *detail) const
+void CPortEx::EmitTrace(TraceSeverity severity, const char *text, const char *detail) const
 {
     {
         std::lock_guard lock(m_traceMutex);
@@ -166,10 +142,11 @@ void CPortEx::EmitTrace(int severity, const char *text, const char *detail) cons
 #ifndef NDEBUG
     char line[1000];
     std::snprintf(line, sizeof line, "%s\n", text);
+    const int level = static_cast<int>(severity);
     if (detail)
-        std::fprintf(stderr, "[port %d] (%s) %s", severity, detail, line);
-    else if (severity >= 0)
-        std::fprintf(stderr, "[port %d] %s", severity, line);
+        std::fprintf(stderr, "[port %d] (%s) %s", level, detail, line);
+    else if (severity != TraceSeverity::None)
+        std::fprintf(stderr, "[port %d] %s", level, line);
     else
         std::fputs(line, stderr);
 #else
@@ -178,9 +155,9 @@ void CPortEx::EmitTrace(int severity, const char *text, const char *detail) cons
 #endif
 }
 
-void CPortEx::RecordError(uint32_t error, int severity, const char *text)
+void CPortEx::RecordError(uint32_t error, TraceSeverity severity, const char *text)
 {
-    m_dwLastError = error;
+    RecordError(error);
     PortTrace(severity, text);
 }
 
@@ -192,20 +169,25 @@ void CPortEx::NoteOpenFailure(const std::string &device, uint32_t portError)
         m_openFailure.refusal == OpenRefusal::NoPermission ? DeviceGroupName(device) : "";
 }
 
-void CPortEx::RecordSystemError(int osError, int severity, const char *text)
+void CPortEx::RecordSystemError(int osError, TraceSeverity severity, const char *text)
 {
-    m_dwLastError = PortErrorFromSystem(osError);
+    RecordError(PortErrorFromSystem(osError));
     EmitTrace(severity, text, SystemErrorText(osError).c_str());
 }
 
 // ---- file transfers ----
+
+uint32_t CPortEx::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+{
+    return PrepareFileTransfer() ? StartFileTransfer(path, passes, intervalMs) : 0;
+}
 
 uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs)
 {
     m_nPercentDone = 0;
     if (m_bSendingFile) {
         // Two file threads would interleave their chunks on one port.
-        PortTrace(1, "SendFile - A file is being sent already!");
+        PortTrace(TraceSeverity::Refused, "SendFile - A file is being sent already!");
         return 0;
     }
     JoinFileThread();
@@ -214,7 +196,7 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
     uint32_t size = 0;
     if (m_strFilePath.size() < 2 || !OpenFileForSending(m_strFilePath.c_str(), probe, size)) {
         m_strFilePath.clear();
-        PortTrace(1, "Can't Open File!");
+        PortTrace(TraceSeverity::Refused, "Can't Open File!");
         return 0;
     }
     std::fclose(probe);
@@ -232,7 +214,7 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
     return 1;
 }
 
-uint32_t CPortEx::PauseFileTransfer()
+uint32_t CPortEx::PauseSendFile()
 {
     if (!m_bSendingFile)
         return 0;
@@ -244,7 +226,7 @@ uint32_t CPortEx::PauseFileTransfer()
     return 1;
 }
 
-uint32_t CPortEx::StopFileTransfer()
+uint32_t CPortEx::StopSendFile()
 {
     if (!m_bSendingFile) {
         JoinFileThread(); // a thread that ended by itself is past its last step

@@ -21,6 +21,7 @@
 #include "port/portcfg.h"
 #include "port/porterror.h"
 #include "port/portevent.h"
+#include "port/portkind.h"
 #include "port/portnotify.h"
 
 #include <atomic>
@@ -35,6 +36,17 @@
 #include <thread>
 
 class QObject;
+
+// How serious a port's trace line is; the debug output prints the number
+// with the line.
+enum class TraceSeverity : int
+{
+    None = -1, // the base operations' own texts, printed without a number
+    Information = 0,
+    Refused = 1,    // a refused call or missing settings
+    SystemCall = 3, // a failed system call
+    StartUp = 4,    // a failed start-up
+};
 
 // Why the last OpenPort of a device failed, for the user: the device, and for
 // a refusal of permission the group that owns it (empty when unknown).
@@ -76,10 +88,17 @@ public:
     // The caller may release `bytes` as soon as Write returns.
     virtual uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                            uint8_t background);
+    // ---- file transfers, the same for every kind; the kinds add hooks ----
+    // Starts the file thread: 0 while a transfer runs, for a file that cannot
+    // be sent, and when the kind refuses (PrepareFileTransfer). Virtual only
+    // for test doubles of the whole port.
     virtual uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs);
-    virtual uint32_t PauseSendFile();
-    virtual uint32_t StopSendFile();
-    virtual int32_t GetPortType();
+    // Pauses a running transfer, or lets a paused one go on; 0 when none runs.
+    uint32_t PauseSendFile();
+    // Also reaps a file thread that ended by itself. Every kind's ClosePort and
+    // destructor must get here before the kind's own members go away.
+    uint32_t StopSendFile();
+    virtual PortKind GetPortType() const = 0;
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
     uint32_t IsSendFilePaused() const;
@@ -104,7 +123,9 @@ protected:
         Abandoned // the transfer ends silently (stopped, or the kind reported it)
     };
 
-    // ---- hooks of the file thread ----
+    // ---- hooks of the file transfer ----
+    // SendFile, window thread, before anything else: false refuses the call.
+    virtual bool PrepareFileTransfer() { return true; }
     // Writes one chunk of at most kFileChunkSize bytes. Base: abandons.
     virtual ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written);
     // Called on the file thread at every exit.
@@ -125,12 +146,6 @@ protected:
     };
     void SetFileTransferRules(const FileTransferRules &rules) { m_fileRules = rules; }
 
-    // The common transfer; the kinds' SendFile/PauseSendFile/StopSendFile call these.
-    uint32_t StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs);
-    uint32_t PauseFileTransfer();
-    // Also reaps a file thread that ended by itself. Every kind's ClosePort and
-    // destructor must get here before the kind's own members go away.
-    uint32_t StopFileTransfer();
     bool IsFileTransferRunning() const { return m_bSendingFile.load(); }
     // The file thread clears the running flag itself when a kind's chunk write
     // ends the transfer (for example the USB status check).
@@ -144,7 +159,7 @@ protected:
         if (settings)
             std::memcpy(&record, settings, sizeof record);
         if (!settings || record.dwMarker != kCfgMarkerValid) {
-            PortTrace(1, "Configuration data not correct!");
+            PortTrace(TraceSeverity::Refused, "Configuration data not correct!");
             return 0;
         }
         kept = record;
@@ -163,13 +178,14 @@ protected:
     void ResetPercentDone() { m_nPercentDone = 0; }
 
     // ---- errors and traces: the one place a port records them ----
-    // Severity 0 information, 1 refused call or missing settings, 3 failed
-    // system call, 4 failed start-up; -1 for the base operations' own texts.
-    void PortTrace(int severity, const char *text) const;
-    void SetLastError(uint32_t error) { m_dwLastError = error; }
-    void RecordError(uint32_t error, int severity, const char *text);
+    // Every kind sets its last error only through ClearLastError and the
+    // Record functions; a failure with a text records both in one call.
+    void PortTrace(TraceSeverity severity, const char *text) const;
+    void ClearLastError() { m_dwLastError = 0; }
+    void RecordError(uint32_t error) { m_dwLastError = error; } // no trace line
+    void RecordError(uint32_t error, TraceSeverity severity, const char *text);
     // Maps the OS error through the table and adds the OS text to the trace.
-    void RecordSystemError(int osError, int severity, const char *text);
+    void RecordSystemError(int osError, TraceSeverity severity, const char *text);
     // OpenPort: forget the last failure at the start, note the device whose
     // open failed with `portError`.
     void ClearOpenFailure() { m_openFailure = {}; }
@@ -178,7 +194,8 @@ protected:
     std::mutex m_lock; // the port lock, for the kinds that name it
 
 private:
-    void EmitTrace(int severity, const char *text, const char *detail) const;
+    void EmitTrace(TraceSeverity severity, const char *text, const char *detail) const;
+    uint32_t StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs);
     void FileThreadProc();
     bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
     bool WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,

@@ -40,11 +40,11 @@ uint32_t CPrinterPort::SetPortSettings(const void *settings)
 uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
     if (!m_printer.empty()) {
-        PortTrace(0, "CPrinterPort::OpenPort - Port already opened!");
+        PortTrace(TraceSeverity::Information, "CPrinterPort::OpenPort - Port already opened!");
         return 1;
     }
     if (m_settings.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "CPrinterPort::OpenPort - Port hasn't setup!");
+        PortTrace(TraceSeverity::Refused, "CPrinterPort::OpenPort - Port hasn't setup!");
         return 0;
     }
     ResetPercentDone();
@@ -53,7 +53,8 @@ uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValu
         return 0;
     SpoolFailure failure;
     if (!Spooler::QueueExists(name, failure)) {
-        RecordError(failure.PortError(), 3, "CPrinterPort::OpenPort - Unable to open the printer");
+        RecordError(failure.PortError(), TraceSeverity::SystemCall,
+                    "CPrinterPort::OpenPort - Unable to open the printer");
         return 0;
     }
     m_printer = name;
@@ -86,14 +87,15 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
     if (written)
         *written = 0;
     if (m_printer.empty()) {
-        SetLastError(1006);
+        RecordError(kPortErrFileInvalid);
         return 0;
     }
     if (length == 0)
         return 1;
     ClearFailure();
     if (m_writeBusy) {
-        RecordError(kPortErrIoPending, 1, "CPrinterPort::Write - A job is being sent already!");
+        RecordError(kPortErrIoPending, TraceSeverity::Refused,
+                    "CPrinterPort::Write - A job is being sent already!");
         return 0;
     }
     SpoolFailure failure;
@@ -161,23 +163,13 @@ void CPrinterPort::StopWriteThread()
     m_writeBusy = false;
 }
 
-uint32_t CPrinterPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+bool CPrinterPort::PrepareFileTransfer()
 {
     if (!IsFileTransferRunning()) {
         ClearFailure();
         m_fileJob.Rearm();
     }
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CPrinterPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CPrinterPort::StopSendFile()
-{
-    return StopFileTransfer();
+    return true;
 }
 
 void CPrinterPort::OnStopWaitTimedOut()
@@ -197,7 +189,8 @@ void CPrinterPort::RecordFailure(const SpoolFailure &failure)
         std::lock_guard guard(m_failureLock);
         m_failure = failure;
     }
-    RecordError(failure.PortError(), 3, "CPrinterPort - The spooler did not take the job");
+    RecordError(failure.PortError(), TraceSeverity::SystemCall,
+                "CPrinterPort - The spooler did not take the job");
 }
 
 void CPrinterPort::ClearFailure()

@@ -59,16 +59,15 @@ public:
     // is the bytes taken for the job.
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
-    uint32_t PauseSendFile() override;
-    uint32_t StopSendFile() override;
-    int32_t GetPortType() override { return 5; }
+    PortKind GetPortType() const override { return PortKind::Printer; }
 
     // Why the last refused Write, failed job or failed pass failed; fault
     // None when nothing failed since the last Write or SendFile.
     SpoolFailure GetSpoolFailure() const;
 
 protected:
+    // A new transfer forgets the last failure and undoes the last stop's cut.
+    bool PrepareFileTransfer() override;
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
     void OnFilePassEnd() override;
     void OnFileThreadEnd() override;

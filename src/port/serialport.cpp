@@ -24,7 +24,8 @@ CSerialPort::CSerialPort(CPortDeviceOpener &opener) : m_device(opener)
 CSerialPort::~CSerialPort()
 {
     if (m_monitor.joinable())
-        PortTrace(0, "CSerialPort::~CSerialPort - Port still open, closing it");
+        PortTrace(TraceSeverity::Information,
+                  "CSerialPort::~CSerialPort - Port still open, closing it");
     ClosePort();
 }
 
@@ -41,15 +42,15 @@ uint32_t CSerialPort::SetPortSettings(const void *settings)
 uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
     if (m_device.IsOpen()) {
-        PortTrace(0, "CSerialPort::OpenPort - Port already opened!");
+        PortTrace(TraceSeverity::Information, "CSerialPort::OpenPort - Port already opened!");
         return 1;
     }
     if (m_cfg.dwMarker != kCfgMarkerValid) {
-        PortTrace(1, "CSerialPort::OpenPort - Port hasn't setup!");
+        PortTrace(TraceSeverity::Refused, "CSerialPort::OpenPort - Port hasn't setup!");
         return 0;
     }
     if (!owner) {
-        PortTrace(1, "CSerialPort::OpenPort - Parameter not correct!");
+        PortTrace(TraceSeverity::Refused, "CSerialPort::OpenPort - Parameter not correct!");
         return 0;
     }
     ResetPercentDone();
@@ -84,20 +85,21 @@ bool CSerialPort::OpenDevice()
     case SerialOpenStep::Done:
         return true;
     case SerialOpenStep::OpenDevice:
-        RecordSystemError(result.osError, 3, "CSerialPort::OpenPort - Unable to open port!");
+        RecordSystemError(result.osError, TraceSeverity::SystemCall,
+                          "CSerialPort::OpenPort - Unable to open port!");
         NoteOpenFailure(path, GetLastError());
         return false;
     case SerialOpenStep::GetState:
-        RecordSystemError(result.osError, 3, "Get DCB error!");
+        RecordSystemError(result.osError, TraceSeverity::SystemCall, "Get DCB error!");
         return false;
     case SerialOpenStep::SetState:
         if (result.osError)
-            RecordSystemError(result.osError, 3, "Setup DCB error!");
+            RecordSystemError(result.osError, TraceSeverity::SystemCall, "Setup DCB error!");
         else
-            RecordError(kPortErrInvalidParameter, 3, "Setup DCB error!");
+            RecordError(kPortErrInvalidParameter, TraceSeverity::SystemCall, "Setup DCB error!");
         return false;
     case SerialOpenStep::Setup:
-        RecordSystemError(result.osError, 3, "Comm port setup fail!");
+        RecordSystemError(result.osError, TraceSeverity::SystemCall, "Comm port setup fail!");
         return false;
     }
     return false;
@@ -127,12 +129,13 @@ uint32_t CSerialPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *receive
     if (received)
         *received = 0;
     if (!m_device.IsOpen()) {
-        PortTrace(3, "CSerialPort::Read - Port not opened!");
+        PortTrace(TraceSeverity::SystemCall, "CSerialPort::Read - Port not opened!");
         return 0;
     }
     const DeviceIo io = m_device.File().Read(buffer, capacity);
     if (io.Failed()) {
-        RecordSystemError(io.osError, 3, "CSerialPort::Read - Unable to read the data\n");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CSerialPort::Read - Unable to read the data\n");
         return 0;
     }
     m_bytesRead += io.count;
@@ -151,7 +154,8 @@ uint32_t CSerialPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wri
     if (written)
         *written = 0;
     if (!m_device.IsOpen()) {
-        RecordError(kPortErrInvalidHandle, 3, "CSerialPort::Write - Port not opened!");
+        RecordError(kPortErrInvalidHandle, TraceSeverity::SystemCall,
+                    "CSerialPort::Write - Port not opened!");
         return 0;
     }
     if (length == 0)
@@ -169,13 +173,15 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
 {
     std::lock_guard lock(m_lock);
     if (m_write.HasRest()) {
-        RecordError(kPortErrIoPending, 0, "CSerialPort::Write - Last Write Pending!");
+        RecordError(kPortErrIoPending, TraceSeverity::Information,
+                    "CSerialPort::Write - Last Write Pending!");
         return 0;
     }
     // The caller may release its bytes when we return: the rest is copied.
     const DeviceIo io = m_write.Start(m_device.File(), bytes, length, m_device.OutputHeld());
     if (io.Failed()) {
-        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CSerialPort::Write - Unable to write the data\n");
         return 0;
     }
     if (written)
@@ -193,23 +199,9 @@ uint32_t CSerialPort::WriteBlocking(const uint8_t *bytes, uint32_t length)
     DeviceIo io;
     WriteWaiting(m_device.File(), bytes, length, never, nullptr, held, io);
     if (io.Failed())
-        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CSerialPort::Write - Unable to write the data\n");
     return uint32_t(io.count);
-}
-
-uint32_t CSerialPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
-{
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CSerialPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CSerialPort::StopSendFile()
-{
-    return StopFileTransfer();
 }
 
 CPortEx::ChunkResult CSerialPort::WriteFileChunk(const uint8_t *chunk, uint32_t length,
@@ -240,7 +232,7 @@ void CSerialPort::MonitorThreadProc()
             SendPortMsg(kPortWriteDone, UserValue());
         if (!lost && ((events & CDeviceFile::kHangup) || progress.lost)) {
             lost = true;
-            PortTrace(3, "CSerialPort:MonitorThreadProc - Port lost!");
+            PortTrace(TraceSeverity::SystemCall, "CSerialPort:MonitorThreadProc - Port lost!");
             PostPortMsg(kPortLost, UserValue());
         }
     }
@@ -281,7 +273,8 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
     // Either way the write is no longer pending (the rest is gone), before
     // code 2, so its handler may write again.
     if (io.Failed()) {
-        RecordSystemError(io.osError, 3, "CSerialPort::Write - Unable to write the data\n");
+        RecordSystemError(io.osError, TraceSeverity::SystemCall,
+                          "CSerialPort::Write - Unable to write the data\n");
         progress.lost = IsDeviceGoneError(io.osError);
     }
     // A failure that leaves the device in place ends the write like a

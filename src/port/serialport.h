@@ -42,10 +42,7 @@ public:
     // Asynchronous mode: the bytes are copied; code 2 follows once they are out.
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
-    uint32_t PauseSendFile() override;
-    uint32_t StopSendFile() override;
-    int32_t GetPortType() override { return 1; }
+    PortKind GetPortType() const override { return PortKind::Serial; }
 
     // "COM" and the number in decimal.
     static std::string DeviceName(uint32_t port);

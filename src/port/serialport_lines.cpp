@@ -26,7 +26,8 @@ bool CSerialPort::SendBreak(int durationMs)
     m_breakOn = true;
     m_break = std::thread([this, durationMs] {
         if (const int error = m_device.File().SendBreak(durationMs))
-            RecordSystemError(error, 3, "CSerialPort::SendBreak - Unable to send a break");
+            RecordSystemError(error, TraceSeverity::SystemCall,
+                              "CSerialPort::SendBreak - Unable to send a break");
         m_breakOn = false;
     });
     return true;

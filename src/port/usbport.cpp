@@ -51,7 +51,7 @@ CUsbPort::~CUsbPort()
 {
     if (IsOpen())
         ClosePort();
-    StopFileTransfer(); // reaps a file thread that ended by itself
+    StopSendFile(); // reaps a file thread that ended by itself
 }
 
 uint32_t CUsbPort::SetPortSettings(const void *settings)
@@ -66,10 +66,10 @@ uint32_t CUsbPort::SetPortSettings(const void *settings)
 
 uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    SetLastError(0);
+    ClearLastError();
     if (IsOpen()) {
-        SetLastError(kPortErrAlreadyInitialized);
-        PortTrace(0, "CUsbPort::OpenPort - Port already opened");
+        RecordError(kPortErrAlreadyInitialized, TraceSeverity::Information,
+                    "CUsbPort::OpenPort - Port already opened");
         return 1;
     }
     if (!m_bSettingsPresent)
@@ -79,7 +79,7 @@ uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, u
     uint32_t error = 0;
     m_device = m_opener.Open(m_path, error);
     if (!m_device) {
-        RecordError(error, 1, "CUsbPort::OpenPort - Unable to open port");
+        RecordError(error, TraceSeverity::Refused, "CUsbPort::OpenPort - Unable to open port");
         NoteOpenFailure(DevicePath(m_path), error);
         return 0;
     }
@@ -96,10 +96,11 @@ uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, u
 
 void CUsbPort::ClosePort()
 {
-    SetLastError(0);
+    ClearLastError();
     DetachOwner(); // releases a writer that waits for the owner
     if (!IsOpen()) {
-        PortTrace(0, "CUsbPort::ClosePort - Method called when port is not open");
+        PortTrace(TraceSeverity::Information,
+                  "CUsbPort::ClosePort - Method called when port is not open");
         return;
     }
     StopSendFile();
@@ -131,15 +132,15 @@ void CUsbPort::StopThread(std::thread &thread, CPortEvent &ended, UsbSide side)
 uint32_t CUsbPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                          uint8_t background)
 {
-    SetLastError(0);
+    ClearLastError();
     if (!IsOpen()) {
-        SetLastError(kPortErrInvalidHandle);
+        RecordError(kPortErrInvalidHandle);
         return 0;
     }
     if (length == 0)
         return 1;
     if (m_bWriteBusy) {
-        SetLastError(kPortErrIoPending);
+        RecordError(kPortErrIoPending);
         return 0;
     }
     if (!DeviceAnswers()) {
@@ -176,24 +177,13 @@ uint32_t CUsbPort::Read(uint8_t *buffer, uint32_t capacity, uint32_t *received)
     return count > 0 ? 1 : 0;
 }
 
-uint32_t CUsbPort::SendFile(const char *path, int32_t passes, uint32_t intervalMs)
+bool CUsbPort::PrepareFileTransfer()
 {
     ResetPercentDone();
-    if (!DeviceAnswers()) {
-        PostPortMsg(kPortLost, UserValue());
-        return 0;
-    }
-    return StartFileTransfer(path, passes, intervalMs);
-}
-
-uint32_t CUsbPort::PauseSendFile()
-{
-    return PauseFileTransfer();
-}
-
-uint32_t CUsbPort::StopSendFile()
-{
-    return StopFileTransfer();
+    if (DeviceAnswers())
+        return true;
+    PostPortMsg(kPortLost, UserValue());
+    return false;
 }
 
 void CUsbPort::OnStopWaitTimedOut()
@@ -219,7 +209,7 @@ bool CUsbPort::DeviceAnswers()
     uint32_t error = 0;
     if (m_device && m_device->Status(error))
         return true;
-    SetLastError(error);
+    RecordError(error);
     return false;
 }
 
@@ -232,7 +222,7 @@ uint32_t CUsbPort::ChunkedWrite(const uint8_t *bytes, uint32_t length)
         uint32_t taken = 0;
         uint32_t error = 0;
         if (!m_device->Write(bytes + total, chunk, taken, error)) {
-            SetLastError(error);
+            RecordError(error);
             break;
         }
         if (taken != chunk)

@@ -59,14 +59,13 @@ public:
     uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received) override;
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
-    uint32_t SendFile(const char *path, int32_t passes, uint32_t intervalMs) override;
-    uint32_t PauseSendFile() override;
-    uint32_t StopSendFile() override;
-    int32_t GetPortType() override { return 3; }
+    PortKind GetPortType() const override { return PortKind::Usb; }
 
     std::atomic<bool> m_bRecvEnable{false}; // receive switch, set by the view
 
 protected:
+    // The device must answer its status before a transfer starts (code 4 if not).
+    bool PrepareFileTransfer() override;
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
     void OnStopWaitTimedOut() override;
 

@@ -20,6 +20,7 @@ struct CFakePortLog
 class CFakePort : public CPortEx
 {
 public:
+    // `type` counts the kinds from 1 (serial) to 5 (printer).
     CFakePort(CFakePortLog &log, int type, bool acceptOpen)
         : m_log(log), m_type(type), m_acceptOpen(acceptOpen)
     {
@@ -46,7 +47,7 @@ public:
         ++m_log.closed;
     }
     uint32_t SetPortSettings(const void * /*settings*/) override { return 1; }
-    int32_t GetPortType() override { return m_type; }
+    PortKind GetPortType() const override { return static_cast<PortKind>(m_type - 1); }
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t * /*written*/,
                    uint8_t /*async*/) override
     {

@@ -2,6 +2,7 @@
 
 #include "cliport.h"
 #include "port/portex.h"
+#include "port/portkind.h"
 #include "port/portnotify.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <utility>
 
 namespace {
-constexpr int32_t kPrinterPortType = 5; // GetPortType of the printer-driver kind
 
 // A time-out and an interval together may exceed what a timer takes.
 int TimerMs(uint64_t ms)
@@ -134,7 +134,7 @@ void CCliSession::WriteBytes(const std::vector<uint8_t> &bytes)
     const auto length = static_cast<uint32_t>(bytes.size());
     if (!m_port.Write(bytes.data(), length, &written, 1))
         Finish(kExitPortFailed, "writing failed: " + PortErrorText(m_port.GetLastError()));
-    else if (m_port.GetPortType() == kPrinterPortType && written < length)
+    else if (m_port.GetPortType() == PortKind::Printer && written < length)
         Finish(kExitPortFailed,
                "the spooler refused the job: " + PortErrorText(m_port.GetLastError()));
 }
