@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kPadding = 3;
@@ -34,10 +35,16 @@ void CRecvView::Append(const uint8_t *bytes, std::size_t count)
     m_history.Append(bytes, count, QDateTime::currentMSecsSinceEpoch());
 }
 
+void CRecvView::IndexArrived()
+{
+    m_scannedSinceRefresh += m_history.IndexNew();
+}
+
 void CRecvView::Refresh(bool caretToEnd)
 {
     m_cost = {};
-    m_cost.scanned = m_history.IndexNew();
+    IndexArrived();
+    m_cost.scanned = std::exchange(m_scannedSinceRefresh, 0);
     if (caretToEnd) {
         const bool hadSelection = HasSelection();
         m_anchor = m_caret = m_history.Size();
@@ -55,6 +62,7 @@ void CRecvView::Clear()
 {
     const bool hadSelection = HasSelection();
     m_history.Clear();
+    m_scannedSinceRefresh = 0;
     m_top = m_anchor = m_caret = 0;
     m_visible.clear();
     UpdateScrollRange();
@@ -69,7 +77,7 @@ void CRecvView::SetHexNotation(bool hex)
     if (m_bHex == hex)
         return;
     m_bHex = hex;
-    m_history.IndexNew();
+    IndexArrived();
     m_anchor = m_history.UnitBoundaryFrom(m_anchor);
     m_caret = m_history.UnitBoundaryFrom(m_caret);
     m_top = RowAt(m_top).start;
@@ -119,7 +127,7 @@ void CRecvView::Copy() const
 
 void CRecvView::SelectAll()
 {
-    m_history.IndexNew();
+    IndexArrived();
     m_anchor = 0;
     m_caret = m_history.Size();
     EnsureCaretVisible();
@@ -244,7 +252,7 @@ void CRecvView::EnsureCaretVisible()
 void CRecvView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    m_history.IndexNew();
+    IndexArrived();
     UpdateScrollRange();
     ScrollToTop(RowAt(m_top).start);
 }
@@ -275,7 +283,7 @@ QString CRecvView::DrawnText(const Row &row) const
 
 void CRecvView::paintEvent(QPaintEvent *)
 {
-    m_history.IndexNew();
+    IndexArrived();
     QPainter painter(viewport());
     m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
     const int height = RowHeight();

@@ -45,7 +45,9 @@ public:
     // What the last Refresh and the paints after it cost, in bytes.
     struct UpdateCost
     {
-        std::size_t scanned = 0;  // bytes the index scanned
+        // Bytes the index scanned for what the Refresh brought in, also where
+        // a paint or a query between the read and the Refresh got there first.
+        std::size_t scanned = 0;
         std::size_t rendered = 0; // bytes laid out or rendered for rows
     };
 
@@ -115,6 +117,9 @@ private:
     void ResetMetrics();
 
     // ---- painting and positions (recvview.cpp) ----
+    // Indexes what was appended since the last call; the work counts for the
+    // next Refresh.
+    void IndexArrived();
     QString RenderRange(std::size_t from, std::size_t to) const;
     QString DrawnText(const Row &row) const;
     int XOfOffset(const Row &row, std::size_t offset) const;
@@ -141,6 +146,7 @@ private:
     bool m_bSyncingScrollBar = false;
     std::vector<Row> m_visible;
     mutable UpdateCost m_cost;
+    std::size_t m_scannedSinceRefresh = 0;
     // Pixel widths of units, filled as they are met: one-byte units by value,
     // pairs by their two bytes; negative: not yet measured. Fractional, as
     // the text is drawn: rounded widths would add up to the wrong row length.

@@ -74,7 +74,7 @@ std::size_t CRecvView::CaretMoved(int key) const
 
 void CRecvView::keyPressEvent(QKeyEvent *event)
 {
-    m_history.IndexNew();
+    IndexArrived();
     if (event == QKeySequence::Copy)
         return Copy();
     if (event == QKeySequence::SelectAll)
@@ -155,7 +155,7 @@ std::size_t CRecvView::CharToOffset(std::size_t from, qsizetype chars, bool roun
 // overlap by the searched text, and wraps once to the beginning.
 CRecvView::FindResult CRecvView::Find(const QString &text, bool matchCase)
 {
-    m_history.IndexNew();
+    IndexArrived();
     const QString needle = matchCase ? text : FoldAsciiCase(text);
     const std::size_t size = m_history.Size();
     const std::size_t overlap = std::size_t(needle.size()) * 2;

@@ -208,6 +208,24 @@ private slots:
         QCOMPARE(View()->VisibleRows().back().end, View()->History().Size()); // the end in sight
     }
 
+    // A paint that comes between a read and the update (as under load)
+    // indexes the new bytes first; the update still reports that work.
+    void anUpdateCountsWhatAPaintIndexedBeforeIt()
+    {
+        CRecvView view;
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QByteArray bytes = PseudoRandom(3 * qsizetype(CRecvHistory::kAnchorBytes), 5);
+        for (int update = 1; update <= 2; ++update) {
+            view.Append(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                        std::size_t(bytes.size()));
+            view.viewport()->repaint();
+            view.Refresh(true);
+            QCOMPARE(view.LastUpdateCost().scanned, std::size_t(bytes.size()));
+        }
+    }
+
     // Clearing and switching notation while bytes stream in: every byte
     // after the clear is shown, in the notation chosen, and counted.
     void clearAndNotationSwitchDuringAStreamLoseNothing()
