@@ -1,12 +1,12 @@
 // The view's status bar messages on their own: the frame's routine is found
 // from inside the frame, and the reply to a status request becomes a hint
 // and the reply box's tool tip.
+#include "partfixture.h"
 #include "shell/extstatuscontrolbar.h"
 #include "shell/statusmessenger.h"
 #include "view/viewstatus.h"
 
 #include <QMainWindow>
-#include <QTest>
 
 class TestViewStatus : public QObject
 {
@@ -15,22 +15,17 @@ class TestViewStatus : public QObject
 private slots:
     void init()
     {
-        m_frame = new QMainWindow;
-        m_bar = new CExtStatusControlBar(m_frame);
-        m_frame->setStatusBar(m_bar);
+        m_frame = std::make_unique<QMainWindow>();
+        m_frame->setStatusBar(m_bar = new CExtStatusControlBar(m_frame.get()));
         m_frame->setCentralWidget(new QWidget);
-        QVERIFY((new CStatusMessenger(m_bar, m_frame))->SetUpPanes());
+        QVERIFY((new CStatusMessenger(m_bar, m_frame.get()))->SetUpPanes());
     }
-    void cleanup() { delete m_frame; }
 
     void messagesReachTheFrameAroundTheOwnerOnly()
     {
         QWidget alone;
-        CViewStatus outside(&alone);
-        outside.ShowText(QStringLiteral("lost"), kStatusHint, -1);
-        QVERIFY(!outside.Messenger());
-        CViewStatus inside(m_frame->centralWidget());
-        inside.ShowText(QStringLiteral("found"), kStatusError, -1);
+        QVERIFY(!CViewStatus(&alone).Messenger());
+        CViewStatus(m_frame->centralWidget()).ShowText(QStringLiteral("found"), kStatusError, -1);
         QCOMPARE(m_bar->WindowText(), QStringLiteral("found"));
     }
 
@@ -51,19 +46,18 @@ private slots:
         QFETCH(bool, newPort);
         QFETCH(QString, hint);
         CViewStatus status(m_frame->centralWidget());
-        QWidget replyBox;
         m_bar->SetWindowText(QStringLiteral("before"));
-        status.NoteSent(reinterpret_cast<const uint8_t *>(sent.constData()), uint32_t(sent.size()));
+        status.NoteSent(U8(sent.constData()), uint32_t(sent.size()));
         if (newPort)
             status.ForgetStatusRequests();
-        const uint8_t reply = 0x72;
-        status.NoteReceived(&reply, 1, replyBox);
+        QWidget replyBox;
+        status.NoteReceived(U8("\x72"), 1, replyBox);
         QCOMPARE(replyBox.toolTip(), hint);
         QCOMPARE(m_bar->WindowText(), hint.isEmpty() ? QStringLiteral("before") : hint);
     }
 
 private:
-    QMainWindow *m_frame = nullptr;
+    std::unique_ptr<QMainWindow> m_frame;
     CExtStatusControlBar *m_bar = nullptr;
 };
 

@@ -1,0 +1,42 @@
+// Test support for the view's parts on their own: a shown window holding the
+// kinds of controls the view hands its parts, laid out so each can take the
+// focus. A part's test attaches the ones it uses.
+#pragma once
+
+#include "convert/editex.h"
+#include "view/recvview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <cstdint>
+
+inline const uint8_t *U8(const char *bytes)
+{
+    return reinterpret_cast<const uint8_t *>(bytes);
+}
+
+struct CPartControls
+{
+    CPartControls()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        for (QWidget *control : std::initializer_list<QWidget *>{sendBox, recvBox, edit, counter,
+                                                                 check, label, button})
+            layout->addWidget(control);
+        window.resize(300, 400);
+        window.show();
+    }
+    QWidget window;
+    CEditEx *sendBox = new CEditEx(&window);
+    CRecvView *recvBox = new CRecvView(&window);
+    QLineEdit *edit = new QLineEdit(&window);
+    QLineEdit *counter = new QLineEdit(&window);
+    QCheckBox *check = new QCheckBox(&window);
+    QLabel *label = new QLabel(&window);
+    QPushButton *button = new QPushButton(&window);
+};
