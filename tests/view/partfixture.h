@@ -28,7 +28,6 @@ struct CPartControls
         for (QWidget *control : std::initializer_list<QWidget *>{sendBox, recvBox, edit, counter,
                                                                  check, label, button})
             layout->addWidget(control);
-        window.resize(300, 400);
         window.show();
     }
     QWidget window;

@@ -7,39 +7,26 @@ class TestAutoSend : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_c = std::make_unique<CPartControls>();
-        m_autoSend.Attach(m_c->check, m_c->edit, m_c->button, [] {});
-    }
-    void cleanup() { m_autoSend.OnClicked(false); }
-
-    void intervalDecidesWhetherItStarts_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("starts");
-        QTest::newRow("shortest") << "51" << true;
-        QTest::newRow("too short") << "50" << false;
-        QTest::newRow("blanks, sign, trailing text") << " +100ms" << true;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("negative") << "-1000" << false;
-        QTest::newRow("beyond int saturates") << "99999999999" << true;
-    }
     void intervalDecidesWhetherItStarts()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, starts);
-        m_c->edit->setText(text);
-        m_c->check->setChecked(true);
-        QCOMPARE(m_autoSend.OnClicked(true), starts);
-        QCOMPARE(m_autoSend.IsRunning(), starts);
-        QCOMPARE(m_c->check->isChecked(), starts);
-        QCOMPARE(m_c->edit->isEnabled(), !starts); // fixed while running
+        // Blanks, a sign and trailing text are read past; beyond int saturates.
+        const std::pair<const char *, bool> intervals[] = {
+            {"51", true},          {"50", false},    {" +100ms", true},
+            {"99999999999", true}, {"-1000", false}, {"", false},
+        };
+        CPartControls c;
+        CAutoSend autoSend;
+        autoSend.Attach(c.check, c.edit, c.button, [] {});
+        for (const auto &[text, starts] : intervals) {
+            c.edit->setText(QString::fromLatin1(text));
+            c.check->setChecked(true);
+            QCOMPARE(autoSend.OnClicked(true), starts);
+            QCOMPARE(autoSend.IsRunning(), starts);
+            QCOMPARE(c.check->isChecked(), starts);
+            QCOMPARE(c.edit->isEnabled(), !starts); // fixed while running
+            autoSend.OnClicked(false);
+        }
     }
-
-private:
-    std::unique_ptr<CPartControls> m_c;
-    CAutoSend m_autoSend;
 };
 
 QTEST_MAIN(TestAutoSend)

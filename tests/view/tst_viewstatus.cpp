@@ -29,31 +29,28 @@ private slots:
         QCOMPARE(m_bar->WindowText(), QStringLiteral("found"));
     }
 
-    void statusRepliesBecomeHints_data()
-    {
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<bool>("newPort");
-        QTest::addColumn<QString>("hint");
-        const QByteArray request("\x10\x04\x04", 3);
-        QTest::newRow("answer") << request << false
-                                << QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
-        QTest::newRow("asked through the last port") << request << true << QString();
-        QTest::newRow("nothing asked") << QByteArray("\x04") << false << QString();
-    }
+    // The reply to a request sent through this port, or to nothing asked.
     void statusRepliesBecomeHints()
     {
-        QFETCH(QByteArray, sent);
-        QFETCH(bool, newPort);
-        QFETCH(QString, hint);
-        CViewStatus status(m_frame->centralWidget());
-        m_bar->SetWindowText(QStringLiteral("before"));
-        status.NoteSent(U8(sent.constData()), uint32_t(sent.size()));
-        if (newPort)
-            status.ForgetStatusRequests();
-        QWidget replyBox;
-        status.NoteReceived(U8("\x72"), 1, replyBox);
-        QCOMPARE(replyBox.toolTip(), hint);
-        QCOMPARE(m_bar->WindowText(), hint.isEmpty() ? QStringLiteral("before") : hint);
+        const QString answer = QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
+        const QByteArray request("\x10\x04\x04", 3);
+        const struct
+        {
+            QByteArray sent;
+            bool newPort;
+            QString hint;
+        } cases[] = {{request, false, answer}, {request, true, {}}, {"\x04", false, {}}};
+        for (const auto &c : cases) {
+            CViewStatus status(m_frame->centralWidget());
+            m_bar->SetWindowText(QStringLiteral("before"));
+            status.NoteSent(U8(c.sent.constData()), uint32_t(c.sent.size()));
+            if (c.newPort)
+                status.ForgetStatusRequests();
+            QWidget replyBox;
+            status.NoteReceived(U8("\x72"), 1, replyBox);
+            QCOMPARE(replyBox.toolTip(), c.hint);
+            QCOMPARE(m_bar->WindowText(), c.hint.isEmpty() ? QStringLiteral("before") : c.hint);
+        }
     }
 
 private:
