@@ -48,12 +48,10 @@ private slots:
 private:
     static CViewSettings::Snapshot Snapshot(int kind, int splitter1, int splitter2)
     {
-        CViewSettings::Snapshot snapshot;
-        snapshot.values.selPort = kind;
-        snapshot.values.hexDisplay = true;
-        snapshot.splitter1 = splitter1;
-        snapshot.splitter2 = splitter2;
-        return snapshot;
+        RvConfigValues values;
+        values.selPort = kind;
+        values.hexDisplay = true;
+        return {values, splitter1, splitter2};
     }
 
     std::unique_ptr<CViewSandbox> m_sandbox;

@@ -13,25 +13,17 @@ class TestViewStatus : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_frame = std::make_unique<QMainWindow>();
-        m_frame->setStatusBar(m_bar = new CExtStatusControlBar(m_frame.get()));
-        m_frame->setCentralWidget(new QWidget);
-        QVERIFY((new CStatusMessenger(m_bar, m_frame.get()))->SetUpPanes());
-    }
-
-    void messagesReachTheFrameAroundTheOwnerOnly()
-    {
-        QWidget alone;
-        QVERIFY(!CViewStatus(&alone).Messenger());
-        CViewStatus(m_frame->centralWidget()).ShowText(QStringLiteral("found"), kStatusError, -1);
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("found"));
-    }
-
-    // The reply to a request sent through this port, or to nothing asked.
+    // Only the reply to a request sent through this port is explained.
     void statusRepliesBecomeHints()
     {
+        QMainWindow frame;
+        auto *bar = new CExtStatusControlBar(&frame);
+        frame.setStatusBar(bar);
+        frame.setCentralWidget(new QWidget);
+        QVERIFY((new CStatusMessenger(bar, &frame))->SetUpPanes());
+        QWidget alone;
+        QVERIFY(!CViewStatus(&alone).Messenger());
+
         const QString answer = QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
         const QByteArray request("\x10\x04\x04", 3);
         const struct
@@ -41,21 +33,17 @@ private slots:
             QString hint;
         } cases[] = {{request, false, answer}, {request, true, {}}, {"\x04", false, {}}};
         for (const auto &c : cases) {
-            CViewStatus status(m_frame->centralWidget());
-            m_bar->SetWindowText(QStringLiteral("before"));
+            CViewStatus status(frame.centralWidget());
+            bar->SetWindowText(QStringLiteral("before"));
             status.NoteSent(U8(c.sent.constData()), uint32_t(c.sent.size()));
             if (c.newPort)
                 status.ForgetStatusRequests();
             QWidget replyBox;
             status.NoteReceived(U8("\x72"), 1, replyBox);
             QCOMPARE(replyBox.toolTip(), c.hint);
-            QCOMPARE(m_bar->WindowText(), c.hint.isEmpty() ? QStringLiteral("before") : c.hint);
+            QCOMPARE(bar->WindowText(), c.hint.isEmpty() ? QStringLiteral("before") : c.hint);
         }
     }
-
-private:
-    std::unique_ptr<QMainWindow> m_frame;
-    CExtStatusControlBar *m_bar = nullptr;
 };
 
 QTEST_MAIN(TestViewStatus)
