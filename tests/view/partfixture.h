@@ -1,6 +1,6 @@
 // Test support for the view's parts on their own: a shown window holding the
-// kinds of controls the view hands its parts, laid out so each can take the
-// focus. A part's test attaches the ones it uses.
+// kinds of controls the view hands its parts. A part's test attaches the
+// ones it uses.
 #pragma once
 
 #include "convert/editex.h"
@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <cstdint>
 
@@ -22,14 +21,7 @@ inline const uint8_t *U8(const char *bytes)
 
 struct CPartControls
 {
-    CPartControls()
-    {
-        auto *layout = new QVBoxLayout(&window);
-        for (QWidget *control : std::initializer_list<QWidget *>{sendBox, recvBox, edit, counter,
-                                                                 check, label, button})
-            layout->addWidget(control);
-        window.show();
-    }
+    CPartControls() { window.show(); }
     QWidget window;
     CEditEx *sendBox = new CEditEx(&window);
     CRecvView *recvBox = new CRecvView(&window);
