@@ -9,10 +9,11 @@ class TestAutoSend : public QObject
 private slots:
     void intervalDecidesWhetherItStarts()
     {
-        // Blanks, a sign and trailing text are read past; beyond int saturates.
+        // Blanks, a sign and trailing text are read past; beyond int saturates
+        // instead of wrapping to a negative interval.
         const std::pair<const char *, bool> intervals[] = {
-            {"51", true},          {"50", false},    {" +100ms", true},
-            {"99999999999", true}, {"-1000", false}, {"", false},
+            {"51", true},         {"50", false},    {" +100ms", true},
+            {"2147483648", true}, {"-1000", false}, {"", false},
         };
         CPartControls c;
         CAutoSend autoSend;
