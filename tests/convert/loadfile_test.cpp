@@ -28,33 +28,23 @@ void ExpectOutcome(const LoadedBytes &loaded, const QByteArray &content)
     }
 }
 
-const qint64 kSizes[] = {0, kMaxLoadSize - 1, kMaxLoadSize, kMaxLoadSize + 1, 3 * kMaxLoadSize};
-
-TEST(LoadFile, RegularFilesLoadUpToTheLimit)
-{
-    QTemporaryDir dir;
-    for (const qint64 size : kSizes) {
-        SCOPED_TRACE(size);
-        const QString path = dir.filePath(QString::number(size));
-        const QByteArray content = Pattern(size);
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == size);
-        out.close();
-        QFile file;
-        ASSERT_TRUE(OpenRegularFile(file, path));
-        ExpectOutcome(ReadLoadable(file), content);
-    }
-}
-
 // A pipe hands over at most its buffer per read, and reports no size.
-TEST(LoadFile, PiecewiseDeliveryCountsAllPieces)
+TEST(LoadFile, FilesAndFifosLoadUpToTheLimit)
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const qint64 size : {kMaxLoadSize, kMaxLoadSize + 1}) {
+    for (const qint64 size :
+         {0ll, kMaxLoadSize - 1, kMaxLoadSize, kMaxLoadSize + 1, 3 * kMaxLoadSize}) {
         SCOPED_TRACE(size);
         const QByteArray content = Pattern(size);
+        QFile file(dir.filePath(QString::number(size)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == size);
+        file.close();
+        ASSERT_TRUE(OpenRegularFile(file, file.fileName()));
+        ExpectOutcome(ReadLoadable(file), content);
+        if (size > kMaxLoadSize + 1)
+            continue; // a writer left with bytes nobody reads would block
         std::thread writer([&] {
             QFile out(fifo);
             if (!out.open(QIODevice::WriteOnly))

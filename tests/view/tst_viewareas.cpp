@@ -28,30 +28,26 @@ class TestViewAreas : public QObject
     Q_OBJECT
 
 private slots:
-    void savedTopsOrDesigned_data()
-    {
-        QTest::addColumn<int>("saved1");
-        QTest::addColumn<int>("saved2");
-        QTest::addColumn<int>("top1");
-        QTest::addColumn<int>("top2");
-        QTest::newRow("none saved") << 0 << 0 << 120 << 175;
-        QTest::newRow("both saved") << 150 << 400 << 150 << 400;
-        QTest::newRow("bar 2 touching bar 1") << 150 << 155 << 150 << 175;
-        QTest::newRow("bar 2 just below bar 1") << 150 << 156 << 150 << 156;
-        QTest::newRow("bar 1 unsaved, bar 2 on it") << 0 << 125 << 120 << 175;
-    }
-    // Before the start nothing moves, whatever the view's size.
+    // Saved tops, or the designed ones when bar 1 is unsaved or bar 2 would
+    // touch it. Before the start nothing moves, whatever the view's size.
     void savedTopsOrDesigned()
     {
-        QFETCH(int, saved1);
-        QFETCH(int, saved2);
-        QWidget view;
-        CViewAreas areas;
-        areas.CreateBars(&view, kLeft, saved1, saved2, {});
-        QVERIFY(!areas.Place(700, 900, {}));
-        QTEST(areas.Bar1()->y(), "top1");
-        QTEST(areas.Bar2()->y(), "top2");
-        QCOMPARE(areas.Bar1()->x(), kLeft);
+        const struct
+        {
+            int saved1, saved2, top1, top2;
+        } cases[] = {{0, 0, 120, 175},
+                     {150, 400, 150, 400},
+                     {150, 155, 150, 175},
+                     {150, 156, 150, 156},
+                     {0, 125, 120, 175}};
+        for (const auto &c : cases) {
+            QWidget view;
+            CViewAreas areas;
+            areas.CreateBars(&view, kLeft, c.saved1, c.saved2, {});
+            QVERIFY(!areas.Place(700, 900, {}));
+            QCOMPARE(areas.Bar1()->pos(), QPoint(kLeft, c.top1));
+            QCOMPARE(areas.Bar2()->y(), c.top2);
+        }
     }
 
     void dragGivesANewShareThatAResizeKeeps()

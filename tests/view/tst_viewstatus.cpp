@@ -1,70 +1,49 @@
 // The view's status bar messages on their own: the frame's routine is found
 // from inside the frame, and the reply to a status request becomes a hint
 // and the reply box's tool tip.
+#include "partfixture.h"
 #include "shell/extstatuscontrolbar.h"
 #include "shell/statusmessenger.h"
 #include "view/viewstatus.h"
 
 #include <QMainWindow>
-#include <QTest>
 
 class TestViewStatus : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_frame = new QMainWindow;
-        m_bar = new CExtStatusControlBar(m_frame);
-        m_frame->setStatusBar(m_bar);
-        m_frame->setCentralWidget(new QWidget);
-        QVERIFY((new CStatusMessenger(m_bar, m_frame))->SetUpPanes());
-    }
-    void cleanup() { delete m_frame; }
-
-    void messagesReachTheFrameAroundTheOwnerOnly()
-    {
-        QWidget alone;
-        CViewStatus outside(&alone);
-        outside.ShowText(QStringLiteral("lost"), kStatusHint, -1);
-        QVERIFY(!outside.Messenger());
-        CViewStatus inside(m_frame->centralWidget());
-        inside.ShowText(QStringLiteral("found"), kStatusError, -1);
-        QCOMPARE(m_bar->WindowText(), QStringLiteral("found"));
-    }
-
-    void statusRepliesBecomeHints_data()
-    {
-        QTest::addColumn<QByteArray>("sent");
-        QTest::addColumn<bool>("newPort");
-        QTest::addColumn<QString>("hint");
-        const QByteArray request("\x10\x04\x04", 3);
-        QTest::newRow("answer") << request << false
-                                << QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
-        QTest::newRow("asked through the last port") << request << true << QString();
-        QTest::newRow("nothing asked") << QByteArray("\x04") << false << QString();
-    }
+    // Only the reply to a request sent through this port is explained.
     void statusRepliesBecomeHints()
     {
-        QFETCH(QByteArray, sent);
-        QFETCH(bool, newPort);
-        QFETCH(QString, hint);
-        CViewStatus status(m_frame->centralWidget());
-        QWidget replyBox;
-        m_bar->SetWindowText(QStringLiteral("before"));
-        status.NoteSent(reinterpret_cast<const uint8_t *>(sent.constData()), uint32_t(sent.size()));
-        if (newPort)
-            status.ForgetStatusRequests();
-        const uint8_t reply = 0x72;
-        status.NoteReceived(&reply, 1, replyBox);
-        QCOMPARE(replyBox.toolTip(), hint);
-        QCOMPARE(m_bar->WindowText(), hint.isEmpty() ? QStringLiteral("before") : hint);
-    }
+        QMainWindow frame;
+        auto *bar = new CExtStatusControlBar(&frame);
+        frame.setStatusBar(bar);
+        frame.setCentralWidget(new QWidget);
+        QVERIFY((new CStatusMessenger(bar, &frame))->SetUpPanes());
+        QWidget alone;
+        QVERIFY(!CViewStatus(&alone).Messenger());
 
-private:
-    QMainWindow *m_frame = nullptr;
-    CExtStatusControlBar *m_bar = nullptr;
+        const QString answer = QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
+        const QByteArray request("\x10\x04\x04", 3);
+        const struct
+        {
+            QByteArray sent;
+            bool newPort;
+            QString hint;
+        } cases[] = {{request, false, answer}, {request, true, {}}, {"\x04", false, {}}};
+        for (const auto &c : cases) {
+            CViewStatus status(frame.centralWidget());
+            bar->SetWindowText(QStringLiteral("before"));
+            status.NoteSent(U8(c.sent.constData()), uint32_t(c.sent.size()));
+            if (c.newPort)
+                status.ForgetStatusRequests();
+            QWidget replyBox;
+            status.NoteReceived(U8("\x72"), 1, replyBox);
+            QCOMPARE(replyBox.toolTip(), c.hint);
+            QCOMPARE(bar->WindowText(), c.hint.isEmpty() ? QStringLiteral("before") : c.hint);
+        }
+    }
 };
 
 QTEST_MAIN(TestViewStatus)

@@ -1,0 +1,33 @@
+// Test support for the view's parts on their own: a shown window holding the
+// kinds of controls the view hands its parts. A part's test attaches the
+// ones it uses.
+#pragma once
+
+#include "convert/editex.h"
+#include "view/recvview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdint>
+
+inline const uint8_t *U8(const char *bytes)
+{
+    return reinterpret_cast<const uint8_t *>(bytes);
+}
+
+struct CPartControls
+{
+    CPartControls() { window.show(); }
+    QWidget window;
+    CEditEx *sendBox = new CEditEx(&window);
+    CRecvView *recvBox = new CRecvView(&window);
+    QLineEdit *edit = new QLineEdit(&window);
+    QLineEdit *counter = new QLineEdit(&window);
+    QCheckBox *check = new QCheckBox(&window);
+    QLabel *label = new QLabel(&window);
+    QPushButton *button = new QPushButton(&window);
+};
