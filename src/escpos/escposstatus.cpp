@@ -158,6 +158,8 @@ void CStatusReplyTracker::NoteSent(std::span<const uint8_t> bytes)
 {
     const std::vector<StatusRequest> requests = RequestsIn(bytes);
     m_open.insert(m_open.end(), requests.begin(), requests.end());
+    while (m_open.size() > kMaxOpen)
+        m_open.pop_front();
 }
 
 std::vector<StatusReply> CStatusReplyTracker::NoteReceived(std::span<const uint8_t> bytes)

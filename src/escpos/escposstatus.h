@@ -11,6 +11,7 @@
 // command line, and the window gives them its own captions by enum value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -83,10 +84,15 @@ struct StatusReply
 
 // Pairs status bytes received with the requests sent before them: a received
 // byte answers the oldest request still open when it has the fixed bits of
-// such a reply, and is other data otherwise.
+// such a reply, and is other data otherwise. At most kMaxOpen requests stay
+// open: beyond that the oldest is forgotten, so a printer that never answers
+// neither grows the list without end nor holds back the replies to the
+// requests sent after it for longer than kMaxOpen requests.
 class CStatusReplyTracker
 {
 public:
+    static constexpr std::size_t kMaxOpen = 16;
+
     void NoteSent(std::span<const uint8_t> bytes);
     // The status bytes among `bytes`, in order.
     std::vector<StatusReply> NoteReceived(std::span<const uint8_t> bytes);

@@ -138,6 +138,15 @@ TEST(EscPosStatus, PairsStatusBytesWithTheRequestsTheyAnswer)
     tracker.NoteSent(bytes("\x10\x04\x01"));
     tracker.Clear();
     EXPECT_TRUE(tracker.NoteReceived(bytes("\x12")).empty());
+
+    // A GS r 1 the printer never answers is forgotten after kMaxOpen later
+    // requests; until then it holds back the DLE EOT 2 replies behind it.
+    tracker.NoteSent(bytes(std::string("\x1D\x72\x01", 3)));
+    for (std::size_t i = 0; i < EscPos::CStatusReplyTracker::kMaxOpen; ++i)
+        tracker.NoteSent(bytes("\x10\x04\x02"));
+    const auto afterCap = tracker.NoteReceived(bytes("\x12"));
+    ASSERT_EQ(afterCap.size(), 1u);
+    EXPECT_EQ(afterCap[0].request, StatusRequest::OfflineCause);
 }
 
 } // namespace
