@@ -105,8 +105,8 @@ private slots:
         QVERIFY(Command(CMainFrame::ID_EDIT_COPY)->isEnabled());
         Command(CMainFrame::ID_EDIT_COPY)->trigger();
         QCOMPARE(QApplication::clipboard()->text(), View()->WholeText());
-        m_framed->SendBox()->setPlainText(QApplication::clipboard()->text());
-        QCOMPARE(BoxBytes(m_framed->SendBox()), history);
+        SendBox()->setPlainText(QApplication::clipboard()->text());
+        QCOMPARE(BoxBytes(SendBox()), history);
     }
 
     // A drag from inside a wrapped line to just after a double-byte
@@ -142,13 +142,13 @@ private slots:
         QTRY_VERIFY(!View()->IsEmpty());
         View()->setFocus();
         for (const char *expected : {"Hello", "hello", "Hello"})
-            QCOMPARE(Find(QStringLiteral("HELLO"), false), QString::fromLatin1(expected));
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FIND_WRAPPED));
-        QCOMPARE(Find(QStringLiteral("hello"), true), QStringLiteral("hello"));
-        m_framed->SendBox()->setFocus();
-        m_framed->SendBox()->setPlainText(QStringLiteral("hello there"));
-        Find(QStringLiteral("there"), false);
-        QCOMPARE(m_framed->SendBox()->textCursor().selectedText(), QStringLiteral("there"));
+            QCOMPARE(FindText(QStringLiteral("HELLO"), false), QString::fromLatin1(expected));
+        QCOMPARE(StatusText(), LoadString(IDS_FIND_WRAPPED));
+        QCOMPARE(FindText(QStringLiteral("hello"), true), QStringLiteral("hello"));
+        SendBox()->setFocus();
+        SendBox()->setPlainText(QStringLiteral("hello there"));
+        FindText(QStringLiteral("there"), false);
+        QCOMPARE(SendBox()->textCursor().selectedText(), QStringLiteral("there"));
     }
 
     // Off by default; the margin moves the text but is never copied; the
@@ -156,13 +156,13 @@ private slots:
     void arrivalTimesAreAMarginRememberedInTheUserSettings()
     {
         OpenAgainstPeer();
-        auto *times = m_framed->Find<QCheckBox>(ViewId::kRecvTimes);
+        auto *times = Find<QCheckBox>(ViewId::kRecvTimes);
         QVERIFY(!times->isChecked());
         PeerSends("status ok\r\n");
         QTRY_COMPARE(View()->WholeText(), QStringLiteral("status ok\n"));
         View()->viewport()->repaint();
         const int left = View()->PointOfOffset(0).x();
-        QTest::mouseClick(times, Qt::LeftButton);
+        Click(ViewId::kRecvTimes);
         View()->viewport()->repaint();
         QVERIFY(View()->PointOfOffset(0).x() > left);
         View()->SelectAll();
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(QFile::exists(m_sandbox->UserIniPath()));
         QVERIFY(!FileBytes(m_sandbox->UserIniPath()).contains("rrival"));
         Start();
-        QVERIFY(m_framed->Find<QCheckBox>(ViewId::kRecvTimes)->isChecked());
+        QVERIFY(Find<QCheckBox>(ViewId::kRecvTimes)->isChecked());
         QVERIFY(View()->ShowsArrivalTimes());
     }
 
@@ -231,17 +231,17 @@ private slots:
     void clearAndNotationSwitchDuringAStreamLoseNothing()
     {
         OpenAgainstPeer();
-        m_framed->Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
         const QByteArray stream = PseudoRandom(300000, 7);
         const QByteArray first = stream.left(100000);
         const QByteArray rest = stream.mid(100000);
         PeerSends(first);
         QTRY_VERIFY(View()->History().Size() > 0);
-        m_framed->Button(ViewId::kClearRecv)->click();
+        Click(ViewId::kClearRecv);
         PeerSends(rest.left(100000));
-        m_framed->Find<QCheckBox>(ViewId::kHexRecv)->click();
+        Find<QCheckBox>(ViewId::kHexRecv)->click();
         PeerSends(rest.mid(100000));
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->Find<QLineEdit>(ViewId::kRecvCount)->text(),
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
                                   QString::number(stream.size()), kPortWaitMs);
         const QByteArray history = HistoryOf(View());
         QVERIFY(history.endsWith(rest));
@@ -250,18 +250,18 @@ private slots:
         QCOMPARE(ShownBytes(View()), history);
         View()->viewport()->repaint();
         QCOMPARE(View()->VisibleRows().back().end, View()->History().Size());
-        m_framed->Find<QCheckBox>(ViewId::kHexRecv)->click();
+        Find<QCheckBox>(ViewId::kHexRecv)->click();
         QCOMPARE(View()->WholeText(), AsciiRendering(history));
     }
 
 private:
     // The selection after one find request.
-    QString Find(const QString &text, bool matchCase)
+    QString FindText(const QString &text, bool matchCase)
     {
         m_framed->View()->OnViewRequest(kRequestFind, matchCase ? 1 : 0, text);
         return View()->hasFocus() || View()->HasSelection()
                    ? View()->SelectedText()
-                   : m_framed->SendBox()->textCursor().selectedText();
+                   : SendBox()->textCursor().selectedText();
     }
     QAction *Command(int id) { return m_framed->Frame().CommandAction(id); }
     CRecvView *View() const { return m_framed->RecvBox(); }
