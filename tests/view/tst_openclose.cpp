@@ -25,30 +25,26 @@ private slots:
         m_acceptOpen = true;
     }
 
-    void openFails_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<int>("closed");
-        QTest::newRow("refused by the port") << false << 0;
-        QTest::newRow("result with an error") << true << 1;
-    }
+    // Refused by the port, or a result with an error.
     void openFails()
     {
-        QFETCH(bool, accept);
-        m_acceptOpen = accept;
-        StartFake();
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_log.created, 1);
-        if (accept)
-            m_port->RaiseOpenResult(10061);
-        QTRY_VERIFY(Open()->isEnabled());
-        QVERIFY(!m_framed->View()->HasPort());
-        QTEST(m_log.closed, "closed");
-        QCOMPARE(Open()->text(), kOpenCaption);
-        QVERIFY(!Send()->isEnabled());
-        QCOMPARE(StatusText(), kOpenFailed);
-        QVERIFY(m_framed->StatusIsError());
-        QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x1b@", 2)), 0);
+        for (const auto &[accept, closed] : {std::pair{false, 0}, std::pair{true, 1}}) {
+            m_log = {};
+            m_acceptOpen = accept;
+            StartFake();
+            m_framed->ClickOpenClose();
+            QCOMPARE(m_log.created, 1);
+            if (accept)
+                m_port->RaiseOpenResult(10061);
+            QTRY_VERIFY(Open()->isEnabled());
+            QVERIFY(!m_framed->View()->HasPort());
+            QCOMPARE(m_log.closed, closed);
+            QCOMPARE(Open()->text(), kOpenCaption);
+            QVERIFY(!Send()->isEnabled());
+            QCOMPARE(StatusText(), kOpenFailed);
+            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x1b@", 2)), 0);
+        }
     }
 
     // The view forgets its port before closing it: a loss the close itself
@@ -176,51 +172,43 @@ private slots:
 
     // A lost port and a failed transfer both end the transfer's display; only
     // the lost port takes the send buttons with it.
-    void transferEndsIdle_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("port lost") << int(kPortLost) << kClosed;
-        QTest::newRow("transfer failed") << int(kPortFileFailed) << LoadString(IDS_FILE_SEND_ERROR);
-    }
     void transferEndsIdle()
     {
-        QFETCH(int, code);
-        OpenForFiles();
-        FileButton()->click();
-        QCOMPARE(FileButton()->text(), LoadString(IDS_PAUSE));
-        QVERIFY(!Send()->isEnabled());
-        m_port->Raise(uint16_t(code));
-        QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
-        QTEST(StatusText(), "status");
-        QVERIFY(!Button(ViewId::kStopFile)->isEnabled());
-        QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
-        const bool lost = code == kPortLost;
-        QCOMPARE(m_framed->View()->HasPort(), !lost);
-        QCOMPARE(Send()->isEnabled(), !lost);
-        QCOMPARE(FileButton()->isEnabled(), !lost);
+        const std::pair<uint16_t, QString> ends[] = {
+            {kPortLost, kClosed}, {kPortFileFailed, LoadString(IDS_FILE_SEND_ERROR)}};
+        for (const auto &[code, status] : ends) {
+            OpenForFiles();
+            FileButton()->click();
+            QCOMPARE(FileButton()->text(), LoadString(IDS_PAUSE));
+            QVERIFY(!Send()->isEnabled());
+            m_port->Raise(code);
+            QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
+            QCOMPARE(StatusText(), status);
+            QVERIFY(!Button(ViewId::kStopFile)->isEnabled());
+            QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
+            const bool lost = code == kPortLost;
+            QCOMPARE(m_framed->View()->HasPort(), !lost);
+            QCOMPARE(Send()->isEnabled(), !lost);
+            QCOMPARE(FileButton()->isEnabled(), !lost);
+        }
     }
 
-    void badRepeatCountStartsNothing_data()
-    {
-        QTest::addColumn<QString>("count");
-        QTest::newRow("zero") << QStringLiteral("0");
-        QTest::newRow("not a number") << QStringLiteral("abc");
-    }
+    // Zero, or not a number.
     void badRepeatCountStartsNothing()
     {
-        QFETCH(QString, count);
-        OpenForFiles();
-        auto *repeat = Find<QLineEdit>(ViewId::kFileRepeat);
-        repeat->setText(count);
-        FileButton()->click();
-        QCOMPARE(m_log.transfersStarted, 0);
-        QCOMPARE(StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
-        QVERIFY(m_framed->StatusIsError());
-        QCOMPARE(repeat->selectedText(), count);
-        QTRY_VERIFY(repeat->hasFocus());
-        QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
-        QVERIFY(Send()->isEnabled());
+        for (const QString count : {"0", "abc"}) {
+            OpenForFiles();
+            auto *repeat = Find<QLineEdit>(ViewId::kFileRepeat);
+            repeat->setText(count);
+            FileButton()->click();
+            QCOMPARE(m_log.transfersStarted, 0);
+            QCOMPARE(StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
+            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(repeat->selectedText(), count);
+            QTRY_VERIFY(repeat->hasFocus());
+            QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
+            QVERIFY(Send()->isEnabled());
+        }
     }
 
     // The count reaches the reset rule: a negative count repeats until
