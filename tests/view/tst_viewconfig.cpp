@@ -238,45 +238,41 @@ private slots:
         CViewSandbox &sandbox = *m_sandbox;
         const QByteArray text = UserCmds(5, "0%1");
         WriteFile("rvcfg.ini", text);
-        {
-            CFramedView framed;
-            QVERIFY(framed.WaitForStartup());
-            QTRY_COMPARE(Captions(framed.View()).size(), 5);
-            QVERIFY(framed.Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
-            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
-                DeleteRowsFrom(dlg, 0);
-                dlg->reject();
-            });
-            QCOMPARE(FileBytes(sandbox.IniPath()), text);
-            QCOMPARE(Captions(framed.View()).size(), 5);
+        Start();
+        QTRY_COMPARE(Captions(m_framed->View()).size(), 5);
+        QVERIFY(m_framed->Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            DeleteRowsFrom(dlg, 0);
+            dlg->reject();
+        });
+        QCOMPARE(FileBytes(sandbox.IniPath()), text);
+        QCOMPARE(Captions(m_framed->View()).size(), 5);
 
-            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
-                DeleteRowsFrom(dlg, 2);
-                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-            });
-            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
-            const QByteArray saved = FileBytes(sandbox.IniPath());
-            QVERIFY(saved.contains("CmdCnt=2\r\n"));
-            QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
-            QVERIFY(saved.contains("CmdValue2=02\r\n"));
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            DeleteRowsFrom(dlg, 2);
+            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        });
+        QCOMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
+        const QByteArray saved = FileBytes(sandbox.IniPath());
+        QVERIFY(saved.contains("CmdCnt=2\r\n"));
+        QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
+        QVERIFY(saved.contains("CmdValue2=02\r\n"));
 
-            // The file can no longer be written: the old list stays usable.
-            QVERIFY(QFile::remove(sandbox.IniPath()));
-            QVERIFY(QDir().mkdir(sandbox.IniPath()));
-            MessageBoxWatcher watcher;
-            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
-                DeleteRowsFrom(dlg, 1);
-                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-            });
-            QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
-            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
-            QCOMPARE(framed.View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
-            QVERIFY(QDir().rmdir(sandbox.IniPath()));
-            QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
-        }
-        CFramedView restarted;
-        QVERIFY(restarted.WaitForStartup());
-        QTRY_COMPARE(Captions(restarted.View()), QStringList({"c1", "c2"}));
+        // The file can no longer be written: the old list stays usable.
+        QVERIFY(QFile::remove(sandbox.IniPath()));
+        QVERIFY(QDir().mkdir(sandbox.IniPath()));
+        MessageBoxWatcher watcher;
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            DeleteRowsFrom(dlg, 1);
+            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        });
+        QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
+        QCOMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
+        QCOMPARE(m_framed->View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
+        QVERIFY(QDir().rmdir(sandbox.IniPath()));
+        QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
+        Start();
+        QTRY_COMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
     }
 
     // Without a file in the start folder every reader takes the user's file:
