@@ -136,12 +136,9 @@ private slots:
         frame.OnEditFind();
         QVERIFY(frame.FindDialog());
         found << ChineseCaptions(frame.FindDialog());
-        CAboutDlg about(&frame);
-        CUserCmdCfgDlg commands(&frame);
-        CUserCmdEditDlg edit(&frame);
-        for (const QWidget *dialog :
-             std::initializer_list<const QWidget *>{&about, &commands, &edit})
-            found << ChineseCaptions(dialog);
+        found << ChineseCaptions(std::make_unique<CAboutDlg>(&frame).get())
+              << ChineseCaptions(std::make_unique<CUserCmdCfgDlg>(&frame).get())
+              << ChineseCaptions(std::make_unique<CUserCmdEditDlg>(&frame).get());
         if (HasCjk(frame.StatusBar()->WindowText()))
             found << Describe(frame.StatusBar(), frame.StatusBar()->WindowText());
         found.removeDuplicates();

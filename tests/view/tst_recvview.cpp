@@ -244,8 +244,6 @@ private slots:
         QCOMPARE(ShownBytes(View()), history);
         View()->viewport()->repaint();
         QCOMPARE(View()->VisibleRows().back().end, View()->History().Size());
-        Find<QCheckBox>(ViewId::kHexRecv)->click();
-        QCOMPARE(View()->WholeText(), AsciiRendering(history));
     }
 
 private:
