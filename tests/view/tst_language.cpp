@@ -103,20 +103,12 @@ private slots:
         CViewTestCase::cleanup();
     }
 
-    void localeChoosesLanguage_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("language");
-        for (const char *zh : {"zh_CN", "zh_TW", "zh_HK", "C", "POSIX"})
-            QTest::newRow(zh) << QString::fromLatin1(zh) << QStringLiteral("zh");
-        for (const char *en : {"en_US", "en_GB", "de_DE", "ja_JP", "fr_FR"})
-            QTest::newRow(en) << QString::fromLatin1(en) << QStringLiteral("en");
-    }
     void localeChoosesLanguage()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, language);
-        QCOMPARE(Language::ForLocale(locale), language);
+        for (const QString zh : {"zh_CN", "zh_TW", "zh_HK", "C", "POSIX"})
+            QCOMPARE(std::pair(zh, Language::ForLocale(zh)), std::pair(zh, QStringLiteral("zh")));
+        for (const QString en : {"en_US", "en_GB", "de_DE", "ja_JP", "fr_FR"})
+            QCOMPARE(std::pair(en, Language::ForLocale(en)), std::pair(en, QStringLiteral("en")));
     }
 
     void pinBeatsChoiceBeatsLocale()
@@ -144,12 +136,9 @@ private slots:
         frame.OnEditFind();
         QVERIFY(frame.FindDialog());
         found << ChineseCaptions(frame.FindDialog());
-        CAboutDlg about(&frame);
-        CUserCmdCfgDlg commands(&frame);
-        CUserCmdEditDlg edit(&frame);
-        for (const QWidget *dialog :
-             std::initializer_list<const QWidget *>{&about, &commands, &edit})
-            found << ChineseCaptions(dialog);
+        found << ChineseCaptions(std::make_unique<CAboutDlg>(&frame).get())
+              << ChineseCaptions(std::make_unique<CUserCmdCfgDlg>(&frame).get())
+              << ChineseCaptions(std::make_unique<CUserCmdEditDlg>(&frame).get());
         if (HasCjk(frame.StatusBar()->WindowText()))
             found << Describe(frame.StatusBar(), frame.StatusBar()->WindowText());
         found.removeDuplicates();
@@ -177,33 +166,29 @@ private slots:
 
     // Alt+letter reaches one thing only: the menu bar's menus and the window's
     // buttons share the window's mnemonics, each menu's items their menu's.
-    void mnemonicsAreUniqueInBothLanguages_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("zh") << QStringLiteral("zh");
-        QTest::newRow("en") << QStringLiteral("en");
-    }
     void mnemonicsAreUniqueInBothLanguages()
     {
-        QFETCH(QString, language);
-        Language::Apply(language);
-        Start();
-        CMainFrame &frame = m_framed->Frame();
-        QStringList window;
-        for (const QAction *menu : frame.menuBar()->actions())
-            window << menu->text();
-        for (const QAbstractButton *button : m_framed->View()->findChildren<QAbstractButton *>())
-            window << button->text();
-        QStringList clashes = MnemonicClashes(window);
-        for (const QMenu *menu : frame.menuBar()->findChildren<QMenu *>()) {
-            QStringList items;
-            for (const QAction *action : menu->actions())
-                items << action->text();
-            clashes << MnemonicClashes(items);
+        for (const QString language : {"zh", "en"}) {
+            Language::Apply(language);
+            Start();
+            CMainFrame &frame = m_framed->Frame();
+            QStringList window;
+            for (const QAction *menu : frame.menuBar()->actions())
+                window << menu->text();
+            for (const QAbstractButton *button :
+                 m_framed->View()->findChildren<QAbstractButton *>())
+                window << button->text();
+            QStringList clashes = MnemonicClashes(window);
+            for (const QMenu *menu : frame.menuBar()->findChildren<QMenu *>()) {
+                QStringList items;
+                for (const QAction *action : menu->actions())
+                    items << action->text();
+                clashes << MnemonicClashes(items);
+            }
+            QVERIFY2(clashes.isEmpty(), qPrintable(language + u'\n' + clashes.join(u'\n')));
+            QCOMPARE(QKeySequence::mnemonic(Button(ViewId::kSend)->text()),
+                     QKeySequence(Qt::ALT | Qt::Key_S));
         }
-        QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(u'\n')));
-        QCOMPARE(QKeySequence::mnemonic(m_framed->Button(ViewId::kSend)->text()),
-                 QKeySequence(Qt::ALT | Qt::Key_S));
     }
 
     // Qt's own buttons speak the window's language.
@@ -230,10 +215,9 @@ private slots:
         english->trigger(); // windows hear of it through a posted event
         QTRY_COMPARE(m_framed->OpenButton()->text(), QStringLiteral("Open port"));
         QCOMPARE(frame.StatusBar()->WindowText(), QStringLiteral("Ready"));
-        QCOMPARE(m_framed->Find<QGroupBox>(ViewId::kRecvGroup)->title(), QStringLiteral("Receive"));
+        QCOMPARE(Find<QGroupBox>(ViewId::kRecvGroup)->title(), QStringLiteral("Receive"));
         QCOMPARE(frame.menuBar()->actions().first()->text(), QStringLiteral("&File"));
-        QCOMPARE(m_framed->Find<QComboBox>(ViewId::kPortKind)->itemText(0),
-                 QStringLiteral("Serial"));
+        QCOMPARE(Find<QComboBox>(ViewId::kPortKind)->itemText(0), QStringLiteral("Serial"));
         QVERIFY2(WithoutLanguageMenu(ChineseCaptions(&frame)).isEmpty(),
                  qPrintable(ChineseCaptions(&frame).join(u'\n')));
         QCOMPARE(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarvik"),
@@ -250,19 +234,19 @@ private slots:
     {
         OpenAgainstPeer();
         PeerSends("reply 1\r\n");
-        QTRY_VERIFY(m_framed->RecvBox()->WholeText().contains(QStringLiteral("reply 1")));
-        m_framed->SendBox()->setPlainText(QStringLiteral("ping 中文"));
-        const QString received = m_framed->RecvBox()->WholeText();
+        QTRY_VERIFY(RecvBox()->WholeText().contains(QStringLiteral("reply 1")));
+        SendBox()->setPlainText(QStringLiteral("ping 中文"));
+        const QString received = RecvBox()->WholeText();
 
         Language::Choose(QStringLiteral("en"));
         QTRY_COMPARE(m_framed->OpenButton()->text(), QStringLiteral("Close port"));
         QVERIFY(m_framed->View()->HasPort());
-        QCOMPARE(m_framed->SendBox()->toPlainText(), QStringLiteral("ping 中文"));
-        QCOMPARE(m_framed->RecvBox()->WholeText(), received);
+        QCOMPARE(SendBox()->toPlainText(), QStringLiteral("ping 中文"));
+        QCOMPARE(RecvBox()->WholeText(), received);
         PeerSends("reply 2\r\n");
-        QTRY_VERIFY(m_framed->RecvBox()->WholeText().contains(QStringLiteral("reply 2")));
-        QVERIFY(m_framed->RecvBox()->WholeText().startsWith(received));
-        QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
+        QTRY_VERIFY(RecvBox()->WholeText().contains(QStringLiteral("reply 2")));
+        QVERIFY(RecvBox()->WholeText().startsWith(received));
+        Click(ViewId::kSend);
         QTRY_VERIFY(m_peer->bytesAvailable() > 0);
         QVERIFY(m_peer->readAll().startsWith("ping "));
     }

@@ -25,30 +25,26 @@ private slots:
         m_acceptOpen = true;
     }
 
-    void openFails_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<int>("closed");
-        QTest::newRow("refused by the port") << false << 0;
-        QTest::newRow("result with an error") << true << 1;
-    }
+    // Refused by the port, or a result with an error.
     void openFails()
     {
-        QFETCH(bool, accept);
-        m_acceptOpen = accept;
-        StartFake();
-        m_framed->ClickOpenClose();
-        QCOMPARE(m_log.created, 1);
-        if (accept)
-            m_port->RaiseOpenResult(10061);
-        QTRY_VERIFY(Open()->isEnabled());
-        QVERIFY(!m_framed->View()->HasPort());
-        QTEST(m_log.closed, "closed");
-        QCOMPARE(Open()->text(), kOpenCaption);
-        QVERIFY(!Send()->isEnabled());
-        QCOMPARE(m_framed->StatusText(), kOpenFailed);
-        QVERIFY(m_framed->StatusIsError());
-        QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x1b@", 2)), 0);
+        for (const auto &[accept, closed] : {std::pair{false, 0}, std::pair{true, 1}}) {
+            m_log = {};
+            m_acceptOpen = accept;
+            StartFake();
+            m_framed->ClickOpenClose();
+            QCOMPARE(m_log.created, 1);
+            if (accept)
+                m_port->RaiseOpenResult(10061);
+            QTRY_VERIFY(Open()->isEnabled());
+            QVERIFY(!m_framed->View()->HasPort());
+            QCOMPARE(m_log.closed, closed);
+            QCOMPARE(Open()->text(), kOpenCaption);
+            QVERIFY(!Send()->isEnabled());
+            QCOMPARE(StatusText(), kOpenFailed);
+            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x1b@", 2)), 0);
+        }
     }
 
     // The view forgets its port before closing it: a loss the close itself
@@ -61,7 +57,7 @@ private slots:
         m_framed->ClickOpenClose();
         QCOMPARE(m_log.closed, 1);
         QVERIFY(!m_framed->View()->HasPort());
-        QCOMPARE(m_framed->StatusText(), kClosed);
+        QCOMPARE(StatusText(), kClosed);
         QVERIFY(m_framed->StatusIsHint());
     }
 
@@ -75,7 +71,7 @@ private slots:
         QCOMPARE(m_framed->View()->OnViewRequest(kRequestClosePort, 1, {}), 1);
         QVERIFY(!m_framed->View()->HasPort());
         QVERIFY(Open()->isEnabled());
-        QCOMPARE(m_framed->StatusText(), kClosed);
+        QCOMPARE(StatusText(), kClosed);
 
         CFakePortLog lateLog;
         CFakePort late(lateLog, 1, true);
@@ -84,7 +80,7 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(Open()->text(), kOpenCaption);
         QVERIFY(!Send()->isEnabled());
-        QCOMPARE(m_framed->StatusText(), kClosed);
+        QCOMPARE(StatusText(), kClosed);
     }
 
     void sendLocksUntilWriteDoneAndCountsThen()
@@ -134,7 +130,7 @@ private slots:
         OpenForWrites();
         Send()->click();
         QCOMPARE(m_log.writes.size(), 1);
-        QCOMPARE(m_framed->StatusText(), QStringLiteral("数据发送失败！"));
+        QCOMPARE(StatusText(), QStringLiteral("数据发送失败！"));
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(Send()->isEnabled());
         m_port->Raise(kPortWriteDone); // a stray report counts nothing
@@ -152,8 +148,8 @@ private slots:
     void hexCheckBoxDeclaresOrConverts()
     {
         OpenForWrites();
-        CEditEx *box = m_framed->SendBox();
-        auto *hex = m_framed->Find<QCheckBox>(ViewId::kHexSend);
+        CEditEx *box = SendBox();
+        auto *hex = Find<QCheckBox>(ViewId::kHexSend);
         box->setPlainText(QStringLiteral("31 32"));
         QTest::mouseClick(hex, Qt::LeftButton, Qt::ControlModifier);
         QVERIFY(hex->isChecked() && box->m_bHex);
@@ -170,62 +166,53 @@ private slots:
         QVERIFY(hex->isChecked() && box->m_bHex);
         QCOMPARE(box->toPlainText(), QStringLiteral("4G 41"));
         QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G"));
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
+        QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
         QVERIFY(m_framed->StatusIsHint());
     }
 
     // A lost port and a failed transfer both end the transfer's display; only
     // the lost port takes the send buttons with it.
-    void transferEndsIdle_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("port lost") << int(kPortLost) << kClosed;
-        QTest::newRow("transfer failed") << int(kPortFileFailed) << LoadString(IDS_FILE_SEND_ERROR);
-    }
     void transferEndsIdle()
     {
-        QFETCH(int, code);
-        OpenForFiles();
-        FileButton()->click();
-        QCOMPARE(FileButton()->text(), LoadString(IDS_PAUSE));
-        QVERIFY(!Send()->isEnabled());
-        m_port->Raise(uint16_t(code));
-        QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
-        QTEST(m_framed->StatusText(), "status");
-        QVERIFY(!m_framed->Button(ViewId::kStopFile)->isEnabled());
-        QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
-        const bool lost = code == kPortLost;
-        QCOMPARE(m_framed->View()->HasPort(), !lost);
-        QCOMPARE(Send()->isEnabled(), !lost);
-        QCOMPARE(FileButton()->isEnabled(), !lost);
+        const std::pair<uint16_t, QString> ends[] = {
+            {kPortLost, kClosed}, {kPortFileFailed, LoadString(IDS_FILE_SEND_ERROR)}};
+        for (const auto &[code, status] : ends) {
+            OpenForFiles();
+            FileButton()->click();
+            QCOMPARE(FileButton()->text(), LoadString(IDS_PAUSE));
+            QVERIFY(!Send()->isEnabled());
+            m_port->Raise(code);
+            QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
+            QCOMPARE(StatusText(), status);
+            QVERIFY(!Button(ViewId::kStopFile)->isEnabled());
+            QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
+            const bool lost = code == kPortLost;
+            QCOMPARE(m_framed->View()->HasPort(), !lost);
+            QCOMPARE(Send()->isEnabled(), !lost);
+            QCOMPARE(FileButton()->isEnabled(), !lost);
+        }
     }
 
-    void badRepeatCountStartsNothing_data()
-    {
-        QTest::addColumn<QString>("count");
-        QTest::newRow("zero") << QStringLiteral("0");
-        QTest::newRow("not a number") << QStringLiteral("abc");
-    }
+    // Zero, or not a number.
     void badRepeatCountStartsNothing()
     {
-        QFETCH(QString, count);
-        OpenForFiles();
-        auto *repeat = m_framed->Find<QLineEdit>(ViewId::kFileRepeat);
-        repeat->setText(count);
-        FileButton()->click();
-        QCOMPARE(m_log.transfersStarted, 0);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
-        QVERIFY(m_framed->StatusIsError());
-        QCOMPARE(repeat->selectedText(), count);
-        QTRY_VERIFY(repeat->hasFocus());
-        QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
-        QVERIFY(Send()->isEnabled());
+        for (const QString count : {"0", "abc"}) {
+            OpenForFiles();
+            auto *repeat = Find<QLineEdit>(ViewId::kFileRepeat);
+            repeat->setText(count);
+            FileButton()->click();
+            QCOMPARE(m_log.transfersStarted, 0);
+            QCOMPARE(StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
+            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(repeat->selectedText(), count);
+            QTRY_VERIFY(repeat->hasFocus());
+            QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
+            QVERIFY(Send()->isEnabled());
+        }
     }
 
-    // Single sends add up; a multi-pass send counts from 0, and so does the
-    // first single send after it. A negative count repeats until stopped and
-    // is a single send for the rule.
+    // The count reaches the reset rule: a negative count repeats until
+    // stopped and is a single send for it.
     void passCounterFollowsTheResetRule()
     {
         OpenForFiles();
@@ -236,12 +223,8 @@ private slots:
             const char *atStart;
             const char *atEnd;
         };
-        const Start starts[] = {{"1", 1, "0", "1"},
-                                {"1", 1, "1", "2"},
-                                {"3", 3, "0", "3"},
-                                {"1", 1, "0", "1"},
-                                {"-2", 2, "1", "3"}};
-        auto *repeat = m_framed->Find<QLineEdit>(ViewId::kFileRepeat);
+        const Start starts[] = {{"1", 1, "0", "1"}, {"-2", 2, "1", "3"}, {"3", 3, "0", "3"}};
+        auto *repeat = Find<QLineEdit>(ViewId::kFileRepeat);
         for (const Start &start : starts) {
             repeat->setText(QString::fromLatin1(start.count));
             FileButton()->click();
@@ -252,8 +235,8 @@ private slots:
             QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
             QCOMPARE(FileCounter(), QString::fromLatin1(start.atEnd));
         }
-        QCOMPARE(m_log.transfersStarted, 5);
-        m_framed->Button(ViewId::kClearFileCounter)->click();
+        QCOMPARE(m_log.transfersStarted, 3);
+        Button(ViewId::kClearFileCounter)->click();
         QCOMPARE(FileCounter(), QStringLiteral("0"));
     }
 
@@ -272,21 +255,19 @@ private:
     {
         StartFake();
         OpenWithResult(0);
-        m_framed->SendBox()->setPlainText(QStringLiteral("abc"));
-        m_framed->Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
+        SendBox()->setPlainText(QStringLiteral("abc"));
+        Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
     }
     // Open, with a file chosen for sending.
     void OpenForFiles()
     {
         OpenForWrites();
-        const QString file = m_sandbox->WorkDir() + QStringLiteral("/job.prn");
-        QVERIFY(WriteFileBytes(file, "job"));
-        m_framed->ChooseFile(file);
+        m_framed->ChooseFile(WriteFile("job.prn", "job"));
         QVERIFY(FileButton()->isEnabled());
     }
-    QPushButton *FileButton() const { return m_framed->Button(ViewId::kSendFile); }
-    QString FileCounter() const { return m_framed->Find<QLineEdit>(ViewId::kFileCounter)->text(); }
-    QString SendCount() const { return m_framed->Find<QLineEdit>(ViewId::kSendCount)->text(); }
+    QPushButton *FileButton() const { return Button(ViewId::kSendFile); }
+    QString FileCounter() const { return Find<QLineEdit>(ViewId::kFileCounter)->text(); }
+    QString SendCount() const { return Find<QLineEdit>(ViewId::kSendCount)->text(); }
     void OpenWithResult(uint16_t error)
     {
         m_framed->ClickOpenClose();
@@ -295,7 +276,7 @@ private:
         QTRY_VERIFY(Open()->isEnabled());
     }
     QPushButton *Open() const { return m_framed->OpenButton(); }
-    QPushButton *Send() const { return m_framed->Button(ViewId::kSend); }
+    QPushButton *Send() const { return Button(ViewId::kSend); }
 
     CFakePortLog m_log;
     CFakePort *m_port = nullptr; // the last port made; owned by the view

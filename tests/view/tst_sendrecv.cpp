@@ -73,29 +73,6 @@ class TestSendRecv : public CViewTestCase
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        CViewTestCase::init();
-        m_suggested.clear();
-        m_answers.clear();
-    }
-
-    void hexInputErrorSelectsTheBadCharacter()
-    {
-        OpenAgainstPeer();
-        Find<QCheckBox>(ViewId::kHexSend)->click();
-        SendBox()->setPlainText(QStringLiteral("12 G4")); // pasted: the key filter is not asked
-        ClickSend();
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
-        QVERIFY(m_framed->StatusIsHint());
-        const QTextCursor cursor = SendBox()->textCursor();
-        QCOMPARE(cursor.selectionStart(), 3);
-        QCOMPARE(cursor.selectedText(), QStringLiteral("G"));
-        QVERIFY(SendBox()->hasFocus());
-        QVERIFY(SendButton()->isEnabled());
-        QCOMPARE(PeerReceives(1), QByteArray());
-    }
-
     // receiving: the box is built from rendered tails; after every read it
     // must still be exactly what rendering the whole history gives, also
     // where a double-byte pair or a CR LF is split between two reads.
@@ -134,51 +111,52 @@ private slots:
         std::reverse(history.begin(), history.end());
         PeerSends(history);
         QTRY_COMPARE(RecvBox()->WholeText(), AsciiRendering(history));
-        m_framed->Button(ViewId::kCopyToSend)->click();
+        Click(ViewId::kCopyToSend);
         QVERIFY(!Find<QCheckBox>(ViewId::kHexSend)->isChecked());
-        ClickSend();
+        Click(ViewId::kSend);
         QCOMPARE(PeerReceives(history.size()), history);
 
         Find<QCheckBox>(ViewId::kHexRecv)->click();
-        m_framed->Button(ViewId::kCopyToSend)->click();
+        Click(ViewId::kCopyToSend);
         QVERIFY(Find<QCheckBox>(ViewId::kHexSend)->isChecked());
         QCOMPARE(SendBox()->toPlainText(), HexRendering(history));
-        QTRY_VERIFY(SendButton()->isEnabled());
-        ClickSend();
+        QTRY_VERIFY(Button(ViewId::kSend)->isEnabled());
+        Click(ViewId::kSend);
         QCOMPARE(PeerReceives(history.size()), history);
     }
 
+    // The second time more than one block waits: all of it arrives, not
+    // only the first 1000 bytes.
     void pauseHoldsTheDataAndContinueShowsIt()
     {
         OpenAgainstPeer();
-        auto *pause = m_framed->Button(ViewId::kPauseRecv);
-        pause->click();
-        QCOMPARE(pause->text(), LoadString(IDS_CONTINUE_RECEIVE));
-        const QByteArray held(300, 'x');
-        PeerSends(held);
-        QTest::qWait(200);
-        QCOMPARE(RecvBox()->WholeText(), QString());
-        pause->click();
-        QCOMPARE(pause->text(), LoadString(IDS_PAUSE_RECEIVE));
-        QTRY_COMPARE(RecvBox()->WholeText(), QString::fromLatin1(held));
-
-        // More than one block waiting: all of it arrives, not only the first 1000.
-        pause->click();
-        const QByteArray more(2500, 'y');
-        PeerSends(more);
-        QTest::qWait(200);
-        pause->click();
-        QTRY_COMPARE(RecvBox()->WholeText(), QString::fromLatin1(held + more));
+        auto *pause = Button(ViewId::kPauseRecv);
+        QString shown;
+        for (const QByteArray &held : {QByteArray(300, 'x'), QByteArray(2500, 'y')}) {
+            pause->click();
+            QCOMPARE(pause->text(), LoadString(IDS_CONTINUE_RECEIVE));
+            PeerSends(held);
+            QTest::qWait(200);
+            QCOMPARE(RecvBox()->WholeText(), shown);
+            pause->click();
+            QCOMPARE(pause->text(), LoadString(IDS_PAUSE_RECEIVE));
+            shown += QString::fromLatin1(held);
+            QTRY_COMPARE(RecvBox()->WholeText(), shown);
+        }
     }
 
-    // saving
-    void receivedBytesAreSavedExactly()
+    // Nothing to save names itself without a dialog. The send box's number
+    // advances when a name is confirmed, also when the file cannot be
+    // written, but not when the dialog is cancelled.
+    void savesTheReceivedBytesAndTheSendBoxExactly()
     {
         StartWindow();
-        ClickSave(ViewId::kSaveRecv);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
-        QVERIFY(m_framed->StatusIsHint());
-        QVERIFY(m_suggested.isEmpty()); // no dialog
+        for (int id : {ViewId::kSaveRecv, ViewId::kSaveSend}) {
+            Click(id);
+            QCOMPARE(StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
+            QVERIFY(m_framed->StatusIsHint());
+        }
+        QVERIFY(m_suggested.isEmpty());
 
         OpenAgainstPeer();
         // Bytes received while counting is off are kept but not counted.
@@ -186,49 +164,31 @@ private slots:
         QTRY_COMPARE(RecvBox()->WholeText(), QStringLiteral("ab"));
         Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
         const QByteArray rest = EveryByteValue() + "\r\n\x81" + EveryByteValue();
-        const QByteArray history = "ab" + rest;
         PeerSends(rest);
         QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(rest.size()));
-        ClickSave(ViewId::kSaveRecv); // cancelled
+        Click(ViewId::kSaveRecv); // cancelled
         QCOMPARE(m_suggested, QStringList{QStringLiteral("recved.dat")});
         QVERIFY(!QFile::exists(Path("recved.dat")));
-        m_answers << Path("recved.dat");
-        ClickSave(ViewId::kSaveRecv);
-        QCOMPARE(FileBytes(Path("recved.dat")), history);
-
-        m_framed->Button(ViewId::kClearRecv)->click();
-        ClickSave(ViewId::kSaveRecv);
+        SaveAs(ViewId::kSaveRecv, "recved.dat");
+        QCOMPARE(FileBytes(Path("recved.dat")), "ab" + rest);
+        Click(ViewId::kClearRecv);
+        Click(ViewId::kSaveRecv);
         QCOMPARE(m_suggested.size(), 2);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
-    }
+        QCOMPARE(StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
 
-    // The number advances when a name is confirmed, also when the file
-    // cannot be written, but not when the dialog is cancelled.
-    void sendBoxBytesInBothNotationsAndTheNumbering()
-    {
-        StartWindow();
-        ClickSave(ViewId::kSaveSend);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_NOTHING_TO_SAVE));
-        QVERIFY(m_suggested.isEmpty());
-
+        m_suggested.clear();
         SendBox()->setPlainText(QStringLiteral("A中<\\xFF><\\x00>\nz"));
-        m_answers << Path("ascii.dat");
-        ClickSave(ViewId::kSaveSend);
+        SaveAs(ViewId::kSaveSend, "ascii.dat");
         QCOMPARE(FileBytes(Path("ascii.dat")), QByteArray("A\xD6\xD0\xFF\x00\r\nz", 8));
-
-        ClickSave(ViewId::kSaveSend); // cancelled
+        Click(ViewId::kSaveSend); // cancelled
         Find<QCheckBox>(ViewId::kHexSend)->click();
         SendBox()->setPlainText(QStringLiteral("41 255 0a,00"));
-        m_answers << Path("hex.dat");
-        ClickSave(ViewId::kSaveSend);
+        SaveAs(ViewId::kSaveSend, "hex.dat");
         QCOMPARE(FileBytes(Path("hex.dat")), QByteArray("\x41\xFF\x0A\x00", 4));
-
-        MessageBoxWatcher watcher;
-        m_answers << Path("no-such-folder/x.dat");
-        ClickSave(ViewId::kSaveSend);
+        MessageBoxWatcher watcher; // the message itself: tst_savefiles
+        SaveAs(ViewId::kSaveSend, "no-such-folder/x.dat");
         QTRY_COMPARE(watcher.Texts().size(), 1);
-        QVERIFY(watcher.Texts().first().contains(Path("no-such-folder/x.dat")));
-        ClickSave(ViewId::kSaveSend);
+        Click(ViewId::kSaveSend);
         QCOMPARE(m_suggested, QStringList({"senddata0.dat", "senddata1.dat", "senddata1.dat",
                                            "senddata2.dat", "senddata3.dat"}));
     }
@@ -240,31 +200,32 @@ private slots:
         const QByteArray content = PseudoRandom(kBigFile, 1);
         OpenAgainstSink();
         Select(WriteFile("big.bin", content));
-        SetCountAndInterval("2", "100");
+        Find<QLineEdit>(ViewId::kFileRepeat)->setText(QStringLiteral("2"));
+        Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("100"));
         m_sink->Hold(true);
-        ClickSendFile();
-        QCOMPARE(SendFileButton()->text(), kPauseCaption);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SENDING));
-        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled());
-        QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());
+        Click(ViewId::kSendFile);
+        QCOMPARE(SendFileCaption(), kPauseCaption);
+        QCOMPARE(StatusText(), LoadString(IDS_FILE_SENDING));
+        QVERIFY(!Button(ViewId::kSend)->isEnabled());
+        QVERIFY(Button(ViewId::kStopFile)->isEnabled());
         WaitForProgressText();
 
-        ClickSendFile();
-        QCOMPARE(SendFileButton()->text(), kContinueCaption);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SEND_PAUSED));
+        Click(ViewId::kSendFile);
+        QCOMPARE(SendFileCaption(), kContinueCaption);
+        QCOMPARE(StatusText(), LoadString(IDS_FILE_SEND_PAUSED));
         m_sink->Hold(false);
         const qint64 arrived = m_sink->Settle();
         QVERIFY(arrived > 0 && arrived < kBigFile);
         QTest::qWait(500);
         QCOMPARE(m_sink->Received(), arrived);
 
-        ClickSendFile();
-        QCOMPARE(SendFileButton()->text(), kPauseCaption);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SENDING));
+        Click(ViewId::kSendFile);
+        QCOMPARE(SendFileCaption(), kPauseCaption);
+        QCOMPARE(StatusText(), LoadString(IDS_FILE_SENDING));
         QTRY_COMPARE_WITH_TIMEOUT(m_sink->Received(), 2 * kBigFile, kTransferMs);
         WaitUntilIdle();
-        const QRegularExpressionMatch finished = kFinishedText.match(m_framed->StatusText());
-        QVERIFY2(finished.hasMatch(), qPrintable(m_framed->StatusText()));
+        const QRegularExpressionMatch finished = kFinishedText.match(StatusText());
+        QVERIFY2(finished.hasMatch(), qPrintable(StatusText()));
         QVERIFY(finished.captured(1).toInt() > 0);
         VerifyIdle();
         QCOMPARE(m_sink->Sha1(),
@@ -278,15 +239,15 @@ private slots:
         OpenAgainstSink();
         Select(WriteFile("big.bin", PseudoRandom(kBigFile, 3)));
         m_sink->Hold(true);
-        SendFileButton()->click();
-        QThread::msleep(300);      // the port's progress notes queue up behind the clicks
-        SendFileButton()->click(); // pause
-        m_framed->Button(ViewId::kStopFile)->click();
+        Button(ViewId::kSendFile)->click();
+        QThread::msleep(300);               // the port's progress notes queue up behind the clicks
+        Button(ViewId::kSendFile)->click(); // pause
+        Button(ViewId::kStopFile)->click();
         QCoreApplication::processEvents(); // the queued notes come after the stop
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SEND_STOPPED));
+        QCOMPARE(StatusText(), LoadString(IDS_FILE_SEND_STOPPED));
         QVERIFY(m_framed->StatusIsHint());
         VerifyIdle();
-        QVERIFY(m_framed->Button(ViewId::kOpenClose)->isEnabled());
+        QVERIFY(Button(ViewId::kOpenClose)->isEnabled());
         m_sink->Hold(false);
         const qint64 arrived = m_sink->Settle();
         QVERIFY(arrived < kBigFile);
@@ -294,7 +255,7 @@ private slots:
 
         // The view is ready for the next transfer.
         Select(WriteFile("small.bin", PseudoRandom(kSmallFile, 4)));
-        ClickSendFile();
+        Click(ViewId::kSendFile);
         WaitUntilIdle();
         QTRY_COMPARE(m_sink->Received(), arrived + kSmallFile);
         QCOMPARE(Counter(), QStringLiteral("1"));
@@ -306,7 +267,7 @@ private slots:
             if (replacedByFifo)
                 QVERIFY(::mkfifo(QFile::encodeName(Path("small.bin")).constData(), 0600) == 0);
             MessageBoxWatcher catcher;
-            ClickSendFile();
+            Click(ViewId::kSendFile);
             QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
             VerifyIdle();
         }
@@ -317,11 +278,11 @@ private slots:
     void loadFileHonoursTheLimit()
     {
         StartWindow();
-        QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kHexSend), Qt::LeftButton);
+        Click(ViewId::kHexSend);
         const QByteArray fits = PseudoRandom(kLoadLimit, 8);
         m_chosen = WriteFile("fits.bin", fits);
-        ClickLoad();
-        CEditEx *box = m_framed->SendBox();
+        Click(ViewId::kLoadFile);
+        CEditEx *box = SendBox();
         QVERIFY(box->m_bHex);
         QCOMPARE(BoxBytes(box), fits);
 
@@ -329,10 +290,10 @@ private slots:
         m_chosen = tooLarge;
         {
             MessageBoxWatcher catcher;
-            ClickLoad();
+            Click(ViewId::kLoadFile);
             QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_TOO_LARGE)});
         }
-        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
+        QCOMPARE(Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
         QCOMPARE(BoxBytes(box), fits);
 
         // Files that cannot be used leave the selection and the box alone. A
@@ -348,12 +309,12 @@ private slots:
         for (const auto &[path, message] : unusable) {
             for (int button : {ViewId::kLoadFile, ViewId::kSelectFile}) {
                 m_chosen = path;
-                m_framed->Button(button)->click();
-                QCOMPARE(m_framed->StatusText(), LoadString(message));
+                Button(button)->click();
+                QCOMPARE(StatusText(), LoadString(message));
                 QVERIFY(m_framed->StatusIsError());
             }
         }
-        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
+        QCOMPARE(Find<QLabel>(ViewId::kFilePath)->toolTip(), tooLarge);
         QCOMPARE(BoxBytes(box), fits);
     }
 
@@ -364,6 +325,8 @@ private:
     void StartWindow()
     {
         Start();
+        m_suggested.clear();
+        m_answers.clear();
         m_framed->View()->SetOpenFileChooser([this](const QString &) { return m_chosen; });
         m_framed->View()->SetSaveFileChooser([this](const QString &suggestedName) {
             m_suggested << suggestedName;
@@ -393,39 +356,27 @@ private:
         QTest::qWait(50); // anything beyond `count` would show up too
         return got + m_peer->readAll();
     }
-    void ClickSave(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
     QString Path(const char *name) const { return m_sandbox->Path(QString::fromUtf8(name)); }
-    QPushButton *SendButton() const { return m_framed->Button(ViewId::kSend); }
-    void ClickSend() { SendButton()->click(); }
-    QString WriteFile(const char *name, const QByteArray &content)
+    void SaveAs(int id, const char *name)
     {
-        const QString path = m_sandbox->Path(QString::fromLatin1(name));
-        if (!WriteFileBytes(path, content))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        m_answers << Path(name);
+        Click(id);
     }
     void Select(const QString &path)
     {
         m_chosen = path;
-        m_framed->Button(ViewId::kSelectFile)->click();
-        QCOMPARE(m_framed->Find<QLabel>(ViewId::kFilePath)->toolTip(), path);
-        QVERIFY(SendFileButton()->isEnabled());
+        Click(ViewId::kSelectFile);
+        QCOMPARE(Find<QLabel>(ViewId::kFilePath)->toolTip(), path);
+        QVERIFY(Button(ViewId::kSendFile)->isEnabled());
     }
-    void ClickLoad() { m_framed->Button(ViewId::kLoadFile)->click(); }
-    void SetCountAndInterval(const char *count, const char *interval)
-    {
-        m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::fromLatin1(count));
-        m_framed->Find<QLineEdit>(ViewId::kFileInterval)->setText(QString::fromLatin1(interval));
-    }
-    QPushButton *SendFileButton() const { return m_framed->Button(ViewId::kSendFile); }
-    void ClickSendFile() const { QTest::mouseClick(SendFileButton(), Qt::LeftButton); }
-    QString Counter() const { return m_framed->Find<QLineEdit>(ViewId::kFileCounter)->text(); }
+    QString SendFileCaption() const { return Button(ViewId::kSendFile)->text(); }
+    QString Counter() const { return Find<QLineEdit>(ViewId::kFileCounter)->text(); }
     // While the peer holds the transfer the percent stays short of the end;
     // the bar in its pane shows the same.
     void WaitForProgressText()
     {
-        QTRY_VERIFY(kProgressText.match(m_framed->StatusText()).hasMatch());
-        const int percent = kProgressText.match(m_framed->StatusText()).captured(1).toInt();
+        QTRY_VERIFY(kProgressText.match(StatusText()).hasMatch());
+        const int percent = kProgressText.match(StatusText()).captured(1).toInt();
         QVERIFY(m_framed->StatusIsHint());
         QVERIFY(percent < 100);
         QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) >= 0);
@@ -433,19 +384,15 @@ private:
     }
     void WaitUntilIdle()
     {
-        QTRY_COMPARE_WITH_TIMEOUT(SendFileButton()->text(), kSendCaption, kTransferMs);
+        QTRY_COMPARE_WITH_TIMEOUT(SendFileCaption(), kSendCaption, kTransferMs);
     }
     void VerifyIdle()
     {
-        QCOMPARE(SendFileButton()->text(), kSendCaption);
-        QVERIFY(!m_framed->Button(ViewId::kStopFile)->isEnabled());
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QCOMPARE(SendFileCaption(), kSendCaption);
+        QVERIFY(!Button(ViewId::kStopFile)->isEnabled());
+        QVERIFY(Button(ViewId::kSend)->isEnabled());
         QVERIFY(m_framed->Frame().StatusBar()->CommandToIndex(IDS_PROGRESS_PANE) < 0);
     }
-
-    template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
-    CEditEx *SendBox() const { return m_framed->SendBox(); }
-    CRecvView *RecvBox() const { return m_framed->RecvBox(); }
 
     std::unique_ptr<FileSink> m_sink;
     QStringList m_suggested;

@@ -8,7 +8,6 @@
 
 #include "config/rvconfig.h"
 #include "dialogdriver.h"
-#include "panels/serialcfgdlg.h"
 #include "port/devicemap.h"
 #include "shell/aboutdlg.h"
 #include "stringtable.h"
@@ -51,6 +50,18 @@ void RunPresetCommands(CFramedView &framed, std::function<void(CUserCmdCfgDlg *)
     QVERIFY(shown);
 }
 
+// A command section of `count` commands "c1".. with the values `value` gives.
+QByteArray UserCmds(int count, const char *value)
+{
+    QByteArray text = "[UserCmds]\r\nCmdCnt=" + QByteArray::number(count) + "\r\n";
+    for (int i = 1; i <= count; ++i)
+        text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=%2\r\n")
+                    .arg(i)
+                    .arg(QString::fromLatin1(value).arg(i))
+                    .toLatin1();
+    return text;
+}
+
 void DeleteRowsFrom(CUserCmdCfgDlg *dlg, int row)
 {
     while (Table(dlg)->rowCount() > row)
@@ -66,7 +77,6 @@ class TestViewConfig : public CViewTestCase
 private slots:
     void cleanup()
     {
-        m_view.reset();
         CViewTestCase::cleanup();
         ClearDeviceOverrides();
     }
@@ -79,38 +89,34 @@ private slots:
         QVERIFY(!QFile::exists(m_sandbox->UserIniPath()));
         Start();
         m_framed->SelectKind(PortKind::Network);
-        auto *host = FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId);
-        QTest::keyClicks(host->lineEdit(), QStringLiteral("printer.local"));
-        auto *port = FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId);
-        port->clear();
-        QTest::keyClicks(port, QStringLiteral("9100"));
-        QTest::mouseClick(m_framed->Find<QCheckBox>(ViewId::kCountSend), Qt::LeftButton);
+        m_framed->TypeNetworkTarget(9100);
+        Click(ViewId::kCountSend);
         m_framed.reset();
         QVERIFY(QFile::exists(m_sandbox->UserIniPath()));
         QVERIFY(!QFile::exists(m_sandbox->IniPath()));
 
         PortCfgData() = {};
         Start();
-        QCOMPARE(Kinds()->currentIndex(), int(PortKind::Network));
+        QCOMPARE(Find<QComboBox>(ViewId::kPortKind)->currentIndex(), int(PortKind::Network));
         QCOMPARE(FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId)->currentText(),
-                 QStringLiteral("printer.local"));
+                 QStringLiteral("127.0.0.1"));
         QCOMPARE(FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId)->text(),
                  QStringLiteral("9100"));
-        QVERIFY(m_framed->Find<QCheckBox>(ViewId::kCountSend)->isChecked());
-        QVERIFY(!m_framed->Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
+        QVERIFY(Find<QCheckBox>(ViewId::kCountSend)->isChecked());
+        QVERIFY(!Find<QCheckBox>(ViewId::kCountRecv)->isChecked());
     }
 
     // The saved notations reach the boxes, not only their check boxes: a
     // hex send box refuses a wrong digit instead of sending the characters,
-    // and what arrives shows in the receive box's notation.
+    // selects it and keeps the focus, and what arrives shows in the receive
+    // box's notation.
     void savedNotationAppliesToTheBoxes_data()
     {
         QTest::addColumn<bool>("hexSend");
         QTest::addColumn<bool>("hexDisplay");
-        QTest::newRow("both hex") << true << true;
-        QTest::newRow("hex send only") << true << false;
-        QTest::newRow("hex display only") << false << true;
-        QTest::newRow("text") << false << false;
+        for (bool hexSend : {true, false})
+            for (bool hexDisplay : {true, false})
+                QTest::addRow("send %d display %d", hexSend, hexDisplay) << hexSend << hexDisplay;
     }
     void savedNotationAppliesToTheBoxes()
     {
@@ -122,57 +128,37 @@ private slots:
         QCOMPARE(SaveRvConfig(m_sandbox->IniPath().toStdString(), values, tagPORT_CFG_DATA{}),
                  RvSaveResult::Saved);
         Start();
-        QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexSend)->isChecked(), hexSend);
-        QCOMPARE(m_framed->Find<QCheckBox>(ViewId::kHexRecv)->isChecked(), hexDisplay);
+        QCOMPARE(Find<QCheckBox>(ViewId::kHexSend)->isChecked(), hexSend);
+        QCOMPARE(Find<QCheckBox>(ViewId::kHexRecv)->isChecked(), hexDisplay);
         OpenAgainstPeer();
 
-        m_framed->SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
-        m_framed->Button(ViewId::kSend)->click();
+        SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
+        Button(ViewId::kSend)->click();
         if (hexSend) {
-            QCOMPARE(m_framed->StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
+            QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
+            QVERIFY(m_framed->StatusIsHint());
+            QCOMPARE(SendBox()->textCursor().selectionStart(), 4);
+            QCOMPARE(SendBox()->textCursor().selectedText(), QStringLiteral("g"));
+            QVERIFY(SendBox()->hasFocus());
+            QVERIFY(Button(ViewId::kSend)->isEnabled());
         } else {
             QByteArray got;
             QTRY_COMPARE((got += m_peer->readAll()), QByteArray("41 4g2"));
         }
         PeerSends("AB");
-        QTRY_COMPARE(m_framed->RecvBox()->WholeText(),
+        QTRY_COMPARE(RecvBox()->WholeText(),
                      hexDisplay ? QStringLiteral("41 42") : QStringLiteral("AB"));
         QCOMPARE(m_peer->readAll(), QByteArray());
     }
 
-    // Nothing is placed before the start-up tick; a resize keeps the port
-    // column where it is and the areas' shares of the height.
-    void designedStartAndResizeKeepShares()
-    {
-        m_view = std::make_unique<CTarvikView>();
-        m_view->resize(608, 400);
-        m_view->show();
-        QCOMPARE(m_view->Splitter1Pos(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_view->Splitter1Pos() != 0, 2000);
-        QCOMPARE(m_view->Splitter1Pos(), 120);
-        QCOMPARE(m_view->Splitter2Pos(), 175);
-        auto *open = m_view->findChild<QPushButton *>(ViewId::Name(ViewId::kOpenClose));
-        const QRect before = open->geometry();
-        // The port column may need more than 400 pixels at this font: the
-        // designed tops then hold at the height the view got.
-        const double cy = m_view->height();
-        m_view->resize(900, 800);
-        QCOMPARE(open->geometry(), before);
-        // 120 / cy of 800, (cy - 175) / cy of 800 (240 and 350 at 400).
-        QCOMPARE(m_view->Splitter1Pos(), int(800 * (120 / cy)));
-        QCOMPARE(m_view->Splitter2Pos(), 800 - int(800 * ((cy - 175) / cy)));
-    }
-
     // A faulty entry is asked about before the strip shows; the strip sits in
-    // group 1073, follows the splitter layout, and the wheel over the view or
-    // a send box with nothing to scroll moves it while it can move that way.
+    // group 1073, follows the splitter layout while the port column stays
+    // put, and the wheel over the view or a send box with nothing to scroll
+    // moves it while it can move that way.
     void stripLoadsFollowsTheLayoutAndTakesTheWheel()
     {
-        CViewSandbox &sandbox = *m_sandbox;
-        QByteArray text = "[UserCmds]\r\nCmdCnt=30\r\nCmdName1=bad\r\nCmdValue1=xyz\r\n";
-        for (int i = 2; i <= 30; ++i)
-            text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=%1\r\n").arg(i).toLatin1();
-        QVERIFY(WriteFileBytes(sandbox.IniPath(), text));
+        WriteFile("rvcfg.ini",
+                  UserCmds(30, "%1").replace("c1\r\nCmdValue1=1", "bad\r\nCmdValue1=xyz"));
         MessageBoxWatcher watcher; // answers Yes
         CTarvikView view;
         view.resize(608, 600);
@@ -186,8 +172,11 @@ private slots:
         QCOMPARE(strip->Buttons().size(), 29);
         QCOMPARE(strip->Buttons()[0]->text(), QStringLiteral("c2"));
         QVERIFY(strip->Buttons()[0]->isVisible());
+        auto *open = view.findChild<QPushButton *>(ViewId::Name(ViewId::kOpenClose));
+        const QRect openAt = open->geometry();
         for (const QSize size : {QSize(900, 800), QSize(608, 600)}) {
             view.resize(size);
+            QCOMPARE(open->geometry(), openAt);
             const QRect cmdGroup =
                 view.findChild<QGroupBox *>(ViewId::Name(ViewId::kCmdGroup))->geometry();
             QVERIFY(cmdGroup.contains(strip->geometry()));
@@ -247,49 +236,43 @@ private slots:
     void presetCommandsSaveAndRebuildTheStrip()
     {
         CViewSandbox &sandbox = *m_sandbox;
-        QByteArray text = "[UserCmds]\r\nCmdCnt=5\r\n";
-        for (int i = 1; i <= 5; ++i)
-            text += QStringLiteral("CmdName%1=c%1\r\nCmdValue%1=0%1\r\n").arg(i).toLatin1();
-        QVERIFY(WriteFileBytes(sandbox.IniPath(), text));
-        {
-            CFramedView framed;
-            QVERIFY(framed.WaitForStartup());
-            QTRY_COMPARE(Captions(framed.View()).size(), 5);
-            QVERIFY(framed.Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
-            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
-                DeleteRowsFrom(dlg, 0);
-                dlg->reject();
-            });
-            QCOMPARE(FileBytes(sandbox.IniPath()), text);
-            QCOMPARE(Captions(framed.View()).size(), 5);
+        const QByteArray text = UserCmds(5, "0%1");
+        WriteFile("rvcfg.ini", text);
+        Start();
+        QTRY_COMPARE(Captions(m_framed->View()).size(), 5);
+        QVERIFY(m_framed->Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            DeleteRowsFrom(dlg, 0);
+            dlg->reject();
+        });
+        QCOMPARE(FileBytes(sandbox.IniPath()), text);
+        QCOMPARE(Captions(m_framed->View()).size(), 5);
 
-            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
-                DeleteRowsFrom(dlg, 2);
-                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-            });
-            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
-            const QByteArray saved = FileBytes(sandbox.IniPath());
-            QVERIFY(saved.contains("CmdCnt=2\r\n"));
-            QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
-            QVERIFY(saved.contains("CmdValue2=02\r\n"));
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            DeleteRowsFrom(dlg, 2);
+            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        });
+        QCOMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
+        const QByteArray saved = FileBytes(sandbox.IniPath());
+        QVERIFY(saved.contains("CmdCnt=2\r\n"));
+        QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
+        QVERIFY(saved.contains("CmdValue2=02\r\n"));
 
-            // The file can no longer be written: the old list stays usable.
-            QVERIFY(QFile::remove(sandbox.IniPath()));
-            QVERIFY(QDir().mkdir(sandbox.IniPath()));
-            MessageBoxWatcher watcher;
-            RunPresetCommands(framed, [](CUserCmdCfgDlg *dlg) {
-                DeleteRowsFrom(dlg, 1);
-                dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-            });
-            QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
-            QCOMPARE(Captions(framed.View()), QStringList({"c1", "c2"}));
-            QCOMPARE(framed.View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
-            QVERIFY(QDir().rmdir(sandbox.IniPath()));
-            QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
-        }
-        CFramedView restarted;
-        QVERIFY(restarted.WaitForStartup());
-        QTRY_COMPARE(Captions(restarted.View()), QStringList({"c1", "c2"}));
+        // The file can no longer be written: the old list stays usable.
+        QVERIFY(QFile::remove(sandbox.IniPath()));
+        QVERIFY(QDir().mkdir(sandbox.IniPath()));
+        MessageBoxWatcher watcher;
+        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
+            DeleteRowsFrom(dlg, 1);
+            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        });
+        QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
+        QCOMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
+        QCOMPARE(m_framed->View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
+        QVERIFY(QDir().rmdir(sandbox.IniPath()));
+        QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
+        Start();
+        QTRY_COMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
     }
 
     // Without a file in the start folder every reader takes the user's file:
@@ -314,11 +297,6 @@ private slots:
         QVERIFY(m_framed->Frame().StatusBar()->toolTip().contains(m_sandbox->UserIniPath()));
         QVERIFY(!QFile::exists(m_sandbox->IniPath()));
     }
-
-private:
-    QComboBox *Kinds() const { return m_framed->Find<QComboBox>(ViewId::kPortKind); }
-
-    std::unique_ptr<CTarvikView> m_view; // a view without a frame
 };
 
 QTEST_MAIN(TestViewConfig)

@@ -331,6 +331,22 @@ protected:
         m_peer->write(bytes);
         m_peer->flush();
     }
+    // A file of the work folder holding `content`: its path.
+    QString WriteFile(const char *name, const QByteArray &content) const
+    {
+        const QString path = m_sandbox->Path(QString::fromUtf8(name));
+        if (!WriteFileBytes(path, content))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    // The started window's controls.
+    template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
+    QPushButton *Button(int id) const { return m_framed->Button(id); }
+    void Click(int id) const { QTest::mouseClick(Find<QAbstractButton>(id), Qt::LeftButton); }
+    CEditEx *SendBox() const { return m_framed->SendBox(); }
+    CRecvView *RecvBox() const { return m_framed->RecvBox(); }
+    QString StatusText() const { return m_framed->StatusText(); }
 
     std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CFramedView> m_framed;
