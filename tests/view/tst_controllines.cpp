@@ -39,16 +39,15 @@ private slots:
         OpenSerial();
         CControlLinesBox *box = Box();
         QVERIFY(box->isEnabled() && box->isVisible());
+        constexpr LineState on = LineState::On, off = LineState::Off;
         const struct
         {
             unsigned played;
             std::array<LineState, 4> shown; // CTS DSR DCD RI
-        } rows[] = {
-            {kLineCts, {LineState::On, LineState::Off, LineState::Off, LineState::Off}},
-            {kLineDsr | kLineDcd | kLineRi,
-             {LineState::Off, LineState::On, LineState::On, LineState::On}},
-            {0u, {LineState::Off, LineState::Off, LineState::Off, LineState::Off}},
-            {kLineRi | kLineCts, {LineState::On, LineState::Off, LineState::Off, LineState::On}}};
+        } rows[] = {{kLineCts, {on, off, off, off}},
+                    {kLineDsr | kLineDcd | kLineRi, {off, on, on, on}},
+                    {0u, {off, off, off, off}},
+                    {kLineRi | kLineCts, {on, off, off, on}}};
         for (const auto &row : rows) {
             m_faults.With([&](auto &s) { s.lines = row.played; });
             QTRY_VERIFY_WITH_TIMEOUT(Shown() == row.shown, kPortWaitMs);
@@ -87,9 +86,8 @@ private slots:
     {
         OpenSerial();
         CControlLinesBox *box = Box();
-        const std::array<LineState, 4> unknown = {LineState::Unknown, LineState::Unknown,
-                                                  LineState::Unknown, LineState::Unknown};
-        QCOMPARE(Shown(), unknown);
+        constexpr LineState unknown = LineState::Unknown;
+        QCOMPARE(Shown(), (std::array{unknown, unknown, unknown, unknown}));
         QVERIFY(!box->Polling());
         QVERIFY(!box->Toggle(kLineDtr)->isEnabled() && !box->Toggle(kLineRts)->isEnabled());
         QVERIFY(box->BreakButton()->isEnabled());
