@@ -179,13 +179,10 @@ private:
     void StartLogging(const QString &log, int form, bool withSent)
     {
         Start();
-        m_framed->View()->SetSaveFileChooser([log](const QString &) { return log; });
-        m_framed->View()
-            ->findChild<QComboBox *>(QStringLiteral("captureForm"))
-            ->setCurrentIndex(form);
-        m_framed->View()
-            ->findChild<QCheckBox *>(QStringLiteral("captureSent"))
-            ->setChecked(withSent);
+        CTarvikView *view = m_framed->View();
+        view->SetSaveFileChooser([log](const QString &) { return log; });
+        view->findChild<QComboBox *>(QStringLiteral("captureForm"))->setCurrentIndex(form);
+        view->findChild<QCheckBox *>(QStringLiteral("captureSent"))->setChecked(withSent);
         QTest::mouseClick(LogOption(), Qt::LeftButton);
         QVERIFY(LogOption()->isChecked());
         m_framed->Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);

@@ -9,21 +9,16 @@
 
 namespace {
 // Control sizes of a font about 1.5 times the designed one.
-ViewLayout::Metrics TallControls()
-{
-    ViewLayout::Metrics m;
-    m.captionHeight = 22;
-    m.rowHeight = 29;
-    m.buttonHeight = 30;
-    m.labelHeight = 21;
-    m.areaLeft = 300;
-    m.buttonWidth = 100;
-    m.countWidth = 97;
-    m.counterWidth = 105;
-    m.autoSendWidth = 150;
-    m.hexWidth = 60;
-    return m;
-}
+const ViewLayout::Metrics kTallControls{.areaLeft = 300,
+                                        .captionHeight = 22,
+                                        .rowHeight = 29,
+                                        .buttonWidth = 100,
+                                        .buttonHeight = 30,
+                                        .labelHeight = 21,
+                                        .countWidth = 97,
+                                        .counterWidth = 105,
+                                        .autoSendWidth = 150,
+                                        .hexWidth = 60};
 
 bool IsGroup(int id)
 {
@@ -67,7 +62,7 @@ private slots:
         QFETCH(int, cy);
         QFETCH(double, recvShare);
         QFETCH(double, sendShare);
-        const ViewLayout::Metrics m = tall ? TallControls() : ViewLayout::Metrics{};
+        const ViewLayout::Metrics m = tall ? kTallControls : ViewLayout::Metrics{};
         const auto r = ViewLayout::ComputeLayout(m.MinWidth(), cy, recvShare, sendShare, m);
         QTEST(r.p1, "p1");
         QTEST(r.p2, "p2");
@@ -95,7 +90,7 @@ private slots:
         QFETCH(int, extraWidth);
         QFETCH(int, extraHeight);
         QFETCH(double, recvShare);
-        const ViewLayout::Metrics m = tall ? TallControls() : ViewLayout::Metrics{};
+        const ViewLayout::Metrics m = tall ? kTallControls : ViewLayout::Metrics{};
         const int cx = m.MinWidth() + extraWidth;
         const int cy = m.MinP2() + m.SendRoom() + extraHeight;
         const auto r = ViewLayout::ComputeLayout(cx, cy, recvShare, 0.4, m);

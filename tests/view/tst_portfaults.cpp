@@ -1,20 +1,15 @@
 // Port failures the user must hear about, through the real window: a device
-// that refuses the open (no permission, in use) is named in the status bar,
-// and a write that fails in the background gives the send button back.
+// that refuses the open (no permission, in use) is named in the status bar.
 #include "viewsandbox.h"
 
-#include "faultdevice.h"
 #include "port/devicemap.h"
 #include "port/porterror.h"
-#include "port/serialport.h"
 #include "port/usbport.h"
-#include "ptypair.h"
 #include "realport.h"
 #include "support/fakeusbdevice.h"
 
 #include <QTableWidget>
 
-#include <cerrno>
 #include <grp.h>
 #include <unistd.h>
 
@@ -68,39 +63,6 @@ private slots:
         QCOMPARE(m_framed->StatusText(), expected);
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(m_framed->OpenButton()->isEnabled());
-    }
-
-    // EINVAL after the first bytes went out: the write ends, the port stays.
-    void writeFailingInTheBackgroundEnablesSendAgain()
-    {
-        CPtyPair pty;
-        QVERIFY(pty.IsValid());
-        SetDeviceOverride("COM1", pty.SlavePath());
-        CFaultDevices faults;
-        faults.With([](auto &s) {
-            s.writeError = EINVAL;
-            s.passBytes = 10;
-        });
-        Start([&](PortKind) { return std::make_unique<CSerialPort>(faults); });
-        m_framed->ClickOpenClose();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        QPushButton *send = m_framed->Button(ViewId::kSend);
-        m_framed->SendBox()->setPlainText(QString(100, u'x'));
-        QTest::mouseClick(send, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), kPortWaitMs);
-        QVERIFY(m_framed->View()->HasPort());
-        faults.With([](auto &s) { s.writeError = 0; });
-        m_framed->SendBox()->setPlainText(QStringLiteral("next"));
-        QTest::mouseClick(send, Qt::LeftButton);
-        QByteArray got;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                got += ReadAvailable(pty.MasterFd());
-                return got.size() >= 14;
-            },
-            kPortWaitMs));
-        QCOMPARE(got, QByteArray(10, 'x') + "next");
-        QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), kPortWaitMs);
     }
 };
 

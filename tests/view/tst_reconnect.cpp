@@ -90,7 +90,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         QVERIFY(m_framed->StatusText().startsWith(kReconnected));
         QVERIFY(!Timer()->isActive());
-        QCOMPARE(SendAndCollect("again", second.MasterFd()), QByteArray("again"));
+        QCOMPARE(SendAndCollect("again", [&] { return ReadAvailable(second.MasterFd()); }),
+                 QByteArray("again"));
     }
 
     // The transfer that ran when the peer went is not resumed, and the user
@@ -114,7 +115,7 @@ private slots:
         QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
         QVERIFY(QTest::qWaitFor([&] { return m_server->hasPendingConnections(); }, kPortWaitMs));
         QTcpSocket *again = m_server->nextPendingConnection();
-        QCOMPARE(SendAndCollect("back", *again), QByteArray("back"));
+        QCOMPARE(SendAndCollect("back", [again] { return again->readAll(); }), QByteArray("back"));
     }
 
     // Printer 3 goes while printer 0 stays listed first: the attempts wait
@@ -124,12 +125,10 @@ private slots:
         // Members: the view's port uses them until the cleanup drops the view.
         m_usb = std::make_unique<CFakeUsbDevices>(std::set<int>{0, 3});
         m_usbOpener = std::make_unique<CNamedUsbOpener>(*m_usb);
-        CFakeUsbDevices &devices = *m_usb;
-        CNamedUsbOpener &opener = *m_usbOpener;
         m_listed = {0, 3};
         PanelProviders providers;
         providers.usbDevices = [this] { return m_listed; };
-        Start([&opener](PortKind) { return std::make_unique<CUsbPort>(opener); }, providers);
+        Start([this](PortKind) { return std::make_unique<CUsbPort>(*m_usbOpener); }, providers);
         QTest::mouseClick(Option(), Qt::LeftButton);
         m_framed->SelectKind(PortKind::Usb);
         auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kUsbListId);
@@ -139,17 +138,17 @@ private slots:
         list->selectRow(rows[0]->row());
         m_framed->ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        devices.With([](auto &s) { s.statusFails = true; });
+        m_usb->With([](auto &s) { s.statusFails = true; });
         m_listed = {0};
         Send("lost");
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(2), kPortWaitMs);
-        QCOMPARE(opener.opened, std::vector<std::string>{UsbDeviceName(3)});
-        devices.With([](auto &s) { s.statusFails = false; });
+        QCOMPARE(m_usbOpener->opened, std::vector<std::string>{UsbDeviceName(3)});
+        m_usb->With([](auto &s) { s.statusFails = false; });
         m_listed = {0, 3};
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        QCOMPARE(opener.opened, std::vector<std::string>(2, UsbDeviceName(3)));
+        QCOMPARE(m_usbOpener->opened, std::vector<std::string>(2, UsbDeviceName(3)));
         Send("after");
-        QVERIFY(devices.WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
+        QVERIFY(m_usb->WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
     }
 
     void stoppingLeavesNoTimer_data()
@@ -203,28 +202,12 @@ private:
         QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);
         QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());
     }
-    QByteArray SendAndCollect(const QByteArray &bytes, int fd)
+    // Sends `bytes` and collects what `read` gets until they all came.
+    QByteArray SendAndCollect(const QByteArray &bytes, const std::function<QByteArray()> &read)
     {
         Send(bytes);
         QByteArray got;
-        (void)QTest::qWaitFor(
-            [&] {
-                got += ReadAvailable(fd);
-                return got.size() >= bytes.size();
-            },
-            kPortWaitMs);
-        return got;
-    }
-    QByteArray SendAndCollect(const QByteArray &bytes, QTcpSocket &peer)
-    {
-        Send(bytes);
-        QByteArray got;
-        (void)QTest::qWaitFor(
-            [&] {
-                got += peer.readAll();
-                return got.size() >= bytes.size();
-            },
-            kPortWaitMs);
+        (void)QTest::qWaitFor([&] { return (got += read()).size() >= bytes.size(); }, kPortWaitMs);
         return got;
     }
     std::unique_ptr<CFakeUsbDevices> m_usb;

@@ -49,10 +49,9 @@ private slots:
     void everyConditionHasItsOwnCaptions()
     {
         QSet<QString> captions;
-        for (int c = 0; c <= int(StatusCondition::PaperEnd); ++c) {
+        for (int c = 0; c <= int(StatusCondition::PaperEnd); ++c)
             for (bool set : {false, true})
                 captions << CStatusByteHint::ConditionCaption(StatusCondition(c), set);
-        }
         QCOMPARE(captions.size(), 28);
     }
 

@@ -28,18 +28,15 @@ PanelProviders LongNames()
     return providers;
 }
 
-QString Shown(QString text)
-{
-    return text.remove(u'&');
-}
-
 // What does not fit in `w`, or nothing.
 QString ButtonProblem(const QAbstractButton *b)
 {
     const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
     const bool pushButton = qobject_cast<const QPushButton *>(b);
-    const int need = pushButton ? b->fontMetrics().horizontalAdvance(Shown(b->text())) + 2 * margin
-                                : b->sizeHint().width();
+    const int need =
+        pushButton
+            ? b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) + 2 * margin
+            : b->sizeHint().width();
     return b->width() < need ? QStringLiteral("needs %1").arg(need) : QString();
 }
 
