@@ -45,7 +45,7 @@ public:
     using Handler = std::function<void(const PortMsg &)>;
     static constexpr std::chrono::milliseconds kWait{10000}; // "doesn't hang" bound
 
-    explicit CTestPortOwner(QEvent::Type type = QEvent::None); // None: the default message
+    CTestPortOwner();
     ~CTestPortOwner();
     CTestPortOwner(const CTestPortOwner &) = delete;
     CTestPortOwner &operator=(const CTestPortOwner &) = delete;
