@@ -259,10 +259,8 @@ std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue,
                                                     std::size_t count) const
 {
     const auto deadline = std::chrono::steady_clock::now() + 30s;
-    std::vector<CapturedJob> jobs = Jobs(queue);
-    while (jobs.size() < count && std::chrono::steady_clock::now() < deadline) {
+    std::vector<CapturedJob> jobs;
+    while ((jobs = Jobs(queue)).size() < count && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(50ms);
-        jobs = Jobs(queue);
-    }
     return jobs;
 }

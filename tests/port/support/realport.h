@@ -36,8 +36,7 @@ public:
     std::size_t Count() const { return m_count.load(); }
     std::string Bytes() const;
     void Clear();
-    bool WaitForCount(std::size_t count,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    bool WaitForCount(std::size_t count) const;
     // Waits until no byte has come for `quiet` and returns the count then.
     std::size_t WaitQuiet(std::chrono::milliseconds quiet = std::chrono::milliseconds(200)) const;
 
@@ -76,12 +75,14 @@ public:
     // through `opener` when one is given.
     std::unique_ptr<CPortEx> NewPort(CPortDeviceOpener *opener = nullptr) const;
     CFarEnd &FarEnd() { return *m_farEnd; }
+    const std::string &Path() const { return m_path; }
     // Stops the far end and closes its side (a pseudo-terminal hangs up).
     void CloseFarEnd();
 
 private:
     RealKind m_kind;
     QTemporaryDir m_dir;
+    std::string m_path;
     std::unique_ptr<CPtyPair> m_pty;
     int m_fifoFd = -1; // the FIFO's far end, owned
     std::unique_ptr<CFarEnd> m_farEnd;
