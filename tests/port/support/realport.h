@@ -27,8 +27,6 @@ class CFarEnd
 public:
     explicit CFarEnd(int fd);
     ~CFarEnd();
-    CFarEnd(const CFarEnd &) = delete;
-    CFarEnd &operator=(const CFarEnd &) = delete;
 
     // A held far end takes nothing, so the device buffers fill up and the
     // port's writes block.
@@ -67,8 +65,6 @@ class CRealDevice
 public:
     explicit CRealDevice(RealKind kind);
     ~CRealDevice();
-    CRealDevice(const CRealDevice &) = delete;
-    CRealDevice &operator=(const CRealDevice &) = delete;
 
     bool IsValid() const { return m_farEnd != nullptr; }
     // A new port of the kind that holds valid settings for the device, opened
