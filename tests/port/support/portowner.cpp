@@ -91,15 +91,9 @@ void CTestPortOwner::Clear()
 
 bool CTestPortOwner::WaitForCode(uint16_t code, int count, std::chrono::milliseconds timeout) const
 {
-    return WaitUntil([&](const std::vector<PortMsg> &m) { return CountCode(m, code) >= count; },
-                     timeout);
-}
-
-bool CTestPortOwner::WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
-                               std::chrono::milliseconds timeout) const
-{
     std::unique_lock lock(m_state->mutex);
-    return m_state->cv.wait_for(lock, timeout, [&] { return done(m_state->messages); });
+    return m_state->cv.wait_for(lock, timeout,
+                                [&] { return CountCode(m_state->messages, code) >= count; });
 }
 
 void CTestPortOwner::SetHandler(Handler handler)

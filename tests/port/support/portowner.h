@@ -58,8 +58,6 @@ public:
     void Clear();
 
     bool WaitForCode(uint16_t code, int count = 1, std::chrono::milliseconds timeout = kWait) const;
-    bool WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
-                   std::chrono::milliseconds timeout = kWait) const;
 
     // Runs on the owner's thread for each notification, before it is recorded.
     void SetHandler(Handler handler);

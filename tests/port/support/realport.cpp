@@ -170,7 +170,7 @@ std::string TestFile(const std::string &bytes)
     return path;
 }
 
-std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
+std::string ReadBack(CPortEx &port, std::size_t count)
 {
     std::string bytes;
     PollUntil([&] {
@@ -179,8 +179,6 @@ std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
         EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), 1u);
         EXPECT_LE(got, 1000u);
         bytes.append(reinterpret_cast<const char *>(buffer), got);
-        if (calls && got > 0)
-            ++*calls;
         return bytes.size() >= count;
     });
     return bytes;

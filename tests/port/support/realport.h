@@ -110,5 +110,5 @@ tagPARALLEL_CFG ParallelCfg();
 std::string TestFile(const std::string &bytes);
 
 // Reads with Read(1000) until `count` bytes came (or the time-out); each call
-// returns at once. `calls` counts the calls that returned bytes.
-std::string ReadBack(CPortEx &port, std::size_t count, int *calls = nullptr);
+// returns at once.
+std::string ReadBack(CPortEx &port, std::size_t count);
