@@ -32,6 +32,8 @@ public:
 CupsdEnvironment *const g_env =
     static_cast<CupsdEnvironment *>(testing::AddGlobalTestEnvironment(new CupsdEnvironment));
 
+using AddQueueFn = bool (CPrivateCupsd::*)(const std::string &, std::string &);
+
 class PrinterPortTest : public testing::Test
 {
 protected:
@@ -46,21 +48,10 @@ protected:
         m_port.ClosePort();
     }
 
-    enum class Backend
-    {
-        Capture,
-        Failing,
-        Stalling
-    };
-
-    void AddQueue(Backend backend = Backend::Capture)
+    void AddQueue(AddQueueFn add = &CPrivateCupsd::AddRawQueue)
     {
         std::string whyNot;
-        const bool added = backend == Backend::Capture ? s_cupsd->AddRawQueue(m_queue, whyNot)
-                           : backend == Backend::Failing
-                               ? s_cupsd->AddFailingQueue(m_queue, whyNot)
-                               : s_cupsd->AddStallingQueue(m_queue, whyNot);
-        ASSERT_TRUE(added) << whyNot;
+        ASSERT_TRUE((s_cupsd->*add)(m_queue, whyNot)) << whyNot;
     }
     uint32_t Open(const std::string &queue)
     {
@@ -70,9 +61,9 @@ protected:
         EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
         return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
     }
-    void OpenQueue(Backend backend = Backend::Capture)
+    void OpenQueue(AddQueueFn add = &CPrivateCupsd::AddRawQueue)
     {
-        AddQueue(backend);
+        AddQueue(add);
         ASSERT_EQ(Open(m_queue), 1u) << m_port.GetLastError();
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     }
@@ -135,7 +126,7 @@ TEST_F(PrinterPortTest, EveryFilePassIsOneJobAndCountsOncePrinted)
 struct Refusal
 {
     const char *name;
-    bool failingBackend;
+    AddQueueFn add;
     std::function<bool(CPrivateCupsd &, const std::string &queue)> spoil;
     bool writeAccepted; // the queue looked fine, the job failed later
     SpoolFault fault;
@@ -143,19 +134,20 @@ struct Refusal
 };
 
 const Refusal kRefusals[] = {
-    {"DisabledQueue", false,
+    {"DisabledQueue", &CPrivateCupsd::AddRawQueue,
      [](CPrivateCupsd &cupsd, const std::string &queue) {
          return cupsd.DisableQueue(queue, "out of paper (test)");
      },
      false, SpoolFault::QueueStopped, "out of paper (test)"},
-    {"RejectingQueue", false,
+    {"RejectingQueue", &CPrivateCupsd::AddRawQueue,
      [](CPrivateCupsd &cupsd, const std::string &queue) {
          return cupsd.RejectJobs(queue, "maintenance (test)");
      },
      false, SpoolFault::NotAccepting, "maintenance (test)"},
-    {"BackendFails", true, [](CPrivateCupsd &, const std::string &) { return true; }, true,
-     SpoolFault::JobAborted, kFailingBackendMessage},
-    {"DeletedQueue", false,
+    {"BackendFails", &CPrivateCupsd::AddFailingQueue,
+     [](CPrivateCupsd &, const std::string &) { return true; }, true, SpoolFault::JobAborted,
+     kFailingBackendMessage},
+    {"DeletedQueue", &CPrivateCupsd::AddRawQueue,
      [](CPrivateCupsd &cupsd, const std::string &queue) { return cupsd.DeleteQueue(queue); }, false,
      SpoolFault::UnknownQueue, "does not exist"},
 };
@@ -165,7 +157,7 @@ class PrinterRefusalTest : public PrinterPortTest, public testing::WithParamInte
 protected:
     void OpenSpoiledQueue()
     {
-        OpenQueue(GetParam().failingBackend ? Backend::Failing : Backend::Capture);
+        OpenQueue(GetParam().add);
         ASSERT_TRUE(GetParam().spoil(*s_cupsd, m_queue));
     }
     void ExpectFailure()
@@ -231,7 +223,7 @@ TEST_F(PrinterPortTest, InstanceIsListedAndPrintsWithItsOptionsOnItsQueue)
 // close or stop cut it; neither waits for the printer.
 TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
 {
-    OpenQueue(Backend::Stalling);
+    OpenQueue(&CPrivateCupsd::AddStallingQueue);
     ASSERT_EQ(WriteBytes(m_port, "stalls"), 1u);
     m_port.ClosePort();
     m_owner.Sync();

@@ -4,7 +4,6 @@
 #include "port/devicemap.h"
 #include "port/linux/modembits.h"
 #include "port/linux/serialtermios.h"
-#include "port/parallelport.h"
 #include "port/serialport.h"
 #include "portowner.h"
 #include "realport.h"
@@ -40,6 +39,15 @@ protected:
         const uint32_t opened = m_port.OpenPort(m_owner.Object(), 1, 42, 0);
         EXPECT_TRUE(!opened || m_owner.WaitForCode(kPortOpened));
         return opened;
+    }
+    // Waits until the port's side of the line holds `count` unread bytes.
+    bool WaitQueued(int count)
+    {
+        return PollUntil([&] {
+            int inQueue = 0;
+            ::ioctl(m_pty.SlaveFd(), FIONREAD, &inQueue);
+            return inQueue == count;
+        });
     }
 
     CPtyPair m_pty;
@@ -163,11 +171,7 @@ TEST_F(SerialPortTest, BytesArrivingWhileTheOwnerHandlesCodeOneAreReported)
     ASSERT_TRUE(m_pty.WriteMaster("first"));
     ASSERT_EQ(firstSeen.get_future().wait_for(CTestPortOwner::kWait), std::future_status::ready);
     ASSERT_TRUE(m_pty.WriteMaster("second"));
-    ASSERT_TRUE(PollUntil([&] {
-        int inQueue = 0;
-        ::ioctl(m_pty.SlaveFd(), FIONREAD, &inQueue);
-        return inQueue == 11;
-    }));
+    ASSERT_TRUE(WaitQueued(11));
     secondQueued.set_value();
     EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, 2));
     EXPECT_EQ(ReadBack(m_port, 11), "firstsecond");
@@ -181,11 +185,7 @@ TEST_F(SerialPortTest, CodeOneFollowsAFullReadAndNeverRepeatsForUnreadBytes)
 {
     ASSERT_EQ(Open(), 1u);
     ASSERT_TRUE(m_pty.WriteMaster(std::string(2500, 'q')));
-    ASSERT_TRUE(PollUntil([&] {
-        int inQueue = 0;
-        ::ioctl(m_pty.SlaveFd(), FIONREAD, &inQueue);
-        return inQueue == 2500;
-    }));
+    ASSERT_TRUE(WaitQueued(2500));
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived));
     m_owner.Sync();
     int expected = m_owner.CountOf(kPortDataArrived);
@@ -270,33 +270,18 @@ TEST(OpenRefused, RefusedOpensNameTheDeviceAndWhy)
 {
     const group *dialout = ::getgrnam("dialout");
     ASSERT_NE(dialout, nullptr);
-    QTemporaryDir dir;
-    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 0755),
-              0); // only the FIFO's mode counts
-    const std::string fifo = dir.filePath("lp").toStdString();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    CPtyPair pty;
-    ASSERT_TRUE(pty.IsValid());
-    SetDeviceOverride("COM1", pty.SlavePath());
-    SetDeviceOverride("LPT1", fifo);
-    const tagSERIAL_CFG serialCfg = SerialCfg();
-    const tagPARALLEL_CFG parallelCfg = ParallelCfg();
     CTestPortOwner owner;
-    for (const bool isSerial : {true, false}) {
-        const std::string path = isSerial ? pty.SlavePath() : fifo;
+    for (const RealKind kind : {RealKind::SerialPty, RealKind::ParallelFifo}) {
+        CRealDevice device(kind);
+        ASSERT_TRUE(device.IsValid());
+        const std::string &path = device.Path();
         SCOPED_TRACE(path);
-        const auto make = [&]() -> std::unique_ptr<CPortEx> {
-            std::unique_ptr<CPortEx> port(isSerial ? static_cast<CPortEx *>(new CSerialPort)
-                                                   : new CParallelPort);
-            port->SetPortSettings(isSerial ? static_cast<const void *>(&serialCfg) : &parallelCfg);
-            return port;
-        };
         ASSERT_EQ(::chown(path.c_str(), 0, dialout->gr_gid), 0);
         ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
-        const auto port = make();
+        const auto port = device.NewPort();
         EXPECT_EQ(OpenAsNobody(*port, owner.Object()), "5|2|" + path + "|dialout");
         ASSERT_EQ(port->OpenPort(owner.Object(), 1, 0, 0), 1u);
-        const auto second = make();
+        const auto second = device.NewPort();
         EXPECT_EQ(second->OpenPort(owner.Object(), 1, 0, 0), 0u);
         EXPECT_EQ(second->GetLastError(), kPortErrSharingViolation);
         EXPECT_EQ(second->GetOpenFailure().refusal, OpenRefusal::InUse);

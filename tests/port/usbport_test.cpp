@@ -111,6 +111,21 @@ TEST_F(UsbPortTest, CloseDoesNotHangOnAWriterWaitingForTheOwner)
     EXPECT_EQ(m_port.GetLastError(), kPortErrInvalidHandle);
 }
 
+// A file transfer starts only while the device answers.
+TEST_F(UsbPortTest, FileSendStartsOnlyWhileTheDeviceAnswers)
+{
+    const std::string file = TestFile("file bytes");
+    m_devices.With([](auto &s) { s.statusFails = true; });
+    EXPECT_EQ(m_port.SendFile(file.c_str(), 1, 0), 0u);
+    EXPECT_EQ(m_port.IsSendingFile(), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
+
+    m_devices.With([](auto &s) { s.statusFails = false; });
+    ASSERT_EQ(m_port.SendFile(file.c_str(), 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    EXPECT_EQ(m_devices.With([](auto &s) { return s.written; }), "file bytes");
+}
+
 // A device that another program holds (usblp answers a second open with
 // EBUSY) or that this user may not open is present all the same.
 TEST(UsbProbe, ErrorsThatStillMeanAPresentDevice)

@@ -9,7 +9,6 @@
 
 struct CTestPortOwner::State
 {
-    QEvent::Type type = QEvent::None;
     mutable std::mutex mutex;
     mutable std::condition_variable cv;
     std::vector<PortMsg> messages; // guarded by mutex, as are the next two
@@ -29,7 +28,7 @@ public:
 protected:
     bool event(QEvent *e) override
     {
-        if (e->type() != m_state->type)
+        if (e->type() != PortDefaultMessage())
             return QObject::event(e);
         const auto *msg = static_cast<const CPortMsgEvent *>(e);
         const PortMsg record{msg->Code(), msg->Error(), msg->LParam()};
@@ -50,9 +49,8 @@ private:
 
 } // namespace
 
-CTestPortOwner::CTestPortOwner(QEvent::Type type) : m_state(std::make_shared<State>())
+CTestPortOwner::CTestPortOwner() : m_state(std::make_shared<State>())
 {
-    m_state->type = type == QEvent::None ? PortDefaultMessage() : type;
     m_thread = new QThread;
     m_object = new COwnerObject(m_state);
     m_context = new QObject;
@@ -93,15 +91,9 @@ void CTestPortOwner::Clear()
 
 bool CTestPortOwner::WaitForCode(uint16_t code, int count, std::chrono::milliseconds timeout) const
 {
-    return WaitUntil([&](const std::vector<PortMsg> &m) { return CountCode(m, code) >= count; },
-                     timeout);
-}
-
-bool CTestPortOwner::WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
-                               std::chrono::milliseconds timeout) const
-{
     std::unique_lock lock(m_state->mutex);
-    return m_state->cv.wait_for(lock, timeout, [&] { return done(m_state->messages); });
+    return m_state->cv.wait_for(lock, timeout,
+                                [&] { return CountCode(m_state->messages, code) >= count; });
 }
 
 void CTestPortOwner::SetHandler(Handler handler)

@@ -45,7 +45,7 @@ public:
     using Handler = std::function<void(const PortMsg &)>;
     static constexpr std::chrono::milliseconds kWait{10000}; // "doesn't hang" bound
 
-    explicit CTestPortOwner(QEvent::Type type = QEvent::None); // None: the default message
+    CTestPortOwner();
     ~CTestPortOwner();
     CTestPortOwner(const CTestPortOwner &) = delete;
     CTestPortOwner &operator=(const CTestPortOwner &) = delete;
@@ -58,8 +58,6 @@ public:
     void Clear();
 
     bool WaitForCode(uint16_t code, int count = 1, std::chrono::milliseconds timeout = kWait) const;
-    bool WaitUntil(const std::function<bool(const std::vector<PortMsg> &)> &done,
-                   std::chrono::milliseconds timeout = kWait) const;
 
     // Runs on the owner's thread for each notification, before it is recorded.
     void SetHandler(Handler handler);

@@ -20,14 +20,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Writes each job to its own file and renames it when complete, so a reader
-// never sees half a job.
-constexpr char kCaptureBackend[] = R"(#!/bin/sh
-umask 022
-if [ $# -eq 0 ]; then
-    echo 'direct capture "Unknown" "Tarvik test capture"'
-    exit 0
-fi
+// Each backend names itself when the scheduler lists devices. The capture
+// backend writes each job to its own file and renames it when complete, so a
+// reader never sees half a job; the stalling one never finishes a job, like a
+// printer that went away (the scheduler ends it with SIGTERM on a cancel).
+const std::pair<const char *, std::string> kBackends[] = {
+    {"capture", R"(umask 022
 dir="${DEVICE_URI#capture:}"
 mkdir -p "$dir" || exit 1
 part="$dir/.job-$1.part"
@@ -35,28 +33,10 @@ if [ $# -ge 6 ]; then cat "$6" > "$part"; else cat > "$part"; fi || exit 1
 printf '%s' "$3" > "$dir/job-$1.title" || exit 1
 printf '%s' "$4" > "$dir/job-$1.copies" || exit 1
 mv "$part" "$dir/job-$1.data"
-)";
-
-constexpr char kFailingBackend[] = R"(#!/bin/sh
-if [ $# -eq 0 ]; then
-    echo 'direct failing "Unknown" "Tarvik test failure"'
-    exit 0
-fi
-cat > /dev/null
-echo "ERROR: $MESSAGE" >&2
-exit 1
-)";
-
-// Takes the job and never finishes printing it, like a printer that went
-// away; the scheduler ends it with SIGTERM when the job is cancelled.
-constexpr char kStallingBackend[] = R"(#!/bin/sh
-if [ $# -eq 0 ]; then
-    echo 'direct stalling "Unknown" "Tarvik test stall"'
-    exit 0
-fi
-cat > /dev/null
-exec sleep 86400
-)";
+)"},
+    {"failing",
+     std::string("cat > /dev/null\necho 'ERROR: ") + kFailingBackendMessage + "' >&2\nexit 1\n"},
+    {"stalling", "cat > /dev/null\nexec sleep 86400\n"}};
 
 bool WriteFile(const fs::path &path, const std::string &text)
 {
@@ -159,23 +139,24 @@ bool CPrivateCupsd::Start(std::string &whyNot)
                                    {"PageLog", "/log/page_log"},
                                    {"Printcap", "/printcap"}})
         files += std::string(key) + " " + m_dir + sub + "\n";
-    std::string failing = kFailingBackend;
-    failing.replace(failing.find("$MESSAGE"), 8, kFailingBackendMessage);
-    const bool written =
-        WriteFile(root / "bin/backend/capture", kCaptureBackend) &&
-        chmod((root / "bin/backend/capture").c_str(), 0700) == 0 &&
-        WriteFile(root / "bin/backend/failing", failing) &&
-        chmod((root / "bin/backend/failing").c_str(), 0700) == 0 &&
-        WriteFile(root / "bin/backend/stalling", kStallingBackend) &&
-        chmod((root / "bin/backend/stalling").c_str(), 0700) == 0 &&
-        WriteFile(root / "cups-files.conf", files) &&
-        WriteFile(root / "cupsd.conf",
-                  "Listen " + m_dir +
-                      "/cupsd.sock\nLogLevel debug\nBrowsing No\n"
-                      "WebInterface No\nDefaultAuthType None\nPreserveJobFiles No\n"
-                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                      "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
-                      "  </Limit>\n</Policy>\n");
+    bool written = true;
+    for (const auto &[name, body] : kBackends) {
+        const fs::path backend = root / "bin/backend" / name;
+        written =
+            written &&
+            WriteFile(backend, std::string("#!/bin/sh\nif [ $# -eq 0 ]; then\n    echo 'direct ") +
+                                   name + " \"Unknown\" \"Tarvik test " + name +
+                                   "\"'\n    exit 0\nfi\n" + body) &&
+            chmod(backend.c_str(), 0700) == 0;
+    }
+    written = written && WriteFile(root / "cups-files.conf", files) &&
+              WriteFile(root / "cupsd.conf",
+                        "Listen " + m_dir +
+                            "/cupsd.sock\nLogLevel debug\nBrowsing No\n"
+                            "WebInterface No\nDefaultAuthType None\nPreserveJobFiles No\n"
+                            "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                            "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
+                            "  </Limit>\n</Policy>\n");
     umask(oldMask);
     if (!written || ec) {
         whyNot = "cannot write the private cupsd configuration in " + m_dir;
@@ -207,21 +188,6 @@ std::string CPrivateCupsd::LogTail() const
     return log.size() > 4000 ? log.substr(log.size() - 4000) : log;
 }
 
-bool CPrivateCupsd::AddRawQueue(const std::string &name, std::string &whyNot)
-{
-    return AddQueue(name, "capture:" + m_dir + "/out/" + name, whyNot);
-}
-
-bool CPrivateCupsd::AddFailingQueue(const std::string &name, std::string &whyNot)
-{
-    return AddQueue(name, "failing:", whyNot);
-}
-
-bool CPrivateCupsd::AddStallingQueue(const std::string &name, std::string &whyNot)
-{
-    return AddQueue(name, "stalling:", whyNot);
-}
-
 bool CPrivateCupsd::AddQueue(const std::string &name, const std::string &uri, std::string &whyNot)
 {
     std::string output;
@@ -239,22 +205,10 @@ bool CPrivateCupsd::AddInstance(const std::string &name, const std::string &inst
     return static_cast<bool>(file << "Dest " << name << "/" << instance << " " << options << "\n");
 }
 
-bool CPrivateCupsd::DeleteQueue(const std::string &name)
+bool CPrivateCupsd::Admin(const std::vector<std::string> &args)
 {
     std::string output;
-    return Run({"lpadmin", "-x", name}, output) == 0;
-}
-
-bool CPrivateCupsd::DisableQueue(const std::string &name, const std::string &reason)
-{
-    std::string output;
-    return Run({"cupsdisable", "-r", reason, name}, output) == 0;
-}
-
-bool CPrivateCupsd::RejectJobs(const std::string &name, const std::string &reason)
-{
-    std::string output;
-    return Run({"cupsreject", "-r", reason, name}, output) == 0;
+    return Run(args, output) == 0;
 }
 
 // Both return once the scheduler has stopped or continued: a signal takes
@@ -305,10 +259,8 @@ std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue,
                                                     std::size_t count) const
 {
     const auto deadline = std::chrono::steady_clock::now() + 30s;
-    std::vector<CapturedJob> jobs = Jobs(queue);
-    while (jobs.size() < count && std::chrono::steady_clock::now() < deadline) {
+    std::vector<CapturedJob> jobs;
+    while ((jobs = Jobs(queue)).size() < count && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(50ms);
-        jobs = Jobs(queue);
-    }
     return jobs;
 }

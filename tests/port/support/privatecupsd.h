@@ -33,20 +33,35 @@ public:
     // Starts the scheduler; false with the reason (and its log) when it cannot.
     bool Start(std::string &whyNot);
     // A raw queue whose jobs land in their own capture folder.
-    bool AddRawQueue(const std::string &name, std::string &whyNot);
+    bool AddRawQueue(const std::string &name, std::string &whyNot)
+    {
+        return AddQueue(name, "capture:" + m_dir + "/out/" + name, whyNot);
+    }
     // A raw queue whose backend reports kFailingBackendMessage and exits 1
     // (the job is aborted: the queues use the abort-job error policy).
-    bool AddFailingQueue(const std::string &name, std::string &whyNot);
+    bool AddFailingQueue(const std::string &name, std::string &whyNot)
+    {
+        return AddQueue(name, "failing:", whyNot);
+    }
     // A raw queue whose backend takes every job and never finishes it.
-    bool AddStallingQueue(const std::string &name, std::string &whyNot);
+    bool AddStallingQueue(const std::string &name, std::string &whyNot)
+    {
+        return AddQueue(name, "stalling:", whyNot);
+    }
     // Saves "name/instance" with `options` ("copies=2 ...") as the user's.
     bool AddInstance(const std::string &name, const std::string &instance,
                      const std::string &options);
-    bool DeleteQueue(const std::string &name);
+    bool DeleteQueue(const std::string &name) { return Admin({"lpadmin", "-x", name}); }
     // Stops the queue (cupsdisable) with `reason` as its state message.
-    bool DisableQueue(const std::string &name, const std::string &reason);
+    bool DisableQueue(const std::string &name, const std::string &reason)
+    {
+        return Admin({"cupsdisable", "-r", reason, name});
+    }
     // Makes the queue reject new jobs (cupsreject) with `reason`.
-    bool RejectJobs(const std::string &name, const std::string &reason);
+    bool RejectJobs(const std::string &name, const std::string &reason)
+    {
+        return Admin({"cupsreject", "-r", reason, name});
+    }
     // SIGSTOP / SIGCONT: a scheduler that takes connections but never answers.
     void Freeze();
     void Thaw();
@@ -60,6 +75,8 @@ public:
 private:
     std::string LogTail() const;
     bool AddQueue(const std::string &name, const std::string &uri, std::string &whyNot);
+    static bool
+    Admin(const std::vector<std::string> &args); // runs a CUPS tool; true if it ran well
 
     std::string m_dir;
     pid_t m_pid = -1;

@@ -5,6 +5,7 @@
 #include "port/serialport.h"
 #include "portowner.h"
 
+#include <array>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
@@ -34,9 +35,9 @@ void CFarEnd::Clear()
     m_count = 0;
 }
 
-bool CFarEnd::WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const
+bool CFarEnd::WaitForCount(std::size_t count) const
 {
-    return PollUntil([&] { return Count() >= count; }, timeout);
+    return PollUntil([&] { return Count() >= count; }, 20s);
 }
 
 std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet) const
@@ -84,8 +85,7 @@ void CFarEnd::Run()
 
 std::string RealKindTestName(const testing::TestParamInfo<RealKind> &param)
 {
-    static const char *const names[] = {"SerialPty", "ParallelFifo", "ParallelPty"};
-    return names[int(param.param)];
+    return std::array{"SerialPty", "ParallelFifo", "ParallelPty"}[int(param.param)];
 }
 
 CRealDevice::CRealDevice(RealKind kind) : m_kind(kind)
@@ -95,17 +95,19 @@ CRealDevice::CRealDevice(RealKind kind) : m_kind(kind)
     const char *name = kind == RealKind::SerialPty ? "COM1" : "LPT1";
     int farFd = -1;
     if (kind == RealKind::ParallelFifo) {
-        const std::string path = m_dir.filePath("lp").toStdString();
-        if (::mkfifo(path.c_str(), 0600) != 0)
+        m_path = m_dir.filePath("lp").toStdString();
+        // Another user reaches the FIFO, so that only its own mode counts.
+        if (::chmod(m_dir.path().toLocal8Bit().constData(), 0755) != 0 ||
+            ::mkfifo(m_path.c_str(), 0600) != 0)
             return;
         // Read-write, so the FIFO always has a writer and no hang-up between opens.
-        farFd = m_fifoFd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        SetDeviceOverride(name, path);
+        farFd = m_fifoFd = ::open(m_path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     } else {
         m_pty = std::make_unique<CPtyPair>();
         farFd = m_pty->MasterFd();
-        SetDeviceOverride(name, m_pty->SlavePath());
+        m_path = m_pty->SlavePath();
     }
+    SetDeviceOverride(name, m_path);
     if (farFd >= 0)
         m_farEnd = std::make_unique<CFarEnd>(farFd);
 }
@@ -168,7 +170,7 @@ std::string TestFile(const std::string &bytes)
     return path;
 }
 
-std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
+std::string ReadBack(CPortEx &port, std::size_t count)
 {
     std::string bytes;
     PollUntil([&] {
@@ -177,8 +179,6 @@ std::string ReadBack(CPortEx &port, std::size_t count, int *calls)
         EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), 1u);
         EXPECT_LE(got, 1000u);
         bytes.append(reinterpret_cast<const char *>(buffer), got);
-        if (calls && got > 0)
-            ++*calls;
         return bytes.size() >= count;
     });
     return bytes;

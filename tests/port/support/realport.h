@@ -27,8 +27,6 @@ class CFarEnd
 public:
     explicit CFarEnd(int fd);
     ~CFarEnd();
-    CFarEnd(const CFarEnd &) = delete;
-    CFarEnd &operator=(const CFarEnd &) = delete;
 
     // A held far end takes nothing, so the device buffers fill up and the
     // port's writes block.
@@ -36,8 +34,7 @@ public:
     std::size_t Count() const { return m_count.load(); }
     std::string Bytes() const;
     void Clear();
-    bool WaitForCount(std::size_t count,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    bool WaitForCount(std::size_t count) const;
     // Waits until no byte has come for `quiet` and returns the count then.
     std::size_t WaitQuiet(std::chrono::milliseconds quiet = std::chrono::milliseconds(200)) const;
 
@@ -68,20 +65,20 @@ class CRealDevice
 public:
     explicit CRealDevice(RealKind kind);
     ~CRealDevice();
-    CRealDevice(const CRealDevice &) = delete;
-    CRealDevice &operator=(const CRealDevice &) = delete;
 
     bool IsValid() const { return m_farEnd != nullptr; }
     // A new port of the kind that holds valid settings for the device, opened
     // through `opener` when one is given.
     std::unique_ptr<CPortEx> NewPort(CPortDeviceOpener *opener = nullptr) const;
     CFarEnd &FarEnd() { return *m_farEnd; }
+    const std::string &Path() const { return m_path; }
     // Stops the far end and closes its side (a pseudo-terminal hangs up).
     void CloseFarEnd();
 
 private:
     RealKind m_kind;
     QTemporaryDir m_dir;
+    std::string m_path;
     std::unique_ptr<CPtyPair> m_pty;
     int m_fifoFd = -1; // the FIFO's far end, owned
     std::unique_ptr<CFarEnd> m_farEnd;
@@ -113,5 +110,5 @@ tagPARALLEL_CFG ParallelCfg();
 std::string TestFile(const std::string &bytes);
 
 // Reads with Read(1000) until `count` bytes came (or the time-out); each call
-// returns at once. `calls` counts the calls that returned bytes.
-std::string ReadBack(CPortEx &port, std::size_t count, int *calls = nullptr);
+// returns at once.
+std::string ReadBack(CPortEx &port, std::size_t count);
