@@ -57,19 +57,25 @@ private:
     int m_port = 0;
 };
 
-std::string Exchange(int fd, const std::string &bytes, std::size_t answer)
+// What arrives until `limit` bytes did or the simulator closed or stayed silent.
+std::string Receive(int fd, std::size_t limit)
 {
-    EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
     std::string received;
     char buffer[256];
     pollfd pfd{fd, POLLIN, 0};
-    while (received.size() < answer && poll(&pfd, 1, 10000) > 0) {
-        const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, answer - received.size()), 0);
+    while (received.size() < limit && poll(&pfd, 1, 10000) > 0) {
+        const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, limit - received.size()), 0);
         if (n <= 0)
             break;
         received.append(buffer, static_cast<std::size_t>(n));
     }
     return received;
+}
+
+std::string Exchange(int fd, const std::string &bytes, std::size_t answer)
+{
+    EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    return Receive(fd, answer);
 }
 
 // Ends our side and waits until the simulator has read everything and closed.
@@ -138,15 +144,7 @@ std::string RepliesUntilClosed(int fd, const std::string &bytes)
 {
     EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
     shutdown(fd, SHUT_WR);
-    std::string received;
-    char buffer[256];
-    pollfd pfd{fd, POLLIN, 0};
-    while (poll(&pfd, 1, 10000) > 0) {
-        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        received.append(buffer, static_cast<std::size_t>(n));
-    }
+    const std::string received = Receive(fd, std::string::npos);
     close(fd);
     return received;
 }
