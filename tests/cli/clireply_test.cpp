@@ -1,4 +1,5 @@
 #include "clireply.h"
+#include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +7,7 @@
 
 namespace {
 
-std::span<const uint8_t> Bytes(const std::string &text)
-{
-    return {reinterpret_cast<const uint8_t *>(text.data()), text.size()};
-}
+using bytes_diff::AsBytes;
 
 TEST(CliReply, MatchesTheStartOfTheReply)
 {
@@ -29,7 +27,7 @@ TEST(CliReply, MatchesTheStartOfTheReply)
         {"\x12\x34\x56", "\x12\x34\x57\x00", State::Differs, 2},
     };
     for (const auto &row : rows) {
-        const ExpectVerdict verdict = MatchReply(Bytes(row.expected), Bytes(row.reply));
+        const ExpectVerdict verdict = MatchReply(AsBytes(row.expected), AsBytes(row.reply));
         EXPECT_EQ(verdict.state, row.state) << testing::PrintToString(row.reply);
         if (row.state != State::Matched) {
             EXPECT_EQ(verdict.offset, row.offset) << testing::PrintToString(row.reply);
@@ -40,23 +38,23 @@ TEST(CliReply, MatchesTheStartOfTheReply)
 TEST(CliReply, PrintsTheReplyInEachForm)
 {
     const std::string reply("\x06OK\r\n\xFF\x00", 7);
-    EXPECT_EQ(FormatReply(Bytes(reply), CliOutputForm::Hex), "06 4F 4B 0D 0A FF 00\n");
-    EXPECT_EQ(FormatReply(Bytes(reply), CliOutputForm::Text), "<\\x06>OK\r\n<\\xFF><\\x00>\n");
-    EXPECT_EQ(FormatReply(Bytes(reply), CliOutputForm::Raw), reply);
-    EXPECT_EQ(FormatReply(Bytes("line\r\n"), CliOutputForm::Text), "line\r\n");
+    EXPECT_EQ(FormatReply(AsBytes(reply), CliOutputForm::Hex), "06 4F 4B 0D 0A FF 00\n");
+    EXPECT_EQ(FormatReply(AsBytes(reply), CliOutputForm::Text), "<\\x06>OK\r\n<\\xFF><\\x00>\n");
+    EXPECT_EQ(FormatReply(AsBytes(reply), CliOutputForm::Raw), reply);
+    EXPECT_EQ(FormatReply(AsBytes("line\r\n"), CliOutputForm::Text), "line\r\n");
     for (CliOutputForm form : {CliOutputForm::Hex, CliOutputForm::Text, CliOutputForm::Raw})
         EXPECT_EQ(FormatReply({}, form), "");
 }
 
 TEST(CliReply, NamesTheDifferenceAndWhatIsMissing)
 {
-    EXPECT_EQ(DescribeMismatch(Bytes("\x12\x34"), Bytes("\x12\x35"), 1),
+    EXPECT_EQ(DescribeMismatch(AsBytes("\x12\x34"), AsBytes("\x12\x35"), 1),
               "the reply differs from the expected bytes at offset 1\n"
               "  expected: 12 34\n  received: 12 35\n");
-    EXPECT_EQ(DescribeShortReply(Bytes("\x12\x34"), Bytes("\x12"), 2000),
+    EXPECT_EQ(DescribeShortReply(AsBytes("\x12\x34"), AsBytes("\x12"), 2000),
               "timed out after 2000 ms: received 1 of 2 expected bytes\n"
               "  expected: 12 34\n  received: 12\n");
-    EXPECT_EQ(DescribeShortReply(Bytes("\x12"), {}, 500),
+    EXPECT_EQ(DescribeShortReply(AsBytes("\x12"), {}, 500),
               "timed out after 500 ms: no reply\n  expected: 12\n");
 }
 

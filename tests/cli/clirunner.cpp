@@ -4,6 +4,14 @@
 
 namespace {
 constexpr int kNoLimit = -1;
+
+void KillIfRunning(QProcess &process)
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(kNoLimit);
+    }
+}
 } // namespace
 
 CCliRun::CCliRun(const QStringList &args, const QString &workDir, const QString &errorFile)
@@ -17,10 +25,7 @@ CCliRun::CCliRun(const QStringList &args, const QString &workDir, const QString 
 
 CCliRun::~CCliRun()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(kNoLimit);
-    }
+    KillIfRunning(m_process);
 }
 
 CliOutcome CCliRun::Finish()
@@ -56,10 +61,7 @@ CPrinterSim::CPrinterSim(const QStringList &args)
 
 CPrinterSim::~CPrinterSim()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(kNoLimit);
-    }
+    KillIfRunning(m_process);
 }
 
 bool CPrinterSim::Stop()

@@ -1,7 +1,7 @@
 // Which rvcfg.ini a program uses: the current folder's when it holds one,
 // else the user's configuration folder, and the folder made on first save.
 #include "config/configpath.h"
-#include "config_files.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ConfigPathTest : public config_files::TempDirTest
+class ConfigPathTest : public test_files::TempDirTest
 {
 protected:
     void SetUp() override

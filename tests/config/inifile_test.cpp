@@ -1,8 +1,8 @@
 // The INI engine on real files in a private temporary folder.
 #include "config/inifile-private.h"
 #include "config/inifile.h"
-#include "config_files.h"
 #include "support/bytes_diff.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using namespace config_files;
+using namespace test_files;
 
 using IniFileTest = TempDirTest;
 

@@ -3,8 +3,8 @@
 #include "config/rvconfig.h"
 
 #include "config/inifile.h"
-#include "config_files.h"
 #include "support/bytes_diff.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using namespace config_files;
+using namespace test_files;
 
 // A block holding only a saved serial part: COM1, 9600, 8N1, hardware flow.
 tagPORT_CFG_DATA SerialDefaultsBlock()

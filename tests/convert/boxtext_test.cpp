@@ -107,8 +107,7 @@ TEST(BoxText, EveryDoubleBytePairRoundTrips)
     QStringEncoder encoder("GBK");
     EXPECT_TRUE(encoder.encode(shown) == pairs);
     EXPECT_FALSE(encoder.hasError());
-    EXPECT_EQ(GbkOf(u"A\u4E2D\u6587B"), "A\xD6\xD0\xCE\xC4"
-                                        "B");
+    EXPECT_EQ(GbkOf(u"A\u4E2D\u6587B"), "A\xD6\xD0\xCE\xC4"s + "B");
 }
 
 TEST(BoxText, CharacterOutsideGbkIsAnErrorAtItsByteOffset)

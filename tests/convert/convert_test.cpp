@@ -43,12 +43,8 @@ TEST(HexNotation, Rows)
         {"0x41", "", 1},
         {"12345G", "", 5},
         {"12 4G 9999 X", "", 4},
-        {"41\xA3\xAC"
-         "42",
-         "", 2},
-        {"41\0"
-         "42"s,
-         "", 2},
+        {"41\xA3\xAC"s + "42", "", 2},
+        {"41\0"s + "42", "", 2},
         {"41\f42", "", 2},
     };
     for (const HexRow &row : rows) {
@@ -115,8 +111,7 @@ TEST(AsciiNotation, EscapesAndMalformedEscapes)
 {
     const std::pair<std::string, std::string> rows[] = {
         {"<\\x41>", "A"},
-        {"a<\\xff>b", "a\xFF"
-                      "b"},
+        {"a<\\xff>b", "a\xFF"s + "b"},
         {"<\\X41>", "<\\X41>"},
         {"<\\x4G>", "<\\x4G>"},
         {"<\\x41", "<\\x41"},

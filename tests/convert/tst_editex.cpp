@@ -2,20 +2,17 @@
 // files.
 #include "convert/editex.h"
 #include "convert/userfileqt.h"
+#include "messageboxwatcher.h"
 #include "stringtable.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -29,27 +26,6 @@ QByteArray BoxBytes(const CEditEx &box)
     box.GetData(out);
     return QByteArray(reinterpret_cast<const char *>(out.data()), qsizetype(out.size()));
 }
-
-// Answers the next message box with `button` and records its text.
-class MessageBoxAnswer : public QObject
-{
-public:
-    explicit MessageBoxAnswer(QMessageBox::StandardButton button)
-    {
-        connect(&m_poll, &QTimer::timeout, this, [this, button] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            texts << box->text();
-            box->button(button) ? box->button(button)->click() : box->done(button);
-        });
-        m_poll.start(10);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_poll;
-};
 
 } // namespace
 
@@ -110,11 +86,11 @@ private slots:
         Drop({file});
         QCOMPARE(m_box->toPlainText(), u"41 42 43"_qs);
         // Exactly the limit loads without a question.
-        MessageBoxAnswer answer(QMessageBox::Cancel);
+        MessageBoxWatcher answer(QMessageBox::Cancel);
         QSignalSpy requests(m_box, &CEditEx::viewRequest);
         m_box->m_bHex = false;
         Drop({WriteFile(u"limit.bin"_qs, QByteArray(kMaxLoadSize, 'z'))});
-        QVERIFY(answer.texts.isEmpty());
+        QVERIFY(answer.Texts().isEmpty());
         QCOMPARE(requests.count(), 0);
         QCOMPARE(m_box->toPlainText().size(), kMaxLoadSize);
     }
@@ -134,9 +110,9 @@ private slots:
         };
         for (const auto &[path, messages] : rows) {
             m_box->setPlainText(u"before"_qs);
-            MessageBoxAnswer answer(QMessageBox::Ok);
+            MessageBoxWatcher answer(QMessageBox::Ok);
             Drop({QUrl::fromLocalFile(path)});
-            QCOMPARE(answer.texts, messages);
+            QCOMPARE(answer.Texts(), messages);
             QCOMPARE(m_box->toPlainText(), u"before"_qs);
         }
     }
@@ -155,10 +131,10 @@ private slots:
         QFETCH(int, requests);
         m_box->setPlainText(u"before"_qs);
         const QUrl big = WriteFile(u"big.bin"_qs, QByteArray(kMaxLoadSize + 1, 'z'));
-        MessageBoxAnswer answer(static_cast<QMessageBox::StandardButton>(button));
+        MessageBoxWatcher answer(static_cast<QMessageBox::StandardButton>(button));
         QSignalSpy spy(m_box, &CEditEx::viewRequest);
         Drop({big});
-        QCOMPARE(answer.texts, QStringList{LoadString(IDS_FILE_TOO_LARGE)});
+        QCOMPARE(answer.Texts(), QStringList{LoadString(IDS_FILE_TOO_LARGE)});
         QCOMPARE(spy.count(), requests);
         if (requests == 1) {
             QCOMPARE(spy.at(0).at(0).toInt(), 3);

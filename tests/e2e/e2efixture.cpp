@@ -44,8 +44,7 @@ void CE2eWindow::Open()
     m_framed->ClickOpenClose();
     QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), LoadString(IDS_CLOSE_PORT),
                               E2e::kWaitMs);
-    QCOMPARE(m_framed->StatusText(), LoadString(IDS_OPEN_PORT_OK));
-    QVERIFY(m_framed->StatusIsHint());
+    QVERIFY(m_framed->StatusIsHint()); // its text: in the test, as a user reads it
     QVERIFY(m_framed->View()->HasPort());
     QVERIFY(m_framed->OpenButton()->isEnabled());
     QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());

@@ -37,9 +37,8 @@ private slots:
 
         // An empty box sends nothing and says nothing; a stray byte would show
         // in the next comparison.
-        const QString status = window.Framed().StatusText();
         E2E_STEP(window.SendFromBox(QString(), false));
-        QCOMPARE(window.Framed().StatusText(), status);
+        QCOMPARE(window.Framed().StatusText(), opened);
         E2E_STEP(window.SendFromBox(QStringLiteral("AT+中文<\\xFF>\n打印 OK"), false));
         E2E_STEP(
             window.ExpectAtFarEnd(QByteArray("AT+\xD6\xD0\xCE\xC4\xFF\r\n\xB4\xF2\xD3\xA1 OK")));

@@ -1,4 +1,5 @@
 #include "escpos/escposstatus.h"
+#include "support/bytes_diff.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 namespace {
 
+using bytes_diff::AsBytes;
 using EscPos::StatusRequest;
 
 struct DecodeRow
@@ -105,8 +107,7 @@ TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
 {
     const std::string sent = std::string("\x1B\x40\x10\x04\x01", 5) + "text" +
                              std::string("\x1D\x72\x31\x10\x04\x05\x10\x10\x04\x04\x1D\x72", 12);
-    const auto requests =
-        EscPos::RequestsIn({reinterpret_cast<const uint8_t *>(sent.data()), sent.size()});
+    const auto requests = EscPos::RequestsIn(AsBytes(sent));
     const std::vector<StatusRequest> expected{StatusRequest::PrinterStatus,
                                               StatusRequest::PaperSensor, StatusRequest::RollPaper};
     EXPECT_EQ(requests, expected);
@@ -120,31 +121,27 @@ TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
 
 TEST(EscPosStatus, PairsStatusBytesWithTheRequestsTheyAnswer)
 {
-    const auto bytes = [](const std::string &text) {
-        return std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(text.data()),
-                                        text.size());
-    };
     EscPos::CStatusReplyTracker tracker;
-    tracker.NoteSent(bytes("\x1B\x40\x10\x04\x02"));
-    tracker.NoteSent(bytes(std::string("\x1D\x72\x01", 3)));
+    tracker.NoteSent(AsBytes("\x1B\x40\x10\x04\x02"));
+    tracker.NoteSent(AsBytes(std::string("\x1D\x72\x01", 3)));
     // 0x00 cannot answer DLE EOT (bits 1 and 4 clear), so it is data; 0x16
     // answers DLE EOT 2 and 0x0C answers GS r 1. The last byte answers nothing.
-    const auto replies = tracker.NoteReceived(bytes(std::string("\x00\x16\x0C\x12", 4)));
+    const auto replies = tracker.NoteReceived(AsBytes(std::string("\x00\x16\x0C\x12", 4)));
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(replies[0].request, StatusRequest::OfflineCause);
     EXPECT_EQ(replies[0].reply, 0x16);
     EXPECT_EQ(replies[1].request, StatusRequest::PaperSensor);
     EXPECT_EQ(replies[1].reply, 0x0C);
-    tracker.NoteSent(bytes("\x10\x04\x01"));
+    tracker.NoteSent(AsBytes("\x10\x04\x01"));
     tracker.Clear();
-    EXPECT_TRUE(tracker.NoteReceived(bytes("\x12")).empty());
+    EXPECT_TRUE(tracker.NoteReceived(AsBytes("\x12")).empty());
 
     // A GS r 1 the printer never answers is forgotten after kMaxOpen later
     // requests; until then it holds back the DLE EOT 2 replies behind it.
-    tracker.NoteSent(bytes(std::string("\x1D\x72\x01", 3)));
+    tracker.NoteSent(AsBytes(std::string("\x1D\x72\x01", 3)));
     for (std::size_t i = 0; i < EscPos::CStatusReplyTracker::kMaxOpen; ++i)
-        tracker.NoteSent(bytes("\x10\x04\x02"));
-    const auto afterCap = tracker.NoteReceived(bytes("\x12"));
+        tracker.NoteSent(AsBytes("\x10\x04\x02"));
+    const auto afterCap = tracker.NoteReceived(AsBytes("\x12"));
     ASSERT_EQ(afterCap.size(), 1u);
     EXPECT_EQ(afterCap[0].request, StatusRequest::OfflineCause);
 }

@@ -1,8 +1,9 @@
 // Runs the simulator as people do and talks to it over loopback TCP.
+#include "support/test_files.h"
+
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -57,19 +58,25 @@ private:
     int m_port = 0;
 };
 
-std::string Exchange(int fd, const std::string &bytes, std::size_t answer)
+// What arrives until `limit` bytes did or the simulator closed or stayed silent.
+std::string Receive(int fd, std::size_t limit)
 {
-    EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
     std::string received;
     char buffer[256];
     pollfd pfd{fd, POLLIN, 0};
-    while (received.size() < answer && poll(&pfd, 1, 10000) > 0) {
-        const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, answer - received.size()), 0);
+    while (received.size() < limit && poll(&pfd, 1, 10000) > 0) {
+        const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, limit - received.size()), 0);
         if (n <= 0)
             break;
         received.append(buffer, static_cast<std::size_t>(n));
     }
     return received;
+}
+
+std::string Exchange(int fd, const std::string &bytes, std::size_t answer)
+{
+    EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    return Receive(fd, answer);
 }
 
 // Ends our side and waits until the simulator has read everything and closed.
@@ -83,27 +90,15 @@ bool FinishConnection(int fd)
     return closedByPeer;
 }
 
-class PrinterSim : public testing::Test
+class PrinterSim : public test_files::TempDirTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(mkdtemp(m_dir), nullptr);
-        m_out = std::string(m_dir) + "/received.bin";
-    }
-    void TearDown() override
-    {
-        std::remove(m_out.c_str());
-        rmdir(m_dir);
-    }
-
-    char m_dir[32] = "/tmp/printersim-test-XXXXXX";
-    std::string m_out;
+    std::string Out() const { return (dir / "received.bin").string(); }
 };
 
 TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
 {
-    CSimulator sim("--port 0 --out " + m_out);
+    CSimulator sim("--port 0 --out " + Out());
     std::string allBytes;
     for (int i = 0; i < 256; ++i)
         allBytes += static_cast<char>(i);
@@ -118,14 +113,12 @@ TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
     EXPECT_EQ(Exchange(second, large + "\x1D\x72\x01", 1), std::string(1, '\0'));
     EXPECT_TRUE(FinishConnection(second));
     EXPECT_EQ(sim.StopWith(SIGTERM), 0);
-    std::ifstream in(m_out, std::ios::binary);
-    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) ==
-                allBytes + "\x10\x04\x01" + large + "\x1D\x72\x01");
+    EXPECT_TRUE(test_files::ReadBytes(Out()) == allBytes + "\x10\x04\x01" + large + "\x1D\x72\x01");
 }
 
 TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
 {
-    CSimulator sim("--port 0 --out " + m_out);
+    CSimulator sim("--port 0 --out " + Out());
     const int client = sim.Connect();
     ASSERT_GE(client, 0);
     EXPECT_EQ(Exchange(client, "\x10\x04\x01", 1), "\x12");
@@ -138,15 +131,7 @@ std::string RepliesUntilClosed(int fd, const std::string &bytes)
 {
     EXPECT_EQ(send(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
     shutdown(fd, SHUT_WR);
-    std::string received;
-    char buffer[256];
-    pollfd pfd{fd, POLLIN, 0};
-    while (poll(&pfd, 1, 10000) > 0) {
-        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        received.append(buffer, static_cast<std::size_t>(n));
-    }
+    const std::string received = Receive(fd, std::string::npos);
     close(fd);
     return received;
 }

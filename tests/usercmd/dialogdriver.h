@@ -35,19 +35,6 @@ template <typename Widget> void OnNextModal(std::function<void(Widget *)> step)
     OnNextActive<Widget>(&QApplication::activeModalWidget, std::move(step));
 }
 
-inline void OnNextPopup(std::function<void(QMenu *)> step)
-{
-    OnNextActive<QMenu>(&QApplication::activePopupWidget, std::move(step));
-}
-
-inline QAction *MenuAction(QMenu *menu, int id)
-{
-    for (QAction *action : menu->actions())
-        if (action->objectName() == QString::number(id))
-            return action;
-    return nullptr;
-}
-
 // The configuration dialog's table and its popup menu.
 inline QTableWidget *Table(QDialog *dlg)
 {
@@ -63,14 +50,17 @@ inline QPoint RowPoint(QDialog *dlg, int row)
 // to `step`, which must close it.
 inline void RightClick(QDialog *dlg, QPoint pos, const std::function<void(QMenu *)> &step)
 {
-    OnNextPopup(step);
+    OnNextActive<QMenu>(&QApplication::activePopupWidget, step);
     QWidget *viewport = Table(dlg)->viewport();
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
     QApplication::sendEvent(viewport, &event);
 }
 
+// Chooses the action named `id` with the Return key.
 inline void Choose(QMenu *menu, int id)
 {
-    menu->setActiveAction(MenuAction(menu, id));
+    for (QAction *action : menu->actions())
+        if (action->objectName() == QString::number(id))
+            menu->setActiveAction(action);
     QTest::keyClick(menu, Qt::Key_Return);
 }

@@ -1,4 +1,4 @@
-// Byte-exact file access and a private temporary folder for the config tests.
+// Byte-exact file access and a private temporary folder for file tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace config_files {
+namespace test_files {
 
 namespace fs = std::filesystem;
 
@@ -30,7 +30,7 @@ class TempDirTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "tarvik-config-XXXXXX").string();
+        std::string pattern = (fs::temp_directory_path() / "tarvik-test-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         file = dir / "rvcfg.ini";
@@ -41,4 +41,4 @@ protected:
     fs::path file;
 };
 
-} // namespace config_files
+} // namespace test_files
