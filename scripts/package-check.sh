@@ -66,8 +66,12 @@ if [ ! -f "$base" ]; then
   echo "== making a bare Debian 12 root (once; kept in $cache)"
   sources=/etc/apt/sources.list.d/debian.sources
   [ -f "$sources" ] || sources=/etc/apt/sources.list
-  mmdebstrap --variant=apt --quiet bookworm "$base.part" "$sources"
-  mv "$base.part" "$base"
+  # mmdebstrap picks its output format from the name: name the tarball both
+  # by its ending and explicitly, so a partial file is never a folder.
+  partial="$cache/bookworm-base.part.tar"
+  rm -rf "$partial"
+  mmdebstrap --variant=apt --quiet --format=tar bookworm "$partial" "$sources"
+  mv "$partial" "$base"
 fi
 
 root="$(mktemp -d /var/tmp/tarvik-root.XXXXXX)"

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/democheck.h"
 #include "app/viewhookup.h"
 #include "shell/tarvikapp.h"
 #include "view/tarvikview.h"
@@ -8,6 +9,9 @@ bool CreateMainWindow(CTarvikApp &app)
 {
     if (!app.InitInstance())
         return false;
-    PlugMainView(*app.MainFrame(), new CTarvikView);
+    auto *view = new CTarvikView;
+    PlugMainView(*app.MainFrame(), view);
+    if (DemoCheckRequested())
+        StartDemoCheck(*view);
     return true;
 }
