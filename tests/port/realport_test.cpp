@@ -198,6 +198,28 @@ TEST_P(RealPort, IntervalsKeepTheLineQuietAndStopsEndTransfersAtOnce)
     EXPECT_EQ(m_port->StopSendFile(), 0u);
 }
 
+// A paused transfer sends nothing more until it is let go, then goes on where
+// it stopped: the far end gets the file once, whole and in order.
+TEST_P(RealPort, PausedTransferResumesWhereItStopped)
+{
+    // Large enough that the transfer is still running at its first progress.
+    const std::string content = PatternBytes(32 << 20, 13);
+    ASSERT_EQ(Send(content, 1, 0), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress));
+    ASSERT_EQ(m_port->PauseSendFile(), 1u);
+    EXPECT_EQ(m_port->IsSendFilePaused(), 1u);
+    const std::size_t duringPause = Far().WaitQuiet(300ms);
+    EXPECT_LT(duringPause, content.size());
+    EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
+
+    EXPECT_EQ(m_port->PauseSendFile(), 1u); // let go
+    EXPECT_EQ(m_port->IsSendFilePaused(), 0u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortFileDone));
+    ASSERT_TRUE(Far().WaitForCount(content.size()));
+    EXPECT_TRUE(SameBytes(content, Far().Bytes()));
+    EXPECT_EQ(m_port->PauseSendFile(), 0u); // nothing runs any more
+}
+
 // Only a regular file is sent: a FIFO without a writer would block the
 // caller's thread in the open, and a device or a folder has no end to send.
 TEST_P(RealPort, SendFileRefusesWhatIsNotARegularFile)
