@@ -194,7 +194,7 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
     m_strFilePath = path ? path : "";
     std::FILE *probe = nullptr;
     uint32_t size = 0;
-    if (m_strFilePath.size() < 2 || !OpenFileForSending(m_strFilePath.c_str(), probe, size)) {
+    if (m_strFilePath.empty() || !OpenFileForSending(m_strFilePath.c_str(), probe, size)) {
         m_strFilePath.clear();
         PortTrace(TraceSeverity::Refused, "Can't Open File!");
         return 0;
