@@ -76,6 +76,11 @@ std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
     return received;
 }
 
+bool CLoopbackServer::SendToClient(const std::string &bytes)
+{
+    return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+}
+
 void CLoopbackServer::CloseClient()
 {
     if (m_client >= 0)

@@ -21,6 +21,7 @@ public:
     void SetSmallReceiveBuffer();
     // Reads until `count` bytes arrived or the client closed / time-out passed.
     std::string ReceiveFromClient(std::size_t count, int timeoutMs = 10000);
+    bool SendToClient(const std::string &bytes); // small replies: one send
     void CloseClient();
     void ResetClient(); // closes with a reset
 
