@@ -346,6 +346,22 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
     ExpectOutcome(serial.Finish(), 2, "the port was lost");
 }
 
+// The port's own file transfer (a serial line) takes a name of one letter.
+TEST(CliRun, AFileNamedByOneLetterGoesOutOnASerialLine)
+{
+    QTemporaryDir dir;
+    const std::string content = PatternBytes(3000, 9);
+    Written(dir.filePath("a"), QByteArray::fromStdString(content));
+    CPtyPair pty;
+    ASSERT_TRUE(pty.IsValid());
+    CCliRun cli({"--port", QString::fromStdString("serial:" + pty.SlavePath() + ":115200"),
+                 "--send-file", "a", "--timeout", "20000"},
+                dir.path());
+    EXPECT_TRUE(SameBytes(content, ReadMaster(pty, content.size())));
+    const CliOutcome outcome = cli.Finish();
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+}
+
 TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
 {
     QTemporaryDir dir;
