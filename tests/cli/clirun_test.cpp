@@ -221,19 +221,6 @@ TEST(CliRun, APeerThatClosesEndsReadMsWithWhatItSent)
     }
 }
 
-TEST(CliRun, BracketedIPv6AddressesReachThePeer)
-{
-    CLoopbackServer peer(true);
-    if (peer.Port() == 0)
-        GTEST_SKIP() << "this machine cannot listen on the IPv6 loopback address ::1";
-    CCliRun cli(
-        {"--port", QStringLiteral("tcp:[::1]:%1").arg(peer.Port()), "--send-hex", "10 04 01"});
-    ASSERT_TRUE(peer.Accept());
-    EXPECT_EQ(peer.ReceiveFromClient(3), "\x10\x04\x01");
-    const CliOutcome outcome = cli.Finish();
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-}
-
 // A peer that stops taking bytes, a serial line nobody reads and a FIFO
 // nobody writes: the run ends with the time-out's status, not a hang.
 TEST(CliRun, SendsThatStallEndWithStatus3)
@@ -314,9 +301,11 @@ TEST(CliRun, WindowNamesReachTheDevicesTheConfigurationMapsThemTo)
     const QString ini =
         Written(dir.filePath("rvcfg.ini"),
                 "[Devices]\r\nCOM1=" + QByteArray::fromStdString(pty.SlavePath()) + "\r\n");
+    Written(dir.filePath("a"), "a"); // the port's file transfer takes a one-letter name
     const std::pair<QStringList, QString> runs[] = {
         {{"--port", "COM1", "--send-text", "in folder"}, dir.path()},
         {{"--port", "serial:com1:19200:8E1", "--send-text", "by option", "--config", ini}, {}},
+        {{"--port", "COM1", "--send-file", "a"}, dir.path()},
     };
     for (const auto &[args, workDir] : runs) {
         CCliRun cli(args, workDir);
@@ -344,22 +333,6 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
     EXPECT_EQ(ReadMaster(pty, 3), "\x10\x04\x01");
     pty.CloseMaster();
     ExpectOutcome(serial.Finish(), 2, "the port was lost");
-}
-
-// The port's own file transfer (a serial line) takes a name of one letter.
-TEST(CliRun, AFileNamedByOneLetterGoesOutOnASerialLine)
-{
-    QTemporaryDir dir;
-    const std::string content = PatternBytes(3000, 9);
-    Written(dir.filePath("a"), QByteArray::fromStdString(content));
-    CPtyPair pty;
-    ASSERT_TRUE(pty.IsValid());
-    CCliRun cli({"--port", QString::fromStdString("serial:" + pty.SlavePath() + ":115200"),
-                 "--send-file", "a", "--timeout", "20000"},
-                dir.path());
-    EXPECT_TRUE(SameBytes(content, ReadMaster(pty, content.size())));
-    const CliOutcome outcome = cli.Finish();
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
 }
 
 TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)

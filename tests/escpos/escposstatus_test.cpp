@@ -125,17 +125,7 @@ TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
     }
 }
 
-using Clock = EscPos::CStatusReplyTracker::Clock;
-constexpr auto kWindow = EscPos::CStatusReplyTracker::kReplyWindow;
-
-struct TrackerStep
-{
-    bool sent;           // else received
-    std::string bytes;   // sent or received
-    Clock::duration at;  // since the start of the row
-    std::string replies; // received: "request reply;" of each reply found
-};
-
+// "request reply;" for each reply found.
 std::string Found(const std::vector<EscPos::StatusReply> &replies)
 {
     std::string text;
@@ -147,49 +137,55 @@ std::string Found(const std::vector<EscPos::StatusReply> &replies)
 
 TEST(EscPosStatus, PairsStatusBytesWithTheRequestsTheyAnswer)
 {
+    using Clock = EscPos::CStatusReplyTracker::Clock;
     using std::chrono::milliseconds;
+    constexpr auto kWindow = EscPos::CStatusReplyTracker::kReplyWindow;
     const std::string dle1("\x10\x04\x01", 3);
     const std::string gs1("\x1D\x72\x01", 3);
     const struct
     {
         const char *what;
-        std::vector<TrackerStep> steps;
+        std::string first, second; // sent at 0 and at `secondAt`
+        Clock::duration secondAt;
+        std::string received;
+        Clock::duration receivedAt;
+        const char *found;
     } rows[] = {
-        {"two requests, two replies",
-         {{true, "\x1B\x40\x10\x04\x02", {}, {}},
-          {true, gs1, {}, {}},
-          {false, "\x16\x0C", milliseconds(5), "DLE EOT 2 22;GS r 1 12;"}}},
+        {"two requests",
+         "\x1B\x40\x10\x04\x02",
+         gs1,
+         {},
+         "\x16\x0C",
+         {},
+         "DLE EOT 2 22;GS r 1 12;"},
         {"a byte that is no reply ends the oldest request",
-         {{true, dle1 + gs1, {}, {}},
-          {false, std::string("A\0", 2), milliseconds(5), "GS r 1 0;"}}},
-        {"nothing open: no reply", {{false, "\x12", {}, ""}}},
-        {"a request split across sends",
-         {{true, "\x10", {}, {}},
-          {true, std::string("\x04\x01", 2), {}, {}},
-          {false, "\x12", milliseconds(5), "DLE EOT 1 18;"}}},
-        {"split after two bytes, behind a whole request",
-         {{true, dle1 + "\x10\x04", {}, {}},
-          {true, "\x04", {}, {}},
-          {false, "\x12\x12", milliseconds(5), "DLE EOT 1 18;DLE EOT 4 18;"}}},
-        {"a late reply belongs to no request",
-         {{true, dle1, {}, {}}, {false, "\x12", kWindow + milliseconds(1), ""}}},
-        {"a reply in time", {{true, dle1, {}, {}}, {false, "\x12", kWindow, "DLE EOT 1 18;"}}},
-        {"only the expired request is dropped",
-         {{true, dle1, {}, {}},
-          {true, gs1, milliseconds(600), {}},
-          {false, std::string(1, '\0'), kWindow + milliseconds(100), "GS r 1 0;"}}},
+         dle1 + gs1,
+         "",
+         {},
+         std::string("A\0", 2),
+         {},
+         "GS r 1 0;"},
+        {"split across sends", "\x10", std::string("\x04\x01", 2), {}, "\x12", {}, "DLE EOT 1 18;"},
+        {"split after two bytes",
+         dle1 + "\x10\x04",
+         "\x04",
+         {},
+         "\x12\x12",
+         {},
+         "DLE EOT 1 18;DLE EOT 4 18;"},
+        {"a late reply", dle1, "", {}, "\x12", kWindow + milliseconds(1), ""},
+        {"a reply in time", dle1, "", {}, "\x12", kWindow, "DLE EOT 1 18;"},
+        {"only the expired request is dropped", dle1, gs1, milliseconds(600), std::string(1, '\0'),
+         kWindow + milliseconds(100), "GS r 1 0;"},
     };
     const Clock::time_point start = Clock::now();
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.what);
         EscPos::CStatusReplyTracker tracker;
-        for (const TrackerStep &step : row.steps) {
-            if (step.sent)
-                tracker.NoteSent(AsBytes(step.bytes), start + step.at);
-            else
-                EXPECT_EQ(Found(tracker.NoteReceived(AsBytes(step.bytes), start + step.at)),
-                          step.replies);
-        }
+        tracker.NoteSent(AsBytes(row.first), start);
+        tracker.NoteSent(AsBytes(row.second), start + row.secondAt);
+        EXPECT_EQ(Found(tracker.NoteReceived(AsBytes(row.received), start + row.receivedAt)),
+                  row.found)
+            << row.what;
     }
 }
 
