@@ -1,5 +1,6 @@
 #include "escpos/escposstatus.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -17,8 +18,8 @@ constexpr uint8_t kDleEotFixedBits = 0x12;
 constexpr uint8_t kGsReplyClearBit = 0x10;
 
 // One condition of a reply: the bits that report it. A field of two bits
-// counts as set when either bit is, so a sensor that reports only one of its
-// bits is not taken for "all well".
+// holds only when both are set: printers set the pair together, and one bit
+// alone is not the condition.
 struct BitRow
 {
     StatusRequest request;
@@ -122,7 +123,7 @@ std::vector<StatusBit> DecodeStatus(StatusRequest request, uint8_t reply)
     std::vector<StatusBit> bits;
     for (const BitRow &row : kBitRows) {
         if (row.request == request)
-            bits.push_back({row.condition, (reply & row.mask) != 0});
+            bits.push_back({row.condition, (reply & row.mask) == row.mask});
     }
     return bits;
 }
@@ -154,26 +155,46 @@ std::string DescribeStatus(StatusRequest request, uint8_t reply)
     return text;
 }
 
-void CStatusReplyTracker::NoteSent(std::span<const uint8_t> bytes)
+void CStatusReplyTracker::NoteSent(std::span<const uint8_t> bytes, Clock::time_point now)
 {
-    const std::vector<StatusRequest> requests = RequestsIn(bytes);
-    m_open.insert(m_open.end(), requests.begin(), requests.end());
+    // A request is three bytes, and none begins inside another one, so the
+    // last two bytes sent are all that a later send can complete.
+    constexpr std::size_t kKeptTail = 2;
+    std::vector<uint8_t> joined = std::move(m_tail);
+    joined.insert(joined.end(), bytes.begin(), bytes.end());
+    for (const StatusRequest request : RequestsIn(joined))
+        m_open.push_back({request, now});
     while (m_open.size() > kMaxOpen)
         m_open.pop_front();
+    m_tail.assign(joined.end() - std::ptrdiff_t(std::min(joined.size(), kKeptTail)), joined.end());
 }
 
-std::vector<StatusReply> CStatusReplyTracker::NoteReceived(std::span<const uint8_t> bytes)
+std::vector<StatusReply> CStatusReplyTracker::NoteReceived(std::span<const uint8_t> bytes,
+                                                           Clock::time_point now)
 {
+    DropExpired(now);
     std::vector<StatusReply> replies;
     for (const uint8_t byte : bytes) {
         if (m_open.empty())
             break;
-        if (IsReplyTo(m_open.front(), byte)) {
-            replies.push_back({m_open.front(), byte});
-            m_open.pop_front();
-        }
+        const StatusRequest oldest = m_open.front().request;
+        m_open.pop_front();
+        if (IsReplyTo(oldest, byte))
+            replies.push_back({oldest, byte});
     }
     return replies;
+}
+
+void CStatusReplyTracker::Clear()
+{
+    m_open.clear();
+    m_tail.clear();
+}
+
+void CStatusReplyTracker::DropExpired(Clock::time_point now)
+{
+    while (!m_open.empty() && now - m_open.front().sent > kReplyWindow)
+        m_open.pop_front();
 }
 
 } // namespace EscPos

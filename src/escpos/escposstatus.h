@@ -7,10 +7,12 @@
 // bit 4 set and bit 0 and bit 7 clear, which tells them apart from other
 // data; replies to GS r have bit 4 clear.
 //
-// Plain functions without state; the conditions carry English names for the
-// command line, and the window gives them its own captions by enum value.
+// Plain functions without state, and the tracker that pairs replies with
+// requests; the conditions carry English names for the command line, and the
+// window gives them its own captions by enum value.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -82,25 +84,40 @@ struct StatusReply
     uint8_t reply;
 };
 
-// Pairs status bytes received with the requests sent before them: a received
-// byte answers the oldest request still open when it has the fixed bits of
-// such a reply, and is other data otherwise. At most kMaxOpen requests stay
-// open: beyond that the oldest is forgotten, so a printer that never answers
-// neither grows the list without end nor holds back the replies to the
-// requests sent after it for longer than kMaxOpen requests.
+// Pairs status bytes received with the requests sent before them. A request
+// split across two sends counts once the rest of it is sent. A received byte
+// answers the oldest request still open when it has the fixed bits of such a
+// reply; any other byte is data and ends that request, since a printer
+// answers a status request before anything else. A request expires
+// kReplyWindow after it was sent, so that a late, unrelated byte is not taken
+// for its reply, and at most kMaxOpen requests stay open (beyond that the
+// oldest is forgotten). Times come from the caller so that the rules can be
+// tried without waiting.
 class CStatusReplyTracker
 {
 public:
+    using Clock = std::chrono::steady_clock;
     static constexpr std::size_t kMaxOpen = 16;
+    static constexpr Clock::duration kReplyWindow = std::chrono::seconds(1);
 
-    void NoteSent(std::span<const uint8_t> bytes);
+    void NoteSent(std::span<const uint8_t> bytes, Clock::time_point now = Clock::now());
     // The status bytes among `bytes`, in order.
-    std::vector<StatusReply> NoteReceived(std::span<const uint8_t> bytes);
+    std::vector<StatusReply> NoteReceived(std::span<const uint8_t> bytes,
+                                          Clock::time_point now = Clock::now());
     // Forgets the open requests (a new connection owes no answers).
-    void Clear() { m_open.clear(); }
+    void Clear();
 
 private:
-    std::deque<StatusRequest> m_open;
+    struct OpenRequest
+    {
+        StatusRequest request;
+        Clock::time_point sent;
+    };
+
+    void DropExpired(Clock::time_point now);
+
+    std::deque<OpenRequest> m_open;
+    std::vector<uint8_t> m_tail; // the last sent bytes, which may begin a request
 };
 
 } // namespace EscPos

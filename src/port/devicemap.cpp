@@ -1,14 +1,18 @@
 #include "port/devicemap.h"
 
+#include "convert/userfile.h"
+
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 namespace {
 
 constexpr const char *kSerialFamilies[] = {"ttyUSB", "ttyACM", "ttyS"};
+// The configuration engine refuses larger files too.
+constexpr std::size_t kMaxConfigFileSize = 64u * 1024 * 1024;
 
 std::string Upper(std::string text)
 {
@@ -49,11 +53,28 @@ Overrides &TheOverrides()
     return overrides;
 }
 
+// The whole file, if it is a regular file of at most kMaxConfigFileSize bytes:
+// a FIFO would block the caller and a device might never end.
+bool ReadConfigText(const std::string &path, std::string &text)
+{
+    const UniqueFile file = OpenRegularFile(path.c_str());
+    if (!file)
+        return false;
+    char chunk[64 * 1024];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+        text.append(chunk, n);
+        if (text.size() > kMaxConfigFileSize)
+            return false;
+    }
+    return !std::ferror(file.get());
+}
+
 bool ReadDevicesSection(const std::string &iniPath, std::map<std::string, std::string> &paths)
 {
-    std::ifstream in(iniPath);
-    if (!in)
+    std::string text;
+    if (!ReadConfigText(iniPath, text))
         return false;
+    std::istringstream in(text);
     bool inDevices = false;
     std::string line;
     while (std::getline(in, line)) {

@@ -19,7 +19,8 @@ std::string DevicePath(const std::string &name);
 void SetDeviceOverride(const std::string &name, const std::string &path);
 void ClearDeviceOverrides();
 // Adds the entries of the [Devices] section of an INI file. False when the
-// file cannot be read.
+// file cannot be read, is not a regular file or is larger than the
+// configuration engine takes (64 MiB); never waits for what the path names.
 bool LoadDeviceOverrides(const std::string &iniPath);
 
 // The default path of `name`, given the serial devices present in order.

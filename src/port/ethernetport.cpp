@@ -48,31 +48,32 @@ uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
     // A host of the full field width has no terminator: never read past it.
     m_host.assign(m_settings.szHost, strnlen(m_settings.szHost, kEthernetHostSize));
     m_dwPort = m_settings.wPort;
-    uint32_t address = 0;
-    if (!CreateAndResolve(address))
+    TcpSocket::Address address;
+    if (!ResolveAndCreate(address))
         return 0;
     AttachOwner(owner, message, userValue, async != 0);
     return async ? ConnectAsync(address) : ConnectAndWait(address);
 }
 
-bool CEthernetPort::CreateAndResolve(uint32_t &address)
+// The socket's kind follows the address, so the name is resolved first.
+bool CEthernetPort::ResolveAndCreate(TcpSocket::Address &address)
 {
     uint32_t error = 0;
-    const TcpSocket::Handle socket = TcpSocket::Create(error);
+    if (!TcpSocket::Resolve(m_host.c_str(), address, error)) {
+        RecordError(error, TraceSeverity::SystemCall, "CEthernetPort::OpenPort - Host not found");
+        return false;
+    }
+    const TcpSocket::Handle socket = TcpSocket::Create(address, error);
     if (socket == TcpSocket::kNone) {
         RecordError(error, TraceSeverity::SystemCall,
                     "CEthernetPort::OpenPort - Unable to create the socket");
         return false;
     }
     m_socket = socket;
-    if (!TcpSocket::Resolve(m_host.c_str(), address, error)) {
-        FailOpen(error, "CEthernetPort::OpenPort - Host not found");
-        return false;
-    }
     return true;
 }
 
-uint32_t CEthernetPort::ConnectAsync(uint32_t address)
+uint32_t CEthernetPort::ConnectAsync(const TcpSocket::Address &address)
 {
     m_events->WatchConnecting(m_socket);
     uint32_t error = 0;
@@ -85,7 +86,7 @@ uint32_t CEthernetPort::ConnectAsync(uint32_t address)
     return 1; // the outcome comes as code 3
 }
 
-uint32_t CEthernetPort::ConnectAndWait(uint32_t address)
+uint32_t CEthernetPort::ConnectAndWait(const TcpSocket::Address &address)
 {
     uint32_t error = 0;
     const bool made =

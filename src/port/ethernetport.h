@@ -1,6 +1,7 @@
 // CEthernetPort: a printer on the network, reached over one TCP connection to
-// the host and port of a tagETHERNET_CFG (a name or a dotted IPv4 address; the
-// connection kind of the record is ignored, the port always uses TCP).
+// the host and port of a tagETHERNET_CFG (a name, an IPv4 address or an IPv6
+// address without brackets, see TcpSocket::Resolve; the connection kind of
+// the record is ignored, the port always uses TCP).
 //
 // There is no monitor thread: the socket is non-blocking and its events come to
 // a helper object (CSocketEvents) on the thread that constructed the port, the
@@ -55,9 +56,9 @@ protected:
     void WakeFileChunkWait() override;
 
 private:
-    bool CreateAndResolve(uint32_t &address);
-    uint32_t ConnectAsync(uint32_t address);
-    uint32_t ConnectAndWait(uint32_t address);
+    bool ResolveAndCreate(TcpSocket::Address &address);
+    uint32_t ConnectAsync(const TcpSocket::Address &address);
+    uint32_t ConnectAndWait(const TcpSocket::Address &address);
     void FailOpen(uint32_t error, const char *text);
     void OnSocketEvent(uint16_t event, uint16_t error);
     void OnWriteEvent(uint16_t error);

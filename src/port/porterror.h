@@ -74,3 +74,8 @@ uint32_t SocketErrorFromSystem(int osError);
 bool IsDeviceGoneError(int osError);
 // The OS's own text for its error, for traces.
 std::string SystemErrorText(int osError);
+// A port or socket error number in the OS's own words and name, for people:
+// "Connection refused (ECONNREFUSED)", "Name or service not known
+// (EAI_NONAME)". Empty for a number the tables do not hold (the spooler's
+// errors, which only the printer kind knows, among them).
+std::string SystemErrorDescription(uint32_t error);

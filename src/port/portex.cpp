@@ -9,6 +9,20 @@
 namespace {
 
 constexpr auto kFileDoneDelay = std::chrono::milliseconds(200);
+#ifdef NDEBUG
+constexpr bool kDebugBuild = false;
+#else
+constexpr bool kDebugBuild = true;
+#endif
+
+std::atomic<TraceOutput> g_traceOutput{TraceOutput::BuildDefault};
+
+bool TracesPrinted()
+{
+    const TraceOutput output = g_traceOutput.load();
+    return output == TraceOutput::StandardError ||
+           (output == TraceOutput::BuildDefault && kDebugBuild);
+}
 
 bool OpenFileForSending(const char *path, std::FILE *&file, uint32_t &size)
 {
@@ -98,6 +112,11 @@ const char *CPortEx::GetVersionText()
     return "V1.000.1087";
 }
 
+void CPortEx::SetTraceOutput(TraceOutput output)
+{
+    g_traceOutput = output;
+}
+
 CPortEx::ChunkResult CPortEx::WriteFileChunk(const uint8_t *, uint32_t, uint32_t *written)
 {
     *written = 0;
@@ -139,7 +158,8 @@ void CPortEx::EmitTrace(TraceSeverity severity, const char *text, const char *de
         std::lock_guard lock(m_traceMutex);
         m_lastTrace = text;
     }
-#ifndef NDEBUG
+    if (!TracesPrinted())
+        return;
     char line[1000];
     std::snprintf(line, sizeof line, "%s\n", text);
     const int level = static_cast<int>(severity);
@@ -149,10 +169,6 @@ void CPortEx::EmitTrace(TraceSeverity severity, const char *text, const char *de
         std::fprintf(stderr, "[port %d] %s", level, line);
     else
         std::fputs(line, stderr);
-#else
-    (void)severity;
-    (void)detail;
-#endif
 }
 
 void CPortEx::RecordError(uint32_t error, TraceSeverity severity, const char *text)
@@ -194,7 +210,7 @@ uint32_t CPortEx::StartFileTransfer(const char *path, int32_t passes, uint32_t i
     m_strFilePath = path ? path : "";
     std::FILE *probe = nullptr;
     uint32_t size = 0;
-    if (m_strFilePath.size() < 2 || !OpenFileForSending(m_strFilePath.c_str(), probe, size)) {
+    if (m_strFilePath.empty() || !OpenFileForSending(m_strFilePath.c_str(), probe, size)) {
         m_strFilePath.clear();
         PortTrace(TraceSeverity::Refused, "Can't Open File!");
         return 0;

@@ -4,7 +4,7 @@
 // opens it, writes, reads when code 1 arrives, runs file transfers, closes and
 // deletes it. Every operation returns 1 on success and 0 on failure and keeps
 // the error of a failure in the last error (porterror.h); traces go to the
-// debug output only.
+// debug output only, unless the program chooses otherwise (SetTraceOutput).
 //
 // Threads:
 //   - The window thread calls every public operation.
@@ -46,6 +46,14 @@ enum class TraceSeverity : int
     Refused = 1,    // a refused call or missing settings
     SystemCall = 3, // a failed system call
     StartUp = 4,    // a failed start-up
+};
+
+// Where the ports' trace lines are printed, for every port of the process.
+enum class TraceOutput
+{
+    BuildDefault,  // standard error in debug builds, nowhere in release builds
+    StandardError, // standard error in every build
+    Nowhere
 };
 
 // Why the last OpenPort of a device failed, for the user: the device, and for
@@ -115,6 +123,8 @@ public:
 
     // "V1.000.1087".
     static const char *GetVersionText();
+    // Any thread; the last trace of each port is kept whatever the output.
+    static void SetTraceOutput(TraceOutput output);
 
 protected:
     enum class ChunkResult

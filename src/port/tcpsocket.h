@@ -1,4 +1,5 @@
-// The TCP device layer of the network port: a non-blocking IPv4 stream socket.
+// The TCP device layer of the network port: a non-blocking stream socket to an
+// IPv4 or an IPv6 address.
 //
 // Every failure is reported with the Winsock error number (kSockErr... of
 // porterror.h) the network port keeps as its last error and puts into its
@@ -18,14 +19,24 @@ namespace TcpSocket {
 using Handle = intptr_t;
 inline constexpr Handle kNone = -1;
 
-// A non-blocking IPv4 TCP socket, or kNone with `error` set.
-Handle Create(uint32_t &error);
-// A host name or dotted address to an IPv4 address in network byte order.
-bool Resolve(const char *host, uint32_t &address, uint32_t &error);
+// One address of a host, in network byte order.
+struct Address
+{
+    bool ipv6 = false;
+    uint8_t bytes[16] = {}; // IPv4: the first four
+    uint32_t scope = 0;     // IPv6: the interface of a link-local address
+};
+
+// A host name, an IPv4 address or an IPv6 address (without brackets) to one
+// address. A name with addresses of both kinds gives its first IPv4 address,
+// which keeps names that served before IPv6 reaching the same peer.
+bool Resolve(const char *host, Address &address, uint32_t &error);
+// A non-blocking TCP socket of the address's kind, or kNone with `error` set.
+Handle Create(const Address &address, uint32_t &error);
 // Starts connecting; false with kSockErrWouldBlock while the connection is
 // under way, as a non-blocking connect reports it on every platform (its outcome then comes as a
 // connect event).
-bool Connect(Handle socket, uint32_t address, uint16_t port, uint32_t &error);
+bool Connect(Handle socket, const Address &address, uint16_t port, uint32_t &error);
 // Waits for a connect under way to finish; false with the error when it failed.
 bool WaitConnected(Handle socket, uint32_t &error);
 // Bytes taken, or -1 with `error` set (kSockErrWouldBlock when the socket is full).

@@ -22,7 +22,8 @@ std::vector<uint8_t> ValueBytes(const std::string &text)
 } // namespace
 
 UserCmdReadStatus ReadUserCmdEntries(const std::filesystem::path &iniFile,
-                                     std::vector<UserCmdEntry> &entries)
+                                     std::vector<UserCmdEntry> &entries,
+                                     UserCmdEmptyValues emptyValues)
 {
     const int count = LeadingDecimalValue(ReadIniValue(iniFile, kUserCmdSection, "CmdCnt"));
     if (count > kMaxUserCommands)
@@ -32,7 +33,7 @@ UserCmdReadStatus ReadUserCmdEntries(const std::filesystem::path &iniFile,
         if (name.empty())
             continue;
         const std::string value = ReadIniValue(iniFile, kUserCmdSection, EntryKey("CmdValue", i));
-        if (!value.empty())
+        if (!value.empty() || emptyValues == UserCmdEmptyValues::Keep)
             entries.push_back({i, std::move(name), ValueBytes(value)});
     }
     return UserCmdReadStatus::Ok;

@@ -28,10 +28,18 @@ enum class UserCmdReadStatus
     TooMany // the count is above kMaxUserCommands; nothing was read
 };
 
-// Appends the entries in number order. Entries with an empty caption or an
-// empty value are skipped; an entry whose value holds no byte (or an input
-// error) is kept with empty bytes, so that the caller can offer to delete it.
+enum class UserCmdEmptyValues
+{
+    Skip, // the button strip shows no button for them and says nothing
+    Keep  // with empty bytes, so that a caller looking for a name finds it
+};
+
+// Appends the entries in number order. Entries with an empty caption are
+// skipped, entries with an empty value as `emptyValues` says; an entry whose
+// value holds no byte (or an input error) is kept with empty bytes, so that
+// the caller can offer to delete it.
 UserCmdReadStatus ReadUserCmdEntries(const std::filesystem::path &iniFile,
-                                     std::vector<UserCmdEntry> &entries);
+                                     std::vector<UserCmdEntry> &entries,
+                                     UserCmdEmptyValues emptyValues = UserCmdEmptyValues::Skip);
 // Removes the CmdName and CmdValue keys of entry `number`; CmdCnt stays.
 void DeleteUserCmdEntry(const std::filesystem::path &iniFile, int number);

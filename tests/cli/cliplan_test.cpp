@@ -45,6 +45,8 @@ TEST(CliPlan, PortTargetsOfEveryKind)
         {"parallel:/dev/lp0", CliPortKind::Parallel, "/dev/lp0"},
         {"usb:/dev/usb/lp1", CliPortKind::Usb, "/dev/usb/lp1"},
         {"tcp:192.168.1.20:9100", CliPortKind::Network, "192.168.1.20", 9100},
+        {"tcp:[::1]:9100", CliPortKind::Network, "::1", 9100},
+        {"tcp:[fe80::1%eth0]:631", CliPortKind::Network, "fe80::1%eth0", 631},
         {"printer:Office Laser", CliPortKind::Printer, "Office Laser"},
         {"com2", CliPortKind::Serial, "COM2"},
         {"serial:com4:4800", CliPortKind::Serial, "COM4", 0, 4800},
@@ -93,15 +95,17 @@ TEST(CliPlan, ReplyOptionsAndDefaults)
     const CliPlan defaults = Parsed(Words("--port COM1"));
     EXPECT_EQ(defaults.timeoutMs, 5000u);
     EXPECT_EQ(defaults.output, CliOutputForm::Hex);
-    EXPECT_FALSE(defaults.expect || defaults.readMs || defaults.decodeEscpos);
-    const CliPlan plan = Parsed(Words("--port COM1 --expect-hex 12,013 --read-ms 0 --timeout 2000 "
-                                      "--output raw --decode escpos --config /etc/x.ini"));
+    EXPECT_FALSE(defaults.expect || defaults.readMs || defaults.decodeEscpos || defaults.verbose);
+    const CliPlan plan =
+        Parsed(Words("--port COM1 --expect-hex 12,013 --read-ms 0 --timeout 2000 "
+                     "--output raw --decode escpos --config /etc/x.ini --verbose"));
     EXPECT_EQ(plan.expect, (std::vector<uint8_t>{0x12, 13}));
     EXPECT_EQ(plan.readMs, 0u);
     EXPECT_EQ(plan.timeoutMs, 2000u);
     EXPECT_EQ(plan.output, CliOutputForm::Raw);
     EXPECT_TRUE(plan.decodeEscpos);
     EXPECT_EQ(plan.configFile, "/etc/x.ini");
+    EXPECT_TRUE(plan.verbose);
     EXPECT_TRUE(Parsed(Words("--list")).list);
 }
 
@@ -136,6 +140,15 @@ TEST(CliPlan, BadArgumentsAreNamed)
         {"--port usb:COM1", "--port usb:COM1"},
         {"--port ftp:h:1", "--port ftp:h:1"},
         {"--port tcp:h:1 stray", "stray"},
+        {"--port tcp:[::1]", "--port tcp:[::1]"},
+        {"--port tcp:[::1]9100", "--port tcp:[::1]9100"},
+        {"--port tcp:::1:9100", "--port tcp:::1:9100"},
+        {"--port tcp:[]:9100", "--port tcp:[]:9100"},
+        {"--port tcp:h:1 --send-hex=", "--send-hex "},
+        {"--port tcp:h:1 --send-hex=,;", "--send-hex ,;"},
+        {"--port tcp:h:1 --send-text=", "--send-text "},
+        {"--port tcp:h:1 --expect-hex=", "--expect-hex "},
+        {"--port tcp:h:1 --verbose=1", "--verbose=1"},
     };
     for (const auto &[line, named] : rows) {
         const CliParseResult result = ParseCliArguments(Words(line));

@@ -10,8 +10,10 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -71,29 +73,177 @@ TEST(CliRun, ExitStatusAndOutputAgainstThePrinterSimulator)
 TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
 {
     QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const QString huge = Written(dir.filePath("huge.bin"), "x");
+    std::filesystem::resize_file(huge.toStdString(), 5ull << 30); // sparse
+    const QString ini = Written(dir.filePath("cmds.ini"),
+                                "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=Blank\r\nCmdValue1=\r\n");
+    const QString tcp = "tcp:127.0.0.1:9";
     const struct
     {
         QStringList args;
         int exitCode;
-        const char *errHas;
+        std::string errHas;
     } rows[] = {
         {{"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(UnusedLoopbackPort()), "--send-hex",
           "10"},
          2,
-         "connection refused"},
-        {{"--port", "serial:" + dir.filePath("nothing"), "--send-hex", "10"}, 2, "no such device"},
+         "cannot open the port: Connection refused (ECONNREFUSED)"},
+        {{"--port", "serial:" + dir.filePath("nothing"), "--send-hex", "10"},
+         2,
+         "cannot open the port: No such file or directory (ENOENT)"},
         {{"--port", "serial:/dev/null:9600:8N1:rtscts"}, 2, "RTS/CTS"},
-        {{"--port", "tcp:127.0.0.1:9", "--send-hex", "1Z"}, 4, "bad argument '--send-hex 1Z'"},
-        {{"--port", "tcp:127.0.0.1:9", "--send-file", dir.filePath("missing.bin")},
+        {{"--port", tcp, "--send-hex", "1Z"}, 4, "bad argument '--send-hex 1Z'"},
+        {{"--port", tcp, "--send-hex", ""}, 4, "'--send-hex ': expects at least one byte"},
+        {{"--port", tcp, "--send-file", dir.filePath("missing.bin")},
          4,
-         "missing.bin': cannot be read"},
-        {{"--port", "tcp:127.0.0.1:9", "--send-cmd", "Cut", "--config", dir.filePath("none.ini")},
+         "missing.bin': cannot be read: No such file or directory (ENOENT)"},
+        {{"--port", tcp, "--send-file", dir.path()}, 4, "': is a folder"},
+        {{"--port", tcp, "--send-file", "/dev/zero"}, 4, "': is a device, not a file or a pipe"},
+        {{"--port", tcp, "--send-file", Written(dir.filePath("empty"), {})}, 4, "': is empty"},
+        {{"--port", tcp, "--send-file", huge}, 4, "': is larger than 4 GiB"},
+        {{"--port", tcp, "--send-file", fifo, "--passes", "2"}, 4, "can be sent only once"},
+        {{"--port", tcp, "--send-cmd", "Cut", "--config", dir.filePath("none.ini")},
          4,
-         "there is no configuration file"},
+         "'--config " + dir.filePath("none.ini").toStdString() + "': cannot be read"},
+        {{"--port", tcp, "--send-hex", "10", "--config", dir.path()}, 4, "': is a folder"},
+        {{"--port", tcp, "--send-hex", "10", "--config", fifo}, 4, "': is not a regular file"},
+        {{"--port", tcp, "--send-hex", "10", "--config", "/dev/zero"},
+         4,
+         "': is not a regular file"},
+        {{"--port", tcp, "--send-cmd", "Blank", "--config", ini},
+         4,
+         "the user command's value is empty"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         ExpectOutcome(RunCli(row.args), row.exitCode, row.errHas);
+    }
+}
+
+// The port library's traces are for --verbose only, in every build.
+TEST(CliRun, TracesOnlyWithVerbose)
+{
+    const QStringList args{"--port", "serial:/nonexistent/tty", "--send-hex", "10"};
+    for (const bool verbose : {false, true}) {
+        const CliOutcome outcome = RunCli(verbose ? args + QStringList{"--verbose"} : args);
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_EQ(outcome.err.find("[port ") != std::string::npos, verbose) << outcome.err;
+    }
+}
+
+QString LoopbackTarget(const CLoopbackServer &peer)
+{
+    return QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port());
+}
+
+// Where the bytes of --send-file come from: a file of any name, standard
+// input and a FIFO, each longer than one piece the program reads at a time.
+TEST(CliRun, FilesPipesAndStandardInputReachThePeerWhole)
+{
+    QTemporaryDir dir;
+    const std::string content = PatternBytes(300 * 1024, 5);
+    Written(dir.filePath("a"), QByteArray::fromStdString(content));
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    enum class Feed
+    {
+        None,
+        Input,
+        Fifo
+    };
+    const std::pair<QString, Feed> rows[] = {
+        {"a", Feed::None}, {"-", Feed::Input}, {"/dev/stdin", Feed::Input}, {fifo, Feed::Fifo}};
+    for (const auto &[path, feed] : rows) {
+        SCOPED_TRACE(path.toStdString());
+        CLoopbackServer peer;
+        CCliRun cli({"--port", LoopbackTarget(peer), "--send-file", path, "--timeout", "60000"},
+                    dir.path());
+        if (feed == Feed::Input)
+            cli.FeedInput(QByteArray::fromStdString(content));
+        if (feed == Feed::Fifo) {
+            const int writer = open(fifo.toLocal8Bit().constData(), O_WRONLY | O_CLOEXEC);
+            EXPECT_EQ(write(writer, content.data(), content.size()), ssize_t(content.size()));
+            close(writer);
+        }
+        ASSERT_TRUE(peer.Accept());
+        EXPECT_TRUE(SameBytes(content, peer.ReceiveFromClient(content.size(), 60000)));
+        const CliOutcome outcome = cli.Finish();
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    }
+}
+
+TEST(CliRun, DecodesRequestsSplitAcrossSendsAndInsideFiles)
+{
+    QTemporaryDir dir;
+    const QByteArray request("ab\x10\x04\x04"
+                             "cd");
+    const QString file = Written(dir.filePath("request.bin"), request);
+    const std::string eot1 = "12\nDLE EOT 1 -> 12: drawer kick-out pin 3 low, online, "
+                             "not waiting for online recovery, feed button not pressed\n";
+    const std::string eot4 = "12\nDLE EOT 4 -> 12: paper adequate, paper present\n";
+    const std::pair<QStringList, std::string> rows[] = {
+        {{"--send-hex", "10", "--send-hex", "04,01"}, eot1},
+        {{"--send-text", "<\\x10><\\x04>", "--send-hex", "01"}, eot1},
+        {{"--send-file", file}, eot4},
+        {{"--send-file", "-"}, eot4},
+    };
+    for (const auto &[sends, printed] : rows) {
+        SCOPED_TRACE(sends.join(' ').toStdString());
+        CPrinterSim sim;
+        CCliRun cli(
+            QStringList{"--port", sim.PortArgument(), "--decode", "escpos", "--read-ms", "300"} +
+            sends);
+        cli.FeedInput(request);
+        const CliOutcome outcome = cli.Finish();
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(outcome.out, printed);
+    }
+}
+
+// --read-ms ends early when the printer closes: the reply is what counts.
+TEST(CliRun, APeerThatClosesEndsReadMsWithWhatItSent)
+{
+    const std::tuple<std::string, int, std::string> rows[] = {{"\x12", 0, "12\n"}, {"", 2, ""}};
+    for (const auto &[reply, exitCode, printed] : rows) {
+        SCOPED_TRACE(exitCode);
+        CLoopbackServer peer;
+        CCliRun cli(
+            {"--port", LoopbackTarget(peer), "--send-hex", "10 04 01", "--read-ms", "60000"});
+        ASSERT_TRUE(peer.Accept());
+        EXPECT_EQ(peer.ReceiveFromClient(3), "\x10\x04\x01");
+        EXPECT_TRUE(reply.empty() || peer.SendToClient(reply));
+        peer.CloseClient();
+        const CliOutcome outcome = cli.Finish();
+        EXPECT_EQ(outcome.exitCode, exitCode) << outcome.err;
+        EXPECT_EQ(outcome.out, printed);
+    }
+}
+
+// A peer that stops taking bytes, a serial line nobody reads and a FIFO
+// nobody writes: the run ends with the time-out's status, not a hang.
+TEST(CliRun, SendsThatStallEndWithStatus3)
+{
+    QTemporaryDir dir;
+    const QString big = Written(dir.filePath("big.bin"), QByteArray(16 * 1024 * 1024, 'x'));
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    CLoopbackServer stalled;
+    stalled.SetSmallReceiveBuffer();
+    CPtyPair unread;
+    ASSERT_TRUE(unread.IsValid());
+    const std::pair<QStringList, const char *> rows[] = {
+        {{"--port", LoopbackTarget(stalled), "--send-file", big}, "the port took no data"},
+        {{"--port", QString::fromStdString("serial:" + unread.SlavePath()), "--send-text",
+          QString(100 * 1024, 'x')},
+         "the port took no data"},
+        {{"--port", LoopbackTarget(stalled), "--send-file", fifo}, "no data came from"},
+    };
+    for (const auto &[args, errHas] : rows) {
+        SCOPED_TRACE(errHas);
+        const CliOutcome outcome = RunCli(args + QStringList{"--timeout", "1000"});
+        ExpectOutcome(outcome, 3, std::string("timed out after 1000 ms: ") + errHas);
     }
 }
 
@@ -151,9 +301,11 @@ TEST(CliRun, WindowNamesReachTheDevicesTheConfigurationMapsThemTo)
     const QString ini =
         Written(dir.filePath("rvcfg.ini"),
                 "[Devices]\r\nCOM1=" + QByteArray::fromStdString(pty.SlavePath()) + "\r\n");
+    Written(dir.filePath("a"), "a"); // the port's file transfer takes a one-letter name
     const std::pair<QStringList, QString> runs[] = {
         {{"--port", "COM1", "--send-text", "in folder"}, dir.path()},
         {{"--port", "serial:com1:19200:8E1", "--send-text", "by option", "--config", ini}, {}},
+        {{"--port", "COM1", "--send-file", "a"}, dir.path()},
     };
     for (const auto &[args, workDir] : runs) {
         CCliRun cli(args, workDir);

@@ -28,6 +28,16 @@ CCliRun::~CCliRun()
     KillIfRunning(m_process);
 }
 
+void CCliRun::FeedInput(const QByteArray &bytes)
+{
+    // The test's thread waits in plain calls afterwards, where QProcess
+    // writes nothing: hand everything over now.
+    m_process.write(bytes);
+    while (m_process.bytesToWrite() > 0 && m_process.waitForBytesWritten(kNoLimit)) {
+    }
+    m_process.closeWriteChannel();
+}
+
 CliOutcome CCliRun::Finish()
 {
     CliOutcome outcome;

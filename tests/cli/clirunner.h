@@ -21,6 +21,8 @@ public:
     explicit CCliRun(const QStringList &args, const QString &workDir = {},
                      const QString &errorFile = {});
     ~CCliRun();
+    // Writes `bytes` to its standard input and closes it.
+    void FeedInput(const QByteArray &bytes);
     CliOutcome Finish();
 
 private:

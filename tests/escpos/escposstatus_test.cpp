@@ -69,7 +69,13 @@ const DecodeRow kDecodeRows[] = {
     {StatusRequest::RollPaper, 0x1E, "DLE EOT 4 -> 1E: paper near end, paper present"},
     {StatusRequest::RollPaper, 0x72, "DLE EOT 4 -> 72: paper adequate, paper end"},
     {StatusRequest::RollPaper, 0x7E, "DLE EOT 4 -> 7E: paper near end, paper end"},
-    {StatusRequest::RollPaper, 0x16, "DLE EOT 4 -> 16: paper near end, paper present"},
+    // One bit of a pair is not the condition.
+    {StatusRequest::RollPaper, 0x16, "DLE EOT 4 -> 16: paper adequate, paper present"},
+    {StatusRequest::RollPaper, 0x1A, "DLE EOT 4 -> 1A: paper adequate, paper present"},
+    {StatusRequest::RollPaper, 0x32, "DLE EOT 4 -> 32: paper adequate, paper present"},
+    {StatusRequest::RollPaper, 0x52, "DLE EOT 4 -> 52: paper adequate, paper present"},
+    {StatusRequest::PaperSensor, 0x01, "GS r 1 -> 01: paper adequate, paper present"},
+    {StatusRequest::PaperSensor, 0x08, "GS r 1 -> 08: paper adequate, paper present"},
     {StatusRequest::PaperSensor, 0x00, "GS r 1 -> 00: paper adequate, paper present"},
     {StatusRequest::PaperSensor, 0x03, "GS r 1 -> 03: paper near end, paper present"},
     {StatusRequest::PaperSensor, 0x0C, "GS r 1 -> 0C: paper adequate, paper end"},
@@ -119,25 +125,82 @@ TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
     }
 }
 
+// "request reply;" for each reply found.
+std::string Found(const std::vector<EscPos::StatusReply> &replies)
+{
+    std::string text;
+    for (const EscPos::StatusReply &reply : replies)
+        text += std::string(EscPos::RequestName(reply.request)) + " " +
+                std::to_string(reply.reply) + ";";
+    return text;
+}
+
 TEST(EscPosStatus, PairsStatusBytesWithTheRequestsTheyAnswer)
 {
+    using Clock = EscPos::CStatusReplyTracker::Clock;
+    using std::chrono::milliseconds;
+    constexpr auto kWindow = EscPos::CStatusReplyTracker::kReplyWindow;
+    const std::string dle1("\x10\x04\x01", 3);
+    const std::string gs1("\x1D\x72\x01", 3);
+    const struct
+    {
+        const char *what;
+        std::string first, second; // sent at 0 and at `secondAt`
+        Clock::duration secondAt;
+        std::string received;
+        Clock::duration receivedAt;
+        const char *found;
+    } rows[] = {
+        {"two requests",
+         "\x1B\x40\x10\x04\x02",
+         gs1,
+         {},
+         "\x16\x0C",
+         {},
+         "DLE EOT 2 22;GS r 1 12;"},
+        {"a byte that is no reply ends the oldest request",
+         dle1 + gs1,
+         "",
+         {},
+         std::string("A\0", 2),
+         {},
+         "GS r 1 0;"},
+        {"split across sends", "\x10", std::string("\x04\x01", 2), {}, "\x12", {}, "DLE EOT 1 18;"},
+        {"split after two bytes",
+         dle1 + "\x10\x04",
+         "\x04",
+         {},
+         "\x12\x12",
+         {},
+         "DLE EOT 1 18;DLE EOT 4 18;"},
+        {"a late reply", dle1, "", {}, "\x12", kWindow + milliseconds(1), ""},
+        {"a reply in time", dle1, "", {}, "\x12", kWindow, "DLE EOT 1 18;"},
+        {"only the expired request is dropped", dle1, gs1, milliseconds(600), std::string(1, '\0'),
+         kWindow + milliseconds(100), "GS r 1 0;"},
+    };
+    const Clock::time_point start = Clock::now();
+    for (const auto &row : rows) {
+        EscPos::CStatusReplyTracker tracker;
+        tracker.NoteSent(AsBytes(row.first), start);
+        tracker.NoteSent(AsBytes(row.second), start + row.secondAt);
+        EXPECT_EQ(Found(tracker.NoteReceived(AsBytes(row.received), start + row.receivedAt)),
+                  row.found)
+            << row.what;
+    }
+}
+
+TEST(EscPosStatus, ForgetsRequestsBeyondTheLimitAndOnClear)
+{
     EscPos::CStatusReplyTracker tracker;
-    tracker.NoteSent(AsBytes("\x1B\x40\x10\x04\x02"));
-    tracker.NoteSent(AsBytes(std::string("\x1D\x72\x01", 3)));
-    // 0x00 cannot answer DLE EOT (bits 1 and 4 clear), so it is data; 0x16
-    // answers DLE EOT 2 and 0x0C answers GS r 1. The last byte answers nothing.
-    const auto replies = tracker.NoteReceived(AsBytes(std::string("\x00\x16\x0C\x12", 4)));
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[0].request, StatusRequest::OfflineCause);
-    EXPECT_EQ(replies[0].reply, 0x16);
-    EXPECT_EQ(replies[1].request, StatusRequest::PaperSensor);
-    EXPECT_EQ(replies[1].reply, 0x0C);
     tracker.NoteSent(AsBytes("\x10\x04\x01"));
     tracker.Clear();
     EXPECT_TRUE(tracker.NoteReceived(AsBytes("\x12")).empty());
+    tracker.NoteSent(AsBytes("\x10"));
+    tracker.Clear(); // the start of a request is forgotten too
+    tracker.NoteSent(AsBytes(std::string("\x04\x01", 2)));
+    EXPECT_TRUE(tracker.NoteReceived(AsBytes("\x12")).empty());
 
-    // A GS r 1 the printer never answers is forgotten after kMaxOpen later
-    // requests; until then it holds back the DLE EOT 2 replies behind it.
+    // A GS r 1 beyond kMaxOpen later requests is forgotten.
     tracker.NoteSent(AsBytes(std::string("\x1D\x72\x01", 3)));
     for (std::size_t i = 0; i < EscPos::CStatusReplyTracker::kMaxOpen; ++i)
         tracker.NoteSent(AsBytes("\x10\x04\x02"));

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 TEST(DeviceMap, DefaultPathRows)
 {
@@ -48,6 +50,34 @@ TEST(DeviceMap, OverridesFromCallsAndFromTheDevicesSection)
     EXPECT_FALSE(LoadDeviceOverrides(dir.filePath("missing.ini").toStdString()));
     ClearDeviceOverrides();
     EXPECT_EQ(DevicePath("LPT1"), "/dev/lp0");
+}
+
+// Whatever the path names, the section is read at once or refused: a FIFO
+// without a writer would block, a device might never end.
+TEST(DeviceMap, OnlyRegularFilesOfBoundedSizeGiveOverrides)
+{
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("fifo.ini").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.filePath("huge.ini").toStdString();
+    {
+        std::ofstream(huge) << "[Devices]\nLPT1=/tmp/huge\n";
+    }
+    const std::string small = dir.filePath("small.ini").toStdString();
+    std::filesystem::copy_file(huge, small);
+    std::filesystem::resize_file(huge, 65u * 1024 * 1024); // sparse: the section comes first
+    const std::pair<std::string, const char *> rows[] = {{fifo, nullptr},
+                                                         {"/dev/zero", nullptr},
+                                                         {dir.path().toStdString(), nullptr},
+                                                         {huge, nullptr},
+                                                         {small, "/tmp/huge"}};
+    for (const auto &[path, mapped] : rows) {
+        SCOPED_TRACE(path);
+        ClearDeviceOverrides();
+        EXPECT_EQ(LoadDeviceOverrides(path), mapped != nullptr);
+        EXPECT_EQ(DevicePath("LPT1"), mapped ? mapped : "/dev/lp0");
+    }
+    ClearDeviceOverrides();
 }
 
 namespace {

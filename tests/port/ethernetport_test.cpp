@@ -48,6 +48,26 @@ protected:
     CEthernetPort m_port;
 };
 
+TEST_F(EthernetPortTest, IPv6AddressesConnectAndCarryBytes)
+{
+    for (const char *host : {"::1", "0:0:0:0:0:0:0:1"}) {
+        SCOPED_TRACE(host);
+        CLoopbackServer server(true);
+        if (server.Port() == 0)
+            GTEST_SKIP() << "this machine cannot listen on the IPv6 loopback address ::1";
+        CEthernetPort port;
+        m_owner.messages.clear();
+        OpenTo(port, host, server.Port());
+        ASSERT_TRUE(server.Accept());
+        EXPECT_EQ(m_owner.Last(kPortOpened)->error, 0);
+        uint32_t written = 0;
+        EXPECT_EQ(port.Write(reinterpret_cast<const uint8_t *>("\x10\x04\x01"), 3, &written, 0),
+                  1u);
+        EXPECT_EQ(server.ReceiveFromClient(3), "\x10\x04\x01");
+        port.ClosePort();
+    }
+}
+
 // The view deletes the port in its code 3 handler when the connection failed.
 TEST_F(EthernetPortTest, RefusedConnectionGivesOneCode3WithTheErrorAndTheViewMayDeleteThePort)
 {

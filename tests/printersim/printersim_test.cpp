@@ -154,10 +154,37 @@ TEST(PrinterSimStatus, AnswersAsTheConditionGivenOnTheCommandLine)
     }
 }
 
-TEST(PrinterSimStatus, RefusesAnUnknownCondition)
+// Standard output and error of a run that ends by itself, and its exit status.
+std::pair<std::string, int> RunToEnd(const std::string &args)
 {
-    CSimulator sim("--port 0 --status jammed 2>/dev/null");
-    EXPECT_EQ(sim.StopWith(), 2);
+    FILE *out = popen(("'" TARVIK_PRINTERSIM "' " + args + " 2>&1").c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; out && (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        text.append(buffer, n);
+    const int status = out ? pclose(out) : -1;
+    return {text, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(PrinterSimStatus, NamesTheBadArgumentAndItsExitStatus)
+{
+    const struct
+    {
+        const char *args;
+        int exitStatus;
+        const char *shown;
+    } rows[] = {
+        {"--port 0 --status jammed", 2, "bad argument '--status jammed': is not one of the"},
+        {"--port 70000", 2, "bad argument '--port 70000': expects a number from 0 to 65535"},
+        {"--port 0 --status", 2, "bad argument '--status': needs a value"},
+        {"--color red", 2, "bad argument '--color': unknown option"},
+        {"--help", 0, "2 for a bad argument"},
+    };
+    for (const auto &row : rows) {
+        const auto [shown, exitStatus] = RunToEnd(row.args);
+        EXPECT_EQ(exitStatus, row.exitStatus) << row.args;
+        EXPECT_NE(shown.find(row.shown), std::string::npos) << row.args << "\n" << shown;
+    }
 }
 
 } // namespace

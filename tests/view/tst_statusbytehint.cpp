@@ -32,6 +32,8 @@ private slots:
                                                   "无不可恢复错误，无可自动恢复错误");
         QTest::newRow("paper end") << int(StatusRequest::RollPaper) << 0x72
                                    << QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
+        QTest::newRow("one bit of a pair") << int(StatusRequest::RollPaper) << 0x16
+                                           << QStringLiteral("状态 DLE EOT 4 = 16：纸量充足，有纸");
         QTest::newRow("near end") << int(StatusRequest::PaperSensor) << 0x03
                                   << QStringLiteral("状态 GS r 1 = 03：纸将尽，有纸");
         QTest::newRow("drawer") << int(StatusRequest::DrawerSensor) << 0x01

@@ -1,5 +1,7 @@
 #include "cliconfig.h"
 
+#include "clistream.h"
+
 #include "config/configpath.h"
 #include "config/rvconfig.h"
 #include "convert/boxtext.h"
@@ -7,8 +9,10 @@
 
 #include <QString>
 
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,7 +34,8 @@ bool ResolveCommand(const std::filesystem::path &config, CliSendStep &step, std:
         reason = "there is no configuration file " + config.string();
         return false;
     }
-    if (ReadUserCmdEntries(config, entries) == UserCmdReadStatus::TooMany) {
+    if (ReadUserCmdEntries(config, entries, UserCmdEmptyValues::Keep) ==
+        UserCmdReadStatus::TooMany) {
         reason = config.string() + " holds too many user commands";
         return false;
     }
@@ -38,23 +43,66 @@ bool ResolveCommand(const std::filesystem::path &config, CliSendStep &step, std:
     if (!entry)
         reason = "no user command of that name in " + config.string();
     else if (entry->bytes.empty())
-        reason = "the user command's value holds no bytes";
+        reason = "the user command's value is empty or holds no bytes";
     else
         step.bytes = entry->bytes;
     return entry && !entry->bytes.empty();
 }
 
-bool CheckFile(const CliSendStep &step, std::string &reason)
+// The port's file transfer counts in 32 bits.
+constexpr uint64_t kMaxFileSize = UINT32_MAX;
+
+// Why the file at `st` cannot be sent whole by the port; empty when it can.
+std::string RegularFileFault(const std::string &path, const struct stat &st)
 {
-    std::ifstream file(step.text, std::ios::binary | std::ios::ate);
-    if (!file)
-        reason = "cannot be read";
-    else if (file.tellg() <= 0)
-        reason = "is empty";
+    if (st.st_size == 0)
+        return "is empty";
+    if (uint64_t(st.st_size) > kMaxFileSize)
+        return "is larger than 4 GiB, the most a file transfer takes (a pipe has no limit: "
+               "--send-file - < FILE)";
+    if (::access(path.c_str(), R_OK) != 0)
+        return "cannot be read: " + SystemWords(errno);
+    return {};
+}
+
+// A regular file goes whole to the port; "-" and pipes are read as they come.
+bool CheckFile(CliSendStep &step, std::string &reason)
+{
+    struct stat st
+    {
+    };
+    if (step.text == "-" || (::stat(step.text.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)))
+        step.streamed = true;
+    else if (st.st_mode == 0)
+        reason = "cannot be read: " + SystemWords(errno);
+    else if (S_ISDIR(st.st_mode))
+        reason = "is a folder";
+    else if (!S_ISREG(st.st_mode))
+        reason = "is a device, not a file or a pipe";
+    else
+        reason = RegularFileFault(step.text, st);
+    if (reason.empty() && step.streamed && step.passes > 1)
+        reason = "is a pipe, which can be sent only once";
     return reason.empty();
 }
 
 } // namespace
+
+bool CheckConfigFile(const CliPlan &plan, std::string &reason)
+{
+    struct stat st
+    {
+    };
+    if (plan.configFile.empty())
+        return true;
+    if (::stat(plan.configFile.c_str(), &st) != 0)
+        reason = "cannot be read: " + SystemWords(errno);
+    else if (S_ISDIR(st.st_mode))
+        reason = "is a folder";
+    else if (!S_ISREG(st.st_mode))
+        reason = "is not a regular file";
+    return reason.empty();
+}
 
 std::filesystem::path CliConfigPath(const CliPlan &plan)
 {

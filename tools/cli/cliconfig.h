@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <string>
 
+// --config names a regular file that exists; false with the reason otherwise.
+bool CheckConfigFile(const CliPlan &plan, std::string &reason);
+
 // The one place the configuration file is looked up: --config FILE, else the
 // window's own file (the current folder's "rvcfg.ini", else the user's).
 std::filesystem::path CliConfigPath(const CliPlan &plan);
@@ -16,6 +19,7 @@ std::filesystem::path CliConfigPath(const CliPlan &plan);
 bool PortFromConfig(CliPlan &plan, std::string &reason);
 
 // Fills in the bytes of every --send-cmd from the user commands of the
-// configuration file and checks that every --send-file can be read. False
-// with the argument at fault and the reason otherwise.
+// configuration file and checks that every --send-file can be read, marking
+// pipes and standard input to be read as they come. False with the argument
+// at fault and the reason otherwise.
 bool ResolveSends(CliPlan &plan, std::string &badArgument, std::string &reason);

@@ -15,12 +15,15 @@ const char kUsage[] =
     "                  --send-file PATH [--passes N] [--interval MS] | --send-cmd NAME]...\n"
     "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
     "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
+    "                  [--verbose]\n"
     "       tarvik-cli --list\n"
     "\n"
     "TARGET: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
-    "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, printer:QUEUE, or a device\n"
-    "      name of the window (COM1, LPT1, \\\\.\\QXUSB-1). Without --port, the serial or\n"
-    "      network port saved by the window in the configuration file.\n"
+    "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, tcp:[IPv6]:PORT,\n"
+    "      printer:QUEUE, or a device name of the window (COM1, LPT1,\n"
+    "      \\\\.\\QXUSB-1). Without --port, the serial or network port saved by the\n"
+    "      window in the configuration file.\n"
+    "--send-file - reads standard input; a pipe is sent as it comes.\n"
     "Sends run in the order given. Exit status: 0 done, 1 reply differs,\n"
     "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n";
 
@@ -61,12 +64,17 @@ bool BytesInto(ConvResult (*convert)(std::string_view, ByteString &), const std:
     return true;
 }
 
+// The same rule for what is sent and what is expected: at least one byte.
 bool AddBytesStep(ConvResult (*convert)(std::string_view, ByteString &), CliPlan &plan,
                   const std::string &text, std::string &reason)
 {
     CliSendStep step;
     if (!BytesInto(convert, text, step.bytes, reason))
         return false;
+    if (step.bytes.empty()) {
+        reason = "expects at least one byte";
+        return false;
+    }
     plan.sends.push_back(std::move(step));
     return true;
 }
@@ -226,6 +234,10 @@ CliParseResult ParseCliArguments(const std::vector<std::string> &args)
         }
         if (name == "--list" && !value) {
             plan.list = true;
+            continue;
+        }
+        if (name == "--verbose" && !value) {
+            plan.verbose = true;
             continue;
         }
         const auto it = ValueOptions().find(name);

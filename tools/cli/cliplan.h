@@ -53,7 +53,7 @@ struct CliPortTarget
 enum class CliSendKind
 {
     Bytes,  // --send-hex, --send-text
-    File,   // --send-file
+    File,   // --send-file: a regular file, or a pipe or "-" (standard input) read as it comes
     Command // --send-cmd
 };
 
@@ -64,6 +64,7 @@ struct CliSendStep
     std::string text;           // File: the path; Command: the name
     int32_t passes = 1;
     uint32_t intervalMs = 0;
+    bool streamed = false; // File: a pipe or standard input, read as it comes
 };
 
 enum class CliOutputForm
@@ -85,6 +86,7 @@ struct CliPlan
     CliOutputForm output = CliOutputForm::Hex;
     bool decodeEscpos = false;
     std::string configFile; // empty: the default configuration file
+    bool verbose = false;   // the port library's traces on standard error
 };
 
 struct CliParseResult

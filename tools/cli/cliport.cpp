@@ -125,29 +125,21 @@ void EnableReceive(CPortEx &port)
         usb->m_bRecvEnable = true;
 }
 
-std::string PortErrorText(uint32_t error)
+std::string PortErrorText(uint32_t error, PortKind kind)
 {
-    static const std::map<uint32_t, const char *> kTexts{
-        {kPortErrFileNotFound, "no such device"},
-        {kPortErrPathNotFound, "no such device"},
-        {kPortErrAccessDenied, "access denied"},
-        {kPortErrGenFailure, "device failure"},
-        {kPortErrSharingViolation, "the device is in use by another program"},
-        {kPortErrNotSupported, "not supported by the device"},
-        {kPortErrInvalidParameter, "the device refused the settings"},
-        {kPortErrDeviceNotConnected, "device not connected"},
+    static const std::map<uint32_t, const char *> kSpoolerTexts{
+        {kSpoolErrNotReady, "the queue is stopped or does not accept jobs"},
+        {kSpoolErrJobAborted, "the spooler aborted the job"},
+        {kSpoolErrTimeout, "the spooler does not answer (is it running?)"},
         {kSpoolErrUnknownPrinter, "the spooler has no such queue"},
-        {kSockErrConnRefused, "connection refused"},
-        {kSockErrTimedOut, "connection timed out"},
-        {kSockErrHostNotFound, "host not found"},
-        {kSockErrHostUnreachable, "host unreachable"},
-        {kSockErrNetUnreachable, "network unreachable"},
-        {kSockErrConnReset, "connection reset by the peer"},
-        {kSockErrConnAborted, "connection aborted"},
     };
-    const auto it = kTexts.find(error);
-    return "error " + std::to_string(error) +
-           (it != kTexts.end() ? std::string(" (") + it->second + ")" : "");
+    if (const auto it = kSpoolerTexts.find(error);
+        kind == PortKind::Printer && it != kSpoolerTexts.end())
+        return it->second;
+    const std::string words = SystemErrorDescription(error);
+    if (error == kPortErrSharingViolation)
+        return "the device is in use by another program (" + words + ")";
+    return words.empty() ? "error " + std::to_string(error) : words;
 }
 
 std::vector<std::string> ListCliPorts()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cliplan.h"
+#include "port/portkind.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +23,9 @@ struct CliPortResult
 CliPortResult CreateCliPort(const CliPortTarget &target);
 // Lets a port that reads only on request (USB) read the device.
 void EnableReceive(CPortEx &port);
-// "error 10061 (connection refused)".
-std::string PortErrorText(uint32_t error);
+// A port's last error in words: the system's own with its name
+// ("Connection refused (ECONNREFUSED)"), the spooler's faults for a printer
+// queue, the number only when nothing better is known.
+std::string PortErrorText(uint32_t error, PortKind kind);
 // Serial devices, parallel devices, USB printers and spooler queues present.
 std::vector<std::string> ListCliPorts();

@@ -135,18 +135,30 @@ std::optional<CliPortTarget> SerialTarget(const std::vector<std::string> &fields
     return target;
 }
 
-std::optional<CliPortTarget> NetworkTarget(const std::vector<std::string> &fields,
-                                           std::string &reason)
+// HOST:PORT or [IPv6]:PORT.
+std::optional<CliPortTarget> NetworkTarget(const std::string &rest, std::string &reason)
 {
+    std::string host;
+    std::string port;
+    if (rest.starts_with('[')) {
+        const auto close = rest.find("]:");
+        if (close != std::string::npos) {
+            host = rest.substr(1, close - 1);
+            port = rest.substr(close + 2);
+        }
+    } else if (const auto colon = rest.find(':'); colon == rest.rfind(':')) {
+        host = rest.substr(0, colon);
+        port = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    }
     CliPortTarget target;
     target.kind = CliPortKind::Network;
-    uint32_t port = 0;
-    if (fields.size() != 3 || fields[1].empty() || !ParseBaud(fields[2], port) || port > 65535) {
-        reason = "expects tcp:HOST:PORT";
+    uint32_t number = 0;
+    if (host.empty() || !ParseBaud(port, number) || number > 65535) {
+        reason = "expects tcp:HOST:PORT or tcp:[IPv6 address]:PORT";
         return std::nullopt;
     }
-    target.host = fields[1];
-    target.tcpPort = static_cast<uint16_t>(port);
+    target.host = host;
+    target.tcpPort = static_cast<uint16_t>(number);
     return target;
 }
 
@@ -178,7 +190,7 @@ std::optional<CliPortTarget> ParsePortTarget(const std::string &text, std::strin
     if (kind == "serial")
         return SerialTarget(SplitAtColons(text), reason);
     if (kind == "tcp")
-        return NetworkTarget(SplitAtColons(text), reason);
+        return NetworkTarget(rest, reason);
     if (kind == "parallel")
         return OneFieldTarget(CliPortKind::Parallel, rest, reason);
     if (kind == "usb")

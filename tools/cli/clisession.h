@@ -8,6 +8,7 @@
 
 #include "cliplan.h"
 #include "clireply.h"
+#include "clistream.h"
 #include "escpos/escposstatus.h"
 
 #include <QEventLoop>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,13 +48,20 @@ private:
     void ScheduleNextStep();
     void WriteBytes(const std::vector<uint8_t> &bytes);
     void StartFile(const CliSendStep &step);
+    bool IsStreamed(const CliSendStep &step) const;
+    void StartStream(const CliSendStep &step);
+    void PumpStream();
+    void OnStreamEnd();
+    void OnWriteDone();
     void OnFileDone();
+    void OnLost(uint16_t error);
     void OnSendsDone();
     void ReadAvailable();
     void OnReceived(std::span<const uint8_t> bytes);
     void CheckReply();
     void ShowProgress(uint32_t percent);
     void OnTimeout();
+    std::string ErrorText(uint32_t error) const;
     void Finish(int exitStatus, std::string message = {});
 
     enum class Phase
@@ -72,8 +81,12 @@ private:
     bool m_writing = false;     // a Write waits for code 2
     bool m_fileSending = false; // a file transfer waits for code 5
     int m_passesDone = 0;
-    const CliSendStep *m_file = nullptr; // the file being sent
-    bool m_recording = false;            // the reply counts from the first send on
+    const CliSendStep *m_file = nullptr;  // the file being sent
+    std::unique_ptr<CCliStream> m_stream; // the file read here, piece by piece
+    std::vector<uint8_t> m_piece;         // its piece being written
+    uint64_t m_streamed = 0;              // its bytes written in this pass
+    bool m_awaitingSource = false;        // its next piece has not come yet
+    bool m_recording = false;             // the reply counts from the first send on
     std::vector<uint8_t> m_reply;
     EscPos::CStatusReplyTracker m_statusReplies;
     std::vector<std::string> m_statusLines;

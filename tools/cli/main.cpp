@@ -71,6 +71,9 @@ int main(int argc, char **argv)
         std::fputs(CliUsage(), stdout);
         return kExitDone;
     }
+    CPortEx::SetTraceOutput(plan.verbose ? TraceOutput::StandardError : TraceOutput::Nowhere);
+    if (std::string reason; !CheckConfigFile(plan, reason))
+        return BadArguments("--config " + plan.configFile, reason);
     LoadDeviceOverrides(CliConfigPath(plan).string()); // names like COM1 follow [Devices]
     if (plan.list)
         return ListPorts();

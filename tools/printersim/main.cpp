@@ -36,7 +36,12 @@ const char kUsage[] =
     "  DLE EOT n (10 04 n), n = 1..4    -> one status byte (online: 12)\n"
     "  GS r n    (1D 72 n), n = 1,2,49,50 -> one sensor byte (online: 00)\n"
     "All bytes, status requests included, are recorded. SIGTERM or SIGINT ends\n"
-    "the program cleanly with exit status 0.\n";
+    "the program cleanly.\n"
+    "\n"
+    "Exit status: 0 after a clean end or --help, 1 when the port or the --out file\n"
+    "cannot be opened, 2 for a bad argument (named on standard error).\n";
+
+constexpr int kExitBadArguments = 2;
 
 struct Options
 {
@@ -76,7 +81,26 @@ bool ParsePort(const char *text, int &port)
     return true;
 }
 
-// Returns 0 to run, 1 after --help, 2 on a usage error.
+int BadArgument(const std::string &argument, const char *reason)
+{
+    std::fprintf(stderr, "tarvik-printersim: bad argument '%s': %s\n\n", argument.c_str(), reason);
+    PrintUsage(stderr);
+    return kExitBadArguments;
+}
+
+// Why the value of a known option is bad; null when it is good.
+const char *ValueFault(const std::string &option, const char *value, Options &options)
+{
+    if (option == "--port")
+        return ParsePort(value, options.port) ? nullptr : "expects a number from 0 to 65535";
+    if (option == "--status")
+        return ParseCondition(value, options.status) ? nullptr
+                                                     : "is not one of the conditions listed below";
+    options.outPath = value;
+    return nullptr;
+}
+
+// Returns 0 to run, 1 after --help, kExitBadArguments on a usage error.
 int ParseOptions(int argc, char **argv, Options &options)
 {
     for (int i = 1; i < argc; ++i) {
@@ -85,18 +109,13 @@ int ParseOptions(int argc, char **argv, Options &options)
             PrintUsage(stdout);
             return 1;
         }
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--port" && hasValue && ParsePort(argv[i + 1], options.port)) {
-            ++i;
-        } else if (arg == "--status" && hasValue && ParseCondition(argv[i + 1], options.status)) {
-            ++i;
-        } else if (arg == "--out" && hasValue) {
-            options.outPath = argv[++i];
-        } else {
-            std::fprintf(stderr, "tarvik-printersim: bad argument '%s'\n\n", arg.c_str());
-            PrintUsage(stderr);
-            return 2;
-        }
+        if (arg != "--port" && arg != "--status" && arg != "--out")
+            return BadArgument(arg, "unknown option");
+        if (i + 1 >= argc)
+            return BadArgument(arg, "needs a value");
+        const char *value = argv[++i];
+        if (const char *fault = ValueFault(arg, value, options))
+            return BadArgument(arg + " " + value, fault);
     }
     return 0;
 }
@@ -217,7 +236,7 @@ int main(int argc, char **argv)
     Options options;
     const int parsed = ParseOptions(argc, argv, options);
     if (parsed != 0)
-        return parsed == 1 ? 0 : 2;
+        return parsed == 1 ? 0 : kExitBadArguments;
     if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) < 0)
         return 1;
     InstallStopHandlers();

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <netdb.h>
 #include <utility>
 
 namespace {
@@ -56,6 +57,29 @@ constexpr ErrnoRow kSocketTable[] = {
     {EHOSTDOWN, kSockErrHostDown},
 };
 
+// Socket errors of the resolver -> its own codes.
+struct ResolverRow
+{
+    uint32_t socketError;
+    int code;
+    const char *name;
+};
+constexpr ResolverRow kResolverTable[] = {
+    {kSockErrHostNotFound, EAI_NONAME, "EAI_NONAME"},
+    {kSockErrTryAgain, EAI_AGAIN, "EAI_AGAIN"},
+    {kSockErrNoRecovery, EAI_FAIL, "EAI_FAIL"},
+};
+
+// The first errno a table maps to `error` (the tables map many to one), or 0.
+template <std::size_t N> int Reverse(const ErrnoRow (&table)[N], uint32_t error)
+{
+    for (const ErrnoRow &row : table) {
+        if (row.portError == error)
+            return row.osError;
+    }
+    return 0;
+}
+
 template <std::size_t N> uint32_t Lookup(const ErrnoRow (&table)[N], int osError, uint32_t fallback)
 {
     for (const ErrnoRow &row : table) {
@@ -85,4 +109,18 @@ std::string SystemErrorText(int osError)
 bool IsDeviceGoneError(int osError)
 {
     return osError == EIO || osError == ENXIO || osError == ENODEV;
+}
+
+std::string SystemErrorDescription(uint32_t error)
+{
+    for (const ResolverRow &row : kResolverTable) {
+        if (row.socketError == error)
+            return std::string(gai_strerror(row.code)) + " (" + row.name + ")";
+    }
+    const int osError =
+        Reverse(kSystemTable, error) ? Reverse(kSystemTable, error) : Reverse(kSocketTable, error);
+    if (osError == 0)
+        return {};
+    const char *name = strerrorname_np(osError);
+    return std::strerror(osError) + std::string(" (") + (name ? name : "?") + ")";
 }

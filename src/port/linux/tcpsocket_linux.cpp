@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -37,42 +38,83 @@ uint32_t ErrorFromResolver(int result)
 
 } // namespace
 
-Handle Create(uint32_t &error)
+Handle Create(const Address &address, uint32_t &error)
 {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    const int family = address.ipv6 ? AF_INET6 : AF_INET;
+    const int fd = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0)
         error = LastError();
     return fd < 0 ? kNone : fd;
 }
 
-bool Resolve(const char *host, uint32_t &address, uint32_t &error)
+namespace {
+
+Address AddressOf(const sockaddr *found)
 {
-    in_addr dotted{};
-    if (inet_pton(AF_INET, host, &dotted) == 1) {
-        address = dotted.s_addr;
-        return true;
+    Address address;
+    address.ipv6 = found->sa_family == AF_INET6;
+    if (address.ipv6) {
+        const auto *v6 = reinterpret_cast<const sockaddr_in6 *>(found);
+        std::memcpy(address.bytes, &v6->sin6_addr, sizeof v6->sin6_addr);
+        address.scope = v6->sin6_scope_id;
+    } else {
+        const auto *v4 = reinterpret_cast<const sockaddr_in *>(found);
+        std::memcpy(address.bytes, &v4->sin_addr, sizeof v4->sin_addr);
     }
+    return address;
+}
+
+// The first IPv4 address of the list, else its first IPv6 address.
+const addrinfo *Preferred(const addrinfo *list)
+{
+    const addrinfo *ipv6 = nullptr;
+    for (const addrinfo *entry = list; entry; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET)
+            return entry;
+        if (entry->ai_family == AF_INET6 && !ipv6)
+            ipv6 = entry;
+    }
+    return ipv6;
+}
+
+} // namespace
+
+bool Resolve(const char *host, Address &address, uint32_t &error)
+{
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo *found = nullptr;
     const int result = getaddrinfo(host, nullptr, &hints, &found);
-    if (result != 0 || !found) {
+    const addrinfo *chosen = result == 0 ? Preferred(found) : nullptr;
+    if (chosen)
+        address = AddressOf(chosen->ai_addr);
+    else
         error = ErrorFromResolver(result);
-        return false;
-    }
-    address = reinterpret_cast<const sockaddr_in *>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    return true;
+    if (found)
+        freeaddrinfo(found);
+    return chosen != nullptr;
 }
 
-bool Connect(Handle socket, uint32_t address, uint16_t port, uint32_t &error)
+bool Connect(Handle socket, const Address &address, uint16_t port, uint32_t &error)
 {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(port);
-    peer.sin_addr.s_addr = address;
-    if (connect(static_cast<int>(socket), reinterpret_cast<sockaddr *>(&peer), sizeof peer) == 0)
+    sockaddr_storage peer{};
+    socklen_t length = 0;
+    if (address.ipv6) {
+        auto *v6 = reinterpret_cast<sockaddr_in6 *>(&peer);
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(port);
+        std::memcpy(&v6->sin6_addr, address.bytes, sizeof v6->sin6_addr);
+        v6->sin6_scope_id = address.scope;
+        length = sizeof *v6;
+    } else {
+        auto *v4 = reinterpret_cast<sockaddr_in *>(&peer);
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(port);
+        std::memcpy(&v4->sin_addr, address.bytes, sizeof v4->sin_addr);
+        length = sizeof *v4;
+    }
+    if (connect(static_cast<int>(socket), reinterpret_cast<sockaddr *>(&peer), length) == 0)
         return true;
     // Winsock reports a non-blocking connect under way as "would block".
     error = errno == EINPROGRESS ? kSockErrWouldBlock : LastError();

@@ -8,19 +8,24 @@
 
 namespace {
 
-int ListenOnAnyLoopbackPort(uint16_t &port)
+int ListenOnAnyLoopbackPort(uint16_t &port, bool ipv6)
 {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    if (bind(fd, reinterpret_cast<sockaddr *>(&addr), length) != 0 || listen(fd, 4) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &length) != 0) {
-        close(fd);
+    const int fd = socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 v6{};
+    v6.sin6_family = AF_INET6;
+    v6.sin6_addr = in6addr_loopback;
+    sockaddr_in v4{};
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    auto *addr = ipv6 ? reinterpret_cast<sockaddr *>(&v6) : reinterpret_cast<sockaddr *>(&v4);
+    socklen_t length = ipv6 ? sizeof v6 : sizeof v4;
+    if (fd < 0 || bind(fd, addr, length) != 0 || listen(fd, 4) != 0 ||
+        getsockname(fd, addr, &length) != 0) {
+        if (fd >= 0)
+            close(fd);
         return -1;
     }
-    port = ntohs(addr.sin_port);
+    port = ntohs(ipv6 ? v6.sin6_port : v4.sin_port);
     return fd;
 }
 
@@ -32,9 +37,9 @@ bool WaitReadable(int fd, int timeoutMs)
 
 } // namespace
 
-CLoopbackServer::CLoopbackServer()
+CLoopbackServer::CLoopbackServer(bool ipv6)
 {
-    m_listener = ListenOnAnyLoopbackPort(m_port);
+    m_listener = ListenOnAnyLoopbackPort(m_port, ipv6);
 }
 
 CLoopbackServer::~CLoopbackServer()
@@ -71,6 +76,11 @@ std::string CLoopbackServer::ReceiveFromClient(std::size_t count, int timeoutMs)
     return received;
 }
 
+bool CLoopbackServer::SendToClient(const std::string &bytes)
+{
+    return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+}
+
 void CLoopbackServer::CloseClient()
 {
     if (m_client >= 0)
@@ -88,6 +98,6 @@ void CLoopbackServer::ResetClient()
 uint16_t UnusedLoopbackPort()
 {
     uint16_t port = 0;
-    close(ListenOnAnyLoopbackPort(port));
+    close(ListenOnAnyLoopbackPort(port, false));
     return port;
 }

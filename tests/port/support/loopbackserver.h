@@ -1,5 +1,5 @@
-// A TCP server on 127.0.0.1 with a port the system chose, for the network
-// port tests. Blocking POSIX calls on the test's side of the connection.
+// A TCP server on 127.0.0.1 (or ::1) with a port the system chose, for the
+// network port tests. Blocking POSIX calls on the test's side of the connection.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,8 @@
 class CLoopbackServer
 {
 public:
-    CLoopbackServer();
+    // Port() is 0 when the machine cannot listen there (no IPv6 loopback).
+    explicit CLoopbackServer(bool ipv6 = false);
     ~CLoopbackServer();
     CLoopbackServer(const CLoopbackServer &) = delete;
     CLoopbackServer &operator=(const CLoopbackServer &) = delete;
@@ -20,6 +21,7 @@ public:
     void SetSmallReceiveBuffer();
     // Reads until `count` bytes arrived or the client closed / time-out passed.
     std::string ReceiveFromClient(std::size_t count, int timeoutMs = 10000);
+    bool SendToClient(const std::string &bytes); // small replies: one send
     void CloseClient();
     void ResetClient(); // closes with a reset
 
