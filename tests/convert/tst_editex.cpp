@@ -224,6 +224,9 @@ private slots:
         m_box->selectAll();
         m_box->copy();
         QCOMPARE(QGuiApplication::clipboard()->text(), m_box->Text());
+        m_box->ClearText();
+        QTest::keyClick(m_box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(BoxBytes(*m_box), bytes);
         m_box->moveCursor(QTextCursor::End);
         QTest::keyClicks(m_box, hex ? u" 41"_qs : u"A"_qs);
         QCOMPARE(BoxBytes(*m_box), bytes + 'A');
