@@ -288,6 +288,10 @@
         <source>已停止自动重连</source>
         <translation>Stopped reconnecting</translation>
     </message>
+    <message>
+        <source>接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？</source>
+        <translation>The received data is too large (over 200K). Copy all of it to the send box anyway?</translation>
+    </message>
 </context>
 <context>
     <name>CUserCmdCfgDlg</name>

@@ -87,6 +87,7 @@ CEditEx::CEditEx(QWidget *parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ShowControlPicturesDim();
 }
 
 void CEditEx::SetData(const uint8_t *bytes, std::size_t count, int mode)
@@ -108,9 +109,9 @@ void CEditEx::SetData(const uint8_t *bytes, std::size_t count, int mode)
 
 ConvResult CEditEx::GetData(ByteString &out) const
 {
-    const QString text = toPlainText();
-    if (text.isEmpty())
+    if (document()->isEmpty())
         return 0;
+    const QString text = Text();
     out.reset();
     ByteString gbk;
     const ConvResult encoded = GbkFromBoxText(text, gbk);
@@ -141,29 +142,20 @@ bool CEditEx::SetHexMode(bool hex)
 
 void CEditEx::HighlightInputError(std::size_t byteOffset)
 {
-    const QString text = toPlainText();
+    const QString text = Text();
     const qsizetype pos = ByteOffsetToCharPos(text, byteOffset);
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(static_cast<int>(pos));
-    cursor.setPosition(static_cast<int>(pos + CharLengthAt(text, pos)), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    SelectText(pos, pos + CharLengthAt(text, pos));
     setFocus(Qt::OtherFocusReason);
 }
 
 ConvResult CEditEx::GetGbkText(ByteString &out) const
 {
-    return GbkFromBoxText(toPlainText(), out);
+    return GbkFromBoxText(Text(), out);
 }
 
 void CEditEx::SetGbkText(std::string_view gbk)
 {
-    ReplaceText(BoxTextFromGbk(gbk));
-}
-
-void CEditEx::ReplaceText(const QString &text)
-{
-    setPlainText(text);
+    SetText(BoxTextFromGbk(gbk));
 }
 
 void CEditEx::ClearText()
@@ -182,6 +174,8 @@ void CEditEx::SetFileDropEnabled(bool enabled)
 
 void CEditEx::keyPressEvent(QKeyEvent *event)
 {
+    if (HandleRowKey(event))
+        return;
     const QString text = event->text();
     // Control combinations are commands (copy, paste, undo), not typing.
     if (!m_bHex || text.isEmpty() || event->modifiers().testFlag(Qt::ControlModifier)) {

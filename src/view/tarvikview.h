@@ -191,6 +191,7 @@ private:
     void OnHexRecvClicked(bool checked);
     void OnClearRecv();
     void OnCopyToSend();
+    bool ConfirmLargeCopyToSend();
     void OnClearRecvCount();
     // The receive view and the counters follow soon.
     void ScheduleDisplay() { m_recvDisplay.Schedule(); }

@@ -84,5 +84,5 @@ QByteArray CTarvikView::DisplayedSendText() const
     const ConvResult result = m_form.sendBox->GetGbkText(gbk);
     if (!IsConvError(result))
         return BytesOf(gbk).toByteArray();
-    return m_form.sendBox->toPlainText().replace(u'\n', QStringLiteral("\r\n")).toUtf8();
+    return m_form.sendBox->Text().replace(u'\n', QStringLiteral("\r\n")).toUtf8();
 }

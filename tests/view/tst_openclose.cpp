@@ -144,7 +144,7 @@ private slots:
 
     // With Control held the click only declares the notation; a plain click
     // converts, and a switch that cannot convert keeps the box and its check
-    // box in hex with the bad character selected.
+    // box in hex with the bad character selected, and says so as an error.
     void hexCheckBoxDeclaresOrConverts()
     {
         OpenForWrites();
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(box->toPlainText(), QStringLiteral("4G 41"));
         QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G"));
         QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
-        QVERIFY(m_framed->StatusIsHint());
+        QVERIFY(m_framed->StatusIsError());
     }
 
     // A lost port and a failed transfer both end the transfer's display; only

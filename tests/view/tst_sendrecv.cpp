@@ -26,6 +26,8 @@ constexpr int kTransferMs = 60000;
 const QString kSendCaption = QStringLiteral("发送");
 const QString kPauseCaption = QStringLiteral("暂停");
 const QString kContinueCaption = QStringLiteral("继续");
+const QString kLargeCopyQuestion =
+    QStringLiteral("接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？");
 const QRegularExpression
     kProgressText(QStringLiteral("^文件发送进度：(\\d+) % \\( (\\d+) KB/s\\)$"));
 const QRegularExpression kFinishedText(QStringLiteral("^文件发送完毕！ \\((\\d+) KB/s\\)$"));
@@ -123,6 +125,52 @@ private slots:
         QTRY_VERIFY(Button(ViewId::kSend)->isEnabled());
         Click(ViewId::kSend);
         QCOMPARE(PeerReceives(history.size()), history);
+    }
+
+    // A history up to the limit goes into the send box at once, more only
+    // when the user agrees; either way what the box then holds is sent.
+    void largeHistoryCopiedToSend_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("answer"); // NoButton: no question
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("100,000 zeros") << 100000 << int(QMessageBox::NoButton) << true;
+        QTest::newRow("over the limit, cancelled")
+            << int(kLoadLimit + 1) << int(QMessageBox::Cancel) << false;
+        QTest::newRow("over the limit, agreed")
+            << int(kLoadLimit + 1) << int(QMessageBox::Ok) << true;
+    }
+
+    void largeHistoryCopiedToSend()
+    {
+        QFETCH(int, size);
+        QFETCH(int, answer);
+        QFETCH(bool, copied);
+        OpenAgainstPeer();
+        const QByteArray history(size, '\0');
+        PeerSends(history);
+        QTRY_COMPARE_WITH_TIMEOUT(RecvBox()->History().Size(), std::size_t(size), kTransferMs);
+        QTest::keyClicks(SendBox(), QStringLiteral("before"));
+        {
+            MessageBoxWatcher catcher(static_cast<QMessageBox::StandardButton>(answer));
+            Click(ViewId::kCopyToSend);
+            QCOMPARE(catcher.Texts(), answer == QMessageBox::NoButton
+                                          ? QStringList()
+                                          : QStringList{kLargeCopyQuestion});
+        }
+        const QByteArray expected = copied ? history : QByteArray("before");
+        QCOMPARE(BoxBytes(SendBox()), expected);
+        QCOMPARE(SendBox()->textCursor().hasSelection(), false);
+        if (copied) {
+            QCOMPARE(SendBox()->Text(), AsciiRendering(history));
+            QCOMPARE(SendBox()->textCursor().position(), 0);
+            Click(ViewId::kHexSend);
+            QCOMPARE(SendBox()->Text(), HexRendering(history));
+            Click(ViewId::kHexSend);
+        }
+        QCOMPARE(BoxBytes(SendBox()), expected);
+        Click(ViewId::kSend);
+        QCOMPARE(PeerReceives(int(expected.size())), expected);
     }
 
     // The second time more than one block waits: all of it arrives, not
