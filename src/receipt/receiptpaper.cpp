@@ -1,0 +1,52 @@
+#include "receipt/receiptpaper.h"
+
+#include <algorithm>
+
+namespace Receipt {
+
+bool CReceiptPaper::Put(const DotBitmap &band, int x)
+{
+    const int wanted = m_position + band.height;
+    const int bottom = std::min(wanted, kMaxLength);
+    if (bottom > Rows())
+        m_dots.resize(static_cast<std::size_t>(bottom) * m_width, 0);
+    const int x0 = std::max(0, x);
+    const int x1 = std::min(m_width, x + band.width);
+    for (int y = m_position; y < bottom; ++y) {
+        const uint8_t *from = band.Row(y - m_position);
+        uint8_t *to = m_dots.data() + static_cast<std::size_t>(y) * m_width;
+        for (int tx = x0; tx < x1; ++tx)
+            to[tx] |= from[tx - x];
+    }
+    return bottom == wanted;
+}
+
+bool CReceiptPaper::Feed(int dots)
+{
+    const int wanted = m_position + std::max(0, dots);
+    m_position = std::min(wanted, kMaxLength);
+    return m_position == wanted;
+}
+
+QImage CReceiptPaper::TakeImage()
+{
+    const int height = std::max(m_position, Rows());
+    QImage image(m_width, std::max(height, 1), QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.setDotsPerMeterX(7992); // 203 dpi
+    image.setDotsPerMeterY(7992);
+    image.fill(0);
+    for (int y = 0; y < Rows(); ++y) {
+        const uint8_t *from = m_dots.data() + static_cast<std::size_t>(y) * m_width;
+        uchar *to = image.scanLine(y);
+        for (int x = 0; x < m_width; ++x)
+            if (from[x])
+                to[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+    }
+    m_dots.clear();
+    m_dots.shrink_to_fit();
+    m_position = 0;
+    return image;
+}
+
+} // namespace Receipt
