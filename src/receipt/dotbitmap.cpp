@@ -30,23 +30,37 @@ DotBitmap Emboldened(const DotBitmap &source)
     return bold;
 }
 
+namespace {
+
+// One row of `from` into `row`, each dot `scaleX` dots wide, starting at x.
+void StampRow(uint8_t *row, int rowWidth, const uint8_t *from, int fromWidth, int x, int scaleX)
+{
+    if (scaleX == 1) {
+        const int first = std::max(0, -x);
+        const int last = std::min(fromWidth, rowWidth - x);
+        for (int sx = first; sx < last; ++sx)
+            row[x + sx] |= from[sx];
+        return;
+    }
+    for (int sx = 0; sx < fromWidth; ++sx) {
+        if (!from[sx])
+            continue;
+        const int tx0 = std::max(0, x + sx * scaleX);
+        const int tx1 = std::min(rowWidth, x + (sx + 1) * scaleX);
+        for (int tx = tx0; tx < tx1; ++tx)
+            row[tx] = 1;
+    }
+}
+
+} // namespace
+
 void Stamp(DotBitmap &target, const DotBitmap &source, int x, int y, int scaleX, int scaleY)
 {
     for (int sy = 0; sy < source.height; ++sy) {
         for (int ry = 0; ry < scaleY; ++ry) {
             const int ty = y + sy * scaleY + ry;
-            if (ty < 0 || ty >= target.height)
-                continue;
-            uint8_t *row = target.Row(ty);
-            const uint8_t *from = source.Row(sy);
-            for (int sx = 0; sx < source.width; ++sx) {
-                if (!from[sx])
-                    continue;
-                const int tx0 = std::max(0, x + sx * scaleX);
-                const int tx1 = std::min(target.width, x + (sx + 1) * scaleX);
-                for (int tx = tx0; tx < tx1; ++tx)
-                    row[tx] = 1;
-            }
+            if (ty >= 0 && ty < target.height)
+                StampRow(target.Row(ty), target.width, source.Row(sy), source.width, x, scaleX);
         }
     }
 }

@@ -32,14 +32,24 @@ DotBitmap BitRows(const std::vector<uint8_t> &data, std::size_t from, int rowByt
                   int scaleX, int scaleY, int maxWidth)
 {
     const int width = std::min(rowBytes * 8 * scaleX, maxWidth);
+    const int usedBytes = (width + 8 * scaleX - 1) / (8 * scaleX);
     DotBitmap band(width, rows * scaleY);
     for (int y = 0; y < rows; ++y) {
-        for (int x = 0; x < width / scaleX; ++x) {
-            const std::size_t at = from + static_cast<std::size_t>(y) * rowBytes + x / 8;
-            if (at >= data.size() || !((data[at] << (x % 8)) & 0x80))
-                continue;
-            FillRect(band, x * scaleX, y * scaleY, scaleX, scaleY);
+        uint8_t *row = band.Row(y * scaleY);
+        const std::size_t start = from + static_cast<std::size_t>(y) * rowBytes;
+        const int bytes = static_cast<int>(std::clamp<std::ptrdiff_t>(
+            static_cast<std::ptrdiff_t>(data.size()) - static_cast<std::ptrdiff_t>(start), 0,
+            usedBytes));
+        for (int b = 0; b < bytes; ++b) {
+            const uint8_t value = data[start + static_cast<std::size_t>(b)];
+            for (int bit = 0; value && bit < 8; ++bit) {
+                const int x = (b * 8 + bit) * scaleX;
+                if (value & (0x80 >> bit))
+                    std::fill(row + std::min(x, width), row + std::min(x + scaleX, width), 1);
+            }
         }
+        for (int copy = 1; copy < scaleY; ++copy)
+            std::copy(row, row + width, band.Row(y * scaleY + copy));
     }
     return band;
 }

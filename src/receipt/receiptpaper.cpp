@@ -1,8 +1,23 @@
 #include "receipt/receiptpaper.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Receipt {
+
+namespace {
+
+// Eight dots of one byte each (0 or 1) as one byte of a 1-bit row, the first
+// dot in the most significant bit: the multiplication gathers the eight low
+// bits into the top byte.
+uchar PackEight(const uint8_t *dots)
+{
+    uint64_t eight;
+    std::memcpy(&eight, dots, sizeof eight);
+    return static_cast<uchar>((eight * 0x8040201008040201ull) >> 56);
+}
+
+} // namespace
 
 bool CReceiptPaper::Put(const DotBitmap &band, int x)
 {
@@ -39,12 +54,18 @@ QImage CReceiptPaper::TakeImage()
     for (int y = 0; y < Rows(); ++y) {
         const uint8_t *from = m_dots.data() + static_cast<std::size_t>(y) * m_width;
         uchar *to = image.scanLine(y);
-        for (int x = 0; x < m_width; ++x)
+        int x = 0;
+        for (; x + 8 <= m_width; x += 8)
+            to[x >> 3] = PackEight(from + x);
+        for (; x < m_width; ++x)
             if (from[x])
                 to[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
     }
+    // A receipt of ordinary length keeps its storage for the next one; a very
+    // long one hands it back.
     m_dots.clear();
-    m_dots.shrink_to_fit();
+    if (m_dots.capacity() > kKeptBytes)
+        m_dots.shrink_to_fit();
     m_position = 0;
     return image;
 }

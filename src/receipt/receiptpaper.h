@@ -33,6 +33,8 @@ public:
 private:
     int Rows() const { return static_cast<int>(m_dots.size() / static_cast<std::size_t>(m_width)); }
 
+    static constexpr std::size_t kKeptBytes = 8u << 20;
+
     int m_width;
     int m_position = 0;
     std::vector<uint8_t> m_dots; // one byte per dot, Rows() rows

@@ -78,7 +78,7 @@ private:
     void PrintChar(char32_t code, GlyphFont font);
     void AddItem(LineItem item);
     void PrintLine(int feed);
-    DotBitmap LineBand(int height) const;
+    DotBitmap LineBand(int height, int start, int width) const;
     int AreaWidth() const;
     int AlignOffset(int width) const;
     void PutBand(const DotBitmap &band, int x);

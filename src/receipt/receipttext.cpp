@@ -85,12 +85,12 @@ void CReceiptPrinter::AddItem(LineItem item)
     m_line.items.push_back(std::move(item));
 }
 
-DotBitmap CReceiptPrinter::LineBand(int height) const
+// The line's dots from `start` on within the print area, `width` dots wide.
+DotBitmap CReceiptPrinter::LineBand(int height, int start, int width) const
 {
-    DotBitmap band(AreaWidth(), height);
-    const int offset = AlignOffset(m_line.x);
+    DotBitmap band(width, height);
     for (const LineItem &item : m_line.items) {
-        const int x = offset + item.x;
+        const int x = start + item.x;
         const int top = height - item.Height();
         Stamp(band, *item.bitmap, x + item.offsetX, top, item.scaleX, item.scaleY);
         if (item.reverse)
@@ -104,11 +104,18 @@ DotBitmap CReceiptPrinter::LineBand(int height) const
 void CReceiptPrinter::PrintLine(int feed)
 {
     int height = 0;
-    for (const LineItem &item : m_line.items)
+    int right = m_line.x;
+    for (const LineItem &item : m_line.items) {
         height = std::max(height, item.Height());
-    if (height > 0) {
-        const DotBitmap band = LineBand(height);
-        PutBand(m_state.upsideDown ? RotatedHalf(band) : band, m_state.leftMargin);
+        right = std::max(right, item.x + item.advance);
+    }
+    const int offset = AlignOffset(m_line.x);
+    if (height > 0 && m_state.upsideDown) {
+        // Turned over the whole print area, so the alignment turns with it.
+        PutBand(RotatedHalf(LineBand(height, offset, AreaWidth())), m_state.leftMargin);
+    } else if (height > 0) {
+        const int width = std::min(right, AreaWidth() - offset);
+        PutBand(LineBand(height, 0, width), m_state.leftMargin + offset);
     }
     FeedPaper(std::max(feed, height));
     m_line = LineState{};
