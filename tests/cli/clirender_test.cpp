@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -104,6 +105,22 @@ INSTANTIATE_TEST_SUITE_P(
                               0,
                               "1B 74 63: bad parameter"}),
     [](const auto &row) { return std::string(row.param.name); });
+
+// The demo folder's sample receipt prints as one clean receipt: nothing in
+// it is reported, and its title, text, barcode and QR code fill the paper.
+TEST(CliRenderDemo, SampleReceiptIsClean)
+{
+    QTemporaryDir dir;
+    QProcess democfg;
+    democfg.start(QStringLiteral(TARVIK_DEMOCFG), {dir.filePath("demo"), "127.0.0.1", "9100"});
+    ASSERT_TRUE(democfg.waitForFinished() && democfg.exitCode() == 0);
+    const QString out = dir.filePath("sample.png");
+    const CliOutcome outcome = RunCli({"--config", dir.filePath("demo/rvcfg.ini"), "--render", out,
+                                       "--send-cmd", "打印示例小票"});
+    ExpectOutcome(outcome, 0, "");
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_GT(QImage(out).height(), 400);
+}
 
 TEST(CliRenderArgs, RefusesAnUnknownPaper)
 {

@@ -33,6 +33,17 @@ void PrintReport(const std::string &name, const Receipt::Receipt &receipt)
                      Receipt::FormatEntry(entry).c_str());
 }
 
+QtMessageHandler g_qtMessages = nullptr;
+
+// Standard error carries the report, so Qt's note that a display session's
+// runtime folder is missing (usual under CI) is left out of it.
+void WithoutRuntimeDirNote(QtMsgType type, const QMessageLogContext &context,
+                           const QString &message)
+{
+    if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        g_qtMessages(type, context, message);
+}
+
 } // namespace
 
 std::unique_ptr<QCoreApplication> CreateCliApplication(int &argc, char **argv, bool render)
@@ -41,6 +52,7 @@ std::unique_ptr<QCoreApplication> CreateCliApplication(int &argc, char **argv, b
         return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    g_qtMessages = qInstallMessageHandler(WithoutRuntimeDirNote);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
