@@ -50,10 +50,12 @@ QImage CReceiptPaper::TakeImage()
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     image.setDotsPerMeterX(7992); // 203 dpi
     image.setDotsPerMeterY(7992);
-    image.fill(0);
+    uchar *bits = image.bits();
+    const std::size_t lineBytes = static_cast<std::size_t>(image.bytesPerLine());
+    std::memset(bits, 0, lineBytes * static_cast<std::size_t>(image.height()));
     for (int y = 0; y < Rows(); ++y) {
         const uint8_t *from = m_dots.data() + static_cast<std::size_t>(y) * m_width;
-        uchar *to = image.scanLine(y);
+        uchar *to = bits + static_cast<std::size_t>(y) * lineBytes;
         int x = 0;
         for (; x + 8 <= m_width; x += 8)
             to[x >> 3] = PackEight(from + x);
