@@ -5,23 +5,27 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
 constexpr std::size_t kFileChunk = 1 << 16;
 
+// A file, a pipe, or standard input for "-", in pieces as it comes.
 bool FeedFile(Receipt::CReceiptPrinter &printer, const CliSendStep &step)
 {
-    std::vector<char> chunk(kFileChunk);
+    std::vector<uint8_t> chunk(kFileChunk);
     for (int32_t pass = 0; pass < step.passes; ++pass) {
-        std::ifstream file(step.text, std::ios::binary);
+        const bool standardInput = step.text == "-";
+        std::FILE *file = standardInput ? stdin : std::fopen(step.text.c_str(), "rb");
         if (!file)
             return false;
-        while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) ||
-               file.gcount() > 0)
-            printer.Feed(reinterpret_cast<const uint8_t *>(chunk.data()),
-                         static_cast<std::size_t>(file.gcount()));
+        for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;)
+            printer.Feed(chunk.data(), n);
+        const bool failed = std::ferror(file) != 0;
+        if (!standardInput)
+            std::fclose(file);
+        if (failed)
+            return false;
     }
     return true;
 }
