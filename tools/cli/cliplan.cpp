@@ -16,6 +16,7 @@ const char kUsage[] =
     "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
     "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
     "                  [--verbose]\n"
+    "       tarvik-cli --render OUT.png [--paper 58|80] SENDS...\n"
     "       tarvik-cli --list\n"
     "\n"
     "TARGET: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
@@ -25,7 +26,9 @@ const char kUsage[] =
     "      window in the configuration file.\n"
     "--send-file - reads standard input; a pipe is sent as it comes.\n"
     "Sends run in the order given. Exit status: 0 done, 1 reply differs,\n"
-    "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n";
+    "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n"
+    "--render prints the sends on a virtual printer instead of a port (OUT-1.png,\n"
+    "OUT-2.png ... for several receipts); exit 1 when a command was not understood.\n";
 
 using Handler = std::function<bool(CliPlan &, const std::string &value, std::string &reason)>;
 
@@ -188,6 +191,24 @@ bool ConfigInto(CliPlan &plan, const std::string &path, std::string &reason)
     return !path.empty();
 }
 
+bool RenderInto(CliPlan &plan, const std::string &path, std::string &reason)
+{
+    plan.renderPath = path;
+    if (path.empty())
+        reason = "expects a file name";
+    return !path.empty();
+}
+
+bool PaperInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    const bool known = text == "58" || text == "80";
+    if (!known)
+        reason = "expects 58 or 80";
+    else
+        plan.paperWidth = text == "58" ? 384 : 576;
+    return known;
+}
+
 const std::map<std::string, Handler> &ValueOptions()
 {
     static const std::map<std::string, Handler> options{
@@ -195,7 +216,7 @@ const std::map<std::string, Handler> &ValueOptions()
         {"--send-file", SendFileInto}, {"--send-cmd", SendCmdInto},  {"--passes", PassesInto},
         {"--interval", IntervalInto},  {"--expect-hex", ExpectInto}, {"--read-ms", ReadMsInto},
         {"--timeout", TimeoutInto},    {"--output", OutputInto},     {"--decode", DecodeInto},
-        {"--config", ConfigInto},
+        {"--config", ConfigInto},      {"--render", RenderInto},     {"--paper", PaperInto},
     };
     return options;
 }

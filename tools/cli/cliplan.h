@@ -87,6 +87,8 @@ struct CliPlan
     bool decodeEscpos = false;
     std::string configFile; // empty: the default configuration file
     bool verbose = false;   // the port library's traces on standard error
+    std::string renderPath; // --render: an image instead of a port
+    int paperWidth = 576;   // dots of --paper 80 (384 for 58)
 };
 
 struct CliParseResult

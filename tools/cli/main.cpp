@@ -3,6 +3,7 @@
 #include "cliconfig.h"
 #include "cliplan.h"
 #include "cliport.h"
+#include "clirender.h"
 #include "clireply.h"
 #include "clisession.h"
 #include "port/devicemap.h"
@@ -62,8 +63,9 @@ int RunPlan(const CliPlan &plan)
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    QCoreApplication app(argc, argv);
     CliParseResult parsed = ParseCliArguments(args);
+    const bool render = parsed.plan && !parsed.plan->renderPath.empty();
+    const std::unique_ptr<QCoreApplication> app = CreateCliApplication(argc, argv, render);
     if (!parsed.plan)
         return BadArguments(parsed.badArgument, parsed.reason);
     CliPlan &plan = *parsed.plan;
@@ -79,9 +81,9 @@ int main(int argc, char **argv)
         return ListPorts();
     std::string badArgument;
     std::string reason;
-    if (!plan.port && !PortFromConfig(plan, reason))
+    if (!render && !plan.port && !PortFromConfig(plan, reason))
         return BadArguments("--port", reason);
     if (!ResolveSends(plan, badArgument, reason))
         return BadArguments(badArgument, reason);
-    return RunPlan(plan);
+    return render ? RenderPlan(plan) : RunPlan(plan);
 }
