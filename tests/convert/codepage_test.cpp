@@ -52,6 +52,7 @@ TEST(CodePage, KnownRenderings)
          "B",
          "A<\\xFF>B"},
         {"UTF-8", "\xC0\x80", "<\\xC0><\\x80>"},
+        {"UTF-8", "\xE0\x85\xA0", "<\\xE0><\\x85><\\xA0>"},
         {"UTF-8", "\xED\xA0\x80", "<\\xED><\\xA0><\\x80>"},
         {"UTF-8", "x\xE6\x97", "x<\\xE6><\\x97>"},
         {"UTF-8", "\xF0\x9F\x98\x80", "😀"},
@@ -70,6 +71,9 @@ TEST(CodePage, KnownRenderings)
 }
 
 // Pieces of test data that a page's rules must take apart correctly.
+const char *const kMalformed[] = {"\xC0\x80", "\xE0\x85\xA0", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                  "\xF0\x8F\xBF\xBF"};
+
 class DataMaker
 {
 public:
@@ -94,8 +98,8 @@ private:
         case 1: // truncated
             data += character.substr(0, character.size() - 1);
             break;
-        case 2:
-            data += "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80"[m_random() % 12];
+        case 2: // overlong, surrogate, beyond U+10FFFF
+            data += kMalformed[m_random() % std::size(kMalformed)];
             break;
         default:
             data += character;
