@@ -10,9 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
     if (size < 3)
         return 0;
     const CodePageId page = ChosenCodePage(data[0]);
-    // Not fromUtf16, which would drop a leading U+FEFF.
-    const QString text(reinterpret_cast<const QChar *>(data + 1),
-                       static_cast<qsizetype>((size - 1) / 2));
+    // Copied, as the units are not aligned; not fromUtf16, which would drop
+    // a leading U+FEFF.
+    QString text(static_cast<qsizetype>((size - 1) / 2), Qt::Uninitialized);
+    std::memcpy(text.data(), data + 1, static_cast<std::size_t>(text.size()) * 2);
     HeldHandle held;
     const ConvResult result = BytesFromBoxText(page, text, held.handle);
     if (result == 0) { // an empty text

@@ -1,6 +1,8 @@
 #include "convert/blockclass.h"
 #include "convert/codepagerules.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -25,8 +27,7 @@ bool TestBit(const std::vector<uint64_t> &bits, uint32_t index)
 // overlong form.
 constexpr uint32_t kUtf8Minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
 
-std::size_t Utf8CharLength(const CodePageRules &rules, std::span<const uint8_t> bytes,
-                           std::size_t length)
+std::size_t Utf8CharLength(const CodePageRules &rules, const uint8_t *bytes, std::size_t length)
 {
     uint32_t codePoint = bytes[0] & (0x7Fu >> length);
     for (std::size_t k = 1; k < length; ++k) {
@@ -39,16 +40,18 @@ std::size_t Utf8CharLength(const CodePageRules &rules, std::span<const uint8_t> 
     return shown ? length : 0;
 }
 
-bool IsGbkRunByte(uint8_t byte)
+// ShownCharLength on `available` bytes from `bytes`.
+inline std::size_t CharLength(const CodePageRules &rules, const uint8_t *bytes,
+                              std::size_t available)
 {
-    return IsGbkLeadByte(byte);
-}
-
-// Every byte 0x08..0x7F: shown raw under every code page.
-bool IsPlainBlock(const uint8_t *block)
-{
-    const ByteClasses classes = ClassifyBlock(block);
-    return (classes.inRun | classes.escaped | MatchBlock(block, 0x80)) == 0;
+    const std::size_t length = rules.lengths[bytes[0]];
+    if (length <= 1)
+        return length;
+    if (available < length)
+        return 0;
+    if (rules.kind == SequenceKind::Utf8)
+        return Utf8CharLength(rules, bytes, length);
+    return TestBit(rules.shownPairs, static_cast<uint32_t>(bytes[0] << 8 | bytes[1])) ? 2 : 0;
 }
 
 // One bit per input byte that is escaped, 64 bytes to a word.
@@ -58,55 +61,133 @@ struct EscapeMap
     std::size_t count = 0;
 };
 
+// A one-byte page decides each byte alone: no branch per byte.
+uint64_t SingleByteEscapes(const CodePageRules &rules, const uint8_t *block, std::size_t length)
+{
+    uint64_t places = 0;
+    for (std::size_t k = 0; k < length; ++k)
+        places |= static_cast<uint64_t>(rules.lengths[block[k]] == 0) << k;
+    return places;
+}
+
+// Bytes outside 0x08..0x7F, the only ones that may be escaped or start a
+// character of more than one byte.
+uint64_t SpecialBytes(const uint8_t *block)
+{
+    const ByteClasses classes = ClassifyBlock(block);
+    return classes.inRun | classes.escaped | MatchBlock(block, 0x80);
+}
+
+// The escaped places of the block at `at`, whose first `skip` bytes end a
+// character of the block before; `skip` becomes the bytes the last
+// character of this block reaches into the next. Only the special bytes are
+// looked at: plain ones are shown, or are the trail of a character before.
+uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
+                     std::size_t &skip)
+{
+    const std::size_t length = std::min(kBlock, bytes.size() - at);
+    uint64_t special =
+        length == kBlock ? SpecialBytes(bytes.data() + at) : (uint64_t{1} << length) - 1;
+    uint64_t places = 0;
+    std::size_t next = skip;
+    for (; special != 0; special &= special - 1) {
+        const auto k = static_cast<std::size_t>(std::countr_zero(special));
+        if (k < next)
+            continue;
+        const std::size_t i = at + k;
+        const std::size_t shown = CharLength(rules, bytes.data() + i, bytes.size() - i);
+        places |= static_cast<uint64_t>(shown == 0) << k;
+        next = k + (shown == 0 ? 1 : shown);
+    }
+    skip = next > length ? next - length : 0;
+    return places;
+}
+
 EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes)
 {
     EscapeMap map;
-    map.places.assign((bytes.size() + kBlock - 1) / kBlock, 0);
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        if (i % kBlock == 0 && n - i >= kBlock && IsPlainBlock(bytes.data() + i)) {
-            i += kBlock;
-            continue;
-        }
-        const std::size_t length = ShownCharLength(rules, bytes.subspan(i));
-        if (length != 0) {
-            i += length;
-            continue;
-        }
-        map.places[i / kBlock] |= uint64_t{1} << (i % kBlock);
-        ++map.count;
-        ++i;
+    map.places.resize((bytes.size() + kBlock - 1) / kBlock);
+    std::size_t skip = 0;
+    for (std::size_t block = 0; block < map.places.size(); ++block) {
+        const std::size_t at = block * kBlock;
+        uint64_t places = 0;
+        if (skip == 0 && bytes.size() - at >= kBlock && SpecialBytes(bytes.data() + at) == 0)
+            places = 0;
+        else if (rules.kind == SequenceKind::SingleByte)
+            places =
+                SingleByteEscapes(rules, bytes.data() + at, std::min(kBlock, bytes.size() - at));
+        else
+            places = CharEscapes(rules, bytes, at, skip);
+        map.places[block] = places;
+        map.count += static_cast<std::size_t>(std::popcount(places));
     }
     return map;
 }
 
-uint8_t *WriteEscape(uint8_t *out, uint8_t byte)
+// Copies `length` bytes in 16-byte pieces, reading and writing up to 16
+// bytes more.
+constexpr std::size_t kCopyPiece = 16;
+
+inline void CopyInPieces(uint8_t *to, const uint8_t *from, std::size_t length)
 {
-    const uint8_t escape[kEscapeLength] = {'<',
-                                           '\\',
-                                           'x',
-                                           static_cast<uint8_t>(kUpperDigits[byte >> 4]),
-                                           static_cast<uint8_t>(kUpperDigits[byte & 15]),
-                                           '>'};
-    std::memcpy(out, escape, kEscapeLength);
-    return out + kEscapeLength;
+    std::memcpy(to, from, kCopyPiece);
+    for (std::size_t k = kCopyPiece; k < length; k += kCopyPiece)
+        std::memcpy(to + k, from + k, kCopyPiece);
 }
 
-// Copies the block [from, from + length) with the places of `escapes`
-// written as escapes.
-uint8_t *WriteBlock(uint8_t *out, const uint8_t *from, std::size_t length, uint64_t escapes)
+// Each byte's escape padded to eight bytes, stored as one word where the
+// bytes after it are written over anyway.
+constexpr std::size_t kEscapeBlock = 8;
+
+constexpr std::array<std::array<uint8_t, kEscapeBlock>, 256> MakeEscapeBlocks()
+{
+    std::array<std::array<uint8_t, kEscapeBlock>, 256> blocks{};
+    for (int b = 0; b < 256; ++b)
+        blocks[b] = {'<',
+                     '\\',
+                     'x',
+                     static_cast<uint8_t>(kUpperDigits[b >> 4]),
+                     static_cast<uint8_t>(kUpperDigits[b & 15]),
+                     '>',
+                     0,
+                     0};
+    return blocks;
+}
+
+constexpr auto kEscapeBlocks = MakeEscapeBlocks();
+
+// A block far enough from both ends: pieces and escape words may run over.
+uint8_t *WriteBlockFast(uint8_t *out, const uint8_t *from, uint64_t escapes)
 {
     std::size_t place = 0;
     for (; escapes != 0; escapes &= escapes - 1) {
         const auto escaped = static_cast<std::size_t>(std::countr_zero(escapes));
-        std::memcpy(out, from + place, escaped - place);
-        out = WriteEscape(out + (escaped - place), from[escaped]);
+        CopyInPieces(out, from + place, escaped - place);
+        out += escaped - place;
+        std::memcpy(out, kEscapeBlocks[from[escaped]].data(), kEscapeBlock);
+        out += kEscapeLength;
         place = escaped + 1;
     }
-    std::memcpy(out, from + place, length - place);
-    return out + (length - place);
+    CopyInPieces(out, from + place, kBlock - place);
+    return out + (kBlock - place);
 }
+
+// Any block, writing exactly its bytes.
+uint8_t *WriteBlockExact(uint8_t *out, const uint8_t *from, std::size_t length, uint64_t escapes)
+{
+    for (std::size_t k = 0; k < length; ++k) {
+        if ((escapes >> k & 1) == 0) {
+            *out++ = from[k];
+            continue;
+        }
+        std::memcpy(out, kEscapeBlocks[from[k]].data(), kEscapeLength);
+        out += kEscapeLength;
+    }
+    return out;
+}
+
+constexpr std::size_t kFastReadMargin = kBlock + kCopyPiece;
+constexpr std::size_t kFastWriteRoom = kBlock * kEscapeLength + kEscapeBlock + kCopyPiece;
 
 ConvResult RenderByRules(std::span<const uint8_t> bytes, ByteString &out,
                          const CodePageRules &rules)
@@ -114,11 +195,17 @@ ConvResult RenderByRules(std::span<const uint8_t> bytes, ByteString &out,
     const EscapeMap map = FindEscapes(rules, bytes);
     ByteString text = ByteString::Uninitialized(bytes.size() + (kEscapeLength - 1) * map.count);
     uint8_t *write = text.data();
+    const uint8_t *writeEnd = text.data() + text.size();
     for (std::size_t k = 0; k < map.places.size(); ++k) {
-        const std::size_t start = k * kBlock;
-        write = WriteBlock(write, bytes.data() + start, std::min(kBlock, bytes.size() - start),
-                           map.places[k]);
+        const std::size_t at = k * kBlock;
+        const std::size_t rest = bytes.size() - at;
+        if (rest >= kFastReadMargin && static_cast<std::size_t>(writeEnd - write) >= kFastWriteRoom)
+            write = WriteBlockFast(write, bytes.data() + at, map.places[k]);
+        else
+            write =
+                WriteBlockExact(write, bytes.data() + at, std::min(kBlock, rest), map.places[k]);
     }
+    text.data()[text.size()] = 0;
     out = std::move(text);
     return static_cast<ConvResult>(out.size());
 }
@@ -128,9 +215,9 @@ CodePageRules MakeGbkRules()
     CodePageRules rules;
     rules.kind = SequenceKind::Gbk;
     for (int b = 0; b < 256; ++b)
-        rules.lengths[b] = b <= 0x07 || b == 0xFF                  ? 0
-                           : IsGbkRunByte(static_cast<uint8_t>(b)) ? 2
-                                                                   : 1;
+        rules.lengths[b] = b <= 0x07 || b == 0xFF                   ? 0
+                           : IsGbkLeadByte(static_cast<uint8_t>(b)) ? 2
+                                                                    : 1;
     rules.shownPairs.assign(0x10000 / 64, 0);
     for (uint32_t lead = 0x81; lead <= 0xFE; ++lead) {
         for (uint32_t trail = 0x81; trail <= 0xFE; ++trail)
@@ -149,14 +236,7 @@ const CodePageRules &GbkRules()
 
 std::size_t ShownCharLength(const CodePageRules &rules, std::span<const uint8_t> bytes) noexcept
 {
-    const std::size_t length = rules.lengths[bytes[0]];
-    if (length <= 1)
-        return length;
-    if (bytes.size() < length)
-        return 0;
-    if (rules.kind == SequenceKind::Utf8)
-        return Utf8CharLength(rules, bytes, length);
-    return TestBit(rules.shownPairs, static_cast<uint32_t>(bytes[0] << 8 | bytes[1])) ? 2 : 0;
+    return CharLength(rules, bytes.data(), bytes.size());
 }
 
 ConvResult BytesToAscii(std::span<const uint8_t> bytes, ByteString &out, const CodePageRules &rules)
