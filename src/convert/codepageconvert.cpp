@@ -103,21 +103,106 @@ uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes,
     return places;
 }
 
+// A block of a double-byte page, at least one byte away from the end of the
+// data: each step takes a character or escapes a byte, without a branch on
+// the data (random bytes would mispredict most of them).
+uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size_t &skip)
+{
+    uint64_t places = 0;
+    std::size_t k = skip;
+    while (k < kBlock) {
+        const uint8_t lead = block[k];
+        const unsigned length = rules.lengths[lead];
+        const auto pair = static_cast<unsigned>(
+            TestBit(rules.shownPairs, static_cast<uint32_t>(lead << 8 | block[k + 1])));
+        const unsigned shown =
+            static_cast<unsigned>(length == 1) | (static_cast<unsigned>(length == 2) & pair) << 1;
+        places |= static_cast<uint64_t>(shown == 0) << k;
+        k += shown + static_cast<unsigned>(shown == 0);
+    }
+    skip = k - kBlock;
+    return places;
+}
+
+// A block of UTF-8, at least three bytes away from the end of the data. A
+// character starts with a byte that no other continues, so the characters
+// are independent of each other: only a lead byte followed by a
+// continuation byte can start one, and those are few in any data. `carried`
+// holds the bytes a character of the block before reaches into this one,
+// and becomes those of this block's last character in the next.
+uint64_t Utf8Escapes(const CodePageRules &rules, const uint8_t *block, uint64_t &carried)
+{
+    uint64_t continuation = 0;
+    uint64_t leads = 0;
+    uint64_t special = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        const uint8_t b = block[k];
+        continuation |= static_cast<uint64_t>((b & 0xC0) == 0x80) << k;
+        leads |= static_cast<uint64_t>(rules.lengths[b] >= 2) << k;
+        special |= static_cast<uint64_t>(static_cast<uint8_t>(b - 0x08) >= 0x78) << k;
+    }
+    const uint64_t nextIsContinuation =
+        continuation >> 1 | static_cast<uint64_t>((block[kBlock] & 0xC0) == 0x80) << 63;
+    uint64_t shown = carried;
+    carried = 0;
+    for (uint64_t starts = leads & nextIsContinuation; starts != 0; starts &= starts - 1) {
+        const auto k = static_cast<std::size_t>(std::countr_zero(starts));
+        const std::size_t length = CharLength(rules, block + k, kBlock + 3 - k);
+        const uint64_t bytes = (uint64_t{1} << length) - 1;
+        shown |= bytes << k;
+        if (k + length > kBlock)
+            carried = bytes >> (kBlock - k);
+    }
+    return special & ~shown;
+}
+
+// The last blocks, byte by byte; a UTF-8 character from the block before
+// is skipped like a double-byte one.
+uint64_t TailEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
+                     std::size_t &skip, uint64_t &carried)
+{
+    skip += static_cast<std::size_t>(std::popcount(carried));
+    carried = 0;
+    return CharEscapes(rules, bytes, at, skip);
+}
+
+// Blocks with few special bytes are decided a special byte at a time
+// (text); others byte by byte without branches (binary data).
+constexpr int kFewSpecialBytes = 12;
+
+uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
+                      std::size_t &skip, uint64_t &carried)
+{
+    const std::size_t rest = bytes.size() - at;
+    const uint8_t *data = bytes.data() + at;
+    const bool few = rest < kBlock || std::popcount(SpecialBytes(data)) <= kFewSpecialBytes;
+    if (rules.kind == SequenceKind::Utf8 && !few && rest >= kBlock + 3) {
+        carried |= (uint64_t{1} << skip) - 1;
+        skip = 0;
+        return Utf8Escapes(rules, data, carried);
+    }
+    if (rules.kind == SequenceKind::DoubleByte && !few && rest >= kBlock + 1)
+        return PairEscapes(rules, data, skip);
+    return TailEscapes(rules, bytes, at, skip, carried);
+}
+
 EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes)
 {
     EscapeMap map;
     map.places.resize((bytes.size() + kBlock - 1) / kBlock);
-    std::size_t skip = 0;
+    std::size_t skip = 0; // bytes of a character of the block before
+    uint64_t carried = 0; // the same as bits, for UTF-8 blocks
     for (std::size_t block = 0; block < map.places.size(); ++block) {
         const std::size_t at = block * kBlock;
+        const std::size_t rest = bytes.size() - at;
+        const uint8_t *data = bytes.data() + at;
         uint64_t places = 0;
-        if (skip == 0 && bytes.size() - at >= kBlock && SpecialBytes(bytes.data() + at) == 0)
+        if (rest >= kBlock && skip == 0 && carried == 0 && SpecialBytes(data) == 0)
             places = 0;
         else if (rules.kind == SequenceKind::SingleByte)
-            places =
-                SingleByteEscapes(rules, bytes.data() + at, std::min(kBlock, bytes.size() - at));
+            places = SingleByteEscapes(rules, data, std::min(kBlock, rest));
         else
-            places = CharEscapes(rules, bytes, at, skip);
+            places = MixedEscapes(rules, bytes, at, skip, carried);
         map.places[block] = places;
         map.count += static_cast<std::size_t>(std::popcount(places));
     }

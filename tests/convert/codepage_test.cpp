@@ -153,6 +153,48 @@ TEST(CodePage, AnyBytesComeBackThroughTheBox)
     }
 }
 
+// The rendering as the rules define it, one character at a time.
+std::string CharByCharRendering(CodePageId page, std::string_view data)
+{
+    std::string text;
+    for (std::size_t i = 0; i < data.size();) {
+        const std::size_t length = ShownCharLength(RulesOf(page), AsBytes(data.substr(i)));
+        if (length != 0) {
+            text += data.substr(i, length);
+            i += length;
+            continue;
+        }
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        const auto byte = static_cast<uint8_t>(data[i++]);
+        text += std::string("<\\x") + kDigits[byte >> 4] + kDigits[byte & 15] + ">";
+    }
+    return text;
+}
+
+// Long data in which text and binary stretches alternate, so that blocks
+// decided either way follow each other with characters across them.
+TEST(CodePage, LongMixedDataComesBack)
+{
+    for (const CodePageName &name : CodePageNames()) {
+        for (unsigned seed = 1; seed <= 12; ++seed) {
+            SCOPED_TRACE(std::string(name.name) + " seed " + std::to_string(seed));
+            std::mt19937 random(seed);
+            DataMaker maker(name.id, seed);
+            std::string data;
+            while (data.size() < 8192) {
+                data += maker.Make(1 + random() % 60);
+                data += std::string(random() % 150, static_cast<char>('a' + random() % 26));
+            }
+            ASSERT_TRUE(SameBytes(CharByCharRendering(name.id, data), Rendering(name.id, data)));
+            ByteString typed;
+            BytesFromBoxText(name.id, BoxOf(name.id, data), typed);
+            if (name.id != CodePageId::Gbk) {
+                ASSERT_TRUE(SameBytes(Rendering(name.id, data), typed.view()));
+            }
+        }
+    }
+}
+
 TEST(CodePage, HexTextRendersAsItsBytes)
 {
     for (const CodePageName &name : CodePageNames()) {

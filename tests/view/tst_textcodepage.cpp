@@ -5,6 +5,7 @@
 // view (characters of up to four bytes, also split across reads).
 #include "viewsandbox.h"
 
+#include "convert/codepagetext.h"
 #include "shell/codepagemenu.h"
 #include "stringtable.h"
 
@@ -13,19 +14,61 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QRandomGenerator>
 
 class TestTextCodePage : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
+    // Segments and units of the history follow the code page: the segments
+    // rendered one by one give the whole rendering, and every byte inside a
+    // character (also one across an anchor or a chunk) belongs to its unit.
+    void historyUnitsAreTheCodePagesCharacters_data()
+    {
+        QTest::addColumn<CodePageId>("page");
+        for (const CodePageId page :
+             {CodePageId::Utf8, CodePageId::ShiftJis, CodePageId::Big5, CodePageId::Pc866})
+            QTest::addRow("%s", NameOfCodePage(page)) << page;
+    }
+    void historyUnitsAreTheCodePagesCharacters()
+    {
+        QFETCH(CodePageId, page);
+        const QByteArray history = MixedText(page, (1 << 20) + 3 * int(CRecvHistory::kAnchorBytes));
+        CRecvHistory model;
+        model.SetCodePage(RulesOf(page));
+        QRandomGenerator random(5);
+        for (qsizetype at = 0; at < history.size();) {
+            const qsizetype count =
+                std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
+            model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
+                         std::size_t(count), 0);
+            at += count;
+        }
+        model.IndexNew();
+        QString joined;
+        for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start))
+            joined += Rendering(
+                page, history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
+        QVERIFY(joined == Rendering(page, history));
+        const std::size_t chunkEnd = std::size_t(1) << CRecvHistory::kChunkBits;
+        for (std::size_t p = chunkEnd - 4096; p < chunkEnd + 4096;) {
+            const std::size_t length = model.UnitLength(p);
+            QCOMPARE(model.UnitBoundaryFrom(p), p);
+            for (std::size_t inside = p + 1; inside < p + length; ++inside)
+                QCOMPARE(model.UnitBoundaryFrom(inside), p + length);
+            p += length;
+        }
+    }
+
     void switchingRendersTheHistoryAgainAndIsRemembered()
     {
         OpenAgainstPeer();
         const QByteArray history("Caf\x82 5 \xD5\r\n");
         PeerSends(history);
         QTRY_COMPARE(RecvBox()->History().Size(), std::size_t(history.size()));
-        QCOMPARE(RecvBox()->WholeText(), BoxTextFromGbk(std::string_view("Caf<\\x82> 5 <\\xD5>\r\n")));
+        QCOMPARE(RecvBox()->WholeText(),
+                 BoxTextFromGbk(std::string_view("Caf<\\x82> 5 <\\xD5>\r\n")));
         Choose("PC858");
         QCOMPARE(RecvBox()->WholeText(), QStringLiteral("Café 5 €\n"));
         QCOMPARE(RecvBox()->History().Size(), std::size_t(history.size()));
@@ -47,7 +90,8 @@ private slots:
         OpenAgainstPeer();
         Choose("UTF-8");
         const QByteArray first("Gr\xC3");
-        const QByteArray second("\xBC\xC3\x9F" "e \xF0\x9F\x98\x80!");
+        const QByteArray second("\xBC\xC3\x9F"
+                                "e \xF0\x9F\x98\x80!");
         PeerSends(first);
         QTRY_COMPARE(RecvBox()->History().Size(), std::size_t(first.size()));
         QCOMPARE(RecvBox()->WholeText(), QStringLiteral("Gr<\\xC3>"));
@@ -87,6 +131,35 @@ private slots:
     }
 
 private:
+    // Characters of the page, CR LF and stray bytes.
+    static QByteArray MixedText(CodePageId page, int size)
+    {
+        QRandomGenerator random(9);
+        QByteArray text;
+        while (text.size() < size) {
+            const quint32 pick = random.bounded(100);
+            uint8_t bytes[4];
+            std::size_t count = 0;
+            if (pick < 5)
+                text += "\r\n";
+            else if (pick < 10)
+                text += char(random.bounded(256));
+            else if (pick < 30)
+                text += char(' ' + random.bounded(95));
+            else
+                count = EncodeChar(page, char32_t(0x80 + random.bounded(0x1FF80)), bytes);
+            text.append(reinterpret_cast<const char *>(bytes), qsizetype(count));
+        }
+        return text;
+    }
+    static QString Rendering(CodePageId page, const QByteArray &bytes)
+    {
+        ByteString text;
+        BytesToAscii(
+            {reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())}, text,
+            RulesOf(page));
+        return BoxTextFromBytes(page, text.view());
+    }
     QAction *Action(const char *name)
     {
         return m_framed->Frame().findChild<QAction *>(QStringLiteral("codepage_") +
