@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 
@@ -14,6 +15,18 @@ namespace {
 // The pane has no string of its own: it is as wide as its label.
 constexpr uint32_t kCodePagePane = 0xE7F0;
 constexpr int kPaneAfterTopBox = 2;
+
+// The pane takes the width of the text its label has when attached.
+const char *WidestName(const QFontMetrics &metrics)
+{
+    const char *widest = "";
+    for (const CodePageName &page : CodePageNames()) {
+        if (metrics.horizontalAdvance(QLatin1String(page.name)) >
+            metrics.horizontalAdvance(QLatin1String(widest)))
+            widest = page.name;
+    }
+    return widest;
+}
 } // namespace
 
 CCodePageMenu::CCodePageMenu(QMenu *settings, CExtStatusControlBar *bar, QObject *parent)
@@ -34,6 +47,8 @@ CCodePageMenu::CCodePageMenu(QMenu *settings, CExtStatusControlBar *bar, QObject
     }
     m_label = new QLabel(bar);
     m_label->setObjectName(QStringLiteral("codePagePane"));
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setText(QString::fromLatin1(WidestName(m_label->fontMetrics())));
     if (bar->InsertPane(kCodePagePane, std::min(kPaneAfterTopBox, bar->GetCount())))
         bar->AttachPaneControl(m_label, kCodePagePane);
     Show(CodePageId::Gbk);
