@@ -104,24 +104,31 @@ uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes,
 }
 
 // A block of a double-byte page, at least one byte away from the end of the
-// data: each step takes a character or escapes a byte, without a branch on
-// the data (random bytes would mispredict most of them).
+// data. Whether a pair could start at each place is decided for all places
+// at once; which of them do start one follows from runs of such places, as
+// in GBK: a pair is taken at the start of a run and at every second place
+// after it. `skip` is 1 when the block's first byte ends a pair of the block
+// before, and becomes 1 when its last byte starts one.
 uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size_t &skip)
 {
-    uint64_t places = 0;
-    std::size_t k = skip;
-    while (k < kBlock) {
+    constexpr uint64_t kEvenPlaces = 0x5555555555555555u;
+    uint64_t singles = 0;
+    uint64_t pairs = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) {
         const uint8_t lead = block[k];
-        const unsigned length = rules.lengths[lead];
-        const auto pair = static_cast<unsigned>(
-            TestBit(rules.shownPairs, static_cast<uint32_t>(lead << 8 | block[k + 1])));
-        const unsigned shown =
-            static_cast<unsigned>(length == 1) | (static_cast<unsigned>(length == 2) & pair) << 1;
-        places |= static_cast<uint64_t>(shown == 0) << k;
-        k += shown + static_cast<unsigned>(shown == 0);
+        const uint64_t pair =
+            TestBit(rules.shownPairs, static_cast<uint32_t>(lead << 8 | block[k + 1])) ? 1 : 0;
+        singles |= static_cast<uint64_t>(rules.lengths[lead] == 1) << k;
+        pairs |= (pair & static_cast<uint64_t>(rules.lengths[lead] == 2)) << k;
     }
-    skip = k - kBlock;
-    return places;
+    const uint64_t carriedTrail = skip;
+    pairs &= ~carriedTrail;
+    const uint64_t evenStarts = pairs & ~(pairs << 1 | carriedTrail) & kEvenPlaces;
+    const uint64_t inEvenRuns = pairs & ~(pairs + evenStarts);
+    const uint64_t taken = (inEvenRuns & kEvenPlaces) | (pairs & ~inEvenRuns & ~kEvenPlaces);
+    skip = taken >> 63;
+    const uint64_t shown = taken | taken << 1 | carriedTrail | singles;
+    return ~shown;
 }
 
 // A block of UTF-8, at least three bytes away from the end of the data. A
