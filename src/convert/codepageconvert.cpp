@@ -139,20 +139,12 @@ uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size
 // and becomes those of this block's last character in the next.
 uint64_t Utf8Escapes(const CodePageRules &rules, const uint8_t *block, uint64_t &carried)
 {
-    uint64_t continuation = 0;
-    uint64_t leads = 0;
-    uint64_t special = 0;
-    for (std::size_t k = 0; k < kBlock; ++k) {
-        const uint8_t b = block[k];
-        continuation |= static_cast<uint64_t>((b & 0xC0) == 0x80) << k;
-        leads |= static_cast<uint64_t>(rules.lengths[b] >= 2) << k;
-        special |= static_cast<uint64_t>(static_cast<uint8_t>(b - 0x08) >= 0x78) << k;
-    }
+    const Utf8ByteClasses classes = ClassifyUtf8Block(block);
     const uint64_t nextIsContinuation =
-        continuation >> 1 | static_cast<uint64_t>((block[kBlock] & 0xC0) == 0x80) << 63;
+        classes.continuation >> 1 | static_cast<uint64_t>((block[kBlock] & 0xC0) == 0x80) << 63;
     uint64_t shown = carried;
     carried = 0;
-    for (uint64_t starts = leads & nextIsContinuation; starts != 0; starts &= starts - 1) {
+    for (uint64_t starts = classes.leads & nextIsContinuation; starts != 0; starts &= starts - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(starts));
         const std::size_t length = CharLength(rules, block + k, kBlock + 3 - k);
         const uint64_t bytes = (uint64_t{1} << length) - 1;
@@ -160,7 +152,7 @@ uint64_t Utf8Escapes(const CodePageRules &rules, const uint8_t *block, uint64_t 
         if (k + length > kBlock)
             carried = bytes >> (kBlock - k);
     }
-    return special & ~shown;
+    return classes.special & ~shown;
 }
 
 // The last blocks, byte by byte; a UTF-8 character from the block before
@@ -173,8 +165,9 @@ uint64_t TailEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes,
     return CharEscapes(rules, bytes, at, skip);
 }
 
-// Blocks with few special bytes are decided a special byte at a time
-// (text); others byte by byte without branches (binary data).
+// UTF-8 blocks are decided by their lead bytes. Double-byte blocks with few
+// special bytes are decided a special byte at a time (text), others as a
+// whole (binary data).
 constexpr int kFewSpecialBytes = 12;
 
 uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
@@ -182,12 +175,12 @@ uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes
 {
     const std::size_t rest = bytes.size() - at;
     const uint8_t *data = bytes.data() + at;
-    const bool few = rest < kBlock || std::popcount(SpecialBytes(data)) <= kFewSpecialBytes;
-    if (rules.kind == SequenceKind::Utf8 && !few && rest >= kBlock + 3) {
+    if (rules.kind == SequenceKind::Utf8 && rest >= kBlock + 3) {
         carried |= (uint64_t{1} << skip) - 1;
         skip = 0;
         return Utf8Escapes(rules, data, carried);
     }
+    const bool few = rest < kBlock || std::popcount(SpecialBytes(data)) <= kFewSpecialBytes;
     if (rules.kind == SequenceKind::DoubleByte && !few && rest >= kBlock + 1)
         return PairEscapes(rules, data, skip);
     return TailEscapes(rules, bytes, at, skip, carried);
