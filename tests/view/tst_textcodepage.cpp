@@ -110,6 +110,20 @@ private slots:
         QVERIFY(!RecvBox()->WholeText().contains(QStringLiteral("ü")));
     }
 
+    // Find searches in pieces that overlap by the needle's bytes: three
+    // bytes a character in UTF-8. Here a piece ends after "語".
+    void findTakesACharacterAcrossSearchPieces()
+    {
+        OpenAgainstPeer();
+        Choose("UTF-8");
+        const QByteArray history = QByteArray(256 * 1024 - 8, 'x') + "日本語版\r\n";
+        PeerSends(history);
+        QTRY_COMPARE(RecvBox()->History().Size(), std::size_t(history.size()));
+        const QString needle = QStringLiteral("日本語版");
+        QVERIFY(RecvBox()->Find(needle, true) != CRecvView::FindResult::NotFound);
+        QCOMPARE(RecvBox()->SelectedText(), needle);
+    }
+
     // "€" typed with PC437 chosen: the send is refused and the "€" selected.
     void anUnencodableTypedCharacterIsAnInputError()
     {
