@@ -553,6 +553,10 @@
         <source>时间</source>
         <translation>Time</translation>
     </message>
+    <message>
+        <source>文本编码</source>
+        <translation>Text encoding</translation>
+    </message>
 </context>
 <context>
     <name>StringTable</name>

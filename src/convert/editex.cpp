@@ -1,6 +1,7 @@
 #include "convert/editex.h"
 
 #include "convert/boxtext.h"
+#include "convert/codepagetext.h"
 #include "convert/userfileqt.h"
 #include "stringtable.h"
 
@@ -103,7 +104,7 @@ void CEditEx::SetData(const uint8_t *bytes, std::size_t count, int mode)
     if (m_bHex)
         BytesToHex(source, rendering, ' ');
     else
-        BytesToAscii(source, rendering);
+        BytesToAscii(source, rendering, RulesOf(m_codePage));
     SetGbkText(rendering.view());
 }
 
@@ -114,7 +115,7 @@ ConvResult CEditEx::GetData(ByteString &out) const
     const QString text = Text();
     out.reset();
     ByteString gbk;
-    const ConvResult encoded = GbkFromBoxText(text, gbk);
+    const ConvResult encoded = BytesFromBoxText(m_codePage, text, gbk);
     if (IsConvError(encoded))
         return encoded;
     return m_bHex ? HexToBytes(gbk.view(), out) : AsciiToBytes(gbk.view(), out);
@@ -129,7 +130,8 @@ bool CEditEx::SetHexMode(bool hex)
         return true;
     ByteString converted;
     if (!IsConvError(result))
-        result = hex ? AsciiToHex(gbk.view(), converted) : HexToAscii(gbk.view(), converted);
+        result = hex ? AsciiToHex(gbk.view(), converted)
+                     : HexToAscii(gbk.view(), converted, RulesOf(m_codePage));
     if (IsConvError(result)) {
         // The text stays as it is, and so does the notation it is written in.
         m_bHex = !hex;
@@ -143,19 +145,19 @@ bool CEditEx::SetHexMode(bool hex)
 void CEditEx::HighlightInputError(std::size_t byteOffset)
 {
     const QString text = Text();
-    const qsizetype pos = ByteOffsetToCharPos(text, byteOffset);
+    const qsizetype pos = ByteOffsetToCharPos(m_codePage, text, byteOffset);
     SelectText(pos, pos + CharLengthAt(text, pos));
     setFocus(Qt::OtherFocusReason);
 }
 
 ConvResult CEditEx::GetGbkText(ByteString &out) const
 {
-    return GbkFromBoxText(Text(), out);
+    return BytesFromBoxText(m_codePage, Text(), out);
 }
 
 void CEditEx::SetGbkText(std::string_view gbk)
 {
-    SetText(BoxTextFromGbk(gbk));
+    SetText(BoxTextFromBytes(m_codePage, gbk));
 }
 
 void CEditEx::ClearText()

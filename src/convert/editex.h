@@ -19,6 +19,7 @@
 #pragma once
 
 #include "convert/bytestring.h"
+#include "convert/codepage.h"
 #include "convert/convert.h"
 #include "viewmessages.h"
 
@@ -68,7 +69,13 @@ public:
     void HighlightInputError(std::size_t byteOffset);
     void HighlightInputError(ConvResult error) { HighlightInputError(ConvErrorIndex(error)); }
 
-    // The whole text as GBK bytes (the engine's text), and back.
+    // The code page of the Ascii notation's text (GBK until set). Setting it
+    // keeps the text; callers render the box again for the new code page.
+    void SetCodePage(CodePageId page) { m_codePage = page; }
+    CodePageId CodePage() const { return m_codePage; }
+
+    // The whole text as bytes in the box's code page (the engine's text), and
+    // back.
     ConvResult GetGbkText(ByteString &out) const;
     void SetGbkText(std::string_view gbk);
 
@@ -127,4 +134,5 @@ private:
     void OnFileDropped(const QString &path);
 
     bool m_fileDrop = false;
+    CodePageId m_codePage = CodePageId::Gbk;
 };

@@ -186,6 +186,12 @@ bool CPortExtras::StopReconnecting()
 
 // ---- the capture log ----
 
+void CPortExtras::SetLogCodePage(CodePageId page)
+{
+    if (m_pLog)
+        m_pLog->SetCodePage(page == CodePageId::Gbk ? nullptr : &RulesOf(page));
+}
+
 void CPortExtras::CreateCaptureLog(QWidget *view)
 {
     m_pLog = new CCaptureLog(view);

@@ -11,6 +11,8 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepage.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
@@ -64,6 +66,8 @@ public:
 
     void LogReceived(const uint8_t *bytes, std::size_t count);
     void LogSent(const uint8_t *bytes, std::size_t count);
+    // The code page of the capture log's text lines.
+    void SetLogCodePage(CodePageId page);
 
 private:
     void CreateReconnect(QWidget *view);

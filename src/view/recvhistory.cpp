@@ -112,12 +112,19 @@ bool CRecvHistory::SplitsUnit(std::size_t offset) const
     const uint8_t at = At(offset);
     if (before == '\r' && at == '\n')
         return true;
+    if (!IsGbk())
+        return CharStartCovering(offset) != offset;
     return IsGbkLeadByte(at) && IsGbkLeadByte(before) && OddLeadRunBefore(offset);
 }
 
 std::size_t CRecvHistory::UnitBoundaryFrom(std::size_t offset) const
 {
-    return SplitsUnit(offset) ? offset + 1 : offset;
+    if (!SplitsUnit(offset))
+        return offset;
+    if (IsGbk())
+        return offset + 1;
+    const std::size_t start = CharStartCovering(offset);
+    return start == offset ? offset + 1 : start + CharLengthAt(start); // offset + 1: a CR LF
 }
 
 std::size_t CRecvHistory::UnitLength(std::size_t offset) const
@@ -128,7 +135,42 @@ std::size_t CRecvHistory::UnitLength(std::size_t offset) const
     const uint8_t next = At(offset + 1);
     if (at == '\r')
         return next == '\n' ? 2 : 1;
+    if (!IsGbk())
+        return CharLengthAt(offset);
     return IsGbkLeadByte(at) && IsGbkLeadByte(next) ? 2 : 1;
+}
+
+// The bytes of the character at `offset` as the code page shows it, 1 for
+// a byte shown on its own or escaped. A character may lie across chunks.
+std::size_t CRecvHistory::CharLengthAt(std::size_t offset) const
+{
+    uint8_t bytes[4];
+    const std::size_t count = std::min<std::size_t>(4, m_size - offset);
+    for (std::size_t k = 0; k < count; ++k)
+        bytes[k] = At(offset + k);
+    return std::max<std::size_t>(1, ShownCharLength(*m_rules, {bytes, count}));
+}
+
+// The start of the character that holds byte `offset`. A UTF-8 character
+// starts with a byte no other continues, so a look at the three bytes before
+// suffices. A double-byte page's trail bytes may be lead bytes too, so the
+// characters are taken from the last byte below 0x40, which no character
+// continues past.
+std::size_t CRecvHistory::CharStartCovering(std::size_t offset) const
+{
+    if (m_rules->kind == SequenceKind::DoubleByte) {
+        std::size_t p = offset;
+        while (p > 0 && At(p - 1) >= 0x40)
+            --p;
+        while (p + CharLengthAt(p) <= offset)
+            p += CharLengthAt(p);
+        return p;
+    }
+    for (std::size_t back = 1; back <= 3 && back <= offset; ++back) {
+        if (CharLengthAt(offset - back) > back)
+            return offset - back;
+    }
+    return offset;
 }
 
 std::size_t CRecvHistory::LineStartAtOrBefore(std::size_t offset) const

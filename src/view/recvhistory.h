@@ -15,6 +15,8 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepagerules.h"
+
 #include <QtGlobal>
 
 #include <cstddef>
@@ -59,6 +61,11 @@ public:
     // LF is 2, anything else 1. `offset` must be a unit boundary.
     std::size_t UnitLength(std::size_t offset) const;
 
+    // The code page whose characters are the units of the text notation:
+    // GBK pairs until set, else the characters its rules show (1 to 4
+    // bytes). The index serves every code page.
+    void SetCodePage(const CodePageRules &rules) { m_rules = &rules; }
+
     // Milliseconds since the epoch at which the read that brought byte
     // `offset` arrived.
     qint64 ArrivalOf(std::size_t offset) const;
@@ -75,6 +82,9 @@ private:
     bool SplitsUnit(std::size_t offset) const;
     bool OddLeadRunBefore(std::size_t offset) const;
     void IndexLineStarts(std::size_t from, std::size_t to);
+    bool IsGbk() const { return m_rules->kind == SequenceKind::Gbk; }
+    std::size_t CharLengthAt(std::size_t offset) const;
+    std::size_t CharStartCovering(std::size_t offset) const;
 
     std::vector<std::unique_ptr<uint8_t[]>> m_chunks;
     std::size_t m_size = 0;
@@ -82,4 +92,5 @@ private:
     std::vector<uint8_t> m_oddRunAtAnchor{0}; // per anchor k: lead run before k*kAnchorBytes is odd
     std::vector<Arrival> m_arrivals;
     std::size_t m_indexed = 0;
+    const CodePageRules *m_rules = &GbkRules();
 };

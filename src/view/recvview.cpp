@@ -1,6 +1,6 @@
 #include "view/recvview.h"
 
-#include "convert/boxtext.h"
+#include "convert/codepagetext.h"
 #include "convert/convert.h"
 
 #include <QApplication>
@@ -86,6 +86,23 @@ void CRecvView::SetHexNotation(bool hex)
     viewport()->update();
 }
 
+void CRecvView::SetCodePage(CodePageId page)
+{
+    if (m_page == page)
+        return;
+    m_page = page;
+    m_history.SetCodePage(RulesOf(page));
+    ResetMetrics();
+    IndexArrived();
+    m_anchor = m_history.UnitBoundaryFrom(m_anchor);
+    m_caret = m_history.UnitBoundaryFrom(m_caret);
+    m_top = RowAt(m_top).start;
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+    viewport()->update();
+    emit ContentChanged();
+}
+
 void CRecvView::SetShowArrivalTimes(bool show)
 {
     m_bShowTimes = show;
@@ -105,8 +122,8 @@ QString CRecvView::RenderRange(std::size_t from, std::size_t to) const
         BytesToHex(bytes, text);
         return QString::fromLatin1(text.c_str(), qsizetype(text.size()));
     }
-    BytesToAscii(bytes, text);
-    return BoxTextFromGbk(text.view());
+    BytesToAscii(bytes, text, RulesOf(m_page));
+    return BoxTextFromBytes(m_page, text.view());
 }
 
 QString CRecvView::WholeText() const
@@ -143,7 +160,10 @@ std::size_t CRecvView::PreviousUnit(std::size_t offset) const
         return 0;
     if (m_bHex)
         return offset - 1;
-    return m_history.UnitBoundaryFrom(offset - 1) == offset ? offset - 2 : offset - 1;
+    std::size_t p = offset - 1; // units are up to four bytes
+    while (p > 0 && m_history.UnitBoundaryFrom(p) != p)
+        --p;
+    return p;
 }
 
 int CRecvView::XOfOffset(const Row &row, std::size_t offset) const

@@ -10,12 +10,13 @@
 // placeholder is still drawn and copied; hex rows hold as many bytes as fit.
 //
 // Positions (caret, selection, scrolling) are byte offsets on unit
-// boundaries: a double-byte pair or a CR LF is never split. The scroll bar
+// boundaries: a character of the code page or a CR LF is never split. The scroll bar
 // runs over byte offsets; its value is the first byte of the top row.
 //
 // Window thread only.
 #pragma once
 
+#include "convert/codepage.h"
 #include "view/recvhistory.h"
 
 #include <QAbstractScrollArea>
@@ -24,6 +25,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class CRecvView : public QAbstractScrollArea
@@ -63,6 +65,10 @@ public:
 
     bool IsHexNotation() const { return m_bHex; }
     void SetHexNotation(bool hex);
+    // The code page of the text notation (GBK until set); switching
+    // renders the history again, nothing is reread.
+    CodePageId CodePage() const { return m_page; }
+    void SetCodePage(CodePageId page);
     bool ShowsArrivalTimes() const { return m_bShowTimes; }
     void SetShowArrivalTimes(bool show);
 
@@ -105,6 +111,7 @@ private:
     int RowHeight() const;
     int VisibleRowCount() const;
     qreal UnitWidth(std::size_t offset, std::size_t length) const;
+    float &LongWidth(std::size_t offset, std::size_t length) const;
     std::vector<Row> SegmentRows(std::size_t start) const;
     Row RowAt(std::size_t offset) const;
     // Up to `count` rows ending at or before the row start `offset`, in order.
@@ -153,4 +160,7 @@ private:
     mutable std::array<float, 256> m_singleWidth{};
     mutable std::vector<float> m_pairWidth;
     qreal m_charWidth = 1; // hex digits and the separator
+    // Units of three and four bytes (UTF-8), by their bytes.
+    mutable std::unordered_map<uint32_t, float> m_longWidth;
+    CodePageId m_page = CodePageId::Gbk;
 };

@@ -158,7 +158,8 @@ CRecvView::FindResult CRecvView::Find(const QString &text, bool matchCase)
     IndexArrived();
     const QString needle = matchCase ? text : FoldAsciiCase(text);
     const std::size_t size = m_history.Size();
-    const std::size_t overlap = std::size_t(needle.size()) * 2;
+    // A character of the needle stands for up to three bytes (UTF-8).
+    const std::size_t overlap = std::size_t(needle.size()) * 3;
     const std::size_t start = std::max(m_anchor, m_caret);
     for (int pass = 0; pass < 2; ++pass) {
         const std::size_t end = pass == 0 ? size : std::min(size, start + overlap);

@@ -29,6 +29,7 @@ void CRecvView::ResetMetrics()
 {
     m_singleWidth.fill(-1);
     m_pairWidth.assign(65536, -1);
+    m_longWidth.clear();
     m_charWidth = std::max<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'0'));
 }
 
@@ -64,13 +65,24 @@ bool CRecvView::HasEmptyEndRow() const
     return size == 0 || (!m_bHex && m_history.At(size - 1) == '\n');
 }
 
+// The cached width of a unit of three or four bytes (negative: not yet
+// measured).
+float &CRecvView::LongWidth(std::size_t offset, std::size_t length) const
+{
+    uint32_t key = 0;
+    for (std::size_t k = 0; k < length; ++k)
+        key = key << 8 | m_history.At(offset + k);
+    return m_longWidth.try_emplace(key, -1.0F).first->second;
+}
+
 qreal CRecvView::UnitWidth(std::size_t offset, std::size_t length) const
 {
     const uint8_t first = m_history.At(offset);
     if (length == 2 && first == '\r')
         return 0; // the line break
-    float &width = length == 1 ? m_singleWidth[first]
-                               : m_pairWidth[std::size_t(first) << 8 | m_history.At(offset + 1)];
+    float &width = length == 1   ? m_singleWidth[first]
+                   : length == 2 ? m_pairWidth[std::size_t(first) << 8 | m_history.At(offset + 1)]
+                                 : LongWidth(offset, length);
     if (width < 0)
         width = float(QFontMetricsF(font()).horizontalAdvance(
             Drawable(RenderRange(offset, offset + length))));

@@ -91,6 +91,7 @@ void CTarvikView::OnInitialUpdate()
     ConnectAutoSend();
     ConnectSaveControls();
     m_extras.Create(this, m_form.portKind, m_form.openClose);
+    LoadTextCodePage();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     QTimer::singleShot(kStartupTimerMs, this, &CTarvikView::OnStartupTimer);

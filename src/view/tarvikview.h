@@ -52,6 +52,7 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepage.h"
 #include "panels/portcfgpanel.h"
 #include "view/autosend.h"
 #include "view/filesendstate.h"
@@ -82,6 +83,7 @@
 class CMainFrame;
 class QAction;
 class CPortEx;
+class CCodePageMenu;
 class CStatusMessenger;
 class CUserCommandView;
 class QFile;
@@ -119,6 +121,11 @@ public:
     void OnSendCommand();
     // Connects the frame's edit commands and send commands to this view.
     void AttachFrameCommands(CMainFrame &frame);
+
+    // The code page of the text notation in every box (view_codepage.cpp):
+    // remembered in the user's settings, offered and shown by the frame.
+    CodePageId TextCodePage() const { return m_codePage; }
+    void SetTextCodePage(CodePageId page);
 
     // Splitter tops of the last layout, saved as "Splitter1Pos"/"Splitter2Pos".
     int Splitter1Pos() const { return m_areas.Splitter1Pos(); }
@@ -184,6 +191,9 @@ private:
     void OnClearSendCount();
 
     // ---- receiving (view_receive.cpp) ----
+    void LoadTextCodePage(); // view_codepage.cpp
+    void ApplyTextCodePage(CodePageId page);
+    void AttachCodePageMenu(CMainFrame &frame);
     void ConnectReceiveControls();
     void ReadReceived();
     void ReadFollowUp();
@@ -275,4 +285,6 @@ private:
     CAutoSend m_autoSend;
     CSaveFiles m_saveFiles;
     CFrameCommands m_frameCommands;
+    CodePageId m_codePage = CodePageId::Gbk;
+    CCodePageMenu *m_codePageMenu = nullptr; // the frame's, once attached
 };

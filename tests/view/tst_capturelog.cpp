@@ -107,24 +107,38 @@ private slots:
         QTest::addColumn<int>("form");
         QTest::addColumn<int>("megabytes");
         QTest::addColumn<bool>("withSent");
-        QTest::newRow("raw") << 0 << 20 << false;
-        QTest::newRow("hex lines") << 1 << 2 << true;
-        QTest::newRow("text lines") << 2 << 2 << true;
+        QTest::addColumn<CodePageId>("page");
+        // How the text lines show "Grüße" and 0xFF in UTF-8.
+        QTest::addColumn<QByteArray>("shown");
+        const QByteArray raw("Gr\xC3\xBC\xC3\x9F"
+                             "e\xFF");
+        QTest::newRow("raw") << 0 << 20 << false << CodePageId::Gbk << raw;
+        QTest::newRow("hex lines") << 1 << 2 << true << CodePageId::Gbk << QByteArray();
+        QTest::newRow("text lines") << 2 << 2 << true << CodePageId::Gbk << raw;
+        QTest::newRow("text lines in UTF-8") << 2 << 1 << true << CodePageId::Utf8
+                                             << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                                           "e\\xFF");
     }
     void logReadsBackToTheStream()
     {
         QFETCH(int, form);
         QFETCH(int, megabytes);
         QFETCH(bool, withSent);
+        QFETCH(CodePageId, page);
+        QFETCH(QByteArray, shown);
         const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
         StartLogging(log, form, withSent);
+        m_framed->View()->SetTextCodePage(page);
         OpenAgainstPeer();
         const QByteArray sent = QByteArray("ESC @\x1b\x40\\x41\r\n") + EveryByteValue();
         Send(sent);
-        const QByteArray stream = PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue();
+        const QByteArray stream = PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue() +
+                                  "Gr\xC3\xBC\xC3\x9F"
+                                  "e\xFF";
         ReceiveAll(stream);
         m_framed->ClickOpenClose(); // closes the log
         const QByteArray bytes = FileBytes(log);
+        QVERIFY(bytes.contains(shown));
         if (form == 0) {
             QVERIFY(bytes == stream); // QCOMPARE would print megabytes
             return;

@@ -3,6 +3,9 @@
 #include "convert/bytestring.h"
 #include "convert/convert.h"
 
+#include <QList>
+#include <QString>
+
 #include <algorithm>
 #include <charconv>
 #include <functional>
@@ -16,8 +19,10 @@ const char kUsage[] =
     "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
     "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
     "                  [--verbose]\n"
+    "                  [--codepage NAME]\n"
     "       tarvik-cli --render OUT.png [--paper 58|80] SENDS...\n"
     "       tarvik-cli --list\n"
+    "       tarvik-cli --codepage help\n"
     "\n"
     "TARGET: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
     "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, tcp:[IPv6]:PORT,\n"
@@ -130,7 +135,39 @@ bool SendHexInto(CliPlan &plan, const std::string &text, std::string &reason)
 
 bool SendTextInto(CliPlan &plan, const std::string &text, std::string &reason)
 {
-    return AddBytesStep(AsciiToBytes, plan, text, reason);
+    if (!AddBytesStep(AsciiToBytes, plan, text, reason))
+        return false;
+    plan.sends.back().text = text;
+    plan.sends.back().fromText = true;
+    return true;
+}
+
+bool CodePageInto(CliPlan &plan, const std::string &name, std::string &reason)
+{
+    plan.codePageHelp = name == "help";
+    plan.codePage = CodePageFromName(name);
+    if (!plan.codePage && !plan.codePageHelp)
+        reason = "unknown code page (--codepage help lists them)";
+    return plan.codePage || plan.codePageHelp;
+}
+
+// A terminal's text in the chosen code page, escapes then read as bytes.
+bool EncodeTextStep(CodePageId page, CliSendStep &step, std::string &reason)
+{
+    const QString text = QString::fromLocal8Bit(step.text);
+    std::string encoded;
+    for (const char32_t ch : text.toUcs4()) {
+        uint8_t bytes[4];
+        const std::size_t count = EncodeChar(page, ch, bytes);
+        if (count == 0) {
+            reason = "input error at offset " + std::to_string(encoded.size()) + ": " +
+                     NameOfCodePage(page) + " has no code for '" +
+                     QString::fromUcs4(&ch, 1).toLocal8Bit().toStdString() + "'";
+            return false;
+        }
+        encoded.append(reinterpret_cast<const char *>(bytes), count);
+    }
+    return BytesInto(AsciiToBytes, encoded, step.bytes, reason);
 }
 
 bool SendFileInto(CliPlan &plan, const std::string &path, std::string &)
@@ -217,6 +254,7 @@ const std::map<std::string, Handler> &ValueOptions()
         {"--interval", IntervalInto},  {"--expect-hex", ExpectInto}, {"--read-ms", ReadMsInto},
         {"--timeout", TimeoutInto},    {"--output", OutputInto},     {"--decode", DecodeInto},
         {"--config", ConfigInto},      {"--render", RenderInto},     {"--paper", PaperInto},
+        {"--codepage", CodePageInto},
     };
     return options;
 }
@@ -226,9 +264,15 @@ CliParseResult Bad(const std::string &argument, const std::string &reason)
     return {std::nullopt, argument, reason};
 }
 
-// Without --port the port comes from the configuration file later.
+// Without --port the port comes from the configuration file later. Texts
+// are encoded here, as --codepage may follow them.
 CliParseResult Finished(CliPlan plan)
 {
+    for (CliSendStep &step : plan.sends) {
+        std::string reason;
+        if (step.fromText && plan.codePage && !EncodeTextStep(*plan.codePage, step, reason))
+            return Bad("--send-text " + step.text, reason);
+    }
     return {std::move(plan), {}, {}};
 }
 

@@ -23,6 +23,13 @@ int BadArguments(const std::string &argument, const std::string &reason)
     return kExitBadArgs;
 }
 
+int ListCodePages()
+{
+    for (const CodePageName &page : CodePageNames())
+        std::printf("%s%s\n", page.name, page.id == CodePageId::Gbk ? " (default)" : "");
+    return kExitDone;
+}
+
 int ListPorts()
 {
     for (const std::string &target : ListCliPorts())
@@ -30,9 +37,9 @@ int ListPorts()
     return kExitDone;
 }
 
-void PrintResult(const CCliSession &session, CliOutputForm form)
+void PrintResult(const CCliSession &session, const CliPlan &plan)
 {
-    const std::string reply = FormatReply(session.Reply(), form);
+    const std::string reply = FormatReply(session.Reply(), plan.output, plan.codePage);
     std::fwrite(reply.data(), 1, reply.size(), stdout);
     for (const std::string &line : session.StatusLines())
         std::printf("%s\n", line.c_str());
@@ -54,7 +61,7 @@ int RunPlan(const CliPlan &plan)
     CCliSession session(plan, *created.port, isatty(STDERR_FILENO) != 0);
     const int status = session.Run();
     created.port->ClosePort();
-    PrintResult(session, plan.output);
+    PrintResult(session, plan);
     return status;
 }
 
@@ -73,6 +80,8 @@ int main(int argc, char **argv)
         std::fputs(CliUsage(), stdout);
         return kExitDone;
     }
+    if (plan.codePageHelp)
+        return ListCodePages();
     CPortEx::SetTraceOutput(plan.verbose ? TraceOutput::StandardError : TraceOutput::Nowhere);
     if (std::string reason; !CheckConfigFile(plan, reason))
         return BadArguments("--config " + plan.configFile, reason);
