@@ -36,6 +36,13 @@
     </message>
 </context>
 <context>
+    <name>CEthPortCfgDlg</name>
+    <message>
+        <source>端口号无效：请输入 1 到 65535 之间的整数。</source>
+        <translation>Invalid port number: enter an integer from 1 to 65535.</translation>
+    </message>
+</context>
+<context>
     <name>CFindTextDlg</name>
     <message>
         <source>查找</source>
@@ -291,6 +298,38 @@
     <message>
         <source>接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？</source>
         <translation>The received data is too large (over 200K). Copy all of it to the send box anyway?</translation>
+    </message>
+    <message>
+        <source>未填写计算机名或 IP 地址</source>
+        <translation>No computer name or IP address given</translation>
+    </message>
+    <message>
+        <source>端口号无效：%1</source>
+        <translation>Invalid port number: %1</translation>
+    </message>
+    <message>
+        <source>连接被拒绝：%1 端口 %2</source>
+        <translation>Connection refused: %1 port %2</translation>
+    </message>
+    <message>
+        <source>找不到主机：%1</source>
+        <translation>Host not found: %1</translation>
+    </message>
+    <message>
+        <source>连接超时：%1</source>
+        <translation>Connection timed out: %1</translation>
+    </message>
+    <message>
+        <source>主机不可达：%1</source>
+        <translation>Host unreachable: %1</translation>
+    </message>
+    <message>
+        <source>未找到 USB 打印机，请连接打印机后再打开端口</source>
+        <translation>No USB printer found; connect the printer, then open the port</translation>
+    </message>
+    <message>
+        <source>未找到打印机</source>
+        <translation>No printer found</translation>
     </message>
 </context>
 <context>
@@ -552,6 +591,14 @@
     <message>
         <source>时间</source>
         <translation>Time</translation>
+    </message>
+    <message>
+        <source>未找到打印机</source>
+        <translation>No printer found</translation>
+    </message>
+    <message>
+        <source>未找到 USB 打印机</source>
+        <translation>No USB printer found</translation>
     </message>
 </context>
 <context>

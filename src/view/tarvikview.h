@@ -164,6 +164,10 @@ private:
     void CloseOpenPort();
     void DiscardPort();
     void OnOpenResult(int error);
+    // Why the open of the current port failed, for the status bar; empty
+    // when nothing more than the generic message can be said.
+    QString OpenFailureCause(uint32_t error) const;
+    void ReportOpenFailure(const QString &cause);
     void OnPortLost();
     void SetReceivePaused(bool paused);
     bool SelectedFileUsable() const;
