@@ -331,6 +331,34 @@
         <source>未找到打印机</source>
         <translation>No printer found</translation>
     </message>
+    <message>
+        <source>文件不存在，可能已被移动或删除</source>
+        <translation>the file does not exist; it may have been moved or deleted</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>没有读取权限</source>
+        <translation>no permission to read it</translation>
+    </message>
+    <message>
+        <source>无法读取</source>
+        <translation>it cannot be read</translation>
+    </message>
+    <message>
+        <source>无法打开文件“%1”：%2</source>
+        <translation>Cannot open the file "%1": %2</translation>
+    </message>
+    <message>
+        <source>发送次数输入不正确！</source>
+        <translation>The number of sends is not valid!</translation>
+    </message>
 </context>
 <context>
     <name>CUserCmdCfgDlg</name>

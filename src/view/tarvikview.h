@@ -85,6 +85,7 @@ class CPortEx;
 class CStatusMessenger;
 class CUserCommandView;
 class QFile;
+class QLineEdit;
 
 class CTarvikView : public QWidget
 {
@@ -226,6 +227,8 @@ private:
     void OnSendFile();
     void ToggleFilePause();
     void StartFileSending();
+    // Tells why the field cannot start a transfer and puts the user there.
+    void RefuseFileField(QLineEdit *field, const QString &message);
     void OnStopFile();
     void StopFileSendingDisplay();
     void OnFileProgress(int percent);
