@@ -353,11 +353,19 @@
     </message>
     <message>
         <source>无法打开文件“%1”：%2</source>
-        <translation>Cannot open the file "%1": %2</translation>
+        <translation>Cannot open the file &quot;%1&quot;: %2</translation>
     </message>
     <message>
         <source>发送次数输入不正确！</source>
         <translation>The number of sends is not valid!</translation>
+    </message>
+    <message>
+        <source>开始记录到 %1</source>
+        <translation>Logging to %1</translation>
+    </message>
+    <message>
+        <source>已保存到 %1（%2 字节）</source>
+        <translation>Saved to %1 (%2 bytes)</translation>
     </message>
 </context>
 <context>

@@ -213,6 +213,7 @@ private:
     QString ChooseSaveFile(const QString &suggestedName);
     void OnSaveRecv();
     void OnSaveSend();
+    void SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces);
     QByteArray DisplayedSendText() const;
 
     // ---- edit commands (view_edit.cpp) ----

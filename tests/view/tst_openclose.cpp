@@ -9,10 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
-
-#include <sys/stat.h>
 
 using namespace ViewText;
 
@@ -300,44 +297,6 @@ private slots:
         QTRY_VERIFY(edit->hasFocus());
         QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
         QVERIFY(Send()->isEnabled());
-    }
-
-    void unusableFileIsNamedWithItsCause_data()
-    {
-        QTest::addColumn<QString>("change"); // what happens to the chosen file
-        QTest::addColumn<int>("button");
-        QTest::addColumn<QString>("cause");
-        const QString gone = "文件不存在，可能已被移动或删除";
-        QTest::addRow("deleted, then sent") << "delete" << ViewId::kSendFile << gone;
-        QTest::addRow("deleted, then loaded") << "delete" << ViewId::kLoadFile << gone;
-        QTest::addRow("deleted, then chosen") << "delete" << ViewId::kSelectFile << gone;
-        QTest::addRow("now a folder, sent") << "folder" << ViewId::kSendFile << "这是一个文件夹";
-        QTest::addRow("a FIFO, chosen") << "fifo" << ViewId::kSelectFile << "不是普通文件";
-    }
-
-    // A file that was moved, deleted or replaced is named with the reason,
-    // in the box a transfer start shows or in the status bar.
-    void unusableFileIsNamedWithItsCause()
-    {
-        QFETCH(QString, change);
-        QFETCH(int, button);
-        QFETCH(QString, cause);
-        OpenForFiles();
-        const QString path = m_sandbox->Path(QStringLiteral("job.prn"));
-        QVERIFY(QFile::remove(path));
-        if (change == u"folder")
-            QVERIFY(QDir().mkdir(path));
-        if (change == u"fifo")
-            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        MessageBoxWatcher boxes;
-        m_framed->View()->SetOpenFileChooser([path](const QString &) { return path; });
-        Button(button)->click();
-        const QString expected = QStringLiteral("无法打开文件“%1”：%2").arg(path, cause);
-        if (button == ViewId::kSendFile)
-            QTRY_COMPARE(boxes.Texts(), QStringList{expected});
-        else
-            QCOMPARE(StatusText(), expected);
-        QCOMPARE(m_log.transfersStarted, 0);
     }
 
     // The count reaches the reset rule: a negative count repeats until
