@@ -156,6 +156,7 @@ private:
     // ---- layout (view_layout.cpp) ----
     void LayoutAreas(int cx, int cy, bool repaint);
     void FitPortColumn(QSize panelNeed);
+    void FitWindowToView(QSize viewNeed);
 
     // ---- port kind, open and close (view_openclose.cpp) ----
     void ConnectPortControls();

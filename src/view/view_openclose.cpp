@@ -116,9 +116,7 @@ void CTarvikView::CreatePortPanel(int kind)
     CPortCfgPanel *panel = m_port.CreatePanel(kind, this);
     if (!panel)
         return;
-    const QSize need = panel->minimumSizeHint();
-    if (m_form.panelRect.size().expandedTo(need) != m_form.panelRect.size())
-        FitPortColumn(need);
+    FitPortColumn(panel->minimumSizeHint());
     panel->setGeometry(m_form.panelRect);
     if (auto *serial = qobject_cast<CSerialCfgDlg *>(panel))
         connect(serial, &CSerialCfgDlg::settingChanged, this,
