@@ -26,6 +26,7 @@ class CControlLinesBox;
 class CReconnect;
 class CViewPort;
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QPushButton;
 class QWidget;
@@ -75,8 +76,9 @@ private:
     QString ReconnectHint(int attempt) const;
     bool TryReopen(int attempt);
     void OnCaptureLogToggled(bool on);
-    void OpenCaptureLog();
+    bool OpenCaptureLog(); // false when it failed (and was reported)
     void StopCaptureLog(const QString &reason);
+    void ShowLogPath();
 
     CViewPort &m_port;
     Hooks m_hooks;
@@ -91,5 +93,6 @@ private:
     QCheckBox *m_pLogOption = nullptr;  // "记录到文件"
     QComboBox *m_pLogForm = nullptr;    // raw, hex lines, text lines
     QCheckBox *m_pLogSent = nullptr;    // sent bytes too
+    QLabel *m_pLogPath = nullptr;       // the chosen file's name while logging is on
     QString m_strLogPath;               // the file the user chose
 };

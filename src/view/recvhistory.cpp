@@ -9,7 +9,8 @@ void CRecvHistory::Append(const uint8_t *bytes, std::size_t count, qint64 arriva
 {
     if (count == 0)
         return;
-    m_arrivals.push_back({m_size, arrivalMs});
+    if (m_arrivals.empty() || m_arrivals.back().ms != arrivalMs)
+        m_arrivals.push_back({m_size, arrivalMs});
     while (count > 0) {
         const std::size_t used = m_size & (kChunkBytes - 1);
         if (used == 0 && m_size >> kChunkBits == m_chunks.size())
@@ -179,11 +180,6 @@ std::size_t CRecvHistory::LineStartAtOrBefore(std::size_t offset) const
     return *(after - 1);
 }
 
-bool CRecvHistory::IsLineStart(std::size_t offset) const
-{
-    return std::binary_search(m_lineStarts.begin(), m_lineStarts.end(), offset);
-}
-
 std::size_t CRecvHistory::SegmentStart(std::size_t offset) const
 {
     const std::size_t line = LineStartAtOrBefore(offset);
@@ -204,10 +200,27 @@ std::size_t CRecvHistory::SegmentEnd(std::size_t start) const
     return std::min({lineEnd, anchorEnd, size});
 }
 
-qint64 CRecvHistory::ArrivalOf(std::size_t offset) const
+std::vector<CRecvHistory::Arrival>::const_iterator CRecvHistory::ReadAfter(std::size_t offset) const
 {
-    const auto after = std::upper_bound(
+    return std::upper_bound(
         m_arrivals.begin(), m_arrivals.end(), offset,
         [](std::size_t at, const Arrival &arrival) { return at < arrival.offset; });
+}
+
+qint64 CRecvHistory::ArrivalOf(std::size_t offset) const
+{
+    const auto after = ReadAfter(offset);
     return after == m_arrivals.begin() ? 0 : (after - 1)->ms;
+}
+
+std::size_t CRecvHistory::ReadStartOf(std::size_t offset) const
+{
+    const auto after = ReadAfter(offset);
+    return after == m_arrivals.begin() ? 0 : (after - 1)->offset;
+}
+
+std::size_t CRecvHistory::ReadEndOf(std::size_t offset) const
+{
+    const auto after = ReadAfter(offset);
+    return after == m_arrivals.end() ? m_size : after->offset;
 }

@@ -54,7 +54,6 @@ public:
     // The segment that starts at `start` ends here (Size() at the latest).
     std::size_t SegmentEnd(std::size_t start) const;
     std::size_t LineStartAtOrBefore(std::size_t offset) const;
-    bool IsLineStart(std::size_t offset) const;
     // The smallest unit boundary at or after `offset`.
     std::size_t UnitBoundaryFrom(std::size_t offset) const;
     // Bytes of the unit that starts at `offset`: a double-byte pair or a CR
@@ -69,6 +68,11 @@ public:
     // Milliseconds since the epoch at which the read that brought byte
     // `offset` arrived.
     qint64 ArrivalOf(std::size_t offset) const;
+    // The first byte of the read that brought byte `offset`, and the first
+    // byte after that read (Size() for the last). Reads within the same
+    // millisecond count as one.
+    std::size_t ReadStartOf(std::size_t offset) const;
+    std::size_t ReadEndOf(std::size_t offset) const;
 
 private:
     struct Arrival
@@ -79,6 +83,7 @@ private:
 
     static constexpr std::size_t kChunkBytes = std::size_t(1) << kChunkBits;
 
+    std::vector<Arrival>::const_iterator ReadAfter(std::size_t offset) const;
     bool SplitsUnit(std::size_t offset) const;
     bool OddLeadRunBefore(std::size_t offset) const;
     void IndexLineStarts(std::size_t from, std::size_t to);

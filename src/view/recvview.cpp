@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -295,10 +296,30 @@ QString CRecvView::DrawnText(const Row &row) const
     QString text = RenderRange(row.start, row.end);
     if (text.endsWith(u'\n'))
         text.chop(1);
-    for (QChar &c : text)
-        if (c.unicode() < 0x20)
-            c = u' ';
-    return text;
+    return Drawable(std::move(text));
+}
+
+// Control pictures, also the placeholders of a lone CR or LF, are drawn in
+// the dim colour so they do not pass for received text.
+void CRecvView::DrawRowText(QPainter &painter, const Row &row, int y, const QColor &text,
+                            const QColor &controls) const
+{
+    const QString drawn = DrawnText(row);
+    const QFontMetricsF metrics(font());
+    const int left = MarginWidth() + kPadding;
+    qreal x = left;
+    for (qsizetype at = 0; at < drawn.size();) {
+        const bool picture = IsControlPicture(drawn[at]);
+        qsizetype end = at + 1;
+        while (end < drawn.size() && IsControlPicture(drawn[end]) == picture)
+            ++end;
+        const QString run = drawn.mid(at, end - at);
+        painter.setPen(picture ? controls : text);
+        painter.drawText(QRectF(x, y, left + TextWidth() + kPadding - x, RowHeight()),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, run);
+        x += metrics.horizontalAdvance(run);
+        at = end;
+    }
 }
 
 void CRecvView::paintEvent(QPaintEvent *)
@@ -323,10 +344,8 @@ void CRecvView::paintEvent(QPaintEvent *)
 
 void CRecvView::PaintRow(QPainter &painter, const Row &row, int y) const
 {
-    painter.setPen(palette().color(QPalette::Text));
-    const int left = MarginWidth() + kPadding;
-    painter.drawText(QRect(left, y, TextWidth() + kPadding, RowHeight()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DrawnText(row));
+    DrawRowText(painter, row, y, palette().color(QPalette::Text),
+                palette().color(QPalette::PlaceholderText));
 }
 
 // The selection stays shown when the view loses the focus.
@@ -343,20 +362,25 @@ void CRecvView::PaintSelection(QPainter &painter, const Row &row, int y) const
     painter.fillRect(area, palette().brush(QPalette::Active, QPalette::Highlight));
     painter.save();
     painter.setClipRect(area);
-    painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
-    painter.drawText(QRect(left, y, TextWidth() + kPadding, RowHeight()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DrawnText(row));
+    const QColor highlighted = palette().color(QPalette::Active, QPalette::HighlightedText);
+    DrawRowText(painter, row, y, highlighted, highlighted);
     painter.restore();
+}
+
+// Every row carries the time of its own first byte: a long reply without
+// line breaks would otherwise sit under the time of its first read.
+QString CRecvView::ArrivalStamp(const Row &row) const
+{
+    if (!m_bShowTimes || row.start >= m_history.Size())
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(m_history.ArrivalOf(row.start)).toString(u"hh:mm:ss.zzz");
 }
 
 void CRecvView::PaintTime(QPainter &painter, const Row &row, int y) const
 {
-    if (!m_bShowTimes || row.start >= m_history.Size())
+    const QString time = ArrivalStamp(row);
+    if (time.isEmpty())
         return;
-    if (!m_bHex && !m_history.IsLineStart(row.start))
-        return;
-    const QString time =
-        QDateTime::fromMSecsSinceEpoch(m_history.ArrivalOf(row.start)).toString(u"hh:mm:ss.zzz");
     painter.setPen(palette().color(QPalette::PlaceholderText));
     painter.drawText(QRect(kPadding, y, MarginWidth(), RowHeight()),
                      Qt::AlignLeft | Qt::AlignVCenter, time);

@@ -88,6 +88,8 @@ public:
     // The top-left of the character at byte `offset` in viewport pixels, if
     // it is in sight.
     QPoint PointOfOffset(std::size_t offset) const;
+    // The arrival time shown beside `row`; empty when times are off.
+    QString ArrivalStamp(const Row &row) const;
 
 signals:
     void SelectionChanged();
@@ -129,6 +131,10 @@ private:
     void IndexArrived();
     QString RenderRange(std::size_t from, std::size_t to) const;
     QString DrawnText(const Row &row) const;
+    static QString Drawable(QString text);
+    static bool IsControlPicture(QChar c);
+    void DrawRowText(QPainter &painter, const Row &row, int y, const QColor &text,
+                     const QColor &controls) const;
     int XOfOffset(const Row &row, std::size_t offset) const;
     std::size_t OffsetAtX(const Row &row, int x) const;
     std::size_t OffsetAtPoint(const QPoint &point) const;

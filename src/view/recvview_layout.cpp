@@ -13,17 +13,27 @@
 namespace {
 constexpr int kPadding = 3;
 const char kTimeSample[] = "00:00:00.000 ";
+constexpr char16_t kControlPictures = u'\u2400';
+} // namespace
 
-// Control characters are drawn as spaces; measuring the same text keeps the
-// widths and the drawing in step.
-QString Drawable(QString text)
+// A control byte the engine passes through would draw as nothing, so a reply
+// of one status byte would look empty: it is drawn as its control picture.
+// A tab stays blank space. Measuring the same text keeps the widths and the
+// drawing in step.
+QString CRecvView::Drawable(QString text)
 {
     for (QChar &c : text)
-        if (c.unicode() < 0x20)
+        if (c == u'\t')
             c = u' ';
+        else if (c.unicode() < 0x20)
+            c = QChar(char16_t(kControlPictures + c.unicode()));
     return text;
 }
-} // namespace
+
+bool CRecvView::IsControlPicture(QChar c)
+{
+    return c.unicode() >= kControlPictures && c.unicode() < kControlPictures + 0x20;
+}
 
 void CRecvView::ResetMetrics()
 {
@@ -95,9 +105,14 @@ std::vector<CRecvView::Row> CRecvView::SegmentRows(std::size_t start) const
 {
     const std::size_t size = m_history.Size();
     if (m_bHex) {
+        // With times shown each read starts a row, so every byte of a row
+        // arrived at the row's time, and a narrower view does not move a
+        // read's first byte away from its stamp.
+        const std::size_t base = m_bShowTimes ? m_history.ReadStartOf(start) : 0;
+        const std::size_t end = m_bShowTimes ? m_history.ReadEndOf(start) : size;
         const std::size_t perRow = std::size_t(HexBytesPerRow());
-        const std::size_t rowStart = start / perRow * perRow;
-        return {{rowStart, std::min(rowStart + perRow, size)}};
+        const std::size_t rowStart = base + (start - base) / perRow * perRow;
+        return {{rowStart, std::min(rowStart + perRow, end)}};
     }
     if (start >= size)
         return {{size, size}};

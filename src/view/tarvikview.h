@@ -87,6 +87,7 @@ class CCodePageMenu;
 class CStatusMessenger;
 class CUserCommandView;
 class QFile;
+class QLineEdit;
 
 class CTarvikView : public QWidget
 {
@@ -162,6 +163,7 @@ private:
     // ---- layout (view_layout.cpp) ----
     void LayoutAreas(int cx, int cy, bool repaint);
     void FitPortColumn(QSize panelNeed);
+    void FitWindowToView(QSize viewNeed);
 
     // ---- port kind, open and close (view_openclose.cpp) ----
     void ConnectPortControls();
@@ -171,6 +173,10 @@ private:
     void CloseOpenPort();
     void DiscardPort();
     void OnOpenResult(int error);
+    // Why the open of the current port failed, for the status bar; empty
+    // when nothing more than the generic message can be said.
+    QString OpenFailureCause(uint32_t error) const;
+    void ReportOpenFailure(const QString &cause);
     void OnPortLost();
     void SetReceivePaused(bool paused);
     bool SelectedFileUsable() const;
@@ -218,6 +224,7 @@ private:
     QString ChooseSaveFile(const QString &suggestedName);
     void OnSaveRecv();
     void OnSaveSend();
+    void SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces);
     QByteArray DisplayedSendText() const;
 
     // ---- edit commands (view_edit.cpp) ----
@@ -232,6 +239,8 @@ private:
     void OnSendFile();
     void ToggleFilePause();
     void StartFileSending();
+    // Tells why the field cannot start a transfer and puts the user there.
+    void RefuseFileField(QLineEdit *field, const QString &message);
     void OnStopFile();
     void StopFileSendingDisplay();
     void OnFileProgress(int percent);

@@ -6,6 +6,7 @@
 #include "view/recvview.h"
 #include "view/tarvikview.h"
 
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -49,7 +50,7 @@ void CTarvikView::OnSaveRecv()
     std::vector<QByteArrayView> pieces;
     for (const std::span<const uint8_t> piece : history.Pieces())
         pieces.emplace_back(reinterpret_cast<const char *>(piece.data()), qsizetype(piece.size()));
-    m_saveFiles.Write(path, pieces);
+    SaveAndConfirm(path, pieces);
 }
 
 void CTarvikView::OnSaveSend()
@@ -64,14 +65,26 @@ void CTarvikView::OnSaveSend()
         return;
     ByteString bytes;
     if (!IsConvError(box->GetData(bytes))) {
-        m_saveFiles.Write(path, {BytesOf(bytes)});
+        SaveAndConfirm(path, {BytesOf(bytes)});
         return;
     }
     const auto answer =
         QMessageBox::question(this, QString(), LoadString(IDS_SAVE_DISPLAYED_ONLY),
                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (answer == QMessageBox::Ok)
-        m_saveFiles.Write(path, {DisplayedSendText()});
+        SaveAndConfirm(path, {DisplayedSendText()});
+}
+
+// A save the user cannot see happen is confirmed with the file and its size.
+void CTarvikView::SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces)
+{
+    if (!m_saveFiles.Write(path, pieces))
+        return;
+    qint64 size = 0;
+    for (const QByteArrayView piece : pieces)
+        size += piece.size();
+    ShowStatusText(tr("已保存到 %1（%2 字节）").arg(QDir::toNativeSeparators(path)).arg(size),
+                   kStatusHint, kDefaultDuration);
 }
 
 // The characters of the send box as the program writes text everywhere, in

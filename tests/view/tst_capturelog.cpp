@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QLabel>
 
 #include <sys/mount.h>
 
@@ -170,6 +171,26 @@ private slots:
         QTest::mouseClick(m_framed->Button(ViewId::kSaveRecv), Qt::LeftButton);
         QVERIFY(FileBytes(saved) == stream);
         QVERIFY(m_framed->View()->HasPort());
+    }
+
+    // Ticked while the port is open: the status bar confirms the file and the
+    // file's name stands beside the options until logging stops.
+    void startingTheLogNamesItsFile()
+    {
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        Start();
+        OpenAgainstPeer();
+        m_framed->View()->SetSaveFileChooser([log](const QString &) { return log; });
+        auto *path = m_framed->View()->findChild<QLabel *>(QStringLiteral("captureLogPath"));
+        QVERIFY(path && path->text().isEmpty());
+        QTest::mouseClick(LogOption(), Qt::LeftButton);
+        QCOMPARE(m_framed->StatusText(), QStringLiteral("开始记录到 %1").arg(log));
+        QVERIFY(path->isVisible() && path->width() > 0);
+        QCOMPARE(path->toolTip(), log);
+        const QString shown = path->text();
+        QVERIFY2(shown == u"capture.log" || shown.contains(u'…'), qPrintable(shown));
+        QTest::mouseClick(LogOption(), Qt::LeftButton);
+        QVERIFY(path->text().isEmpty());
     }
 
     // The folder goes between two opens: the next open reports it.
