@@ -274,5 +274,15 @@ void CPortExtras::LogReceived(const uint8_t *bytes, std::size_t count)
 
 void CPortExtras::LogSent(const uint8_t *bytes, std::size_t count)
 {
-    m_pLog->Sent(bytes, count);
+    m_pLog->Sending(bytes, count);
+}
+
+void CPortExtras::LogSendDone(bool written)
+{
+    m_pLog->SendDone(written);
+}
+
+void CPortExtras::LogTransfer(const QString &note)
+{
+    m_pLog->Note(note);
 }

@@ -65,7 +65,11 @@ public:
     bool StopReconnecting(); // true when attempts were running
 
     void LogReceived(const uint8_t *bytes, std::size_t count);
+    // A write was handed to the port; it is logged once reported done.
     void LogSent(const uint8_t *bytes, std::size_t count);
+    void LogSendDone(bool written);
+    // A file transfer started or ended: a note in the log's line forms.
+    void LogTransfer(const QString &note);
     // The code page of the capture log's text lines.
     void SetLogCodePage(CodePageId page);
 
