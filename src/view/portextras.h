@@ -64,6 +64,7 @@ public:
     void OpenFailed();       // the open result of an attempt was a failure
     bool StopReconnecting(); // true when attempts were running
 
+    // Bytes were read: into the log, and they tell that a reopened port held.
     void LogReceived(const uint8_t *bytes, std::size_t count);
     // A write was handed to the port; it is logged once reported done.
     void LogSent(const uint8_t *bytes, std::size_t count);
@@ -77,6 +78,7 @@ private:
     void CreateReconnect(QWidget *view);
     void CreateCaptureLog(QWidget *view);
     QString ReconnectHint(int attempt) const;
+    QString QuickLossNote() const;
     bool TryReopen(int attempt);
     void OnCaptureLogToggled(bool on);
     void OpenCaptureLog();
