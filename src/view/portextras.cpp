@@ -61,6 +61,9 @@ void CPortExtras::Create(QWidget *view, QComboBox *portKind, QPushButton *openCl
     };
     showForKind(portKind->currentIndex());
     connect(portKind, &QComboBox::currentIndexChanged, this, showForKind);
+    connect(m_pLines, &CControlLinesBox::breakFailed, this, [this](const QString &reason) {
+        m_hooks.showStatus(tr("发送中断失败：%1").arg(reason), kStatusError, kDefaultDuration);
+    });
     CreateReconnect(view);
     CreateCaptureLog(view);
     Language::TranslateTree(view); // the captions made here, in the language chosen
