@@ -282,6 +282,8 @@ void CPortEx::FileThreadProc()
     }
     const CFileProgress progress(size);
     m_dwSendSpeed = 0;
+    m_speedWindow.Start(CSpeedWindow::Clock::now());
+    m_passBase = 0;
     uint32_t lastPosted = 0;
     bool completed = true;
     while (m_nPassesRemaining != 0) {
@@ -300,7 +302,6 @@ void CPortEx::FileThreadProc()
 bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted)
 {
     --m_nPassesRemaining;
-    m_passStart = std::chrono::steady_clock::now();
     std::rewind(file);
     uint32_t done = 0;
     if (!m_bSendingFile)
@@ -324,6 +325,7 @@ bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_
     if (!m_bSendingFile)
         return false;
     UpdateSpeed(done);
+    m_passBase += done;
     PostPortMsg(kPortFilePassDone, 0);
     return true;
 }
@@ -350,17 +352,11 @@ bool CPortEx::WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_
     return true;
 }
 
+// `done`: the bytes of the current pass.
 void CPortEx::UpdateSpeed(uint32_t done)
 {
-    const uint32_t elapsed = MillisecondsSincePassStart();
-    if (elapsed != 0)
-        m_dwSendSpeed = done / elapsed;
-}
-
-uint32_t CPortEx::MillisecondsSincePassStart() const
-{
-    const auto elapsed = std::chrono::steady_clock::now() - m_passStart;
-    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    if (const auto speed = m_speedWindow.Update(CSpeedWindow::Clock::now(), m_passBase + done))
+        m_dwSendSpeed = *speed;
 }
 
 void CPortEx::WaitWhilePaused()
