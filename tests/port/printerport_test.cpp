@@ -219,6 +219,20 @@ TEST_F(PrinterPortTest, InstanceIsListedAndPrintsWithItsOptionsOnItsQueue)
     EXPECT_EQ(jobs[0].copies, 2);
 }
 
+// A job the spooler holds for the user (here by the instance's option) is
+// where the user wanted it: the write is done, nothing is printed yet.
+TEST_F(PrinterPortTest, JobHeldBySpoolerCountsAsDone)
+{
+    AddQueue();
+    ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "held", "job-hold-until=indefinite"));
+    ASSERT_EQ(Open(m_queue + "/held"), 1u) << m_port.GetLastError();
+    ASSERT_EQ(WriteBytes(m_port, "held"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
+    EXPECT_TRUE(s_cupsd->Jobs(m_queue).empty());
+}
+
 // A job that never finishes printing keeps its write or pass under way until
 // close or stop cut it; neither waits for the printer.
 TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
