@@ -148,7 +148,9 @@ void CTarvikView::OnOpenResult(int error)
     if (!m_port.Port())
         return; // closed meanwhile; nothing waits for this result
     if (error != 0) {
-        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+        // The printer kind says why the spooler refused: no such queue, no answer.
+        ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + SpoolerFailureText(), kStatusError,
+                       kDefaultDuration);
         DiscardPort();
         m_form.openClose->setEnabled(true);
         m_extras.OpenFailed();
