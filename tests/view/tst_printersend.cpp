@@ -135,6 +135,12 @@ private slots:
                                   kSpoolerWaitMs);
         QVERIFY(!m_framed->View()->HasPort());
         QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
+        // The list is built again without waiting: the queues last listed.
+        m_framed->SelectKind(PortKind::Network);
+        m_framed->SelectKind(PortKind::Printer);
+        auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kPrinterListId);
+        QVERIFY(list && !list->findItems(kFine, Qt::MatchExactly).isEmpty());
+        QVERIFY(m_cupsd.IsFrozen());
     }
 
 private:
