@@ -324,7 +324,7 @@ bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_
     }
     if (!m_bSendingFile)
         return false;
-    UpdateSpeed(done);
+    UpdateSpeed(done, true);
     m_passBase += done;
     PostPortMsg(kPortFilePassDone, 0);
     return true;
@@ -352,11 +352,16 @@ bool CPortEx::WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_
     return true;
 }
 
-// `done`: the bytes of the current pass.
-void CPortEx::UpdateSpeed(uint32_t done)
+// `done`: the bytes of the current pass. A pass that ends before the window
+// knows a speed leaves the average since the start instead.
+void CPortEx::UpdateSpeed(uint32_t done, bool passEnd)
 {
-    if (const auto speed = m_speedWindow.Update(CSpeedWindow::Clock::now(), m_passBase + done))
+    const auto now = CSpeedWindow::Clock::now();
+    const uint64_t total = m_passBase + done;
+    if (const auto speed = m_speedWindow.Update(now, total))
         m_dwSendSpeed = *speed;
+    else if (passEnd)
+        m_dwSendSpeed = m_speedWindow.Average(now, total);
 }
 
 void CPortEx::WaitWhilePaused()

@@ -212,7 +212,7 @@ private:
     bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
     bool WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,
                              const CFileProgress &progress, uint32_t &lastPosted);
-    void UpdateSpeed(uint32_t done);
+    void UpdateSpeed(uint32_t done, bool passEnd = false);
     void WaitWhilePaused();
     void FinishFileThread(bool completed);
     void JoinFileThread();

@@ -5,7 +5,8 @@
 // the peer has them: the first writes of a transfer fill the socket's or the
 // driver's buffers at memory speed (megabytes in milliseconds on a
 // loopback connection). The first second, which holds that burst, is left
-// out: the speed is known from the end of the second second on.
+// out: the speed is known from the end of the second second on. A pass that
+// ends before then shows the average since the start (Average).
 //
 // Plain value type; the file thread owns it.
 #pragma once
@@ -23,6 +24,7 @@ public:
     void Start(Clock::time_point now)
     {
         m_start = m_next = {now, 0};
+        m_first = now;
         m_windows = 0;
     }
 
@@ -41,6 +43,13 @@ public:
         return uint32_t((total - m_start.bytes) / uint64_t(span.count()));
     }
 
+    // The average since Start, burst included (0 within the first millisecond).
+    uint32_t Average(Clock::time_point now, uint64_t total) const
+    {
+        const auto span = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_first);
+        return span.count() > 0 ? uint32_t(total / uint64_t(span.count())) : 0;
+    }
+
 private:
     struct Sample
     {
@@ -48,5 +57,6 @@ private:
         uint64_t bytes = 0;
     };
     Sample m_start, m_next;
-    int m_windows = 0; // windows begun since Start
+    Clock::time_point m_first; // of Start
+    int m_windows = 0;         // windows begun since Start
 };
