@@ -21,6 +21,29 @@
     </message>
 </context>
 <context>
+    <name>CCaptureLog</name>
+    <message>
+        <source>端口关闭时还有 %1 字节没有发送完，未记录</source>
+        <translation>The port closed with %1 bytes not yet sent; they were not logged</translation>
+    </message>
+    <message>
+        <source>发送失败的 %1 字节未记录</source>
+        <translation>%1 bytes that failed to send were not logged</translation>
+    </message>
+    <message>
+        <source>文件已被删除或移走</source>
+        <translation>the file was deleted or moved</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>另一个程序正在记录到这个文件</source>
+        <translation>another program is logging to this file</translation>
+    </message>
+</context>
+<context>
     <name>CControlLinesBox</name>
     <message>
         <source>有效</source>
@@ -33,6 +56,10 @@
     <message>
         <source>未知：此端口没有调制解调器状态</source>
         <translation>Unknown: this port has no modem status</translation>
+    </message>
+    <message>
+        <source>上一个中断还没有结束</source>
+        <translation>the previous break has not ended yet</translation>
     </message>
 </context>
 <context>
@@ -366,6 +393,26 @@
     <message>
         <source>已保存到 %1（%2 字节）</source>
         <translation>Saved to %1 (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>发送中断失败：%1</source>
+        <translation>Sending the break failed: %1</translation>
+    </message>
+    <message>
+        <source>（连接已 %1 次刚打开就断开）</source>
+        <translation> (the connection dropped right after opening %1 times)</translation>
+    </message>
+    <message>
+        <source>连接刚打开就断开（已 %1 次），继续自动重连…</source>
+        <translation>The connection dropped right after opening (%1 times); still reconnecting…</translation>
+    </message>
+    <message>
+        <source>开始发送文件 %1（%2 遍）</source>
+        <translation>File sending started: %1 (%2 passes)</translation>
+    </message>
+    <message>
+        <source>文件发送完成</source>
+        <translation>File sending finished</translation>
     </message>
 </context>
 <context>

@@ -13,3 +13,22 @@
 // Temporary files of `target` that a writer killed during its save left
 // behind are removed first, once the process that made them has ended.
 bool ReplaceFileAtomically(const std::filesystem::path &target, std::string_view bytes);
+
+// Writers of one file in several processes (two instances of the program,
+// the command line) must take turns at read, change and replace, or the
+// later replacement drops what the earlier one stored. While an object of
+// this class lives it holds an exclusive advisory lock on a lock file beside
+// `target` (".<name>.lock", made when needed and left in place); it waits
+// for a holder in another process. Where no lock file can be made (a
+// read-only folder) it holds nothing: no save can succeed there either.
+class CReplaceLock
+{
+public:
+    explicit CReplaceLock(const std::filesystem::path &target);
+    CReplaceLock(const CReplaceLock &) = delete;
+    CReplaceLock &operator=(const CReplaceLock &) = delete;
+    ~CReplaceLock();
+
+private:
+    int m_fd = -1;
+};

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,4 +142,26 @@ bool ReplaceFileAtomically(const fs::path &target, std::string_view bytes)
     }
     SyncFolder(finalPath.parent_path());
     return true;
+}
+
+CReplaceLock::CReplaceLock(const fs::path &target)
+{
+    const fs::path file = ResolveTarget(target);
+    const fs::path lock = file.parent_path() / ("." + file.filename().string() + ".lock");
+    m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (m_fd < 0)
+        return;
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(m_fd);
+            m_fd = -1;
+            return;
+        }
+    }
+}
+
+CReplaceLock::~CReplaceLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // drops the lock
 }

@@ -79,6 +79,7 @@ bool StoreEntries(const fs::path &path, const IniEntries &entries, IniStatus *st
 template <typename Edit> bool EditIniFile(const fs::path &file, IniStatus *status, Edit &&edit)
 {
     const fs::path path = ResolveIniPath(file);
+    const CReplaceLock lock(path); // read again under the lock: another writer may just have saved
     std::optional<IniEntries> entries = LoadEntries(path, status);
     if (!entries || !edit(*entries))
         return false;
@@ -135,6 +136,15 @@ bool IsMissing(const fs::path &path, IniStatus status)
 {
     std::error_code error;
     return status == IniStatus::FileUnreadable && !fs::exists(path, error) && !error;
+}
+
+// A value as the next read of its line gives it: the reader drops spaces and
+// tabs at the end of a line, so a value written one at a time loses them
+// when the next write reads the file.
+std::string_view AsReadBack(std::string_view value)
+{
+    const std::size_t end = value.find_last_not_of(" \t");
+    return end == std::string_view::npos ? std::string_view() : value.substr(0, end + 1);
 }
 
 bool SetHeaderComment(IniEntries &entries, std::string_view section, std::string_view comment,
@@ -271,6 +281,7 @@ bool WriteIniSection(const fs::path &file, std::string_view section, std::string
         return false;
     }
     const fs::path path = ResolveIniPath(file);
+    const CReplaceLock lock(path);
     IniStatus loaded = IniStatus::Ok;
     std::optional<IniEntries> entries = LoadEntries(path, &loaded);
     if (!entries && missing == IniMissingFile::Create && IsMissing(path, loaded))
@@ -280,7 +291,7 @@ bool WriteIniSection(const fs::path &file, std::string_view section, std::string
         return false;
     }
     for (const IniKeyValue &kv : values)
-        SetKeyValue(*entries, section, kv.key, kv.value);
+        SetKeyValue(*entries, section, kv.key, AsReadBack(kv.value));
     return SetHeaderComment(*entries, section, comment, status) &&
            StoreEntries(path, *entries, status);
 }
@@ -313,7 +324,9 @@ bool DeleteIniKey(const fs::path &file, std::string_view section, std::string_vi
 
 bool CreateIniFile(const fs::path &file, IniStatus *status)
 {
-    return StoreEntries(ResolveIniPath(file), {}, status);
+    const fs::path path = ResolveIniPath(file);
+    const CReplaceLock lock(path);
+    return StoreEntries(path, {}, status);
 }
 
 bool SortIniFile(const fs::path &file, bool ascending, IniStatus *status)

@@ -29,7 +29,9 @@
 // first match in file order counts. Functions that change the file report
 // the reason of a failure through the optional `status`.
 //
-// Window thread only: there is no locking, and the base folder is global.
+// Every change holds the file's CReplaceLock (atomicfile.h) from its read to
+// the replacement, so writers in several processes never lose each other's
+// changes. Window thread only: the base folder is global.
 #pragma once
 
 #include <cstdint>

@@ -282,6 +282,8 @@ void CPortEx::FileThreadProc()
     }
     const CFileProgress progress(size);
     m_dwSendSpeed = 0;
+    m_speedWindow.Start(CSpeedWindow::Clock::now());
+    m_passBase = 0;
     uint32_t lastPosted = 0;
     bool completed = true;
     while (m_nPassesRemaining != 0) {
@@ -300,7 +302,6 @@ void CPortEx::FileThreadProc()
 bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted)
 {
     --m_nPassesRemaining;
-    m_passStart = std::chrono::steady_clock::now();
     std::rewind(file);
     uint32_t done = 0;
     if (!m_bSendingFile)
@@ -323,7 +324,8 @@ bool CPortEx::RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_
     }
     if (!m_bSendingFile)
         return false;
-    UpdateSpeed(done);
+    UpdateSpeed(done, true);
+    m_passBase += done;
     PostPortMsg(kPortFilePassDone, 0);
     return true;
 }
@@ -350,17 +352,16 @@ bool CPortEx::WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_
     return true;
 }
 
-void CPortEx::UpdateSpeed(uint32_t done)
+// `done`: the bytes of the current pass. A pass that ends before the window
+// knows a speed leaves the average since the start instead.
+void CPortEx::UpdateSpeed(uint32_t done, bool passEnd)
 {
-    const uint32_t elapsed = MillisecondsSincePassStart();
-    if (elapsed != 0)
-        m_dwSendSpeed = done / elapsed;
-}
-
-uint32_t CPortEx::MillisecondsSincePassStart() const
-{
-    const auto elapsed = std::chrono::steady_clock::now() - m_passStart;
-    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    const auto now = CSpeedWindow::Clock::now();
+    const uint64_t total = m_passBase + done;
+    if (const auto speed = m_speedWindow.Update(now, total))
+        m_dwSendSpeed = *speed;
+    else if (passEnd)
+        m_dwSendSpeed = m_speedWindow.Average(now, total);
 }
 
 void CPortEx::WaitWhilePaused()

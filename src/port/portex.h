@@ -23,6 +23,7 @@
 #include "port/portevent.h"
 #include "port/portkind.h"
 #include "port/portnotify.h"
+#include "port/speedwindow.h"
 
 #include <atomic>
 #include <chrono>
@@ -110,7 +111,8 @@ public:
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
     uint32_t IsSendFilePaused() const;
-    uint32_t GetSendSpeed() const { return m_dwSendSpeed.load(); } // bytes per millisecond
+    // Bytes per millisecond over the last second or two (speedwindow.h); 0 at first.
+    uint32_t GetSendSpeed() const { return m_dwSendSpeed.load(); }
     int32_t GetPercentDone() const { return m_nPercentDone.load(); }
     uint32_t GetLastError() const { return m_dwLastError.load(); }
     // Window thread: the file being sent, empty after a refused SendFile.
@@ -210,11 +212,10 @@ private:
     bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
     bool WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_t done,
                              const CFileProgress &progress, uint32_t &lastPosted);
-    void UpdateSpeed(uint32_t done);
+    void UpdateSpeed(uint32_t done, bool passEnd = false);
     void WaitWhilePaused();
     void FinishFileThread(bool completed);
     void JoinFileThread();
-    uint32_t MillisecondsSincePassStart() const;
 
     CPortNotifier m_notifier;
     QObject *m_pOwner = nullptr; // window thread only; the notifier guards delivery
@@ -230,9 +231,10 @@ private:
     std::atomic<uint32_t> m_dwSendSpeed{0};
     CPortEvent m_intervalEvent{CPortEvent::Reset::Auto};
     CPortEvent m_fileThreadEnded{CPortEvent::Reset::Manual};
-    FileTransferRules m_fileRules;                     // set by the kind's constructor
-    std::thread m_fileThread;                          // window thread only
-    std::chrono::steady_clock::time_point m_passStart; // file thread only
+    FileTransferRules m_fileRules; // set by the kind's constructor
+    std::thread m_fileThread;      // window thread only
+    CSpeedWindow m_speedWindow;    // file thread only
+    uint64_t m_passBase = 0;       // file thread only: bytes of the passes before this one
 
     mutable std::mutex m_fileMutex; // guards m_bPaused
     std::condition_variable m_pauseCv;

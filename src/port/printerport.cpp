@@ -48,23 +48,34 @@ uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValu
         return 0;
     }
     ResetPercentDone();
+    ClearFailure();
     const std::string name(m_settings.szPrinter, strnlen(m_settings.szPrinter, kPrinterNameSize));
     if (name.empty())
         return 0;
-    SpoolFailure failure;
-    if (!Spooler::QueueExists(name, failure)) {
-        RecordError(failure.PortError(), TraceSeverity::SystemCall,
-                    "CPrinterPort::OpenPort - Unable to open the printer");
+    // An asynchronous open asks the spooler on the write thread: a spooler
+    // that does not answer must not hold the owner's thread.
+    if (!async && !QueueFound(name))
         return 0;
-    }
     m_printer = name;
     m_writeQuit = false;
     m_writeJob.Rearm();
-    m_writeThread = std::thread(&CPrinterPort::WriteThreadProc, this);
     AttachOwner(owner, message, userValue, async != 0);
-    if (async)
-        PostPortMsg(kPortOpened, UserValue());
+    m_writeThread = std::thread(&CPrinterPort::WriteThreadProc, this, async != 0);
     return 1;
+}
+
+bool CPrinterPort::QueueFound(const std::string &name)
+{
+    SpoolFailure failure;
+    if (Spooler::QueueExists(name, failure))
+        return true;
+    {
+        std::lock_guard guard(m_failureLock);
+        m_failure = failure;
+    }
+    RecordError(failure.PortError(), TraceSeverity::SystemCall,
+                "CPrinterPort::OpenPort - Unable to open the printer");
+    return false;
 }
 
 void CPrinterPort::ClosePort()
@@ -98,12 +109,7 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
                     "CPrinterPort::Write - A job is being sent already!");
         return 0;
     }
-    SpoolFailure failure;
-    if (!Spooler::QueueTakesJobs(m_printer, failure)) {
-        RecordFailure(failure);
-        return 0;
-    }
-    m_writeBusy = true;
+    m_writeBusy = true; // the job's start reads the queue's state on the write thread
     {
         std::lock_guard guard(m_writeLock);
         m_writeBytes.assign(bytes, bytes + length);
@@ -115,8 +121,14 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
     return 1;
 }
 
-void CPrinterPort::WriteThreadProc()
+void CPrinterPort::WriteThreadProc(bool reportOpen)
 {
+    if (reportOpen) {
+        const bool found = QueueFound(m_printer);
+        PostPortMsg(kPortOpened, UserValue(), found ? 0 : uint16_t(GetLastError()));
+        if (!found)
+            return; // the owner closes the port
+    }
     std::vector<uint8_t> bytes;
     while (TakeWriteRequest(bytes)) {
         SpoolFailure failure;

@@ -9,10 +9,14 @@
 // spooler failed is kept (GetSpoolFailure) for the owner to show.
 //
 // Threads:
-//   - Window thread: every public operation. Write only reads the queue's
-//     state (at most kSpoolerTimeout); the job itself runs on the write thread.
-//   - Write thread: from OpenPort to ClosePort; sends each accepted Write's
-//     job and watches it (m_writeJob), then sends code 2. It lives as long as
+//   - Window thread: every public operation; none of them asks the spooler
+//     when the port was opened asynchronously (only a synchronous OpenPort
+//     looks for the queue, at most kSpoolerTimeout).
+//   - Write thread: from OpenPort to ClosePort; after an asynchronous open it
+//     looks for the queue and posts code 3 with the result; then it sends
+//     each accepted Write's job (whose start reads the queue's state) and
+//     watches it (m_writeJob), then sends code 2. A ClosePort during the
+//     look for the queue waits for it (at most kSpoolerTimeout). It lives as long as
 //     the port so that a code 2 handler that writes again never waits for it.
 //   - File thread: one job per pass (m_fileJob).
 // ClosePort cuts the write job's connection (CSpoolJob::Cut) and joins the
@@ -25,7 +29,8 @@
 // Notifications:
 //   code 2  sent    by the write thread once the job has printed or failed;
 //                   HIWORD is the last error of a failed job, 0 otherwise
-//   code 3  posted  by an asynchronous OpenPort
+//   code 3  posted  by the write thread after an asynchronous OpenPort;
+//                   HIWORD is the last error when the queue was not found
 //   codes 5-8 posted by the file thread (portex.h); code 8 follows a pass once
 //           its job has printed, and code 6 a pass whose job failed.
 #pragma once
@@ -74,7 +79,8 @@ protected:
     void OnStopWaitTimedOut() override;
 
 private:
-    void WriteThreadProc();
+    bool QueueFound(const std::string &name);
+    void WriteThreadProc(bool reportOpen);
     bool TakeWriteRequest(std::vector<uint8_t> &bytes);
     bool SendJob(const std::vector<uint8_t> &bytes, SpoolFailure &failure);
     void StopWriteThread();

@@ -57,6 +57,9 @@ public:
     // own, so the caller does not wait; false when the port is closed or a
     // break is still on. ClosePort ends with the break.
     bool SendBreak(int durationMs);
+    // While a break holds the line; then 0 or the OS error it ended with.
+    bool BreakRunning() const { return m_breakOn; }
+    int BreakError() const { return m_breakError; }
 
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;
@@ -86,6 +89,7 @@ private:
     CDeviceWaker m_chunkWaker;   // the chunk event of the file thread
     std::thread m_break;         // window thread; runs one SendBreak
     std::atomic<bool> m_breakOn{false};
+    std::atomic<int> m_breakError{0}; // of the last break
     std::atomic<bool> m_stopping{false};
     // Input is reported when the bytes ever arrived (read + queued) grow, so
     // bytes that come while the owner handles code 1 are reported as well,

@@ -24,10 +24,13 @@ bool CSerialPort::SendBreak(int durationMs)
         return false;
     JoinBreak(); // the last one has ended
     m_breakOn = true;
+    m_breakError = 0;
     m_break = std::thread([this, durationMs] {
-        if (const int error = m_device.File().SendBreak(durationMs))
+        if (const int error = m_device.File().SendBreak(durationMs)) {
             RecordSystemError(error, TraceSeverity::SystemCall,
                               "CSerialPort::SendBreak - Unable to send a break");
+            m_breakError = error;
+        }
         m_breakOn = false;
     });
     return true;

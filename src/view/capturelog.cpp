@@ -1,6 +1,7 @@
 #include "view/capturelog.h"
 
 #include <QDateTime>
+#include <QFile>
 
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -28,10 +29,11 @@ CCaptureLog::~CCaptureLog()
 QString CCaptureLog::Open(const QString &path, Form form, bool withSent)
 {
     Close();
-    m_file.setFileName(path);
+    m_path = path;
     // Unbuffered: a full disk shows at the write that meets it.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        m_failure = Failure();
+    const CAppendFile::Outcome outcome = m_file.Open(QFile::encodeName(path).constData());
+    if (outcome != CAppendFile::Outcome::Opened) {
+        m_failure = OpenFailure(outcome);
         return m_failure;
     }
     m_form = form;
@@ -43,22 +45,45 @@ QString CCaptureLog::Open(const QString &path, Form form, bool withSent)
 QString CCaptureLog::Close()
 {
     m_flush.stop();
-    if (!m_file.isOpen())
+    if (!m_file.IsOpen())
         return {};
+    if (!m_sending.isEmpty())
+        Note(tr("端口关闭时还有 %1 字节没有发送完，未记录").arg(m_sending.size()));
+    m_sending.clear();
     const bool written = WritePending();
-    m_file.close();
+    m_file.Close();
     return written ? QString() : m_failure;
 }
 
-void CCaptureLog::Sent(const uint8_t *bytes, std::size_t count)
+void CCaptureLog::Sending(const uint8_t *bytes, std::size_t count)
 {
-    if (m_withSent)
-        Add('>', bytes, count);
+    if (m_withSent && m_file.IsOpen())
+        m_sending.append(reinterpret_cast<const char *>(bytes), qsizetype(count));
+}
+
+void CCaptureLog::SendDone(bool written)
+{
+    const QByteArray sent = std::exchange(m_sending, QByteArray());
+    if (!written && !sent.isEmpty())
+        Note(tr("发送失败的 %1 字节未记录").arg(sent.size()));
+    else if (written)
+        Add('>', reinterpret_cast<const uint8_t *>(sent.constData()), std::size_t(sent.size()));
+}
+
+void CCaptureLog::Note(const QString &text)
+{
+    if (!m_file.IsOpen() || m_form == Form::Raw)
+        return;
+    if (m_form == Form::TextLines)
+        AppendTimestamp();
+    m_pending.append("# ");
+    m_pending.append(text.toUtf8());
+    m_pending.append('\n');
 }
 
 void CCaptureLog::Add(char mark, const uint8_t *bytes, std::size_t count)
 {
-    if (!m_file.isOpen() || count == 0)
+    if (!m_file.IsOpen() || count == 0)
         return;
     switch (m_form) {
     case Form::Raw:
@@ -144,23 +169,42 @@ void CCaptureLog::AppendTimestamp()
     m_pending.append(' ');
 }
 
-// False when the file refused bytes; it is closed then, and what it took
-// before stays in it.
+// False when the file refused bytes or its path no longer names it; it is
+// closed then, and what it took before stays in it.
 bool CCaptureLog::WritePending()
 {
-    if (!m_file.isOpen())
+    if (!m_file.IsOpen())
         return true;
-    const bool written = m_pending.isEmpty() || m_file.write(m_pending) == m_pending.size();
-    m_pending.resize(0); // keeps the capacity for the next round
-    if (written && m_file.flush())
+    const QByteArray name = QFile::encodeName(m_path);
+    if (!m_file.StillNamedBy(name.constData())) {
+        m_failure = Failure(tr("文件已被删除或移走"));
+    } else if (m_file.Write(m_pending.constData(), std::size_t(m_pending.size()))) {
+        m_pending.resize(0); // keeps the capacity for the next round
         return true;
-    m_failure = Failure();
+    } else {
+        m_failure = Failure(qt_error_string(m_file.Error()));
+    }
+    m_pending.resize(0);
     m_flush.stop();
-    m_file.close();
+    m_file.Close();
     return false;
 }
 
-QString CCaptureLog::Failure() const
+QString CCaptureLog::Failure(const QString &reason) const
 {
-    return QStringLiteral("%1: %2").arg(m_file.fileName(), m_file.errorString());
+    return QStringLiteral("%1: %2").arg(m_path, reason);
+}
+
+QString CCaptureLog::OpenFailure(CAppendFile::Outcome outcome) const
+{
+    switch (outcome) {
+    case CAppendFile::Outcome::NotRegular:
+        return Failure(tr("不是普通文件"));
+    case CAppendFile::Outcome::Locked:
+        return Failure(tr("另一个程序正在记录到这个文件"));
+    case CAppendFile::Outcome::Failed:
+    case CAppendFile::Outcome::Opened:
+        break;
+    }
+    return Failure(qt_error_string(m_file.Error()));
 }

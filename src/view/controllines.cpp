@@ -1,6 +1,7 @@
 #include "view/controllines.h"
 
 #include "port/portdevice.h"
+#include "port/porterror.h"
 #include "port/serialport.h"
 
 #include <QEvent>
@@ -67,10 +68,9 @@ void CControlLinesBox::BuildControls()
     // The tool tip names kBreakMs.
     m_break->setToolTip(
         QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "发送中断：使线路保持中断状态 250 毫秒")));
-    connect(m_break, &QPushButton::clicked, this, [this] {
-        if (m_port)
-            m_port->SendBreak(kBreakMs);
-    });
+    connect(m_break, &QPushButton::clicked, this, &CControlLinesBox::OnBreakClicked);
+    m_breakWatch.setInterval(kPollMs);
+    connect(&m_breakWatch, &QTimer::timeout, this, &CControlLinesBox::WatchBreak);
     grid->addWidget(m_break, 0, 2, 1, 2);
     for (int i = 0; i < int(m_indicators.size()); ++i) {
         m_indicators[i] = new QLabel(QString::fromLatin1(kStatusNames[i]), this);
@@ -94,6 +94,7 @@ void CControlLinesBox::Follow(CPortEx *port)
 void CControlLinesBox::Forget()
 {
     m_poll.stop();
+    m_breakWatch.stop(); // the close ends the break
     m_port = nullptr;
     ShowLines(std::nullopt);
     setEnabled(false);
@@ -155,7 +156,29 @@ void CControlLinesBox::ShowLines(std::optional<unsigned> lines)
         m_indicators[i]->setStyleSheet(IndicatorStyle(state));
         m_indicators[i]->setToolTip(IndicatorTip(state));
     }
-    m_break->setEnabled(m_port != nullptr);
+    m_break->setEnabled(m_port && lines && !m_breakWatch.isActive());
+}
+
+void CControlLinesBox::OnBreakClicked()
+{
+    if (!m_port)
+        return;
+    if (!m_port->SendBreak(kBreakMs)) {
+        emit breakFailed(tr("上一个中断还没有结束"));
+        return;
+    }
+    m_breakWatch.start();
+    m_break->setEnabled(false);
+}
+
+void CControlLinesBox::WatchBreak()
+{
+    if (!m_port || m_port->BreakRunning())
+        return;
+    m_breakWatch.stop();
+    m_break->setEnabled(m_shown.has_value());
+    if (const int error = m_port->BreakError())
+        emit breakFailed(QString::fromLocal8Bit(SystemErrorText(error)));
 }
 
 CControlLinesBox::LineState CControlLinesBox::Indicator(unsigned line) const

@@ -6,6 +6,9 @@
 // thread (TIOCMGET does not block), so there is no watch thread and closing
 // the port never waits for one. A line without modem status (a
 // pseudo-terminal) shows every indicator as unknown and offers no toggles.
+// The break needs modem control as the toggles do (a pseudo-terminal takes
+// it and does nothing); the button is disabled while a break runs, and a
+// break the line refused is reported through breakFailed.
 // The user's DTR and RTS choices are kept for the session and applied again
 // at the next open. No flow-control mode hands DTR or RTS to the driver (the
 // modes set fixed levels at open), so the toggles are there whenever the
@@ -52,6 +55,10 @@ public:
     QPushButton *BreakButton() const { return m_break; }
     bool Polling() const { return m_poll.isActive(); }
 
+signals:
+    // `reason` says why the break was not sent.
+    void breakFailed(const QString &reason);
+
 protected:
     void changeEvent(QEvent *event) override;
 
@@ -69,9 +76,12 @@ private:
     std::optional<unsigned> ReadLines();
     void Poll();
     void ShowLines(std::optional<unsigned> lines);
+    void OnBreakClicked();
+    void WatchBreak();
 
     CSerialPort *m_port = nullptr;
     QTimer m_poll;
+    QTimer m_breakWatch;             // runs while a break holds the line
     std::optional<unsigned> m_shown; // the lines last read; none: unknown
     std::array<LineToggle, 2> m_toggles{};
     QPushButton *m_break = nullptr;

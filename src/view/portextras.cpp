@@ -28,6 +28,7 @@ constexpr int kGap = 4; // between the rows, and between the controls of a row
 constexpr int kDefaultDuration = 0;
 constexpr int kUntilReplaced = -1;
 constexpr int kReconnectedHintMs = 8000;
+constexpr int kQuickLossesToTell = 3;
 
 // Width and height a control asks for at the current font and style.
 QSize Wanted(const QWidget *control)
@@ -63,6 +64,9 @@ void CPortExtras::Create(QWidget *view, QComboBox *portKind, QPushButton *openCl
     };
     showForKind(portKind->currentIndex());
     connect(portKind, &QComboBox::currentIndexChanged, this, showForKind);
+    connect(m_pLines, &CControlLinesBox::breakFailed, this, [this](const QString &reason) {
+        m_hooks.showStatus(tr("发送中断失败：%1").arg(reason), kStatusError, kDefaultDuration);
+    });
     CreateReconnect(view);
     CreateCaptureLog(view);
     Language::TranslateTree(view); // the captions made here, in the language chosen
@@ -96,11 +100,14 @@ void CPortExtras::Opened()
 {
     m_pLines->Follow(m_port.Port());
     m_pReconnect->NoteTransferEnded(false); // none has run on this port
-    if (!m_pReconnect->Active())            // a reopened port is the same target
+    if (!m_pReconnect->Active()) {          // a reopened port is the same target
         m_nReopenUsbDevice = m_port.SelectedUsbDevice();
+        m_pReconnect->NoteOpenedByUser();
+    }
     if (m_pReconnect->Active()) {
-        m_pReconnect->Stop();
-        const QString done = tr("自动重连成功（第 %1 次尝试）").arg(m_pReconnect->Attempts());
+        m_pReconnect->NoteReopened();
+        const QString done =
+            tr("自动重连成功（第 %1 次尝试）").arg(m_pReconnect->Attempts()) + QuickLossNote();
         m_hooks.showStatus(m_pReconnect->TransferCutOff()
                                ? done + tr("。中断的文件发送没有继续，请重新发送。")
                                : done,
@@ -133,9 +140,16 @@ void CPortExtras::CreateReconnect(QWidget *view)
     });
 }
 
+// Empty until a few reopened connections were lost before they held.
+QString CPortExtras::QuickLossNote() const
+{
+    const int losses = m_pReconnect->QuickLosses();
+    return losses < kQuickLossesToTell ? QString() : tr("（连接已 %1 次刚打开就断开）").arg(losses);
+}
+
 QString CPortExtras::ReconnectHint(int attempt) const
 {
-    const QString hint = tr("正在自动重连（第 %1 次）…").arg(attempt);
+    const QString hint = tr("正在自动重连（第 %1 次）…").arg(attempt) + QuickLossNote();
     return m_pReconnect->TransferCutOff() ? tr("文件发送已中断，不会续传。") + hint : hint;
 }
 
@@ -165,6 +179,9 @@ void CPortExtras::Lost(bool transferRunning)
         return;
     m_pReconnect->Start(transferRunning);
     m_openClose->setText(tr("停止重连"));
+    if (const int losses = m_pReconnect->QuickLosses(); losses >= kQuickLossesToTell)
+        m_hooks.showStatus(tr("连接刚打开就断开（已 %1 次），继续自动重连…").arg(losses),
+                           kStatusError, kUntilReplaced);
 }
 
 void CPortExtras::TransferEnded(bool failed)
@@ -294,10 +311,21 @@ void CPortExtras::StopCaptureLog(const QString &reason)
 
 void CPortExtras::LogReceived(const uint8_t *bytes, std::size_t count)
 {
+    m_pReconnect->NoteData();
     m_pLog->Received(bytes, count);
 }
 
 void CPortExtras::LogSent(const uint8_t *bytes, std::size_t count)
 {
-    m_pLog->Sent(bytes, count);
+    m_pLog->Sending(bytes, count);
+}
+
+void CPortExtras::LogSendDone(bool written)
+{
+    m_pLog->SendDone(written);
+}
+
+void CPortExtras::LogTransfer(const QString &note)
+{
+    m_pLog->Note(note);
 }

@@ -65,8 +65,13 @@ public:
     void OpenFailed();       // the open result of an attempt was a failure
     bool StopReconnecting(); // true when attempts were running
 
+    // Bytes were read: into the log, and they tell that a reopened port held.
     void LogReceived(const uint8_t *bytes, std::size_t count);
+    // A write was handed to the port; it is logged once reported done.
     void LogSent(const uint8_t *bytes, std::size_t count);
+    void LogSendDone(bool written);
+    // A file transfer started or ended: a note in the log's line forms.
+    void LogTransfer(const QString &note);
     // The code page of the capture log's text lines.
     void SetLogCodePage(CodePageId page);
 
@@ -74,6 +79,7 @@ private:
     void CreateReconnect(QWidget *view);
     void CreateCaptureLog(QWidget *view);
     QString ReconnectHint(int attempt) const;
+    QString QuickLossNote() const;
     bool TryReopen(int attempt);
     void OnCaptureLogToggled(bool on);
     bool OpenCaptureLog(); // false when it failed (and was reported)

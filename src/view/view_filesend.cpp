@@ -182,6 +182,7 @@ void CTarvikView::StartFileSending()
                                  uint32_t(std::max(*interval, 0))))
         return; // the port has traced why
     m_fileSend.Started();
+    m_extras.LogTransfer(tr("开始发送文件 %1（%2 遍）").arg(m_fileSend.SelectedFile()).arg(count));
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
@@ -200,6 +201,7 @@ void CTarvikView::OnStopFile()
     if (m_port.Port() && m_port.Port()->IsSendingFile()) {
         m_port.Port()->StopSendFile();
         m_fileSend.Ended();
+        m_extras.LogTransfer(LoadString(IDS_FILE_SEND_STOPPED));
         ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
         SetStringText(m_form.sendFile, IDS_SEND);
     }
@@ -221,6 +223,7 @@ void CTarvikView::OnFileSendEnded(bool failed)
     if (!m_fileSend.IsSending() || !m_port.Port())
         return;
     m_extras.TransferEnded(failed);
+    m_extras.LogTransfer(failed ? LoadString(IDS_FILE_SEND_ERROR) : tr("文件发送完成"));
     m_fileSend.Ended();
     m_form.send->setEnabled(true);
     SetStringText(m_form.sendFile, IDS_SEND);

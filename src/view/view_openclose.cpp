@@ -196,9 +196,15 @@ void CTarvikView::OnOpenResult(int error)
     if (!m_port.Port())
         return; // closed meanwhile; nothing waits for this result
     if (error != 0) {
+        // The printer kind says why the spooler refused: no such queue, no answer.
+        const QString spooler = SpoolerFailureText();
         const QString cause = OpenFailureCause(uint32_t(error));
         DiscardPort();
-        ReportOpenFailure(cause);
+        if (spooler.isEmpty())
+            ReportOpenFailure(cause);
+        else
+            ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + spooler, kStatusError,
+                           kDefaultDuration);
         m_form.openClose->setEnabled(true);
         m_extras.OpenFailed();
         return;

@@ -95,11 +95,12 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
     }
     m_form.send->setEnabled(false);
     m_counters.BeginWrite(count, m_form.countSend->isChecked());
+    m_extras.LogSent(bytes, count); // before: the port may report it done inside Write
     if (m_port.Port()->Write(bytes, count, nullptr, 1) != 0) {
         m_status.NoteSent(bytes, count);
-        m_extras.LogSent(bytes, count);
         return 1;
     }
+    m_extras.LogSendDone(false);
     ShowStatusText(tr(kSendFailed) + SpoolerFailureText(), kStatusError, kSendFailedDuration);
     m_form.send->setEnabled(true);
     m_counters.WriteRefused();
@@ -115,6 +116,7 @@ void CTarvikView::OnWriteDone(int error)
         ShowStatusText(tr(kSendFailed) + spoolerFailure, kStatusError, kSendFailedDuration);
     // A job the spooler failed was not sent.
     m_counters.EndWrite(m_form.countSend->isChecked(), spoolerFailure.isEmpty());
+    m_extras.LogSendDone(error == 0);
     ScheduleDisplay();
     // A write that ends during a file transfer leaves the button to the end
     // of the transfer, which enables it again.

@@ -171,6 +171,65 @@ TEST_F(IniFileTest, UnusualNamesAndLongLinesReadBack)
         EXPECT_EQ(ReadIniValue(file, section, key), value) << section << "/" << key;
 }
 
+// One replacement must leave the bytes of one write per value and the
+// comment's rewrite, whose reads drop spaces and tabs at a line's end.
+TEST_F(IniFileTest, SectionWriteMatchesOneWriteEach)
+{
+    const std::vector<IniKeyValue> rows[] = {
+        {{"a", "1"}, {"b", "two words"}},
+        {{"a", "trailing  "}, {"b", "tab\t"}, {"c", " lead and trail \t "}},
+        {{"a", "   "}, {"a", "again\t"}, {"new", "x "}},
+    };
+    const std::string before = "# old\r\n[S]\r\na=0\r\n[T]\r\nt=1\r\n";
+    for (const auto &values : rows) {
+        SCOPED_TRACE(values.front().value);
+        WriteBytes(file, before);
+        for (const IniKeyValue &kv : values)
+            ASSERT_TRUE(WriteIniValue(file, "S", kv.key, kv.value));
+        ASSERT_TRUE(SetIniSectionComment(file, "S", "# new"));
+        const std::string oneByOne = ReadBytes(file);
+        WriteBytes(file, before);
+        ASSERT_TRUE(WriteIniSection(file, "S", "# new", values, IniMissingFile::Fail));
+        EXPECT_TRUE(SameBytes(oneByOne, ReadBytes(file)));
+    }
+}
+
+// Writers in several processes each read the file, change one key and
+// replace it; every key each of them wrote must survive the others.
+TEST_F(IniFileTest, WritersInSeveralProcessesLoseNoValue)
+{
+    constexpr int kWriters = 4, kKeys = 40;
+    WriteBytes(file, "[A]\r\n");
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            bool ok = true;
+            for (int k = 0; k < kKeys; ++k) {
+                const std::string key = std::to_string(w) + "." + std::to_string(k);
+                ok = (w % 2 == 0
+                          ? WriteIniValue(file, "A", key, "v")
+                          : WriteIniSection(file, "A", "", {{{key, "v"}}}, IniMissingFile::Fail)) &&
+                     ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        writers.push_back(pid);
+    }
+    for (const pid_t pid : writers) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_EQ(status, 0);
+    }
+    int lost = 0;
+    for (int w = 0; w < kWriters; ++w) {
+        for (int k = 0; k < kKeys; ++k)
+            lost += ReadIniValue(file, "A", std::to_string(w) + "." + std::to_string(k)) != "v";
+    }
+    EXPECT_EQ(lost, 0);
+}
+
 // A file size limit makes the write of the new contents fail, for root too.
 TEST_F(IniFileTest, FailedSaveKeepsTheOldFile)
 {
@@ -189,7 +248,9 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile)
     EXPECT_FALSE(written);
     EXPECT_EQ(status, IniStatus::WriteFailed);
     EXPECT_TRUE(SameBytes(before, ReadBytes(file)));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    // The file and its writers' lock file; no temporary file left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    EXPECT_TRUE(fs::exists(dir / ("." + file.filename().string() + ".lock")));
 }
 
 // A save killed after creating its temporary file leaves it behind; the next

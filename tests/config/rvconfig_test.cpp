@@ -151,9 +151,11 @@ TEST_F(RvConfigTest, OneRenameGivesTheBytesOfTheSingleWrites)
         ASSERT_EQ(SaveRvConfig(saved, values, SerialDefaultsBlock()), RvSaveResult::Saved);
         EXPECT_EQ(watch.Renames(), 1);
         EXPECT_TRUE(SameBytes(ReadBytes(reference), ReadBytes(saved)));
+        // The file and its writers' lock file; no temporary file left.
         EXPECT_EQ(
             std::distance(fs::directory_iterator(saved.parent_path()), fs::directory_iterator()),
-            1);
+            2);
+        EXPECT_TRUE(fs::exists(saved.parent_path() / ".rvcfg.ini.lock"));
     }
 }
 

@@ -66,6 +66,7 @@ protected:
         AddQueue(add);
         ASSERT_EQ(Open(m_queue), 1u) << m_port.GetLastError();
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
+        ASSERT_EQ(LastOf(kPortOpened)->error, 0) << m_port.GetLastError();
     }
     const PortMsg *LastOf(uint16_t code) const
     {
@@ -128,7 +129,6 @@ struct Refusal
     const char *name;
     AddQueueFn add;
     std::function<bool(CPrivateCupsd &, const std::string &queue)> spoil;
-    bool writeAccepted; // the queue looked fine, the job failed later
     SpoolFault fault;
     const char *reason; // part of the spooler's reason
 };
@@ -138,17 +138,17 @@ const Refusal kRefusals[] = {
      [](CPrivateCupsd &cupsd, const std::string &queue) {
          return cupsd.DisableQueue(queue, "out of paper (test)");
      },
-     false, SpoolFault::QueueStopped, "out of paper (test)"},
+     SpoolFault::QueueStopped, "out of paper (test)"},
     {"RejectingQueue", &CPrivateCupsd::AddRawQueue,
      [](CPrivateCupsd &cupsd, const std::string &queue) {
          return cupsd.RejectJobs(queue, "maintenance (test)");
      },
-     false, SpoolFault::NotAccepting, "maintenance (test)"},
+     SpoolFault::NotAccepting, "maintenance (test)"},
     {"BackendFails", &CPrivateCupsd::AddFailingQueue,
-     [](CPrivateCupsd &, const std::string &) { return true; }, true, SpoolFault::JobAborted,
+     [](CPrivateCupsd &, const std::string &) { return true; }, SpoolFault::JobAborted,
      kFailingBackendMessage},
     {"DeletedQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) { return cupsd.DeleteQueue(queue); }, false,
+     [](CPrivateCupsd &cupsd, const std::string &queue) { return cupsd.DeleteQueue(queue); },
      SpoolFault::UnknownQueue, "does not exist"},
 };
 
@@ -170,18 +170,13 @@ protected:
     }
 };
 
+// The write thread asks the spooler; the failure comes with code 2.
 TEST_P(PrinterRefusalTest, PlainWriteFailsWithTheSpoolersReason)
 {
     OpenSpoiledQueue();
-    const uint32_t accepted = WriteBytes(m_port, "never printed");
-    ASSERT_EQ(accepted, GetParam().writeAccepted ? 1u : 0u);
-    if (accepted) {
-        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-        EXPECT_EQ(LastOf(kPortWriteDone)->error, kSpoolErrJobAborted);
-    } else {
-        m_owner.Sync();
-        EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0) << "a refused Write raises nothing";
-    }
+    ASSERT_EQ(WriteBytes(m_port, "never printed"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(LastOf(kPortWriteDone)->error, m_port.GetSpoolFailure().PortError());
     ExpectFailure();
 }
 
@@ -208,15 +203,34 @@ TEST_F(PrinterPortTest, InstanceIsListedAndPrintsWithItsOptionsOnItsQueue)
     const std::vector<std::string> queues = Spooler::ListQueues();
     EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue + "/twice"), queues.end());
 
-    EXPECT_EQ(Open(m_queue + "/unknown"), 0u) << "an instance nobody saved";
-    EXPECT_EQ(m_port.GetLastError(), kSpoolErrUnknownPrinter);
+    ASSERT_EQ(Open(m_queue + "/unknown"), 1u) << "the spooler is asked on the write thread";
+    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
+    EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrUnknownPrinter) << "an instance nobody saved";
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::UnknownQueue);
+    m_port.ClosePort();
     ASSERT_EQ(Open(m_queue + "/twice"), 1u) << m_port.GetLastError();
+    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 2));
+    EXPECT_EQ(LastOf(kPortOpened)->error, 0);
     ASSERT_EQ(WriteBytes(m_port, "instance"), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
     const std::vector<CapturedJob> jobs = s_cupsd->Jobs(m_queue);
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].data, "instance");
     EXPECT_EQ(jobs[0].copies, 2);
+}
+
+// A job the spooler holds for the user (here by the instance's option) is
+// where the user wanted it: the write is done, nothing is printed yet.
+TEST_F(PrinterPortTest, JobHeldBySpoolerCountsAsDone)
+{
+    AddQueue();
+    ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "held", "job-hold-until=indefinite"));
+    ASSERT_EQ(Open(m_queue + "/held"), 1u) << m_port.GetLastError();
+    ASSERT_EQ(WriteBytes(m_port, "held"), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
+    EXPECT_TRUE(s_cupsd->Jobs(m_queue).empty());
 }
 
 // A job that never finishes printing keeps its write or pass under way until
@@ -245,9 +259,20 @@ TEST_F(PrinterPortTest, FrozenSpoolerFailsWritesAndNeverHoldsStopOrClose)
 {
     OpenQueue();
     s_cupsd->Freeze();
-    EXPECT_EQ(WriteBytes(m_port, "frozen"), 0u);
+    EXPECT_EQ(WriteBytes(m_port, "frozen"), 1u) << "Write does not ask the spooler";
+    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    EXPECT_EQ(LastOf(kPortWriteDone)->error, kSpoolErrTimeout);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::NotAnswering);
     EXPECT_EQ(m_port.GetLastError(), kSpoolErrTimeout);
+    m_port.ClosePort();
+    EXPECT_EQ(Open(m_queue), 1u) << "an asynchronous open does not ask the spooler";
+    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 2, 3 * CTestPortOwner::kWait));
+    EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrTimeout);
+    m_port.ClosePort();
+    s_cupsd->Thaw();
+    ASSERT_EQ(Open(m_queue), 1u);
+    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 3));
+    s_cupsd->Freeze();
 
     ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(4096)).c_str(), -1, 0), 1u);
     EXPECT_EQ(m_port.StopSendFile(), 1u);

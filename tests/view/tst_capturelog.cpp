@@ -1,14 +1,20 @@
 // "记录到文件" in the real window against a loopback peer: the log in each
 // form reads back to the stream (and the sent bytes), and a log on a full
 // tmpfs stops with a message, keeps what it wrote, and the history in the
-// window is still whole.
+// window is still whole. A file that is no regular file, is locked by
+// another writer or goes away while logging stops the log with the reason;
+// sent bytes are logged only once written.
 #include "viewsandbox.h"
 
 #include <QCheckBox>
 #include <QDateTime>
 #include <QLabel>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ViewText;
 
@@ -20,10 +26,14 @@ constexpr qsizetype kMegabyte = 1 << 20;
 // line was well formed.
 struct ReadBack
 {
-    QByteArray received, sent;
+    QByteArray received, sent, notes;
     bool wellFormed = true;
     void Add(char mark, const QByteArray &bytes)
     {
+        if (mark == '#') {
+            notes += bytes + '\n';
+            return;
+        }
         wellFormed = wellFormed && (mark == '<' || mark == '>');
         (mark == '>' ? sent : received) += bytes;
     }
@@ -33,7 +43,9 @@ ReadBack ReadHexLines(const QByteArray &log)
 {
     ReadBack back;
     for (const QByteArray &line : log.split('\n')) {
-        if (!line.isEmpty())
+        if (line.startsWith('#'))
+            back.Add('#', line.mid(2));
+        else if (!line.isEmpty())
             back.Add(line[0], QByteArray::fromHex(line.mid(1).replace(' ', "")));
     }
     return back;
@@ -69,7 +81,9 @@ ReadBack ReadTextLines(const QByteArray &log)
             back.wellFormed &&
             QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).isValid() &&
             line.mid(kStampLength, 1) == " " && line.mid(kStampLength + 2, 1) == " ";
-        back.Add(line.at(kStampLength + 1), Unescape(line.mid(kStampLength + 3), back.wellFormed));
+        const char mark = line.at(kStampLength + 1);
+        const QByteArray rest = line.mid(kStampLength + 3);
+        back.Add(mark, mark == '#' ? rest : Unescape(rest, back.wellFormed));
     }
     return back;
 }
@@ -204,6 +218,104 @@ private slots:
         QVERIFY(m_framed->StatusText().startsWith(kLogFailed));
         QVERIFY(m_framed->StatusText().contains(log));
         QVERIFY(!LogOption()->isChecked());
+    }
+
+    // Opening a FIFO without a reader would hold the window until one came.
+    void refusedFileSaysWhy_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("fifo") << "fifo"
+                              << "不是普通文件";
+        QTest::newRow("folder") << "folder"
+                                << "不是普通文件";
+        QTest::newRow("logged by another") << "locked"
+                                           << "另一个程序正在记录到这个文件";
+    }
+    void refusedFileSaysWhy()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        const QByteArray name = QFile::encodeName(log);
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir(m_sandbox->WorkDir()).mkdir(QStringLiteral("capture.log")));
+        const int other =
+            kind == QLatin1String("locked") ? ::open(name, O_WRONLY | O_CREAT, 0600) : -1;
+        QVERIFY(other < 0 || ::flock(other, LOCK_EX | LOCK_NB) == 0);
+        StartLogging(log, 2, false);
+        OpenAgainstPeer();
+        if (other >= 0)
+            ::close(other);
+        QVERIFY(m_framed->StatusText().startsWith(kLogFailed));
+        QVERIFY(m_framed->StatusText().endsWith(log + QStringLiteral(": ") + reason));
+        QVERIFY(!LogOption()->isChecked());
+    }
+
+    // Bytes written after the file went would land in no file at all.
+    void logStopsWhenItsFileGoes_data()
+    {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("folder removed") << false;
+        QTest::newRow("another file put in its place") << true;
+    }
+    void logStopsWhenItsFileGoes()
+    {
+        QFETCH(bool, replaced);
+        const QString folder = m_sandbox->Path(QStringLiteral("logs"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString log = folder + QStringLiteral("/capture.log");
+        StartLogging(log, 0, false);
+        OpenAgainstPeer();
+        ReceiveAll("first");
+        QTRY_COMPARE_WITH_TIMEOUT(FileBytes(log), QByteArray("first"), kPortWaitMs);
+        if (replaced) {
+            QVERIFY(WriteFileBytes(log + QStringLiteral(".new"), "other"));
+            QVERIFY(QFile::remove(log));
+            QVERIFY(QFile::rename(log + QStringLiteral(".new"), log));
+        } else {
+            QVERIFY(QDir(folder).removeRecursively());
+        }
+        PeerSends("second");
+        QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(kLogFailed), kPortWaitMs);
+        QVERIFY(m_framed->StatusText().endsWith(QStringLiteral("文件已被删除或移走")));
+        QVERIFY(m_framed->StatusIsError());
+        QVERIFY(!LogOption()->isChecked());
+        QVERIFY(replaced ? FileBytes(log) == "other" : !QFile::exists(log));
+    }
+
+    // A peer that reads nothing leaves the write outstanding: nothing of it
+    // is logged as sent, and the log says so at the close.
+    void unwrittenBytesAreNotLoggedAsSent()
+    {
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        StartLogging(log, 2, true);
+        OpenAgainstPeer();
+        QCOMPARE(m_framed->View()->OnSendData(QByteArray(64 * kMegabyte, 's')), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(m_peer->bytesAvailable() > 0, kPortWaitMs);
+        QVERIFY(!m_framed->Button(ViewId::kSend)->isEnabled()); // still outstanding
+        m_framed->ClickOpenClose();
+        const ReadBack back = ReadTextLines(FileBytes(log));
+        QVERIFY(back.wellFormed);
+        QCOMPARE(back.sent, QByteArray());
+        QVERIFY(back.notes.contains(QByteArray::number(64 * kMegabyte)));
+    }
+
+    void fileTransferIsNoted()
+    {
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        StartLogging(log, 1, true);
+        OpenAgainstPeer();
+        const QString file = WriteFile("job.prn", "job");
+        m_framed->ChooseFile(file);
+        QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(m_framed->Button(ViewId::kSend)->isEnabled(), kPortWaitMs);
+        m_framed->ClickOpenClose();
+        const ReadBack back = ReadHexLines(FileBytes(log));
+        QVERIFY(back.notes.contains(QFile::encodeName(file)));
+        QVERIFY(back.notes.contains(QStringLiteral("文件发送完成").toUtf8()));
     }
 
 private:

@@ -95,7 +95,10 @@ private slots:
         OpenPrinter(kFine);
         m_cupsd.Freeze();
         ClickSend();
-        QCOMPARE(m_framed->StatusText(), kSendFailed + QStringLiteral("打印服务 CUPS 没有响应"));
+        QVERIFY(!m_framed->StatusText().startsWith(kSendFailed)); // the click did not wait
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
+                                  kSendFailed + QStringLiteral("打印服务 CUPS 没有响应"),
+                                  kSpoolerWaitMs);
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
 
@@ -119,7 +122,29 @@ private slots:
         QVERIFY(m_cupsd.IsFrozen());
     }
 
+    // The open asks the spooler off the window thread and says why it failed.
+    void openWithFrozenSpoolerSaysItDoesNotAnswer()
+    {
+        OpenPrinter(kFine);
+        m_framed->ClickOpenClose();
+        m_cupsd.Freeze();
+        m_framed->ClickOpenClose();
+        QVERIFY(!m_framed->StatusText().startsWith(kOpenFailed)); // the click did not wait
+        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
+                                  kOpenFailed + QStringLiteral("打印服务 CUPS 没有响应"),
+                                  kSpoolerWaitMs);
+        QVERIFY(!m_framed->View()->HasPort());
+        QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
+        // The list is built again without waiting: the queues last listed.
+        m_framed->SelectKind(PortKind::Network);
+        m_framed->SelectKind(PortKind::Printer);
+        auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kPrinterListId);
+        QVERIFY(list && !list->findItems(kFine, Qt::MatchExactly).isEmpty());
+        QVERIFY(m_cupsd.IsFrozen());
+    }
+
 private:
+    static constexpr int kSpoolerWaitMs = 30000; // a frozen spooler: calls give up after 5 s
     void OpenPrinter(const QString &queue)
     {
         if (!m_framed)

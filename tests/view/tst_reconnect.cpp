@@ -10,6 +10,7 @@
 #include "support/fakeusbdevice.h"
 
 #include <QCheckBox>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryFile>
 
@@ -149,6 +150,26 @@ private slots:
         QCOMPARE(m_usbOpener->opened, std::vector<std::string>(2, UsbDeviceName(3)));
         Send("after");
         QVERIFY(m_usb->WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
+    }
+
+    // A peer that accepts and drops at once: the count goes on, and the
+    // user hears that the connection does not hold.
+    void connectionThatNeverHoldsIsCounted()
+    {
+        Start();
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        OpenAgainstPeer();
+        connect(m_server.get(), &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *accepted = m_server->nextPendingConnection())
+                accepted->abort();
+        });
+        m_peer->abort();
+        const QRegularExpression told(
+            QStringLiteral("^连接刚打开就断开（已 (\\d+) 次），继续自动重连…$"));
+        QRegularExpressionMatch match;
+        QTRY_VERIFY_WITH_TIMEOUT((match = told.match(m_framed->StatusText())).hasMatch(), 30000);
+        QVERIFY(match.captured(1).toInt() >= 3);
+        QVERIFY(m_framed->StatusIsError());
     }
 
     void stoppingLeavesNoTimer_data()

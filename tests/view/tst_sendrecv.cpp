@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRandomGenerator>
@@ -283,6 +284,41 @@ private slots:
         QCOMPARE(Counter(), QStringLiteral("2"));
     }
 
+    // A peer that reads about 1 MB a second behind buffers that take
+    // megabytes at once: no speed shown may be what the socket took at the
+    // start, and once known the speed is the peer's.
+    void speedShownIsThePeers()
+    {
+        constexpr qint64 kPerRead = 100 * 1024;
+        constexpr int kReadEveryMs = 100, kWatchMs = 6000;
+        OpenAgainstSink();
+        m_peer->setReadBufferSize(kPerRead);
+        Select(WriteFile("big.bin", PseudoRandom(32 * 1024 * 1024, 5)));
+        Click(ViewId::kSendFile);
+        QElapsedTimer pace;
+        pace.start();
+        qint64 nextRead = 0;
+        QList<int> shown;
+        (void)QTest::qWaitFor( // paces the peer; the speeds shown are compared below
+            [&] {
+                if (pace.elapsed() >= nextRead) {
+                    m_peer->read(kPerRead);
+                    nextRead += kReadEveryMs;
+                }
+                const auto progress = kProgressText.match(StatusText());
+                if (progress.hasMatch() && (shown.isEmpty() || StatusText() != m_lastShown))
+                    shown << progress.captured(2).toInt();
+                m_lastShown = StatusText();
+                return false;
+            },
+            kWatchMs);
+        Click(ViewId::kStopFile);
+        const int peerSpeed = int(kPerRead / kReadEveryMs); // bytes per millisecond: KB/s
+        QVERIFY(!shown.isEmpty() && *std::max_element(shown.begin(), shown.end()) > 0);
+        for (const int speed : shown)
+            QVERIFY2(speed <= 3 * peerSpeed, qPrintable(QString::number(speed)));
+    }
+
     // Progress noted before the stop but handled after it changes nothing.
     void stopWhilePausedEndsTheTransfer()
     {
@@ -461,6 +497,7 @@ private:
     QStringList m_suggested;
     QStringList m_answers;
     QString m_chosen;
+    QString m_lastShown;
 };
 
 QTEST_MAIN(TestSendRecv)

@@ -204,6 +204,34 @@ private slots:
         QCOMPARE(Recorded(&CFaultDevices::Script::lineChanges), expected);
     }
 
+    // The button waits for the running break; a refused break is reported.
+    void breakOutcomeIsShown_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("taken") << 0 << kOpened;
+        QTest::newRow("refused by the line") << EIO << QStringLiteral("发送中断失败：");
+    }
+    void breakOutcomeIsShown()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, status);
+        m_faults.With([&](auto &s) {
+            s.lines = 0u;
+            s.breakError = error;
+        });
+        OpenSerial();
+        QPushButton *breakButton = Box()->BreakButton();
+        QTest::mouseClick(breakButton, Qt::LeftButton);
+        QVERIFY(!breakButton->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(breakButton->isEnabled(), kPortWaitMs);
+        // The system's words for the error follow the prefix.
+        QVERIFY(m_framed->StatusText().startsWith(status));
+        QCOMPARE(m_framed->StatusText().size() > status.size(), error != 0);
+        QCOMPARE(m_framed->StatusIsError(), error != 0);
+        QCOMPARE(Recorded(&CFaultDevices::Script::breaks), std::vector<int>{250});
+    }
+
     void pseudoTerminalLinesAreUnknown()
     {
         OpenSerial();
@@ -212,10 +240,8 @@ private slots:
         QCOMPARE(Shown(), (std::array{unknown, unknown, unknown, unknown}));
         QVERIFY(!box->Polling());
         QVERIFY(!box->Toggle(kLineDtr)->isEnabled() && !box->Toggle(kLineRts)->isEnabled());
-        QVERIFY(box->BreakButton()->isEnabled());
-        QTest::mouseClick(box->BreakButton(), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(Recorded(&CFaultDevices::Script::breaks).size(), std::size_t(1),
-                                  kPortWaitMs);
+        // A pseudo-terminal takes a break and does nothing with it.
+        QVERIFY(!box->BreakButton()->isEnabled());
         QVERIFY(m_framed->View()->HasPort());
         m_framed->SelectKind(PortKind::Network);
         QVERIFY(!box->isVisible());

@@ -62,8 +62,11 @@ public:
     }
     int SendBreak(int durationMs) override
     {
-        m_faults.With([&](auto &s) { s.breaks.push_back(durationMs); });
-        return m_device->SendBreak(durationMs);
+        const int error = m_faults.With([&](auto &s) {
+            s.breaks.push_back(durationMs);
+            return s.breakError;
+        });
+        return error != 0 ? error : m_device->SendBreak(durationMs);
     }
 
 private:

@@ -20,6 +20,7 @@ public:
         int writeError = 0;            // 0: writes go to the device
         std::size_t passBytes = 0;     // bytes that still go through before writeError
         std::optional<unsigned> lines; // ModemLine bits played instead of the device's
+        int breakError = 0;            // 0: breaks go to the device
         // Recorded: every SetModemLines (raise, drop) and SendBreak duration.
         // While lines are played, SetModemLines changes the played lines.
         std::vector<std::pair<unsigned, unsigned>> lineChanges;
