@@ -5,17 +5,54 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+std::size_t BudgetFromEnvironment()
+{
+    bool ok = false;
+    const qint64 megabytes = qEnvironmentVariableIntValue("TARVIK_RECV_MEMORY_MB", &ok);
+    return ok && megabytes > 0 ? std::size_t(megabytes) << 20 : CRecvHistory::kDefaultBudget;
+}
+
+template <typename T> std::span<const uint8_t> BytesOf(const std::vector<T> &items)
+{
+    return {reinterpret_cast<const uint8_t *>(items.data()), items.size() * sizeof(T)};
+}
+} // namespace
+
+CRecvHistory::CRecvHistory() : m_budget(BudgetFromEnvironment()) {}
+
+void CRecvHistory::AddChunk()
+{
+    auto block = std::shared_ptr<uint8_t[]>(new uint8_t[kChunkBytes]);
+    Chunk chunk;
+    chunk.data = m_tail = block.get();
+    chunk.owner = std::shared_ptr<const uint8_t>(block, block.get());
+    m_chunks.push_back(std::move(chunk));
+    m_resident += kChunkBytes;
+}
+
+// Reads within one millisecond share a mark; every chunk starts with one.
+void CRecvHistory::NoteArrival(std::size_t offset, qint64 ms)
+{
+    Chunk &chunk = m_chunks[offset >> kChunkBits];
+    const uint32_t inChunk = uint32_t(offset & (kChunkBytes - 1));
+    if (inChunk != 0 && !chunk.arrivals.empty() && chunk.arrivals.back().ms == ms)
+        return;
+    chunk.arrivals.push_back({inChunk, 0, ms});
+    m_resident += sizeof(ArrivalMark);
+}
+
 void CRecvHistory::Append(const uint8_t *bytes, std::size_t count, qint64 arrivalMs)
 {
     if (count == 0)
         return;
-    m_arrivals.push_back({m_size, arrivalMs});
     while (count > 0) {
         const std::size_t used = m_size & (kChunkBytes - 1);
         if (used == 0 && m_size >> kChunkBits == m_chunks.size())
-            m_chunks.push_back(std::make_unique_for_overwrite<uint8_t[]>(kChunkBytes));
+            AddChunk();
+        NoteArrival(m_size, arrivalMs);
         const std::size_t n = std::min(count, kChunkBytes - used);
-        std::memcpy(m_chunks[m_size >> kChunkBits].get() + used, bytes, n);
+        std::memcpy(m_tail + used, bytes, n);
         m_size += n;
         bytes += n;
         count -= n;
@@ -24,14 +61,17 @@ void CRecvHistory::Append(const uint8_t *bytes, std::size_t count, qint64 arriva
 
 void CRecvHistory::Clear()
 {
-    std::vector<std::unique_ptr<uint8_t[]>>().swap(m_chunks);
-    std::vector<Arrival>().swap(m_arrivals);
+    std::vector<Chunk>().swap(m_chunks);
+    m_tail = nullptr;
+    std::vector<int64_t>().swap(m_lastLineFeedThrough);
+    m_spillFile.reset();
     m_size = 0;
-    m_lineStarts.assign(1, 0);
-    m_lineStarts.shrink_to_fit();
     m_oddRunAtAnchor.assign(1, 0);
     m_oddRunAtAnchor.shrink_to_fit();
     m_indexed = 0;
+    m_resident = 0;
+    m_spilledChunks = 0;
+    m_spillStopped = false;
 }
 
 std::span<const uint8_t> CRecvHistory::Range(std::size_t from, std::size_t to,
@@ -41,12 +81,12 @@ std::span<const uint8_t> CRecvHistory::Range(std::size_t from, std::size_t to,
         return {};
     const std::size_t chunk = from >> kChunkBits;
     if ((to - 1) >> kChunkBits == chunk)
-        return {m_chunks[chunk].get() + (from & (kChunkBytes - 1)), to - from};
+        return {m_chunks[chunk].data + (from & (kChunkBytes - 1)), to - from};
     scratch.resize(to - from);
     for (std::size_t at = from; at < to;) {
         const std::size_t offset = at & (kChunkBytes - 1);
         const std::size_t n = std::min(to - at, kChunkBytes - offset);
-        std::memcpy(scratch.data() + (at - from), m_chunks[at >> kChunkBits].get() + offset, n);
+        std::memcpy(scratch.data() + (at - from), m_chunks[at >> kChunkBits].data + offset, n);
         at += n;
     }
     return scratch;
@@ -56,33 +96,43 @@ std::vector<std::span<const uint8_t>> CRecvHistory::Pieces() const
 {
     std::vector<std::span<const uint8_t>> pieces;
     for (std::size_t at = 0; at < m_size; at += kChunkBytes)
-        pieces.emplace_back(m_chunks[at >> kChunkBits].get(), std::min(kChunkBytes, m_size - at));
+        pieces.emplace_back(m_chunks[at >> kChunkBits].data, std::min(kChunkBytes, m_size - at));
     return pieces;
 }
 
-void CRecvHistory::IndexLineStarts(std::size_t from, std::size_t to)
+void CRecvHistory::IndexLineFeeds(std::size_t from, std::size_t to)
 {
     while (from < to) {
-        const uint8_t *chunk = m_chunks[from >> kChunkBits].get();
+        Chunk &chunk = m_chunks[from >> kChunkBits];
         const std::size_t base = from & ~(kChunkBytes - 1);
-        const uint8_t *end = chunk + std::min(to - base, kChunkBytes);
-        for (const uint8_t *p = chunk + (from - base);
-             (p = static_cast<const uint8_t *>(std::memchr(p, '\n', std::size_t(end - p))));)
-            m_lineStarts.push_back(base + std::size_t(++p - chunk));
-        from = base + std::size_t(end - chunk);
+        const uint8_t *end = chunk.data + std::min(to - base, kChunkBytes);
+        const std::size_t before = chunk.lineFeeds.size();
+        for (const uint8_t *p = chunk.data + (from - base);
+             (p = static_cast<const uint8_t *>(std::memchr(p, '\n', std::size_t(end - p)))); ++p)
+            chunk.lineFeeds.push_back(uint32_t(p - chunk.data));
+        m_resident += (chunk.lineFeeds.size() - before) * sizeof(uint32_t);
+        from = base + std::size_t(end - chunk.data);
+        if (from == base + kChunkBytes) {
+            const int64_t previous =
+                m_lastLineFeedThrough.empty() ? -1 : m_lastLineFeedThrough.back();
+            m_lastLineFeedThrough.push_back(chunk.lineFeeds.empty()
+                                                ? previous
+                                                : int64_t(base + chunk.lineFeeds.back()));
+        }
     }
 }
 
 std::size_t CRecvHistory::IndexNew()
 {
     const std::size_t from = m_indexed;
-    IndexLineStarts(from, m_size);
+    IndexLineFeeds(from, m_size);
     m_indexed = m_size;
     // Each anchor looks back at most one anchor spacing, so this work is
     // bounded by the bytes appended.
     for (std::size_t anchor = m_oddRunAtAnchor.size() * kAnchorBytes; anchor <= m_size;
          anchor += kAnchorBytes)
         m_oddRunAtAnchor.push_back(OddLeadRunBefore(anchor) ? 1 : 0);
+    SpillOverBudget();
     return m_size - from;
 }
 
@@ -131,15 +181,40 @@ std::size_t CRecvHistory::UnitLength(std::size_t offset) const
     return IsGbkLeadByte(at) && IsGbkLeadByte(next) ? 2 : 1;
 }
 
+int64_t CRecvHistory::LineFeedBefore(std::size_t offset) const
+{
+    if (offset == 0)
+        return -1;
+    const std::size_t chunk = (offset - 1) >> kChunkBits;
+    const std::size_t base = chunk << kChunkBits;
+    const std::span<const uint32_t> feeds = m_chunks[chunk].LineFeeds();
+    const auto after = std::upper_bound(feeds.begin(), feeds.end(), uint32_t(offset - 1 - base));
+    if (after != feeds.begin())
+        return int64_t(base + *(after - 1));
+    return chunk == 0 ? -1 : m_lastLineFeedThrough[chunk - 1];
+}
+
+std::size_t CRecvHistory::LineFeedIn(std::size_t from, std::size_t to) const
+{
+    for (std::size_t at = from; at < to;) {
+        const std::size_t base = at & ~(kChunkBytes - 1);
+        const std::span<const uint32_t> feeds = m_chunks[at >> kChunkBits].LineFeeds();
+        const auto found = std::lower_bound(feeds.begin(), feeds.end(), uint32_t(at - base));
+        if (found != feeds.end())
+            return std::min(to, base + *found);
+        at = base + kChunkBytes;
+    }
+    return to;
+}
+
 std::size_t CRecvHistory::LineStartAtOrBefore(std::size_t offset) const
 {
-    const auto after = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset);
-    return *(after - 1);
+    return std::size_t(LineFeedBefore(offset) + 1);
 }
 
 bool CRecvHistory::IsLineStart(std::size_t offset) const
 {
-    return std::binary_search(m_lineStarts.begin(), m_lineStarts.end(), offset);
+    return offset == 0 || (offset <= m_size && At(offset - 1) == '\n');
 }
 
 std::size_t CRecvHistory::SegmentStart(std::size_t offset) const
@@ -155,17 +230,75 @@ std::size_t CRecvHistory::SegmentStart(std::size_t offset) const
 std::size_t CRecvHistory::SegmentEnd(std::size_t start) const
 {
     const std::size_t size = m_size;
-    const auto next = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), start);
-    const std::size_t lineEnd = next == m_lineStarts.end() ? size : *next;
     const std::size_t anchor = (start / kAnchorBytes + 1) * kAnchorBytes;
     const std::size_t anchorEnd = anchor < size ? UnitBoundaryFrom(anchor) : size;
-    return std::min({lineEnd, anchorEnd, size});
+    const std::size_t lineFeed = LineFeedIn(start, anchorEnd);
+    return lineFeed < anchorEnd ? lineFeed + 1 : anchorEnd;
 }
 
 qint64 CRecvHistory::ArrivalOf(std::size_t offset) const
 {
+    if (offset >= m_size)
+        return 0;
+    const std::span<const ArrivalMark> marks = m_chunks[offset >> kChunkBits].Arrivals();
     const auto after = std::upper_bound(
-        m_arrivals.begin(), m_arrivals.end(), offset,
-        [](std::size_t at, const Arrival &arrival) { return at < arrival.offset; });
-    return after == m_arrivals.begin() ? 0 : (after - 1)->ms;
+        marks.begin(), marks.end(), uint32_t(offset & (kChunkBytes - 1)),
+        [](uint32_t at, const ArrivalMark &mark) { return at < mark.offset; });
+    return after == marks.begin() ? 0 : (after - 1)->ms;
+}
+
+// ---- moving chunks to the file ----
+
+QString CRecvHistory::SpillFolder() const
+{
+    return m_spillFolder.isEmpty() ? CSpillFile::DefaultFolder() : m_spillFolder;
+}
+
+std::size_t CRecvHistory::ChunkMemory(const Chunk &chunk) const
+{
+    return kChunkBytes + chunk.lineFeeds.size() * sizeof(uint32_t) +
+           chunk.arrivals.size() * sizeof(ArrivalMark);
+}
+
+// The chunk being filled stays, and so does one not yet indexed.
+void CRecvHistory::SpillOverBudget()
+{
+    while (!m_spillStopped && m_resident > m_budget && m_spilledChunks + 1 < m_chunks.size() &&
+           (m_spilledChunks + 1) * kChunkBytes <= m_indexed) {
+        if (!Spill(m_chunks[m_spilledChunks])) {
+            m_spillStopped = true;
+            return;
+        }
+        ++m_spilledChunks;
+    }
+}
+
+// The record holds the bytes, the arrival marks, then the line feeds, each
+// aligned for its type.
+bool CRecvHistory::Spill(Chunk &chunk)
+{
+    QString error;
+    if (!m_spillFile)
+        m_spillFile = CSpillFile::Create(SpillFolder(), error);
+    const std::span<const uint8_t> parts[] = {{chunk.data, kChunkBytes},
+                                              BytesOf(chunk.arrivals),
+                                              BytesOf(chunk.lineFeeds)};
+    const std::shared_ptr<const CSpillRecord> record =
+        m_spillFile ? m_spillFile->Append(parts, error) : nullptr;
+    if (!record) {
+        m_spillFailure = error;
+        return false;
+    }
+    const uint8_t *arrivals = record->Data() + kChunkBytes;
+    const uint8_t *feeds = arrivals + chunk.arrivals.size() * sizeof(ArrivalMark);
+    chunk.spilledArrivals = {reinterpret_cast<const ArrivalMark *>(arrivals),
+                             chunk.arrivals.size()};
+    chunk.spilledLineFeeds = {reinterpret_cast<const uint32_t *>(feeds), chunk.lineFeeds.size()};
+    m_resident -= ChunkMemory(chunk);
+    std::vector<ArrivalMark>().swap(chunk.arrivals);
+    std::vector<uint32_t>().swap(chunk.lineFeeds);
+    chunk.owner = std::shared_ptr<const uint8_t>(record, record->Data());
+    chunk.data = record->Data();
+    chunk.spilled = true;
+    return true;
 }
