@@ -115,9 +115,8 @@ void CRecvHistory::IndexLineFeeds(std::size_t from, std::size_t to)
         if (from == base + kChunkBytes) {
             const int64_t previous =
                 m_lastLineFeedThrough.empty() ? -1 : m_lastLineFeedThrough.back();
-            m_lastLineFeedThrough.push_back(chunk.lineFeeds.empty()
-                                                ? previous
-                                                : int64_t(base + chunk.lineFeeds.back()));
+            m_lastLineFeedThrough.push_back(
+                chunk.lineFeeds.empty() ? previous : int64_t(base + chunk.lineFeeds.back()));
         }
     }
 }
@@ -241,9 +240,9 @@ qint64 CRecvHistory::ArrivalOf(std::size_t offset) const
     if (offset >= m_size)
         return 0;
     const std::span<const ArrivalMark> marks = m_chunks[offset >> kChunkBits].Arrivals();
-    const auto after = std::upper_bound(
-        marks.begin(), marks.end(), uint32_t(offset & (kChunkBytes - 1)),
-        [](uint32_t at, const ArrivalMark &mark) { return at < mark.offset; });
+    const auto after =
+        std::upper_bound(marks.begin(), marks.end(), uint32_t(offset & (kChunkBytes - 1)),
+                         [](uint32_t at, const ArrivalMark &mark) { return at < mark.offset; });
     return after == marks.begin() ? 0 : (after - 1)->ms;
 }
 
@@ -280,9 +279,8 @@ bool CRecvHistory::Spill(Chunk &chunk)
     QString error;
     if (!m_spillFile)
         m_spillFile = CSpillFile::Create(SpillFolder(), error);
-    const std::span<const uint8_t> parts[] = {{chunk.data, kChunkBytes},
-                                              BytesOf(chunk.arrivals),
-                                              BytesOf(chunk.lineFeeds)};
+    const std::span<const uint8_t> parts[] = {
+        {chunk.data, kChunkBytes}, BytesOf(chunk.arrivals), BytesOf(chunk.lineFeeds)};
     const std::shared_ptr<const CSpillRecord> record =
         m_spillFile ? m_spillFile->Append(parts, error) : nullptr;
     if (!record) {

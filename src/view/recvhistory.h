@@ -132,12 +132,13 @@ private:
     std::vector<Chunk> m_chunks;
     uint8_t *m_tail = nullptr; // the bytes of the last chunk
     std::size_t m_size = 0;
-    std::vector<int64_t> m_lastLineFeedThrough; // per indexed chunk: the last LF up to its end, or -1
+    std::vector<int64_t>
+        m_lastLineFeedThrough;                // per indexed chunk: the last LF up to its end, or -1
     std::vector<uint8_t> m_oddRunAtAnchor{0}; // per anchor k: lead run before k*kAnchorBytes is odd
     std::size_t m_indexed = 0;
     std::size_t m_budget = kDefaultBudget;
-    std::size_t m_resident = 0;       // memory of the chunks in memory
-    std::size_t m_spilledChunks = 0;  // the first ones
+    std::size_t m_resident = 0;      // memory of the chunks in memory
+    std::size_t m_spilledChunks = 0; // the first ones
     bool m_spillStopped = false;
     QString m_spillFailure;
     QString m_spillFolder;

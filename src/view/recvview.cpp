@@ -38,6 +38,9 @@ void CRecvView::Append(const uint8_t *bytes, std::size_t count)
 void CRecvView::IndexArrived()
 {
     m_scannedSinceRefresh += m_history.IndexNew();
+    const QString failure = m_history.TakeSpillFailure();
+    if (!failure.isEmpty())
+        emit SpillFailed(m_history.SpillFolder(), failure);
 }
 
 void CRecvView::Refresh(bool caretToEnd)

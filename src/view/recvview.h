@@ -76,6 +76,8 @@ public:
 
     // The whole rendering, built only when asked (tests).
     QString WholeText() const;
+    // The rendering of bytes [from, to), both on unit boundaries, as shown.
+    QString TextOf(std::size_t from, std::size_t to) const { return RenderRange(from, to); }
     UpdateCost LastUpdateCost() const { return m_cost; }
     // The rows in sight, as laid out for the last paint.
     const std::vector<Row> &VisibleRows() const { return m_visible; }
@@ -86,6 +88,8 @@ public:
 signals:
     void SelectionChanged();
     void ContentChanged();
+    // The history could not move chunks to its file in `folder`; once.
+    void SpillFailed(const QString &folder, const QString &reason);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -20,6 +20,7 @@ namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
 constexpr qint64 kReadSliceMs = 4;
+constexpr int kShowUntilReplaced = -1;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 } // namespace
@@ -33,6 +34,15 @@ void CTarvikView::ConnectReceiveControls()
     connect(m_form.clearRecv, &QPushButton::clicked, this, &CTarvikView::OnClearRecv);
     connect(m_form.copyToSend, &QPushButton::clicked, this, &CTarvikView::OnCopyToSend);
     connect(m_form.clearRecvCount, &QPushButton::clicked, this, &CTarvikView::OnClearRecvCount);
+    // Queued: the history notices while it indexes, which a paint may do.
+    connect(
+        m_form.recvBox, &CRecvView::SpillFailed, this,
+        [this](const QString &folder, const QString &reason) {
+            ShowStatusText(tr("接收历史无法写入缓存文件夹 %1（%2），此后收到的数据只保存在内存中")
+                               .arg(folder, reason),
+                           kStatusError, kShowUntilReplaced);
+        },
+        Qt::QueuedConnection);
     uint32_t saved = 0;
     const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
     m_form.recvTimes->setChecked(showTimes);

@@ -1,0 +1,226 @@
+// The receive history beyond its memory budget (1 MiB here), fed by a
+// loopback peer: what is shown, saved and found across chunks that moved to
+// the file; a full disk; and the file gone with the history.
+#include "viewsandbox.h"
+
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <sys/mount.h>
+
+namespace {
+constexpr qsizetype kMiB = 1 << 20;
+constexpr qsizetype kChunk = qsizetype(CRecvHistory::kChunkBytes);
+const QByteArray kNeedle = "NEEDLE-across";
+
+// Lines with GBK text ("中文"), CR LF and lone LF endings; at the chunk
+// boundaries in turn a GBK pair, a CR LF and a searched text cut in two.
+QByteArray StreamWithCutUnits(qsizetype size)
+{
+    QByteArray stream;
+    stream.reserve(size + 64);
+    for (int line = 0; stream.size() < size; ++line)
+        stream += "row " + QByteArray::number(line) + " \xD6\xD0\xCE\xC4 text" +
+                  (line % 3 ? "\r\n" : "\n");
+    stream.truncate(size);
+    for (qsizetype boundary = kChunk; boundary + 16 < size; boundary += kChunk) {
+        switch (boundary / kChunk % 3) {
+        case 0:
+            stream.replace(boundary - 2, 3, "x\xD6\xD0");
+            break;
+        case 1:
+            stream.replace(boundary - 2, 3, "x\r\n");
+            break;
+        default:
+            stream.replace(boundary - 5, kNeedle.size(), kNeedle);
+        }
+    }
+    return stream;
+}
+
+// Descriptors of this process open on a file in `folder`.
+int DescriptorsIn(const QString &folder)
+{
+    int count = 0;
+    QDirIterator fds(QStringLiteral("/proc/self/fd"), QDir::System | QDir::Files);
+    while (fds.hasNext())
+        count += QFileInfo(fds.next()).symLinkTarget().startsWith(folder + u'/') ? 1 : 0;
+    return count;
+}
+
+class CCacheFolder
+{
+public:
+    // With a size, a tmpfs of that size (if this process may mount one).
+    explicit CCacheFolder(const char *tmpfsSize = nullptr)
+    {
+        if (tmpfsSize)
+            m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
+                                (QByteArray("size=") + tmpfsSize).constData()) == 0;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path()));
+    }
+    ~CCacheFolder()
+    {
+        qunsetenv("XDG_CACHE_HOME");
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_mounted; }
+    QString Path() const { return QFileInfo(m_dir.path()).canonicalFilePath(); }
+    bool IsEmpty() const
+    {
+        return QDir(m_dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+} // namespace
+
+class TestRecvSpill : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qputenv("TARVIK_RECV_MEMORY_MB", "1"); }
+
+    // Rows around the start, every chunk boundary and the end are laid out
+    // from bytes read back from the file: together they render as the engine
+    // renders the same bytes, and no row starts inside a cut pair or CR LF.
+    void spilledHistoryShowsEveryRegionAsTheEngine()
+    {
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(20 * kMiB + 777);
+        Receive(stream);
+        const CRecvHistory &history = View()->History();
+        QVERIFY(history.SpilledBytes() >= std::size_t(stream.size() - 2 * kChunk));
+        QVERIFY(history.MemoryInUse() < std::size_t(3 * kChunk));
+        QCOMPARE(DescriptorsIn(cache.Path()), 1);
+        QVERIFY(cache.IsEmpty()); // unlinked: a killed process leaves nothing
+        std::vector<qsizetype> regions{0, stream.size()};
+        for (qsizetype boundary = kChunk; boundary < stream.size(); boundary += kChunk)
+            regions.push_back(boundary);
+        for (const qsizetype region : regions) {
+            const std::vector<CRecvView::Row> rows = RowsAround(region);
+            QVERIFY(rows.size() > 3);
+            QString joined;
+            for (const CRecvView::Row &row : rows) {
+                joined += View()->TextOf(row.start, row.end);
+                const QByteArray bytes =
+                    stream.mid(qsizetype(row.start), qsizetype(row.end - row.start));
+                QVERIFY(!bytes.chopped(1).contains('\n')); // a row ends after each LF
+                if (region % kChunk == 0 && region > 0 && region / kChunk % 3 < 2)
+                    QVERIFY(row.start != std::size_t(region)); // a cut pair or CR LF
+            }
+            const qsizetype from = qsizetype(rows.front().start);
+            const QString expected =
+                AsciiRendering(stream.mid(from, qsizetype(rows.back().end) - from));
+            QVERIFY2(joined == expected, qPrintable(QStringLiteral("region %1").arg(region)));
+        }
+        QVERIFY(history.ArrivalOf(0) > 0);
+        QVERIFY(history.ArrivalOf(std::size_t(stream.size()) - 1) >= history.ArrivalOf(0));
+    }
+
+    void saveWritesTheStreamFromTheFile()
+    {
+        CCacheFolder cache;
+        const QByteArray stream = PseudoRandom(6 * kMiB + 5, 21);
+        Receive(stream);
+        QVERIFY(View()->History().SpilledBytes() > 0);
+        QVERIFY(SaveHistory() == stream); // QCOMPARE would print megabytes
+    }
+
+    // The searched text is cut by a chunk boundary, its first part in the
+    // file; find it in each notation from the start.
+    void findMatchesTextCutByAChunkBoundary_data()
+    {
+        QTest::addColumn<bool>("hex");
+        QTest::newRow("text") << false;
+        QTest::newRow("hex") << true;
+    }
+    void findMatchesTextCutByAChunkBoundary()
+    {
+        QFETCH(bool, hex);
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(4 * kMiB);
+        QVERIFY(stream.indexOf(kNeedle) == 2 * kChunk - 5);
+        Receive(stream);
+        if (hex)
+            Click(ViewId::kHexRecv);
+        View()->setFocus();
+        QTest::keyClick(View(), Qt::Key_Home, Qt::ControlModifier);
+        const QString needle = hex ? HexRendering(kNeedle) : QString::fromLatin1(kNeedle);
+        m_framed->View()->OnViewRequest(kRequestFind, 1, needle);
+        QCOMPARE(View()->SelectedText(), needle);
+    }
+
+    // A full disk: one message, the counters and the history exact, the
+    // newest bytes in sight; the bytes kept in memory are still saved.
+    void fullDiskStopsSpillingWithOneMessage()
+    {
+        CCacheFolder cache("3m");
+        if (!cache.Mounted())
+            QSKIP("mounting a tmpfs needs CAP_SYS_ADMIN (run the test as root)");
+        Start();
+        QSignalSpy failures(View(), &CRecvView::SpillFailed);
+        const QByteArray stream = PseudoRandom(9 * kMiB, 31);
+        Receive(stream);
+        QTRY_VERIFY(StatusText().contains(cache.Path()));
+        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(failures.size(), 1);
+        const CRecvHistory &history = View()->History();
+        QVERIFY(history.SpilledBytes() > 0 && history.SpilledBytes() < std::size_t(3 * kMiB));
+        QCOMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(stream.size()));
+        View()->viewport()->repaint();
+        QCOMPARE(View()->VisibleRows().back().end, std::size_t(stream.size()));
+        QVERIFY(SaveHistory() == stream);
+        QVERIFY(m_framed->View()->HasPort());
+    }
+
+    // Clearing and closing the window let go of the file at once.
+    void clearAndCloseReleaseTheFile()
+    {
+        CCacheFolder cache;
+        Receive(PseudoRandom(3 * kMiB, 41));
+        QCOMPARE(DescriptorsIn(cache.Path()), 1);
+        Click(ViewId::kClearRecv);
+        QCOMPARE(DescriptorsIn(cache.Path()), 0);
+        PeerSends(PseudoRandom(3 * kMiB, 42));
+        QTRY_VERIFY_WITH_TIMEOUT(DescriptorsIn(cache.Path()) == 1, kPortWaitMs);
+        m_framed.reset();
+        QCOMPARE(DescriptorsIn(cache.Path()), 0);
+    }
+
+private:
+    CRecvView *View() const { return m_framed->RecvBox(); }
+    void Receive(const QByteArray &stream)
+    {
+        OpenAgainstPeer();
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(stream);
+        QTRY_COMPARE_WITH_TIMEOUT(View()->History().Size(), std::size_t(stream.size()),
+                                  kPortWaitMs);
+        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(stream.size()));
+    }
+    // The rows in sight with the top moved just above `offset`.
+    std::vector<CRecvView::Row> RowsAround(qsizetype offset)
+    {
+        View()->verticalScrollBar()->setValue(int(std::max<qsizetype>(0, offset - 100)));
+        View()->viewport()->repaint();
+        return View()->VisibleRows();
+    }
+    QByteArray SaveHistory()
+    {
+        const QString saved = m_sandbox->Path(QStringLiteral("history.dat"));
+        m_framed->View()->SetSaveFileChooser([saved](const QString &) { return saved; });
+        Click(ViewId::kSaveRecv);
+        return FileBytes(saved);
+    }
+};
+
+QTEST_MAIN(TestRecvSpill)
+#include "tst_recvspill.moc"
