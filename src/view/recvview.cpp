@@ -204,13 +204,20 @@ QPoint CRecvView::PointOfOffset(std::size_t offset) const
 
 // ---- scrolling ----
 
+void CRecvView::SetScrollBarLimit(int limit)
+{
+    m_scrollBarLimit = limit;
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+}
+
 void CRecvView::ScrollToTop(std::size_t rowStart)
 {
-    m_top = std::min<std::size_t>(rowStart, std::size_t(verticalScrollBar()->maximum()));
+    m_top = std::min<std::size_t>(rowStart, m_scroll.Last());
     m_top = RowAt(m_top).start;
     m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
     m_bSyncingScrollBar = true;
-    verticalScrollBar()->setValue(int(std::min<std::size_t>(m_top, INT_MAX)));
+    verticalScrollBar()->setValue(m_scroll.ToBar(m_top));
     m_bSyncingScrollBar = false;
     viewport()->update();
 }
@@ -219,7 +226,7 @@ void CRecvView::scrollContentsBy(int, int)
 {
     if (m_bSyncingScrollBar)
         return;
-    m_top = RowAt(std::size_t(verticalScrollBar()->value())).start;
+    m_top = RowAt(m_scroll.FromBar(verticalScrollBar()->value())).start;
     m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
     viewport()->update();
 }

@@ -11,17 +11,20 @@
 //
 // Positions (caret, selection, scrolling) are byte offsets on unit
 // boundaries: a double-byte pair or a CR LF is never split. The scroll bar
-// runs over byte offsets; its value is the first byte of the top row.
+// runs over byte offsets (scaled beyond its int range, scrollmapping.h); its
+// value stands for the first byte of the top row.
 //
 // Window thread only.
 #pragma once
 
 #include "view/recvhistory.h"
+#include "view/scrollmapping.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -81,6 +84,9 @@ public:
     UpdateCost LastUpdateCost() const { return m_cost; }
     // The rows in sight, as laid out for the last paint.
     const std::vector<Row> &VisibleRows() const { return m_visible; }
+    // The scroll bar's largest value, INT_MAX unless lowered (tests of the
+    // scaled bar on a history of a few megabytes).
+    void SetScrollBarLimit(int limit);
     // The top-left of the character at byte `offset` in viewport pixels, if
     // it is in sight.
     QPoint PointOfOffset(std::size_t offset) const;
@@ -145,6 +151,8 @@ private:
     bool m_bHex = false;
     bool m_bShowTimes = false;
     std::size_t m_top = 0; // first byte of the top row
+    CScrollMapping m_scroll;
+    int m_scrollBarLimit = INT_MAX;
     std::size_t m_anchor = 0;
     std::size_t m_caret = 0;
     bool m_bSyncingScrollBar = false;

@@ -3,11 +3,13 @@
 // the file; a full disk; and the file gone with the history.
 #include "viewsandbox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 #include <sys/mount.h>
 
@@ -195,8 +197,41 @@ private slots:
         QCOMPARE(DescriptorsIn(cache.Path()), 0);
     }
 
+    // With the bar scaled (its limit lowered to 1000 values for a history
+    // of megabytes): its ends show the ends, the wheel moves by rows.
+    void scaledScrollBarReachesBothEndsAndTheWheelMovesByRows()
+    {
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(5 * kMiB);
+        Receive(stream);
+        View()->SetScrollBarLimit(1000);
+        QScrollBar *bar = View()->verticalScrollBar();
+        QCOMPARE(bar->maximum(), 1000);
+        bar->setValue(0);
+        QCOMPARE(View()->VisibleRows().front().start, std::size_t(0));
+        bar->setValue(bar->maximum());
+        View()->viewport()->repaint();
+        QCOMPARE(View()->VisibleRows().back().end, std::size_t(stream.size()));
+        bar->setValue(bar->maximum() / 2);
+        View()->viewport()->repaint();
+        const std::vector<CRecvView::Row> before = View()->VisibleRows();
+        QVERIFY(before.front().start > 2 * std::size_t(kMiB));
+        WheelOnView(-120);
+        QCOMPARE(View()->VisibleRows().front().start, before[3].start);
+        WheelOnView(120);
+        QCOMPARE(View()->VisibleRows().front().start, before.front().start);
+    }
+
 private:
     CRecvView *View() const { return m_framed->RecvBox(); }
+    void WheelOnView(int delta)
+    {
+        const QPointF at(5, 5);
+        QWheelEvent wheel(at, View()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(View()->viewport(), &wheel);
+        View()->viewport()->repaint();
+    }
     void Receive(const QByteArray &stream)
     {
         OpenAgainstPeer();
