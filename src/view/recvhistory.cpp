@@ -100,6 +100,17 @@ std::vector<std::span<const uint8_t>> CRecvHistory::Pieces() const
     return pieces;
 }
 
+std::vector<CRecvHistory::SharedPiece> CRecvHistory::SharedPieces() const
+{
+    std::vector<SharedPiece> pieces;
+    for (std::size_t at = 0; at < m_size; at += kChunkBytes) {
+        const Chunk &chunk = m_chunks[at >> kChunkBits];
+        pieces.push_back(
+            {chunk.owner, {chunk.data, std::min(kChunkBytes, m_size - at)}, chunk.record});
+    }
+    return pieces;
+}
+
 void CRecvHistory::IndexLineFeeds(std::size_t from, std::size_t to)
 {
     while (from < to) {
@@ -296,6 +307,7 @@ bool CRecvHistory::Spill(Chunk &chunk)
     std::vector<ArrivalMark>().swap(chunk.arrivals);
     std::vector<uint32_t>().swap(chunk.lineFeeds);
     chunk.owner = std::shared_ptr<const uint8_t>(record, record->Data());
+    chunk.record = record;
     chunk.data = record->Data();
     chunk.spilled = true;
     return true;

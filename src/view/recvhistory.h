@@ -57,6 +57,15 @@ public:
                                    std::vector<uint8_t> &scratch) const;
     // The whole history in order, one span per chunk.
     std::vector<std::span<const uint8_t>> Pieces() const;
+    // The same, holding on to the bytes so that another thread may read
+    // them whatever becomes of the history meanwhile.
+    struct SharedPiece
+    {
+        std::shared_ptr<const uint8_t> owner;
+        std::span<const uint8_t> bytes;
+        std::shared_ptr<const CSpillRecord> record; // when in the file
+    };
+    std::vector<SharedPiece> SharedPieces() const;
 
     // Indexes the bytes appended since the last call; returns how many it
     // scanned. The queries below need an up-to-date index.
@@ -100,6 +109,7 @@ private:
     struct Chunk
     {
         std::shared_ptr<const uint8_t> owner; // the heap block or the spill record
+        std::shared_ptr<const CSpillRecord> record;
         const uint8_t *data = nullptr;
         std::vector<uint32_t> lineFeeds; // offsets in the chunk, while in memory
         std::vector<ArrivalMark> arrivals;

@@ -56,6 +56,7 @@
 #include "view/autosend.h"
 #include "view/filesendstate.h"
 #include "view/framecommands.h"
+#include "view/historywriter.h"
 #include "view/layout.h"
 #include "view/portextras.h"
 #include "view/receivedisplay.h"
@@ -273,5 +274,6 @@ private:
     CFileSendState m_fileSend;
     CAutoSend m_autoSend;
     CSaveFiles m_saveFiles;
+    CHistoryWriter m_historyWriter{this};
     CFrameCommands m_frameCommands;
 };

@@ -133,7 +133,13 @@ private slots:
         const QByteArray stream = PseudoRandom(6 * kMiB + 5, 21);
         Receive(stream);
         QVERIFY(View()->History().SpilledBytes() > 0);
+        auto *writer =
+            m_framed->View()->findChild<CHistoryWriter *>(QStringLiteral("historyWriter"));
+        QSignalSpy progress(writer, &CHistoryWriter::Progress);
         QVERIFY(SaveHistory() == stream); // QCOMPARE would print megabytes
+        QTRY_VERIFY(StatusText().contains(QStringLiteral("history.dat")));
+        QVERIFY(progress.size() >= 2);
+        QCOMPARE(progress.last().at(0).toInt(), 100);
     }
 
     // The searched text is cut by a chunk boundary, its first part in the
@@ -252,7 +258,11 @@ private:
     {
         const QString saved = m_sandbox->Path(QStringLiteral("history.dat"));
         m_framed->View()->SetSaveFileChooser([saved](const QString &) { return saved; });
+        QFile::remove(saved);
         Click(ViewId::kSaveRecv);
+        // Written by a thread, under its own name until complete.
+        if (!QTest::qWaitFor([&] { return QFile::exists(saved); }, kPortWaitMs))
+            return "<not saved>";
         return FileBytes(saved);
     }
 };
