@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QFontDatabase>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -122,10 +123,18 @@ QString CRecvView::SelectedText() const
     return RenderRange(std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
 }
 
-void CRecvView::Copy() const
+void CRecvView::Copy()
 {
-    if (HasSelection())
-        QApplication::clipboard()->setText(SelectedText());
+    if (!HasSelection())
+        return;
+    const std::size_t bytes = std::max(m_anchor, m_caret) - std::min(m_anchor, m_caret);
+    if (bytes > kAskBeforeCopy &&
+        QMessageBox::question(
+            this, QString(),
+            tr("所选内容有 %1 MB，复制到剪贴板要花较长时间和较多内存。仍要复制吗？")
+                .arg(double(bytes) / (1 << 20), 0, 'f', 1)) != QMessageBox::Yes)
+        return;
+    QApplication::clipboard()->setText(SelectedText());
 }
 
 void CRecvView::SelectAll()

@@ -73,7 +73,10 @@ public:
     bool HasSelection() const { return m_anchor != m_caret; }
     // The shown text of the selection, as copied.
     QString SelectedText() const;
-    void Copy() const;
+    // A selection of more than kAskBeforeCopy bytes is copied only after
+    // the user agreed: its text may take a long time and much memory.
+    static constexpr std::size_t kAskBeforeCopy = std::size_t(16) << 20;
+    void Copy();
     void SelectAll();
     FindResult Find(const QString &text, bool matchCase);
 

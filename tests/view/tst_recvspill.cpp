@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QScrollBar>
@@ -226,6 +227,38 @@ private slots:
         QCOMPARE(View()->VisibleRows().front().start, before[3].start);
         WheelOnView(120);
         QCOMPARE(View()->VisibleRows().front().start, before.front().start);
+    }
+
+    // Copying more than 16 MiB asks first; "No" leaves the clipboard.
+    void copyOfALargeSelectionAsksFirst_data()
+    {
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("at the limit") << 16 * kMiB << int(QMessageBox::No) << false << true;
+        QTest::newRow("above, no") << 16 * kMiB + 1 << int(QMessageBox::No) << true << false;
+        QTest::newRow("above, yes") << 16 * kMiB + 1 << int(QMessageBox::Yes) << true << true;
+    }
+    void copyOfALargeSelectionAsksFirst()
+    {
+        QFETCH(qsizetype, size);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, copied);
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(size);
+        Receive(stream);
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        View()->setFocus();
+        View()->SelectAll();
+        const MessageBoxWatcher watcher{QMessageBox::StandardButton(answer)};
+        QTest::keyClick(View(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(watcher.Texts().size(), asked ? 1 : 0);
+        const QString clipboard = QApplication::clipboard()->text();
+        QCOMPARE(clipboard == QStringLiteral("before"), !copied);
+        if (copied)
+            QVERIFY(clipboard == AsciiRendering(stream));
     }
 
 private:
