@@ -444,6 +444,8 @@ double ResidentMb()
 int Report(const Case &c, const Timeline &line, double baseline, const CRecvView *recv)
 {
     const CRecvHistory &history = recv->History();
+    // Before the check, which reads the whole history through this process.
+    const double residentMb = ResidentMb();
     const bool exact = line.endNs >= 0 && IsTheStream(c, history);
     if (!exact) {
         std::printf("FAIL kind=%s data=%s mib=%d: %zu of %zu bytes, %s\n", qPrintable(c.kind),
@@ -459,7 +461,7 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
                 "last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f\n",
                 qPrintable(c.kind), qPrintable(c.data), c.mib, mibPerSecond, baseline,
                 baseline > 0 ? mibPerSecond / baseline : 0.0, last / first,
-                double(line.maxGapNs) / 1e6, ResidentMb());
+                double(line.maxGapNs) / 1e6, residentMb);
     std::fflush(stdout);
     return 0;
 }

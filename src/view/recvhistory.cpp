@@ -184,11 +184,17 @@ std::size_t CRecvHistory::UnitLength(std::size_t offset) const
 {
     if (offset + 1 >= m_size)
         return 1;
-    const uint8_t at = At(offset);
-    const uint8_t next = At(offset + 1);
-    if (at == '\r')
-        return next == '\n' ? 2 : 1;
-    return IsGbkLeadByte(at) && IsGbkLeadByte(next) ? 2 : 1;
+    const uint8_t pair[] = {At(offset), At(offset + 1)};
+    return UnitLengthOf(pair);
+}
+
+std::size_t CRecvHistory::UnitLengthOf(std::span<const uint8_t> bytes)
+{
+    if (bytes.size() < 2)
+        return 1;
+    if (bytes[0] == '\r')
+        return bytes[1] == '\n' ? 2 : 1;
+    return IsGbkLeadByte(bytes[0]) && IsGbkLeadByte(bytes[1]) ? 2 : 1;
 }
 
 int64_t CRecvHistory::LineFeedBefore(std::size_t offset) const

@@ -82,6 +82,9 @@ public:
     // Bytes of the unit that starts at `offset`: a double-byte pair or a CR
     // LF is 2, anything else 1. `offset` must be a unit boundary.
     std::size_t UnitLength(std::size_t offset) const;
+    // The same rule for the unit at the start of `bytes` (not empty), which
+    // holds what follows it in the history.
+    static std::size_t UnitLengthOf(std::span<const uint8_t> bytes);
 
     // Milliseconds since the epoch at which the read that brought byte
     // `offset` arrived.

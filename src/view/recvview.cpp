@@ -18,8 +18,11 @@ namespace {
 constexpr int kPadding = 3;
 } // namespace
 
-CRecvView::CRecvView(QWidget *parent) : QAbstractScrollArea(parent)
+CRecvView::CRecvView(QWidget *parent)
+    : QAbstractScrollArea(parent), m_finder(new CHistoryFinder(this))
 {
+    connect(m_finder, &CHistoryFinder::Finished, this, &CRecvView::OnFindFinished);
+    connect(m_finder, &CHistoryFinder::Progress, this, &CRecvView::FindProgress);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (parent)
         fixed.setPixelSize(std::max(1, parent->fontInfo().pixelSize()));
@@ -64,6 +67,7 @@ void CRecvView::Refresh(bool caretToEnd)
 
 void CRecvView::Clear()
 {
+    CancelFind();
     const bool hadSelection = HasSelection();
     m_history.Clear();
     m_scannedSinceRefresh = 0;
@@ -103,9 +107,13 @@ QString CRecvView::RenderRange(std::size_t from, std::size_t to) const
     if (from >= to)
         return {};
     std::vector<uint8_t> scratch;
-    const std::span<const uint8_t> bytes = m_history.Range(from, to, scratch);
+    return RenderBytes(m_history.Range(from, to, scratch), m_bHex);
+}
+
+QString CRecvView::RenderBytes(std::span<const uint8_t> bytes, bool hex)
+{
     ByteString text;
-    if (m_bHex) {
+    if (hex) {
         BytesToHex(bytes, text);
         return QString::fromLatin1(text.c_str(), qsizetype(text.size()));
     }

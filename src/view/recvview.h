@@ -17,6 +17,7 @@
 // Window thread only.
 #pragma once
 
+#include "view/historyfinder.h"
 #include "view/recvhistory.h"
 #include "view/scrollmapping.h"
 
@@ -78,7 +79,15 @@ public:
     static constexpr std::size_t kAskBeforeCopy = std::size_t(16) << 20;
     void Copy();
     void SelectAll();
-    FindResult Find(const QString &text, bool matchCase);
+    // Starts looking for `text` in the rendering from the end of the
+    // selection, wrapping once to the beginning, on a thread of its own
+    // (historyfinder.h); a match becomes the selection, and FindFinished
+    // tells either way. A new search, Escape and Clear cancel it.
+    void Find(const QString &text, bool matchCase);
+    void CancelFind();
+    bool IsFinding() const;
+    // The rendering of `bytes` (unit boundaries at both ends) as shown.
+    static QString RenderBytes(std::span<const uint8_t> bytes, bool hex);
 
     // The whole rendering, built only when asked (tests).
     QString WholeText() const;
@@ -97,6 +106,8 @@ public:
 signals:
     void SelectionChanged();
     void ContentChanged();
+    void FindFinished(FindResult result);
+    void FindProgress(int percent);
     // The history could not move chunks to its file in `folder`; once.
     void SpillFailed(const QString &folder, const QString &reason);
 
@@ -148,9 +159,10 @@ private:
     void MoveCaret(std::size_t offset, bool keepAnchor);
     std::size_t CaretMoved(int key) const;
     std::size_t PreviousUnit(std::size_t offset) const;
-    std::size_t CharToOffset(std::size_t from, qsizetype chars, bool roundUp) const;
+    void OnFindFinished(std::size_t from, std::size_t to, int pass);
 
     CRecvHistory m_history;
+    CHistoryFinder *m_finder;
     bool m_bHex = false;
     bool m_bShowTimes = false;
     std::size_t m_top = 0; // first byte of the top row

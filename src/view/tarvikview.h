@@ -236,6 +236,7 @@ private:
     void FindText(const QString &text, bool matchCase);
     void FindInSendBox(const QString &text, bool matchCase);
     void FindInRecvView(const QString &text, bool matchCase);
+    void ConnectRecvFind();
     void ReportNotFound(const QString &text);
 
     // ---- user commands (view_usercmd.cpp) ----
@@ -275,5 +276,6 @@ private:
     CAutoSend m_autoSend;
     CSaveFiles m_saveFiles;
     CHistoryWriter m_historyWriter{this};
+    QString m_strRecvFindText; // what the receive view is looking for
     CFrameCommands m_frameCommands;
 };

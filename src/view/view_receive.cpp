@@ -29,6 +29,7 @@ void CTarvikView::ConnectReceiveControls()
 {
     m_recvDisplay.Attach(m_form.recvBox, m_form.recvCount, m_form.sendCount);
     m_frameCommands.SetBoxes(m_form.sendBox, m_form.recvBox);
+    ConnectRecvFind();
     connect(m_form.pauseRecv, &QPushButton::clicked, this, &CTarvikView::OnPauseReceive);
     connect(m_form.hexRecv, &QCheckBox::clicked, this, &CTarvikView::OnHexRecvClicked);
     connect(m_form.clearRecv, &QPushButton::clicked, this, &CTarvikView::OnClearRecv);

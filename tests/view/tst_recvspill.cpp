@@ -164,6 +164,7 @@ private slots:
         QTest::keyClick(View(), Qt::Key_Home, Qt::ControlModifier);
         const QString needle = hex ? HexRendering(kNeedle) : QString::fromLatin1(kNeedle);
         m_framed->View()->OnViewRequest(kRequestFind, 1, needle);
+        QTRY_VERIFY(!View()->IsFinding());
         QCOMPARE(View()->SelectedText(), needle);
     }
 
