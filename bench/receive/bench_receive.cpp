@@ -219,8 +219,11 @@ private:
 bool IsTheStream(const Case &c, const CRecvHistory &history)
 {
     CStreamCheck check(c);
-    for (const std::span<const uint8_t> piece : history.Pieces())
-        check.Feed(piece);
+    for (const CRecvHistory::SharedPiece &piece : history.SharedPieces()) {
+        check.Feed(piece.bytes);
+        if (piece.record)
+            piece.record->DropPages(); // the check's reading is not the window's memory
+    }
     return check.IsTheStream();
 }
 

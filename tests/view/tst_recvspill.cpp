@@ -168,6 +168,36 @@ private slots:
         QCOMPARE(View()->SelectedText(), needle);
     }
 
+    // A search given up before its result came reports nothing; the next
+    // one selects its match. Clear gives it up too.
+    void findIsCancelledByEscapeAndANewSearch_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("escape") << true;
+        QTest::newRow("new search") << false;
+    }
+    void findIsCancelledByEscapeAndANewSearch()
+    {
+        QFETCH(bool, escape);
+        CCacheFolder cache;
+        Receive(StreamWithCutUnits(4 * kMiB));
+        View()->setFocus();
+        const MessageBoxWatcher watcher;
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+        QVERIFY(View()->IsFinding());
+        if (escape) {
+            QTest::keyClick(View(), Qt::Key_Escape);
+            QVERIFY(!View()->IsFinding());
+        }
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QString::fromLatin1(kNeedle));
+        QTRY_VERIFY(!View()->IsFinding());
+        QCOMPARE(View()->SelectedText(), QString::fromLatin1(kNeedle));
+        QVERIFY(watcher.Texts().isEmpty()); // no "not found" from the first
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+        Click(ViewId::kClearRecv);
+        QVERIFY(!View()->IsFinding());
+    }
+
     // A full disk: one message, the counters and the history exact, the
     // newest bytes in sight; the bytes kept in memory are still saved.
     void fullDiskStopsSpillingWithOneMessage()
