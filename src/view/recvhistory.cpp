@@ -3,6 +3,8 @@
 #include "convert/convert.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -59,8 +61,22 @@ void CRecvHistory::Append(const uint8_t *bytes, std::size_t count, qint64 arriva
     }
 }
 
+CRecvHistory::~CRecvHistory()
+{
+    WaitForSpill();
+}
+
+// The task reads the chunks it writes.
+void CRecvHistory::WaitForSpill()
+{
+    if (m_pendingSpill.valid())
+        m_pendingSpill.wait();
+}
+
 void CRecvHistory::Clear()
 {
+    WaitForSpill();
+    m_pendingSpill = {};
     std::vector<Chunk>().swap(m_chunks);
     m_tail = nullptr;
     std::vector<int64_t>().swap(m_lastLineFeedThrough);
@@ -276,34 +292,72 @@ std::size_t CRecvHistory::ChunkMemory(const Chunk &chunk) const
            chunk.arrivals.size() * sizeof(ArrivalMark);
 }
 
-// The chunk being filled stays, and so does one not yet indexed.
+// The chunk being filled stays, and so does one not yet indexed. Chunks are
+// written a few at a time by a task of their own (a write may wait for the
+// disk); they change over to their records when it is done.
 void CRecvHistory::SpillOverBudget()
 {
-    while (!m_spillStopped && m_resident > m_budget && m_spilledChunks + 1 < m_chunks.size() &&
-           (m_spilledChunks + 1) * kChunkBytes <= m_indexed) {
-        if (!Spill(m_chunks[m_spilledChunks])) {
-            m_spillStopped = true;
+    if (m_pendingSpill.valid()) {
+        if (m_pendingSpill.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
             return;
-        }
-        ++m_spilledChunks;
+        AdoptSpilled(m_pendingSpill.get());
     }
+    std::size_t count = 0;
+    for (std::size_t resident = m_resident;
+         !m_spillStopped && resident > m_budget && count < kSpillBatch &&
+         m_spilledChunks + count + 1 < m_chunks.size() &&
+         (m_spilledChunks + count + 1) * kChunkBytes <= m_indexed;
+         ++count)
+        resident -= ChunkMemory(m_chunks[m_spilledChunks + count]);
+    if (count > 0)
+        StartSpill(count);
 }
 
 // The record holds the bytes, the arrival marks, then the line feeds, each
-// aligned for its type.
-bool CRecvHistory::Spill(Chunk &chunk)
+// aligned for its type. The chunks stay as they are until adopted.
+void CRecvHistory::StartSpill(std::size_t count)
 {
     QString error;
     if (!m_spillFile)
         m_spillFile = CSpillFile::Create(SpillFolder(), error);
-    const std::span<const uint8_t> parts[] = {
-        {chunk.data, kChunkBytes}, BytesOf(chunk.arrivals), BytesOf(chunk.lineFeeds)};
-    const std::shared_ptr<const CSpillRecord> record =
-        m_spillFile ? m_spillFile->Append(parts, error) : nullptr;
-    if (!record) {
+    if (!m_spillFile) {
         m_spillFailure = error;
-        return false;
+        m_spillStopped = true;
+        return;
     }
+    std::vector<std::array<std::span<const uint8_t>, 3>> records;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Chunk &chunk = m_chunks[m_spilledChunks + i];
+        records.push_back(
+            {{{chunk.data, kChunkBytes}, BytesOf(chunk.arrivals), BytesOf(chunk.lineFeeds)}});
+    }
+    m_pendingSpill = std::async(
+        std::launch::async, [file = m_spillFile, records = std::move(records), done = m_spillDone] {
+            SpillBatch batch;
+            for (const auto &parts : records) {
+                auto record = file->Append(parts, batch.error);
+                if (!record)
+                    break;
+                batch.records.push_back(std::move(record));
+            }
+            if (done)
+                done();
+            return batch;
+        });
+}
+
+void CRecvHistory::AdoptSpilled(SpillBatch batch)
+{
+    for (const std::shared_ptr<const CSpillRecord> &record : batch.records)
+        Adopt(m_chunks[m_spilledChunks++], record);
+    if (!batch.error.isEmpty()) {
+        m_spillFailure = batch.error;
+        m_spillStopped = true;
+    }
+}
+
+void CRecvHistory::Adopt(Chunk &chunk, const std::shared_ptr<const CSpillRecord> &record)
+{
     const uint8_t *arrivals = record->Data() + kChunkBytes;
     const uint8_t *feeds = arrivals + chunk.arrivals.size() * sizeof(ArrivalMark);
     chunk.spilledArrivals = {reinterpret_cast<const ArrivalMark *>(arrivals),
@@ -316,5 +370,4 @@ bool CRecvHistory::Spill(Chunk &chunk)
     chunk.record = record;
     chunk.data = record->Data();
     chunk.spilled = true;
-    return true;
 }

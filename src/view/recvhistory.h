@@ -28,6 +28,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <memory>
 #include <span>
 #include <utility>
@@ -43,6 +45,9 @@ public:
 
     // The budget starts from TARVIK_RECV_MEMORY_MB when it is set.
     CRecvHistory();
+    ~CRecvHistory();
+    CRecvHistory(const CRecvHistory &) = delete;
+    CRecvHistory &operator=(const CRecvHistory &) = delete;
 
     void Append(const uint8_t *bytes, std::size_t count, qint64 arrivalMs);
     void Clear();
@@ -99,6 +104,9 @@ public:
     QString SpillFolder() const;
     std::size_t MemoryInUse() const { return m_resident; }
     std::size_t SpilledBytes() const { return m_spilledChunks * kChunkBytes; }
+    // Called on the writing task's thread when chunks were written; the
+    // next IndexNew puts them to use and moves more if need be.
+    void SetSpillDone(std::function<void()> done) { m_spillDone = std::move(done); }
     // Why moving chunks to the file stopped, once: empty afterwards.
     QString TakeSpillFailure() { return std::exchange(m_spillFailure, QString()); }
 
@@ -139,8 +147,17 @@ private:
     // The first line feed in [from, to), or `to`.
     std::size_t LineFeedIn(std::size_t from, std::size_t to) const;
     std::size_t ChunkMemory(const Chunk &chunk) const;
+    struct SpillBatch
+    {
+        std::vector<std::shared_ptr<const CSpillRecord>> records;
+        QString error; // why the batch ends early
+    };
+    static constexpr std::size_t kSpillBatch = 8;
     void SpillOverBudget();
-    bool Spill(Chunk &chunk);
+    void StartSpill(std::size_t count);
+    void AdoptSpilled(SpillBatch batch);
+    void Adopt(Chunk &chunk, const std::shared_ptr<const CSpillRecord> &record);
+    void WaitForSpill();
 
     std::vector<Chunk> m_chunks;
     uint8_t *m_tail = nullptr; // the bytes of the last chunk
@@ -156,4 +173,6 @@ private:
     QString m_spillFailure;
     QString m_spillFolder;
     std::shared_ptr<CSpillFile> m_spillFile;
+    std::function<void()> m_spillDone;
+    std::future<SpillBatch> m_pendingSpill; // last: it reads the chunks above
 };

@@ -23,6 +23,10 @@ CRecvView::CRecvView(QWidget *parent)
 {
     connect(m_finder, &CHistoryFinder::Finished, this, &CRecvView::OnFindFinished);
     connect(m_finder, &CHistoryFinder::Progress, this, &CRecvView::FindProgress);
+    m_history.SetSpillDone([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { IndexArrived(); }, Qt::QueuedConnection);
+    });
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (parent)
         fixed.setPixelSize(std::max(1, parent->fontInfo().pixelSize()));
