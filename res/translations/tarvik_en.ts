@@ -72,6 +72,22 @@
         <source>所选内容有 %1 MB，复制到剪贴板要花较长时间和较多内存。仍要复制吗？</source>
         <translation>The selection holds %1 MB; copying it to the clipboard takes a while and much memory. Copy it anyway?</translation>
     </message>
+    <message>
+        <source>已丢弃较早的 %1 MB</source>
+        <translation>%1 MB of older data dropped</translation>
+    </message>
+    <message>
+        <source>保留最近 N MB…</source>
+        <translation>Keep the last N MB…</translation>
+    </message>
+    <message>
+        <source>保留最近 N MB</source>
+        <translation>Keep the last N MB</translation>
+    </message>
+    <message>
+        <source>只保留最近收到的 N MB（0：全部保留）：</source>
+        <translation>Keep only the last N MB received (0: keep everything):</translation>
+    </message>
 </context>
 <context>
     <name>CStatusByteHint</name>

@@ -88,6 +88,7 @@ void CRecvHistory::Clear()
     m_resident = 0;
     m_spilledChunks = 0;
     m_spillStopped = false;
+    m_dropped = 0;
 }
 
 std::span<const uint8_t> CRecvHistory::Range(std::size_t from, std::size_t to,
@@ -158,8 +159,48 @@ std::size_t CRecvHistory::IndexNew()
     for (std::size_t anchor = m_oddRunAtAnchor.size() * kAnchorBytes; anchor <= m_size;
          anchor += kAnchorBytes)
         m_oddRunAtAnchor.push_back(OddLeadRunBefore(anchor) ? 1 : 0);
+    const std::size_t scanned = m_size - from;
+    DropOverLimit();
     SpillOverBudget();
-    return m_size - from;
+    return scanned;
+}
+
+// Whole chunks go from the front, the chunk being filled never; offsets
+// then count from the first byte kept.
+void CRecvHistory::DropOverLimit()
+{
+    if (m_keepLimit == 0 || m_size <= m_keepLimit + kChunkBytes)
+        return;
+    const std::size_t count = std::min((m_size - m_keepLimit) / kChunkBytes, m_chunks.size() - 1);
+    if (count == 0)
+        return;
+    if (m_pendingSpill.valid())
+        AdoptSpilled(m_pendingSpill.get()); // the task reads chunks by their places
+    for (std::size_t i = 0; i < count; ++i)
+        if (!m_chunks[i].spilled)
+            m_resident -= ChunkMemory(m_chunks[i]);
+    m_chunks.erase(m_chunks.begin(), m_chunks.begin() + std::ptrdiff_t(count));
+    m_spilledChunks -= std::min(m_spilledChunks, count);
+    const std::size_t bytes = count * kChunkBytes;
+    m_lastLineFeedThrough.erase(m_lastLineFeedThrough.begin(),
+                                m_lastLineFeedThrough.begin() + std::ptrdiff_t(count));
+    for (int64_t &feed : m_lastLineFeedThrough)
+        feed = feed < int64_t(bytes) ? -1 : feed - int64_t(bytes);
+    m_size -= bytes;
+    m_indexed -= bytes;
+    m_dropped += bytes;
+    const std::size_t anchors = bytes / kAnchorBytes;
+    m_oddRunAtAnchor.erase(m_oddRunAtAnchor.begin(),
+                           m_oddRunAtAnchor.begin() + std::ptrdiff_t(anchors));
+    // The kept bytes now render from their first byte: a run of lead bytes
+    // that reached back past it has a new parity as far as it goes.
+    m_oddRunAtAnchor[0] = 0;
+    for (std::size_t k = 1; k < m_oddRunAtAnchor.size(); ++k) {
+        const uint8_t odd = OddLeadRunBefore(k * kAnchorBytes) ? 1 : 0;
+        if (odd == m_oddRunAtAnchor[k])
+            break;
+        m_oddRunAtAnchor[k] = odd;
+    }
 }
 
 // Whether the run of bytes 0x81..0xFE that ends just before `offset` is of

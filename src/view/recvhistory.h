@@ -104,6 +104,14 @@ public:
     QString SpillFolder() const;
     std::size_t MemoryInUse() const { return m_resident; }
     std::size_t SpilledBytes() const { return m_spilledChunks * kChunkBytes; }
+    // Keep only about the last `bytes` (whole chunks are dropped from the
+    // front once a chunk more is held); 0 keeps everything. Applies from the
+    // next IndexNew, which renumbers the kept bytes from 0.
+    void SetKeepLimit(std::size_t bytes) { m_keepLimit = bytes; }
+    std::size_t KeepLimit() const { return m_keepLimit; }
+    // Bytes dropped from the front since the last Clear.
+    std::size_t DroppedBytes() const { return m_dropped; }
+
     // Called on the writing task's thread when chunks were written; the
     // next IndexNew puts them to use and moves more if need be.
     void SetSpillDone(std::function<void()> done) { m_spillDone = std::move(done); }
@@ -153,6 +161,7 @@ private:
         QString error; // why the batch ends early
     };
     static constexpr std::size_t kSpillBatch = 8;
+    void DropOverLimit();
     void SpillOverBudget();
     void StartSpill(std::size_t count);
     void AdoptSpilled(SpillBatch batch);
@@ -167,6 +176,8 @@ private:
     std::vector<uint8_t> m_oddRunAtAnchor{0}; // per anchor k: lead run before k*kAnchorBytes is odd
     std::size_t m_indexed = 0;
     std::size_t m_budget = kDefaultBudget;
+    std::size_t m_keepLimit = 0;
+    std::size_t m_dropped = 0;
     std::size_t m_resident = 0;      // memory of the chunks in memory
     std::size_t m_spilledChunks = 0; // the first ones
     bool m_spillStopped = false;

@@ -45,7 +45,10 @@ void CRecvView::Append(const uint8_t *bytes, std::size_t count)
 
 void CRecvView::IndexArrived()
 {
+    const std::size_t dropped = m_history.DroppedBytes();
     m_scannedSinceRefresh += m_history.IndexNew();
+    if (m_history.DroppedBytes() != dropped)
+        FollowDrop(m_history.DroppedBytes() - dropped);
     const QString failure = m_history.TakeSpillFailure();
     if (!failure.isEmpty())
         emit SpillFailed(m_history.SpillFolder(), failure);
@@ -82,6 +85,36 @@ void CRecvView::Clear()
     if (hadSelection)
         emit SelectionChanged();
     emit ContentChanged();
+}
+
+void CRecvView::SetKeepLimit(std::size_t bytes)
+{
+    m_history.SetKeepLimit(bytes);
+    IndexArrived();
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+}
+
+// Positions move with the renumbered bytes; those in the dropped part go
+// to the first byte kept. A search under way planned with the old numbers.
+void CRecvView::FollowDrop(std::size_t bytes)
+{
+    CancelFind();
+    const auto follow = [&](std::size_t offset) {
+        return offset < bytes ? 0 : m_history.UnitBoundaryFrom(offset - bytes);
+    };
+    m_top = follow(m_top);
+    m_anchor = follow(m_anchor);
+    m_caret = follow(m_caret);
+    m_visible.clear();
+}
+
+QString CRecvView::DroppedNotice() const
+{
+    const std::size_t dropped = m_history.DroppedBytes();
+    if (dropped == 0)
+        return {};
+    return tr("已丢弃较早的 %1 MB").arg(double(dropped) / (1 << 20), 0, 'f', 1);
 }
 
 void CRecvView::SetHexNotation(bool hex)
@@ -325,6 +358,7 @@ void CRecvView::paintEvent(QPaintEvent *)
         PaintTime(painter, row, y);
         y += height;
     }
+    PaintDroppedNotice(painter);
     if (hasFocus()) {
         const QPoint caret = PointOfOffset(m_caret);
         if (caret.x() >= 0)
@@ -371,4 +405,17 @@ void CRecvView::PaintTime(QPainter &painter, const Row &row, int y) const
     painter.setPen(palette().color(QPalette::PlaceholderText));
     painter.drawText(QRect(kPadding, y, MarginWidth(), RowHeight()),
                      Qt::AlignLeft | Qt::AlignVCenter, time);
+}
+
+// Above the first row kept, at the right, while the top is in sight.
+void CRecvView::PaintDroppedNotice(QPainter &painter) const
+{
+    const QString notice = DroppedNotice();
+    if (notice.isEmpty() || m_top != 0)
+        return;
+    const int width = fontMetrics().horizontalAdvance(notice) + 2 * kPadding;
+    const QRect area(viewport()->width() - width, 0, width, RowHeight());
+    painter.fillRect(area, palette().toolTipBase());
+    painter.setPen(palette().color(QPalette::ToolTipText));
+    painter.drawText(area, Qt::AlignCenter, notice);
 }

@@ -65,6 +65,12 @@ public:
     void Refresh(bool caretToEnd);
     void Clear();
 
+    // Keep only about the last `bytes` received (0: everything).
+    void SetKeepLimit(std::size_t bytes);
+    // What the view says at its top about bytes dropped by that limit;
+    // empty when none were.
+    QString DroppedNotice() const;
+
     bool IsHexNotation() const { return m_bHex; }
     void SetHexNotation(bool hex);
     bool ShowsArrivalTimes() const { return m_bShowTimes; }
@@ -106,6 +112,8 @@ public:
 signals:
     void SelectionChanged();
     void ContentChanged();
+    // The user chose to keep only the last `megabytes` (0: everything).
+    void KeepLimitChosen(int megabytes);
     void FindFinished(FindResult result);
     void FindProgress(int percent);
     // The history could not move chunks to its file in `folder`; once.
@@ -152,6 +160,9 @@ private:
     void PaintRow(QPainter &painter, const Row &row, int y) const;
     void PaintSelection(QPainter &painter, const Row &row, int y) const;
     void PaintTime(QPainter &painter, const Row &row, int y) const;
+    void PaintDroppedNotice(QPainter &painter) const;
+    void FollowDrop(std::size_t bytes);
+    void AskKeepLimit();
     void UpdateScrollRange();
     void ScrollToTop(std::size_t rowStart);
     void ScrollRows(int rows);

@@ -5,6 +5,7 @@
 #include "convert/boxtext.h"
 
 #include <QContextMenuEvent>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -15,7 +16,7 @@ namespace {
 constexpr int kWheelRows = 3;
 constexpr int kWheelStep = 120;
 // Find renders the history in pieces of about this many bytes.
-constexpr std::size_t kFindChunk = 256 * 1024;
+constexpr std::size_t kFindChunk = CRecvHistory::kChunkBytes;
 
 } // namespace
 
@@ -125,7 +126,21 @@ void CRecvView::contextMenuEvent(QContextMenuEvent *event)
     copy->setEnabled(HasSelection());
     QAction *all = menu.addAction(tr("全选(&A)"), this, [this] { SelectAll(); });
     all->setEnabled(!IsEmpty());
+    menu.addSeparator();
+    menu.addAction(tr("保留最近 N MB…"), this, [this] { AskKeepLimit(); });
     menu.exec(event->globalPos());
+}
+
+void CRecvView::AskKeepLimit()
+{
+    bool ok = false;
+    const int megabytes = QInputDialog::getInt(
+        this, tr("保留最近 N MB"), tr("只保留最近收到的 N MB（0：全部保留）："),
+        int(m_history.KeepLimit() >> 20), 0, 1 << 20, 1, &ok);
+    if (!ok)
+        return;
+    SetKeepLimit(std::size_t(megabytes) << 20);
+    emit KeepLimitChosen(megabytes);
 }
 
 // ---- find ----
@@ -150,6 +165,10 @@ void CRecvView::Find(const QString &text, bool matchCase)
         }
     }
     request.bytes = m_history.SharedPieces();
+    // Planning read a page of each piece; the search reads them again.
+    for (const CRecvHistory::SharedPiece &piece : request.bytes)
+        if (piece.record)
+            piece.record->DropPages();
     request.text = text;
     request.matchCase = matchCase;
     request.hex = m_bHex;

@@ -1,7 +1,8 @@
 // CSpillFile: the file the receive history moves its older chunks to once
 // they exceed its memory budget. The file never has a name (it is created
 // unlinked), so nothing of it outlives the process, however it ends; its
-// space is freed when the last record mapped from it is released.
+// space is freed record by record as they are released (holes punched into
+// it), and wholly when the last record mapped from it is released.
 //
 // A record is written once, at the end of the file, starting on a page
 // boundary, and then mapped read-only; the mapping keeps the file open.
@@ -20,7 +21,9 @@ class CSpillFile;
 class CSpillRecord
 {
 public:
-    CSpillRecord(std::shared_ptr<CSpillFile> file, const uint8_t *data, std::size_t size);
+    CSpillRecord(std::shared_ptr<CSpillFile> file, const uint8_t *data, std::size_t size,
+                 uint64_t offset);
+    // Unmaps the record and frees its space in the file.
     ~CSpillRecord();
     CSpillRecord(const CSpillRecord &) = delete;
     CSpillRecord &operator=(const CSpillRecord &) = delete;
@@ -36,6 +39,7 @@ private:
     std::shared_ptr<CSpillFile> m_file;
     const uint8_t *m_data;
     std::size_t m_size;
+    uint64_t m_offset;
 };
 
 class CSpillFile : public std::enable_shared_from_this<CSpillFile>
@@ -57,7 +61,9 @@ public:
                                                QString &error);
 
 private:
+    friend class CSpillRecord;
     explicit CSpillFile(int fd) : m_fd(fd) {}
+    void Free(uint64_t offset, std::size_t size) const;
     bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes, QString &error) const;
 
     int m_fd;

@@ -32,14 +32,22 @@ int OpenUnlinked(const QByteArray &folder)
 }
 } // namespace
 
-CSpillRecord::CSpillRecord(std::shared_ptr<CSpillFile> file, const uint8_t *data, std::size_t size)
-    : m_file(std::move(file)), m_data(data), m_size(size)
+CSpillRecord::CSpillRecord(std::shared_ptr<CSpillFile> file, const uint8_t *data, std::size_t size,
+                           uint64_t offset)
+    : m_file(std::move(file)), m_data(data), m_size(size), m_offset(offset)
 {
 }
 
 CSpillRecord::~CSpillRecord()
 {
     ::munmap(const_cast<uint8_t *>(m_data), m_size);
+    m_file->Free(m_offset, m_size);
+}
+
+// A file system without holes keeps the space until the file closes.
+void CSpillFile::Free(uint64_t offset, std::size_t size) const
+{
+    ::fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(offset), off_t(size));
 }
 
 void CSpillRecord::DropPages() const
@@ -108,5 +116,5 @@ CSpillFile::Append(std::span<const std::span<const uint8_t>> parts, QString &err
     }
     m_end = (at + kPage - 1) / kPage * kPage;
     return std::make_shared<CSpillRecord>(shared_from_this(), static_cast<const uint8_t *>(mapped),
-                                          size);
+                                          size, start);
 }

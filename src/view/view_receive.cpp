@@ -23,6 +23,7 @@ constexpr qint64 kReadSliceMs = 4;
 constexpr int kShowUntilReplaced = -1;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
+const QString kKeepRecentValue = QStringLiteral("KeepRecentMB");
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
@@ -44,6 +45,12 @@ void CTarvikView::ConnectReceiveControls()
                            kStatusError, kShowUntilReplaced);
         },
         Qt::QueuedConnection);
+    // Off unless the user chose a limit; kept beside the window layout.
+    uint32_t keepMb = 0;
+    if (CRegManage().ReadDword(kKeepRecentValue, keepMb))
+        m_form.recvBox->SetKeepLimit(std::size_t(keepMb) << 20);
+    connect(m_form.recvBox, &CRecvView::KeepLimitChosen, this,
+            [](int megabytes) { CRegManage().WriteDword(kKeepRecentValue, uint32_t(megabytes)); });
     uint32_t saved = 0;
     const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
     m_form.recvTimes->setChecked(showTimes);

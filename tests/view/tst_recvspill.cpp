@@ -109,21 +109,9 @@ private slots:
         for (qsizetype boundary = kChunk; boundary < stream.size(); boundary += kChunk)
             regions.push_back(boundary);
         for (const qsizetype region : regions) {
-            const std::vector<CRecvView::Row> rows = RowsAround(region);
-            QVERIFY(rows.size() > 3);
-            QString joined;
-            for (const CRecvView::Row &row : rows) {
-                joined += View()->TextOf(row.start, row.end);
-                const QByteArray bytes =
-                    stream.mid(qsizetype(row.start), qsizetype(row.end - row.start));
-                QVERIFY(!bytes.chopped(1).contains('\n')); // a row ends after each LF
-                if (region % kChunk == 0 && region > 0 && region / kChunk % 3 < 2)
-                    QVERIFY(row.start != std::size_t(region)); // a cut pair or CR LF
-            }
-            const qsizetype from = qsizetype(rows.front().start);
-            const QString expected =
-                AsciiRendering(stream.mid(from, qsizetype(rows.back().end) - from));
-            QVERIFY2(joined == expected, qPrintable(QStringLiteral("region %1").arg(region)));
+            CheckRowsAround(stream, region);
+            if (QTest::currentTestFailed())
+                return;
         }
         QVERIFY(history.ArrivalOf(0) > 0);
         QVERIFY(history.ArrivalOf(std::size_t(stream.size()) - 1) >= history.ArrivalOf(0));
@@ -197,6 +185,46 @@ private slots:
         m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
         Click(ViewId::kClearRecv);
         QVERIFY(!View()->IsFinding());
+    }
+
+    // With "keep the last 2 MB" in the user's settings: the counter counts
+    // every byte, the view keeps the end of the stream in whole chunks,
+    // renders it from its new first byte, and says what it dropped.
+    void keepLimitDropsTheOldestChunks_data()
+    {
+        QTest::addColumn<bool>("spilled");
+        QTest::newRow("in memory") << false;
+        QTest::newRow("spilled") << true;
+    }
+    void keepLimitDropsTheOldestChunks()
+    {
+        QFETCH(bool, spilled);
+        CCacheFolder cache;
+        if (!spilled)
+            qputenv("TARVIK_RECV_MEMORY_MB", "64");
+        CRegManage().WriteDword(QStringLiteral("KeepRecentMB"), 2);
+        const QByteArray stream =
+            QByteArray(kChunk - 1, 'a') + "\xD6" + StreamWithCutUnits(7 * kMiB + 999);
+        OpenAgainstPeer();
+        qputenv("TARVIK_RECV_MEMORY_MB", "1");
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(stream);
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
+                                  QString::number(stream.size()), kPortWaitMs);
+        const CRecvHistory &history = View()->History();
+        QTRY_VERIFY(history.Size() <= std::size_t(3 * kChunk));
+        QCOMPARE(history.Size() + history.DroppedBytes(), std::size_t(stream.size()));
+        QCOMPARE(history.DroppedBytes() % std::size_t(kChunk), std::size_t(0));
+        const QByteArray kept = stream.mid(qsizetype(history.DroppedBytes()));
+        QVERIFY(View()->WholeText() == AsciiRendering(kept));
+        for (const qsizetype region : {qsizetype(0), kChunk, kChunk + 5000, kept.size()})
+            CheckRowsAround(kept, region);
+        QVERIFY(SaveHistory() == kept);
+        View()->verticalScrollBar()->setValue(0);
+        QVERIFY(View()->DroppedNotice().contains(
+            QString::number(double(history.DroppedBytes()) / kMiB, 'f', 1)));
+        View()->viewport()->repaint();
+        QCOMPARE(View()->VisibleRows().front().start, std::size_t(0));
     }
 
     // A full disk: one message, the counters and the history exact, the
@@ -312,6 +340,27 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(View()->History().Size(), std::size_t(stream.size()),
                                   kPortWaitMs);
         QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(stream.size()));
+    }
+    // The rows in sight just above `region` render together as the engine
+    // renders their bytes, each ends after every LF, and none starts inside
+    // a pair or CR LF cut by a chunk boundary.
+    void CheckRowsAround(const QByteArray &stream, qsizetype region)
+    {
+        const std::vector<CRecvView::Row> rows = RowsAround(region);
+        QVERIFY(rows.size() > 3);
+        QString joined;
+        for (const CRecvView::Row &row : rows) {
+            joined += View()->TextOf(row.start, row.end);
+            const QByteArray bytes =
+                stream.mid(qsizetype(row.start), qsizetype(row.end - row.start));
+            QVERIFY(!bytes.left(bytes.size() - 1).contains('\n')); // a row ends after each LF
+            if (region % kChunk == 0 && region > 0 && region / kChunk % 3 < 2)
+                QVERIFY(row.start != std::size_t(region));
+        }
+        const qsizetype from = qsizetype(rows.front().start);
+        const QString expected =
+            AsciiRendering(stream.mid(from, qsizetype(rows.back().end) - from));
+        QVERIFY2(joined == expected, qPrintable(QStringLiteral("region %1").arg(region)));
     }
     // The rows in sight with the top moved just above `offset`.
     std::vector<CRecvView::Row> RowsAround(qsizetype offset)
