@@ -9,6 +9,16 @@ class TestViewCounters : public QObject
     Q_OBJECT
 
 private slots:
+    // A long session passes 2 and 4 GiB: the count stays exact.
+    void receivedCountPassesFourGigabytes()
+    {
+        CViewCounters counters;
+        for (int read = 0; read < 3; ++read)
+            counters.NoteReceived(UINT32_MAX, true);
+        counters.NoteReceived(1000, false);
+        QCOMPARE(counters.Received(), 3 * int64_t(UINT32_MAX));
+    }
+
     // After each write, one that started while not counting must add
     // nothing left over from it.
     void writeCountsOnlyWhenCountedThroughoutAndDelivered()
