@@ -56,12 +56,12 @@ private slots:
             counters.NoteReceived(count, ticked);
         counters.BeginWrite(6, true);
         counters.EndWrite(true, true);
-        QCOMPARE(counters.Received(), 5);
+        QCOMPARE(counters.Received(), int64_t(5));
         counters.ClearReceived();
-        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(0, 6));
+        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(int64_t(0), 6));
         counters.NoteReceived(2, true);
         counters.ClearSent();
-        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(2, 0));
+        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(int64_t(2), 0));
     }
 };
 
