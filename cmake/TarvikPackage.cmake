@@ -23,10 +23,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # dpkg-shlibdeps finds the libraries the programs link; the icon's SVG
-# renderer is a Qt plug-in loaded at run time, which it cannot see.
+# renderer is a Qt plug-in loaded at run time, which it cannot see, and the
+# receipt renderer draws its characters from two fonts found by name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-dejavu-core, fonts-wqy-microhei")
 # Qt's own dialog buttons in Chinese come from Qt's translations; without them
 # they stay English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)

@@ -10,7 +10,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcups2-dev cups-daemon cups-client
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei xvfb xauth
+  fonts-wqy-microhei fonts-dejavu-core xvfb xauth
+  libzint-dev libzxing-dev
   librsvg2-bin libqt6svg6
   qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds everything and starts Tarvik in the
 # demo folder: the network kind points at the printer simulator, which listens
-# on 127.0.0.1:9100 and records what it receives in demo/printer-received.bin.
+# on 127.0.0.1:9100, records what it receives in demo/printer-received.bin
+# and prints each receipt as demo/receipts/receipt-NNNN.png.
 # A real user installs the package (scripts/package.sh) or starts
 # build/release/src/app/tarvik anywhere; settings then go to ~/.config/Tarvik.
 #
@@ -31,7 +32,7 @@ if [ ! -f "$demo/rvcfg.ini" ]; then
 fi
 
 "$bin/tools/printersim/tarvik-printersim" --port "$port" --out "$demo/printer-received.bin" \
-  > "$demo/printersim.log" 2>&1 &
+  --render "$demo/receipts" > "$demo/printersim.log" 2>&1 &
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
 sleep 0.3

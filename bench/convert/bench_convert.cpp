@@ -1,10 +1,12 @@
 // Every conversion on 16 MiB of realistic input, each beside memcpy of the
 // same input in the same run: compare the bytes/second columns (or the times)
 // of a conversion and the memcpy row of its input kind.
+#include "convert/codepage.h"
 #include "convert/convert.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <span>
@@ -174,6 +176,91 @@ void BM_HexToAscii(benchmark::State &state)
                   [](const std::string &in, ByteString &out) { return HexToAscii(in, out); });
 }
 
+// The code pages measured beside GBK (GBK itself is BM_BytesToAscii).
+constexpr CodePageId kMeasuredPages[] = {CodePageId::Gbk, CodePageId::Utf8, CodePageId::Pc858,
+                                         CodePageId::ShiftJis};
+
+// Printable text as PrintableText, its non-ASCII characters taken from the
+// code page (a fixed set of code points it can encode).
+std::string PrintableTextIn(CodePageId page)
+{
+    std::mt19937 engine(10);
+    std::string text;
+    text.reserve(kInputSize + 64);
+    while (text.size() < kInputSize) {
+        const unsigned pick = engine() % 100;
+        if (pick < 85) {
+            text += static_cast<char>(' ' + engine() % 95);
+        } else if (pick < 90) {
+            text += "\r\n";
+        } else if (pick < 95) {
+            text += static_cast<char>(engine() % 8);
+        } else {
+            uint8_t bytes[4];
+            const char32_t ch = page == CodePageId::ShiftJis ? 0x4E00 + engine() % 0x800
+                                : page == CodePageId::Utf8   ? 0xA0 + engine() % 0x2000
+                                                             : 0xC0 + engine() % 0x40;
+            const std::size_t count = EncodeChar(page, ch, bytes);
+            text.append(reinterpret_cast<const char *>(bytes), count);
+        }
+    }
+    text.resize(kInputSize);
+    return text;
+}
+
+const std::string &InputIn(CodePageId page, int kind)
+{
+    static const std::string texts[] = {
+        PrintableTextIn(kMeasuredPages[0]), PrintableTextIn(kMeasuredPages[1]),
+        PrintableTextIn(kMeasuredPages[2]), PrintableTextIn(kMeasuredPages[3])};
+    if (kind == kRandomBytes)
+        return Input(kRandomBytes);
+    const auto *found = std::find(std::begin(kMeasuredPages), std::end(kMeasuredPages), page);
+    return texts[found - std::begin(kMeasuredPages)];
+}
+
+void SetPageLabels(benchmark::State &state, CodePageId page, int kind, long faultsBefore)
+{
+    SetLabels(state, kind, faultsBefore);
+    state.SetLabel(std::string(NameOfCodePage(page)) + ", " +
+                   (kind == kRandomBytes ? "random bytes" : "printable text"));
+}
+
+// Args: the index into kMeasuredPages, the input kind.
+void BM_BytesToAsciiIn(benchmark::State &state)
+{
+    const CodePageId page = kMeasuredPages[state.range(0)];
+    const int kind = static_cast<int>(state.range(1));
+    const std::string &input = InputIn(page, kind);
+    const CodePageRules &rules = RulesOf(page);
+    ByteString out;
+    const long faultsBefore = MinorFaults();
+    for (auto _ : state) {
+        if (BytesToAscii(AsBytes(input), out, rules) <= 0)
+            state.SkipWithError("conversion failed");
+        benchmark::DoNotOptimize(out.data());
+    }
+    SetPageLabels(state, page, kind, faultsBefore);
+}
+
+// Reading the rendering back: the text of every code page is read by the
+// same escape rule, so this measures that rule on each page's text.
+void BM_AsciiToBytesIn(benchmark::State &state)
+{
+    const CodePageId page = kMeasuredPages[state.range(0)];
+    const int kind = static_cast<int>(state.range(1));
+    ByteString rendering;
+    BytesToAscii(AsBytes(InputIn(page, kind)), rendering, RulesOf(page));
+    ByteString out;
+    const long faultsBefore = MinorFaults();
+    for (auto _ : state) {
+        if (AsciiToBytes(rendering.view(), out) <= 0)
+            state.SkipWithError("conversion failed");
+        benchmark::DoNotOptimize(out.data());
+    }
+    SetPageLabels(state, page, kind, faultsBefore);
+}
+
 } // namespace
 
 BENCHMARK(BM_Memcpy)
@@ -187,5 +274,11 @@ BENCHMARK(BM_AsciiToBytes)->Arg(kPrintableText)->Arg(kRandomBytes)->Unit(benchma
 BENCHMARK(BM_AsciiToHex)->Arg(kPrintableText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HexToBytes)->Arg(kHexText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HexToAscii)->Arg(kHexText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BytesToAsciiIn)
+    ->ArgsProduct({{0, 1, 2, 3}, {kRandomBytes, kPrintableText}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AsciiToBytesIn)
+    ->ArgsProduct({{0, 1, 2, 3}, {kRandomBytes, kPrintableText}})
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

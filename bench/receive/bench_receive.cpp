@@ -6,8 +6,10 @@
 // reader thread, in the same run, is the baseline (the best of three drains).
 //
 //   bench_receive --kind serial|network --data KIND --mib N [--log raw|hex|text]
+//                 [--codepage NAME]
 //                              (--log: the capture log on, into a temporary
-//                              file; a LOG line gives its size)
+//                              file; a LOG line gives its size; --codepage:
+//                              the text code page chosen in the window)
 //   bench_receive --kind find|save --mib N
 //                              fills the history through the serial kind
 //                              (lf-text with a mark in its first MiB), then
@@ -19,7 +21,8 @@
 // Kinds: serial is the serial port on a pseudo-terminal, network the network
 // port against a loopback TCP server. Data: lf-text and crlf-text (79
 // characters and the line break), random-text and random-hex (random bytes in
-// the two notations), no-break (printable ASCII without CR or LF).
+// the two notations), no-break (printable ASCII without CR or LF), utf8-text
+// (lines of Latin, Cyrillic, CJK and emoji characters in UTF-8, CR LF).
 //
 // Each case ends with one line:
 //   RESULT kind=.. data=.. mib=.. mib_s=.. baseline_mib_s=.. ratio=..
@@ -80,9 +83,9 @@ constexpr int kTickMs = 10;
 constexpr qint64 kRunTimeoutMs = 600000;
 const QStringList kKinds = {QStringLiteral("serial"), QStringLiteral("network")};
 const QStringList kActions = {QStringLiteral("find"), QStringLiteral("save")};
-const QStringList kData = {QStringLiteral("lf-text"), QStringLiteral("crlf-text"),
+const QStringList kData = {QStringLiteral("lf-text"),     QStringLiteral("crlf-text"),
                            QStringLiteral("random-text"), QStringLiteral("random-hex"),
-                           QStringLiteral("no-break")};
+                           QStringLiteral("utf8-text"),   QStringLiteral("no-break")};
 
 const QByteArray kFindMark = "TARVIK-FIND-MARK";
 constexpr std::size_t kFindMarkAt = 4321;
@@ -94,6 +97,7 @@ struct Case
     QString data = QStringLiteral("lf-text");
     int mib = 10;
     int logForm = -1; // the capture log's form (raw, hex, text); -1: no log
+    CodePageId codePage = CodePageId::Gbk;
     std::size_t Bytes() const { return std::size_t(mib) << 20; }
 };
 const QStringList kLogForms = {QStringLiteral("raw"), QStringLiteral("hex"),
@@ -111,8 +115,24 @@ uint64_t Mix(uint64_t x)
 
 // Text lines repeat after 95 lines (the characters shift by 7 per line);
 // random bytes after a megabyte. The writer then only copies.
+// 95 lines of words in UTF-8, each line starting one word further on.
+std::vector<uint8_t> Utf8TextPeriod()
+{
+    static const char *const kWords[] = {"Grüße ", "Café ",   "5 € ", "Привет ", "日本語 ",
+                                         "台灣 ",  "한국어 ", "😀 ",   "status ", "ok "};
+    std::string text;
+    for (std::size_t line = 0; line < 95; ++line) {
+        for (std::size_t word = 0; word < 12; ++word)
+            text += kWords[(line + word) % std::size(kWords)];
+        text += "\r\n";
+    }
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
 std::vector<uint8_t> StreamPeriod(const QString &data)
 {
+    if (data == QLatin1String("utf8-text"))
+        return Utf8TextPeriod();
     const bool random = data.startsWith(QLatin1String("random"));
     if (random || data == QLatin1String("no-break")) {
         std::vector<uint8_t> period(1 << 20);
@@ -460,10 +480,10 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
     const double mibPerSecond = c.mib / seconds;
     const double first = double(line.tenthNs - line.startNs);
     const double last = double(line.endNs - line.nineTenthsNs);
-    std::printf("RESULT kind=%s data=%s mib=%d mib_s=%.1f baseline_mib_s=%.1f ratio=%.2f "
-                "last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f\n",
-                qPrintable(c.kind), qPrintable(c.data), c.mib, mibPerSecond, baseline,
-                baseline > 0 ? mibPerSecond / baseline : 0.0, last / first,
+    std::printf("RESULT kind=%s data=%s codepage=%s mib=%d mib_s=%.1f baseline_mib_s=%.1f "
+                "ratio=%.2f last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f\n",
+                qPrintable(c.kind), qPrintable(c.data), NameOfCodePage(c.codePage), c.mib,
+                mibPerSecond, baseline, baseline > 0 ? mibPerSecond / baseline : 0.0, last / first,
                 double(line.maxGapNs) / 1e6, residentMb);
     std::fflush(stdout);
     return 0;
@@ -568,6 +588,7 @@ int RunCase(const Case &c)
         return 2;
     }
     Find<QCheckBox>(view, ViewId::kCountRecv)->setChecked(true);
+    view->SetTextCodePage(c.codePage);
     if (c.data == QLatin1String("random-hex"))
         Find<QCheckBox>(view, ViewId::kHexRecv)->click();
     const QString logFile = work.filePath(QStringLiteral("capture.log"));
@@ -621,6 +642,8 @@ bool ParseCase(const QStringList &args, Case &c)
             c.mib = std::max(1, args[i + 1].toInt());
         else if (args[i] == QLatin1String("--log"))
             c.logForm = int(kLogForms.indexOf(args[i + 1]));
+        else if (args[i] == QLatin1String("--codepage"))
+            c.codePage = CodePageFromName(args[i + 1].toStdString()).value_or(CodePageId::Gbk);
         else
             return false;
     }
@@ -640,7 +663,7 @@ int main(int argc, char **argv)
     Case c;
     if (!ParseCase(args, c)) {
         std::printf("usage: bench_receive --kind serial|network|find|save --data %s --mib N"
-                    " [--log raw|hex|text] | --all\n",
+                    " [--log raw|hex|text] [--codepage NAME] | --all\n",
                     qPrintable(kData.join(u'|')));
         return 2;
     }

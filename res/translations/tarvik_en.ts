@@ -36,6 +36,13 @@
     </message>
 </context>
 <context>
+    <name>CEthPortCfgDlg</name>
+    <message>
+        <source>端口号无效：请输入 1 到 65535 之间的整数。</source>
+        <translation>Invalid port number: enter an integer from 1 to 65535.</translation>
+    </message>
+</context>
+<context>
     <name>CFindTextDlg</name>
     <message>
         <source>查找</source>
@@ -321,12 +328,80 @@
         <translation>Saving the received data: %1%</translation>
     </message>
     <message>
-        <source>接收内容已保存到 %1</source>
-        <translation>Received data saved to %1</translation>
-    </message>
-    <message>
         <source>接收内容正在保存，请等它完成</source>
         <translation>The received data is still being saved; please wait until it is done</translation>
+    </message>
+    <message>
+        <source>接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？</source>
+        <translation>The received data is too large (over 200K). Copy all of it to the send box anyway?</translation>
+    </message>
+    <message>
+        <source>未填写计算机名或 IP 地址</source>
+        <translation>No computer name or IP address given</translation>
+    </message>
+    <message>
+        <source>端口号无效：%1</source>
+        <translation>Invalid port number: %1</translation>
+    </message>
+    <message>
+        <source>连接被拒绝：%1 端口 %2</source>
+        <translation>Connection refused: %1 port %2</translation>
+    </message>
+    <message>
+        <source>找不到主机：%1</source>
+        <translation>Host not found: %1</translation>
+    </message>
+    <message>
+        <source>连接超时：%1</source>
+        <translation>Connection timed out: %1</translation>
+    </message>
+    <message>
+        <source>主机不可达：%1</source>
+        <translation>Host unreachable: %1</translation>
+    </message>
+    <message>
+        <source>未找到 USB 打印机，请连接打印机后再打开端口</source>
+        <translation>No USB printer found; connect the printer, then open the port</translation>
+    </message>
+    <message>
+        <source>未找到打印机</source>
+        <translation>No printer found</translation>
+    </message>
+    <message>
+        <source>文件不存在，可能已被移动或删除</source>
+        <translation>the file does not exist; it may have been moved or deleted</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>没有读取权限</source>
+        <translation>no permission to read it</translation>
+    </message>
+    <message>
+        <source>无法读取</source>
+        <translation>it cannot be read</translation>
+    </message>
+    <message>
+        <source>无法打开文件“%1”：%2</source>
+        <translation>Cannot open the file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>发送次数输入不正确！</source>
+        <translation>The number of sends is not valid!</translation>
+    </message>
+    <message>
+        <source>开始记录到 %1</source>
+        <translation>Logging to %1</translation>
+    </message>
+    <message>
+        <source>已保存到 %1（%2 字节）</source>
+        <translation>Saved to %1 (%2 bytes)</translation>
     </message>
 </context>
 <context>
@@ -588,6 +663,18 @@
     <message>
         <source>时间</source>
         <translation>Time</translation>
+    </message>
+    <message>
+        <source>文本编码</source>
+        <translation>Text encoding</translation>
+    </message>
+    <message>
+        <source>未找到打印机</source>
+        <translation>No printer found</translation>
+    </message>
+    <message>
+        <source>未找到 USB 打印机</source>
+        <translation>No USB printer found</translation>
     </message>
 </context>
 <context>

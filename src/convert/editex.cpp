@@ -1,6 +1,7 @@
 #include "convert/editex.h"
 
 #include "convert/boxtext.h"
+#include "convert/codepagetext.h"
 #include "convert/userfileqt.h"
 #include "stringtable.h"
 
@@ -87,6 +88,7 @@ CEditEx::CEditEx(QWidget *parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ShowControlPicturesDim();
 }
 
 void CEditEx::SetData(const uint8_t *bytes, std::size_t count, int mode)
@@ -102,18 +104,18 @@ void CEditEx::SetData(const uint8_t *bytes, std::size_t count, int mode)
     if (m_bHex)
         BytesToHex(source, rendering, ' ');
     else
-        BytesToAscii(source, rendering);
+        BytesToAscii(source, rendering, RulesOf(m_codePage));
     SetGbkText(rendering.view());
 }
 
 ConvResult CEditEx::GetData(ByteString &out) const
 {
-    const QString text = toPlainText();
-    if (text.isEmpty())
+    if (document()->isEmpty())
         return 0;
+    const QString text = Text();
     out.reset();
     ByteString gbk;
-    const ConvResult encoded = GbkFromBoxText(text, gbk);
+    const ConvResult encoded = BytesFromBoxText(m_codePage, text, gbk);
     if (IsConvError(encoded))
         return encoded;
     return m_bHex ? HexToBytes(gbk.view(), out) : AsciiToBytes(gbk.view(), out);
@@ -128,7 +130,8 @@ bool CEditEx::SetHexMode(bool hex)
         return true;
     ByteString converted;
     if (!IsConvError(result))
-        result = hex ? AsciiToHex(gbk.view(), converted) : HexToAscii(gbk.view(), converted);
+        result = hex ? AsciiToHex(gbk.view(), converted)
+                     : HexToAscii(gbk.view(), converted, RulesOf(m_codePage));
     if (IsConvError(result)) {
         // The text stays as it is, and so does the notation it is written in.
         m_bHex = !hex;
@@ -141,29 +144,20 @@ bool CEditEx::SetHexMode(bool hex)
 
 void CEditEx::HighlightInputError(std::size_t byteOffset)
 {
-    const QString text = toPlainText();
-    const qsizetype pos = ByteOffsetToCharPos(text, byteOffset);
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(static_cast<int>(pos));
-    cursor.setPosition(static_cast<int>(pos + CharLengthAt(text, pos)), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    const QString text = Text();
+    const qsizetype pos = ByteOffsetToCharPos(m_codePage, text, byteOffset);
+    SelectText(pos, pos + CharLengthAt(text, pos));
     setFocus(Qt::OtherFocusReason);
 }
 
 ConvResult CEditEx::GetGbkText(ByteString &out) const
 {
-    return GbkFromBoxText(toPlainText(), out);
+    return BytesFromBoxText(m_codePage, Text(), out);
 }
 
 void CEditEx::SetGbkText(std::string_view gbk)
 {
-    ReplaceText(BoxTextFromGbk(gbk));
-}
-
-void CEditEx::ReplaceText(const QString &text)
-{
-    setPlainText(text);
+    SetText(BoxTextFromBytes(m_codePage, gbk));
 }
 
 void CEditEx::ClearText()
@@ -182,6 +176,8 @@ void CEditEx::SetFileDropEnabled(bool enabled)
 
 void CEditEx::keyPressEvent(QKeyEvent *event)
 {
+    if (HandleRowKey(event))
+        return;
     const QString text = event->text();
     // Control combinations are commands (copy, paste, undo), not typing.
     if (!m_bHex || text.isEmpty() || event->modifiers().testFlag(Qt::ControlModifier)) {

@@ -8,7 +8,10 @@
 // dropped on it.
 //
 // The text shown is the engine's GBK rendering taken across the boundary of
-// boxtext.h, so bytes put in come back out unchanged. Every input error this
+// boxtext.h, so bytes put in come back out unchanged. The document holds it
+// as editrows.h describes (long lines in rows, control characters as their
+// pictures, drawn dim); Text() and everything that reads the box see the text
+// itself, and copying gives the control characters back. Every input error this
 // class reports is -(p + 1) with p a byte offset into the box's GBK text;
 // HighlightInputError() selects the character it falls on.
 //
@@ -16,11 +19,13 @@
 #pragma once
 
 #include "convert/bytestring.h"
+#include "convert/codepage.h"
 #include "convert/convert.h"
 #include "viewmessages.h"
 
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextCursor>
 
 #include <cstddef>
 #include <cstdint>
@@ -64,9 +69,27 @@ public:
     void HighlightInputError(std::size_t byteOffset);
     void HighlightInputError(ConvResult error) { HighlightInputError(ConvErrorIndex(error)); }
 
-    // The whole text as GBK bytes (the engine's text), and back.
+    // The code page of the Ascii notation's text (GBK until set). Setting it
+    // keeps the text; callers render the box again for the new code page.
+    void SetCodePage(CodePageId page) { m_codePage = page; }
+    CodePageId CodePage() const { return m_codePage; }
+
+    // The whole text as bytes in the box's code page (the engine's text), and
+    // back.
     ConvResult GetGbkText(ByteString &out) const;
     void SetGbkText(std::string_view gbk);
+
+    // The box's text with the rows of long lines joined and the control
+    // characters in place of their pictures; toPlainText() would give the
+    // rows as lines. SetText() replaces the whole text, as setPlainText()
+    // does (the undo history is dropped).
+    QString Text() const;
+    void SetText(const QString &text);
+    // Positions in Text() and in the document (the text cursor's). A range
+    // of Text() is selected without the seams of rows at its ends.
+    qsizetype TextPosition(int documentPos) const;
+    int DocumentPosition(qsizetype textPos, bool endOfRange = false) const;
+    void SelectText(qsizetype from, qsizetype to);
 
     // Deletes the whole text as one edit the user can undo (clear() would
     // also drop the undo history).
@@ -92,13 +115,24 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    // ---- rows of the document (editex_rows.cpp) ----
+    QString TextBetween(int from, int to) const;
+    void InsertText(QTextCursor &cursor, const QString &text);
+    // Enter, and the keys that would stop at the seam of two rows of one
+    // line; true when the key was handled.
+    bool HandleRowKey(QKeyEvent *event);
+    void ShowControlPicturesDim();
+    void StepOverRowSeam(QTextCursor::MoveOperation direction, bool keepAnchor);
+
     bool CanScrollVertically() const;
     static bool IsFileDrag(const QMimeData *mime);
     bool AnswerFileDrag(QDropEvent *event) const;
     void OnFileDropped(const QString &path);
-    void ReplaceText(const QString &text);
 
     bool m_fileDrop = false;
+    CodePageId m_codePage = CodePageId::Gbk;
 };

@@ -1,8 +1,27 @@
 #include "panels/devicelist.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QVBoxLayout>
 
-QTableWidget *CreateDeviceList(int id, QWidget *parent)
+namespace {
+const char kEmptyNoteName[] = "emptyNote";
+
+// The note stands in the list's own area, so an empty list says why it is
+// empty where the user looks for a row.
+void AddEmptyNote(QTableWidget *list, const char *emptyNote)
+{
+    auto *note = new QLabel(QString::fromUtf8(emptyNote), list->viewport());
+    note->setObjectName(QLatin1String(kEmptyNoteName));
+    note->setAlignment(Qt::AlignCenter);
+    note->setWordWrap(true);
+    note->setForegroundRole(QPalette::PlaceholderText);
+    auto *layout = new QVBoxLayout(list->viewport());
+    layout->addWidget(note);
+}
+} // namespace
+
+QTableWidget *CreateDeviceList(int id, const char *emptyNote, QWidget *parent)
 {
     auto *list = new QTableWidget(0, 1, parent);
     list->setObjectName(PanelControlName(id));
@@ -14,6 +33,7 @@ QTableWidget *CreateDeviceList(int id, QWidget *parent)
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setShowGrid(true);
+    AddEmptyNote(list, emptyNote);
     return list;
 }
 
@@ -27,6 +47,8 @@ void FillDeviceList(QTableWidget *list, const QStringList &labels)
     }
     if (list->rowCount() > 0)
         list->selectRow(0);
+    if (auto *note = list->viewport()->findChild<QLabel *>(QLatin1String(kEmptyNoteName)))
+        note->setVisible(list->rowCount() == 0);
 }
 
 PanelRowSelection SelectedDeviceRow(const QTableWidget *list)

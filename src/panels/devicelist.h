@@ -7,8 +7,9 @@
 #include <QTableWidget>
 
 // A single-selection list without headers, full-row selection and grid
-// lines; its one column fills the width.
-QTableWidget *CreateDeviceList(int id, QWidget *parent);
+// lines; its one column fills the width. While it has no rows it shows
+// `emptyNote`, a caption (QT_TRANSLATE_NOOP in the "Caption" context).
+QTableWidget *CreateDeviceList(int id, const char *emptyNote, QWidget *parent);
 
 // Replaces the rows: the first label becomes row 0 and every later one is
 // inserted as row 1, so the rows read: first label, then the others in

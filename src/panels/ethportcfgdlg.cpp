@@ -89,22 +89,25 @@ void CEthPortCfgDlg::ShowMembers()
 {
     (m_nNetType == Ipx ? m_pIpx : m_pTcpIp)->setChecked(true);
     (m_nProtocol == Udp ? m_pUdp : m_pTcp)->setChecked(true);
-    m_pPort->setText(QString::number(m_nPort));
+    m_pPort->setText(m_nPort == 0 ? QString() : QString::number(m_nPort));
     m_pHost->setEditText(m_strHost);
 }
 
+// One rule for every port text: an empty box is a port not chosen yet (0,
+// which the open then reports), anything else must be 1 to 65535. Port 0
+// cannot be connected to, and a value above 65535 would silently become
+// another port.
 CEthPortCfgDlg::PortText CEthPortCfgDlg::ParsePortText(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    bool isNumber = !trimmed.isEmpty();
+    if (trimmed.isEmpty())
+        return {uint16_t(0), {}};
+    bool isNumber = true;
     for (const QChar ch : trimmed)
         isNumber = isNumber && ch >= u'0' && ch <= u'9';
-    if (!isNumber)
-        return {std::nullopt, QStringLiteral("Please enter a positive integer.")};
-    // A port above 65535 would silently become another port; refuse it.
-    const qulonglong value = trimmed.toULongLong(&isNumber);
-    if (!isNumber || value > 0xFFFF)
-        return {std::nullopt, QStringLiteral("Please enter an integer between 0 and 65535.")};
+    const qulonglong value = isNumber ? trimmed.toULongLong(&isNumber) : 0;
+    if (!isNumber || value == 0 || value > 0xFFFF)
+        return {std::nullopt, tr("端口号无效：请输入 1 到 65535 之间的整数。")};
     return {static_cast<uint16_t>(value), {}};
 }
 

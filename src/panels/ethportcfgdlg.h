@@ -2,9 +2,10 @@
 // remembered in the network part of PortCfgData().
 //
 // The controls are read into the members in the order radio groups, port,
-// host. A port text that is not a number from 0 to 65535 brings up a
+// host. A port text that is not a number from 1 to 65535 brings up a
 // message and stops the reading there, so the previous port and host stay
-// in the members and are what the record and the block get.
+// in the members and are what the record and the block get. An empty port
+// box is port 0, a port not chosen yet (the box shows 0 as empty).
 #pragma once
 
 #include "panels/portcfgpanel.h"
@@ -55,6 +56,10 @@ public:
         QString error;
     };
     static PortText ParsePortText(const QString &text);
+
+    // The host and port as last read from the controls.
+    const QString &Host() const { return m_strHost; }
+    uint16_t Port() const { return m_nPort; }
 
 private:
     void BuildControls();

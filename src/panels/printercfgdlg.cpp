@@ -10,7 +10,8 @@ CPrinterCfgDlg::CPrinterCfgDlg(const PanelProviders &providers, QWidget *parent)
     : CPortCfgPanel(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "点击选择打印驱动")), parent)
 {
     auto *layout = new QVBoxLayout(Group());
-    m_pList = CreateDeviceList(kPrinterListId, Group());
+    m_pList =
+        CreateDeviceList(kPrinterListId, QT_TRANSLATE_NOOP("Caption", "未找到打印机"), Group());
     layout->addWidget(m_pList);
 
     FillDeviceList(m_pList, providers.printers());

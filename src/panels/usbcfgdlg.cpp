@@ -27,7 +27,8 @@ CUsbCfgDlg::CUsbCfgDlg(const PanelProviders &providers, QWidget *parent)
       m_usbDevices(providers.usbDevices)
 {
     auto *layout = new QVBoxLayout(Group());
-    m_pList = CreateDeviceList(kUsbListId, Group());
+    m_pList =
+        CreateDeviceList(kUsbListId, QT_TRANSLATE_NOOP("Caption", "未找到 USB 打印机"), Group());
     layout->addWidget(m_pList);
     auto *refresh =
         new QPushButton(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "刷新")), Group());

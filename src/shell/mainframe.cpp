@@ -4,6 +4,7 @@
 #include "language.h"
 #include "shell/aboutdlg.h"
 #include "shell/appicon.h"
+#include "shell/codepagemenu.h"
 #include "shell/extstatusbarbutton.h"
 #include "shell/extstatuscontrolbar.h"
 #include "shell/findtextdlg.h"
@@ -119,6 +120,7 @@ void CMainFrame::CreateMenus()
     statusBarSwitch->setChecked(true);
     connect(statusBarSwitch, &QAction::toggled, m_wndStatusBar, &QWidget::setVisible);
     CreateLanguageMenu(settings);
+    m_codePageMenu = new CCodePageMenu(settings, m_wndStatusBar, this);
 
     QMenu *help = AddMenu(FixedText::MenuHelp);
     connect(AddCommand(help, ID_APP_ABOUT, FixedText::MenuAbout), &QAction::triggered, this,

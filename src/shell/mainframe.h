@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <map>
 
+class CCodePageMenu;
 class CExtStatusControlBar;
 class CFindTextDlg;
 class CRegManage;
@@ -61,6 +62,7 @@ public:
 
     CExtStatusControlBar *StatusBar() const { return m_wndStatusBar; }
     CStatusMessenger *Messenger() const { return m_messenger; }
+    CCodePageMenu *CodePageMenu() const { return m_codePageMenu; }
     QAction *CommandAction(int commandId) const;
 
     void SetView(QWidget *view);
@@ -95,6 +97,7 @@ private:
     CRegManage &m_reg;
     CExtStatusControlBar *m_wndStatusBar = nullptr;
     CStatusMessenger *m_messenger = nullptr;
+    CCodePageMenu *m_codePageMenu = nullptr;
     std::map<int, QAction *> m_commands;
     QPointer<CFindTextDlg> m_findDialog;
     QString m_idleText = LoadString(AFX_IDS_IDLEMESSAGE); // in the language shown

@@ -1,5 +1,6 @@
 #include "usercmd/usercmdcfgdlg.h"
 
+#include "convert/editex.h"
 #include "usercmd/usercmdeditdlg.h"
 
 #include <QAction>
@@ -95,6 +96,7 @@ void CUserCmdCfgDlg::FillTable()
 void CUserCmdCfgDlg::OnAddCommand()
 {
     CUserCmdEditDlg edit(this);
+    edit.ContentBox()->SetCodePage(m_codePage);
     if (edit.exec() == QDialog::Accepted)
         m_editedRows.append({edit.m_strName, edit.m_strContent});
     FillTable();
@@ -106,6 +108,7 @@ void CUserCmdCfgDlg::OnEditCommand(int row)
     if (row < 0 || row >= m_editedRows.size())
         return;
     CUserCmdEditDlg edit(this);
+    edit.ContentBox()->SetCodePage(m_codePage);
     edit.m_strName = m_editedRows[row].strName;
     edit.m_strContent = m_editedRows[row].strValue;
     if (edit.exec() != QDialog::Accepted)

@@ -7,6 +7,8 @@
 // Rows() is what the caller handed in.
 #pragma once
 
+#include "convert/codepage.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -39,6 +41,8 @@ public:
 
     void SetRows(const QList<tagUSER_CMD_STR> &rows);
     const QList<tagUSER_CMD_STR> &Rows() const { return m_rows; }
+    // The code page of the command editor's text notation.
+    void SetCodePage(CodePageId page) { m_codePage = page; }
 
     void accept() override;
 
@@ -59,4 +63,5 @@ private:
     int m_nSelItem = -1;
     QList<tagUSER_CMD_STR> m_rows;
     QList<tagUSER_CMD_STR> m_editedRows;
+    CodePageId m_codePage = CodePageId::Gbk;
 };

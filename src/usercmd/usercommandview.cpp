@@ -4,11 +4,35 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 // The toolkit's generic answer to a call with an argument out of range; a
 // button outlives its record only after a failed save emptied the list.
 const char *const kInvalidArgument = "Encountered an improper argument.";
+// A tool tip shows this many of a command's bytes, then "…".
+constexpr qsizetype kTipBytes = 48;
+
+// The whole name and the bytes, for a name cut to its cell.
+QString CommandTip(const CUserCommandView::tagUSER_CMD_DATA &record)
+{
+    QString bytes = QString::fromLatin1(record.data.left(kTipBytes).toHex(' ').toUpper());
+    if (record.data.size() > kTipBytes)
+        bytes += u" …";
+    return bytes.isEmpty() ? record.strName : record.strName + u'\n' + bytes;
+}
+
+// The name as it fits between the button's margins, cut at its end.
+void FitName(QPushButton *button, const QString &name)
+{
+    const QStyle *style = button->style();
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                             style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+    const int room = std::max(0, button->width() - margins);
+    button->setText(button->fontMetrics().elidedText(name, Qt::ElideRight, room));
+}
 } // namespace
 
 CUserCommandView::CUserCommandView(QWidget *parent)
@@ -28,6 +52,7 @@ void CUserCommandView::OnInitialUpdate()
     for (qsizetype k = 0; k < m_records.size(); ++k) {
         auto *button = new QPushButton(m_records[k].strName, m_content);
         button->setObjectName(QString::number(kFirstButtonId + k));
+        button->setToolTip(CommandTip(m_records[k]));
         const int index = int(k);
         connect(button, &QPushButton::clicked, this, [this, index] { OnButtonClicked(index); });
         button->show();
@@ -80,9 +105,12 @@ void CUserCommandView::LayOut(int clientWidth)
     const int columns = clientWidth / kCellWidth;
     int c = 0;
     int r = 0;
-    for (QPushButton *button : std::as_const(m_buttons)) {
+    for (qsizetype k = 0; k < m_buttons.size(); ++k) {
+        QPushButton *button = m_buttons[k];
         button->setGeometry(kCellWidth * c, kCellHeight * r + kButtonTop, kCellWidth - kButtonGap,
                             kCellHeight - kButtonGap);
+        if (k < m_records.size())
+            FitName(button, m_records[k].strName);
         if (++c == columns) {
             ++r;
             c = 0;

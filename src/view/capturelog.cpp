@@ -102,12 +102,17 @@ void CCaptureLog::AddTextLine(char mark, const uint8_t *bytes, std::size_t count
     char *out = m_pending.data() + start;
     *out++ = mark;
     *out++ = ' ';
+    std::size_t charEnd = 0; // the end of the code page's last character
     for (std::size_t at = 0; at < count; ++at) {
         const uint8_t byte = bytes[at];
+        if (m_rules && byte >= 0x80 && at >= charEnd) {
+            const std::size_t length = ShownCharLength(*m_rules, {bytes + at, count - at});
+            charEnd = length == 0 ? at : at + length;
+        }
         if (byte == '\\') {
             *out++ = '\\';
             *out++ = '\\';
-        } else if (NeedsEscape(byte)) {
+        } else if (NeedsEscape(byte) || (m_rules && byte >= 0x80 && at >= charEnd)) {
             *out++ = '\\';
             *out++ = 'x';
             *out++ = kHexDigits[byte >> 4];

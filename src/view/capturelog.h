@@ -16,6 +16,8 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepagerules.h"
+
 #include <QFile>
 #include <QObject>
 #include <QTimer>
@@ -50,6 +52,9 @@ public:
 
     void Received(const uint8_t *bytes, std::size_t count) { Add('<', bytes, count); }
     void Sent(const uint8_t *bytes, std::size_t count);
+    // Text lines keep bytes from 0x80 as they are (GBK), or with a code
+    // page's rules only those that form its characters; others are escaped.
+    void SetCodePage(const CodePageRules *rules) { m_rules = rules; }
 
 signals:
     // A write failed; the file is closed. `reason` names the file and the error.
@@ -71,4 +76,5 @@ private:
     qint64 m_stampSecond = -1;
     QByteArray m_stampPrefix; // "yyyy-MM-dd HH:mm:ss." of m_stampSecond
     QTimer m_flush;
+    const CodePageRules *m_rules = nullptr;
 };

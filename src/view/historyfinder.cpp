@@ -96,19 +96,23 @@ bool CHistoryFinder::Search(const Request &request, const Piece &piece,
                             std::vector<uint8_t> &scratch, std::size_t &from, std::size_t &to) const
 {
     const std::span<const uint8_t> bytes = BytesIn(request.bytes, piece.from, piece.to, scratch);
-    const QString rendered = CRecvView::RenderBytes(bytes, request.hex);
+    const QString rendered = CRecvView::RenderBytes(bytes, request.hex, request.page);
     const QString needle = request.matchCase ? request.text : FoldAsciiCase(request.text);
     const qsizetype at = (request.matchCase ? rendered : FoldAsciiCase(rendered)).indexOf(needle);
     if (at < 0)
         return false;
     // The unit that holds the first character, and the one after the last.
+    const CodePageRules &rules = RulesOf(request.page);
     qsizetype chars = 0;
     from = to = piece.from;
     for (std::size_t p = 0; p < bytes.size();) {
         // A hex byte is its two digits and the separator.
-        const std::size_t length = request.hex ? 1 : CRecvHistory::UnitLengthOf(bytes.subspan(p));
+        const std::size_t length =
+            request.hex ? 1 : CRecvHistory::UnitLengthOf(rules, bytes.subspan(p));
         const qsizetype count =
-            request.hex ? 3 : CRecvView::RenderBytes(bytes.subspan(p, length), false).size();
+            request.hex
+                ? 3
+                : CRecvView::RenderBytes(bytes.subspan(p, length), false, request.page).size();
         if (chars + count <= at)
             from = piece.from + p + length;
         chars += count;

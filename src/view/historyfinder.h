@@ -10,6 +10,7 @@
 // the finder cancels and waits for its thread.
 #pragma once
 
+#include "convert/codepage.h"
 #include "view/recvhistory.h"
 
 #include <QObject>
@@ -38,6 +39,7 @@ public:
         QString text;
         bool matchCase = false;
         bool hex = false;
+        CodePageId page = CodePageId::Gbk;
     };
 
     explicit CHistoryFinder(QObject *parent = nullptr) : QObject(parent) {}

@@ -14,6 +14,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -80,7 +83,12 @@ std::optional<int> CPortExtras::Place(int width, int top)
     const int linesRoom = m_pLines->height() + kGap;
     int rowTop = linesTop + (m_pLines->isHidden() ? 0 : linesRoom);
     rowTop += PlaceRow({m_pReconnectOption, m_pLogOption}, kPanelLeft + 1, rowTop) + kGap;
+    const int formRow = rowTop;
     rowTop += PlaceRow({m_pLogForm, m_pLogSent}, kPanelLeft + 1, rowTop);
+    const int pathLeft = m_pLogSent->geometry().right() + 1 + kGap;
+    m_pLogPath->setGeometry(pathLeft, formRow, std::max(0, kPanelLeft + width - pathLeft),
+                            rowTop - formRow);
+    ShowLogPath();
     return rowTop + (m_pLines->isHidden() ? linesRoom : 0) + kGap;
 }
 
@@ -186,6 +194,12 @@ bool CPortExtras::StopReconnecting()
 
 // ---- the capture log ----
 
+void CPortExtras::SetLogCodePage(CodePageId page)
+{
+    if (m_pLog)
+        m_pLog->SetCodePage(page == CodePageId::Gbk ? nullptr : &RulesOf(page));
+}
+
 void CPortExtras::CreateCaptureLog(QWidget *view)
 {
     m_pLog = new CCaptureLog(view);
@@ -202,6 +216,8 @@ void CPortExtras::CreateCaptureLog(QWidget *view)
     m_pLogSent = new QCheckBox(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "含发送")), view);
     m_pLogSent->setToolTip(QString::fromUtf8(QT_TRANSLATE_NOOP("Caption", "同时记录发送的数据")));
     m_pLogSent->setObjectName(QStringLiteral("captureSent"));
+    m_pLogPath = new QLabel(view);
+    m_pLogPath->setObjectName(QStringLiteral("captureLogPath"));
     connect(m_pLogOption, &QCheckBox::toggled, this, &CPortExtras::OnCaptureLogToggled);
     connect(m_pLog, &CCaptureLog::failed, this, &CPortExtras::StopCaptureLog);
 }
@@ -222,6 +238,7 @@ void CPortExtras::OnCaptureLogToggled(bool on)
     m_pLogSent->setEnabled(!on);
     if (!on) {
         StopCaptureLog(m_pLog->Close());
+        ShowLogPath();
         return;
     }
     m_strLogPath = m_hooks.chooseLogFile(QStringLiteral("capture.log"));
@@ -230,19 +247,32 @@ void CPortExtras::OnCaptureLogToggled(bool on)
         return;
     }
     m_pLogOption->setToolTip(m_strLogPath);
-    if (m_port.Port())
-        OpenCaptureLog();
-    else
+    ShowLogPath();
+    if (!m_port.Port())
         m_hooks.showStatus(tr("打开端口后开始记录到 %1").arg(m_strLogPath), kStatusHint,
                            kDefaultDuration);
+    else if (OpenCaptureLog())
+        m_hooks.showStatus(tr("开始记录到 %1").arg(m_strLogPath), kStatusHint, kDefaultDuration);
 }
 
-void CPortExtras::OpenCaptureLog()
+bool CPortExtras::OpenCaptureLog()
 {
     const auto form = CCaptureLog::Form(m_pLogForm->currentIndex());
     const QString failure = m_pLog->Open(m_strLogPath, form, m_pLogSent->isChecked());
     if (!failure.isEmpty())
         StopCaptureLog(failure);
+    return failure.isEmpty();
+}
+
+// The file's name, shortened in the middle to the room beside the options;
+// the tool tip has the whole path.
+void CPortExtras::ShowLogPath()
+{
+    const bool shown = m_pLogOption->isChecked() && !m_strLogPath.isEmpty();
+    const QString name = shown ? QFileInfo(m_strLogPath).fileName() : QString();
+    m_pLogPath->setText(
+        m_pLogPath->fontMetrics().elidedText(name, Qt::ElideMiddle, m_pLogPath->width()));
+    m_pLogPath->setToolTip(shown ? QDir::toNativeSeparators(m_strLogPath) : QString());
 }
 
 // An empty reason: the user stopped it, or the log closed cleanly.
@@ -257,6 +287,7 @@ void CPortExtras::StopCaptureLog(const QString &reason)
     }
     m_pLogForm->setEnabled(true);
     m_pLogSent->setEnabled(true);
+    ShowLogPath();
     m_hooks.showStatus(tr("记录到文件失败，已停止记录：%1").arg(reason), kStatusError,
                        kUntilReplaced);
 }

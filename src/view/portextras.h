@@ -11,6 +11,8 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepage.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QString>
@@ -24,6 +26,7 @@ class CControlLinesBox;
 class CReconnect;
 class CViewPort;
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QPushButton;
 class QWidget;
@@ -64,6 +67,8 @@ public:
 
     void LogReceived(const uint8_t *bytes, std::size_t count);
     void LogSent(const uint8_t *bytes, std::size_t count);
+    // The code page of the capture log's text lines.
+    void SetLogCodePage(CodePageId page);
 
 private:
     void CreateReconnect(QWidget *view);
@@ -71,8 +76,9 @@ private:
     QString ReconnectHint(int attempt) const;
     bool TryReopen(int attempt);
     void OnCaptureLogToggled(bool on);
-    void OpenCaptureLog();
+    bool OpenCaptureLog(); // false when it failed (and was reported)
     void StopCaptureLog(const QString &reason);
+    void ShowLogPath();
 
     CViewPort &m_port;
     Hooks m_hooks;
@@ -87,5 +93,6 @@ private:
     QCheckBox *m_pLogOption = nullptr;  // "记录到文件"
     QComboBox *m_pLogForm = nullptr;    // raw, hex lines, text lines
     QCheckBox *m_pLogSent = nullptr;    // sent bytes too
+    QLabel *m_pLogPath = nullptr;       // the chosen file's name while logging is on
     QString m_strLogPath;               // the file the user chose
 };

@@ -229,28 +229,44 @@ bool CRecvHistory::SplitsUnit(std::size_t offset) const
     const uint8_t at = At(offset);
     if (before == '\r' && at == '\n')
         return true;
+    if (!IsGbk())
+        return CharStartCovering(offset) != offset;
     return IsGbkLeadByte(at) && IsGbkLeadByte(before) && OddLeadRunBefore(offset);
 }
 
 std::size_t CRecvHistory::UnitBoundaryFrom(std::size_t offset) const
 {
-    return SplitsUnit(offset) ? offset + 1 : offset;
+    if (!SplitsUnit(offset))
+        return offset;
+    if (IsGbk())
+        return offset + 1;
+    const std::size_t start = CharStartCovering(offset);
+    return start == offset ? offset + 1 : start + CharLengthAt(start); // offset + 1: a CR LF
 }
 
 std::size_t CRecvHistory::UnitLength(std::size_t offset) const
 {
     if (offset + 1 >= m_size)
         return 1;
-    const uint8_t pair[] = {At(offset), At(offset + 1)};
-    return UnitLengthOf(pair);
+    const uint8_t at = At(offset);
+    const uint8_t next = At(offset + 1);
+    if (at == '\r')
+        return next == '\n' ? 2 : 1;
+    if (!IsGbk())
+        return CharLengthAt(offset);
+    return IsGbkLeadByte(at) && IsGbkLeadByte(next) ? 2 : 1;
 }
 
-std::size_t CRecvHistory::UnitLengthOf(std::span<const uint8_t> bytes)
+// The rule of UnitLength on bytes at hand, for a thread that has no history.
+std::size_t CRecvHistory::UnitLengthOf(const CodePageRules &rules, std::span<const uint8_t> bytes)
 {
     if (bytes.size() < 2)
         return 1;
     if (bytes[0] == '\r')
         return bytes[1] == '\n' ? 2 : 1;
+    if (rules.kind != SequenceKind::Gbk)
+        return std::max<std::size_t>(
+            1, ShownCharLength(rules, bytes.first(std::min<std::size_t>(4, bytes.size()))));
     return IsGbkLeadByte(bytes[0]) && IsGbkLeadByte(bytes[1]) ? 2 : 1;
 }
 
@@ -280,14 +296,42 @@ std::size_t CRecvHistory::LineFeedIn(std::size_t from, std::size_t to) const
     return to;
 }
 
+// The bytes of the character at `offset` as the code page shows it, 1 for
+// a byte shown on its own or escaped. A character may lie across chunks.
+std::size_t CRecvHistory::CharLengthAt(std::size_t offset) const
+{
+    uint8_t bytes[4];
+    const std::size_t count = std::min<std::size_t>(4, m_size - offset);
+    for (std::size_t k = 0; k < count; ++k)
+        bytes[k] = At(offset + k);
+    return std::max<std::size_t>(1, ShownCharLength(*m_rules, {bytes, count}));
+}
+
+// The start of the character that holds byte `offset`. A UTF-8 character
+// starts with a byte no other continues, so a look at the three bytes before
+// suffices. A double-byte page's trail bytes may be lead bytes too, so the
+// characters are taken from the last byte below 0x40, which no character
+// continues past.
+std::size_t CRecvHistory::CharStartCovering(std::size_t offset) const
+{
+    if (m_rules->kind == SequenceKind::DoubleByte) {
+        std::size_t p = offset;
+        while (p > 0 && At(p - 1) >= 0x40)
+            --p;
+        while (p + CharLengthAt(p) <= offset)
+            p += CharLengthAt(p);
+        return p;
+    }
+    for (std::size_t back = 1; back <= 3 && back <= offset; ++back) {
+        if (CharLengthAt(offset - back) > back)
+            return offset - back;
+    }
+    return offset;
+}
+
 std::size_t CRecvHistory::LineStartAtOrBefore(std::size_t offset) const
 {
     return std::size_t(LineFeedBefore(offset) + 1);
-}
-
-bool CRecvHistory::IsLineStart(std::size_t offset) const
-{
-    return offset == 0 || (offset <= m_size && At(offset - 1) == '\n');
 }
 
 std::size_t CRecvHistory::SegmentStart(std::size_t offset) const
@@ -309,15 +353,70 @@ std::size_t CRecvHistory::SegmentEnd(std::size_t start) const
     return lineFeed < anchorEnd ? lineFeed + 1 : anchorEnd;
 }
 
-qint64 CRecvHistory::ArrivalOf(std::size_t offset) const
+// ---- arrival marks ----
+//
+// Every chunk starts with a mark; one that repeats the time of the mark
+// before it continues that read into the chunk.
+
+bool CRecvHistory::ContinuesRead(std::size_t chunk) const
 {
-    if (offset >= m_size)
-        return 0;
-    const std::span<const ArrivalMark> marks = m_chunks[offset >> kChunkBits].Arrivals();
+    return chunk > 0 && chunk < m_chunks.size() &&
+           m_chunks[chunk].Arrivals().front().ms == m_chunks[chunk - 1].Arrivals().back().ms;
+}
+
+// The first mark of the read that brought byte `offset` (< Size()).
+CRecvHistory::MarkAt CRecvHistory::ReadMarkOf(std::size_t offset) const
+{
+    MarkAt at{offset >> kChunkBits, 0};
+    const std::span<const ArrivalMark> marks = m_chunks[at.chunk].Arrivals();
     const auto after =
         std::upper_bound(marks.begin(), marks.end(), uint32_t(offset & (kChunkBytes - 1)),
-                         [](uint32_t at, const ArrivalMark &mark) { return at < mark.offset; });
-    return after == marks.begin() ? 0 : (after - 1)->ms;
+                         [](uint32_t in, const ArrivalMark &mark) { return in < mark.offset; });
+    at.index = std::size_t(after - marks.begin()) - 1;
+    while (at.index == 0 && ContinuesRead(at.chunk)) {
+        --at.chunk;
+        at.index = m_chunks[at.chunk].Arrivals().size() - 1;
+    }
+    return at;
+}
+
+// The first mark after the read that brought byte `offset` (< Size()); its
+// chunk is the number of chunks when that read is the last.
+CRecvHistory::MarkAt CRecvHistory::ReadAfter(std::size_t offset) const
+{
+    MarkAt at{offset >> kChunkBits, 0};
+    const std::span<const ArrivalMark> marks = m_chunks[at.chunk].Arrivals();
+    at.index = std::size_t(
+        std::upper_bound(marks.begin(), marks.end(), uint32_t(offset & (kChunkBytes - 1)),
+                         [](uint32_t in, const ArrivalMark &mark) { return in < mark.offset; }) -
+        marks.begin());
+    while (at.index == m_chunks[at.chunk].Arrivals().size()) {
+        if (++at.chunk == m_chunks.size())
+            return {at.chunk, 0};
+        at.index = ContinuesRead(at.chunk) ? 1 : 0;
+    }
+    return at;
+}
+
+qint64 CRecvHistory::ArrivalOf(std::size_t offset) const
+{
+    return offset >= m_size ? 0 : Mark(ReadMarkOf(offset)).ms;
+}
+
+std::size_t CRecvHistory::ReadStartOf(std::size_t offset) const
+{
+    if (m_size == 0)
+        return 0;
+    const MarkAt at = ReadMarkOf(std::min(offset, m_size - 1));
+    return (at.chunk << kChunkBits) + Mark(at).offset;
+}
+
+std::size_t CRecvHistory::ReadEndOf(std::size_t offset) const
+{
+    if (offset >= m_size)
+        return m_size;
+    const MarkAt at = ReadAfter(offset);
+    return at.chunk == m_chunks.size() ? m_size : (at.chunk << kChunkBits) + Mark(at).offset;
 }
 
 // ---- moving chunks to the file ----

@@ -21,6 +21,7 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepagerules.h"
 #include "view/spillfile.h"
 
 #include <QString>
@@ -81,19 +82,28 @@ public:
     // The segment that starts at `start` ends here (Size() at the latest).
     std::size_t SegmentEnd(std::size_t start) const;
     std::size_t LineStartAtOrBefore(std::size_t offset) const;
-    bool IsLineStart(std::size_t offset) const;
     // The smallest unit boundary at or after `offset`.
     std::size_t UnitBoundaryFrom(std::size_t offset) const;
     // Bytes of the unit that starts at `offset`: a double-byte pair or a CR
     // LF is 2, anything else 1. `offset` must be a unit boundary.
     std::size_t UnitLength(std::size_t offset) const;
-    // The same rule for the unit at the start of `bytes` (not empty), which
-    // holds what follows it in the history.
-    static std::size_t UnitLengthOf(std::span<const uint8_t> bytes);
+    // The same rule, under `rules`, for the unit at the start of `bytes`
+    // (not empty), which holds what follows it in the history.
+    static std::size_t UnitLengthOf(const CodePageRules &rules, std::span<const uint8_t> bytes);
+
+    // The code page whose characters are the units of the text notation:
+    // GBK pairs until set, else the characters its rules show (1 to 4
+    // bytes). The index serves every code page.
+    void SetCodePage(const CodePageRules &rules) { m_rules = &rules; }
 
     // Milliseconds since the epoch at which the read that brought byte
     // `offset` arrived.
     qint64 ArrivalOf(std::size_t offset) const;
+    // The first byte of the read that brought byte `offset`, and the first
+    // byte after that read (Size() for the last). Reads within the same
+    // millisecond count as one.
+    std::size_t ReadStartOf(std::size_t offset) const;
+    std::size_t ReadEndOf(std::size_t offset) const;
 
     // Bytes of chunks and their index held in memory before chunks move to
     // the file; applies from the next IndexNew.
@@ -145,10 +155,24 @@ private:
         }
     };
 
+    // Where an arrival mark is: its chunk and its place among the chunk's marks.
+    struct MarkAt
+    {
+        std::size_t chunk;
+        std::size_t index;
+    };
+
     void AddChunk();
     void NoteArrival(std::size_t offset, qint64 ms);
+    MarkAt ReadAfter(std::size_t offset) const;
+    MarkAt ReadMarkOf(std::size_t offset) const;
+    const ArrivalMark &Mark(MarkAt at) const { return m_chunks[at.chunk].Arrivals()[at.index]; }
+    bool ContinuesRead(std::size_t chunk) const;
     bool SplitsUnit(std::size_t offset) const;
     bool OddLeadRunBefore(std::size_t offset) const;
+    bool IsGbk() const { return m_rules->kind == SequenceKind::Gbk; }
+    std::size_t CharLengthAt(std::size_t offset) const;
+    std::size_t CharStartCovering(std::size_t offset) const;
     void IndexLineFeeds(std::size_t from, std::size_t to);
     // The last line feed before `offset`, or -1.
     int64_t LineFeedBefore(std::size_t offset) const;
@@ -185,5 +209,6 @@ private:
     QString m_spillFolder;
     std::shared_ptr<CSpillFile> m_spillFile;
     std::function<void()> m_spillDone;
+    const CodePageRules *m_rules = &GbkRules();
     std::future<SpillBatch> m_pendingSpill; // last: it reads the chunks above
 };

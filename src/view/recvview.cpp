@@ -1,12 +1,13 @@
 #include "view/recvview.h"
 
-#include "convert/boxtext.h"
+#include "convert/codepagetext.h"
 #include "convert/convert.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
@@ -131,6 +132,23 @@ void CRecvView::SetHexNotation(bool hex)
     viewport()->update();
 }
 
+void CRecvView::SetCodePage(CodePageId page)
+{
+    if (m_page == page)
+        return;
+    m_page = page;
+    m_history.SetCodePage(RulesOf(page));
+    ResetMetrics();
+    IndexArrived();
+    m_anchor = m_history.UnitBoundaryFrom(m_anchor);
+    m_caret = m_history.UnitBoundaryFrom(m_caret);
+    m_top = RowAt(m_top).start;
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+    viewport()->update();
+    emit ContentChanged();
+}
+
 void CRecvView::SetShowArrivalTimes(bool show)
 {
     m_bShowTimes = show;
@@ -144,18 +162,18 @@ QString CRecvView::RenderRange(std::size_t from, std::size_t to) const
     if (from >= to)
         return {};
     std::vector<uint8_t> scratch;
-    return RenderBytes(m_history.Range(from, to, scratch), m_bHex);
+    return RenderBytes(m_history.Range(from, to, scratch), m_bHex, m_page);
 }
 
-QString CRecvView::RenderBytes(std::span<const uint8_t> bytes, bool hex)
+QString CRecvView::RenderBytes(std::span<const uint8_t> bytes, bool hex, CodePageId page)
 {
     ByteString text;
     if (hex) {
         BytesToHex(bytes, text);
         return QString::fromLatin1(text.c_str(), qsizetype(text.size()));
     }
-    BytesToAscii(bytes, text);
-    return BoxTextFromGbk(text.view());
+    BytesToAscii(bytes, text, RulesOf(page));
+    return BoxTextFromBytes(page, text.view());
 }
 
 QString CRecvView::WholeText() const
@@ -200,7 +218,10 @@ std::size_t CRecvView::PreviousUnit(std::size_t offset) const
         return 0;
     if (m_bHex)
         return offset - 1;
-    return m_history.UnitBoundaryFrom(offset - 1) == offset ? offset - 2 : offset - 1;
+    std::size_t p = offset - 1; // units are up to four bytes
+    while (p > 0 && m_history.UnitBoundaryFrom(p) != p)
+        --p;
+    return p;
 }
 
 int CRecvView::XOfOffset(const Row &row, std::size_t offset) const
@@ -339,10 +360,30 @@ QString CRecvView::DrawnText(const Row &row) const
     QString text = RenderRange(row.start, row.end);
     if (text.endsWith(u'\n'))
         text.chop(1);
-    for (QChar &c : text)
-        if (c.unicode() < 0x20)
-            c = u' ';
-    return text;
+    return Drawable(std::move(text));
+}
+
+// Control pictures, also the placeholders of a lone CR or LF, are drawn in
+// the dim colour so they do not pass for received text.
+void CRecvView::DrawRowText(QPainter &painter, const Row &row, int y, const QColor &text,
+                            const QColor &controls) const
+{
+    const QString drawn = DrawnText(row);
+    const QFontMetricsF metrics(font());
+    const int left = MarginWidth() + kPadding;
+    qreal x = left;
+    for (qsizetype at = 0; at < drawn.size();) {
+        const bool picture = IsControlPicture(drawn[at]);
+        qsizetype end = at + 1;
+        while (end < drawn.size() && IsControlPicture(drawn[end]) == picture)
+            ++end;
+        const QString run = drawn.mid(at, end - at);
+        painter.setPen(picture ? controls : text);
+        painter.drawText(QRectF(x, y, left + TextWidth() + kPadding - x, RowHeight()),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, run);
+        x += metrics.horizontalAdvance(run);
+        at = end;
+    }
 }
 
 void CRecvView::paintEvent(QPaintEvent *)
@@ -368,10 +409,8 @@ void CRecvView::paintEvent(QPaintEvent *)
 
 void CRecvView::PaintRow(QPainter &painter, const Row &row, int y) const
 {
-    painter.setPen(palette().color(QPalette::Text));
-    const int left = MarginWidth() + kPadding;
-    painter.drawText(QRect(left, y, TextWidth() + kPadding, RowHeight()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DrawnText(row));
+    DrawRowText(painter, row, y, palette().color(QPalette::Text),
+                palette().color(QPalette::PlaceholderText));
 }
 
 // The selection stays shown when the view loses the focus.
@@ -388,20 +427,25 @@ void CRecvView::PaintSelection(QPainter &painter, const Row &row, int y) const
     painter.fillRect(area, palette().brush(QPalette::Active, QPalette::Highlight));
     painter.save();
     painter.setClipRect(area);
-    painter.setPen(palette().color(QPalette::Active, QPalette::HighlightedText));
-    painter.drawText(QRect(left, y, TextWidth() + kPadding, RowHeight()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DrawnText(row));
+    const QColor highlighted = palette().color(QPalette::Active, QPalette::HighlightedText);
+    DrawRowText(painter, row, y, highlighted, highlighted);
     painter.restore();
+}
+
+// Every row carries the time of its own first byte: a long reply without
+// line breaks would otherwise sit under the time of its first read.
+QString CRecvView::ArrivalStamp(const Row &row) const
+{
+    if (!m_bShowTimes || row.start >= m_history.Size())
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(m_history.ArrivalOf(row.start)).toString(u"hh:mm:ss.zzz");
 }
 
 void CRecvView::PaintTime(QPainter &painter, const Row &row, int y) const
 {
-    if (!m_bShowTimes || row.start >= m_history.Size())
+    const QString time = ArrivalStamp(row);
+    if (time.isEmpty())
         return;
-    if (!m_bHex && !m_history.IsLineStart(row.start))
-        return;
-    const QString time =
-        QDateTime::fromMSecsSinceEpoch(m_history.ArrivalOf(row.start)).toString(u"hh:mm:ss.zzz");
     painter.setPen(palette().color(QPalette::PlaceholderText));
     painter.drawText(QRect(kPadding, y, MarginWidth(), RowHeight()),
                      Qt::AlignLeft | Qt::AlignVCenter, time);

@@ -10,13 +10,14 @@
 // placeholder is still drawn and copied; hex rows hold as many bytes as fit.
 //
 // Positions (caret, selection, scrolling) are byte offsets on unit
-// boundaries: a double-byte pair or a CR LF is never split. The scroll bar
-// runs over byte offsets (scaled beyond its int range, scrollmapping.h); its
-// value stands for the first byte of the top row.
+// boundaries: a character of the code page or a CR LF is never split. The
+// scroll bar runs over byte offsets (scaled beyond its int range,
+// scrollmapping.h); its value stands for the first byte of the top row.
 //
 // Window thread only.
 #pragma once
 
+#include "convert/codepage.h"
 #include "view/historyfinder.h"
 #include "view/recvhistory.h"
 #include "view/scrollmapping.h"
@@ -28,6 +29,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class CRecvView : public QAbstractScrollArea
@@ -73,6 +75,10 @@ public:
 
     bool IsHexNotation() const { return m_bHex; }
     void SetHexNotation(bool hex);
+    // The code page of the text notation (GBK until set); switching
+    // renders the history again, nothing is reread.
+    CodePageId CodePage() const { return m_page; }
+    void SetCodePage(CodePageId page);
     bool ShowsArrivalTimes() const { return m_bShowTimes; }
     void SetShowArrivalTimes(bool show);
 
@@ -93,7 +99,7 @@ public:
     void CancelFind();
     bool IsFinding() const;
     // The rendering of `bytes` (unit boundaries at both ends) as shown.
-    static QString RenderBytes(std::span<const uint8_t> bytes, bool hex);
+    static QString RenderBytes(std::span<const uint8_t> bytes, bool hex, CodePageId page);
 
     // The whole rendering, built only when asked (tests).
     QString WholeText() const;
@@ -108,6 +114,8 @@ public:
     // The top-left of the character at byte `offset` in viewport pixels, if
     // it is in sight.
     QPoint PointOfOffset(std::size_t offset) const;
+    // The arrival time shown beside `row`; empty when times are off.
+    QString ArrivalStamp(const Row &row) const;
 
 signals:
     void SelectionChanged();
@@ -137,6 +145,7 @@ private:
     int RowHeight() const;
     int VisibleRowCount() const;
     qreal UnitWidth(std::size_t offset, std::size_t length) const;
+    float &LongWidth(std::size_t offset, std::size_t length) const;
     std::vector<Row> SegmentRows(std::size_t start) const;
     Row RowAt(std::size_t offset) const;
     // Up to `count` rows ending at or before the row start `offset`, in order.
@@ -154,6 +163,10 @@ private:
     void IndexArrived();
     QString RenderRange(std::size_t from, std::size_t to) const;
     QString DrawnText(const Row &row) const;
+    static QString Drawable(QString text);
+    static bool IsControlPicture(QChar c);
+    void DrawRowText(QPainter &painter, const Row &row, int y, const QColor &text,
+                     const QColor &controls) const;
     int XOfOffset(const Row &row, std::size_t offset) const;
     std::size_t OffsetAtX(const Row &row, int x) const;
     std::size_t OffsetAtPoint(const QPoint &point) const;
@@ -191,4 +204,7 @@ private:
     mutable std::array<float, 256> m_singleWidth{};
     mutable std::vector<float> m_pairWidth;
     qreal m_charWidth = 1; // hex digits and the separator
+    // Units of three and four bytes (UTF-8), by their bytes.
+    mutable std::unordered_map<uint32_t, float> m_longWidth;
+    CodePageId m_page = CodePageId::Gbk;
 };

@@ -151,7 +151,8 @@ void CRecvView::Find(const QString &text, bool matchCase)
 {
     IndexArrived();
     const std::size_t size = m_history.Size();
-    const std::size_t overlap = std::size_t(text.size()) * 2;
+    // A character of the needle stands for up to three bytes (UTF-8).
+    const std::size_t overlap = std::size_t(text.size()) * 3;
     const std::size_t start = std::max(m_anchor, m_caret);
     CHistoryFinder::Request request;
     for (int pass = 0; pass < 2; ++pass) {
@@ -172,6 +173,7 @@ void CRecvView::Find(const QString &text, bool matchCase)
     request.text = text;
     request.matchCase = matchCase;
     request.hex = m_bHex;
+    request.page = m_page;
     m_finder->Start(std::move(request));
 }
 

@@ -13,22 +13,33 @@
 namespace {
 constexpr int kPadding = 3;
 const char kTimeSample[] = "00:00:00.000 ";
+constexpr char16_t kControlPictures = u'\u2400';
+} // namespace
 
-// Control characters are drawn as spaces; measuring the same text keeps the
-// widths and the drawing in step.
-QString Drawable(QString text)
+// A control byte the engine passes through would draw as nothing, so a reply
+// of one status byte would look empty: it is drawn as its control picture.
+// A tab stays blank space. Measuring the same text keeps the widths and the
+// drawing in step.
+QString CRecvView::Drawable(QString text)
 {
     for (QChar &c : text)
-        if (c.unicode() < 0x20)
+        if (c == u'\t')
             c = u' ';
+        else if (c.unicode() < 0x20)
+            c = QChar(char16_t(kControlPictures + c.unicode()));
     return text;
 }
-} // namespace
+
+bool CRecvView::IsControlPicture(QChar c)
+{
+    return c.unicode() >= kControlPictures && c.unicode() < kControlPictures + 0x20;
+}
 
 void CRecvView::ResetMetrics()
 {
     m_singleWidth.fill(-1);
     m_pairWidth.assign(65536, -1);
+    m_longWidth.clear();
     m_charWidth = std::max<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'0'));
 }
 
@@ -64,13 +75,24 @@ bool CRecvView::HasEmptyEndRow() const
     return size == 0 || (!m_bHex && m_history.At(size - 1) == '\n');
 }
 
+// The cached width of a unit of three or four bytes (negative: not yet
+// measured).
+float &CRecvView::LongWidth(std::size_t offset, std::size_t length) const
+{
+    uint32_t key = 0;
+    for (std::size_t k = 0; k < length; ++k)
+        key = key << 8 | m_history.At(offset + k);
+    return m_longWidth.try_emplace(key, -1.0F).first->second;
+}
+
 qreal CRecvView::UnitWidth(std::size_t offset, std::size_t length) const
 {
     const uint8_t first = m_history.At(offset);
     if (length == 2 && first == '\r')
         return 0; // the line break
-    float &width = length == 1 ? m_singleWidth[first]
-                               : m_pairWidth[std::size_t(first) << 8 | m_history.At(offset + 1)];
+    float &width = length == 1   ? m_singleWidth[first]
+                   : length == 2 ? m_pairWidth[std::size_t(first) << 8 | m_history.At(offset + 1)]
+                                 : LongWidth(offset, length);
     if (width < 0)
         width = float(QFontMetricsF(font()).horizontalAdvance(
             Drawable(RenderRange(offset, offset + length))));
@@ -83,9 +105,14 @@ std::vector<CRecvView::Row> CRecvView::SegmentRows(std::size_t start) const
 {
     const std::size_t size = m_history.Size();
     if (m_bHex) {
+        // With times shown each read starts a row, so every byte of a row
+        // arrived at the row's time, and a narrower view does not move a
+        // read's first byte away from its stamp.
+        const std::size_t base = m_bShowTimes ? m_history.ReadStartOf(start) : 0;
+        const std::size_t end = m_bShowTimes ? m_history.ReadEndOf(start) : size;
         const std::size_t perRow = std::size_t(HexBytesPerRow());
-        const std::size_t rowStart = start / perRow * perRow;
-        return {{rowStart, std::min(rowStart + perRow, size)}};
+        const std::size_t rowStart = base + (start - base) / perRow * perRow;
+        return {{rowStart, std::min(rowStart + perRow, end)}};
     }
     if (start >= size)
         return {{size, size}};

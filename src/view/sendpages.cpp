@@ -55,7 +55,7 @@ void CSendPages::SaveCurrentPage()
     tagSENDDATA &page = m_pages.at(std::size_t(m_nCurrentPage));
     page.nScrollPos = m_box->verticalScrollBar()->value();
     page.nHex = m_hex->isChecked() ? 1 : 0;
-    page.strText = m_box->toPlainText();
+    page.strText = m_box->Text();
     page.nLength = int32_t(page.strText.size());
 }
 
@@ -64,7 +64,7 @@ void CSendPages::ShowPage(int index)
     const tagSENDDATA &page = m_pages.at(std::size_t(index));
     m_box->clear();
     m_box->SetHexMode(page.nHex == 1); // an empty box always switches
-    m_box->setPlainText(page.strText);
+    m_box->SetText(page.strText);
     m_box->verticalScrollBar()->setValue(page.nScrollPos);
     m_hex->setChecked(page.nHex == 1);
 }

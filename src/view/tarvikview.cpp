@@ -71,8 +71,10 @@ void CTarvikView::OnLanguageChange()
 {
     RetranslateViewForm(m_form, m_pages.Current(), m_pages.Count());
     m_extras.Retranslate();
-    FitPortColumn(PortCfgPanelsMinimumSize(MeasuringProviders(m_port.Providers()), this));
-    if (CPortCfgPanel *panel = m_port.Panel())
+    m_form.panelsNeed = PortCfgPanelsMinimumSize(MeasuringProviders(m_port.Providers()), this);
+    CPortCfgPanel *panel = m_port.Panel();
+    FitPortColumn(panel ? panel->minimumSizeHint() : QSize());
+    if (panel)
         panel->setGeometry(m_form.panelRect);
     emit languageChanged();
 }
@@ -91,6 +93,7 @@ void CTarvikView::OnInitialUpdate()
     ConnectAutoSend();
     ConnectSaveControls();
     m_extras.Create(this, m_form.portKind, m_form.openClose);
+    LoadTextCodePage();
     connect(m_form.sendBox, &CEditEx::viewRequest, this,
             [this](int code, const QString &path) { OnViewRequest(code, 0, path); });
     QTimer::singleShot(kStartupTimerMs, this, &CTarvikView::OnStartupTimer);

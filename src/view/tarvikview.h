@@ -52,6 +52,7 @@
 // Window thread only.
 #pragma once
 
+#include "convert/codepage.h"
 #include "panels/portcfgpanel.h"
 #include "view/autosend.h"
 #include "view/filesendstate.h"
@@ -83,9 +84,11 @@
 class CMainFrame;
 class QAction;
 class CPortEx;
+class CCodePageMenu;
 class CStatusMessenger;
 class CUserCommandView;
 class QFile;
+class QLineEdit;
 
 class CTarvikView : public QWidget
 {
@@ -120,6 +123,11 @@ public:
     void OnSendCommand();
     // Connects the frame's edit commands and send commands to this view.
     void AttachFrameCommands(CMainFrame &frame);
+
+    // The code page of the text notation in every box (view_codepage.cpp):
+    // remembered in the user's settings, offered and shown by the frame.
+    CodePageId TextCodePage() const { return m_codePage; }
+    void SetTextCodePage(CodePageId page);
 
     // Splitter tops of the last layout, saved as "Splitter1Pos"/"Splitter2Pos".
     int Splitter1Pos() const { return m_areas.Splitter1Pos(); }
@@ -156,6 +164,7 @@ private:
     // ---- layout (view_layout.cpp) ----
     void LayoutAreas(int cx, int cy, bool repaint);
     void FitPortColumn(QSize panelNeed);
+    void FitWindowToView(QSize viewNeed);
 
     // ---- port kind, open and close (view_openclose.cpp) ----
     void ConnectPortControls();
@@ -165,6 +174,10 @@ private:
     void CloseOpenPort();
     void DiscardPort();
     void OnOpenResult(int error);
+    // Why the open of the current port failed, for the status bar; empty
+    // when nothing more than the generic message can be said.
+    QString OpenFailureCause(uint32_t error) const;
+    void ReportOpenFailure(const QString &cause);
     void OnPortLost();
     void SetReceivePaused(bool paused);
     bool SelectedFileUsable() const;
@@ -185,6 +198,9 @@ private:
     void OnClearSendCount();
 
     // ---- receiving (view_receive.cpp) ----
+    void LoadTextCodePage(); // view_codepage.cpp
+    void ApplyTextCodePage(CodePageId page);
+    void AttachCodePageMenu(CMainFrame &frame);
     void ConnectReceiveControls();
     void ReadReceived();
     void ReadFollowUp();
@@ -192,6 +208,7 @@ private:
     void OnHexRecvClicked(bool checked);
     void OnClearRecv();
     void OnCopyToSend();
+    bool ConfirmLargeCopyToSend();
     void OnClearRecvCount();
     // The receive view and the counters follow soon.
     void ScheduleDisplay() { m_recvDisplay.Schedule(); }
@@ -208,6 +225,8 @@ private:
     QString ChooseSaveFile(const QString &suggestedName);
     void OnSaveRecv();
     void OnSaveSend();
+    void SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces);
+    void ConfirmSaved(const QString &path, qint64 size);
     QByteArray DisplayedSendText() const;
 
     // ---- edit commands (view_edit.cpp) ----
@@ -222,6 +241,8 @@ private:
     void OnSendFile();
     void ToggleFilePause();
     void StartFileSending();
+    // Tells why the field cannot start a transfer and puts the user there.
+    void RefuseFileField(QLineEdit *field, const QString &message);
     void OnStopFile();
     void StopFileSendingDisplay();
     void OnFileProgress(int percent);
@@ -278,4 +299,6 @@ private:
     CHistoryWriter m_historyWriter{this};
     QString m_strRecvFindText; // what the receive view is looking for
     CFrameCommands m_frameCommands;
+    CodePageId m_codePage = CodePageId::Gbk;
+    CCodePageMenu *m_codePageMenu = nullptr; // the frame's, once attached
 };

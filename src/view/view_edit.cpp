@@ -20,6 +20,7 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
     // reports what it finds.
     frame.CommandAction(CMainFrame::IDC_SEND_BUTTON)->setEnabled(true);
     SyncSendCommand();
+    AttachCodePageMenu(frame);
 }
 
 // The menu's send command is enabled exactly when the send button is.

@@ -7,12 +7,15 @@
 #include "stringtable.h"
 #include "view/tarvikview.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 constexpr int kSelectedHintMs = 8000;
@@ -25,12 +28,34 @@ QString Format(unsigned id, int first, int second = 0)
     return QString::asprintf(LoadString(id).toUtf8().constData(), first, second);
 }
 
-// Empty or non-numeric text reads as 0, as a dialog's number field does.
-int ReadNumber(const QLineEdit *edit)
+// Why the file at `path` would not open, as the user can act on it. Looked
+// up after the refused open; a stat never waits for what the path names.
+QString FileOpenFailureText(const QString &path)
 {
+    const QFileInfo info(path);
+    QString cause;
+    if (!info.exists())
+        cause = CTarvikView::tr("文件不存在，可能已被移动或删除");
+    else if (info.isDir())
+        cause = CTarvikView::tr("这是一个文件夹");
+    else if (!info.isFile())
+        cause = CTarvikView::tr("不是普通文件");
+    else if (!info.isReadable())
+        cause = CTarvikView::tr("没有读取权限");
+    else
+        cause = CTarvikView::tr("无法读取");
+    return CTarvikView::tr("无法打开文件“%1”：%2").arg(QDir::toNativeSeparators(path), cause);
+}
+
+// The box's whole number; nothing for any other text, `empty` for no text.
+std::optional<int> WholeNumber(const QLineEdit *edit, std::optional<int> empty)
+{
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty())
+        return empty;
     bool ok = false;
-    const int value = edit->text().trimmed().toInt(&ok);
-    return ok ? value : 0;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
 }
 } // namespace
 
@@ -57,7 +82,7 @@ void CTarvikView::SetOpenFileChooser(FileChooser chooser)
 bool CTarvikView::OpenChosenFile(QFile &file, const QString &path)
 {
     if (!OpenRegularFile(file, path)) {
-        ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
+        ShowStatusText(FileOpenFailureText(path), kStatusError, kFileErrorMs);
         return false;
     }
     if (file.size() == 0) {
@@ -98,7 +123,7 @@ void CTarvikView::OnLoadFile()
     const LoadedBytes loaded = ReadLoadable(file);
     file.close();
     if (loaded.outcome == LoadedBytes::ReadFailed) {
-        ShowStatusMessage(kStatusError, IDS_FILE_LOCKED, kFileErrorMs);
+        ShowStatusText(FileOpenFailureText(path), kStatusError, kFileErrorMs);
         return;
     }
     if (loaded.outcome == LoadedBytes::TooLarge) {
@@ -142,26 +167,32 @@ void CTarvikView::ToggleFilePause()
 void CTarvikView::StartFileSending()
 {
     if (QFile file; !OpenRegularFile(file, m_fileSend.SelectedFile())) {
-        QMessageBox::warning(this, LoadString(IDR_MAINFRAME), LoadString(IDS_FILE_LOCKED));
+        QMessageBox::warning(this, LoadString(IDR_MAINFRAME),
+                             FileOpenFailureText(m_fileSend.SelectedFile()));
         return;
     }
-    const int count = ReadNumber(m_form.fileRepeat);
-    if (count == 0) {
-        ShowStatusMessage(kStatusError, IDS_FILE_COUNT_INVALID, kDefaultDuration);
-        m_form.fileRepeat->selectAll();
-        m_form.fileRepeat->setFocus();
-        return;
-    }
-    m_fileSend.ApplyCounterResetRule(count);
-    const int interval = std::max(ReadNumber(m_form.fileInterval), 0);
-    if (!m_port.Port()->SendFile(QFile::encodeName(m_fileSend.SelectedFile()).constData(), count,
-                                 uint32_t(interval)))
+    const std::optional<int> count = WholeNumber(m_form.fileRepeat, std::nullopt);
+    if (!count || *count == 0)
+        return RefuseFileField(m_form.fileRepeat, tr("发送次数输入不正确！"));
+    const std::optional<int> interval = WholeNumber(m_form.fileInterval, 0);
+    if (!interval)
+        return RefuseFileField(m_form.fileInterval, LoadString(IDS_FILE_COUNT_INVALID));
+    m_fileSend.ApplyCounterResetRule(*count);
+    if (!m_port.Port()->SendFile(QFile::encodeName(m_fileSend.SelectedFile()).constData(), *count,
+                                 uint32_t(std::max(*interval, 0))))
         return; // the port has traced why
     m_fileSend.Started();
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
     m_form.stopFile->setEnabled(true);
+}
+
+void CTarvikView::RefuseFileField(QLineEdit *field, const QString &message)
+{
+    ShowStatusText(message, kStatusError, kDefaultDuration);
+    field->selectAll();
+    field->setFocus();
 }
 
 void CTarvikView::OnStopFile()

@@ -8,7 +8,6 @@
 #include "view/recvview.h"
 
 #include <QMessageBox>
-#include <QPlainTextEdit>
 
 namespace {
 constexpr int kDefaultDuration = 0;
@@ -24,13 +23,9 @@ QString FoldAsciiCase(QString text)
     return text;
 }
 
-void SelectRange(QPlainTextEdit *box, qsizetype from, qsizetype length)
+void SelectRange(CEditEx *box, qsizetype from, qsizetype length)
 {
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(static_cast<int>(from));
-    cursor.setPosition(static_cast<int>(from + length), QTextCursor::KeepAnchor);
-    box->setTextCursor(cursor);
-    box->ensureCursorVisible();
+    box->SelectText(from, from + length);
 }
 } // namespace
 
@@ -41,9 +36,9 @@ void CTarvikView::FindInSendBox(const QString &text, bool matchCase)
     ShowStatusText(QString(), kStatusHint, kUntilReplaced);
     if (text.isEmpty())
         return;
-    QPlainTextEdit *box = m_form.sendBox;
-    const qsizetype start = box->textCursor().selectionEnd();
-    const QString haystack = matchCase ? box->toPlainText() : FoldAsciiCase(box->toPlainText());
+    CEditEx *box = m_form.sendBox;
+    const qsizetype start = box->TextPosition(box->textCursor().selectionEnd());
+    const QString haystack = matchCase ? box->Text() : FoldAsciiCase(box->Text());
     const QString needle = matchCase ? text : FoldAsciiCase(text);
     if (start < haystack.size()) {
         const qsizetype at = haystack.indexOf(needle, start);

@@ -1,5 +1,6 @@
 // Placing the three areas on the right of the view (the bars and their
 // shares are CViewAreas'; arithmetic in layout.cpp).
+#include "shell/mainframe.h"
 #include "usercmd/usercommandview.h"
 #include "view/tarvikview.h"
 
@@ -11,17 +12,35 @@ void CTarvikView::resizeEvent(QResizeEvent *event)
     LayoutAreas(event->size().width(), event->size().height(), true);
 }
 
-// A panel that needs more room than the one measured at start (a device
-// path that has appeared since) widens the port column; the window's least
-// size grows with the view's.
+// The port column fits every panel measured at start and the one shown now.
+// A panel that needs more (a device path that has appeared since) widens the
+// window while it is shown; the next panel gives that width back.
 void CTarvikView::FitPortColumn(QSize panelNeed)
 {
     const QSize chrome = window()->size() - size();
-    PlaceViewForm(m_form, panelNeed.expandedTo(m_form.panelRect.size()));
+    PlaceViewForm(m_form, panelNeed.expandedTo(m_form.panelsNeed));
     PlacePortExtras();
     if (window() != this)
-        window()->setMinimumSize(window()->minimumSize().expandedTo(minimumSize() + chrome));
+        FitWindowToView(minimumSize() + chrome);
     LayoutAreas(width(), height(), true);
+}
+
+void CTarvikView::FitWindowToView(QSize viewNeed)
+{
+    QWidget *frame = window();
+    const QSize least = QSize(CMainFrame::kMinWidth, CMainFrame::kMinHeight)
+                            .expandedTo(viewNeed)
+                            .expandedTo(QSize(0, frame->minimumHeight()));
+    const int before = frame->width();
+    frame->setMinimumSize(least);
+    if (frame->width() > before) {
+        m_form.windowWidenedBy += frame->width() - before;
+        return;
+    }
+    const int narrower = std::max(least.width(), before - m_form.windowWidenedBy);
+    m_form.windowWidenedBy = std::max(0, m_form.windowWidenedBy - (before - narrower));
+    if (narrower < before)
+        frame->resize(narrower, frame->height());
 }
 
 void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)

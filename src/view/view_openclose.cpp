@@ -1,7 +1,9 @@
 // Port kind, the settings panel of the kind, opening and closing the port,
 // and the view's answer to the open result and to a lost port.
+#include "panels/ethportcfgdlg.h"
 #include "panels/printercfgdlg.h"
 #include "panels/serialcfgdlg.h"
+#include "port/porterror.h"
 #include "port/portex.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
@@ -36,12 +38,64 @@ QString OpenRefusalText(const PortOpenFailure &failure)
     }
     return {};
 }
+
+// Why a network open failed: the settings the panel gave, else the error the
+// port recorded; empty when the error says nothing a user can act on.
+QString ConnectFailureText(const CEthPortCfgDlg &panel, uint32_t error)
+{
+    if (panel.Host().trimmed().isEmpty())
+        return CTarvikView::tr("未填写计算机名或 IP 地址");
+    if (panel.Port() == 0)
+        return CTarvikView::tr("端口号无效：%1").arg(panel.Port());
+    switch (error) {
+    case kSockErrConnRefused:
+        return CTarvikView::tr("连接被拒绝：%1 端口 %2").arg(panel.Host()).arg(panel.Port());
+    case kSockErrHostNotFound:
+    case kSockErrTryAgain:
+    case kSockErrNoRecovery:
+        return CTarvikView::tr("找不到主机：%1").arg(panel.Host());
+    case kSockErrTimedOut:
+        return CTarvikView::tr("连接超时：%1").arg(panel.Host());
+    case kSockErrNetUnreachable:
+    case kSockErrHostUnreachable:
+    case kSockErrHostDown:
+        return CTarvikView::tr("主机不可达：%1").arg(panel.Host());
+    default:
+        return {};
+    }
+}
 } // namespace
+
+QString CTarvikView::OpenFailureCause(uint32_t error) const
+{
+    const CPortEx *port = m_port.Port();
+    if (!port)
+        return {};
+    const QString refusal = OpenRefusalText(port->GetOpenFailure());
+    const auto *network = qobject_cast<const CEthPortCfgDlg *>(m_port.Panel());
+    if (!refusal.isEmpty() || port->GetPortType() != PortKind::Network || !network)
+        return refusal;
+    return ConnectFailureText(*network, error);
+}
+
+void CTarvikView::ReportOpenFailure(const QString &cause)
+{
+    if (cause.isEmpty())
+        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+    else
+        ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + u' ' + cause, kStatusError,
+                       kDefaultDuration);
+}
 
 void CTarvikView::ConnectPortControls()
 {
     m_port.SetNoRowReport(
         [this] { ShowStatusMessage(kStatusError, IDS_SELECT_PORT_FIRST, kUntilReplaced); });
+    m_port.SetEmptyListReport([this](PortKind kind) {
+        ShowStatusText(kind == PortKind::Usb ? tr("未找到 USB 打印机，请连接打印机后再打开端口")
+                                             : tr("未找到打印机"),
+                       kStatusError, kDefaultDuration);
+    });
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
 }
@@ -62,9 +116,7 @@ void CTarvikView::CreatePortPanel(int kind)
     CPortCfgPanel *panel = m_port.CreatePanel(kind, this);
     if (!panel)
         return;
-    const QSize need = panel->minimumSizeHint();
-    if (m_form.panelRect.size().expandedTo(need) != m_form.panelRect.size())
-        FitPortColumn(need);
+    FitPortColumn(panel->minimumSizeHint());
     panel->setGeometry(m_form.panelRect);
     if (auto *serial = qobject_cast<CSerialCfgDlg *>(panel))
         connect(serial, &CSerialCfgDlg::settingChanged, this,
@@ -108,8 +160,6 @@ void CTarvikView::DiscardPort()
 
 void CTarvikView::OpenSelectedPort()
 {
-    if (m_recvDisplay.IsPaused())
-        SetReceivePaused(false);
     const int kind = m_form.portKind->currentIndex();
     if (kind < 0) {
         QMessageBox::information(
@@ -117,21 +167,19 @@ void CTarvikView::OpenSelectedPort()
             QCoreApplication::translate(Language::kCaptionContext, FormText::kNotFinished));
         return;
     }
-    if (kind == int(PortKind::Usb))
-        SetReceivePaused(true); // the USB kind starts with receiving off: its driver often locks up
     std::unique_ptr<CPortEx> port = m_port.CreateConfigured(kind);
     if (!port)
-        return; // nothing to open, or the user was told why
+        return; // nothing to open, or the user was told why; receiving stays as it was
+    if (kind == int(PortKind::Usb))
+        SetReceivePaused(true); // the USB kind starts with receiving off: its driver often locks up
+    else if (m_recvDisplay.IsPaused())
+        SetReceivePaused(false);
     CPortEx *opening = m_port.Adopt(std::move(port));
     m_status.ForgetStatusRequests();
     if (!opening->OpenPort(this, 1, 0, 0)) {
-        const QString refusal = OpenRefusalText(opening->GetOpenFailure());
+        const QString cause = OpenFailureCause(opening->GetLastError());
         DiscardPort();
-        if (refusal.isEmpty())
-            ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
-        else
-            ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + u' ' + refusal, kStatusError,
-                           kDefaultDuration);
+        ReportOpenFailure(cause);
         return;
     }
     m_form.openClose->setEnabled(false); // until the open result arrives
@@ -148,8 +196,9 @@ void CTarvikView::OnOpenResult(int error)
     if (!m_port.Port())
         return; // closed meanwhile; nothing waits for this result
     if (error != 0) {
-        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
+        const QString cause = OpenFailureCause(uint32_t(error));
         DiscardPort();
+        ReportOpenFailure(cause);
         m_form.openClose->setEnabled(true);
         m_extras.OpenFailed();
         return;

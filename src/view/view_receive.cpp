@@ -6,13 +6,16 @@
 // (recvview.h), whatever the size of the history.
 #include "config/regmanage.h"
 #include "convert/editex.h"
+#include "convert/userfileqt.h"
 #include "port/portex.h"
 #include "port/usbport.h"
+#include "stringtable.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QMutexLocker>
 #include <QPushButton>
 
@@ -134,10 +137,23 @@ void CTarvikView::OnCopyToSend()
     const CRecvHistory &history = m_form.recvBox->History();
     if (history.Size() == 0)
         return; // leaves the send box and its check box in agreement
+    if (qint64(history.Size()) > kMaxLoadSize && !ConfirmLargeCopyToSend())
+        return;
     const bool hex = m_form.recvBox->IsHexNotation();
     std::vector<uint8_t> scratch;
     m_form.sendBox->SetData(history.Range(0, history.Size(), scratch), hex ? 1 : 0);
     m_form.hexSend->setChecked(hex);
+}
+
+// More than a file may bring into the send box is copied only when the user
+// agrees, as a large file is loaded only when asked.
+bool CTarvikView::ConfirmLargeCopyToSend()
+{
+    QMessageBox question(QMessageBox::Question, LoadString(IDR_MAINFRAME),
+                         tr("接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？"),
+                         QMessageBox::Ok | QMessageBox::Cancel, this);
+    question.setDefaultButton(QMessageBox::Cancel);
+    return question.exec() == QMessageBox::Ok;
 }
 
 void CTarvikView::OnClearRecvCount()

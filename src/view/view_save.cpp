@@ -6,6 +6,8 @@
 #include "view/recvview.h"
 #include "view/tarvikview.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -37,7 +39,7 @@ void CTarvikView::ConnectSaveControls()
                     ShowStatusText(QString(), kStatusHint, kUntilReplaced);
                     return m_saveFiles.ReportFailure(path, error);
                 }
-                ShowStatusText(tr("接收内容已保存到 %1").arg(path), kStatusHint, kDefaultDuration);
+                ConfirmSaved(path, QFileInfo(path).size());
             });
     connect(m_form.saveRecv, &QPushButton::clicked, this, &CTarvikView::OnSaveRecv);
     connect(m_form.saveSend, &QPushButton::clicked, this, &CTarvikView::OnSaveSend);
@@ -79,14 +81,31 @@ void CTarvikView::OnSaveSend()
         return;
     ByteString bytes;
     if (!IsConvError(box->GetData(bytes))) {
-        m_saveFiles.Write(path, {BytesOf(bytes)});
+        SaveAndConfirm(path, {BytesOf(bytes)});
         return;
     }
     const auto answer =
         QMessageBox::question(this, QString(), LoadString(IDS_SAVE_DISPLAYED_ONLY),
                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     if (answer == QMessageBox::Ok)
-        m_saveFiles.Write(path, {DisplayedSendText()});
+        SaveAndConfirm(path, {DisplayedSendText()});
+}
+
+// A save the user cannot see happen is confirmed with the file and its size.
+void CTarvikView::SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces)
+{
+    if (!m_saveFiles.Write(path, pieces))
+        return;
+    qint64 size = 0;
+    for (const QByteArrayView piece : pieces)
+        size += piece.size();
+    ConfirmSaved(path, size);
+}
+
+void CTarvikView::ConfirmSaved(const QString &path, qint64 size)
+{
+    ShowStatusText(tr("已保存到 %1（%2 字节）").arg(QDir::toNativeSeparators(path)).arg(size),
+                   kStatusHint, kDefaultDuration);
 }
 
 // The characters of the send box as the program writes text everywhere, in
@@ -99,5 +118,5 @@ QByteArray CTarvikView::DisplayedSendText() const
     const ConvResult result = m_form.sendBox->GetGbkText(gbk);
     if (!IsConvError(result))
         return BytesOf(gbk).toByteArray();
-    return m_form.sendBox->toPlainText().replace(u'\n', QStringLiteral("\r\n")).toUtf8();
+    return m_form.sendBox->Text().replace(u'\n', QStringLiteral("\r\n")).toUtf8();
 }

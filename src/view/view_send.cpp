@@ -86,7 +86,7 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
         if (result == 0)
             return 0; // nothing to send is not worth a message
         if (IsConvError(result)) {
-            ShowStatusMessage(kStatusHint, IDS_HEX_INPUT_ERROR, kDefaultDuration);
+            ShowStatusMessage(kStatusError, IDS_HEX_INPUT_ERROR, kDefaultDuration);
             m_form.sendBox->HighlightInputError(result);
             return 0;
         }
@@ -152,7 +152,7 @@ void CTarvikView::OnHexSendClicked(bool checked)
         return;
     }
     m_form.hexSend->setChecked(true); // the box stays in hex, bad character selected
-    ShowStatusMessage(kStatusHint, IDS_HEX_INPUT_ERROR, kDefaultDuration);
+    ShowStatusMessage(kStatusError, IDS_HEX_INPUT_ERROR, kDefaultDuration);
 }
 
 void CTarvikView::OnClearSend()

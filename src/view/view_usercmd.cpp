@@ -99,6 +99,7 @@ void CTarvikView::OnPresetCommands()
     if (!m_pCmdView)
         return;
     CUserCmdCfgDlg dialog(this);
+    dialog.SetCodePage(m_codePage);
     dialog.SetRows(RowsOf(m_pCmdView->Records()));
     if (dialog.exec() != QDialog::Accepted)
         return;

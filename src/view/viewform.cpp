@@ -291,6 +291,7 @@ CViewForm BuildViewForm(QWidget *view, QSize panelNeed)
     BuildButtonColumn(view, f);
     DisableUntilNeeded(f);
     Language::TranslateTree(view);
+    f.panelsNeed = panelNeed;
     PlaceViewForm(f, panelNeed);
     return f;
 }

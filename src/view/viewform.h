@@ -82,6 +82,8 @@ struct CViewForm
     ViewLayout::Metrics metrics; // of the right-hand side
     QRect panelRect;             // where the settings panel goes
     QSize minimumSize;           // the least size that shows every control whole
+    QSize panelsNeed;            // what all panels need, measured at start (or language change)
+    int windowWidenedBy = 0;     // pixels the window grew for the panel shown now
 };
 
 // The settings panel's place as designed, under the kind list; a panel that

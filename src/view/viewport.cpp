@@ -53,12 +53,14 @@ void CViewPort::DestroyPanel()
     m_pPortPanel = nullptr;
 }
 
-// An empty device or printer list opens nothing and says nothing; a list
-// without a chosen row asks the user to choose one.
-bool CViewPort::SelectedRowOrReport(const PanelRowSelection &row)
+// An empty device or printer list opens nothing and says that nothing is
+// there; a list without a chosen row asks the user to choose one.
+bool CViewPort::SelectedRowOrReport(const PanelRowSelection &row, PortKind kind)
 {
     if (row.state == RowChoice::NoSelection && m_noRowReport)
         m_noRowReport();
+    if (row.state == RowChoice::EmptyList && m_emptyListReport)
+        m_emptyListReport(kind);
     return row.state == RowChoice::Selected;
 }
 
@@ -82,7 +84,7 @@ std::unique_ptr<CPortEx> CViewPort::CreateUsbPort()
 {
     auto *panel = PanelAs<CUsbCfgDlg>();
     const PanelRowSelection row = panel ? panel->SelectedRow() : PanelRowSelection{};
-    if (!SelectedRowOrReport(row))
+    if (!SelectedRowOrReport(row, PortKind::Usb))
         return nullptr;
     const std::string path = UsbDeviceName(CUsbCfgDlg::DeviceNumberOf(row.text));
     const tagUSB_CFG record{path.c_str(), static_cast<uint32_t>(path.size())};
@@ -93,7 +95,7 @@ std::unique_ptr<CPortEx> CViewPort::CreatePrinterPort()
 {
     auto *panel = PanelAs<CPrinterCfgDlg>();
     const PanelRowSelection row = panel ? panel->SelectedRow() : PanelRowSelection{};
-    if (!SelectedRowOrReport(row))
+    if (!SelectedRowOrReport(row, PortKind::Printer))
         return nullptr;
     return Configured(PortKind::Printer, CPrinterCfgDlg::BuildRecord(row.text));
 }

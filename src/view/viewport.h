@@ -39,6 +39,11 @@ public:
     void SetFactory(Factory factory) { m_portFactory = std::move(factory); }
     // Runs when a device or printer list has rows but none is chosen.
     void SetNoRowReport(std::function<void()> report) { m_noRowReport = std::move(report); }
+    // Runs when the device or printer list of `kind` is empty.
+    void SetEmptyListReport(std::function<void(PortKind)> report)
+    {
+        m_emptyListReport = std::move(report);
+    }
 
     CPortEx *Port() const { return m_pPort.get(); }
     CPortEx *Adopt(std::unique_ptr<CPortEx> port);
@@ -66,11 +71,12 @@ private:
     template <typename Record>
     std::unique_ptr<CPortEx> Configured(PortKind kind, const Record &record);
     template <typename Panel> Panel *PanelAs() const;
-    bool SelectedRowOrReport(const PanelRowSelection &row);
+    bool SelectedRowOrReport(const PanelRowSelection &row, PortKind kind);
 
     PanelProviders m_providers;
     Factory m_portFactory;
     std::function<void()> m_noRowReport;
+    std::function<void(PortKind)> m_emptyListReport;
     std::unique_ptr<CPortEx> m_pPort;
     CPortCfgPanel *m_pPortPanel = nullptr; // child of the view
     QRecursiveMutex m_cs;

@@ -90,6 +90,32 @@ TEST(CliPlan, SendsKeepTheirOrderAndFileOptionsTheirFile)
     EXPECT_EQ(plan.sends[4].intervalMs, 0u);
 }
 
+// The terminal's text (UTF-8 here) goes out in the code page, wherever
+// --codepage stands; without it the text's own bytes go out.
+TEST(CliPlan, TextsAreEncodedInTheChosenCodePage)
+{
+    const struct
+    {
+        const char *line;
+        std::string bytes;
+    } rows[] = {
+        {"--codepage PC858 --send-text Café€", "Caf\x82\xD5"},
+        {"--send-text Grüße<\\x0D> --codepage utf-8", "Gr\xC3\xBC\xC3\x9F"
+                                                      "e\r"},
+        {"--codepage Shift-JIS --send-text 日本", "\x93\xFA\x96\x7B"},
+        {"--codepage PC866 --send-text Привет", "\x8F\xE0\xA8\xA2\xA5\xE2"},
+        {"--send-text Grüße", "Gr\xC3\xBC\xC3\x9F"
+                              "e"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.line);
+        const CliPlan plan = Parsed(Words(std::string("--port tcp:h:1 ") + row.line));
+        ASSERT_EQ(plan.sends.size(), 1u);
+        EXPECT_EQ(plan.sends[0].bytes, std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
+    }
+    EXPECT_TRUE(Parsed(Words("--codepage help")).codePageHelp);
+}
+
 TEST(CliPlan, ReplyOptionsAndDefaults)
 {
     const CliPlan defaults = Parsed(Words("--port COM1"));
@@ -149,6 +175,8 @@ TEST(CliPlan, BadArgumentsAreNamed)
         {"--port tcp:h:1 --send-text=", "--send-text "},
         {"--port tcp:h:1 --expect-hex=", "--expect-hex "},
         {"--port tcp:h:1 --verbose=1", "--verbose=1"},
+        {"--port tcp:h:1 --send-text a€ --codepage PC437", "--send-text a€"},
+        {"--port tcp:h:1 --codepage klingon", "--codepage klingon"},
     };
     for (const auto &[line, named] : rows) {
         const CliParseResult result = ParseCliArguments(Words(line));

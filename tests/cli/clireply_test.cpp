@@ -46,6 +46,27 @@ TEST(CliReply, PrintsTheReplyInEachForm)
         EXPECT_EQ(FormatReply({}, form), "");
 }
 
+TEST(CliReply, TextInACodePageIsWrittenForTheTerminal)
+{
+    const struct
+    {
+        CodePageId page;
+        std::string reply;
+        const char *printed;
+    } rows[] = {
+        {CodePageId::Pc858, "Caf\x82 5 \xD5\r\n", "Café 5 €\r\n"},
+        {CodePageId::Utf8,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\xC3",
+         "Grüße<\\xC3>\n"},
+        {CodePageId::Big5, "\xA5\x78\xC6\x57\x07", "台灣<\\x07>\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.printed);
+        EXPECT_EQ(FormatReply(AsBytes(row.reply), CliOutputForm::Text, row.page), row.printed);
+    }
+}
+
 TEST(CliReply, NamesTheDifferenceAndWhatIsMissing)
 {
     EXPECT_EQ(DescribeMismatch(AsBytes("\x12\x34"), AsBytes("\x12\x35"), 1),

@@ -1,10 +1,13 @@
 // CEditEx driven as a user drives it: typing, a bad hex character, dropping
-// files.
+// files, long lines kept as rows, control characters shown as pictures.
+#include "convert/boxtext.h"
 #include "convert/editex.h"
+#include "convert/editrows.h"
 #include "convert/userfileqt.h"
 #include "messageboxwatcher.h"
 #include "stringtable.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QUrl>
 
 #include <memory>
@@ -25,6 +30,26 @@ QByteArray BoxBytes(const CEditEx &box)
     ByteString out;
     box.GetData(out);
     return QByteArray(reinterpret_cast<const char *>(out.data()), qsizetype(out.size()));
+}
+
+QString Rendering(const QByteArray &bytes, bool hex)
+{
+    const std::span<const uint8_t> view(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                        std::size_t(bytes.size()));
+    ByteString text;
+    if (hex)
+        BytesToHex(view, text, ' ');
+    else
+        BytesToAscii(view, text);
+    return BoxTextFromGbk(text.view());
+}
+
+QString Letters(qsizetype count)
+{
+    QString text;
+    for (qsizetype i = 0; i < count; ++i)
+        text.append(QChar(char16_t(u'a' + i % 26)));
+    return text;
 }
 
 } // namespace
@@ -92,7 +117,7 @@ private slots:
         Drop({WriteFile(u"limit.bin"_qs, QByteArray(kMaxLoadSize, 'z'))});
         QVERIFY(answer.Texts().isEmpty());
         QCOMPARE(requests.count(), 0);
-        QCOMPARE(m_box->toPlainText().size(), kMaxLoadSize);
+        QCOMPARE(m_box->Text(), QString(kMaxLoadSize, u'z'));
     }
 
     // A FIFO without a writer would block the open and freeze the window;
@@ -141,6 +166,162 @@ private slots:
             QCOMPARE(spy.at(0).at(1).toString(), big.toLocalFile());
         }
         QCOMPARE(m_box->toPlainText(), u"before"_qs);
+    }
+
+    void rowsOfALine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("firstRow");
+        QTest::newRow("empty") << QString() << 0;
+        QTest::newRow("no place to break") << Letters(3000) << 1024;
+        QTest::newRow("hex tokens") << QString(u"00 "_qs).repeated(1000) << 1023;
+        QTest::newRow("escapes") << QString(u"<\\x00>"_qs).repeated(400) << 1020;
+        QTest::newRow("surrogate pair at the limit")
+            << Letters(1023) + u"\U0001F600"_qs + Letters(100) << 1023;
+    }
+
+    void rowsOfALine()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, firstRow);
+        const std::vector<QStringView> rows = SplitIntoRows(line);
+        QCOMPARE(rows.front().size(), firstRow);
+        QString joined;
+        for (QStringView row : rows) {
+            QVERIFY(row.size() <= kEditRowChars);
+            QVERIFY(row.isEmpty() || !row.front().isLowSurrogate());
+            joined += row;
+        }
+        QCOMPARE(joined, line);
+    }
+
+    // 200 KB in any content: one line of 1.2 MB in Ascii notation.
+    void longContentKeepsItsBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("hex");
+        const QByteArray zeros(kMaxLoadSize, '\0');
+        QTest::newRow("zeros, Ascii") << zeros << false;
+        QTest::newRow("zeros, hex") << zeros << true;
+        QTest::newRow("pairs, lines, controls")
+            << QByteArray("\xC4\xE3").repeated(40000) + "\r\n" + QByteArray(3000, 'x') + "\x12"
+            << false;
+    }
+
+    void longContentKeepsItsBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, hex);
+        m_box->m_bHex = hex;
+        Drop({WriteFile(u"long.bin"_qs, bytes)});
+        QCOMPARE(BoxBytes(*m_box), bytes);
+        QCOMPARE(m_box->Text(), Rendering(bytes, hex));
+        QVERIFY(m_box->SetHexMode(!hex));
+        QCOMPARE(m_box->Text(), Rendering(bytes, !hex));
+        QVERIFY(m_box->SetHexMode(hex));
+        QCOMPARE(BoxBytes(*m_box), bytes);
+
+        m_box->selectAll();
+        m_box->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), m_box->Text());
+        m_box->ClearText();
+        QTest::keyClick(m_box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(BoxBytes(*m_box), bytes);
+        m_box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(m_box, hex ? u" 41"_qs : u"A"_qs);
+        QCOMPARE(BoxBytes(*m_box), bytes + 'A');
+    }
+
+    // A bad character is selected wherever it stands in the rows.
+    void hexErrorInALongLineIsSelected()
+    {
+        const QString zeros = QString(u"00 "_qs).repeated(kMaxLoadSize);
+        m_box->m_bHex = true;
+        m_box->SetText(zeros);
+        const qsizetype firstRow = m_box->document()->firstBlock().length() - 1;
+        QVERIFY(firstRow < zeros.size());
+        for (qsizetype at : {qsizetype(0), firstRow - 1, firstRow, zeros.size() - 1}) {
+            QString text = zeros;
+            text[at] = u'G';
+            m_box->SetText(text);
+            QVERIFY(!m_box->SetHexMode(false));
+            const QTextCursor cursor = m_box->textCursor();
+            QCOMPARE(cursor.selectedText(), u"G"_qs);
+            QCOMPARE(m_box->TextPosition(cursor.selectionStart()), at);
+            QCOMPARE(m_box->Text(), text);
+        }
+    }
+
+    // Keys at the seam of two rows of one line act as they would within
+    // the line, and undo gives the line back.
+    void editsAtARowSeam_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("caret"); // from the start of the second row
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("at"); // from the seam, in the text
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QString>("inserted");
+        QTest::newRow("backspace")
+            << int(Qt::Key_Backspace) << 0 << QString() << -1 << 1 << QString();
+        QTest::newRow("delete") << int(Qt::Key_Delete) << -1 << QString() << 0 << 1 << QString();
+        QTest::newRow("left, type") << int(Qt::Key_Left) << 0 << u"Z"_qs << -1 << 0 << u"Z"_qs;
+        QTest::newRow("right, type") << int(Qt::Key_Right) << -1 << u"Z"_qs << 1 << 0 << u"Z"_qs;
+        QTest::newRow("enter at the seam")
+            << int(Qt::Key_Return) << 0 << QString() << 0 << 0 << u"\n"_qs;
+        QTest::newRow("enter in a later row")
+            << int(Qt::Key_Return) << 10 << u"Z"_qs << 10 << 0 << u"\nZ"_qs;
+    }
+
+    void editsAtARowSeam()
+    {
+        QFETCH(int, key);
+        QFETCH(int, caret);
+        QFETCH(QString, typed);
+        QFETCH(int, at);
+        QFETCH(int, removed);
+        QFETCH(QString, inserted);
+        const QString line = Letters(3000);
+        m_box->SetText(line);
+        const QTextBlock second = m_box->document()->firstBlock().next();
+        const int seam = second.position() - 1;
+        QTextCursor cursor = m_box->textCursor();
+        cursor.setPosition(second.position() + caret);
+        m_box->setTextCursor(cursor);
+        QTest::keyClick(m_box, Qt::Key(key));
+        QTest::keyClicks(m_box, typed);
+        const QString expected = QString(line).replace(seam + at, removed, inserted);
+        QCOMPARE(m_box->Text(), expected);
+        QCOMPARE(BoxBytes(*m_box), expected.toLatin1().replace("\n", "\r\n"));
+        for (qsizetype i = 0; i < 2; ++i)
+            QTest::keyClick(m_box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_box->Text(), line);
+    }
+
+    // Shown as their pictures, drawn dim; copied, pasted and sent as
+    // themselves.
+    void controlCharactersShowAsDimPictures()
+    {
+        const QByteArray bytes("A\x12\x1B\x08\tB\nC");
+        m_box->SetData(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                       std::size_t(bytes.size()), 0);
+        QCOMPARE(m_box->toPlainText(), u"A\u2412\u241B\u2408\tB\u240AC"_qs);
+        QList<std::pair<int, int>> dim;
+        const QColor dimColour = m_box->palette().color(QPalette::PlaceholderText);
+        for (const QTextLayout::FormatRange &range :
+             m_box->document()->firstBlock().layout()->formats()) {
+            if (range.format.foreground().color() == dimColour)
+                dim.append({range.start, range.length});
+        }
+        QCOMPARE(dim, (QList<std::pair<int, int>>{{1, 3}, {6, 1}}));
+
+        m_box->selectAll();
+        m_box->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"A\x12\x1B\x08\tB\u240AC"_qs);
+        m_box->clear();
+        m_box->paste();
+        QCOMPARE(m_box->toPlainText(), u"A\u2412\u241B\u2408\tB\u240AC"_qs);
+        QCOMPARE(BoxBytes(*m_box), bytes);
     }
 
 private:

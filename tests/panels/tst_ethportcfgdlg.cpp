@@ -61,15 +61,29 @@ private slots:
         }
     }
 
+    // A panel nobody typed into has no port yet: it asks nothing when it
+    // goes, so changing the kind never brings up a message.
+    void anUntouchedPanelStoresWithoutAMessage()
+    {
+        auto panel = ShownPanel();
+        QCOMPARE(FindPanelControl<QLineEdit>(panel.get(), kEthPortId)->text(), QString());
+        MessageBoxWatcher boxes;
+        panel->StoreToBlock();
+        QCOMPARE(boxes.Texts(), QStringList());
+        QCOMPARE(PortCfgData().ethernet.wPort, 0);
+    }
+
     void badPortShowsMessageAndKeepsPreviousValues_data()
     {
         QTest::addColumn<QString>("portText");
         QTest::addColumn<QString>("message");
-        const QString notPositive = "Please enter a positive integer.";
-        QTest::newRow("letters") << "abc" << notPositive;
-        QTest::newRow("trailing junk") << "91x" << notPositive;
-        QTest::newRow("above 65535") << "70000"
-                                     << "Please enter an integer between 0 and 65535.";
+        // One rule and one message, in the interface's language.
+        const QString invalid = "端口号无效：请输入 1 到 65535 之间的整数。";
+        QTest::newRow("letters") << "abc" << invalid;
+        QTest::newRow("trailing junk") << "91x" << invalid;
+        QTest::newRow("above 65535") << "70000" << invalid;
+        QTest::newRow("zero") << "0" << invalid;
+        QTest::newRow("zeros") << "000" << invalid;
     }
     void badPortShowsMessageAndKeepsPreviousValues()
     {

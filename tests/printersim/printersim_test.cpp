@@ -1,5 +1,10 @@
 // Runs the simulator as people do and talks to it over loopback TCP.
+#include "receipt/receiptprinter.h"
 #include "support/test_files.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <netinet/tcp.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -39,6 +44,19 @@ public:
             return fd;
         close(fd);
         return -1;
+    }
+
+    // The next line of the simulator's standard output that is not empty.
+    std::string ReadLine()
+    {
+        char line[1024];
+        std::string text;
+        while (text.empty() && m_out && std::fgets(line, sizeof line, m_out)) {
+            text = line;
+            if (text.back() == '\n')
+                text.pop_back();
+        }
+        return text;
     }
 
     // Sends `signal` (none: only waits) and returns the exit status, -1 if it did not exit.
@@ -152,6 +170,62 @@ TEST(PrinterSimStatus, AnswersAsTheConditionGivenOnTheCommandLine)
         EXPECT_EQ(RepliesUntilClosed(fd, requests), replies) << args;
         EXPECT_EQ(sim.StopWith(SIGTERM), 0) << args;
     }
+}
+
+// A receipt as the simulator's receipts start: a title, a barcode, a cut.
+std::string SampleReceipt(const std::string &title, const std::string &extra)
+{
+    return "\x1b@\x1d!\x11" + title + "\n\x1d!" + std::string(1, '\0') + extra +
+           "\x1dk\x49\x06{BR-01\n\x1dV\x42\x10";
+}
+
+bool SameDots(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((qGray(a.pixel(x, y)) < 128) != (qGray(b.pixel(x, y)) < 128))
+                return false;
+    return true;
+}
+
+TEST_F(PrinterSim, RendersEachReceiptAsTheLibraryDoes)
+{
+    static int argc = 1;
+    static char name[] = "printersim_test";
+    static char *argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication gui(argc, argv);
+    const std::string status("\x10\x04\x01", 3);
+    const std::string receipts[] = {SampleReceipt("One", "plain\n"),
+                                    SampleReceipt("Two", "\x1b\x99odd\n"),
+                                    SampleReceipt("Three", "\xd6\xd0\xce\xc4\n")};
+    CSimulator sim("--port 0 --paper 58 --render " + dir.string());
+    const int fd = sim.Connect();
+    ASSERT_GE(fd, 0);
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    EXPECT_EQ(Exchange(fd, receipts[0] + status, 1), "\x12");
+    for (char byte : receipts[1])
+        ASSERT_EQ(send(fd, &byte, 1, 0), 1);
+    EXPECT_EQ(Exchange(fd, status, 1), "\x12");
+    EXPECT_EQ(Exchange(fd, receipts[2], 0), "");
+    EXPECT_TRUE(FinishConnection(fd));
+    const std::string all = receipts[0] + status + receipts[1] + status + receipts[2];
+    const std::vector<Receipt::Receipt> expected =
+        Receipt::RenderReceipts(QByteArray::fromStdString(all), Receipt::CReceiptPrinter::kPaper58);
+    ASSERT_EQ(expected.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        const std::string stem = (dir / ("receipt-000" + std::to_string(i + 1))).string();
+        EXPECT_EQ(sim.ReadLine().rfind(stem + ".png 384x", 0), 0u) << i;
+        EXPECT_TRUE(SameDots(QImage(QString::fromStdString(stem + ".png")), expected[i].image))
+            << i;
+        EXPECT_EQ(test_files::ReadBytes(stem + ".txt"), Receipt::FormatReport(expected[i].report))
+            << i;
+    }
+    EXPECT_FALSE(expected[1].report.empty());
+    EXPECT_EQ(sim.StopWith(SIGTERM), 0);
 }
 
 // Standard output and error of a run that ends by itself, and its exit status.

@@ -202,6 +202,26 @@ private slots:
                  QStringList({LoadString(IDS_HEX_INPUT_ERROR), LoadString(IDS_CMD_NAME_REQUIRED)}));
     }
 
+    // The command editor reads its text notation in the list's code page.
+    void editorShowsTextInTheCodePage()
+    {
+        CUserCmdCfgDlg dlg;
+        dlg.SetCodePage(CodePageId::Utf8);
+        QString shown;
+        OnNextModal<CUserCmdCfgDlg>([&](CUserCmdCfgDlg *list) {
+            OnNextModal<CUserCmdEditDlg>([&](CUserCmdEditDlg *edit) {
+                edit->ContentBox()->setPlainText(QStringLiteral("47 72 C3 BC C3 9F 65 FF"));
+                ClickHex(edit);
+                shown = edit->ContentBox()->toPlainText();
+                edit->reject();
+            });
+            list->findChild<QPushButton *>(QString::number(CUserCmdCfgDlg::kAddId))->click();
+            list->reject();
+        });
+        dlg.exec();
+        QCOMPARE(shown, QStringLiteral("Grüße<\\xFF>"));
+    }
+
     // Adds by button and by popup, edits by double-click, deletes: the table
     // follows at once, Rows() only after OK.
     void editsReachRowsOnlyThroughOk()

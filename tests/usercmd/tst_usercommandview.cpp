@@ -56,6 +56,37 @@ private slots:
         }
     }
 
+    void longNamesAreCutAtTheEndWithTheWholeNameAsTip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("cut");
+        QTest::addColumn<QString>("tip");
+        QTest::addRow("fits") << "init" << QByteArray("\x1B\x40") << false << "init\n1B 40";
+        QTest::addRow("long") << "Print the whole status report" << QByteArray("\x10\x04\x01")
+                              << true << "Print the whole status report\n10 04 01";
+        QTest::addRow("no bytes") << "send box" << QByteArray() << false << "send box";
+        QTest::addRow("many bytes") << "logo" << QByteArray(60, '\xAA') << false
+                                    << "logo\n" + QStringLiteral("AA ").repeated(48) + "…";
+    }
+    // A name wider than its cell keeps its beginning; the tool tip has all.
+    void longNamesAreCutAtTheEndWithTheWholeNameAsTip()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, cut);
+        CUserCommandView strip;
+        Show(strip, QSize(250, 60), {{name, bytes}});
+        const QPushButton *button = strip.Buttons()[0];
+        QTEST(button->toolTip(), "tip");
+        const QString shown = button->text();
+        if (!cut)
+            QCOMPARE(shown, name);
+        else
+            QVERIFY2(shown.endsWith(u'…') && name.startsWith(shown.chopped(1)), qPrintable(shown));
+        QVERIFY(button->fontMetrics().horizontalAdvance(shown) < button->width());
+    }
+
     void clickHandsOverTheCommandsBytes()
     {
         CUserCommandView strip;

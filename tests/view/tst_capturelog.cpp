@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QLabel>
 
 #include <sys/mount.h>
 
@@ -107,24 +108,38 @@ private slots:
         QTest::addColumn<int>("form");
         QTest::addColumn<int>("megabytes");
         QTest::addColumn<bool>("withSent");
-        QTest::newRow("raw") << 0 << 20 << false;
-        QTest::newRow("hex lines") << 1 << 2 << true;
-        QTest::newRow("text lines") << 2 << 2 << true;
+        QTest::addColumn<CodePageId>("page");
+        // How the text lines show "Grüße" and 0xFF in UTF-8.
+        QTest::addColumn<QByteArray>("shown");
+        const QByteArray raw("Gr\xC3\xBC\xC3\x9F"
+                             "e\xFF");
+        QTest::newRow("raw") << 0 << 20 << false << CodePageId::Gbk << raw;
+        QTest::newRow("hex lines") << 1 << 2 << true << CodePageId::Gbk << QByteArray();
+        QTest::newRow("text lines") << 2 << 2 << true << CodePageId::Gbk << raw;
+        QTest::newRow("text lines in UTF-8") << 2 << 1 << true << CodePageId::Utf8
+                                             << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                                           "e\\xFF");
     }
     void logReadsBackToTheStream()
     {
         QFETCH(int, form);
         QFETCH(int, megabytes);
         QFETCH(bool, withSent);
+        QFETCH(CodePageId, page);
+        QFETCH(QByteArray, shown);
         const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
         StartLogging(log, form, withSent);
+        m_framed->View()->SetTextCodePage(page);
         OpenAgainstPeer();
         const QByteArray sent = QByteArray("ESC @\x1b\x40\\x41\r\n") + EveryByteValue();
         Send(sent);
-        const QByteArray stream = PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue();
+        const QByteArray stream = PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue() +
+                                  "Gr\xC3\xBC\xC3\x9F"
+                                  "e\xFF";
         ReceiveAll(stream);
         m_framed->ClickOpenClose(); // closes the log
         const QByteArray bytes = FileBytes(log);
+        QVERIFY(bytes.contains(shown));
         if (form == 0) {
             QVERIFY(bytes == stream); // QCOMPARE would print megabytes
             return;
@@ -156,6 +171,26 @@ private slots:
         QTest::mouseClick(m_framed->Button(ViewId::kSaveRecv), Qt::LeftButton);
         QTRY_VERIFY(FileBytes(saved) == stream); // written by a thread
         QVERIFY(m_framed->View()->HasPort());
+    }
+
+    // Ticked while the port is open: the status bar confirms the file and the
+    // file's name stands beside the options until logging stops.
+    void startingTheLogNamesItsFile()
+    {
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        Start();
+        OpenAgainstPeer();
+        m_framed->View()->SetSaveFileChooser([log](const QString &) { return log; });
+        auto *path = m_framed->View()->findChild<QLabel *>(QStringLiteral("captureLogPath"));
+        QVERIFY(path && path->text().isEmpty());
+        QTest::mouseClick(LogOption(), Qt::LeftButton);
+        QCOMPARE(m_framed->StatusText(), QStringLiteral("开始记录到 %1").arg(log));
+        QVERIFY(path->isVisible() && path->width() > 0);
+        QCOMPARE(path->toolTip(), log);
+        const QString shown = path->text();
+        QVERIFY2(shown == u"capture.log" || shown.contains(u'…'), qPrintable(shown));
+        QTest::mouseClick(LogOption(), Qt::LeftButton);
+        QVERIFY(path->text().isEmpty());
     }
 
     // The folder goes between two opens: the next open reports it.

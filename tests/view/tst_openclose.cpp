@@ -9,8 +9,17 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 
 using namespace ViewText;
+
+namespace {
+void TypeInto(QLineEdit *edit, const QString &text)
+{
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+} // namespace
 
 class TestOpenClose : public CViewTestCase
 {
@@ -45,6 +54,70 @@ private slots:
             QVERIFY(m_framed->StatusIsError());
             QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x1b@", 2)), 0);
         }
+    }
+
+    void networkOpenFailureNamesTheCause_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port"); // "closed": a loopback port nobody listens on
+        QTest::addColumn<QString>("cause");
+        QTest::addRow("refused") << "127.0.0.1"
+                                 << "closed"
+                                 << "连接被拒绝：127.0.0.1 端口 %1";
+        QTest::addRow("unknown host") << "no-such-host.invalid"
+                                      << "9100"
+                                      << "找不到主机：no-such-host.invalid";
+        QTest::addRow("no host") << ""
+                                 << "9100"
+                                 << "未填写计算机名或 IP 地址";
+        QTest::addRow("no port") << "127.0.0.1"
+                                 << ""
+                                 << "端口号无效：0";
+    }
+
+    // The real network kind: the status bar says why, after the generic text.
+    void networkOpenFailureNamesTheCause()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, cause);
+        if (port == u"closed") {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+            port = QString::number(closed.serverPort());
+            cause = cause.arg(port);
+        }
+        Start();
+        m_framed->SelectKind(PortKind::Network);
+        TypeInto(FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId)->lineEdit(), host);
+        TypeInto(FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId), port);
+        m_framed->ClickOpenClose();
+        QTRY_VERIFY(Open()->isEnabled());
+        QTRY_COMPARE(StatusText(), kOpenFailed + u' ' + cause);
+        QVERIFY(m_framed->StatusIsError());
+        QVERIFY(!m_framed->View()->HasPort());
+    }
+
+    // Nothing to open: the status bar says so, the empty list says so, and
+    // receiving keeps its state.
+    void usbWithoutDevicesSaysSoAndKeepsReceiving()
+    {
+        auto devices = std::make_shared<std::vector<int>>();
+        PanelProviders providers;
+        providers.usbDevices = [devices] { return *devices; };
+        Start({}, providers);
+        m_framed->SelectKind(PortKind::Usb);
+        const QString receiving = Button(ViewId::kPauseRecv)->text();
+        m_framed->ClickOpenClose();
+        QCOMPARE(StatusText(), QStringLiteral("未找到 USB 打印机，请连接打印机后再打开端口"));
+        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(Button(ViewId::kPauseRecv)->text(), receiving);
+        QVERIFY(!m_framed->View()->HasPort());
+        auto *note = m_framed->Panel()->findChild<QLabel *>(QStringLiteral("emptyNote"));
+        QVERIFY(note && note->isVisible());
+        QCOMPARE(note->text(), QStringLiteral("未找到 USB 打印机"));
+        devices->push_back(3);
+        QTRY_VERIFY(!note->isVisible());
     }
 
     // The view forgets its port before closing it: a loss the close itself
@@ -144,7 +217,7 @@ private slots:
 
     // With Control held the click only declares the notation; a plain click
     // converts, and a switch that cannot convert keeps the box and its check
-    // box in hex with the bad character selected.
+    // box in hex with the bad character selected, and says so as an error.
     void hexCheckBoxDeclaresOrConverts()
     {
         OpenForWrites();
@@ -167,7 +240,7 @@ private slots:
         QCOMPARE(box->toPlainText(), QStringLiteral("4G 41"));
         QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G"));
         QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
-        QVERIFY(m_framed->StatusIsHint());
+        QVERIFY(m_framed->StatusIsError());
     }
 
     // A lost port and a failed transfer both end the transfer's display; only
@@ -193,22 +266,37 @@ private slots:
         }
     }
 
-    // Zero, or not a number.
-    void badRepeatCountStartsNothing()
+    void badCountOrIntervalStartsNothing_data()
     {
-        for (const QString count : {"0", "abc"}) {
-            OpenForFiles();
-            auto *repeat = Find<QLineEdit>(ViewId::kFileRepeat);
-            repeat->setText(count);
-            FileButton()->click();
-            QCOMPARE(m_log.transfersStarted, 0);
-            QCOMPARE(StatusText(), LoadString(IDS_FILE_COUNT_INVALID));
-            QVERIFY(m_framed->StatusIsError());
-            QCOMPARE(repeat->selectedText(), count);
-            QTRY_VERIFY(repeat->hasFocus());
-            QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
-            QVERIFY(Send()->isEnabled());
-        }
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString count = "发送次数输入不正确！";
+        QTest::addRow("count 0") << ViewId::kFileRepeat << "0" << count;
+        QTest::addRow("count abc") << ViewId::kFileRepeat << "abc" << count;
+        QTest::addRow("count empty") << ViewId::kFileRepeat << "" << count;
+        const QString interval = LoadString(IDS_FILE_COUNT_INVALID);
+        QTest::addRow("interval -5abc") << ViewId::kFileInterval << "-5abc" << interval;
+        QTest::addRow("interval abc") << ViewId::kFileInterval << "abc" << interval;
+    }
+
+    // Each field has its own message; the user is put into the field.
+    void badCountOrIntervalStartsNothing()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        OpenForFiles();
+        auto *edit = Find<QLineEdit>(field);
+        edit->setText(text);
+        FileButton()->click();
+        QCOMPARE(m_log.transfersStarted, 0);
+        QCOMPARE(StatusText(), message);
+        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(edit->selectedText(), text);
+        QTRY_VERIFY(edit->hasFocus());
+        QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
+        QVERIFY(Send()->isEnabled());
     }
 
     // The count reaches the reset rule: a negative count repeats until

@@ -157,6 +157,90 @@ private slots:
         QCOMPARE(View()->SelectedText(), needle);
     }
 
+    // In UTF-8 the find thread walks characters of up to four bytes: a match
+    // whose first character is cut by a chunk boundary is selected whole.
+    void findInUtf8MatchesACharacterCutByAChunkBoundary()
+    {
+        CCacheFolder cache;
+        const QByteArray line = QStringLiteral("行 \u4E2D\u6587 text\n").toUtf8();
+        QByteArray stream;
+        while (stream.size() < 3 * kChunk)
+            stream += line;
+        const QString needle = QStringLiteral("\u4E2D\u6587\U0001F600-cut");
+        const QByteArray cut = needle.toUtf8();
+        stream.replace(2 * kChunk - 1, cut.size(), cut);
+        Receive(stream);
+        View()->SetCodePage(CodePageId::Utf8);
+        View()->setFocus();
+        QTest::keyClick(View(), Qt::Key_Home, Qt::ControlModifier);
+        m_framed->View()->OnViewRequest(kRequestFind, 1, needle);
+        QTRY_VERIFY(!View()->IsFinding());
+        QCOMPARE(View()->SelectedText(), needle);
+    }
+
+    // The bounds of a read (for the hex rows a read starts) come from the
+    // per-chunk marks, in memory or read back from the file: a read goes on
+    // across a chunk boundary, reads within one millisecond are one, and a
+    // chunk that starts with a new time starts a new read.
+    void readBoundsHoldAcrossChunks_data()
+    {
+        QTest::addColumn<bool>("spilled");
+        QTest::newRow("in memory") << false;
+        QTest::newRow("spilled") << true;
+    }
+    void readBoundsHoldAcrossChunks()
+    {
+        QFETCH(bool, spilled);
+        CCacheFolder cache;
+        const std::size_t c = std::size_t(kChunk);
+        struct Read
+        {
+            std::size_t end;
+            qint64 ms;
+        };
+        const Read reads[] = {
+            {c + 10, 100}, {c + 20, 100}, {2 * c, 200}, {2 * c + 5, 300}, {3 * c + 3, 400}};
+        CRecvHistory history;
+        history.SetSpillFolder(cache.Path());
+        history.SetMemoryBudget(spilled ? 1 : 1u << 30);
+        const QByteArray bytes = PseudoRandom(qsizetype(3 * c + 3), 7);
+        std::size_t from = 0;
+        for (const Read &read : reads) {
+            history.Append(reinterpret_cast<const uint8_t *>(bytes.constData()) + from,
+                           read.end - from, read.ms);
+            from = read.end;
+        }
+        history.IndexNew();
+        if (spilled)
+            QTRY_VERIFY((history.IndexNew(), history.SpilledBytes() == 3 * c));
+        const struct
+        {
+            std::size_t offset, start, end;
+            qint64 ms;
+        } cases[] = {{0, 0, c + 20, 100},
+                     {c - 1, 0, c + 20, 100},
+                     {c + 15, 0, c + 20, 100},
+                     {c + 20, c + 20, 2 * c, 200},
+                     {2 * c - 1, c + 20, 2 * c, 200},
+                     {2 * c, 2 * c, 2 * c + 5, 300},
+                     {2 * c + 5, 2 * c + 5, 3 * c + 3, 400},
+                     {3 * c + 2, 2 * c + 5, 3 * c + 3, 400}};
+        for (const auto &expected : cases) {
+            const std::size_t at = expected.offset;
+            const QString got = QStringLiteral("offset %1: read [%2, %3) at %4")
+                                    .arg(at)
+                                    .arg(history.ReadStartOf(at))
+                                    .arg(history.ReadEndOf(at))
+                                    .arg(history.ArrivalOf(at));
+            const QString want = QStringLiteral("offset %1: read [%2, %3) at %4")
+                                     .arg(at)
+                                     .arg(expected.start)
+                                     .arg(expected.end)
+                                     .arg(expected.ms);
+            QCOMPARE(got, want);
+        }
+    }
+
     // A search given up before its result came reports nothing; the next
     // one selects its match. Clear gives it up too.
     void findIsCancelledByEscapeAndANewSearch_data()

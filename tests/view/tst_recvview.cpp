@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDateTime>
+#include <QImage>
 #include <QRandomGenerator>
 
 namespace {
@@ -30,6 +32,36 @@ void DragSelect(CRecvView *view, QPoint from, QPoint to)
                      Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+}
+
+// The darkest grey drawn in the text area of the top row.
+int DarkestInkOfTopRow(CRecvView *view)
+{
+    view->viewport()->repaint();
+    const QImage image = view->viewport()->grab().toImage();
+    const QPoint origin = view->PointOfOffset(0);
+    int darkest = 255;
+    for (int y = origin.y(); y < origin.y() + view->fontMetrics().lineSpacing(); ++y)
+        for (int x = origin.x(); x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
+
+// What the placeholder colour gives over the base, fully covered.
+int DimGray(const QPalette &palette)
+{
+    const QColor dim = palette.color(QPalette::PlaceholderText);
+    return int(dim.alphaF() * qGray(dim.rgb()) +
+               (1 - dim.alphaF()) * qGray(palette.color(QPalette::Base).rgb()));
+}
+
+void PressKeys(CRecvView *view, const QString &keys)
+{
+    for (const QChar key : keys) {
+        const bool shift = key.isUpper();
+        const Qt::Key code = key.toLower() == u'r' ? Qt::Key_Right : Qt::Key_Left;
+        QTest::keyClick(view, code, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    }
 }
 } // namespace
 
@@ -103,6 +135,87 @@ private slots:
         QCOMPARE(BoxBytes(SendBox()), history);
     }
 
+    void controlBytesAreDrawnDimAndCopiedAsBytes_data()
+    {
+        enum Ink
+        {
+            None,
+            Dim,
+            Full
+        };
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("ink");
+        QTest::addRow("status byte 0x12") << QByteArray("\x12") << int(Dim);
+        QTest::addRow("backspace") << QByteArray("\x08") << int(Dim);
+        QTest::addRow("lone LF") << QByteArray("\n") << int(Dim);
+        QTest::addRow("tab stays blank") << QByteArray("\t") << int(None);
+        QTest::addRow("a letter") << QByteArray("A") << int(Full);
+    }
+
+    // A reply of one control byte must not look like nothing: its control
+    // picture is drawn in the dim colour, and a copy still holds the byte.
+    void controlBytesAreDrawnDimAndCopiedAsBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, ink);
+        OpenAgainstPeer();
+        PeerSends(bytes);
+        QTRY_COMPARE(View()->History().Size(), std::size_t(bytes.size()));
+        SendBox()->setFocus(); // no caret in the measured row
+        const QPalette &palette = View()->palette();
+        const int darkest = DarkestInkOfTopRow(View());
+        const int base = qGray(palette.color(QPalette::Base).rgb());
+        const int dim = DimGray(palette);
+        QVERIFY(dim > qGray(palette.color(QPalette::Text).rgb()) + 32);
+        const QString seen =
+            QStringLiteral("darkest %1, dim %2, base %3").arg(darkest).arg(dim).arg(base);
+        if (ink == 0)
+            QVERIFY2(darkest == base, qPrintable(seen));
+        else if (ink == 1)
+            QVERIFY2(darkest < base - 32 && darkest >= dim - 16, qPrintable(seen));
+        else
+            QVERIFY2(darkest < dim - 32, qPrintable(seen));
+
+        View()->setFocus();
+        Command(CMainFrame::ID_EDIT_SELECT_ALL)->trigger();
+        Command(CMainFrame::ID_EDIT_COPY)->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), AsciiRendering(bytes));
+    }
+
+    void caretAndSelectionKeepCrWithLf_data()
+    {
+        // Keys: r/l move right/left, R/L extend the selection.
+        QTest::addColumn<QByteArray>("history");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("selected");
+        QTest::addRow("right over CR LF") << QByteArray("ab\r\ncd") << "rrR"
+                                          << "\n";
+        QTest::addRow("left over CR LF") << QByteArray("ab\r\ncd") << "rrrLL"
+                                         << "b\n";
+        QTest::addRow("lone CR before CR LF")
+            << QByteArray("x\r\r\ny") << "rRR" << QStringLiteral("\u240D\n");
+        QTest::addRow("back from the end") << QByteArray("a\r\n") << "rrL"
+                                           << "\n";
+    }
+
+    // CR LF is one unit: no key puts the caret or a selection end between
+    // the two bytes.
+    void caretAndSelectionKeepCrWithLf()
+    {
+        QFETCH(QByteArray, history);
+        QFETCH(QString, keys);
+        QFETCH(QString, selected);
+        CRecvView view;
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.Append(reinterpret_cast<const uint8_t *>(history.constData()),
+                    std::size_t(history.size()));
+        view.Refresh(false);
+        PressKeys(&view, keys);
+        QCOMPARE(view.SelectedText(), selected);
+    }
+
     // A drag from inside a wrapped line to just after a double-byte
     // character copies exactly the characters shown in between; Shift+Right
     // takes one more.
@@ -168,6 +281,42 @@ private slots:
         Start();
         QVERIFY(Find<QCheckBox>(ViewId::kRecvTimes)->isChecked());
         QVERIFY(View()->ShowsArrivalTimes());
+    }
+
+    // Every row carries the time of its own first byte; in hex notation each
+    // read starts a row, which keeps its place when the view narrows.
+    void eachRowIsStampedWithItsFirstBytesTime()
+    {
+        OpenAgainstPeer();
+        Click(ViewId::kRecvTimes);
+        const QByteArray first(307, 'a'); // one line without a break, wrapped; a prime count
+        PeerSends(first);
+        QTRY_COMPARE(View()->History().Size(), std::size_t(first.size()));
+        const qint64 firstArrived = QDateTime::currentMSecsSinceEpoch();
+        QTRY_VERIFY(QDateTime::currentMSecsSinceEpoch() > firstArrived + 1);
+        const QByteArray second(5, 'b');
+        PeerSends(second);
+        QTRY_COMPARE(View()->History().Size(), std::size_t(first.size() + second.size()));
+        View()->viewport()->repaint();
+        QVERIFY(View()->VisibleRows().size() > 2);
+        for (const CRecvView::Row &row : View()->VisibleRows())
+            if (row.start < View()->History().Size())
+                QVERIFY2(!View()->ArrivalStamp(row).isEmpty(),
+                         qPrintable(QString::number(row.start)));
+
+        Find<QCheckBox>(ViewId::kHexRecv)->click();
+        for (const int width : {View()->width(), View()->width() / 2}) {
+            View()->resize(width, View()->height());
+            QTest::keyClick(View(), Qt::Key_End, Qt::ControlModifier);
+            View()->viewport()->repaint();
+            const std::vector<CRecvView::Row> rows = View()->VisibleRows();
+            QVERIFY(std::any_of(rows.begin(), rows.end(), [&](const CRecvView::Row &row) {
+                return row.start == std::size_t(first.size());
+            }));
+            QCOMPARE(rows.back().end, View()->History().Size());
+            QVERIFY(rows.back().end - rows.back().start <= std::size_t(second.size()));
+            QVERIFY(View()->ArrivalStamp(rows.back()) != View()->ArrivalStamp(rows.front()));
+        }
     }
 
     // One update costs what is in sight and what arrived: the index scans

@@ -5,6 +5,8 @@
 #include "shell/findtextdlg.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -57,6 +59,9 @@ private slots:
         QTest::mouseClick(m_hex, Qt::LeftButton);
         QVERIFY(!m_box->m_bHex);
         QTest::keyClicks(m_box, QStringLiteral("xy"));
+        const QString page2 = QStringLiteral("xy") + QString(3000, u'z'); // a line of rows
+        QGuiApplication::clipboard()->setText(page2.mid(2));
+        m_box->paste();
         PressAlt(Qt::Key_B, ViewId::kPrevPage);
         QCOMPARE(m_label->text(), Label(1, 2));
         QCOMPARE(m_framed->StatusText(), PageStatus(1, 2));
@@ -66,7 +71,8 @@ private slots:
         QCOMPARE(BoxBytes(m_box), QByteArray("AB"));
 
         Click(ViewId::kNextPage);
-        QCOMPARE(m_box->toPlainText(), QStringLiteral("xy"));
+        QCOMPARE(m_box->Text(), page2);
+        QCOMPARE(BoxBytes(m_box), page2.toLatin1());
         QVERIFY(!m_hex->isChecked() && !m_box->m_bHex);
     }
 
@@ -92,6 +98,11 @@ private slots:
         FindNext(QStringLiteral("zz"), false);
         QCOMPARE(catcher.Texts(), QStringList{QStringLiteral("未找到指定文本:\n zz")});
         QCOMPARE(Selection(), std::make_pair(6, 8));
+
+        m_box->SetText(QString(1023, u'x') + QStringLiteral("ab")); // "ab" across two rows
+        FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(m_box->TextPosition(Selection().first), 1023);
+        QCOMPARE(m_box->TextPosition(Selection().second), 1025);
     }
 
 private:

@@ -26,6 +26,8 @@ constexpr int kTransferMs = 60000;
 const QString kSendCaption = QStringLiteral("发送");
 const QString kPauseCaption = QStringLiteral("暂停");
 const QString kContinueCaption = QStringLiteral("继续");
+const QString kLargeCopyQuestion =
+    QStringLiteral("接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？");
 const QRegularExpression
     kProgressText(QStringLiteral("^文件发送进度：(\\d+) % \\( (\\d+) KB/s\\)$"));
 const QRegularExpression kFinishedText(QStringLiteral("^文件发送完毕！ \\((\\d+) KB/s\\)$"));
@@ -125,6 +127,52 @@ private slots:
         QCOMPARE(PeerReceives(history.size()), history);
     }
 
+    // A history up to the limit goes into the send box at once, more only
+    // when the user agrees; either way what the box then holds is sent.
+    void largeHistoryCopiedToSend_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("answer"); // NoButton: no question
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("100,000 zeros") << 100000 << int(QMessageBox::NoButton) << true;
+        QTest::newRow("over the limit, cancelled")
+            << int(kLoadLimit + 1) << int(QMessageBox::Cancel) << false;
+        QTest::newRow("over the limit, agreed")
+            << int(kLoadLimit + 1) << int(QMessageBox::Ok) << true;
+    }
+
+    void largeHistoryCopiedToSend()
+    {
+        QFETCH(int, size);
+        QFETCH(int, answer);
+        QFETCH(bool, copied);
+        OpenAgainstPeer();
+        const QByteArray history(size, '\0');
+        PeerSends(history);
+        QTRY_COMPARE_WITH_TIMEOUT(RecvBox()->History().Size(), std::size_t(size), kTransferMs);
+        QTest::keyClicks(SendBox(), QStringLiteral("before"));
+        {
+            MessageBoxWatcher catcher(static_cast<QMessageBox::StandardButton>(answer));
+            Click(ViewId::kCopyToSend);
+            QCOMPARE(catcher.Texts(), answer == QMessageBox::NoButton
+                                          ? QStringList()
+                                          : QStringList{kLargeCopyQuestion});
+        }
+        const QByteArray expected = copied ? history : QByteArray("before");
+        QCOMPARE(BoxBytes(SendBox()), expected);
+        QCOMPARE(SendBox()->textCursor().hasSelection(), false);
+        if (copied) {
+            QCOMPARE(SendBox()->Text(), AsciiRendering(history));
+            QCOMPARE(SendBox()->textCursor().position(), 0);
+            Click(ViewId::kHexSend);
+            QCOMPARE(SendBox()->Text(), HexRendering(history));
+            Click(ViewId::kHexSend);
+        }
+        QCOMPARE(BoxBytes(SendBox()), expected);
+        Click(ViewId::kSend);
+        QCOMPARE(PeerReceives(int(expected.size())), expected);
+    }
+
     // The second time more than one block waits: all of it arrives, not
     // only the first 1000 bytes.
     void pauseHoldsTheDataAndContinueShowsIt()
@@ -171,6 +219,7 @@ private slots:
         QVERIFY(!QFile::exists(Path("recved.dat")));
         SaveAs(ViewId::kSaveRecv, "recved.dat");
         QTRY_COMPARE(FileBytes(Path("recved.dat")), "ab" + rest); // written by a thread
+        QTRY_COMPARE(StatusText(), Saved("recved.dat", rest.size() + 2));
         Click(ViewId::kClearRecv);
         Click(ViewId::kSaveRecv);
         QCOMPARE(m_suggested.size(), 2);
@@ -185,6 +234,7 @@ private slots:
         SendBox()->setPlainText(QStringLiteral("41 255 0a,00"));
         SaveAs(ViewId::kSaveSend, "hex.dat");
         QCOMPARE(FileBytes(Path("hex.dat")), QByteArray("\x41\xFF\x0A\x00", 4));
+        QCOMPARE(StatusText(), Saved("hex.dat", 4));
         MessageBoxWatcher watcher; // the message itself: tst_savefiles
         SaveAs(ViewId::kSaveSend, "no-such-folder/x.dat");
         QTRY_COMPARE(watcher.Texts().size(), 1);
@@ -268,7 +318,8 @@ private slots:
                 QVERIFY(::mkfifo(QFile::encodeName(Path("small.bin")).constData(), 0600) == 0);
             MessageBoxWatcher catcher;
             Click(ViewId::kSendFile);
-            QCOMPARE(catcher.Texts(), QStringList{LoadString(IDS_FILE_LOCKED)});
+            const QString cause = replacedByFifo ? kNotRegular : kGone;
+            QCOMPARE(catcher.Texts(), QStringList{CannotOpen(Path("small.bin"), cause)});
             VerifyIdle();
         }
     }
@@ -302,15 +353,16 @@ private slots:
         const QString missing = Path("missing.bin"), fifo = Path("fifo"), folder = Path("folder");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         QVERIFY(QDir().mkdir(folder));
-        const QList<std::pair<QString, unsigned>> unusable = {{empty, IDS_FILE_EMPTY},
-                                                              {missing, IDS_FILE_LOCKED},
-                                                              {fifo, IDS_FILE_LOCKED},
-                                                              {folder, IDS_FILE_LOCKED}};
+        const QList<std::pair<QString, QString>> unusable = {
+            {empty, LoadString(IDS_FILE_EMPTY)},
+            {missing, CannotOpen(missing, kGone)},
+            {fifo, CannotOpen(fifo, kNotRegular)},
+            {folder, CannotOpen(folder, QStringLiteral("这是一个文件夹"))}};
         for (const auto &[path, message] : unusable) {
             for (int button : {ViewId::kLoadFile, ViewId::kSelectFile}) {
                 m_chosen = path;
                 Button(button)->click();
-                QCOMPARE(StatusText(), LoadString(message));
+                QCOMPARE(StatusText(), message);
                 QVERIFY(m_framed->StatusIsError());
             }
         }
@@ -319,6 +371,17 @@ private slots:
     }
 
 private:
+    // A file that will not open is named with the reason.
+    static QString CannotOpen(const QString &path, const QString &cause)
+    {
+        return QStringLiteral("无法打开文件“%1”：%2").arg(path, cause);
+    }
+    inline static const QString kGone = QStringLiteral("文件不存在，可能已被移动或删除");
+    inline static const QString kNotRegular = QStringLiteral("不是普通文件");
+    QString Saved(const char *name, qsizetype size) const
+    {
+        return QStringLiteral("已保存到 %1（%2 字节）").arg(Path(name)).arg(size);
+    }
     // The window with its file dialogs answered by the test: the open dialog
     // with m_chosen, the save dialog with m_answers in order (none left means
     // cancelled).

@@ -136,7 +136,7 @@ private slots:
         Button(ViewId::kSend)->click();
         if (hexSend) {
             QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
-            QVERIFY(m_framed->StatusIsHint());
+            QVERIFY(m_framed->StatusIsError());
             QCOMPARE(SendBox()->textCursor().selectionStart(), 4);
             QCOMPARE(SendBox()->textCursor().selectedText(), QStringLiteral("g"));
             QVERIFY(SendBox()->hasFocus());

@@ -120,6 +120,25 @@ private slots:
         QApplication::setFont(m_font);
     }
 
+    // A serial panel whose device names grew after the start widens the
+    // window while it is shown, and only then.
+    void theWindowGivesBackTheWidthAPanelTook()
+    {
+        Start();
+        CMainFrame &frame = m_framed->Frame();
+        m_framed->SelectKind(PortKind::Network);
+        const int narrow = frame.width();
+        m_framed->View()->SetPanelProviders(LongNames());
+        for (int round = 0; round < 2; ++round) {
+            m_framed->SelectKind(PortKind::Serial);
+            QTRY_VERIFY(frame.width() > narrow);
+            QVERIFY(m_framed->Panel()->width() >= m_framed->Panel()->minimumSizeHint().width());
+            m_framed->SelectKind(PortKind::Network);
+            QTRY_COMPARE(frame.width(), narrow);
+            QCOMPARE(frame.minimumWidth(), narrow);
+        }
+    }
+
     void captionsFitAtTheLeastWindowSize_data()
     {
         QTest::addColumn<double>("scale");

@@ -3,6 +3,9 @@
 #include "convert/bytestring.h"
 #include "convert/convert.h"
 
+#include <QList>
+#include <QString>
+
 #include <algorithm>
 #include <charconv>
 #include <functional>
@@ -16,7 +19,10 @@ const char kUsage[] =
     "                  [--expect-hex TEXT] [--read-ms MS] [--timeout MS]\n"
     "                  [--output hex|text|raw] [--decode escpos] [--config FILE]\n"
     "                  [--verbose]\n"
+    "                  [--codepage NAME]\n"
+    "       tarvik-cli --render OUT.png [--paper 58|80] SENDS...\n"
     "       tarvik-cli --list\n"
+    "       tarvik-cli --codepage help\n"
     "\n"
     "TARGET: serial:DEVICE[:BAUD[:8N1[:FLOW]]] (FLOW none, rtscts, xonxoff, dtrdsr),\n"
     "      parallel:DEVICE, usb:DEVICE, tcp:HOST:PORT, tcp:[IPv6]:PORT,\n"
@@ -25,7 +31,9 @@ const char kUsage[] =
     "      window in the configuration file.\n"
     "--send-file - reads standard input; a pipe is sent as it comes.\n"
     "Sends run in the order given. Exit status: 0 done, 1 reply differs,\n"
-    "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n";
+    "2 port not opened or lost, 3 time-out, 4 bad arguments. See tarvik-cli(1).\n"
+    "--render prints the sends on a virtual printer instead of a port (OUT-1.png,\n"
+    "OUT-2.png ... for several receipts); exit 1 when a command was not understood.\n";
 
 using Handler = std::function<bool(CliPlan &, const std::string &value, std::string &reason)>;
 
@@ -127,7 +135,39 @@ bool SendHexInto(CliPlan &plan, const std::string &text, std::string &reason)
 
 bool SendTextInto(CliPlan &plan, const std::string &text, std::string &reason)
 {
-    return AddBytesStep(AsciiToBytes, plan, text, reason);
+    if (!AddBytesStep(AsciiToBytes, plan, text, reason))
+        return false;
+    plan.sends.back().text = text;
+    plan.sends.back().fromText = true;
+    return true;
+}
+
+bool CodePageInto(CliPlan &plan, const std::string &name, std::string &reason)
+{
+    plan.codePageHelp = name == "help";
+    plan.codePage = CodePageFromName(name);
+    if (!plan.codePage && !plan.codePageHelp)
+        reason = "unknown code page (--codepage help lists them)";
+    return plan.codePage || plan.codePageHelp;
+}
+
+// A terminal's text in the chosen code page, escapes then read as bytes.
+bool EncodeTextStep(CodePageId page, CliSendStep &step, std::string &reason)
+{
+    const QString text = QString::fromLocal8Bit(step.text);
+    std::string encoded;
+    for (const char32_t ch : text.toUcs4()) {
+        uint8_t bytes[4];
+        const std::size_t count = EncodeChar(page, ch, bytes);
+        if (count == 0) {
+            reason = "input error at offset " + std::to_string(encoded.size()) + ": " +
+                     NameOfCodePage(page) + " has no code for '" +
+                     QString::fromUcs4(&ch, 1).toLocal8Bit().toStdString() + "'";
+            return false;
+        }
+        encoded.append(reinterpret_cast<const char *>(bytes), count);
+    }
+    return BytesInto(AsciiToBytes, encoded, step.bytes, reason);
 }
 
 bool SendFileInto(CliPlan &plan, const std::string &path, std::string &)
@@ -188,6 +228,24 @@ bool ConfigInto(CliPlan &plan, const std::string &path, std::string &reason)
     return !path.empty();
 }
 
+bool RenderInto(CliPlan &plan, const std::string &path, std::string &reason)
+{
+    plan.renderPath = path;
+    if (path.empty())
+        reason = "expects a file name";
+    return !path.empty();
+}
+
+bool PaperInto(CliPlan &plan, const std::string &text, std::string &reason)
+{
+    const bool known = text == "58" || text == "80";
+    if (!known)
+        reason = "expects 58 or 80";
+    else
+        plan.paperWidth = text == "58" ? 384 : 576;
+    return known;
+}
+
 const std::map<std::string, Handler> &ValueOptions()
 {
     static const std::map<std::string, Handler> options{
@@ -195,7 +253,8 @@ const std::map<std::string, Handler> &ValueOptions()
         {"--send-file", SendFileInto}, {"--send-cmd", SendCmdInto},  {"--passes", PassesInto},
         {"--interval", IntervalInto},  {"--expect-hex", ExpectInto}, {"--read-ms", ReadMsInto},
         {"--timeout", TimeoutInto},    {"--output", OutputInto},     {"--decode", DecodeInto},
-        {"--config", ConfigInto},
+        {"--config", ConfigInto},      {"--render", RenderInto},     {"--paper", PaperInto},
+        {"--codepage", CodePageInto},
     };
     return options;
 }
@@ -205,9 +264,15 @@ CliParseResult Bad(const std::string &argument, const std::string &reason)
     return {std::nullopt, argument, reason};
 }
 
-// Without --port the port comes from the configuration file later.
+// Without --port the port comes from the configuration file later. Texts
+// are encoded here, as --codepage may follow them.
 CliParseResult Finished(CliPlan plan)
 {
+    for (CliSendStep &step : plan.sends) {
+        std::string reason;
+        if (step.fromText && plan.codePage && !EncodeTextStep(*plan.codePage, step, reason))
+            return Bad("--send-text " + step.text, reason);
+    }
     return {std::move(plan), {}, {}};
 }
 

@@ -4,6 +4,8 @@
 // option order); naming a user command or a file is resolved later.
 #pragma once
 
+#include "convert/codepage.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -65,6 +67,7 @@ struct CliSendStep
     int32_t passes = 1;
     uint32_t intervalMs = 0;
     bool streamed = false; // File: a pipe or standard input, read as it comes
+    bool fromText = false; // --send-text: `text` holds the text, encoded once parsing ends
 };
 
 enum class CliOutputForm
@@ -87,6 +90,12 @@ struct CliPlan
     bool decodeEscpos = false;
     std::string configFile; // empty: the default configuration file
     bool verbose = false;   // the port library's traces on standard error
+    std::string renderPath; // --render: an image instead of a port
+    int paperWidth = 576;   // dots of --paper 80 (384 for 58)
+    // --codepage: texts are taken from the terminal's encoding and written in
+    // it; without, text bytes pass unchanged (GBK)
+    std::optional<CodePageId> codePage;
+    bool codePageHelp = false; // --codepage help
 };
 
 struct CliParseResult

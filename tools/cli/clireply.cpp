@@ -1,7 +1,10 @@
 #include "clireply.h"
 
 #include "convert/bytestring.h"
+#include "convert/codepage.h"
 #include "convert/convert.h"
+
+#include <QString>
 
 #include <algorithm>
 
@@ -25,7 +28,28 @@ std::string HexText(std::span<const uint8_t> bytes)
     return std::string(text.view());
 }
 
-std::string FormatReply(std::span<const uint8_t> reply, CliOutputForm form)
+namespace {
+
+// A rendering in `page` (ASCII and shown characters only) in the terminal's
+// encoding.
+std::string LocalText(CodePageId page, std::string_view rendering)
+{
+    const auto *bytes = reinterpret_cast<const uint8_t *>(rendering.data());
+    QString text;
+    for (std::size_t i = 0; i < rendering.size();) {
+        const std::span<const uint8_t> rest(bytes + i, rendering.size() - i);
+        const std::size_t length = std::max<std::size_t>(ShownCharLength(RulesOf(page), rest), 1);
+        const char32_t ch = bytes[i] < 0x80 ? bytes[i] : ShownCharAt(page, rest);
+        text += QString::fromUcs4(&ch, 1);
+        i += length;
+    }
+    return text.toLocal8Bit().toStdString();
+}
+
+} // namespace
+
+std::string FormatReply(std::span<const uint8_t> reply, CliOutputForm form,
+                        std::optional<CodePageId> page)
 {
     if (reply.empty())
         return {};
@@ -34,8 +58,8 @@ std::string FormatReply(std::span<const uint8_t> reply, CliOutputForm form)
     if (form == CliOutputForm::Hex)
         return HexText(reply) + "\n";
     ByteString text;
-    BytesToAscii(reply, text);
-    std::string line(text.view());
+    BytesToAscii(reply, text, RulesOf(page.value_or(CodePageId::Gbk)));
+    std::string line = page ? LocalText(*page, text.view()) : std::string(text.view());
     if (!line.ends_with('\n'))
         line += '\n';
     return line;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,7 +27,10 @@ ExpectVerdict MatchReply(std::span<const uint8_t> expected, std::span<const uint
 
 // The reply on standard output: hex pairs or the escaped text notation, each
 // ended by a line break; raw is the bytes themselves. No bytes print nothing.
-std::string FormatReply(std::span<const uint8_t> reply, CliOutputForm form);
+// With a code page, the text notation follows its characters and is written
+// in the terminal's encoding; without, its bytes are GBK.
+std::string FormatReply(std::span<const uint8_t> reply, CliOutputForm form,
+                        std::optional<CodePageId> page = std::nullopt);
 // "12 34" (empty text for no bytes).
 std::string HexText(std::span<const uint8_t> bytes);
 // The lines for standard error when the reply differs at `offset`.

@@ -3,6 +3,7 @@
 #include "cliconfig.h"
 #include "cliplan.h"
 #include "cliport.h"
+#include "clirender.h"
 #include "clireply.h"
 #include "clisession.h"
 #include "port/devicemap.h"
@@ -22,6 +23,13 @@ int BadArguments(const std::string &argument, const std::string &reason)
     return kExitBadArgs;
 }
 
+int ListCodePages()
+{
+    for (const CodePageName &page : CodePageNames())
+        std::printf("%s%s\n", page.name, page.id == CodePageId::Gbk ? " (default)" : "");
+    return kExitDone;
+}
+
 int ListPorts()
 {
     for (const std::string &target : ListCliPorts())
@@ -29,9 +37,9 @@ int ListPorts()
     return kExitDone;
 }
 
-void PrintResult(const CCliSession &session, CliOutputForm form)
+void PrintResult(const CCliSession &session, const CliPlan &plan)
 {
-    const std::string reply = FormatReply(session.Reply(), form);
+    const std::string reply = FormatReply(session.Reply(), plan.output, plan.codePage);
     std::fwrite(reply.data(), 1, reply.size(), stdout);
     for (const std::string &line : session.StatusLines())
         std::printf("%s\n", line.c_str());
@@ -53,7 +61,7 @@ int RunPlan(const CliPlan &plan)
     CCliSession session(plan, *created.port, isatty(STDERR_FILENO) != 0);
     const int status = session.Run();
     created.port->ClosePort();
-    PrintResult(session, plan.output);
+    PrintResult(session, plan);
     return status;
 }
 
@@ -62,8 +70,9 @@ int RunPlan(const CliPlan &plan)
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    QCoreApplication app(argc, argv);
     CliParseResult parsed = ParseCliArguments(args);
+    const bool render = parsed.plan && !parsed.plan->renderPath.empty();
+    const std::unique_ptr<QCoreApplication> app = CreateCliApplication(argc, argv, render);
     if (!parsed.plan)
         return BadArguments(parsed.badArgument, parsed.reason);
     CliPlan &plan = *parsed.plan;
@@ -71,6 +80,8 @@ int main(int argc, char **argv)
         std::fputs(CliUsage(), stdout);
         return kExitDone;
     }
+    if (plan.codePageHelp)
+        return ListCodePages();
     CPortEx::SetTraceOutput(plan.verbose ? TraceOutput::StandardError : TraceOutput::Nowhere);
     if (std::string reason; !CheckConfigFile(plan, reason))
         return BadArguments("--config " + plan.configFile, reason);
@@ -79,9 +90,9 @@ int main(int argc, char **argv)
         return ListPorts();
     std::string badArgument;
     std::string reason;
-    if (!plan.port && !PortFromConfig(plan, reason))
+    if (!render && !plan.port && !PortFromConfig(plan, reason))
         return BadArguments("--port", reason);
     if (!ResolveSends(plan, badArgument, reason))
         return BadArguments(badArgument, reason);
-    return RunPlan(plan);
+    return render ? RenderPlan(plan) : RunPlan(plan);
 }

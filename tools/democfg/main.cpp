@@ -48,6 +48,31 @@ struct DemoCommand
     std::string bytes;
 };
 
+std::string Gbk(const QString &text)
+{
+    QStringEncoder encoder("GBK");
+    const QByteArray bytes = encoder.encode(text);
+    return bytes.toStdString();
+}
+
+// A short receipt for the simulator's --render: a title in double size, GBK
+// lines, a CODE128 barcode, a QR code and a cut.
+std::string SampleReceipt()
+{
+    using namespace std::string_literals;
+    const std::string qr = "https://tarvik.example/demo";
+    std::string bytes =
+        "\x1B\x40\x1B\x61\x01\x1D\x21\x11Tarvik\n\x1D\x21\x00"s;  // ESC @, centre, GS ! 0x11
+    bytes += Gbk(QStringLiteral("示例小票\n")) + "\x1B\x61\x00"s; // ESC a 0
+    bytes += Gbk(QStringLiteral("商品：热敏纸 80mm    1 x 12.50\n合计：12.50 元\n谢谢惠顾！\n"));
+    bytes +=
+        "\x1B\x61\x01\x1D\x68\x3C\x1D\x48\x02\x1D\x6B\x49\x0D{BTARVIK-0001"s; // GS h, GS H, GS k 73
+    bytes += "\x1D\x28\x6B\x03\x00\x31\x43\x05"s;                             // QR module 5
+    bytes += "\x1D\x28\x6B"s + char(qr.size() + 3) + "\x00\x31\x50\x30"s + qr; // QR store
+    bytes += "\x1D\x28\x6B\x03\x00\x31\x51\x30\n\x1D\x56\x42\x28"s;            // QR print, cut
+    return bytes;
+}
+
 const std::vector<DemoCommand> &DemoCommands()
 {
     using namespace std::string_literals;
@@ -57,15 +82,9 @@ const std::vector<DemoCommand> &DemoCommands()
         {"纸张传感器", "\x1D\x72\x01"s},        // GS r 1, answered with 00
         {"打印问候", "Hello from Tarvik\r\n"s}, // a line of text
         {"切纸", "\x1D\x56\x00"s},              // GS V 0
+        {"打印示例小票", SampleReceipt()},
     };
     return commands;
-}
-
-std::string Gbk(const QString &text)
-{
-    QStringEncoder encoder("GBK");
-    const QByteArray bytes = encoder.encode(text);
-    return bytes.toStdString();
 }
 
 std::string HexValue(const std::string &bytes)

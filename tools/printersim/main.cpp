@@ -1,6 +1,11 @@
 // tarvik-printersim: listens on a loopback TCP port like a network printer,
-// records every byte it receives and answers real-time status requests.
+// records every byte it receives, answers real-time status requests and, when
+// asked, prints the receipts as images.
+#include "simrender.h"
 #include "statusparser.h"
+
+#include <QGuiApplication>
+#include <memory>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -19,6 +24,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: tarvik-printersim [--port N] [--out FILE] [--status CONDITION]\n"
+    "                         [--render DIR [--paper 58|80]]\n"
     "\n"
     "A network printer on 127.0.0.1 for trying out and testing Tarvik.\n"
     "\n"
@@ -29,6 +35,13 @@ const char kUsage[] =
     "              answer status requests as a printer in this condition (default\n"
     "              online); 'silent' answers nothing. Conditions:\n"
     "              %s.\n"
+    "  --render DIR\n"
+    "              print what arrives: each receipt (ended by a cut or by the\n"
+    "              connection closing) becomes DIR/receipt-NNNN.png, its report of\n"
+    "              commands not printed DIR/receipt-NNNN.txt; one line per receipt\n"
+    "              on standard output.\n"
+    "  --paper 58|80\n"
+    "              roll width for --render: 384 or 576 dots (default 80).\n"
     "  --help      show this text.\n"
     "\n"
     "Connections are served one after another; a new one is accepted when the\n"
@@ -48,6 +61,8 @@ struct Options
     int port = 9100;
     std::string outPath;
     SimPrinterStatus status;
+    std::string renderDir;
+    int paperWidth = Receipt::CReceiptPrinter::kPaper80;
 };
 
 void PrintUsage(FILE *to)
@@ -81,6 +96,14 @@ bool ParsePort(const char *text, int &port)
     return true;
 }
 
+bool ParsePaper(const std::string &text, int &width)
+{
+    if (text != "58" && text != "80")
+        return false;
+    width = text == "58" ? Receipt::CReceiptPrinter::kPaper58 : Receipt::CReceiptPrinter::kPaper80;
+    return true;
+}
+
 int BadArgument(const std::string &argument, const char *reason)
 {
     std::fprintf(stderr, "tarvik-printersim: bad argument '%s': %s\n\n", argument.c_str(), reason);
@@ -96,7 +119,12 @@ const char *ValueFault(const std::string &option, const char *value, Options &op
     if (option == "--status")
         return ParseCondition(value, options.status) ? nullptr
                                                      : "is not one of the conditions listed below";
-    options.outPath = value;
+    if (option == "--paper")
+        return ParsePaper(value, options.paperWidth) ? nullptr : "expects 58 or 80";
+    if (option == "--render")
+        options.renderDir = value;
+    else
+        options.outPath = value;
     return nullptr;
 }
 
@@ -109,7 +137,8 @@ int ParseOptions(int argc, char **argv, Options &options)
             PrintUsage(stdout);
             return 1;
         }
-        if (arg != "--port" && arg != "--status" && arg != "--out")
+        if (arg != "--port" && arg != "--status" && arg != "--out" && arg != "--render" &&
+            arg != "--paper")
             return BadArgument(arg, "unknown option");
         if (i + 1 >= argc)
             return BadArgument(arg, "needs a value");
@@ -162,9 +191,20 @@ bool WriteAll(int fd, const char *data, std::size_t length, int flags)
 
 // Serves one connection until the client closes it or a stop signal arrives.
 // Returns false when the program should end.
-bool ServeConnection(int client, int outFd, const SimPrinterStatus &status)
+bool ServeConnection(int client, int outFd, const SimPrinterStatus &status, CSimRenderer *paper)
 {
     CStatusParser parser(status);
+    if (paper)
+        paper->Begin();
+    struct EndPaper
+    {
+        CSimRenderer *paper;
+        ~EndPaper()
+        {
+            if (paper)
+                paper->End();
+        }
+    } endPaper{paper};
     pollfd fds[2] = {{client, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
     uint8_t buffer[65536];
     for (;;) {
@@ -187,6 +227,8 @@ bool ServeConnection(int client, int outFd, const SimPrinterStatus &status)
         const std::string answer = parser.Feed(buffer, static_cast<std::size_t>(n));
         if (!answer.empty())
             WriteAll(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+        if (paper)
+            paper->Feed(buffer, static_cast<std::size_t>(n));
     }
 }
 
@@ -197,7 +239,7 @@ bool StopRequested()
 }
 
 // Accepts connections one after another; returns when a stop signal arrives.
-int Serve(int listener, int outFd, const SimPrinterStatus &status)
+int Serve(int listener, int outFd, const SimPrinterStatus &status, CSimRenderer *paper)
 {
     pollfd fds[2] = {{listener, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
     for (;;) {
@@ -210,7 +252,7 @@ int Serve(int listener, int outFd, const SimPrinterStatus &status)
         const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        const bool goOn = ServeConnection(client, outFd, status);
+        const bool goOn = ServeConnection(client, outFd, status, paper);
         close(client);
         if (!goOn)
             return StopRequested() ? 0 : 1;
@@ -248,6 +290,20 @@ int main(int argc, char **argv)
             return 1;
         }
     }
+    // Fonts need a QGuiApplication; no window is ever shown.
+    std::unique_ptr<QGuiApplication> gui;
+    std::unique_ptr<CSimRenderer> paper;
+    if (!options.renderDir.empty()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        gui = std::make_unique<QGuiApplication>(argc, argv);
+        paper = std::make_unique<CSimRenderer>(options.renderDir, options.paperWidth);
+        std::string error;
+        if (!paper->Prepare(error)) {
+            std::fprintf(stderr, "tarvik-printersim: %s\n", error.c_str());
+            return 1;
+        }
+    }
     const int listener = ListenOnLoopback(options.port);
     if (listener < 0) {
         std::perror("tarvik-printersim: listening");
@@ -255,7 +311,7 @@ int main(int argc, char **argv)
     }
     std::printf("%d\n", BoundPort(listener));
     std::fflush(stdout);
-    const int status = Serve(listener, outFd, options.status);
+    const int status = Serve(listener, outFd, options.status, paper.get());
     close(listener);
     if (outFd >= 0)
         close(outFd);

@@ -58,3 +58,15 @@ inline uint64_t MatchBlock(const uint8_t *block, uint8_t ch) noexcept
     }
     return matches;
 }
+
+inline Utf8ByteClasses ClassifyUtf8Block(const uint8_t *block) noexcept
+{
+    Utf8ByteClasses classes{0, 0, 0};
+    for (std::size_t k = 0; k < kClassBlock; ++k) {
+        const uint8_t b = block[k];
+        classes.continuation |= static_cast<uint64_t>((b & 0xC0) == 0x80) << k;
+        classes.leads |= static_cast<uint64_t>(b >= 0xC0) << k;
+        classes.special |= static_cast<uint64_t>(b < 0x08 || b >= 0x80) << k;
+    }
+    return classes;
+}

@@ -40,3 +40,27 @@ inline uint64_t MatchBlock(const uint8_t *block, uint8_t ch) noexcept
     }
     return matches;
 }
+
+inline Utf8ByteClasses ClassifyUtf8Block(const uint8_t *block) noexcept
+{
+    // As signed numbers: continuation bytes are -128..-65, leads -64..-1,
+    // and the special bytes are exactly those below 8.
+    const __m128i leadFloor = _mm_set1_epi8(-65);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i eight = _mm_set1_epi8(8);
+    Utf8ByteClasses classes{0, 0, 0};
+    for (std::size_t k = 0; k < kClassBlock / 16; ++k) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * k));
+        const __m128i negative = _mm_cmplt_epi8(bytes, zero);
+        const __m128i lead = _mm_and_si128(negative, _mm_cmpgt_epi8(bytes, leadFloor));
+        const __m128i continuation = _mm_andnot_si128(lead, negative);
+        const auto bits = [k](__m128i mask) {
+            return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(mask)))
+                   << (16 * k);
+        };
+        classes.continuation |= bits(continuation);
+        classes.leads |= bits(lead);
+        classes.special |= bits(_mm_cmplt_epi8(bytes, eight));
+    }
+    return classes;
+}

@@ -1,0 +1,225 @@
+// Barcodes and 2D codes read back with ZXing-C++ from the rendered receipt:
+// the decoded symbology and contents are what was sent.
+#include "receipttesting.h"
+
+#include <ZXing/ReadBarcode.h>
+
+using namespace ReceiptTesting;
+
+namespace {
+
+constexpr int kQuiet = 40; // white dots added around the paper for the reader
+
+ZXing::Result Decode(const QImage &receipt, ZXing::BarcodeFormat format)
+{
+    QImage page(receipt.width() + 2 * kQuiet, receipt.height() + 2 * kQuiet,
+                QImage::Format_Grayscale8);
+    page.fill(255);
+    for (int y = 0; y < receipt.height(); ++y)
+        for (int x = 0; x < receipt.width(); ++x)
+            if (Black(receipt, x, y))
+                page.scanLine(y + kQuiet)[x + kQuiet] = 0;
+    const ZXing::ImageView view(page.constBits(), page.width(), page.height(),
+                                ZXing::ImageFormat::Lum, static_cast<int>(page.bytesPerLine()));
+    return ZXing::ReadBarcode(view, ZXing::DecodeHints().setFormats(format).setTryHarder(true));
+}
+
+// Short data: six-dot modules must still fit the 576 dots of the paper.
+struct BarcodeRow
+{
+    const char *name;
+    int formA; // GS k m with NUL-ended data; -1 when the type has no such form
+    std::string data;
+    ZXing::BarcodeFormat format;
+    std::string text; // as the reader gives it back
+};
+
+const BarcodeRow kBarcodes[] = {
+    {"UpcA", 0, "01234567890", ZXing::BarcodeFormat::UPCA, "012345678905"},
+    {"UpcAWithCheck", 0, "012345678905", ZXing::BarcodeFormat::UPCA, "012345678905"},
+    {"UpcE", 1, "0123456", ZXing::BarcodeFormat::UPCE, "01234565"},
+    {"Ean13", 2, "590123412345", ZXing::BarcodeFormat::EAN13, "5901234123457"},
+    {"Ean8", 3, "9638507", ZXing::BarcodeFormat::EAN8, "96385074"},
+    {"Code39", 4, "T-3 $", ZXing::BarcodeFormat::Code39, "T-3 $"},
+    {"Itf", 5, "12345678", ZXing::BarcodeFormat::ITF, "12345678"},
+    {"Codabar", 6, "A40156B", ZXing::BarcodeFormat::Codabar, "40156"},
+    {"Code93", -1, "C93 X", ZXing::BarcodeFormat::Code93, "C93 X"},
+    {"Code128", -1, "{BTk{C1234", ZXing::BarcodeFormat::Code128, "Tk1234"},
+    {"Code128Brace", -1, "{Ba{{b", ZXing::BarcodeFormat::Code128, "a{b"},
+};
+
+int FormB(const BarcodeRow &row)
+{
+    static const std::string names[] = {"UpcA",   "UpcE", "Ean13",   "Ean8",
+                                        "Code39", "Itf",  "Codabar", "Code93"};
+    const std::string name = row.name;
+    for (int i = 0; i < 8; ++i)
+        if (name.rfind(names[i], 0) == 0)
+            return 65 + i;
+    return 73;
+}
+
+struct BarcodeCase
+{
+    BarcodeRow row;
+    bool formA;
+    int module;
+};
+
+class BarcodeTest : public testing::TestWithParam<BarcodeCase>
+{
+};
+
+TEST_P(BarcodeTest, ReadsBack)
+{
+    const BarcodeCase &c = GetParam();
+    QByteArray bytes = Bytes({0x1d, 'w', c.module, 0x1d, 'h', 60, 0x1b, 'a', 1});
+    if (c.formA)
+        bytes +=
+            Bytes({0x1d, 'k', c.row.formA}) + QByteArray::fromStdString(c.row.data) + Bytes({0});
+    else
+        bytes += Bytes({0x1d, 'k', FormB(c.row), static_cast<int>(c.row.data.size())}) +
+                 QByteArray::fromStdString(c.row.data);
+    const Receipt::Receipt receipt = RenderOne(bytes);
+    EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
+    const ZXing::Result result = Decode(receipt.image, c.row.format);
+    ASSERT_TRUE(result.isValid()) << ZXing::ToString(c.row.format);
+    EXPECT_EQ(result.text(), c.row.text);
+    EXPECT_EQ(receipt.image.height(), 60);
+}
+
+std::vector<BarcodeCase> AllBarcodes()
+{
+    std::vector<BarcodeCase> cases;
+    for (const BarcodeRow &row : kBarcodes)
+        for (int module = 2; module <= 6; ++module) {
+            if (row.formA >= 0)
+                cases.push_back({row, true, module});
+            cases.push_back({row, false, module});
+        }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, BarcodeTest, testing::ValuesIn(AllBarcodes()), [](const auto &row) {
+    return std::string(row.param.row.name) + (row.param.formA ? "A" : "B") +
+           std::to_string(row.param.module);
+});
+
+class HriTest : public testing::TestWithParam<int>
+{
+};
+
+// The human-readable text prints above, below or both, and the bars still read.
+TEST_P(HriTest, TextBesideBars)
+{
+    const int position = GetParam();
+    const QImage image =
+        Render(Bytes({0x1d, 'H', position, 0x1d, 'h', 50, 0x1d, 'k', 73, 7, '{', 'B'}) + "HRI-1");
+    const int text = position == 0 ? 0 : position == 3 ? 48 : 24;
+    EXPECT_EQ(image.height(), 50 + text);
+    const int barsTop = position & 1 ? 24 : 0;
+    const QImage barsOnly = Render(Bytes({0x1d, 'h', 50, 0x1d, 'k', 73, 7, '{', 'B'}) + "HRI-1");
+    EXPECT_EQ(ImageDiff(image.copy(0, barsTop, 576, 50), barsOnly), "");
+    EXPECT_EQ(!BlackBox(image, QRect(0, 0, 576, barsTop)).isNull(), (position & 1) != 0);
+    EXPECT_EQ(!BlackBox(image, QRect(0, barsTop + 50, 576, 24)).isNull(), (position & 2) != 0);
+    EXPECT_EQ(Decode(image, ZXing::BarcodeFormat::Code128).text(), "HRI-1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, HriTest, testing::Values(0, 1, 2, 3, '2'));
+
+QByteArray QrBytes(const QByteArray &data, int level, int module)
+{
+    const int length = static_cast<int>(data.size()) + 3;
+    return Bytes({0x1d, '(',           'k',         3,   0,   '1', 'C',         module, 0x1d,
+                  '(',  'k',           3,           0,   '1', 'E', '0' + level, 0x1d,   '(',
+                  'k',  length & 0xff, length >> 8, '1', 'P', '0'}) +
+           data + Bytes({0x1d, '(', 'k', 3, 0, '1', 'Q', '0'});
+}
+
+struct QrCase
+{
+    int level;
+    int module;
+};
+
+class QrTest : public testing::TestWithParam<QrCase>
+{
+};
+
+TEST_P(QrTest, ReadsBackAtEveryLevelAndSize)
+{
+    const QrCase &c = GetParam();
+    const QByteArray data("https://tarvik.example/receipt?id=0042&total=12.50");
+    const Receipt::Receipt receipt = RenderOne(QrBytes(data, c.level, c.module));
+    EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
+    const ZXing::Result result = Decode(receipt.image, ZXing::BarcodeFormat::QRCode);
+    ASSERT_TRUE(result.isValid());
+    EXPECT_EQ(result.text(), data.toStdString());
+    EXPECT_EQ(result.ecLevel(), std::string(1, "LMQH"[c.level]));
+    EXPECT_EQ(receipt.image.height() % c.module, 0);
+}
+
+std::vector<QrCase> AllQr()
+{
+    std::vector<QrCase> cases;
+    for (int level = 0; level < 4; ++level)
+        for (int module = 3; module <= 8; ++module)
+            cases.push_back({level, module});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(LevelsAndSizes, QrTest, testing::ValuesIn(AllQr()));
+
+class QrBytesTest : public testing::TestWithParam<QByteArray>
+{
+};
+
+// GBK text and binary data come back byte for byte.
+TEST_P(QrBytesTest, BytesComeBack)
+{
+    const QByteArray data = GetParam();
+    const ZXing::Result result = Decode(Render(QrBytes(data, 1, 4)), ZXing::BarcodeFormat::QRCode);
+    ASSERT_TRUE(result.isValid());
+    const ZXing::ByteArray &bytes = result.bytes();
+    EXPECT_EQ(
+        QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size())),
+        data);
+}
+
+QByteArray AllByteValues()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(static_cast<char>(i));
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, QrBytesTest,
+                         testing::Values(QByteArray("\xd6\xd0\xce\xc4\xca\xd5\xbe\xdd 12.50"),
+                                         AllByteValues()));
+
+TEST(Pdf417Test, ReadsBack)
+{
+    const QByteArray data("Tarvik PDF417 0123456789");
+    const int length = static_cast<int>(data.size()) + 3;
+    const QByteArray bytes =
+        Bytes({0x1d, '(', 'k', 3, 0,   '0', 'A', 4,   0x1d, '(', 'k', 3,      0, '0', 'C', 3,  0x1d,
+               '(',  'k', 4,   0, '0', 'E', '0', '3', 0x1d, '(', 'k', length, 0, '0', 'P', '0'}) +
+        data + Bytes({0x1d, '(', 'k', 3, 0, '0', 'Q', '0'});
+    const Receipt::Receipt receipt = RenderOne(bytes);
+    EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
+    const ZXing::Result result = Decode(receipt.image, ZXing::BarcodeFormat::PDF417);
+    ASSERT_TRUE(result.isValid());
+    EXPECT_EQ(result.text(), data.toStdString());
+}
+
+TEST(BarcodeWidthTest, WiderThanThePaperIsReportedNotPrinted)
+{
+    const Receipt::Receipt receipt =
+        RenderOne(Bytes({0x1d, 'w', 6, 0x1d, 'k', 73, 20, '{', 'B'}) + "ABCDEFGHIJKLMNOPQR", 384);
+    ASSERT_EQ(receipt.report.size(), 1u);
+    EXPECT_EQ(receipt.report[0].issue, Receipt::Issue::BadParameter);
+    EXPECT_TRUE(BlackBox(receipt.image).isNull());
+}
+
+} // namespace

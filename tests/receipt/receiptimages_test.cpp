@@ -1,0 +1,165 @@
+// Images print dot for dot: the black dots of the receipt are the pattern's,
+// scaled and placed by the justification and the left margin.
+#include "receipttesting.h"
+
+using namespace ReceiptTesting;
+
+namespace {
+
+constexpr int kPaper = 576;
+
+// Five rows of two bytes; the last row's low bits test the right edge.
+const std::vector<uint8_t> kPattern = {0xF0, 0x0F, 0xAA, 0x55, 0x81, 0x18, 0xFF, 0x00, 0x3C, 0xC3};
+constexpr int kRowBytes = 2;
+constexpr int kRows = 5;
+
+bool PatternDot(int x, int y)
+{
+    return (kPattern[static_cast<std::size_t>(y * kRowBytes + x / 8)] << (x % 8)) & 0x80;
+}
+
+// A receipt of `height` rows with `dot(x, y)` (width x rows) scaled and put at x0.
+template <typename Dot>
+QImage Expected(int height, int x0, int width, int rows, int sx, int sy, Dot dot)
+{
+    QImage image(kPaper, height, QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.fill(0);
+    for (int y = 0; y < rows * sy; ++y)
+        for (int x = 0; x < width * sx; ++x)
+            if (dot(x / sx, y / sy))
+                image.setPixel(x0 + x, y, 1);
+    return image;
+}
+
+QByteArray PatternBytes()
+{
+    return QByteArray(reinterpret_cast<const char *>(kPattern.data()),
+                      static_cast<int>(kPattern.size()));
+}
+
+int Offset(int align, int margin, int width)
+{
+    const int free = kPaper - margin - width;
+    return margin + (align == 1 ? free / 2 : align == 2 ? free : 0);
+}
+
+struct PlaceRow
+{
+    int scaling; // GS v 0 m, bit 0 double width, bit 1 double height
+    int align;
+    int margin;
+};
+
+class RasterTest : public testing::TestWithParam<PlaceRow>
+{
+};
+
+TEST_P(RasterTest, DotsArePatternPlaced)
+{
+    const PlaceRow &row = GetParam();
+    const int sx = row.scaling & 1 ? 2 : 1;
+    const int sy = row.scaling & 2 ? 2 : 1;
+    const QByteArray bytes = Bytes({0x1d, 'L', row.margin, 0, 0x1b, 'a', row.align, 0x1d, 'v', '0',
+                                    row.scaling, kRowBytes, 0, kRows, 0}) +
+                             PatternBytes();
+    const Receipt::Receipt receipt = RenderOne(bytes);
+    const int x0 = Offset(row.align, row.margin, kRowBytes * 8 * sx);
+    EXPECT_EQ(ImageDiff(receipt.image, Expected(kRows * sy, x0, 16, kRows, sx, sy, PatternDot)),
+              "");
+    EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
+}
+
+std::vector<PlaceRow> AllPlacements()
+{
+    std::vector<PlaceRow> rows;
+    for (int scaling = 0; scaling < 4; ++scaling)
+        for (int align = 0; align < 3; ++align)
+            for (int margin : {0, 40})
+                rows.push_back({scaling, align, margin});
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Placements, RasterTest, testing::ValuesIn(AllPlacements()));
+
+struct BitImageRow
+{
+    int mode; // ESC * m
+    int sx;
+    int bandHeight;
+    int align;
+};
+
+class BitImageTest : public testing::TestWithParam<BitImageRow>
+{
+};
+
+TEST_P(BitImageTest, ColumnsArePatternPlaced)
+{
+    const BitImageRow &row = GetParam();
+    const int bytesPerColumn = row.bandHeight / 8;
+    const int columns = static_cast<int>(kPattern.size()) / bytesPerColumn;
+    const QByteArray data = PatternBytes().left(columns * bytesPerColumn);
+    const QImage image =
+        Render(Bytes({0x1b, 'a', row.align, 0x1b, '*', row.mode, columns, 0}) + data + "\n");
+    auto dot = [&](int x, int y) {
+        return (kPattern[static_cast<std::size_t>(x * bytesPerColumn + y / 8)] << (y % 8)) & 0x80;
+    };
+    const int height = std::max(30, row.bandHeight);
+    const int x0 = Offset(row.align, 0, columns * row.sx);
+    EXPECT_EQ(ImageDiff(image, Expected(height, x0, columns, row.bandHeight, row.sx, 1, dot)), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, BitImageTest,
+                         testing::Values(BitImageRow{0, 2, 8, 0}, BitImageRow{1, 1, 8, 0},
+                                         BitImageRow{32, 2, 24, 0}, BitImageRow{33, 1, 24, 0},
+                                         BitImageRow{33, 1, 24, 1}, BitImageRow{1, 1, 8, 2}));
+
+class GraphicsTest : public testing::TestWithParam<PlaceRow>
+{
+};
+
+// GS ( L stores 12 dots wide (the bits past 12 never print) and prints on request.
+TEST_P(GraphicsTest, StoredThenPrinted)
+{
+    const PlaceRow &row = GetParam();
+    const int sx = row.scaling & 1 ? 2 : 1;
+    const int sy = row.scaling & 2 ? 2 : 1;
+    const int length = 10 + static_cast<int>(kPattern.size());
+    const QByteArray store =
+        Bytes({0x1d, '(', 'L', length, 0, '0', 0x70, '0', sx, sy, '1', 12, 0, kRows, 0}) +
+        PatternBytes();
+    const QByteArray print = Bytes({0x1d, '(', 'L', 2, 0, '0', '2'});
+    const QByteArray setup = Bytes({0x1d, 'L', row.margin, 0, 0x1b, 'a', row.align});
+    const Receipt::Receipt receipt = RenderOne(setup + store + "\n" + print);
+    const int x0 = Offset(row.align, row.margin, 12 * sx);
+    EXPECT_EQ(ImageDiff(receipt.image.copy(0, 30, kPaper, kRows * sy),
+                        Expected(kRows * sy, x0, 12, kRows, sx, sy, PatternDot)),
+              "");
+    EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Placements, GraphicsTest,
+                         testing::Values(PlaceRow{0, 0, 0}, PlaceRow{1, 1, 0}, PlaceRow{2, 2, 8},
+                                         PlaceRow{3, 0, 40}));
+
+TEST(GraphicsTest, LongFormStoresTheSame)
+{
+    const int length = 10 + static_cast<int>(kPattern.size());
+    const QByteArray store =
+        Bytes({0x1d, '8', 'L', length, 0, 0, 0, '0', 0x70, '0', 1, 1, '1', 16, 0, kRows, 0}) +
+        PatternBytes();
+    const QImage image = Render(store + Bytes({0x1d, '(', 'L', 2, 0, '0', '2'}));
+    EXPECT_EQ(ImageDiff(image, Expected(kRows, 0, 16, kRows, 1, 1, PatternDot)), "");
+}
+
+TEST(NvImageTest, PlaceholderDrawnAndReported)
+{
+    const Receipt::Receipt receipt = RenderOne(QByteArray("ab") + Bytes({0x1c, 'p', 1, 0}));
+    ASSERT_EQ(receipt.report.size(), 1u);
+    EXPECT_EQ(receipt.report[0].issue, Receipt::Issue::NvImageNotHeld);
+    EXPECT_EQ(receipt.report[0].offset, 2u);
+    EXPECT_FALSE(BlackBox(receipt.image, QRect(0, 24, 576, 64)).isNull());
+}
+
+} // namespace

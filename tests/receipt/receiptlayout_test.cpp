@@ -1,0 +1,317 @@
+// Text layout checked against the rules a printer follows, measured on the
+// rendered dots rather than compared with stored pictures.
+#include "receipttesting.h"
+
+#include <QTransform>
+
+using namespace ReceiptTesting;
+
+namespace {
+
+const QByteArray kEsc("\x1b", 1);
+const QByteArray kGs("\x1d", 1);
+const QByteArray kReverseOn = kGs + "B\x01";
+
+QByteArray Cmd(const char *prefix, std::initializer_list<int> values)
+{
+    return QByteArray(prefix) + Bytes(values);
+}
+
+struct ScaleRow
+{
+    const char *name;
+    int sizeByte; // GS ! n
+    int widthScale;
+    int heightScale;
+};
+
+class ScaleTest : public testing::TestWithParam<ScaleRow>
+{
+};
+
+// A character scaled by GS ! covers exactly `scale` times the columns and rows.
+TEST_P(ScaleTest, CoversScaledColumnsAndRows)
+{
+    const ScaleRow &row = GetParam();
+    const QRect normal = BlackBox(Render("W\n"));
+    const QRect scaled = BlackBox(Render(Cmd("\x1d!", {row.sizeByte}) + "W\n"));
+    ASSERT_FALSE(normal.isNull());
+    EXPECT_EQ(scaled.width(), normal.width() * row.widthScale);
+    EXPECT_EQ(scaled.height(), normal.height() * row.heightScale);
+    EXPECT_EQ(scaled.left(), normal.left() * row.widthScale);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, ScaleTest,
+    testing::Values(ScaleRow{"DoubleWidth", 0x10, 2, 1}, ScaleRow{"DoubleHeight", 0x01, 1, 2},
+                    ScaleRow{"Both", 0x11, 2, 2}, ScaleRow{"Triple", 0x22, 3, 3},
+                    ScaleRow{"EightWide", 0x70, 8, 1}, ScaleRow{"EightHigh", 0x07, 1, 8}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(PrintModeTest, DoubleWidthBitCoversTwiceTheColumnsOfAText)
+{
+    const QRect normal = BlackBox(Render(kReverseOn + "ABC\n"));
+    const QRect wide = BlackBox(Render(kReverseOn + kEsc + "! " + "ABC\n"));
+    EXPECT_EQ(normal, QRect(0, 0, 36, 24));
+    EXPECT_EQ(wide, QRect(0, 0, 72, 24));
+}
+
+struct AlignRow
+{
+    const char *name;
+    QByteArray setup;
+    QByteArray text;
+    int paper;
+    int areaLeft;  // first dot of the print area
+    int areaRight; // last dot of the print area
+};
+
+class AlignTest : public testing::TestWithParam<AlignRow>
+{
+};
+
+// Reversed cells make the text's extent exact: centred text has equal free
+// space on both sides within one dot, right-aligned text ends at the area's edge.
+TEST_P(AlignTest, CentredAndRightAligned)
+{
+    const AlignRow &row = GetParam();
+    const QRect centred =
+        BlackBox(Render(row.setup + kReverseOn + kEsc + "a\x01" + row.text + "\n", row.paper));
+    const QRect right =
+        BlackBox(Render(row.setup + kReverseOn + kEsc + "a\x02" + row.text + "\n", row.paper));
+    ASSERT_FALSE(centred.isNull());
+    EXPECT_LE(std::abs((centred.left() - row.areaLeft) - (row.areaRight - centred.right())), 1);
+    EXPECT_EQ(right.right(), row.areaRight);
+    EXPECT_EQ(right.width(), centred.width());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Areas, AlignTest,
+    testing::Values(AlignRow{"OneChar80", {}, "A", 576, 0, 575},
+                    AlignRow{"Odd58", {}, "ABC", 384, 0, 383},
+                    AlignRow{"FontB", QByteArray("\x1bM\x01"), "Hello", 576, 0, 575},
+                    AlignRow{"Margin", QByteArray("\x1dL\x20\x00", 4), "Total", 576, 32, 575},
+                    AlignRow{"MarginAndWidth", QByteArray("\x1dL\x10\x00\x1dW\xc8\x00", 8), "Sum 9",
+                             576, 16, 215},
+                    AlignRow{"Gbk", {}, "\xd6\xd0\xce\xc4", 384, 0, 383}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+class LineSpacingTest : public testing::TestWithParam<int>
+{
+};
+
+// ESC 3 n moves the next line n dots down (never less than the line's height).
+TEST_P(LineSpacingTest, NextLineMovesBySpacing)
+{
+    const int n = GetParam();
+    const QImage image = Render(kReverseOn +
+                                Cmd("\x1b"
+                                    "3",
+                                    {n}) +
+                                "A\nA\n");
+    const QRect first = BlackBox(image, QRect(0, 0, 576, 24));
+    const QRect both = BlackBox(image);
+    EXPECT_EQ(both.bottom() - 23 - first.top(), std::max(n, 24));
+}
+
+INSTANTIATE_TEST_SUITE_P(Spacings, LineSpacingTest, testing::Values(10, 24, 30, 50, 100, 255));
+
+TEST(LineSpacingTest, DefaultIsThirtyDots)
+{
+    EXPECT_EQ(Render("A\nA\n").height(), 60);
+    EXPECT_EQ(Render(Cmd("\x1b"
+                         "3",
+                         {50}) +
+                     kEsc + "2A\nA\n")
+                  .height(),
+              60);
+}
+
+struct CellRow
+{
+    const char *name;
+    QByteArray setup;
+    QByteArray text;
+    QRect cells;
+};
+
+class ReverseTest : public testing::TestWithParam<CellRow>
+{
+};
+
+// Reverse turns exactly the character cells over and nothing else.
+TEST_P(ReverseTest, InvertsExactlyTheCells)
+{
+    const CellRow &row = GetParam();
+    const QImage normal = Render(row.setup + row.text + "\n");
+    const QImage reversed = Render(row.setup + kReverseOn + row.text + "\n");
+    ASSERT_EQ(normal.size(), reversed.size());
+    for (int y = 0; y < normal.height(); ++y)
+        for (int x = 0; x < normal.width(); ++x)
+            ASSERT_EQ(Black(normal, x, y) != Black(reversed, x, y), row.cells.contains(x, y))
+                << "dot " << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, ReverseTest,
+    testing::Values(CellRow{"FontA", {}, "Ab", QRect(0, 0, 24, 24)},
+                    CellRow{"FontB", QByteArray("\x1bM\x01"), "Abc", QRect(0, 0, 27, 17)},
+                    CellRow{"Spacing", QByteArray("\x1b \x03"), "Ab", QRect(0, 0, 30, 24)},
+                    CellRow{"Kanji", {}, "\xd6\xd0", QRect(0, 0, 24, 24)},
+                    CellRow{"Positioned", QByteArray("\x1b$\x64\x00", 4), "A",
+                            QRect(100, 0, 12, 24)}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+class UpsideDownTest : public testing::TestWithParam<QByteArray>
+{
+};
+
+// An upside-down line is the normal line turned 180 degrees.
+TEST_P(UpsideDownTest, EqualsTheLineTurned)
+{
+    const QByteArray text = GetParam();
+    const QImage normal = Render(text + "\n").copy(0, 0, 576, 24);
+    const QImage turned = Render(kEsc + "{\x01" + text + "\n").copy(0, 0, 576, 24);
+    EXPECT_EQ(ImageDiff(turned, normal.transformed(QTransform().rotate(180))), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, UpsideDownTest,
+                         testing::Values(QByteArray("Total 12.50"),
+                                         QByteArray("\x1b"
+                                                    "a\x01"
+                                                    "Mid"),
+                                         QByteArray("\xd6\xd0\xce\xc4 x")));
+
+struct UnderlineRow
+{
+    QByteArray setup;
+    int thickness;
+};
+
+class UnderlineTest : public testing::TestWithParam<UnderlineRow>
+{
+};
+
+// Underline blackens the bottom rows of the cells, across their width.
+TEST_P(UnderlineTest, BottomRowsOfTheCells)
+{
+    const UnderlineRow &row = GetParam();
+    const QImage plain = Render("  \n");
+    const QImage lined = Render(row.setup + "  \n");
+    EXPECT_TRUE(BlackBox(plain).isNull());
+    EXPECT_EQ(BlackBox(lined), QRect(0, 24 - row.thickness, 24, row.thickness));
+}
+
+INSTANTIATE_TEST_SUITE_P(Thickness, UnderlineTest,
+                         testing::Values(UnderlineRow{QByteArray("\x1b-\x01"), 1},
+                                         UnderlineRow{QByteArray("\x1b-2"), 2},
+                                         UnderlineRow{QByteArray("\x1b!\x80"), 1}));
+
+TEST(TextTest, EmphasisKeepsEveryDotAndAddsSome)
+{
+    const QImage normal = Render("Hello\n");
+    const QImage bold = Render(kEsc + "E\x01" + "Hello\n");
+    int added = 0;
+    for (int y = 0; y < normal.height(); ++y)
+        for (int x = 0; x < normal.width(); ++x) {
+            ASSERT_FALSE(Black(normal, x, y) && !Black(bold, x, y));
+            added += Black(bold, x, y) && !Black(normal, x, y);
+        }
+    EXPECT_GT(added, 10);
+    EXPECT_EQ(ImageDiff(Render(kEsc + "G\x01" + "Hello\n"), bold), "");
+}
+
+TEST(TextTest, TurnedCharacterIsTheGlyphRotatedClockwise)
+{
+    const QImage normal = Render("F\n").copy(0, 0, 12, 24);
+    const QImage turned = Render(kEsc + "V\x01" + "F\n").copy(0, 0, 24, 12);
+    EXPECT_EQ(ImageDiff(turned, normal.transformed(QTransform().rotate(90))), "");
+}
+
+struct PositionRow
+{
+    const char *name;
+    QByteArray bytes;
+    int left;
+};
+
+class PositionTest : public testing::TestWithParam<PositionRow>
+{
+};
+
+// The last character X is reversed, so its cell ends 12 dots after it starts.
+TEST_P(PositionTest, CellStartsAt)
+{
+    EXPECT_EQ(BlackBox(Render(kReverseOn + GetParam().bytes + "\n")).right(), GetParam().left + 11);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, PositionTest,
+    testing::Values(PositionRow{"Tab", QByteArray("\tX"), 96},
+                    PositionRow{"SecondTab", QByteArray("A\t\tX"), 192},
+                    PositionRow{"TabStops",
+                                QByteArray("\x1b"
+                                           "D\x03\x05\x00\tX",
+                                           7),
+                                36},
+                    PositionRow{"Absolute", QByteArray("\x1b$\x2c\x01X", 5), 300},
+                    PositionRow{"Relative", QByteArray("\x1b$\x64\x00\x1b\\\xf6\xffX", 9), 90},
+                    PositionRow{"Margin", QByteArray("\x1dL\x28\x00X", 5), 40}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(TextTest, FullLineWrapsToTheNext)
+{
+    const QImage image = Render(QByteArray(49, 'x') + "\n", 576);
+    EXPECT_EQ(image.height(), 60);
+    EXPECT_EQ(BlackBox(image, QRect(0, 30, 576, 30)).right(),
+              BlackBox(image, QRect(0, 0, 12, 30)).right());
+}
+
+struct SameGlyphRow
+{
+    const char *name;
+    QByteArray a;
+    QByteArray b;
+    bool same;
+};
+
+class CodeTableTest : public testing::TestWithParam<SameGlyphRow>
+{
+};
+
+// Single bytes print the character of the ESC t table, once Kanji mode is off.
+TEST_P(CodeTableTest, ByteMeansTheTablesCharacter)
+{
+    const QByteArray off("\x1c.");
+    const QImage a = Render(off + GetParam().a + "\n");
+    const QImage b = Render(off + GetParam().b + "\n");
+    EXPECT_FALSE(BlackBox(a).isNull());
+    EXPECT_EQ(ImageDiff(a, b).empty(), GetParam().same);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, CodeTableTest,
+    testing::Values(
+        SameGlyphRow{"EuroIn858And1252", QByteArray("\x1bt\x13\xd5"), QByteArray("\x1bt\x10\x80"),
+                     true},
+        SameGlyphRow{"OslashIn850And858", QByteArray("\x1bt\x02\x9b"), QByteArray("\x1bt\x13\x9b"),
+                     true},
+        SameGlyphRow{"CentIn437NotOslash", QByteArray("\x9b"), QByteArray("\x1bt\x02\x9b"), false},
+        SameGlyphRow{"CyrillicIn866", QByteArray("\x1bt\x11\x80"), QByteArray("\x1bt\x00\x80", 4),
+                     false},
+        SameGlyphRow{"UnknownTableIs437", QByteArray("\x1bt\x63\x9b"), QByteArray("\x9b"), true}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(TextTest, KanjiModeSwitchesPairsAndSingles)
+{
+    const QByteArray pair("\xd6\xd0");
+    const QRect kanji = BlackBox(Render(kReverseOn + pair + "\n"));
+    const QRect singles = BlackBox(Render(kReverseOn + "\x1c." + pair + "\n"));
+    const QRect backOn = BlackBox(Render(kReverseOn + "\x1c.\x1c&" + pair + "\n"));
+    EXPECT_EQ(kanji, QRect(0, 0, 24, 24));
+    EXPECT_EQ(singles, QRect(0, 0, 24, 24));
+    EXPECT_EQ(backOn, kanji);
+    EXPECT_NE(ImageDiff(Render(pair + "\n"), Render("\x1c." + pair + "\n")), "");
+}
+
+} // namespace

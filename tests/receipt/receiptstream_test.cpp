@@ -1,0 +1,237 @@
+// The byte stream: pieces of any size, receipts ending at cuts, commands the
+// printer does not know, and declared sizes that did not arrive.
+#include "receipttesting.h"
+
+#include <sys/resource.h>
+
+using namespace ReceiptTesting;
+
+namespace {
+
+// A receipt that uses most kinds of command, every one of them split below.
+QByteArray MixedStream()
+{
+    QByteArray bytes = Bytes({0x1b, '@', 0x1b, 'a', 1, 0x1d, '!', 0x11}) + "Title\r\n";
+    bytes += Bytes({0x1d, '!', 0, 0x1b, 'a', 0, 0x1b, 'E', 1}) + "\xd6\xd0\xce\xc4 GBK\n";
+    bytes += Bytes({0x1b, 'E', 0, 0x1b, '-', 2, 0x1b, '$', 40, 0}) + "x\tTab\r";
+    bytes += Bytes({0x1b, '-', 0, 0x1b, '3', 40, 0x1b, 'D', 4, 9, 0, 0x10, 0x04, 1});
+    bytes += Bytes({0x1d, 'v', '0', 1, 2, 0, 3, 0, 0xff, 0x0f, 0xf0, 0x33, 0xcc, 0x55});
+    bytes += Bytes({0x1b, '*', 33, 2, 0, 1, 2, 3, 4, 5, 6}) + "\n";
+    bytes +=
+        Bytes({0x1d, 'h', 40, 0x1d, 'H', 2, 0x1d, 'k', 73, 7, '{', 'B', 'A', 'b', '{', 'C', 12});
+    bytes += Bytes({0x1d, '(', 'k', 4, 0, '1', 'A', '2', 0, 0x1d, '(', 'k', 3, 0, '1', 'C', 4});
+    bytes += Bytes({0x1d, '(', 'k', 8, 0, '1', 'P', '0', 'h', 'e', 'l', 'l', 'o'});
+    bytes += Bytes({0x1d, '(', 'k', 3, 0, '1', 'Q', '0', 0x1b, 0x99, 0x1d, 'V', 66, 20});
+    return bytes;
+}
+
+void ExpectSameReceipts(const std::vector<Receipt::Receipt> &a,
+                        const std::vector<Receipt::Receipt> &b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(ImageDiff(a[i].image, b[i].image), "") << "receipt " << i;
+        EXPECT_EQ(Report(a[i]), Report(b[i])) << "receipt " << i;
+    }
+}
+
+TEST(StreamTest, SplitAtEveryByteRendersTheSame)
+{
+    const QByteArray bytes = MixedStream();
+    const std::vector<Receipt::Receipt> whole = RenderAll(bytes);
+    ASSERT_EQ(whole.size(), 1u);
+    for (int split = 1; split < bytes.size(); ++split) {
+        SCOPED_TRACE("split at " + std::to_string(split));
+        Receipt::CReceiptPrinter printer;
+        printer.Feed(bytes.left(split));
+        printer.Feed(bytes.mid(split));
+        printer.Finish();
+        ExpectSameReceipts(printer.TakeReceipts(), whole);
+    }
+}
+
+TEST(StreamTest, ByteByByteRendersTheSame)
+{
+    const QByteArray bytes = MixedStream() + MixedStream();
+    Receipt::CReceiptPrinter printer;
+    for (char byte : bytes)
+        printer.Feed(QByteArray(1, byte));
+    printer.Finish();
+    ExpectSameReceipts(printer.TakeReceipts(), RenderAll(bytes));
+}
+
+struct UnknownRow
+{
+    const char *name;
+    QByteArray command;
+    Receipt::Issue issue;
+};
+
+class UnknownCommandTest : public testing::TestWithParam<UnknownRow>
+{
+};
+
+// The command is reported where it starts; the text after it still prints.
+TEST_P(UnknownCommandTest, ReportedAtItsOffsetAndTextPrints)
+{
+    const UnknownRow &row = GetParam();
+    const QByteArray before = QByteArray("\xd6\xd0") + "ab";
+    const Receipt::Receipt receipt = RenderOne(before + row.command + "Hi\n");
+    ASSERT_EQ(receipt.report.size(), 1u) << Report(receipt);
+    const Receipt::ReportEntry &entry = receipt.report[0];
+    EXPECT_EQ(entry.offset, 4u);
+    EXPECT_EQ(entry.issue, row.issue);
+    const QByteArray shown(reinterpret_cast<const char *>(entry.bytes.data()),
+                           static_cast<int>(entry.bytes.size()));
+    EXPECT_EQ(shown, row.command.left(16));
+    EXPECT_EQ(ImageDiff(receipt.image, Render(before + "Hi\n")), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, UnknownCommandTest,
+    testing::Values(
+        UnknownRow{"Esc99", Bytes({0x1b, 0x99}), Receipt::Issue::Unknown},
+        UnknownRow{"MadeUpGs", Bytes({0x1d, 0x7e}), Receipt::Issue::Unknown},
+        UnknownRow{"MadeUpFs", Bytes({0x1c, 0x99}), Receipt::Issue::Unknown},
+        UnknownRow{"Dle", Bytes({0x10, 0x99}), Receipt::Issue::Unknown},
+        UnknownRow{"Bell", Bytes({0x07}), Receipt::Issue::Unknown},
+        UnknownRow{"GsParenBlock", Bytes({0x1d, '(', 'Z', 2, 0, 'H', 'i'}),
+                   Receipt::Issue::Unknown},
+        UnknownRow{"BarcodeType", Bytes({0x1d, 'k', 20}), Receipt::Issue::Unknown},
+        UnknownRow{"DrawerPulse", Bytes({0x1b, 'p', 0, 50, 50}), Receipt::Issue::CashDrawerPulse},
+        UnknownRow{"CodeTable", Bytes({0x1b, 't', 99}), Receipt::Issue::BadParameter},
+        UnknownRow{"BadBarcodeData", Bytes({0x1d, 'k', 2, 'x', 0}), Receipt::Issue::BadParameter},
+        UnknownRow{"QrWithoutData", Bytes({0x1d, '(', 'k', 3, 0, '1', 'Q', '0'}),
+                   Receipt::Issue::BadParameter}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(StreamTest, StatusRequestsPrintNothing)
+{
+    EXPECT_TRUE(
+        RenderAll(Bytes({0x10, 0x04, 1, 0x1d, 'r', 1, 0x10, 0x04, 4, 0x1d, 'a', 0})).empty());
+}
+
+struct CutRow
+{
+    const char *name;
+    QByteArray cut;
+    int extraFeed;
+};
+
+class CutTest : public testing::TestWithParam<CutRow>
+{
+};
+
+TEST_P(CutTest, EndsAReceipt)
+{
+    const CutRow &row = GetParam();
+    const std::vector<Receipt::Receipt> receipts = RenderAll("one\n" + row.cut + "two\n" + row.cut);
+    ASSERT_EQ(receipts.size(), 2u);
+    EXPECT_EQ(receipts[0].image.height(), 30 + row.extraFeed);
+    EXPECT_EQ(receipts[1].image.height(), 30 + row.extraFeed);
+    EXPECT_NE(
+        ImageDiff(receipts[0].image.copy(0, 0, 576, 24), receipts[1].image.copy(0, 0, 576, 24)),
+        "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, CutTest,
+                         testing::Values(CutRow{"Full", Bytes({0x1d, 'V', 0}), 0},
+                                         CutRow{"PartialDigit", Bytes({0x1d, 'V', '1'}), 0},
+                                         CutRow{"FeedThenCut", Bytes({0x1d, 'V', 66, 24}), 24},
+                                         CutRow{"EscI", Bytes({0x1b, 'i'}), 0},
+                                         CutRow{"EscM", Bytes({0x1b, 'm'}), 0}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+TEST(CutTest, CutOnEmptyPaperMakesNoReceipt)
+{
+    EXPECT_EQ(RenderAll(Bytes({0x1d, 'V', 0, 0x1b, 'i', 0x1d, 'V', '0'})).size(), 0u);
+    EXPECT_EQ(RenderAll(QByteArray("a\n") + Bytes({0x1d, 'V', 0, 0x1d, 'V', 0})).size(), 1u);
+}
+
+long MaxResidentKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct CapRow
+{
+    const char *name;
+    QByteArray header;
+    Receipt::Issue issue;
+};
+
+class DeclaredSizeTest : public testing::TestWithParam<CapRow>
+{
+};
+
+// A header declaring far more than arrives renders what came, reports the
+// rest and allocates nothing from the declared size.
+TEST_P(DeclaredSizeTest, RendersWhatArrived)
+{
+    const CapRow &row = GetParam();
+    const long before = MaxResidentKiB();
+    const Receipt::Receipt receipt = RenderOne(row.header + QByteArray(10, '\xff'));
+    EXPECT_LT(MaxResidentKiB() - before, 32 * 1024);
+    EXPECT_EQ(receipt.image.width(), 576);
+    EXPECT_LE(receipt.image.height(), 48);
+    const auto found =
+        std::find_if(receipt.report.begin(), receipt.report.end(), [&](const auto &entry) {
+            return entry.issue == row.issue && entry.offset == 0;
+        });
+    EXPECT_NE(found, receipt.report.end()) << Report(receipt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, DeclaredSizeTest,
+    testing::Values(
+        CapRow{"Raster65535Squared", Bytes({0x1d, 'v', '0', 3, 0xff, 0xff, 0xff, 0xff}),
+               Receipt::Issue::DataCutShort},
+        CapRow{"GraphicsFourGiB", Bytes({0x1d, '8', 'L', 0xff, 0xff, 0xff, 0xff, '0', 0x70}),
+               Receipt::Issue::DataCutShort},
+        CapRow{"BitImage", Bytes({0x1b, '*', 33, 0xff, 0xff}), Receipt::Issue::DataCutShort},
+        CapRow{"QrStore", Bytes({0x1d, '(', 'k', 0xff, 0xff, '1', 'P', '0'}),
+               Receipt::Issue::DataCutShort}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(StreamTest, RasterRowsArrivedPrintBeforeTheCut)
+{
+    const Receipt::Receipt receipt =
+        RenderOne(Bytes({0x1d, 'v', '0', 0, 1, 0, 0xff, 0xff}) + QByteArray(10, '\xff'));
+    EXPECT_EQ(receipt.image.height(), 10);
+    EXPECT_EQ(BlackBox(receipt.image), QRect(0, 0, 8, 10));
+}
+
+TEST(StreamTest, PaperStopsAtItsCap)
+{
+    QByteArray feeds;
+    for (int i = 0; i < 500; ++i)
+        feeds += Bytes({0x1b, 'J', 255});
+    const Receipt::Receipt receipt = RenderOne(feeds + "end\n");
+    EXPECT_EQ(receipt.image.height(), Receipt::CReceiptPaper::kMaxLength);
+    ASSERT_EQ(receipt.report.size(), 1u);
+    EXPECT_EQ(receipt.report[0].issue, Receipt::Issue::BeyondCap);
+}
+
+TEST(StreamTest, CutShortCommandAtTheEnd)
+{
+    const Receipt::Receipt receipt = RenderOne(QByteArray("ab") + Bytes({0x1d, '!'}));
+    ASSERT_EQ(receipt.report.size(), 1u);
+    EXPECT_EQ(receipt.report[0].issue, Receipt::Issue::DataCutShort);
+    EXPECT_EQ(Receipt::FormatEntry(receipt.report[0]), "offset 2: 1D 21: data cut short");
+}
+
+TEST(StreamTest, EndReceiptOnRequest)
+{
+    Receipt::CReceiptPrinter printer(Receipt::CReceiptPrinter::kPaper58);
+    printer.Feed(QByteArray("one"));
+    printer.EndReceipt();
+    printer.EndReceipt();
+    const std::vector<Receipt::Receipt> receipts = printer.TakeReceipts();
+    ASSERT_EQ(receipts.size(), 1u);
+    EXPECT_EQ(receipts[0].image.width(), 384);
+    EXPECT_EQ(receipts[0].image.format(), QImage::Format_Mono);
+}
+
+} // namespace
