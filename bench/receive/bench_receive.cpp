@@ -10,6 +10,11 @@
 //                              (--log: the capture log on, into a temporary
 //                              file; a LOG line gives its size; --codepage:
 //                              the text code page chosen in the window)
+//   bench_receive --kind find|save --mib N
+//                              fills the history through the serial kind
+//                              (lf-text with a mark in its first MiB), then
+//                              finds the mark from the end with the window's
+//                              find, or saves the history to a file
 //   bench_receive --all        every case at 10 and 50 MiB through both
 //                              kinds, each in a fresh process
 //
@@ -27,7 +32,10 @@
 // tenth ends when it is shown);
 // max_stall_ms: the largest gap between two ticks of a 10 ms timer on the
 // window thread; rss_mb: resident memory after the run. The exit status is 0
-// when the history equals the stream.
+// when the history equals the stream. The find and save cases end with
+//   RESULT kind=find mib=.. found_ms=.. max_stall_ms=.. rss_mb=..
+//   RESULT kind=save mib=.. mib_s=.. max_stall_ms=.. rss_mb=..
+// (max_stall_ms: over the find or the save alone).
 #include "app/viewhookup.h"
 #include "config/regmanage.h"
 #include "panels/portcfgpanel.h"
@@ -36,6 +44,7 @@
 #include "view/recvview.h"
 #include "view/tarvikview.h"
 #include "view/viewids.h"
+#include "viewmessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -73,12 +82,17 @@ constexpr std::size_t kLineChars = 79;
 constexpr int kTickMs = 10;
 constexpr qint64 kRunTimeoutMs = 600000;
 const QStringList kKinds = {QStringLiteral("serial"), QStringLiteral("network")};
+const QStringList kActions = {QStringLiteral("find"), QStringLiteral("save")};
 const QStringList kData = {QStringLiteral("lf-text"),     QStringLiteral("crlf-text"),
                            QStringLiteral("random-text"), QStringLiteral("random-hex"),
                            QStringLiteral("utf8-text"),   QStringLiteral("no-break")};
 
+const QByteArray kFindMark = "TARVIK-FIND-MARK";
+constexpr std::size_t kFindMarkAt = 4321;
+
 struct Case
 {
+    QString action; // empty: receive; find or save
     QString kind = QStringLiteral("serial");
     QString data = QStringLiteral("lf-text");
     int mib = 10;
@@ -155,6 +169,20 @@ bool WriteAll(int fd, const uint8_t *bytes, std::size_t count)
     return true;
 }
 
+bool HasMark(const Case &c, std::size_t at, std::size_t count)
+{
+    return !c.action.isEmpty() && at < kFindMarkAt + std::size_t(kFindMark.size()) &&
+           kFindMarkAt < at + count;
+}
+
+// The mark over the bytes that start at stream offset `at`.
+void PutMark(std::vector<uint8_t> &bytes, std::size_t at)
+{
+    for (std::size_t i = 0; i < std::size_t(kFindMark.size()); ++i)
+        if (kFindMarkAt + i >= at && kFindMarkAt + i - at < bytes.size())
+            bytes[kFindMarkAt + i - at] = uint8_t(kFindMark[qsizetype(i)]);
+}
+
 // Writes the whole stream; the clock starts with the first byte.
 void WriteStream(int fd, const Case &c, QElapsedTimer &clock, std::atomic<qint64> &startNs)
 {
@@ -163,30 +191,73 @@ void WriteStream(int fd, const Case &c, QElapsedTimer &clock, std::atomic<qint64
     for (std::size_t at = 0; at < c.Bytes();) {
         const std::size_t offset = at % period.size();
         const std::size_t count = std::min({kChunk, period.size() - offset, c.Bytes() - at});
-        if (!WriteAll(fd, period.data() + offset, count))
+        const uint8_t *bytes = period.data() + offset;
+        std::vector<uint8_t> marked;
+        if (HasMark(c, at, count)) {
+            marked.assign(bytes, bytes + count);
+            PutMark(marked, at);
+            bytes = marked.data();
+        }
+        if (!WriteAll(fd, bytes, count))
             return;
         at += count;
     }
 }
 
+// Compares what it is fed, in order, with the stream.
+class CStreamCheck
+{
+public:
+    explicit CStreamCheck(const Case &c) : m_case(c), m_period(StreamPeriod(c.data)) {}
+    void Feed(std::span<const uint8_t> piece)
+    {
+        while (m_equal && !piece.empty()) {
+            const std::size_t offset = m_at % m_period.size();
+            const std::size_t count = std::min(piece.size(), m_period.size() - offset);
+            const uint8_t *expected = m_period.data() + offset;
+            std::vector<uint8_t> marked;
+            if (HasMark(m_case, m_at, count)) {
+                marked.assign(expected, expected + count);
+                PutMark(marked, m_at);
+                expected = marked.data();
+            }
+            m_equal = std::memcmp(piece.data(), expected, count) == 0;
+            piece = piece.subspan(count);
+            m_at += count;
+        }
+    }
+    bool IsTheStream() const { return m_equal && m_at == m_case.Bytes(); }
+
+private:
+    const Case &m_case;
+    std::vector<uint8_t> m_period;
+    std::size_t m_at = 0;
+    bool m_equal = true;
+};
+
 // Compared once the clock has stopped.
 bool IsTheStream(const Case &c, const CRecvHistory &history)
 {
-    const std::vector<uint8_t> period = StreamPeriod(c.data);
-    if (history.Size() != c.Bytes())
-        return false;
-    std::size_t at = 0;
-    for (std::span<const uint8_t> piece : history.Pieces()) {
-        while (!piece.empty()) {
-            const std::size_t offset = at % period.size();
-            const std::size_t count = std::min(piece.size(), period.size() - offset);
-            if (std::memcmp(piece.data(), period.data() + offset, count) != 0)
-                return false;
-            piece = piece.subspan(count);
-            at += count;
-        }
+    CStreamCheck check(c);
+    for (const CRecvHistory::SharedPiece &piece : history.SharedPieces()) {
+        check.Feed(piece.bytes);
+        if (piece.record)
+            piece.record->DropPages(); // the check's reading is not the window's memory
     }
-    return true;
+    return check.IsTheStream();
+}
+
+bool FileIsTheStream(const Case &c, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    CStreamCheck check(c);
+    std::vector<uint8_t> buffer(8 << 20);
+    for (qint64 n;
+         (n = file.read(reinterpret_cast<char *>(buffer.data()), qint64(buffer.size()))) > 0;)
+        check.Feed({buffer.data(), std::size_t(n)});
+    return check.IsTheStream();
 }
 
 // ---- the two channels: a pseudo-terminal pair or a loopback connection ----
@@ -396,6 +467,8 @@ double ResidentMb()
 int Report(const Case &c, const Timeline &line, double baseline, const CRecvView *recv)
 {
     const CRecvHistory &history = recv->History();
+    // Before the check, which reads the whole history through this process.
+    const double residentMb = ResidentMb();
     const bool exact = line.endNs >= 0 && IsTheStream(c, history);
     if (!exact) {
         std::printf("FAIL kind=%s data=%s mib=%d: %zu of %zu bytes, %s\n", qPrintable(c.kind),
@@ -411,8 +484,72 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
                 "ratio=%.2f last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f\n",
                 qPrintable(c.kind), qPrintable(c.data), NameOfCodePage(c.codePage), c.mib,
                 mibPerSecond, baseline, baseline > 0 ? mibPerSecond / baseline : 0.0, last / first,
-                double(line.maxGapNs) / 1e6, ResidentMb());
+                double(line.maxGapNs) / 1e6, residentMb);
     std::fflush(stdout);
+    return 0;
+}
+
+// How long the window took for an action, until `done`, and the largest
+// gap between two ticks of the 10 ms timer meanwhile (an action that holds
+// the window thread is a stall of its whole length).
+struct Timed
+{
+    double ms = -1;
+    double maxStallMs = 0;
+};
+
+Timed TimeOnWindow(const std::function<void()> &start, const std::function<bool()> &done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0;
+    qint64 maxGap = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        maxGap = std::max(maxGap, now - lastTick);
+        lastTick = now;
+    });
+    tick.start(kTickMs);
+    start();
+    Timed timed;
+    if (WaitFor(done, int(kRunTimeoutMs)))
+        timed.ms = double(clock.nsecsElapsed()) / 1e6;
+    timed.maxStallMs = double(std::max(maxGap, clock.nsecsElapsed() - lastTick)) / 1e6;
+    return timed;
+}
+
+// The mark searched from the end of the history (the caret is there after
+// the reads), as the find dialog asks the view.
+int RunFind(const Case &c, CTarvikView *view)
+{
+    auto *recv = Find<CRecvView>(view, ViewId::kRecvBox);
+    recv->setFocus();
+    const QString mark = QString::fromLatin1(kFindMark);
+    const Timed timed = TimeOnWindow([&] { view->OnViewRequest(kRequestFind, 1, mark); },
+                                     [&] { return recv->SelectedText() == mark; });
+    if (timed.ms < 0) {
+        std::printf("FAIL kind=find mib=%d: not found\n", c.mib);
+        return 1;
+    }
+    std::printf("RESULT kind=find mib=%d found_ms=%.0f max_stall_ms=%.0f rss_mb=%.0f\n", c.mib,
+                timed.ms, timed.maxStallMs, ResidentMb());
+    return 0;
+}
+
+int RunSave(const Case &c, CTarvikView *view, const QString &path)
+{
+    view->SetSaveFileChooser([path](const QString &) { return path; });
+    const Timed timed = TimeOnWindow([&] { Find<QPushButton>(view, ViewId::kSaveRecv)->click(); },
+                                     [&] { return QFileInfo::exists(path); });
+    const double rss = ResidentMb();
+    if (timed.ms < 0 || !FileIsTheStream(c, path)) {
+        std::printf("FAIL kind=save mib=%d: the file is not the stream\n", c.mib);
+        return 1;
+    }
+    std::printf("RESULT kind=save mib=%d mib_s=%.1f max_stall_ms=%.0f rss_mb=%.0f\n", c.mib,
+                c.mib / (timed.ms / 1000), timed.maxStallMs, rss);
     return 0;
 }
 
@@ -458,7 +595,11 @@ int RunCase(const Case &c)
     if (c.logForm >= 0)
         StartCaptureLog(view, c.logForm, logFile);
     const Timeline line = Run(view, c, channel.farEnd);
-    const int status = Report(c, line, baseline, Find<CRecvView>(view, ViewId::kRecvBox));
+    int status = Report(c, line, baseline, Find<CRecvView>(view, ViewId::kRecvBox));
+    if (status == 0 && c.action == QLatin1String("find"))
+        status = RunFind(c, view);
+    if (status == 0 && c.action == QLatin1String("save"))
+        status = RunSave(c, view, work.filePath(QStringLiteral("saved.dat")));
     if (c.logForm >= 0) {
         view->findChild<QCheckBox *>(QStringLiteral("captureLog"))->click(); // closes the file
         std::printf("LOG form=%s file_bytes=%lld\n", qPrintable(kLogForms[c.logForm]),
@@ -491,7 +632,9 @@ int RunAll(const QString &program)
 bool ParseCase(const QStringList &args, Case &c)
 {
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--kind"))
+        if (args[i] == QLatin1String("--kind") && kActions.contains(args[i + 1]))
+            c.action = args[i + 1];
+        else if (args[i] == QLatin1String("--kind"))
             c.kind = args[i + 1];
         else if (args[i] == QLatin1String("--data"))
             c.data = args[i + 1];
@@ -519,7 +662,7 @@ int main(int argc, char **argv)
         return RunAll(app.applicationFilePath());
     Case c;
     if (!ParseCase(args, c)) {
-        std::printf("usage: bench_receive --kind serial|network --data %s --mib N"
+        std::printf("usage: bench_receive --kind serial|network|find|save --data %s --mib N"
                     " [--log raw|hex|text] [--codepage NAME] | --all\n",
                     qPrintable(kData.join(u'|')));
         return 2;

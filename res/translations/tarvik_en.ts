@@ -102,6 +102,26 @@
         <source>全选(&amp;A)</source>
         <translation>Select &amp;all</translation>
     </message>
+    <message>
+        <source>所选内容有 %1 MB，复制到剪贴板要花较长时间和较多内存。仍要复制吗？</source>
+        <translation>The selection holds %1 MB; copying it to the clipboard takes a while and much memory. Copy it anyway?</translation>
+    </message>
+    <message>
+        <source>已丢弃较早的 %1 MB</source>
+        <translation>%1 MB of older data dropped</translation>
+    </message>
+    <message>
+        <source>保留最近 N MB…</source>
+        <translation>Keep the last N MB…</translation>
+    </message>
+    <message>
+        <source>保留最近 N MB</source>
+        <translation>Keep the last N MB</translation>
+    </message>
+    <message>
+        <source>只保留最近收到的 N MB（0：全部保留）：</source>
+        <translation>Keep only the last N MB received (0: keep everything):</translation>
+    </message>
 </context>
 <context>
     <name>CStatusByteHint</name>
@@ -321,6 +341,22 @@
     <message>
         <source>已停止自动重连</source>
         <translation>Stopped reconnecting</translation>
+    </message>
+    <message>
+        <source>正在查找：%1%</source>
+        <translation>Searching: %1%</translation>
+    </message>
+    <message>
+        <source>接收历史无法写入缓存文件夹 %1（%2），此后收到的数据只保存在内存中</source>
+        <translation>The receive history cannot be written to the cache folder %1 (%2); data received from now on is kept in memory only</translation>
+    </message>
+    <message>
+        <source>正在保存接收内容：%1%</source>
+        <translation>Saving the received data: %1%</translation>
+    </message>
+    <message>
+        <source>接收内容正在保存，请等它完成</source>
+        <translation>The received data is still being saved; please wait until it is done</translation>
     </message>
     <message>
         <source>接收区的数据太大（大于200K），您仍要把它全部复制到发送区吗？</source>

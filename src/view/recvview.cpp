@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -18,8 +19,15 @@ namespace {
 constexpr int kPadding = 3;
 } // namespace
 
-CRecvView::CRecvView(QWidget *parent) : QAbstractScrollArea(parent)
+CRecvView::CRecvView(QWidget *parent)
+    : QAbstractScrollArea(parent), m_finder(new CHistoryFinder(this))
 {
+    connect(m_finder, &CHistoryFinder::Finished, this, &CRecvView::OnFindFinished);
+    connect(m_finder, &CHistoryFinder::Progress, this, &CRecvView::FindProgress);
+    m_history.SetSpillDone([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { IndexArrived(); }, Qt::QueuedConnection);
+    });
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (parent)
         fixed.setPixelSize(std::max(1, parent->fontInfo().pixelSize()));
@@ -38,7 +46,13 @@ void CRecvView::Append(const uint8_t *bytes, std::size_t count)
 
 void CRecvView::IndexArrived()
 {
+    const std::size_t dropped = m_history.DroppedBytes();
     m_scannedSinceRefresh += m_history.IndexNew();
+    if (m_history.DroppedBytes() != dropped)
+        FollowDrop(m_history.DroppedBytes() - dropped);
+    const QString failure = m_history.TakeSpillFailure();
+    if (!failure.isEmpty())
+        emit SpillFailed(m_history.SpillFolder(), failure);
 }
 
 void CRecvView::Refresh(bool caretToEnd)
@@ -61,6 +75,7 @@ void CRecvView::Refresh(bool caretToEnd)
 
 void CRecvView::Clear()
 {
+    CancelFind();
     const bool hadSelection = HasSelection();
     m_history.Clear();
     m_scannedSinceRefresh = 0;
@@ -71,6 +86,36 @@ void CRecvView::Clear()
     if (hadSelection)
         emit SelectionChanged();
     emit ContentChanged();
+}
+
+void CRecvView::SetKeepLimit(std::size_t bytes)
+{
+    m_history.SetKeepLimit(bytes);
+    IndexArrived();
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+}
+
+// Positions move with the renumbered bytes; those in the dropped part go
+// to the first byte kept. A search under way planned with the old numbers.
+void CRecvView::FollowDrop(std::size_t bytes)
+{
+    CancelFind();
+    const auto follow = [&](std::size_t offset) {
+        return offset < bytes ? 0 : m_history.UnitBoundaryFrom(offset - bytes);
+    };
+    m_top = follow(m_top);
+    m_anchor = follow(m_anchor);
+    m_caret = follow(m_caret);
+    m_visible.clear();
+}
+
+QString CRecvView::DroppedNotice() const
+{
+    const std::size_t dropped = m_history.DroppedBytes();
+    if (dropped == 0)
+        return {};
+    return tr("已丢弃较早的 %1 MB").arg(double(dropped) / (1 << 20), 0, 'f', 1);
 }
 
 void CRecvView::SetHexNotation(bool hex)
@@ -117,14 +162,18 @@ QString CRecvView::RenderRange(std::size_t from, std::size_t to) const
     if (from >= to)
         return {};
     std::vector<uint8_t> scratch;
-    const std::span<const uint8_t> bytes = m_history.Range(from, to, scratch);
+    return RenderBytes(m_history.Range(from, to, scratch), m_bHex, m_page);
+}
+
+QString CRecvView::RenderBytes(std::span<const uint8_t> bytes, bool hex, CodePageId page)
+{
     ByteString text;
-    if (m_bHex) {
+    if (hex) {
         BytesToHex(bytes, text);
         return QString::fromLatin1(text.c_str(), qsizetype(text.size()));
     }
-    BytesToAscii(bytes, text, RulesOf(m_page));
-    return BoxTextFromBytes(m_page, text.view());
+    BytesToAscii(bytes, text, RulesOf(page));
+    return BoxTextFromBytes(page, text.view());
 }
 
 QString CRecvView::WholeText() const
@@ -137,10 +186,18 @@ QString CRecvView::SelectedText() const
     return RenderRange(std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
 }
 
-void CRecvView::Copy() const
+void CRecvView::Copy()
 {
-    if (HasSelection())
-        QApplication::clipboard()->setText(SelectedText());
+    if (!HasSelection())
+        return;
+    const std::size_t bytes = std::max(m_anchor, m_caret) - std::min(m_anchor, m_caret);
+    if (bytes > kAskBeforeCopy &&
+        QMessageBox::question(
+            this, QString(),
+            tr("所选内容有 %1 MB，复制到剪贴板要花较长时间和较多内存。仍要复制吗？")
+                .arg(double(bytes) / (1 << 20), 0, 'f', 1)) != QMessageBox::Yes)
+        return;
+    QApplication::clipboard()->setText(SelectedText());
 }
 
 void CRecvView::SelectAll()
@@ -222,13 +279,20 @@ QPoint CRecvView::PointOfOffset(std::size_t offset) const
 
 // ---- scrolling ----
 
+void CRecvView::SetScrollBarLimit(int limit)
+{
+    m_scrollBarLimit = limit;
+    UpdateScrollRange();
+    ScrollToTop(m_top);
+}
+
 void CRecvView::ScrollToTop(std::size_t rowStart)
 {
-    m_top = std::min<std::size_t>(rowStart, std::size_t(verticalScrollBar()->maximum()));
+    m_top = std::min<std::size_t>(rowStart, m_scroll.Last());
     m_top = RowAt(m_top).start;
     m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
     m_bSyncingScrollBar = true;
-    verticalScrollBar()->setValue(int(std::min<std::size_t>(m_top, INT_MAX)));
+    verticalScrollBar()->setValue(m_scroll.ToBar(m_top));
     m_bSyncingScrollBar = false;
     viewport()->update();
 }
@@ -237,7 +301,7 @@ void CRecvView::scrollContentsBy(int, int)
 {
     if (m_bSyncingScrollBar)
         return;
-    m_top = RowAt(std::size_t(verticalScrollBar()->value())).start;
+    m_top = RowAt(m_scroll.FromBar(verticalScrollBar()->value())).start;
     m_visible = RowsFrom(m_top, VisibleRowCount() + 1);
     viewport()->update();
 }
@@ -335,6 +399,7 @@ void CRecvView::paintEvent(QPaintEvent *)
         PaintTime(painter, row, y);
         y += height;
     }
+    PaintDroppedNotice(painter);
     if (hasFocus()) {
         const QPoint caret = PointOfOffset(m_caret);
         if (caret.x() >= 0)
@@ -384,4 +449,17 @@ void CRecvView::PaintTime(QPainter &painter, const Row &row, int y) const
     painter.setPen(palette().color(QPalette::PlaceholderText));
     painter.drawText(QRect(kPadding, y, MarginWidth(), RowHeight()),
                      Qt::AlignLeft | Qt::AlignVCenter, time);
+}
+
+// Above the first row kept, at the right, while the top is in sight.
+void CRecvView::PaintDroppedNotice(QPainter &painter) const
+{
+    const QString notice = DroppedNotice();
+    if (notice.isEmpty() || m_top != 0)
+        return;
+    const int width = fontMetrics().horizontalAdvance(notice) + 2 * kPadding;
+    const QRect area(viewport()->width() - width, 0, width, RowHeight());
+    painter.fillRect(area, palette().toolTipBase());
+    painter.setPen(palette().color(QPalette::ToolTipText));
+    painter.drawText(area, Qt::AlignCenter, notice);
 }

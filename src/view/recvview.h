@@ -10,19 +10,23 @@
 // placeholder is still drawn and copied; hex rows hold as many bytes as fit.
 //
 // Positions (caret, selection, scrolling) are byte offsets on unit
-// boundaries: a character of the code page or a CR LF is never split. The scroll bar
-// runs over byte offsets; its value is the first byte of the top row.
+// boundaries: a character of the code page or a CR LF is never split. The
+// scroll bar runs over byte offsets (scaled beyond its int range,
+// scrollmapping.h); its value stands for the first byte of the top row.
 //
 // Window thread only.
 #pragma once
 
 #include "convert/codepage.h"
+#include "view/historyfinder.h"
 #include "view/recvhistory.h"
+#include "view/scrollmapping.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -63,6 +67,12 @@ public:
     void Refresh(bool caretToEnd);
     void Clear();
 
+    // Keep only about the last `bytes` received (0: everything).
+    void SetKeepLimit(std::size_t bytes);
+    // What the view says at its top about bytes dropped by that limit;
+    // empty when none were.
+    QString DroppedNotice() const;
+
     bool IsHexNotation() const { return m_bHex; }
     void SetHexNotation(bool hex);
     // The code page of the text notation (GBK until set); switching
@@ -76,15 +86,31 @@ public:
     bool HasSelection() const { return m_anchor != m_caret; }
     // The shown text of the selection, as copied.
     QString SelectedText() const;
-    void Copy() const;
+    // A selection of more than kAskBeforeCopy bytes is copied only after
+    // the user agreed: its text may take a long time and much memory.
+    static constexpr std::size_t kAskBeforeCopy = std::size_t(16) << 20;
+    void Copy();
     void SelectAll();
-    FindResult Find(const QString &text, bool matchCase);
+    // Starts looking for `text` in the rendering from the end of the
+    // selection, wrapping once to the beginning, on a thread of its own
+    // (historyfinder.h); a match becomes the selection, and FindFinished
+    // tells either way. A new search, Escape and Clear cancel it.
+    void Find(const QString &text, bool matchCase);
+    void CancelFind();
+    bool IsFinding() const;
+    // The rendering of `bytes` (unit boundaries at both ends) as shown.
+    static QString RenderBytes(std::span<const uint8_t> bytes, bool hex, CodePageId page);
 
     // The whole rendering, built only when asked (tests).
     QString WholeText() const;
+    // The rendering of bytes [from, to), both on unit boundaries, as shown.
+    QString TextOf(std::size_t from, std::size_t to) const { return RenderRange(from, to); }
     UpdateCost LastUpdateCost() const { return m_cost; }
     // The rows in sight, as laid out for the last paint.
     const std::vector<Row> &VisibleRows() const { return m_visible; }
+    // The scroll bar's largest value, INT_MAX unless lowered (tests of the
+    // scaled bar on a history of a few megabytes).
+    void SetScrollBarLimit(int limit);
     // The top-left of the character at byte `offset` in viewport pixels, if
     // it is in sight.
     QPoint PointOfOffset(std::size_t offset) const;
@@ -94,6 +120,12 @@ public:
 signals:
     void SelectionChanged();
     void ContentChanged();
+    // The user chose to keep only the last `megabytes` (0: everything).
+    void KeepLimitChosen(int megabytes);
+    void FindFinished(FindResult result);
+    void FindProgress(int percent);
+    // The history could not move chunks to its file in `folder`; once.
+    void SpillFailed(const QString &folder, const QString &reason);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -141,6 +173,9 @@ private:
     void PaintRow(QPainter &painter, const Row &row, int y) const;
     void PaintSelection(QPainter &painter, const Row &row, int y) const;
     void PaintTime(QPainter &painter, const Row &row, int y) const;
+    void PaintDroppedNotice(QPainter &painter) const;
+    void FollowDrop(std::size_t bytes);
+    void AskKeepLimit();
     void UpdateScrollRange();
     void ScrollToTop(std::size_t rowStart);
     void ScrollRows(int rows);
@@ -148,12 +183,15 @@ private:
     void MoveCaret(std::size_t offset, bool keepAnchor);
     std::size_t CaretMoved(int key) const;
     std::size_t PreviousUnit(std::size_t offset) const;
-    std::size_t CharToOffset(std::size_t from, qsizetype chars, bool roundUp) const;
+    void OnFindFinished(std::size_t from, std::size_t to, int pass);
 
     CRecvHistory m_history;
+    CHistoryFinder *m_finder;
     bool m_bHex = false;
     bool m_bShowTimes = false;
     std::size_t m_top = 0; // first byte of the top row
+    CScrollMapping m_scroll;
+    int m_scrollBarLimit = INT_MAX;
     std::size_t m_anchor = 0;
     std::size_t m_caret = 0;
     bool m_bSyncingScrollBar = false;

@@ -5,6 +5,7 @@
 #include "convert/boxtext.h"
 
 #include <QContextMenuEvent>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -15,15 +16,8 @@ namespace {
 constexpr int kWheelRows = 3;
 constexpr int kWheelStep = 120;
 // Find renders the history in pieces of about this many bytes.
-constexpr std::size_t kFindChunk = 256 * 1024;
+constexpr std::size_t kFindChunk = CRecvHistory::kChunkBytes;
 
-QString FoldAsciiCase(QString text)
-{
-    for (QChar &c : text)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    return text;
-}
 } // namespace
 
 void CRecvView::MoveCaret(std::size_t offset, bool keepAnchor)
@@ -75,6 +69,8 @@ std::size_t CRecvView::CaretMoved(int key) const
 void CRecvView::keyPressEvent(QKeyEvent *event)
 {
     IndexArrived();
+    if (event->key() == Qt::Key_Escape && IsFinding())
+        return CancelFind();
     if (event == QKeySequence::Copy)
         return Copy();
     if (event == QKeySequence::SelectAll)
@@ -130,52 +126,72 @@ void CRecvView::contextMenuEvent(QContextMenuEvent *event)
     copy->setEnabled(HasSelection());
     QAction *all = menu.addAction(tr("全选(&A)"), this, [this] { SelectAll(); });
     all->setEnabled(!IsEmpty());
+    menu.addSeparator();
+    menu.addAction(tr("保留最近 N MB…"), this, [this] { AskKeepLimit(); });
     menu.exec(event->globalPos());
+}
+
+void CRecvView::AskKeepLimit()
+{
+    bool ok = false;
+    const int megabytes = QInputDialog::getInt(
+        this, tr("保留最近 N MB"), tr("只保留最近收到的 N MB（0：全部保留）："),
+        int(m_history.KeepLimit() >> 20), 0, 1 << 20, 1, &ok);
+    if (!ok)
+        return;
+    SetKeepLimit(std::size_t(megabytes) << 20);
+    emit KeepLimitChosen(megabytes);
 }
 
 // ---- find ----
 
-// The unit boundary at `chars` characters of the rendering from `from`: with
-// `roundUp` after the unit that holds that character, else before it.
-std::size_t CRecvView::CharToOffset(std::size_t from, qsizetype chars, bool roundUp) const
-{
-    std::size_t p = from;
-    while (p < m_history.Size()) {
-        const std::size_t length = m_bHex ? 1 : m_history.UnitLength(p);
-        const qsizetype count = m_bHex ? 3 : RenderRange(p, p + length).size();
-        if (chars <= 0 || (!roundUp && chars < count))
-            break;
-        chars -= count;
-        p += length;
-    }
-    return p;
-}
-
-// Searches the rendering from the end of the selection, in pieces that
-// overlap by the searched text, and wraps once to the beginning.
-CRecvView::FindResult CRecvView::Find(const QString &text, bool matchCase)
+// The pieces to search, in order: from the end of the selection to the end,
+// then from the beginning to a little past where it started.
+void CRecvView::Find(const QString &text, bool matchCase)
 {
     IndexArrived();
-    const QString needle = matchCase ? text : FoldAsciiCase(text);
     const std::size_t size = m_history.Size();
     // A character of the needle stands for up to three bytes (UTF-8).
-    const std::size_t overlap = std::size_t(needle.size()) * 3;
+    const std::size_t overlap = std::size_t(text.size()) * 3;
     const std::size_t start = std::max(m_anchor, m_caret);
+    CHistoryFinder::Request request;
     for (int pass = 0; pass < 2; ++pass) {
         const std::size_t end = pass == 0 ? size : std::min(size, start + overlap);
         for (std::size_t from = pass == 0 ? start : 0; from < end;) {
             const std::size_t to = m_history.UnitBoundaryFrom(std::min(end, from + kFindChunk));
-            const QString piece = RenderRange(from, to);
-            const qsizetype at = (matchCase ? piece : FoldAsciiCase(piece)).indexOf(needle);
-            if (at >= 0) {
-                m_anchor = CharToOffset(from, at, false);
-                MoveCaret(CharToOffset(from, at + needle.size(), true), true);
-                return pass == 0 ? FindResult::Found : FindResult::FoundAfterWrap;
-            }
+            request.plan.push_back({from, to, pass});
             if (to >= end)
                 break;
             from = m_history.UnitBoundaryFrom(std::max(from + 1, to - std::min(to, overlap)));
         }
     }
-    return FindResult::NotFound;
+    request.bytes = m_history.SharedPieces();
+    // Planning read a page of each piece; the search reads them again.
+    for (const CRecvHistory::SharedPiece &piece : request.bytes)
+        if (piece.record)
+            piece.record->DropPages();
+    request.text = text;
+    request.matchCase = matchCase;
+    request.hex = m_bHex;
+    request.page = m_page;
+    m_finder->Start(std::move(request));
+}
+
+void CRecvView::CancelFind()
+{
+    m_finder->Cancel();
+}
+
+bool CRecvView::IsFinding() const
+{
+    return m_finder->IsBusy();
+}
+
+void CRecvView::OnFindFinished(std::size_t from, std::size_t to, int pass)
+{
+    if (pass < 0)
+        return emit FindFinished(FindResult::NotFound);
+    m_anchor = from;
+    MoveCaret(to, true);
+    emit FindFinished(pass == 0 ? FindResult::Found : FindResult::FoundAfterWrap);
 }

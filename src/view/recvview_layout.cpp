@@ -199,9 +199,10 @@ void CRecvView::UpdateScrollRange()
     const std::size_t endRow = EndRowStart();
     const std::vector<Row> above = RowsBefore(endRow, VisibleRowCount() - 1);
     const std::size_t maxTop = above.empty() ? endRow : above.front().start;
+    m_scroll = CScrollMapping(maxTop, m_scrollBarLimit);
     m_bSyncingScrollBar = true;
-    verticalScrollBar()->setRange(0, int(std::min<std::size_t>(maxTop, INT_MAX)));
+    verticalScrollBar()->setRange(0, m_scroll.BarMaximum());
     const std::size_t page = m_visible.empty() ? 1 : m_visible.back().end - m_visible.front().start;
-    verticalScrollBar()->setPageStep(int(std::clamp<std::size_t>(page, 1, INT_MAX)));
+    verticalScrollBar()->setPageStep(std::max(1, m_scroll.ToBar(page)));
     m_bSyncingScrollBar = false;
 }

@@ -36,8 +36,13 @@ bool CSaveFiles::Write(const QString &path, const std::vector<QByteArrayView> &p
         written = written && file.write(piece.data(), piece.size()) == piece.size();
     if (written && file.commit())
         return true;
+    ReportFailure(path, file.errorString());
+    return false;
+}
+
+void CSaveFiles::ReportFailure(const QString &path, const QString &reason) const
+{
     QMessageBox::warning(
         m_dialogParent, QString(),
-        QCoreApplication::translate("CTarvikView", kWriteFailed).arg(path, file.errorString()));
-    return false;
+        QCoreApplication::translate("CTarvikView", kWriteFailed).arg(path, reason));
 }

@@ -34,6 +34,8 @@ public:
 
     // False, after telling the user why, when the file could not be written.
     bool Write(const QString &path, const std::vector<QByteArrayView> &pieces) const;
+    // Tells the user that `path` could not be written, and why.
+    void ReportFailure(const QString &path, const QString &reason) const;
 
 private:
     QWidget *m_dialogParent = nullptr;

@@ -57,6 +57,7 @@
 #include "view/autosend.h"
 #include "view/filesendstate.h"
 #include "view/framecommands.h"
+#include "view/historywriter.h"
 #include "view/layout.h"
 #include "view/portextras.h"
 #include "view/receivedisplay.h"
@@ -225,6 +226,7 @@ private:
     void OnSaveRecv();
     void OnSaveSend();
     void SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces);
+    void ConfirmSaved(const QString &path, qint64 size);
     QByteArray DisplayedSendText() const;
 
     // ---- edit commands (view_edit.cpp) ----
@@ -255,6 +257,7 @@ private:
     void FindText(const QString &text, bool matchCase);
     void FindInSendBox(const QString &text, bool matchCase);
     void FindInRecvView(const QString &text, bool matchCase);
+    void ConnectRecvFind();
     void ReportNotFound(const QString &text);
 
     // ---- user commands (view_usercmd.cpp) ----
@@ -293,6 +296,8 @@ private:
     CFileSendState m_fileSend;
     CAutoSend m_autoSend;
     CSaveFiles m_saveFiles;
+    CHistoryWriter m_historyWriter{this};
+    QString m_strRecvFindText; // what the receive view is looking for
     CFrameCommands m_frameCommands;
     CodePageId m_codePage = CodePageId::Gbk;
     CCodePageMenu *m_codePageMenu = nullptr; // the frame's, once attached

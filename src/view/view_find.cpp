@@ -69,18 +69,34 @@ void CTarvikView::FindText(const QString &text, bool matchCase)
         FindInSendBox(text, matchCase);
 }
 
+// The receive view searches on a thread of its own; its progress and result
+// come back here.
+void CTarvikView::ConnectRecvFind()
+{
+    CRecvView *box = m_form.recvBox;
+    connect(box, &CRecvView::FindProgress, this, [this](int percent) {
+        ShowStatusText(tr("正在查找：%1%").arg(percent), kStatusHint, kUntilReplaced);
+    });
+    connect(box, &CRecvView::FindFinished, this, [this](CRecvView::FindResult result) {
+        ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+        switch (result) {
+        case CRecvView::FindResult::Found:
+            return;
+        case CRecvView::FindResult::FoundAfterWrap:
+            ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
+            return;
+        case CRecvView::FindResult::NotFound:
+            ReportNotFound(m_strRecvFindText);
+        }
+    });
+}
+
 void CTarvikView::FindInRecvView(const QString &text, bool matchCase)
 {
     ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+    m_form.recvBox->CancelFind();
     if (text.isEmpty())
         return;
-    switch (m_form.recvBox->Find(text, matchCase)) {
-    case CRecvView::FindResult::Found:
-        return;
-    case CRecvView::FindResult::FoundAfterWrap:
-        ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
-        return;
-    case CRecvView::FindResult::NotFound:
-        ReportNotFound(text);
-    }
+    m_strRecvFindText = text;
+    m_form.recvBox->Find(text, matchCase);
 }

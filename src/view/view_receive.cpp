@@ -23,19 +23,37 @@ namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
 constexpr qint64 kReadSliceMs = 4;
+constexpr int kShowUntilReplaced = -1;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
+const QString kKeepRecentValue = QStringLiteral("KeepRecentMB");
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
 {
     m_recvDisplay.Attach(m_form.recvBox, m_form.recvCount, m_form.sendCount);
     m_frameCommands.SetBoxes(m_form.sendBox, m_form.recvBox);
+    ConnectRecvFind();
     connect(m_form.pauseRecv, &QPushButton::clicked, this, &CTarvikView::OnPauseReceive);
     connect(m_form.hexRecv, &QCheckBox::clicked, this, &CTarvikView::OnHexRecvClicked);
     connect(m_form.clearRecv, &QPushButton::clicked, this, &CTarvikView::OnClearRecv);
     connect(m_form.copyToSend, &QPushButton::clicked, this, &CTarvikView::OnCopyToSend);
     connect(m_form.clearRecvCount, &QPushButton::clicked, this, &CTarvikView::OnClearRecvCount);
+    // Queued: the history notices while it indexes, which a paint may do.
+    connect(
+        m_form.recvBox, &CRecvView::SpillFailed, this,
+        [this](const QString &folder, const QString &reason) {
+            ShowStatusText(tr("接收历史无法写入缓存文件夹 %1（%2），此后收到的数据只保存在内存中")
+                               .arg(folder, reason),
+                           kStatusError, kShowUntilReplaced);
+        },
+        Qt::QueuedConnection);
+    // Off unless the user chose a limit; kept beside the window layout.
+    uint32_t keepMb = 0;
+    if (CRegManage().ReadDword(kKeepRecentValue, keepMb))
+        m_form.recvBox->SetKeepLimit(std::size_t(keepMb) << 20);
+    connect(m_form.recvBox, &CRecvView::KeepLimitChosen, this,
+            [](int megabytes) { CRegManage().WriteDword(kKeepRecentValue, uint32_t(megabytes)); });
     uint32_t saved = 0;
     const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
     m_form.recvTimes->setChecked(showTimes);

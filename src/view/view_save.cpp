@@ -7,11 +7,13 @@
 #include "view/tarvikview.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
 constexpr int kDefaultDuration = 0;
+constexpr int kUntilReplaced = -1;
 const char *const kRecvFileName = "recved.dat";
 
 QByteArrayView BytesOf(const ByteString &bytes)
@@ -28,6 +30,17 @@ void CTarvikView::SetSaveFileChooser(FileChooser chooser)
 void CTarvikView::ConnectSaveControls()
 {
     m_saveFiles.Attach(this);
+    connect(&m_historyWriter, &CHistoryWriter::Progress, this, [this](int percent) {
+        ShowStatusText(tr("正在保存接收内容：%1%").arg(percent), kStatusHint, kUntilReplaced);
+    });
+    connect(&m_historyWriter, &CHistoryWriter::Finished, this,
+            [this](const QString &path, const QString &error) {
+                if (!error.isEmpty()) {
+                    ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+                    return m_saveFiles.ReportFailure(path, error);
+                }
+                ConfirmSaved(path, QFileInfo(path).size());
+            });
     connect(m_form.saveRecv, &QPushButton::clicked, this, &CTarvikView::OnSaveRecv);
     connect(m_form.saveSend, &QPushButton::clicked, this, &CTarvikView::OnSaveSend);
 }
@@ -44,13 +57,16 @@ void CTarvikView::OnSaveRecv()
         ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kDefaultDuration);
         return;
     }
+    if (m_historyWriter.IsBusy()) {
+        ShowStatusText(tr("接收内容正在保存，请等它完成"), kStatusHint, kDefaultDuration);
+        return;
+    }
     const QString path = ChooseSaveFile(QString::fromLatin1(kRecvFileName));
     if (path.isEmpty())
         return;
-    std::vector<QByteArrayView> pieces;
-    for (const std::span<const uint8_t> piece : history.Pieces())
-        pieces.emplace_back(reinterpret_cast<const char *>(piece.data()), qsizetype(piece.size()));
-    SaveAndConfirm(path, pieces);
+    // What was received when the user chose the file; bytes arriving while
+    // it is written are not part of it.
+    m_historyWriter.Start(path, history.SharedPieces());
 }
 
 void CTarvikView::OnSaveSend()
@@ -83,6 +99,11 @@ void CTarvikView::SaveAndConfirm(const QString &path, const std::vector<QByteArr
     qint64 size = 0;
     for (const QByteArrayView piece : pieces)
         size += piece.size();
+    ConfirmSaved(path, size);
+}
+
+void CTarvikView::ConfirmSaved(const QString &path, qint64 size)
+{
     ShowStatusText(tr("已保存到 %1（%2 字节）").arg(QDir::toNativeSeparators(path)).arg(size),
                    kStatusHint, kDefaultDuration);
 }

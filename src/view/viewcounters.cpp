@@ -5,7 +5,7 @@
 void CViewCounters::NoteReceived(uint32_t count, bool counting)
 {
     if (counting)
-        m_nRecvCount += int32_t(count);
+        m_nRecvCount += count;
 }
 
 void CViewCounters::BeginWrite(uint32_t count, bool counting)

@@ -10,7 +10,8 @@
 class CViewCounters
 {
 public:
-    int32_t Received() const { return m_nRecvCount; }
+    // 64 bits: a history of days passes 2 GiB.
+    int64_t Received() const { return m_nRecvCount; }
     int32_t Sent() const { return m_nSendCount; }
 
     void NoteReceived(uint32_t count, bool counting);
@@ -26,7 +27,7 @@ public:
     bool TakeFocusAfterWrite();
 
 private:
-    int32_t m_nRecvCount = 0;
+    int64_t m_nRecvCount = 0;
     int32_t m_nSendCount = 0;
     int32_t m_nPendingSendCount = 0; // bytes of the write in progress, when counted
     bool m_bFocusAfterWrite = false;

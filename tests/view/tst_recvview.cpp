@@ -400,6 +400,8 @@ private:
     QString FindText(const QString &text, bool matchCase)
     {
         m_framed->View()->OnViewRequest(kRequestFind, matchCase ? 1 : 0, text);
+        if (!QTest::qWaitFor([this] { return !View()->IsFinding(); }, kPortWaitMs))
+            return QStringLiteral("<still searching>");
         return View()->hasFocus() || View()->HasSelection()
                    ? View()->SelectedText()
                    : SendBox()->textCursor().selectedText();

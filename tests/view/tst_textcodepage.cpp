@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 
 class TestTextCodePage : public CViewTestCase
 {
@@ -120,7 +121,11 @@ private slots:
         PeerSends(history);
         QTRY_COMPARE(RecvBox()->History().Size(), std::size_t(history.size()));
         const QString needle = QStringLiteral("日本語版");
-        QVERIFY(RecvBox()->Find(needle, true) != CRecvView::FindResult::NotFound);
+        QSignalSpy finished(RecvBox(), &CRecvView::FindFinished);
+        RecvBox()->Find(needle, true); // on a thread of its own
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(finished.front().front().value<CRecvView::FindResult>() !=
+                CRecvView::FindResult::NotFound);
         QCOMPARE(RecvBox()->SelectedText(), needle);
     }
 

@@ -9,6 +9,16 @@ class TestViewCounters : public QObject
     Q_OBJECT
 
 private slots:
+    // A long session passes 2 and 4 GiB: the count stays exact.
+    void receivedCountPassesFourGigabytes()
+    {
+        CViewCounters counters;
+        for (int read = 0; read < 3; ++read)
+            counters.NoteReceived(UINT32_MAX, true);
+        counters.NoteReceived(1000, false);
+        QCOMPARE(counters.Received(), 3 * int64_t(UINT32_MAX));
+    }
+
     // After each write, one that started while not counting must add
     // nothing left over from it.
     void writeCountsOnlyWhenCountedThroughoutAndDelivered()
@@ -46,12 +56,12 @@ private slots:
             counters.NoteReceived(count, ticked);
         counters.BeginWrite(6, true);
         counters.EndWrite(true, true);
-        QCOMPARE(counters.Received(), 5);
+        QCOMPARE(counters.Received(), int64_t(5));
         counters.ClearReceived();
-        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(0, 6));
+        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(int64_t(0), 6));
         counters.NoteReceived(2, true);
         counters.ClearSent();
-        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(2, 0));
+        QCOMPARE(std::pair(counters.Received(), counters.Sent()), std::pair(int64_t(2), 0));
     }
 };
 

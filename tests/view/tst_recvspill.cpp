@@ -1,0 +1,470 @@
+// The receive history beyond its memory budget (1 MiB here), fed by a
+// loopback peer: what is shown, saved and found across chunks that moved to
+// the file; a full disk; and the file gone with the history.
+#include "viewsandbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QWheelEvent>
+
+#include <sys/mount.h>
+
+namespace {
+constexpr qsizetype kMiB = 1 << 20;
+constexpr qsizetype kChunk = qsizetype(CRecvHistory::kChunkBytes);
+const QByteArray kNeedle = "NEEDLE-across";
+
+// Lines with GBK text ("中文"), CR LF and lone LF endings; at the chunk
+// boundaries in turn a GBK pair, a CR LF and a searched text cut in two.
+QByteArray StreamWithCutUnits(qsizetype size)
+{
+    QByteArray stream;
+    stream.reserve(size + 64);
+    for (int line = 0; stream.size() < size; ++line)
+        stream += "row " + QByteArray::number(line) + " \xD6\xD0\xCE\xC4 text" +
+                  (line % 3 ? "\r\n" : "\n");
+    stream.truncate(size);
+    for (qsizetype boundary = kChunk; boundary + 16 < size; boundary += kChunk) {
+        switch (boundary / kChunk % 3) {
+        case 0:
+            stream.replace(boundary - 2, 3, "x\xD6\xD0");
+            break;
+        case 1:
+            stream.replace(boundary - 2, 3, "x\r\n");
+            break;
+        default:
+            stream.replace(boundary - 5, kNeedle.size(), kNeedle);
+        }
+    }
+    return stream;
+}
+
+// Descriptors of this process open on a file in `folder`.
+int DescriptorsIn(const QString &folder)
+{
+    int count = 0;
+    QDirIterator fds(QStringLiteral("/proc/self/fd"), QDir::System | QDir::Files);
+    while (fds.hasNext())
+        count += QFileInfo(fds.next()).symLinkTarget().startsWith(folder + u'/') ? 1 : 0;
+    return count;
+}
+
+class CCacheFolder
+{
+public:
+    // With a size, a tmpfs of that size (if this process may mount one).
+    explicit CCacheFolder(const char *tmpfsSize = nullptr)
+    {
+        if (tmpfsSize)
+            m_mounted = ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
+                                (QByteArray("size=") + tmpfsSize).constData()) == 0;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path()));
+    }
+    ~CCacheFolder()
+    {
+        qunsetenv("XDG_CACHE_HOME");
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_mounted; }
+    QString Path() const { return QFileInfo(m_dir.path()).canonicalFilePath(); }
+    bool IsEmpty() const
+    {
+        return QDir(m_dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+} // namespace
+
+class TestRecvSpill : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qputenv("TARVIK_RECV_MEMORY_MB", "1"); }
+
+    // Rows around the start, every chunk boundary and the end are laid out
+    // from bytes read back from the file: together they render as the engine
+    // renders the same bytes, and no row starts inside a cut pair or CR LF.
+    void spilledHistoryShowsEveryRegionAsTheEngine()
+    {
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(20 * kMiB + 777);
+        Receive(stream);
+        const CRecvHistory &history = View()->History();
+        // Chunks are written by a task of the history's own.
+        QTRY_VERIFY(history.SpilledBytes() >= std::size_t(stream.size() - 2 * kChunk));
+        QVERIFY(history.MemoryInUse() < std::size_t(3 * kChunk));
+        QCOMPARE(DescriptorsIn(cache.Path()), 1);
+        QVERIFY(cache.IsEmpty()); // unlinked: a killed process leaves nothing
+        std::vector<qsizetype> regions{0, stream.size()};
+        for (qsizetype boundary = kChunk; boundary < stream.size(); boundary += kChunk)
+            regions.push_back(boundary);
+        for (const qsizetype region : regions) {
+            CheckRowsAround(stream, region);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QVERIFY(history.ArrivalOf(0) > 0);
+        QVERIFY(history.ArrivalOf(std::size_t(stream.size()) - 1) >= history.ArrivalOf(0));
+    }
+
+    void saveWritesTheStreamFromTheFile()
+    {
+        CCacheFolder cache;
+        const QByteArray stream = PseudoRandom(6 * kMiB + 5, 21);
+        Receive(stream);
+        QTRY_VERIFY(View()->History().SpilledBytes() > 0);
+        auto *writer =
+            m_framed->View()->findChild<CHistoryWriter *>(QStringLiteral("historyWriter"));
+        QSignalSpy progress(writer, &CHistoryWriter::Progress);
+        QVERIFY(SaveHistory() == stream); // QCOMPARE would print megabytes
+        QTRY_VERIFY(StatusText().contains(QStringLiteral("history.dat")));
+        QVERIFY(progress.size() >= 2);
+        QCOMPARE(progress.last().at(0).toInt(), 100);
+    }
+
+    // The searched text is cut by a chunk boundary, its first part in the
+    // file; find it in each notation from the start.
+    void findMatchesTextCutByAChunkBoundary_data()
+    {
+        QTest::addColumn<bool>("hex");
+        QTest::newRow("text") << false;
+        QTest::newRow("hex") << true;
+    }
+    void findMatchesTextCutByAChunkBoundary()
+    {
+        QFETCH(bool, hex);
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(4 * kMiB);
+        QVERIFY(stream.indexOf(kNeedle) == 2 * kChunk - 5);
+        Receive(stream);
+        if (hex)
+            Click(ViewId::kHexRecv);
+        View()->setFocus();
+        QTest::keyClick(View(), Qt::Key_Home, Qt::ControlModifier);
+        const QString needle = hex ? HexRendering(kNeedle) : QString::fromLatin1(kNeedle);
+        m_framed->View()->OnViewRequest(kRequestFind, 1, needle);
+        QTRY_VERIFY(!View()->IsFinding());
+        QCOMPARE(View()->SelectedText(), needle);
+    }
+
+    // In UTF-8 the find thread walks characters of up to four bytes: a match
+    // whose first character is cut by a chunk boundary is selected whole.
+    void findInUtf8MatchesACharacterCutByAChunkBoundary()
+    {
+        CCacheFolder cache;
+        const QByteArray line = QStringLiteral("行 \u4E2D\u6587 text\n").toUtf8();
+        QByteArray stream;
+        while (stream.size() < 3 * kChunk)
+            stream += line;
+        const QString needle = QStringLiteral("\u4E2D\u6587\U0001F600-cut");
+        const QByteArray cut = needle.toUtf8();
+        stream.replace(2 * kChunk - 1, cut.size(), cut);
+        Receive(stream);
+        View()->SetCodePage(CodePageId::Utf8);
+        View()->setFocus();
+        QTest::keyClick(View(), Qt::Key_Home, Qt::ControlModifier);
+        m_framed->View()->OnViewRequest(kRequestFind, 1, needle);
+        QTRY_VERIFY(!View()->IsFinding());
+        QCOMPARE(View()->SelectedText(), needle);
+    }
+
+    // The bounds of a read (for the hex rows a read starts) come from the
+    // per-chunk marks, in memory or read back from the file: a read goes on
+    // across a chunk boundary, reads within one millisecond are one, and a
+    // chunk that starts with a new time starts a new read.
+    void readBoundsHoldAcrossChunks_data()
+    {
+        QTest::addColumn<bool>("spilled");
+        QTest::newRow("in memory") << false;
+        QTest::newRow("spilled") << true;
+    }
+    void readBoundsHoldAcrossChunks()
+    {
+        QFETCH(bool, spilled);
+        CCacheFolder cache;
+        const std::size_t c = std::size_t(kChunk);
+        struct Read
+        {
+            std::size_t end;
+            qint64 ms;
+        };
+        const Read reads[] = {
+            {c + 10, 100}, {c + 20, 100}, {2 * c, 200}, {2 * c + 5, 300}, {3 * c + 3, 400}};
+        CRecvHistory history;
+        history.SetSpillFolder(cache.Path());
+        history.SetMemoryBudget(spilled ? 1 : 1u << 30);
+        const QByteArray bytes = PseudoRandom(qsizetype(3 * c + 3), 7);
+        std::size_t from = 0;
+        for (const Read &read : reads) {
+            history.Append(reinterpret_cast<const uint8_t *>(bytes.constData()) + from,
+                           read.end - from, read.ms);
+            from = read.end;
+        }
+        history.IndexNew();
+        if (spilled)
+            QTRY_VERIFY((history.IndexNew(), history.SpilledBytes() == 3 * c));
+        const struct
+        {
+            std::size_t offset, start, end;
+            qint64 ms;
+        } cases[] = {{0, 0, c + 20, 100},
+                     {c - 1, 0, c + 20, 100},
+                     {c + 15, 0, c + 20, 100},
+                     {c + 20, c + 20, 2 * c, 200},
+                     {2 * c - 1, c + 20, 2 * c, 200},
+                     {2 * c, 2 * c, 2 * c + 5, 300},
+                     {2 * c + 5, 2 * c + 5, 3 * c + 3, 400},
+                     {3 * c + 2, 2 * c + 5, 3 * c + 3, 400}};
+        for (const auto &expected : cases) {
+            const std::size_t at = expected.offset;
+            const QString got = QStringLiteral("offset %1: read [%2, %3) at %4")
+                                    .arg(at)
+                                    .arg(history.ReadStartOf(at))
+                                    .arg(history.ReadEndOf(at))
+                                    .arg(history.ArrivalOf(at));
+            const QString want = QStringLiteral("offset %1: read [%2, %3) at %4")
+                                     .arg(at)
+                                     .arg(expected.start)
+                                     .arg(expected.end)
+                                     .arg(expected.ms);
+            QCOMPARE(got, want);
+        }
+    }
+
+    // A search given up before its result came reports nothing; the next
+    // one selects its match. Clear gives it up too.
+    void findIsCancelledByEscapeAndANewSearch_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("escape") << true;
+        QTest::newRow("new search") << false;
+    }
+    void findIsCancelledByEscapeAndANewSearch()
+    {
+        QFETCH(bool, escape);
+        CCacheFolder cache;
+        Receive(StreamWithCutUnits(4 * kMiB));
+        View()->setFocus();
+        const MessageBoxWatcher watcher;
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+        QVERIFY(View()->IsFinding());
+        if (escape) {
+            QTest::keyClick(View(), Qt::Key_Escape);
+            QVERIFY(!View()->IsFinding());
+        }
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QString::fromLatin1(kNeedle));
+        QTRY_VERIFY(!View()->IsFinding());
+        QCOMPARE(View()->SelectedText(), QString::fromLatin1(kNeedle));
+        QVERIFY(watcher.Texts().isEmpty()); // no "not found" from the first
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+        Click(ViewId::kClearRecv);
+        QVERIFY(!View()->IsFinding());
+    }
+
+    // With "keep the last 2 MB" in the user's settings: the counter counts
+    // every byte, the view keeps the end of the stream in whole chunks,
+    // renders it from its new first byte, and says what it dropped.
+    void keepLimitDropsTheOldestChunks_data()
+    {
+        QTest::addColumn<bool>("spilled");
+        QTest::newRow("in memory") << false;
+        QTest::newRow("spilled") << true;
+    }
+    void keepLimitDropsTheOldestChunks()
+    {
+        QFETCH(bool, spilled);
+        CCacheFolder cache;
+        if (!spilled)
+            qputenv("TARVIK_RECV_MEMORY_MB", "64");
+        CRegManage().WriteDword(QStringLiteral("KeepRecentMB"), 2);
+        const QByteArray stream =
+            QByteArray(kChunk - 1, 'a') + "\xD6" + StreamWithCutUnits(7 * kMiB + 999);
+        OpenAgainstPeer();
+        qputenv("TARVIK_RECV_MEMORY_MB", "1");
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(stream);
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
+                                  QString::number(stream.size()), kPortWaitMs);
+        const CRecvHistory &history = View()->History();
+        QTRY_VERIFY(history.Size() <= std::size_t(3 * kChunk));
+        QCOMPARE(history.Size() + history.DroppedBytes(), std::size_t(stream.size()));
+        QCOMPARE(history.DroppedBytes() % std::size_t(kChunk), std::size_t(0));
+        const QByteArray kept = stream.mid(qsizetype(history.DroppedBytes()));
+        QVERIFY(View()->WholeText() == AsciiRendering(kept));
+        for (const qsizetype region : {qsizetype(0), kChunk, kChunk + 5000, kept.size()})
+            CheckRowsAround(kept, region);
+        QVERIFY(SaveHistory() == kept);
+        View()->verticalScrollBar()->setValue(0);
+        QVERIFY(View()->DroppedNotice().contains(
+            QString::number(double(history.DroppedBytes()) / kMiB, 'f', 1)));
+        View()->viewport()->repaint();
+        QCOMPARE(View()->VisibleRows().front().start, std::size_t(0));
+    }
+
+    // A full disk: one message, the counters and the history exact, the
+    // newest bytes in sight; the bytes kept in memory are still saved.
+    void fullDiskStopsSpillingWithOneMessage()
+    {
+        CCacheFolder cache("3m");
+        if (!cache.Mounted())
+            QSKIP("mounting a tmpfs needs CAP_SYS_ADMIN (run the test as root)");
+        Start();
+        QSignalSpy failures(View(), &CRecvView::SpillFailed);
+        const QByteArray stream = PseudoRandom(9 * kMiB, 31);
+        Receive(stream);
+        QTRY_VERIFY(StatusText().contains(cache.Path()));
+        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(failures.size(), 1);
+        const CRecvHistory &history = View()->History();
+        QVERIFY(history.SpilledBytes() > 0 && history.SpilledBytes() < std::size_t(3 * kMiB));
+        QCOMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(stream.size()));
+        View()->viewport()->repaint();
+        QCOMPARE(View()->VisibleRows().back().end, std::size_t(stream.size()));
+        QVERIFY(SaveHistory() == stream);
+        QVERIFY(m_framed->View()->HasPort());
+    }
+
+    // Clearing and closing the window let go of the file at once.
+    void clearAndCloseReleaseTheFile()
+    {
+        CCacheFolder cache;
+        Receive(PseudoRandom(3 * kMiB, 41));
+        QTRY_VERIFY(View()->History().SpilledBytes() > 0);
+        QCOMPARE(DescriptorsIn(cache.Path()), 1);
+        Click(ViewId::kClearRecv);
+        QCOMPARE(DescriptorsIn(cache.Path()), 0);
+        PeerSends(PseudoRandom(3 * kMiB, 42));
+        QTRY_VERIFY_WITH_TIMEOUT(DescriptorsIn(cache.Path()) == 1, kPortWaitMs);
+        m_framed.reset();
+        QCOMPARE(DescriptorsIn(cache.Path()), 0);
+    }
+
+    // With the bar scaled (its limit lowered to 1000 values for a history
+    // of megabytes): its ends show the ends, the wheel moves by rows.
+    void scaledScrollBarReachesBothEndsAndTheWheelMovesByRows()
+    {
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(5 * kMiB);
+        Receive(stream);
+        View()->SetScrollBarLimit(1000);
+        QScrollBar *bar = View()->verticalScrollBar();
+        QCOMPARE(bar->maximum(), 1000);
+        bar->setValue(0);
+        QCOMPARE(View()->VisibleRows().front().start, std::size_t(0));
+        bar->setValue(bar->maximum());
+        View()->viewport()->repaint();
+        QCOMPARE(View()->VisibleRows().back().end, std::size_t(stream.size()));
+        bar->setValue(bar->maximum() / 2);
+        View()->viewport()->repaint();
+        const std::vector<CRecvView::Row> before = View()->VisibleRows();
+        QVERIFY(before.front().start > 2 * std::size_t(kMiB));
+        WheelOnView(-120);
+        QCOMPARE(View()->VisibleRows().front().start, before[3].start);
+        WheelOnView(120);
+        QCOMPARE(View()->VisibleRows().front().start, before.front().start);
+    }
+
+    // Copying more than 16 MiB asks first; "No" leaves the clipboard.
+    void copyOfALargeSelectionAsksFirst_data()
+    {
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("at the limit") << 16 * kMiB << int(QMessageBox::No) << false << true;
+        QTest::newRow("above, no") << 16 * kMiB + 1 << int(QMessageBox::No) << true << false;
+        QTest::newRow("above, yes") << 16 * kMiB + 1 << int(QMessageBox::Yes) << true << true;
+    }
+    void copyOfALargeSelectionAsksFirst()
+    {
+        QFETCH(qsizetype, size);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, copied);
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(size);
+        Receive(stream);
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        View()->setFocus();
+        View()->SelectAll();
+        const MessageBoxWatcher watcher{QMessageBox::StandardButton(answer)};
+        QTest::keyClick(View(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(watcher.Texts().size(), asked ? 1 : 0);
+        const QString clipboard = QApplication::clipboard()->text();
+        QCOMPARE(clipboard == QStringLiteral("before"), !copied);
+        if (copied)
+            QVERIFY(clipboard == AsciiRendering(stream));
+    }
+
+private:
+    CRecvView *View() const { return m_framed->RecvBox(); }
+    void WheelOnView(int delta)
+    {
+        const QPointF at(5, 5);
+        QWheelEvent wheel(at, View()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(View()->viewport(), &wheel);
+        View()->viewport()->repaint();
+    }
+    void Receive(const QByteArray &stream)
+    {
+        OpenAgainstPeer();
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(stream);
+        QTRY_COMPARE_WITH_TIMEOUT(View()->History().Size(), std::size_t(stream.size()),
+                                  kPortWaitMs);
+        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(stream.size()));
+    }
+    // The rows in sight just above `region` render together as the engine
+    // renders their bytes, each ends after every LF, and none starts inside
+    // a pair or CR LF cut by a chunk boundary.
+    void CheckRowsAround(const QByteArray &stream, qsizetype region)
+    {
+        const std::vector<CRecvView::Row> rows = RowsAround(region);
+        QVERIFY(rows.size() > 3);
+        QString joined;
+        for (const CRecvView::Row &row : rows) {
+            joined += View()->TextOf(row.start, row.end);
+            const QByteArray bytes =
+                stream.mid(qsizetype(row.start), qsizetype(row.end - row.start));
+            QVERIFY(!bytes.left(bytes.size() - 1).contains('\n')); // a row ends after each LF
+            if (region % kChunk == 0 && region > 0 && region / kChunk % 3 < 2)
+                QVERIFY(row.start != std::size_t(region));
+        }
+        const qsizetype from = qsizetype(rows.front().start);
+        const QString expected =
+            AsciiRendering(stream.mid(from, qsizetype(rows.back().end) - from));
+        QVERIFY2(joined == expected, qPrintable(QStringLiteral("region %1").arg(region)));
+    }
+    // The rows in sight with the top moved just above `offset`.
+    std::vector<CRecvView::Row> RowsAround(qsizetype offset)
+    {
+        View()->verticalScrollBar()->setValue(int(std::max<qsizetype>(0, offset - 100)));
+        View()->viewport()->repaint();
+        return View()->VisibleRows();
+    }
+    QByteArray SaveHistory()
+    {
+        const QString saved = m_sandbox->Path(QStringLiteral("history.dat"));
+        m_framed->View()->SetSaveFileChooser([saved](const QString &) { return saved; });
+        QFile::remove(saved);
+        Click(ViewId::kSaveRecv);
+        // Written by a thread, under its own name until complete.
+        if (!QTest::qWaitFor([&] { return QFile::exists(saved); }, kPortWaitMs))
+            return "<not saved>";
+        return FileBytes(saved);
+    }
+};
+
+QTEST_MAIN(TestRecvSpill)
+#include "tst_recvspill.moc"
