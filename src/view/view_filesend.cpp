@@ -182,7 +182,7 @@ void CTarvikView::StartFileSending()
                                  uint32_t(std::max(*interval, 0))))
         return; // the port has traced why
     m_fileSend.Started();
-    m_extras.LogTransfer(tr("开始发送文件 %1（%2 遍）").arg(m_fileSend.SelectedFile()).arg(count));
+    m_extras.LogTransfer(tr("开始发送文件 %1（%2 遍）").arg(m_fileSend.SelectedFile()).arg(*count));
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
