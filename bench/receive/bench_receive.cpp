@@ -175,12 +175,18 @@ bool HasMark(const Case &c, std::size_t at, std::size_t count)
            kFindMarkAt < at + count;
 }
 
-// The mark over the bytes that start at stream offset `at`.
-void PutMark(std::vector<uint8_t> &bytes, std::size_t at)
+// The stream's `count` bytes at offset `at`, taken from `plain` (the period's
+// bytes there): `plain` itself, or a copy in `scratch` with the mark put over it.
+const uint8_t *StreamBytes(const Case &c, std::size_t at, const uint8_t *plain, std::size_t count,
+                           std::vector<uint8_t> &scratch)
 {
+    if (!HasMark(c, at, count))
+        return plain;
+    scratch.assign(plain, plain + count);
     for (std::size_t i = 0; i < std::size_t(kFindMark.size()); ++i)
-        if (kFindMarkAt + i >= at && kFindMarkAt + i - at < bytes.size())
-            bytes[kFindMarkAt + i - at] = uint8_t(kFindMark[qsizetype(i)]);
+        if (kFindMarkAt + i >= at && kFindMarkAt + i - at < count)
+            scratch[kFindMarkAt + i - at] = uint8_t(kFindMark[qsizetype(i)]);
+    return scratch.data();
 }
 
 // Writes the whole stream; the clock starts with the first byte.
@@ -191,14 +197,8 @@ void WriteStream(int fd, const Case &c, QElapsedTimer &clock, std::atomic<qint64
     for (std::size_t at = 0; at < c.Bytes();) {
         const std::size_t offset = at % period.size();
         const std::size_t count = std::min({kChunk, period.size() - offset, c.Bytes() - at});
-        const uint8_t *bytes = period.data() + offset;
         std::vector<uint8_t> marked;
-        if (HasMark(c, at, count)) {
-            marked.assign(bytes, bytes + count);
-            PutMark(marked, at);
-            bytes = marked.data();
-        }
-        if (!WriteAll(fd, bytes, count))
+        if (!WriteAll(fd, StreamBytes(c, at, period.data() + offset, count, marked), count))
             return;
         at += count;
     }
@@ -214,13 +214,9 @@ public:
         while (m_equal && !piece.empty()) {
             const std::size_t offset = m_at % m_period.size();
             const std::size_t count = std::min(piece.size(), m_period.size() - offset);
-            const uint8_t *expected = m_period.data() + offset;
             std::vector<uint8_t> marked;
-            if (HasMark(m_case, m_at, count)) {
-                marked.assign(expected, expected + count);
-                PutMark(marked, m_at);
-                expected = marked.data();
-            }
+            const uint8_t *expected =
+                StreamBytes(m_case, m_at, m_period.data() + offset, count, marked);
             m_equal = std::memcmp(piece.data(), expected, count) == 0;
             piece = piece.subspan(count);
             m_at += count;
