@@ -67,9 +67,12 @@ std::optional<IniEntries> LoadEntries(const fs::path &path, IniStatus *status)
     return ParseIniText(*bytes);
 }
 
-bool StoreEntries(const fs::path &path, const IniEntries &entries, IniStatus *status)
+// A lock that could not be taken fails the save like a full disk: replacing
+// the file without it could drop another writer's change.
+bool StoreEntries(const CReplaceLock &lock, const fs::path &path, const IniEntries &entries,
+                  IniStatus *status)
 {
-    const bool stored = ReplaceFileAtomically(path, FormatIniText(entries));
+    const bool stored = lock.Held() && ReplaceFileAtomically(path, FormatIniText(entries));
     SetStatus(status, stored ? IniStatus::Ok : IniStatus::WriteFailed);
     return stored;
 }
@@ -108,7 +111,7 @@ bool EditIniFile(const fs::path &file, IniMissingFile missing, IniStatus *status
     std::optional<IniEntries> entries = LoadForEdit(path, missing, status);
     if (!entries || !edit(*entries))
         return false;
-    return StoreEntries(path, *entries, status);
+    return StoreEntries(lock, path, *entries, status);
 }
 
 IniEntries::iterator FindKey(IniEntries &entries, std::string_view section, std::string_view key)
@@ -334,7 +337,7 @@ bool CreateIniFile(const fs::path &file, IniStatus *status)
 {
     const fs::path path = ResolveIniPath(file);
     const CReplaceLock lock(path);
-    return StoreEntries(path, {}, status);
+    return StoreEntries(lock, path, {}, status);
 }
 
 bool SortIniFile(const fs::path &file, bool ascending, IniStatus *status)

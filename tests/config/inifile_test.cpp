@@ -1,4 +1,5 @@
 // The INI engine on real files in a private temporary folder.
+#include "config/atomicfile.h"
 #include "config/inifile-private.h"
 #include "config/inifile.h"
 #include "support/bytes_diff.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -228,6 +230,43 @@ TEST_F(IniFileTest, WritersInSeveralProcessesLoseNoValue)
             lost += ReadIniValue(file, "A", std::to_string(w) + "." + std::to_string(k)) != "v";
     }
     EXPECT_EQ(lost, 0);
+}
+
+// A writer that cannot take the file's lock (its name is taken by a folder
+// here) must neither replace the file nor keep quiet about it.
+TEST_F(IniFileTest, WriterWithoutTheLockSavesNothing)
+{
+    const std::function<bool(IniStatus *)> writers[] = {
+        [&](IniStatus *s) { return WriteIniValue(file, "A", "k", "2", s); },
+        [&](IniStatus *s) {
+            return WriteIniSection(file, "A", "", {{{"k", "2"}}}, IniMissingFile::Create, s);
+        },
+        [&](IniStatus *s) { return SetIniSectionComment(file, "A", "# c", s); },
+        [&](IniStatus *s) { return DeleteIniKey(file, "A", "k", s); },
+        [&](IniStatus *s) { return SortIniFile(file, false, s); },
+        [&](IniStatus *s) { return CreateIniFile(file, s); },
+    };
+    const std::string before = "[B]\r\n[A]\r\nk=1\r\n";
+    WriteBytes(file, before);
+    fs::create_directory(dir / ".rvcfg.ini.lock");
+    for (std::size_t i = 0; i < std::size(writers); ++i) {
+        SCOPED_TRACE(i);
+        IniStatus status = IniStatus::Ok;
+        EXPECT_FALSE(writers[i](&status));
+        EXPECT_EQ(status, IniStatus::WriteFailed);
+        EXPECT_TRUE(SameBytes(before, ReadBytes(file)));
+    }
+}
+
+// A holder that keeps the lock past a writer's patience sends the writer
+// away without it, instead of holding it up for good.
+TEST_F(IniFileTest, LockWaitEndsWhileAnotherHolds)
+{
+    std::optional<CReplaceLock> holder(std::in_place, file);
+    ASSERT_TRUE(holder->Held());
+    EXPECT_FALSE(CReplaceLock(file, std::chrono::milliseconds(20)).Held());
+    holder.reset();
+    EXPECT_TRUE(CReplaceLock(file, std::chrono::milliseconds(0)).Held());
 }
 
 // A file size limit makes the write of the new contents fail, for root too.
