@@ -49,6 +49,20 @@ auto Sort(bool ascending)
     return [=](const fs::path &f) { return SortIniFile(f, ascending); };
 }
 
+// Every change of an existing file, each reporting its status.
+std::vector<std::function<bool(IniStatus *)>> Changes(const fs::path &f, IniMissingFile missing)
+{
+    return {
+        [=](IniStatus *s) { return WriteIniValue(f, "A", "k", "2", s); },
+        [=](IniStatus *s) {
+            return WriteIniSection(f, "A", "", {{{"k", "2"}}}, missing, s);
+        },
+        [=](IniStatus *s) { return SetIniSectionComment(f, "A", "# c", s); },
+        [=](IniStatus *s) { return DeleteIniKey(f, "A", "k", s); },
+        [=](IniStatus *s) { return SortIniFile(f, false, s); },
+    };
+}
+
 TEST_F(IniFileTest, RewritesAreByteExact)
 {
     const std::string mixed = "k=0\r\n[B]\r\nb=1\r\n# about a\r\na=2\r\n[C]\r\nz=3\r\n"
@@ -128,11 +142,11 @@ TEST_F(IniFileTest, MissingFileChangesNothing)
     IniStatus status = IniStatus::Ok;
     EXPECT_EQ(ReadIniValue(file, "A", "k", &status), "");
     EXPECT_EQ(status, IniStatus::FileUnreadable);
-    EXPECT_FALSE(WriteIniValue(file, "A", "k", "v", &status));
-    EXPECT_EQ(status, IniStatus::FileUnreadable);
-    EXPECT_FALSE(SetIniSectionComment(file, "A", "# c"));
-    EXPECT_FALSE(DeleteIniKey(file, "A", "k"));
-    EXPECT_FALSE(SortIniFile(file, true));
+    for (const auto &change : Changes(file, IniMissingFile::Fail)) {
+        status = IniStatus::Ok;
+        EXPECT_FALSE(change(&status));
+        EXPECT_EQ(status, IniStatus::FileUnreadable);
+    }
     EXPECT_FALSE(fs::exists(file));
     EXPECT_FALSE(CreateIniFile(dir / "no-such-folder" / "rvcfg.ini"));
 }
@@ -236,23 +250,15 @@ TEST_F(IniFileTest, WritersInSeveralProcessesLoseNoValue)
 // here) must neither replace the file nor keep quiet about it.
 TEST_F(IniFileTest, WriterWithoutTheLockSavesNothing)
 {
-    const std::function<bool(IniStatus *)> writers[] = {
-        [&](IniStatus *s) { return WriteIniValue(file, "A", "k", "2", s); },
-        [&](IniStatus *s) {
-            return WriteIniSection(file, "A", "", {{{"k", "2"}}}, IniMissingFile::Create, s);
-        },
-        [&](IniStatus *s) { return SetIniSectionComment(file, "A", "# c", s); },
-        [&](IniStatus *s) { return DeleteIniKey(file, "A", "k", s); },
-        [&](IniStatus *s) { return SortIniFile(file, false, s); },
-        [&](IniStatus *s) { return CreateIniFile(file, s); },
-    };
+    auto changes = Changes(file, IniMissingFile::Create);
+    changes.push_back([&](IniStatus *s) { return CreateIniFile(file, s); });
     const std::string before = "[B]\r\n[A]\r\nk=1\r\n";
     WriteBytes(file, before);
     fs::create_directory(dir / ".rvcfg.ini.lock");
-    for (std::size_t i = 0; i < std::size(writers); ++i) {
+    for (std::size_t i = 0; i < changes.size(); ++i) {
         SCOPED_TRACE(i);
         IniStatus status = IniStatus::Ok;
-        EXPECT_FALSE(writers[i](&status));
+        EXPECT_FALSE(changes[i](&status));
         EXPECT_EQ(status, IniStatus::WriteFailed);
         EXPECT_TRUE(SameBytes(before, ReadBytes(file)));
     }
