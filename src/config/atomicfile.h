@@ -2,6 +2,7 @@
 // contents, never a mixture or a truncated file.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string_view>
 
@@ -16,18 +17,25 @@ bool ReplaceFileAtomically(const std::filesystem::path &target, std::string_view
 
 // Writers of one file in several processes (two instances of the program,
 // the command line) must take turns at read, change and replace, or the
-// later replacement drops what the earlier one stored. While an object of
-// this class lives it holds an exclusive advisory lock on a lock file beside
-// `target` (".<name>.lock", made when needed and left in place); it waits
-// for a holder in another process. Where no lock file can be made (a
-// read-only folder) it holds nothing: no save can succeed there either.
+// later replacement drops what the earlier one stored. An object of this
+// class takes an exclusive advisory lock on a lock file beside `target`
+// (".<name>.lock", made when needed and left in place) and keeps it while it
+// lives. It waits at most `patience` for another holder to let go; when that
+// holder keeps it longer, or the lock file cannot be made or opened, Held()
+// is false and the writer must not replace the file.
 class CReplaceLock
 {
 public:
-    explicit CReplaceLock(const std::filesystem::path &target);
+    // Far longer than any save takes; a holder still there after it is stuck.
+    static constexpr std::chrono::milliseconds kPatience{10000};
+
+    explicit CReplaceLock(const std::filesystem::path &target,
+                          std::chrono::milliseconds patience = kPatience);
     CReplaceLock(const CReplaceLock &) = delete;
     CReplaceLock &operator=(const CReplaceLock &) = delete;
     ~CReplaceLock();
+
+    bool Held() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;

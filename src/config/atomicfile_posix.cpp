@@ -122,6 +122,21 @@ void SyncFolder(const fs::path &folder)
     }
 }
 
+// Tries again and again instead of blocking in flock, so that a holder that
+// never lets go (a stopped process) costs one failed save, not a window that
+// hangs for good.
+bool LockWithin(int fd, std::chrono::milliseconds patience)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() >= deadline)
+            return false;
+        ::usleep(2000);
+    }
+    return true;
+}
+
 } // namespace
 
 bool ReplaceFileAtomically(const fs::path &target, std::string_view bytes)
@@ -144,19 +159,15 @@ bool ReplaceFileAtomically(const fs::path &target, std::string_view bytes)
     return true;
 }
 
-CReplaceLock::CReplaceLock(const fs::path &target)
+CReplaceLock::CReplaceLock(const fs::path &target, std::chrono::milliseconds patience)
 {
     const fs::path file = ResolveTarget(target);
     const fs::path lock = file.parent_path() / ("." + file.filename().string() + ".lock");
-    m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (m_fd < 0)
-        return;
-    while (::flock(m_fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            ::close(m_fd);
-            m_fd = -1;
-            return;
-        }
+    // flock needs no write access, so a lock file another user made serves too.
+    m_fd = ::open(lock.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (m_fd >= 0 && !LockWithin(m_fd, patience)) {
+        ::close(m_fd);
+        m_fd = -1;
     }
 }
 

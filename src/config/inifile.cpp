@@ -67,23 +67,51 @@ std::optional<IniEntries> LoadEntries(const fs::path &path, IniStatus *status)
     return ParseIniText(*bytes);
 }
 
-bool StoreEntries(const fs::path &path, const IniEntries &entries, IniStatus *status)
+// A lock that could not be taken fails the save like a full disk: replacing
+// the file without it could drop another writer's change.
+bool StoreEntries(const CReplaceLock &lock, const fs::path &path, const IniEntries &entries,
+                  IniStatus *status)
 {
-    const bool stored = ReplaceFileAtomically(path, FormatIniText(entries));
+    const bool stored = lock.Held() && ReplaceFileAtomically(path, FormatIniText(entries));
     SetStatus(status, stored ? IniStatus::Ok : IniStatus::WriteFailed);
     return stored;
 }
 
-// Reads the file, lets `edit` change its entries and stores them. An edit
-// that returns false has set the status; the file is then left as it was.
-template <typename Edit> bool EditIniFile(const fs::path &file, IniStatus *status, Edit &&edit)
+// Only a file that is not there at all may be started afresh: one that
+// exists but cannot be read holds settings an empty file would lose.
+bool IsMissing(const fs::path &path, IniStatus status)
+{
+    std::error_code error;
+    return status == IniStatus::FileUnreadable && !fs::exists(path, error) && !error;
+}
+
+// The entries a change starts from: the file's, or an empty list for a missing
+// file where `missing` allows it.
+std::optional<IniEntries> LoadForEdit(const fs::path &path, IniMissingFile missing,
+                                      IniStatus *status)
+{
+    IniStatus loaded = IniStatus::Ok;
+    std::optional<IniEntries> entries = LoadEntries(path, &loaded);
+    if (!entries && missing == IniMissingFile::Create && IsMissing(path, loaded))
+        entries.emplace();
+    if (!entries)
+        SetStatus(status, loaded);
+    return entries;
+}
+
+// Reads the file, lets `edit` change its entries and stores them, all under
+// the file's lock: a read before it could undo another writer's save. An
+// edit that returns false has set the status; the file is then left as it
+// was.
+template <typename Edit>
+bool EditIniFile(const fs::path &file, IniMissingFile missing, IniStatus *status, Edit &&edit)
 {
     const fs::path path = ResolveIniPath(file);
-    const CReplaceLock lock(path); // read again under the lock: another writer may just have saved
-    std::optional<IniEntries> entries = LoadEntries(path, status);
+    const CReplaceLock lock(path);
+    std::optional<IniEntries> entries = LoadForEdit(path, missing, status);
     if (!entries || !edit(*entries))
         return false;
-    return StoreEntries(path, *entries, status);
+    return StoreEntries(lock, path, *entries, status);
 }
 
 IniEntries::iterator FindKey(IniEntries &entries, std::string_view section, std::string_view key)
@@ -128,14 +156,6 @@ bool IsStorableKeyValue(std::string_view section, std::string_view key, std::str
 bool IsStorableComment(std::string_view comment)
 {
     return ParseIniText(comment).empty();
-}
-
-// Only a file that is not there at all may be started afresh: one that
-// exists but cannot be read holds settings an empty file would lose.
-bool IsMissing(const fs::path &path, IniStatus status)
-{
-    std::error_code error;
-    return status == IniStatus::FileUnreadable && !fs::exists(path, error) && !error;
 }
 
 // A value as the next read of its line gives it: the reader drops spaces and
@@ -264,7 +284,7 @@ bool WriteIniValue(const fs::path &file, std::string_view section, std::string_v
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
-    return EditIniFile(file, status, [&](IniEntries &entries) {
+    return EditIniFile(file, IniMissingFile::Fail, status, [&](IniEntries &entries) {
         SetKeyValue(entries, section, key, value);
         return true;
     });
@@ -280,20 +300,11 @@ bool WriteIniSection(const fs::path &file, std::string_view section, std::string
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
-    const fs::path path = ResolveIniPath(file);
-    const CReplaceLock lock(path);
-    IniStatus loaded = IniStatus::Ok;
-    std::optional<IniEntries> entries = LoadEntries(path, &loaded);
-    if (!entries && missing == IniMissingFile::Create && IsMissing(path, loaded))
-        entries.emplace();
-    if (!entries) {
-        SetStatus(status, loaded);
-        return false;
-    }
-    for (const IniKeyValue &kv : values)
-        SetKeyValue(*entries, section, kv.key, AsReadBack(kv.value));
-    return SetHeaderComment(*entries, section, comment, status) &&
-           StoreEntries(path, *entries, status);
+    return EditIniFile(file, missing, status, [&](IniEntries &entries) {
+        for (const IniKeyValue &kv : values)
+            SetKeyValue(entries, section, kv.key, AsReadBack(kv.value));
+        return SetHeaderComment(entries, section, comment, status);
+    });
 }
 
 bool SetIniSectionComment(const fs::path &file, std::string_view section, std::string_view comment,
@@ -303,7 +314,7 @@ bool SetIniSectionComment(const fs::path &file, std::string_view section, std::s
         SetStatus(status, IniStatus::InvalidArgument);
         return false;
     }
-    return EditIniFile(file, status, [&](IniEntries &entries) {
+    return EditIniFile(file, IniMissingFile::Fail, status, [&](IniEntries &entries) {
         return SetHeaderComment(entries, section, comment, status);
     });
 }
@@ -311,7 +322,7 @@ bool SetIniSectionComment(const fs::path &file, std::string_view section, std::s
 bool DeleteIniKey(const fs::path &file, std::string_view section, std::string_view key,
                   IniStatus *status)
 {
-    return EditIniFile(file, status, [&](IniEntries &entries) {
+    return EditIniFile(file, IniMissingFile::Fail, status, [&](IniEntries &entries) {
         auto match = FindKey(entries, section, key);
         if (match == entries.end()) {
             SetStatus(status, IniStatus::NotFound);
@@ -326,12 +337,12 @@ bool CreateIniFile(const fs::path &file, IniStatus *status)
 {
     const fs::path path = ResolveIniPath(file);
     const CReplaceLock lock(path);
-    return StoreEntries(path, {}, status);
+    return StoreEntries(lock, path, {}, status);
 }
 
 bool SortIniFile(const fs::path &file, bool ascending, IniStatus *status)
 {
-    return EditIniFile(file, status, [&](IniEntries &entries) {
+    return EditIniFile(file, IniMissingFile::Fail, status, [&](IniEntries &entries) {
         entries = SortEntries(entries, ascending);
         return true;
     });

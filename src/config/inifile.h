@@ -31,7 +31,8 @@
 //
 // Every change holds the file's CReplaceLock (atomicfile.h) from its read to
 // the replacement, so writers in several processes never lose each other's
-// changes. Window thread only: the base folder is global.
+// changes; a change that cannot take the lock fails with WriteFailed.
+// Window thread only: the base folder is global.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +48,7 @@ enum class IniStatus
     FileTooLarge,    // larger than kIniMaxFileSize; left untouched
     NotFound,        // the section or key does not exist
     InvalidArgument, // the text would not read back as given (see WriteIniValue)
-    WriteFailed,     // the new contents could not be stored; the old file stays
+    WriteFailed,     // the new contents or the lock could not be had; the old file stays
 };
 
 // Larger files are refused rather than read into memory: a configuration

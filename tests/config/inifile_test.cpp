@@ -1,4 +1,5 @@
 // The INI engine on real files in a private temporary folder.
+#include "config/atomicfile.h"
 #include "config/inifile-private.h"
 #include "config/inifile.h"
 #include "support/bytes_diff.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +47,20 @@ auto Comment(std::string section, std::string comment)
 auto Sort(bool ascending)
 {
     return [=](const fs::path &f) { return SortIniFile(f, ascending); };
+}
+
+// Every change of an existing file, each reporting its status.
+std::vector<std::function<bool(IniStatus *)>> Changes(const fs::path &f, IniMissingFile missing)
+{
+    return {
+        [=](IniStatus *s) { return WriteIniValue(f, "A", "k", "2", s); },
+        [=](IniStatus *s) {
+            return WriteIniSection(f, "A", "", {{{"k", "2"}}}, missing, s);
+        },
+        [=](IniStatus *s) { return SetIniSectionComment(f, "A", "# c", s); },
+        [=](IniStatus *s) { return DeleteIniKey(f, "A", "k", s); },
+        [=](IniStatus *s) { return SortIniFile(f, false, s); },
+    };
 }
 
 TEST_F(IniFileTest, RewritesAreByteExact)
@@ -126,11 +142,11 @@ TEST_F(IniFileTest, MissingFileChangesNothing)
     IniStatus status = IniStatus::Ok;
     EXPECT_EQ(ReadIniValue(file, "A", "k", &status), "");
     EXPECT_EQ(status, IniStatus::FileUnreadable);
-    EXPECT_FALSE(WriteIniValue(file, "A", "k", "v", &status));
-    EXPECT_EQ(status, IniStatus::FileUnreadable);
-    EXPECT_FALSE(SetIniSectionComment(file, "A", "# c"));
-    EXPECT_FALSE(DeleteIniKey(file, "A", "k"));
-    EXPECT_FALSE(SortIniFile(file, true));
+    for (const auto &change : Changes(file, IniMissingFile::Fail)) {
+        status = IniStatus::Ok;
+        EXPECT_FALSE(change(&status));
+        EXPECT_EQ(status, IniStatus::FileUnreadable);
+    }
     EXPECT_FALSE(fs::exists(file));
     EXPECT_FALSE(CreateIniFile(dir / "no-such-folder" / "rvcfg.ini"));
 }
@@ -228,6 +244,35 @@ TEST_F(IniFileTest, WritersInSeveralProcessesLoseNoValue)
             lost += ReadIniValue(file, "A", std::to_string(w) + "." + std::to_string(k)) != "v";
     }
     EXPECT_EQ(lost, 0);
+}
+
+// A writer that cannot take the file's lock (its name is taken by a folder
+// here) must neither replace the file nor keep quiet about it.
+TEST_F(IniFileTest, WriterWithoutTheLockSavesNothing)
+{
+    auto changes = Changes(file, IniMissingFile::Create);
+    changes.push_back([&](IniStatus *s) { return CreateIniFile(file, s); });
+    const std::string before = "[B]\r\n[A]\r\nk=1\r\n";
+    WriteBytes(file, before);
+    fs::create_directory(dir / ".rvcfg.ini.lock");
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(i);
+        IniStatus status = IniStatus::Ok;
+        EXPECT_FALSE(changes[i](&status));
+        EXPECT_EQ(status, IniStatus::WriteFailed);
+        EXPECT_TRUE(SameBytes(before, ReadBytes(file)));
+    }
+}
+
+// A holder that keeps the lock past a writer's patience sends the writer
+// away without it, instead of holding it up for good.
+TEST_F(IniFileTest, LockWaitEndsWhileAnotherHolds)
+{
+    std::optional<CReplaceLock> holder(std::in_place, file);
+    ASSERT_TRUE(holder->Held());
+    EXPECT_FALSE(CReplaceLock(file, std::chrono::milliseconds(20)).Held());
+    holder.reset();
+    EXPECT_TRUE(CReplaceLock(file, std::chrono::milliseconds(0)).Held());
 }
 
 // A file size limit makes the write of the new contents fail, for root too.

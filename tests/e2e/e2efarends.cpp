@@ -1,7 +1,6 @@
-// The far ends of the five port kinds: a loopback TCP peer and the printer
-// simulator (network), a pseudo-terminal (serial), a FIFO (parallel), a
-// private CUPS queue (printer driver) and the fake USB printer device with the
-// real USB port class (USB).
+// The far ends of the five port kinds: a loopback TCP peer (network), a
+// pseudo-terminal (serial), a FIFO (parallel), a private CUPS queue (printer
+// driver) and the fake USB printer device with the real USB port class (USB).
 #include "e2efixture.h"
 
 #include "fakeusbdevice.h"

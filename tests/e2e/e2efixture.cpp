@@ -31,10 +31,9 @@ void TypeIntoBox(QWidget *box, const QString &text)
 void CE2eWindow::Open()
 {
     const std::filesystem::path ini = m_sandbox.IniPath().toStdString();
-    QVERIFY(WriteIniValue(ini, "UserCmds", "CmdCnt", "1") ||
-            (CreateIniFile(ini) && WriteIniValue(ini, "UserCmds", "CmdCnt", "1")));
-    QVERIFY(WriteIniValue(ini, "UserCmds", "CmdName1", E2e::kCommandName));
-    QVERIFY(WriteIniValue(ini, "UserCmds", "CmdValue1", E2e::kCommandValue));
+    const IniKeyValue command[] = {
+        {"CmdCnt", "1"}, {"CmdName1", E2e::kCommandName}, {"CmdValue1", E2e::kCommandValue}};
+    QVERIFY(WriteIniSection(ini, "UserCmds", "", command, IniMissingFile::Create));
     m_framed = std::make_unique<CFramedView>(m_farEnd.Factory(), m_farEnd.Providers());
     QVERIFY(m_framed->WaitForStartup());
     m_framed->SelectKind(m_farEnd.Kind());

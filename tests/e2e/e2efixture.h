@@ -70,8 +70,8 @@ public:
     virtual void CheckAfterClose() {}
 };
 
-// "network", "network printer simulator", "serial", "parallel", "printer",
-// "usb"; null for any other name.
+// "network", "serial", "parallel", "printer", "usb"; null for any other
+// name.
 std::unique_ptr<CE2eFarEnd> MakeFarEnd(const QString &name);
 QStringList FarEndNames();
 

@@ -122,22 +122,17 @@ private slots:
         QTest::addColumn<QString>("resultContent");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("selectionStart");
-        const QString none;
-        QTest::newRow("written form kept") << " Init "
-                                           << "1B,40" << none << "Init"
-                                           << "1B,40" << none << 0;
-        QTest::newRow("rewritten") << "x"
-                                   << "1b 40;027" << none << "x"
-                                   << "1B,40,1B" << none << 0;
-        QTest::newRow("blank name") << "   "
-                                    << "1B" << LoadString(IDS_CMD_NAME_REQUIRED) << "   "
-                                    << "1B" << none << 0;
-        QTest::newRow("no content") << "x" << QString() << LoadString(IDS_CMD_VALUE_REQUIRED) << "x"
-                                    << QString() << none << 0;
-        QTest::newRow("bad hex") << "x"
-                                 << "1B 4Z 0A" << LoadString(IDS_HEX_INPUT_ERROR) << "x"
-                                 << "1B 4Z 0A"
-                                 << "Z" << 4;
+        auto row = [](const char *tag, const char *name, const char *content, int message,
+                      const char *resultName, const char *resultContent, const char *selected = "",
+                      int start = 0) {
+            QTest::newRow(tag) << name << content << (message ? LoadString(message) : QString())
+                               << resultName << resultContent << selected << start;
+        };
+        row("written form kept", " Init ", "1B,40", 0, "Init", "1B,40");
+        row("rewritten", "x", "1b 40;027", 0, "x", "1B,40,1B");
+        row("blank name", "   ", "1B", IDS_CMD_NAME_REQUIRED, "   ", "1B");
+        row("no content", "x", "", IDS_CMD_VALUE_REQUIRED, "x", "");
+        row("bad hex", "x", "1B 4Z 0A", IDS_HEX_INPUT_ERROR, "x", "1B 4Z 0A", "Z", 4);
     }
     void okTakesOrRefusesTheInput()
     {
