@@ -175,6 +175,7 @@ private:
     void PaintTime(QPainter &painter, const Row &row, int y) const;
     void PaintDroppedNotice(QPainter &painter) const;
     void FollowDrop(std::size_t bytes);
+    void LayOutAgain();
     void AskKeepLimit();
     void UpdateScrollRange();
     void ScrollToTop(std::size_t rowStart);
