@@ -2,8 +2,9 @@
 // of its own. The window thread plans the pieces (unit boundaries from the
 // history's index) and hands over the bytes the history shares; the thread
 // renders piece after piece, looks for the text, and turns a match back into
-// byte offsets by walking the units of its piece. Pieces overlap by twice the
-// text's length, so a match across a piece (and a chunk) boundary is found.
+// byte offsets by walking the units of its piece. Pieces overlap by three
+// bytes for each character of the text, so a match across a piece (and a
+// chunk) boundary is found.
 //
 // Results and progress are signals delivered on the owner's thread; Cancel
 // ends the search soon, and a cancelled search reports nothing. Destroying

@@ -310,16 +310,17 @@ std::size_t CRecvHistory::CharLengthAt(std::size_t offset) const
 // The start of the character that holds byte `offset`. A UTF-8 character
 // starts with a byte no other continues, so a look at the three bytes before
 // suffices. A double-byte page's trail bytes may be lead bytes too, so the
-// characters are taken from the last byte below 0x40, which no character
-// continues past.
+// characters are counted from just after the last byte that starts no pair:
+// alone or as a trail, it ends a character. Text without lead bytes (a long
+// run of letters) is then not walked back to its start.
 std::size_t CRecvHistory::CharStartCovering(std::size_t offset) const
 {
     if (m_rules->kind == SequenceKind::DoubleByte) {
         std::size_t p = offset;
-        while (p > 0 && At(p - 1) >= 0x40)
+        while (p > 0 && m_rules->lengths[At(p - 1)] == 2)
             --p;
-        while (p + CharLengthAt(p) <= offset)
-            p += CharLengthAt(p);
+        for (std::size_t length; p + (length = CharLengthAt(p)) <= offset;)
+            p += length;
         return p;
     }
     for (std::size_t back = 1; back <= 3 && back <= offset; ++back) {

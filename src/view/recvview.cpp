@@ -91,9 +91,7 @@ void CRecvView::Clear()
 void CRecvView::SetKeepLimit(std::size_t bytes)
 {
     m_history.SetKeepLimit(bytes);
-    IndexArrived();
-    UpdateScrollRange();
-    ScrollToTop(m_top);
+    LayOutAgain();
 }
 
 // Positions move with the renumbered bytes; those in the dropped part go
@@ -123,13 +121,19 @@ void CRecvView::SetHexNotation(bool hex)
     if (m_bHex == hex)
         return;
     m_bHex = hex;
+    LayOutAgain();
+}
+
+// After the units or the kept bytes changed: positions go to unit
+// boundaries, the rows are laid out again.
+void CRecvView::LayOutAgain()
+{
     IndexArrived();
     m_anchor = m_history.UnitBoundaryFrom(m_anchor);
     m_caret = m_history.UnitBoundaryFrom(m_caret);
     m_top = RowAt(m_top).start;
     UpdateScrollRange();
     ScrollToTop(m_top);
-    viewport()->update();
 }
 
 void CRecvView::SetCodePage(CodePageId page)
@@ -139,13 +143,7 @@ void CRecvView::SetCodePage(CodePageId page)
     m_page = page;
     m_history.SetCodePage(RulesOf(page));
     ResetMetrics();
-    IndexArrived();
-    m_anchor = m_history.UnitBoundaryFrom(m_anchor);
-    m_caret = m_history.UnitBoundaryFrom(m_caret);
-    m_top = RowAt(m_top).start;
-    UpdateScrollRange();
-    ScrollToTop(m_top);
-    viewport()->update();
+    LayOutAgain();
     emit ContentChanged();
 }
 

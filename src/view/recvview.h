@@ -124,6 +124,9 @@ signals:
     void KeepLimitChosen(int megabytes);
     void FindFinished(FindResult result);
     void FindProgress(int percent);
+    // A search under way was given up (Escape, a new search, Clear, bytes
+    // dropped): neither FindFinished nor more progress follows.
+    void FindCancelled();
     // The history could not move chunks to its file in `folder`; once.
     void SpillFailed(const QString &folder, const QString &reason);
 
@@ -175,6 +178,7 @@ private:
     void PaintTime(QPainter &painter, const Row &row, int y) const;
     void PaintDroppedNotice(QPainter &painter) const;
     void FollowDrop(std::size_t bytes);
+    void LayOutAgain();
     void AskKeepLimit();
     void UpdateScrollRange();
     void ScrollToTop(std::size_t rowStart);

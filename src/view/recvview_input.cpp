@@ -179,7 +179,10 @@ void CRecvView::Find(const QString &text, bool matchCase)
 
 void CRecvView::CancelFind()
 {
+    if (!IsFinding())
+        return;
     m_finder->Cancel();
+    emit FindCancelled();
 }
 
 bool CRecvView::IsFinding() const

@@ -77,6 +77,9 @@ void CTarvikView::ConnectRecvFind()
     connect(box, &CRecvView::FindProgress, this, [this](int percent) {
         ShowStatusText(tr("正在查找：%1%").arg(percent), kStatusHint, kUntilReplaced);
     });
+    // The progress shown must not outlive the search.
+    connect(box, &CRecvView::FindCancelled, this,
+            [this] { ShowStatusText(QString(), kStatusHint, kUntilReplaced); });
     connect(box, &CRecvView::FindFinished, this, [this](CRecvView::FindResult result) {
         ShowStatusText(QString(), kStatusHint, kUntilReplaced);
         switch (result) {

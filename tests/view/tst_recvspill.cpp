@@ -18,6 +18,7 @@ namespace {
 constexpr qsizetype kMiB = 1 << 20;
 constexpr qsizetype kChunk = qsizetype(CRecvHistory::kChunkBytes);
 const QByteArray kNeedle = "NEEDLE-across";
+const QString kFinding = QStringLiteral("正在查找：");
 
 // Lines with GBK text ("中文"), CR LF and lone LF endings; at the chunk
 // boundaries in turn a GBK pair, a CR LF and a searched text cut in two.
@@ -241,8 +242,9 @@ private slots:
         }
     }
 
-    // A search given up before its result came reports nothing; the next
-    // one selects its match. Clear gives it up too.
+    // A search given up before its result came reports nothing, and its
+    // progress leaves the status bar; the next one selects its match. Clear
+    // gives it up too.
     void findIsCancelledByEscapeAndANewSearch_data()
     {
         QTest::addColumn<bool>("escape");
@@ -256,19 +258,20 @@ private slots:
         Receive(StreamWithCutUnits(4 * kMiB));
         View()->setFocus();
         const MessageBoxWatcher watcher;
-        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
-        QVERIFY(View()->IsFinding());
+        FindAbsentTextUntilProgressShows();
         if (escape) {
             QTest::keyClick(View(), Qt::Key_Escape);
             QVERIFY(!View()->IsFinding());
+            QVERIFY(!StatusText().startsWith(kFinding));
         }
         m_framed->View()->OnViewRequest(kRequestFind, 1, QString::fromLatin1(kNeedle));
         QTRY_VERIFY(!View()->IsFinding());
         QCOMPARE(View()->SelectedText(), QString::fromLatin1(kNeedle));
         QVERIFY(watcher.Texts().isEmpty()); // no "not found" from the first
-        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+        FindAbsentTextUntilProgressShows();
         Click(ViewId::kClearRecv);
         QVERIFY(!View()->IsFinding());
+        QVERIFY(!StatusText().startsWith(kFinding));
     }
 
     // With "keep the last 2 MB" in the user's settings: the counter counts
@@ -408,6 +411,15 @@ private slots:
 
 private:
     CRecvView *View() const { return m_framed->RecvBox(); }
+    // The result is still to come: the view is busy until it is handled.
+    void FindAbsentTextUntilProgressShows()
+    {
+        QSignalSpy progress(View(), &CRecvView::FindProgress);
+        m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+        QVERIFY(progress.wait(kPortWaitMs));
+        QVERIFY(View()->IsFinding());
+        QVERIFY(StatusText().startsWith(kFinding));
+    }
     void WheelOnView(int delta)
     {
         const QPointF at(5, 5);

@@ -25,17 +25,25 @@ private slots:
     // Segments and units of the history follow the code page: the segments
     // rendered one by one give the whole rendering, and every byte inside a
     // character (also one across an anchor or a chunk) belongs to its unit.
+    // A megabyte of letters without a break must not be walked back over
+    // for each unit of a double-byte page (that would not end in time).
     void historyUnitsAreTheCodePagesCharacters_data()
     {
         QTest::addColumn<CodePageId>("page");
+        QTest::addColumn<QByteArray>("history");
+        constexpr int kSize = (1 << 20) + 3 * int(CRecvHistory::kAnchorBytes);
         for (const CodePageId page :
              {CodePageId::Utf8, CodePageId::ShiftJis, CodePageId::Big5, CodePageId::Pc866})
-            QTest::addRow("%s", NameOfCodePage(page)) << page;
+            QTest::addRow("%s", NameOfCodePage(page)) << page << MixedText(page, kSize);
+        QByteArray letters(kSize, Qt::Uninitialized);
+        for (int i = 0; i < kSize; ++i)
+            letters[i] = char('a' + i % 26);
+        QTest::addRow("Shift_JIS, letters") << CodePageId::ShiftJis << letters;
     }
     void historyUnitsAreTheCodePagesCharacters()
     {
         QFETCH(CodePageId, page);
-        const QByteArray history = MixedText(page, (1 << 20) + 3 * int(CRecvHistory::kAnchorBytes));
+        QFETCH(QByteArray, history);
         CRecvHistory model;
         model.SetCodePage(RulesOf(page));
         QRandomGenerator random(5);
