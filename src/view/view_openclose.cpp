@@ -66,25 +66,20 @@ QString ConnectFailureText(const CEthPortCfgDlg &panel, uint32_t error)
 }
 } // namespace
 
-QString CTarvikView::OpenFailureCause(uint32_t error) const
+// The generic message, then why: the spooler's reason follows it directly,
+// as in the send messages; a device's refusal or the network's cause after
+// a space.
+QString CTarvikView::OpenFailureText(uint32_t error) const
 {
+    const QString failed = LoadString(IDS_OPEN_PORT_FAILED);
+    if (const QString spooler = SpoolerFailureText(); !spooler.isEmpty())
+        return failed + spooler;
     const CPortEx *port = m_port.Port();
-    if (!port)
-        return {};
-    const QString refusal = OpenRefusalText(port->GetOpenFailure());
+    QString cause = port ? OpenRefusalText(port->GetOpenFailure()) : QString();
     const auto *network = qobject_cast<const CEthPortCfgDlg *>(m_port.Panel());
-    if (!refusal.isEmpty() || port->GetPortType() != PortKind::Network || !network)
-        return refusal;
-    return ConnectFailureText(*network, error);
-}
-
-void CTarvikView::ReportOpenFailure(const QString &cause)
-{
-    if (cause.isEmpty())
-        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
-    else
-        ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + u' ' + cause, kStatusError,
-                       kDefaultDuration);
+    if (port && cause.isEmpty() && network)
+        cause = ConnectFailureText(*network, error);
+    return cause.isEmpty() ? failed : failed + u' ' + cause;
 }
 
 void CTarvikView::ConnectPortControls()
@@ -177,9 +172,9 @@ void CTarvikView::OpenSelectedPort()
     CPortEx *opening = m_port.Adopt(std::move(port));
     m_status.ForgetStatusRequests();
     if (!opening->OpenPort(this, 1, 0, 0)) {
-        const QString cause = OpenFailureCause(opening->GetLastError());
+        const QString failure = OpenFailureText(opening->GetLastError());
         DiscardPort();
-        ReportOpenFailure(cause);
+        ShowStatusText(failure, kStatusError, kDefaultDuration);
         return;
     }
     m_form.openClose->setEnabled(false); // until the open result arrives
@@ -196,15 +191,9 @@ void CTarvikView::OnOpenResult(int error)
     if (!m_port.Port())
         return; // closed meanwhile; nothing waits for this result
     if (error != 0) {
-        // The printer kind says why the spooler refused: no such queue, no answer.
-        const QString spooler = SpoolerFailureText();
-        const QString cause = OpenFailureCause(uint32_t(error));
+        const QString failure = OpenFailureText(uint32_t(error));
         DiscardPort();
-        if (spooler.isEmpty())
-            ReportOpenFailure(cause);
-        else
-            ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + spooler, kStatusError,
-                           kDefaultDuration);
+        ShowStatusText(failure, kStatusError, kDefaultDuration);
         m_form.openClose->setEnabled(true);
         m_extras.OpenFailed();
         return;
