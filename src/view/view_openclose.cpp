@@ -17,8 +17,6 @@
 namespace {
 // A port that has just opened is news worth keeping on screen longer than a hint.
 constexpr int kOpenedHintMs = 8000;
-constexpr int kDefaultDuration = 0;
-constexpr int kUntilReplaced = -1;
 
 // Why the device would not open, when the port could tell; empty otherwise.
 QString OpenRefusalText(const PortOpenFailure &failure)
@@ -85,11 +83,11 @@ QString CTarvikView::OpenFailureText(uint32_t error) const
 void CTarvikView::ConnectPortControls()
 {
     m_port.SetNoRowReport(
-        [this] { ShowStatusMessage(kStatusError, IDS_SELECT_PORT_FIRST, kUntilReplaced); });
+        [this] { ShowStatusMessage(kStatusError, IDS_SELECT_PORT_FIRST, kStatusUntilReplaced); });
     m_port.SetEmptyListReport([this](PortKind kind) {
         ShowStatusText(kind == PortKind::Usb ? tr("未找到 USB 打印机，请连接打印机后再打开端口")
                                              : tr("未找到打印机"),
-                       kStatusError, kDefaultDuration);
+                       kStatusError, kStatusDefaultTime);
     });
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
@@ -140,7 +138,7 @@ void CTarvikView::CloseOpenPort()
     SetStringText(m_form.openClose, IDS_OPEN_PORT);
     m_form.openClose->setEnabled(true);
     SetStringText(m_form.sendFile, IDS_SEND);
-    ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kDefaultDuration);
+    ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kStatusDefaultTime);
     m_form.send->setEnabled(false);
     m_form.sendFile->setEnabled(false);
     m_form.stopFile->setEnabled(false);
@@ -174,7 +172,7 @@ void CTarvikView::OpenSelectedPort()
     if (!opening->OpenPort(this, 1, 0, 0)) {
         const QString failure = OpenFailureText(opening->GetLastError());
         DiscardPort();
-        ShowStatusText(failure, kStatusError, kDefaultDuration);
+        ShowStatusText(failure, kStatusError, kStatusDefaultTime);
         return;
     }
     m_form.openClose->setEnabled(false); // until the open result arrives
@@ -193,7 +191,7 @@ void CTarvikView::OnOpenResult(int error)
     if (error != 0) {
         const QString failure = OpenFailureText(uint32_t(error));
         DiscardPort();
-        ShowStatusText(failure, kStatusError, kDefaultDuration);
+        ShowStatusText(failure, kStatusError, kStatusDefaultTime);
         m_form.openClose->setEnabled(true);
         m_extras.OpenFailed();
         return;
@@ -220,7 +218,7 @@ void CTarvikView::OnPortLost()
     }
     DiscardPort();
     SetStringText(m_form.openClose, IDS_OPEN_PORT);
-    ShowStatusMessage(kStatusError, IDS_PORT_CLOSED, kUntilReplaced);
+    ShowStatusMessage(kStatusError, IDS_PORT_CLOSED, kStatusUntilReplaced);
     m_form.send->setEnabled(false);
     m_form.sendFile->setEnabled(false);
     // A lost port may end while its open was still pending.
