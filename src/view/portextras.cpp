@@ -101,8 +101,7 @@ void CPortExtras::Opened()
     if (!m_pReconnect->Active()) {          // a reopened port is the same target
         m_nReopenUsbDevice = m_port.SelectedUsbDevice();
         m_pReconnect->NoteOpenedByUser();
-    }
-    if (m_pReconnect->Active()) {
+    } else {
         m_pReconnect->NoteReopened();
         const QString done =
             tr("自动重连成功（第 %1 次尝试）").arg(m_pReconnect->Attempts()) + QuickLossNote();
