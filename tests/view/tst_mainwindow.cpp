@@ -1,6 +1,6 @@
 // The program's window as main() makes it, with the program's own application
-// object: the icon on the frame, on the about box it shows at start, on a
-// dialog of the view and on a window without a parent.
+// object: the dialogs at start in their order, and the icon on the frame, on
+// the about box, on a dialog of the view and on a window without a parent.
 #include "app/mainwindow.h"
 #include "shell/aboutdlg.h"
 #include "shell/tarvikapp.h"
@@ -37,6 +37,8 @@ private slots:
         m_sandbox.reset();
     }
 
+    // The question about a faulty command comes first, then the about box
+    // over the finished form, once; each with the icon.
     void everyWindowHasTheIcon()
     {
         QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
@@ -47,19 +49,28 @@ private slots:
             auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (!modal || !modal->isVisible())
                 return;
-            shown << (IconRenders(modal) ? QStringLiteral("%1 with icon") : QStringLiteral("%1"))
-                         .arg(QString::fromLatin1(modal->metaObject()->className()));
-            if (auto *box = qobject_cast<QMessageBox *>(modal))
+            QString seen = QString::fromLatin1(modal->metaObject()->className());
+            seen += IconRenders(modal) ? QStringLiteral(" with icon") : QString();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                shown << seen + u' ' + box->text().left(12);
                 box->button(QMessageBox::No)->click();
-            else
-                modal->reject();
+                return;
+            }
+            const auto *view = m_app.MainFrame()->findChild<CTarvikView *>();
+            const bool ready =
+                view && view->PortPanel() && view->CommandStrip() && view->Splitter1Pos() > 0;
+            shown << seen + (ready ? QStringLiteral(" over the form") : QString());
+            modal->reject();
         });
         poll.start(10);
         QVERIFY(CreateMainWindow(m_app));
-        QTRY_COMPARE(shown, QStringList({"QMessageBox with icon", "CAboutDlg with icon"}));
+        QTRY_COMPARE(shown, QStringList({"QMessageBox with icon 配置文件中用户命令第1项",
+                                         "CAboutDlg with icon over the form"}));
         QVERIFY(IconRenders(m_app.MainFrame()));
         QDialog parentless;
         QVERIFY(IconRenders(&parentless));
+        QTest::qWait(200);
+        QCOMPARE(shown.size(), 2);
     }
 
 private:
