@@ -1,7 +1,9 @@
 // The program's window as main() makes it, with the program's own application
 // object: the dialogs at start in their order, and the icon on the frame, on
 // the about box, on a dialog of the view and on a window without a parent.
+#include "app/democheck.h"
 #include "app/mainwindow.h"
+#include "fakeport.h"
 #include "shell/aboutdlg.h"
 #include "shell/tarvikapp.h"
 #include "viewsandbox.h"
@@ -71,6 +73,52 @@ private slots:
         QVERIFY(IconRenders(&parentless));
         QTest::qWait(200);
         QCOMPARE(shown.size(), 2);
+    }
+
+    // The self-check of the start script clicks the status request once the
+    // port is open, not once it exists: this port's open result comes late.
+    void demoCheckSendsOnceThePortIsOpen()
+    {
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
+                               "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=s\r\nCmdValue1=10 04 01\r\n"));
+        qputenv("TARVIK_DEMO_CHECK", "10");
+        CFakePortLog log;
+        CFakePort *port = nullptr;
+        CFramedView framed([&](PortKind kind) {
+            auto made = std::make_unique<CFakePort>(log, int(kind) + 1, true);
+            port = made.get();
+            return made;
+        });
+        StartDemoCheck(*framed.View());
+        // The far end: the open result 300 ms after the port was made, the
+        // reply once the request was written.
+        enum
+        {
+            Opening,
+            Open,
+            Replied
+        } stage = Opening;
+        QElapsedTimer sincePort;
+        QTimer farEnd;
+        connect(&farEnd, &QTimer::timeout, [&] {
+            if (!port)
+                return;
+            if (!sincePort.isValid())
+                sincePort.start();
+            if (stage == Opening && sincePort.elapsed() > 300) {
+                port->RaiseOpenResult(0);
+                stage = Open;
+            } else if (stage == Open && !log.writes.isEmpty()) {
+                log.incoming = "\x12";
+                port->Raise(kPortDataArrived);
+                stage = Replied;
+            }
+        });
+        farEnd.start(10);
+        const int exitCode = QApplication::exec();
+        qunsetenv("TARVIK_DEMO_CHECK");
+        QCOMPARE(log.writes, QList<QByteArray>{QByteArray("\x10\x04\x01")});
+        QCOMPARE(exitCode, 0);
     }
 
 private:
