@@ -180,7 +180,8 @@ void CTarvikView::StartFileSending()
                                  uint32_t(std::max(*interval, 0))))
         return; // the port has traced why
     m_fileSend.Started();
-    m_extras.LogTransfer(tr("开始发送文件 %1（%2 遍）").arg(m_fileSend.SelectedFile()).arg(*count));
+    const QString passes = *count > 0 ? tr("%1 遍").arg(*count) : tr("反复发送，直到停止");
+    m_extras.LogTransfer(tr("开始发送文件 %1（%2）").arg(m_fileSend.SelectedFile(), passes));
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
     ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kStatusUntilReplaced);
