@@ -19,3 +19,10 @@ enum StatusKind : int
     kStatusHint = 2,
     kStatusError = 4
 };
+
+// How long a status message stays, when not a number of milliseconds.
+enum StatusDuration : int
+{
+    kStatusUntilReplaced = -1, // until the next message
+    kStatusDefaultTime = 0     // the status bar's default for its kind
+};

@@ -443,12 +443,20 @@
         <translation>The connection dropped right after opening (%1 times); still reconnecting…</translation>
     </message>
     <message>
-        <source>开始发送文件 %1（%2 遍）</source>
-        <translation>File sending started: %1 (%2 passes)</translation>
-    </message>
-    <message>
         <source>文件发送完成</source>
         <translation>File sending finished</translation>
+    </message>
+    <message>
+        <source>%1 遍</source>
+        <translation>%1 passes</translation>
+    </message>
+    <message>
+        <source>反复发送，直到停止</source>
+        <translation>repeated until stopped</translation>
+    </message>
+    <message>
+        <source>开始发送文件 %1（%2）</source>
+        <translation>File sending started: %1 (%2)</translation>
     </message>
 </context>
 <context>

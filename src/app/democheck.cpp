@@ -39,12 +39,14 @@ void Finish(bool passed, const QString &what)
     QApplication::exit(passed ? 0 : 1);
 }
 
-// Polls `done` on the window thread until it holds or the time runs out.
-void WaitFor(std::function<bool()> done, std::function<void()> then, const QString &waitingFor)
+// Polls `done` on the window thread until it holds or the time runs out;
+// the poll goes with `view`.
+void WaitFor(CTarvikView &view, std::function<bool()> done, std::function<void()> then,
+             const QString &waitingFor)
 {
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
-    auto timer = new QTimer;
+    auto timer = new QTimer(&view);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
         if (done()) {
             timer->deleteLater();
@@ -93,26 +95,31 @@ void SendAndAwaitReply(CTarvikView &view)
         hex->click();
     button->click();
     const QString name = button->text();
-    WaitFor([recv] { return recv->WholeText().contains(kReplyHex); },
-            [recv, name] {
-                Finish(true, QStringLiteral("opened the port, sent \"%1\" (10 04 01), "
-                                            "received %2")
-                                 .arg(name, recv->WholeText().trimmed()));
-            },
-            QStringLiteral("the printer's reply 12 in the receive view"));
+    WaitFor(
+        view, [recv] { return recv->WholeText().contains(kReplyHex); },
+        [recv, name] {
+            Finish(true, QStringLiteral("opened the port, sent \"%1\" (10 04 01), "
+                                        "received %2")
+                             .arg(name, recv->WholeText().trimmed()));
+        },
+        QStringLiteral("the printer's reply 12 in the receive view"));
 }
 
 void OpenPort(CTarvikView &view)
 {
     CloseModalDialogs();
     auto *open = view.findChild<QAbstractButton *>(ViewId::Name(ViewId::kOpenClose));
-    if (!open) {
-        Finish(false, QStringLiteral("no open button"));
+    auto *send = view.findChild<QAbstractButton *>(ViewId::Name(ViewId::kSend));
+    if (!open || !send) {
+        Finish(false, QStringLiteral("no open or send button"));
         return;
     }
     open->click();
-    WaitFor([&view] { return view.HasPort(); }, [&view] { SendAndAwaitReply(view); },
-            QStringLiteral("the port to open"));
+    // The port exists from the click on, but takes bytes only once its open
+    // result came; a command clicked before then would send nothing.
+    WaitFor(
+        view, [send] { return send->isEnabled(); }, [&view] { SendAndAwaitReply(view); },
+        QStringLiteral("the port to open"));
 }
 
 } // namespace

@@ -76,7 +76,7 @@ void CStatusMessenger::ShowStatusMessage(int kind, unsigned stringId, int durati
 
 void CStatusMessenger::OnStatusClearTimer()
 {
-    ShowStatusMessage(kStatusHint, AFX_IDS_IDLEMESSAGE, -1);
+    ShowStatusMessage(kStatusHint, AFX_IDS_IDLEMESSAGE, kStatusUntilReplaced);
 }
 
 CExtStatusBarProgressCtrl *CStatusMessenger::BeginProgress()

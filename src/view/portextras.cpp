@@ -25,8 +25,6 @@
 
 namespace {
 constexpr int kGap = 4; // between the rows, and between the controls of a row
-constexpr int kDefaultDuration = 0;
-constexpr int kUntilReplaced = -1;
 constexpr int kReconnectedHintMs = 8000;
 constexpr int kQuickLossesToTell = 3;
 
@@ -65,7 +63,7 @@ void CPortExtras::Create(QWidget *view, QComboBox *portKind, QPushButton *openCl
     showForKind(portKind->currentIndex());
     connect(portKind, &QComboBox::currentIndexChanged, this, showForKind);
     connect(m_pLines, &CControlLinesBox::breakFailed, this, [this](const QString &reason) {
-        m_hooks.showStatus(tr("发送中断失败：%1").arg(reason), kStatusError, kDefaultDuration);
+        m_hooks.showStatus(tr("发送中断失败：%1").arg(reason), kStatusError, kStatusDefaultTime);
     });
     CreateReconnect(view);
     CreateCaptureLog(view);
@@ -103,8 +101,7 @@ void CPortExtras::Opened()
     if (!m_pReconnect->Active()) {          // a reopened port is the same target
         m_nReopenUsbDevice = m_port.SelectedUsbDevice();
         m_pReconnect->NoteOpenedByUser();
-    }
-    if (m_pReconnect->Active()) {
+    } else {
         m_pReconnect->NoteReopened();
         const QString done =
             tr("自动重连成功（第 %1 次尝试）").arg(m_pReconnect->Attempts()) + QuickLossNote();
@@ -159,7 +156,7 @@ bool CPortExtras::TryReopen(int attempt)
 {
     if (m_port.Port())
         return false; // the last attempt is still connecting
-    m_hooks.showStatus(ReconnectHint(attempt), kStatusHint, kUntilReplaced);
+    m_hooks.showStatus(ReconnectHint(attempt), kStatusHint, kStatusUntilReplaced);
     const int kind = m_portKind->currentIndex();
     std::unique_ptr<CPortEx> port = kind == int(PortKind::Usb)
                                         ? m_port.CreateUsbFor(m_nReopenUsbDevice)
@@ -181,7 +178,7 @@ void CPortExtras::Lost(bool transferRunning)
     m_openClose->setText(tr("停止重连"));
     if (const int losses = m_pReconnect->QuickLosses(); losses >= kQuickLossesToTell)
         m_hooks.showStatus(tr("连接刚打开就断开（已 %1 次），继续自动重连…").arg(losses),
-                           kStatusError, kUntilReplaced);
+                           kStatusError, kStatusUntilReplaced);
 }
 
 void CPortExtras::TransferEnded(bool failed)
@@ -192,7 +189,8 @@ void CPortExtras::TransferEnded(bool failed)
 void CPortExtras::OpenFailed()
 {
     if (m_pReconnect->Active())
-        m_hooks.showStatus(ReconnectHint(m_pReconnect->Attempts()), kStatusHint, kUntilReplaced);
+        m_hooks.showStatus(ReconnectHint(m_pReconnect->Attempts()), kStatusHint,
+                           kStatusUntilReplaced);
 }
 
 bool CPortExtras::StopReconnecting()
@@ -205,7 +203,7 @@ bool CPortExtras::StopReconnecting()
         return true;
     }
     m_openClose->setText(LoadString(IDS_OPEN_PORT));
-    m_hooks.showStatus(tr("已停止自动重连"), kStatusHint, kDefaultDuration);
+    m_hooks.showStatus(tr("已停止自动重连"), kStatusHint, kStatusDefaultTime);
     return true;
 }
 
@@ -267,9 +265,9 @@ void CPortExtras::OnCaptureLogToggled(bool on)
     ShowLogPath();
     if (!m_port.Port())
         m_hooks.showStatus(tr("打开端口后开始记录到 %1").arg(m_strLogPath), kStatusHint,
-                           kDefaultDuration);
+                           kStatusDefaultTime);
     else if (OpenCaptureLog())
-        m_hooks.showStatus(tr("开始记录到 %1").arg(m_strLogPath), kStatusHint, kDefaultDuration);
+        m_hooks.showStatus(tr("开始记录到 %1").arg(m_strLogPath), kStatusHint, kStatusDefaultTime);
 }
 
 bool CPortExtras::OpenCaptureLog()
@@ -306,7 +304,7 @@ void CPortExtras::StopCaptureLog(const QString &reason)
     m_pLogSent->setEnabled(true);
     ShowLogPath();
     m_hooks.showStatus(tr("记录到文件失败，已停止记录：%1").arg(reason), kStatusError,
-                       kUntilReplaced);
+                       kStatusUntilReplaced);
 }
 
 void CPortExtras::LogReceived(const uint8_t *bytes, std::size_t count)

@@ -174,10 +174,9 @@ private:
     void CloseOpenPort();
     void DiscardPort();
     void OnOpenResult(int error);
-    // Why the open of the current port failed, for the status bar; empty
-    // when nothing more than the generic message can be said.
-    QString OpenFailureCause(uint32_t error) const;
-    void ReportOpenFailure(const QString &cause);
+    // The status text for the current port's failed open, with the cause
+    // when the spooler, the device or the network settings tell it.
+    QString OpenFailureText(uint32_t error) const;
     void OnPortLost();
     void SetReceivePaused(bool paused);
     bool SelectedFileUsable() const;

@@ -5,16 +5,12 @@
 
 #include <QCheckBox>
 
-namespace {
-constexpr int kDefaultDuration = 0;
-} // namespace
-
 void CTarvikView::ConnectAutoSend()
 {
     m_autoSend.Attach(m_form.autoSend, m_form.autoInterval, m_form.send,
                       [this] { OnSendCommand(); });
     connect(m_form.autoSend, &QCheckBox::clicked, this, [this](bool checked) {
         if (!m_autoSend.OnClicked(checked))
-            ShowStatusMessage(kStatusHint, IDS_INTERVAL_TOO_SHORT, kDefaultDuration);
+            ShowStatusMessage(kStatusHint, IDS_INTERVAL_TOO_SHORT, kStatusDefaultTime);
     });
 }

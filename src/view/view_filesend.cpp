@@ -20,8 +20,6 @@
 namespace {
 constexpr int kSelectedHintMs = 8000;
 constexpr int kFileErrorMs = 5000;
-constexpr int kDefaultDuration = 0;
-constexpr int kUntilReplaced = -1;
 
 QString Format(unsigned id, int first, int second = 0)
 {
@@ -143,7 +141,7 @@ void CTarvikView::OnLoadFile()
 void CTarvikView::OnSendFile()
 {
     if (!m_port.Port()) {
-        ShowStatusMessage(kStatusHint, IDS_PORT_NOT_OPEN, kDefaultDuration);
+        ShowStatusMessage(kStatusHint, IDS_PORT_NOT_OPEN, kStatusDefaultTime);
         return;
     }
     if (m_fileSend.IsSending() || m_port.Port()->IsSendingFile())
@@ -158,7 +156,7 @@ void CTarvikView::ToggleFilePause()
     const bool paused = m_port.Port()->IsSendFilePaused() != 0;
     SetStringText(m_form.sendFile, paused ? IDS_CONTINUE : IDS_PAUSE);
     ShowStatusMessage(kStatusHint, paused ? IDS_FILE_SEND_PAUSED : IDS_FILE_SENDING,
-                      kUntilReplaced);
+                      kStatusUntilReplaced);
 }
 
 // A negative interval would reach the port as a wait of about 49 days
@@ -182,16 +180,17 @@ void CTarvikView::StartFileSending()
                                  uint32_t(std::max(*interval, 0))))
         return; // the port has traced why
     m_fileSend.Started();
-    m_extras.LogTransfer(tr("开始发送文件 %1（%2 遍）").arg(m_fileSend.SelectedFile()).arg(*count));
+    const QString passes = *count > 0 ? tr("%1 遍").arg(*count) : tr("反复发送，直到停止");
+    m_extras.LogTransfer(tr("开始发送文件 %1（%2）").arg(m_fileSend.SelectedFile(), passes));
     m_form.send->setEnabled(false);
     SetStringText(m_form.sendFile, IDS_PAUSE);
-    ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kUntilReplaced);
+    ShowStatusMessage(kStatusHint, IDS_FILE_SENDING, kStatusUntilReplaced);
     m_form.stopFile->setEnabled(true);
 }
 
 void CTarvikView::RefuseFileField(QLineEdit *field, const QString &message)
 {
-    ShowStatusText(message, kStatusError, kDefaultDuration);
+    ShowStatusText(message, kStatusError, kStatusDefaultTime);
     field->selectAll();
     field->setFocus();
 }
@@ -202,7 +201,7 @@ void CTarvikView::OnStopFile()
         m_port.Port()->StopSendFile();
         m_fileSend.Ended();
         m_extras.LogTransfer(LoadString(IDS_FILE_SEND_STOPPED));
-        ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kDefaultDuration);
+        ShowStatusMessage(kStatusHint, IDS_FILE_SEND_STOPPED, kStatusDefaultTime);
         SetStringText(m_form.sendFile, IDS_SEND);
     }
     m_form.stopFile->setEnabled(false);
@@ -215,7 +214,7 @@ void CTarvikView::OnFileProgress(int percent)
     if (!m_port.Port() || !m_fileSend.ShowProgress(percent))
         return;
     ShowStatusText(Format(IDS_FILE_PROGRESS, percent, int(m_port.Port()->GetSendSpeed())),
-                   kStatusHint, kUntilReplaced);
+                   kStatusHint, kStatusUntilReplaced);
 }
 
 void CTarvikView::OnFileSendEnded(bool failed)
@@ -230,12 +229,12 @@ void CTarvikView::OnFileSendEnded(bool failed)
     const QString spoolerFailure = failed ? SpoolerFailureText() : QString();
     if (!spoolerFailure.isEmpty())
         ShowStatusText(LoadString(IDS_FILE_SEND_ERROR) + spoolerFailure, kStatusError,
-                       kUntilReplaced);
+                       kStatusUntilReplaced);
     else if (failed)
-        ShowStatusMessage(kStatusHint, IDS_FILE_SEND_ERROR, kUntilReplaced);
+        ShowStatusMessage(kStatusHint, IDS_FILE_SEND_ERROR, kStatusUntilReplaced);
     else
         ShowStatusText(Format(IDS_FILE_SENT, int(m_port.Port()->GetSendSpeed())), kStatusHint,
-                       kUntilReplaced);
+                       kStatusUntilReplaced);
     m_form.stopFile->setEnabled(false);
 }
 

@@ -17,8 +17,6 @@
 namespace {
 // A port that has just opened is news worth keeping on screen longer than a hint.
 constexpr int kOpenedHintMs = 8000;
-constexpr int kDefaultDuration = 0;
-constexpr int kUntilReplaced = -1;
 
 // Why the device would not open, when the port could tell; empty otherwise.
 QString OpenRefusalText(const PortOpenFailure &failure)
@@ -66,35 +64,30 @@ QString ConnectFailureText(const CEthPortCfgDlg &panel, uint32_t error)
 }
 } // namespace
 
-QString CTarvikView::OpenFailureCause(uint32_t error) const
+// The generic message, then why: the spooler's reason follows it directly,
+// as in the send messages; a device's refusal or the network's cause after
+// a space.
+QString CTarvikView::OpenFailureText(uint32_t error) const
 {
+    const QString failed = LoadString(IDS_OPEN_PORT_FAILED);
+    if (const QString spooler = SpoolerFailureText(); !spooler.isEmpty())
+        return failed + spooler;
     const CPortEx *port = m_port.Port();
-    if (!port)
-        return {};
-    const QString refusal = OpenRefusalText(port->GetOpenFailure());
+    QString cause = port ? OpenRefusalText(port->GetOpenFailure()) : QString();
     const auto *network = qobject_cast<const CEthPortCfgDlg *>(m_port.Panel());
-    if (!refusal.isEmpty() || port->GetPortType() != PortKind::Network || !network)
-        return refusal;
-    return ConnectFailureText(*network, error);
-}
-
-void CTarvikView::ReportOpenFailure(const QString &cause)
-{
-    if (cause.isEmpty())
-        ShowStatusMessage(kStatusError, IDS_OPEN_PORT_FAILED, kDefaultDuration);
-    else
-        ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + u' ' + cause, kStatusError,
-                       kDefaultDuration);
+    if (port && cause.isEmpty() && network)
+        cause = ConnectFailureText(*network, error);
+    return cause.isEmpty() ? failed : failed + u' ' + cause;
 }
 
 void CTarvikView::ConnectPortControls()
 {
     m_port.SetNoRowReport(
-        [this] { ShowStatusMessage(kStatusError, IDS_SELECT_PORT_FIRST, kUntilReplaced); });
+        [this] { ShowStatusMessage(kStatusError, IDS_SELECT_PORT_FIRST, kStatusUntilReplaced); });
     m_port.SetEmptyListReport([this](PortKind kind) {
         ShowStatusText(kind == PortKind::Usb ? tr("未找到 USB 打印机，请连接打印机后再打开端口")
                                              : tr("未找到打印机"),
-                       kStatusError, kDefaultDuration);
+                       kStatusError, kStatusDefaultTime);
     });
     connect(m_form.portKind, &QComboBox::currentIndexChanged, this, &CTarvikView::OnPortKindChange);
     connect(m_form.openClose, &QPushButton::clicked, this, &CTarvikView::OnOpenClose);
@@ -145,7 +138,7 @@ void CTarvikView::CloseOpenPort()
     SetStringText(m_form.openClose, IDS_OPEN_PORT);
     m_form.openClose->setEnabled(true);
     SetStringText(m_form.sendFile, IDS_SEND);
-    ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kDefaultDuration);
+    ShowStatusMessage(kStatusHint, IDS_PORT_CLOSED, kStatusDefaultTime);
     m_form.send->setEnabled(false);
     m_form.sendFile->setEnabled(false);
     m_form.stopFile->setEnabled(false);
@@ -177,9 +170,9 @@ void CTarvikView::OpenSelectedPort()
     CPortEx *opening = m_port.Adopt(std::move(port));
     m_status.ForgetStatusRequests();
     if (!opening->OpenPort(this, 1, 0, 0)) {
-        const QString cause = OpenFailureCause(opening->GetLastError());
+        const QString failure = OpenFailureText(opening->GetLastError());
         DiscardPort();
-        ReportOpenFailure(cause);
+        ShowStatusText(failure, kStatusError, kStatusDefaultTime);
         return;
     }
     m_form.openClose->setEnabled(false); // until the open result arrives
@@ -196,15 +189,9 @@ void CTarvikView::OnOpenResult(int error)
     if (!m_port.Port())
         return; // closed meanwhile; nothing waits for this result
     if (error != 0) {
-        // The printer kind says why the spooler refused: no such queue, no answer.
-        const QString spooler = SpoolerFailureText();
-        const QString cause = OpenFailureCause(uint32_t(error));
+        const QString failure = OpenFailureText(uint32_t(error));
         DiscardPort();
-        if (spooler.isEmpty())
-            ReportOpenFailure(cause);
-        else
-            ShowStatusText(LoadString(IDS_OPEN_PORT_FAILED) + spooler, kStatusError,
-                           kDefaultDuration);
+        ShowStatusText(failure, kStatusError, kStatusDefaultTime);
         m_form.openClose->setEnabled(true);
         m_extras.OpenFailed();
         return;
@@ -231,7 +218,7 @@ void CTarvikView::OnPortLost()
     }
     DiscardPort();
     SetStringText(m_form.openClose, IDS_OPEN_PORT);
-    ShowStatusMessage(kStatusError, IDS_PORT_CLOSED, kUntilReplaced);
+    ShowStatusMessage(kStatusError, IDS_PORT_CLOSED, kStatusUntilReplaced);
     m_form.send->setEnabled(false);
     m_form.sendFile->setEnabled(false);
     // A lost port may end while its open was still pending.

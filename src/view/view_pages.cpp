@@ -6,10 +6,6 @@
 
 #include <QPushButton>
 
-namespace {
-constexpr int kDefaultDuration = 0;
-} // namespace
-
 void CTarvikView::ConnectPageControls()
 {
     m_pages.Attach(m_form.sendBox, m_form.hexSend, m_form.pageLabel);
@@ -20,15 +16,15 @@ void CTarvikView::ConnectPageControls()
 void CTarvikView::OnPrevPage()
 {
     if (m_pages.Previous())
-        ShowStatusText(m_pages.Text(IDS_PAGE_STATUS), kStatusHint, kDefaultDuration);
+        ShowStatusText(m_pages.Text(IDS_PAGE_STATUS), kStatusHint, kStatusDefaultTime);
     else
-        ShowStatusMessage(kStatusHint, IDS_FIRST_PAGE, kDefaultDuration);
+        ShowStatusMessage(kStatusHint, IDS_FIRST_PAGE, kStatusDefaultTime);
     m_form.sendBox->setFocus();
 }
 
 void CTarvikView::OnNextPage()
 {
     m_pages.Next();
-    ShowStatusText(m_pages.Text(IDS_PAGE_STATUS), kStatusHint, kDefaultDuration);
+    ShowStatusText(m_pages.Text(IDS_PAGE_STATUS), kStatusHint, kStatusDefaultTime);
     m_form.sendBox->setFocus();
 }

@@ -23,7 +23,6 @@ namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
 constexpr qint64 kReadSliceMs = 4;
-constexpr int kShowUntilReplaced = -1;
 // Beside the window layout in the user's settings, not in the INI file.
 const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
 const QString kKeepRecentValue = QStringLiteral("KeepRecentMB");
@@ -45,7 +44,7 @@ void CTarvikView::ConnectReceiveControls()
         [this](const QString &folder, const QString &reason) {
             ShowStatusText(tr("接收历史无法写入缓存文件夹 %1（%2），此后收到的数据只保存在内存中")
                                .arg(folder, reason),
-                           kStatusError, kShowUntilReplaced);
+                           kStatusError, kStatusUntilReplaced);
         },
         Qt::QueuedConnection);
     // Off unless the user chose a limit; kept beside the window layout.

@@ -12,8 +12,6 @@
 #include <QPushButton>
 
 namespace {
-constexpr int kDefaultDuration = 0;
-constexpr int kUntilReplaced = -1;
 const char *const kRecvFileName = "recved.dat";
 
 QByteArrayView BytesOf(const ByteString &bytes)
@@ -31,12 +29,12 @@ void CTarvikView::ConnectSaveControls()
 {
     m_saveFiles.Attach(this);
     connect(&m_historyWriter, &CHistoryWriter::Progress, this, [this](int percent) {
-        ShowStatusText(tr("正在保存接收内容：%1%").arg(percent), kStatusHint, kUntilReplaced);
+        ShowStatusText(tr("正在保存接收内容：%1%").arg(percent), kStatusHint, kStatusUntilReplaced);
     });
     connect(&m_historyWriter, &CHistoryWriter::Finished, this,
             [this](const QString &path, const QString &error) {
                 if (!error.isEmpty()) {
-                    ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+                    ShowStatusText(QString(), kStatusHint, kStatusUntilReplaced);
                     return m_saveFiles.ReportFailure(path, error);
                 }
                 ConfirmSaved(path, QFileInfo(path).size());
@@ -54,11 +52,11 @@ void CTarvikView::OnSaveRecv()
 {
     const CRecvHistory &history = m_form.recvBox->History();
     if (history.Size() == 0) {
-        ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kDefaultDuration);
+        ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kStatusDefaultTime);
         return;
     }
     if (m_historyWriter.IsBusy()) {
-        ShowStatusText(tr("接收内容正在保存，请等它完成"), kStatusHint, kDefaultDuration);
+        ShowStatusText(tr("接收内容正在保存，请等它完成"), kStatusHint, kStatusDefaultTime);
         return;
     }
     const QString path = ChooseSaveFile(QString::fromLatin1(kRecvFileName));
@@ -73,7 +71,7 @@ void CTarvikView::OnSaveSend()
 {
     CEditEx *box = m_form.sendBox;
     if (box->document()->isEmpty()) {
-        ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kDefaultDuration);
+        ShowStatusMessage(kStatusHint, IDS_NOTHING_TO_SAVE, kStatusDefaultTime);
         return;
     }
     const QString path = m_saveFiles.ChooseSendFile();
@@ -105,7 +103,7 @@ void CTarvikView::SaveAndConfirm(const QString &path, const std::vector<QByteArr
 void CTarvikView::ConfirmSaved(const QString &path, qint64 size)
 {
     ShowStatusText(tr("已保存到 %1（%2 字节）").arg(QDir::toNativeSeparators(path)).arg(size),
-                   kStatusHint, kDefaultDuration);
+                   kStatusHint, kStatusDefaultTime);
 }
 
 // The characters of the send box as the program writes text everywhere, in

@@ -15,7 +15,6 @@
 #include <QPushButton>
 
 namespace {
-constexpr int kDefaultDuration = 0;
 constexpr int kSendFailedDuration = 5000;
 const char *const kSendFailed = QT_TRANSLATE_NOOP("CTarvikView", "数据发送失败！");
 
@@ -77,7 +76,7 @@ int CTarvikView::OnSendData(const QByteArray &bytes)
 int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
 {
     if (!m_port.Port()) {
-        ShowStatusMessage(kStatusError, IDS_PORT_NOT_OPEN, kDefaultDuration);
+        ShowStatusMessage(kStatusError, IDS_PORT_NOT_OPEN, kStatusDefaultTime);
         return 0;
     }
     ByteString boxBytes; // must outlive the Write below
@@ -86,7 +85,7 @@ int CTarvikView::SendData(const uint8_t *bytes, uint32_t count)
         if (result == 0)
             return 0; // nothing to send is not worth a message
         if (IsConvError(result)) {
-            ShowStatusMessage(kStatusError, IDS_HEX_INPUT_ERROR, kDefaultDuration);
+            ShowStatusMessage(kStatusError, IDS_HEX_INPUT_ERROR, kStatusDefaultTime);
             m_form.sendBox->HighlightInputError(result);
             return 0;
         }
@@ -154,7 +153,7 @@ void CTarvikView::OnHexSendClicked(bool checked)
         return;
     }
     m_form.hexSend->setChecked(true); // the box stays in hex, bad character selected
-    ShowStatusMessage(kStatusError, IDS_HEX_INPUT_ERROR, kDefaultDuration);
+    ShowStatusMessage(kStatusError, IDS_HEX_INPUT_ERROR, kStatusDefaultTime);
 }
 
 void CTarvikView::OnClearSend()

@@ -5,10 +5,6 @@
 
 #include <QWidget>
 
-namespace {
-constexpr int kDefaultHintDuration = 0; // the status bar's own default
-} // namespace
-
 void CViewStatus::SetMessenger(CStatusMessenger *messenger)
 {
     m_messenger = messenger;
@@ -38,6 +34,6 @@ void CViewStatus::NoteReceived(const uint8_t *bytes, uint32_t count, QWidget &re
     const QString caption = m_statusByteHint.NoteReceived(bytes, count);
     if (caption.isEmpty())
         return;
-    ShowText(caption, kStatusHint, kDefaultHintDuration);
+    ShowText(caption, kStatusHint, kStatusDefaultTime);
     replyBox.setToolTip(caption);
 }

@@ -8,6 +8,9 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
+#include <cstring>
+
 struct CFakePortLog
 {
     int created = 0;
@@ -15,6 +18,7 @@ struct CFakePortLog
     QList<QByteArray> writes;
     bool acceptWrites = true;
     int transfersStarted = 0;
+    QByteArray incoming; // what Read hands out
 };
 
 class CFakePort : public CPortEx
@@ -53,6 +57,14 @@ public:
     {
         m_log.writes << QByteArray(reinterpret_cast<const char *>(bytes), length);
         return m_log.acceptWrites ? 1 : 0;
+    }
+
+    uint32_t Read(uint8_t *buffer, uint32_t capacity, uint32_t *received) override
+    {
+        *received = uint32_t(std::min<qsizetype>(capacity, m_log.incoming.size()));
+        std::memcpy(buffer, m_log.incoming.constData(), *received);
+        m_log.incoming.remove(0, *received);
+        return 1;
     }
 
     // Like a device that reports its own loss while it is being closed.

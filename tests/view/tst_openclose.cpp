@@ -300,10 +300,14 @@ private slots:
     }
 
     // The count reaches the reset rule: a negative count repeats until
-    // stopped and is a single send for it.
+    // stopped and is a single send for it. The capture log names each start.
     void passCounterFollowsTheResetRule()
     {
         OpenForFiles();
+        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        m_framed->View()->SetSaveFileChooser([log](const QString &) { return log; });
+        m_framed->View()->findChild<QComboBox *>(QStringLiteral("captureForm"))->setCurrentIndex(1);
+        m_framed->View()->findChild<QCheckBox *>(QStringLiteral("captureLog"))->click();
         struct Start
         {
             const char *count;
@@ -326,6 +330,10 @@ private slots:
         QCOMPARE(m_log.transfersStarted, 3);
         Button(ViewId::kClearFileCounter)->click();
         QCOMPARE(FileCounter(), QStringLiteral("0"));
+        m_framed->ClickOpenClose();
+        const QString notes = QString::fromUtf8(FileBytes(log));
+        for (const QString passes : {"（1 遍）", "（反复发送，直到停止）", "（3 遍）"})
+            QVERIFY2(notes.contains(passes), qPrintable(notes));
     }
 
 private:

@@ -9,7 +9,6 @@
 #include "config/rvconfig.h"
 #include "dialogdriver.h"
 #include "port/devicemap.h"
-#include "shell/aboutdlg.h"
 #include "stringtable.h"
 #include "usercmd/usercommandview.h"
 
@@ -198,35 +197,6 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
         QVERIFY(Wheel(&view, 120));
         QVERIFY(bar->value() < bar->maximum());
-    }
-
-    // The about box at start comes after the start-up tick: after the
-    // question about a faulty command, over the finished form, and once.
-    void aboutBoxFollowsTheStartUp()
-    {
-        QVERIFY(WriteFileBytes(m_sandbox->IniPath(),
-                               "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=bad\r\nCmdValue1=xyz\r\n"));
-        CRegManage().WriteDword(QStringLiteral("NoAutoShowAbout"), 0);
-        QStringList shown;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                shown << box->text().left(12);
-                box->button(QMessageBox::No)->click();
-            } else if (auto *about = qobject_cast<CAboutDlg *>(modal)) {
-                const CTarvikView *view = m_framed->View();
-                const bool ready =
-                    view->PortPanel() && view->CommandStrip() && view->Splitter1Pos() > 0;
-                shown << (ready ? QStringLiteral("about over the form") : QStringLiteral("about"));
-                about->reject();
-            }
-        });
-        poll.start(10);
-        Start();
-        QTRY_COMPARE(shown, QStringList({"配置文件中用户命令第1项", "about over the form"}));
-        QTest::qWait(200);
-        QCOMPARE(shown.size(), 2);
     }
 
     // The menu command edits the list: Cancel changes nothing; OK writes the

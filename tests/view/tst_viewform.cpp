@@ -28,18 +28,28 @@ PanelProviders LongNames()
     return providers;
 }
 
-// What does not fit in `w`, or nothing.
-QString ButtonProblem(const QAbstractButton *b)
+// The width the text of `w` needs; 0 for a control measured otherwise.
+int NeededWidth(const QWidget *w)
 {
-    const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
-    const bool pushButton = qobject_cast<const QPushButton *>(b);
-    const int need =
-        pushButton
-            ? b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) + 2 * margin
-            : b->sizeHint().width();
-    return b->width() < need ? QStringLiteral("needs %1").arg(need) : QString();
+    const auto metric = [w](QStyle::PixelMetric m) {
+        return w->style()->pixelMetric(m, nullptr, w);
+    };
+    if (auto *push = qobject_cast<const QPushButton *>(w))
+        return w->fontMetrics().horizontalAdvance(QString(push->text()).remove(u'&')) +
+               2 * metric(QStyle::PM_ButtonMargin);
+    if (auto *label = qobject_cast<const QLabel *>(w); label && label->wordWrap())
+        return 0;
+    if (w->inherits("QAbstractButton") || w->inherits("QLabel"))
+        return w->sizeHint().width();
+    if (auto *edit = qobject_cast<const QLineEdit *>(w))
+        return w->fontMetrics().horizontalAdvance(edit->text()) +
+               2 * metric(QStyle::PM_DefaultFrameWidth);
+    if (auto *group = qobject_cast<const QGroupBox *>(w))
+        return w->fontMetrics().horizontalAdvance(group->title());
+    return 0;
 }
 
+// The first item of `combo` its edit field cuts, or nothing.
 QString ComboProblem(const QComboBox *combo)
 {
     QStyleOptionComboBox option;
@@ -55,28 +65,12 @@ QString ComboProblem(const QComboBox *combo)
     return {};
 }
 
-QString LineEditProblem(const QLineEdit *edit)
-{
-    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
-    const int need = edit->fontMetrics().horizontalAdvance(edit->text()) + 2 * frame;
-    return edit->width() < need ? QStringLiteral("needs %1").arg(need) : QString();
-}
-
 QString WidthProblem(const QWidget *w)
 {
-    if (auto *button = qobject_cast<const QAbstractButton *>(w))
-        return ButtonProblem(button);
     if (auto *combo = qobject_cast<const QComboBox *>(w))
         return ComboProblem(combo);
-    if (auto *edit = qobject_cast<const QLineEdit *>(w))
-        return qobject_cast<const QComboBox *>(w->parentWidget()) ? QString()
-                                                                  : LineEditProblem(edit);
-    if (auto *label = qobject_cast<const QLabel *>(w))
-        return !label->wordWrap() && w->width() < w->sizeHint().width() ? label->text() : QString();
-    if (auto *group = qobject_cast<const QGroupBox *>(w))
-        return w->width() < w->fontMetrics().horizontalAdvance(group->title()) ? group->title()
-                                                                               : QString();
-    return {};
+    const int need = NeededWidth(w);
+    return w->width() < need ? QStringLiteral("needs %1").arg(need) : QString();
 }
 
 // The controls under `root` whose text is cut, with what they lack.
