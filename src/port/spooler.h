@@ -56,9 +56,6 @@ namespace Spooler {
 std::vector<std::string> ListQueues();
 // True when the spooler knows the queue (and the instance).
 bool QueueExists(const std::string &queue, SpoolFailure &failure);
-// True when the queue takes jobs now; otherwise why not (unknown, stopped,
-// not accepting jobs, no answer).
-bool QueueTakesJobs(const std::string &queue, SpoolFailure &failure);
 
 } // namespace Spooler
 

@@ -220,13 +220,4 @@ bool QueueExists(const std::string &queue, SpoolFailure &failure)
     return found;
 }
 
-bool QueueTakesJobs(const std::string &queue, SpoolFailure &failure)
-{
-    Link link;
-    QueueState state;
-    return link.Open(failure) &&
-           ReadQueueState(link, SplitQueueName(queue).printer, state, failure) &&
-           TakesJobs(state, failure);
-}
-
 } // namespace Spooler
