@@ -252,6 +252,20 @@ TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
         EXPECT_EQ(m_owner.CountOf(code), 0) << "no notification follows a stop: code " << code;
 }
 
+// A close while the write thread still looks for the queue of an asynchronous
+// open cuts the look instead of waiting until the spooler gives up on it.
+TEST_F(PrinterPortTest, CloseCutsTheLookForTheQueueOnAFrozenSpooler)
+{
+    AddQueue();
+    s_cupsd->Freeze();
+    ASSERT_EQ(Open(m_queue), 1u);
+    m_port.ClosePort();
+    EXPECT_TRUE(s_cupsd->IsFrozen());
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortOpened), 0);
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None) << "the look was not cut";
+}
+
 // A scheduler that takes connections and never answers: every call gives up
 // in time, and stop and close cut what is under way. A hang is caught by the
 // test's time-out.
