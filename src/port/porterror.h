@@ -74,6 +74,9 @@ uint32_t SocketErrorFromSystem(int osError);
 bool IsDeviceGoneError(int osError);
 // The OS's own text for its error, for traces.
 std::string SystemErrorText(int osError);
+// The OS's text and name of its error, for people: "No such file or
+// directory (ENOENT)".
+std::string SystemErrorWords(int osError);
 // A port or socket error number in the OS's own words and name, for people:
 // "Connection refused (ECONNREFUSED)", "Name or service not known
 // (EAI_NONAME)". Empty for a number the tables do not hold (the spooler's

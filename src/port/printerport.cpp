@@ -52,23 +52,26 @@ uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValu
     const std::string name(m_settings.szPrinter, strnlen(m_settings.szPrinter, kPrinterNameSize));
     if (name.empty())
         return 0;
+    m_writeJob.Rearm();
     // An asynchronous open asks the spooler on the write thread: a spooler
     // that does not answer must not hold the owner's thread.
     if (!async && !QueueFound(name))
         return 0;
     m_printer = name;
     m_writeQuit = false;
-    m_writeJob.Rearm();
     AttachOwner(owner, message, userValue, async != 0);
     m_writeThread = std::thread(&CPrinterPort::WriteThreadProc, this, async != 0);
     return 1;
 }
 
+// On the write job's connection, which ClosePort cuts.
 bool CPrinterPort::QueueFound(const std::string &name)
 {
     SpoolFailure failure;
-    if (Spooler::QueueExists(name, failure))
+    if (m_writeJob.FindQueue(name, failure))
         return true;
+    if (IsStopOrCut(failure))
+        return false; // the port is closing
     {
         std::lock_guard guard(m_failureLock);
         m_failure = failure;

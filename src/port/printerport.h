@@ -15,9 +15,10 @@
 //   - Write thread: from OpenPort to ClosePort; after an asynchronous open it
 //     looks for the queue and posts code 3 with the result; then it sends
 //     each accepted Write's job (whose start reads the queue's state) and
-//     watches it (m_writeJob), then sends code 2. A ClosePort during the
-//     look for the queue waits for it (at most kSpoolerTimeout). It lives as long as
-//     the port so that a code 2 handler that writes again never waits for it.
+//     watches it (m_writeJob), then sends code 2. It looks for the queue on
+//     m_writeJob's connection, so ClosePort cuts the look as it cuts a job.
+//     It lives as long as the port so that a code 2 handler that writes
+//     again never waits for it.
 //   - File thread: one job per pass (m_fileJob).
 // ClosePort cuts the write job's connection (CSpoolJob::Cut) and joins the
 // write thread; StopSendFile lets the file thread end its job and cuts its

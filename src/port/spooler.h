@@ -54,11 +54,6 @@ namespace Spooler {
 // Names of the queues and their instances, as the printer panel lists them;
 // empty when the spooler does not answer.
 std::vector<std::string> ListQueues();
-// True when the spooler knows the queue (and the instance).
-bool QueueExists(const std::string &queue, SpoolFailure &failure);
-// True when the queue takes jobs now; otherwise why not (unknown, stopped,
-// not accepting jobs, no answer).
-bool QueueTakesJobs(const std::string &queue, SpoolFailure &failure);
 
 } // namespace Spooler
 
@@ -70,6 +65,9 @@ public:
     CSpoolJob(const CSpoolJob &) = delete;
     CSpoolJob &operator=(const CSpoolJob &) = delete;
 
+    // True when the spooler knows the queue (and the instance). Asked on the
+    // job's connection, so that Cut ends the question as it ends a job.
+    bool FindQueue(const std::string &queue, SpoolFailure &failure);
     // Reads the queue's state and starts one raw job on it when it takes jobs.
     bool Start(const std::string &queue, const char *title, SpoolFailure &failure);
     // Adds bytes to the started job.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -61,14 +62,11 @@ TEST(CliPlan, PortTargetsOfEveryKind)
         const std::string where = target->kind == CliPortKind::Network   ? target->host
                                   : target->kind == CliPortKind::Printer ? target->queue
                                                                          : target->device;
-        EXPECT_EQ(target->kind, row.kind) << row.text;
-        EXPECT_EQ(where, row.where) << row.text;
-        EXPECT_EQ(target->baud, row.baud) << row.text;
-        EXPECT_EQ(target->dataBits, row.dataBits) << row.text;
-        EXPECT_EQ(target->parity, row.parity) << row.text;
-        EXPECT_EQ(target->stopBits, row.stopBits) << row.text;
-        EXPECT_EQ(target->flow, row.flow) << row.text;
-        EXPECT_EQ(target->tcpPort, row.tcpPort) << row.text;
+        EXPECT_EQ(std::tie(target->kind, where, target->baud, target->dataBits, target->parity,
+                           target->stopBits, target->flow, target->tcpPort),
+                  std::tie(row.kind, row.where, row.baud, row.dataBits, row.parity, row.stopBits,
+                           row.flow, row.tcpPort))
+            << row.text;
     }
 }
 

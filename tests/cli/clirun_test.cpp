@@ -4,6 +4,7 @@
 #include "loopbackserver.h"
 #include "privatecupsd.h"
 #include "ptypair.h"
+#include "realport.h"
 #include "support/bytes_diff.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,7 +79,7 @@ TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
     std::filesystem::resize_file(huge.toStdString(), 5ull << 30); // sparse
     const QString ini = Written(dir.filePath("cmds.ini"),
                                 "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=Blank\r\nCmdValue1=\r\n");
-    const QString tcp = "tcp:127.0.0.1:9";
+    // Rows without --port of their own run against a port they never reach.
     const struct
     {
         QStringList args;
@@ -94,31 +94,30 @@ TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
          2,
          "cannot open the port: No such file or directory (ENOENT)"},
         {{"--port", "serial:/dev/null:9600:8N1:rtscts"}, 2, "RTS/CTS"},
-        {{"--port", tcp, "--send-hex", "1Z"}, 4, "bad argument '--send-hex 1Z'"},
-        {{"--port", tcp, "--send-hex", ""}, 4, "'--send-hex ': expects at least one byte"},
-        {{"--port", tcp, "--send-file", dir.filePath("missing.bin")},
+        {{"--send-hex", "1Z"}, 4, "bad argument '--send-hex 1Z'"},
+        {{"--send-hex", ""}, 4, "'--send-hex ': expects at least one byte"},
+        {{"--send-file", dir.filePath("missing.bin")},
          4,
          "missing.bin': cannot be read: No such file or directory (ENOENT)"},
-        {{"--port", tcp, "--send-file", dir.path()}, 4, "': is a folder"},
-        {{"--port", tcp, "--send-file", "/dev/zero"}, 4, "': is a device, not a file or a pipe"},
-        {{"--port", tcp, "--send-file", Written(dir.filePath("empty"), {})}, 4, "': is empty"},
-        {{"--port", tcp, "--send-file", huge}, 4, "': is larger than 4 GiB"},
-        {{"--port", tcp, "--send-file", fifo, "--passes", "2"}, 4, "can be sent only once"},
-        {{"--port", tcp, "--send-cmd", "Cut", "--config", dir.filePath("none.ini")},
+        {{"--send-file", dir.path()}, 4, "': is a folder"},
+        {{"--send-file", "/dev/zero"}, 4, "': is a device, not a file or a pipe"},
+        {{"--send-file", Written(dir.filePath("empty"), {})}, 4, "': is empty"},
+        {{"--send-file", huge}, 4, "': is larger than 4 GiB"},
+        {{"--send-file", fifo, "--passes", "2"}, 4, "can be sent only once"},
+        {{"--send-cmd", "Cut", "--config", dir.filePath("none.ini")},
          4,
          "'--config " + dir.filePath("none.ini").toStdString() + "': cannot be read"},
-        {{"--port", tcp, "--send-hex", "10", "--config", dir.path()}, 4, "': is a folder"},
-        {{"--port", tcp, "--send-hex", "10", "--config", fifo}, 4, "': is not a regular file"},
-        {{"--port", tcp, "--send-hex", "10", "--config", "/dev/zero"},
-         4,
-         "': is not a regular file"},
-        {{"--port", tcp, "--send-cmd", "Blank", "--config", ini},
-         4,
-         "the user command's value is empty"},
+        {{"--send-hex", "10", "--config", dir.path()}, 4, "': is a folder"},
+        {{"--send-hex", "10", "--config", fifo}, 4, "': is not a regular file"},
+        {{"--send-hex", "10", "--config", "/dev/zero"}, 4, "': is not a regular file"},
+        {{"--send-cmd", "Blank", "--config", ini}, 4, "the user command's value is empty"},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.args.join(' ').toStdString());
-        ExpectOutcome(RunCli(row.args), row.exitCode, row.errHas);
+        const QStringList args = row.args.contains("--port")
+                                     ? row.args
+                                     : QStringList{"--port", "tcp:127.0.0.1:9"} + row.args;
+        SCOPED_TRACE(args.join(' ').toStdString());
+        ExpectOutcome(RunCli(args), row.exitCode, row.errHas);
     }
 }
 
@@ -140,11 +139,14 @@ QString LoopbackTarget(const CLoopbackServer &peer)
 
 // Where the bytes of --send-file come from: a file of any name, standard
 // input and a FIFO, each longer than one piece the program reads at a time.
+// The file goes in three passes to a peer that takes it slowly, so that the
+// socket takes many writes only in part.
 TEST(CliRun, FilesPipesAndStandardInputReachThePeerWhole)
 {
     QTemporaryDir dir;
-    const std::string content = PatternBytes(300 * 1024, 5);
-    Written(dir.filePath("a"), QByteArray::fromStdString(content));
+    const std::string piped = PatternBytes(300 * 1024, 5);
+    const std::string file = PatternBytes(8 * 1024 * 1024, 7);
+    Written(dir.filePath("a"), QByteArray::fromStdString(file));
     const QString fifo = dir.filePath("fifo");
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     enum class Feed
@@ -158,17 +160,22 @@ TEST(CliRun, FilesPipesAndStandardInputReachThePeerWhole)
     for (const auto &[path, feed] : rows) {
         SCOPED_TRACE(path.toStdString());
         CLoopbackServer peer;
-        CCliRun cli({"--port", LoopbackTarget(peer), "--send-file", path, "--timeout", "60000"},
+        if (feed == Feed::None)
+            peer.SetSmallReceiveBuffer();
+        const QString passes = feed == Feed::None ? "3" : "1";
+        CCliRun cli({"--port", LoopbackTarget(peer), "--send-file", path, "--passes", passes,
+                     "--interval", "10", "--timeout", "60000"},
                     dir.path());
         if (feed == Feed::Input)
-            cli.FeedInput(QByteArray::fromStdString(content));
+            cli.FeedInput(QByteArray::fromStdString(piped));
         if (feed == Feed::Fifo) {
             const int writer = open(fifo.toLocal8Bit().constData(), O_WRONLY | O_CLOEXEC);
-            EXPECT_EQ(write(writer, content.data(), content.size()), ssize_t(content.size()));
+            EXPECT_EQ(write(writer, piped.data(), piped.size()), ssize_t(piped.size()));
             close(writer);
         }
         ASSERT_TRUE(peer.Accept());
-        EXPECT_TRUE(SameBytes(content, peer.ReceiveFromClient(content.size(), 60000)));
+        const std::string expected = feed == Feed::None ? file + file + file : piped;
+        EXPECT_TRUE(SameBytes(expected, peer.ReceiveFromClient(expected.size(), 60000)));
         const CliOutcome outcome = cli.Finish();
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     }
@@ -247,30 +254,6 @@ TEST(CliRun, SendsThatStallEndWithStatus3)
     }
 }
 
-// Reads the master until `count` bytes arrived or it stays silent for long.
-std::string ReadMaster(CPtyPair &pty, std::size_t count)
-{
-    std::string bytes;
-    char buffer[4096];
-    pollfd fd{pty.MasterFd(), POLLIN, 0};
-    while (bytes.size() < count && poll(&fd, 1, 20000) > 0) {
-        const ssize_t n = read(pty.MasterFd(), buffer, sizeof buffer);
-        if (n > 0)
-            bytes.append(buffer, std::size_t(n));
-    }
-    return bytes;
-}
-
-// What the master holds once the far end has finished writing.
-std::string DrainMaster(CPtyPair &pty)
-{
-    std::string bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = read(pty.MasterFd(), buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, std::size_t(n));
-    return bytes;
-}
-
 TEST(CliRun, TextArrivesOnASerialLineAndTheReplyPrintsInEachForm)
 {
     const std::string reply("\x06OK\r\n\xFF", 6);
@@ -285,7 +268,9 @@ TEST(CliRun, TextArrivesOnASerialLineAndTheReplyPrintsInEachForm)
         CCliRun cli({"--port", QString::fromStdString("serial:" + pty.SlavePath() + ":115200:8N1"),
                      "--send-text", "Hello<\\x0D><\\x0A>", "--expect-hex", "06 4F 4B 0D 0A FF",
                      "--output", form, "--timeout", "20000"});
-        EXPECT_TRUE(SameBytes("Hello\r\n", ReadMaster(pty, 7))) << form;
+        CFarEnd far(pty.MasterFd()); // after the start: no fork with this thread running
+        EXPECT_TRUE(far.WaitForCount(7));
+        EXPECT_TRUE(SameBytes("Hello\r\n", far.Bytes())) << form;
         ASSERT_TRUE(pty.WriteMaster(reply));
         const CliOutcome outcome = cli.Finish();
         EXPECT_EQ(outcome.exitCode, 0) << form << outcome.err;
@@ -309,7 +294,9 @@ TEST(CliRun, WindowNamesReachTheDevicesTheConfigurationMapsThemTo)
     };
     for (const auto &[args, workDir] : runs) {
         CCliRun cli(args, workDir);
-        EXPECT_EQ(ReadMaster(pty, std::size_t(args[3].size())), args[3].toStdString());
+        CFarEnd far(pty.MasterFd());
+        EXPECT_TRUE(far.WaitForCount(std::size_t(args[3].size())));
+        EXPECT_EQ(far.Bytes(), args[3].toStdString());
         EXPECT_EQ(cli.Finish().exitCode, 0) << args.join(' ').toStdString();
     }
 }
@@ -330,7 +317,11 @@ TEST(CliRun, APortLostWhileWaitingEndsWithStatus2)
     fcntl(pty.MasterFd(), F_SETFD, FD_CLOEXEC);
     CCliRun serial({"--port", QString::fromStdString("serial:" + pty.SlavePath()), "--send-hex",
                     "10 04 01", "--expect-hex", "12", "--timeout", "60000"});
-    EXPECT_EQ(ReadMaster(pty, 3), "\x10\x04\x01");
+    {
+        CFarEnd far(pty.MasterFd()); // ends before the master closes
+        EXPECT_TRUE(far.WaitForCount(3));
+        EXPECT_EQ(far.Bytes(), "\x10\x04\x01");
+    }
     pty.CloseMaster();
     ExpectOutcome(serial.Finish(), 2, "the port was lost");
 }
@@ -351,21 +342,6 @@ TEST(CliRun, ListNamesMappedDevicesInTheFormPortTakes)
     EXPECT_EQ(RunCli({"--list"}).out.find(line), std::string::npos);
 }
 
-TEST(CliRun, AFileInThreePassesReachesALoopbackPeerWhole)
-{
-    QTemporaryDir dir;
-    const std::string content = PatternBytes(20 * 1024 * 1024, 7);
-    const QString file = Written(dir.filePath("page.bin"), QByteArray::fromStdString(content));
-    CLoopbackServer peer;
-    CCliRun cli({"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(peer.Port()), "--send-file", file,
-                 "--passes", "3", "--interval", "10"});
-    ASSERT_TRUE(peer.Accept());
-    const std::string arrived = peer.ReceiveFromClient(3 * content.size(), 60000);
-    const CliOutcome outcome = cli.Finish();
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_TRUE(SameBytes(content + content + content, arrived));
-}
-
 TEST(CliRun, FileProgressGoesToStandardErrorOnlyWhenItIsATerminal)
 {
     QTemporaryDir dir;
@@ -375,8 +351,13 @@ TEST(CliRun, FileProgressGoesToStandardErrorOnlyWhenItIsATerminal)
     CPtyPair terminal;
     ASSERT_TRUE(terminal.IsValid());
     CCliRun onTerminal(args, {}, QString::fromStdString(terminal.SlavePath()));
-    EXPECT_EQ(onTerminal.Finish().exitCode, 0);
-    const std::string shown = DrainMaster(terminal);
+    std::string shown;
+    {
+        CFarEnd far(terminal.MasterFd()); // ends before the next run starts
+        EXPECT_EQ(onTerminal.Finish().exitCode, 0);
+        far.WaitQuiet();
+        shown = far.Bytes();
+    }
     const std::string last = "pass 3 of 3, 100%\n";
     EXPECT_NE(shown.find("\rsending " + file.toStdString() + ": pass 1 of 3"), std::string::npos)
         << shown;

@@ -196,10 +196,14 @@ TEST_P(PrinterRefusalTest, FileTransferFailsWithTheSpoolersReason)
 INSTANTIATE_TEST_SUITE_P(Spooler, PrinterRefusalTest, testing::ValuesIn(kRefusals),
                          [](const auto &row) { return std::string(row.param.name); });
 
-TEST_F(PrinterPortTest, InstanceIsListedAndPrintsWithItsOptionsOnItsQueue)
+// An instance prints with its options on its queue. A job that the spooler
+// holds for the user (here by the instance's option) is where the user wanted
+// it: the write is done, nothing is printed yet.
+TEST_F(PrinterPortTest, InstancesPrintWithTheirOptionsAndAHeldJobCountsAsDone)
 {
     AddQueue();
     ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "twice", "copies=2"));
+    ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "held", "job-hold-until=indefinite"));
     const std::vector<std::string> queues = Spooler::ListQueues();
     EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue + "/twice"), queues.end());
 
@@ -207,30 +211,22 @@ TEST_F(PrinterPortTest, InstanceIsListedAndPrintsWithItsOptionsOnItsQueue)
     ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
     EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrUnknownPrinter) << "an instance nobody saved";
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::UnknownQueue);
-    m_port.ClosePort();
-    ASSERT_EQ(Open(m_queue + "/twice"), 1u) << m_port.GetLastError();
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 2));
-    EXPECT_EQ(LastOf(kPortOpened)->error, 0);
-    ASSERT_EQ(WriteBytes(m_port, "instance"), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+    for (const std::string instance : {"held", "twice"}) {
+        SCOPED_TRACE(instance);
+        m_port.ClosePort();
+        m_owner.Clear();
+        ASSERT_EQ(Open(m_queue + "/" + instance), 1u) << m_port.GetLastError();
+        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
+        EXPECT_EQ(LastOf(kPortOpened)->error, 0);
+        ASSERT_EQ(WriteBytes(m_port, instance), 1u);
+        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
+        EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
+        EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
+    }
     const std::vector<CapturedJob> jobs = s_cupsd->Jobs(m_queue);
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].data, "instance");
+    ASSERT_EQ(jobs.size(), 1u) << "the held job printed";
+    EXPECT_EQ(jobs[0].data, "twice");
     EXPECT_EQ(jobs[0].copies, 2);
-}
-
-// A job the spooler holds for the user (here by the instance's option) is
-// where the user wanted it: the write is done, nothing is printed yet.
-TEST_F(PrinterPortTest, JobHeldBySpoolerCountsAsDone)
-{
-    AddQueue();
-    ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "held", "job-hold-until=indefinite"));
-    ASSERT_EQ(Open(m_queue + "/held"), 1u) << m_port.GetLastError();
-    ASSERT_EQ(WriteBytes(m_port, "held"), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
-    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
-    EXPECT_TRUE(s_cupsd->Jobs(m_queue).empty());
 }
 
 // A job that never finishes printing keeps its write or pass under way until
@@ -250,6 +246,20 @@ TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
     m_owner.Sync();
     for (const uint16_t code : {kPortFilePassDone, kPortFileDone, kPortFileFailed})
         EXPECT_EQ(m_owner.CountOf(code), 0) << "no notification follows a stop: code " << code;
+}
+
+// A close while the write thread still looks for the queue of an asynchronous
+// open cuts the look instead of waiting until the spooler gives up on it.
+TEST_F(PrinterPortTest, CloseCutsTheLookForTheQueueOnAFrozenSpooler)
+{
+    AddQueue();
+    s_cupsd->Freeze();
+    ASSERT_EQ(Open(m_queue), 1u);
+    m_port.ClosePort();
+    EXPECT_TRUE(s_cupsd->IsFrozen());
+    m_owner.Sync();
+    EXPECT_EQ(m_owner.CountOf(kPortOpened), 0);
+    EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None) << "the look was not cut";
 }
 
 // A scheduler that takes connections and never answers: every call gives up

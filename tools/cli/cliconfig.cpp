@@ -1,10 +1,9 @@
 #include "cliconfig.h"
 
-#include "clistream.h"
-
 #include "config/configpath.h"
 #include "config/rvconfig.h"
 #include "convert/boxtext.h"
+#include "port/porterror.h"
 #include "usercmd/usercmdentries.h"
 
 #include <QString>
@@ -61,7 +60,7 @@ std::string RegularFileFault(const std::string &path, const struct stat &st)
         return "is larger than 4 GiB, the most a file transfer takes (a pipe has no limit: "
                "--send-file - < FILE)";
     if (::access(path.c_str(), R_OK) != 0)
-        return "cannot be read: " + SystemWords(errno);
+        return "cannot be read: " + SystemErrorWords(errno);
     return {};
 }
 
@@ -74,7 +73,7 @@ bool CheckFile(CliSendStep &step, std::string &reason)
     if (step.text == "-" || (::stat(step.text.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)))
         step.streamed = true;
     else if (st.st_mode == 0)
-        reason = "cannot be read: " + SystemWords(errno);
+        reason = "cannot be read: " + SystemErrorWords(errno);
     else if (S_ISDIR(st.st_mode))
         reason = "is a folder";
     else if (!S_ISREG(st.st_mode))
@@ -96,7 +95,7 @@ bool CheckConfigFile(const CliPlan &plan, std::string &reason)
     if (plan.configFile.empty())
         return true;
     if (::stat(plan.configFile.c_str(), &st) != 0)
-        reason = "cannot be read: " + SystemWords(errno);
+        reason = "cannot be read: " + SystemErrorWords(errno);
     else if (S_ISDIR(st.st_mode))
         reason = "is a folder";
     else if (!S_ISREG(st.st_mode))

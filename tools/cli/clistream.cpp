@@ -1,19 +1,14 @@
 #include "clistream.h"
 
+#include "port/porterror.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
-
-std::string SystemWords(int osError)
-{
-    const char *name = strerrorname_np(osError);
-    return std::string(std::strerror(osError)) + " (" + (name ? name : "?") + ")";
-}
 
 CCliStream::CCliStream() = default;
 
@@ -34,7 +29,7 @@ bool CCliStream::Open(const std::string &path, std::string &error)
     {
     };
     if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
-        error = SystemWords(errno);
+        error = SystemErrorWords(errno);
         return false;
     }
     m_regular = S_ISREG(st.st_mode);
@@ -70,7 +65,7 @@ CCliStream::Got CCliStream::Read(std::vector<uint8_t> &piece)
         return Got::End;
     if (errno == EAGAIN || errno == EWOULDBLOCK)
         return Got::Later;
-    m_error = SystemWords(errno);
+    m_error = SystemErrorWords(errno);
     return Got::Failed;
 }
 

@@ -55,6 +55,3 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::function<void()> m_ready;
 };
-
-// "No such file or directory (ENOENT)".
-std::string SystemWords(int osError);

@@ -106,6 +106,12 @@ std::string SystemErrorText(int osError)
     return std::strerror(osError);
 }
 
+std::string SystemErrorWords(int osError)
+{
+    const char *name = strerrorname_np(osError);
+    return std::strerror(osError) + std::string(" (") + (name ? name : "?") + ")";
+}
+
 bool IsDeviceGoneError(int osError)
 {
     return osError == EIO || osError == ENXIO || osError == ENODEV;
@@ -119,8 +125,5 @@ std::string SystemErrorDescription(uint32_t error)
     }
     const int osError =
         Reverse(kSystemTable, error) ? Reverse(kSystemTable, error) : Reverse(kSocketTable, error);
-    if (osError == 0)
-        return {};
-    const char *name = strerrorname_np(osError);
-    return std::strerror(osError) + std::string(" (") + (name ? name : "?") + ")";
+    return osError == 0 ? std::string() : SystemErrorWords(osError);
 }

@@ -205,28 +205,4 @@ std::vector<std::string> ListQueues()
     return names;
 }
 
-bool QueueExists(const std::string &queue, SpoolFailure &failure)
-{
-    Link link;
-    if (!link.Open(failure))
-        return false;
-    int count = 0;
-    cups_dest_t *all = nullptr;
-    const bool found = FindDest(link.http, SplitQueueName(queue), count, all) != nullptr;
-    if (!found)
-        failure = link.timedOut ? SpoolFailure{SpoolFault::NotAnswering, {}}
-                                : SpoolFailure{SpoolFault::UnknownQueue, queue};
-    cupsFreeDests(count, all);
-    return found;
-}
-
-bool QueueTakesJobs(const std::string &queue, SpoolFailure &failure)
-{
-    Link link;
-    QueueState state;
-    return link.Open(failure) &&
-           ReadQueueState(link, SplitQueueName(queue).printer, state, failure) &&
-           TakesJobs(state, failure);
-}
-
 } // namespace Spooler

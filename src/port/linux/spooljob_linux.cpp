@@ -149,6 +149,24 @@ void CSpoolJob::Close()
     m_impl->Close();
 }
 
+bool CSpoolJob::FindQueue(const std::string &queue, SpoolFailure &failure)
+{
+    Impl &link = *m_impl;
+    link.Close();
+    bool found = false;
+    if (link.Open(failure)) {
+        int count = 0;
+        cups_dest_t *all = nullptr;
+        found = FindDest(link.http, SplitQueueName(queue), count, all) != nullptr;
+        cupsFreeDests(count, all);
+        if (!found)
+            failure = link.cut || link.timedOut ? link.Failure()
+                                                : SpoolFailure{SpoolFault::UnknownQueue, queue};
+    }
+    link.Close();
+    return found;
+}
+
 bool CSpoolJob::Start(const std::string &queue, const char *title, SpoolFailure &failure)
 {
     Impl &job = *m_impl;
