@@ -1,5 +1,6 @@
 #include "convert/blockclass.h"
 #include "convert/codepagerules.h"
+#include "convert/escapewriter.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +15,7 @@
 
 namespace {
 
-constexpr std::size_t kEscapeLength = 6;
 constexpr std::size_t kBlock = kClassBlock;
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
 
 bool TestBit(const std::vector<uint64_t> &bits, uint32_t index)
 {
@@ -209,54 +208,6 @@ EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes
     return map;
 }
 
-// Copies `length` bytes in 16-byte pieces, reading and writing up to 16
-// bytes more.
-constexpr std::size_t kCopyPiece = 16;
-
-inline void CopyInPieces(uint8_t *to, const uint8_t *from, std::size_t length)
-{
-    std::memcpy(to, from, kCopyPiece);
-    for (std::size_t k = kCopyPiece; k < length; k += kCopyPiece)
-        std::memcpy(to + k, from + k, kCopyPiece);
-}
-
-// Each byte's escape padded to eight bytes, stored as one word where the
-// bytes after it are written over anyway.
-constexpr std::size_t kEscapeBlock = 8;
-
-constexpr std::array<std::array<uint8_t, kEscapeBlock>, 256> MakeEscapeBlocks()
-{
-    std::array<std::array<uint8_t, kEscapeBlock>, 256> blocks{};
-    for (int b = 0; b < 256; ++b)
-        blocks[b] = {'<',
-                     '\\',
-                     'x',
-                     static_cast<uint8_t>(kUpperDigits[b >> 4]),
-                     static_cast<uint8_t>(kUpperDigits[b & 15]),
-                     '>',
-                     0,
-                     0};
-    return blocks;
-}
-
-constexpr auto kEscapeBlocks = MakeEscapeBlocks();
-
-// A block far enough from both ends: pieces and escape words may run over.
-uint8_t *WriteBlockFast(uint8_t *out, const uint8_t *from, uint64_t escapes)
-{
-    std::size_t place = 0;
-    for (; escapes != 0; escapes &= escapes - 1) {
-        const auto escaped = static_cast<std::size_t>(std::countr_zero(escapes));
-        CopyInPieces(out, from + place, escaped - place);
-        out += escaped - place;
-        std::memcpy(out, kEscapeBlocks[from[escaped]].data(), kEscapeBlock);
-        out += kEscapeLength;
-        place = escaped + 1;
-    }
-    CopyInPieces(out, from + place, kBlock - place);
-    return out + (kBlock - place);
-}
-
 // Any block, writing exactly its bytes.
 uint8_t *WriteBlockExact(uint8_t *out, const uint8_t *from, std::size_t length, uint64_t escapes)
 {
@@ -265,14 +216,14 @@ uint8_t *WriteBlockExact(uint8_t *out, const uint8_t *from, std::size_t length, 
             *out++ = from[k];
             continue;
         }
-        std::memcpy(out, kEscapeBlocks[from[k]].data(), kEscapeLength);
+        std::memcpy(out, kEscapeWords[from[k]].data(), kEscapeLength);
         out += kEscapeLength;
     }
     return out;
 }
 
 constexpr std::size_t kFastReadMargin = kBlock + kCopyPiece;
-constexpr std::size_t kFastWriteRoom = kBlock * kEscapeLength + kEscapeBlock + kCopyPiece;
+constexpr std::size_t kFastWriteRoom = kBlock * kEscapeLength + kEscapeWord + kCopyPiece;
 
 ConvResult RenderByRules(std::span<const uint8_t> bytes, ByteString &out,
                          const CodePageRules &rules)
@@ -285,7 +236,7 @@ ConvResult RenderByRules(std::span<const uint8_t> bytes, ByteString &out,
         const std::size_t at = k * kBlock;
         const std::size_t rest = bytes.size() - at;
         if (rest >= kFastReadMargin && static_cast<std::size_t>(writeEnd - write) >= kFastWriteRoom)
-            write = WriteBlockFast(write, bytes.data() + at, map.places[k]);
+            write = WriteEscapedBlock(write, bytes.data() + at, map.places[k]);
         else
             write =
                 WriteBlockExact(write, bytes.data() + at, std::min(kBlock, rest), map.places[k]);
