@@ -70,9 +70,12 @@ uint64_t SingleByteEscapes(const CodePageRules &rules, const uint8_t *block, std
 }
 
 // Bytes outside 0x08..0x7F, the only ones that may be escaped or start a
-// character of more than one byte.
-uint64_t SpecialBytes(const uint8_t *block)
+// character of more than one byte; every byte of a block shorter than
+// kBlock, which the data ends in.
+uint64_t SpecialBytes(const uint8_t *block, std::size_t length)
 {
+    if (length < kBlock)
+        return (uint64_t{1} << length) - 1;
     const ByteClasses classes = ClassifyBlock(block);
     return classes.inRun | classes.escaped | MatchBlock(block, 0x80);
 }
@@ -82,11 +85,9 @@ uint64_t SpecialBytes(const uint8_t *block)
 // character of this block reaches into the next. Only the special bytes are
 // looked at: plain ones are shown, or are the trail of a character before.
 uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
-                     std::size_t &skip)
+                     uint64_t special, std::size_t &skip)
 {
     const std::size_t length = std::min(kBlock, bytes.size() - at);
-    uint64_t special =
-        length == kBlock ? SpecialBytes(bytes.data() + at) : (uint64_t{1} << length) - 1;
     uint64_t places = 0;
     std::size_t next = skip;
     for (; special != 0; special &= special - 1) {
@@ -107,7 +108,8 @@ uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes,
 // at once; which of them do start one follows from runs of such places, as
 // in GBK: a pair is taken at the start of a run and at every second place
 // after it. `skip` is 1 when the block's first byte ends a pair of the block
-// before, and becomes 1 when its last byte starts one.
+// before, and becomes 1 when its last byte starts one. A shown pair's first
+// byte has length 2 (codepagerules.h), so the pair bits need no mask.
 uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size_t &skip)
 {
     constexpr uint64_t kEvenPlaces = 0x5555555555555555u;
@@ -115,10 +117,9 @@ uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size
     uint64_t pairs = 0;
     for (std::size_t k = 0; k < kBlock; ++k) {
         const uint8_t lead = block[k];
-        const uint64_t pair =
-            TestBit(rules.shownPairs, static_cast<uint32_t>(lead << 8 | block[k + 1])) ? 1 : 0;
+        const auto pair = static_cast<uint32_t>(lead << 8 | block[k + 1]);
         singles |= static_cast<uint64_t>(rules.lengths[lead] == 1) << k;
-        pairs |= (pair & static_cast<uint64_t>(rules.lengths[lead] == 2)) << k;
+        pairs |= static_cast<uint64_t>(TestBit(rules.shownPairs, pair)) << k;
     }
     const uint64_t carriedTrail = skip;
     pairs &= ~carriedTrail;
@@ -157,17 +158,17 @@ uint64_t Utf8Escapes(const CodePageRules &rules, const uint8_t *block, uint64_t 
 // The last blocks, byte by byte; a UTF-8 character from the block before
 // is skipped like a double-byte one.
 uint64_t TailEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
-                     std::size_t &skip, uint64_t &carried)
+                     uint64_t special, std::size_t &skip, uint64_t &carried)
 {
-    skip += static_cast<std::size_t>(std::popcount(carried));
+    skip += CountBits(carried);
     carried = 0;
-    return CharEscapes(rules, bytes, at, skip);
+    return CharEscapes(rules, bytes, at, special, skip);
 }
 
 // UTF-8 blocks are decided by their lead bytes. Double-byte blocks with few
 // special bytes are decided a special byte at a time (text), others as a
-// whole (binary data).
-constexpr int kFewSpecialBytes = 12;
+// whole (binary data). A block without special bytes is shown whole.
+constexpr std::size_t kFewSpecialBytes = 12;
 
 uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
                       std::size_t &skip, uint64_t &carried)
@@ -179,10 +180,13 @@ uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes
         skip = 0;
         return Utf8Escapes(rules, data, carried);
     }
-    const bool few = rest < kBlock || std::popcount(SpecialBytes(data)) <= kFewSpecialBytes;
-    if (rules.kind == SequenceKind::DoubleByte && !few && rest >= kBlock + 1)
+    const uint64_t special = SpecialBytes(data, rest);
+    if (special == 0 && skip == 0 && carried == 0)
+        return 0;
+    if (rules.kind == SequenceKind::DoubleByte && CountBits(special) > kFewSpecialBytes &&
+        rest >= kBlock + 1)
         return PairEscapes(rules, data, skip);
-    return TailEscapes(rules, bytes, at, skip, carried);
+    return TailEscapes(rules, bytes, at, special, skip, carried);
 }
 
 EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes)
@@ -196,14 +200,12 @@ EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes
         const std::size_t rest = bytes.size() - at;
         const uint8_t *data = bytes.data() + at;
         uint64_t places = 0;
-        if (rest >= kBlock && skip == 0 && carried == 0 && SpecialBytes(data) == 0)
-            places = 0;
-        else if (rules.kind == SequenceKind::SingleByte)
-            places = SingleByteEscapes(rules, data, std::min(kBlock, rest));
-        else
+        if (rules.kind != SequenceKind::SingleByte)
             places = MixedEscapes(rules, bytes, at, skip, carried);
+        else if (SpecialBytes(data, rest) != 0)
+            places = SingleByteEscapes(rules, data, std::min(kBlock, rest));
         map.places[block] = places;
-        map.count += static_cast<std::size_t>(std::popcount(places));
+        map.count += CountBits(places);
     }
     return map;
 }
