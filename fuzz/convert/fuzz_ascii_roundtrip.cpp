@@ -5,17 +5,6 @@
 
 namespace {
 
-bool SpellsAnEscape(std::span<const uint8_t> bytes)
-{
-    for (std::size_t i = 0; i + 5 < bytes.size(); ++i) {
-        if (bytes[i] == '<' && bytes[i + 1] == '\\' && bytes[i + 2] == 'x' &&
-            HexDigitValue(bytes[i + 3]) != kNotHexDigit &&
-            HexDigitValue(bytes[i + 4]) != kNotHexDigit && bytes[i + 5] == '>')
-            return true;
-    }
-    return false;
-}
-
 void CheckRendering(std::span<const uint8_t> bytes, std::string_view asText)
 {
     ByteString ascii;

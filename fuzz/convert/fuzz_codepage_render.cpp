@@ -4,21 +4,6 @@
 #include "codepage_fuzz.h"
 #include "fuzz_support.h"
 
-namespace {
-
-bool SpellsAnEscape(std::span<const uint8_t> bytes)
-{
-    for (std::size_t i = 0; i + 5 < bytes.size(); ++i) {
-        if (bytes[i] == '<' && bytes[i + 1] == '\\' && bytes[i + 2] == 'x' &&
-            HexDigitValue(bytes[i + 3]) != kNotHexDigit &&
-            HexDigitValue(bytes[i + 4]) != kNotHexDigit && bytes[i + 5] == '>')
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
 {
     if (size < 2)

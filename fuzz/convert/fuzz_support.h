@@ -32,6 +32,19 @@ inline void CheckResultBuffer(ConvResult result, const ByteString &out)
     FUZZ_CHECK(out.data()[out.size()] == 0);
 }
 
+// Whether data holds the six characters of an escape, so that it reads as
+// Ascii notation to other bytes than its own.
+inline bool SpellsAnEscape(std::span<const uint8_t> bytes)
+{
+    for (std::size_t i = 0; i + 5 < bytes.size(); ++i) {
+        if (bytes[i] == '<' && bytes[i + 1] == '\\' && bytes[i + 2] == 'x' &&
+            HexDigitValue(bytes[i + 3]) != kNotHexDigit &&
+            HexDigitValue(bytes[i + 4]) != kNotHexDigit && bytes[i + 5] == '>')
+            return true;
+    }
+    return false;
+}
+
 // A handle that already holds a result, to see whether a call replaced it.
 struct HeldHandle
 {

@@ -1,5 +1,6 @@
 #include "convert/boxtext.h"
 
+#include "convert/boxtextwalk.h"
 #include "convert/convert.h"
 
 #include <QByteArray>
@@ -8,7 +9,6 @@
 #include <QStringEncoder>
 
 #include <array>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -136,25 +136,7 @@ const GbkTables &Tables()
     return tables;
 }
 
-void AppendEscape(QString &out, uint8_t byte)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const char escape[6] = {'<', '\\', 'x', kDigits[byte >> 4], kDigits[byte & 15], '>'};
-    out.append(QLatin1StringView(escape, 6));
-}
-
-bool IsPlainByte(uint8_t byte)
-{
-    return byte >= 0x08 && byte < 0x80 && byte != '\r' && byte != '\n';
-}
-
-std::size_t PlainRunLength(std::string_view gbk, std::size_t from)
-{
-    std::size_t end = from;
-    while (end < gbk.size() && IsPlainByte(static_cast<uint8_t>(gbk[end])))
-        ++end;
-    return end - from;
-}
+using boxtext_walk::AppendEscape;
 
 // A byte from 0x81..0xFE and what follows it; returns the bytes consumed.
 std::size_t AppendLeadByte(const GbkTables &tables, std::string_view gbk, std::size_t i,
@@ -180,19 +162,11 @@ std::size_t AppendLeadByte(const GbkTables &tables, std::string_view gbk, std::s
     return 2;
 }
 
-// Any byte that is not plain; returns the bytes consumed.
-std::size_t AppendSpecialByte(const GbkTables &tables, std::string_view gbk, std::size_t i,
-                              QString &out)
+// A byte that is neither plain nor a line break; returns the bytes consumed.
+std::size_t AppendGbkChar(const GbkTables &tables, std::string_view gbk, std::size_t i,
+                          QString &out)
 {
     const auto byte = static_cast<uint8_t>(gbk[i]);
-    if (byte == '\r' && i + 1 < gbk.size() && gbk[i + 1] == '\n') {
-        out.append(QChar(u'\n'));
-        return 2;
-    }
-    if (byte == '\r' || byte == '\n') {
-        out.append(QChar(byte == '\r' ? kLoneCrPlaceholder : kLoneLfPlaceholder));
-        return 1;
-    }
     if (byte == 0x80 && tables.byte80 != 0) {
         out.append(QChar(tables.byte80));
         return 1;
@@ -203,42 +177,19 @@ std::size_t AppendSpecialByte(const GbkTables &tables, std::string_view gbk, std
     return 1;
 }
 
-struct EncodedChar
+// The GBK bytes of a character from U+0080 up; none outside the BMP.
+auto GbkEncoder(const GbkTables &tables)
 {
-    qsizetype units = 1; // UTF-16 units the character takes in the box text
-    int count = 0;       // GBK bytes; 0 when GBK cannot encode it
-    uint8_t bytes[2] = {0, 0};
-};
-
-EncodedChar EncodeSpecialChar(const GbkTables &tables, QStringView text, qsizetype i)
-{
-    const char16_t ch = text[i].unicode();
-    EncodedChar encoded;
-    if (QChar::isHighSurrogate(ch) && i + 1 < text.size() &&
-        QChar::isLowSurrogate(text[i + 1].unicode())) {
-        encoded.units = 2; // outside the BMP, so outside GBK
-        return encoded;
-    }
-    if (ch == u'\u2028' || ch == u'\u2029') {
-        encoded = {1, 2, {'\r', '\n'}};
-    } else if (ch == kLoneCrPlaceholder || ch == kLoneLfPlaceholder) {
-        encoded = {1, 1, {static_cast<uint8_t>(ch == kLoneCrPlaceholder ? '\r' : '\n'), 0}};
-    } else if (const uint16_t bytes = tables.charBytes[ch]; bytes >= 0x100) {
-        encoded = {1, 2, {static_cast<uint8_t>(bytes >> 8), static_cast<uint8_t>(bytes)}};
-    } else if (bytes != 0) {
-        encoded = {1, 1, {static_cast<uint8_t>(bytes), 0}};
-    }
-    return encoded;
-}
-
-EncodedChar EncodeChar(const GbkTables &tables, QStringView text, qsizetype i)
-{
-    const char16_t ch = text[i].unicode();
-    if (ch == u'\n')
-        return {1, 2, {'\r', '\n'}};
-    if (ch < 0x80)
-        return {1, 1, {static_cast<uint8_t>(ch), 0}};
-    return EncodeSpecialChar(tables, text, i);
+    return [&tables](char32_t ch, uint8_t(&bytes)[4]) -> std::size_t {
+        const uint16_t code = ch < tables.charBytes.size() ? tables.charBytes[ch] : 0;
+        if (code >= 0x100) {
+            bytes[0] = static_cast<uint8_t>(code >> 8);
+            bytes[1] = static_cast<uint8_t>(code);
+            return 2;
+        }
+        bytes[0] = static_cast<uint8_t>(code);
+        return code != 0 ? 1 : 0;
+    };
 }
 
 } // namespace
@@ -251,55 +202,18 @@ bool GbkCodecAvailable()
 QString BoxTextFromGbk(std::string_view gbk)
 {
     const GbkTables &tables = Tables();
-    QString out;
-    out.reserve(static_cast<qsizetype>(gbk.size()));
-    std::size_t i = 0;
-    while (i < gbk.size()) {
-        if (const std::size_t run = PlainRunLength(gbk, i); run != 0) {
-            out.append(QLatin1StringView(gbk.data() + i, static_cast<qsizetype>(run)));
-            i += run;
-        } else {
-            i += AppendSpecialByte(tables, gbk, i, out);
-        }
-    }
-    return out;
+    return boxtext_walk::BoxTextOf(gbk,
+                                   [&tables](std::string_view text, std::size_t i, QString &out) {
+                                       return AppendGbkChar(tables, text, i, out);
+                                   });
 }
 
 ConvResult GbkFromBoxText(QStringView text, ByteString &out)
 {
-    const GbkTables &tables = Tables();
-    std::size_t count = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        const EncodedChar encoded = EncodeChar(tables, text, i);
-        if (encoded.count == 0)
-            return -static_cast<ConvResult>(count) - 1;
-        count += static_cast<std::size_t>(encoded.count);
-        i += encoded.units;
-    }
-    if (count == 0)
-        return 0;
-    ByteString result = ByteString::Uninitialized(count);
-    uint8_t *write = result.data();
-    for (qsizetype i = 0; i < text.size();) {
-        const EncodedChar encoded = EncodeChar(tables, text, i);
-        std::memcpy(write, encoded.bytes, static_cast<std::size_t>(encoded.count));
-        write += encoded.count;
-        i += encoded.units;
-    }
-    out = std::move(result);
-    return static_cast<ConvResult>(count);
+    return boxtext_walk::BytesOfBoxText(text, out, GbkEncoder(Tables()));
 }
 
 qsizetype ByteOffsetToCharPos(QStringView text, std::size_t byteOffset)
 {
-    const GbkTables &tables = Tables();
-    std::size_t start = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        const EncodedChar encoded = EncodeChar(tables, text, i);
-        start += static_cast<std::size_t>(encoded.count == 0 ? 1 : encoded.count);
-        if (byteOffset < start)
-            return i;
-        i += encoded.units;
-    }
-    return text.size();
+    return boxtext_walk::CharPosOfByte(text, byteOffset, GbkEncoder(Tables()));
 }

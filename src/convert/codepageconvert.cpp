@@ -1,5 +1,6 @@
 #include "convert/blockclass.h"
 #include "convert/codepagerules.h"
+#include "convert/escapewriter.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +15,7 @@
 
 namespace {
 
-constexpr std::size_t kEscapeLength = 6;
 constexpr std::size_t kBlock = kClassBlock;
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
 
 bool TestBit(const std::vector<uint64_t> &bits, uint32_t index)
 {
@@ -71,9 +70,12 @@ uint64_t SingleByteEscapes(const CodePageRules &rules, const uint8_t *block, std
 }
 
 // Bytes outside 0x08..0x7F, the only ones that may be escaped or start a
-// character of more than one byte.
-uint64_t SpecialBytes(const uint8_t *block)
+// character of more than one byte; every byte of a block shorter than
+// kBlock, which the data ends in.
+uint64_t SpecialBytes(const uint8_t *block, std::size_t length)
 {
+    if (length < kBlock)
+        return (uint64_t{1} << length) - 1;
     const ByteClasses classes = ClassifyBlock(block);
     return classes.inRun | classes.escaped | MatchBlock(block, 0x80);
 }
@@ -83,11 +85,9 @@ uint64_t SpecialBytes(const uint8_t *block)
 // character of this block reaches into the next. Only the special bytes are
 // looked at: plain ones are shown, or are the trail of a character before.
 uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
-                     std::size_t &skip)
+                     uint64_t special, std::size_t &skip)
 {
     const std::size_t length = std::min(kBlock, bytes.size() - at);
-    uint64_t special =
-        length == kBlock ? SpecialBytes(bytes.data() + at) : (uint64_t{1} << length) - 1;
     uint64_t places = 0;
     std::size_t next = skip;
     for (; special != 0; special &= special - 1) {
@@ -108,7 +108,8 @@ uint64_t CharEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes,
 // at once; which of them do start one follows from runs of such places, as
 // in GBK: a pair is taken at the start of a run and at every second place
 // after it. `skip` is 1 when the block's first byte ends a pair of the block
-// before, and becomes 1 when its last byte starts one.
+// before, and becomes 1 when its last byte starts one. A shown pair's first
+// byte has length 2 (codepagerules.h), so the pair bits need no mask.
 uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size_t &skip)
 {
     constexpr uint64_t kEvenPlaces = 0x5555555555555555u;
@@ -116,10 +117,9 @@ uint64_t PairEscapes(const CodePageRules &rules, const uint8_t *block, std::size
     uint64_t pairs = 0;
     for (std::size_t k = 0; k < kBlock; ++k) {
         const uint8_t lead = block[k];
-        const uint64_t pair =
-            TestBit(rules.shownPairs, static_cast<uint32_t>(lead << 8 | block[k + 1])) ? 1 : 0;
+        const auto pair = static_cast<uint32_t>(lead << 8 | block[k + 1]);
         singles |= static_cast<uint64_t>(rules.lengths[lead] == 1) << k;
-        pairs |= (pair & static_cast<uint64_t>(rules.lengths[lead] == 2)) << k;
+        pairs |= static_cast<uint64_t>(TestBit(rules.shownPairs, pair)) << k;
     }
     const uint64_t carriedTrail = skip;
     pairs &= ~carriedTrail;
@@ -158,17 +158,17 @@ uint64_t Utf8Escapes(const CodePageRules &rules, const uint8_t *block, uint64_t 
 // The last blocks, byte by byte; a UTF-8 character from the block before
 // is skipped like a double-byte one.
 uint64_t TailEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
-                     std::size_t &skip, uint64_t &carried)
+                     uint64_t special, std::size_t &skip, uint64_t &carried)
 {
-    skip += static_cast<std::size_t>(std::popcount(carried));
+    skip += CountBits(carried);
     carried = 0;
-    return CharEscapes(rules, bytes, at, skip);
+    return CharEscapes(rules, bytes, at, special, skip);
 }
 
 // UTF-8 blocks are decided by their lead bytes. Double-byte blocks with few
 // special bytes are decided a special byte at a time (text), others as a
-// whole (binary data).
-constexpr int kFewSpecialBytes = 12;
+// whole (binary data). A block without special bytes is shown whole.
+constexpr std::size_t kFewSpecialBytes = 12;
 
 uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes, std::size_t at,
                       std::size_t &skip, uint64_t &carried)
@@ -180,10 +180,13 @@ uint64_t MixedEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes
         skip = 0;
         return Utf8Escapes(rules, data, carried);
     }
-    const bool few = rest < kBlock || std::popcount(SpecialBytes(data)) <= kFewSpecialBytes;
-    if (rules.kind == SequenceKind::DoubleByte && !few && rest >= kBlock + 1)
+    const uint64_t special = SpecialBytes(data, rest);
+    if (special == 0 && skip == 0 && carried == 0)
+        return 0;
+    if (rules.kind == SequenceKind::DoubleByte && CountBits(special) > kFewSpecialBytes &&
+        rest >= kBlock + 1)
         return PairEscapes(rules, data, skip);
-    return TailEscapes(rules, bytes, at, skip, carried);
+    return TailEscapes(rules, bytes, at, special, skip, carried);
 }
 
 EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes)
@@ -197,64 +200,14 @@ EscapeMap FindEscapes(const CodePageRules &rules, std::span<const uint8_t> bytes
         const std::size_t rest = bytes.size() - at;
         const uint8_t *data = bytes.data() + at;
         uint64_t places = 0;
-        if (rest >= kBlock && skip == 0 && carried == 0 && SpecialBytes(data) == 0)
-            places = 0;
-        else if (rules.kind == SequenceKind::SingleByte)
-            places = SingleByteEscapes(rules, data, std::min(kBlock, rest));
-        else
+        if (rules.kind != SequenceKind::SingleByte)
             places = MixedEscapes(rules, bytes, at, skip, carried);
+        else if (SpecialBytes(data, rest) != 0)
+            places = SingleByteEscapes(rules, data, std::min(kBlock, rest));
         map.places[block] = places;
-        map.count += static_cast<std::size_t>(std::popcount(places));
+        map.count += CountBits(places);
     }
     return map;
-}
-
-// Copies `length` bytes in 16-byte pieces, reading and writing up to 16
-// bytes more.
-constexpr std::size_t kCopyPiece = 16;
-
-inline void CopyInPieces(uint8_t *to, const uint8_t *from, std::size_t length)
-{
-    std::memcpy(to, from, kCopyPiece);
-    for (std::size_t k = kCopyPiece; k < length; k += kCopyPiece)
-        std::memcpy(to + k, from + k, kCopyPiece);
-}
-
-// Each byte's escape padded to eight bytes, stored as one word where the
-// bytes after it are written over anyway.
-constexpr std::size_t kEscapeBlock = 8;
-
-constexpr std::array<std::array<uint8_t, kEscapeBlock>, 256> MakeEscapeBlocks()
-{
-    std::array<std::array<uint8_t, kEscapeBlock>, 256> blocks{};
-    for (int b = 0; b < 256; ++b)
-        blocks[b] = {'<',
-                     '\\',
-                     'x',
-                     static_cast<uint8_t>(kUpperDigits[b >> 4]),
-                     static_cast<uint8_t>(kUpperDigits[b & 15]),
-                     '>',
-                     0,
-                     0};
-    return blocks;
-}
-
-constexpr auto kEscapeBlocks = MakeEscapeBlocks();
-
-// A block far enough from both ends: pieces and escape words may run over.
-uint8_t *WriteBlockFast(uint8_t *out, const uint8_t *from, uint64_t escapes)
-{
-    std::size_t place = 0;
-    for (; escapes != 0; escapes &= escapes - 1) {
-        const auto escaped = static_cast<std::size_t>(std::countr_zero(escapes));
-        CopyInPieces(out, from + place, escaped - place);
-        out += escaped - place;
-        std::memcpy(out, kEscapeBlocks[from[escaped]].data(), kEscapeBlock);
-        out += kEscapeLength;
-        place = escaped + 1;
-    }
-    CopyInPieces(out, from + place, kBlock - place);
-    return out + (kBlock - place);
 }
 
 // Any block, writing exactly its bytes.
@@ -265,14 +218,14 @@ uint8_t *WriteBlockExact(uint8_t *out, const uint8_t *from, std::size_t length, 
             *out++ = from[k];
             continue;
         }
-        std::memcpy(out, kEscapeBlocks[from[k]].data(), kEscapeLength);
+        std::memcpy(out, kEscapeWords[from[k]].data(), kEscapeLength);
         out += kEscapeLength;
     }
     return out;
 }
 
 constexpr std::size_t kFastReadMargin = kBlock + kCopyPiece;
-constexpr std::size_t kFastWriteRoom = kBlock * kEscapeLength + kEscapeBlock + kCopyPiece;
+constexpr std::size_t kFastWriteRoom = kBlock * kEscapeLength + kEscapeWord + kCopyPiece;
 
 ConvResult RenderByRules(std::span<const uint8_t> bytes, ByteString &out,
                          const CodePageRules &rules)
@@ -285,7 +238,7 @@ ConvResult RenderByRules(std::span<const uint8_t> bytes, ByteString &out,
         const std::size_t at = k * kBlock;
         const std::size_t rest = bytes.size() - at;
         if (rest >= kFastReadMargin && static_cast<std::size_t>(writeEnd - write) >= kFastWriteRoom)
-            write = WriteBlockFast(write, bytes.data() + at, map.places[k]);
+            write = WriteEscapedBlock(write, bytes.data() + at, map.places[k]);
         else
             write =
                 WriteBlockExact(write, bytes.data() + at, std::min(kBlock, rest), map.places[k]);

@@ -31,7 +31,8 @@ struct CodePageRules
     // Bytes of the sequence a byte starts: 0 when it starts no shown
     // character (it is escaped), 1 for a shown character of its own.
     std::array<uint8_t, 256> lengths{};
-    // DoubleByte: bit (lead << 8 | trail) set for a shown pair.
+    // DoubleByte: bit (lead << 8 | trail) set for a shown pair, whose lead
+    // byte then has length 2.
     std::vector<uint64_t> shownPairs;
     // Utf8: bit set for each shown code point.
     std::vector<uint64_t> shownCodePoints;

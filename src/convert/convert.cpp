@@ -1,6 +1,7 @@
 #include "convert/convert.h"
 
 #include "convert/blockclass.h"
+#include "convert/escapewriter.h"
 #include "convert/hexpairs.h"
 
 #include <algorithm>
@@ -48,8 +49,6 @@ constexpr Table MakeSeparators()
     return separators;
 }
 
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
-
 constexpr std::array<std::array<char, 2>, 256> MakeHexPairs()
 {
     std::array<std::array<char, 2>, 256> pairs{};
@@ -70,16 +69,6 @@ constexpr std::array<uint16_t, 256> MakeHexPairWords()
     return words;
 }
 
-constexpr std::size_t kEscapeLength = 6;
-
-constexpr std::array<std::array<char, kEscapeLength>, 256> MakeEscapes()
-{
-    std::array<std::array<char, kEscapeLength>, 256> escapes{};
-    for (int b = 0; b < 256; ++b)
-        escapes[b] = {'<', '\\', 'x', kUpperDigits[b >> 4], kUpperDigits[b & 15], '>'};
-    return escapes;
-}
-
 // The Ascii rendering of each byte outside the pairing rule: its escape for
 // 0x00..0x07 and 0xFF, the raw byte otherwise, padded to one 8-byte block.
 constexpr std::ptrdiff_t kRenderedBlock = 8;
@@ -91,30 +80,14 @@ constexpr bool NeedsEscape(int b)
 
 constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeRendered()
 {
-    const auto escapes = MakeEscapes();
     std::array<std::array<uint8_t, kRenderedBlock>, 256> rendered{};
     for (int b = 0; b < 256; ++b) {
-        if (NeedsEscape(b)) {
-            for (std::size_t k = 0; k < kEscapeLength; ++k)
-                rendered[b][k] = static_cast<uint8_t>(escapes[b][k]);
-        } else {
+        if (NeedsEscape(b))
+            rendered[b] = kEscapeWords[b];
+        else
             rendered[b][0] = static_cast<uint8_t>(b);
-        }
     }
     return rendered;
-}
-
-// Every byte's escape padded to one 8-byte block: the block writer stores
-// escapes as one word where the bytes after them are written over anyway.
-constexpr std::array<std::array<uint8_t, kRenderedBlock>, 256> MakeEscapeBlocks()
-{
-    const auto escapes = MakeEscapes();
-    std::array<std::array<uint8_t, kRenderedBlock>, 256> blocks{};
-    for (int b = 0; b < 256; ++b) {
-        for (std::size_t k = 0; k < kEscapeLength; ++k)
-            blocks[b][k] = static_cast<uint8_t>(escapes[b][k]);
-    }
-    return blocks;
 }
 
 constexpr Table MakeRenderedLengths()
@@ -138,9 +111,7 @@ constexpr Table kHexValues = MakeHexValues();
 constexpr Table kSeparators = MakeSeparators();
 constexpr auto kHexPairs = MakeHexPairs();
 constexpr auto kHexPairWords = MakeHexPairWords();
-constexpr auto kEscapes = MakeEscapes();
 constexpr auto kRendered = MakeRendered();
-constexpr auto kEscapeBlocks = MakeEscapeBlocks();
 constexpr Table kRenderedLength = MakeRenderedLengths();
 constexpr Table kInDoubleByteRun = MakeDoubleByteRange();
 
@@ -295,7 +266,6 @@ constexpr std::size_t kBlock = kClassBlock;
 // A block is copied in 16-byte pieces that may read and write past the bytes
 // they need: these are the margins that must be readable after a block and
 // writable after the output of one.
-constexpr std::size_t kCopyPiece = 16;
 constexpr std::size_t kBlockReadMargin = kCopyPiece;
 constexpr std::size_t kBlockWriteRoom = kBlock * kEscapeLength + kEscapeLength + kCopyPiece;
 
@@ -333,15 +303,6 @@ inline BlockEscapes FindEscapes(const uint8_t *block, unsigned &oddRun)
     const uint64_t afterOddRuns =
         (evenCarries & ~run & ~kEvenPlaces) | (oddCarries & ~run & kEvenPlaces);
     return {classes.escaped | afterOddRuns >> 1, (afterOddRuns & 1) != 0};
-}
-
-// Without a processor-specific build, std::popcount is a library call.
-inline std::size_t CountBits(uint64_t bits)
-{
-    bits -= (bits >> 1) & 0x5555555555555555u;
-    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-    return static_cast<std::size_t>((bits * 0x0101010101010101u) >> 56);
 }
 
 // What the measuring pass found in each block, in order, so that the filling
@@ -389,15 +350,6 @@ struct AsciiSizer
     }
 };
 
-// Copies `length` bytes in 16-byte pieces, reading and writing up to 15
-// bytes more (and 16 when `length` is 0).
-inline void CopyInPieces(uint8_t *to, const uint8_t *from, std::size_t length)
-{
-    std::memcpy(to, from, kCopyPiece);
-    for (std::size_t k = kCopyPiece; k < length; k += kCopyPiece)
-        std::memcpy(to + k, from + k, kCopyPiece);
-}
-
 // Writes what AsciiSizer measured. Run bytes go out raw at once; when a run
 // ends odd, its last byte (the last one written) is rewritten as an escape.
 // Away from the end of the buffer every byte is stored as one 8-byte block.
@@ -430,20 +382,10 @@ struct AsciiWriter
         oddRun = (*flags++ & kOddRunFlag) != 0;
         uint8_t *o = out;
         if (escapes.previousByte) {
-            std::memcpy(o - 1, kEscapeBlocks[o[-1]].data(), kRenderedBlock);
+            std::memcpy(o - 1, kEscapeWords[o[-1]].data(), kEscapeWord);
             o += kEscapeLength - 1;
         }
-        std::size_t place = 0;
-        for (uint64_t rest = escapes.places; rest != 0; rest &= rest - 1) {
-            const auto escaped = static_cast<std::size_t>(std::countr_zero(rest));
-            CopyInPieces(o, block + place, escaped - place);
-            o += escaped - place;
-            std::memcpy(o, kEscapeBlocks[block[escaped]].data(), kRenderedBlock);
-            o += kEscapeLength;
-            place = escaped + 1;
-        }
-        CopyInPieces(o, block + place, kBlock - place);
-        out = o + (kBlock - place);
+        out = WriteEscapedBlock(o, block, escapes.places);
     }
     void EndRun()
     {
@@ -454,7 +396,7 @@ struct AsciiWriter
     void EscapeLoneByte()
     {
         const uint8_t lone = out[-1];
-        std::memcpy(out - 1, kEscapes[lone].data(), kEscapeLength);
+        std::memcpy(out - 1, kEscapeWords[lone].data(), kEscapeLength);
         out += kEscapeLength - 1;
     }
 };

@@ -48,6 +48,19 @@ QString WithLineFeeds(const QString &text)
     return lines;
 }
 
+// Calls onRow(row, continuesLine) for each row of the document's text
+// `shown`, its lines cut as editrows.h says.
+template <class OnRow> void ForEachRow(QStringView shown, OnRow &&onRow)
+{
+    for (QStringView line : shown.tokenize(u'\n')) {
+        bool continuesLine = false;
+        for (QStringView row : SplitIntoRows(line)) {
+            onRow(row, continuesLine);
+            continuesLine = true;
+        }
+    }
+}
+
 // Dims the pictures of control characters, as the receive view draws its
 // line feed's.
 class CControlPictureHighlighter : public QSyntaxHighlighter
@@ -96,17 +109,12 @@ void CEditEx::SetText(const QString &text)
     QString rows;
     rows.reserve(text.size() + text.size() / kEditRowChars + 1);
     std::vector<bool> continues; // per block
-    const QString shown = WithControlPictures(text);
-    for (QStringView line : QStringView(shown).tokenize(u'\n')) {
-        bool firstRow = true;
-        for (QStringView row : SplitIntoRows(line)) {
-            if (!continues.empty())
-                rows.append(u'\n');
-            continues.push_back(!firstRow);
-            firstRow = false;
-            rows.append(row);
-        }
-    }
+    ForEachRow(WithControlPictures(text), [&](QStringView row, bool continuesLine) {
+        if (!continues.empty())
+            rows.append(u'\n');
+        continues.push_back(continuesLine);
+        rows.append(row);
+    });
     setPlainText(rows);
     QTextDocument *doc = document();
     const bool undo = doc->isUndoRedoEnabled();
@@ -176,19 +184,13 @@ void CEditEx::InsertText(QTextCursor &cursor, const QString &text)
     const QString shown = WithControlPictures(WithLineFeeds(text));
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    bool firstLine = true;
-    for (QStringView line : QStringView(shown).tokenize(u'\n')) {
-        if (!firstLine)
-            cursor.insertBlock(RowFormat(false));
-        firstLine = false;
-        bool firstRow = true;
-        for (QStringView row : SplitIntoRows(line)) {
-            if (!firstRow)
-                cursor.insertBlock(RowFormat(true));
-            firstRow = false;
-            cursor.insertText(row.toString());
-        }
-    }
+    bool first = true;
+    ForEachRow(shown, [&](QStringView row, bool continuesLine) {
+        if (!first)
+            cursor.insertBlock(RowFormat(continuesLine));
+        first = false;
+        cursor.insertText(row.toString());
+    });
     cursor.endEditBlock();
 }
 

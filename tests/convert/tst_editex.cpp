@@ -46,10 +46,7 @@ QString Rendering(const QByteArray &bytes, bool hex)
 
 QString Letters(qsizetype count)
 {
-    QString text;
-    for (qsizetype i = 0; i < count; ++i)
-        text.append(QChar(char16_t(u'a' + i % 26)));
-    return text;
+    return u"abcdefghijklmnopqrstuvwxyz"_qs.repeated(count / 26 + 1).left(count);
 }
 
 } // namespace
@@ -83,22 +80,35 @@ private slots:
         QCOMPARE(BoxBytes(*m_box), QByteArray("A\r\nB\r\n"));
     }
 
+    // A bad character is selected wherever it stands, in the rows of a long
+    // line too; the text and its notation stay, and the box takes the focus.
+    void hexErrorSelectsTheBadCharacter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("at");
+        QTest::newRow("short") << u"4G 41"_qs << 1;
+        // Reported at its first byte (4, after "41" CR LF).
+        QTest::newRow("full-width comma") << u"41\n，42"_qs << 3;
+        const QString zeros = QString(u"00 "_qs).repeated(kMaxLoadSize);
+        const int firstRow = int(SplitIntoRows(zeros).front().size());
+        for (int at : {0, firstRow - 1, firstRow, int(zeros.size()) - 1})
+            QTest::addRow("long line, %d", at) << QString(zeros).replace(at, 1, u'G') << at;
+    }
+
     void hexErrorSelectsTheBadCharacter()
     {
+        QFETCH(QString, text);
+        QFETCH(int, at);
         m_box->m_bHex = true;
-        m_box->setPlainText(u"4G 41"_qs);
+        m_box->SetText(text);
         m_box->clearFocus();
         QVERIFY(!m_box->SetHexMode(false));
         QVERIFY(m_box->m_bHex);
-        QCOMPARE(m_box->toPlainText(), u"4G 41"_qs);
-        QCOMPARE(m_box->textCursor().selectionStart(), 1);
-        QCOMPARE(m_box->textCursor().selectedText(), u"G"_qs);
+        QCOMPARE(m_box->Text(), text);
+        const QTextCursor cursor = m_box->textCursor();
+        QCOMPARE(cursor.selectedText(), text.mid(at, 1));
+        QCOMPARE(m_box->TextPosition(cursor.selectionStart()), at);
         QVERIFY(m_box->hasFocus());
-        // A full-width comma is reported at its first byte (4, after "41" CR LF).
-        m_box->setPlainText(u"41\n，42"_qs);
-        QVERIFY(!m_box->SetHexMode(false));
-        QCOMPARE(m_box->textCursor().selectionStart(), 3);
-        QCOMPARE(m_box->textCursor().selectedText(), u"，"_qs);
     }
 
     void droppedFileIsLoadedInTheBoxNotation()
@@ -230,26 +240,6 @@ private slots:
         m_box->moveCursor(QTextCursor::End);
         QTest::keyClicks(m_box, hex ? u" 41"_qs : u"A"_qs);
         QCOMPARE(BoxBytes(*m_box), bytes + 'A');
-    }
-
-    // A bad character is selected wherever it stands in the rows.
-    void hexErrorInALongLineIsSelected()
-    {
-        const QString zeros = QString(u"00 "_qs).repeated(kMaxLoadSize);
-        m_box->m_bHex = true;
-        m_box->SetText(zeros);
-        const qsizetype firstRow = m_box->document()->firstBlock().length() - 1;
-        QVERIFY(firstRow < zeros.size());
-        for (qsizetype at : {qsizetype(0), firstRow - 1, firstRow, zeros.size() - 1}) {
-            QString text = zeros;
-            text[at] = u'G';
-            m_box->SetText(text);
-            QVERIFY(!m_box->SetHexMode(false));
-            const QTextCursor cursor = m_box->textCursor();
-            QCOMPARE(cursor.selectedText(), u"G"_qs);
-            QCOMPARE(m_box->TextPosition(cursor.selectionStart()), at);
-            QCOMPARE(m_box->Text(), text);
-        }
     }
 
     // Keys at the seam of two rows of one line act as they would within
