@@ -208,7 +208,10 @@ TEST(StreamTest, PaperStopsAtItsCap)
     QByteArray feeds;
     for (int i = 0; i < 500; ++i)
         feeds += Bytes({0x1b, 'J', 255});
+    Render("fonts loaded\n");
+    const long before = MaxResidentKiB();
     const Receipt::Receipt receipt = RenderOne(feeds + "end\n");
+    EXPECT_LT(MaxResidentKiB() - before, 32 * 1024); // paper and image: a bit a dot
     EXPECT_EQ(receipt.image.height(), Receipt::CReceiptPaper::kMaxLength);
     ASSERT_EQ(receipt.report.size(), 1u);
     EXPECT_EQ(receipt.report[0].issue, Receipt::Issue::BeyondCap);
