@@ -404,9 +404,10 @@ void CReceiptPrinter::PrintSymbol(const Encoded &encoded, int moduleWidth, int r
 {
     if (!encoded.symbol)
         return ReportCommand(Issue::BadParameter, encoded.error);
-    const DotBitmap band = SymbolBand(*encoded.symbol, moduleWidth, rowHeight);
-    if (band.width > AreaWidth())
+    // Measured before drawn: a symbol too wide for the paper is never drawn.
+    if (encoded.symbol->width * moduleWidth > AreaWidth())
         return ReportCommand(Issue::BadParameter, "wider than the print area");
+    const DotBitmap band = SymbolBand(*encoded.symbol, moduleWidth, rowHeight);
     if (!m_line.items.empty())
         PrintLine(0);
     PutBand(band, m_state.leftMargin + AlignOffset(band.width));
