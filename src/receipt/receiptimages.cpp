@@ -16,16 +16,6 @@ constexpr uint8_t kGraphicsPrint = 0x32;
 constexpr uint8_t kSymbolQr = 0x31;
 constexpr uint8_t kSymbolPdf417 = 0x30;
 
-int Word(const uint8_t *p)
-{
-    return p[0] | p[1] << 8;
-}
-
-int DigitOrValue(uint8_t n)
-{
-    return n >= '0' && n <= '9' ? n - '0' : n;
-}
-
 // Rows of bits (most significant bit leftmost, 1 black) as dots, each dot
 // scaled, at most `maxWidth` dots wide; missing bytes print white.
 DotBitmap BitRows(const std::vector<uint8_t> &data, std::size_t from, int rowBytes, int rows,
@@ -266,18 +256,12 @@ void CReceiptPrinter::OnBarModule(const uint8_t *p, std::size_t n)
 
 void CReceiptPrinter::OnHriPosition(const uint8_t *p, std::size_t n)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 3)
-        return Report(Issue::BadParameter, p, n);
-    m_state.hriPosition = value;
+    ParamUpTo(p, n, 3, m_state.hriPosition);
 }
 
 void CReceiptPrinter::OnHriFont(const uint8_t *p, std::size_t n)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 1)
-        Report(Issue::BadParameter, p, n, "only fonts A and B");
-    m_state.hriFontB = value >= 1;
+    m_state.hriFontB = FontBParam(p, n);
 }
 
 void CReceiptPrinter::OnBarcode(const uint8_t *p, std::size_t n)
