@@ -51,9 +51,7 @@ struct PlaceRow
     int margin;
 };
 
-class RasterTest : public testing::TestWithParam<PlaceRow>
-{
-};
+using RasterTest = testing::TestWithParam<PlaceRow>;
 
 TEST_P(RasterTest, DotsArePatternPlaced)
 {
@@ -90,9 +88,7 @@ struct BitImageRow
     int align;
 };
 
-class BitImageTest : public testing::TestWithParam<BitImageRow>
-{
-};
+using BitImageTest = testing::TestWithParam<BitImageRow>;
 
 TEST_P(BitImageTest, ColumnsArePatternPlaced)
 {
@@ -115,9 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, BitImageTest,
                                          BitImageRow{32, 2, 24, 0}, BitImageRow{33, 1, 24, 0},
                                          BitImageRow{33, 1, 24, 1}, BitImageRow{1, 1, 8, 2}));
 
-class GraphicsTest : public testing::TestWithParam<PlaceRow>
-{
-};
+using GraphicsTest = testing::TestWithParam<PlaceRow>;
 
 // GS ( L stores 12 dots wide (the bits past 12 never print) and prints on request.
 TEST_P(GraphicsTest, StoredThenPrinted)

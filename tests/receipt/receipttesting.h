@@ -10,6 +10,9 @@
 
 namespace ReceiptTesting {
 
+// Names the cases of a table after their `name` field.
+inline constexpr auto ByName = [](const auto &info) { return std::string(info.param.name); };
+
 inline QByteArray Bytes(std::initializer_list<int> values)
 {
     QByteArray bytes;
