@@ -75,6 +75,13 @@ inline std::string ImageDiff(const QImage &a, const QImage &b)
     return {};
 }
 
+// A receipt read back from an image file, in the format ImageDiff compares.
+inline QImage ReadBack(const QString &path)
+{
+    return QImage(path).convertToFormat(QImage::Format_Mono, {qRgb(255, 255, 255), qRgb(0, 0, 0)},
+                                        Qt::ThresholdDither);
+}
+
 inline std::string Report(const Receipt::Receipt &receipt)
 {
     return Receipt::FormatReport(receipt.report);
