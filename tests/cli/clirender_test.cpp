@@ -52,22 +52,15 @@ TEST_P(CliRenderTest, ImagesEqualTheLibrarysAndStatusFollowsTheReport)
 const QByteArray kClean("\x1b@\x1d!\x11Title\n\x1d!\x00Line\n\x1dV\x00", 22);
 const QByteArray kUnknown("Hello\n\x1b\x99World\n");
 const QByteArray kBadTable("\x1bt\x63x\n");
+const QByteArray kBoth = kClean + kUnknown;
+const QStringList kPaper58{"--paper", "58"};
+const QStringList kMid{"--send-hex", "1B,61,01", "--send-text", "Mid<\\x0a>"};
 
 const RenderRow kRenderRows[] = {
     {"Clean", kClean, {}, kClean, 0, ""},
     {"Unknown", kUnknown, {}, kUnknown, 1, "out.png: offset 6: 1B 99: unknown command"},
-    {"TwoReceipts",
-     kClean + kUnknown,
-     {"--paper", "58"},
-     kClean + kUnknown,
-     1,
-     "out-2.png: offset 28: 1B 99: unknown command"},
-    {"OtherSends",
-     kUnknown,
-     {"--send-hex", "1B,61,01", "--send-text", "Mid<\\x0a>"},
-     kUnknown + "\x1b\x61\x01Mid\n",
-     1,
-     "offset 6"},
+    {"TwoReceipts", kBoth, kPaper58, kBoth, 1, "out-2.png: offset 28: 1B 99: unknown command"},
+    {"OtherSends", kUnknown, kMid, kUnknown + "\x1b\x61\x01Mid\n", 1, "offset 6"},
     {"Passes", kClean, {"--passes", "2"}, kClean + kClean, 0, ""},
     {"BadParameterOnly", kBadTable, {}, kBadTable, 0, "1B 74 63: bad parameter"},
 };
