@@ -50,16 +50,12 @@ inline QRect BlackBox(const QImage &image, QRect area = {})
     if (area.isNull())
         area = image.rect();
     area &= image.rect();
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (Black(image, x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+            if (Black(image, x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 // "" when equal, else the size or the first differing dot.
