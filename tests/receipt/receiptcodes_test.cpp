@@ -2,6 +2,7 @@
 // the decoded symbology and contents are what was sent.
 #include "receipttesting.h"
 
+#include <QPainter>
 #include <ZXing/ReadBarcode.h>
 #include <numeric>
 
@@ -18,10 +19,7 @@ ZXing::Result Decode(const QImage &receipt, BarcodeFormat format)
     QImage page(receipt.width() + 2 * kQuiet, receipt.height() + 2 * kQuiet,
                 QImage::Format_Grayscale8);
     page.fill(255);
-    for (int y = 0; y < receipt.height(); ++y)
-        for (int x = 0; x < receipt.width(); ++x)
-            if (Black(receipt, x, y))
-                page.scanLine(y + kQuiet)[x + kQuiet] = 0;
+    QPainter(&page).drawImage(kQuiet, kQuiet, receipt);
     const ZXing::ImageView view(page.constBits(), page.width(), page.height(),
                                 ZXing::ImageFormat::Lum, static_cast<int>(page.bytesPerLine()));
     return ZXing::ReadBarcode(view, ZXing::DecodeHints().setFormats(format).setTryHarder(true));

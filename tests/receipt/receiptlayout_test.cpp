@@ -257,18 +257,15 @@ TEST_P(CodeTableTest, ByteMeansTheTablesCharacter)
     EXPECT_EQ(ImageDiff(a, b).empty(), GetParam().same);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tables, CodeTableTest,
-    testing::Values(
-        SameGlyphRow{"EuroIn858And1252", QByteArray("\x1bt\x13\xd5"), QByteArray("\x1bt\x10\x80"),
-                     true},
-        SameGlyphRow{"OslashIn850And858", QByteArray("\x1bt\x02\x9b"), QByteArray("\x1bt\x13\x9b"),
-                     true},
-        SameGlyphRow{"CentIn437NotOslash", QByteArray("\x9b"), QByteArray("\x1bt\x02\x9b"), false},
-        SameGlyphRow{"CyrillicIn866", QByteArray("\x1bt\x11\x80"), QByteArray("\x1bt\x00\x80", 4),
-                     false},
-        SameGlyphRow{"UnknownTableIs437", QByteArray("\x1bt\x63\x9b"), QByteArray("\x9b"), true}),
-    ByName);
+const SameGlyphRow kTables[] = {
+    {"EuroIn858And1252", "\x1bt\x13\xd5", "\x1bt\x10\x80", true},
+    {"OslashIn850And858", "\x1bt\x02\x9b", "\x1bt\x13\x9b", true},
+    {"CentIn437NotOslash", "\x9b", "\x1bt\x02\x9b", false},
+    {"CyrillicIn866", "\x1bt\x11\x80", QByteArray("\x1bt\x00\x80", 4), false},
+    {"UnknownTableIs437", "\x1bt\x63\x9b", "\x9b", true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tables, CodeTableTest, testing::ValuesIn(kTables), ByName);
 
 TEST(TextTest, KanjiModeSwitchesPairsAndSingles)
 {
