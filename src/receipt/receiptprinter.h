@@ -135,7 +135,7 @@ private:
     void OnGraphics(const uint8_t *p, std::size_t n);
     void OnGraphicsLong(const uint8_t *p, std::size_t n);
     void GraphicsDone();
-    void StoreGraphics(const std::vector<uint8_t> &blob);
+    void StoreGraphics();
     void PrintGraphics();
     void OnNvImage(const uint8_t *p, std::size_t n);
     void OnBarHeight(const uint8_t *p, std::size_t);

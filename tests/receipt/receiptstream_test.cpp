@@ -201,6 +201,24 @@ TEST(StreamTest, PaperStopsAtItsCap)
     EXPECT_EQ(receipt.report[0].issue, Issue::BeyondCap);
 }
 
+// Graphics of 65535 full rows, printed twice as high: the paper stops at its
+// cap, and the image is never held one byte per dot.
+TEST(StreamTest, TallGraphicsPrintInBands)
+{
+    const int length = 10 + 72 * 0xffff;
+    QByteArray bytes = Bytes({0x1d, '8', 'L', length & 0xff, length >> 8 & 0xff, length >> 16, 0,
+                              '0', 0x70, '0', 1, 2, '1', 0x40, 0x02, 0xff, 0xff}) +
+                       QByteArray(72 * 0xffff, '\x55') + Bytes({0x1d, '(', 'L', 2, 0, '0', '2'});
+    Render("fonts loaded\n");
+    const long before = MaxResidentKiB();
+    const Receipt::Receipt receipt = RenderOne(bytes);
+    EXPECT_LT(MaxResidentKiB() - before, 40 * 1024);
+    EXPECT_EQ(receipt.image.height(), Receipt::CReceiptPaper::kMaxLength);
+    EXPECT_TRUE(Black(receipt.image, 1, Receipt::CReceiptPaper::kMaxLength - 1));
+    ASSERT_EQ(receipt.report.size(), 1u);
+    EXPECT_EQ(receipt.report[0].issue, Issue::BeyondCap);
+}
+
 TEST(StreamTest, CutShortCommandAtTheEnd)
 {
     const Receipt::Receipt receipt = RenderOne(QByteArray("ab") + Bytes({0x1d, '!'}));
