@@ -216,6 +216,19 @@ TEST_F(PrinterSim, RendersEachReceiptAsTheLibraryDoes)
     EXPECT_EQ(sim.StopWith(SIGTERM), 0);
 }
 
+// A report that cannot be written is named so on standard output.
+TEST_F(PrinterSim, RenderNamesAReportNotWritten)
+{
+    std::filesystem::create_directory(dir / "receipt-0001.txt");
+    CSimulator sim("--port 0 --render " + dir.string());
+    const int fd = sim.Connect();
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, "\x1b\x99odd\n", 0), "");
+    EXPECT_TRUE(FinishConnection(fd));
+    EXPECT_NE(sim.ReadLine().find("receipt-0001.txt (not written)"), std::string::npos);
+    EXPECT_EQ(sim.StopWith(SIGTERM), 0);
+}
+
 // Standard output and error of a run that ends by itself, and its exit status.
 std::pair<std::string, int> RunToEnd(const std::string &args)
 {
