@@ -2,19 +2,12 @@
 // of the same bytes, the report on standard error and the exit status.
 #include "clirunner.h"
 #include "receipt/receipttesting.h"
+#include "support/test_files.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
-
-QString Written(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    return path;
-}
 
 struct RenderRow
 {
@@ -33,8 +26,9 @@ TEST_P(CliRenderTest, ImagesEqualTheLibrarysAndStatusFollowsTheReport)
     const RenderRow &row = GetParam();
     QTemporaryDir dir;
     const QString out = dir.filePath("out.png");
-    QStringList args{"--render", out, "--send-file", Written(dir.filePath("in.bin"), row.file)};
-    const CliOutcome outcome = RunCli(args + row.more);
+    const QString in = dir.filePath("in.bin");
+    test_files::WriteBytes(in.toStdString(), row.file.toStdString());
+    const CliOutcome outcome = RunCli(QStringList{"--render", out, "--send-file", in} + row.more);
     ExpectOutcome(outcome, row.exitCode, row.errHas);
     const std::vector<Receipt::Receipt> expected =
         Receipt::RenderReceipts(row.allBytes, row.more.contains("58") ? 384 : 576);
