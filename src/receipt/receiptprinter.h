@@ -132,7 +132,6 @@ private:
     void DrawRasterRow();
     void OnBitImage(const uint8_t *p, std::size_t n);
     void BitImageDone();
-    void OnGraphics(const uint8_t *p, std::size_t n);
     void OnGraphicsLong(const uint8_t *p, std::size_t n);
     void GraphicsDone();
     void StoreGraphics();
@@ -149,7 +148,6 @@ private:
     void QrFunction(uint8_t fn, const std::vector<uint8_t> &blob);
     void PdfFunction(uint8_t fn, const std::vector<uint8_t> &blob);
     void PrintSymbol(const struct Encoded &encoded, int moduleWidth, int rowHeight);
-    void OnSkipBlock(const uint8_t *p, std::size_t n);
     void SkipBlockDone();
 
     CReceiptPaper m_paper;
