@@ -11,20 +11,11 @@ namespace {
 constexpr uint64_t kMaxBlockBytes = 0xFFFF;
 constexpr int kPlaceholderWidth = 128;
 constexpr int kPlaceholderHeight = 64;
+constexpr int kGraphicsBandRows = 256;
 constexpr uint8_t kGraphicsStore = 0x70;
 constexpr uint8_t kGraphicsPrint = 0x32;
 constexpr uint8_t kSymbolQr = 0x31;
 constexpr uint8_t kSymbolPdf417 = 0x30;
-
-int Word(const uint8_t *p)
-{
-    return p[0] | p[1] << 8;
-}
-
-int DigitOrValue(uint8_t n)
-{
-    return n >= '0' && n <= '9' ? n - '0' : n;
-}
 
 // Rows of bits (most significant bit leftmost, 1 black) as dots, each dot
 // scaled, at most `maxWidth` dots wide; missing bytes print white.
@@ -197,26 +188,29 @@ void CReceiptPrinter::GraphicsDone()
     const std::vector<uint8_t> &blob = m_sink.blob;
     const uint8_t fn = blob.size() >= 2 ? blob[1] : 0;
     if (fn == kGraphicsStore)
-        return StoreGraphics(blob);
+        return StoreGraphics();
     if (fn == kGraphicsPrint)
         return PrintGraphics();
     ReportCommand(Issue::Unknown, "graphics function " + std::to_string(fn));
 }
 
-void CReceiptPrinter::StoreGraphics(const std::vector<uint8_t> &blob)
+void CReceiptPrinter::StoreGraphics()
 {
     constexpr std::size_t kHeader = 10;
+    std::vector<uint8_t> &blob = m_sink.blob;
     if (blob.size() < kHeader)
         return ReportCommand(Issue::BadParameter, "graphics header cut short");
+    if (blob[5] < '1' || blob[5] > '4')
+        ReportCommand(Issue::BadParameter, "graphics colour");
     StoredGraphics graphics;
     graphics.scaleX = blob[3] == 2 || blob[3] == '2' ? 2 : 1;
     graphics.scaleY = blob[4] == 2 || blob[4] == '2' ? 2 : 1;
     graphics.black = blob[5] == '1';
     graphics.width = Word(blob.data() + 6);
     graphics.height = Word(blob.data() + 8);
-    graphics.data.assign(blob.begin() + kHeader, blob.end());
-    if (blob[5] < '1' || blob[5] > '4')
-        ReportCommand(Issue::BadParameter, "graphics colour");
+    // Moved, not copied: the data may be up to the image cap.
+    blob.erase(blob.begin(), blob.begin() + kHeader);
+    graphics.data = std::move(blob);
     m_graphics = std::move(graphics);
 }
 
@@ -228,17 +222,23 @@ void CReceiptPrinter::PrintGraphics()
         return ReportCommand(Issue::BadParameter, "only colour 1 (black) prints");
     if (!m_line.items.empty())
         PrintLine(0);
+    const int sx = m_graphics.scaleX;
     const int rowBytes = (m_graphics.width + 7) / 8;
     const int dataRows =
         static_cast<int>(m_graphics.data.size() / static_cast<std::size_t>(rowBytes));
     const int rows = std::min(m_graphics.height, dataRows + 1);
-    DotBitmap band = BitRows(m_graphics.data, 0, rowBytes, rows, m_graphics.scaleX,
-                             m_graphics.scaleY, AreaWidth());
-    const int width = std::min(m_graphics.width * m_graphics.scaleX, band.width);
-    for (int y = 0; y < band.height; ++y)
-        std::fill(band.Row(y) + width, band.Row(y) + band.width, 0);
-    PutBand(band, m_state.leftMargin + AlignOffset(width));
-    FeedPaper(band.height);
+    const int width = std::min({m_graphics.width * sx, rowBytes * 8 * sx, AreaWidth()});
+    const int x = m_state.leftMargin + AlignOffset(width);
+    // In bands, so that a tall image never lies on one byte per dot whole.
+    for (int row = 0; row < rows; row += kGraphicsBandRows) {
+        DotBitmap band =
+            BitRows(m_graphics.data, static_cast<std::size_t>(row) * rowBytes, rowBytes,
+                    std::min(kGraphicsBandRows, rows - row), sx, m_graphics.scaleY, AreaWidth());
+        for (int y = 0; y < band.height; ++y)
+            std::fill(band.Row(y) + width, band.Row(y) + band.width, 0);
+        PutBand(band, x);
+        FeedPaper(band.height);
+    }
 }
 
 void CReceiptPrinter::OnNvImage(const uint8_t *p, std::size_t n)
@@ -266,18 +266,12 @@ void CReceiptPrinter::OnBarModule(const uint8_t *p, std::size_t n)
 
 void CReceiptPrinter::OnHriPosition(const uint8_t *p, std::size_t n)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 3)
-        return Report(Issue::BadParameter, p, n);
-    m_state.hriPosition = value;
+    ParamUpTo(p, n, 3, m_state.hriPosition);
 }
 
 void CReceiptPrinter::OnHriFont(const uint8_t *p, std::size_t n)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 1)
-        Report(Issue::BadParameter, p, n, "only fonts A and B");
-    m_state.hriFontB = value >= 1;
+    m_state.hriFontB = FontBParam(p, n);
 }
 
 void CReceiptPrinter::OnBarcode(const uint8_t *p, std::size_t n)
@@ -404,9 +398,10 @@ void CReceiptPrinter::PrintSymbol(const Encoded &encoded, int moduleWidth, int r
 {
     if (!encoded.symbol)
         return ReportCommand(Issue::BadParameter, encoded.error);
-    const DotBitmap band = SymbolBand(*encoded.symbol, moduleWidth, rowHeight);
-    if (band.width > AreaWidth())
+    // Measured before drawn: a symbol too wide for the paper is never drawn.
+    if (encoded.symbol->width * moduleWidth > AreaWidth())
         return ReportCommand(Issue::BadParameter, "wider than the print area");
+    const DotBitmap band = SymbolBand(*encoded.symbol, moduleWidth, rowHeight);
     if (!m_line.items.empty())
         PrintLine(0);
     PutBand(band, m_state.leftMargin + AlignOffset(band.width));

@@ -1,6 +1,7 @@
 // The paper of one receipt: a roll of the printable width that grows as lines
 // are printed and fed, up to kMaxLength dots. It only ever holds the rows
-// that were printed or fed, never rows a command merely declared.
+// that were printed or fed, never rows a command merely declared, eight dots
+// to a byte as the image has them (a receipt at the cap is 7.2 MB).
 #pragma once
 
 #include "receipt/dotbitmap.h"
@@ -20,7 +21,7 @@ public:
     // Rows from the top of the receipt to the print position.
     int Position() const { return m_position; }
     // Whether anything was printed or fed since the receipt began.
-    bool Used() const { return m_position > 0 || !m_dots.empty(); }
+    bool Used() const { return m_position > 0 || !m_bits.empty(); }
 
     // Puts `band` with its top left at column x of the print position. Returns
     // false when rows fell beyond kMaxLength and were dropped.
@@ -31,13 +32,14 @@ public:
     QImage TakeImage();
 
 private:
-    int Rows() const { return static_cast<int>(m_dots.size() / static_cast<std::size_t>(m_width)); }
+    int Rows() const { return static_cast<int>(m_bits.size() / m_rowBytes); }
 
-    static constexpr std::size_t kKeptBytes = 8u << 20;
+    static constexpr std::size_t kKeptBytes = 1u << 20;
 
     int m_width;
+    std::size_t m_rowBytes = (static_cast<std::size_t>(m_width) + 7) / 8;
     int m_position = 0;
-    std::vector<uint8_t> m_dots; // one byte per dot, Rows() rows
+    std::vector<uint8_t> m_bits; // Rows() rows, the first dot in the high bit
 };
 
 } // namespace Receipt

@@ -73,6 +73,10 @@ private:
     void Report(Issue issue, const uint8_t *p, std::size_t n, std::string detail = {});
     void ReportCommand(Issue issue, std::string detail = {});
     void CountImageBytes(uint64_t count);
+    // p[2] as a value or digit into `value`; reported instead when above `max`.
+    bool ParamUpTo(const uint8_t *p, std::size_t n, int max, int &value);
+    // Font B for 1 and above (ESC M, GS f); above 1 is reported.
+    bool FontBParam(const uint8_t *p, std::size_t n);
 
     // Characters and lines.
     void PrintChar(char32_t code, GlyphFont font);
@@ -83,6 +87,7 @@ private:
     int AlignOffset(int width) const;
     void PutBand(const DotBitmap &band, int x);
     void FeedPaper(int dots);
+    void ReportIfCut(bool fitted); // the paper's cap, once per receipt
     void Cut(int feed);
 
     void OnLineFeed(const uint8_t *, std::size_t);
@@ -127,10 +132,9 @@ private:
     void DrawRasterRow();
     void OnBitImage(const uint8_t *p, std::size_t n);
     void BitImageDone();
-    void OnGraphics(const uint8_t *p, std::size_t n);
     void OnGraphicsLong(const uint8_t *p, std::size_t n);
     void GraphicsDone();
-    void StoreGraphics(const std::vector<uint8_t> &blob);
+    void StoreGraphics();
     void PrintGraphics();
     void OnNvImage(const uint8_t *p, std::size_t n);
     void OnBarHeight(const uint8_t *p, std::size_t);
@@ -144,7 +148,6 @@ private:
     void QrFunction(uint8_t fn, const std::vector<uint8_t> &blob);
     void PdfFunction(uint8_t fn, const std::vector<uint8_t> &blob);
     void PrintSymbol(const struct Encoded &encoded, int moduleWidth, int rowHeight);
-    void OnSkipBlock(const uint8_t *p, std::size_t n);
     void SkipBlockDone();
 
     CReceiptPaper m_paper;

@@ -10,6 +10,18 @@
 
 namespace Receipt {
 
+// A command's two-byte parameter, low byte first.
+inline int Word(const uint8_t *p)
+{
+    return p[0] | p[1] << 8;
+}
+
+// n, or the ASCII digit '0'..'9' that many commands also accept for it.
+inline int DigitOrValue(uint8_t n)
+{
+    return n >= '0' && n <= '9' ? n - '0' : n;
+}
+
 enum class Align
 {
     Left,

@@ -5,21 +5,6 @@
 
 namespace Receipt {
 
-namespace {
-
-int Word(const uint8_t *p)
-{
-    return p[0] | p[1] << 8;
-}
-
-// n and the ASCII digits '0'.. that many commands also accept.
-int DigitOrValue(uint8_t n)
-{
-    return n >= '0' && n <= '9' ? n - '0' : n;
-}
-
-} // namespace
-
 int CReceiptPrinter::AreaWidth() const
 {
     const int room = m_paper.Width() - m_state.leftMargin;
@@ -43,15 +28,17 @@ int CReceiptPrinter::AlignOffset(int width) const
 
 void CReceiptPrinter::PutBand(const DotBitmap &band, int x)
 {
-    if (!m_paper.Put(band, x) && !m_capReported) {
-        m_capReported = true;
-        ReportCommand(Issue::BeyondCap, "receipt longer than 100000 dots");
-    }
+    ReportIfCut(m_paper.Put(band, x));
 }
 
 void CReceiptPrinter::FeedPaper(int dots)
 {
-    if (!m_paper.Feed(dots) && !m_capReported) {
+    ReportIfCut(m_paper.Feed(dots));
+}
+
+void CReceiptPrinter::ReportIfCut(bool fitted)
+{
+    if (!fitted && !m_capReported) {
         m_capReported = true;
         ReportCommand(Issue::BeyondCap, "receipt longer than 100000 dots");
     }
@@ -175,20 +162,33 @@ void CReceiptPrinter::OnDoubleStrike(const uint8_t *p, std::size_t)
     m_state.doubleStrike = p[2] & 1;
 }
 
-void CReceiptPrinter::OnUnderline(const uint8_t *p, std::size_t n)
+bool CReceiptPrinter::ParamUpTo(const uint8_t *p, std::size_t n, int max, int &value)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 2)
-        return Report(Issue::BadParameter, p, n);
-    m_state.underline = value;
+    const int given = DigitOrValue(p[2]);
+    if (given > max) {
+        Report(Issue::BadParameter, p, n);
+        return false;
+    }
+    value = given;
+    return true;
 }
 
-void CReceiptPrinter::OnFont(const uint8_t *p, std::size_t n)
+bool CReceiptPrinter::FontBParam(const uint8_t *p, std::size_t n)
 {
     const int value = DigitOrValue(p[2]);
     if (value > 1)
         Report(Issue::BadParameter, p, n, "only fonts A and B");
-    m_state.fontB = value >= 1;
+    return value >= 1;
+}
+
+void CReceiptPrinter::OnUnderline(const uint8_t *p, std::size_t n)
+{
+    ParamUpTo(p, n, 2, m_state.underline);
+}
+
+void CReceiptPrinter::OnFont(const uint8_t *p, std::size_t n)
+{
+    m_state.fontB = FontBParam(p, n);
 }
 
 void CReceiptPrinter::OnSize(const uint8_t *p, std::size_t n)
@@ -223,10 +223,8 @@ void CReceiptPrinter::OnSpacing(const uint8_t *p, std::size_t)
 
 void CReceiptPrinter::OnAlign(const uint8_t *p, std::size_t n)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 2)
-        return Report(Issue::BadParameter, p, n);
-    m_state.align = static_cast<Align>(value);
+    if (int value = 0; ParamUpTo(p, n, 2, value))
+        m_state.align = static_cast<Align>(value);
 }
 
 void CReceiptPrinter::OnDefaultLineSpacing(const uint8_t *, std::size_t)
@@ -321,10 +319,7 @@ void CReceiptPrinter::OnKanjiMode(const uint8_t *p, std::size_t)
 
 void CReceiptPrinter::OnKanjiUnderline(const uint8_t *p, std::size_t n)
 {
-    const int value = DigitOrValue(p[2]);
-    if (value > 2)
-        return Report(Issue::BadParameter, p, n);
-    m_state.kanjiUnderline = value;
+    ParamUpTo(p, n, 2, m_state.kanjiUnderline);
 }
 
 void CReceiptPrinter::OnKanjiSpacing(const uint8_t *p, std::size_t)

@@ -1,9 +1,8 @@
 // Runs the simulator as people do and talks to it over loopback TCP.
-#include "receipt/receiptprinter.h"
+#include "receipt/receipttesting.h"
 #include "support/test_files.h"
 
 #include <QGuiApplication>
-#include <QImage>
 #include <netinet/tcp.h>
 
 #include <arpa/inet.h>
@@ -179,17 +178,6 @@ std::string SampleReceipt(const std::string &title, const std::string &extra)
            "\x1dk\x49\x06{BR-01\n\x1dV\x42\x10";
 }
 
-bool SameDots(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((qGray(a.pixel(x, y)) < 128) != (qGray(b.pixel(x, y)) < 128))
-                return false;
-    return true;
-}
-
 TEST_F(PrinterSim, RendersEachReceiptAsTheLibraryDoes)
 {
     static int argc = 1;
@@ -219,12 +207,25 @@ TEST_F(PrinterSim, RendersEachReceiptAsTheLibraryDoes)
     for (int i = 0; i < 3; ++i) {
         const std::string stem = (dir / ("receipt-000" + std::to_string(i + 1))).string();
         EXPECT_EQ(sim.ReadLine().rfind(stem + ".png 384x", 0), 0u) << i;
-        EXPECT_TRUE(SameDots(QImage(QString::fromStdString(stem + ".png")), expected[i].image))
-            << i;
+        const QImage written = ReceiptTesting::ReadBack(QString::fromStdString(stem + ".png"));
+        EXPECT_EQ(ReceiptTesting::ImageDiff(written, expected[i].image), "") << i;
         EXPECT_EQ(test_files::ReadBytes(stem + ".txt"), Receipt::FormatReport(expected[i].report))
             << i;
     }
     EXPECT_FALSE(expected[1].report.empty());
+    EXPECT_EQ(sim.StopWith(SIGTERM), 0);
+}
+
+// A report that cannot be written is named so on standard output.
+TEST_F(PrinterSim, RenderNamesAReportNotWritten)
+{
+    std::filesystem::create_directory(dir / "receipt-0001.txt");
+    CSimulator sim("--port 0 --render " + dir.string());
+    const int fd = sim.Connect();
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Exchange(fd, "\x1b\x99odd\n", 0), "");
+    EXPECT_TRUE(FinishConnection(fd));
+    EXPECT_NE(sim.ReadLine().find("receipt-0001.txt (not written)"), std::string::npos);
     EXPECT_EQ(sim.StopWith(SIGTERM), 0);
 }
 

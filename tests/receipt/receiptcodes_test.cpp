@@ -2,23 +2,24 @@
 // the decoded symbology and contents are what was sent.
 #include "receipttesting.h"
 
+#include <QPainter>
 #include <ZXing/ReadBarcode.h>
+#include <numeric>
 
 using namespace ReceiptTesting;
 
 namespace {
 
+using ZXing::BarcodeFormat;
+
 constexpr int kQuiet = 40; // white dots added around the paper for the reader
 
-ZXing::Result Decode(const QImage &receipt, ZXing::BarcodeFormat format)
+ZXing::Result Decode(const QImage &receipt, BarcodeFormat format)
 {
     QImage page(receipt.width() + 2 * kQuiet, receipt.height() + 2 * kQuiet,
                 QImage::Format_Grayscale8);
     page.fill(255);
-    for (int y = 0; y < receipt.height(); ++y)
-        for (int x = 0; x < receipt.width(); ++x)
-            if (Black(receipt, x, y))
-                page.scanLine(y + kQuiet)[x + kQuiet] = 0;
+    QPainter(&page).drawImage(kQuiet, kQuiet, receipt);
     const ZXing::ImageView view(page.constBits(), page.width(), page.height(),
                                 ZXing::ImageFormat::Lum, static_cast<int>(page.bytesPerLine()));
     return ZXing::ReadBarcode(view, ZXing::DecodeHints().setFormats(format).setTryHarder(true));
@@ -29,35 +30,25 @@ struct BarcodeRow
 {
     const char *name;
     int formA; // GS k m with NUL-ended data; -1 when the type has no such form
+    int formB; // GS k m with a length byte
     std::string data;
-    ZXing::BarcodeFormat format;
+    BarcodeFormat format;
     std::string text; // as the reader gives it back
 };
 
 const BarcodeRow kBarcodes[] = {
-    {"UpcA", 0, "01234567890", ZXing::BarcodeFormat::UPCA, "012345678905"},
-    {"UpcAWithCheck", 0, "012345678905", ZXing::BarcodeFormat::UPCA, "012345678905"},
-    {"UpcE", 1, "0123456", ZXing::BarcodeFormat::UPCE, "01234565"},
-    {"Ean13", 2, "590123412345", ZXing::BarcodeFormat::EAN13, "5901234123457"},
-    {"Ean8", 3, "9638507", ZXing::BarcodeFormat::EAN8, "96385074"},
-    {"Code39", 4, "T-3 $", ZXing::BarcodeFormat::Code39, "T-3 $"},
-    {"Itf", 5, "12345678", ZXing::BarcodeFormat::ITF, "12345678"},
-    {"Codabar", 6, "A40156B", ZXing::BarcodeFormat::Codabar, "40156"},
-    {"Code93", -1, "C93 X", ZXing::BarcodeFormat::Code93, "C93 X"},
-    {"Code128", -1, "{BTk{C1234", ZXing::BarcodeFormat::Code128, "Tk1234"},
-    {"Code128Brace", -1, "{Ba{{b", ZXing::BarcodeFormat::Code128, "a{b"},
+    {"UpcA", 0, 65, "01234567890", BarcodeFormat::UPCA, "012345678905"},
+    {"UpcAWithCheck", 0, 65, "012345678905", BarcodeFormat::UPCA, "012345678905"},
+    {"UpcE", 1, 66, "0123456", BarcodeFormat::UPCE, "01234565"},
+    {"Ean13", 2, 67, "590123412345", BarcodeFormat::EAN13, "5901234123457"},
+    {"Ean8", 3, 68, "9638507", BarcodeFormat::EAN8, "96385074"},
+    {"Code39", 4, 69, "T-3 $", BarcodeFormat::Code39, "T-3 $"},
+    {"Itf", 5, 70, "12345678", BarcodeFormat::ITF, "12345678"},
+    {"Codabar", 6, 71, "A40156B", BarcodeFormat::Codabar, "40156"},
+    {"Code93", -1, 72, "C93 X", BarcodeFormat::Code93, "C93 X"},
+    {"Code128", -1, 73, "{BTk{C1234", BarcodeFormat::Code128, "Tk1234"},
+    {"Code128Brace", -1, 73, "{Ba{{b", BarcodeFormat::Code128, "a{b"},
 };
-
-int FormB(const BarcodeRow &row)
-{
-    static const std::string names[] = {"UpcA",   "UpcE", "Ean13",   "Ean8",
-                                        "Code39", "Itf",  "Codabar", "Code93"};
-    const std::string name = row.name;
-    for (int i = 0; i < 8; ++i)
-        if (name.rfind(names[i], 0) == 0)
-            return 65 + i;
-    return 73;
-}
 
 struct BarcodeCase
 {
@@ -66,9 +57,7 @@ struct BarcodeCase
     int module;
 };
 
-class BarcodeTest : public testing::TestWithParam<BarcodeCase>
-{
-};
+using BarcodeTest = testing::TestWithParam<BarcodeCase>;
 
 TEST_P(BarcodeTest, ReadsBack)
 {
@@ -78,7 +67,7 @@ TEST_P(BarcodeTest, ReadsBack)
         bytes +=
             Bytes({0x1d, 'k', c.row.formA}) + QByteArray::fromStdString(c.row.data) + Bytes({0});
     else
-        bytes += Bytes({0x1d, 'k', FormB(c.row), static_cast<int>(c.row.data.size())}) +
+        bytes += Bytes({0x1d, 'k', c.row.formB, static_cast<int>(c.row.data.size())}) +
                  QByteArray::fromStdString(c.row.data);
     const Receipt::Receipt receipt = RenderOne(bytes);
     EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
@@ -105,110 +94,85 @@ INSTANTIATE_TEST_SUITE_P(Types, BarcodeTest, testing::ValuesIn(AllBarcodes()), [
            std::to_string(row.param.module);
 });
 
-class HriTest : public testing::TestWithParam<int>
-{
-};
+using HriTest = testing::TestWithParam<int>;
 
 // The human-readable text prints above, below or both, and the bars still read.
 TEST_P(HriTest, TextBesideBars)
 {
     const int position = GetParam();
-    const QImage image =
-        Render(Bytes({0x1d, 'H', position, 0x1d, 'h', 50, 0x1d, 'k', 73, 7, '{', 'B'}) + "HRI-1");
+    const QByteArray bars = Bytes({0x1d, 'h', 50, 0x1d, 'k', 73, 7, '{', 'B'}) + "HRI-1";
+    const QImage image = Render(Bytes({0x1d, 'H', position}) + bars);
     const int text = position == 0 ? 0 : position == 3 ? 48 : 24;
     EXPECT_EQ(image.height(), 50 + text);
     const int barsTop = position & 1 ? 24 : 0;
-    const QImage barsOnly = Render(Bytes({0x1d, 'h', 50, 0x1d, 'k', 73, 7, '{', 'B'}) + "HRI-1");
-    EXPECT_EQ(ImageDiff(image.copy(0, barsTop, 576, 50), barsOnly), "");
+    EXPECT_EQ(ImageDiff(image.copy(0, barsTop, 576, 50), Render(bars)), "");
     EXPECT_EQ(!BlackBox(image, QRect(0, 0, 576, barsTop)).isNull(), (position & 1) != 0);
     EXPECT_EQ(!BlackBox(image, QRect(0, barsTop + 50, 576, 24)).isNull(), (position & 2) != 0);
-    EXPECT_EQ(Decode(image, ZXing::BarcodeFormat::Code128).text(), "HRI-1");
+    EXPECT_EQ(Decode(image, BarcodeFormat::Code128).text(), "HRI-1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, HriTest, testing::Values(0, 1, 2, 3, '2'));
 
+// GS ( k for 2D code `kind` ('1' QR, '0' PDF417), function `fn`.
+QByteArray CodeFn(char kind, char fn, const QByteArray &parameters)
+{
+    const int length = static_cast<int>(parameters.size()) + 2;
+    return Bytes({0x1d, '(', 'k', length & 0xff, length >> 8, kind, fn}) + parameters;
+}
+
 QByteArray QrBytes(const QByteArray &data, int level, int module)
 {
-    const int length = static_cast<int>(data.size()) + 3;
-    return Bytes({0x1d, '(',           'k',         3,   0,   '1', 'C',         module, 0x1d,
-                  '(',  'k',           3,           0,   '1', 'E', '0' + level, 0x1d,   '(',
-                  'k',  length & 0xff, length >> 8, '1', 'P', '0'}) +
-           data + Bytes({0x1d, '(', 'k', 3, 0, '1', 'Q', '0'});
+    return CodeFn('1', 'C', Bytes({module})) + CodeFn('1', 'E', Bytes({'0' + level})) +
+           CodeFn('1', 'P', "0" + data) + CodeFn('1', 'Q', "0");
 }
 
 struct QrCase
 {
     int level;
     int module;
+    QByteArray data;
 };
 
-class QrTest : public testing::TestWithParam<QrCase>
-{
-};
+using QrTest = testing::TestWithParam<QrCase>;
 
-TEST_P(QrTest, ReadsBackAtEveryLevelAndSize)
+// Text, GBK and binary data come back byte for byte at every level and size.
+TEST_P(QrTest, ReadsBack)
 {
     const QrCase &c = GetParam();
-    const QByteArray data("https://tarvik.example/receipt?id=0042&total=12.50");
-    const Receipt::Receipt receipt = RenderOne(QrBytes(data, c.level, c.module));
+    const Receipt::Receipt receipt = RenderOne(QrBytes(c.data, c.level, c.module));
     EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
-    const ZXing::Result result = Decode(receipt.image, ZXing::BarcodeFormat::QRCode);
+    const ZXing::Result result = Decode(receipt.image, BarcodeFormat::QRCode);
     ASSERT_TRUE(result.isValid());
-    EXPECT_EQ(result.text(), data.toStdString());
+    const ZXing::ByteArray &bytes = result.bytes();
+    EXPECT_EQ(
+        QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size())),
+        c.data);
     EXPECT_EQ(result.ecLevel(), std::string(1, "LMQH"[c.level]));
     EXPECT_EQ(receipt.image.height() % c.module, 0);
 }
 
 std::vector<QrCase> AllQr()
 {
-    std::vector<QrCase> cases;
+    QByteArray allBytes(256, 0);
+    std::iota(allBytes.begin(), allBytes.end(), 0);
+    std::vector<QrCase> cases{{1, 4, "\xd6\xd0\xce\xc4\xca\xd5\xbe\xdd 12.50"}, {1, 4, allBytes}};
     for (int level = 0; level < 4; ++level)
         for (int module = 3; module <= 8; ++module)
-            cases.push_back({level, module});
+            cases.push_back({level, module, "https://tarvik.example/receipt?id=0042&total=12.50"});
     return cases;
 }
 
 INSTANTIATE_TEST_SUITE_P(LevelsAndSizes, QrTest, testing::ValuesIn(AllQr()));
 
-class QrBytesTest : public testing::TestWithParam<QByteArray>
-{
-};
-
-// GBK text and binary data come back byte for byte.
-TEST_P(QrBytesTest, BytesComeBack)
-{
-    const QByteArray data = GetParam();
-    const ZXing::Result result = Decode(Render(QrBytes(data, 1, 4)), ZXing::BarcodeFormat::QRCode);
-    ASSERT_TRUE(result.isValid());
-    const ZXing::ByteArray &bytes = result.bytes();
-    EXPECT_EQ(
-        QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size())),
-        data);
-}
-
-QByteArray AllByteValues()
-{
-    QByteArray bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes.append(static_cast<char>(i));
-    return bytes;
-}
-
-INSTANTIATE_TEST_SUITE_P(Data, QrBytesTest,
-                         testing::Values(QByteArray("\xd6\xd0\xce\xc4\xca\xd5\xbe\xdd 12.50"),
-                                         AllByteValues()));
-
 TEST(Pdf417Test, ReadsBack)
 {
     const QByteArray data("Tarvik PDF417 0123456789");
-    const int length = static_cast<int>(data.size()) + 3;
-    const QByteArray bytes =
-        Bytes({0x1d, '(', 'k', 3, 0,   '0', 'A', 4,   0x1d, '(', 'k', 3,      0, '0', 'C', 3,  0x1d,
-               '(',  'k', 4,   0, '0', 'E', '0', '3', 0x1d, '(', 'k', length, 0, '0', 'P', '0'}) +
-        data + Bytes({0x1d, '(', 'k', 3, 0, '0', 'Q', '0'});
+    const QByteArray bytes = CodeFn('0', 'A', Bytes({4})) + CodeFn('0', 'C', Bytes({3})) +
+                             CodeFn('0', 'E', "03") + CodeFn('0', 'P', "0" + data) +
+                             CodeFn('0', 'Q', "0");
     const Receipt::Receipt receipt = RenderOne(bytes);
     EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
-    const ZXing::Result result = Decode(receipt.image, ZXing::BarcodeFormat::PDF417);
+    const ZXing::Result result = Decode(receipt.image, BarcodeFormat::PDF417);
     ASSERT_TRUE(result.isValid());
     EXPECT_EQ(result.text(), data.toStdString());
 }

@@ -9,13 +9,20 @@ namespace {
 constexpr int kPaper = 576;
 
 // Five rows of two bytes; the last row's low bits test the right edge.
-const std::vector<uint8_t> kPattern = {0xF0, 0x0F, 0xAA, 0x55, 0x81, 0x18, 0xFF, 0x00, 0x3C, 0xC3};
+const QByteArray kPattern = Bytes({0xF0, 0x0F, 0xAA, 0x55, 0x81, 0x18, 0xFF, 0x00, 0x3C, 0xC3});
+const int kPatternBytes = static_cast<int>(kPattern.size());
 constexpr int kRowBytes = 2;
 constexpr int kRows = 5;
 
+// Bit `bit` of kPattern's byte `index`, the most significant bit first.
+bool PatternBit(int index, int bit)
+{
+    return (static_cast<uint8_t>(kPattern[index]) << bit) & 0x80;
+}
+
 bool PatternDot(int x, int y)
 {
-    return (kPattern[static_cast<std::size_t>(y * kRowBytes + x / 8)] << (x % 8)) & 0x80;
+    return PatternBit(y * kRowBytes + x / 8, x % 8);
 }
 
 // A receipt of `height` rows with `dot(x, y)` (width x rows) scaled and put at x0.
@@ -32,12 +39,6 @@ QImage Expected(int height, int x0, int width, int rows, int sx, int sy, Dot dot
     return image;
 }
 
-QByteArray PatternBytes()
-{
-    return QByteArray(reinterpret_cast<const char *>(kPattern.data()),
-                      static_cast<int>(kPattern.size()));
-}
-
 int Offset(int align, int margin, int width)
 {
     const int free = kPaper - margin - width;
@@ -49,20 +50,21 @@ struct PlaceRow
     int scaling; // GS v 0 m, bit 0 double width, bit 1 double height
     int align;
     int margin;
+    int longForm = 0; // 1: graphics stored by GS 8 L
+
+    int Sx() const { return scaling & 1 ? 2 : 1; }
+    int Sy() const { return scaling & 2 ? 2 : 1; }
 };
 
-class RasterTest : public testing::TestWithParam<PlaceRow>
-{
-};
+using RasterTest = testing::TestWithParam<PlaceRow>;
 
 TEST_P(RasterTest, DotsArePatternPlaced)
 {
     const PlaceRow &row = GetParam();
-    const int sx = row.scaling & 1 ? 2 : 1;
-    const int sy = row.scaling & 2 ? 2 : 1;
+    const int sx = row.Sx(), sy = row.Sy();
     const QByteArray bytes = Bytes({0x1d, 'L', row.margin, 0, 0x1b, 'a', row.align, 0x1d, 'v', '0',
                                     row.scaling, kRowBytes, 0, kRows, 0}) +
-                             PatternBytes();
+                             kPattern;
     const Receipt::Receipt receipt = RenderOne(bytes);
     const int x0 = Offset(row.align, row.margin, kRowBytes * 8 * sx);
     EXPECT_EQ(ImageDiff(receipt.image, Expected(kRows * sy, x0, 16, kRows, sx, sy, PatternDot)),
@@ -90,21 +92,17 @@ struct BitImageRow
     int align;
 };
 
-class BitImageTest : public testing::TestWithParam<BitImageRow>
-{
-};
+using BitImageTest = testing::TestWithParam<BitImageRow>;
 
 TEST_P(BitImageTest, ColumnsArePatternPlaced)
 {
     const BitImageRow &row = GetParam();
     const int bytesPerColumn = row.bandHeight / 8;
-    const int columns = static_cast<int>(kPattern.size()) / bytesPerColumn;
-    const QByteArray data = PatternBytes().left(columns * bytesPerColumn);
+    const int columns = kPatternBytes / bytesPerColumn;
+    const QByteArray data = kPattern.left(columns * bytesPerColumn);
     const QImage image =
         Render(Bytes({0x1b, 'a', row.align, 0x1b, '*', row.mode, columns, 0}) + data + "\n");
-    auto dot = [&](int x, int y) {
-        return (kPattern[static_cast<std::size_t>(x * bytesPerColumn + y / 8)] << (y % 8)) & 0x80;
-    };
+    auto dot = [&](int x, int y) { return PatternBit(x * bytesPerColumn + y / 8, y % 8); };
     const int height = std::max(30, row.bandHeight);
     const int x0 = Offset(row.align, 0, columns * row.sx);
     EXPECT_EQ(ImageDiff(image, Expected(height, x0, columns, row.bandHeight, row.sx, 1, dot)), "");
@@ -115,20 +113,18 @@ INSTANTIATE_TEST_SUITE_P(Modes, BitImageTest,
                                          BitImageRow{32, 2, 24, 0}, BitImageRow{33, 1, 24, 0},
                                          BitImageRow{33, 1, 24, 1}, BitImageRow{1, 1, 8, 2}));
 
-class GraphicsTest : public testing::TestWithParam<PlaceRow>
-{
-};
+using GraphicsTest = testing::TestWithParam<PlaceRow>;
 
-// GS ( L stores 12 dots wide (the bits past 12 never print) and prints on request.
+// GS ( L and GS 8 L store 12 dots wide (the bits past 12 never print), and
+// GS ( L prints on request.
 TEST_P(GraphicsTest, StoredThenPrinted)
 {
     const PlaceRow &row = GetParam();
-    const int sx = row.scaling & 1 ? 2 : 1;
-    const int sy = row.scaling & 2 ? 2 : 1;
-    const int length = 10 + static_cast<int>(kPattern.size());
-    const QByteArray store =
-        Bytes({0x1d, '(', 'L', length, 0, '0', 0x70, '0', sx, sy, '1', 12, 0, kRows, 0}) +
-        PatternBytes();
+    const int sx = row.Sx(), sy = row.Sy();
+    const int length = 10 + kPatternBytes;
+    const QByteArray store = (row.longForm ? Bytes({0x1d, '8', 'L', length, 0, 0, 0})
+                                           : Bytes({0x1d, '(', 'L', length, 0})) +
+                             Bytes({'0', 0x70, '0', sx, sy, '1', 12, 0, kRows, 0}) + kPattern;
     const QByteArray print = Bytes({0x1d, '(', 'L', 2, 0, '0', '2'});
     const QByteArray setup = Bytes({0x1d, 'L', row.margin, 0, 0x1b, 'a', row.align});
     const Receipt::Receipt receipt = RenderOne(setup + store + "\n" + print);
@@ -141,17 +137,8 @@ TEST_P(GraphicsTest, StoredThenPrinted)
 
 INSTANTIATE_TEST_SUITE_P(Placements, GraphicsTest,
                          testing::Values(PlaceRow{0, 0, 0}, PlaceRow{1, 1, 0}, PlaceRow{2, 2, 8},
-                                         PlaceRow{3, 0, 40}));
-
-TEST(GraphicsTest, LongFormStoresTheSame)
-{
-    const int length = 10 + static_cast<int>(kPattern.size());
-    const QByteArray store =
-        Bytes({0x1d, '8', 'L', length, 0, 0, 0, '0', 0x70, '0', 1, 1, '1', 16, 0, kRows, 0}) +
-        PatternBytes();
-    const QImage image = Render(store + Bytes({0x1d, '(', 'L', 2, 0, '0', '2'}));
-    EXPECT_EQ(ImageDiff(image, Expected(kRows, 0, 16, kRows, 1, 1, PatternDot)), "");
-}
+                                         PlaceRow{3, 0, 40}, PlaceRow{0, 0, 0, 1},
+                                         PlaceRow{3, 2, 8, 1}));
 
 TEST(NvImageTest, PlaceholderDrawnAndReported)
 {

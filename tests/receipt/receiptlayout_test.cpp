@@ -9,52 +9,40 @@ using namespace ReceiptTesting;
 namespace {
 
 const QByteArray kEsc("\x1b", 1);
-const QByteArray kGs("\x1d", 1);
-const QByteArray kReverseOn = kGs + "B\x01";
-
-QByteArray Cmd(const char *prefix, std::initializer_list<int> values)
-{
-    return QByteArray(prefix) + Bytes(values);
-}
+const QByteArray kReverseOn = Bytes({0x1d, 'B', 1});
 
 struct ScaleRow
 {
     const char *name;
-    int sizeByte; // GS ! n
+    QByteArray setup;
     int widthScale;
     int heightScale;
 };
 
-class ScaleTest : public testing::TestWithParam<ScaleRow>
-{
-};
+using ScaleTest = testing::TestWithParam<ScaleRow>;
 
-// A character scaled by GS ! covers exactly `scale` times the columns and rows.
+// A character scaled by GS ! or ESC ! covers exactly `scale` times the columns and rows.
 TEST_P(ScaleTest, CoversScaledColumnsAndRows)
 {
     const ScaleRow &row = GetParam();
     const QRect normal = BlackBox(Render("W\n"));
-    const QRect scaled = BlackBox(Render(Cmd("\x1d!", {row.sizeByte}) + "W\n"));
+    const QRect scaled = BlackBox(Render(row.setup + "W\n"));
     ASSERT_FALSE(normal.isNull());
     EXPECT_EQ(scaled.width(), normal.width() * row.widthScale);
     EXPECT_EQ(scaled.height(), normal.height() * row.heightScale);
     EXPECT_EQ(scaled.left(), normal.left() * row.widthScale);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, ScaleTest,
-    testing::Values(ScaleRow{"DoubleWidth", 0x10, 2, 1}, ScaleRow{"DoubleHeight", 0x01, 1, 2},
-                    ScaleRow{"Both", 0x11, 2, 2}, ScaleRow{"Triple", 0x22, 3, 3},
-                    ScaleRow{"EightWide", 0x70, 8, 1}, ScaleRow{"EightHigh", 0x07, 1, 8}),
-    [](const auto &row) { return std::string(row.param.name); });
-
-TEST(PrintModeTest, DoubleWidthBitCoversTwiceTheColumnsOfAText)
-{
-    const QRect normal = BlackBox(Render(kReverseOn + "ABC\n"));
-    const QRect wide = BlackBox(Render(kReverseOn + kEsc + "! " + "ABC\n"));
-    EXPECT_EQ(normal, QRect(0, 0, 36, 24));
-    EXPECT_EQ(wide, QRect(0, 0, 72, 24));
-}
+INSTANTIATE_TEST_SUITE_P(Sizes, ScaleTest,
+                         testing::Values(ScaleRow{"DoubleWidth", Bytes({0x1d, '!', 0x10}), 2, 1},
+                                         ScaleRow{"DoubleHeight", Bytes({0x1d, '!', 0x01}), 1, 2},
+                                         ScaleRow{"Both", Bytes({0x1d, '!', 0x11}), 2, 2},
+                                         ScaleRow{"Triple", Bytes({0x1d, '!', 0x22}), 3, 3},
+                                         ScaleRow{"EightWide", Bytes({0x1d, '!', 0x70}), 8, 1},
+                                         ScaleRow{"EightHigh", Bytes({0x1d, '!', 0x07}), 1, 8},
+                                         ScaleRow{"PrintModeWide", Bytes({0x1b, '!', 0x20}), 2, 1},
+                                         ScaleRow{"PrintModeHigh", Bytes({0x1b, '!', 0x10}), 1, 2}),
+                         ByName);
 
 struct AlignRow
 {
@@ -66,9 +54,7 @@ struct AlignRow
     int areaRight; // last dot of the print area
 };
 
-class AlignTest : public testing::TestWithParam<AlignRow>
-{
-};
+using AlignTest = testing::TestWithParam<AlignRow>;
 
 // Reversed cells make the text's extent exact: centred text has equal free
 // space on both sides within one dot, right-aligned text ends at the area's edge.
@@ -94,38 +80,37 @@ INSTANTIATE_TEST_SUITE_P(
                     AlignRow{"MarginAndWidth", QByteArray("\x1dL\x10\x00\x1dW\xc8\x00", 8), "Sum 9",
                              576, 16, 215},
                     AlignRow{"Gbk", {}, "\xd6\xd0\xce\xc4", 384, 0, 383}),
-    [](const auto &row) { return std::string(row.param.name); });
+    ByName);
 
-class LineSpacingTest : public testing::TestWithParam<int>
+struct SpacingRow
 {
+    std::string name;
+    QByteArray setup;
+    int step; // dots from one line to the next
 };
 
-// ESC 3 n moves the next line n dots down (never less than the line's height).
+using LineSpacingTest = testing::TestWithParam<SpacingRow>;
+
+// ESC 3 n moves the next line n dots down (never less than the line's
+// height); ESC 2 and the start are 30 dots.
 TEST_P(LineSpacingTest, NextLineMovesBySpacing)
 {
-    const int n = GetParam();
-    const QImage image = Render(kReverseOn +
-                                Cmd("\x1b"
-                                    "3",
-                                    {n}) +
-                                "A\nA\n");
+    const QImage image = Render(kReverseOn + GetParam().setup + "A\nA\n");
     const QRect first = BlackBox(image, QRect(0, 0, 576, 24));
-    const QRect both = BlackBox(image);
-    EXPECT_EQ(both.bottom() - 23 - first.top(), std::max(n, 24));
+    EXPECT_EQ(BlackBox(image).bottom() - 23 - first.top(), GetParam().step);
+    EXPECT_EQ(image.height(), 2 * GetParam().step);
 }
 
-INSTANTIATE_TEST_SUITE_P(Spacings, LineSpacingTest, testing::Values(10, 24, 30, 50, 100, 255));
-
-TEST(LineSpacingTest, DefaultIsThirtyDots)
+std::vector<SpacingRow> Spacings()
 {
-    EXPECT_EQ(Render("A\nA\n").height(), 60);
-    EXPECT_EQ(Render(Cmd("\x1b"
-                         "3",
-                         {50}) +
-                     kEsc + "2A\nA\n")
-                  .height(),
-              60);
+    std::vector<SpacingRow> rows{{"Start", {}, 30},
+                                 {"Esc2", Bytes({0x1b, '3', 50, 0x1b, '2'}), 30}};
+    for (int n : {10, 24, 30, 50, 100, 255})
+        rows.push_back({"Esc3n" + std::to_string(n), Bytes({0x1b, '3', n}), std::max(n, 24)});
+    return rows;
 }
+
+INSTANTIATE_TEST_SUITE_P(Spacings, LineSpacingTest, testing::ValuesIn(Spacings()), ByName);
 
 struct CellRow
 {
@@ -135,9 +120,7 @@ struct CellRow
     QRect cells;
 };
 
-class ReverseTest : public testing::TestWithParam<CellRow>
-{
-};
+using ReverseTest = testing::TestWithParam<CellRow>;
 
 // Reverse turns exactly the character cells over and nothing else.
 TEST_P(ReverseTest, InvertsExactlyTheCells)
@@ -160,11 +143,9 @@ INSTANTIATE_TEST_SUITE_P(
                     CellRow{"Kanji", {}, "\xd6\xd0", QRect(0, 0, 24, 24)},
                     CellRow{"Positioned", QByteArray("\x1b$\x64\x00", 4), "A",
                             QRect(100, 0, 12, 24)}),
-    [](const auto &row) { return std::string(row.param.name); });
+    ByName);
 
-class UpsideDownTest : public testing::TestWithParam<QByteArray>
-{
-};
+using UpsideDownTest = testing::TestWithParam<QByteArray>;
 
 // An upside-down line is the normal line turned 180 degrees.
 TEST_P(UpsideDownTest, EqualsTheLineTurned)
@@ -176,10 +157,7 @@ TEST_P(UpsideDownTest, EqualsTheLineTurned)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, UpsideDownTest,
-                         testing::Values(QByteArray("Total 12.50"),
-                                         QByteArray("\x1b"
-                                                    "a\x01"
-                                                    "Mid"),
+                         testing::Values(QByteArray("Total 12.50"), Bytes({0x1b, 'a', 1}) + "Mid",
                                          QByteArray("\xd6\xd0\xce\xc4 x")));
 
 struct UnderlineRow
@@ -188,9 +166,7 @@ struct UnderlineRow
     int thickness;
 };
 
-class UnderlineTest : public testing::TestWithParam<UnderlineRow>
-{
-};
+using UnderlineTest = testing::TestWithParam<UnderlineRow>;
 
 // Underline blackens the bottom rows of the cells, across their width.
 TEST_P(UnderlineTest, BottomRowsOfTheCells)
@@ -235,9 +211,7 @@ struct PositionRow
     int left;
 };
 
-class PositionTest : public testing::TestWithParam<PositionRow>
-{
-};
+using PositionTest = testing::TestWithParam<PositionRow>;
 
 // The last character X is reversed, so its cell ends 12 dots after it starts.
 TEST_P(PositionTest, CellStartsAt)
@@ -249,15 +223,11 @@ INSTANTIATE_TEST_SUITE_P(
     Moves, PositionTest,
     testing::Values(PositionRow{"Tab", QByteArray("\tX"), 96},
                     PositionRow{"SecondTab", QByteArray("A\t\tX"), 192},
-                    PositionRow{"TabStops",
-                                QByteArray("\x1b"
-                                           "D\x03\x05\x00\tX",
-                                           7),
-                                36},
+                    PositionRow{"TabStops", Bytes({0x1b, 'D', 3, 5, 0}) + "\tX", 36},
                     PositionRow{"Absolute", QByteArray("\x1b$\x2c\x01X", 5), 300},
                     PositionRow{"Relative", QByteArray("\x1b$\x64\x00\x1b\\\xf6\xffX", 9), 90},
                     PositionRow{"Margin", QByteArray("\x1dL\x28\x00X", 5), 40}),
-    [](const auto &row) { return std::string(row.param.name); });
+    ByName);
 
 TEST(TextTest, FullLineWrapsToTheNext)
 {
@@ -275,9 +245,7 @@ struct SameGlyphRow
     bool same;
 };
 
-class CodeTableTest : public testing::TestWithParam<SameGlyphRow>
-{
-};
+using CodeTableTest = testing::TestWithParam<SameGlyphRow>;
 
 // Single bytes print the character of the ESC t table, once Kanji mode is off.
 TEST_P(CodeTableTest, ByteMeansTheTablesCharacter)
@@ -289,18 +257,15 @@ TEST_P(CodeTableTest, ByteMeansTheTablesCharacter)
     EXPECT_EQ(ImageDiff(a, b).empty(), GetParam().same);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tables, CodeTableTest,
-    testing::Values(
-        SameGlyphRow{"EuroIn858And1252", QByteArray("\x1bt\x13\xd5"), QByteArray("\x1bt\x10\x80"),
-                     true},
-        SameGlyphRow{"OslashIn850And858", QByteArray("\x1bt\x02\x9b"), QByteArray("\x1bt\x13\x9b"),
-                     true},
-        SameGlyphRow{"CentIn437NotOslash", QByteArray("\x9b"), QByteArray("\x1bt\x02\x9b"), false},
-        SameGlyphRow{"CyrillicIn866", QByteArray("\x1bt\x11\x80"), QByteArray("\x1bt\x00\x80", 4),
-                     false},
-        SameGlyphRow{"UnknownTableIs437", QByteArray("\x1bt\x63\x9b"), QByteArray("\x9b"), true}),
-    [](const auto &row) { return std::string(row.param.name); });
+const SameGlyphRow kTables[] = {
+    {"EuroIn858And1252", "\x1bt\x13\xd5", "\x1bt\x10\x80", true},
+    {"OslashIn850And858", "\x1bt\x02\x9b", "\x1bt\x13\x9b", true},
+    {"CentIn437NotOslash", "\x9b", "\x1bt\x02\x9b", false},
+    {"CyrillicIn866", "\x1bt\x11\x80", QByteArray("\x1bt\x00\x80", 4), false},
+    {"UnknownTableIs437", "\x1bt\x63\x9b", "\x9b", true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tables, CodeTableTest, testing::ValuesIn(kTables), ByName);
 
 TEST(TextTest, KanjiModeSwitchesPairsAndSingles)
 {

@@ -10,6 +10,9 @@
 
 namespace ReceiptTesting {
 
+// Names the cases of a table after their `name` field.
+inline constexpr auto ByName = [](const auto &info) { return std::string(info.param.name); };
+
 inline QByteArray Bytes(std::initializer_list<int> values)
 {
     QByteArray bytes;
@@ -47,16 +50,12 @@ inline QRect BlackBox(const QImage &image, QRect area = {})
     if (area.isNull())
         area = image.rect();
     area &= image.rect();
-    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    QRect box;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (Black(image, x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+            if (Black(image, x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 // "" when equal, else the size or the first differing dot.
@@ -70,6 +69,13 @@ inline std::string ImageDiff(const QImage &a, const QImage &b)
             if (Black(a, x, y) != Black(b, x, y))
                 return "first differing dot at " + std::to_string(x) + "," + std::to_string(y);
     return {};
+}
+
+// A receipt read back from an image file, in the format ImageDiff compares.
+inline QImage ReadBack(const QString &path)
+{
+    return QImage(path).convertToFormat(QImage::Format_Mono, {qRgb(255, 255, 255), qRgb(0, 0, 0)},
+                                        Qt::ThresholdDither);
 }
 
 inline std::string Report(const Receipt::Receipt &receipt)

@@ -76,8 +76,10 @@ void CSimRenderer::Write(const Receipt::Receipt &receipt)
     std::printf("%s.png %dx%d%s", base.c_str(), receipt.image.width(), receipt.image.height(),
                 saved ? "" : " (not written)");
     if (!receipt.report.empty()) {
-        std::ofstream(base + ".txt") << Receipt::FormatReport(receipt.report);
-        std::printf(", %zu in %s.txt", receipt.report.size(), base.c_str());
+        std::ofstream report(base + ".txt");
+        report << Receipt::FormatReport(receipt.report) << std::flush;
+        std::printf(", %zu in %s.txt%s", receipt.report.size(), base.c_str(),
+                    report ? "" : " (not written)");
     }
     std::printf("\n");
     std::fflush(stdout);
