@@ -2,12 +2,12 @@
 // (typing, clicking Hex with and without Ctrl, OK) and the configuration
 // dialog (the table, the popup menu, adding and editing through the edit
 // dialog, OK and Cancel).
-#include "convert/editex.h"
 #include "dialogdriver.h"
 #include "messageboxwatcher.h"
 #include "stringtable.h"
 #include "usercmd/usercmdcfgdlg.h"
 #include "usercmd/usercmdeditdlg.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

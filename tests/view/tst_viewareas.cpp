@@ -1,8 +1,8 @@
 // The splitter bars on their own: where they start, and a drag that gives
 // an area a new share of the height which a resize then keeps.
-#include "shell/splittercontrol.h"
 #include "view/viewareas.h"
 #include "view/viewids.h"
+#include "widgets/splittercontrol.h"
 
 #include <QMouseEvent>
 #include <QTest>

@@ -1,11 +1,11 @@
 // CEditEx driven as a user drives it: typing, a bad hex character, dropping
 // files, long lines kept as rows, control characters shown as pictures.
 #include "convert/boxtext.h"
-#include "convert/editex.h"
-#include "convert/editrows.h"
 #include "convert/userfileqt.h"
 #include "messageboxwatcher.h"
 #include "stringtable.h"
+#include "widgets/editex.h"
+#include "widgets/editrows.h"
 
 #include <QClipboard>
 #include <QDir>
