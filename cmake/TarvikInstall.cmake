@@ -74,8 +74,10 @@ add_custom_target(tarvik_install_data ALL DEPENDS ${_generated})
 set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/tarvik)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/debian-copyright.in ${_data}/copyright @ONLY)
 install(FILES ${_data}/copyright DESTINATION ${_docdir})
-string(TIMESTAMP TARVIK_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-configure_file(${PROJECT_SOURCE_DIR}/cmake/debian-changelog.in ${_data}/changelog @ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/TarvikChangelog.cmake)
+tarvik_debian_changelog(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${_data}/changelog ${PROJECT_VERSION}
+                        "${TARVIK_CONTACT}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 add_custom_command(OUTPUT ${_data}/changelog.gz
   COMMAND ${TARVIK_GZIP} -9nkf ${_data}/changelog
   DEPENDS ${_data}/changelog VERBATIM)

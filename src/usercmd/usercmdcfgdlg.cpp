@@ -1,7 +1,7 @@
 #include "usercmd/usercmdcfgdlg.h"
 
-#include "convert/editex.h"
 #include "usercmd/usercmdeditdlg.h"
+#include "widgets/editex.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

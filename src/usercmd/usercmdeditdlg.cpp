@@ -1,8 +1,8 @@
 #include "usercmd/usercmdeditdlg.h"
 
-#include "convert/editex.h"
 #include "stringtable.h"
 #include "usercmd/usercmdvalue.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
 #include "view/framecommands.h"
 
-#include "convert/editex.h"
 #include "shell/mainframe.h"
 #include "view/recvview.h"
+#include "widgets/editex.h"
 
 #include <QAction>
 #include <QApplication>

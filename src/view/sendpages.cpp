@@ -2,8 +2,8 @@
 // page's text would mix the pages.
 #include "view/sendpages.h"
 
-#include "convert/editex.h"
 #include "stringtable.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "view/tarvikview.h"
 
 #include "config/configpath.h"
-#include "convert/editex.h"
+#include "widgets/editex.h"
 
 #include "port/portex.h"
 

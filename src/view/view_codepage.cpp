@@ -2,11 +2,11 @@
 // applies it to every box that shows text and remembers it beside the window
 // layout in the user's settings (rvcfg.ini keeps its own keys).
 #include "config/regmanage.h"
-#include "convert/editex.h"
 #include "shell/codepagemenu.h"
 #include "shell/mainframe.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
+#include "widgets/editex.h"
 
 namespace {
 const QString kCodePageValue = QStringLiteral("TextCodePage");

@@ -1,7 +1,7 @@
 // The view's controls to and from the saved settings (CViewSettings).
 #include "view/tarvikview.h"
 
-#include "convert/editex.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // The view's wiring of file sending (filesendstate.h): choosing the file,
 // starting, pausing, continuing and stopping the port's transfer, following
 // its notifications 5 to 8, and loading a small file into the send box.
-#include "convert/editex.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
+#include "widgets/editex.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "stringtable.h"
 #include "view/tarvikview.h"
 
-#include "convert/editex.h"
 #include "view/recvview.h"
+#include "widgets/editex.h"
 
 #include <QMessageBox>
 

@@ -1,8 +1,8 @@
 // The view's wiring of the send pages (sendpages.h): the buttons, and the
 // status bar and focus after a move.
-#include "convert/editex.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
+#include "widgets/editex.h"
 
 #include <QPushButton>
 

@@ -5,13 +5,13 @@
 // (receivedisplay.h). An update costs what the rows in sight cost
 // (recvview.h), whatever the size of the history.
 #include "config/regmanage.h"
-#include "convert/editex.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
 #include "port/usbport.h"
 #include "stringtable.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // The view's wiring of saving (savefiles.h): the receive history (button
 // 1010) and the send box (button 1015). A failed save leaves the view as it
 // was.
-#include "convert/editex.h"
 #include "stringtable.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
+#include "widgets/editex.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,11 +4,11 @@
 // Button 1000 is the view's write lock: it is disabled from the start of a
 // write until the port reports the write done (or refuses the write), so at
 // most one write is outstanding.
-#include "convert/editex.h"
 #include "port/portex.h"
 #include "port/printerport.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "view/viewareas.h"
 
-#include "shell/splittercontrol.h"
 #include "view/viewids.h"
+#include "widgets/splittercontrol.h"
 
 namespace {
 constexpr int kTemplateWidth = 454;

@@ -1,13 +1,13 @@
 #include "view/viewform.h"
 
-#include "convert/editex.h"
 #include "view/recvview.h"
+#include "widgets/editex.h"
 
 #include "view/formmetrics.h"
 
-#include "shell/buttonex.h"
 #include "stringtable.h"
 #include "view/viewids.h"
+#include "widgets/buttonex.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -8,6 +8,7 @@
 namespace {
 
 using bytes_diff::AsBytes;
+using namespace std::string_literals;
 
 TEST(CliReply, MatchesTheStartOfTheReply)
 {
@@ -24,7 +25,9 @@ TEST(CliReply, MatchesTheStartOfTheReply)
         {"\x12", "\x13", State::Differs, 0},
         {"\x12\x34\x56", "\x12\x34", State::Pending, 2},
         {"\x12\x34\x56", "\x12\x35", State::Differs, 1},
-        {"\x12\x34\x56", "\x12\x34\x57\x00", State::Differs, 2},
+        {"\x12\x34\x56", "\x12\x34\x57\x00"s, State::Differs, 2},
+        {"\x00\x12"s, "\x00\x13"s, State::Differs, 1},
+        {"\x12\x00"s, "\x12\x00\x00"s, State::Matched, 2},
     };
     for (const auto &row : rows) {
         const ExpectVerdict verdict = MatchReply(AsBytes(row.expected), AsBytes(row.reply));

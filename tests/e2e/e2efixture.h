@@ -7,7 +7,7 @@
 
 #include "viewsandbox.h"
 
-#include "convert/editex.h"
+#include "widgets/editex.h"
 
 #include <QByteArray>
 #include <QString>

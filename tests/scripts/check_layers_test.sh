@@ -11,7 +11,7 @@ failed=0
 
 make_tree() {
     rm -rf "$work/tree"
-    mkdir -p "$work/tree"/{res,src/{app,view,shell,panels,usercmd,config,port/linux,convert/blockclass_sse2,escpos}}
+    mkdir -p "$work/tree"/{res,src/{app,view,shell,panels,usercmd,widgets,config,port/linux,convert/blockclass_sse2,escpos}}
     cp "$repo/ARCHITECTURE.md" "$work/tree/"
     touch "$work/tree/res/stringtable.h" "$work/tree/src/convert/blockclass_sse2/blockclass_impl.h"
     printf '#include "view/tarvikview.h"\n#include "shell/mainframe.h"\n' >"$work/tree/src/app/main.cpp"
@@ -43,12 +43,17 @@ expect() {
 
 expect "allowed includes pass" 0 "" ""
 expect "shell including the view" 1 src/shell/mainframe.cpp '#include <QWidget>\n#include "view/tarvikview.h"\n' "src/shell/mainframe.cpp:2"
-expect "engine including the port layer" 1 src/convert/editex.cpp '#include "port/portex.h"\n' "src/convert/editex.cpp:1"
+expect "engine including the port layer" 1 src/convert/convert.cpp '#include "port/portex.h"\n' "src/convert/convert.cpp:1"
 expect "across a row without a pair" 1 src/panels/serialcfgdlg.cpp '#include "usercmd/usercmdstore.h"\n' "crosses from src/panels to src/usercmd"
 expect "the row's pair one way only" 1 src/port/portcfg.cpp '#include "config/inifile.h"\n' "src/port/portcfg.cpp:1"
 expect "bare name of a src header" 1 src/view/view_send.cpp '#include "portex.h"\n' "does not name its folder"
 expect "resources including src" 1 res/language.cpp '#include "shell/appicon.h"\n' "res/language.cpp:1"
 expect "folder missing from the table" 1 src/gadgets/x.cpp '#include "convert/convert.h"\n' "src/gadgets"
 expect "indented include" 1 src/port/portex.cpp '  #  include "view/viewform.h"\n' "src/port/portex.cpp:1"
+expect "angle-bracket upward include" 1 src/shell/mainframe.cpp '#include <vector>\n#include <view/viewids.h>\n' "src/shell/mainframe.cpp:2: include <view/viewids.h> points up"
+expect "angle-bracket bare name of a src header" 1 src/app/main.cpp '#include <tarvikview.h>\n' "does not name its folder"
+expect "system and resource headers in angle brackets" 0 src/port/serialport.cpp '#include <linux/serial.h>\n#include <QWidget>\n#include <stringtable.h>\n'
+expect "engine including a Qt Widgets class" 1 src/convert/boxtext.cpp '#include <QString>\n#include <QPlainTextEdit>\n' "src/convert/boxtext.cpp:2"
+expect "engine including the Qt Widgets module" 1 src/convert/codepage.h '#include <QtWidgets/QWidget>\n' "src/convert/codepage.h:1"
 bash "$check" "$repo" >/dev/null || { echo "FAIL: the checkout breaks its own layer table"; failed=1; }
 exit $failed

@@ -2,12 +2,12 @@
 // (typing, clicking Hex with and without Ctrl, OK) and the configuration
 // dialog (the table, the popup menu, adding and editing through the edit
 // dialog, OK and Cancel).
-#include "convert/editex.h"
 #include "dialogdriver.h"
 #include "messageboxwatcher.h"
 #include "stringtable.h"
 #include "usercmd/usercmdcfgdlg.h"
 #include "usercmd/usercmdeditdlg.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -219,48 +219,52 @@ private slots:
 
     // Adds by button and by popup, edits by double-click, deletes: the table
     // follows at once, Rows() only after OK.
+    void editsReachRowsOnlyThroughOk_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::addRow("cancel") << false;
+        QTest::addRow("ok") << true;
+    }
     void editsReachRowsOnlyThroughOk()
     {
-        for (const bool confirm : {false, true}) {
-            CUserCmdCfgDlg dlg;
-            dlg.SetRows(kThreeRows);
-            QStringList shownNames;
-            QString contentShownForEdit;
-            OnNextModal<CUserCmdCfgDlg>([&](CUserCmdCfgDlg *shown) {
-                AnswerEdit(QStringLiteral("Beep"), QStringLiteral("07"));
-                shown->findChild<QPushButton *>(QString::number(CUserCmdCfgDlg::kAddId))->click();
+        QFETCH(bool, confirm);
+        CUserCmdCfgDlg dlg;
+        dlg.SetRows(kThreeRows);
+        QStringList shownNames;
+        QString contentShownForEdit;
+        OnNextModal<CUserCmdCfgDlg>([&](CUserCmdCfgDlg *shown) {
+            AnswerEdit(QStringLiteral("Beep"), QStringLiteral("07"));
+            shown->findChild<QPushButton *>(QString::number(CUserCmdCfgDlg::kAddId))->click();
 
-                AnswerEdit(QStringLiteral("Reset"), QStringLiteral("1B 40"));
-                RightClick(shown, RowPoint(shown, 0),
-                           [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kAddCommandId); });
+            AnswerEdit(QStringLiteral("Reset"), QStringLiteral("1B 40"));
+            RightClick(shown, RowPoint(shown, 0),
+                       [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kAddCommandId); });
 
-                AnswerEdit(QStringLiteral("Cut2"), QStringLiteral("1D 56 01"),
-                           &contentShownForEdit);
-                QWidget *viewport = Table(shown)->viewport();
-                QTest::mouseClick(viewport, Qt::LeftButton, {}, RowPoint(shown, 1));
-                QTest::mouseDClick(viewport, Qt::LeftButton, {}, RowPoint(shown, 1));
+            AnswerEdit(QStringLiteral("Cut2"), QStringLiteral("1D 56 01"), &contentShownForEdit);
+            QWidget *viewport = Table(shown)->viewport();
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, RowPoint(shown, 1));
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, RowPoint(shown, 1));
 
-                RightClick(shown, RowPoint(shown, 0),
-                           [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
-                shownNames = Column(shown, 1);
-                shown->findChild<QPushButton *>(QString::number(confirm ? 1 : 2))->click();
-            });
-            const int result = dlg.exec();
+            RightClick(shown, RowPoint(shown, 0),
+                       [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
+            shownNames = Column(shown, 1);
+            shown->findChild<QPushButton *>(QString::number(confirm ? 1 : 2))->click();
+        });
+        const int result = dlg.exec();
 
-            QCOMPARE(contentShownForEdit, QStringLiteral("1D,56,00"));
-            QCOMPARE(shownNames, QStringList({"Cut2", "Feed", "Beep", "Reset"}));
-            if (!confirm) {
-                QCOMPARE(result, int(QDialog::Rejected));
-                QCOMPARE(dlg.Rows(), kThreeRows);
-                continue;
-            }
-            QCOMPARE(result, int(QDialog::Accepted));
-            const QList<Row> expected = {{QStringLiteral("Cut2"), QStringLiteral("1D,56,01")},
-                                         kThreeRows[2],
-                                         {QStringLiteral("Beep"), QStringLiteral("07")},
-                                         {QStringLiteral("Reset"), QStringLiteral("1B,40")}};
-            QCOMPARE(dlg.Rows(), expected);
+        QCOMPARE(contentShownForEdit, QStringLiteral("1D,56,00"));
+        QCOMPARE(shownNames, QStringList({"Cut2", "Feed", "Beep", "Reset"}));
+        if (!confirm) {
+            QCOMPARE(result, int(QDialog::Rejected));
+            QCOMPARE(dlg.Rows(), kThreeRows);
+            return;
         }
+        QCOMPARE(result, int(QDialog::Accepted));
+        const QList<Row> expected = {{QStringLiteral("Cut2"), QStringLiteral("1D,56,01")},
+                                     kThreeRows[2],
+                                     {QStringLiteral("Beep"), QStringLiteral("07")},
+                                     {QStringLiteral("Reset"), QStringLiteral("1B,40")}};
+        QCOMPARE(dlg.Rows(), expected);
     }
 };
 

@@ -211,11 +211,13 @@ private slots:
                                 {QStringLiteral("Empty"), QString()}};
         QVERIFY(SaveUserCommandRows(nullptr, ini, two));
 
-        const std::pair<const char *, QString> kept[] = {
-            {"CmdCnt", "2"},       {"CmdName1", "Init"}, {"CmdValue1", "1B,40"},
-            {"CmdName2", "Empty"}, {"CmdValue2", ""},    {"CmdName5", QString::fromUtf8("命令5")}};
-        for (const auto &[key, value] : kept)
-            QCOMPARE(Read(ini, key), value);
+        QStringList kept;
+        for (const char *key :
+             {"CmdCnt", "CmdName1", "CmdValue1", "CmdName2", "CmdValue2", "CmdName5"})
+            kept << key + QStringLiteral("=") + Read(ini, key);
+        QCOMPARE(kept,
+                 QStringList({"CmdCnt=2", "CmdName1=Init", "CmdValue1=1B,40", "CmdName2=Empty",
+                              "CmdValue2=", QString::fromUtf8("CmdName5=命令5")}));
         QCOMPARE(ReadIniValue(ini, "RVConfigs", "SelPort"), std::string("2"));
 
         // Sections and keys in descending order, the comment on the header.

@@ -3,8 +3,8 @@
 // ones it uses.
 #pragma once
 
-#include "convert/editex.h"
 #include "view/recvview.h"
+#include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QLabel>

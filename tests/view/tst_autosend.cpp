@@ -18,15 +18,21 @@ private slots:
         CPartControls c;
         CAutoSend autoSend;
         autoSend.Attach(c.check, c.edit, c.button, [] {});
+        QStringList seen, expected; // started, running, ticked, the edit fixed
         for (const auto &[text, starts] : intervals) {
             c.edit->setText(QString::fromLatin1(text));
             c.check->setChecked(true);
-            QCOMPARE(autoSend.OnClicked(true), starts);
-            QCOMPARE(autoSend.IsRunning(), starts);
-            QCOMPARE(c.check->isChecked(), starts);
-            QCOMPARE(c.edit->isEnabled(), !starts); // fixed while running
+            const bool started = autoSend.OnClicked(true);
+            seen << QStringLiteral("\"%1\" %2 %3 %4 %5")
+                        .arg(text)
+                        .arg(started)
+                        .arg(autoSend.IsRunning())
+                        .arg(c.check->isChecked())
+                        .arg(!c.edit->isEnabled());
+            expected << QStringLiteral("\"%1\" %2 %2 %2 %2").arg(text).arg(starts);
             autoSend.OnClicked(false);
         }
+        QCOMPARE(seen, expected);
     }
 };
 

@@ -46,19 +46,24 @@ private slots:
     void cleanup() { f.reset(); }
 
     // The options move up while the lines are hidden; the least height holds them anyway.
+    void linesOnlyForTheSerialKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        for (int kind : {1, 2, 3, 4})
+            QTest::addRow("kind %d", kind) << kind;
+    }
     void linesOnlyForTheSerialKind()
     {
+        QFETCH(int, kind);
         auto *lines = f->view.findChild<CControlLinesBox *>();
         auto *option = f->view.findChild<QCheckBox *>("autoReconnect");
         const int serialTop = option->y();
         const std::optional<int> serialBottom = f->bottom;
         QVERIFY(!lines->isHidden() && serialBottom);
-        for (int kind : {1, 2, 3, 4}) {
-            f->kinds->setCurrentIndex(kind);
-            QVERIFY(lines->isHidden());
-            QVERIFY(option->y() < serialTop);
-            QCOMPARE(f->bottom, serialBottom);
-        }
+        f->kinds->setCurrentIndex(kind);
+        QVERIFY(lines->isHidden());
+        QVERIFY(option->y() < serialTop);
+        QCOMPARE(f->bottom, serialBottom);
     }
 
     // A cancelled choice of file unticks the option; a chosen one waits for the port.

@@ -73,42 +73,47 @@ private slots:
     // Segments are rendered on their own: together they must give the
     // rendering of the whole history, also where an anchor falls inside a
     // double-byte pair (runs of lead bytes of either parity) or a CR LF.
-    void segmentsRenderTogetherAsTheWholeHistory()
+    void segmentsRenderTogetherAsTheWholeHistory_data()
     {
         constexpr qsizetype kAnchor = qsizetype(CRecvHistory::kAnchorBytes);
-        for (const QByteArray &history :
-             {PseudoRandom(5 * kAnchor, 11),
-              PseudoRandom((1 << 20) + 3 * kAnchor, 12),  // more than one chunk
-              QByteArray(3 * kAnchor + 10, '\xB0'),       // an even run of lead bytes
-              "A" + QByteArray(3 * kAnchor + 10, '\xB0'), // an odd one
-              QByteArray(kAnchor - 1, 'x') + "\r\n" + QByteArray(kAnchor, 'y') + "\r",
-              QByteArray(kAnchor - 1, 'x') + "\xD6\xD0" + QByteArray(kAnchor - 2, 'y') + "\xB0"}) {
-            CRecvHistory model;
-            QRandomGenerator random(3);
-            for (qsizetype at = 0; at < history.size();) {
-                const qsizetype count =
-                    std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
-                model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
-                             std::size_t(count), 0);
-                at += count;
-                if (random.bounded(2))
-                    model.IndexNew();
-            }
-            model.IndexNew();
-            QString joined;
-            std::vector<std::size_t> starts;
-            for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start)) {
-                starts.push_back(start);
-                joined += AsciiRendering(
-                    history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
-            }
-            QCOMPARE(joined, AsciiRendering(history));
-            for (int i = 0; i < 200; ++i) {
-                const std::size_t offset = std::size_t(random.bounded(int(model.Size())));
-                const std::size_t start = model.SegmentStart(offset);
-                QVERIFY(std::binary_search(starts.begin(), starts.end(), start));
-                QVERIFY(start <= offset && offset < model.SegmentEnd(start));
-            }
+        QTest::addColumn<QByteArray>("history");
+        QTest::addRow("random") << PseudoRandom(5 * kAnchor, 11);
+        QTest::addRow("more than one chunk") << PseudoRandom((1 << 20) + 3 * kAnchor, 12);
+        QTest::addRow("even run of lead bytes") << QByteArray(3 * kAnchor + 10, '\xB0');
+        QTest::addRow("odd run of lead bytes") << "A" + QByteArray(3 * kAnchor + 10, '\xB0');
+        QTest::addRow("CR LF across an anchor")
+            << QByteArray(kAnchor - 1, 'x') + "\r\n" + QByteArray(kAnchor, 'y') + "\r";
+        QTest::addRow("pair across an anchor")
+            << QByteArray(kAnchor - 1, 'x') + "\xD6\xD0" + QByteArray(kAnchor - 2, 'y') + "\xB0";
+    }
+    void segmentsRenderTogetherAsTheWholeHistory()
+    {
+        QFETCH(QByteArray, history);
+        CRecvHistory model;
+        QRandomGenerator random(3);
+        for (qsizetype at = 0; at < history.size();) {
+            const qsizetype count =
+                std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
+            model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
+                         std::size_t(count), 0);
+            at += count;
+            if (random.bounded(2))
+                model.IndexNew();
+        }
+        model.IndexNew();
+        QString joined;
+        std::vector<std::size_t> starts;
+        for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start)) {
+            starts.push_back(start);
+            joined += AsciiRendering(
+                history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
+        }
+        QCOMPARE(joined, AsciiRendering(history));
+        for (int i = 0; i < 200; ++i) {
+            const std::size_t offset = std::size_t(random.bounded(int(model.Size())));
+            const std::size_t start = model.SegmentStart(offset);
+            QVERIFY(std::binary_search(starts.begin(), starts.end(), start));
+            QVERIFY(start <= offset && offset < model.SegmentEnd(start));
         }
     }
 

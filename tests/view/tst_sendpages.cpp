@@ -35,6 +35,7 @@ private slots:
             {"", -1, '>', 3, 3, "", false},       //
             {"", -1, '<', 2, 3, "xy", false},     //
         };
+        QStringList shown, expected; // a difference names its step
         for (const auto &step : steps) {
             c.sendBox->insertPlainText(QString::fromLatin1(step.typed));
             if (step.notation >= 0) {
@@ -45,12 +46,17 @@ private slots:
                 QVERIFY(pages.Previous());
             else
                 pages.Next();
-            QCOMPARE(c.label->text(),
-                     QStringLiteral("页数: %1/%2").arg(step.current).arg(step.count));
-            QCOMPARE(c.sendBox->toPlainText(), QString::fromLatin1(step.shown));
-            QCOMPARE(std::pair(c.sendBox->m_bHex, c.check->isChecked()),
-                     std::pair(step.hexShown, step.hexShown));
+            shown << QStringLiteral("%1 [%2] %3 %4")
+                         .arg(c.label->text(), c.sendBox->toPlainText())
+                         .arg(c.sendBox->m_bHex)
+                         .arg(c.check->isChecked());
+            expected << QStringLiteral("页数: %1/%2 [%3] %4 %4")
+                            .arg(step.current)
+                            .arg(step.count)
+                            .arg(QString::fromLatin1(step.shown))
+                            .arg(step.hexShown);
         }
+        QCOMPARE(shown, expected);
     }
 };
 

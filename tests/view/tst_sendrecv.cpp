@@ -265,10 +265,8 @@ private slots:
         QCOMPARE(SendFileCaption(), kContinueCaption);
         QCOMPARE(StatusText(), LoadString(IDS_FILE_SEND_PAUSED));
         m_sink->Hold(false);
-        const qint64 arrived = m_sink->Settle();
+        const qint64 arrived = m_sink->Settle(); // nothing more for 300 ms
         QVERIFY(arrived > 0 && arrived < kBigFile);
-        QTest::qWait(500);
-        QCOMPARE(m_sink->Received(), arrived);
 
         Click(ViewId::kSendFile);
         QCOMPARE(SendFileCaption(), kPauseCaption);

@@ -172,7 +172,8 @@ private slots:
                     {kLineRi | kLineCts, {on, off, off, on}}};
         for (const auto &row : rows) {
             m_faults.With([&](auto &s) { s.lines = row.played; });
-            QTRY_VERIFY_WITH_TIMEOUT(Shown() == row.shown, kPortWaitMs);
+            QTRY_VERIFY2_WITH_TIMEOUT(Shown() == row.shown, qPrintable(QString::number(row.played)),
+                                      kPortWaitMs);
         }
         m_framed->ClickOpenClose();
         QVERIFY(!box->Polling());

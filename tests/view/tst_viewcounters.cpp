@@ -21,32 +21,35 @@ private slots:
 
     // After each write, one that started while not counting must add
     // nothing left over from it.
+    void writeCountsOnlyWhenCountedThroughoutAndDelivered_data()
+    {
+        for (const char *column : {"countAtStart", "refused", "countAtEnd", "delivered"})
+            QTest::addColumn<bool>(column);
+        QTest::addColumn<int>("counted");
+        QTest::addRow("counted") << true << false << true << true << 5;
+        QTest::addRow("ticked during the write") << false << false << true << true << 0;
+        QTest::addRow("unticked during the write") << true << false << false << true << 0;
+        QTest::addRow("the spooler failed the job") << true << false << true << false << 0;
+        QTest::addRow("refused, then a stray completion") << true << true << true << true << 0;
+    }
     void writeCountsOnlyWhenCountedThroughoutAndDelivered()
     {
-        const struct
-        {
-            bool countAtStart, refused, countAtEnd, delivered;
-            int counted;
-        } writes[] = {
-            {true, false, true, true, 5},  // counted
-            {false, false, true, true, 0}, // ticked during the write
-            {true, false, false, true, 0}, // unticked during the write
-            {true, false, true, false, 0}, // the spooler failed the job
-            {true, true, true, true, 0},   // refused, then a stray completion
-        };
-        for (const auto &write : writes) {
-            CViewCounters counters;
-            counters.BeginWrite(7, true);
-            counters.EndWrite(true, true);
-            counters.BeginWrite(5, write.countAtStart);
-            if (write.refused)
-                counters.WriteRefused();
-            counters.EndWrite(write.countAtEnd, write.delivered);
-            QCOMPARE(counters.Sent(), 7 + write.counted);
-            counters.BeginWrite(3, false);
-            counters.EndWrite(true, true);
-            QCOMPARE(counters.Sent(), 7 + write.counted);
-        }
+        QFETCH(bool, countAtStart);
+        QFETCH(bool, refused);
+        QFETCH(bool, countAtEnd);
+        QFETCH(bool, delivered);
+        QFETCH(int, counted);
+        CViewCounters counters;
+        counters.BeginWrite(7, true);
+        counters.EndWrite(true, true);
+        counters.BeginWrite(5, countAtStart);
+        if (refused)
+            counters.WriteRefused();
+        counters.EndWrite(countAtEnd, delivered);
+        QCOMPARE(counters.Sent(), 7 + counted);
+        counters.BeginWrite(3, false);
+        counters.EndWrite(true, true);
+        QCOMPARE(counters.Sent(), 7 + counted);
     }
 
     void readsCountWhileTickedAndClearsAreSeparate()

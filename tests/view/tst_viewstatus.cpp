@@ -14,8 +14,22 @@ class TestViewStatus : public QObject
 
 private slots:
     // Only the reply to a request sent through this port is explained.
+    void statusRepliesBecomeHints_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<bool>("newPort");
+        QTest::addColumn<QString>("hint");
+        const QByteArray request("\x10\x04\x04", 3);
+        QTest::addRow("request") << request << false
+                                 << QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
+        QTest::addRow("request of the port before") << request << true << QString();
+        QTest::addRow("no request") << QByteArray("\x04") << false << QString();
+    }
     void statusRepliesBecomeHints()
     {
+        QFETCH(QByteArray, sent);
+        QFETCH(bool, newPort);
+        QFETCH(QString, hint);
         QMainWindow frame;
         auto *bar = new CExtStatusControlBar(&frame);
         frame.setStatusBar(bar);
@@ -24,25 +38,15 @@ private slots:
         QWidget alone;
         QVERIFY(!CViewStatus(&alone).Messenger());
 
-        const QString answer = QStringLiteral("状态 DLE EOT 4 = 72：纸量充足，缺纸");
-        const QByteArray request("\x10\x04\x04", 3);
-        const struct
-        {
-            QByteArray sent;
-            bool newPort;
-            QString hint;
-        } cases[] = {{request, false, answer}, {request, true, {}}, {"\x04", false, {}}};
-        for (const auto &c : cases) {
-            CViewStatus status(frame.centralWidget());
-            bar->SetWindowText(QStringLiteral("before"));
-            status.NoteSent(U8(c.sent.constData()), uint32_t(c.sent.size()));
-            if (c.newPort)
-                status.ForgetStatusRequests();
-            QWidget replyBox;
-            status.NoteReceived(U8("\x72"), 1, replyBox);
-            QCOMPARE(replyBox.toolTip(), c.hint);
-            QCOMPARE(bar->WindowText(), c.hint.isEmpty() ? QStringLiteral("before") : c.hint);
-        }
+        CViewStatus status(frame.centralWidget());
+        bar->SetWindowText(QStringLiteral("before"));
+        status.NoteSent(U8(sent.constData()), uint32_t(sent.size()));
+        if (newPort)
+            status.ForgetStatusRequests();
+        QWidget replyBox;
+        status.NoteReceived(U8("\x72"), 1, replyBox);
+        QCOMPARE(replyBox.toolTip(), hint);
+        QCOMPARE(bar->WindowText(), hint.isEmpty() ? QStringLiteral("before") : hint);
     }
 };
 

@@ -8,7 +8,6 @@
 #include "app/viewhookup.h"
 #include "config/regmanage.h"
 #include "convert/boxtext.h"
-#include "convert/editex.h"
 #include "messageboxwatcher.h"
 #include "panels/ethportcfgdlg.h"
 #include "panels/portcfgpanel.h"
@@ -20,6 +19,7 @@
 #include "view/recvview.h"
 #include "view/tarvikview.h"
 #include "view/viewids.h"
+#include "widgets/editex.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "convert/editrows.h"
+#include "widgets/editrows.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/splittercontrol.h"
+#include "widgets/splittercontrol.h"
 
 #include <QMouseEvent>
 #include <algorithm>

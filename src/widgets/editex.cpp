@@ -1,4 +1,4 @@
-#include "convert/editex.h"
+#include "widgets/editex.h"
 
 #include "convert/boxtext.h"
 #include "convert/codepagetext.h"

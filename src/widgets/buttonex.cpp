@@ -1,4 +1,4 @@
-#include "shell/buttonex.h"
+#include "widgets/buttonex.h"
 
 #include <QMouseEvent>
 

@@ -1,7 +1,7 @@
 // The document side of CEditEx: rows of long lines, control pictures, and the
 // edits that must keep both (Enter, paste and drop, keys at a row seam, copy).
-#include "convert/editex.h"
-#include "convert/editrows.h"
+#include "widgets/editex.h"
+#include "widgets/editrows.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
