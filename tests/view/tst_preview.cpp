@@ -1,0 +1,215 @@
+// The receipt preview window against a loopback peer: what the port writes
+// is rendered off the window thread onto the "已发送" roll exactly as the
+// renderer library prints it, "预览发送区" renders without writing a byte,
+// clearing starts a new roll, the report names a command's offset and a row
+// selects its bytes in the send box. The tap under it is bounded: a reader
+// that falls behind loses bytes, counted, never the writer's time.
+#include "port/writetap.h"
+#include "receipt/receiptprinter.h"
+#include "usercmd/usercommandview.h"
+#include "view/previewpart.h"
+#include "view/previewroll.h"
+#include "view/previewwindow.h"
+#include "viewsandbox.h"
+
+#include <QProcess>
+#include <QTableWidget>
+
+namespace {
+
+const QString kSampleReceipt = QStringLiteral("打印示例小票");
+const QString kGreeting = QStringLiteral("打印问候");
+const QString kInitialise = QStringLiteral("初始化");
+constexpr int kRenderWaitMs = 20000; // the live renderer runs at idle priority
+
+QImage LibraryImage(const QByteArray &bytes, int index = 0,
+                    int width = Receipt::CReceiptPrinter::kPaper80)
+{
+    const std::vector<Receipt::Receipt> receipts = Receipt::RenderReceipts(bytes, width);
+    return std::size_t(index) < receipts.size() ? receipts[std::size_t(index)].image : QImage();
+}
+
+int LibraryCount(const QByteArray &bytes)
+{
+    return int(Receipt::RenderReceipts(bytes, Receipt::CReceiptPrinter::kPaper80).size());
+}
+
+bool SameDots(const QImage &a, const QImage &b)
+{
+    return !a.isNull() && a.convertToFormat(QImage::Format_Mono) ==
+                              b.convertToFormat(QImage::Format_Mono, a.colorTable());
+}
+
+} // namespace
+
+class TestPreview : public CViewTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void sentBytesPrintAsTheLibraryPrintsThem();
+    void sendBoxPreviewWritesNothing();
+    void clearStartsANewRoll();
+    void reportNamesTheOffsetAndSelectsTheBytes_data();
+    void reportNamesTheOffsetAndSelectsTheBytes();
+    void tapCountsWhatItCannotHold();
+
+private:
+    // The demo folder's configuration in the work folder, the window started
+    // on it, the preview shown and the port open against a loopback peer.
+    void StartDemoWithPreview();
+    CPreviewWindow *Preview() const;
+    QByteArray ClickCommand(const QString &name);
+    QByteArray PeerReceives(qsizetype count);
+};
+
+void TestPreview::StartDemoWithPreview()
+{
+    QProcess democfg;
+    democfg.start(QStringLiteral(TARVIK_DEMOCFG), {m_sandbox->WorkDir()});
+    QVERIFY(democfg.waitForFinished() && democfg.exitCode() == 0);
+    Start();
+    m_framed->Frame().CommandAction(CMainFrame::ID_OPERATION_PREVIEW)->trigger();
+    QVERIFY(Preview() && Preview()->isVisible());
+    OpenAgainstPeer();
+}
+
+CPreviewWindow *TestPreview::Preview() const
+{
+    return m_framed->Frame().findChild<CPreviewWindow *>();
+}
+
+// Clicks the strip's button of `name`: the command's bytes.
+QByteArray TestPreview::ClickCommand(const QString &name)
+{
+    const CUserCommandView *strip = m_framed->View()->CommandStrip();
+    for (qsizetype i = 0; i < strip->Records().size(); ++i)
+        if (strip->Records()[i].strName == name) {
+            QTest::mouseClick(strip->Buttons()[i], Qt::LeftButton);
+            return strip->Records()[i].data;
+        }
+    qFatal("no user command %s", qPrintable(name));
+}
+
+QByteArray TestPreview::PeerReceives(qsizetype count)
+{
+    QByteArray got;
+    (void)QTest::qWaitFor( // the caller compares what arrived
+        [&] {
+            got += m_peer->readAll();
+            return got.size() >= count;
+        },
+        kPortWaitMs);
+    return got;
+}
+
+void TestPreview::sentBytesPrintAsTheLibraryPrintsThem()
+{
+    StartDemoWithPreview();
+    const QByteArray sample = ClickCommand(kSampleReceipt);
+    QCOMPARE(PeerReceives(sample.size()), sample);
+    QCOMPARE(LibraryCount(sample), 1);
+    CPreviewRoll *roll = Preview()->SentRoll();
+    QTRY_VERIFY_WITH_TIMEOUT(roll->ReceiptCount() == 1 &&
+                                 SameDots(roll->ReceiptImage(0), LibraryImage(sample)),
+                             kRenderWaitMs);
+    QCOMPARE(roll->ReportRowCount(), 0);
+    // A second one goes under it on the same roll.
+    ClickCommand(kSampleReceipt);
+    QTRY_COMPARE_WITH_TIMEOUT(roll->ReceiptCount(), 2, kRenderWaitMs);
+    QVERIFY(SameDots(roll->ReceiptImage(1), LibraryImage(sample)));
+    const QString png = m_sandbox->Path(QStringLiteral("roll.png"));
+    QVERIFY(Preview()->SaveShownRoll(png));
+    QCOMPARE(QImage(png).height(), 2 * LibraryImage(sample).height() + CPreviewRoll::kCutGap);
+}
+
+void TestPreview::sendBoxPreviewWritesNothing()
+{
+    StartDemoWithPreview();
+    QByteArray receipt;
+    for (const auto &record : m_framed->View()->CommandStrip()->Records())
+        if (record.strName == kSampleReceipt)
+            receipt = record.data;
+    SendBox()->SetData(ViewOf(receipt), 1);
+    Preview()->findChild<QPushButton *>(QStringLiteral("previewSendBox"))->click();
+    CPreviewRoll *roll = Preview()->SendBoxRoll();
+    QTRY_VERIFY_WITH_TIMEOUT(roll->ReceiptCount() == 1 &&
+                                 SameDots(roll->ReceiptImage(0), LibraryImage(receipt)),
+                             kRenderWaitMs);
+    // The bytes of a command sent now are the first the peer sees.
+    const QByteArray initialise = ClickCommand(kInitialise);
+    QCOMPARE(PeerReceives(initialise.size()), initialise);
+    QCOMPARE(Preview()->SentRoll()->ReceiptCount(), 0);
+}
+
+void TestPreview::clearStartsANewRoll()
+{
+    StartDemoWithPreview();
+    const QByteArray greeting = ClickCommand(kGreeting);
+    CPreviewRoll *roll = Preview()->SentRoll();
+    QTRY_COMPARE_WITH_TIMEOUT(roll->ReceiptCount(), 1, kRenderWaitMs); // not cut yet
+    Preview()->findChild<QPushButton *>(QStringLiteral("previewClear"))->click();
+    QCOMPARE(roll->ReceiptCount(), 0);
+    // Only what follows the clear is on the new roll.
+    ClickCommand(kGreeting);
+    QCOMPARE(PeerReceives(2 * greeting.size()), greeting + greeting);
+    QTRY_VERIFY_WITH_TIMEOUT(roll->ReceiptCount() == 1 &&
+                                 SameDots(roll->ReceiptImage(0), LibraryImage(greeting)),
+                             kRenderWaitMs);
+}
+
+void TestPreview::reportNamesTheOffsetAndSelectsTheBytes_data()
+{
+    QTest::addColumn<QString>("hexText");
+    QTest::addColumn<quint64>("offset");
+    QTest::addColumn<QString>("selected");
+    QTest::addRow("unknown ESC") << "41 42 1B 99 43 0A" << quint64(2) << "1B 99";
+    QTest::addRow("made-up GS") << "41 0A 1D 01 42 0A" << quint64(2) << "1D 01";
+}
+
+void TestPreview::reportNamesTheOffsetAndSelectsTheBytes()
+{
+    QFETCH(QString, hexText);
+    QFETCH(quint64, offset);
+    QFETCH(QString, selected);
+    Start();
+    m_framed->Frame().CommandAction(CMainFrame::ID_OPERATION_PREVIEW)->trigger();
+    SendBox()->SetHexMode(true);
+    SendBox()->SetText(hexText);
+    Preview()->findChild<QPushButton *>(QStringLiteral("previewSendBox"))->click();
+    auto *report =
+        Preview()->SendBoxRoll()->findChild<QTableWidget *>(QStringLiteral("previewReport"));
+    QTRY_COMPARE_WITH_TIMEOUT(report->rowCount(), 1, kRenderWaitMs);
+    QCOMPARE(report->item(0, 0)->text(), QString::number(offset));
+    QCOMPARE(report->item(0, 1)->text(), selected);
+    QCOMPARE(report->item(0, 2)->text(), QStringLiteral("未知命令"));
+    const QRect cell = report->visualItemRect(report->item(0, 1));
+    QTest::mouseClick(report->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(SendBox()->textCursor().selectedText(), selected);
+}
+
+// Bytes beyond the capacity are counted where they fell out; marks stay.
+void TestPreview::tapCountsWhatItCannotHold()
+{
+    CWriteTap tap(4);
+    const uint8_t bytes[] = {1, 2, 3, 4, 5, 6};
+    tap.Put(bytes, 3);
+    tap.Put(bytes + 3, 3); // would make 6 > 4
+    tap.Mark(7);
+    tap.Put(bytes, 2); // 3 queued: 5 > 4
+    std::deque<CWriteTap::Segment> taken = tap.Take(std::chrono::milliseconds(0));
+    QCOMPARE(taken.size(), std::size_t(4));
+    QCOMPARE(taken[0].bytes, (std::vector<uint8_t>{1, 2, 3}));
+    QCOMPARE(taken[1].skipped, uint64_t(3));
+    QVERIFY(taken[1].bytes.empty());
+    QCOMPARE(taken[2].mark, 7);
+    QCOMPARE(taken[3].skipped, uint64_t(2));
+    // Taken, the room is free again.
+    tap.Put(bytes, 4);
+    taken = tap.Take(std::chrono::milliseconds(0));
+    QCOMPARE(taken.size(), std::size_t(1));
+    QCOMPARE(taken[0].bytes.size(), std::size_t(4));
+}
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"
