@@ -38,15 +38,20 @@ public:
     void Put(const uint8_t *bytes, std::size_t length);
     // A mark after everything put so far; `mark` must not be 0.
     void Mark(int mark);
-    // Waits until something is queued, `timeout` passed or the tap closed,
-    // then hands over everything queued, oldest first.
-    std::deque<Segment> Take(std::chrono::milliseconds timeout);
+    // Waits until `timeout` passed or the tap closed (or, with `wakeOnPut`,
+    // until something is queued), then hands over everything queued, oldest
+    // first. A reader that polls while bytes flow asks not to be woken: a
+    // wake per write would cost a writer a system call per write.
+    std::deque<Segment> Take(std::chrono::milliseconds timeout, bool wakeOnPut);
     void Close();
     bool IsClosed() const;
 
 private:
-    Segment &OpenSegment(); // the last segment when it takes bytes, else a new one
-    void Queued(std::unique_lock<std::mutex> &lock, bool wasEmpty);
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+
+    // The last segment when it takes `length` more bytes, else a new one.
+    Segment &OpenSegment(std::size_t length);
+    void Queued(std::unique_lock<std::mutex> &lock);
 
     const std::size_t m_capacity;
     mutable std::mutex m_mutex; // guards everything below
@@ -54,4 +59,6 @@ private:
     std::deque<Segment> m_segments;
     std::size_t m_queuedBytes = 0;
     bool m_closed = false;
+    bool m_wakeOnPut = false; // the reader waits for the next write
+    bool m_marked = false;    // a mark came since the last Take
 };

@@ -4,8 +4,9 @@
 
 namespace {
 
-constexpr std::size_t kFeedSlice = 64 * 1024; // between looks at the stop flag
+constexpr std::size_t kFeedSlice = 16 * 1024; // between looks at the stop flag
 constexpr auto kIdleWait = std::chrono::milliseconds(500);
+constexpr auto kPollInterval = std::chrono::milliseconds(20);
 
 PreviewReceipt FromReceipt(Receipt::Receipt receipt, uint64_t base)
 {
@@ -33,6 +34,7 @@ struct CPreviewRenderer::Worker
     PreviewBatch batch;
     bool fed = false; // bytes went in since the last look at the open receipt
     std::chrono::steady_clock::time_point lastLook{};
+    std::chrono::steady_clock::time_point lastPublish{};
 
     void NewPrinter()
     {
@@ -105,10 +107,11 @@ struct CPreviewRenderer::Worker
     // kOpenReceiptInterval unless a receipt just ended.
     std::chrono::milliseconds LookAtPaper()
     {
+        const std::size_t before = batch.finished.size();
         Collect(false);
         const auto now = std::chrono::steady_clock::now();
         const auto since = now - lastLook;
-        if (fed && (!batch.finished.empty() || since >= kOpenReceiptInterval)) {
+        if (fed && (batch.finished.size() > before || since >= kOpenReceiptInterval)) {
             batch.open = WithGaps(FromReceipt(printer->PeekReceipt(), printerBase));
             batch.openChanged = true;
             fed = false;
@@ -118,15 +121,24 @@ struct CPreviewRenderer::Worker
             return kIdleWait;
         return std::chrono::duration_cast<std::chrono::milliseconds>(kOpenReceiptInterval - since);
     }
-    void Publish()
+    // At most one batch per kOpenReceiptInterval: the window's work per
+    // batch stays the same however fast receipts come. Returns how long the
+    // thread may wait before it has something to hand over.
+    std::chrono::milliseconds Publish(std::chrono::milliseconds wait)
     {
         if (batch.finished.empty() && !batch.openChanged)
-            return;
+            return wait;
+        const auto since = std::chrono::steady_clock::now() - lastPublish;
+        if (since < kOpenReceiptInterval)
+            return std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      kOpenReceiptInterval - since));
         batch.generation = generation;
         QMetaObject::invokeMethod(
             &owner, [&owner = owner, batch = std::move(batch)] { emit owner.rendered(batch); },
             Qt::QueuedConnection);
         batch = {};
+        lastPublish = std::chrono::steady_clock::now();
+        return wait;
     }
 };
 
@@ -140,6 +152,9 @@ CPreviewRenderer::~CPreviewRenderer()
     m_stop = true;
     m_tap->Close();
     if (m_thread) {
+        // An idle thread on a busy machine might not run for long: it is
+        // raised so that it reaches its next look at the stop flag soon.
+        m_thread->setPriority(QThread::NormalPriority);
         m_thread->wait();
         delete m_thread;
     }
@@ -172,14 +187,16 @@ void CPreviewRenderer::Run()
     Worker worker{*this, m_paperWidth};
     worker.NewPrinter();
     std::chrono::milliseconds wait = kIdleWait;
+    bool flowing = false; // the last look found bytes: poll, and let writers be
     while (!m_stop) {
-        std::deque<CWriteTap::Segment> segments = m_tap->Take(wait);
+        std::deque<CWriteTap::Segment> segments =
+            m_tap->Take(flowing ? std::min(wait, kPollInterval) : wait, !flowing);
+        flowing = !segments.empty();
         if (m_tap->IsClosed())
             break;
         for (CWriteTap::Segment &segment : segments)
             if (!worker.Handle(segment))
                 return;
-        wait = worker.LookAtPaper();
-        worker.Publish();
+        wait = worker.Publish(worker.LookAtPaper());
     }
 }

@@ -104,8 +104,11 @@ CPreviewRoll::CPreviewRoll(QWidget *parent) : QWidget(parent)
     m_report->setSelectionMode(QAbstractItemView::SingleSelection);
     m_report->verticalHeader()->hide();
     m_report->horizontalHeader()->setStretchLastSection(true);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    // The paper whole at 100 %, the report in the rest.
+    splitter->setSizes({Receipt::CReceiptPrinter::kPaper80 + 4 * kMargin, 300});
+    splitter->setStretchFactor(1, 1);
+    m_report->setColumnWidth(0, 60);
+    m_report->setColumnWidth(1, 120);
     m_summary = new QLabel(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

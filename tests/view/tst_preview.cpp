@@ -4,6 +4,7 @@
 // clearing starts a new roll, the report names a command's offset and a row
 // selects its bytes in the send box. The tap under it is bounded: a reader
 // that falls behind loses bytes, counted, never the writer's time.
+#include "language.h"
 #include "port/writetap.h"
 #include "receipt/receiptprinter.h"
 #include "usercmd/usercommandview.h"
@@ -53,6 +54,9 @@ private slots:
     void reportNamesTheOffsetAndSelectsTheBytes_data();
     void reportNamesTheOffsetAndSelectsTheBytes();
     void tapCountsWhatItCannotHold();
+    // Not a test: TARVIK_DOC_SHOTS=DIR saves the user guide's picture of the
+    // window (in the language of TARVIK_LANG) as DIR/preview-window.png.
+    void docShot();
 
 private:
     // The demo folder's configuration in the work folder, the window started
@@ -197,7 +201,7 @@ void TestPreview::tapCountsWhatItCannotHold()
     tap.Put(bytes + 3, 3); // would make 6 > 4
     tap.Mark(7);
     tap.Put(bytes, 2); // 3 queued: 5 > 4
-    std::deque<CWriteTap::Segment> taken = tap.Take(std::chrono::milliseconds(0));
+    std::deque<CWriteTap::Segment> taken = tap.Take(std::chrono::milliseconds(0), false);
     QCOMPARE(taken.size(), std::size_t(4));
     QCOMPARE(taken[0].bytes, (std::vector<uint8_t>{1, 2, 3}));
     QCOMPARE(taken[1].skipped, uint64_t(3));
@@ -206,9 +210,26 @@ void TestPreview::tapCountsWhatItCannotHold()
     QCOMPARE(taken[3].skipped, uint64_t(2));
     // Taken, the room is free again.
     tap.Put(bytes, 4);
-    taken = tap.Take(std::chrono::milliseconds(0));
+    taken = tap.Take(std::chrono::milliseconds(0), false);
     QCOMPARE(taken.size(), std::size_t(1));
     QCOMPARE(taken[0].bytes.size(), std::size_t(4));
+}
+
+void TestPreview::docShot()
+{
+    const QString folder = qEnvironmentVariable("TARVIK_DOC_SHOTS");
+    if (folder.isEmpty())
+        QSKIP("TARVIK_DOC_SHOTS not set");
+    Language::Apply(Language::AtStart());
+    StartDemoWithPreview();
+    Preview()->resize(1000, 700);
+    const QByteArray sample = ClickCommand(kSampleReceipt);
+    const QByteArray extra =
+        QByteArray("Tarvik") + Bytes({0x1b, 0x99, '\n', 0x1b, 'p', 0, 25, 250});
+    SendBox()->SetData(ViewOf(extra), 1);
+    Click(ViewId::kSend);
+    QTRY_VERIFY_WITH_TIMEOUT(Preview()->SentRoll()->ReportRowCount() == 2, kRenderWaitMs);
+    QVERIFY(Preview()->grab().save(folder + QStringLiteral("/preview-window.png")));
 }
 
 QTEST_MAIN(TestPreview)
