@@ -75,12 +75,14 @@ void CPreviewPart::CreateWindow()
             &CPreviewPart::SelectInSendBox);
 }
 
-// The tap lives only while the window is on screen.
+// The tap lives while the window is open; a window minimised with the main
+// window (a spontaneous hide) keeps its roll growing.
 bool CPreviewPart::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window && event->type() == QEvent::Show && !m_live)
+    const bool ours = watched == m_window && !event->spontaneous();
+    if (ours && event->type() == QEvent::Show && !m_live)
         StartLive();
-    if (watched == m_window && event->type() == QEvent::Hide)
+    if (ours && event->type() == QEvent::Hide)
         StopLive();
     return QObject::eventFilter(watched, event);
 }

@@ -154,7 +154,8 @@ CPreviewRenderer::~CPreviewRenderer()
     if (m_thread) {
         // An idle thread on a busy machine might not run for long: it is
         // raised so that it reaches its next look at the stop flag soon.
-        m_thread->setPriority(QThread::NormalPriority);
+        if (m_thread->isRunning())
+            m_thread->setPriority(QThread::NormalPriority);
         m_thread->wait();
         delete m_thread;
     }
