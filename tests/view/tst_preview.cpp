@@ -9,6 +9,7 @@
 #include "receipt/receiptprinter.h"
 #include "usercmd/usercommandview.h"
 #include "view/previewpart.h"
+#include "view/previewrenderer.h"
 #include "view/previewroll.h"
 #include "view/previewwindow.h"
 #include "viewsandbox.h"
@@ -54,6 +55,8 @@ private slots:
     void reportNamesTheOffsetAndSelectsTheBytes_data();
     void reportNamesTheOffsetAndSelectsTheBytes();
     void tapCountsWhatItCannotHold();
+    void rendererStartsAfreshAfterAGap();
+    void closeDuringATransferWithThePreview();
     // Not a test: TARVIK_DOC_SHOTS=DIR saves the user guide's picture of the
     // window (in the language of TARVIK_LANG) as DIR/preview-window.png.
     void docShot();
@@ -213,6 +216,48 @@ void TestPreview::tapCountsWhatItCannotHold()
     taken = tap.Take(std::chrono::milliseconds(0), false);
     QCOMPARE(taken.size(), std::size_t(1));
     QCOMPARE(taken[0].bytes.size(), std::size_t(4));
+}
+
+// A piece larger than the tap is skipped whenever it comes: the receipt
+// before the gap ends, the gap is a row of the next one, which prints from a
+// fresh printer.
+void TestPreview::rendererStartsAfreshAfterAGap()
+{
+    CPreviewRenderer renderer(Receipt::CReceiptPrinter::kPaper80, 16);
+    std::vector<PreviewReceipt> finished;
+    connect(&renderer, &CPreviewRenderer::rendered, this, [&](const PreviewBatch &batch) {
+        finished.insert(finished.end(), batch.finished.begin(), batch.finished.end());
+    });
+    renderer.Start(QThread::NormalPriority);
+    const QByteArray before("AB\n\x1b"); // a command cut by the gap
+    const QByteArray lost(100, 'x');
+    const QByteArray after("CD\n");
+    for (const QByteArray &piece : {before, lost, after})
+        renderer.Tap()->Put(reinterpret_cast<const uint8_t *>(piece.constData()),
+                            std::size_t(piece.size()));
+    renderer.EndOfInput();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), std::size_t(2), kRenderWaitMs);
+    QVERIFY(SameDots(finished[0].image, LibraryImage(before)));
+    QCOMPARE(finished[0].rows.size(), std::size_t(1)); // the ESC cut short
+    QVERIFY(SameDots(finished[1].image, LibraryImage(after)));
+    QCOMPARE(finished[1].rows.size(), std::size_t(1));
+    QCOMPARE(finished[1].rows[0].offset, uint64_t(before.size()));
+    QCOMPARE(finished[1].rows[0].skipped, uint64_t(lost.size()));
+    QVERIFY(!finished[1].rows[0].issue);
+}
+
+// The port's copy never waits for the preview: a close in the middle of a
+// transfer returns (a hang here is caught by the test's time-out).
+void TestPreview::closeDuringATransferWithThePreview()
+{
+    StartDemoWithPreview();
+    const QByteArray sample = ClickCommand(kSampleReceipt);
+    m_framed->ChooseFile(WriteFile("receipts.bin", sample.repeated(2000)));
+    Click(ViewId::kSendFile);
+    QVERIFY(PeerReceives(sample.size() + 1).size() > sample.size()); // the transfer is on
+    m_framed->ClickOpenClose();
+    QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), ViewText::kOpenCaption, kPortWaitMs);
+    QVERIFY(!m_framed->View()->HasPort());
 }
 
 void TestPreview::docShot()
