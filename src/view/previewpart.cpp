@@ -2,7 +2,6 @@
 
 #include "convert/codepagetext.h"
 #include "convert/convert.h"
-#include "convert/editex.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
 #include "view/filesendstate.h"
@@ -10,6 +9,7 @@
 #include "view/previewroll.h"
 #include "view/previewwindow.h"
 #include "view/viewport.h"
+#include "widgets/editex.h"
 
 #include <QEvent>
 #include <QFile>
