@@ -129,6 +129,7 @@ constexpr std::array kFixedTexts{
     std::pair{FixedText::MenuFind, QT_TRANSLATE_NOOP("StringTable", "查找(&F)...\tCtrl+F")},
     std::pair{FixedText::MenuOperation, QT_TRANSLATE_NOOP("StringTable", "操作(&O)")},
     std::pair{FixedText::MenuSend, QT_TRANSLATE_NOOP("StringTable", "发送(&S)\tCtrl+S")},
+    std::pair{FixedText::MenuPreview, QT_TRANSLATE_NOOP("StringTable", "预览(&V)...")},
     std::pair{FixedText::MenuSettings, QT_TRANSLATE_NOOP("StringTable", "设置(&C)")},
     std::pair{FixedText::MenuPresetCommands, QT_TRANSLATE_NOOP("StringTable", "预设命令(&U)...")},
     std::pair{FixedText::MenuToolBar, QT_TRANSLATE_NOOP("StringTable", "工具栏(&T)")},

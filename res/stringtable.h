@@ -85,6 +85,7 @@ enum class FixedText
     MenuFind,
     MenuOperation,
     MenuSend,
+    MenuPreview,
     MenuSettings,
     MenuPresetCommands,
     MenuToolBar,

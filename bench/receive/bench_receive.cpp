@@ -15,6 +15,10 @@
 //                              (lf-text with a mark in its first MiB), then
 //                              finds the mark from the end with the window's
 //                              find, or saves the history to a file
+//   bench_receive --kind preview --mib N
+//                              a file of N MiB of receipts sent to a loopback
+//                              peer without and with the receipt preview
+//                              shown (previewcase.cpp)
 //   bench_receive --all        every case at 10 and 50 MiB through both
 //                              kinds, each in a fresh process
 //
@@ -40,6 +44,7 @@
 #include "config/regmanage.h"
 #include "panels/portcfgpanel.h"
 #include "port/devicemap.h"
+#include "previewcase.h"
 #include "shell/mainframe.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
@@ -656,6 +661,9 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.contains(QLatin1String("--all")))
         return RunAll(app.applicationFilePath());
+    if (args.size() == 5 && args[1] == QLatin1String("--kind") &&
+        args[2] == QLatin1String("preview") && args[3] == QLatin1String("--mib"))
+        return RunPreviewCase(std::max(1, args[4].toInt()));
     Case c;
     if (!ParseCase(args, c)) {
         std::printf("usage: bench_receive --kind serial|network|find|save --data %s --mib N"

@@ -93,6 +93,168 @@
     </message>
 </context>
 <context>
+    <name>CPreviewPart</name>
+    <message>
+        <source>发送区数据格式错误</source>
+        <translation>The send box holds a format error</translation>
+    </message>
+    <message numerus="yes">
+        <source>发送区：%n 字节（未发送）</source>
+        <translation>
+            <numerusform>Send box: %n byte (not sent)</numerusform>
+            <numerusform>Send box: %n bytes (not sent)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>发送区为空，也没有选择文件</source>
+        <translation>The send box is empty and no file is chosen</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+    <message>
+        <source>文件 %1：%2 字节（未发送）</source>
+        <translation>File %1: %2 bytes (not sent)</translation>
+    </message>
+    <message>
+        <source>，只显示开头部分</source>
+        <translation>, only its beginning is shown</translation>
+    </message>
+    <message>
+        <source>无法在发送区中选中：发送区已改变或不是它的字节</source>
+        <translation>Cannot select in the send box: it has changed or these are not its bytes</translation>
+    </message>
+</context>
+<context>
+    <name>CPreviewRoll</name>
+    <message>
+        <source>第 %1 张小票</source>
+        <translation>Receipt %1</translation>
+    </message>
+    <message>
+        <source>预览跟不上，跳过 %1 字节</source>
+        <translation>preview behind, %1 bytes skipped</translation>
+    </message>
+    <message>
+        <source>未知命令</source>
+        <translation>unknown command</translation>
+    </message>
+    <message>
+        <source>参数错误</source>
+        <translation>bad parameter</translation>
+    </message>
+    <message>
+        <source>NV 图像不在本机</source>
+        <translation>NV image not held</translation>
+    </message>
+    <message>
+        <source>数据不完整</source>
+        <translation>data cut short</translation>
+    </message>
+    <message>
+        <source>超出上限，其余未打印</source>
+        <translation>beyond the cap, the rest not printed</translation>
+    </message>
+    <message>
+        <source>钱箱脉冲</source>
+        <translation>cash drawer pulse</translation>
+    </message>
+    <message>
+        <source>偏移</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 张小票</source>
+        <translation>
+            <numerusform>%n receipt</numerusform>
+            <numerusform>%n receipts</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>（较早的 %n 张已不保留）</source>
+        <translation>
+            <numerusform> (%n earlier receipt no longer kept)</numerusform>
+            <numerusform> (%n earlier receipts no longer kept)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>CPreviewWindow</name>
+    <message>
+        <source>小票预览</source>
+        <translation>Receipt preview</translation>
+    </message>
+    <message>
+        <source>已发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>发送区</source>
+        <translation>Send box</translation>
+    </message>
+    <message>
+        <source>纸宽</source>
+        <translation>Paper</translation>
+    </message>
+    <message>
+        <source>缩放</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>预览发送区</source>
+        <translation>Preview send box</translation>
+    </message>
+    <message>
+        <source>不发送，只显示发送区（发送区为空时为所选文件）打印出来的样子</source>
+        <translation>Shows how the send box (or, when it is empty, the chosen file) would print, without sending</translation>
+    </message>
+    <message>
+        <source>保存为PNG</source>
+        <translation>Save as PNG</translation>
+    </message>
+    <message>
+        <source>复制图像</source>
+        <translation>Copy image</translation>
+    </message>
+    <message>
+        <source>没有可保存的小票</source>
+        <translation>No receipt to save</translation>
+    </message>
+    <message>
+        <source>PNG 图像 (*.png)</source>
+        <translation>PNG images (*.png)</translation>
+    </message>
+    <message>
+        <source>已保存 %1</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>无法保存 %1</source>
+        <translation>Cannot save %1</translation>
+    </message>
+    <message>
+        <source>没有可复制的小票</source>
+        <translation>No receipt to copy</translation>
+    </message>
+    <message>
+        <source>图像已复制</source>
+        <translation>Image copied</translation>
+    </message>
+</context>
+<context>
     <name>CRecvView</name>
     <message>
         <source>复制(&amp;C)</source>
@@ -1037,6 +1199,10 @@ or pane with same ID already exists in the status bar</translation>
     <message>
         <source>Tarvik V1.000 Beta4(Build %1), 端口操作类库版本: %2</source>
         <translation>Tarvik V1.000 Beta4 (Build %1), port library version: %2</translation>
+    </message>
+    <message>
+        <source>预览(&amp;V)...</source>
+        <translation>Pre&amp;view...</translation>
     </message>
 </context>
 </TS>

@@ -157,6 +157,7 @@ uint32_t CEthernetPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *w
     if (written)
         *written = static_cast<uint32_t>(n); // -1 when nothing could be taken
     const uint32_t taken = n < 0 ? 0 : static_cast<uint32_t>(n);
+    TapWritten(bytes, length); // what the socket did not take yet is kept and sent
     if (taken < length) {
         // Keep the rest instead of dropping it; the write events send it and
         // raise code 2 once it is out. Raising it now as well would tell the

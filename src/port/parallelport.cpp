@@ -119,6 +119,7 @@ uint32_t CParallelPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32
                           "CParallelPort::Write - Unable to write the data");
         return 0;
     }
+    TapWritten(bytes, length); // the rest was copied and goes out later
     if (written)
         *written = uint32_t(io.count);
     if (m_write.HasRest())
@@ -134,6 +135,7 @@ uint32_t CParallelPort::WriteBlocking(const uint8_t *bytes, uint32_t length, uin
     CDeviceWaker never;
     DeviceIo io;
     WriteWaiting(*m_file, bytes, length, never, nullptr, nullptr, io);
+    TapWritten(bytes, io.count);
     if (io.Failed())
         RecordSystemError(io.osError, TraceSeverity::SystemCall,
                           "CParallelPort::Write - Unable to write the data");

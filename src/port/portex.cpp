@@ -3,6 +3,7 @@
 #include "convert/userfile.h"
 #include "port/devicemap.h"
 #include "port/porterror.h"
+#include "port/writetap.h"
 
 #include <cstring>
 
@@ -115,6 +116,20 @@ const char *CPortEx::GetVersionText()
 void CPortEx::SetTraceOutput(TraceOutput output)
 {
     g_traceOutput = output;
+}
+
+void CPortEx::SetWriteTap(std::shared_ptr<CWriteTap> tap)
+{
+    std::lock_guard lock(m_tapMutex);
+    m_bTapped = tap != nullptr;
+    m_tap = std::move(tap);
+}
+
+void CPortEx::PutToTap(const uint8_t *bytes, std::size_t length) const
+{
+    std::lock_guard lock(m_tapMutex);
+    if (m_tap)
+        m_tap->Put(bytes, length);
 }
 
 CPortEx::ChunkResult CPortEx::WriteFileChunk(const uint8_t *, uint32_t, uint32_t *written)
@@ -336,6 +351,7 @@ bool CPortEx::WriteChunkAndReport(const uint8_t *chunk, uint32_t length, uint32_
     uint32_t written = 0;
     if (WriteFileChunk(chunk, length, &written) == ChunkResult::Abandoned)
         return false;
+    TapWritten(chunk, written);
     if (written != length) {
         m_bSendingFile = false;
         PostPortMsg(kPortFileFailed, 0);

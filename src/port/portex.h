@@ -16,6 +16,8 @@
 // state is guarded by m_fileMutex; m_lock ("the port lock") is for the kinds
 // that name it. The notifier has its own lock (portnotify.h).
 // Notifications raised here: 5, 6, 7, 8, all posted from the file thread.
+// A write tap (SetWriteTap) gets a copy of every byte a Write accepts and of
+// every file chunk written; without one the check costs one atomic load.
 #pragma once
 
 #include "port/portcfg.h"
@@ -31,11 +33,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
+class CWriteTap;
 class QObject;
 
 // How serious a port's trace line is; the debug output prints the number
@@ -123,6 +127,10 @@ public:
     // The last trace line of this port (kept in every build; printed only in debug).
     std::string GetLastTrace() const;
 
+    // Window thread: the copy of written bytes goes to `tap` from now on;
+    // nullptr stops it. Once this returns, no write reaches the old tap.
+    void SetWriteTap(std::shared_ptr<CWriteTap> tap);
+
     // "V1.000.1087".
     static const char *GetVersionText();
     // Any thread; the last trace of each port is kept whatever the output.
@@ -188,6 +196,12 @@ protected:
     void PostPortMsg(uint16_t code, uint32_t lParam, uint16_t error = 0) const;
     bool SendPortMsg(uint16_t code, uint32_t lParam, uint16_t error = 0) const;
     void ResetPercentDone() { m_nPercentDone = 0; }
+    // A kind's Write calls this with the bytes it accepted; any thread.
+    void TapWritten(const uint8_t *bytes, std::size_t length) const
+    {
+        if (m_bTapped.load(std::memory_order_relaxed))
+            PutToTap(bytes, length);
+    }
 
     // ---- errors and traces: the one place a port records them ----
     // Every kind sets its last error only through ClearLastError and the
@@ -207,6 +221,7 @@ protected:
 
 private:
     void EmitTrace(TraceSeverity severity, const char *text, const char *detail) const;
+    void PutToTap(const uint8_t *bytes, std::size_t length) const;
     uint32_t StartFileTransfer(const char *path, int32_t passes, uint32_t intervalMs);
     void FileThreadProc();
     bool RunOnePass(std::FILE *file, const CFileProgress &progress, uint32_t &lastPosted);
@@ -241,6 +256,10 @@ private:
     bool m_bPaused = false;
 
     PortOpenFailure m_openFailure; // window thread only
+
+    std::atomic<bool> m_bTapped{false};
+    mutable std::mutex m_tapMutex; // guards m_tap, held while a copy goes in
+    std::shared_ptr<CWriteTap> m_tap;
 
     mutable std::mutex m_traceMutex; // guards m_lastTrace
     mutable std::string m_lastTrace;

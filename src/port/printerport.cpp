@@ -119,6 +119,7 @@ uint32_t CPrinterPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wr
         m_writeQueued = true;
     }
     m_writeWake.notify_one();
+    TapWritten(bytes, length);
     if (written)
         *written = length;
     return 1;

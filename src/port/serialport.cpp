@@ -162,6 +162,7 @@ uint32_t CSerialPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *wri
         return 1;
     if (!IsAsync()) {
         const uint32_t done = WriteBlocking(bytes, length);
+        TapWritten(bytes, done);
         if (written)
             *written = done;
         return done == length ? 1 : 0;
@@ -184,6 +185,7 @@ uint32_t CSerialPort::WriteAsync(const uint8_t *bytes, uint32_t length, uint32_t
                           "CSerialPort::Write - Unable to write the data\n");
         return 0;
     }
+    TapWritten(bytes, length); // the rest was copied and goes out later
     if (written)
         *written = uint32_t(io.count);
     if (!m_write.HasRest())

@@ -150,10 +150,12 @@ uint32_t CUsbPort::Write(const uint8_t *bytes, uint32_t length, uint32_t *writte
     if (Owner() && background) {
         m_bWriteBusy = true;
         m_background.assign(bytes, bytes + length);
+        TapWritten(bytes, length);
         m_writeEvent.Signal();
         return 1;
     }
     const uint32_t count = ChunkedWrite(bytes, length);
+    TapWritten(bytes, count);
     if (written)
         *written = count;
     return count == length ? 1 : 0;

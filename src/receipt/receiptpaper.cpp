@@ -30,7 +30,7 @@ bool CReceiptPaper::Feed(int dots)
     return m_position == wanted;
 }
 
-QImage CReceiptPaper::TakeImage()
+QImage CReceiptPaper::Image() const
 {
     const int height = std::max(m_position, Rows());
     QImage image(m_width, std::max(height, 1), QImage::Format_Mono);
@@ -41,6 +41,12 @@ QImage CReceiptPaper::TakeImage()
     for (int y = 0; y < Rows(); ++y)
         std::memcpy(image.scanLine(y), m_bits.data() + static_cast<std::size_t>(y) * m_rowBytes,
                     m_rowBytes);
+    return image;
+}
+
+QImage CReceiptPaper::TakeImage()
+{
+    QImage image = Image();
     // A receipt of ordinary length keeps its storage for the next one; a very
     // long one hands it back.
     m_bits.clear();

@@ -28,7 +28,9 @@ public:
     bool Put(const DotBitmap &band, int x);
     // Moves the print position down; false when it stopped at kMaxLength.
     bool Feed(int dots);
-    // The receipt as a 1-bit image (colour 1 black); the paper starts empty.
+    // The receipt so far as a 1-bit image (colour 1 black).
+    QImage Image() const;
+    // The same, and the paper starts empty.
     QImage TakeImage();
 
 private:

@@ -389,6 +389,13 @@ std::vector<Receipt> CReceiptPrinter::TakeReceipts()
     return taken;
 }
 
+Receipt CReceiptPrinter::PeekReceipt() const
+{
+    if (!m_paper.Used() && m_report.empty())
+        return {};
+    return {m_paper.Image(), m_report};
+}
+
 std::vector<Receipt> RenderReceipts(const QByteArray &bytes, int paperWidth)
 {
     CReceiptPrinter printer(paperWidth);

@@ -52,6 +52,10 @@ public:
     void Finish();
     // The receipts completed so far, oldest first; they are handed over once.
     std::vector<Receipt> TakeReceipts();
+    // The receipt on the paper now, as far as it is printed (not the line in
+    // the buffer), with its report so far; nothing ends. A null image when
+    // nothing was printed or reported since the last receipt.
+    Receipt PeekReceipt() const;
 
 private:
     friend struct CommandTable;

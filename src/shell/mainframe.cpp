@@ -110,6 +110,7 @@ void CMainFrame::CreateMenus()
 
     QMenu *operation = AddMenu(FixedText::MenuOperation);
     AddCommand(operation, ID_OPERATION_SEND, FixedText::MenuSend)->setEnabled(false);
+    AddCommand(operation, ID_OPERATION_PREVIEW, FixedText::MenuPreview);
 
     QMenu *settings = AddMenu(FixedText::MenuSettings);
     AddCommand(settings, ID_PRESET_COMMANDS, FixedText::MenuPresetCommands)->setEnabled(false);

@@ -46,6 +46,7 @@ public:
         ID_EDIT_SELECT_ALL = 32774,
         ID_OPERATION_SEND = 32775,
         ID_PRESET_COMMANDS = 32776,
+        ID_OPERATION_PREVIEW = 32790, // the receipt preview window
         ID_EDIT_COPY = 57634,
         ID_EDIT_CUT = 57635,
         ID_EDIT_PASTE = 57637,

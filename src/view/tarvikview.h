@@ -60,6 +60,7 @@
 #include "view/historywriter.h"
 #include "view/layout.h"
 #include "view/portextras.h"
+#include "view/previewpart.h"
 #include "view/receivedisplay.h"
 #include "view/savefiles.h"
 #include "view/sendpages.h"
@@ -300,4 +301,5 @@ private:
     CFrameCommands m_frameCommands;
     CodePageId m_codePage = CodePageId::Gbk;
     CCodePageMenu *m_codePageMenu = nullptr; // the frame's, once attached
+    CPreviewPart m_preview{m_port, [this] { return m_form.sendBox; }, m_fileSend, this};
 };

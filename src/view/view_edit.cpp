@@ -16,6 +16,7 @@ void CTarvikView::AttachFrameCommands(CMainFrame &frame)
     on(CMainFrame::IDC_SEND_BUTTON, [this] { OnSendCommand(); });
     on(CMainFrame::ID_OPERATION_SEND, [this] { OnSendCommand(); });
     on(CMainFrame::ID_PRESET_COMMANDS, [this] { OnPresetCommands(); });
+    on(CMainFrame::ID_OPERATION_PREVIEW, [this] { m_preview.Show(); });
     // Ctrl+S acts even while the send button is disabled; the send operation
     // reports what it finds.
     frame.CommandAction(CMainFrame::IDC_SEND_BUTTON)->setEnabled(true);

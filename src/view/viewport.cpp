@@ -28,6 +28,8 @@ CViewPort::~CViewPort() = default;
 CPortEx *CViewPort::Adopt(std::unique_ptr<CPortEx> port)
 {
     m_pPort = std::move(port);
+    if (m_pPort && m_adoptHook)
+        m_adoptHook(*m_pPort);
     return m_pPort.get();
 }
 

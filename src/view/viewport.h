@@ -47,6 +47,8 @@ public:
 
     CPortEx *Port() const { return m_pPort.get(); }
     CPortEx *Adopt(std::unique_ptr<CPortEx> port);
+    // Runs with every port adopted, before it opens.
+    void SetAdoptHook(std::function<void(CPortEx &)> hook) { m_adoptHook = std::move(hook); }
     // Forgets the port before closing it, so a notification that the close
     // itself raises on this thread finds no port to act on.
     void Discard();
@@ -77,6 +79,7 @@ private:
     Factory m_portFactory;
     std::function<void()> m_noRowReport;
     std::function<void(PortKind)> m_emptyListReport;
+    std::function<void(CPortEx &)> m_adoptHook;
     std::unique_ptr<CPortEx> m_pPort;
     CPortCfgPanel *m_pPortPanel = nullptr; // child of the view
     QRecursiveMutex m_cs;
