@@ -1,30 +1,22 @@
 // The code page of the text notation: the frame's menu offers it, the view
 // applies it to every box that shows text and remembers it beside the window
 // layout in the user's settings (rvcfg.ini keeps its own keys).
-#include "config/regmanage.h"
 #include "shell/codepagemenu.h"
 #include "shell/mainframe.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
 #include "widgets/editex.h"
 
-namespace {
-const QString kCodePageValue = QStringLiteral("TextCodePage");
-} // namespace
-
 void CTarvikView::LoadTextCodePage()
 {
-    QByteArray name;
-    if (!CRegManage().ReadBinary(kCodePageValue, name))
-        return;
-    if (const auto page = CodePageFromName(name.toStdString()))
+    if (const std::optional<CodePageId> page = CViewSettings::TextCodePage())
         ApplyTextCodePage(*page);
 }
 
 void CTarvikView::SetTextCodePage(CodePageId page)
 {
     ApplyTextCodePage(page);
-    CRegManage().WriteBinary(kCodePageValue, QByteArray(NameOfCodePage(page)));
+    CViewSettings::SetTextCodePage(page);
 }
 
 // The send box keeps its bytes: Ascii text is shown again in the new code

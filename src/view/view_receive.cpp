@@ -4,7 +4,6 @@
 // The history and the counters change with every read; the display follows
 // (receivedisplay.h). An update costs what the rows in sight cost
 // (recvview.h), whatever the size of the history.
-#include "config/regmanage.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
 #include "port/usbport.h"
@@ -23,9 +22,6 @@ namespace {
 // Bytes taken per Read, and the time one notification may spend reading.
 constexpr uint32_t kReadBlock = 1000;
 constexpr qint64 kReadSliceMs = 4;
-// Beside the window layout in the user's settings, not in the INI file.
-const QString kShowTimesValue = QStringLiteral("ShowArrivalTimes");
-const QString kKeepRecentValue = QStringLiteral("KeepRecentMB");
 } // namespace
 
 void CTarvikView::ConnectReceiveControls()
@@ -48,18 +44,16 @@ void CTarvikView::ConnectReceiveControls()
         },
         Qt::QueuedConnection);
     // Off unless the user chose a limit; kept beside the window layout.
-    uint32_t keepMb = 0;
-    if (CRegManage().ReadDword(kKeepRecentValue, keepMb))
-        m_form.recvBox->SetKeepLimit(std::size_t(keepMb) << 20);
+    if (const std::optional<uint32_t> keepMb = CViewSettings::KeepRecentMb())
+        m_form.recvBox->SetKeepLimit(std::size_t(*keepMb) << 20);
     connect(m_form.recvBox, &CRecvView::KeepLimitChosen, this,
-            [](int megabytes) { CRegManage().WriteDword(kKeepRecentValue, uint32_t(megabytes)); });
-    uint32_t saved = 0;
-    const bool showTimes = CRegManage().ReadDword(kShowTimesValue, saved) && saved != 0;
+            [](int megabytes) { CViewSettings::SetKeepRecentMb(uint32_t(megabytes)); });
+    const bool showTimes = CViewSettings::ShowArrivalTimes();
     m_form.recvTimes->setChecked(showTimes);
     m_form.recvBox->SetShowArrivalTimes(showTimes);
     connect(m_form.recvTimes, &QCheckBox::clicked, this, [this](bool checked) {
         m_form.recvBox->SetShowArrivalTimes(checked);
-        CRegManage().WriteDword(kShowTimesValue, checked ? 1 : 0);
+        CViewSettings::SetShowArrivalTimes(checked);
     });
 }
 

@@ -10,6 +10,16 @@
 namespace {
 const QString kSplitter1 = QStringLiteral("Splitter1Pos");
 const QString kSplitter2 = QStringLiteral("Splitter2Pos");
+const QString kShowTimes = QStringLiteral("ShowArrivalTimes");
+const QString kAutoReconnect = QStringLiteral("AutoReconnect");
+const QString kKeepRecent = QStringLiteral("KeepRecentMB");
+const QString kCodePage = QStringLiteral("TextCodePage");
+
+bool ReadSwitch(const QString &name)
+{
+    uint32_t stored = 0;
+    return CRegManage().ReadDword(name, stored) && stored != 0;
+}
 } // namespace
 
 bool CViewSettings::Load(QWidget *parent, RvConfigValues &values) const
@@ -50,4 +60,50 @@ std::pair<int, int> CViewSettings::SavedSplitterTops()
     registry.ReadDword(kSplitter1, value1);
     registry.ReadDword(kSplitter2, value2);
     return {static_cast<int>(value1), static_cast<int>(value2)};
+}
+
+bool CViewSettings::ShowArrivalTimes()
+{
+    return ReadSwitch(kShowTimes);
+}
+
+void CViewSettings::SetShowArrivalTimes(bool show)
+{
+    CRegManage().WriteDword(kShowTimes, show ? 1 : 0);
+}
+
+bool CViewSettings::AutoReconnect()
+{
+    return ReadSwitch(kAutoReconnect);
+}
+
+void CViewSettings::SetAutoReconnect(bool on)
+{
+    CRegManage().WriteDword(kAutoReconnect, on ? 1 : 0);
+}
+
+std::optional<uint32_t> CViewSettings::KeepRecentMb()
+{
+    uint32_t megabytes = 0;
+    if (!CRegManage().ReadDword(kKeepRecent, megabytes))
+        return std::nullopt;
+    return megabytes;
+}
+
+void CViewSettings::SetKeepRecentMb(uint32_t megabytes)
+{
+    CRegManage().WriteDword(kKeepRecent, megabytes);
+}
+
+std::optional<CodePageId> CViewSettings::TextCodePage()
+{
+    QByteArray name;
+    if (!CRegManage().ReadBinary(kCodePage, name))
+        return std::nullopt;
+    return CodePageFromName(name.toStdString());
+}
+
+void CViewSettings::SetTextCodePage(CodePageId page)
+{
+    CRegManage().WriteBinary(kCodePage, QByteArray(NameOfCodePage(page)));
 }

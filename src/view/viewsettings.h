@@ -7,13 +7,21 @@
 // "Splitter1Pos" and "Splitter2Pos". A view saves once: when its window
 // closes, or from its destructor when it goes without its window closing.
 //
+// The user's choices that are not the port's (arrival times, the receive
+// history's limit, reconnecting, the text code page) are registry values
+// beside the window layout, written when the user makes them; every read
+// and write of them is here.
+//
 // Window thread only.
 #pragma once
 
 #include "config/rvconfig.h"
+#include "convert/codepage.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <utility>
 
 class QWidget;
@@ -46,6 +54,18 @@ public:
 
     // The splitter tops saved last time; 0 for one never saved.
     static std::pair<int, int> SavedSplitterTops();
+
+    // Off when never chosen.
+    static bool ShowArrivalTimes();
+    static void SetShowArrivalTimes(bool show);
+    static bool AutoReconnect();
+    static void SetAutoReconnect(bool on);
+    // The receive history's limit in MiB; nothing when never chosen.
+    static std::optional<uint32_t> KeepRecentMb();
+    static void SetKeepRecentMb(uint32_t megabytes);
+    // Nothing when never chosen or not a known name.
+    static std::optional<CodePageId> TextCodePage();
+    static void SetTextCodePage(CodePageId page);
 
 private:
     void Save(QWidget *parent, const Snapshot &snapshot) const;
