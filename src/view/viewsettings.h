@@ -24,6 +24,8 @@
 #include <optional>
 #include <utility>
 
+struct CViewForm;
+class CViewAreas;
 class QWidget;
 
 class CViewSettings
@@ -51,6 +53,15 @@ public:
     // into the settings block, which is written with the values.
     void SaveOnce(QWidget *parent, const std::function<Snapshot()> &collect);
     bool Saved() const { return m_bSettingsSaved; }
+
+    // The form's kind list, notations and counting switches from the file.
+    // The saved kind is selected before anyone listens to the list: its
+    // panel is made by the start-up tick.
+    void LoadForm(QWidget *parent, const CViewForm &form) const;
+    // SaveOnce with the form's switches and the bars' tops; `storePanel`
+    // has the settings panel store its choices first.
+    void SaveFormOnce(QWidget *parent, const CViewForm &form, const CViewAreas &areas,
+                      const std::function<void()> &storePanel);
 
     // The splitter tops saved last time; 0 for one never saved.
     static std::pair<int, int> SavedSplitterTops();
