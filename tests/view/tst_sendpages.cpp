@@ -81,12 +81,16 @@ private slots:
             {c.button, "当前页数：第1页，共2页"},
             {c.button, "已到最前一页！"},
         };
+        QStringList told;
+        QStringList expected;
         for (const auto &click : clicks) {
             c.edit->setFocus();
             click.button->click();
-            QCOMPARE(bar.Text(), QString::fromUtf8(click.told));
-            QTRY_VERIFY(c.sendBox->hasFocus());
+            told << bar.Text();
+            expected << QString::fromUtf8(click.told);
+            QTRY_VERIFY2(c.sendBox->hasFocus(), click.told);
         }
+        QCOMPARE(told, expected);
     }
 };
 
