@@ -1,5 +1,9 @@
 #include "view/autosend.h"
 
+#include "stringtable.h"
+#include "view/viewstatus.h"
+#include "viewmessages.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +24,14 @@ void CAutoSend::Attach(QCheckBox *box, QLineEdit *interval, QPushButton *send,
     m_interval = interval;
     m_send = send;
     m_sendBox = std::move(sendBox);
+}
+
+void CAutoSend::ConnectBox(CViewStatus &status)
+{
+    QObject::connect(m_box, &QCheckBox::clicked, &m_timer, [this, &status](bool checked) {
+        if (!OnClicked(checked))
+            status.ShowMessage(kStatusHint, IDS_INTERVAL_TOO_SHORT, kStatusDefaultTime);
+    });
 }
 
 // Values beyond the timer's range saturate instead of wrapping into a short

@@ -13,6 +13,7 @@
 
 #include <functional>
 
+class CViewStatus;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -32,6 +33,9 @@ public:
     // The check box was clicked. False when the interval is too short: the
     // box is unticked again and the edit has the focus to correct it.
     bool OnClicked(bool checked);
+    // Clicks on the check box start and stop the ticks; an interval too
+    // short is told in the status bar.
+    void ConnectBox(CViewStatus &status);
     bool IsRunning() const { return m_timer.isActive(); }
     void Tick();
 

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QEvent>
+#include <QWidget>
 
 namespace {
 bool HasSelection(const CEditEx *box)
@@ -46,6 +48,27 @@ void CFrameCommands::Attach(const Lookup &commandAction)
     connect(m_recv, &CRecvView::SelectionChanged, this, update);
     connect(m_recv, &CRecvView::ContentChanged, this, update);
     UpdateEditCommands();
+    SyncSendCommand();
+}
+
+void CFrameCommands::FollowSendButton(QWidget *send)
+{
+    m_sendButton = send;
+    send->installEventFilter(this);
+    SyncSendCommand();
+}
+
+bool CFrameCommands::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_sendButton && event->type() == QEvent::EnabledChange)
+        SyncSendCommand();
+    return QObject::eventFilter(watched, event);
+}
+
+void CFrameCommands::SyncSendCommand()
+{
+    if (m_sendButton)
+        SetEnabled(CMainFrame::ID_OPERATION_SEND, m_sendButton->isEnabled());
 }
 
 void CFrameCommands::ConnectEditCommands(const Lookup &commandAction)

@@ -15,6 +15,7 @@
 class CEditEx;
 class CRecvView;
 class QAction;
+class QWidget;
 
 class CFrameCommands : public QObject
 {
@@ -33,13 +34,20 @@ public:
     void SetEnabled(int commandId, bool enabled);
     void UpdateEditCommands();
     bool FindInRecv() const { return m_bFindInRecv; }
+    // The menu's send command is enabled exactly when `send` is.
+    void FollowSendButton(QWidget *send);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void SyncSendCommand();
     void ConnectEditCommands(const Lookup &commandAction);
     void FollowClipboard();
 
     CEditEx *m_send = nullptr;
     CRecvView *m_recv = nullptr;
+    QWidget *m_sendButton = nullptr;
     // Kept as pointers of their own: the frame's lookup is gone while it is destroyed.
     std::map<int, QPointer<QAction>> m_actions;
     bool m_bClipboardHasText = false; // read when the clipboard changes

@@ -114,6 +114,16 @@ void CPortExtras::Opened()
         OpenCaptureLog();
 }
 
+void CPortExtras::PlaceInForm(CViewForm &form, QWidget &view)
+{
+    const std::optional<int> bottom =
+        Place(form.panelRect.width() - 2, form.filePath->geometry().bottom() + 1);
+    if (!bottom)
+        return;
+    form.minimumSize.setHeight(std::max(form.minimumSize.height(), *bottom));
+    view.setMinimumSize(form.minimumSize);
+}
+
 void CPortExtras::Closing()
 {
     m_pLines->Forget();

@@ -21,6 +21,7 @@
 #include <functional>
 #include <optional>
 
+struct CViewForm;
 class CCaptureLog;
 class CControlLinesBox;
 class CReconnect;
@@ -55,6 +56,9 @@ public:
     // Places the rows from y `top`, at least `width` wide; the least view
     // height that holds them (with the lines shown), nothing before Create.
     std::optional<int> Place(int width, int top);
+    // Places the rows below the form's file group; the view's least height
+    // grows to hold every row.
+    void PlaceInForm(CViewForm &form, QWidget &view);
     // The log's forms in the current language.
     void Retranslate();
 

@@ -1,20 +1,14 @@
 #include "view/reconnect.h"
 
-#include "config/regmanage.h"
+#include "view/viewsettings.h"
 
 #include <QCheckBox>
-
-namespace {
-const QString kOptionValue = QStringLiteral("AutoReconnect");
-} // namespace
 
 CReconnect::CReconnect(QCheckBox *option, Attempt attempt, QObject *parent)
     : QObject(parent), m_option(option), m_attempt(std::move(attempt))
 {
-    uint32_t stored = 0;
-    m_option->setChecked(CRegManage().ReadDword(kOptionValue, stored) && stored != 0);
-    connect(m_option, &QCheckBox::toggled, this,
-            [](bool on) { CRegManage().WriteDword(kOptionValue, on ? 1u : 0u); });
+    m_option->setChecked(CViewSettings::AutoReconnect());
+    connect(m_option, &QCheckBox::toggled, this, &CViewSettings::SetAutoReconnect);
     m_timer.setObjectName(QStringLiteral("reconnectTimer"));
     m_timer.setParent(this);
     m_timer.setInterval(kRetryMs);

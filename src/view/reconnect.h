@@ -1,6 +1,6 @@
 // CReconnect: the "自动重连" option and the attempts that follow a lost port.
 //
-// The option is the user's (the registry helper's "AutoReconnect", off by
+// The option is the user's (a registry value of CViewSettings, off by
 // default), so the INI file keeps its own keys. After a port is lost the
 // part asks its owner to try the same port again every kRetryMs until an
 // attempt opens it or Stop is called (a click on the open/close button, a

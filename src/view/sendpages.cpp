@@ -3,10 +3,13 @@
 #include "view/sendpages.h"
 
 #include "stringtable.h"
+#include "view/viewstatus.h"
+#include "viewmessages.h"
 #include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 
 void CSendPages::Attach(CEditEx *box, QCheckBox *hex, QLabel *label)
@@ -67,4 +70,26 @@ void CSendPages::ShowPage(int index)
     m_box->SetText(page.strText);
     m_box->verticalScrollBar()->setValue(page.nScrollPos);
     m_hex->setChecked(page.nHex == 1);
+}
+
+void CSendPages::Connect(QPushButton *previous, QPushButton *next, CViewStatus &status)
+{
+    connect(previous, &QPushButton::clicked, this, [this, &status] { OnPrevious(status); });
+    connect(next, &QPushButton::clicked, this, [this, &status] { OnNext(status); });
+}
+
+void CSendPages::OnPrevious(CViewStatus &status)
+{
+    if (Previous())
+        status.ShowText(Text(IDS_PAGE_STATUS), kStatusHint, kStatusDefaultTime);
+    else
+        status.ShowMessage(kStatusHint, IDS_FIRST_PAGE, kStatusDefaultTime);
+    m_box->setFocus();
+}
+
+void CSendPages::OnNext(CViewStatus &status)
+{
+    Next();
+    status.ShowText(Text(IDS_PAGE_STATUS), kStatusHint, kStatusDefaultTime);
+    m_box->setFocus();
 }

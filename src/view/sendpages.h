@@ -9,16 +9,19 @@
 // Window thread only.
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <vector>
 
 class CEditEx;
+class CViewStatus;
 class QCheckBox;
 class QLabel;
+class QPushButton;
 
-class CSendPages
+class CSendPages : public QObject
 {
 public:
     // One page of the send box, as it was when the user last left it.
@@ -33,6 +36,9 @@ public:
     // The send box, its hex check box and the page label 1016; starts with
     // one empty page.
     void Attach(CEditEx *box, QCheckBox *hex, QLabel *label);
+    // The buttons move, then the page is told in the status bar and the
+    // box has the focus.
+    void Connect(QPushButton *previous, QPushButton *next, CViewStatus &status);
 
     // False, with nothing changed, on the first page.
     bool Previous();
@@ -45,6 +51,8 @@ public:
     QString Text(unsigned id) const;
 
 private:
+    void OnPrevious(CViewStatus &status);
+    void OnNext(CViewStatus &status);
     void SaveCurrentPage();
     void ShowPage(int index);
 

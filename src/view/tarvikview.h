@@ -4,37 +4,29 @@
 // of the kind, file sending) and, to its right, the receive area, the user
 // command strip and the send area, divided by two splitter bars.
 //
-// The view is split into one unit per concern:
-//   tarvikview.cpp      construction, start-up tick, destruction
-//   viewform.cpp        the controls of the form
-//   view_layout.cpp     placing the areas; the bars and their shares are
-//                       CViewAreas' (viewareas.h, arithmetic in layout.cpp)
-//   view_openclose.cpp  port kind, settings panel, open and close, open result, port lost;
-//                       the port object, how it is made and its panel are
-//                       CViewPort's (viewport.h, viewport_system.cpp)
-//   view_dispatch.cpp   port notifications and the two request entry points
-//   view_config.cpp     the form's switches to and from the saved settings;
-//                       the file, the registry values and saving once are
-//                       CViewSettings' (viewsettings.h)
-//   view_find.cpp       find in the box that had the focus last (the frame owns the dialog)
-//   viewstatus.cpp      status bar messages and the status-byte hints (CViewStatus)
-//   view_send.cpp       the send operation, write done, the send box's buttons
-//   viewcounters.cpp    the receive and send counters, the write in progress (CViewCounters)
-//   view_receive.cpp    reading, the history and the receive box, pause/continue
-//   receivedisplay.cpp  when the receive area is brought up to date, pausing (CReceiveDisplay)
-//   view_edit.cpp       the frame's send and preset commands
-//   framecommands.cpp   the frame's edit commands, their enabled states, the find target
-//                       (CFrameCommands)
-//   view_pages.cpp      send pages, previous and next (the pages: sendpages.cpp)
-//   view_filesend.cpp   file sending and loading a file (the chosen file, the
-//                       pass counter and progress: filesendstate.cpp)
-//   view_autosend.cpp   sending the send box at an interval (autosend.cpp)
-//   view_save.cpp       saving the receive history and the send box to files
-//                       (choosing and writing them: savefiles.cpp)
-//   view_usercmd.cpp    the user command strip: loading, creation, mouse wheel
-//   view_portextras.cpp what the parts below the file group ask of the view;
-//                       the control lines, reconnecting and the capture log
-//                       are CPortExtras' (portextras.h)
+// The view builds the form, wires its parts together and dispatches the
+// port's notifications and other windows' requests to them; each part
+// connects its own controls and holds its state:
+//   CViewAreas        the splitter bars and their shares (viewareas.h;
+//                     placing the areas: view_layout.cpp, layout.cpp)
+//   CViewPort         the port object, how it is made, its panel, the lock
+//   CPortControl      port kind, settings panel, open and close, open
+//                     result, port lost (portcontrol.h)
+//   CViewSettings     the settings file and the registry values, saving once
+//   CViewStatus       status bar messages and the status-byte hints
+//   CSendControls     the send operation, write done, the send box's buttons
+//   CViewCounters     the receive and send counters, the write in progress
+//   CReceiveControls  reading, the receive box's buttons, pause/continue
+//   CReceiveDisplay   when the receive area is brought up to date, pausing
+//   CFrameCommands    the frame's edit commands, the find target
+//   CViewFind         find in the box that had the focus last
+//   CSendPages        send pages, previous and next
+//   CFileSendState    file sending and loading a file into the send box
+//   CAutoSend         sending the send box at an interval
+//   CSaveFiles        saving the receive history and the send box
+//   CTextCodePage     the code page of the text notation
+//   CCommandStrip     the user command strip and its edit dialog
+//   CPortExtras       control lines, reconnecting, the capture log
 //
 // Other windows talk to the view by direct calls that keep the codes of the
 // program's two request messages:
@@ -52,21 +44,23 @@
 // Window thread only.
 #pragma once
 
-#include "convert/codepage.h"
 #include "panels/portcfgpanel.h"
 #include "view/autosend.h"
+#include "view/commandstrip.h"
 #include "view/filesendstate.h"
 #include "view/framecommands.h"
-#include "view/historywriter.h"
-#include "view/layout.h"
+#include "view/portcontrol.h"
 #include "view/portextras.h"
 #include "view/previewpart.h"
+#include "view/receivecontrols.h"
 #include "view/receivedisplay.h"
 #include "view/savefiles.h"
+#include "view/sendcontrols.h"
 #include "view/sendpages.h"
-#include "view/statusbytehint.h"
+#include "view/textcodepage.h"
 #include "view/viewareas.h"
 #include "view/viewcounters.h"
+#include "view/viewfind.h"
 #include "view/viewform.h"
 #include "view/viewport.h"
 #include "view/viewsettings.h"
@@ -78,18 +72,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <memory>
-#include <vector>
 
 class CMainFrame;
-class QAction;
-class CPortEx;
-class CCodePageMenu;
 class CStatusMessenger;
 class CUserCommandView;
-class QFile;
-class QLineEdit;
 
 class CTarvikView : public QWidget
 {
@@ -98,14 +84,12 @@ class CTarvikView : public QWidget
 public:
     // File dialogs; tests hand in their own. An empty result means cancelled.
     using FileChooser = std::function<QString(const QString &suggestedName)>;
-    void SetOpenFileChooser(FileChooser chooser);
+    void SetOpenFileChooser(FileChooser chooser) { m_fileSend.SetOpenChooser(std::move(chooser)); }
+    void SetSaveFileChooser(FileChooser chooser) { m_saveFiles.SetChooser(std::move(chooser)); }
 
-    // Builds a port object of a kind of the kind list; tests hand in their own.
+    // Builds a port object of a kind of the kind list; tests hand in their
+    // own (the port library's classes: CViewPort::CreateSystemPort).
     using PortFactory = CViewPort::Factory;
-    // The port classes of the port library and the system's device lists,
-    // used unless replaced.
-    static std::unique_ptr<CPortEx> CreateSystemPort(PortKind kind);
-    static PanelProviders SystemPanelProviders();
 
     explicit CTarvikView(QWidget *parent = nullptr);
     ~CTarvikView() override;
@@ -116,26 +100,24 @@ public:
     void SetPortFactory(PortFactory factory) { m_port.SetFactory(std::move(factory)); }
     // The status bar's message routine; without one, messages go nowhere.
     void SetStatusMessenger(CStatusMessenger *messenger) { m_status.SetMessenger(messenger); }
-    void SetSaveFileChooser(FileChooser chooser);
 
     int OnViewRequest(int code, int flag, const QString &text);
-    int OnSendData(const QByteArray &bytes);
-    // Send button 1000, menu command 32775 and Ctrl+S.
-    void OnSendCommand();
-    // Connects the frame's edit commands and send commands to this view.
+    int OnSendData(const QByteArray &bytes) { return m_sending.OnSendData(bytes); }
+    // Connects the frame's edit commands, send commands and code page menu
+    // to this view.
     void AttachFrameCommands(CMainFrame &frame);
 
-    // The code page of the text notation in every box (view_codepage.cpp):
-    // remembered in the user's settings, offered and shown by the frame.
-    CodePageId TextCodePage() const { return m_codePage; }
-    void SetTextCodePage(CodePageId page);
+    // The code page of the text notation in every box: remembered in the
+    // user's settings, offered and shown by the frame.
+    CodePageId TextCodePage() const { return m_codePage.Current(); }
+    void SetTextCodePage(CodePageId page) { m_codePage.Set(page); }
 
     // Splitter tops of the last layout, saved as "Splitter1Pos"/"Splitter2Pos".
     int Splitter1Pos() const { return m_areas.Splitter1Pos(); }
     int Splitter2Pos() const { return m_areas.Splitter2Pos(); }
     CPortCfgPanel *PortPanel() const { return m_port.Panel(); }
     // The user command strip; none before the start-up tick.
-    CUserCommandView *CommandStrip() const { return m_pCmdView; }
+    CUserCommandView *CommandStrip() const { return m_commands.Strip(); }
     bool HasPort() const { return m_port.Port() != nullptr; }
     // The configuration file this view reads and writes, fixed at start.
     const std::filesystem::path &IniPath() const { return m_settings.IniPath(); }
@@ -152,154 +134,43 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override; // view_usercmd.cpp
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     static constexpr int kStartupTimerMs = 100;
 
-    // ---- start-up (tarvikview.cpp) ----
+    // ---- start-up and wiring (tarvikview.cpp) ----
     void OnInitialUpdate();
     void OnLanguageChange();
     void OnStartupTimer();
+    void OnPortMessage(int code, int error, uint32_t lParam);
+    void SaveSettingsOnce();
 
     // ---- layout (view_layout.cpp) ----
     void LayoutAreas(int cx, int cy, bool repaint);
     void FitPortColumn(QSize panelNeed);
     void FitWindowToView(QSize viewNeed);
 
-    // ---- port kind, open and close (view_openclose.cpp) ----
-    void ConnectPortControls();
-    void OnPortKindChange();
-    void OnOpenClose();
-    void OpenSelectedPort();
-    void CloseOpenPort();
-    void DiscardPort();
-    void OnOpenResult(int error);
-    // The status text for the current port's failed open, with the cause
-    // when the spooler, the device or the network settings tell it.
-    QString OpenFailureText(uint32_t error) const;
-    void OnPortLost();
-    void SetReceivePaused(bool paused);
-    bool SelectedFileUsable() const;
-    void CreatePortPanel(int kind);
-
-    // ---- notifications and requests (view_dispatch.cpp) ----
-    void OnPortMessage(int code, int error, uint32_t lParam);
-
-    // ---- sending (view_send.cpp) ----
-    void ConnectSendControls();
-    int SendData(const uint8_t *bytes, uint32_t count);
-    void OnWriteDone(int error);
-    // Why the spooler refused or failed the printer port's last job; empty
-    // for the other kinds and when nothing failed.
-    QString SpoolerFailureText() const;
-    void OnHexSendClicked(bool checked);
-    void OnClearSend();
-    void OnClearSendCount();
-
-    // ---- receiving (view_receive.cpp) ----
-    void LoadTextCodePage(); // view_codepage.cpp
-    void ApplyTextCodePage(CodePageId page);
-    void AttachCodePageMenu(CMainFrame &frame);
-    void ConnectReceiveControls();
-    void ReadReceived();
-    void ReadFollowUp();
-    void OnPauseReceive();
-    void OnHexRecvClicked(bool checked);
-    void OnClearRecv();
-    void OnCopyToSend();
-    bool ConfirmLargeCopyToSend();
-    void OnClearRecvCount();
-    // The receive view and the counters follow soon.
-    void ScheduleDisplay() { m_recvDisplay.Schedule(); }
-
-    // ---- send pages (view_pages.cpp) ----
-    void ConnectPageControls();
-    void OnPrevPage();
-    void OnNextPage();
-    // ---- auto-send (view_autosend.cpp) ----
-    void ConnectAutoSend();
-
-    // ---- saving (view_save.cpp) ----
-    void ConnectSaveControls();
-    QString ChooseSaveFile(const QString &suggestedName);
-    void OnSaveRecv();
-    void OnSaveSend();
-    void SaveAndConfirm(const QString &path, const std::vector<QByteArrayView> &pieces);
-    void ConfirmSaved(const QString &path, qint64 size);
-    QByteArray DisplayedSendText() const;
-
-    // ---- edit commands (view_edit.cpp) ----
-    void SyncSendCommand();
-
-    // ---- file sending (view_filesend.cpp) ----
-    void ConnectFileControls();
-    bool OpenChosenFile(QFile &file, const QString &path);
-    void OnSelectFile();
-    void SetSelectedFile(const QString &path);
-    void OnLoadFile();
-    void OnSendFile();
-    void ToggleFilePause();
-    void StartFileSending();
-    // Tells why the field cannot start a transfer and puts the user there.
-    void RefuseFileField(QLineEdit *field, const QString &message);
-    void OnStopFile();
-    void StopFileSendingDisplay();
-    void OnFileProgress(int percent);
-    void OnFilePassDone();
-    void OnFileSendEnded(bool failed);
-
-    // ---- configuration (view_config.cpp) ----
-    void LoadConfig();
-    void SaveSettingsOnce();
-
-    // ---- find (view_find.cpp) ----
-    void FindText(const QString &text, bool matchCase);
-    void FindInSendBox(const QString &text, bool matchCase);
-    void FindInRecvView(const QString &text, bool matchCase);
-    void ConnectRecvFind();
-    void ReportNotFound(const QString &text);
-
-    // ---- user commands (view_usercmd.cpp) ----
-    void LoadUserCommands();
-    void CreateCommandStrip();
-    // Menu command 32776: edit the list in the configuration dialog, save it, rebuild the strip.
-    void OnPresetCommands();
-
-    // ---- the port column's own parts (view_portextras.cpp) ----
-    CPortExtras::Hooks PortExtrasHooks();
-    void PlacePortExtras(); // after the port column was placed
-
-    // ---- status bar (viewstatus.h) ----
-    CStatusMessenger *Messenger() { return m_status.Messenger(); }
-    void ShowStatusText(const QString &text, int kind, int durationMs)
-    {
-        m_status.ShowText(text, kind, durationMs);
-    }
-    void ShowStatusMessage(int kind, unsigned stringId, int durationMs)
-    {
-        m_status.ShowMessage(kind, stringId, durationMs);
-    }
-
+    // The parts, each after the parts it refers to.
     CViewForm m_form;
     CViewAreas m_areas;
     CViewPort m_port;
     CViewSettings m_settings;
-    CPortExtras m_extras; // refers to m_port, so comes after it
-
     CViewStatus m_status{this};
-
-    CUserCommandView *m_pCmdView = nullptr; // child window, created on the start-up tick
+    CSaveFiles m_saveFiles; // also chooses the capture log's file
+    CPortExtras m_extras;
     CViewCounters m_counters;
     CReceiveDisplay m_recvDisplay{m_counters};
+    CFrameCommands m_frameCommands;
     CSendPages m_pages;
     CFileSendState m_fileSend;
     CAutoSend m_autoSend;
-    CSaveFiles m_saveFiles;
-    CHistoryWriter m_historyWriter{this};
-    QString m_strRecvFindText; // what the receive view is looking for
-    CFrameCommands m_frameCommands;
-    CodePageId m_codePage = CodePageId::Gbk;
-    CCodePageMenu *m_codePageMenu = nullptr; // the frame's, once attached
+    CReceiveControls m_receive{m_form, {m_port, m_recvDisplay, m_counters, m_status, m_extras}};
+    CSendControls m_sending{m_form,
+                            {m_port, m_counters, m_status, m_extras, m_recvDisplay, m_fileSend}};
+    CPortControl m_portControl{m_form, {m_port, m_extras, m_status, m_receive, m_fileSend}};
+    CViewFind m_find{m_frameCommands, m_status};
+    CTextCodePage m_codePage{m_extras};
+    CCommandStrip m_commands{m_settings.IniPath(), m_frameCommands, m_codePage};
     CPreviewPart m_preview{m_port, [this] { return m_form.sendBox; }, m_fileSend, this};
 };

@@ -19,7 +19,7 @@ void CTarvikView::FitPortColumn(QSize panelNeed)
 {
     const QSize chrome = window()->size() - size();
     PlaceViewForm(m_form, panelNeed.expandedTo(m_form.panelsNeed));
-    PlacePortExtras();
+    m_extras.PlaceInForm(m_form, *this);
     if (window() != this)
         FitWindowToView(minimumSize() + chrome);
     LayoutAreas(width(), height(), true);
@@ -48,8 +48,8 @@ void CTarvikView::LayoutAreas(int cx, int cy, bool repaint)
     const std::optional<ViewLayout::Result> r = m_areas.Place(cx, cy, m_form.metrics);
     if (!r)
         return;
-    if (m_pCmdView)
-        m_pCmdView->setGeometry(r->strip);
+    if (CUserCommandView *strip = m_commands.Strip())
+        strip->setGeometry(r->strip);
     if (repaint)
         update(QRect(QPoint(m_form.metrics.areaLeft, r->p2), QPoint(cx, cy)));
 }

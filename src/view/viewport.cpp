@@ -6,12 +6,43 @@
 #include "panels/usbcfgdlg.h"
 #include "port/portcfg.h"
 #include "port/portex.h"
+#include "port/printerport.h"
 #include "port/usbport.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <string>
 
 namespace {
+// The captions are the view's texts and keep its translation context.
+const char *const kContext = "CTarvikView";
+
+// Null for no failure and for a job cut on purpose.
+const char *SpoolFaultCaption(SpoolFault fault)
+{
+    switch (fault) {
+    case SpoolFault::NotAnswering:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印服务 CUPS 没有响应");
+    case SpoolFault::UnknownQueue:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印队列不存在");
+    case SpoolFault::QueueStopped:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印队列已停止");
+    case SpoolFault::NotAccepting:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印队列不接受任务");
+    case SpoolFault::JobAborted:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印任务被中止");
+    case SpoolFault::JobCanceled:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印任务被取消");
+    case SpoolFault::Refused:
+        return QT_TRANSLATE_NOOP("CTarvikView", "打印服务 CUPS 拒绝了任务");
+    case SpoolFault::None:
+    case SpoolFault::Cut:
+        break;
+    }
+    return nullptr;
+}
+
 tagPARALLEL_CFG ParallelRecord()
 {
     tagPARALLEL_CFG record;
@@ -31,6 +62,20 @@ CPortEx *CViewPort::Adopt(std::unique_ptr<CPortEx> port)
     if (m_pPort && m_adoptHook)
         m_adoptHook(*m_pPort);
     return m_pPort.get();
+}
+
+QString CViewPort::SpoolerFailureText() const
+{
+    const auto *printer = dynamic_cast<const CPrinterPort *>(m_pPort.get());
+    const SpoolFailure failure = printer ? printer->GetSpoolFailure() : SpoolFailure{};
+    const char *caption = SpoolFaultCaption(failure.fault);
+    if (!caption)
+        return {};
+    QString text = QCoreApplication::translate(kContext, caption);
+    if (!failure.reason.empty())
+        text += QCoreApplication::translate("CTarvikView", "：") +
+                QString::fromStdString(failure.reason);
+    return text;
 }
 
 void CViewPort::Discard()

@@ -67,6 +67,10 @@ public:
 
     QRecursiveMutex &Lock() { return m_cs; }
 
+    // Why the spooler refused or failed the printer port's last job, in the
+    // view's words; empty for the other kinds and when nothing failed.
+    QString SpoolerFailureText() const;
+
 private:
     std::unique_ptr<CPortEx> CreateUsbPort();
     std::unique_ptr<CPortEx> CreatePrinterPort();

@@ -212,7 +212,7 @@ public:
         return [this](PortKind kind) -> std::unique_ptr<CPortEx> {
             if (kind == PortKind::Usb)
                 return std::make_unique<CUsbPort>(m_devices);
-            return CTarvikView::CreateSystemPort(kind);
+            return CViewPort::CreateSystemPort(kind);
         };
     }
     std::optional<PanelProviders> Providers() override

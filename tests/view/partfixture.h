@@ -3,12 +3,16 @@
 // ones it uses.
 #pragma once
 
+#include "shell/extstatuscontrolbar.h"
+#include "shell/statusmessenger.h"
 #include "view/recvview.h"
+#include "view/viewstatus.h"
 #include "widgets/editex.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTest>
 
@@ -30,4 +34,23 @@ struct CPartControls
     QCheckBox *check = new QCheckBox(&window);
     QLabel *label = new QLabel(&window);
     QPushButton *button = new QPushButton(&window);
+};
+
+// A frame's status bar with its message routine, and the view's voice in it,
+// for a part that tells the user something.
+struct CPartStatus
+{
+    CPartStatus()
+    {
+        frame.setStatusBar(bar);
+        frame.setCentralWidget(new QWidget);
+        auto *messenger = new CStatusMessenger(bar, &frame);
+        messenger->SetUpPanes();
+        status.SetMessenger(messenger);
+    }
+    QString Text() const { return bar->WindowText(); }
+
+    QMainWindow frame;
+    CExtStatusControlBar *bar = new CExtStatusControlBar(&frame);
+    CViewStatus status{&frame};
 };

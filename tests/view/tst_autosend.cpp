@@ -34,6 +34,32 @@ private slots:
         }
         QCOMPARE(seen, expected);
     }
+
+    // A click on the box starts the ticks, or says why not in the status bar.
+    void clicksStartOrExplain_data()
+    {
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<QString>("told");
+        QTest::addRow("long enough")
+            << "100" << true << QStringLiteral("就绪"); // as the bar starts
+        QTest::addRow("too short") << "50" << false << QStringLiteral("间隔时间太短，请重新设置！");
+    }
+    void clicksStartOrExplain()
+    {
+        QFETCH(QString, interval);
+        QFETCH(bool, starts);
+        QFETCH(QString, told);
+        CPartControls c;
+        CPartStatus bar;
+        CAutoSend autoSend;
+        autoSend.Attach(c.check, c.edit, c.button, [] {});
+        autoSend.ConnectBox(bar.status);
+        c.edit->setText(interval);
+        c.check->click();
+        QCOMPARE(autoSend.IsRunning(), starts);
+        QCOMPARE(bar.Text(), told);
+    }
 };
 
 QTEST_MAIN(TestAutoSend)

@@ -63,6 +63,27 @@ private slots:
             QCOMPARE(QApplication::clipboard()->text(), row.copied);
         }
     }
+
+    // The menu's send command is enabled exactly when the send button is,
+    // from the moment the frame's actions are taken.
+    void sendCommandFollowsTheButton()
+    {
+        CPartControls c;
+        QAction send(&c.window);
+        CFrameCommands commands;
+        commands.SetBoxes(c.sendBox, c.recvBox);
+        c.button->setEnabled(false);
+        commands.FollowSendButton(c.button);
+        commands.Attach([&](int id) {
+            return id == CMainFrame::ID_OPERATION_SEND ? &send : new QAction(&c.window);
+        });
+        QList<bool> followed{send.isEnabled()};
+        for (const bool enabled : {true, false, true}) {
+            c.button->setEnabled(enabled);
+            followed << send.isEnabled();
+        }
+        QCOMPARE(followed, (QList<bool>{false, true, false, true}));
+    }
 };
 
 QTEST_MAIN(TestFrameCommands)

@@ -58,6 +58,40 @@ private slots:
         }
         QCOMPARE(shown, expected);
     }
+
+    // The buttons move, tell the page or the first page in the status bar,
+    // and give the box the focus.
+    void buttonsMoveAndTell()
+    {
+        CPartControls c;
+        CPartStatus bar;
+        QPushButton *next = new QPushButton(&c.window);
+        CSendPages pages;
+        pages.Attach(c.sendBox, c.check, c.label);
+        pages.Connect(c.button, next, bar.status);
+        c.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&c.window));
+        c.sendBox->insertPlainText(QStringLiteral("one"));
+        const struct
+        {
+            QPushButton *button;
+            const char *told;
+        } clicks[] = {
+            {next, "当前页数：第2页，共2页"},
+            {c.button, "当前页数：第1页，共2页"},
+            {c.button, "已到最前一页！"},
+        };
+        QStringList told;
+        QStringList expected;
+        for (const auto &click : clicks) {
+            c.edit->setFocus();
+            click.button->click();
+            told << bar.Text();
+            expected << QString::fromUtf8(click.told);
+            QTRY_VERIFY2(c.sendBox->hasFocus(), click.told);
+        }
+        QCOMPARE(told, expected);
+    }
 };
 
 QTEST_MAIN(TestSendPages)

@@ -45,6 +45,48 @@ private slots:
         QCOMPARE(watcher.Texts().first(), QStringLiteral("Can't Create Config Ini File!"));
     }
 
+    // The user's other choices are registry values under the names other
+    // builds read; none is set in a fresh registry.
+    void userChoicesAreRegistryValues_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name :
+             {"ShowArrivalTimes", "AutoReconnect", "KeepRecentMB", "TextCodePage"})
+            QTest::addRow("%s", name) << QString::fromLatin1(name);
+    }
+    void userChoicesAreRegistryValues()
+    {
+        QFETCH(QString, name);
+        QVERIFY(!CViewSettings::ShowArrivalTimes() && !CViewSettings::AutoReconnect());
+        QVERIFY(!CViewSettings::KeepRecentMb() && !CViewSettings::TextCodePage());
+        uint32_t stored = 0;
+        QByteArray storedName;
+        if (name == QLatin1String("ShowArrivalTimes")) {
+            CViewSettings::SetShowArrivalTimes(true);
+            QVERIFY(CViewSettings::ShowArrivalTimes());
+            CViewSettings::SetShowArrivalTimes(false);
+            QVERIFY(!CViewSettings::ShowArrivalTimes());
+            QVERIFY(CRegManage().ReadDword(name, stored) && stored == 0);
+        } else if (name == QLatin1String("AutoReconnect")) {
+            CViewSettings::SetAutoReconnect(true);
+            QVERIFY(CViewSettings::AutoReconnect());
+            QVERIFY(CRegManage().ReadDword(name, stored) && stored == 1);
+        } else if (name == QLatin1String("KeepRecentMB")) {
+            CViewSettings::SetKeepRecentMb(0); // chosen "off" is not "never chosen"
+            QCOMPARE(CViewSettings::KeepRecentMb(), std::optional<uint32_t>(0));
+            CViewSettings::SetKeepRecentMb(512);
+            QCOMPARE(CViewSettings::KeepRecentMb(), std::optional<uint32_t>(512));
+            QVERIFY(CRegManage().ReadDword(name, stored) && stored == 512);
+        } else {
+            CViewSettings::SetTextCodePage(CodePageId::Utf8);
+            QCOMPARE(CViewSettings::TextCodePage(), std::optional<CodePageId>(CodePageId::Utf8));
+            QVERIFY(CRegManage().ReadBinary(name, storedName));
+            QCOMPARE(storedName, QByteArray(NameOfCodePage(CodePageId::Utf8)));
+            CRegManage().WriteBinary(name, "no such page");
+            QVERIFY(!CViewSettings::TextCodePage());
+        }
+    }
+
 private:
     static CViewSettings::Snapshot Snapshot(int kind, int splitter1, int splitter2)
     {

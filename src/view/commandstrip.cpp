@@ -1,5 +1,5 @@
-// The user command strip: loading the commands, creating the strip inside
-// group 1073, passing the mouse wheel to it and editing the list.
+#include "view/commandstrip.h"
+
 #include "config/configpath.h"
 #include "shell/mainframe.h"
 #include "usercmd/usercmdcfgdlg.h"
@@ -7,12 +7,11 @@
 #include "usercmd/usercmdstore.h"
 #include "usercmd/usercmdvalue.h"
 #include "usercmd/usercommandview.h"
-#include "view/tarvikview.h"
+#include "view/framecommands.h"
+#include "view/textcodepage.h"
 #include "view/viewids.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QGroupBox>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -51,61 +50,59 @@ CommandRecords RecordsOf(const CommandRows &rows)
 }
 } // namespace
 
-void CTarvikView::LoadUserCommands()
+CCommandStrip::CCommandStrip(const std::filesystem::path &iniPath, CFrameCommands &commands,
+                             const CTextCodePage &codePage)
+    : m_iniPath(iniPath), m_commands(commands), m_codePage(codePage)
 {
-    LoadUserCommandRecords(IniPath(), m_pCmdView->Records(), UserCmdPrompts::MessageBoxes(this));
 }
 
-// The records are loaded before the strip is shown, so a question about a
-// faulty entry comes up over a window without half-built buttons.
-void CTarvikView::CreateCommandStrip()
+void CCommandStrip::Create(QWidget *view, QRect group, SendData send)
 {
-    m_pCmdView = new CUserCommandView(this);
-    m_pCmdView->setObjectName(ViewId::Name(ViewId::kCmdStrip));
-    connect(m_pCmdView, &CUserCommandView::sendData, this, &CTarvikView::OnSendData);
-    LoadUserCommands();
-    m_pCmdView->setGeometry(m_form.cmdGroup->geometry() - kStripInset);
-    m_pCmdView->show();
-    m_pCmdView->OnInitialUpdate();
+    m_view = view;
+    m_pStrip = new CUserCommandView(view);
+    m_pStrip->setObjectName(ViewId::Name(ViewId::kCmdStrip));
+    connect(m_pStrip, &CUserCommandView::sendData, this, std::move(send));
+    LoadUserCommandRecords(m_iniPath, m_pStrip->Records(), UserCmdPrompts::MessageBoxes(view));
+    m_pStrip->setGeometry(group - kStripInset);
+    m_pStrip->show();
+    m_pStrip->OnInitialUpdate();
     // The list can be edited from now on: the dialog starts from the strip.
-    m_frameCommands.SetEnabled(CMainFrame::ID_PRESET_COMMANDS, true);
+    m_commands.SetEnabled(CMainFrame::ID_PRESET_COMMANDS, true);
 }
 
-// The wheel anywhere on the view scrolls the command strip while the strip
-// can move in the wheel's direction; the edit boxes hand it here when they
-// have nothing to scroll themselves.
-void CTarvikView::wheelEvent(QWheelEvent *event)
+// The edit boxes hand the wheel to the view when they have nothing to
+// scroll themselves.
+bool CCommandStrip::TakeWheel(QWidget *view, QWheelEvent *event)
 {
     const int delta = event->angleDelta().y();
-    const QScrollBar *bar = m_pCmdView ? m_pCmdView->verticalScrollBar() : nullptr;
+    const QScrollBar *bar = m_pStrip ? m_pStrip->verticalScrollBar() : nullptr;
     const bool stripMoves = bar && ((delta > 0 && bar->value() > bar->minimum()) ||
                                     (delta < 0 && bar->value() < bar->maximum()));
-    if (!stripMoves) {
-        QWidget::wheelEvent(event);
-        return;
-    }
-    QWidget *target = m_pCmdView->viewport();
-    QWheelEvent forwarded(target->mapFrom(this, event->position()), event->globalPosition(),
+    if (!stripMoves)
+        return false;
+    QWidget *target = m_pStrip->viewport();
+    QWheelEvent forwarded(target->mapFrom(view, event->position()), event->globalPosition(),
                           event->pixelDelta(), event->angleDelta(), event->buttons(),
                           event->modifiers(), event->phase(), event->inverted(), event->source());
     QCoreApplication::sendEvent(target, &forwarded);
     event->accept();
+    return true;
 }
 
 // The list on screen is replaced only once the file holds the new list: after
 // a failed save the old buttons keep working with their old bytes.
-void CTarvikView::OnPresetCommands()
+void CCommandStrip::OnPresetCommands()
 {
-    if (!m_pCmdView)
+    if (!m_pStrip)
         return;
-    CUserCmdCfgDlg dialog(this);
-    dialog.SetCodePage(m_codePage);
-    dialog.SetRows(RowsOf(m_pCmdView->Records()));
+    CUserCmdCfgDlg dialog(m_view);
+    dialog.SetCodePage(m_codePage.Current());
+    dialog.SetRows(RowsOf(m_pStrip->Records()));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    MakeConfigFolder(IniPath()); // the first save may come before any exit
-    if (!SaveUserCommandRows(this, IniPath(), dialog.Rows()))
+    MakeConfigFolder(m_iniPath); // the first save may come before any exit
+    if (!SaveUserCommandRows(m_view, m_iniPath, dialog.Rows()))
         return;
-    m_pCmdView->Records() = RecordsOf(dialog.Rows());
-    m_pCmdView->OnInitialUpdate();
+    m_pStrip->Records() = RecordsOf(dialog.Rows());
+    m_pStrip->OnInitialUpdate();
 }
