@@ -165,13 +165,26 @@ std::size_t CRecvHistory::IndexNew()
     return scanned;
 }
 
+// Once chunks can no longer move to the file, the memory budget limits
+// the history as the user's limit does: a logger left running over a full
+// disk keeps its newest bytes in bounded memory instead of growing until
+// the system runs out, and dropping the oldest chunks (those in the file
+// first) gives their space on the disk back.
+std::size_t CRecvHistory::LimitInForce() const
+{
+    if (!m_spillStopped)
+        return m_keepLimit;
+    return m_keepLimit == 0 ? m_budget : std::min(m_keepLimit, m_budget);
+}
+
 // Whole chunks go from the front, the chunk being filled never; offsets
 // then count from the first byte kept.
 void CRecvHistory::DropOverLimit()
 {
-    if (m_keepLimit == 0 || m_size <= m_keepLimit + kChunkBytes)
+    const std::size_t limit = LimitInForce();
+    if (limit == 0 || m_size <= limit + kChunkBytes)
         return;
-    const std::size_t count = std::min((m_size - m_keepLimit) / kChunkBytes, m_chunks.size() - 1);
+    const std::size_t count = std::min((m_size - limit) / kChunkBytes, m_chunks.size() - 1);
     if (count == 0)
         return;
     if (m_pendingSpill.valid())

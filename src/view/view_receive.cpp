@@ -42,9 +42,12 @@ void CTarvikView::ConnectReceiveControls()
     connect(
         m_form.recvBox, &CRecvView::SpillFailed, this,
         [this](const QString &folder, const QString &reason) {
-            ShowStatusText(tr("接收历史无法写入缓存文件夹 %1（%2），此后收到的数据只保存在内存中")
-                               .arg(folder, reason),
-                           kStatusError, kStatusUntilReplaced);
+            const std::size_t budgetMb = m_form.recvBox->History().MemoryBudget() >> 20;
+            ShowStatusText(
+                tr("接收历史无法写入缓存文件夹 %1（%2），此后只在内存中保留最近收到的 %3 MB")
+                    .arg(folder, reason)
+                    .arg(budgetMb),
+                kStatusError, kStatusUntilReplaced);
         },
         Qt::QueuedConnection);
     // Off unless the user chose a limit; kept beside the window layout.
