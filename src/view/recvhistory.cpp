@@ -6,6 +6,8 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 std::size_t BudgetFromEnvironment()
@@ -13,6 +15,18 @@ std::size_t BudgetFromEnvironment()
     bool ok = false;
     const qint64 megabytes = qEnvironmentVariableIntValue("TARVIK_RECV_MEMORY_MB", &ok);
     return ok && megabytes > 0 ? std::size_t(megabytes) << 20 : CRecvHistory::kDefaultBudget;
+}
+
+// Writing chunks out is background work: on a busy machine the window
+// thread, which reads the port and draws, goes first. The budget absorbs a
+// writer that falls behind for a while.
+void YieldToTheWindow()
+{
+    constexpr int kBackgroundNice = 10;
+    constexpr int kLowest = 19;
+    const auto thread = id_t(::gettid());
+    const int nice = ::getpriority(PRIO_PROCESS, thread);
+    ::setpriority(PRIO_PROCESS, thread, std::min(kLowest, nice + kBackgroundNice));
 }
 
 template <typename T> std::span<const uint8_t> BytesOf(const std::vector<T> &items)
@@ -487,6 +501,7 @@ void CRecvHistory::StartSpill(std::size_t count)
     }
     m_pendingSpill = std::async(
         std::launch::async, [file = m_spillFile, records = std::move(records), done = m_spillDone] {
+            YieldToTheWindow();
             SpillBatch batch;
             for (const auto &parts : records) {
                 auto record = file->Append(parts, batch.error);

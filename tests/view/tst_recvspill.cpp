@@ -12,9 +12,13 @@
 #include <QSignalSpy>
 #include <QWheelEvent>
 
+#include <atomic>
+#include <climits>
 #include <cstring>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 constexpr qsizetype kMiB = 1 << 20;
@@ -275,6 +279,27 @@ private slots:
                                      .arg(expected.ms);
             QCOMPARE(got, want);
         }
+    }
+
+    // Chunks are written out below the priority of the thread that fills
+    // the history (the window's), so that a busy machine delays the writing
+    // rather than the display.
+    void chunksAreWrittenBelowTheFillingThreadsPriority()
+    {
+        CCacheFolder cache;
+        CRecvHistory history;
+        history.SetSpillFolder(cache.Path());
+        history.SetMemoryBudget(1);
+        std::atomic<int> writerNice{INT_MIN};
+        history.SetSpillDone([&] { writerNice = ::getpriority(PRIO_PROCESS, id_t(::gettid())); });
+        const QByteArray bytes = PseudoRandom(3 * kChunk, 9);
+        history.Append(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                       std::size_t(bytes.size()), 1);
+        history.IndexNew();
+        QTRY_VERIFY(writerNice != INT_MIN);
+        const int ownNice = ::getpriority(PRIO_PROCESS, id_t(::gettid()));
+        QVERIFY(writerNice > ownNice || ownNice == 19);
+        QTRY_VERIFY((history.IndexNew(), history.SpilledBytes() == 2 * std::size_t(kChunk)));
     }
 
     // A search given up before its result came reports nothing, and its
