@@ -509,8 +509,8 @@
         <translation>Searching: %1%</translation>
     </message>
     <message>
-        <source>接收历史无法写入缓存文件夹 %1（%2），此后收到的数据只保存在内存中</source>
-        <translation>The receive history cannot be written to the cache folder %1 (%2); data received from now on is kept in memory only</translation>
+        <source>接收历史无法写入缓存文件夹 %1（%2），此后只在内存中保留最近收到的 %3 MB</source>
+        <translation>The receive history cannot be written to the cache folder %1 (%2); from now on only the last %3 MB received are kept, in memory</translation>
     </message>
     <message>
         <source>正在保存接收内容：%1%</source>

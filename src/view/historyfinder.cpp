@@ -3,6 +3,7 @@
 #include "view/recvview.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -30,6 +31,23 @@ std::span<const uint8_t> BytesIn(const std::vector<CRecvHistory::SharedPiece> &c
         at += n;
     }
     return scratch;
+}
+
+// The chunks of `piece` that the piece after it does not start in go back
+// to the system: a search through gigabytes of the file keeps about one
+// chunk resident.
+void DropPassedChunks(const CHistoryFinder::Request &request, std::size_t index)
+{
+    constexpr std::size_t kChunk = CRecvHistory::kChunkBytes;
+    const CHistoryFinder::Piece &piece = request.plan[index];
+    const bool last = index + 1 == request.plan.size();
+    const std::size_t next = last ? SIZE_MAX : request.plan[index + 1].from / kChunk;
+    const std::size_t end = (piece.to - 1) / kChunk + 1;
+    for (std::size_t chunk = piece.from / kChunk; chunk < end; ++chunk) {
+        const auto &record = request.bytes[chunk].record;
+        if (record && (chunk < next || request.plan[index + 1].pass != piece.pass))
+            record->DropPages();
+    }
 }
 } // namespace
 
@@ -81,6 +99,7 @@ void CHistoryFinder::Run(const Request &request, unsigned generation)
         std::size_t to = 0;
         if (Search(request, request.plan[i], scratch, from, to))
             return deliver(from, to, request.plan[i].pass);
+        DropPassedChunks(request, i);
         const int percent = int((i + 1) * 100 / request.plan.size());
         if (percent != shown)
             QMetaObject::invokeMethod(this, [this, generation, percent] {

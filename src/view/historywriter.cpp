@@ -40,6 +40,8 @@ void CHistoryWriter::Run(const QString &path, const std::vector<CRecvHistory::Sh
     for (const CRecvHistory::SharedPiece &piece : pieces) {
         if (!written || m_cancel)
             break;
+        if (piece.record)
+            piece.record->LoadPages();
         const auto *data = reinterpret_cast<const char *>(piece.bytes.data());
         written = file.write(data, qint64(piece.bytes.size())) == qint64(piece.bytes.size());
         if (piece.record)

@@ -6,6 +6,8 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 std::size_t BudgetFromEnvironment()
@@ -13,6 +15,18 @@ std::size_t BudgetFromEnvironment()
     bool ok = false;
     const qint64 megabytes = qEnvironmentVariableIntValue("TARVIK_RECV_MEMORY_MB", &ok);
     return ok && megabytes > 0 ? std::size_t(megabytes) << 20 : CRecvHistory::kDefaultBudget;
+}
+
+// Writing chunks out is background work: on a busy machine the window
+// thread, which reads the port and draws, goes first. The budget absorbs a
+// writer that falls behind for a while.
+void YieldToTheWindow()
+{
+    constexpr int kBackgroundNice = 10;
+    constexpr int kLowest = 19;
+    const auto thread = id_t(::gettid());
+    const int nice = ::getpriority(PRIO_PROCESS, thread);
+    ::setpriority(PRIO_PROCESS, thread, std::min(kLowest, nice + kBackgroundNice));
 }
 
 template <typename T> std::span<const uint8_t> BytesOf(const std::vector<T> &items)
@@ -165,13 +179,26 @@ std::size_t CRecvHistory::IndexNew()
     return scanned;
 }
 
+// Once chunks can no longer move to the file, the memory budget limits
+// the history as the user's limit does: a logger left running over a full
+// disk keeps its newest bytes in bounded memory instead of growing until
+// the system runs out, and dropping the oldest chunks (those in the file
+// first) gives their space on the disk back.
+std::size_t CRecvHistory::LimitInForce() const
+{
+    if (!m_spillStopped)
+        return m_keepLimit;
+    return m_keepLimit == 0 ? m_budget : std::min(m_keepLimit, m_budget);
+}
+
 // Whole chunks go from the front, the chunk being filled never; offsets
 // then count from the first byte kept.
 void CRecvHistory::DropOverLimit()
 {
-    if (m_keepLimit == 0 || m_size <= m_keepLimit + kChunkBytes)
+    const std::size_t limit = LimitInForce();
+    if (limit == 0 || m_size <= limit + kChunkBytes)
         return;
-    const std::size_t count = std::min((m_size - m_keepLimit) / kChunkBytes, m_chunks.size() - 1);
+    const std::size_t count = std::min((m_size - limit) / kChunkBytes, m_chunks.size() - 1);
     if (count == 0)
         return;
     if (m_pendingSpill.valid())
@@ -474,6 +501,7 @@ void CRecvHistory::StartSpill(std::size_t count)
     }
     m_pendingSpill = std::async(
         std::launch::async, [file = m_spillFile, records = std::move(records), done = m_spillDone] {
+            YieldToTheWindow();
             SpillBatch batch;
             for (const auto &parts : records) {
                 auto record = file->Append(parts, batch.error);

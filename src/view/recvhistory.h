@@ -16,7 +16,9 @@
 // chunks, with their parts of the index, move to an unlinked file
 // (spillfile.h) and are read back through a mapping; a chunk moves only once
 // it is indexed. When the file cannot be written (a full disk) the history
-// stops moving chunks, reports that once, and keeps the rest in memory.
+// stops moving chunks, reports that once, and from then on keeps the newest
+// bytes within the budget, dropping the oldest as the keep limit does.
+// Clear starts afresh, with a new file.
 //
 // Window thread only.
 #pragma once
@@ -116,7 +118,8 @@ public:
     std::size_t SpilledBytes() const { return m_spilledChunks * kChunkBytes; }
     // Keep only about the last `bytes` (whole chunks are dropped from the
     // front once a chunk more is held); 0 keeps everything. Applies from the
-    // next IndexNew, which renumbers the kept bytes from 0.
+    // next IndexNew, which renumbers the kept bytes from 0. After moving
+    // chunks to the file failed, the memory budget limits the history too.
     void SetKeepLimit(std::size_t bytes) { m_keepLimit = bytes; }
     std::size_t KeepLimit() const { return m_keepLimit; }
     // Bytes dropped from the front since the last Clear.
@@ -185,6 +188,7 @@ private:
         QString error; // why the batch ends early
     };
     static constexpr std::size_t kSpillBatch = 8;
+    std::size_t LimitInForce() const;
     void DropOverLimit();
     void SpillOverBudget();
     void StartSpill(std::size_t count);

@@ -30,6 +30,10 @@ public:
 
     const uint8_t *Data() const { return m_data; }
     std::size_t Size() const { return m_size; }
+    // Maps every page of the record at once, before a walk over all of it
+    // (a save, a search): the kernel copies out of an unmapped page only by
+    // faulting it in and retrying the write, ten times slower.
+    void LoadPages() const;
     // Hands the pages read so far back to the system (they are read again
     // from the file when needed), so a walk over the whole history does not
     // keep it resident.

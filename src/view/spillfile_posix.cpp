@@ -50,6 +50,16 @@ void CSpillFile::Free(uint64_t offset, std::size_t size) const
     ::fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(offset), off_t(size));
 }
 
+void CSpillRecord::LoadPages() const
+{
+    auto *data = const_cast<uint8_t *>(m_data);
+#ifdef MADV_POPULATE_READ
+    if (::madvise(data, m_size, MADV_POPULATE_READ) == 0)
+        return;
+#endif
+    ::madvise(data, m_size, MADV_WILLNEED); // older kernels: read ahead at least
+}
+
 void CSpillRecord::DropPages() const
 {
     ::madvise(const_cast<uint8_t *>(m_data), m_size, MADV_DONTNEED);

@@ -13,7 +13,13 @@
 #include <QSignalSpy>
 #include <QWheelEvent>
 
+#include <atomic>
+#include <climits>
+#include <cstring>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 constexpr qsizetype kMiB = 1 << 20;
@@ -54,6 +60,39 @@ int DescriptorsIn(const QString &folder)
     while (fds.hasNext())
         count += QFileInfo(fds.next()).symLinkTarget().startsWith(folder + u'/') ? 1 : 0;
     return count;
+}
+
+// Bytes of the mapping that holds `address` that are in this process's
+// memory, by the kernel's account of its mappings.
+qsizetype ResidentBytes(const void *address)
+{
+    QFile smaps(QStringLiteral("/proc/self/smaps"));
+    if (!smaps.open(QIODevice::ReadOnly))
+        return -1;
+    const auto at = quintptr(address);
+    bool inside = false;
+    for (const QByteArray &line : smaps.readAll().split('\n')) {
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray first = line.left(space);
+        const qsizetype dash = first.indexOf('-');
+        if (dash > 0 && !first.endsWith(':')) {
+            inside = line.left(dash).toULongLong(nullptr, 16) <= at &&
+                     at < first.mid(dash + 1).toULongLong(nullptr, 16);
+        } else if (inside && line.startsWith("Rss:")) {
+            return line.mid(4).trimmed().split(' ').front().toLongLong() * 1024;
+        }
+    }
+    return -1;
+}
+
+qsizetype FreeBytes(const QString &folder)
+{
+    struct statvfs info
+    {
+    };
+    if (::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return -1;
+    return qsizetype(info.f_bavail * info.f_frsize);
 }
 
 class CCacheFolder
@@ -243,6 +282,27 @@ private slots:
         }
     }
 
+    // Chunks are written out below the priority of the thread that fills
+    // the history (the window's), so that a busy machine delays the writing
+    // rather than the display.
+    void chunksAreWrittenBelowTheFillingThreadsPriority()
+    {
+        CCacheFolder cache;
+        CRecvHistory history;
+        history.SetSpillFolder(cache.Path());
+        history.SetMemoryBudget(1);
+        std::atomic<int> writerNice{INT_MIN};
+        history.SetSpillDone([&] { writerNice = ::getpriority(PRIO_PROCESS, id_t(::gettid())); });
+        const QByteArray bytes = PseudoRandom(3 * kChunk, 9);
+        history.Append(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                       std::size_t(bytes.size()), 1);
+        history.IndexNew();
+        QTRY_VERIFY(writerNice != INT_MIN);
+        const int ownNice = ::getpriority(PRIO_PROCESS, id_t(::gettid()));
+        QVERIFY(writerNice > ownNice || ownNice == 19);
+        QTRY_VERIFY((history.IndexNew(), history.SpilledBytes() == 2 * std::size_t(kChunk)));
+    }
+
     // A search given up before its result came reports nothing, and its
     // progress leaves the status bar; the next one selects its match. Clear
     // gives it up too.
@@ -315,9 +375,11 @@ private slots:
         QCOMPARE(View()->VisibleRows().front().start, std::size_t(0));
     }
 
-    // A full disk: one message, the counters and the history exact, the
-    // newest bytes in sight; the bytes kept in memory are still saved.
-    void fullDiskStopsSpillingWithOneMessage()
+    // A full disk: one message; from then on the history keeps the newest
+    // bytes within the memory budget (1 MiB) as the keep limit does, the
+    // oldest first, which gives the disk its space back; the counters count
+    // every byte and the view says how much it dropped.
+    void fullDiskKeepsTheNewestBytesWithinTheBudget()
     {
         CCacheFolder cache("3m");
         if (!cache.Mounted())
@@ -325,17 +387,96 @@ private slots:
         Start();
         QSignalSpy failures(View(), &CRecvView::SpillFailed);
         const QByteArray stream = PseudoRandom(9 * kMiB, 31);
-        Receive(stream);
+        OpenAgainstPeer();
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(stream);
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
+                                  QString::number(stream.size()), kPortWaitMs);
         QTRY_VERIFY(StatusText().contains(cache.Path()));
+        QVERIFY(StatusText().contains(QStringLiteral("1 MB")));
         QVERIFY(m_framed->StatusIsError());
         QCOMPARE(failures.size(), 1);
         const CRecvHistory &history = View()->History();
-        QVERIFY(history.SpilledBytes() > 0 && history.SpilledBytes() < std::size_t(3 * kMiB));
-        QCOMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(stream.size()));
+        QTRY_COMPARE(history.Size() + history.DroppedBytes(), std::size_t(stream.size()));
+        QCOMPARE(history.DroppedBytes() % std::size_t(kChunk), std::size_t(0));
+        QVERIFY(history.Size() >= std::size_t(kChunk) && history.Size() <= std::size_t(2 * kChunk));
+        QCOMPARE(history.SpilledBytes(), std::size_t(0));
+        QVERIFY(FreeBytes(cache.Path()) > 2 * kMiB);
+        const QByteArray kept = stream.mid(qsizetype(history.DroppedBytes()));
         View()->viewport()->repaint();
-        QCOMPARE(View()->VisibleRows().back().end, std::size_t(stream.size()));
-        QVERIFY(SaveHistory() == stream);
+        QCOMPARE(View()->VisibleRows().back().end, history.Size());
+        QVERIFY(SaveHistory() == kept);
+        QVERIFY(View()->DroppedNotice().contains(
+            QString::number(double(history.DroppedBytes()) / kMiB, 'f', 1)));
         QVERIFY(m_framed->View()->HasPort());
+    }
+
+    // The pages of a record are mapped all at once before a walk over it
+    // and handed back after it.
+    void recordPagesAreLoadedAndDropped_data()
+    {
+        QTest::addColumn<bool>("load");
+        QTest::addColumn<bool>("drop");
+        QTest::addColumn<bool>("resident");
+        QTest::newRow("untouched") << false << false << false;
+        QTest::newRow("loaded") << true << false << true;
+        QTest::newRow("loaded, then dropped") << true << true << false;
+    }
+    void recordPagesAreLoadedAndDropped()
+    {
+        QFETCH(bool, load);
+        QFETCH(bool, drop);
+        QFETCH(bool, resident);
+        CCacheFolder cache;
+        QString error;
+        const auto file = CSpillFile::Create(cache.Path(), error);
+        QVERIFY2(file, qPrintable(error));
+        const QByteArray bytes = PseudoRandom(kChunk, 3);
+        const std::span<const uint8_t> part(reinterpret_cast<const uint8_t *>(bytes.constData()),
+                                            std::size_t(bytes.size()));
+        const auto record = file->Append(std::span(&part, 1), error);
+        QVERIFY2(record, qPrintable(error));
+        if (load)
+            record->LoadPages();
+        if (drop)
+            record->DropPages();
+        QCOMPARE(ResidentBytes(record->Data()), resident ? kChunk : 0);
+        QVERIFY(std::memcmp(record->Data(), bytes.constData(), std::size_t(kChunk)) == 0);
+    }
+
+    // Saving the history and searching it through for text it lacks read
+    // every chunk in the file; none of them stays resident afterwards.
+    void walksOverTheFileLeaveNoChunkResident_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("save") << true;
+        QTest::newRow("find") << false;
+    }
+    void walksOverTheFileLeaveNoChunkResident()
+    {
+        QFETCH(bool, save);
+        CCacheFolder cache;
+        const QByteArray stream = StreamWithCutUnits(6 * kMiB);
+        Receive(stream);
+        const CRecvHistory &history = View()->History();
+        QTRY_VERIFY(history.SpilledBytes() >= std::size_t(stream.size() - 2 * kChunk));
+        if (save) {
+            QVERIFY(SaveHistory() == stream);
+        } else {
+            const MessageBoxWatcher watcher;
+            View()->setFocus();
+            m_framed->View()->OnViewRequest(kRequestFind, 1, QStringLiteral("absent text"));
+            QTRY_VERIFY(!View()->IsFinding());
+            QCOMPARE(watcher.Texts().size(), 1);
+        }
+        int spilled = 0;
+        for (const CRecvHistory::SharedPiece &piece : history.SharedPieces()) {
+            if (!piece.record)
+                continue;
+            ++spilled;
+            QCOMPARE(ResidentBytes(piece.bytes.data()), 0);
+        }
+        QVERIFY(spilled >= 4);
     }
 
     // Clearing and closing the window let go of the file at once.
