@@ -24,6 +24,7 @@
 #include "port/portkind.h"
 #include "port/portnotify.h"
 #include "port/speedwindow.h"
+#include "port/spooler.h"
 
 #include <atomic>
 #include <chrono>
@@ -37,6 +38,7 @@
 #include <thread>
 
 class QObject;
+class CPortLines;
 
 // How serious a port's trace line is; the debug output prints the number
 // with the line.
@@ -108,6 +110,16 @@ public:
     // destructor must get here before the kind's own members go away.
     uint32_t StopSendFile();
     virtual PortKind GetPortType() const = 0;
+
+    // ---- what only some kinds can do; the others answer "nothing" ----
+    // Window thread. The kinds that read their device only when asked (USB)
+    // follow this switch; the others always receive.
+    virtual void SetReceiveEnabled(bool /*enabled*/) {}
+    // Why the spooler failed the last job (the printer kind); fault None
+    // for every other kind.
+    virtual SpoolFailure GetSpoolFailure() const { return {}; }
+    // The control lines, or null for a kind without them.
+    virtual CPortLines *ControlLines() { return nullptr; }
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
     uint32_t IsSendFilePaused() const;

@@ -7,7 +7,6 @@
 #include "config/regmanage.h"
 #include "convert/userfileqt.h"
 #include "port/portex.h"
-#include "port/usbport.h"
 #include "stringtable.h"
 #include "view/recvview.h"
 #include "view/tarvikview.h"
@@ -117,8 +116,7 @@ void CTarvikView::OnPauseReceive()
         SetReceivePaused(true);
     }
     // The USB kind reads its device only while its receive switch is on.
-    if (auto *usb = dynamic_cast<CUsbPort *>(m_port.Port()))
-        usb->m_bRecvEnable = !m_recvDisplay.IsPaused();
+    m_port.Port()->SetReceiveEnabled(!m_recvDisplay.IsPaused());
 }
 
 void CTarvikView::OnHexRecvClicked(bool checked)

@@ -5,7 +5,7 @@
 // write until the port reports the write done (or refuses the write), so at
 // most one write is outstanding.
 #include "port/portex.h"
-#include "port/printerport.h"
+#include "port/spooler.h"
 #include "stringtable.h"
 #include "view/tarvikview.h"
 #include "widgets/editex.h"
@@ -127,8 +127,8 @@ void CTarvikView::OnWriteDone(int error)
 
 QString CTarvikView::SpoolerFailureText() const
 {
-    const auto *printer = dynamic_cast<const CPrinterPort *>(m_port.Port());
-    const SpoolFailure failure = printer ? printer->GetSpoolFailure() : SpoolFailure{};
+    const CPortEx *port = m_port.Port();
+    const SpoolFailure failure = port ? port->GetSpoolFailure() : SpoolFailure{};
     const char *caption = SpoolFaultCaption(failure.fault);
     if (!caption)
         return {};
