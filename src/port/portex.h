@@ -18,6 +18,7 @@
 // Notifications raised here: 5, 6, 7, 8, all posted from the file thread.
 #pragma once
 
+#include "port/asyncwrite.h"
 #include "port/portcfg.h"
 #include "port/porterror.h"
 #include "port/portevent.h"
@@ -189,6 +190,36 @@ protected:
         kept = record;
         return 1;
     }
+
+    // ---- OpenPort: what every kind checks before it touches a device ----
+    struct OpenChecks
+    {
+        // Already open: traced at severity 0 when given. A kind that reports
+        // it by last error 1247 clears the last error first.
+        const char *alreadyOpenTrace = nullptr;
+        bool alreadyOpenIsError = false;
+        // No valid settings: refused, traced at severity 1 when given.
+        const char *noSettingsTrace = nullptr;
+        // Given: an owner is required, and its absence is traced at severity 1.
+        const char *noOwnerTrace = nullptr;
+    };
+    // Forgets the last open failure; then what OpenPort returns at once, or
+    // nothing when the kind goes on opening (with percent done reset).
+    std::optional<uint32_t> CheckOpen(const OpenChecks &checks, bool open, bool settingsValid,
+                                      const QObject *owner);
+
+    // ---- draining an accepted asynchronous write (serial, parallel) ----
+    struct DrainStep
+    {
+        bool progress = false; // some bytes went out
+        bool ended = false;    // the write is over; code 2 reports it
+        bool lost = false;     // the device is gone; code 4 follows instead of code 2
+    };
+    // Lets the device take what it can of the rest. A failure that leaves the
+    // device in place ends the write like a finished one (the owner waits for
+    // code 2 before it writes again); one that means the device is gone drops
+    // the rest unreported. Either way nothing of the write is left pending.
+    DrainStep DrainWrite(CAsyncWrite &write, CPortDevice &device, const char *failureTrace);
 
     // ---- owner and notifications ----
     void AttachOwner(QObject *owner, uint32_t message, uint32_t userValue, bool async);
