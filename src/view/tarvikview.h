@@ -271,11 +271,11 @@ private:
 
     // ---- status bar (viewstatus.h) ----
     CStatusMessenger *Messenger() { return m_status.Messenger(); }
-    void ShowStatusText(const QString &text, int kind, int durationMs)
+    void ShowStatusText(const QString &text, StatusKind kind, int durationMs)
     {
         m_status.ShowText(text, kind, durationMs);
     }
-    void ShowStatusMessage(int kind, unsigned stringId, int durationMs)
+    void ShowStatusMessage(StatusKind kind, unsigned stringId, int durationMs)
     {
         m_status.ShowMessage(kind, stringId, durationMs);
     }

@@ -10,9 +10,6 @@
 #include <QMessageBox>
 
 namespace {
-constexpr int kDefaultDuration = 0;
-constexpr int kUntilReplaced = -1;
-
 // Only ASCII letters change case, as the C library's conversion does here;
 // this also keeps every position of the folded text that of the original.
 QString FoldAsciiCase(QString text)
@@ -33,7 +30,7 @@ void SelectRange(CEditEx *box, qsizetype from, qsizetype length)
 // so repeated requests walk through every occurrence.
 void CTarvikView::FindInSendBox(const QString &text, bool matchCase)
 {
-    ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+    ShowStatusText(QString(), kStatusHint, kStatusUntilReplaced);
     if (text.isEmpty())
         return;
     CEditEx *box = m_form.sendBox;
@@ -48,7 +45,7 @@ void CTarvikView::FindInSendBox(const QString &text, bool matchCase)
     const qsizetype at = haystack.indexOf(needle);
     if (at >= 0) {
         SelectRange(box, at, needle.size());
-        ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
+        ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kStatusDefaultTime);
         return;
     }
     ReportNotFound(text);
@@ -75,18 +72,18 @@ void CTarvikView::ConnectRecvFind()
 {
     CRecvView *box = m_form.recvBox;
     connect(box, &CRecvView::FindProgress, this, [this](int percent) {
-        ShowStatusText(tr("正在查找：%1%").arg(percent), kStatusHint, kUntilReplaced);
+        ShowStatusText(tr("正在查找：%1%").arg(percent), kStatusHint, kStatusUntilReplaced);
     });
     // The progress shown must not outlive the search.
     connect(box, &CRecvView::FindCancelled, this,
-            [this] { ShowStatusText(QString(), kStatusHint, kUntilReplaced); });
+            [this] { ShowStatusText(QString(), kStatusHint, kStatusUntilReplaced); });
     connect(box, &CRecvView::FindFinished, this, [this](CRecvView::FindResult result) {
-        ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+        ShowStatusText(QString(), kStatusHint, kStatusUntilReplaced);
         switch (result) {
         case CRecvView::FindResult::Found:
             return;
         case CRecvView::FindResult::FoundAfterWrap:
-            ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kDefaultDuration);
+            ShowStatusMessage(kStatusHint, IDS_FIND_WRAPPED, kStatusDefaultTime);
             return;
         case CRecvView::FindResult::NotFound:
             ReportNotFound(m_strRecvFindText);
@@ -96,7 +93,7 @@ void CTarvikView::ConnectRecvFind()
 
 void CTarvikView::FindInRecvView(const QString &text, bool matchCase)
 {
-    ShowStatusText(QString(), kStatusHint, kUntilReplaced);
+    ShowStatusText(QString(), kStatusHint, kStatusUntilReplaced);
     m_form.recvBox->CancelFind();
     if (text.isEmpty())
         return;

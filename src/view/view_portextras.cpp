@@ -9,7 +9,7 @@
 CPortExtras::Hooks CTarvikView::PortExtrasHooks()
 {
     CPortExtras::Hooks hooks;
-    hooks.showStatus = [this](const QString &text, int kind, int durationMs) {
+    hooks.showStatus = [this](const QString &text, StatusKind kind, int durationMs) {
         ShowStatusText(text, kind, durationMs);
     };
     hooks.chooseLogFile = [this](const QString &name) { return ChooseSaveFile(name); };
