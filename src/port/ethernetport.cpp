@@ -31,9 +31,10 @@ uint32_t CEthernetPort::SetPortSettings(const void *settings)
 uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    static constexpr OpenChecks kChecks{nullptr, true,
-                                        "CEthernetPort::OpenPort - Port hasn't setup!",
-                                        "CEthernetPort::OpenPort - No owner window!"};
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenIsError = true,
+        .noSettingsTrace = "CEthernetPort::OpenPort - Port hasn't setup!",
+        .noOwnerTrace = "CEthernetPort::OpenPort - No owner window!"};
     if (const auto result = CheckOpen(kChecks, m_socket != TcpSocket::kNone,
                                       m_settings.dwMarker == kCfgMarkerValid, owner))
         return *result;

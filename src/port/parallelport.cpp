@@ -31,7 +31,7 @@ uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userVal
                                  uint32_t message)
 {
     // Without settings this asks for LPT0, which no device answers to.
-    static constexpr OpenChecks kChecks{nullptr, true, nullptr, nullptr};
+    static constexpr OpenChecks kChecks{.alreadyOpenIsError = true};
     if (const auto result = CheckOpen(kChecks, IsOpen(), true, owner))
         return *result;
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));

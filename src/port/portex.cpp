@@ -108,10 +108,9 @@ std::optional<uint32_t> CPortEx::CheckOpen(const OpenChecks &checks, bool open, 
             PortTrace(TraceSeverity::Information, checks.alreadyOpenTrace);
         return 1;
     }
-    const char *refusal = !settingsValid ? checks.noSettingsTrace : checks.noOwnerTrace;
     if (!settingsValid || (!owner && checks.noOwnerTrace)) {
-        if (refusal)
-            PortTrace(TraceSeverity::Refused, refusal);
+        if (const char *why = settingsValid ? checks.noOwnerTrace : checks.noSettingsTrace)
+            PortTrace(TraceSeverity::Refused, why);
         return 0;
     }
     ResetPercentDone();

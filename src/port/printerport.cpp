@@ -39,8 +39,9 @@ uint32_t CPrinterPort::SetPortSettings(const void *settings)
 
 uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    static constexpr OpenChecks kChecks{"CPrinterPort::OpenPort - Port already opened!", false,
-                                        "CPrinterPort::OpenPort - Port hasn't setup!", nullptr};
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenTrace = "CPrinterPort::OpenPort - Port already opened!",
+        .noSettingsTrace = "CPrinterPort::OpenPort - Port hasn't setup!"};
     if (const auto result =
             CheckOpen(kChecks, !m_printer.empty(), m_settings.dwMarker == kCfgMarkerValid, owner))
         return *result;

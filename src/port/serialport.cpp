@@ -41,9 +41,10 @@ uint32_t CSerialPort::SetPortSettings(const void *settings)
 
 uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    static constexpr OpenChecks kChecks{"CSerialPort::OpenPort - Port already opened!", false,
-                                        "CSerialPort::OpenPort - Port hasn't setup!",
-                                        "CSerialPort::OpenPort - Parameter not correct!"};
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenTrace = "CSerialPort::OpenPort - Port already opened!",
+        .noSettingsTrace = "CSerialPort::OpenPort - Port hasn't setup!",
+        .noOwnerTrace = "CSerialPort::OpenPort - Parameter not correct!"};
     if (const auto result =
             CheckOpen(kChecks, m_device.IsOpen(), m_cfg.dwMarker == kCfgMarkerValid, owner))
         return *result;

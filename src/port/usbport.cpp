@@ -66,8 +66,8 @@ uint32_t CUsbPort::SetPortSettings(const void *settings)
 
 uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    static constexpr OpenChecks kChecks{"CUsbPort::OpenPort - Port already opened", true, nullptr,
-                                        nullptr};
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenTrace = "CUsbPort::OpenPort - Port already opened", .alreadyOpenIsError = true};
     if (const auto result = CheckOpen(kChecks, IsOpen(), m_bSettingsPresent, owner))
         return *result;
     uint32_t error = 0;
