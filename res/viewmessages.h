@@ -16,6 +16,7 @@ enum ViewRequest : int
 // any other kind is a message box.
 enum StatusKind : int
 {
+    kStatusMessageBox = 0,
     kStatusHint = 2,
     kStatusError = 4
 };

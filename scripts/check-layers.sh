@@ -137,6 +137,18 @@ done < <(find "$tree/src" "$tree/res" -type f \( -name '*.h' -o -name '*.cpp' \)
 
 check_engine_without_widgets
 
+# A port's user asks the port for what it can do (CPortEx's capabilities)
+# instead of casting it to its kind: only src/port/ knows the kinds apart.
+check_port_casts() {
+    local dirs=() dir path lineno
+    for dir in src tools; do [[ -d $tree/$dir ]] && dirs+=("$tree/$dir"); done
+    while IFS=: read -r path lineno _; do
+        fail "${path#"$tree"/}:$lineno" "casts a port to its kind; ask CPortEx for the capability"
+    done < <(grep -rnE --include='*.h' --include='*.cpp' 'dynamic_cast<[[:space:]]*(const[[:space:]]+)?C[A-Za-z]*Port\b' \
+        "${dirs[@]}" | grep -v "^$tree/src/port/" || true)
+}
+check_port_casts
+
 if ((failures > 0)); then
     echo "check-layers: $failures include(s) break the layer table of ARCHITECTURE.md" >&2
     exit 1

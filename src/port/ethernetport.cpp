@@ -31,20 +31,13 @@ uint32_t CEthernetPort::SetPortSettings(const void *settings)
 uint32_t CEthernetPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    ClearLastError();
-    if (m_socket != TcpSocket::kNone) {
-        RecordError(kPortErrAlreadyInitialized);
-        return 1;
-    }
-    if (m_settings.dwMarker != kCfgMarkerValid) {
-        PortTrace(TraceSeverity::Refused, "CEthernetPort::OpenPort - Port hasn't setup!");
-        return 0;
-    }
-    if (!owner) {
-        PortTrace(TraceSeverity::Refused, "CEthernetPort::OpenPort - No owner window!");
-        return 0;
-    }
-    ResetPercentDone();
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenIsError = true,
+        .noSettingsTrace = "CEthernetPort::OpenPort - Port hasn't setup!",
+        .noOwnerTrace = "CEthernetPort::OpenPort - No owner window!"};
+    if (const auto result = CheckOpen(kChecks, m_socket != TcpSocket::kNone,
+                                      m_settings.dwMarker == kCfgMarkerValid, owner))
+        return *result;
     // A host of the full field width has no terminator: never read past it.
     m_host.assign(m_settings.szHost, strnlen(m_settings.szHost, kEthernetHostSize));
     m_dwPort = m_settings.wPort;

@@ -30,15 +30,11 @@ uint32_t CParallelPort::SetPortSettings(const void *settings)
 uint32_t CParallelPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue,
                                  uint32_t message)
 {
-    ClearLastError();
-    if (IsOpen()) {
-        RecordError(kPortErrAlreadyInitialized);
-        return 1;
-    }
     // Without settings this asks for LPT0, which no device answers to.
+    static constexpr OpenChecks kChecks{.alreadyOpenIsError = true};
+    if (const auto result = CheckOpen(kChecks, IsOpen(), true, owner))
+        return *result;
     const std::string path = DevicePath(DeviceName(m_cfg.dwPort));
-    ResetPercentDone();
-    ClearOpenFailure();
     int error = ENOENT;
     if (!path.empty())
         m_file = m_opener.OpenParallel(path, error);
@@ -204,20 +200,16 @@ CParallelPort::Drained CParallelPort::DrainOutput()
     Drained drained;
     std::lock_guard lock(m_lock);
     if (m_write.HasRest()) {
-        bool finished = false;
-        const DeviceIo io = m_write.Drain(*m_file, finished);
-        drained.progress = io.count > 0;
-        if (io.Failed()) {
-            RecordSystemError(io.osError, TraceSeverity::SystemCall,
-                              "CParallelPort::Write - Unable to write the data");
-            drained.lost = IsDeviceGoneError(io.osError);
-        }
-        // A failure that leaves the device in place ends the write like a
-        // finished one: the owner waits for code 2 before it writes again.
-        if (finished || (io.Failed() && !drained.lost))
+        const DrainStep step =
+            DrainWrite(m_write, *m_file, "CParallelPort::Write - Unable to write the data");
+        drained.progress = step.progress;
+        drained.lost = step.lost;
+        // Pending outlives the rest until the owner has handled code 2; a
+        // write dropped with the device gets no code 2 to wait for.
+        if (step.ended)
             ++m_writesDone;
-        else if (io.Failed())
-            m_bWritePending = false; // lost: code 4 follows instead
+        else if (step.lost)
+            m_bWritePending = false;
     }
     drained.writesDone = m_writesDone;
     m_writesDone = 0;

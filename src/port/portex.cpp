@@ -96,6 +96,43 @@ uint32_t CPortEx::Write(const uint8_t *, uint32_t, uint32_t *, uint8_t)
     return 0;
 }
 
+std::optional<uint32_t> CPortEx::CheckOpen(const OpenChecks &checks, bool open, bool settingsValid,
+                                           const QObject *owner)
+{
+    ClearOpenFailure();
+    if (checks.alreadyOpenIsError)
+        ClearLastError();
+    if (open) {
+        if (checks.alreadyOpenIsError)
+            RecordError(kPortErrAlreadyInitialized);
+        if (checks.alreadyOpenTrace)
+            PortTrace(TraceSeverity::Information, checks.alreadyOpenTrace);
+        return 1;
+    }
+    if (!settingsValid || (!owner && checks.noOwnerTrace)) {
+        if (const char *why = settingsValid ? checks.noOwnerTrace : checks.noSettingsTrace)
+            PortTrace(TraceSeverity::Refused, why);
+        return 0;
+    }
+    ResetPercentDone();
+    return std::nullopt;
+}
+
+CPortEx::DrainStep CPortEx::DrainWrite(CAsyncWrite &write, CPortDevice &device,
+                                       const char *failureTrace)
+{
+    DrainStep step;
+    bool finished = false;
+    const DeviceIo io = write.Drain(device, finished);
+    step.progress = io.count > 0;
+    if (io.Failed()) {
+        RecordSystemError(io.osError, TraceSeverity::SystemCall, failureTrace);
+        step.lost = IsDeviceGoneError(io.osError);
+    }
+    step.ended = finished || (io.Failed() && !step.lost);
+    return step;
+}
+
 uint32_t CPortEx::IsSendFilePaused() const
 {
     std::lock_guard lock(m_fileMutex);

@@ -20,12 +20,14 @@
 // every file chunk written; without one the check costs one atomic load.
 #pragma once
 
+#include "port/asyncwrite.h"
 #include "port/portcfg.h"
 #include "port/porterror.h"
 #include "port/portevent.h"
 #include "port/portkind.h"
 #include "port/portnotify.h"
 #include "port/speedwindow.h"
+#include "port/spooler.h"
 
 #include <atomic>
 #include <chrono>
@@ -41,6 +43,7 @@
 
 class CWriteTap;
 class QObject;
+class CPortLines;
 
 // How serious a port's trace line is; the debug output prints the number
 // with the line.
@@ -112,6 +115,16 @@ public:
     // destructor must get here before the kind's own members go away.
     uint32_t StopSendFile();
     virtual PortKind GetPortType() const = 0;
+
+    // ---- what only some kinds can do; the others answer "nothing" ----
+    // Window thread. The kinds that read their device only when asked (USB)
+    // follow this switch; the others always receive.
+    virtual void SetReceiveEnabled(bool /*enabled*/) {}
+    // Why the spooler failed the last job (the printer kind); fault None
+    // for every other kind.
+    virtual SpoolFailure GetSpoolFailure() const { return {}; }
+    // The control lines, or null for a kind without them.
+    virtual CPortLines *ControlLines() { return nullptr; }
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
     uint32_t IsSendFilePaused() const;
@@ -185,6 +198,36 @@ protected:
         kept = record;
         return 1;
     }
+
+    // ---- OpenPort: what every kind checks before it touches a device ----
+    struct OpenChecks
+    {
+        // Already open: traced at severity 0 when given. A kind that reports
+        // it by last error 1247 clears the last error first.
+        const char *alreadyOpenTrace = nullptr;
+        bool alreadyOpenIsError = false;
+        // No valid settings: refused, traced at severity 1 when given.
+        const char *noSettingsTrace = nullptr;
+        // Given: an owner is required, and its absence is traced at severity 1.
+        const char *noOwnerTrace = nullptr;
+    };
+    // Forgets the last open failure; then what OpenPort returns at once, or
+    // nothing when the kind goes on opening (with percent done reset).
+    std::optional<uint32_t> CheckOpen(const OpenChecks &checks, bool open, bool settingsValid,
+                                      const QObject *owner);
+
+    // ---- draining an accepted asynchronous write (serial, parallel) ----
+    struct DrainStep
+    {
+        bool progress = false; // some bytes went out
+        bool ended = false;    // the write is over; code 2 reports it
+        bool lost = false;     // the device is gone; code 4 follows instead of code 2
+    };
+    // Lets the device take what it can of the rest. A failure that leaves the
+    // device in place ends the write like a finished one (the owner waits for
+    // code 2 before it writes again); one that means the device is gone drops
+    // the rest unreported. Either way nothing of the write is left pending.
+    DrainStep DrainWrite(CAsyncWrite &write, CPortDevice &device, const char *failureTrace);
 
     // ---- owner and notifications ----
     void AttachOwner(QObject *owner, uint32_t message, uint32_t userValue, bool async);

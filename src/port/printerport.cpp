@@ -39,15 +39,12 @@ uint32_t CPrinterPort::SetPortSettings(const void *settings)
 
 uint32_t CPrinterPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    if (!m_printer.empty()) {
-        PortTrace(TraceSeverity::Information, "CPrinterPort::OpenPort - Port already opened!");
-        return 1;
-    }
-    if (m_settings.dwMarker != kCfgMarkerValid) {
-        PortTrace(TraceSeverity::Refused, "CPrinterPort::OpenPort - Port hasn't setup!");
-        return 0;
-    }
-    ResetPercentDone();
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenTrace = "CPrinterPort::OpenPort - Port already opened!",
+        .noSettingsTrace = "CPrinterPort::OpenPort - Port hasn't setup!"};
+    if (const auto result =
+            CheckOpen(kChecks, !m_printer.empty(), m_settings.dwMarker == kCfgMarkerValid, owner))
+        return *result;
     ClearFailure();
     const std::string name(m_settings.szPrinter, strnlen(m_settings.szPrinter, kPrinterNameSize));
     if (name.empty())

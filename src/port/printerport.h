@@ -69,7 +69,7 @@ public:
 
     // Why the last refused Write, failed job or failed pass failed; fault
     // None when nothing failed since the last Write or SendFile.
-    SpoolFailure GetSpoolFailure() const;
+    SpoolFailure GetSpoolFailure() const override;
 
 protected:
     // A new transfer forgets the last failure and undoes the last stop's cut.

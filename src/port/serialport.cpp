@@ -41,20 +41,13 @@ uint32_t CSerialPort::SetPortSettings(const void *settings)
 
 uint32_t CSerialPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    if (m_device.IsOpen()) {
-        PortTrace(TraceSeverity::Information, "CSerialPort::OpenPort - Port already opened!");
-        return 1;
-    }
-    if (m_cfg.dwMarker != kCfgMarkerValid) {
-        PortTrace(TraceSeverity::Refused, "CSerialPort::OpenPort - Port hasn't setup!");
-        return 0;
-    }
-    if (!owner) {
-        PortTrace(TraceSeverity::Refused, "CSerialPort::OpenPort - Parameter not correct!");
-        return 0;
-    }
-    ResetPercentDone();
-    ClearOpenFailure();
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenTrace = "CSerialPort::OpenPort - Port already opened!",
+        .noSettingsTrace = "CSerialPort::OpenPort - Port hasn't setup!",
+        .noOwnerTrace = "CSerialPort::OpenPort - Parameter not correct!"};
+    if (const auto result =
+            CheckOpen(kChecks, m_device.IsOpen(), m_cfg.dwMarker == kCfgMarkerValid, owner))
+        return *result;
     if (!OpenDevice())
         return 0;
     m_device.Purge();
@@ -270,18 +263,12 @@ void CSerialPort::DrainOutputLocked(Progress &progress)
 {
     if (!m_write.HasRest() || m_device.OutputHeld())
         return;
-    bool finished = false;
-    const DeviceIo io = m_write.Drain(m_device.File(), finished);
-    // Either way the write is no longer pending (the rest is gone), before
-    // code 2, so its handler may write again.
-    if (io.Failed()) {
-        RecordSystemError(io.osError, TraceSeverity::SystemCall,
-                          "CSerialPort::Write - Unable to write the data\n");
-        progress.lost = IsDeviceGoneError(io.osError);
-    }
-    // A failure that leaves the device in place ends the write like a
-    // finished one: the owner waits for code 2 before it writes again.
-    if (finished || (io.Failed() && !progress.lost))
+    // Pending is the rest itself: it is gone before code 2, so the handler of
+    // code 2 may write again.
+    const DrainStep step =
+        DrainWrite(m_write, m_device.File(), "CSerialPort::Write - Unable to write the data\n");
+    progress.lost = step.lost;
+    if (step.ended)
         ++m_writesDone;
 }
 

@@ -23,11 +23,12 @@
 #include "port/asyncwrite.h"
 #include "port/portcfg.h"
 #include "port/portex.h"
+#include "port/portlines.h"
 #include "port/serialdevice.h"
 
 #include <thread>
 
-class CSerialPort : public CPortEx
+class CSerialPort : public CPortEx, public CPortLines
 {
 public:
     CSerialPort();
@@ -48,18 +49,13 @@ public:
     static std::string DeviceName(uint32_t port);
 
     // ---- control lines (serialport_lines.cpp), window thread, open port ----
-    // 0 with the ModemLine bits, or the OS error (ENOTTY: the line has no
-    // modem status, as on a pseudo-terminal; ENODEV: the port is closed).
-    int GetModemLines(unsigned &lines);
-    // Raises `raise` and drops `drop` (DTR, RTS); 0 or the OS error.
-    int SetModemLines(unsigned raise, unsigned drop);
-    // Holds the line in the break state for `durationMs` on a thread of its
-    // own, so the caller does not wait; false when the port is closed or a
-    // break is still on. ClosePort ends with the break.
-    bool SendBreak(int durationMs);
-    // While a break holds the line; then 0 or the OS error it ended with.
-    bool BreakRunning() const { return m_breakOn; }
-    int BreakError() const { return m_breakError; }
+    CPortLines *ControlLines() override { return this; }
+    int GetModemLines(unsigned &lines) override;
+    int SetModemLines(unsigned raise, unsigned drop) override;
+    // On a thread of its own; ClosePort ends with the break.
+    bool SendBreak(int durationMs) override;
+    bool BreakRunning() const override { return m_breakOn; }
+    int BreakError() const override { return m_breakError; }
 
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;

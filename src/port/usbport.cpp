@@ -66,16 +66,10 @@ uint32_t CUsbPort::SetPortSettings(const void *settings)
 
 uint32_t CUsbPort::OpenPort(QObject *owner, uint8_t async, uint32_t userValue, uint32_t message)
 {
-    ClearLastError();
-    if (IsOpen()) {
-        RecordError(kPortErrAlreadyInitialized, TraceSeverity::Information,
-                    "CUsbPort::OpenPort - Port already opened");
-        return 1;
-    }
-    if (!m_bSettingsPresent)
-        return 0;
-    ResetPercentDone();
-    ClearOpenFailure();
+    static constexpr OpenChecks kChecks{
+        .alreadyOpenTrace = "CUsbPort::OpenPort - Port already opened", .alreadyOpenIsError = true};
+    if (const auto result = CheckOpen(kChecks, IsOpen(), m_bSettingsPresent, owner))
+        return *result;
     uint32_t error = 0;
     m_device = m_opener.Open(m_path, error);
     if (!m_device) {

@@ -2,8 +2,8 @@
 // its device name "\\.\QXUSB-n" given in a tagUSB_CFG.
 //
 // Threads:
-//   - Window thread: every public operation, and m_bRecvEnable, which the view
-//     sets to let the reader ask the device for data.
+//   - Window thread: every public operation; SetReceiveEnabled lets the reader
+//     ask the device for data (m_bRecvEnable).
 //   - Writer thread: performs the background Write handed to it through
 //     m_writeEvent; m_background belongs to the writer while m_bWriteBusy is
 //     set, and the writer clears m_bWriteBusy last.
@@ -60,8 +60,8 @@ public:
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
     PortKind GetPortType() const override { return PortKind::Usb; }
-
-    std::atomic<bool> m_bRecvEnable{false}; // receive switch, set by the view
+    // Off at first: the device driver often locks up while it is read.
+    void SetReceiveEnabled(bool enabled) override { m_bRecvEnable = enabled; }
 
 protected:
     // The device must answer its status before a transfer starts (code 4 if not).
@@ -89,6 +89,7 @@ private:
     CPortEvent m_readerWake{CPortEvent::Reset::Manual}; // ends the reader's pause at close
     CPortEvent m_writerEnded{CPortEvent::Reset::Manual};
     CPortEvent m_readerEnded{CPortEvent::Reset::Manual};
+    std::atomic<bool> m_bRecvEnable{false}; // the receive switch
     std::atomic<bool> m_bStopping{false};
     std::atomic<bool> m_bWriteBusy{false};
     std::vector<uint8_t> m_background; // see the thread contract above

@@ -46,7 +46,7 @@ bool CStatusMessenger::SetUpPanes()
     return true;
 }
 
-void CStatusMessenger::ShowStatusText(const QString &text, int kind, int durationMs)
+void CStatusMessenger::ShowStatusText(const QString &text, StatusKind kind, int durationMs)
 {
     m_clearTimer.stop();
     m_bar->SetErrorShown(false);
@@ -69,7 +69,7 @@ void CStatusMessenger::ShowInPane(const QString &text, bool error, int durationM
         m_clearTimer.start(durationMs == 0 ? defaultMs : durationMs);
 }
 
-void CStatusMessenger::ShowStatusMessage(int kind, unsigned stringId, int durationMs)
+void CStatusMessenger::ShowStatusMessage(StatusKind kind, unsigned stringId, int durationMs)
 {
     ShowStatusText(LoadString(stringId).left(kMaxMessageLength), kind, durationMs);
 }

@@ -54,8 +54,8 @@ public:
     // False, after telling the user, when the bar refuses a pane.
     bool SetUpPanes();
 
-    void ShowStatusText(const QString &text, int kind, int durationMs);
-    void ShowStatusMessage(int kind, unsigned stringId, int durationMs);
+    void ShowStatusText(const QString &text, StatusKind kind, int durationMs);
+    void ShowStatusMessage(StatusKind kind, unsigned stringId, int durationMs);
 
     CExtStatusBarProgressCtrl *BeginProgress();
     void SetProgress(int percent);

@@ -2,7 +2,8 @@
 
 #include "port/portdevice.h"
 #include "port/porterror.h"
-#include "port/serialport.h"
+#include "port/portex.h"
+#include "port/portlines.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -81,7 +82,7 @@ void CControlLinesBox::BuildControls()
 
 void CControlLinesBox::Follow(CPortEx *port)
 {
-    m_port = dynamic_cast<CSerialPort *>(port);
+    m_port = port ? port->ControlLines() : nullptr;
     setEnabled(m_port != nullptr);
     if (!m_port)
         return;

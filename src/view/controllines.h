@@ -24,7 +24,7 @@
 #include <optional>
 
 class CPortEx;
-class CSerialPort;
+class CPortLines;
 class QLabel;
 class QPushButton;
 
@@ -79,7 +79,7 @@ private:
     void OnBreakClicked();
     void WatchBreak();
 
-    CSerialPort *m_port = nullptr;
+    CPortLines *m_port = nullptr;
     QTimer m_poll;
     QTimer m_breakWatch;             // runs while a break holds the line
     std::optional<unsigned> m_shown; // the lines last read; none: unknown

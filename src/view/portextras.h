@@ -12,6 +12,7 @@
 #pragma once
 
 #include "convert/codepage.h"
+#include "viewmessages.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -41,7 +42,7 @@ public:
     // What the part asks of the view.
     struct Hooks
     {
-        std::function<void(const QString &text, int kind, int durationMs)> showStatus;
+        std::function<void(const QString &text, StatusKind kind, int durationMs)> showStatus;
         std::function<QString(const QString &suggestedName)> chooseLogFile; // empty: cancelled
         std::function<void()> closePort; // as the open/close button closes it
         std::function<void()> place;     // the rows changed: place them again

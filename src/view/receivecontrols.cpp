@@ -2,7 +2,6 @@
 
 #include "convert/userfileqt.h"
 #include "port/portex.h"
-#include "port/usbport.h"
 #include "stringtable.h"
 #include "view/portextras.h"
 #include "view/receivedisplay.h"
@@ -152,8 +151,8 @@ void CReceiveControls::OnPause()
         SetPaused(true);
     }
     // The USB kind reads its device only while its receive switch is on.
-    if (auto *usb = dynamic_cast<CUsbPort *>(m_parts.port.Port()))
-        usb->m_bRecvEnable = !IsPaused();
+    if (CPortEx *port = m_parts.port.Port())
+        port->SetReceiveEnabled(!IsPaused());
 }
 
 void CReceiveControls::OnCopyToSend()

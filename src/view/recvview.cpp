@@ -15,10 +15,6 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-constexpr int kPadding = 3;
-} // namespace
-
 CRecvView::CRecvView(QWidget *parent)
     : QAbstractScrollArea(parent), m_finder(new CHistoryFinder(this))
 {

@@ -143,6 +143,7 @@ protected:
 
 private:
     // ---- layout (recvview_layout.cpp) ----
+    static constexpr int kPadding = 3; // between the margin, the text and the edge
     int TextWidth() const;
     int MarginWidth() const;
     int RowHeight() const;

@@ -11,7 +11,6 @@
 #include <climits>
 
 namespace {
-constexpr int kPadding = 3;
 const char kTimeSample[] = "00:00:00.000 ";
 constexpr char16_t kControlPictures = u'\u2400';
 } // namespace

@@ -27,7 +27,7 @@ PanelProviders MeasuringProviders(PanelProviders providers)
 CTarvikView::CTarvikView(QWidget *parent)
     : QWidget(parent), m_settings(ConfigFilePath()),
       m_extras(m_port,
-               {[this](const QString &text, int kind, int durationMs) {
+               {[this](const QString &text, StatusKind kind, int durationMs) {
                     m_status.ShowText(text, kind, durationMs);
                 },
                 [this](const QString &name) { return m_saveFiles.Choose(name); },

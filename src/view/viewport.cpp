@@ -6,7 +6,6 @@
 #include "panels/usbcfgdlg.h"
 #include "port/portcfg.h"
 #include "port/portex.h"
-#include "port/printerport.h"
 #include "port/usbport.h"
 
 #include <QCoreApplication>
@@ -66,8 +65,7 @@ CPortEx *CViewPort::Adopt(std::unique_ptr<CPortEx> port)
 
 QString CViewPort::SpoolerFailureText() const
 {
-    const auto *printer = dynamic_cast<const CPrinterPort *>(m_pPort.get());
-    const SpoolFailure failure = printer ? printer->GetSpoolFailure() : SpoolFailure{};
+    const SpoolFailure failure = m_pPort ? m_pPort->GetSpoolFailure() : SpoolFailure{};
     const char *caption = SpoolFaultCaption(failure.fault);
     if (!caption)
         return {};

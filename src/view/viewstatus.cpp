@@ -17,13 +17,13 @@ CStatusMessenger *CViewStatus::Messenger()
     return m_messenger;
 }
 
-void CViewStatus::ShowText(const QString &text, int kind, int durationMs)
+void CViewStatus::ShowText(const QString &text, StatusKind kind, int durationMs)
 {
     if (CStatusMessenger *messenger = Messenger())
         messenger->ShowStatusText(text, kind, durationMs);
 }
 
-void CViewStatus::ShowMessage(int kind, unsigned stringId, int durationMs)
+void CViewStatus::ShowMessage(StatusKind kind, unsigned stringId, int durationMs)
 {
     if (CStatusMessenger *messenger = Messenger())
         messenger->ShowStatusMessage(kind, stringId, durationMs);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "view/statusbytehint.h"
+#include "viewmessages.h"
 
 #include <QPointer>
 #include <QString>
@@ -24,8 +25,8 @@ public:
     void SetMessenger(CStatusMessenger *messenger);
     // Null while there is none; messages then go nowhere.
     CStatusMessenger *Messenger();
-    void ShowText(const QString &text, int kind, int durationMs);
-    void ShowMessage(int kind, unsigned stringId, int durationMs);
+    void ShowText(const QString &text, StatusKind kind, int durationMs);
+    void ShowMessage(StatusKind kind, unsigned stringId, int durationMs);
 
     void NoteSent(const uint8_t *bytes, uint32_t count) { m_statusByteHint.NoteSent(bytes, count); }
     // The last status byte among `bytes` becomes a hint now and the tool tip

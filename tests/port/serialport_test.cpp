@@ -308,6 +308,29 @@ TEST_P(FarEndClosing, RaisesPortLostOnce)
     EXPECT_TRUE(ReturnsWithin([&] { port->ClosePort(); }));
 }
 
+// The rest of a write that was going out when the device went is dropped: no
+// code 2 reports it, and nothing stays pending, so the next write meets the
+// device's own error instead of being refused as one too many.
+TEST_P(FarEndClosing, DropsTheWriteGoingOutAndLeavesNothingPending)
+{
+    CRealDevice device(GetParam());
+    ASSERT_TRUE(device.IsValid());
+    CTestPortOwner owner;
+    const auto port = device.NewPort();
+    ASSERT_EQ(port->OpenPort(owner.Object(), 1, 0, 0), 1u);
+    device.FarEnd().Hold(true); // the device buffers fill up and the write stays pending
+    ASSERT_EQ(WriteBytes(*port, PatternBytes(1 << 20, 5)), 1u);
+    ASSERT_EQ(WriteBytes(*port, "late"), 0u);
+    ASSERT_EQ(port->GetLastError(), kPortErrIoPending);
+    device.CloseFarEnd();
+    ASSERT_TRUE(owner.WaitForCode(kPortLost));
+    owner.Sync();
+    EXPECT_EQ(owner.CountOf(kPortWriteDone), 0);
+    EXPECT_EQ(WriteBytes(*port, "after"), 0u);
+    EXPECT_EQ(port->GetLastError(), kPortErrDeviceNotConnected);
+    EXPECT_TRUE(ReturnsWithin([&] { port->ClosePort(); }));
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, FarEndClosing,
                          testing::Values(RealKind::SerialPty, RealKind::ParallelPty),
                          RealKindTestName);

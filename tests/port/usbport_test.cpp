@@ -65,9 +65,9 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     EXPECT_EQ(m_devices.With([](auto &s) { return s.readRequests; }), 0);
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0);
-    m_port.m_bRecvEnable = true; // one request of at most 1024 bytes a second
+    m_port.SetReceiveEnabled(true); // one request of at most 1024 bytes a second
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived, 3, std::chrono::seconds(20)));
-    m_port.m_bRecvEnable = false;
+    m_port.SetReceiveEnabled(false);
 
     std::string got;
     uint8_t buffer[1000];

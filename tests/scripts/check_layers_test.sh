@@ -55,5 +55,8 @@ expect "angle-bracket bare name of a src header" 1 src/app/main.cpp '#include <t
 expect "system and resource headers in angle brackets" 0 src/port/serialport.cpp '#include <linux/serial.h>\n#include <QWidget>\n#include <stringtable.h>\n'
 expect "engine including a Qt Widgets class" 1 src/convert/boxtext.cpp '#include <QString>\n#include <QPlainTextEdit>\n' "src/convert/boxtext.cpp:2"
 expect "engine including the Qt Widgets module" 1 src/convert/codepage.h '#include <QtWidgets/QWidget>\n' "src/convert/codepage.h:1"
+expect "view casting a port to its kind" 1 src/view/view_receive.cpp 'void f(CPortEx *p)\n{\n    dynamic_cast<CUsbPort *>(p);\n}\n' "src/view/view_receive.cpp:3"
+expect "tool casting to a const kind" 1 tools/cli/cliport.cpp 'auto *q = dynamic_cast< const CPrinterPort *>(p);\n' "tools/cli/cliport.cpp:1"
+expect "the port folder knows its kinds" 0 src/port/portex.cpp 'auto *s = dynamic_cast<CSerialPort *>(p);\n'
 bash "$check" "$repo" >/dev/null || { echo "FAIL: the checkout breaks its own layer table"; failed=1; }
 exit $failed

@@ -18,7 +18,8 @@ struct CFakePortLog
     QList<QByteArray> writes;
     bool acceptWrites = true;
     int transfersStarted = 0;
-    QByteArray incoming; // what Read hands out
+    QByteArray incoming;       // what Read hands out
+    QList<bool> receiveSwitch; // every SetReceiveEnabled, in order
 };
 
 class CFakePort : public CPortEx
@@ -52,6 +53,7 @@ public:
     }
     uint32_t SetPortSettings(const void * /*settings*/) override { return 1; }
     PortKind GetPortType() const override { return static_cast<PortKind>(m_type - 1); }
+    void SetReceiveEnabled(bool enabled) override { m_log.receiveSwitch << enabled; }
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t * /*written*/,
                    uint8_t /*async*/) override
     {

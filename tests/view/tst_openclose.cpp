@@ -120,6 +120,18 @@ private slots:
         QTRY_VERIFY(!note->isVisible());
     }
 
+    // A kind that reads only when asked (USB) learns of every pause and continue.
+    void pauseAndContinueSwitchThePortsReceiving()
+    {
+        StartFake();
+        OpenWithResult(0);
+        QPushButton *pause = Button(ViewId::kPauseRecv);
+        pause->click();
+        pause->click();
+        pause->click();
+        QCOMPARE(m_log.receiveSwitch, (QList<bool>{false, true, false}));
+    }
+
     // The view forgets its port before closing it: a loss the close itself
     // reports on this thread must not close the port a second time.
     void lossReportedWhileClosingIsIgnored()

@@ -119,12 +119,6 @@ CliPortResult CreateCliPort(const CliPortTarget &target)
     return {nullptr, "unknown port kind"};
 }
 
-void EnableReceive(CPortEx &port)
-{
-    if (auto *usb = dynamic_cast<CUsbPort *>(&port))
-        usb->m_bRecvEnable = true;
-}
-
 std::string PortErrorText(uint32_t error, PortKind kind)
 {
     static const std::map<uint32_t, const char *> kSpoolerTexts{

@@ -21,8 +21,6 @@ struct CliPortResult
 // Creates the port of the target's kind; a device given as a path is reached
 // through a device-map override of a name the port asks for.
 CliPortResult CreateCliPort(const CliPortTarget &target);
-// Lets a port that reads only on request (USB) read the device.
-void EnableReceive(CPortEx &port);
 // A port's last error in words: the system's own with its name
 // ("Connection refused (ECONNREFUSED)"), the spooler's faults for a printer
 // queue, the number only when nothing better is known.

@@ -90,7 +90,7 @@ void CCliSession::OnOpened(uint16_t error)
         Finish(kExitPortFailed, "cannot open the port: " + ErrorText(error));
         return;
     }
-    EnableReceive(m_port);
+    m_port.SetReceiveEnabled(true); // a USB port reads only when asked
     m_phase = Phase::Sending;
     m_recording = m_plan.sends.empty();
     StartNextStep();
