@@ -46,9 +46,9 @@
 #include "port/devicemap.h"
 #include "previewcase.h"
 #include "shell/mainframe.h"
-#include "view/recvview.h"
+#include "view/form/viewids.h"
+#include "view/recv/recvview.h"
 #include "view/tarvikview.h"
-#include "view/viewids.h"
 #include "viewmessages.h"
 
 #include <QApplication>

@@ -20,10 +20,10 @@
 #include "panels/ethportcfgdlg.h"
 #include "panels/portcfgpanel.h"
 #include "shell/mainframe.h"
-#include "view/previewroll.h"
-#include "view/previewwindow.h"
+#include "view/form/viewids.h"
+#include "view/preview/previewroll.h"
+#include "view/preview/previewwindow.h"
 #include "view/tarvikview.h"
-#include "view/viewids.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/democheck.h"
 
 #include "usercmd/usercommandview.h"
-#include "view/recvview.h"
+#include "view/form/viewids.h"
+#include "view/recv/recvview.h"
 #include "view/tarvikview.h"
-#include "view/viewids.h"
 
 #include <QAbstractButton>
 #include <QApplication>

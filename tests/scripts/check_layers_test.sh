@@ -49,8 +49,8 @@ expect "the row's pair one way only" 1 src/port/portcfg.cpp '#include "config/in
 expect "bare name of a src header" 1 src/view/view_send.cpp '#include "portex.h"\n' "does not name its folder"
 expect "resources including src" 1 res/language.cpp '#include "shell/appicon.h"\n' "res/language.cpp:1"
 expect "folder missing from the table" 1 src/gadgets/x.cpp '#include "convert/convert.h"\n' "src/gadgets"
-expect "indented include" 1 src/port/portex.cpp '  #  include "view/viewform.h"\n' "src/port/portex.cpp:1"
-expect "angle-bracket upward include" 1 src/shell/mainframe.cpp '#include <vector>\n#include <view/viewids.h>\n' "src/shell/mainframe.cpp:2: include <view/viewids.h> points up"
+expect "indented include" 1 src/port/portex.cpp '  #  include "view/form/viewform.h"\n' "src/port/portex.cpp:1"
+expect "angle-bracket upward include" 1 src/shell/mainframe.cpp '#include <vector>\n#include <view/form/viewids.h>\n' "src/shell/mainframe.cpp:2: include <view/form/viewids.h> points up"
 expect "angle-bracket bare name of a src header" 1 src/app/main.cpp '#include <tarvikview.h>\n' "does not name its folder"
 expect "system and resource headers in angle brackets" 0 src/port/serialport.cpp '#include <linux/serial.h>\n#include <QWidget>\n#include <stringtable.h>\n'
 expect "engine including a Qt Widgets class" 1 src/convert/boxtext.cpp '#include <QString>\n#include <QPlainTextEdit>\n' "src/convert/boxtext.cpp:2"
@@ -58,5 +58,9 @@ expect "engine including the Qt Widgets module" 1 src/convert/codepage.h '#inclu
 expect "view casting a port to its kind" 1 src/view/view_receive.cpp 'void f(CPortEx *p)\n{\n    dynamic_cast<CUsbPort *>(p);\n}\n' "src/view/view_receive.cpp:3"
 expect "tool casting to a const kind" 1 tools/cli/cliport.cpp 'auto *q = dynamic_cast< const CPrinterPort *>(p);\n' "tools/cli/cliport.cpp:1"
 expect "the port folder knows its kinds" 0 src/port/portex.cpp 'auto *s = dynamic_cast<CSerialPort *>(p);\n'
+expect "a part including the view" 1 src/view/parts/sendpages.cpp '#include "view/tarvikview.h"\n' "src/view/parts/sendpages.cpp:1: include \"view/tarvikview.h\" points up from src/view/parts to src/view"
+expect "a view piece including a part" 1 src/view/recv/recvview.cpp '#include <view/parts/viewstatus.h>\n' "points up from src/view/recv to src/view/parts"
+expect "the form holding the receive widget" 0 src/view/form/viewform.h '#include "view/recv/recvview.h"\n'
+expect "the receive widget reaching into the form" 1 src/view/recv/recvview.h '#include "view/form/viewids.h"\n' "crosses from src/view/recv to src/view/form"
 bash "$check" "$repo" >/dev/null || { echo "FAIL: the checkout breaks its own layer table"; failed=1; }
 exit $failed

@@ -5,8 +5,8 @@
 
 #include "shell/extstatuscontrolbar.h"
 #include "shell/statusmessenger.h"
-#include "view/recvview.h"
-#include "view/viewstatus.h"
+#include "view/parts/viewstatus.h"
+#include "view/recv/recvview.h"
 #include "widgets/editex.h"
 
 #include <QCheckBox>

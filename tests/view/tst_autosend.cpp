@@ -1,6 +1,6 @@
 // Auto-send on its own controls: which intervals start it.
 #include "partfixture.h"
-#include "view/autosend.h"
+#include "view/parts/autosend.h"
 
 class TestAutoSend : public QObject
 {

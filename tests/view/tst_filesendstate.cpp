@@ -2,7 +2,7 @@
 // of multi-pass sends and passes that never complete, and progress only
 // while a send runs.
 #include "partfixture.h"
-#include "view/filesendstate.h"
+#include "view/parts/filesendstate.h"
 
 class TestFileSendState : public QObject
 {

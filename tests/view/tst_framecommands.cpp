@@ -3,7 +3,7 @@
 // and the box find acts on.
 #include "partfixture.h"
 #include "shell/mainframe.h"
-#include "view/framecommands.h"
+#include "view/parts/framecommands.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,8 +2,8 @@
 // the splitter tops and their limits, at the designed control sizes and at
 // the larger sizes of a larger font, and controls that stay inside the view
 // and clear of each other.
-#include "view/layout.h"
-#include "view/viewids.h"
+#include "view/form/layout.h"
+#include "view/form/viewids.h"
 
 #include <QTest>
 

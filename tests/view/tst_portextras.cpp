@@ -2,9 +2,9 @@
 // serial kind, a capture log that waits for the port, and attempts to reopen
 // a lost port stopped before the first.
 #include "fakeport.h"
-#include "view/controllines.h"
-#include "view/portextras.h"
-#include "view/viewport.h"
+#include "view/parts/controllines.h"
+#include "view/parts/portextras.h"
+#include "view/parts/viewport.h"
 #include "viewsandbox.h"
 
 #include <QCheckBox>

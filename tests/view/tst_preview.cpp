@@ -8,10 +8,10 @@
 #include "port/writetap.h"
 #include "receipt/receiptprinter.h"
 #include "usercmd/usercommandview.h"
-#include "view/previewpart.h"
-#include "view/previewrenderer.h"
-#include "view/previewroll.h"
-#include "view/previewwindow.h"
+#include "view/parts/previewpart.h"
+#include "view/preview/previewrenderer.h"
+#include "view/preview/previewroll.h"
+#include "view/preview/previewwindow.h"
 #include "viewsandbox.h"
 
 #include <QProcess>

@@ -1,8 +1,8 @@
 // The receive area's display on its own: what an update shows and where
 // it leaves the receive view.
 #include "partfixture.h"
-#include "view/receivedisplay.h"
-#include "view/viewcounters.h"
+#include "view/parts/receivedisplay.h"
+#include "view/parts/viewcounters.h"
 
 #include <QScrollBar>
 

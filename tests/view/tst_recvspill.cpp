@@ -1,7 +1,7 @@
 // The receive history beyond its memory budget (1 MiB here), fed by a
 // loopback peer: what is shown, saved and found across chunks that moved to
 // the file; a full disk; and the file gone with the history.
-#include "view/historywriter.h"
+#include "view/recv/historywriter.h"
 #include "viewsandbox.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Saving on its own: writing pieces over an older file, or failing with a
 // message and no file.
-#include "view/savefiles.h"
+#include "view/parts/savefiles.h"
 #include "viewsandbox.h"
 
 class TestSaveFiles : public QObject

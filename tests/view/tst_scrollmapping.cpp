@@ -1,7 +1,7 @@
 // The receive view's scroll bar over positions beyond its int range: both
 // ends exact, every bar value a fixed point of the round trip, positions in
 // order.
-#include "view/scrollmapping.h"
+#include "view/recv/scrollmapping.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The send pages on their own controls: walking back and forth through a
 // table of moves, each page keeping its text and notation.
 #include "partfixture.h"
-#include "view/sendpages.h"
+#include "view/parts/sendpages.h"
 
 class TestSendPages : public QObject
 {

@@ -13,7 +13,7 @@
 #include "port/serialport.h"
 #include "ptypair.h"
 #include "stringtable.h"
-#include "view/controllines.h"
+#include "view/parts/controllines.h"
 
 #include <QCheckBox>
 

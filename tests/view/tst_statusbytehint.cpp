@@ -2,7 +2,7 @@
 // and tool tip after a status request to the printer simulator.
 #include "viewsandbox.h"
 
-#include "view/statusbytehint.h"
+#include "view/parts/statusbytehint.h"
 
 #include <QCheckBox>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // The splitter bars on their own: where they start, and a drag that gives
 // an area a new share of the height which a resize then keeps.
-#include "view/viewareas.h"
-#include "view/viewids.h"
+#include "view/form/viewids.h"
+#include "view/parts/viewareas.h"
 #include "widgets/splittercontrol.h"
 
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 // The receive and send counters on their own: which writes count, and that
 // nothing of one write is left for the next.
-#include "view/viewcounters.h"
+#include "view/parts/viewcounters.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The port part on its own: which port the panel of each kind makes, and
 // when the user is asked to choose a row.
 #include "fakeport.h"
-#include "view/viewport.h"
+#include "view/parts/viewport.h"
 
 #include <QTableWidget>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The view's settings on their own: one save per view, read back after a
 // restart, and the messages for a damaged or unwritable file.
 #include "config/rvconfig.h"
-#include "view/viewsettings.h"
+#include "view/parts/viewsettings.h"
 #include "viewsandbox.h"
 
 class TestViewSettings : public QObject

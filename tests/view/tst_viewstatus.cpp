@@ -4,7 +4,7 @@
 #include "partfixture.h"
 #include "shell/extstatuscontrolbar.h"
 #include "shell/statusmessenger.h"
-#include "view/viewstatus.h"
+#include "view/parts/viewstatus.h"
 
 #include <QMainWindow>
 

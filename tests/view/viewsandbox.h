@@ -16,9 +16,9 @@
 #include "shell/extstatuscontrolbar.h"
 #include "shell/mainframe.h"
 #include "shell/statusmessenger.h"
-#include "view/recvview.h"
+#include "view/form/viewids.h"
+#include "view/recv/recvview.h"
 #include "view/tarvikview.h"
-#include "view/viewids.h"
 #include "widgets/editex.h"
 
 #include <QComboBox>

@@ -15,8 +15,8 @@
 #include "shell/mainframe.h"
 #include "shell/tarvikapp.h"
 #include "statusparser.h"
+#include "view/form/viewids.h"
 #include "view/tarvikview.h"
-#include "view/viewids.h"
 
 #include <QAbstractButton>
 #include <QAction>
