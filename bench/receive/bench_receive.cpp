@@ -50,6 +50,7 @@
 #include "view/recv/recvview.h"
 #include "view/tarvikview.h"
 #include "viewmessages.h"
+#include "windowdriving.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -337,34 +338,6 @@ double DrainOnce(const Case &c)
 
 // ---- the window ----
 
-bool WaitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-template <typename Control> Control *Find(QWidget *view, int id)
-{
-    return view->findChild<Control *>(QString::number(id), Qt::FindDirectChildrenOnly);
-}
-
-void TypeNetworkTarget(CTarvikView *view, quint16 port)
-{
-    Find<QComboBox>(view, ViewId::kPortKind)->setCurrentIndex(int(PortKind::Network));
-    auto *host = FindPanelControl<QComboBox>(view->PortPanel(), kEthHostId);
-    auto *portEdit = FindPanelControl<QLineEdit>(view->PortPanel(), kEthPortId);
-    if (host && portEdit) {
-        host->lineEdit()->setText(QStringLiteral("127.0.0.1"));
-        portEdit->setText(QString::number(port));
-    }
-}
-
 // Opens the case's port kind as a user would; the far end is then ready.
 bool OpenPort(CTarvikView *view, const Case &c, Channel &channel)
 {
@@ -375,8 +348,8 @@ bool OpenPort(CTarvikView *view, const Case &c, Channel &channel)
         return false;
     if (serial)
         SetDeviceOverride("COM1", channel.path); // the serial panel starts on COM1
-    else
-        TypeNetworkTarget(view, channel.port);
+    else if (!TypeNetworkTarget(view, channel.port))
+        return false;
     Find<QPushButton>(view, ViewId::kOpenClose)->click();
     if (!serial) {
         const bool accepted = WaitFor(

@@ -13,6 +13,7 @@
 // plain_stall_ms: the longest stall in the runs without the preview, for the
 // load of the machine.
 #include "previewcase.h"
+#include "windowdriving.h"
 
 #include "../receipt/typicalreceipt.h"
 #include "app/viewhookup.h"
@@ -54,23 +55,6 @@ constexpr int kSettleMs = 600; // the file thread's end (200 ms) and its notes
 constexpr int kRounds = 3;
 constexpr int kStillMs = 1500;    // the roll counts as caught up
 constexpr int kCatchUpMs = 60000; // at most
-
-bool WaitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-template <typename Control> Control *Find(QWidget *view, int id)
-{
-    return view->findChild<Control *>(QString::number(id), Qt::FindDirectChildrenOnly);
-}
 
 // The peer: accepts one connection and counts what it reads.
 struct Peer
@@ -124,13 +108,8 @@ bool OpenNetwork(CTarvikView *view, quint16 port)
 {
     if (!WaitFor([view] { return view->PortPanel() != nullptr; }, 5000))
         return false;
-    Find<QComboBox>(view, ViewId::kPortKind)->setCurrentIndex(int(PortKind::Network));
-    auto *host = FindPanelControl<QComboBox>(view->PortPanel(), kEthHostId);
-    auto *portEdit = FindPanelControl<QLineEdit>(view->PortPanel(), kEthPortId);
-    if (!host || !portEdit)
+    if (!TypeNetworkTarget(view, port))
         return false;
-    host->lineEdit()->setText(QStringLiteral("127.0.0.1"));
-    portEdit->setText(QString::number(port));
     Find<QPushButton>(view, ViewId::kOpenClose)->click();
     return WaitFor([view] { return Find<QPushButton>(view, ViewId::kSend)->isEnabled(); }, 5000);
 }

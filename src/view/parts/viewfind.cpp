@@ -3,6 +3,7 @@
 #include "stringtable.h"
 #include "view/parts/framecommands.h"
 #include "view/parts/viewstatus.h"
+#include "view/recv/historyfinder.h"
 #include "view/recv/recvview.h"
 #include "viewmessages.h"
 #include "widgets/editex.h"
@@ -10,16 +11,6 @@
 #include <QMessageBox>
 
 namespace {
-// Only ASCII letters change case, as the C library's conversion does here;
-// this also keeps every position of the folded text that of the original.
-QString FoldAsciiCase(QString text)
-{
-    for (QChar &c : text)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    return text;
-}
-
 void SelectRange(CEditEx *box, qsizetype from, qsizetype length)
 {
     box->SelectText(from, from + length);

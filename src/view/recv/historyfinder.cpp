@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
-// Only ASCII letters change case, as the C library's conversion does here;
-// this also keeps every position of the folded text that of the original.
 QString FoldAsciiCase(QString text)
 {
     for (QChar &c : text)
@@ -17,6 +14,7 @@ QString FoldAsciiCase(QString text)
     return text;
 }
 
+namespace {
 std::span<const uint8_t> BytesIn(const std::vector<CRecvHistory::SharedPiece> &chunks,
                                  std::size_t from, std::size_t to, std::vector<uint8_t> &scratch)
 {

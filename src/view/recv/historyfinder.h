@@ -22,6 +22,10 @@
 #include <thread>
 #include <vector>
 
+// Only ASCII letters change case, as the C library's conversion does here;
+// this also keeps every position of the folded text that of the original.
+QString FoldAsciiCase(QString text);
+
 class CHistoryFinder : public QObject
 {
     Q_OBJECT
