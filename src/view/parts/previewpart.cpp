@@ -46,6 +46,10 @@ CPreviewPart::~CPreviewPart()
     m_port.SetAdoptHook({});
     StopLive();
     m_sendBoxRenderer.reset();
+    // The window's own teardown sends events; none may reach a part that is
+    // going away.
+    if (m_window)
+        m_window->removeEventFilter(this);
     delete m_window.data();
 }
 
