@@ -146,6 +146,21 @@ long MaxResidentKiB()
     return usage.ru_maxrss;
 }
 
+// AddressSanitizer keeps freed blocks in quarantine instead of reusing them,
+// so there the peak resident size measures the sanitizer, not the renderer.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kPeakMeansHeld = false;
+#else
+constexpr bool kPeakMeansHeld = true;
+#endif
+
+void ExpectPeakGrowthBelow(long beforeKiB, long limitKiB)
+{
+    if (kPeakMeansHeld) {
+        EXPECT_LT(MaxResidentKiB() - beforeKiB, limitKiB);
+    }
+}
+
 struct CapRow
 {
     const char *name;
@@ -160,7 +175,7 @@ TEST_P(DeclaredSizeTest, RendersWhatArrived)
 {
     const long before = MaxResidentKiB();
     const Receipt::Receipt receipt = RenderOne(GetParam().header + QByteArray(10, '\xff'));
-    EXPECT_LT(MaxResidentKiB() - before, 32 * 1024);
+    ExpectPeakGrowthBelow(before, 32 * 1024);
     EXPECT_EQ(receipt.image.width(), 576);
     EXPECT_LE(receipt.image.height(), 48);
     const auto found =
@@ -195,7 +210,7 @@ TEST(StreamTest, PaperStopsAtItsCap)
     Render("fonts loaded\n");
     const long before = MaxResidentKiB();
     const Receipt::Receipt receipt = RenderOne(feeds + "end\n");
-    EXPECT_LT(MaxResidentKiB() - before, 32 * 1024); // paper and image: a bit a dot
+    ExpectPeakGrowthBelow(before, 32 * 1024); // paper and image: a bit a dot
     EXPECT_EQ(receipt.image.height(), Receipt::CReceiptPaper::kMaxLength);
     ASSERT_EQ(receipt.report.size(), 1u);
     EXPECT_EQ(receipt.report[0].issue, Issue::BeyondCap);
@@ -212,7 +227,7 @@ TEST(StreamTest, TallGraphicsPrintInBands)
     Render("fonts loaded\n");
     const long before = MaxResidentKiB();
     const Receipt::Receipt receipt = RenderOne(bytes);
-    EXPECT_LT(MaxResidentKiB() - before, 40 * 1024);
+    ExpectPeakGrowthBelow(before, 40 * 1024);
     EXPECT_EQ(receipt.image.height(), Receipt::CReceiptPaper::kMaxLength);
     EXPECT_TRUE(Black(receipt.image, 1, Receipt::CReceiptPaper::kMaxLength - 1));
     ASSERT_EQ(receipt.report.size(), 1u);
