@@ -474,23 +474,12 @@ struct Timed
 
 Timed TimeOnWindow(const std::function<void()> &start, const std::function<bool()> &done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastTick = 0;
-    qint64 maxGap = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        maxGap = std::max(maxGap, now - lastTick);
-        lastTick = now;
-    });
-    tick.start(kTickMs);
+    const CStallClock clock;
     start();
     Timed timed;
     if (WaitFor(done, int(kRunTimeoutMs)))
-        timed.ms = double(clock.nsecsElapsed()) / 1e6;
-    timed.maxStallMs = double(std::max(maxGap, clock.nsecsElapsed() - lastTick)) / 1e6;
+        timed.ms = double(clock.ElapsedNs()) / 1e6;
+    timed.maxStallMs = clock.MaxStallMs();
     return timed;
 }
 

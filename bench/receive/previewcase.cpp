@@ -49,7 +49,6 @@
 
 namespace {
 
-constexpr int kTickMs = 10;
 constexpr int kWaitMs = 600000;
 constexpr int kSettleMs = 600; // the file thread's end (200 ms) and its notes
 constexpr int kRounds = 3;
@@ -141,27 +140,16 @@ void WaitUntilRollStill(const CPreviewRoll *roll)
 // and the roll, if any, has caught up.
 Run SendOnce(CTarvikView *view, Peer &peer, qint64 size, int mib, const CPreviewRoll *roll)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastTick = 0;
-    qint64 maxGap = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        maxGap = std::max(maxGap, now - lastTick);
-        lastTick = now;
-    });
-    tick.start(kTickMs);
+    const CStallClock clock;
     const qint64 target = peer.received + size;
     Find<QPushButton>(view, ViewId::kSendFile)->click();
     Run run;
     if (WaitFor([&] { return peer.received >= target; }, kWaitMs))
-        run.mibPerSecond = mib / (double(clock.nsecsElapsed()) / 1e9);
+        run.mibPerSecond = mib / (double(clock.ElapsedNs()) / 1e9);
     WaitFor([] { return false; }, kSettleMs);
     if (roll)
         WaitUntilRollStill(roll);
-    run.maxStallMs = double(std::max(maxGap, clock.nsecsElapsed() - lastTick)) / 1e6;
+    run.maxStallMs = clock.MaxStallMs();
     return run;
 }
 

@@ -11,6 +11,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <functional>
 
@@ -44,3 +47,33 @@ inline bool TypeNetworkTarget(CTarvikView *view, quint16 port)
     portEdit->setText(QString::number(port));
     return true;
 }
+
+// The window thread's longest wait between ticks of a 10 ms timer, from
+// construction until asked: how long the window stood still for its user.
+class CStallClock
+{
+public:
+    CStallClock()
+    {
+        m_clock.start();
+        m_tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_tick, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_maxGapNs = std::max(m_maxGapNs, now - m_lastTickNs);
+            m_lastTickNs = now;
+        });
+        m_tick.start(kTickMs);
+    }
+    qint64 ElapsedNs() const { return m_clock.nsecsElapsed(); }
+    double MaxStallMs() const
+    {
+        return double(std::max(m_maxGapNs, m_clock.nsecsElapsed() - m_lastTickNs)) / 1e6;
+    }
+
+private:
+    static constexpr int kTickMs = 10;
+    QElapsedTimer m_clock;
+    QTimer m_tick;
+    qint64 m_lastTickNs = 0;
+    qint64 m_maxGapNs = 0;
+};
