@@ -186,6 +186,13 @@
             <numerusform> (%n earlier receipts no longer kept)</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>（另有 %n 条未列出）</source>
+        <translation>
+            <numerusform> (%n more entry not listed)</numerusform>
+            <numerusform> (%n more entries not listed)</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CPreviewWindow</name>
@@ -529,8 +536,8 @@
         <translation>No computer name or IP address given</translation>
     </message>
     <message>
-        <source>端口号无效：%1</source>
-        <translation>Invalid port number: %1</translation>
+        <source>未填写端口号</source>
+        <translation>No port number given</translation>
     </message>
     <message>
         <source>连接被拒绝：%1 端口 %2</source>

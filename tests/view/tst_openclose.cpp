@@ -72,7 +72,7 @@ private slots:
                                  << "未填写计算机名或 IP 地址";
         QTest::addRow("no port") << "127.0.0.1"
                                  << ""
-                                 << "端口号无效：0";
+                                 << "未填写端口号";
     }
 
     // The real network kind: the status bar says why, after the generic text.

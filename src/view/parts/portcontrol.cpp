@@ -48,7 +48,7 @@ QString ConnectFailureText(const CEthPortCfgDlg &panel, uint32_t error)
     if (panel.Host().trimmed().isEmpty())
         return CPortControl::tr("未填写计算机名或 IP 地址");
     if (panel.Port() == 0)
-        return CPortControl::tr("端口号无效：%1").arg(panel.Port());
+        return CPortControl::tr("未填写端口号"); // a number out of range never leaves the panel
     switch (error) {
     case kSockErrConnRefused:
         return CPortControl::tr("连接被拒绝：%1 端口 %2").arg(panel.Host()).arg(panel.Port());
