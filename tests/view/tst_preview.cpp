@@ -14,6 +14,7 @@
 #include "view/preview/previewwindow.h"
 #include "viewsandbox.h"
 
+#include <QLabel>
 #include <QProcess>
 #include <QTableWidget>
 
@@ -55,6 +56,7 @@ private slots:
     void reportNamesTheOffsetAndSelectsTheBytes_data();
     void reportNamesTheOffsetAndSelectsTheBytes();
     void tapCountsWhatItCannotHold();
+    void reportListSaysHowManyRowsItLeftOut();
     void rendererStartsAfreshAfterAGap();
     void closeDuringATransferWithThePreview();
     // Not a test: TARVIK_DOC_SHOTS=DIR saves the user guide's picture of the
@@ -216,6 +218,26 @@ void TestPreview::tapCountsWhatItCannotHold()
     taken = tap.Take(std::chrono::milliseconds(0), false);
     QCOMPARE(taken.size(), std::size_t(1));
     QCOMPARE(taken[0].bytes.size(), std::size_t(4));
+}
+
+// The list stops at kMaxRows; the summary counts the rest, the open
+// receipt's rows once however often it is redrawn.
+void TestPreview::reportListSaysHowManyRowsItLeftOut()
+{
+    const auto receiptWithRows = [](std::size_t rows) {
+        PreviewReceipt receipt{QImage(8, 8, QImage::Format_Mono), {}};
+        receipt.rows.resize(rows, PreviewRow{0, {0x1B, 0x99}, Receipt::Issue::Unknown, 0});
+        return receipt;
+    };
+    CPreviewRoll roll;
+    const auto summary = [&roll] { return roll.findChild<QLabel *>()->text(); };
+    roll.Apply({0, {receiptWithRows(CPreviewRoll::kMaxRows + 2)}, true, receiptWithRows(3)});
+    QCOMPARE(roll.ReportRowCount(), CPreviewRoll::kMaxRows);
+    QVERIFY2(summary().contains("另有 5 条未列出"), qPrintable(summary()));
+    roll.Apply({0, {}, true, receiptWithRows(1)});
+    QVERIFY2(summary().contains("另有 3 条未列出"), qPrintable(summary()));
+    roll.Clear();
+    QVERIFY2(!summary().contains("未列出"), qPrintable(summary()));
 }
 
 // A piece larger than the tap is skipped whenever it comes: the receipt

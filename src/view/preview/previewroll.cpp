@@ -129,6 +129,7 @@ void CPreviewRoll::Clear()
     m_receipts.clear();
     m_open = {};
     m_dropped = 0;
+    m_unlisted = m_openUnlisted = 0;
     m_imageBytes = 0;
     m_openRowStart = 0;
     m_report->setRowCount(0);
@@ -139,7 +140,7 @@ void CPreviewRoll::Apply(const PreviewBatch &batch)
 {
     m_report->setRowCount(m_openRowStart);
     for (const PreviewReceipt &receipt : batch.finished) {
-        AddRows(receipt.rows, int(m_receipts.size()));
+        m_unlisted += AddRows(receipt.rows, int(m_receipts.size()));
         if (receipt.image.isNull())
             continue;
         m_receipts.push_back(receipt);
@@ -148,19 +149,20 @@ void CPreviewRoll::Apply(const PreviewBatch &batch)
     if (batch.openChanged)
         m_open = batch.open;
     m_openRowStart = m_report->rowCount();
-    AddRows(m_open.rows, int(m_receipts.size()));
+    m_openUnlisted = AddRows(m_open.rows, int(m_receipts.size()));
     DropOldReceipts();
     Refresh();
     if (!batch.finished.empty() || batch.openChanged)
         m_scroll->verticalScrollBar()->setValue(m_scroll->verticalScrollBar()->maximum());
 }
 
-void CPreviewRoll::AddRows(const std::vector<PreviewRow> &rows, int receipt)
+int CPreviewRoll::AddRows(const std::vector<PreviewRow> &rows, int receipt)
 {
-    for (const PreviewRow &row : rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const PreviewRow &row = rows[i];
         const int at = m_report->rowCount();
         if (at >= kMaxRows)
-            return;
+            return int(rows.size() - i);
         m_report->insertRow(at);
         auto *offset = new QTableWidgetItem(QString::number(row.offset));
         offset->setData(Qt::UserRole, quint64(row.offset));
@@ -170,6 +172,7 @@ void CPreviewRoll::AddRows(const std::vector<PreviewRow> &rows, int receipt)
         m_report->setItem(at, 1, new QTableWidgetItem(HexBytes(row.bytes)));
         m_report->setItem(at, 2, new QTableWidgetItem(Reason(row)));
     }
+    return 0;
 }
 
 // Older receipts go first; the last one always stays.
@@ -214,6 +217,8 @@ void CPreviewRoll::Refresh()
     QString summary = tr("%n 张小票", nullptr, ReceiptCount());
     if (m_dropped)
         summary += tr("（较早的 %n 张已不保留）", nullptr, m_dropped);
+    if (const int unlisted = m_unlisted + m_openUnlisted)
+        summary += tr("（另有 %n 条未列出）", nullptr, unlisted);
     m_summary->setText(summary);
     m_paper->Relayout();
 }

@@ -4,7 +4,7 @@
 //
 // The roll keeps at most kMaxImageBytes of receipt images; older receipts go
 // first and the roll says how many it let go. The report list keeps at most
-// kMaxRows rows.
+// kMaxRows rows and says how many more there were.
 //
 // Window thread only.
 #pragma once
@@ -51,7 +51,8 @@ signals:
 private:
     class CPaper;
 
-    void AddRows(const std::vector<PreviewRow> &rows, int receipt);
+    // Returns how many rows did not fit under kMaxRows.
+    int AddRows(const std::vector<PreviewRow> &rows, int receipt);
     void DropOldReceipts();
     void Refresh();
     QString Reason(const PreviewRow &row) const;
@@ -61,6 +62,8 @@ private:
     PreviewReceipt m_open;
     int m_openRowStart = 0; // first report row of the open receipt
     int m_dropped = 0;      // receipts let go
+    int m_unlisted = 0;     // report rows of finished receipts beyond kMaxRows
+    int m_openUnlisted = 0; // ... of the open receipt
     qsizetype m_imageBytes = 0;
     double m_zoom = 1.0;
 
