@@ -66,6 +66,7 @@
 #include <QTimer>
 
 #include <arpa/inet.h>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -368,19 +369,18 @@ bool OpenPort(CTarvikView *view, const Case &c, Channel &channel)
 struct Timeline
 {
     qint64 startNs = -1;
-    qint64 tenthNs = -1;      // the counter showed the first tenth
-    qint64 nineTenthsNs = -1; // ... nine tenths
-    qint64 endNs = -1;        // the counter and the view show the last byte
-    qint64 maxGapNs = 0;      // between two ticks of the 10 ms timer
+    // When the window had taken k+1 tenths of the stream.
+    std::array<qint64, 9> tenths{-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    qint64 endNs = -1;   // the counter and the view show the last byte
+    qint64 maxGapNs = 0; // between two ticks of the 10 ms timer
 };
 
 void Note(Timeline &line, qint64 now, std::size_t shown, std::size_t total, const CRecvView *view)
 {
     const std::size_t taken = view->History().Size();
-    if (line.tenthNs < 0 && taken >= total / 10)
-        line.tenthNs = now;
-    if (line.nineTenthsNs < 0 && taken >= total - total / 10)
-        line.nineTenthsNs = now;
+    for (std::size_t k = 0; k < line.tenths.size(); ++k)
+        if (line.tenths[k] < 0 && taken >= total - total / 10 * (9 - k))
+            line.tenths[k] = now;
     const auto &rows = view->VisibleRows();
     if (line.endNs < 0 && shown >= total && view->History().Size() == total && !rows.empty() &&
         rows.back().end == total)
@@ -452,13 +452,22 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
     }
     const double seconds = double(line.endNs - line.startNs) / 1e9;
     const double mibPerSecond = c.mib / seconds;
-    const double first = double(line.tenthNs - line.startNs);
-    const double last = double(line.endNs - line.nineTenthsNs);
+    const double first = double(line.tenths.front() - line.startNs);
+    const double last = double(line.endNs - line.tenths.back());
     std::printf("RESULT kind=%s data=%s codepage=%s mib=%d mib_s=%.1f baseline_mib_s=%.1f "
                 "ratio=%.2f last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f\n",
                 qPrintable(c.kind), qPrintable(c.data), NameOfCodePage(c.codePage), c.mib,
                 mibPerSecond, baseline, baseline > 0 ? mibPerSecond / baseline : 0.0, last / first,
                 double(line.maxGapNs) / 1e6, residentMb);
+    // Each tenth's time, to tell a slowdown that grows with the history
+    // from a step caused by something else on the machine.
+    std::fprintf(stderr, "TENTHS kind=%s mib=%d ms=", qPrintable(c.kind), c.mib);
+    qint64 from = line.startNs;
+    for (const qint64 at : line.tenths) {
+        std::fprintf(stderr, "%lld,", static_cast<long long>((at - from) / 1000000));
+        from = at;
+    }
+    std::fprintf(stderr, "%lld\n", static_cast<long long>((line.endNs - from) / 1000000));
     std::fflush(stdout);
     return 0;
 }
