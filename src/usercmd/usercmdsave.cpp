@@ -7,7 +7,7 @@
 #include <QMessageBox>
 
 #include <string>
-#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -23,36 +23,22 @@ std::string GbkText(QString text)
     }
 }
 
-bool WriteKey(const std::filesystem::path &ini, const std::string &key, const std::string &value,
-              IniStatus *status = nullptr)
+// The count, then a name and a value per row. The keys are made first: a
+// key/value pair only views its key.
+std::vector<IniKeyValue> CommandKeys(const QList<CUserCmdCfgDlg::tagUSER_CMD_STR> &rows,
+                                     std::vector<std::string> &keys)
 {
-    return WriteIniValue(ini, kUserCmdSection, key, value, status);
-}
-
-// Creates the file only when it does not exist: a file that exists but
-// cannot be read still holds the other sections.
-bool WriteCount(const std::filesystem::path &ini, qsizetype count)
-{
-    const std::string text = std::to_string(count);
-    IniStatus status = IniStatus::Ok;
-    if (WriteKey(ini, "CmdCnt", text, &status))
-        return true;
-    std::error_code error;
-    if (status != IniStatus::FileUnreadable ||
-        std::filesystem::exists(ResolveIniPath(ini), error) || error)
-        return false;
-    return CreateIniFile(ini) && WriteKey(ini, "CmdCnt", text);
-}
-
-bool WriteRows(const std::filesystem::path &ini, const QList<CUserCmdCfgDlg::tagUSER_CMD_STR> &rows)
-{
-    bool written = true;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const std::string number = std::to_string(i + 1);
-        written &= WriteKey(ini, "CmdName" + number, GbkText(rows[i].strName));
-        written &= WriteKey(ini, "CmdValue" + number, GbkText(rows[i].strValue));
+    keys = {"CmdCnt"};
+    for (qsizetype i = 1; i <= rows.size(); ++i) {
+        keys.push_back("CmdName" + std::to_string(i));
+        keys.push_back("CmdValue" + std::to_string(i));
     }
-    return written;
+    std::vector<IniKeyValue> values{{keys[0], std::to_string(rows.size())}};
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        values.push_back({keys[std::size_t(2 * i + 1)], GbkText(rows[i].strName)});
+        values.push_back({keys[std::size_t(2 * i + 2)], GbkText(rows[i].strValue)});
+    }
+    return values;
 }
 
 void ReportFailure(QWidget *parent)
@@ -62,20 +48,22 @@ void ReportFailure(QWidget *parent)
 
 } // namespace
 
+// One replacement of the file: a save that fails, or a crash during it,
+// leaves the file as it was, never some of the rows of each list. A file
+// that exists but cannot be read still holds the other sections and is
+// never replaced.
 bool SaveUserCommandRows(QWidget *parent, const std::filesystem::path &ini,
                          const QList<CUserCmdCfgDlg::tagUSER_CMD_STR> &rows)
 {
-    if (!WriteCount(ini, rows.size())) {
+    std::vector<std::string> keys;
+    const std::vector<IniKeyValue> values = CommandKeys(rows, keys);
+    // The comment and the order only serve a reader of the file; the
+    // commands load without them.
+    const std::string comment = GbkText(QString::fromUtf8(SourceString(IDS_USER_CMDS_COMMENT)));
+    if (!WriteIniSection(ini, kUserCmdSection, comment, values, IniMissingFile::Create)) {
         ReportFailure(parent);
         return false;
     }
-    // The comment and the order only serve a reader of the file; the
-    // commands load without them.
-    SetIniSectionComment(ini, kUserCmdSection,
-                         GbkText(QString::fromUtf8(SourceString(IDS_USER_CMDS_COMMENT))));
-    const bool written = WriteRows(ini, rows);
     SortIniFile(ini, false);
-    if (!written)
-        ReportFailure(parent);
-    return written;
+    return true;
 }

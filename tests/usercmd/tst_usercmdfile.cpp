@@ -250,10 +250,13 @@ private slots:
         QVERIFY(!SaveUserCommandRows(nullptr, tooLarge, NumberedRows(2)));
         QCOMPARE(std::filesystem::file_size(tooLarge), kIniMaxFileSize + 1);
 
-        // A name the file cannot hold: the count is written, the entry is not.
+        // A name the file cannot hold: the file keeps the list it had, whole.
         const std::filesystem::path ini = PathIn(dir);
-        QVERIFY(!SaveUserCommandRows(nullptr, ini, {{QStringLiteral("two\nlines"), "0A"}}));
-        QCOMPARE(Read(ini, "CmdName1"), QString());
+        QVERIFY(SaveUserCommandRows(nullptr, ini, NumberedRows(2)));
+        const QList<QByteArray> before = Lines(ini);
+        QVERIFY(!SaveUserCommandRows(nullptr, ini,
+                                     {{"Init", "1B,40"}, {QStringLiteral("two\nlines"), "0A"}}));
+        QCOMPARE(Lines(ini), before);
 
         const QString message = QStringLiteral("Can't Create Config Ini File!");
         QCOMPARE(watcher.Texts(), QStringList({message, message, message}));
