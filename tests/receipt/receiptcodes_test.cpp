@@ -105,7 +105,7 @@ TEST_P(HriTest, TextBesideBars)
     const int text = position == 0 ? 0 : position == 3 ? 48 : 24;
     EXPECT_EQ(image.height(), 50 + text);
     const int barsTop = position & 1 ? 24 : 0;
-    EXPECT_EQ(ImageDiff(image.copy(0, barsTop, 576, 50), Render(bars)), "");
+    EXPECT_TRUE(SameDots(Render(bars), image.copy(0, barsTop, 576, 50)));
     EXPECT_EQ(!BlackBox(image, QRect(0, 0, 576, barsTop)).isNull(), (position & 1) != 0);
     EXPECT_EQ(!BlackBox(image, QRect(0, barsTop + 50, 576, 24)).isNull(), (position & 2) != 0);
     EXPECT_EQ(Decode(image, BarcodeFormat::Code128).text(), "HRI-1");
