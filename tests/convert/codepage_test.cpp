@@ -95,9 +95,7 @@ std::string CharByCharRendering(CodePageId page, std::string_view data)
             i += length;
             continue;
         }
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        const auto byte = static_cast<uint8_t>(data[i++]);
-        text += std::string("<\\x") + kDigits[byte >> 4] + kDigits[byte & 15] + ">";
+        text += bytes_diff::Escaped(static_cast<uint8_t>(data[i++]));
     }
     return text;
 }
