@@ -92,11 +92,7 @@ TEST(CliPlan, SendsKeepTheirOrderAndFileOptionsTheirFile)
 // --codepage stands; without it the text's own bytes go out.
 TEST(CliPlan, TextsAreEncodedInTheChosenCodePage)
 {
-    const struct
-    {
-        const char *line;
-        std::string bytes;
-    } rows[] = {
+    const std::pair<const char *, std::string> rows[] = {
         {"--codepage PC858 --send-text Café€", "Caf\x82\xD5"},
         {"--send-text Grüße<\\x0D> --codepage utf-8", "Gr\xC3\xBC\xC3\x9F"
                                                       "e\r"},
@@ -105,11 +101,11 @@ TEST(CliPlan, TextsAreEncodedInTheChosenCodePage)
         {"--send-text Grüße", "Gr\xC3\xBC\xC3\x9F"
                               "e"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.line);
-        const CliPlan plan = Parsed(Words(std::string("--port tcp:h:1 ") + row.line));
+    for (const auto &[line, bytes] : rows) {
+        SCOPED_TRACE(line);
+        const CliPlan plan = Parsed(Words(std::string("--port tcp:h:1 ") + line));
         ASSERT_EQ(plan.sends.size(), 1u);
-        EXPECT_EQ(plan.sends[0].bytes, std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
+        EXPECT_EQ(plan.sends[0].bytes, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
     EXPECT_TRUE(Parsed(Words("--codepage help")).codePageHelp);
 }
