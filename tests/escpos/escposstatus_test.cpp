@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -93,20 +94,15 @@ TEST(EscPosStatus, DescribesEveryConditionOfEveryReply)
 
 TEST(EscPosStatus, TellsRepliesFromOtherData)
 {
-    const struct
-    {
-        StatusRequest request;
-        uint8_t reply;
-        bool isReply;
-    } rows[] = {
+    const std::tuple<StatusRequest, uint8_t, bool> rows[] = {
         {PrinterStatus, 0x12, true}, {RollPaper, 0x7E, true},    {PrinterStatus, 0x00, false},
         {OfflineCause, 0x13, false}, {ErrorCause, 0x92, false},  {RollPaper, 0x10, false},
         {PaperSensor, 0x00, true},   {PaperSensor, 0x12, false}, {DrawerSensor, 0x01, true},
         {DrawerSensor, 0x10, false},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(EscPos::IsReplyTo(row.request, row.reply), row.isReply)
-            << EscPos::RequestName(row.request) << " " << int(row.reply);
+    for (const auto &[request, reply, isReply] : rows)
+        EXPECT_EQ(EscPos::IsReplyTo(request, reply), isReply)
+            << EscPos::RequestName(request) << " " << int(reply);
 }
 
 TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)
