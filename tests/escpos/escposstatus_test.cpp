@@ -12,16 +12,9 @@ using bytes_diff::AsBytes;
 using EscPos::StatusRequest;
 using enum StatusRequest;
 
-struct DecodeRow
-{
-    StatusRequest request;
-    uint8_t reply;
-    const char *expected;
-};
-
 // Each condition set alone, the healthy replies, and the replies of an open
 // cover and of paper end as printers send them.
-const DecodeRow kDecodeRows[] = {
+const std::tuple<StatusRequest, uint8_t, const char *> kDecodeRows[] = {
     {PrinterStatus, 0x12,
      "DLE EOT 1 -> 12: drawer kick-out pin 3 low, online, not waiting for "
      "online recovery, feed button not pressed"},
@@ -88,8 +81,8 @@ const DecodeRow kDecodeRows[] = {
 
 TEST(EscPosStatus, DescribesEveryConditionOfEveryReply)
 {
-    for (const DecodeRow &row : kDecodeRows)
-        EXPECT_EQ(EscPos::DescribeStatus(row.request, row.reply), row.expected);
+    for (const auto &[request, reply, expected] : kDecodeRows)
+        EXPECT_EQ(EscPos::DescribeStatus(request, reply), expected);
 }
 
 TEST(EscPosStatus, TellsRepliesFromOtherData)
