@@ -126,29 +126,23 @@ QByteArray QrBytes(const QByteArray &data, int level, int module)
            CodeFn('1', 'P', "0" + data) + CodeFn('1', 'Q', "0");
 }
 
-struct QrCase
-{
-    int level;
-    int module;
-    QByteArray data;
-};
-
+using QrCase = std::tuple<int, int, QByteArray>; // level, module, data
 using QrTest = testing::TestWithParam<QrCase>;
 
 // Text, GBK and binary data come back byte for byte at every level and size.
 TEST_P(QrTest, ReadsBack)
 {
-    const QrCase &c = GetParam();
-    const Receipt::Receipt receipt = RenderOne(QrBytes(c.data, c.level, c.module));
+    const auto &[level, module, data] = GetParam();
+    const Receipt::Receipt receipt = RenderOne(QrBytes(data, level, module));
     EXPECT_TRUE(receipt.report.empty()) << Report(receipt);
     const ZXing::Result result = Decode(receipt.image, BarcodeFormat::QRCode);
     ASSERT_TRUE(result.isValid());
     const ZXing::ByteArray &bytes = result.bytes();
     EXPECT_EQ(
         QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<int>(bytes.size())),
-        c.data);
-    EXPECT_EQ(result.ecLevel(), std::string(1, "LMQH"[c.level]));
-    EXPECT_EQ(receipt.image.height() % c.module, 0);
+        data);
+    EXPECT_EQ(result.ecLevel(), std::string(1, "LMQH"[level]));
+    EXPECT_EQ(receipt.image.height() % module, 0);
 }
 
 std::vector<QrCase> AllQr()

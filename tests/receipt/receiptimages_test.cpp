@@ -83,28 +83,22 @@ std::vector<PlaceRow> AllPlacements()
 
 INSTANTIATE_TEST_SUITE_P(Placements, RasterTest, testing::ValuesIn(AllPlacements()));
 
-struct BitImageRow
-{
-    int mode; // ESC * m
-    int sx;
-    int bandHeight;
-    int align;
-};
-
+// ESC * m, the horizontal scale, the band height and the justification.
+using BitImageRow = std::tuple<int, int, int, int>;
 using BitImageTest = testing::TestWithParam<BitImageRow>;
 
 TEST_P(BitImageTest, ColumnsArePatternPlaced)
 {
-    const BitImageRow &row = GetParam();
-    const int bytesPerColumn = row.bandHeight / 8;
+    const auto [mode, sx, bandHeight, align] = GetParam();
+    const int bytesPerColumn = bandHeight / 8;
     const int columns = kPatternBytes / bytesPerColumn;
     const QByteArray data = kPattern.left(columns * bytesPerColumn);
     const QImage image =
-        Render(Bytes({0x1b, 'a', row.align, 0x1b, '*', row.mode, columns, 0}) + data + "\n");
+        Render(Bytes({0x1b, 'a', align, 0x1b, '*', mode, columns, 0}) + data + "\n");
     auto dot = [&](int x, int y) { return PatternBit(x * bytesPerColumn + y / 8, y % 8); };
-    const int height = std::max(30, row.bandHeight);
-    const int x0 = Offset(row.align, 0, columns * row.sx);
-    EXPECT_TRUE(SameDots(Expected(height, x0, columns, row.bandHeight, row.sx, 1, dot), image));
+    const int height = std::max(30, bandHeight);
+    const int x0 = Offset(align, 0, columns * sx);
+    EXPECT_TRUE(SameDots(Expected(height, x0, columns, bandHeight, sx, 1, dot), image));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, BitImageTest,

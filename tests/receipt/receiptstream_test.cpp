@@ -57,28 +57,22 @@ TEST(StreamTest, PiecesRenderTheSame)
     ExpectSameReceipts(bytewise.TakeReceipts(), whole);
 }
 
-struct UnknownRow
-{
-    const char *name;
-    QByteArray command;
-    Issue issue;
-};
-
+using UnknownRow = std::tuple<const char *, QByteArray, Issue>; // name, command, issue
 using UnknownCommandTest = testing::TestWithParam<UnknownRow>;
 
 // The command is reported where it starts; the text after it still prints.
 TEST_P(UnknownCommandTest, ReportedAtItsOffsetAndTextPrints)
 {
-    const UnknownRow &row = GetParam();
+    const auto &[name, command, issue] = GetParam();
     const QByteArray before = QByteArray("\xd6\xd0") + "ab";
-    const Receipt::Receipt receipt = RenderOne(before + row.command + "Hi\n");
+    const Receipt::Receipt receipt = RenderOne(before + command + "Hi\n");
     ASSERT_EQ(receipt.report.size(), 1u) << Report(receipt);
     const Receipt::ReportEntry &entry = receipt.report[0];
     EXPECT_EQ(entry.offset, 4u);
-    EXPECT_EQ(entry.issue, row.issue);
+    EXPECT_EQ(entry.issue, issue);
     const QByteArray shown(reinterpret_cast<const char *>(entry.bytes.data()),
                            static_cast<int>(entry.bytes.size()));
-    EXPECT_EQ(shown, row.command.left(16));
+    EXPECT_EQ(shown, command.left(16));
     EXPECT_TRUE(SameDots(Render(before + "Hi\n"), receipt.image));
 }
 
@@ -101,22 +95,16 @@ INSTANTIATE_TEST_SUITE_P(
                    Issue::BadParameter}),
     ByName);
 
-struct CutRow
-{
-    const char *name;
-    QByteArray cut;
-    int extraFeed;
-};
-
+using CutRow = std::tuple<const char *, QByteArray, int>; // name, cut, extra feed
 using CutTest = testing::TestWithParam<CutRow>;
 
 TEST_P(CutTest, EndsAReceipt)
 {
-    const CutRow &row = GetParam();
-    const std::vector<Receipt::Receipt> receipts = RenderAll("one\n" + row.cut + "two\n" + row.cut);
+    const auto &[name, cut, extraFeed] = GetParam();
+    const std::vector<Receipt::Receipt> receipts = RenderAll("one\n" + cut + "two\n" + cut);
     ASSERT_EQ(receipts.size(), 2u);
-    EXPECT_EQ(receipts[0].image.height(), 30 + row.extraFeed);
-    EXPECT_EQ(receipts[1].image.height(), 30 + row.extraFeed);
+    EXPECT_EQ(receipts[0].image.height(), 30 + extraFeed);
+    EXPECT_EQ(receipts[1].image.height(), 30 + extraFeed);
     EXPECT_FALSE(
         SameDots(receipts[0].image.copy(0, 0, 576, 24), receipts[1].image.copy(0, 0, 576, 24)));
 }
@@ -166,12 +154,7 @@ Receipt::Receipt RenderOneWithin(const QByteArray &bytes, long limitKiB)
     return receipt;
 }
 
-struct CapRow
-{
-    const char *name;
-    QByteArray header;
-};
-
+using CapRow = std::pair<const char *, QByteArray>; // name, header
 using DeclaredSizeTest = testing::TestWithParam<CapRow>;
 
 // A header declaring far more than arrives renders what came, reports the
@@ -179,7 +162,7 @@ using DeclaredSizeTest = testing::TestWithParam<CapRow>;
 TEST_P(DeclaredSizeTest, RendersWhatArrived)
 {
     const Receipt::Receipt receipt =
-        RenderOneWithin(GetParam().header + QByteArray(10, '\xff'), 32 * 1024);
+        RenderOneWithin(GetParam().second + QByteArray(10, '\xff'), 32 * 1024);
     EXPECT_EQ(receipt.image.width(), 576);
     EXPECT_LE(receipt.image.height(), 48);
     const auto found =

@@ -8,11 +8,14 @@
 #include <QRect>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace ReceiptTesting {
 
-// Names the cases of a table after their `name` field.
-inline constexpr auto ByName = [](const auto &info) { return std::string(info.param.name); };
+// Names the cases of a table after their first field.
+inline constexpr auto ByName = [](const auto &info) {
+    return std::string(std::get<0>(info.param));
+};
 
 inline QByteArray Bytes(std::initializer_list<int> values)
 {
