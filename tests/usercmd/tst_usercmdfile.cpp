@@ -54,11 +54,6 @@ std::vector<uint8_t> ValueBytes(const QString &value, ConvResult *result = nullp
                      : std::vector<uint8_t>();
 }
 
-QString Read(const std::filesystem::path &ini, const char *key)
-{
-    return BoxTextFromGbk(ReadIniValue(ini, kUserCmdSection, key));
-}
-
 std::filesystem::path PathIn(const QTemporaryDir &dir, const char *name = "rvcfg.ini")
 {
     return dir.filePath(QString::fromLatin1(name)).toStdString();
@@ -214,12 +209,12 @@ private slots:
         QCOMPARE(std::filesystem::file_size(tooLarge), kIniMaxFileSize + 1);
 
         // A name the file cannot hold: the file keeps the list it had, whole.
-        const std::filesystem::path ini = PathIn(dir);
+        const std::filesystem::path ini = PathIn(m_dir);
         QVERIFY(SaveUserCommandRows(nullptr, ini, NumberedRows(2)));
-        const QList<QByteArray> before = Lines(ini);
+        const QByteArray before = ReadIni();
         QVERIFY(!SaveUserCommandRows(nullptr, ini,
                                      {{"Init", "1B,40"}, {QStringLiteral("two\nlines"), "0A"}}));
-        QCOMPARE(Lines(ini), before);
+        QCOMPARE(ReadIni(), before);
 
         const QString message = QStringLiteral("Can't Create Config Ini File!");
         QCOMPARE(watcher.Texts(), QStringList({message, message, message}));
