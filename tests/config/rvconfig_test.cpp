@@ -51,9 +51,7 @@ void SaveBySingleWrites(const fs::path &ini, const RvConfigValues &values,
     auto write = [&](std::string_view key, const std::string &value) {
         ASSERT_TRUE(WriteIniValue(ini, kRvConfigSection, key, value));
     };
-    if (!fs::exists(ini)) {
-        ASSERT_TRUE(CreateIniFile(ini));
-    }
+    ASSERT_TRUE(fs::exists(ini) || CreateIniFile(ini));
     write("PortCfgData", PortCfgDataToText(block));
     ASSERT_TRUE(SetIniSectionComment(ini, kRvConfigSection, kRvConfigComment));
     write("PortCfgDataCS", std::to_string(PortCfgDataChecksum(block)));
