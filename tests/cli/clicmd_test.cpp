@@ -2,9 +2,9 @@
 #include "clirunner.h"
 #include "config/rvconfig.h"
 #include "support/bytes_diff.h"
+#include "support/test_files.h"
 #include "usercmd/usercmdsave.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -39,10 +39,8 @@ TEST(CliUserCommands, SendsTheBytesOfCommandsSavedByTheWindow)
         RunCli({"--port", sim.PortArgument(), "--send-cmd", "Feed"}, dir.path());
     ExpectOutcome(unknown, 4, "'--send-cmd Feed': no user command");
     ASSERT_TRUE(sim.Stop());
-    QFile printed(out);
-    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
     EXPECT_TRUE(SameBytes(std::string("\x1B\x40\x10\x04\x01\x1D\x56\x00", 8),
-                          printed.readAll().toStdString()));
+                          test_files::ReadBytes(out.toStdString())));
 }
 
 // Without --port, the port the window saved: the demo's way of naming the

@@ -92,11 +92,7 @@ TEST(CliPlan, SendsKeepTheirOrderAndFileOptionsTheirFile)
 // --codepage stands; without it the text's own bytes go out.
 TEST(CliPlan, TextsAreEncodedInTheChosenCodePage)
 {
-    const struct
-    {
-        const char *line;
-        std::string bytes;
-    } rows[] = {
+    const std::pair<const char *, std::string> rows[] = {
         {"--codepage PC858 --send-text Café€", "Caf\x82\xD5"},
         {"--send-text Grüße<\\x0D> --codepage utf-8", "Gr\xC3\xBC\xC3\x9F"
                                                       "e\r"},
@@ -105,11 +101,11 @@ TEST(CliPlan, TextsAreEncodedInTheChosenCodePage)
         {"--send-text Grüße", "Gr\xC3\xBC\xC3\x9F"
                               "e"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.line);
-        const CliPlan plan = Parsed(Words(std::string("--port tcp:h:1 ") + row.line));
+    for (const auto &[line, bytes] : rows) {
+        SCOPED_TRACE(line);
+        const CliPlan plan = Parsed(Words(std::string("--port tcp:h:1 ") + line));
         ASSERT_EQ(plan.sends.size(), 1u);
-        EXPECT_EQ(plan.sends[0].bytes, std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
+        EXPECT_EQ(plan.sends[0].bytes, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
     EXPECT_TRUE(Parsed(Words("--codepage help")).codePageHelp);
 }
@@ -133,55 +129,41 @@ TEST(CliPlan, ReplyOptionsAndDefaults)
     EXPECT_TRUE(Parsed(Words("--list")).list);
 }
 
+void ExpectNamed(const std::string &line, const std::string &named)
+{
+    const CliParseResult result = ParseCliArguments(Words(line));
+    EXPECT_FALSE(result.plan) << line;
+    EXPECT_EQ(result.badArgument, named) << line;
+    EXPECT_FALSE(result.reason.empty()) << line;
+}
+
+// A bad target names the whole --port argument; a bad option after a good
+// port names the option as given, unless the row names another argument.
 TEST(CliPlan, BadArgumentsAreNamed)
 {
-    const std::pair<const char *, const char *> rows[] = {
-        {"--port tcp:h:1 --bogus", "--bogus"},
-        {"--port tcp:h:1 --send-hex 1G", "--send-hex 1G"},
-        {"--port tcp:h:1 --send-hex 256", "--send-hex 256"},
-        {"--port tcp:h:1 --passes 2", "--passes 2"},
-        {"--port tcp:h:1 --send-file f --passes 0", "--passes 0"},
-        {"--port tcp:h:1 --send-file f --interval -1", "--interval -1"},
-        {"--port tcp:h:1 --expect-hex ,", "--expect-hex ,"},
-        {"--port tcp:h:1 --timeout 0", "--timeout 0"},
-        {"--port tcp:h:1 --read-ms 1s", "--read-ms 1s"},
-        {"--port tcp:h:1 --output bin", "--output bin"},
-        {"--port tcp:h:1 --decode zpl", "--decode zpl"},
-        {"--port tcp:h:1 --timeout", "--timeout"},
-        {"--port tcp:h", "--port tcp:h"},
-        {"--port tcp:h:65536", "--port tcp:h:65536"},
-        {"--port serial:/dev/x:fast", "--port serial:/dev/x:fast"},
-        {"--port serial:/dev/x:9600:9N1", "--port serial:/dev/x:9600:9N1"},
-        {"--port serial:/dev/x:9600:8X1", "--port serial:/dev/x:9600:8X1"},
-        {"--port serial:/dev/x:9600:8N3", "--port serial:/dev/x:9600:8N3"},
-        {"--port serial:/dev/x:9600:8N1:cts", "--port serial:/dev/x:9600:8N1:cts"},
-        {"--port printer:", "--port printer:"},
-        {"--port COM0", "--port COM0"},
-        {"--port ttyS0", "--port ttyS0"},
-        {"--port serial:ttyS0", "--port serial:ttyS0"},
-        {"--port serial:LPT1", "--port serial:LPT1"},
-        {"--port parallel:lp0", "--port parallel:lp0"},
-        {"--port usb:COM1", "--port usb:COM1"},
-        {"--port ftp:h:1", "--port ftp:h:1"},
-        {"--port tcp:h:1 stray", "stray"},
-        {"--port tcp:[::1]", "--port tcp:[::1]"},
-        {"--port tcp:[::1]9100", "--port tcp:[::1]9100"},
-        {"--port tcp:::1:9100", "--port tcp:::1:9100"},
-        {"--port tcp:[]:9100", "--port tcp:[]:9100"},
-        {"--port tcp:h:1 --send-hex=", "--send-hex "},
-        {"--port tcp:h:1 --send-hex=,;", "--send-hex ,;"},
-        {"--port tcp:h:1 --send-text=", "--send-text "},
-        {"--port tcp:h:1 --expect-hex=", "--expect-hex "},
-        {"--port tcp:h:1 --verbose=1", "--verbose=1"},
-        {"--port tcp:h:1 --send-text a€ --codepage PC437", "--send-text a€"},
-        {"--port tcp:h:1 --codepage klingon", "--codepage klingon"},
+    for (const char *target :
+         {"tcp:h", "tcp:h:65536", "serial:/dev/x:fast", "serial:/dev/x:9600:9N1",
+          "serial:/dev/x:9600:8X1", "serial:/dev/x:9600:8N3", "serial:/dev/x:9600:8N1:cts",
+          "printer:", "COM0", "ttyS0", "serial:ttyS0", "serial:LPT1", "parallel:lp0", "usb:COM1",
+          "ftp:h:1", "tcp:[::1]", "tcp:[::1]9100", "tcp:::1:9100", "tcp:[]:9100"})
+        ExpectNamed("--port " + std::string(target), "--port " + std::string(target));
+    const std::string port = "--port tcp:h:1 ";
+    for (const char *option :
+         {"--bogus", "--send-hex 1G", "--send-hex 256", "--passes 2", "--expect-hex ,",
+          "--timeout 0", "--read-ms 1s", "--output bin", "--decode zpl", "--timeout", "stray",
+          "--verbose=1", "--codepage klingon"})
+        ExpectNamed(port + option, option);
+    const std::pair<const char *, const char *> others[] = {
+        {"--send-file f --passes 0", "--passes 0"},
+        {"--send-file f --interval -1", "--interval -1"},
+        {"--send-hex=", "--send-hex "},
+        {"--send-hex=,;", "--send-hex ,;"},
+        {"--send-text=", "--send-text "},
+        {"--expect-hex=", "--expect-hex "},
+        {"--send-text a€ --codepage PC437", "--send-text a€"},
     };
-    for (const auto &[line, named] : rows) {
-        const CliParseResult result = ParseCliArguments(Words(line));
-        EXPECT_FALSE(result.plan) << line;
-        EXPECT_EQ(result.badArgument, named) << line;
-        EXPECT_FALSE(result.reason.empty()) << line;
-    }
+    for (const auto &[options, named] : others)
+        ExpectNamed(port + options, named);
 }
 
 } // namespace

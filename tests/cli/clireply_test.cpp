@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -13,12 +14,8 @@ using namespace std::string_literals;
 TEST(CliReply, MatchesTheStartOfTheReply)
 {
     using State = ExpectVerdict::State;
-    const struct
-    {
-        std::string expected, reply;
-        State state;
-        std::size_t offset;
-    } rows[] = {
+    // Expected bytes, the reply, and the verdict with its offset.
+    const std::tuple<std::string, std::string, State, std::size_t> rows[] = {
         {"\x12", "", State::Pending, 0},
         {"\x12", "\x12", State::Matched, 1},
         {"\x12", "\x12\x34", State::Matched, 1},
@@ -29,11 +26,11 @@ TEST(CliReply, MatchesTheStartOfTheReply)
         {"\x00\x12"s, "\x00\x13"s, State::Differs, 1},
         {"\x12\x00"s, "\x12\x00\x00"s, State::Matched, 2},
     };
-    for (const auto &row : rows) {
-        const ExpectVerdict verdict = MatchReply(AsBytes(row.expected), AsBytes(row.reply));
-        EXPECT_EQ(verdict.state, row.state) << testing::PrintToString(row.reply);
-        if (row.state != State::Matched) {
-            EXPECT_EQ(verdict.offset, row.offset) << testing::PrintToString(row.reply);
+    for (const auto &[expected, reply, state, offset] : rows) {
+        const ExpectVerdict verdict = MatchReply(AsBytes(expected), AsBytes(reply));
+        EXPECT_EQ(verdict.state, state) << testing::PrintToString(reply);
+        if (state != State::Matched) {
+            EXPECT_EQ(verdict.offset, offset) << testing::PrintToString(reply);
         }
     }
 }
@@ -51,12 +48,7 @@ TEST(CliReply, PrintsTheReplyInEachForm)
 
 TEST(CliReply, TextInACodePageIsWrittenForTheTerminal)
 {
-    const struct
-    {
-        CodePageId page;
-        std::string reply;
-        const char *printed;
-    } rows[] = {
+    const std::tuple<CodePageId, std::string, const char *> rows[] = {
         {CodePageId::Pc858, "Caf\x82 5 \xD5\r\n", "Café 5 €\r\n"},
         {CodePageId::Utf8,
          "Gr\xC3\xBC\xC3\x9F"
@@ -64,10 +56,8 @@ TEST(CliReply, TextInACodePageIsWrittenForTheTerminal)
          "Grüße<\\xC3>\n"},
         {CodePageId::Big5, "\xA5\x78\xC6\x57\x07", "台灣<\\x07>\n"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.printed);
-        EXPECT_EQ(FormatReply(AsBytes(row.reply), CliOutputForm::Text, row.page), row.printed);
-    }
+    for (const auto &[page, reply, printed] : rows)
+        EXPECT_EQ(FormatReply(AsBytes(reply), CliOutputForm::Text, page), printed) << printed;
 }
 
 TEST(CliReply, NamesTheDifferenceAndWhatIsMissing)

@@ -32,18 +32,10 @@ QString Written(const QString &path, const QByteArray &bytes)
     return path;
 }
 
-struct SimRow
-{
-    const char *simArgs;
-    const char *cliArgs; // after --port
-    int exitCode;
-    std::string out;
-    const char *errHas;
-};
-
 TEST(CliRun, ExitStatusAndOutputAgainstThePrinterSimulator)
 {
-    const SimRow rows[] = {
+    // The simulator's options, the program's after --port, and what it gives.
+    const std::tuple<const char *, const char *, int, std::string, const char *> rows[] = {
         {"", "--send-hex 10,04,01 --expect-hex 12 --timeout 2000", 0, "12\n", ""},
         {"", "--send-hex 10,04,01 --expect-hex 13 --timeout 2000", 1, "12\n",
          "differs from the expected bytes at offset 0\n  expected: 13\n  received: 12"},
@@ -59,14 +51,14 @@ TEST(CliRun, ExitStatusAndOutputAgainstThePrinterSimulator)
         {"--status cover-open",
          "--send-hex 10,04,01 --send-text <\\x10><\\x04><\\x02> --read-ms 300", 0, "1A 16\n", ""},
     };
-    for (const SimRow &row : rows) {
-        CPrinterSim sim(Args(row.simArgs));
-        ASSERT_NE(sim.Port(), 0) << row.simArgs;
-        const CliOutcome outcome = RunCli(QStringList{"--port", sim.PortArgument()} +
-                                          Args(QString::fromLatin1(row.cliArgs)));
-        EXPECT_EQ(outcome.exitCode, row.exitCode) << row.simArgs << " " << row.cliArgs;
-        EXPECT_EQ(outcome.out, row.out) << row.cliArgs;
-        EXPECT_NE(outcome.err.find(row.errHas), std::string::npos) << outcome.err;
+    for (const auto &[simArgs, cliArgs, exitCode, out, errHas] : rows) {
+        SCOPED_TRACE(std::string(simArgs) + " | " + cliArgs);
+        CPrinterSim sim(Args(simArgs));
+        ASSERT_NE(sim.Port(), 0);
+        const CliOutcome outcome =
+            RunCli(QStringList{"--port", sim.PortArgument()} + Args(cliArgs));
+        ExpectOutcome(outcome, exitCode, errHas);
+        EXPECT_EQ(outcome.out, out);
     }
 }
 
@@ -80,12 +72,7 @@ TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
     const QString ini = Written(dir.filePath("cmds.ini"),
                                 "[UserCmds]\r\nCmdCnt=1\r\nCmdName1=Blank\r\nCmdValue1=\r\n");
     // Rows without --port of their own run against a port they never reach.
-    const struct
-    {
-        QStringList args;
-        int exitCode;
-        std::string errHas;
-    } rows[] = {
+    const std::tuple<QStringList, int, std::string> rows[] = {
         {{"--port", QStringLiteral("tcp:127.0.0.1:%1").arg(UnusedLoopbackPort()), "--send-hex",
           "10"},
          2,
@@ -112,12 +99,11 @@ TEST(CliRun, PortsThatCannotBeOpenedAndBadArguments)
         {{"--send-hex", "10", "--config", "/dev/zero"}, 4, "': is not a regular file"},
         {{"--send-cmd", "Blank", "--config", ini}, 4, "the user command's value is empty"},
     };
-    for (const auto &row : rows) {
-        const QStringList args = row.args.contains("--port")
-                                     ? row.args
-                                     : QStringList{"--port", "tcp:127.0.0.1:9"} + row.args;
+    for (const auto &[given, exitCode, errHas] : rows) {
+        const QStringList args =
+            given.contains("--port") ? given : QStringList{"--port", "tcp:127.0.0.1:9"} + given;
         SCOPED_TRACE(args.join(' ').toStdString());
-        ExpectOutcome(RunCli(args), row.exitCode, row.errHas);
+        ExpectOutcome(RunCli(args), exitCode, errHas);
     }
 }
 
@@ -149,32 +135,25 @@ TEST(CliRun, FilesPipesAndStandardInputReachThePeerWhole)
     Written(dir.filePath("a"), QByteArray::fromStdString(file));
     const QString fifo = dir.filePath("fifo");
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    enum class Feed
-    {
-        None,
-        Input,
-        Fifo
-    };
-    const std::pair<QString, Feed> rows[] = {
-        {"a", Feed::None}, {"-", Feed::Input}, {"/dev/stdin", Feed::Input}, {fifo, Feed::Fifo}};
-    for (const auto &[path, feed] : rows) {
+    for (const QString &path : {QString("a"), QString("-"), QString("/dev/stdin"), fifo}) {
         SCOPED_TRACE(path.toStdString());
+        const bool isFile = path == "a", isInput = !isFile && path != fifo;
         CLoopbackServer peer;
-        if (feed == Feed::None)
+        if (isFile)
             peer.SetSmallReceiveBuffer();
-        const QString passes = feed == Feed::None ? "3" : "1";
+        const QString passes = isFile ? "3" : "1";
         CCliRun cli({"--port", LoopbackTarget(peer), "--send-file", path, "--passes", passes,
                      "--interval", "10", "--timeout", "60000"},
                     dir.path());
-        if (feed == Feed::Input)
+        if (isInput)
             cli.FeedInput(QByteArray::fromStdString(piped));
-        if (feed == Feed::Fifo) {
+        if (path == fifo) {
             const int writer = open(fifo.toLocal8Bit().constData(), O_WRONLY | O_CLOEXEC);
             EXPECT_EQ(write(writer, piped.data(), piped.size()), ssize_t(piped.size()));
             close(writer);
         }
         ASSERT_TRUE(peer.Accept());
-        const std::string expected = feed == Feed::None ? file + file + file : piped;
+        const std::string expected = isFile ? file + file + file : piped;
         EXPECT_TRUE(SameBytes(expected, peer.ReceiveFromClient(expected.size(), 60000)));
         const CliOutcome outcome = cli.Finish();
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;

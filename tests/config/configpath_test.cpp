@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include <stdlib.h>
 
@@ -24,35 +25,29 @@ protected:
     }
 };
 
-struct ChoiceRow
-{
-    const char *name;
-    bool localFile;    // the current folder holds an rvcfg.ini
-    const char *xdg;   // XDG_CONFIG_HOME below dir, "" unset, or a relative value
-    const char *home;  // HOME below dir, or "" unset
-    const char *where; // expected path below dir
-};
-
 TEST_F(ConfigPathTest, ChoosesTheFileByTheRule)
 {
-    const ChoiceRow rows[] = {
+    // Whether the current folder holds an rvcfg.ini; XDG_CONFIG_HOME below
+    // dir, "" unset, or a relative value; HOME below dir, or "" unset; the
+    // expected path below dir.
+    const std::tuple<const char *, bool, const char *, const char *, const char *> rows[] = {
         {"local file wins over XDG", true, "/cfg", "/home", "work/rvcfg.ini"},
         {"XDG folder", false, "/cfg", "/home", "cfg/Tarvik/rvcfg.ini"},
         {"XDG unset: ~/.config", false, "", "/home", "home/.config/Tarvik/rvcfg.ini"},
         {"relative XDG is ignored", false, "rel", "/home", "home/.config/Tarvik/rvcfg.ini"},
         {"no XDG, no HOME: current folder", false, "", "", "work/rvcfg.ini"},
     };
-    for (const ChoiceRow &row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto &[name, localFile, xdgRow, homeRow, where] : rows) {
+        SCOPED_TRACE(name);
         const fs::path work = dir / "work";
         fs::remove(work / "rvcfg.ini");
-        if (row.localFile)
+        if (localFile)
             std::ofstream(work / "rvcfg.ini") << "[RVConfigs]\n";
-        const std::string xdg = *row.xdg == '/' ? dir.string() + row.xdg : row.xdg;
-        const std::string home = *row.home ? dir.string() + row.home : "";
-        EXPECT_EQ(ChooseConfigFile(work, *row.xdg ? xdg.c_str() : nullptr,
-                                   *row.home ? home.c_str() : nullptr),
-                  dir / row.where);
+        const std::string xdg = *xdgRow == '/' ? dir.string() + xdgRow : xdgRow;
+        const std::string home = *homeRow ? dir.string() + homeRow : "";
+        EXPECT_EQ(ChooseConfigFile(work, *xdgRow ? xdg.c_str() : nullptr,
+                                   *homeRow ? home.c_str() : nullptr),
+                  dir / where);
     }
 }
 

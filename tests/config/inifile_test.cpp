@@ -13,6 +13,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -22,15 +23,6 @@ namespace {
 using namespace test_files;
 
 using IniFileTest = TempDirTest;
-
-struct RewriteRow
-{
-    const char *name;
-    std::string before;
-    std::function<bool(const fs::path &)> operation;
-    bool result;
-    std::string after; // for a failed operation: the file must stay as it was
-};
 
 auto Write(std::string section, std::string key, std::string value)
 {
@@ -67,7 +59,10 @@ TEST_F(IniFileTest, RewritesAreByteExact)
 {
     const std::string mixed = "k=0\r\n[B]\r\nb=1\r\n# about a\r\na=2\r\n[C]\r\nz=3\r\n"
                               "# about A\r\n[A]\r\nb=4\r\nb=5\r\n";
-    const RewriteRow rows[] = {
+    // Name, file before, operation, its result, and the file after (for a
+    // failed operation the file must stay as it was).
+    using Operation = std::function<bool(const fs::path &)>;
+    const std::tuple<const char *, std::string, Operation, bool, std::string> rows[] = {
         {"new key goes first in its section", " [A]\r\n x=1\r\n [B]\r\n", Write("A", "y", "2"),
          true, " [A]\r\n y=2\r\n x=1\r\n [B]\r\n"},
         {"new section goes last", " [A]\r\n x=1\r\n", Write("B", "k", "v"), true,
@@ -103,11 +98,11 @@ TEST_F(IniFileTest, RewritesAreByteExact)
         {"sort compares unsigned bytes", "[\xB0\xA1]\r\n[a]\r\n[A]\r\n", Sort(true), true,
          " [A]\r\n [a]\r\n [\xB0\xA1]\r\n"},
     };
-    for (const RewriteRow &row : rows) {
-        SCOPED_TRACE(row.name);
-        WriteBytes(file, row.before);
-        EXPECT_EQ(row.operation(file), row.result);
-        EXPECT_TRUE(SameBytes(row.result ? row.after : row.before, ReadBytes(file)));
+    for (const auto &[name, before, operation, result, after] : rows) {
+        SCOPED_TRACE(name);
+        WriteBytes(file, before);
+        EXPECT_EQ(operation(file), result);
+        EXPECT_TRUE(SameBytes(result ? after : before, ReadBytes(file)));
     }
 }
 
@@ -115,10 +110,7 @@ TEST_F(IniFileTest, ReadMatchesBytesExactly)
 {
     WriteBytes(file, "k=top\n[RVConfigs]\nHexSend = 1\nKey=upper\nkey=lower\nkey=second\n"
                      "v= lead and trail \t\n[B]\nbroken line\nj=2\n");
-    const struct
-    {
-        const char *section, *key, *value;
-    } rows[] = {
+    const std::array<const char *, 3> rows[] = {
         {"RVConfigs", "HexSend", ""}, // spaces around "=" belong to key and value
         {"RVConfigs", "HexSend ", " 1"},
         {"RVConfigs", "key", "lower"},
@@ -128,10 +120,8 @@ TEST_F(IniFileTest, ReadMatchesBytesExactly)
         {"", "j", ""},
         {"", "k", "top"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(std::string(row.section) + "/" + row.key);
-        EXPECT_EQ(ReadIniValue(file, row.section, row.key), row.value);
-    }
+    for (const auto &[section, key, value] : rows)
+        EXPECT_EQ(ReadIniValue(file, section, key), value) << section << "/" << key;
     IniStatus status = IniStatus::Ok;
     ReadIniValue(file, "B", "none", &status);
     EXPECT_EQ(status, IniStatus::NotFound);

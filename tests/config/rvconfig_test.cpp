@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <sys/inotify.h>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -50,9 +51,7 @@ void SaveBySingleWrites(const fs::path &ini, const RvConfigValues &values,
     auto write = [&](std::string_view key, const std::string &value) {
         ASSERT_TRUE(WriteIniValue(ini, kRvConfigSection, key, value));
     };
-    if (!fs::exists(ini)) {
-        ASSERT_TRUE(CreateIniFile(ini));
-    }
+    ASSERT_TRUE(fs::exists(ini) || CreateIniFile(ini));
     write("PortCfgData", PortCfgDataToText(block));
     ASSERT_TRUE(SetIniSectionComment(ini, kRvConfigSection, kRvConfigComment));
     write("PortCfgDataCS", std::to_string(PortCfgDataChecksum(block)));
@@ -61,6 +60,12 @@ void SaveBySingleWrites(const fs::path &ini, const RvConfigValues &values,
     write("HexSend", std::to_string(int(values.hexSend)));
     write("CountRecv", std::to_string(int(values.countRecv)));
     write("CountSend", std::to_string(int(values.countSend)));
+}
+
+// The values a settings section holds, compared as one.
+auto Fields(const RvConfigValues &v)
+{
+    return std::tuple(v.selPort, v.hexDisplay, v.hexSend, v.countRecv, v.countSend);
 }
 
 // Counts the renames within a folder, as the kernel reports them. The kernel
@@ -179,8 +184,7 @@ TEST_F(RvConfigTest, LaterSaveKeepsOrderCommentsAndOtherSections)
     ASSERT_EQ(LoadRvConfig(file, loaded, m_block), RvLoadResult::Loaded);
     const tagPORT_CFG_DATA saved = SerialDefaultsBlock();
     EXPECT_EQ(std::memcmp(&m_block, &saved, sizeof saved), 0);
-    EXPECT_EQ(loaded.selPort, 4);
-    EXPECT_TRUE(loaded.hexDisplay && loaded.hexSend && loaded.countSend && !loaded.countRecv);
+    EXPECT_EQ(Fields(loaded), std::tuple(4, true, true, false, true));
 }
 
 TEST_F(RvConfigTest, DamagedOrMissingBlockAppliesNothing)
@@ -205,8 +209,7 @@ TEST_F(RvConfigTest, DamagedOrMissingBlockAppliesNothing)
         RvConfigValues values;
         EXPECT_EQ(LoadRvConfig(file, values, m_block), result);
         EXPECT_TRUE(BlockUntouched());
-        EXPECT_TRUE(values.selPort == 0 && !values.hexDisplay && !values.hexSend &&
-                    !values.countRecv && !values.countSend);
+        EXPECT_EQ(Fields(values), Fields({}));
     }
 }
 
@@ -227,10 +230,7 @@ TEST_F(RvConfigTest, HandEditedValues)
                          SerialDefaultsText() + "\r\n");
     RvConfigValues values;
     ASSERT_EQ(LoadRvConfig(file, values, m_block), RvLoadResult::Loaded);
-    EXPECT_FALSE(values.hexSend);
-    EXPECT_FALSE(values.hexDisplay);
-    EXPECT_TRUE(values.countRecv);
-    EXPECT_FALSE(values.countSend);
+    EXPECT_EQ(Fields(values), std::tuple(0, false, false, true, false));
 }
 
 TEST_F(RvConfigTest, SaveThatCannotCreateTheFileSavesNothing)

@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
 
+using bytes_diff::Escaped;
 using namespace std::string_literals;
 
 std::string GbkOf(QStringView boxText)
@@ -59,13 +59,6 @@ TEST(BoxText, EverySingleByteRoundTripsInEveryContext)
     }
 }
 
-std::string Escape(int byte)
-{
-    char text[7];
-    std::snprintf(text, sizeof text, "<\\x%02X>", byte);
-    return text;
-}
-
 // Every pair round-trips as GBK text and as data; the characters shown for
 // the valid pairs, encoded by Qt's own converter, give the pairs back. Pairs
 // that Qt decodes to the private-use area, which no font shows, are shown as
@@ -88,8 +81,8 @@ TEST(BoxText, EveryDoubleBytePairRoundTrips)
             const QString qt = decoder.decode(QByteArrayView(pair.data(), 2));
             if (qt.size() == 1 && qt[0].unicode() >= 0xE000 && qt[0].unicode() <= 0xF8FF) {
                 const std::string trailText =
-                    trail < 0x80 ? std::string(1, char(trail)) : Escape(trail);
-                ASSERT_EQ(box.toStdString(), Escape(lead) + trailText);
+                    trail < 0x80 ? std::string(1, char(trail)) : Escaped(uint8_t(trail));
+                ASSERT_EQ(box.toStdString(), Escaped(uint8_t(lead)) + trailText);
                 ASSERT_EQ(GbkOf(qt), pair);
                 ++privateUse;
             } else if (trail != 0x7F) {

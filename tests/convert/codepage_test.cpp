@@ -7,6 +7,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -21,12 +22,8 @@ std::string Rendering(CodePageId page, std::string_view data)
 
 TEST(CodePage, KnownRenderings)
 {
-    const struct
-    {
-        const char *page;
-        std::string bytes;
-        const char *shown; // UTF-8
-    } rows[] = {
+    // The page, the bytes, and the text shown (in UTF-8).
+    const std::tuple<const char *, std::string, const char *> rows[] = {
         {"PC858", "Caf\x82 5 \xD5", "Café 5 €"},
         {"Windows-1252", "Caf\xE9 \x80", "Café €"},
         {"UTF-8", "Gr\xC3\xBC\xC3\x9F\x65", "Grüße"},
@@ -48,13 +45,12 @@ TEST(CodePage, KnownRenderings)
         {"Shift-JIS", "\x93<\\x41>", "<\\x93><\\x41>"},
         {"PC437", "\xFF", "<\\xFF>"},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(std::string(row.page) + " " + row.shown);
-        const auto page = CodePageFromName(row.page);
+    for (const auto &[name, bytes, shown] : rows) {
+        SCOPED_TRACE(std::string(name) + " " + shown);
+        const auto page = CodePageFromName(name);
         ASSERT_TRUE(page.has_value());
         ASSERT_TRUE(CodePageAvailable(*page));
-        EXPECT_EQ(BoxTextFromBytes(*page, Rendering(*page, row.bytes)),
-                  QString::fromUtf8(row.shown));
+        EXPECT_EQ(BoxTextFromBytes(*page, Rendering(*page, bytes)), QString::fromUtf8(shown));
     }
 }
 
@@ -95,9 +91,7 @@ std::string CharByCharRendering(CodePageId page, std::string_view data)
             i += length;
             continue;
         }
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        const auto byte = static_cast<uint8_t>(data[i++]);
-        text += std::string("<\\x") + kDigits[byte >> 4] + kDigits[byte & 15] + ">";
+        text += bytes_diff::Escaped(static_cast<uint8_t>(data[i++]));
     }
     return text;
 }
@@ -158,27 +152,22 @@ TEST(CodePage, LongMixedDataComesBack)
 
 TEST(CodePage, UnencodableCharacterIsAnErrorAtItsByte)
 {
-    const struct
-    {
-        CodePageId page;
-        const char *text;
-        std::size_t byte;
-        qsizetype character;
-    } rows[] = {
+    // The page, the text, and the byte offset and character of the error.
+    const std::tuple<CodePageId, const char *, std::size_t, qsizetype> rows[] = {
         {CodePageId::Pc437, "ab€", 2, 2},
         {CodePageId::Pc858, "€\n日", 3, 2},
         {CodePageId::ShiftJis, "日本€x", 4, 2},
         {CodePageId::Windows1252, "\u00A0", 0, 0},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.text);
+    for (const auto &[page, utf8, byte, character] : rows) {
+        SCOPED_TRACE(utf8);
         ByteString out = ByteString::Copy(std::string_view("kept"));
-        const QString text = QString::fromUtf8(row.text);
-        const ConvResult result = BytesFromBoxText(row.page, text, out);
+        const QString text = QString::fromUtf8(utf8);
+        const ConvResult result = BytesFromBoxText(page, text, out);
         ASSERT_TRUE(IsConvError(result)) << result;
-        EXPECT_EQ(ConvErrorIndex(result), row.byte);
+        EXPECT_EQ(ConvErrorIndex(result), byte);
         EXPECT_EQ(out.view(), "kept");
-        EXPECT_EQ(ByteOffsetToCharPos(row.page, text, row.byte), row.character);
+        EXPECT_EQ(ByteOffsetToCharPos(page, text, byte), character);
     }
 }
 
@@ -188,21 +177,14 @@ TEST(CodePage, NamesAndSingleByteCharacters)
     EXPECT_EQ(CodePageFromName("ibm00858"), CodePageId::Pc858);
     EXPECT_EQ(CodePageFromName("utf8"), CodePageId::Utf8);
     EXPECT_FALSE(CodePageFromName("klingon").has_value());
-    const struct
-    {
-        CodePageId page;
-        uint8_t byte;
-        char32_t ch;
-    } rows[] = {
+    const std::tuple<CodePageId, uint8_t, char32_t> rows[] = {
         {CodePageId::Pc437, 0x82, U'é'}, {CodePageId::Pc437, 0xDB, U'█'},
         {CodePageId::Pc850, 0xD5, U'ı'}, {CodePageId::Pc858, 0xD5, U'€'},
         {CodePageId::Pc866, 0x80, U'А'}, {CodePageId::Windows1252, 0x80, U'€'},
         {CodePageId::Utf8, 0x41, 0},     {CodePageId::ShiftJis, 0xB1, 0},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(NameOfCodePage(row.page));
-        EXPECT_EQ(CharOfSingleByte(row.page, row.byte), row.ch);
-    }
+    for (const auto &[page, byte, ch] : rows)
+        EXPECT_EQ(CharOfSingleByte(page, byte), ch) << NameOfCodePage(page) << " " << int(byte);
 }
 
 // GBK through the rules' own path (not the GBK block code) gives the GBK

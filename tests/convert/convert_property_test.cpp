@@ -13,6 +13,7 @@
 
 namespace {
 
+using bytes_diff::Escaped;
 using Bytes = std::vector<uint8_t>;
 
 constexpr int kRounds = 300;
@@ -43,13 +44,6 @@ struct Random
     }
 };
 
-std::string Escape(uint8_t b)
-{
-    char escape[7];
-    std::snprintf(escape, sizeof escape, "<\\x%02X>", b);
-    return escape;
-}
-
 // Reference rendering: each run of 81..FE bytes is kept, an odd run's last
 // byte escaped; outside runs 00..07 and FF are escaped.
 std::string ReferenceAscii(const Bytes &bytes)
@@ -61,10 +55,10 @@ std::string ReferenceAscii(const Bytes &bytes)
             ++end;
         for (std::size_t k = i; k < end; ++k)
             text +=
-                (end - i) % 2 && k == end - 1 ? Escape(bytes[k]) : std::string(1, char(bytes[k]));
+                (end - i) % 2 && k == end - 1 ? Escaped(bytes[k]) : std::string(1, char(bytes[k]));
         if (end == i) {
             const uint8_t b = bytes[end++];
-            text += b <= 0x07 || b == 0xFF ? Escape(b) : std::string(1, char(b));
+            text += b <= 0x07 || b == 0xFF ? Escaped(b) : std::string(1, char(b));
         }
         i = end;
     }

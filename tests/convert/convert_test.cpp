@@ -14,20 +14,11 @@ namespace {
 using bytes_diff::AsBytes;
 using namespace std::string_literals;
 
-constexpr int kOk = -1; // a row's error index when the text reads
-
-struct HexRow
-{
-    std::string text;
-    std::string bytes;
-    int errorAt = kOk;
-};
-
-// Both hex readers: the same error at the same index, or the bytes (as such
-// or rendered in Ascii notation).
+// Both hex readers: the bytes (as such or rendered in Ascii notation), or
+// the same error at the same index.
 TEST(HexNotation, Rows)
 {
-    const HexRow rows[] = {
+    const std::pair<std::string, std::string> rows[] = {
         {"A", "\x0A"},
         {"0A", "\x0A"},
         {"100", "\x64"},
@@ -36,34 +27,27 @@ TEST(HexNotation, Rows)
         {"12345", "\x12\x34\x05"},
         {"1,2;3\t4\r\n5 6", "\1\2\3\4\5\6"},
         {"1 255 abcde 00", "\x01\xFF\xAB\xCD\x0E\0"s},
-        {"00a", "", 2},
-        {"256", "", 0},
-        {"1 256", "", 2},
-        {"0FF", "", 1},
-        {"0x41", "", 1},
-        {"12345G", "", 5},
-        {"12 4G 9999 X", "", 4},
-        {"41\xA3\xAC"s + "42", "", 2},
-        {"41\0"s + "42", "", 2},
-        {"41\f42", "", 2},
     };
-    for (const HexRow &row : rows) {
-        SCOPED_TRACE(row.text);
+    for (const auto &[text, expected] : rows) {
+        SCOPED_TRACE(text);
         ByteString bytes;
-        ByteString ascii;
-        const ConvResult readBytes = HexToBytes(row.text, bytes);
-        const ConvResult readAscii = HexToAscii(row.text, ascii);
-        if (row.errorAt != kOk) {
-            EXPECT_EQ(readBytes, -row.errorAt - 1);
-            EXPECT_EQ(readAscii, -row.errorAt - 1);
-            continue;
-        }
-        ASSERT_EQ(readBytes, static_cast<ConvResult>(row.bytes.size()));
-        EXPECT_TRUE(SameBytes(row.bytes, bytes.view()));
+        ASSERT_EQ(HexToBytes(text, bytes), static_cast<ConvResult>(expected.size()));
+        EXPECT_TRUE(SameBytes(expected, bytes.view()));
         ByteString rendered;
-        BytesToAscii(AsBytes(row.bytes), rendered);
-        ASSERT_EQ(readAscii, static_cast<ConvResult>(rendered.size()));
+        BytesToAscii(AsBytes(expected), rendered);
+        ByteString ascii;
+        ASSERT_EQ(HexToAscii(text, ascii), static_cast<ConvResult>(rendered.size()));
         EXPECT_TRUE(SameBytes(rendered.view(), ascii.view()));
+    }
+    const std::pair<std::string, int> errors[] = {
+        {"00a", 2},          {"256", 0},    {"1 256", 2},        {"0FF", 1},
+        {"0x41", 1},         {"12345G", 5}, {"12 4G 9999 X", 4}, {"41\xA3\xAC"s + "42", 2},
+        {"41\0"s + "42", 2}, {"41\f42", 2},
+    };
+    for (const auto &[text, at] : errors) {
+        ByteString out;
+        EXPECT_EQ(HexToBytes(text, out), -at - 1) << text;
+        EXPECT_EQ(HexToAscii(text, out), -at - 1) << text;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -11,16 +12,9 @@ using bytes_diff::AsBytes;
 using EscPos::StatusRequest;
 using enum StatusRequest;
 
-struct DecodeRow
-{
-    StatusRequest request;
-    uint8_t reply;
-    const char *expected;
-};
-
 // Each condition set alone, the healthy replies, and the replies of an open
 // cover and of paper end as printers send them.
-const DecodeRow kDecodeRows[] = {
+const std::tuple<StatusRequest, uint8_t, const char *> kDecodeRows[] = {
     {PrinterStatus, 0x12,
      "DLE EOT 1 -> 12: drawer kick-out pin 3 low, online, not waiting for "
      "online recovery, feed button not pressed"},
@@ -87,26 +81,21 @@ const DecodeRow kDecodeRows[] = {
 
 TEST(EscPosStatus, DescribesEveryConditionOfEveryReply)
 {
-    for (const DecodeRow &row : kDecodeRows)
-        EXPECT_EQ(EscPos::DescribeStatus(row.request, row.reply), row.expected);
+    for (const auto &[request, reply, expected] : kDecodeRows)
+        EXPECT_EQ(EscPos::DescribeStatus(request, reply), expected);
 }
 
 TEST(EscPosStatus, TellsRepliesFromOtherData)
 {
-    const struct
-    {
-        StatusRequest request;
-        uint8_t reply;
-        bool isReply;
-    } rows[] = {
+    const std::tuple<StatusRequest, uint8_t, bool> rows[] = {
         {PrinterStatus, 0x12, true}, {RollPaper, 0x7E, true},    {PrinterStatus, 0x00, false},
         {OfflineCause, 0x13, false}, {ErrorCause, 0x92, false},  {RollPaper, 0x10, false},
         {PaperSensor, 0x00, true},   {PaperSensor, 0x12, false}, {DrawerSensor, 0x01, true},
         {DrawerSensor, 0x10, false},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(EscPos::IsReplyTo(row.request, row.reply), row.isReply)
-            << EscPos::RequestName(row.request) << " " << int(row.reply);
+    for (const auto &[request, reply, isReply] : rows)
+        EXPECT_EQ(EscPos::IsReplyTo(request, reply), isReply)
+            << EscPos::RequestName(request) << " " << int(reply);
 }
 
 TEST(EscPosStatus, FindsRequestsInSentBytesAndWritesThemBack)

@@ -7,7 +7,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -48,10 +47,8 @@ private slots:
         PortCfgData().serial.byAlign = 0x7E; // never written by the panel
         CSerialCfgDlg panel({});
         panel.StoreToBlock();
-        const unsigned char expected[20] = {0x00, 0x00, 0x00, 0x00, 0x80, 0x25, 0x00,
-                                            0x00, 0x00, 0x04, 0x00, 0x7E, 0x01, 0x00,
-                                            0x00, 0x00, 0xAA, 0x55, 0x00, 0x00};
-        QVERIFY(std::memcmp(&PortCfgData().serial, expected, sizeof expected) == 0);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(&PortCfgData().serial), 20).toHex(' '),
+                 "00 00 00 00 80 25 00 00 00 04 00 7e 01 00 00 00 aa 55 00 00");
     }
 
     void typedBaudComesBackAfterRecreate()

@@ -11,26 +11,20 @@ namespace {
 const QByteArray kEsc("\x1b", 1);
 const QByteArray kReverseOn = Bytes({0x1d, 'B', 1});
 
-struct ScaleRow
-{
-    const char *name;
-    QByteArray setup;
-    int widthScale;
-    int heightScale;
-};
-
+// Name, set-up, width and height scale.
+using ScaleRow = std::tuple<const char *, QByteArray, int, int>;
 using ScaleTest = testing::TestWithParam<ScaleRow>;
 
 // A character scaled by GS ! or ESC ! covers exactly `scale` times the columns and rows.
 TEST_P(ScaleTest, CoversScaledColumnsAndRows)
 {
-    const ScaleRow &row = GetParam();
+    const auto &[name, setup, widthScale, heightScale] = GetParam();
     const QRect normal = BlackBox(Render("W\n"));
-    const QRect scaled = BlackBox(Render(row.setup + "W\n"));
+    const QRect scaled = BlackBox(Render(setup + "W\n"));
     ASSERT_FALSE(normal.isNull());
-    EXPECT_EQ(scaled.width(), normal.width() * row.widthScale);
-    EXPECT_EQ(scaled.height(), normal.height() * row.heightScale);
-    EXPECT_EQ(scaled.left(), normal.left() * row.widthScale);
+    EXPECT_EQ(scaled.width(), normal.width() * widthScale);
+    EXPECT_EQ(scaled.height(), normal.height() * heightScale);
+    EXPECT_EQ(scaled.left(), normal.left() * widthScale);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ScaleTest,
@@ -44,30 +38,21 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ScaleTest,
                                          ScaleRow{"PrintModeHigh", Bytes({0x1b, '!', 0x10}), 1, 2}),
                          ByName);
 
-struct AlignRow
-{
-    const char *name;
-    QByteArray setup;
-    QByteArray text;
-    int paper;
-    int areaLeft;  // first dot of the print area
-    int areaRight; // last dot of the print area
-};
-
+// Name, set-up, text, paper, and the first and last dot of the print area.
+using AlignRow = std::tuple<const char *, QByteArray, QByteArray, int, int, int>;
 using AlignTest = testing::TestWithParam<AlignRow>;
 
 // Reversed cells make the text's extent exact: centred text has equal free
 // space on both sides within one dot, right-aligned text ends at the area's edge.
 TEST_P(AlignTest, CentredAndRightAligned)
 {
-    const AlignRow &row = GetParam();
+    const auto &[name, setup, text, paper, areaLeft, areaRight] = GetParam();
     const QRect centred =
-        BlackBox(Render(row.setup + kReverseOn + kEsc + "a\x01" + row.text + "\n", row.paper));
-    const QRect right =
-        BlackBox(Render(row.setup + kReverseOn + kEsc + "a\x02" + row.text + "\n", row.paper));
+        BlackBox(Render(setup + kReverseOn + kEsc + "a\x01" + text + "\n", paper));
+    const QRect right = BlackBox(Render(setup + kReverseOn + kEsc + "a\x02" + text + "\n", paper));
     ASSERT_FALSE(centred.isNull());
-    EXPECT_LE(std::abs((centred.left() - row.areaLeft) - (row.areaRight - centred.right())), 1);
-    EXPECT_EQ(right.right(), row.areaRight);
+    EXPECT_LE(std::abs((centred.left() - areaLeft) - (areaRight - centred.right())), 1);
+    EXPECT_EQ(right.right(), areaRight);
     EXPECT_EQ(right.width(), centred.width());
 }
 
@@ -82,23 +67,19 @@ INSTANTIATE_TEST_SUITE_P(
                     AlignRow{"Gbk", {}, "\xd6\xd0\xce\xc4", 384, 0, 383}),
     ByName);
 
-struct SpacingRow
-{
-    std::string name;
-    QByteArray setup;
-    int step; // dots from one line to the next
-};
-
+// Name, set-up, and the dots from one line to the next.
+using SpacingRow = std::tuple<std::string, QByteArray, int>;
 using LineSpacingTest = testing::TestWithParam<SpacingRow>;
 
 // ESC 3 n moves the next line n dots down (never less than the line's
 // height); ESC 2 and the start are 30 dots.
 TEST_P(LineSpacingTest, NextLineMovesBySpacing)
 {
-    const QImage image = Render(kReverseOn + GetParam().setup + "A\nA\n");
+    const auto &[name, setup, step] = GetParam();
+    const QImage image = Render(kReverseOn + setup + "A\nA\n");
     const QRect first = BlackBox(image, QRect(0, 0, 576, 24));
-    EXPECT_EQ(BlackBox(image).bottom() - 23 - first.top(), GetParam().step);
-    EXPECT_EQ(image.height(), 2 * GetParam().step);
+    EXPECT_EQ(BlackBox(image).bottom() - 23 - first.top(), step);
+    EXPECT_EQ(image.height(), 2 * step);
 }
 
 std::vector<SpacingRow> Spacings()
@@ -112,26 +93,20 @@ std::vector<SpacingRow> Spacings()
 
 INSTANTIATE_TEST_SUITE_P(Spacings, LineSpacingTest, testing::ValuesIn(Spacings()), ByName);
 
-struct CellRow
-{
-    const char *name;
-    QByteArray setup;
-    QByteArray text;
-    QRect cells;
-};
-
+// Name, set-up, text and the cells it prints.
+using CellRow = std::tuple<const char *, QByteArray, QByteArray, QRect>;
 using ReverseTest = testing::TestWithParam<CellRow>;
 
 // Reverse turns exactly the character cells over and nothing else.
 TEST_P(ReverseTest, InvertsExactlyTheCells)
 {
-    const CellRow &row = GetParam();
-    const QImage normal = Render(row.setup + row.text + "\n");
-    const QImage reversed = Render(row.setup + kReverseOn + row.text + "\n");
+    const auto &[name, setup, text, cells] = GetParam();
+    const QImage normal = Render(setup + text + "\n");
+    const QImage reversed = Render(setup + kReverseOn + text + "\n");
     ASSERT_EQ(normal.size(), reversed.size());
     for (int y = 0; y < normal.height(); ++y)
         for (int x = 0; x < normal.width(); ++x)
-            ASSERT_EQ(Black(normal, x, y) != Black(reversed, x, y), row.cells.contains(x, y))
+            ASSERT_EQ(Black(normal, x, y) != Black(reversed, x, y), cells.contains(x, y))
                 << "dot " << x << "," << y;
 }
 
@@ -153,29 +128,22 @@ TEST_P(UpsideDownTest, EqualsTheLineTurned)
     const QByteArray text = GetParam();
     const QImage normal = Render(text + "\n").copy(0, 0, 576, 24);
     const QImage turned = Render(kEsc + "{\x01" + text + "\n").copy(0, 0, 576, 24);
-    EXPECT_EQ(ImageDiff(turned, normal.transformed(QTransform().rotate(180))), "");
+    EXPECT_TRUE(SameDots(normal.transformed(QTransform().rotate(180)), turned));
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, UpsideDownTest,
                          testing::Values(QByteArray("Total 12.50"), Bytes({0x1b, 'a', 1}) + "Mid",
                                          QByteArray("\xd6\xd0\xce\xc4 x")));
 
-struct UnderlineRow
-{
-    QByteArray setup;
-    int thickness;
-};
-
+using UnderlineRow = std::pair<QByteArray, int>; // set-up and thickness
 using UnderlineTest = testing::TestWithParam<UnderlineRow>;
 
 // Underline blackens the bottom rows of the cells, across their width.
 TEST_P(UnderlineTest, BottomRowsOfTheCells)
 {
-    const UnderlineRow &row = GetParam();
-    const QImage plain = Render("  \n");
-    const QImage lined = Render(row.setup + "  \n");
-    EXPECT_TRUE(BlackBox(plain).isNull());
-    EXPECT_EQ(BlackBox(lined), QRect(0, 24 - row.thickness, 24, row.thickness));
+    const auto &[setup, thickness] = GetParam();
+    EXPECT_TRUE(BlackBox(Render("  \n")).isNull());
+    EXPECT_EQ(BlackBox(Render(setup + "  \n")), QRect(0, 24 - thickness, 24, thickness));
 }
 
 INSTANTIATE_TEST_SUITE_P(Thickness, UnderlineTest,
@@ -194,29 +162,24 @@ TEST(TextTest, EmphasisKeepsEveryDotAndAddsSome)
             added += Black(bold, x, y) && !Black(normal, x, y);
         }
     EXPECT_GT(added, 10);
-    EXPECT_EQ(ImageDiff(Render(kEsc + "G\x01" + "Hello\n"), bold), "");
+    EXPECT_TRUE(SameDots(bold, Render(kEsc + "G\x01" + "Hello\n")));
 }
 
 TEST(TextTest, TurnedCharacterIsTheGlyphRotatedClockwise)
 {
     const QImage normal = Render("F\n").copy(0, 0, 12, 24);
     const QImage turned = Render(kEsc + "V\x01" + "F\n").copy(0, 0, 24, 12);
-    EXPECT_EQ(ImageDiff(turned, normal.transformed(QTransform().rotate(90))), "");
+    EXPECT_TRUE(SameDots(normal.transformed(QTransform().rotate(90)), turned));
 }
 
-struct PositionRow
-{
-    const char *name;
-    QByteArray bytes;
-    int left;
-};
-
+using PositionRow = std::tuple<const char *, QByteArray, int>; // name, bytes, left
 using PositionTest = testing::TestWithParam<PositionRow>;
 
 // The last character X is reversed, so its cell ends 12 dots after it starts.
 TEST_P(PositionTest, CellStartsAt)
 {
-    EXPECT_EQ(BlackBox(Render(kReverseOn + GetParam().bytes + "\n")).right(), GetParam().left + 11);
+    const auto &[name, bytes, left] = GetParam();
+    EXPECT_EQ(BlackBox(Render(kReverseOn + bytes + "\n")).right(), left + 11);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -237,24 +200,17 @@ TEST(TextTest, FullLineWrapsToTheNext)
               BlackBox(image, QRect(0, 0, 12, 30)).right());
 }
 
-struct SameGlyphRow
-{
-    const char *name;
-    QByteArray a;
-    QByteArray b;
-    bool same;
-};
-
+// Name, two byte strings, and whether they print the same.
+using SameGlyphRow = std::tuple<const char *, QByteArray, QByteArray, bool>;
 using CodeTableTest = testing::TestWithParam<SameGlyphRow>;
 
 // Single bytes print the character of the ESC t table, once Kanji mode is off.
 TEST_P(CodeTableTest, ByteMeansTheTablesCharacter)
 {
-    const QByteArray off("\x1c.");
-    const QImage a = Render(off + GetParam().a + "\n");
-    const QImage b = Render(off + GetParam().b + "\n");
+    const auto &[name, first, second, same] = GetParam();
+    const QImage a = Render("\x1c." + first + "\n");
     EXPECT_FALSE(BlackBox(a).isNull());
-    EXPECT_EQ(ImageDiff(a, b).empty(), GetParam().same);
+    EXPECT_EQ(bool(SameDots(a, Render("\x1c." + second + "\n"))), same);
 }
 
 const SameGlyphRow kTables[] = {
@@ -276,7 +232,7 @@ TEST(TextTest, KanjiModeSwitchesPairsAndSingles)
     EXPECT_EQ(kanji, QRect(0, 0, 24, 24));
     EXPECT_EQ(singles, QRect(0, 0, 24, 24));
     EXPECT_EQ(backOn, kanji);
-    EXPECT_NE(ImageDiff(Render(pair + "\n"), Render("\x1c." + pair + "\n")), "");
+    EXPECT_FALSE(SameDots(Render(pair + "\n"), Render("\x1c." + pair + "\n")));
 }
 
 } // namespace

@@ -1,17 +1,21 @@
-// Helpers of the receipt tests: rendering, black-dot boxes and image diffs.
+// Helpers of the receipt tests: rendering and black-dot boxes.
 #pragma once
 
 #include "receipt/receiptprinter.h"
+#include "support/imagecompare.h"
 
 #include <QImage>
 #include <QRect>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace ReceiptTesting {
 
-// Names the cases of a table after their `name` field.
-inline constexpr auto ByName = [](const auto &info) { return std::string(info.param.name); };
+// Names the cases of a table after their first field.
+inline constexpr auto ByName = [](const auto &info) {
+    return std::string(std::get<0>(info.param));
+};
 
 inline QByteArray Bytes(std::initializer_list<int> values)
 {
@@ -39,10 +43,8 @@ inline QImage Render(const QByteArray &bytes, int paper = 576)
     return RenderOne(bytes, paper).image;
 }
 
-inline bool Black(const QImage &image, int x, int y)
-{
-    return image.pixelIndex(x, y) == 1;
-}
+using image_compare::Black;
+using image_compare::ReadBack;
 
 // The smallest rectangle holding every black dot of `area`; null if none.
 inline QRect BlackBox(const QImage &image, QRect area = {})
@@ -58,24 +60,11 @@ inline QRect BlackBox(const QImage &image, QRect area = {})
     return box;
 }
 
-// "" when equal, else the size or the first differing dot.
+// The printer simulator's tests still compare through this form.
 inline std::string ImageDiff(const QImage &a, const QImage &b)
 {
-    if (a.size() != b.size())
-        return "sizes " + std::to_string(a.width()) + "x" + std::to_string(a.height()) + " and " +
-               std::to_string(b.width()) + "x" + std::to_string(b.height());
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (Black(a, x, y) != Black(b, x, y))
-                return "first differing dot at " + std::to_string(x) + "," + std::to_string(y);
-    return {};
-}
-
-// A receipt read back from an image file, in the format ImageDiff compares.
-inline QImage ReadBack(const QString &path)
-{
-    return QImage(path).convertToFormat(QImage::Format_Mono, {qRgb(255, 255, 255), qRgb(0, 0, 0)},
-                                        Qt::ThresholdDither);
+    const ::testing::AssertionResult same = SameDots(a, b);
+    return same ? std::string() : same.message();
 }
 
 inline std::string Report(const Receipt::Receipt &receipt)

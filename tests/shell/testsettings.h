@@ -14,7 +14,6 @@ public:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     }
     bool IsValid() const { return m_dir.isValid(); }
-    QString Path() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;

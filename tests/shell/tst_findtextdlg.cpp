@@ -26,9 +26,8 @@ private slots:
         QTest::mouseClick(dialog.FindNextButton(), Qt::LeftButton);
         QTest::mouseClick(dialog.FindNextButton(), Qt::LeftButton);
 
-        QCOMPARE(requests.count(), 2);
-        QCOMPARE(requests.at(0).at(0).value<quint32>(), quint32(0x10004));
-        QCOMPARE(requests.at(0).at(1).toString(), QStringLiteral("ESC @"));
+        const QVariantList request{0x10004u, QStringLiteral("ESC @")};
+        QCOMPARE(QList<QVariantList>(requests), QList<QVariantList>({request, request}));
         QVERIFY(dialog.isVisible());              // stays open
         QCOMPARE(dialog.TextCombo()->count(), 2); // text not added to the list
     }

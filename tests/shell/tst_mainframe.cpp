@@ -56,9 +56,7 @@ private slots:
         QVERIFY(first);
         QTest::keyClicks(first->TextCombo()->lineEdit(), QStringLiteral("abc"));
         QTest::mouseClick(first->FindNextButton(), Qt::LeftButton);
-        QCOMPARE(requests.count(), 1);
-        QCOMPARE(requests.at(0).at(0).value<quint32>(), 4u);
-        QCOMPARE(requests.at(0).at(1).toString(), QStringLiteral("abc"));
+        QCOMPARE(QList<QVariantList>(requests), QList<QVariantList>({{4u, QStringLiteral("abc")}}));
 
         frame.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&frame));

@@ -20,6 +20,14 @@ inline std::span<const uint8_t> AsBytes(std::string_view text)
     return {reinterpret_cast<const uint8_t *>(text.data()), text.size()};
 }
 
+// A byte as the Ascii notation escapes it: "<\\x1B>".
+inline std::string Escaped(uint8_t byte)
+{
+    char text[7];
+    std::snprintf(text, sizeof text, "<\\x%02X>", byte);
+    return text;
+}
+
 } // namespace bytes_diff
 
 inline ::testing::AssertionResult SameBytes(std::span<const uint8_t> expected,
