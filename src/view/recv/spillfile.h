@@ -69,6 +69,7 @@ private:
     explicit CSpillFile(int fd) : m_fd(fd) {}
     void Free(uint64_t offset, std::size_t size) const;
     bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes, QString &error) const;
+    void StartWriteBack(uint64_t offset, std::size_t size) const;
 
     int m_fd;
     uint64_t m_end = 0;

@@ -103,6 +103,17 @@ bool CSpillFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes, QStrin
     return true;
 }
 
+// Left to the kernel, the dirty pages of a long session pile up until a
+// tenth of the memory is dirty and then are flushed all at once, for the
+// rest of the session, by a flusher thread that competes with the window.
+// Starting each record's write-back at once pays the same cost evenly, from
+// the first record on, and in this (low-priority) thread. The pages stay
+// cached; only their writing starts.
+void CSpillFile::StartWriteBack(uint64_t offset, std::size_t size) const
+{
+    ::sync_file_range(m_fd, off64_t(offset), off64_t(size), SYNC_FILE_RANGE_WRITE);
+}
+
 std::shared_ptr<const CSpillRecord>
 CSpillFile::Append(std::span<const std::span<const uint8_t>> parts, QString &error)
 {
@@ -117,6 +128,7 @@ CSpillFile::Append(std::span<const std::span<const uint8_t>> parts, QString &err
         at += part.size();
     }
     const std::size_t size = std::size_t(at - start);
+    StartWriteBack(start, size);
     void *mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, m_fd, off_t(start));
     if (mapped == MAP_FAILED) {
         error = ErrnoText(errno);
