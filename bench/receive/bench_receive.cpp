@@ -30,10 +30,11 @@
 //
 // Each case ends with one line:
 //   RESULT kind=.. data=.. mib=.. mib_s=.. baseline_mib_s=.. ratio=..
-//          last_over_first=.. max_stall_ms=.. rss_mb=..
+//          last_over_first=.. max_stall_ms=.. rss_mb=.. baseline_last_over_first=..
 // last_over_first: the time of the last tenth of the stream over the first
 // (tenths as the window took them in, sampled every millisecond; the last
-// tenth ends when it is shown);
+// tenth ends when it is shown; the baseline's is the same for the plain
+// reader, which tells a channel that slows by itself);
 // max_stall_ms: the largest gap between two ticks of a 10 ms timer on the
 // window thread; rss_mb: resident memory after the run. The exit status is 0
 // when the history equals the stream. The find and save cases end with
@@ -71,6 +72,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <netinet/in.h>
@@ -310,11 +312,17 @@ bool Listen(Channel &channel)
 
 // ---- the baseline: a plain reader thread ----
 
-double DrainOnce(const Case &c)
+struct Drain
+{
+    double mibPerSecond = 0;
+    double lastOverFirst = 0; // as for the window, between reads
+};
+
+Drain DrainOnce(const Case &c)
 {
     Channel channel;
     if (c.kind == QLatin1String("serial") ? !OpenPty(channel) : !Listen(channel))
-        return 0;
+        return {};
     if (c.kind == QLatin1String("network")) {
         channel.nearEnd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -330,11 +338,22 @@ double DrainOnce(const Case &c)
     std::thread writer([&] { WriteStream(channel.farEnd, c, clock, startNs); });
     std::vector<uint8_t> buffer(kChunk);
     std::size_t got = 0;
-    for (ssize_t n; got < c.Bytes() && (n = ::read(channel.nearEnd, buffer.data(), kChunk)) > 0;)
+    const std::size_t total = c.Bytes();
+    qint64 tenthNs = -1;
+    qint64 nineTenthsNs = -1;
+    for (ssize_t n; got < total && (n = ::read(channel.nearEnd, buffer.data(), kChunk)) > 0;) {
         got += std::size_t(n);
-    const double seconds = double(clock.nsecsElapsed() - startNs) / 1e9;
+        if (tenthNs < 0 && got >= total - total / 10 * 9)
+            tenthNs = clock.nsecsElapsed();
+        if (nineTenthsNs < 0 && got >= total - total / 10)
+            nineTenthsNs = clock.nsecsElapsed();
+    }
+    const qint64 endNs = clock.nsecsElapsed();
     writer.join();
-    return got == c.Bytes() ? double(c.mib) / seconds : 0;
+    if (got != total)
+        return {};
+    return {double(c.mib) / (double(endNs - startNs) / 1e9),
+            double(endNs - nineTenthsNs) / double(tenthNs - startNs)};
 }
 
 // ---- the window ----
@@ -366,11 +385,22 @@ bool OpenPort(CTarvikView *view, const Case &c, Channel &channel)
     return WaitFor([view] { return Find<QPushButton>(view, ViewId::kSend)->isEnabled(); }, 5000);
 }
 
+qint64 ProcessCpuNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 struct Timeline
 {
     qint64 startNs = -1;
     // When the window had taken k+1 tenths of the stream.
     std::array<qint64, 9> tenths{-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    // The CPU time of the whole process then (the writer included, the
+    // kernel's flusher threads not), from the start of the run on.
+    qint64 cpuStartNs = 0;
+    std::array<qint64, 10> cpuNs{};
     qint64 endNs = -1;   // the counter and the view show the last byte
     qint64 maxGapNs = 0; // between two ticks of the 10 ms timer
 };
@@ -380,16 +410,17 @@ void Note(Timeline &line, qint64 now, std::size_t shown, std::size_t total, cons
     const std::size_t taken = view->History().Size();
     for (std::size_t k = 0; k < line.tenths.size(); ++k)
         if (line.tenths[k] < 0 && taken >= total - total / 10 * (9 - k))
-            line.tenths[k] = now;
+            line.tenths[k] = now, line.cpuNs[k] = ProcessCpuNs();
     const auto &rows = view->VisibleRows();
     if (line.endNs < 0 && shown >= total && view->History().Size() == total && !rows.empty() &&
         rows.back().end == total)
-        line.endNs = now;
+        line.endNs = now, line.cpuNs.back() = ProcessCpuNs();
 }
 
 Timeline Run(CTarvikView *view, const Case &c, int farEnd)
 {
     Timeline line;
+    line.cpuStartNs = ProcessCpuNs();
     const auto *recv = Find<CRecvView>(view, ViewId::kRecvBox);
     auto *counter = Find<QLineEdit>(view, ViewId::kRecvCount);
     QElapsedTimer clock;
@@ -438,7 +469,7 @@ double ResidentMb()
     return 0;
 }
 
-int Report(const Case &c, const Timeline &line, double baseline, const CRecvView *recv)
+int Report(const Case &c, const Timeline &line, const Drain &baseline, const CRecvView *recv)
 {
     const CRecvHistory &history = recv->History();
     // Before the check, which reads the whole history through this process.
@@ -455,10 +486,12 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
     const double first = double(line.tenths.front() - line.startNs);
     const double last = double(line.endNs - line.tenths.back());
     std::printf("RESULT kind=%s data=%s codepage=%s mib=%d mib_s=%.1f baseline_mib_s=%.1f "
-                "ratio=%.2f last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f\n",
+                "ratio=%.2f last_over_first=%.2f max_stall_ms=%.0f rss_mb=%.0f "
+                "baseline_last_over_first=%.2f\n",
                 qPrintable(c.kind), qPrintable(c.data), NameOfCodePage(c.codePage), c.mib,
-                mibPerSecond, baseline, baseline > 0 ? mibPerSecond / baseline : 0.0, last / first,
-                double(line.maxGapNs) / 1e6, residentMb);
+                mibPerSecond, baseline.mibPerSecond,
+                baseline.mibPerSecond > 0 ? mibPerSecond / baseline.mibPerSecond : 0.0,
+                last / first, double(line.maxGapNs) / 1e6, residentMb, baseline.lastOverFirst);
     // Each tenth's time, to tell a slowdown that grows with the history
     // from a step caused by something else on the machine.
     std::fprintf(stderr, "TENTHS kind=%s mib=%d ms=", qPrintable(c.kind), c.mib);
@@ -467,7 +500,14 @@ int Report(const Case &c, const Timeline &line, double baseline, const CRecvView
         std::fprintf(stderr, "%lld,", static_cast<long long>((at - from) / 1000000));
         from = at;
     }
-    std::fprintf(stderr, "%lld\n", static_cast<long long>((line.endNs - from) / 1000000));
+    std::fprintf(stderr, "%lld cpu_ms=", static_cast<long long>((line.endNs - from) / 1000000));
+    qint64 cpuFrom = line.cpuStartNs;
+    for (const qint64 at : line.cpuNs) {
+        std::fprintf(stderr, at == line.cpuNs.front() ? "%lld" : ",%lld",
+                     static_cast<long long>((at - cpuFrom) / 1000000));
+        cpuFrom = at;
+    }
+    std::fprintf(stderr, "\n");
     std::fflush(stdout);
     return 0;
 }
@@ -545,9 +585,10 @@ int RunCase(const Case &c)
     CRegManage().WriteDword(QStringLiteral("NoAutoShowAbout"), 1); // no modal box at start
     // The best of three: a plain reader on a busy machine varies a lot, and
     // the fastest run is the fairest measure of the channel.
-    double baseline = 0;
+    Drain baseline;
     for (int run = 0; run < 3; ++run)
-        baseline = std::max(baseline, DrainOnce(c));
+        if (const Drain drain = DrainOnce(c); drain.mibPerSecond > baseline.mibPerSecond)
+            baseline = drain;
 
     CRegManage reg;
     CMainFrame frame(reg);
