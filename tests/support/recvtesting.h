@@ -34,15 +34,12 @@ inline QByteArray Cycle(qsizetype size, char first, int period)
     return bytes;
 }
 
-inline void AppendTo(CRecvHistory &history, QByteArrayView bytes, qint64 arrivalMs = 0)
+// Appends `bytes` to a receive history (with their arrival time) or view.
+template <typename Target, typename... ArrivalMs>
+void AppendTo(Target &target, QByteArrayView bytes, ArrivalMs... arrivalMs)
 {
-    history.Append(reinterpret_cast<const uint8_t *>(bytes.data()), std::size_t(bytes.size()),
-                   arrivalMs);
-}
-
-inline void AppendTo(CRecvView &view, QByteArrayView bytes)
-{
-    view.Append(reinterpret_cast<const uint8_t *>(bytes.data()), std::size_t(bytes.size()));
+    target.Append(reinterpret_cast<const uint8_t *>(bytes.data()), std::size_t(bytes.size()),
+                  arrivalMs...);
 }
 
 // `bytes` in pieces of 1 to 3000 bytes, the same for the same seed, then
@@ -53,7 +50,7 @@ inline void AppendInRandomPieces(CRecvHistory &history, QByteArrayView bytes, qu
     QRandomGenerator random(seed);
     for (qsizetype at = 0, count = 0; at < bytes.size(); at += count) {
         count = std::min<qsizetype>(1 + random.bounded(3000), bytes.size() - at);
-        AppendTo(history, bytes.sliced(at, count));
+        AppendTo(history, bytes.sliced(at, count), 0);
         if (indexBetween && random.bounded(2))
             history.IndexNew();
     }
@@ -109,8 +106,6 @@ public:
         if (m_mounted)
             ::umount2(Name().constData(), MNT_DETACH);
     }
-    CScratchFolder(const CScratchFolder &) = delete;
-    CScratchFolder &operator=(const CScratchFolder &) = delete;
 
     bool Mounted() const { return m_mounted; }
     QString Path() const { return QFileInfo(m_dir.path()).canonicalFilePath(); }

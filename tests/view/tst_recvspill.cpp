@@ -176,39 +176,34 @@ private slots:
         history.SetSpillFolder(m_cache->Path());
         history.SetMemoryBudget(spilled ? 1 : 1u << 30);
         const QByteArray bytes = PseudoRandom(qsizetype(3 * c + 3), 7);
-        const std::pair<std::size_t, qint64> reads[] = {// where each ends, when it came
-                                                        {c + 10, 100},
-                                                        {c + 20, 100},
-                                                        {2 * c, 200},
-                                                        {2 * c + 5, 300},
-                                                        {3 * c + 3, 400}};
+        // Where each read ends, and when it came.
+        const std::pair<std::size_t, qint64> reads[] = {
+            {c + 10, 100}, {c + 20, 100}, {2 * c, 200}, {2 * c + 5, 300}, {3 * c + 3, 400}};
         for (std::size_t from = 0; const auto &[end, ms] : reads) {
-            AppendTo(history, QByteArrayView(bytes).sliced(qsizetype(from), qsizetype(end - from)),
-                     ms);
+            AppendTo(history, bytes.mid(qsizetype(from), qsizetype(end - from)), ms);
             from = end;
         }
         history.IndexNew();
         if (spilled)
             QTRY_VERIFY((history.IndexNew(), history.SpilledBytes() == 3 * c));
+        // The reads as the history tells them: the first two are one.
+        const std::size_t told[][3] = {{0, c + 20, 100},
+                                       {c + 20, 2 * c, 200},
+                                       {2 * c, 2 * c + 5, 300},
+                                       {2 * c + 5, 3 * c + 3, 400}};
+        // Offsets at the edges of each, and the read they fall in.
+        const std::pair<std::size_t, int> offsets[] = {{0, 0},         {c - 1, 0},     {c + 15, 0},
+                                                       {c + 20, 1},    {2 * c - 1, 1}, {2 * c, 2},
+                                                       {2 * c + 5, 3}, {3 * c + 2, 3}};
         const auto read = [](std::size_t at, std::size_t start, std::size_t end, qint64 ms) {
             return QString::asprintf("offset %zu: read [%zu, %zu) at %lld", at, start, end, ms);
         };
-        const struct
-        {
-            std::size_t offset, start, end;
-            qint64 ms;
-        } cases[] = {{0, 0, c + 20, 100},
-                     {c - 1, 0, c + 20, 100},
-                     {c + 15, 0, c + 20, 100},
-                     {c + 20, c + 20, 2 * c, 200},
-                     {2 * c - 1, c + 20, 2 * c, 200},
-                     {2 * c, 2 * c, 2 * c + 5, 300},
-                     {2 * c + 5, 2 * c + 5, 3 * c + 3, 400},
-                     {3 * c + 2, 2 * c + 5, 3 * c + 3, 400}};
-        for (const auto &[at, start, end, ms] : cases)
+        for (const auto &[at, index] : offsets) {
+            const std::size_t *expected = told[index]; // start, end, time
             QCOMPARE(
                 read(at, history.ReadStartOf(at), history.ReadEndOf(at), history.ArrivalOf(at)),
-                read(at, start, end, ms));
+                read(at, expected[0], expected[1], qint64(expected[2])));
+        }
     }
 
     // Chunks are written out below the priority of the thread that fills
