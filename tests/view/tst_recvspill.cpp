@@ -158,6 +158,7 @@ private slots:
             View()->SetCodePage(CodePageId::Utf8);
         View()->setFocus();
         QTest::keyClick(View(), Qt::Key_Home, Qt::ControlModifier);
+        const MessageBoxWatcher watcher; // a miss fails at once, not at the time-out
         m_framed->View()->OnViewRequest(kRequestFind, 1, needle);
         QTRY_VERIFY(!View()->IsFinding());
         QCOMPARE(View()->SelectedText(), needle);
