@@ -4,6 +4,7 @@
 // window is still whole. A file that is no regular file, is locked by
 // another writer or goes away while logging stops the log with the reason;
 // sent bytes are logged only once written.
+#include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
 #include <QCheckBox>
@@ -12,7 +13,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +21,8 @@ using namespace ViewText;
 namespace {
 const QString kLogFailed = QStringLiteral("记录到文件失败，已停止记录：");
 constexpr qsizetype kMegabyte = 1 << 20;
+const QByteArray kGreeting("Gr\xC3\xBC\xC3\x9F"
+                           "e\xFF"); // "Grüße" in UTF-8 and a byte no text has
 
 // What a log holds, read back: received and sent bytes, and whether every
 // line was well formed.
@@ -42,12 +44,9 @@ struct ReadBack
 ReadBack ReadHexLines(const QByteArray &log)
 {
     ReadBack back;
-    for (const QByteArray &line : log.split('\n')) {
-        if (line.startsWith('#'))
-            back.Add('#', line.mid(2));
-        else if (!line.isEmpty())
-            back.Add(line[0], QByteArray::fromHex(line.mid(1).replace(' ', "")));
-    }
+    for (const QByteArray &line : log.split('\n'))
+        if (!line.isEmpty()) // fromHex skips the spaces between bytes
+            back.Add(line[0], line[0] == '#' ? line.mid(2) : QByteArray::fromHex(line.mid(1)));
     return back;
 }
 
@@ -88,28 +87,6 @@ ReadBack ReadTextLines(const QByteArray &log)
     return back;
 }
 
-// A tmpfs of `size` bytes at a fresh folder, unmounted when done.
-class CSmallTmpfs
-{
-public:
-    explicit CSmallTmpfs(const char *size)
-    {
-        const QByteArray options = QByteArray("size=") + size;
-        m_mounted = ::mount("tmpfs", m_dir.path().toUtf8().constData(), "tmpfs", 0,
-                            options.constData()) == 0;
-    }
-    ~CSmallTmpfs()
-    {
-        if (m_mounted)
-            ::umount(m_dir.path().toUtf8().constData());
-    }
-    bool Mounted() const { return m_mounted; }
-    QString Path(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_mounted = false;
-};
 } // namespace
 
 class TestCaptureLog : public CViewTestCase
@@ -123,13 +100,11 @@ private slots:
         QTest::addColumn<int>("megabytes");
         QTest::addColumn<bool>("withSent");
         QTest::addColumn<CodePageId>("page");
-        // How the text lines show "Grüße" and 0xFF in UTF-8.
+        // How the log shows kGreeting.
         QTest::addColumn<QByteArray>("shown");
-        const QByteArray raw("Gr\xC3\xBC\xC3\x9F"
-                             "e\xFF");
-        QTest::newRow("raw") << 0 << 20 << false << CodePageId::Gbk << raw;
+        QTest::newRow("raw") << 0 << 20 << false << CodePageId::Gbk << kGreeting;
         QTest::newRow("hex lines") << 1 << 2 << true << CodePageId::Gbk << QByteArray();
-        QTest::newRow("text lines") << 2 << 2 << true << CodePageId::Gbk << raw;
+        QTest::newRow("text lines") << 2 << 2 << true << CodePageId::Gbk << kGreeting;
         QTest::newRow("text lines in UTF-8") << 2 << 1 << true << CodePageId::Utf8
                                              << QByteArray("Gr\xC3\xBC\xC3\x9F"
                                                            "e\\xFF");
@@ -147,9 +122,8 @@ private slots:
         OpenAgainstPeer();
         const QByteArray sent = QByteArray("ESC @\x1b\x40\\x41\r\n") + EveryByteValue();
         Send(sent);
-        const QByteArray stream = PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue() +
-                                  "Gr\xC3\xBC\xC3\x9F"
-                                  "e\xFF";
+        const QByteArray stream =
+            PseudoRandom(megabytes * kMegabyte, 7) + EveryByteValue() + kGreeting;
         ReceiveAll(stream);
         m_framed->ClickOpenClose(); // closes the log
         const QByteArray bytes = FileBytes(log);
@@ -166,7 +140,7 @@ private slots:
 
     void fullDiskStopsTheLogAndKeepsTheHistory()
     {
-        CSmallTmpfs tmpfs("256k");
+        const CScratchFolder tmpfs("256k");
         if (!tmpfs.Mounted())
             QSKIP("mounting a tmpfs needs CAP_SYS_ADMIN (run the test as root)");
         const QString log = tmpfs.Path(QStringLiteral("capture.log"));
@@ -174,9 +148,7 @@ private slots:
         OpenAgainstPeer();
         const QByteArray stream = PseudoRandom(kMegabyte, 11);
         ReceiveAll(stream);
-        QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(kLogFailed), kPortWaitMs);
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(!LogOption()->isChecked());
+        CheckLogStopped(log);
         const QByteArray kept = FileBytes(log);
         QVERIFY(kept.size() > 0 && kept.size() < stream.size());
         QVERIFY(stream.startsWith(kept));
@@ -207,59 +179,43 @@ private slots:
         QVERIFY(path->text().isEmpty());
     }
 
-    // The folder goes between two opens: the next open reports it.
-    void vanishedFolderStopsTheLog()
-    {
-        QDir(m_sandbox->WorkDir()).mkdir(QStringLiteral("logs"));
-        const QString log = m_sandbox->Path(QStringLiteral("logs/capture.log"));
-        StartLogging(log, 2, false);
-        QVERIFY(QDir(m_sandbox->Path(QStringLiteral("logs"))).removeRecursively());
-        OpenAgainstPeer();
-        QVERIFY(m_framed->StatusText().startsWith(kLogFailed));
-        QVERIFY(m_framed->StatusText().contains(log));
-        QVERIFY(!LogOption()->isChecked());
-    }
-
     // Opening a FIFO without a reader would hold the window until one came.
+    // A folder that goes between the choice and the open is reported then.
     void refusedFileSaysWhy_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("fifo") << "fifo"
-                              << "不是普通文件";
-        QTest::newRow("folder") << "folder"
-                                << "不是普通文件";
-        QTest::newRow("logged by another") << "locked"
-                                           << "另一个程序正在记录到这个文件";
+        QTest::addColumn<QString>("reason"); // none: the system's words
+        QTest::newRow("fifo") << QStringLiteral("不是普通文件");
+        QTest::newRow("folder") << QStringLiteral("不是普通文件");
+        QTest::newRow("logged by another") << QStringLiteral("另一个程序正在记录到这个文件");
+        QTest::newRow("folder gone") << QString();
     }
     void refusedFileSaysWhy()
     {
-        QFETCH(QString, kind);
         QFETCH(QString, reason);
-        const QString log = m_sandbox->Path(QStringLiteral("capture.log"));
+        const QByteArray kind = QTest::currentDataTag();
+        const QString folder = m_sandbox->Path(QStringLiteral("logs"));
+        const QString log = folder + QStringLiteral("/capture.log");
         const QByteArray name = QFile::encodeName(log);
-        if (kind == QLatin1String("fifo"))
+        QVERIFY(QDir().mkdir(folder));
+        if (kind == "fifo")
             QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QDir(m_sandbox->WorkDir()).mkdir(QStringLiteral("capture.log")));
-        const int other =
-            kind == QLatin1String("locked") ? ::open(name, O_WRONLY | O_CREAT, 0600) : -1;
+        if (kind == "folder")
+            QVERIFY(QDir().mkdir(log));
+        const int other = kind == "logged by another" ? ::open(name, O_WRONLY | O_CREAT, 0600) : -1;
         QVERIFY(other < 0 || ::flock(other, LOCK_EX | LOCK_NB) == 0);
         StartLogging(log, 2, false);
+        if (kind == "folder gone")
+            QVERIFY(QDir(folder).removeRecursively());
         OpenAgainstPeer();
         if (other >= 0)
             ::close(other);
-        QVERIFY(m_framed->StatusText().startsWith(kLogFailed));
-        QVERIFY(m_framed->StatusText().endsWith(log + QStringLiteral(": ") + reason));
-        QVERIFY(!LogOption()->isChecked());
+        CheckLogStopped(log, reason);
     }
 
     // Bytes written after the file went would land in no file at all.
     void logStopsWhenItsFileGoes_data()
     {
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("folder removed") << false;
-        QTest::newRow("another file put in its place") << true;
+        AddFlagRows("replaced", "folder removed", "another file put in its place");
     }
     void logStopsWhenItsFileGoes()
     {
@@ -279,10 +235,7 @@ private slots:
             QVERIFY(QDir(folder).removeRecursively());
         }
         PeerSends("second");
-        QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(kLogFailed), kPortWaitMs);
-        QVERIFY(m_framed->StatusText().endsWith(QStringLiteral("文件已被删除或移走")));
-        QVERIFY(m_framed->StatusIsError());
-        QVERIFY(!LogOption()->isChecked());
+        CheckLogStopped(log, QStringLiteral("文件已被删除或移走"));
         QVERIFY(replaced ? FileBytes(log) == "other" : !QFile::exists(log));
     }
 
@@ -322,6 +275,16 @@ private:
     QCheckBox *LogOption() const
     {
         return m_framed->View()->findChild<QCheckBox *>(QStringLiteral("captureLog"));
+    }
+    // Logging stopped, and the status bar says why: `reason` after the
+    // file's name, or the system's words when none is given.
+    void CheckLogStopped(const QString &log, const QString &reason = {})
+    {
+        const QString prefix = kLogFailed + log + QStringLiteral(": ");
+        QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(prefix), kPortWaitMs);
+        QVERIFY(m_framed->StatusText().endsWith(reason));
+        QVERIFY(m_framed->StatusIsError());
+        QVERIFY(!LogOption()->isChecked());
     }
     void StartLogging(const QString &log, int form, bool withSent)
     {

@@ -1,6 +1,7 @@
 // The receive view in the window, fed by a loopback peer of the test: rows,
 // selection and copy, find, the arrival-time margin, and what one display
 // update costs on a long history.
+#include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
 #include "stringtable.h"
@@ -47,22 +48,6 @@ int DarkestInkOfTopRow(CRecvView *view)
     return darkest;
 }
 
-// What the placeholder colour gives over the base, fully covered.
-int DimGray(const QPalette &palette)
-{
-    const QColor dim = palette.color(QPalette::PlaceholderText);
-    return int(dim.alphaF() * qGray(dim.rgb()) +
-               (1 - dim.alphaF()) * qGray(palette.color(QPalette::Base).rgb()));
-}
-
-void PressKeys(CRecvView *view, const QString &keys)
-{
-    for (const QChar key : keys) {
-        const bool shift = key.isUpper();
-        const Qt::Key code = key.toLower() == u'r' ? Qt::Key_Right : Qt::Key_Left;
-        QTest::keyClick(view, code, shift ? Qt::ShiftModifier : Qt::NoModifier);
-    }
-}
 } // namespace
 
 class TestRecvView : public CViewTestCase
@@ -90,25 +75,10 @@ private slots:
     {
         QFETCH(QByteArray, history);
         CRecvHistory model;
+        AppendInRandomPieces(model, history, 3, true);
+        QCOMPARE(SegmentsRendered(model, history, AsciiRendering), AsciiRendering(history));
+        const std::vector<std::size_t> starts = SegmentStarts(model);
         QRandomGenerator random(3);
-        for (qsizetype at = 0; at < history.size();) {
-            const qsizetype count =
-                std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
-            model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
-                         std::size_t(count), 0);
-            at += count;
-            if (random.bounded(2))
-                model.IndexNew();
-        }
-        model.IndexNew();
-        QString joined;
-        std::vector<std::size_t> starts;
-        for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start)) {
-            starts.push_back(start);
-            joined += AsciiRendering(
-                history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
-        }
-        QCOMPARE(joined, AsciiRendering(history));
         for (int i = 0; i < 200; ++i) {
             const std::size_t offset = std::size_t(random.bounded(int(model.Size())));
             const std::size_t start = model.SegmentStart(offset);
@@ -125,9 +95,8 @@ private slots:
         const QByteArray history("ab\ncd\r\nef");
         PeerSends(history);
         QTRY_COMPARE(View()->WholeText(), QStringLiteral("ab\u240Acd\nef"));
-        View()->viewport()->repaint();
         std::vector<std::size_t> starts;
-        for (const CRecvView::Row &row : View()->VisibleRows())
+        for (const CRecvView::Row &row : RowsInSight(View()))
             starts.push_back(row.start);
         QCOMPARE(starts, (std::vector<std::size_t>{0, 3, 7}));
 
@@ -142,19 +111,13 @@ private slots:
 
     void controlBytesAreDrawnDimAndCopiedAsBytes_data()
     {
-        enum Ink
-        {
-            None,
-            Dim,
-            Full
-        };
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("ink");
-        QTest::addRow("status byte 0x12") << QByteArray("\x12") << int(Dim);
-        QTest::addRow("backspace") << QByteArray("\x08") << int(Dim);
-        QTest::addRow("lone LF") << QByteArray("\n") << int(Dim);
-        QTest::addRow("tab stays blank") << QByteArray("\t") << int(None);
-        QTest::addRow("a letter") << QByteArray("A") << int(Full);
+        QTest::addColumn<QString>("ink"); // none, dim or full
+        QTest::addRow("status byte 0x12") << QByteArray("\x12") << "dim";
+        QTest::addRow("backspace") << QByteArray("\x08") << "dim";
+        QTest::addRow("lone LF") << QByteArray("\n") << "dim";
+        QTest::addRow("tab stays blank") << QByteArray("\t") << "none";
+        QTest::addRow("a letter") << QByteArray("A") << "full";
     }
 
     // A reply of one control byte must not look like nothing: its control
@@ -162,7 +125,7 @@ private slots:
     void controlBytesAreDrawnDimAndCopiedAsBytes()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(int, ink);
+        QFETCH(QString, ink);
         OpenAgainstPeer();
         PeerSends(bytes);
         QTRY_COMPARE(View()->History().Size(), std::size_t(bytes.size()));
@@ -170,16 +133,16 @@ private slots:
         const QPalette &palette = View()->palette();
         const int darkest = DarkestInkOfTopRow(View());
         const int base = qGray(palette.color(QPalette::Base).rgb());
-        const int dim = DimGray(palette);
+        // The placeholder colour over the base, fully covered.
+        const QColor dimColour = palette.color(QPalette::PlaceholderText);
+        const int dim =
+            int(dimColour.alphaF() * qGray(dimColour.rgb()) + (1 - dimColour.alphaF()) * base);
         QVERIFY(dim > qGray(palette.color(QPalette::Text).rgb()) + 32);
-        const QString seen =
-            QStringLiteral("darkest %1, dim %2, base %3").arg(darkest).arg(dim).arg(base);
-        if (ink == 0)
-            QVERIFY2(darkest == base, qPrintable(seen));
-        else if (ink == 1)
-            QVERIFY2(darkest < base - 32 && darkest >= dim - 16, qPrintable(seen));
-        else
-            QVERIFY2(darkest < dim - 32, qPrintable(seen));
+        const bool inked = ink == u"none"  ? darkest == base
+                           : ink == u"dim" ? darkest < base - 32 && darkest >= dim - 16
+                                           : darkest < dim - 32;
+        QVERIFY2(inked,
+                 qPrintable(QString::asprintf("darkest %d, dim %d, base %d", darkest, dim, base)));
 
         View()->setFocus();
         Command(CMainFrame::ID_EDIT_SELECT_ALL)->trigger();
@@ -190,17 +153,13 @@ private slots:
     void caretAndSelectionKeepCrWithLf_data()
     {
         // Keys: r/l move right/left, R/L extend the selection.
-        QTest::addColumn<QByteArray>("history");
         QTest::addColumn<QString>("keys");
+        QTest::addColumn<QByteArray>("history");
         QTest::addColumn<QString>("selected");
-        QTest::addRow("right over CR LF") << QByteArray("ab\r\ncd") << "rrR"
-                                          << "\n";
-        QTest::addRow("left over CR LF") << QByteArray("ab\r\ncd") << "rrrLL"
-                                         << "b\n";
-        QTest::addRow("lone CR before CR LF")
-            << QByteArray("x\r\r\ny") << "rRR" << QStringLiteral("\u240D\n");
-        QTest::addRow("back from the end") << QByteArray("a\r\n") << "rrL"
-                                           << "\n";
+        QTest::addRow("right over CR LF") << "rrR" << QByteArray("ab\r\ncd") << "\n";
+        QTest::addRow("left over CR LF") << "rrrLL" << QByteArray("ab\r\ncd") << "b\n";
+        QTest::addRow("lone CR before CR LF") << "rRR" << QByteArray("x\r\r\ny") << "\u240D\n";
+        QTest::addRow("back from the end") << "rrL" << QByteArray("a\r\n") << "\n";
     }
 
     // CR LF is one unit: no key puts the caret or a selection end between
@@ -211,13 +170,12 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QString, selected);
         CRecvView view;
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        view.Append(reinterpret_cast<const uint8_t *>(history.constData()),
-                    std::size_t(history.size()));
+        QVERIFY(ShowAlone(view));
+        AppendTo(view, history);
         view.Refresh(false);
-        PressKeys(&view, keys);
+        for (const QChar key : keys)
+            QTest::keyClick(&view, key.toLower() == u'r' ? Qt::Key_Right : Qt::Key_Left,
+                            key.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
         QCOMPARE(view.SelectedText(), selected);
     }
 
@@ -227,14 +185,11 @@ private slots:
     void mouseSelectionAcrossAWrappedRowCopiesWhatIsShown()
     {
         OpenAgainstPeer();
-        QByteArray line;
-        for (int i = 0; i < 150; ++i)
-            line.append(char('a' + i % 26));
+        const QByteArray line = Cycle(150, 'a', 26);
         const QByteArray history = line + "\xD6\xD0Z\r\n"; // "中" in GBK
         PeerSends(history);
         QTRY_COMPARE(View()->History().Size(), std::size_t(history.size()));
-        View()->viewport()->repaint();
-        QVERIFY(View()->VisibleRows().front().end < std::size_t(line.size())); // wrapped
+        QVERIFY(RowsInSight(View()).front().end < std::size_t(line.size())); // wrapped
         const std::size_t end = std::size_t(line.size()) + 2;
         const QPoint from = View()->PointOfOffset(5) + QPoint(1, 2);
         const QPoint to = View()->PointOfOffset(end) + QPoint(1, 2);
@@ -302,9 +257,9 @@ private slots:
         const QByteArray second(5, 'b');
         PeerSends(second);
         QTRY_COMPARE(View()->History().Size(), std::size_t(first.size() + second.size()));
-        View()->viewport()->repaint();
-        QVERIFY(View()->VisibleRows().size() > 2);
-        for (const CRecvView::Row &row : View()->VisibleRows())
+        const std::vector<CRecvView::Row> stamped = RowsInSight(View());
+        QVERIFY(stamped.size() > 2);
+        for (const CRecvView::Row &row : stamped)
             if (row.start < View()->History().Size())
                 QVERIFY2(!View()->ArrivalStamp(row).isEmpty(),
                          qPrintable(QString::number(row.start)));
@@ -313,8 +268,7 @@ private slots:
         for (const int width : {View()->width(), View()->width() / 2}) {
             View()->resize(width, View()->height());
             QTest::keyClick(View(), Qt::Key_End, Qt::ControlModifier);
-            View()->viewport()->repaint();
-            const std::vector<CRecvView::Row> rows = View()->VisibleRows();
+            const std::vector<CRecvView::Row> rows = RowsInSight(View());
             QVERIFY(std::any_of(rows.begin(), rows.end(), [&](const CRecvView::Row &row) {
                 return row.start == std::size_t(first.size());
             }));
@@ -334,9 +288,7 @@ private slots:
         connect(View(), &CRecvView::ContentChanged, this, [&] {
             updates.emplace_back(View()->History().Size(), View()->LastUpdateCost().scanned);
         });
-        QByteArray megabyte(1 << 20, Qt::Uninitialized);
-        for (qsizetype i = 0; i < megabyte.size(); ++i)
-            megabyte[i] = char(0x20 + i % 95);
+        const QByteArray megabyte = Cycle(1 << 20, 0x20, 95);
         for (int mb = 1; mb <= 5; ++mb) {
             PeerSends(megabyte);
             QTRY_COMPARE_WITH_TIMEOUT(View()->History().Size(), std::size_t(mb) << 20, kPortWaitMs);
@@ -361,13 +313,10 @@ private slots:
     void anUpdateCountsWhatAPaintIndexedBeforeIt()
     {
         CRecvView view;
-        view.resize(400, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(ShowAlone(view));
         const QByteArray bytes = PseudoRandom(3 * qsizetype(CRecvHistory::kAnchorBytes), 5);
         for (int update = 1; update <= 2; ++update) {
-            view.Append(reinterpret_cast<const uint8_t *>(bytes.constData()),
-                        std::size_t(bytes.size()));
+            AppendTo(view, bytes);
             view.viewport()->repaint();
             view.Refresh(true);
             QCOMPARE(view.LastUpdateCost().scanned, std::size_t(bytes.size()));
@@ -396,8 +345,7 @@ private slots:
         QVERIFY(first.endsWith(history.left(history.size() - rest.size())));
         QVERIFY(View()->IsHexNotation());
         QCOMPARE(ShownBytes(View()), history);
-        View()->viewport()->repaint();
-        QCOMPARE(View()->VisibleRows().back().end, View()->History().Size());
+        QCOMPARE(RowsInSight(View()).back().end, View()->History().Size());
     }
 
 private:

@@ -39,18 +39,18 @@ private slots:
         QCOMPARE(map.FromBar(0), uint64_t(0));
         QCOMPARE(map.ToBar(last), map.BarMaximum());
         QCOMPARE(map.FromBar(map.BarMaximum()), last);
+        // A bar value's position maps back to it; one between two bar
+        // values maps to a position within a step after it.
+        const uint64_t step = last / uint64_t(std::max(1, map.BarMaximum())) + 1;
         uint64_t previous = 0;
         for (const int value : Samples(map.BarMaximum())) {
             const uint64_t position = map.FromBar(value);
             QVERIFY2(map.ToBar(position) == value, qPrintable(QString::number(value)));
             QVERIFY(position >= previous);
             previous = position;
-        }
-        const uint64_t step = last / uint64_t(std::max(1, map.BarMaximum())) + 1;
-        for (const int value : Samples(map.BarMaximum())) {
-            const uint64_t position = map.FromBar(value) + step / 2;
-            const uint64_t back = map.FromBar(map.ToBar(position));
-            QVERIFY(back >= std::min(position, last) && back - std::min(position, last) <= step);
+            const uint64_t between = std::min(position + step / 2, last);
+            const uint64_t back = map.FromBar(map.ToBar(position + step / 2));
+            QVERIFY(back >= between && back - between <= step);
         }
     }
 

@@ -5,6 +5,7 @@
 // outstanding as long as it likes, a write failing in the background, and the
 // control lines, whose indicators follow the modem status the device plays,
 // whose toggles and break reach it, and which a pseudo-terminal leaves unknown.
+#include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
 #include "faultdevice.h"
@@ -80,9 +81,7 @@ private slots:
     void burstLongerThanOneReadArrivesWhole()
     {
         OpenSerialOnPty();
-        std::string burst;
-        for (int i = 0; i < 200'000; ++i)
-            burst += char('a' + i % 26);
+        const std::string burst = Cycle(200'000, 'a', 26).toStdString();
         std::atomic<bool> written{false};
         std::thread farEnd([&] { written = m_pty->WriteMaster(burst); });
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->RecvBox()->History().Size(), burst.size(), kPortWaitMs);
@@ -129,12 +128,8 @@ private slots:
         QVERIFY(!AutoSend()->isChecked());
         QVERIFY(Interval()->isEnabled());
         // The write under way when sending stopped still completes.
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                got += ReadAvailable(m_pty->MasterFd());
-                return send->isEnabled();
-            },
-            kPortWaitMs));
+        got += ReadFarEndUntil([&](const QByteArray &) { return send->isEnabled(); });
+        QVERIFY(send->isEnabled());
         QTest::qWait(kSeveralTicksMs);
         got += ReadAvailable(m_pty->MasterFd());
         QVERIFY(send->isEnabled()); // no write started since
@@ -170,17 +165,15 @@ private slots:
         CControlLinesBox *box = Box();
         QVERIFY(box->isEnabled() && box->isVisible());
         constexpr LineState on = LineState::On, off = LineState::Off;
-        const struct
-        {
-            unsigned played;
-            std::array<LineState, 4> shown; // CTS DSR DCD RI
-        } rows[] = {{kLineCts, {on, off, off, off}},
-                    {kLineDsr | kLineDcd | kLineRi, {off, on, on, on}},
-                    {0u, {off, off, off, off}},
-                    {kLineRi | kLineCts, {on, off, off, on}}};
-        for (const auto &row : rows) {
-            m_faults.With([&](auto &s) { s.lines = row.played; });
-            QTRY_VERIFY2_WITH_TIMEOUT(Shown() == row.shown, qPrintable(QString::number(row.played)),
+        // The lines played, what CTS DSR DCD RI show.
+        const std::pair<unsigned, std::array<LineState, 4>> rows[] = {
+            {kLineCts, {on, off, off, off}},
+            {kLineDsr | kLineDcd | kLineRi, {off, on, on, on}},
+            {0u, {off, off, off, off}},
+            {kLineRi | kLineCts, {on, off, off, on}}};
+        for (const auto &[played, shown] : rows) {
+            m_faults.With([&](auto &s) { s.lines = played; });
+            QTRY_VERIFY2_WITH_TIMEOUT(Shown() == shown, qPrintable(QString::number(played)),
                                       kPortWaitMs);
         }
         m_framed->ClickOpenClose();
@@ -261,16 +254,18 @@ private:
         QVERIFY(qobject_cast<CSerialCfgDlg *>(m_framed->Panel()));
         OpenSerial();
     }
-    QByteArray ReadFarEnd(qsizetype atLeast)
+    // What the far end reads until `done` holds for it, or the wait ends:
+    // the caller compares what arrived.
+    template <typename Done> QByteArray ReadFarEndUntil(Done done)
     {
         QByteArray got;
-        (void)QTest::qWaitFor( // a short result is what the caller compares
-            [&] {
-                got += ReadAvailable(m_pty->MasterFd());
-                return got.size() >= atLeast;
-            },
-            kPortWaitMs);
+        (void)QTest::qWaitFor([&] { return done(got += ReadAvailable(m_pty->MasterFd())); },
+                              kPortWaitMs);
         return got;
+    }
+    QByteArray ReadFarEnd(qsizetype atLeast)
+    {
+        return ReadFarEndUntil([atLeast](const QByteArray &got) { return got.size() >= atLeast; });
     }
     QCheckBox *AutoSend() const { return m_framed->Find<QCheckBox>(ViewId::kAutoSend); }
     QLineEdit *Interval() const { return m_framed->Find<QLineEdit>(ViewId::kAutoInterval); }

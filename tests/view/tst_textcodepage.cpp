@@ -3,6 +3,7 @@
 // applied to the receive view (rendered again, nothing reread), the send box
 // (an unencodable character is an input error) and the rows of the receive
 // view (characters of up to four bytes, also split across reads).
+#include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
 #include "convert/codepagetext.h"
@@ -35,10 +36,7 @@ private slots:
         for (const CodePageId page :
              {CodePageId::Utf8, CodePageId::ShiftJis, CodePageId::Big5, CodePageId::Pc866})
             QTest::addRow("%s", NameOfCodePage(page)) << page << MixedText(page, kSize);
-        QByteArray letters(kSize, Qt::Uninitialized);
-        for (int i = 0; i < kSize; ++i)
-            letters[i] = char('a' + i % 26);
-        QTest::addRow("Shift_JIS, letters") << CodePageId::ShiftJis << letters;
+        QTest::addRow("Shift_JIS, letters") << CodePageId::ShiftJis << Cycle(kSize, 'a', 26);
     }
     void historyUnitsAreTheCodePagesCharacters()
     {
@@ -46,20 +44,9 @@ private slots:
         QFETCH(QByteArray, history);
         CRecvHistory model;
         model.SetCodePage(RulesOf(page));
-        QRandomGenerator random(5);
-        for (qsizetype at = 0; at < history.size();) {
-            const qsizetype count =
-                std::min<qsizetype>(1 + random.bounded(3000), history.size() - at);
-            model.Append(reinterpret_cast<const uint8_t *>(history.constData() + at),
-                         std::size_t(count), 0);
-            at += count;
-        }
-        model.IndexNew();
-        QString joined;
-        for (std::size_t start = 0; start < model.Size(); start = model.SegmentEnd(start))
-            joined += Rendering(
-                page, history.mid(qsizetype(start), qsizetype(model.SegmentEnd(start) - start)));
-        QVERIFY(joined == Rendering(page, history));
+        AppendInRandomPieces(model, history, 5, false);
+        const auto rendering = [page](const QByteArray &bytes) { return Rendering(page, bytes); };
+        QVERIFY(SegmentsRendered(model, history, rendering) == rendering(history));
         const std::size_t chunkEnd = std::size_t(1) << CRecvHistory::kChunkBits;
         for (std::size_t p = chunkEnd - 4096; p < chunkEnd + 4096;) {
             const std::size_t length = model.UnitLength(p);
@@ -182,9 +169,7 @@ private:
     static QString Rendering(CodePageId page, const QByteArray &bytes)
     {
         ByteString text;
-        BytesToAscii(
-            {reinterpret_cast<const uint8_t *>(bytes.constData()), std::size_t(bytes.size())}, text,
-            RulesOf(page));
+        BytesToAscii(ViewOf(bytes), text, RulesOf(page));
         return BoxTextFromBytes(page, text.view());
     }
     QAction *Action(const char *name)
