@@ -14,8 +14,11 @@
 #include "view/preview/previewwindow.h"
 #include "viewsandbox.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QProcess>
+#include <QScrollArea>
 #include <QTableWidget>
 
 namespace {
@@ -133,6 +136,36 @@ private slots:
         const QRect cell = report->visualItemRect(report->item(0, 1));
         QTest::mouseClick(report->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(SendBox()->textCursor().selectedText(), selected);
+    }
+
+    // 58 mm paper renders at its own width; zoom scales the paper on the
+    // screen, not the receipt; copy puts the shown roll on the clipboard.
+    void paperZoomAndCopyActOnTheShownRoll()
+    {
+        Start();
+        m_framed->Frame().CommandAction(CMainFrame::ID_OPERATION_PREVIEW)->trigger();
+        SendBox()->SetHexMode(true);
+        SendBox()->SetText(QStringLiteral("41 42 43 0A"));
+        Preview()->findChild<QComboBox *>(QStringLiteral("previewPaper"))->setCurrentIndex(1);
+        QCOMPARE(Preview()->PaperWidth(), Receipt::CReceiptPrinter::kPaper58);
+        Preview()->findChild<QPushButton *>(QStringLiteral("previewSendBox"))->click();
+        CPreviewRoll *roll = Preview()->SendBoxRoll();
+        const QImage narrow =
+            LibraryImage(QByteArray("ABC\n"), 0, Receipt::CReceiptPrinter::kPaper58);
+        QCOMPARE(narrow.width(), Receipt::CReceiptPrinter::kPaper58);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            roll->ReceiptCount() == 1 && SameDots(roll->ReceiptImage(0), narrow), kRenderWaitMs);
+
+        const QWidget *paper = roll->findChild<QScrollArea *>()->widget();
+        const int atFull = paper->width();
+        Preview()->findChild<QComboBox *>(QStringLiteral("previewZoom"))->setCurrentIndex(3);
+        QCOMPARE(paper->width() - atFull, narrow.width()); // 200 %: one more width
+        QVERIFY(SameDots(roll->ReceiptImage(0), narrow));
+
+        QApplication::clipboard()->clear();
+        Preview()->findChild<QPushButton *>(QStringLiteral("previewCopy"))->click();
+        QVERIFY(SameDots(QApplication::clipboard()->image(), roll->RollImage()));
+        QCOMPARE(Preview()->Note(), QStringLiteral("图像已复制"));
     }
 
     // Bytes beyond the capacity are counted where they fell out; marks stay.
