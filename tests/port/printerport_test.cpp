@@ -61,17 +61,26 @@ protected:
         EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
         return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
     }
+    // Opens `queue` and waits for the first code 3, which must be a success.
+    void OpenAndWait(const std::string &queue)
+    {
+        ASSERT_EQ(Open(queue), 1u) << m_port.GetLastError();
+        ASSERT_EQ(ErrorOf(kPortOpened), 0) << m_port.GetLastError();
+    }
     void OpenQueue(AddQueueFn add = &CPrivateCupsd::AddRawQueue)
     {
         AddQueue(add);
-        ASSERT_EQ(Open(m_queue), 1u) << m_port.GetLastError();
-        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-        ASSERT_EQ(LastOf(kPortOpened)->error, 0) << m_port.GetLastError();
+        OpenAndWait(m_queue);
     }
-    const PortMsg *LastOf(uint16_t code) const
+    // Waits for the `count`th `code` and gives the error of the last one;
+    // -1 when it did not come.
+    int ErrorOf(uint16_t code, int count = 1,
+                std::chrono::milliseconds wait = CTestPortOwner::kWait)
     {
-        m_messages = m_owner.Messages();
-        return LastCode(m_messages, code);
+        if (!m_owner.WaitForCode(code, count, wait))
+            return -1;
+        const std::vector<PortMsg> messages = m_owner.Messages();
+        return LastCode(messages, code)->error;
     }
 
     static inline CPrivateCupsd *const s_cupsd = &g_env->cupsd;
@@ -80,14 +89,12 @@ protected:
     std::string m_queue;
     CTestPortOwner m_owner;
     CPrinterPort m_port;
-    mutable std::vector<PortMsg> m_messages;
 };
 
 TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvikReportedOncePrinted)
 {
     OpenQueue();
-    const std::vector<std::string> queues = Spooler::ListQueues();
-    EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue), queues.end());
+    EXPECT_EQ(std::ranges::count(Spooler::ListQueues(), m_queue), 1);
     const std::string first = PatternBytes(300) + std::string("\x1B@\r\n\x1DV\x00 end", 10);
     uint32_t written = 0;
     ASSERT_EQ(WriteBytes(m_port, first, &written, 0), 1u);
@@ -96,15 +103,13 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvikReportedOncePrinted)
     EXPECT_EQ(s_cupsd->Jobs(m_queue).size(), 1u) << "code 2 follows the printed job";
     EXPECT_EQ(WriteBytes(m_port, ""), 1u);
     ASSERT_EQ(WriteBytes(m_port, "second"), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
-
+    ASSERT_EQ(ErrorOf(kPortWriteDone, 2), 0);
     const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 2);
     ASSERT_EQ(jobs.size(), 2u) << "an empty Write makes no job";
     EXPECT_TRUE(SameBytes(first, jobs[0].data));
     EXPECT_EQ(jobs[1].data, "second");
     for (const CapturedJob &job : jobs)
         EXPECT_EQ(job.title, kPrinterJobTitle);
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
 }
 
@@ -175,8 +180,8 @@ TEST_P(PrinterRefusalTest, PlainWriteFailsWithTheSpoolersReason)
 {
     OpenSpoiledQueue();
     ASSERT_EQ(WriteBytes(m_port, "never printed"), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, m_port.GetSpoolFailure().PortError());
+    const int error = ErrorOf(kPortWriteDone); // before the failure is asked for
+    EXPECT_EQ(error, m_port.GetSpoolFailure().PortError());
     ExpectFailure();
 }
 
@@ -204,23 +209,17 @@ TEST_F(PrinterPortTest, InstancesPrintWithTheirOptionsAndAHeldJobCountsAsDone)
     AddQueue();
     ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "twice", "copies=2"));
     ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "held", "job-hold-until=indefinite"));
-    const std::vector<std::string> queues = Spooler::ListQueues();
-    EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue + "/twice"), queues.end());
-
+    EXPECT_EQ(std::ranges::count(Spooler::ListQueues(), m_queue + "/twice"), 1);
     ASSERT_EQ(Open(m_queue + "/unknown"), 1u) << "the spooler is asked on the write thread";
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-    EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrUnknownPrinter) << "an instance nobody saved";
+    EXPECT_EQ(ErrorOf(kPortOpened), kSpoolErrUnknownPrinter) << "an instance nobody saved";
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::UnknownQueue);
     for (const std::string instance : {"held", "twice"}) {
         SCOPED_TRACE(instance);
         m_port.ClosePort();
         m_owner.Clear();
-        ASSERT_EQ(Open(m_queue + "/" + instance), 1u) << m_port.GetLastError();
-        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-        EXPECT_EQ(LastOf(kPortOpened)->error, 0);
+        OpenAndWait(m_queue + "/" + instance);
         ASSERT_EQ(WriteBytes(m_port, instance), 1u);
-        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-        EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
+        EXPECT_EQ(ErrorOf(kPortWriteDone), 0);
         EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
     }
     const std::vector<CapturedJob> jobs = s_cupsd->Jobs(m_queue);
@@ -270,18 +269,16 @@ TEST_F(PrinterPortTest, FrozenSpoolerFailsWritesAndNeverHoldsStopOrClose)
     OpenQueue();
     s_cupsd->Freeze();
     EXPECT_EQ(WriteBytes(m_port, "frozen"), 1u) << "Write does not ask the spooler";
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, kSpoolErrTimeout);
+    EXPECT_EQ(ErrorOf(kPortWriteDone), kSpoolErrTimeout);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::NotAnswering);
     EXPECT_EQ(m_port.GetLastError(), kSpoolErrTimeout);
     m_port.ClosePort();
     EXPECT_EQ(Open(m_queue), 1u) << "an asynchronous open does not ask the spooler";
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 2, 3 * CTestPortOwner::kWait));
-    EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrTimeout);
+    EXPECT_EQ(ErrorOf(kPortOpened, 2, 3 * CTestPortOwner::kWait), kSpoolErrTimeout);
     m_port.ClosePort();
     s_cupsd->Thaw();
-    ASSERT_EQ(Open(m_queue), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 3));
+    m_owner.Clear();
+    OpenAndWait(m_queue);
     s_cupsd->Freeze();
 
     ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(4096)).c_str(), -1, 0), 1u);
