@@ -19,8 +19,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace std::chrono_literals;
-
 namespace {
 
 class SerialPortTest : public testing::Test
@@ -64,27 +62,24 @@ protected:
 TEST_F(SerialPortTest, FlowControlModesHoldOutputOnlyWhileDsrIsLow)
 {
     CFarEnd far(m_pty.MasterFd());
-    const struct
-    {
-        tagSERIAL_CFG cfg;
-        std::optional<unsigned> lines; // none: the pseudo-terminal answers
-        bool held;
-    } rows[] = {{SerialCfg(0), {}, false},
-                {SerialCfg(1), {}, false},
-                {SerialCfg(2, 250000, 7, 2, 3), {}, false},
-                {SerialCfg(1), kLineDsr | kLineCts, false},
-                {SerialCfg(0, 9600), 0u, false},
-                {SerialCfg(1, 115200), kLineCts | kLineDcd, true}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(testing::Message() << row.cfg.dwFlowCtrl << " " << row.lines.value_or(99));
+    // Settings, the modem lines played (none: the pseudo-terminal answers), held.
+    const std::tuple<tagSERIAL_CFG, std::optional<unsigned>, bool> rows[] = {
+        {SerialCfg(0), {}, false},
+        {SerialCfg(1), {}, false},
+        {SerialCfg(2, 250000, 7, 2, 3), {}, false},
+        {SerialCfg(1), kLineDsr | kLineCts, false},
+        {SerialCfg(0, 9600), 0u, false},
+        {SerialCfg(1, 115200), kLineCts | kLineDcd, true}};
+    for (const auto &[cfg, lines, held] : rows) {
+        SCOPED_TRACE(testing::Message() << cfg.dwFlowCtrl << " " << lines.value_or(99));
         m_owner.Clear();
         far.Clear();
-        m_faults.With([&](auto &s) { s.lines = row.lines; });
-        ASSERT_EQ(Open(row.cfg), 1u) << m_port.GetLastTrace();
-        EXPECT_EQ(ReadOutputBaud(m_pty.SlaveFd()), row.cfg.dwBaudRate);
-        const std::string bytes = PatternBytes(300, row.cfg.dwFlowCtrl);
+        m_faults.With([&](auto &s) { s.lines = lines; });
+        ASSERT_EQ(Open(cfg), 1u) << m_port.GetLastTrace();
+        EXPECT_EQ(ReadOutputBaud(m_pty.SlaveFd()), cfg.dwBaudRate);
+        const std::string bytes = PatternBytes(300, cfg.dwFlowCtrl);
         ASSERT_EQ(WriteBytes(m_port, bytes), 1u);
-        if (row.held) {
+        if (held) {
             EXPECT_EQ(far.WaitQuiet(), 0u);
             m_owner.Sync();
             EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
@@ -100,20 +95,17 @@ TEST_F(SerialPortTest, FlowControlModesHoldOutputOnlyWhileDsrIsLow)
 // The Linux ABI's TIOCM values, written out so that a swapped row shows.
 TEST(ModemBits, MapToAndFromTheIoctlBits)
 {
-    const struct
-    {
-        unsigned lines;
-        int tiocm;
-    } rows[] = {{kLineDtr, 0x002}, {kLineRts, 0x004},
-                {kLineCts, 0x020}, {kLineDsr, 0x100},
-                {kLineDcd, 0x040}, {kLineRi, 0x080},
-                {0u, 0},           {kLineDtr | kLineRi | kLineDsr, 0x182}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.lines);
-        EXPECT_EQ(ModemLinesToTiocm(row.lines), row.tiocm);
-        EXPECT_EQ(TiocmToModemLines(row.tiocm), row.lines);
+    const std::pair<unsigned, int> rows[] = {
+        {kLineDtr, 0x002}, {kLineRts, 0x004},
+        {kLineCts, 0x020}, {kLineDsr, 0x100},
+        {kLineDcd, 0x040}, {kLineRi, 0x080},
+        {0u, 0},           {kLineDtr | kLineRi | kLineDsr, 0x182}};
+    for (const auto &[lines, tiocm] : rows) {
+        SCOPED_TRACE(lines);
+        EXPECT_EQ(ModemLinesToTiocm(lines), tiocm);
+        EXPECT_EQ(TiocmToModemLines(tiocm), lines);
         // LE, ST and SR have no ModemLine: they never show as one.
-        EXPECT_EQ(TiocmToModemLines(row.tiocm | 0x001 | 0x008 | 0x010), row.lines);
+        EXPECT_EQ(TiocmToModemLines(tiocm | 0x001 | 0x008 | 0x010), lines);
     }
 }
 
@@ -286,51 +278,3 @@ TEST(OpenRefused, RefusedOpensNameTheDeviceAndWhy)
     }
     ClearDeviceOverrides();
 }
-
-using FarEndClosing = testing::TestWithParam<RealKind>;
-
-TEST_P(FarEndClosing, RaisesPortLostOnce)
-{
-    CRealDevice device(GetParam());
-    ASSERT_TRUE(device.IsValid());
-    CTestPortOwner owner;
-    const auto port = device.NewPort();
-    ASSERT_EQ(port->OpenPort(owner.Object(), 1, 42, 0), 1u);
-    device.CloseFarEnd();
-    ASSERT_TRUE(owner.WaitForCode(kPortLost));
-    EXPECT_EQ(owner.Messages().back().lParam, 42u);
-    if (GetParam() == RealKind::SerialPty) {
-        EXPECT_EQ(WriteBytes(*port, "gone"), 0u); // failure reported, not swallowed
-    }
-    std::this_thread::sleep_for(100ms); // a spinning monitor would report again
-    owner.Sync();
-    EXPECT_EQ(owner.CountOf(kPortLost), 1);
-    EXPECT_TRUE(ReturnsWithin([&] { port->ClosePort(); }));
-}
-
-// The rest of a write that was going out when the device went is dropped: no
-// code 2 reports it, and nothing stays pending, so the next write meets the
-// device's own error instead of being refused as one too many.
-TEST_P(FarEndClosing, DropsTheWriteGoingOutAndLeavesNothingPending)
-{
-    CRealDevice device(GetParam());
-    ASSERT_TRUE(device.IsValid());
-    CTestPortOwner owner;
-    const auto port = device.NewPort();
-    ASSERT_EQ(port->OpenPort(owner.Object(), 1, 0, 0), 1u);
-    device.FarEnd().Hold(true); // the device buffers fill up and the write stays pending
-    ASSERT_EQ(WriteBytes(*port, PatternBytes(1 << 20, 5)), 1u);
-    ASSERT_EQ(WriteBytes(*port, "late"), 0u);
-    ASSERT_EQ(port->GetLastError(), kPortErrIoPending);
-    device.CloseFarEnd();
-    ASSERT_TRUE(owner.WaitForCode(kPortLost));
-    owner.Sync();
-    EXPECT_EQ(owner.CountOf(kPortWriteDone), 0);
-    EXPECT_EQ(WriteBytes(*port, "after"), 0u);
-    EXPECT_EQ(port->GetLastError(), kPortErrDeviceNotConnected);
-    EXPECT_TRUE(ReturnsWithin([&] { port->ClosePort(); }));
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, FarEndClosing,
-                         testing::Values(RealKind::SerialPty, RealKind::ParallelPty),
-                         RealKindTestName);
