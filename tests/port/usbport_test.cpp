@@ -147,23 +147,20 @@ TEST(UsbProbe, ErrorsThatStillMeanAPresentDevice)
 // The open of a device that is held or refused fails and says which device.
 TEST(UsbOpen, RefusedOpenNamesTheDevice)
 {
-    const struct
-    {
-        uint32_t error;
-        OpenRefusal refusal;
-    } rows[] = {{kPortErrBusy, OpenRefusal::InUse},
-                {kPortErrSharingViolation, OpenRefusal::InUse},
-                {kPortErrAccessDenied, OpenRefusal::NoPermission},
-                {kPortErrFileNotFound, OpenRefusal::Other}};
+    const std::pair<uint32_t, OpenRefusal> rows[] = {
+        {kPortErrBusy, OpenRefusal::InUse},
+        {kPortErrSharingViolation, OpenRefusal::InUse},
+        {kPortErrAccessDenied, OpenRefusal::NoPermission},
+        {kPortErrFileNotFound, OpenRefusal::Other}};
     CFakeUsbDevices devices;
     CTestPortOwner owner;
     CUsbPort port(devices);
     ASSERT_EQ(Configure(port), 1u);
-    for (const auto &row : rows) {
-        devices.With([&](auto &s) { s.openError = row.error; });
+    for (const auto &[error, refusal] : rows) {
+        devices.With([&](auto &s) { s.openError = error; });
         EXPECT_EQ(port.OpenPort(owner.Object(), 1, 0, 0), 0u);
-        EXPECT_EQ(port.GetLastError(), row.error);
-        EXPECT_EQ(port.GetOpenFailure().refusal, row.refusal) << row.error;
+        EXPECT_EQ(port.GetLastError(), error);
+        EXPECT_EQ(port.GetOpenFailure().refusal, refusal) << error;
         EXPECT_EQ(port.GetOpenFailure().device, "/dev/usb/lp0");
     }
     devices.With([&](auto &s) { s.openError = 0; });
