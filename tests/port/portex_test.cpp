@@ -25,7 +25,7 @@ namespace {
 // provides.
 struct KindUnderTest
 {
-    const char *name;
+    std::string name;
     std::function<std::unique_ptr<CPortEx>()> make;
     std::function<void(CPortEx &)> configure;
 };
@@ -108,9 +108,7 @@ TEST(OpenChecks, EachKindAnswersAsItsOwnRulesSay)
     for (const Row &row : kRows) {
         SCOPED_TRACE(std::string(row.kind) + " case " + std::to_string(int(row.what)));
         const auto kinds = Kinds(devices);
-        const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const auto &k) {
-            return std::string(k.name) == row.kind;
-        });
+        const auto kind = std::ranges::find(kinds, row.kind, &KindUnderTest::name);
         ASSERT_NE(kind, kinds.end());
         const auto port = kind->make();
         if (row.what != Case::NoSettings)
