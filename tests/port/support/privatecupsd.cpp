@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
@@ -49,41 +50,29 @@ std::string ReadFile(const fs::path &path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Starts a program with its output (if `outputFd` >= 0) going to `outputFd`.
-pid_t Spawn(const std::vector<std::string> &args, int outputFd = -1)
+// Starts a program; -1 when it cannot.
+pid_t Spawn(const std::vector<std::string> &args)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outputFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
-    }
     std::vector<char *> argv;
     for (const std::string &arg : args)
         argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
 }
 
-// Runs a program to its end: its exit status (-1 if it did not run) and output.
+// Runs a program to its end: its exit status (-1 if it did not run or was
+// killed) and its output with its errors.
 int Run(const std::vector<std::string> &args, std::string &output)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return -1;
-    const pid_t pid = Spawn(args, pipeFds[1]);
-    close(pipeFds[1]);
+    std::string command = "exec";
+    for (const std::string &arg : args)
+        command += " '" + arg + "'"; // no argument here holds a quote
+    FILE *out = popen((command + " 2>&1").c_str(), "r");
     char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(pipeFds[0]);
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid)
-        return -1;
+    for (std::size_t n; out && (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        output.append(buffer, n);
+    const int status = out ? pclose(out) : -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
