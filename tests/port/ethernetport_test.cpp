@@ -60,9 +60,7 @@ TEST_F(EthernetPortTest, IPv6AddressesConnectAndCarryBytes)
         OpenTo(port, host, server.Port());
         ASSERT_TRUE(server.Accept());
         EXPECT_EQ(m_owner.Last(kPortOpened)->error, 0);
-        uint32_t written = 0;
-        EXPECT_EQ(port.Write(reinterpret_cast<const uint8_t *>("\x10\x04\x01"), 3, &written, 0),
-                  1u);
+        EXPECT_EQ(WriteBytes(port, "\x10\x04\x01", nullptr, 0), 1u);
         EXPECT_EQ(server.ReceiveFromClient(3), "\x10\x04\x01");
         port.ClosePort();
     }
