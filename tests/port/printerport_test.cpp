@@ -140,21 +140,16 @@ struct Refusal
 
 const Refusal kRefusals[] = {
     {"DisabledQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) {
-         return cupsd.DisableQueue(queue, "out of paper (test)");
-     },
+     [](auto &cupsd, auto &queue) { return cupsd.DisableQueue(queue, "out of paper (test)"); },
      SpoolFault::QueueStopped, "out of paper (test)"},
     {"RejectingQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) {
-         return cupsd.RejectJobs(queue, "maintenance (test)");
-     },
+     [](auto &cupsd, auto &queue) { return cupsd.RejectJobs(queue, "maintenance (test)"); },
      SpoolFault::NotAccepting, "maintenance (test)"},
-    {"BackendFails", &CPrivateCupsd::AddFailingQueue,
-     [](CPrivateCupsd &, const std::string &) { return true; }, SpoolFault::JobAborted,
-     kFailingBackendMessage},
+    {"BackendFails", &CPrivateCupsd::AddFailingQueue, [](auto &, auto &) { return true; },
+     SpoolFault::JobAborted, kFailingBackendMessage},
     {"DeletedQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) { return cupsd.DeleteQueue(queue); },
-     SpoolFault::UnknownQueue, "does not exist"},
+     [](auto &cupsd, auto &queue) { return cupsd.DeleteQueue(queue); }, SpoolFault::UnknownQueue,
+     "does not exist"},
 };
 
 class PrinterRefusalTest : public PrinterPortTest, public testing::WithParamInterface<Refusal>
