@@ -1,5 +1,7 @@
 #include "privatecupsd.h"
 
+#include "support/test_files.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -17,6 +19,7 @@
 extern char **environ;
 
 namespace fs = std::filesystem;
+using test_files::ReadBytes;
 using namespace std::chrono_literals;
 
 namespace {
@@ -42,12 +45,6 @@ mv "$part" "$dir/job-$1.data"
 bool WriteFile(const fs::path &path, const std::string &text)
 {
     return static_cast<bool>(std::ofstream(path, std::ios::binary) << text);
-}
-
-std::string ReadFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Starts a program; -1 when it cannot.
@@ -173,7 +170,7 @@ bool CPrivateCupsd::Start(std::string &whyNot)
 
 std::string CPrivateCupsd::LogTail() const
 {
-    const std::string log = ReadFile(m_dir + "/log/error_log");
+    const std::string log = ReadBytes(m_dir + "/log/error_log");
     return log.size() > 4000 ? log.substr(log.size() - 4000) : log;
 }
 
@@ -223,7 +220,7 @@ bool CPrivateCupsd::IsFrozen() const
     // The state is the first field after the command's closing parenthesis.
     if (m_pid <= 0)
         return false;
-    const std::string stat = ReadFile("/proc/" + std::to_string(m_pid) + "/stat");
+    const std::string stat = ReadBytes("/proc/" + std::to_string(m_pid) + "/stat");
     const std::size_t end = stat.rfind(')');
     return end != std::string::npos && end + 2 < stat.size() && stat[end + 2] == 'T';
 }
@@ -237,8 +234,8 @@ std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
         if (path.extension() == ".data" && path.stem().string().rfind("job-", 0) == 0)
             jobs.push_back(
                 {std::atoi(path.stem().string().substr(4).c_str()),
-                 ReadFile(fs::path(path).replace_extension(".title")), ReadFile(path),
-                 std::atoi(ReadFile(fs::path(path).replace_extension(".copies")).c_str())});
+                 ReadBytes(fs::path(path).replace_extension(".title")), ReadBytes(path),
+                 std::atoi(ReadBytes(fs::path(path).replace_extension(".copies")).c_str())});
     }
     std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     return jobs;
