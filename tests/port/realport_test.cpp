@@ -15,8 +15,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kLongWait = std::chrono::seconds(120); // big files under the sanitizers
-
 class RealPort : public testing::TestWithParam<RealKind>
 {
 protected:
