@@ -115,7 +115,7 @@ protected:
     std::string Out() const { return (dir / "received.bin").string(); }
 };
 
-TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
+TEST_F(PrinterSim, RecordsEveryByteOfEachConnectionAndEndsCleanlyOnSigint)
 {
     CSimulator sim("--port 0 --out " + Out());
     std::string allBytes;
@@ -129,17 +129,12 @@ TEST_F(PrinterSim, RecordsEveryByteOfConsecutiveConnectionsAndAnswersStatus)
     const int second = sim.Connect();
     EXPECT_EQ(Exchange(second, large + "\x1D\x72\x01", 1), std::string(1, '\0'));
     EXPECT_EQ(RepliesUntilClosed(second, ""), "");
-    EXPECT_EQ(sim.StopWith(SIGTERM), 0);
-    EXPECT_TRUE(test_files::ReadBytes(Out()) == allBytes + "\x10\x04\x01" + large + "\x1D\x72\x01");
-}
-
-TEST_F(PrinterSim, EndsCleanlyOnSigintDuringAConnection)
-{
-    CSimulator sim("--port 0 --out " + Out());
-    const int client = sim.Connect();
-    EXPECT_EQ(Exchange(client, "\x10\x04\x01", 1), "\x12");
+    const int third = sim.Connect(); // still open when the simulator is told to end
+    EXPECT_EQ(Exchange(third, "\x10\x04\x02", 1), "\x12");
     EXPECT_EQ(sim.StopWith(SIGINT), 0);
-    close(client);
+    close(third);
+    EXPECT_TRUE(test_files::ReadBytes(Out()) ==
+                allBytes + "\x10\x04\x01" + large + "\x1D\x72\x01" + "\x10\x04\x02");
 }
 
 TEST(PrinterSimStatus, AnswersAsTheConditionGivenOnTheCommandLine)
