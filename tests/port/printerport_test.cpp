@@ -187,7 +187,6 @@ TEST_P(PrinterRefusalTest, FileTransferFailsWithTheSpoolersReason)
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed));
     ASSERT_TRUE(PollUntil([&] { return !m_port.IsSendingFile(); }));
     m_port.StopSendFile(); // reaps the thread
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 0);
     ExpectFailure();
@@ -230,14 +229,12 @@ TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
     OpenQueue(&CPrivateCupsd::AddStallingQueue);
     ASSERT_EQ(WriteBytes(m_port, "stalls"), 1u);
     m_port.ClosePort();
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0) << "a closed port reports nothing";
 
     ASSERT_EQ(Open(m_queue), 1u);
     ASSERT_EQ(m_port.SendFile(TestFile("one pass").c_str(), 1, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress)); // the pass's job is being watched
     EXPECT_EQ(m_port.StopSendFile(), 1u);
-    m_owner.Sync();
     for (const uint16_t code : {kPortFilePassDone, kPortFileDone, kPortFileFailed})
         EXPECT_EQ(m_owner.CountOf(code), 0) << "no notification follows a stop: code " << code;
 }
@@ -251,7 +248,6 @@ TEST_F(PrinterPortTest, CloseCutsTheLookForTheQueueOnAFrozenSpooler)
     ASSERT_EQ(Open(m_queue), 1u);
     m_port.ClosePort();
     EXPECT_TRUE(s_cupsd->IsFrozen());
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortOpened), 0);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None) << "the look was not cut";
 }
@@ -279,7 +275,6 @@ TEST_F(PrinterPortTest, FrozenSpoolerFailsWritesAndNeverHoldsStopOrClose)
     ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(4096)).c_str(), -1, 0), 1u);
     EXPECT_EQ(m_port.StopSendFile(), 1u);
     EXPECT_TRUE(s_cupsd->IsFrozen()) << "the stop came back by itself, not by a thaw";
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0) << "no notification follows a stop";
 
     s_cupsd->Thaw();

@@ -41,7 +41,6 @@ protected:
     void ExpectNoFileEnd()
     {
         std::this_thread::sleep_for(400ms);
-        m_owner.Sync();
         EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
         EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
     }
@@ -88,7 +87,6 @@ TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
     EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
     EXPECT_EQ(CPortNotifier::PendingSends(), 0);
     m_owner.Unblock();
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0); // dropped, not delivered late
     EXPECT_EQ(WriteBytes(*m_port, "closed"), 0u);
     // The write went out although its code 2 was dropped. Opening purges the
@@ -124,7 +122,6 @@ TEST_P(RealPort, BackgroundWriteThatFailsEndsWithWriteDoneOrPortLost)
         });
         ASSERT_EQ(WriteBytes(*m_port, bytes), 1u); // accepted: 100 bytes went at once
         ASSERT_TRUE(m_owner.WaitForCode(code));
-        m_owner.Sync();
         EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{code});
         EXPECT_EQ(m_port->GetLastError(), lastError);
         expected += bytes.substr(0, 100);
@@ -252,7 +249,6 @@ TEST_P(FarEndClosing, RaisesPortLostOnce)
         EXPECT_EQ(WriteBytes(*m_port, "gone"), 0u); // failure reported, not swallowed
     }
     std::this_thread::sleep_for(100ms); // a spinning monitor would report again
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortLost), 1);
     EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
 }
@@ -268,7 +264,6 @@ TEST_P(FarEndClosing, DropsTheWriteGoingOutAndLeavesNothingPending)
     ASSERT_EQ(m_port->GetLastError(), kPortErrIoPending);
     m_device.CloseFarEnd();
     ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
     EXPECT_EQ(WriteBytes(*m_port, "after"), 0u);
     EXPECT_EQ(m_port->GetLastError(), kPortErrDeviceNotConnected);

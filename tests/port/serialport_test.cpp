@@ -81,7 +81,6 @@ TEST_F(SerialPortTest, FlowControlModesHoldOutputOnlyWhileDsrIsLow)
         ASSERT_EQ(WriteBytes(m_port, bytes), 1u);
         if (held) {
             EXPECT_EQ(far.WaitQuiet(), 0u);
-            m_owner.Sync();
             EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
             m_faults.With([](auto &s) { s.lines = kLineDsr; });
         }
@@ -176,7 +175,6 @@ TEST_F(SerialPortTest, CodeOneFollowsAFullReadAndNeverRepeatsForUnreadBytes)
     ASSERT_TRUE(m_pty.WriteMaster(std::string(2500, 'q')));
     ASSERT_TRUE(WaitQueued(2500));
     ASSERT_TRUE(m_owner.WaitForCode(kPortDataArrived));
-    m_owner.Sync();
     int expected = m_owner.CountOf(kPortDataArrived);
     std::string taken;
     const auto readBlock = [&] {
@@ -198,7 +196,6 @@ TEST_F(SerialPortTest, CodeOneFollowsAFullReadAndNeverRepeatsForUnreadBytes)
     for (const char *more : {"z", "y"}) {
         ASSERT_TRUE(m_pty.WriteMaster(more));
         EXPECT_TRUE(m_owner.WaitForCode(kPortDataArrived, ++expected));
-        m_owner.Sync();
         EXPECT_EQ(m_owner.CountOf(kPortDataArrived), expected) << more;
     }
 }
@@ -213,7 +210,6 @@ TEST_F(SerialPortTest, ClosingWhileCodeOneWaitsOnABusyOwnerDoesNotDeadlock)
     EXPECT_EQ(WriteBytes(m_port, "w"), 1u);
     ASSERT_TRUE(ReturnsWithin([&] { m_port.ClosePort(); }));
     m_owner.Unblock();
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 0); // dropped, not delivered late
 }
 

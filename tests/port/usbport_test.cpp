@@ -83,7 +83,6 @@ TEST_F(UsbPortTest, ReadSplitsTheBufferAndAnnouncesTheRest)
         }
     }
     EXPECT_TRUE(got == PatternBytes(2500));
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortDataArrived), 5);
 }
 
