@@ -112,10 +112,9 @@ TEST(SerialTermios, LineSettingsRows)
         ASSERT_TRUE(Map(9600, parity, dataBits, stopBits, 0, setup));
         const termios &tio = setup.tio;
         EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), cflag);
-        // Checked input would turn a byte with a parity error into 0x00.
-        EXPECT_EQ(tio.c_iflag & (INPCK | IGNPAR | PARMRK), 0u);
+        // Raw input; checked input would turn a byte with a parity error into 0x00.
+        EXPECT_EQ(tio.c_iflag & (INPCK | IGNPAR | PARMRK | ICRNL | IXOFF | IXANY | ISTRIP), 0u);
         EXPECT_EQ(tio.c_cflag & (CREAD | CLOCAL | CRTSCTS), tcflag_t(CREAD | CLOCAL));
-        EXPECT_EQ(tio.c_iflag & (ICRNL | IXOFF | IXANY | ISTRIP), 0u);
         EXPECT_EQ(tio.c_oflag & OPOST, 0u);
         EXPECT_EQ(tio.c_lflag & (ECHO | ICANON | ISIG), 0u);
         EXPECT_EQ(tio.c_cc[VMIN], 0);
