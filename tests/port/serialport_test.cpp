@@ -15,6 +15,7 @@
 #include <grp.h>
 #include <optional>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -219,30 +220,25 @@ namespace {
 // and returns "last error|refusal|device|group" as the child saw it.
 std::string OpenAsNobody(CPortEx &port, QObject *owner)
 {
-    int out[2];
-    if (::pipe(out) != 0)
-        return "no pipe";
+    constexpr std::size_t kSize = 512; // zeroed: what the child copies in ends there
+    void *shared =
+        ::mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        return "no shared memory";
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(out[0]);
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(2);
         const uint32_t opened = port.OpenPort(owner, 1, 0, 0);
         const PortOpenFailure failure = port.GetOpenFailure();
-        const std::string seen = std::to_string(opened ? 0 : port.GetLastError()) + "|" +
-                                 std::to_string(int(failure.refusal)) + "|" + failure.device + "|" +
-                                 failure.group;
-        const bool sent = ::write(out[1], seen.data(), seen.size()) == ssize_t(seen.size());
-        ::_exit(sent ? 0 : 3);
+        (std::to_string(opened ? 0 : port.GetLastError()) + "|" +
+         std::to_string(int(failure.refusal)) + "|" + failure.device + "|" + failure.group)
+            .copy(static_cast<char *>(shared), kSize - 1);
+        ::_exit(0);
     }
-    ::close(out[1]);
-    std::string seen;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        seen.append(buffer, std::size_t(n));
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string seen = static_cast<const char *>(shared);
+    ::munmap(shared, kSize);
     return seen;
 }
 
