@@ -20,11 +20,9 @@ protected:
     // Opens asynchronously and waits for code 3.
     void OpenTo(CEthernetPort &port, const char *host, uint16_t number)
     {
-        tagETHERNET_CFG cfg{};
+        // UDP chosen in the panel: the port uses TCP anyway.
+        tagETHERNET_CFG cfg{.wPort = number, .dwConnKind = 1, .dwMarker = kCfgMarkerValid};
         std::strncpy(cfg.szHost, host, sizeof cfg.szHost - 1);
-        cfg.wPort = number;
-        cfg.dwConnKind = 1; // UDP chosen in the panel: the port uses TCP anyway
-        cfg.dwMarker = kCfgMarkerValid;
         ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
         ASSERT_EQ(port.OpenPort(&m_owner, 1, 77, 0), 1u) << port.GetLastError();
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));

@@ -43,13 +43,10 @@ std::vector<KindUnderTest> Kinds(Devices &devices)
     const auto configure = [](auto record) {
         return [record](CPortEx &port) { ASSERT_EQ(port.SetPortSettings(&record), 1u); };
     };
-    tagETHERNET_CFG network{};
-    std::strcpy(network.szHost, "127.0.0.1");
-    network.wPort = devices.server.Port();
-    network.dwMarker = kCfgMarkerValid;
-    tagPRINTER_CFG printer{};
-    std::strcpy(printer.szPrinter, "no-such-queue"); // opened asynchronously: found later
-    printer.dwMarker = kCfgMarkerValid;
+    const tagETHERNET_CFG network{
+        .szHost = "127.0.0.1", .wPort = devices.server.Port(), .dwMarker = kCfgMarkerValid};
+    // Opened asynchronously: the queue is looked for later.
+    const tagPRINTER_CFG printer{.szPrinter = "no-such-queue", .dwMarker = kCfgMarkerValid};
     static const std::string usbName = UsbDeviceName(0);
     const tagUSB_CFG usb{usbName.c_str(), uint32_t(usbName.size())};
     return {

@@ -55,9 +55,8 @@ protected:
     }
     uint32_t Open(const std::string &queue)
     {
-        tagPRINTER_CFG cfg{};
+        tagPRINTER_CFG cfg{.dwMarker = kCfgMarkerValid};
         std::strncpy(cfg.szPrinter, queue.c_str(), sizeof cfg.szPrinter - 1);
-        cfg.dwMarker = kCfgMarkerValid;
         EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
         return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
     }

@@ -141,24 +141,19 @@ std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener) const
 
 tagPARALLEL_CFG ParallelCfg()
 {
-    tagPARALLEL_CFG cfg;
-    cfg.dwPort = 1;
-    cfg.dwMarker = kCfgMarkerValid;
-    return cfg;
+    return {.dwPort = 1, .dwMarker = kCfgMarkerValid};
 }
 
 tagSERIAL_CFG SerialCfg(uint32_t flow, uint32_t baud, uint8_t dataBits, uint8_t stopBits,
                         uint8_t parity)
 {
-    tagSERIAL_CFG cfg;
-    cfg.dwPort = 1;
-    cfg.dwBaudRate = baud;
-    cfg.byParity = parity;
-    cfg.byDataBits = dataBits;
-    cfg.byStopBits = stopBits;
-    cfg.dwFlowCtrl = flow;
-    cfg.dwMarker = kCfgMarkerValid;
-    return cfg;
+    return {.dwPort = 1,
+            .dwBaudRate = baud,
+            .byParity = parity,
+            .byDataBits = dataBits,
+            .byStopBits = stopBits,
+            .dwFlowCtrl = flow,
+            .dwMarker = kCfgMarkerValid};
 }
 
 std::string TestFile(const std::string &bytes)
