@@ -42,16 +42,13 @@ bool CFarEnd::WaitForCount(std::size_t count) const
 
 std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet) const
 {
+    // The count only grows: the same count after `quiet` means nothing came.
     std::size_t last = Count();
-    auto lastChange = std::chrono::steady_clock::now();
     PollUntil(
         [&] {
-            const auto now = std::chrono::steady_clock::now();
-            if (const std::size_t count = Count(); count != last) {
-                last = count;
-                lastChange = now;
-            }
-            return now - lastChange >= quiet;
+            std::this_thread::sleep_for(quiet);
+            const std::size_t before = std::exchange(last, Count());
+            return before == last;
         },
         20s);
     return last;
