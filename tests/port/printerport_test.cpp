@@ -60,16 +60,19 @@ protected:
         EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
         return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
     }
-    // Opens `queue` and waits for the first code 3, which must be a success.
-    void OpenAndWait(const std::string &queue)
+    // Closes the port, forgets its notifications, opens `queue` and waits
+    // for code 3, which must be a success.
+    void Reopen(const std::string &queue)
     {
+        m_port.ClosePort();
+        m_owner.Clear();
         ASSERT_EQ(Open(queue), 1u) << m_port.GetLastError();
         ASSERT_EQ(ErrorOf(kPortOpened), 0) << m_port.GetLastError();
     }
     void OpenQueue(AddQueueFn add = &CPrivateCupsd::AddRawQueue)
     {
         AddQueue(add);
-        OpenAndWait(m_queue);
+        Reopen(m_queue);
     }
     // Waits for the `count`th `code` and gives the error of the last one;
     // -1 when it did not come.
@@ -208,9 +211,7 @@ TEST_F(PrinterPortTest, InstancesPrintWithTheirOptionsAndAHeldJobCountsAsDone)
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::UnknownQueue);
     for (const std::string instance : {"held", "twice"}) {
         SCOPED_TRACE(instance);
-        m_port.ClosePort();
-        m_owner.Clear();
-        OpenAndWait(m_queue + "/" + instance);
+        Reopen(m_queue + "/" + instance);
         ASSERT_EQ(WriteBytes(m_port, instance), 1u);
         EXPECT_EQ(ErrorOf(kPortWriteDone), 0);
         EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
@@ -267,8 +268,7 @@ TEST_F(PrinterPortTest, FrozenSpoolerFailsWritesAndNeverHoldsStopOrClose)
     EXPECT_EQ(ErrorOf(kPortOpened, 2, 3 * CTestPortOwner::kWait), kSpoolErrTimeout);
     m_port.ClosePort();
     s_cupsd->Thaw();
-    m_owner.Clear();
-    OpenAndWait(m_queue);
+    Reopen(m_queue);
     s_cupsd->Freeze();
 
     ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(4096)).c_str(), -1, 0), 1u);
