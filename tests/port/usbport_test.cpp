@@ -135,8 +135,7 @@ TEST(UsbProbe, ErrorsThatStillMeanAPresentDevice)
     SetDeviceOverride(UsbDeviceName(3), TestFile("usblp stand-in"));
     SetDeviceOverride(UsbDeviceName(5), TestFile("x") + ".missing");
     const int8_t *found = EnumUsbDevices(); // no /dev/usb here: only the stand-in
-    EXPECT_EQ(found[0], 3);
-    EXPECT_EQ(found[1], -1);
+    EXPECT_EQ(std::vector<int>(found, found + 2), (std::vector<int>{3, -1}));
     ClearDeviceOverrides();
 }
 
