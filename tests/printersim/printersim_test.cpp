@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -50,11 +51,8 @@ public:
     {
         char line[1024];
         std::string text;
-        while (text.empty() && m_out && std::fgets(line, sizeof line, m_out)) {
-            text = line;
-            if (text.back() == '\n')
-                text.pop_back();
-        }
+        while (text.empty() && m_out && std::fgets(line, sizeof line, m_out))
+            text.assign(line, std::strcspn(line, "\n"));
         return text;
     }
 
