@@ -10,14 +10,13 @@
 #include "port/printerport.h"
 #include "port/usbport.h"
 #include "privatecupsd.h"
-#include "ptypair.h"
+#include "realport.h"
 #include "stringtable.h"
 
 #include <QTableWidget>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -83,86 +82,50 @@ private:
     QByteArray m_arrived;
 };
 
-class CSerialPty final : public CE2eFarEnd
+// The serial kind on a pseudo-terminal, the parallel kind on a FIFO on LPT1
+// (nothing to choose in its panel); a thread drains either, as a printer does.
+class CDeviceFarEnd final : public CE2eFarEnd
 {
 public:
-    ~CSerialPty() override { ClearDeviceOverrides(); }
-    PortKind Kind() const override { return PortKind::Serial; }
+    explicit CDeviceFarEnd(RealKind kind) : m_kind(kind) {}
+    ~CDeviceFarEnd() override { ClearDeviceOverrides(); }
+    PortKind Kind() const override { return IsSerial() ? PortKind::Serial : PortKind::Parallel; }
     bool Prepare(QString &whyNot) override
     {
-        whyNot = QStringLiteral("no pseudo-terminal");
-        if (m_pty.IsValid())
-            SetDeviceOverride("COM1", m_pty.SlavePath());
-        return m_pty.IsValid();
+        whyNot = QStringLiteral("no pseudo-terminal or FIFO");
+        m_device = std::make_unique<CRealDevice>(m_kind);
+        return m_device->IsValid();
     }
     void SetUpPanel(CFramedView &framed) override
     {
+        if (!IsSerial()) {
+            QVERIFY(qobject_cast<CParallelCfgDlg *>(framed.Panel()));
+            return;
+        }
         QVERIFY(qobject_cast<CSerialCfgDlg *>(framed.Panel()));
         auto *port = FindPanelControl<QComboBox>(framed.Panel(), kSerialPortId);
         auto *baud = FindPanelControl<QComboBox>(framed.Panel(), kSerialBaudId);
         QVERIFY(port && baud);
         const QString entry =
-            QStringLiteral("COM1 (%1)").arg(QString::fromStdString(m_pty.SlavePath()));
+            QStringLiteral("COM1 (%1)").arg(QString::fromStdString(m_device->Path()));
         QVERIFY2(port->findText(entry) >= 0, qPrintable(entry));
         port->setCurrentIndex(port->findText(entry));
         QVERIFY(baud->findText(QStringLiteral("115200")) >= 0);
         baud->setCurrentIndex(baud->findText(QStringLiteral("115200")));
     }
-    QByteArray Arrived() override
-    {
-        m_arrived += ReadAvailable(m_pty.MasterFd());
-        return m_arrived;
-    }
-    bool CanAnswer() const override { return true; }
+    QByteArray Arrived() override { return QByteArray::fromStdString(m_device->FarEnd().Bytes()); }
+    bool CanAnswer() const override { return IsSerial(); }
     void Offer(const QByteArray &bytes) override
     {
-        QVERIFY(m_pty.WriteMaster(bytes.toStdString()));
+        QVERIFY(m_device->WriteFarEnd(bytes.toStdString()));
     }
-    void CheckAfterClose() override { QVERIFY(DeviceIsFree(m_pty.SlavePath())); }
+    void CheckAfterClose() override { QVERIFY(DeviceIsFree(m_device->Path())); }
 
 private:
-    CPtyPair m_pty;
-    QByteArray m_arrived;
-};
+    bool IsSerial() const { return m_kind == RealKind::SerialPty; }
 
-// A FIFO stands in for the printer on LPT1; the far end keeps it open for
-// reading and writing, so it never sees a hang-up between opens.
-class CParallelFifo final : public CE2eFarEnd
-{
-public:
-    ~CParallelFifo() override
-    {
-        ClearDeviceOverrides();
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    PortKind Kind() const override { return PortKind::Parallel; }
-    bool Prepare(QString &whyNot) override
-    {
-        whyNot = QStringLiteral("cannot make a FIFO");
-        m_path = m_dir.filePath(QStringLiteral("lp")).toStdString();
-        if (!m_dir.isValid() || ::mkfifo(m_path.c_str(), 0600) != 0)
-            return false;
-        m_fd = ::open(m_path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        SetDeviceOverride("LPT1", m_path);
-        return m_fd >= 0;
-    }
-    void SetUpPanel(CFramedView &framed) override
-    {
-        QVERIFY(qobject_cast<CParallelCfgDlg *>(framed.Panel())); // nothing to choose
-    }
-    QByteArray Arrived() override
-    {
-        m_arrived += ReadAvailable(m_fd);
-        return m_arrived;
-    }
-    void CheckAfterClose() override { QVERIFY(DeviceIsFree(m_path)); }
-
-private:
-    QTemporaryDir m_dir;
-    std::string m_path;
-    int m_fd = -1;
-    QByteArray m_arrived;
+    RealKind m_kind;
+    std::unique_ptr<CRealDevice> m_device;
 };
 
 class CPrinterQueue final : public CE2eFarEnd
@@ -251,32 +214,22 @@ public:
 private:
     CFakeUsbDevices m_devices{{3}};
 };
-template <typename FarEnd> std::unique_ptr<CE2eFarEnd> Make()
-{
-    return std::make_unique<FarEnd>();
-}
-
-const std::pair<QLatin1String, std::unique_ptr<CE2eFarEnd> (*)()> kFarEnds[] = {
-    {QLatin1String("network"), &Make<CNetworkPeer>},
-    {QLatin1String("serial"), &Make<CSerialPty>},
-    {QLatin1String("parallel"), &Make<CParallelFifo>},
-    {QLatin1String("printer"), &Make<CPrinterQueue>},
-    {QLatin1String("usb"), &Make<CUsbFake>},
-};
 } // namespace
 
 QStringList FarEndNames()
 {
-    QStringList names;
-    for (const auto &[name, make] : kFarEnds)
-        names << name;
-    return names;
+    return {QStringLiteral("network"), QStringLiteral("serial"), QStringLiteral("parallel"),
+            QStringLiteral("printer"), QStringLiteral("usb")};
 }
 
 std::unique_ptr<CE2eFarEnd> MakeFarEnd(const QString &name)
 {
-    for (const auto &[farEndName, make] : kFarEnds)
-        if (farEndName == name)
-            return make();
-    return nullptr;
+    if (name == u"network")
+        return std::make_unique<CNetworkPeer>();
+    if (name == u"serial" || name == u"parallel")
+        return std::make_unique<CDeviceFarEnd>(name == u"serial" ? RealKind::SerialPty
+                                                                 : RealKind::ParallelFifo);
+    if (name == u"printer")
+        return std::make_unique<CPrinterQueue>();
+    return name == u"usb" ? std::make_unique<CUsbFake>() : nullptr;
 }

@@ -23,14 +23,6 @@
             return;                                                                                \
     } while (false)
 
-// Prepares the far end, or skips the test function where this machine cannot.
-#define E2E_PREPARE(farEnd)                                                                        \
-    do {                                                                                           \
-        QString whyNot;                                                                            \
-        if (!(farEnd).Prepare(whyNot))                                                             \
-            QSKIP(qPrintable(whyNot));                                                             \
-    } while (false)
-
 namespace E2e {
 // Only a bound on hangs: port threads, the scheduler and the sanitizers may
 // all be slow on a loaded machine.
@@ -84,8 +76,8 @@ public:
     CEditEx *SendBox() const { return m_framed->SendBox(); }
     CRecvView *RecvBox() const { return m_framed->RecvBox(); }
 
-    // After E2E_PREPARE: builds the window, selects the far end's kind, sets its panel up,
-    // clicks "打开端口" and waits for the port to open.
+    // After the far end is prepared: builds the window, selects the far end's kind, sets its panel
+    // up, clicks "打开端口" and waits for the port to open.
     void Open();
     // Clears the send box, picks the notation, types `typed` (a line break
     // as the Return key) and clicks the send button.

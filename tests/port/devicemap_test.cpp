@@ -99,25 +99,22 @@ bool Map(uint32_t baud, uint8_t parity, uint8_t dataBits, uint8_t stopBits, uint
 
 TEST(SerialTermios, LineSettingsRows)
 {
-    const struct
-    {
-        uint8_t parity, dataBits, stopBits;
-        tcflag_t cflag;
-    } rows[] = {{0, 8, 0, CS8},
-                {1, 7, 0, CS7 | PARENB | PARODD},
-                {2, 6, 2, CS6 | PARENB | CSTOPB},
-                {3, 5, 0, CS5 | PARENB | CMSPAR | PARODD},  // mark
-                {4, 8, 2, CS8 | PARENB | CMSPAR | CSTOPB}}; // space
-    for (const auto &row : rows) {
-        SCOPED_TRACE(testing::Message() << int(row.parity) << int(row.dataBits));
+    // Parity, data bits, stop bits and the c_cflag bits they make.
+    const std::tuple<uint8_t, uint8_t, uint8_t, tcflag_t> rows[] = {
+        {0, 8, 0, CS8},
+        {1, 7, 0, CS7 | PARENB | PARODD},
+        {2, 6, 2, CS6 | PARENB | CSTOPB},
+        {3, 5, 0, CS5 | PARENB | CMSPAR | PARODD},  // mark
+        {4, 8, 2, CS8 | PARENB | CMSPAR | CSTOPB}}; // space
+    for (const auto &[parity, dataBits, stopBits, cflag] : rows) {
+        SCOPED_TRACE(testing::Message() << int(parity) << int(dataBits));
         SerialLineSetup setup;
-        ASSERT_TRUE(Map(9600, row.parity, row.dataBits, row.stopBits, 0, setup));
+        ASSERT_TRUE(Map(9600, parity, dataBits, stopBits, 0, setup));
         const termios &tio = setup.tio;
-        EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), row.cflag);
-        // Checked input would turn a byte with a parity error into 0x00.
-        EXPECT_EQ(tio.c_iflag & (INPCK | IGNPAR | PARMRK), 0u);
+        EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), cflag);
+        // Raw input; checked input would turn a byte with a parity error into 0x00.
+        EXPECT_EQ(tio.c_iflag & (INPCK | IGNPAR | PARMRK | ICRNL | IXOFF | IXANY | ISTRIP), 0u);
         EXPECT_EQ(tio.c_cflag & (CREAD | CLOCAL | CRTSCTS), tcflag_t(CREAD | CLOCAL));
-        EXPECT_EQ(tio.c_iflag & (ICRNL | IXOFF | IXANY | ISTRIP), 0u);
         EXPECT_EQ(tio.c_oflag & OPOST, 0u);
         EXPECT_EQ(tio.c_lflag & (ECHO | ICANON | ISIG), 0u);
         EXPECT_EQ(tio.c_cc[VMIN], 0);
@@ -135,34 +132,29 @@ TEST(SerialTermios, LineSettingsRows)
 
 TEST(SerialTermios, FlowControlAndBaudRateRows)
 {
-    const struct
-    {
-        uint32_t flow;
-        bool ixon, dtr, hold;
-    } flows[] = {{0, false, false, false},
-                 {1, false, true, true},
-                 {2, true, false, false},
-                 {7, false, false, false}};
-    for (const auto &row : flows) {
+    // Flow control, then whether IXON, DTR and holding on DSR are on.
+    const std::tuple<uint32_t, bool, bool, bool> flows[] = {{0, false, false, false},
+                                                            {1, false, true, true},
+                                                            {2, true, false, false},
+                                                            {7, false, false, false}};
+    for (const auto &[flow, ixon, dtr, hold] : flows) {
+        SCOPED_TRACE(flow);
         SerialLineSetup setup;
-        ASSERT_TRUE(Map(9600, 0, 8, 0, row.flow, setup));
-        EXPECT_EQ((setup.tio.c_iflag & IXON) != 0, row.ixon) << row.flow;
-        EXPECT_EQ(setup.tio.c_iflag & IXOFF, 0u) << row.flow; // never input XON/XOFF
+        ASSERT_TRUE(Map(9600, 0, 8, 0, flow, setup));
+        EXPECT_EQ((setup.tio.c_iflag & IXON) != 0, ixon);
+        EXPECT_EQ(setup.tio.c_iflag & IXOFF, 0u); // never input XON/XOFF
         EXPECT_EQ(setup.tio.c_cflag & CRTSCTS, 0u);
-        EXPECT_EQ(setup.dtr, row.dtr) << row.flow;
-        EXPECT_EQ(setup.holdOnDsr, row.hold) << row.flow;
+        EXPECT_EQ(setup.dtr, dtr);
+        EXPECT_EQ(setup.holdOnDsr, hold);
     }
-    const struct
-    {
-        uint32_t baud;
-        speed_t speed;
-        bool arbitrary;
-    } bauds[] = {{1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
-                 {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true}};
-    for (const auto &row : bauds) {
+    // The rate, the speed set and whether it is set apart as an arbitrary rate.
+    const std::tuple<uint32_t, speed_t, bool> bauds[] = {
+        {1200, B1200, false},     {9600, B9600, false},   {115200, B115200, false},
+        {921600, B921600, false}, {250000, B38400, true}, {14400, B38400, true}};
+    for (const auto &[baud, speed, arbitrary] : bauds) {
         SerialLineSetup setup;
-        ASSERT_TRUE(Map(row.baud, 0, 8, 0, 0, setup));
-        EXPECT_EQ(setup.arbitraryBaud, row.arbitrary) << row.baud;
-        EXPECT_EQ(cfgetospeed(&setup.tio), row.speed) << row.baud;
+        ASSERT_TRUE(Map(baud, 0, 8, 0, 0, setup));
+        EXPECT_EQ(setup.arbitraryBaud, arbitrary) << baud;
+        EXPECT_EQ(cfgetospeed(&setup.tio), speed) << baud;
     }
 }

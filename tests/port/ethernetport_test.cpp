@@ -17,14 +17,13 @@ namespace {
 class EthernetPortTest : public testing::Test
 {
 protected:
-    // Opens asynchronously and waits for code 3.
+    // Forgets the messages so far, opens asynchronously and waits for code 3.
     void OpenTo(CEthernetPort &port, const char *host, uint16_t number)
     {
-        tagETHERNET_CFG cfg{};
+        m_owner.messages.clear();
+        // UDP chosen in the panel: the port uses TCP anyway.
+        tagETHERNET_CFG cfg{.wPort = number, .dwConnKind = 1, .dwMarker = kCfgMarkerValid};
         std::strncpy(cfg.szHost, host, sizeof cfg.szHost - 1);
-        cfg.wPort = number;
-        cfg.dwConnKind = 1; // UDP chosen in the panel: the port uses TCP anyway
-        cfg.dwMarker = kCfgMarkerValid;
         ASSERT_EQ(port.SetPortSettings(&cfg), 1u);
         ASSERT_EQ(port.OpenPort(&m_owner, 1, 77, 0), 1u) << port.GetLastError();
         ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
@@ -32,7 +31,6 @@ protected:
 
     void OpenConnected(bool smallPeerBuffer = false)
     {
-        m_owner.messages.clear();
         if (smallPeerBuffer)
             m_server.SetSmallReceiveBuffer();
         OpenTo(m_port, "127.0.0.1", m_server.Port());
@@ -56,13 +54,10 @@ TEST_F(EthernetPortTest, IPv6AddressesConnectAndCarryBytes)
         if (server.Port() == 0)
             GTEST_SKIP() << "this machine cannot listen on the IPv6 loopback address ::1";
         CEthernetPort port;
-        m_owner.messages.clear();
         OpenTo(port, host, server.Port());
         ASSERT_TRUE(server.Accept());
         EXPECT_EQ(m_owner.Last(kPortOpened)->error, 0);
-        uint32_t written = 0;
-        EXPECT_EQ(port.Write(reinterpret_cast<const uint8_t *>("\x10\x04\x01"), 3, &written, 0),
-                  1u);
+        EXPECT_EQ(WriteBytes(port, "\x10\x04\x01", nullptr, 0), 1u);
         EXPECT_EQ(server.ReceiveFromClient(3), "\x10\x04\x01");
         port.ClosePort();
     }
@@ -73,7 +68,6 @@ TEST_F(EthernetPortTest, RefusedConnectionGivesOneCode3WithTheErrorAndTheViewMay
 {
     for (bool deleteIt : {false, true}) {
         SCOPED_TRACE(deleteIt);
-        m_owner.messages.clear();
         auto port = std::make_unique<CEthernetPort>();
         m_owner.handler = [&](const PortMsg &msg) {
             if (deleteIt && msg.code == kPortOpened && msg.error != 0)

@@ -16,21 +16,16 @@ namespace {
 tagPORT_CFG_DATA SavedSerialDefaults()
 {
     tagPORT_CFG_DATA block;
-    block.serial.dwPort = 0;
-    block.serial.dwBaudRate = 9600;
-    block.serial.byDataBits = 4;
-    block.serial.dwFlowCtrl = 1;
-    block.serial.dwMarker = kCfgMarkerValid;
+    block.serial = {
+        .dwBaudRate = 9600, .byDataBits = 4, .dwFlowCtrl = 1, .dwMarker = kCfgMarkerValid};
     return block;
 }
 
 tagPORT_CFG_DATA FilledBlock()
 {
     tagPORT_CFG_DATA block = SavedSerialDefaults();
-    std::strcpy(block.ethernet.szHost, "192.168.1.250");
-    block.ethernet.wPort = 9100;
-    block.ethernet.dwConnKind = 1;
-    block.ethernet.dwMarker = kCfgMarkerValid;
+    block.ethernet = {
+        .szHost = "192.168.1.250", .wPort = 9100, .dwConnKind = 1, .dwMarker = kCfgMarkerValid};
     block.parallel.dwReserved = 0xFFFFFFFF;
     return block;
 }

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -25,7 +24,7 @@ namespace {
 // provides.
 struct KindUnderTest
 {
-    const char *name;
+    std::string name;
     std::function<std::unique_ptr<CPortEx>()> make;
     std::function<void(CPortEx &)> configure;
 };
@@ -43,13 +42,10 @@ std::vector<KindUnderTest> Kinds(Devices &devices)
     const auto configure = [](auto record) {
         return [record](CPortEx &port) { ASSERT_EQ(port.SetPortSettings(&record), 1u); };
     };
-    tagETHERNET_CFG network{};
-    std::strcpy(network.szHost, "127.0.0.1");
-    network.wPort = devices.server.Port();
-    network.dwMarker = kCfgMarkerValid;
-    tagPRINTER_CFG printer{};
-    std::strcpy(printer.szPrinter, "no-such-queue"); // opened asynchronously: found later
-    printer.dwMarker = kCfgMarkerValid;
+    const tagETHERNET_CFG network{
+        .szHost = "127.0.0.1", .wPort = devices.server.Port(), .dwMarker = kCfgMarkerValid};
+    // Opened asynchronously: the queue is looked for later.
+    const tagPRINTER_CFG printer{.szPrinter = "no-such-queue", .dwMarker = kCfgMarkerValid};
     static const std::string usbName = UsbDeviceName(0);
     const tagUSB_CFG usb{usbName.c_str(), uint32_t(usbName.size())};
     return {
@@ -108,9 +104,7 @@ TEST(OpenChecks, EachKindAnswersAsItsOwnRulesSay)
     for (const Row &row : kRows) {
         SCOPED_TRACE(std::string(row.kind) + " case " + std::to_string(int(row.what)));
         const auto kinds = Kinds(devices);
-        const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const auto &k) {
-            return std::string(k.name) == row.kind;
-        });
+        const auto kind = std::ranges::find(kinds, row.kind, &KindUnderTest::name);
         ASSERT_NE(kind, kinds.end());
         const auto port = kind->make();
         if (row.what != Case::NoSettings)

@@ -55,23 +55,34 @@ protected:
     }
     uint32_t Open(const std::string &queue)
     {
-        tagPRINTER_CFG cfg{};
+        tagPRINTER_CFG cfg{.dwMarker = kCfgMarkerValid};
         std::strncpy(cfg.szPrinter, queue.c_str(), sizeof cfg.szPrinter - 1);
-        cfg.dwMarker = kCfgMarkerValid;
         EXPECT_EQ(m_port.SetPortSettings(&cfg), 1u);
         return m_port.OpenPort(m_owner.Object(), 1, 9, 0);
+    }
+    // Closes the port, forgets its notifications, opens `queue` and waits
+    // for code 3, which must be a success.
+    void Reopen(const std::string &queue)
+    {
+        m_port.ClosePort();
+        m_owner.Clear();
+        ASSERT_EQ(Open(queue), 1u) << m_port.GetLastError();
+        ASSERT_EQ(ErrorOf(kPortOpened), 0) << m_port.GetLastError();
     }
     void OpenQueue(AddQueueFn add = &CPrivateCupsd::AddRawQueue)
     {
         AddQueue(add);
-        ASSERT_EQ(Open(m_queue), 1u) << m_port.GetLastError();
-        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-        ASSERT_EQ(LastOf(kPortOpened)->error, 0) << m_port.GetLastError();
+        Reopen(m_queue);
     }
-    const PortMsg *LastOf(uint16_t code) const
+    // Waits for the `count`th `code` and gives the error of the last one;
+    // -1 when it did not come.
+    int ErrorOf(uint16_t code, int count = 1,
+                std::chrono::milliseconds wait = CTestPortOwner::kWait)
     {
-        m_messages = m_owner.Messages();
-        return LastCode(m_messages, code);
+        if (!m_owner.WaitForCode(code, count, wait))
+            return -1;
+        const std::vector<PortMsg> messages = m_owner.Messages();
+        return LastCode(messages, code)->error;
     }
 
     static inline CPrivateCupsd *const s_cupsd = &g_env->cupsd;
@@ -80,14 +91,12 @@ protected:
     std::string m_queue;
     CTestPortOwner m_owner;
     CPrinterPort m_port;
-    mutable std::vector<PortMsg> m_messages;
 };
 
 TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvikReportedOncePrinted)
 {
     OpenQueue();
-    const std::vector<std::string> queues = Spooler::ListQueues();
-    EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue), queues.end());
+    EXPECT_EQ(std::ranges::count(Spooler::ListQueues(), m_queue), 1);
     const std::string first = PatternBytes(300) + std::string("\x1B@\r\n\x1DV\x00 end", 10);
     uint32_t written = 0;
     ASSERT_EQ(WriteBytes(m_port, first, &written, 0), 1u);
@@ -96,15 +105,13 @@ TEST_F(PrinterPortTest, EachWriteIsOneRawJobTitledTarvikReportedOncePrinted)
     EXPECT_EQ(s_cupsd->Jobs(m_queue).size(), 1u) << "code 2 follows the printed job";
     EXPECT_EQ(WriteBytes(m_port, ""), 1u);
     ASSERT_EQ(WriteBytes(m_port, "second"), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
-
+    ASSERT_EQ(ErrorOf(kPortWriteDone, 2), 0);
     const std::vector<CapturedJob> jobs = s_cupsd->WaitForJobs(m_queue, 2);
     ASSERT_EQ(jobs.size(), 2u) << "an empty Write makes no job";
     EXPECT_TRUE(SameBytes(first, jobs[0].data));
     EXPECT_EQ(jobs[1].data, "second");
     for (const CapturedJob &job : jobs)
         EXPECT_EQ(job.title, kPrinterJobTitle);
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
 }
 
@@ -135,21 +142,16 @@ struct Refusal
 
 const Refusal kRefusals[] = {
     {"DisabledQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) {
-         return cupsd.DisableQueue(queue, "out of paper (test)");
-     },
+     [](auto &cupsd, auto &queue) { return cupsd.DisableQueue(queue, "out of paper (test)"); },
      SpoolFault::QueueStopped, "out of paper (test)"},
     {"RejectingQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) {
-         return cupsd.RejectJobs(queue, "maintenance (test)");
-     },
+     [](auto &cupsd, auto &queue) { return cupsd.RejectJobs(queue, "maintenance (test)"); },
      SpoolFault::NotAccepting, "maintenance (test)"},
-    {"BackendFails", &CPrivateCupsd::AddFailingQueue,
-     [](CPrivateCupsd &, const std::string &) { return true; }, SpoolFault::JobAborted,
-     kFailingBackendMessage},
+    {"BackendFails", &CPrivateCupsd::AddFailingQueue, [](auto &, auto &) { return true; },
+     SpoolFault::JobAborted, kFailingBackendMessage},
     {"DeletedQueue", &CPrivateCupsd::AddRawQueue,
-     [](CPrivateCupsd &cupsd, const std::string &queue) { return cupsd.DeleteQueue(queue); },
-     SpoolFault::UnknownQueue, "does not exist"},
+     [](auto &cupsd, auto &queue) { return cupsd.DeleteQueue(queue); }, SpoolFault::UnknownQueue,
+     "does not exist"},
 };
 
 class PrinterRefusalTest : public PrinterPortTest, public testing::WithParamInterface<Refusal>
@@ -175,8 +177,8 @@ TEST_P(PrinterRefusalTest, PlainWriteFailsWithTheSpoolersReason)
 {
     OpenSpoiledQueue();
     ASSERT_EQ(WriteBytes(m_port, "never printed"), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, m_port.GetSpoolFailure().PortError());
+    const int error = ErrorOf(kPortWriteDone); // before the failure is asked for
+    EXPECT_EQ(error, m_port.GetSpoolFailure().PortError());
     ExpectFailure();
 }
 
@@ -187,7 +189,6 @@ TEST_P(PrinterRefusalTest, FileTransferFailsWithTheSpoolersReason)
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileFailed));
     ASSERT_TRUE(PollUntil([&] { return !m_port.IsSendingFile(); }));
     m_port.StopSendFile(); // reaps the thread
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
     EXPECT_EQ(m_owner.CountOf(kPortFilePassDone), 0);
     ExpectFailure();
@@ -204,23 +205,15 @@ TEST_F(PrinterPortTest, InstancesPrintWithTheirOptionsAndAHeldJobCountsAsDone)
     AddQueue();
     ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "twice", "copies=2"));
     ASSERT_TRUE(s_cupsd->AddInstance(m_queue, "held", "job-hold-until=indefinite"));
-    const std::vector<std::string> queues = Spooler::ListQueues();
-    EXPECT_NE(std::find(queues.begin(), queues.end(), m_queue + "/twice"), queues.end());
-
+    EXPECT_EQ(std::ranges::count(Spooler::ListQueues(), m_queue + "/twice"), 1);
     ASSERT_EQ(Open(m_queue + "/unknown"), 1u) << "the spooler is asked on the write thread";
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-    EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrUnknownPrinter) << "an instance nobody saved";
+    EXPECT_EQ(ErrorOf(kPortOpened), kSpoolErrUnknownPrinter) << "an instance nobody saved";
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::UnknownQueue);
     for (const std::string instance : {"held", "twice"}) {
         SCOPED_TRACE(instance);
-        m_port.ClosePort();
-        m_owner.Clear();
-        ASSERT_EQ(Open(m_queue + "/" + instance), 1u) << m_port.GetLastError();
-        ASSERT_TRUE(m_owner.WaitForCode(kPortOpened));
-        EXPECT_EQ(LastOf(kPortOpened)->error, 0);
+        Reopen(m_queue + "/" + instance);
         ASSERT_EQ(WriteBytes(m_port, instance), 1u);
-        ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-        EXPECT_EQ(LastOf(kPortWriteDone)->error, 0);
+        EXPECT_EQ(ErrorOf(kPortWriteDone), 0);
         EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None);
     }
     const std::vector<CapturedJob> jobs = s_cupsd->Jobs(m_queue);
@@ -236,14 +229,12 @@ TEST_F(PrinterPortTest, CloseAndStopCutAJobThatNeverFinishesPrinting)
     OpenQueue(&CPrivateCupsd::AddStallingQueue);
     ASSERT_EQ(WriteBytes(m_port, "stalls"), 1u);
     m_port.ClosePort();
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0) << "a closed port reports nothing";
 
     ASSERT_EQ(Open(m_queue), 1u);
     ASSERT_EQ(m_port.SendFile(TestFile("one pass").c_str(), 1, 0), 1u);
     ASSERT_TRUE(m_owner.WaitForCode(kPortFileProgress)); // the pass's job is being watched
     EXPECT_EQ(m_port.StopSendFile(), 1u);
-    m_owner.Sync();
     for (const uint16_t code : {kPortFilePassDone, kPortFileDone, kPortFileFailed})
         EXPECT_EQ(m_owner.CountOf(code), 0) << "no notification follows a stop: code " << code;
 }
@@ -257,7 +248,6 @@ TEST_F(PrinterPortTest, CloseCutsTheLookForTheQueueOnAFrozenSpooler)
     ASSERT_EQ(Open(m_queue), 1u);
     m_port.ClosePort();
     EXPECT_TRUE(s_cupsd->IsFrozen());
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortOpened), 0);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::None) << "the look was not cut";
 }
@@ -270,24 +260,20 @@ TEST_F(PrinterPortTest, FrozenSpoolerFailsWritesAndNeverHoldsStopOrClose)
     OpenQueue();
     s_cupsd->Freeze();
     EXPECT_EQ(WriteBytes(m_port, "frozen"), 1u) << "Write does not ask the spooler";
-    ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone));
-    EXPECT_EQ(LastOf(kPortWriteDone)->error, kSpoolErrTimeout);
+    EXPECT_EQ(ErrorOf(kPortWriteDone), kSpoolErrTimeout);
     EXPECT_EQ(m_port.GetSpoolFailure().fault, SpoolFault::NotAnswering);
     EXPECT_EQ(m_port.GetLastError(), kSpoolErrTimeout);
     m_port.ClosePort();
     EXPECT_EQ(Open(m_queue), 1u) << "an asynchronous open does not ask the spooler";
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 2, 3 * CTestPortOwner::kWait));
-    EXPECT_EQ(LastOf(kPortOpened)->error, kSpoolErrTimeout);
+    EXPECT_EQ(ErrorOf(kPortOpened, 2, 3 * CTestPortOwner::kWait), kSpoolErrTimeout);
     m_port.ClosePort();
     s_cupsd->Thaw();
-    ASSERT_EQ(Open(m_queue), 1u);
-    ASSERT_TRUE(m_owner.WaitForCode(kPortOpened, 3));
+    Reopen(m_queue);
     s_cupsd->Freeze();
 
     ASSERT_EQ(m_port.SendFile(TestFile(PatternBytes(4096)).c_str(), -1, 0), 1u);
     EXPECT_EQ(m_port.StopSendFile(), 1u);
     EXPECT_TRUE(s_cupsd->IsFrozen()) << "the stop came back by itself, not by a thaw";
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0) << "no notification follows a stop";
 
     s_cupsd->Thaw();

@@ -15,8 +15,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kLongWait = std::chrono::seconds(120); // big files under the sanitizers
-
 class RealPort : public testing::TestWithParam<RealKind>
 {
 protected:
@@ -43,7 +41,6 @@ protected:
     void ExpectNoFileEnd()
     {
         std::this_thread::sleep_for(400ms);
-        m_owner.Sync();
         EXPECT_EQ(m_owner.CountOf(kPortFileDone), 0);
         EXPECT_EQ(m_owner.CountOf(kPortFileFailed), 0);
     }
@@ -90,7 +87,6 @@ TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
     EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
     EXPECT_EQ(CPortNotifier::PendingSends(), 0);
     m_owner.Unblock();
-    m_owner.Sync();
     EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0); // dropped, not delivered late
     EXPECT_EQ(WriteBytes(*m_port, "closed"), 0u);
     // The write went out although its code 2 was dropped. Opening purges the
@@ -112,29 +108,25 @@ TEST_P(RealPort, ClosingWhileWriteDoneWaitsOnABusyOwnerReturnsAndReopenWorks)
 // code 4 when it is gone.
 TEST_P(RealPort, BackgroundWriteThatFailsEndsWithWriteDoneOrPortLost)
 {
-    const struct
-    {
-        int error;
-        uint16_t code;
-        uint32_t lastError;
-    } rows[] = {{EINVAL, kPortWriteDone, 87}, {ENOSPC, kPortWriteDone, 31}, {EIO, kPortLost, 1167}};
+    // The device's error, the code that ends the write, the port's last error.
+    const std::tuple<int, uint16_t, uint32_t> rows[] = {
+        {EINVAL, kPortWriteDone, 87}, {ENOSPC, kPortWriteDone, 31}, {EIO, kPortLost, 1167}};
     const std::string bytes = PatternBytes(3000, 3);
     std::string expected;
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.error);
+    for (const auto &[error, code, lastError] : rows) {
+        SCOPED_TRACE(error);
         m_owner.Clear();
         m_faults.With([&](auto &s) {
-            s.writeError = row.error;
+            s.writeError = error;
             s.passBytes = 100;
         });
         ASSERT_EQ(WriteBytes(*m_port, bytes), 1u); // accepted: 100 bytes went at once
-        ASSERT_TRUE(m_owner.WaitForCode(row.code));
-        m_owner.Sync();
-        EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{row.code});
-        EXPECT_EQ(m_port->GetLastError(), row.lastError);
+        ASSERT_TRUE(m_owner.WaitForCode(code));
+        EXPECT_EQ(m_owner.Codes(), std::vector<uint16_t>{code});
+        EXPECT_EQ(m_port->GetLastError(), lastError);
         expected += bytes.substr(0, 100);
         m_faults.With([](auto &s) { s.writeError = 0; });
-        if (row.code == kPortWriteDone) { // the rest is dropped, the port goes on
+        if (code == kPortWriteDone) { // the rest is dropped, the port goes on
             // Pending clears right after the owner's handler.
             ASSERT_TRUE(PollUntil([&] { return WriteBytes(*m_port, "next") == 1; }));
             ASSERT_TRUE(m_owner.WaitForCode(kPortWriteDone, 2));
@@ -243,4 +235,41 @@ TEST_P(RealPort, SendFileRefusesWhatIsNotARegularFile)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RealPort,
                          testing::Values(RealKind::SerialPty, RealKind::ParallelFifo),
+                         RealKindTestName);
+
+// A pseudo-terminal's far end can go away (the parallel kind on one too).
+using FarEndClosing = RealPort;
+
+TEST_P(FarEndClosing, RaisesPortLostOnce)
+{
+    m_device.CloseFarEnd();
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
+    EXPECT_EQ(m_owner.Messages().back().lParam, 7u);
+    if (GetParam() == RealKind::SerialPty) {
+        EXPECT_EQ(WriteBytes(*m_port, "gone"), 0u); // failure reported, not swallowed
+    }
+    std::this_thread::sleep_for(100ms); // a spinning monitor would report again
+    EXPECT_EQ(m_owner.CountOf(kPortLost), 1);
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
+}
+
+// The rest of a write that was going out when the device went is dropped: no
+// code 2 reports it, and nothing stays pending, so the next write meets the
+// device's own error instead of being refused as one too many.
+TEST_P(FarEndClosing, DropsTheWriteGoingOutAndLeavesNothingPending)
+{
+    Far().Hold(true); // the device buffers fill up and the write stays pending
+    ASSERT_EQ(WriteBytes(*m_port, PatternBytes(1 << 20, 5)), 1u);
+    ASSERT_EQ(WriteBytes(*m_port, "late"), 0u);
+    ASSERT_EQ(m_port->GetLastError(), kPortErrIoPending);
+    m_device.CloseFarEnd();
+    ASSERT_TRUE(m_owner.WaitForCode(kPortLost));
+    EXPECT_EQ(m_owner.CountOf(kPortWriteDone), 0);
+    EXPECT_EQ(WriteBytes(*m_port, "after"), 0u);
+    EXPECT_EQ(m_port->GetLastError(), kPortErrDeviceNotConnected);
+    EXPECT_TRUE(ReturnsWithin([&] { m_port->ClosePort(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FarEndClosing,
+                         testing::Values(RealKind::SerialPty, RealKind::ParallelPty),
                          RealKindTestName);

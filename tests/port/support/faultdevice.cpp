@@ -12,20 +12,18 @@ public:
 
     DeviceIo Write(const uint8_t *bytes, std::size_t length) override
     {
-        std::size_t allowed = length;
-        {
-            std::lock_guard lock(m_faults.m_mutex);
-            CFaultDevices::Script &s = m_faults.m_script;
-            if (s.writeError != 0 && s.passBytes == 0)
-                return DeviceIo{0, s.writeError, false};
-            if (s.writeError != 0)
-                allowed = std::min(length, s.passBytes);
-        }
+        const auto [error, allowed] = m_faults.With([&](auto &s) {
+            const bool faulty = s.writeError != 0;
+            return std::pair(faulty && s.passBytes == 0 ? s.writeError : 0,
+                             faulty ? std::min(length, s.passBytes) : length);
+        });
+        if (error != 0)
+            return DeviceIo{0, error, false};
         const DeviceIo io = m_device->Write(bytes, allowed);
-        std::lock_guard lock(m_faults.m_mutex);
-        CFaultDevices::Script &s = m_faults.m_script;
-        if (s.writeError != 0)
-            s.passBytes -= std::min(s.passBytes, io.count);
+        m_faults.With([&](auto &s) {
+            if (s.writeError != 0)
+                s.passBytes -= std::min(s.passBytes, io.count);
+        });
         return io;
     }
     DeviceIo Read(uint8_t *buffer, std::size_t capacity) override

@@ -71,6 +71,7 @@ CTestPortOwner::~CTestPortOwner()
 
 std::vector<PortMsg> CTestPortOwner::Messages() const
 {
+    RunOnOwnerThread([] {});
     std::lock_guard lock(m_state->mutex);
     return m_state->messages;
 }
@@ -128,7 +129,7 @@ void CTestPortOwner::DeleteOwner()
         RunOnOwnerThread([object] { delete object; });
 }
 
-void CTestPortOwner::RunOnOwnerThread(const std::function<void()> &work)
+void CTestPortOwner::RunOnOwnerThread(const std::function<void()> &work) const
 {
     QMetaObject::invokeMethod(m_context, work, Qt::BlockingQueuedConnection);
 }

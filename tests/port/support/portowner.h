@@ -52,6 +52,8 @@ public:
 
     QObject *Object() const { return m_object; } // give this to OpenPort
 
+    // Every notification so far: those already posted are let through first
+    // (so never call these while the owner's thread is blocked).
     std::vector<PortMsg> Messages() const;
     std::vector<uint16_t> Codes() const;
     int CountOf(uint16_t code) const { return CountCode(Messages(), code); }
@@ -67,12 +69,7 @@ public:
     // Deletes the owner object on its thread; later notifications are lost.
     void DeleteOwner();
     // Runs `work` on the owner's thread and waits for it.
-    void RunOnOwnerThread(const std::function<void()> &work);
-    // Lets notifications already posted reach the owner.
-    void Sync()
-    {
-        RunOnOwnerThread([] {});
-    }
+    void RunOnOwnerThread(const std::function<void()> &work) const;
 
     struct State;
 

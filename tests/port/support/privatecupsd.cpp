@@ -1,8 +1,11 @@
 #include "privatecupsd.h"
 
+#include "support/test_files.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
@@ -16,6 +19,7 @@
 extern char **environ;
 
 namespace fs = std::filesystem;
+using test_files::ReadBytes;
 using namespace std::chrono_literals;
 
 namespace {
@@ -43,47 +47,29 @@ bool WriteFile(const fs::path &path, const std::string &text)
     return static_cast<bool>(std::ofstream(path, std::ios::binary) << text);
 }
 
-std::string ReadFile(const fs::path &path)
+// Starts a program; -1 when it cannot.
+pid_t Spawn(const std::vector<std::string> &args)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Starts a program with its output (if `outputFd` >= 0) going to `outputFd`.
-pid_t Spawn(const std::vector<std::string> &args, int outputFd = -1)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outputFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
-    }
     std::vector<char *> argv;
     for (const std::string &arg : args)
         argv.push_back(const_cast<char *>(arg.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
 }
 
-// Runs a program to its end: its exit status (-1 if it did not run) and output.
+// Runs a program to its end: its exit status (-1 if it did not run or was
+// killed) and its output with its errors.
 int Run(const std::vector<std::string> &args, std::string &output)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return -1;
-    const pid_t pid = Spawn(args, pipeFds[1]);
-    close(pipeFds[1]);
+    std::string command = "exec";
+    for (const std::string &arg : args)
+        command += " '" + arg + "'"; // no argument here holds a quote
+    FILE *out = popen((command + " 2>&1").c_str(), "r");
     char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(n));
-    close(pipeFds[0]);
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid)
-        return -1;
+    for (std::size_t n; out && (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        output.append(buffer, n);
+    const int status = out ? pclose(out) : -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -184,7 +170,7 @@ bool CPrivateCupsd::Start(std::string &whyNot)
 
 std::string CPrivateCupsd::LogTail() const
 {
-    const std::string log = ReadFile(m_dir + "/log/error_log");
+    const std::string log = ReadBytes(m_dir + "/log/error_log");
     return log.size() > 4000 ? log.substr(log.size() - 4000) : log;
 }
 
@@ -234,7 +220,7 @@ bool CPrivateCupsd::IsFrozen() const
     // The state is the first field after the command's closing parenthesis.
     if (m_pid <= 0)
         return false;
-    const std::string stat = ReadFile("/proc/" + std::to_string(m_pid) + "/stat");
+    const std::string stat = ReadBytes("/proc/" + std::to_string(m_pid) + "/stat");
     const std::size_t end = stat.rfind(')');
     return end != std::string::npos && end + 2 < stat.size() && stat[end + 2] == 'T';
 }
@@ -248,8 +234,8 @@ std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
         if (path.extension() == ".data" && path.stem().string().rfind("job-", 0) == 0)
             jobs.push_back(
                 {std::atoi(path.stem().string().substr(4).c_str()),
-                 ReadFile(fs::path(path).replace_extension(".title")), ReadFile(path),
-                 std::atoi(ReadFile(fs::path(path).replace_extension(".copies")).c_str())});
+                 ReadBytes(fs::path(path).replace_extension(".title")), ReadBytes(path),
+                 std::atoi(ReadBytes(fs::path(path).replace_extension(".copies")).c_str())});
     }
     std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     return jobs;

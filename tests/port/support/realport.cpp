@@ -42,16 +42,13 @@ bool CFarEnd::WaitForCount(std::size_t count) const
 
 std::size_t CFarEnd::WaitQuiet(std::chrono::milliseconds quiet) const
 {
+    // The count only grows: the same count after `quiet` means nothing came.
     std::size_t last = Count();
-    auto lastChange = std::chrono::steady_clock::now();
     PollUntil(
         [&] {
-            const auto now = std::chrono::steady_clock::now();
-            if (const std::size_t count = Count(); count != last) {
-                last = count;
-                lastChange = now;
-            }
-            return now - lastChange >= quiet;
+            std::this_thread::sleep_for(quiet);
+            const std::size_t before = std::exchange(last, Count());
+            return before == last;
         },
         20s);
     return last;
@@ -141,24 +138,19 @@ std::unique_ptr<CPortEx> CRealDevice::NewPort(CPortDeviceOpener *opener) const
 
 tagPARALLEL_CFG ParallelCfg()
 {
-    tagPARALLEL_CFG cfg;
-    cfg.dwPort = 1;
-    cfg.dwMarker = kCfgMarkerValid;
-    return cfg;
+    return {.dwPort = 1, .dwMarker = kCfgMarkerValid};
 }
 
 tagSERIAL_CFG SerialCfg(uint32_t flow, uint32_t baud, uint8_t dataBits, uint8_t stopBits,
                         uint8_t parity)
 {
-    tagSERIAL_CFG cfg;
-    cfg.dwPort = 1;
-    cfg.dwBaudRate = baud;
-    cfg.byParity = parity;
-    cfg.byDataBits = dataBits;
-    cfg.byStopBits = stopBits;
-    cfg.dwFlowCtrl = flow;
-    cfg.dwMarker = kCfgMarkerValid;
-    return cfg;
+    return {.dwPort = 1,
+            .dwBaudRate = baud,
+            .byParity = parity,
+            .byDataBits = dataBits,
+            .byStopBits = stopBits,
+            .dwFlowCtrl = flow,
+            .dwMarker = kCfgMarkerValid};
 }
 
 std::string TestFile(const std::string &bytes)

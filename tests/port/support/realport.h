@@ -72,6 +72,8 @@ public:
     std::unique_ptr<CPortEx> NewPort(CPortDeviceOpener *opener = nullptr) const;
     CFarEnd &FarEnd() { return *m_farEnd; }
     const std::string &Path() const { return m_path; }
+    // The far end sends `bytes` (a pseudo-terminal only).
+    bool WriteFarEnd(const std::string &bytes) { return m_pty && m_pty->WriteMaster(bytes); }
     // Stops the far end and closes its side (a pseudo-terminal hangs up).
     void CloseFarEnd();
 
