@@ -161,7 +161,7 @@ private slots:
         frame.resize(frame.minimumSize());
         QTRY_COMPARE(frame.size(), frame.minimumSize());
         for (int id : {ViewId::kRecvCount, ViewId::kSendCount})
-            m_framed->Find<QLineEdit>(id)->setText(QStringLiteral("2147483647"));
+            Find<QLineEdit>(id)->setText(QStringLiteral("2147483647"));
         for (PortKind kind : kAllKinds) {
             m_framed->SelectKind(kind);
             QCoreApplication::processEvents();
@@ -170,26 +170,22 @@ private slots:
         }
     }
 
-    void dialogCaptionsFit_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("zh") << QString::fromLatin1(Language::kChinese);
-        QTest::newRow("en") << QString::fromLatin1(Language::kEnglish);
-    }
     void dialogCaptionsFit()
     {
-        QFETCH(QString, language);
-        Language::Apply(language);
-        CAboutDlg about;
-        CFindTextDlg find;
-        CUserCmdCfgDlg commands;
-        CUserCmdEditDlg edit;
-        for (QDialog *dialog : std::initializer_list<QDialog *>{&about, &find, &commands, &edit}) {
-            dialog->show();
-            QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            const QStringList clipped = Clipped(dialog);
-            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
-            dialog->hide();
+        for (const char *language : {Language::kChinese, Language::kEnglish}) {
+            Language::Apply(QString::fromLatin1(language));
+            CAboutDlg about;
+            CFindTextDlg find;
+            CUserCmdCfgDlg commands;
+            CUserCmdEditDlg edit;
+            for (QDialog *dialog :
+                 std::initializer_list<QDialog *>{&about, &find, &commands, &edit}) {
+                dialog->show();
+                QVERIFY(QTest::qWaitForWindowExposed(dialog));
+                const QStringList clipped = Clipped(dialog);
+                QVERIFY2(clipped.isEmpty(), qPrintable(language + QStringLiteral(": ") +
+                                                       clipped.join(QStringLiteral("; "))));
+            }
         }
     }
 
