@@ -107,18 +107,16 @@ private slots:
         std::reverse(history.begin(), history.end());
         PeerSends(history);
         QTRY_COMPARE(RecvBox()->WholeText(), AsciiRendering(history));
-        Click(ViewId::kCopyToSend);
-        QVERIFY(!Find<QCheckBox>(ViewId::kHexSend)->isChecked());
-        Click(ViewId::kSend);
-        QCOMPARE(PeerReceives(history.size()), history);
-
-        Find<QCheckBox>(ViewId::kHexRecv)->click();
-        Click(ViewId::kCopyToSend);
-        QVERIFY(Find<QCheckBox>(ViewId::kHexSend)->isChecked());
-        QCOMPARE(SendBox()->toPlainText(), HexRendering(history));
-        QTRY_VERIFY(Button(ViewId::kSend)->isEnabled());
-        Click(ViewId::kSend);
-        QCOMPARE(PeerReceives(history.size()), history);
+        for (const bool hex : {false, true}) { // the send box takes the receive box's notation
+            if (hex)
+                Find<QCheckBox>(ViewId::kHexRecv)->click();
+            Click(ViewId::kCopyToSend);
+            QCOMPARE(Find<QCheckBox>(ViewId::kHexSend)->isChecked(), hex);
+            QCOMPARE(SendBox()->Text(), hex ? HexRendering(history) : AsciiRendering(history));
+            QTRY_VERIFY(Button(ViewId::kSend)->isEnabled());
+            Click(ViewId::kSend);
+            QCOMPARE(PeerReceives(history.size()), history);
+        }
     }
 
     // A history up to the limit goes into the send box at once, more only
