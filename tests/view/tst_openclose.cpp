@@ -24,12 +24,11 @@ private slots:
         for (const auto &[accept, closed] : {std::pair{false, 0}, std::pair{true, 1}}) {
             StartFake(accept);
             m_framed->ClickOpenClose();
-            QCOMPARE(m_log.created, 1);
             if (accept)
                 m_port->RaiseOpenResult(10061);
             QTRY_VERIFY(Open()->isEnabled());
             QVERIFY(!m_framed->View()->HasPort());
-            QCOMPARE(m_log.closed, closed);
+            QCOMPARE(std::pair(m_log.created, m_log.closed), std::pair(1, closed));
             QCOMPARE(Open()->text(), kOpenCaption);
             QVERIFY(!Send()->isEnabled());
             QCOMPARE(ErrorText(), kOpenFailed);
