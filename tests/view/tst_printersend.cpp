@@ -78,7 +78,7 @@ private slots:
     void filePassThatDoesNotPrintIsAFailedTransfer()
     {
         OpenPrinter(kFailing);
-        StartFileSend(1);
+        StartFileSend(QByteArray(5000, 'F'), 1);
         QTRY_COMPARE_WITH_TIMEOUT(StatusText(),
                                   LoadString(IDS_FILE_SEND_ERROR) +
                                       QStringLiteral("打印任务被中止：") + kFailingBackendMessage,
@@ -101,7 +101,7 @@ private slots:
         QVERIFY(m_framed->StatusIsError());
         QVERIFY(Button(ViewId::kSend)->isEnabled());
 
-        StartFileSend(100);
+        StartFileSend(QByteArray(5000, 'F'), 100);
         QTest::mouseClick(Button(ViewId::kStopFile), Qt::LeftButton);
         QCOMPARE(StatusText(), LoadString(IDS_FILE_SEND_STOPPED));
         QVERIFY(m_cupsd.IsFrozen());
@@ -161,13 +161,6 @@ private:
     {
         SendBox()->setPlainText(QStringLiteral("printer test"));
         QTest::mouseClick(Button(ViewId::kSend), Qt::LeftButton);
-    }
-    void StartFileSend(int passes)
-    {
-        m_framed->ChooseFile(WriteFile("job.prn", QByteArray(5000, 'F')));
-        Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));
-        QTest::mouseClick(Button(ViewId::kSendFile), Qt::LeftButton);
-        QVERIFY(Button(ViewId::kStopFile)->isEnabled());
     }
 
     CPrivateCupsd m_cupsd;

@@ -97,7 +97,7 @@ private slots:
     {
         OpenReconnectingPeer();
         const quint16 port = m_server->serverPort();
-        StartLongFileTransfer();
+        StartFileSend(QByteArray(4096, 'j'), 1000, 60000);
         m_server->close();
         m_peer->abort();
         QTRY_COMPARE_WITH_TIMEOUT(
@@ -206,15 +206,6 @@ private:
         Start();
         QTest::mouseClick(Option(), Qt::LeftButton);
         OpenAgainstPeer();
-    }
-    void StartLongFileTransfer()
-    {
-        m_framed->View()->OnViewRequest(kRequestSelectFile, 0,
-                                        WriteFile("job.prn", QByteArray(4096, 'j')));
-        Find<QLineEdit>(ViewId::kFileRepeat)->setText(QStringLiteral("1000"));
-        Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("60000"));
-        QTest::mouseClick(Button(ViewId::kSendFile), Qt::LeftButton);
-        QVERIFY(Button(ViewId::kStopFile)->isEnabled());
     }
     // Sends `bytes` and collects what `read` gets until they all came.
     QByteArray SendAndCollect(const QByteArray &bytes, const std::function<QByteArray()> &read)

@@ -240,15 +240,11 @@ private slots:
     {
         const QByteArray content = PseudoRandom(kBigFile, 1);
         OpenAgainstSink();
-        Select(WriteFile("big.bin", content));
-        Find<QLineEdit>(ViewId::kFileRepeat)->setText(QStringLiteral("2"));
-        Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("100"));
         m_sink->Hold(true);
-        Click(ViewId::kSendFile);
+        StartFileSend(content, 2, 100);
         QCOMPARE(SendFileCaption(), kPauseCaption);
         QCOMPARE(StatusText(), LoadString(IDS_FILE_SENDING));
         QVERIFY(!Button(ViewId::kSend)->isEnabled());
-        QVERIFY(Button(ViewId::kStopFile)->isEnabled());
         WaitForProgressText();
 
         Click(ViewId::kSendFile);
@@ -280,8 +276,7 @@ private slots:
         constexpr int kReadEveryMs = 100, kWatchMs = 6000;
         OpenAgainstSink();
         m_peer->setReadBufferSize(kPerRead);
-        Select(WriteFile("big.bin", PseudoRandom(32 * 1024 * 1024, 5)));
-        Click(ViewId::kSendFile);
+        StartFileSend(PseudoRandom(32 * 1024 * 1024, 5), 1);
         QElapsedTimer pace;
         pace.start();
         qint64 nextRead = 0;

@@ -335,6 +335,16 @@ protected:
         m_peer->write(bytes);
         m_peer->flush();
     }
+    // Sends a file of `content` `passes` times, `intervalMs` apart; the
+    // transfer has started.
+    void StartFileSend(const QByteArray &content, int passes, int intervalMs = 0)
+    {
+        m_framed->ChooseFile(WriteFile("job.prn", content));
+        Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));
+        Find<QLineEdit>(ViewId::kFileInterval)->setText(QString::number(intervalMs));
+        Click(ViewId::kSendFile);
+        QVERIFY(Button(ViewId::kStopFile)->isEnabled());
+    }
     // A file of the work folder holding `content`: its path.
     QString WriteFile(const char *name, const QByteArray &content) const
     {
