@@ -87,10 +87,9 @@ QStringList Clipped(const QWidget *root)
         if (problem.isEmpty() && control && w->height() < w->minimumSizeHint().height())
             problem = QStringLiteral("height %1").arg(w->height());
         if (!problem.isEmpty())
-            clipped << QStringLiteral("%1 \"%2\": %3")
-                           .arg(QString::fromLatin1(w->metaObject()->className()),
-                                w->objectName() + QStringLiteral(" in ") +
-                                    w->parentWidget()->metaObject()->className(),
+            clipped << QStringLiteral("%1 \"%2 in %3\": %4")
+                           .arg(QLatin1String(w->metaObject()->className()), w->objectName(),
+                                QLatin1String(w->parentWidget()->metaObject()->className()),
                                 problem);
     }
     return clipped;
