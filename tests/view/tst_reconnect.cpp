@@ -185,14 +185,8 @@ private slots:
     }
 
 private:
-    QCheckBox *Option() const
-    {
-        return m_framed->View()->findChild<QCheckBox *>(QStringLiteral("autoReconnect"));
-    }
-    QTimer *Timer() const
-    {
-        return m_framed->View()->findChild<QTimer *>(QStringLiteral("reconnectTimer"));
-    }
+    QCheckBox *Option() const { return m_framed->View()->findChild<QCheckBox *>("autoReconnect"); }
+    QTimer *Timer() const { return m_framed->View()->findChild<QTimer *>("reconnectTimer"); }
     // Re-points the link in one step, as udev does for a stable device name.
     static bool PointLink(const QString &link, const CPtyPair &pty)
     {
