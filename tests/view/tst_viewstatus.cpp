@@ -26,6 +26,7 @@ private slots:
         QFETCH(bool, newPort);
         QFETCH(QString, hint);
         CPartStatus part;
+        QVERIFY(part.panesSetUp);
         QWidget alone;
         QVERIFY(!CViewStatus(&alone).Messenger());
 
