@@ -45,7 +45,7 @@ struct CPartStatus
         frame.setStatusBar(bar);
         frame.setCentralWidget(new QWidget);
         auto *messenger = new CStatusMessenger(bar, &frame);
-        messenger->SetUpPanes();
+        panesSetUp = messenger->SetUpPanes();
         status.SetMessenger(messenger);
     }
     QString Text() const { return bar->WindowText(); }
@@ -53,4 +53,5 @@ struct CPartStatus
     QMainWindow frame;
     CExtStatusControlBar *bar = new CExtStatusControlBar(&frame);
     CViewStatus status{&frame};
+    bool panesSetUp = false;
 };

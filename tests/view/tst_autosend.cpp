@@ -41,8 +41,7 @@ private slots:
         QTest::addColumn<QString>("interval");
         QTest::addColumn<bool>("starts");
         QTest::addColumn<QString>("told");
-        QTest::addRow("long enough")
-            << "100" << true << QStringLiteral("就绪"); // as the bar starts
+        QTest::addRow("long enough") << "100" << true << QStringLiteral("就绪"); // bar unchanged
         QTest::addRow("too short") << "50" << false << QStringLiteral("间隔时间太短，请重新设置！");
     }
     void clicksStartOrExplain()

@@ -92,12 +92,7 @@ private slots:
         StartDemoCheck(*framed.View());
         // The far end: the open result 300 ms after the port was made, the
         // reply once the request was written.
-        enum
-        {
-            Opening,
-            Open,
-            Replied
-        } stage = Opening;
+        bool opened = false, replied = false;
         QElapsedTimer sincePort;
         QTimer farEnd;
         connect(&farEnd, &QTimer::timeout, [&] {
@@ -105,13 +100,13 @@ private slots:
                 return;
             if (!sincePort.isValid())
                 sincePort.start();
-            if (stage == Opening && sincePort.elapsed() > 300) {
+            if (!opened && sincePort.elapsed() > 300) {
                 port->RaiseOpenResult(0);
-                stage = Open;
-            } else if (stage == Open && !log.writes.isEmpty()) {
+                opened = true;
+            } else if (opened && !replied && !log.writes.isEmpty()) {
                 log.incoming = "\x12";
                 port->Raise(kPortDataArrived);
-                stage = Replied;
+                replied = true;
             }
         });
         farEnd.start(10);

@@ -13,45 +13,25 @@
 
 using namespace ViewText;
 
-namespace {
-void TypeInto(QLineEdit *edit, const QString &text)
-{
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-} // namespace
-
 class TestOpenClose : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        CViewTestCase::init();
-        m_log = {};
-        m_port = nullptr;
-        m_acceptOpen = true;
-    }
-
     // Refused by the port, or a result with an error.
     void openFails()
     {
         for (const auto &[accept, closed] : {std::pair{false, 0}, std::pair{true, 1}}) {
-            m_log = {};
-            m_acceptOpen = accept;
-            StartFake();
+            StartFake(accept);
             m_framed->ClickOpenClose();
-            QCOMPARE(m_log.created, 1);
             if (accept)
                 m_port->RaiseOpenResult(10061);
             QTRY_VERIFY(Open()->isEnabled());
             QVERIFY(!m_framed->View()->HasPort());
-            QCOMPARE(m_log.closed, closed);
+            QCOMPARE(std::pair(m_log.created, m_log.closed), std::pair(1, closed));
             QCOMPARE(Open()->text(), kOpenCaption);
             QVERIFY(!Send()->isEnabled());
-            QCOMPARE(StatusText(), kOpenFailed);
-            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(ErrorText(), kOpenFailed);
             QCOMPARE(m_framed->View()->OnSendData(QByteArray("\x1b@", 2)), 0);
         }
     }
@@ -61,18 +41,12 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port"); // "closed": a loopback port nobody listens on
         QTest::addColumn<QString>("cause");
-        QTest::addRow("refused") << "127.0.0.1"
-                                 << "closed"
-                                 << "连接被拒绝：127.0.0.1 端口 %1";
-        QTest::addRow("unknown host") << "no-such-host.invalid"
-                                      << "9100"
-                                      << "找不到主机：no-such-host.invalid";
-        QTest::addRow("no host") << ""
-                                 << "9100"
-                                 << "未填写计算机名或 IP 地址";
-        QTest::addRow("no port") << "127.0.0.1"
-                                 << ""
-                                 << "未填写端口号";
+        QTest::addRow("refused") << QString("127.0.0.1") << "closed"
+                                 << QString("连接被拒绝：127.0.0.1 端口 %1");
+        QTest::addRow("unknown host") << QString("no-such-host.invalid") << "9100"
+                                      << QString("找不到主机：no-such-host.invalid");
+        QTest::addRow("no host") << QString() << "9100" << QString("未填写计算机名或 IP 地址");
+        QTest::addRow("no port") << QString("127.0.0.1") << QString() << "未填写端口号";
     }
 
     // The real network kind: the status bar says why, after the generic text.
@@ -89,12 +63,10 @@ private slots:
         }
         Start();
         m_framed->SelectKind(PortKind::Network);
-        TypeInto(FindPanelControl<QComboBox>(m_framed->Panel(), kEthHostId)->lineEdit(), host);
-        TypeInto(FindPanelControl<QLineEdit>(m_framed->Panel(), kEthPortId), port);
+        m_framed->TypeNetworkTarget(host, port);
         m_framed->ClickOpenClose();
         QTRY_VERIFY(Open()->isEnabled());
-        QTRY_COMPARE(StatusText(), kOpenFailed + u' ' + cause);
-        QVERIFY(m_framed->StatusIsError());
+        QTRY_COMPARE(ErrorText(), kOpenFailed + u' ' + cause);
         QVERIFY(!m_framed->View()->HasPort());
     }
 
@@ -109,8 +81,7 @@ private slots:
         m_framed->SelectKind(PortKind::Usb);
         const QString receiving = Button(ViewId::kPauseRecv)->text();
         m_framed->ClickOpenClose();
-        QCOMPARE(StatusText(), QStringLiteral("未找到 USB 打印机，请连接打印机后再打开端口"));
-        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(ErrorText(), QStringLiteral("未找到 USB 打印机，请连接打印机后再打开端口"));
         QCOMPARE(Button(ViewId::kPauseRecv)->text(), receiving);
         QVERIFY(!m_framed->View()->HasPort());
         auto *note = m_framed->Panel()->findChild<QLabel *>(QStringLiteral("emptyNote"));
@@ -123,12 +94,9 @@ private slots:
     // A kind that reads only when asked (USB) learns of every pause and continue.
     void pauseAndContinueSwitchThePortsReceiving()
     {
-        StartFake();
-        OpenWithResult(0);
-        QPushButton *pause = Button(ViewId::kPauseRecv);
-        pause->click();
-        pause->click();
-        pause->click();
+        OpenFake();
+        for (int click = 0; click < 3; ++click)
+            Button(ViewId::kPauseRecv)->click();
         QCOMPARE(m_log.receiveSwitch, (QList<bool>{false, true, false}));
     }
 
@@ -136,14 +104,12 @@ private slots:
     // reports on this thread must not close the port a second time.
     void lossReportedWhileClosingIsIgnored()
     {
-        StartFake();
-        OpenWithResult(0);
+        OpenFake();
         m_port->SetLostOnClose();
         m_framed->ClickOpenClose();
         QCOMPARE(m_log.closed, 1);
         QVERIFY(!m_framed->View()->HasPort());
-        QCOMPARE(StatusText(), kClosed);
-        QVERIFY(m_framed->StatusIsHint());
+        QCOMPARE(HintText(), kClosed);
     }
 
     // A port closed before its open result arrives leaves the view closed and
@@ -211,12 +177,11 @@ private slots:
     // a short USB write is reported in a box.
     void refusedAndShortWritesAreReported()
     {
-        m_log.acceptWrites = false;
         OpenForWrites();
+        m_log.acceptWrites = false;
         Send()->click();
         QCOMPARE(m_log.writes.size(), 1);
-        QCOMPARE(StatusText(), QStringLiteral("数据发送失败！"));
-        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(ErrorText(), QStringLiteral("数据发送失败！"));
         QVERIFY(Send()->isEnabled());
         m_port->Raise(kPortWriteDone); // a stray report counts nothing
         QTest::qWait(50);
@@ -251,8 +216,7 @@ private slots:
         QVERIFY(hex->isChecked() && box->m_bHex);
         QCOMPARE(box->toPlainText(), QStringLiteral("4G 41"));
         QCOMPARE(box->textCursor().selectedText(), QStringLiteral("G"));
-        QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
-        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(ErrorText(), LoadString(IDS_HEX_INPUT_ERROR));
     }
 
     // A lost port and a failed transfer both end the transfer's display; only
@@ -303,8 +267,7 @@ private slots:
         edit->setText(text);
         FileButton()->click();
         QCOMPARE(m_log.transfersStarted, 0);
-        QCOMPARE(StatusText(), message);
-        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(ErrorText(), message);
         QCOMPARE(edit->selectedText(), text);
         QTRY_VERIFY(edit->hasFocus());
         QCOMPARE(FileButton()->text(), LoadString(IDS_SEND));
@@ -320,24 +283,18 @@ private slots:
         m_framed->View()->SetSaveFileChooser([log](const QString &) { return log; });
         m_framed->View()->findChild<QComboBox *>(QStringLiteral("captureForm"))->setCurrentIndex(1);
         m_framed->View()->findChild<QCheckBox *>(QStringLiteral("captureLog"))->click();
-        struct Start
-        {
-            const char *count;
-            int passes;
-            const char *atStart;
-            const char *atEnd;
-        };
-        const Start starts[] = {{"1", 1, "0", "1"}, {"-2", 2, "1", "3"}, {"3", 3, "0", "3"}};
-        auto *repeat = Find<QLineEdit>(ViewId::kFileRepeat);
-        for (const Start &start : starts) {
-            repeat->setText(QString::fromLatin1(start.count));
+        // The count typed, the passes done, the counter at the start and at the end.
+        const std::tuple<QString, int, QString, QString> starts[] = {
+            {"1", 1, "0", "1"}, {"-2", 2, "1", "3"}, {"3", 3, "0", "3"}};
+        for (const auto &[count, passes, atStart, atEnd] : starts) {
+            Find<QLineEdit>(ViewId::kFileRepeat)->setText(count);
             FileButton()->click();
-            QCOMPARE(FileCounter(), QString::fromLatin1(start.atStart));
-            for (int pass = 0; pass < start.passes; ++pass)
+            QCOMPARE(std::pair(count, FileCounter()), std::pair(count, atStart));
+            for (int pass = 0; pass < passes; ++pass)
                 m_port->Raise(kPortFilePassDone);
             m_port->Raise(kPortFileDone);
             QTRY_COMPARE(FileButton()->text(), LoadString(IDS_SEND));
-            QCOMPARE(FileCounter(), QString::fromLatin1(start.atEnd));
+            QCOMPARE(std::pair(count, FileCounter()), std::pair(count, atEnd));
         }
         QCOMPARE(m_log.transfersStarted, 3);
         Button(ViewId::kClearFileCounter)->click();
@@ -349,20 +306,30 @@ private slots:
     }
 
 private:
-    void StartFake()
+    // The window with a fresh log; its ports open as `acceptOpen` says.
+    void StartFake(bool acceptOpen = true)
     {
-        auto factory = [this](PortKind kind) {
-            auto port = std::make_unique<CFakePort>(m_log, int(kind) + 1, m_acceptOpen);
+        m_log = {};
+        m_port = nullptr;
+        Start([this, acceptOpen](PortKind kind) {
+            auto port = std::make_unique<CFakePort>(m_log, int(kind) + 1, acceptOpen);
             m_port = port.get();
             return port;
-        };
-        Start(factory);
+        });
     }
-    // Serial, open, "abc" in the send box, sent bytes counted.
-    void OpenForWrites()
+    // Serial, the open result a success.
+    void OpenFake()
     {
         StartFake();
-        OpenWithResult(0);
+        m_framed->ClickOpenClose();
+        QVERIFY(m_port);
+        m_port->RaiseOpenResult(0);
+        QTRY_VERIFY(Open()->isEnabled());
+    }
+    // Open, "abc" in the send box, sent bytes counted.
+    void OpenForWrites()
+    {
+        OpenFake();
         SendBox()->setPlainText(QStringLiteral("abc"));
         Find<QCheckBox>(ViewId::kCountSend)->setChecked(true);
     }
@@ -376,19 +343,11 @@ private:
     QPushButton *FileButton() const { return Button(ViewId::kSendFile); }
     QString FileCounter() const { return Find<QLineEdit>(ViewId::kFileCounter)->text(); }
     QString SendCount() const { return Find<QLineEdit>(ViewId::kSendCount)->text(); }
-    void OpenWithResult(uint16_t error)
-    {
-        m_framed->ClickOpenClose();
-        QVERIFY(m_port);
-        m_port->RaiseOpenResult(error);
-        QTRY_VERIFY(Open()->isEnabled());
-    }
     QPushButton *Open() const { return m_framed->OpenButton(); }
     QPushButton *Send() const { return Button(ViewId::kSend); }
 
     CFakePortLog m_log;
     CFakePort *m_port = nullptr; // the last port made; owned by the view
-    bool m_acceptOpen = true;
 };
 
 QTEST_MAIN(TestOpenClose)

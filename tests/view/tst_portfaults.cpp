@@ -60,8 +60,7 @@ private slots:
         QVERIFY(!m_framed->View()->HasPort());
         const QString expected =
             reason.isEmpty() ? kOpenFailed : kOpenFailed + reason.arg(device.c_str());
-        QCOMPARE(m_framed->StatusText(), expected);
-        QVERIFY(m_framed->StatusIsError());
+        QCOMPARE(ErrorText(), expected);
         QVERIFY(m_framed->OpenButton()->isEnabled());
     }
 };

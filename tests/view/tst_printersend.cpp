@@ -59,7 +59,7 @@ private slots:
         QFETCH(QString, queue);
         QFETCH(QString, expected);
         OpenPrinter(queue);
-        auto *countSend = m_framed->Find<QCheckBox>(ViewId::kCountSend);
+        auto *countSend = Find<QCheckBox>(ViewId::kCountSend);
         if (!countSend->isChecked())
             QTest::mouseClick(countSend, Qt::LeftButton, {}, QPoint(2, countSend->height() / 2));
         QVERIFY(countSend->isChecked());
@@ -68,24 +68,24 @@ private slots:
         if (queue == kDeleted)
             QVERIFY(m_cupsd.DeleteQueue(kDeleted));
         ClickSend();
-        QTRY_VERIFY_WITH_TIMEOUT(m_framed->StatusText().startsWith(expected), kPortWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(StatusText().startsWith(expected), kPortWaitMs);
         QVERIFY(m_framed->StatusIsError());
-        QTRY_VERIFY_WITH_TIMEOUT(m_framed->Button(ViewId::kSend)->isEnabled(), kPortWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(Button(ViewId::kSend)->isEnabled(), kPortWaitMs);
         QTest::qWait(kDisplayTickMs);
-        QCOMPARE(m_framed->Find<QLineEdit>(ViewId::kSendCount)->text(), QStringLiteral("0"));
+        QCOMPARE(Find<QLineEdit>(ViewId::kSendCount)->text(), QStringLiteral("0"));
     }
 
     void filePassThatDoesNotPrintIsAFailedTransfer()
     {
         OpenPrinter(kFailing);
-        StartFileSend(1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
+        StartFileSend(QByteArray(5000, 'F'), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(),
                                   LoadString(IDS_FILE_SEND_ERROR) +
                                       QStringLiteral("打印任务被中止：") + kFailingBackendMessage,
                                   kPortWaitMs);
         QVERIFY(m_framed->StatusIsError());
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
-        QVERIFY(!m_framed->Button(ViewId::kStopFile)->isEnabled());
+        QVERIFY(Button(ViewId::kSend)->isEnabled());
+        QVERIFY(!Button(ViewId::kStopFile)->isEnabled());
     }
 
     // Send, stop, close the port and close the window, each while the
@@ -95,16 +95,15 @@ private slots:
         OpenPrinter(kFine);
         m_cupsd.Freeze();
         ClickSend();
-        QVERIFY(!m_framed->StatusText().startsWith(kSendFailed)); // the click did not wait
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
-                                  kSendFailed + QStringLiteral("打印服务 CUPS 没有响应"),
-                                  kSpoolerWaitMs);
+        QVERIFY(!StatusText().startsWith(kSendFailed)); // the click did not wait
+        QTRY_COMPARE_WITH_TIMEOUT(
+            StatusText(), kSendFailed + QStringLiteral("打印服务 CUPS 没有响应"), kSpoolerWaitMs);
         QVERIFY(m_framed->StatusIsError());
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QVERIFY(Button(ViewId::kSend)->isEnabled());
 
-        StartFileSend(100);
-        QTest::mouseClick(m_framed->Button(ViewId::kStopFile), Qt::LeftButton);
-        QCOMPARE(m_framed->StatusText(), LoadString(IDS_FILE_SEND_STOPPED));
+        StartFileSend(QByteArray(5000, 'F'), 100);
+        QTest::mouseClick(Button(ViewId::kStopFile), Qt::LeftButton);
+        QCOMPARE(StatusText(), LoadString(IDS_FILE_SEND_STOPPED));
         QVERIFY(m_cupsd.IsFrozen());
 
         m_cupsd.Thaw();
@@ -129,10 +128,9 @@ private slots:
         m_framed->ClickOpenClose();
         m_cupsd.Freeze();
         m_framed->ClickOpenClose();
-        QVERIFY(!m_framed->StatusText().startsWith(kOpenFailed)); // the click did not wait
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
-                                  kOpenFailed + QStringLiteral("打印服务 CUPS 没有响应"),
-                                  kSpoolerWaitMs);
+        QVERIFY(!StatusText().startsWith(kOpenFailed)); // the click did not wait
+        QTRY_COMPARE_WITH_TIMEOUT(
+            StatusText(), kOpenFailed + QStringLiteral("打印服务 CUPS 没有响应"), kSpoolerWaitMs);
         QVERIFY(!m_framed->View()->HasPort());
         QCOMPARE(m_framed->OpenButton()->text(), kOpenCaption);
         // The list is built again without waiting: the queues last listed.
@@ -156,22 +154,13 @@ private:
         QCOMPARE(rows.size(), 1);
         list->setCurrentItem(rows.first());
         m_framed->ClickOpenClose();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), kOpened, kPortWaitMs);
-        QVERIFY(m_framed->Button(ViewId::kSend)->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(), kOpened, kPortWaitMs);
+        QVERIFY(Button(ViewId::kSend)->isEnabled());
     }
     void ClickSend()
     {
-        m_framed->SendBox()->setPlainText(QStringLiteral("printer test"));
-        QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
-    }
-    void StartFileSend(int passes)
-    {
-        const QString path = m_sandbox->Path(QStringLiteral("job.prn"));
-        QVERIFY(WriteFileBytes(path, QByteArray(5000, 'F')));
-        m_framed->ChooseFile(path);
-        m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));
-        QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);
-        QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());
+        SendBox()->setPlainText(QStringLiteral("printer test"));
+        QTest::mouseClick(Button(ViewId::kSend), Qt::LeftButton);
     }
 
     CPrivateCupsd m_cupsd;

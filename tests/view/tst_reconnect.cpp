@@ -29,21 +29,17 @@ QString AttemptHint(int attempt)
 }
 
 // The USB fake, with the names of the devices opened through it.
-class CNamedUsbOpener : public CUsbDeviceOpener
+class CNamedUsbDevices : public CFakeUsbDevices
 {
 public:
-    explicit CNamedUsbOpener(CFakeUsbDevices &fake) : m_fake(fake) {}
+    using CFakeUsbDevices::CFakeUsbDevices;
     std::unique_ptr<CUsbDevice> Open(const std::string &name, uint32_t &error) override
     {
         opened.push_back(name);
-        return m_fake.Open(name, error);
+        return CFakeUsbDevices::Open(name, error);
     }
-    bool Probe(const std::string &name) override { return m_fake.Probe(name); }
 
     std::vector<std::string> opened;
-
-private:
-    CFakeUsbDevices &m_fake;
 };
 } // namespace
 
@@ -83,13 +79,13 @@ private slots:
         m_framed->ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         first->CloseMaster();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(2), kPortWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(), AttemptHint(2), kPortWaitMs);
         QCOMPARE(m_framed->OpenButton()->text(), kStopCaption);
         CPtyPair second;
         QVERIFY(PointLink(link, second));
         first.reset();
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        QVERIFY(m_framed->StatusText().startsWith(kReconnected));
+        QVERIFY(StatusText().startsWith(kReconnected));
         QVERIFY(!Timer()->isActive());
         QCOMPARE(SendAndCollect("again", [&] { return ReadAvailable(second.MasterFd()); }),
                  QByteArray("again"));
@@ -99,21 +95,18 @@ private slots:
     // hears so while the port is tried and once it is back.
     void networkReconnectsToARestartedPeer()
     {
-        Start();
-        QTest::mouseClick(Option(), Qt::LeftButton);
-        OpenAgainstPeer();
+        OpenReconnectingPeer();
         const quint16 port = m_server->serverPort();
-        StartLongFileTransfer();
+        StartFileSend(QByteArray(4096, 'j'), 1000, 60000);
         m_server->close();
         m_peer->abort();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(),
-                                  kCutOff + QStringLiteral("，不会续传。") + AttemptHint(2),
-                                  kPortWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            StatusText(), kCutOff + QStringLiteral("，不会续传。") + AttemptHint(2), kPortWaitMs);
         QVERIFY(m_server->listen(QHostAddress::LocalHost, port));
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        QVERIFY(m_framed->StatusText().startsWith(kReconnected));
-        QVERIFY(m_framed->StatusText().contains(QStringLiteral("中断的文件发送没有继续")));
-        QCOMPARE(m_framed->Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
+        QVERIFY(StatusText().startsWith(kReconnected));
+        QVERIFY(StatusText().contains(QStringLiteral("中断的文件发送没有继续")));
+        QCOMPARE(Button(ViewId::kSendFile)->text(), QStringLiteral("发送"));
         QVERIFY(QTest::qWaitFor([&] { return m_server->hasPendingConnections(); }, kPortWaitMs));
         QTcpSocket *again = m_server->nextPendingConnection();
         QCOMPARE(SendAndCollect("back", [again] { return again->readAll(); }), QByteArray("back"));
@@ -124,12 +117,11 @@ private slots:
     void usbWaitsForTheSameDeviceNumber()
     {
         // Members: the view's port uses them until the cleanup drops the view.
-        m_usb = std::make_unique<CFakeUsbDevices>(std::set<int>{0, 3});
-        m_usbOpener = std::make_unique<CNamedUsbOpener>(*m_usb);
+        m_usb = std::make_unique<CNamedUsbDevices>(std::set<int>{0, 3});
         m_listed = {0, 3};
         PanelProviders providers;
         providers.usbDevices = [this] { return m_listed; };
-        Start([this](PortKind) { return std::make_unique<CUsbPort>(*m_usbOpener); }, providers);
+        Start([this](PortKind) { return std::make_unique<CUsbPort>(*m_usb); }, providers);
         QTest::mouseClick(Option(), Qt::LeftButton);
         m_framed->SelectKind(PortKind::Usb);
         auto *list = FindPanelControl<QTableWidget>(m_framed->Panel(), kUsbListId);
@@ -142,12 +134,12 @@ private slots:
         m_usb->With([](auto &s) { s.statusFails = true; });
         m_listed = {0};
         Send("lost");
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(2), kPortWaitMs);
-        QCOMPARE(m_usbOpener->opened, std::vector<std::string>{UsbDeviceName(3)});
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(), AttemptHint(2), kPortWaitMs);
+        QCOMPARE(m_usb->opened, std::vector<std::string>{UsbDeviceName(3)});
         m_usb->With([](auto &s) { s.statusFails = false; });
         m_listed = {0, 3};
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
-        QCOMPARE(m_usbOpener->opened, std::vector<std::string>(2, UsbDeviceName(3)));
+        QCOMPARE(m_usb->opened, std::vector<std::string>(2, UsbDeviceName(3)));
         Send("after");
         QVERIFY(m_usb->WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
     }
@@ -156,9 +148,7 @@ private slots:
     // user hears that the connection does not hold.
     void connectionThatNeverHoldsIsCounted()
     {
-        Start();
-        QTest::mouseClick(Option(), Qt::LeftButton);
-        OpenAgainstPeer();
+        OpenReconnectingPeer();
         connect(m_server.get(), &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *accepted = m_server->nextPendingConnection())
                 accepted->abort();
@@ -167,7 +157,7 @@ private slots:
         const QRegularExpression told(
             QStringLiteral("^连接刚打开就断开（已 (\\d+) 次），继续自动重连…$"));
         QRegularExpressionMatch match;
-        QTRY_VERIFY_WITH_TIMEOUT((match = told.match(m_framed->StatusText())).hasMatch(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT((match = told.match(StatusText())).hasMatch(), 30000);
         QVERIFY(match.captured(1).toInt() >= 3);
         QVERIFY(m_framed->StatusIsError());
     }
@@ -181,12 +171,10 @@ private slots:
     void stoppingLeavesNoTimer()
     {
         QFETCH(bool, byKindChange);
-        Start();
-        QTest::mouseClick(Option(), Qt::LeftButton);
-        OpenAgainstPeer();
+        OpenReconnectingPeer();
         m_server->close();
         m_peer->abort();
-        QTRY_COMPARE_WITH_TIMEOUT(m_framed->StatusText(), AttemptHint(1), kPortWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(StatusText(), AttemptHint(1), kPortWaitMs);
         if (byKindChange)
             m_framed->SelectKind(PortKind::Serial);
         else
@@ -197,14 +185,8 @@ private slots:
     }
 
 private:
-    QCheckBox *Option() const
-    {
-        return m_framed->View()->findChild<QCheckBox *>(QStringLiteral("autoReconnect"));
-    }
-    QTimer *Timer() const
-    {
-        return m_framed->View()->findChild<QTimer *>(QStringLiteral("reconnectTimer"));
-    }
+    QCheckBox *Option() const { return m_framed->View()->findChild<QCheckBox *>("autoReconnect"); }
+    QTimer *Timer() const { return m_framed->View()->findChild<QTimer *>("reconnectTimer"); }
     // Re-points the link in one step, as udev does for a stable device name.
     static bool PointLink(const QString &link, const CPtyPair &pty)
     {
@@ -213,15 +195,11 @@ private:
         return pty.IsValid() && QFile::link(QString::fromStdString(pty.SlavePath()), fresh) &&
                std::rename(fresh.toUtf8().constData(), link.toUtf8().constData()) == 0;
     }
-    void StartLongFileTransfer()
+    void OpenReconnectingPeer()
     {
-        const QString path = m_sandbox->Path(QStringLiteral("job.prn"));
-        QVERIFY(WriteFileBytes(path, QByteArray(4096, 'j')));
-        m_framed->View()->OnViewRequest(kRequestSelectFile, 0, path);
-        m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QStringLiteral("1000"));
-        m_framed->Find<QLineEdit>(ViewId::kFileInterval)->setText(QStringLiteral("60000"));
-        QTest::mouseClick(m_framed->Button(ViewId::kSendFile), Qt::LeftButton);
-        QVERIFY(m_framed->Button(ViewId::kStopFile)->isEnabled());
+        Start();
+        QTest::mouseClick(Option(), Qt::LeftButton);
+        OpenAgainstPeer();
     }
     // Sends `bytes` and collects what `read` gets until they all came.
     QByteArray SendAndCollect(const QByteArray &bytes, const std::function<QByteArray()> &read)
@@ -231,14 +209,13 @@ private:
         (void)QTest::qWaitFor([&] { return (got += read()).size() >= bytes.size(); }, kPortWaitMs);
         return got;
     }
-    std::unique_ptr<CFakeUsbDevices> m_usb;
-    std::unique_ptr<CNamedUsbOpener> m_usbOpener;
+    std::unique_ptr<CNamedUsbDevices> m_usb;
     std::vector<int> m_listed;
 
     void Send(const QByteArray &bytes)
     {
-        m_framed->SendBox()->setPlainText(QString::fromLatin1(bytes));
-        QTest::mouseClick(m_framed->Button(ViewId::kSend), Qt::LeftButton);
+        SendBox()->setPlainText(QString::fromLatin1(bytes));
+        QTest::mouseClick(Button(ViewId::kSend), Qt::LeftButton);
     }
 };
 

@@ -13,13 +13,11 @@
 namespace {
 const QString kEndReached = QStringLiteral("已到达文件尾");
 
-QString Label(int current, int count)
+// The page label and the status text after a move to a page.
+QStringList PageShown(int current, int count)
 {
-    return QStringLiteral("页数: %1/%2").arg(current).arg(count);
-}
-QString PageStatus(int current, int count)
-{
-    return QStringLiteral("当前页数：第%1页，共%2页").arg(current).arg(count);
+    return {QStringLiteral("页数: %1/%2").arg(current).arg(count),
+            QStringLiteral("当前页数：第%1页，共%2页").arg(current).arg(count)};
 }
 } // namespace
 
@@ -32,9 +30,9 @@ private slots:
     {
         CViewTestCase::init();
         Start();
-        m_box = m_framed->SendBox();
-        m_hex = m_framed->Find<QCheckBox>(ViewId::kHexSend);
-        m_label = m_framed->Find<QLabel>(ViewId::kPageLabel);
+        m_box = SendBox();
+        m_hex = Find<QCheckBox>(ViewId::kHexSend);
+        m_label = Find<QLabel>(ViewId::kPageLabel);
     }
 
     // Each page comes back in the notation it was left in, whatever the
@@ -42,16 +40,14 @@ private slots:
     void pagesKeepTextAndNotation()
     {
         Click(ViewId::kPrevPage); // nothing before the first page
-        QCOMPARE(m_framed->StatusText(), QStringLiteral("已到最前一页！"));
-        QCOMPARE(m_label->text(), Label(1, 1));
+        QCOMPARE(Shown(), QStringList({"页数: 1/1", "已到最前一页！"}));
         QTest::keyClicks(m_box, QStringLiteral("AB"));
         QTest::mouseClick(m_hex, Qt::LeftButton);
         const QString page1 = m_box->toPlainText();
         QVERIFY(m_box->m_bHex && page1 != QStringLiteral("AB"));
 
         PressAlt(Qt::Key_N, ViewId::kNextPage);
-        QCOMPARE(m_label->text(), Label(2, 2));
-        QCOMPARE(m_framed->StatusText(), PageStatus(2, 2));
+        QCOMPARE(Shown(), PageShown(2, 2));
         QVERIFY(m_framed->StatusIsHint());
         QCOMPARE(m_box->toPlainText(), QString());
         QVERIFY(m_hex->isChecked() && m_box->m_bHex);
@@ -63,8 +59,7 @@ private slots:
         QGuiApplication::clipboard()->setText(page2.mid(2));
         m_box->paste();
         PressAlt(Qt::Key_B, ViewId::kPrevPage);
-        QCOMPARE(m_label->text(), Label(1, 2));
-        QCOMPARE(m_framed->StatusText(), PageStatus(1, 2));
+        QCOMPARE(Shown(), PageShown(1, 2));
         QCOMPARE(m_box->toPlainText(), page1);
         QVERIFY(m_hex->isChecked() && m_box->m_bHex);
         QVERIFY(!m_box->document()->isUndoAvailable()); // no undo into page 2's text
@@ -82,59 +77,53 @@ private slots:
     {
         m_box->setPlainText(QStringLiteral("xxABxxabxx"));
         m_box->moveCursor(QTextCursor::Start);
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(Selection(), std::make_pair(2, 4));
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(Selection(), std::make_pair(6, 8));
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(Selection(), std::make_pair(2, 4));
-        QCOMPARE(m_framed->StatusText(), kEndReached);
+        QCOMPARE(FindNext(QStringLiteral("ab"), false), std::pair(2, 4));
+        QCOMPARE(FindNext(QStringLiteral("ab"), false), std::pair(6, 8));
+        QCOMPARE(FindNext(QStringLiteral("ab"), false), std::pair(2, 4));
+        QCOMPARE(StatusText(), kEndReached);
 
         m_box->moveCursor(QTextCursor::Start);
-        FindNext(QStringLiteral("ab"), true);
-        QCOMPARE(Selection(), std::make_pair(6, 8));
+        QCOMPARE(FindNext(QStringLiteral("ab"), true), std::pair(6, 8));
 
         MessageBoxWatcher catcher;
-        FindNext(QStringLiteral("zz"), false);
+        QCOMPARE(FindNext(QStringLiteral("zz"), false), std::pair(6, 8));
         QCOMPARE(catcher.Texts(), QStringList{QStringLiteral("未找到指定文本:\n zz")});
-        QCOMPARE(Selection(), std::make_pair(6, 8));
 
         m_box->SetText(QString(1023, u'x') + QStringLiteral("ab")); // "ab" across two rows
-        FindNext(QStringLiteral("ab"), false);
-        QCOMPARE(m_box->TextPosition(Selection().first), 1023);
-        QCOMPARE(m_box->TextPosition(Selection().second), 1025);
+        const auto [from, to] = FindNext(QStringLiteral("ab"), false);
+        QCOMPARE(std::pair(m_box->TextPosition(from), m_box->TextPosition(to)),
+                 std::pair(qsizetype(1023), qsizetype(1025)));
     }
 
 private:
-    // Types the text into the frame's find dialog and presses "find next".
-    void FindNext(const QString &text, bool matchCase)
+    // Types the text into the frame's find dialog and presses "find next":
+    // the selection then, (-1, -1) without a dialog.
+    std::pair<int, int> FindNext(const QString &text, bool matchCase)
     {
         CMainFrame &frame = m_framed->Frame();
         if (!frame.FindDialog())
             frame.OnEditFind();
         CFindTextDlg *dialog = frame.FindDialog();
-        QVERIFY(dialog);
+        if (!dialog)
+            return {-1, -1};
         dialog->TextCombo()->setEditText(QString());
         QTest::keyClicks(dialog->TextCombo(), text);
         dialog->MatchCaseCheck()->setChecked(matchCase);
         QTest::mouseClick(dialog->FindNextButton(), Qt::LeftButton);
+        return {m_box->textCursor().selectionStart(), m_box->textCursor().selectionEnd()};
     }
-    std::pair<int, int> Selection() const
-    {
-        const QTextCursor cursor = m_box->textCursor();
-        return {cursor.selectionStart(), cursor.selectionEnd()};
-    }
-    void Click(int id) { QTest::mouseClick(m_framed->Button(id), Qt::LeftButton); }
     // A mnemonic clicks its button a moment later, as a button press shows.
     void PressAlt(Qt::Key key, int buttonId)
     {
-        QSignalSpy clicked(m_framed->Button(buttonId), &QPushButton::clicked);
+        QSignalSpy clicked(Button(buttonId), &QPushButton::clicked);
         QWidget *window = m_box->window();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(m_box, key, Qt::AltModifier);
         QVERIFY(clicked.wait());
     }
+
+    QStringList Shown() const { return {m_label->text(), StatusText()}; }
 
     CEditEx *m_box = nullptr;
     QCheckBox *m_hex = nullptr;

@@ -81,8 +81,7 @@ private slots:
             {c.button, "当前页数：第1页，共2页"},
             {c.button, "已到最前一页！"},
         };
-        QStringList told;
-        QStringList expected;
+        QStringList told, expected;
         for (const auto &click : clicks) {
             c.edit->setFocus();
             click.button->click();

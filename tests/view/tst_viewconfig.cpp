@@ -37,13 +37,20 @@ QStringList Captions(const CTarvikView *view)
     return captions;
 }
 
-// Runs the menu command; `inDialog` works the dialog and closes it.
-void RunPresetCommands(CFramedView &framed, std::function<void(CUserCmdCfgDlg *)> inDialog)
+// Runs the menu command: the dialog keeps its first `keep` rows and is closed
+// with OK or else Cancel.
+void RunPresetCommands(CFramedView &framed, int keep, bool ok)
 {
     bool shown = false;
     OnNextModal<CUserCmdCfgDlg>([&](CUserCmdCfgDlg *dlg) {
         shown = true;
-        inDialog(dlg);
+        while (Table(dlg)->rowCount() > keep)
+            RightClick(dlg, RowPoint(dlg, keep),
+                       [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
+        if (ok)
+            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
+        else
+            dlg->reject();
     });
     framed.Frame().CommandAction(CMainFrame::ID_PRESET_COMMANDS)->trigger();
     QVERIFY(shown);
@@ -59,13 +66,6 @@ QByteArray UserCmds(int count, const char *value)
                     .arg(QString::fromLatin1(value).arg(i))
                     .toLatin1();
     return text;
-}
-
-void DeleteRowsFrom(CUserCmdCfgDlg *dlg, int row)
-{
-    while (Table(dlg)->rowCount() > row)
-        RightClick(dlg, RowPoint(dlg, row),
-                   [](QMenu *menu) { Choose(menu, CUserCmdCfgDlg::kDeleteCommandId); });
 }
 } // namespace
 
@@ -134,8 +134,7 @@ private slots:
         SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
         Button(ViewId::kSend)->click();
         if (hexSend) {
-            QCOMPARE(StatusText(), LoadString(IDS_HEX_INPUT_ERROR));
-            QVERIFY(m_framed->StatusIsError());
+            QCOMPARE(ErrorText(), LoadString(IDS_HEX_INPUT_ERROR));
             QCOMPARE(SendBox()->textCursor().selectionStart(), 4);
             QCOMPARE(SendBox()->textCursor().selectedText(), QStringLiteral("g"));
             QVERIFY(SendBox()->hasFocus());
@@ -205,42 +204,32 @@ private slots:
     // save that fails keeps the old buttons and their bytes.
     void presetCommandsSaveAndRebuildTheStrip()
     {
-        CViewSandbox &sandbox = *m_sandbox;
         const QByteArray text = UserCmds(5, "0%1");
         WriteFile("rvcfg.ini", text);
         Start();
         QTRY_COMPARE(Captions(m_framed->View()).size(), 5);
-        QVERIFY(m_framed->Frame().StatusBar()->toolTip().contains(sandbox.IniPath()));
-        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
-            DeleteRowsFrom(dlg, 0);
-            dlg->reject();
-        });
-        QCOMPARE(FileBytes(sandbox.IniPath()), text);
+        QVERIFY(m_framed->Frame().StatusBar()->toolTip().contains(m_sandbox->IniPath()));
+        RunPresetCommands(*m_framed, 0, false);
+        QCOMPARE(FileBytes(m_sandbox->IniPath()), text);
         QCOMPARE(Captions(m_framed->View()).size(), 5);
 
-        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
-            DeleteRowsFrom(dlg, 2);
-            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-        });
+        RunPresetCommands(*m_framed, 2, true);
         QCOMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
-        const QByteArray saved = FileBytes(sandbox.IniPath());
+        const QByteArray saved = FileBytes(m_sandbox->IniPath());
         QVERIFY(saved.contains("CmdCnt=2\r\n"));
         QVERIFY(saved.contains("CmdName5=c5\r\n")); // left from the longer list
         QVERIFY(saved.contains("CmdValue2=02\r\n"));
 
         // The file can no longer be written: the old list stays usable.
-        QVERIFY(QFile::remove(sandbox.IniPath()));
-        QVERIFY(QDir().mkdir(sandbox.IniPath()));
+        QVERIFY(QFile::remove(m_sandbox->IniPath()));
+        QVERIFY(QDir().mkdir(m_sandbox->IniPath()));
         MessageBoxWatcher watcher;
-        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
-            DeleteRowsFrom(dlg, 1);
-            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-        });
+        RunPresetCommands(*m_framed, 1, true);
         QCOMPARE(watcher.Texts(), QStringList(QStringLiteral("Can't Create Config Ini File!")));
         QCOMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
         QCOMPARE(m_framed->View()->CommandStrip()->Records()[1].data, QByteArray("\x02"));
-        QVERIFY(QDir().rmdir(sandbox.IniPath()));
-        QVERIFY(WriteFileBytes(sandbox.IniPath(), saved));
+        QVERIFY(QDir().rmdir(m_sandbox->IniPath()));
+        QVERIFY(WriteFileBytes(m_sandbox->IniPath(), saved));
         Start();
         QTRY_COMPARE(Captions(m_framed->View()), QStringList({"c1", "c2"}));
     }
@@ -252,9 +241,7 @@ private slots:
     void userFileServesEveryReader()
     {
         Start();
-        RunPresetCommands(*m_framed, [](CUserCmdCfgDlg *dlg) {
-            dlg->findChild<QPushButton *>(QStringLiteral("1"))->click();
-        });
+        RunPresetCommands(*m_framed, INT_MAX, true);
         QVERIFY(FileBytes(m_sandbox->UserIniPath()).contains("CmdCnt=0\r\n"));
         m_framed.reset();
 

@@ -87,10 +87,9 @@ QStringList Clipped(const QWidget *root)
         if (problem.isEmpty() && control && w->height() < w->minimumSizeHint().height())
             problem = QStringLiteral("height %1").arg(w->height());
         if (!problem.isEmpty())
-            clipped << QStringLiteral("%1 \"%2\": %3")
-                           .arg(QString::fromLatin1(w->metaObject()->className()),
-                                w->objectName() + QStringLiteral(" in ") +
-                                    w->parentWidget()->metaObject()->className(),
+            clipped << QStringLiteral("%1 \"%2 in %3\": %4")
+                           .arg(QLatin1String(w->metaObject()->className()), w->objectName(),
+                                QLatin1String(w->parentWidget()->metaObject()->className()),
                                 problem);
     }
     return clipped;
@@ -161,7 +160,7 @@ private slots:
         frame.resize(frame.minimumSize());
         QTRY_COMPARE(frame.size(), frame.minimumSize());
         for (int id : {ViewId::kRecvCount, ViewId::kSendCount})
-            m_framed->Find<QLineEdit>(id)->setText(QStringLiteral("2147483647"));
+            Find<QLineEdit>(id)->setText(QStringLiteral("2147483647"));
         for (PortKind kind : kAllKinds) {
             m_framed->SelectKind(kind);
             QCoreApplication::processEvents();
@@ -170,26 +169,22 @@ private slots:
         }
     }
 
-    void dialogCaptionsFit_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("zh") << QString::fromLatin1(Language::kChinese);
-        QTest::newRow("en") << QString::fromLatin1(Language::kEnglish);
-    }
     void dialogCaptionsFit()
     {
-        QFETCH(QString, language);
-        Language::Apply(language);
-        CAboutDlg about;
-        CFindTextDlg find;
-        CUserCmdCfgDlg commands;
-        CUserCmdEditDlg edit;
-        for (QDialog *dialog : std::initializer_list<QDialog *>{&about, &find, &commands, &edit}) {
-            dialog->show();
-            QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            const QStringList clipped = Clipped(dialog);
-            QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
-            dialog->hide();
+        for (const char *language : {Language::kChinese, Language::kEnglish}) {
+            Language::Apply(QString::fromLatin1(language));
+            CAboutDlg about;
+            CFindTextDlg find;
+            CUserCmdCfgDlg commands;
+            CUserCmdEditDlg edit;
+            for (QDialog *dialog :
+                 std::initializer_list<QDialog *>{&about, &find, &commands, &edit}) {
+                dialog->show();
+                QVERIFY(QTest::qWaitForWindowExposed(dialog));
+                const QStringList clipped = Clipped(dialog);
+                QVERIFY2(clipped.isEmpty(), qPrintable(language + QStringLiteral(": ") +
+                                                       clipped.join(QStringLiteral("; "))));
+            }
         }
     }
 

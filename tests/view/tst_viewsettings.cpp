@@ -4,14 +4,11 @@
 #include "view/parts/viewsettings.h"
 #include "viewsandbox.h"
 
-class TestViewSettings : public QObject
+class TestViewSettings : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_sandbox = std::make_unique<CViewSandbox>(); }
-    void cleanup() { m_sandbox.reset(); }
-
     // A second save (the destructor after the window closed) writes nothing.
     void savedOnceAndReadBack()
     {
@@ -47,44 +44,32 @@ private slots:
 
     // The user's other choices are registry values under the names other
     // builds read; none is set in a fresh registry.
-    void userChoicesAreRegistryValues_data()
-    {
-        QTest::addColumn<QString>("name");
-        for (const char *name :
-             {"ShowArrivalTimes", "AutoReconnect", "KeepRecentMB", "TextCodePage"})
-            QTest::addRow("%s", name) << QString::fromLatin1(name);
-    }
     void userChoicesAreRegistryValues()
     {
-        QFETCH(QString, name);
         QVERIFY(!CViewSettings::ShowArrivalTimes() && !CViewSettings::AutoReconnect());
         QVERIFY(!CViewSettings::KeepRecentMb() && !CViewSettings::TextCodePage());
-        uint32_t stored = 0;
-        QByteArray storedName;
-        if (name == QLatin1String("ShowArrivalTimes")) {
-            CViewSettings::SetShowArrivalTimes(true);
-            QVERIFY(CViewSettings::ShowArrivalTimes());
-            CViewSettings::SetShowArrivalTimes(false);
-            QVERIFY(!CViewSettings::ShowArrivalTimes());
-            QVERIFY(CRegManage().ReadDword(name, stored) && stored == 0);
-        } else if (name == QLatin1String("AutoReconnect")) {
-            CViewSettings::SetAutoReconnect(true);
-            QVERIFY(CViewSettings::AutoReconnect());
-            QVERIFY(CRegManage().ReadDword(name, stored) && stored == 1);
-        } else if (name == QLatin1String("KeepRecentMB")) {
-            CViewSettings::SetKeepRecentMb(0); // chosen "off" is not "never chosen"
-            QCOMPARE(CViewSettings::KeepRecentMb(), std::optional<uint32_t>(0));
-            CViewSettings::SetKeepRecentMb(512);
-            QCOMPARE(CViewSettings::KeepRecentMb(), std::optional<uint32_t>(512));
-            QVERIFY(CRegManage().ReadDword(name, stored) && stored == 512);
-        } else {
-            CViewSettings::SetTextCodePage(CodePageId::Utf8);
-            QCOMPARE(CViewSettings::TextCodePage(), std::optional<CodePageId>(CodePageId::Utf8));
-            QVERIFY(CRegManage().ReadBinary(name, storedName));
-            QCOMPARE(storedName, QByteArray(NameOfCodePage(CodePageId::Utf8)));
-            CRegManage().WriteBinary(name, "no such page");
-            QVERIFY(!CViewSettings::TextCodePage());
-        }
+        CViewSettings::SetShowArrivalTimes(true);
+        QVERIFY(CViewSettings::ShowArrivalTimes());
+        CViewSettings::SetShowArrivalTimes(false);
+        QVERIFY(!CViewSettings::ShowArrivalTimes());
+        CViewSettings::SetAutoReconnect(true);
+        QVERIFY(CViewSettings::AutoReconnect());
+        CViewSettings::SetKeepRecentMb(0); // chosen "off" is not "never chosen"
+        QCOMPARE(CViewSettings::KeepRecentMb(), std::optional<uint32_t>(0));
+        CViewSettings::SetKeepRecentMb(512);
+        QCOMPARE(CViewSettings::KeepRecentMb(), std::optional<uint32_t>(512));
+        CViewSettings::SetTextCodePage(CodePageId::Utf8);
+        QCOMPARE(CViewSettings::TextCodePage(), std::optional<CodePageId>(CodePageId::Utf8));
+        CRegManage reg;
+        uint32_t arrival = 1, reconnect = 0, keep = 0;
+        QByteArray page;
+        QVERIFY(reg.ReadDword("ShowArrivalTimes", arrival) &&
+                reg.ReadDword("AutoReconnect", reconnect) && reg.ReadDword("KeepRecentMB", keep) &&
+                reg.ReadBinary("TextCodePage", page));
+        QCOMPARE(std::tuple(arrival, reconnect, keep, page),
+                 std::tuple(0u, 1u, 512u, QByteArray(NameOfCodePage(CodePageId::Utf8))));
+        reg.WriteBinary("TextCodePage", "no such page");
+        QVERIFY(!CViewSettings::TextCodePage());
     }
 
 private:
@@ -95,8 +80,6 @@ private:
         values.hexDisplay = true;
         return {values, splitter1, splitter2};
     }
-
-    std::unique_ptr<CViewSandbox> m_sandbox;
 };
 
 QTEST_MAIN(TestViewSettings)

@@ -2,11 +2,6 @@
 // from inside the frame, and the reply to a status request becomes a hint
 // and the reply box's tool tip.
 #include "partfixture.h"
-#include "shell/extstatuscontrolbar.h"
-#include "shell/statusmessenger.h"
-#include "view/parts/viewstatus.h"
-
-#include <QMainWindow>
 
 class TestViewStatus : public QObject
 {
@@ -30,23 +25,20 @@ private slots:
         QFETCH(QByteArray, sent);
         QFETCH(bool, newPort);
         QFETCH(QString, hint);
-        QMainWindow frame;
-        auto *bar = new CExtStatusControlBar(&frame);
-        frame.setStatusBar(bar);
-        frame.setCentralWidget(new QWidget);
-        QVERIFY((new CStatusMessenger(bar, &frame))->SetUpPanes());
+        CPartStatus part;
+        QVERIFY(part.panesSetUp);
         QWidget alone;
         QVERIFY(!CViewStatus(&alone).Messenger());
 
-        CViewStatus status(frame.centralWidget());
-        bar->SetWindowText(QStringLiteral("before"));
+        CViewStatus status(part.frame.centralWidget());
+        part.bar->SetWindowText(QStringLiteral("before"));
         status.NoteSent(U8(sent.constData()), uint32_t(sent.size()));
         if (newPort)
             status.ForgetStatusRequests();
         QWidget replyBox;
         status.NoteReceived(U8("\x72"), 1, replyBox);
         QCOMPARE(replyBox.toolTip(), hint);
-        QCOMPARE(bar->WindowText(), hint.isEmpty() ? QStringLiteral("before") : hint);
+        QCOMPARE(part.Text(), hint.isEmpty() ? QStringLiteral("before") : hint);
     }
 };
 

@@ -255,13 +255,17 @@ public:
     // Types the target into the network panel as a user does; no events run.
     void TypeNetworkTarget(quint16 port) const
     {
-        auto *host = FindPanelControl<QComboBox>(Panel(), kEthHostId);
+        TypeNetworkTarget(QStringLiteral("127.0.0.1"), QString::number(port));
+    }
+    void TypeNetworkTarget(const QString &host, const QString &port) const
+    {
+        auto *hostEdit = FindPanelControl<QComboBox>(Panel(), kEthHostId);
         auto *portEdit = FindPanelControl<QLineEdit>(Panel(), kEthPortId);
-        QVERIFY(host && portEdit);
-        host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), QStringLiteral("127.0.0.1"));
+        QVERIFY(hostEdit && portEdit);
+        hostEdit->lineEdit()->clear();
+        QTest::keyClicks(hostEdit->lineEdit(), host);
         portEdit->clear();
-        QTest::keyClicks(portEdit, QString::number(port));
+        QTest::keyClicks(portEdit, port);
     }
     // Clicks open with the network kind on `port`; the open is still pending.
     void OpenNetwork(quint16 port) const
@@ -331,6 +335,16 @@ protected:
         m_peer->write(bytes);
         m_peer->flush();
     }
+    // Sends a file of `content` `passes` times, `intervalMs` apart; the
+    // transfer has started.
+    void StartFileSend(const QByteArray &content, int passes, int intervalMs = 0)
+    {
+        m_framed->ChooseFile(WriteFile("job.prn", content));
+        Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));
+        Find<QLineEdit>(ViewId::kFileInterval)->setText(QString::number(intervalMs));
+        Click(ViewId::kSendFile);
+        QVERIFY(Button(ViewId::kStopFile)->isEnabled());
+    }
     // A file of the work folder holding `content`: its path.
     QString WriteFile(const char *name, const QByteArray &content) const
     {
@@ -347,6 +361,13 @@ protected:
     CEditEx *SendBox() const { return m_framed->SendBox(); }
     CRecvView *RecvBox() const { return m_framed->RecvBox(); }
     QString StatusText() const { return m_framed->StatusText(); }
+    // The status text, marked unless it shows in the colour of an error (or a hint).
+    QString ErrorText() const { return Coloured(m_framed->StatusIsError()); }
+    QString HintText() const { return Coloured(m_framed->StatusIsHint()); }
+    QString Coloured(bool asExpected) const
+    {
+        return (asExpected ? QString() : QStringLiteral("(other colour) ")) + StatusText();
+    }
 
     std::unique_ptr<CViewSandbox> m_sandbox;
     std::unique_ptr<CFramedView> m_framed;
