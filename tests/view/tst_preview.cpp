@@ -239,6 +239,33 @@ private slots:
         QVERIFY(!finished[1].rows[0].issue);
     }
 
+    // A look at the paper between a gap and the end of the receipt after it
+    // leaves the gap's row to the finished receipt.
+    void gapRowOutlivesALookAtThePaper()
+    {
+        CPreviewRenderer renderer(Receipt::CReceiptPrinter::kPaper80, 16);
+        std::vector<PreviewReceipt> finished;
+        bool gapOnPaper = false;
+        connect(&renderer, &CPreviewRenderer::rendered, this, [&](const PreviewBatch &batch) {
+            finished.insert(finished.end(), batch.finished.begin(), batch.finished.end());
+            gapOnPaper |=
+                batch.openChanged && !batch.open.rows.empty() && batch.open.rows[0].skipped == 100;
+        });
+        renderer.Start(QThread::NormalPriority);
+        const auto put = [&renderer](const QByteArray &piece) {
+            renderer.Tap()->Put(reinterpret_cast<const uint8_t *>(piece.constData()),
+                                std::size_t(piece.size()));
+        };
+        for (const QByteArray &piece : {QByteArray("AB\n"), QByteArray(100, 'x'), QByteArray("C")})
+            put(piece);
+        QTRY_VERIFY_WITH_TIMEOUT(gapOnPaper, kRenderWaitMs);
+        put("D\n");
+        renderer.EndOfInput();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), std::size_t(2), kRenderWaitMs);
+        QCOMPARE(finished[1].rows.size(), std::size_t(1));
+        QCOMPARE(finished[1].rows[0].skipped, uint64_t(100));
+    }
+
     // The port's copy never waits for the preview: a close in the middle of a
     // transfer returns (a hang here is caught by the test's time-out).
     void closeDuringATransferWithThePreview()

@@ -48,10 +48,13 @@ struct CPreviewRenderer::Worker
         if (ended && !gapRows.empty())
             batch.finished.push_back(WithGaps({}));
     }
-    PreviewReceipt WithGaps(PreviewReceipt receipt)
+    // The gaps' rows go with the receipt that follows them; a look at the
+    // receipt still on the paper shows them and leaves them for its end.
+    PreviewReceipt WithGaps(PreviewReceipt receipt, bool stillPrinting = false)
     {
         receipt.rows.insert(receipt.rows.begin(), gapRows.begin(), gapRows.end());
-        gapRows.clear();
+        if (!stillPrinting)
+            gapRows.clear();
         return receipt;
     }
     void Skip(uint64_t count)
@@ -112,7 +115,7 @@ struct CPreviewRenderer::Worker
         const auto now = std::chrono::steady_clock::now();
         const auto since = now - lastLook;
         if (fed && (batch.finished.size() > before || since >= kOpenReceiptInterval)) {
-            batch.open = WithGaps(FromReceipt(printer->PeekReceipt(), printerBase));
+            batch.open = WithGaps(FromReceipt(printer->PeekReceipt(), printerBase), true);
             batch.openChanged = true;
             fed = false;
             lastLook = now;
