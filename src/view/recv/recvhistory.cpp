@@ -201,8 +201,8 @@ void CRecvHistory::DropOverLimit()
     const std::size_t count = std::min((m_size - limit) / kChunkBytes, m_chunks.size() - 1);
     if (count == 0)
         return;
-    if (m_pendingSpill.valid())
-        AdoptSpilled(m_pendingSpill.get()); // the task reads chunks by their places
+    if (SpillInFlight())
+        return; // the task reads chunks by their places; drop once it is done
     for (std::size_t i = 0; i < count; ++i)
         if (!m_chunks[i].spilled)
             m_resident -= ChunkMemory(m_chunks[i]);
@@ -465,11 +465,8 @@ std::size_t CRecvHistory::ChunkMemory(const Chunk &chunk) const
 // disk); they change over to their records when it is done.
 void CRecvHistory::SpillOverBudget()
 {
-    if (m_pendingSpill.valid()) {
-        if (m_pendingSpill.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-            return;
-        AdoptSpilled(m_pendingSpill.get());
-    }
+    if (SpillInFlight())
+        return;
     std::size_t count = 0;
     for (std::size_t resident = m_resident;
          !m_spillStopped && resident > m_budget && count < kSpillBatch &&
@@ -479,6 +476,19 @@ void CRecvHistory::SpillOverBudget()
         resident -= ChunkMemory(m_chunks[m_spilledChunks + count]);
     if (count > 0)
         StartSpill(count);
+}
+
+// The window thread never waits for the task (its write may wait for the
+// disk): a finished batch is adopted, one still running is left for a later
+// call.
+bool CRecvHistory::SpillInFlight()
+{
+    if (!m_pendingSpill.valid())
+        return false;
+    if (m_pendingSpill.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return true;
+    AdoptSpilled(m_pendingSpill.get());
+    return false;
 }
 
 // The record holds the bytes, the arrival marks, then the line feeds, each

@@ -190,6 +190,7 @@ private:
     static constexpr std::size_t kSpillBatch = 8;
     std::size_t LimitInForce() const;
     void DropOverLimit();
+    bool SpillInFlight();
     void SpillOverBudget();
     void StartSpill(std::size_t count);
     void AdoptSpilled(SpillBatch batch);
