@@ -50,6 +50,7 @@ public:
     uint32_t Write(const uint8_t *bytes, uint32_t length, uint32_t *written,
                    uint8_t background) override;
     PortKind GetPortType() const override { return PortKind::Network; }
+    uint32_t ReadBlockSize() const override { return kMaxReadBlock; }
 
 protected:
     ChunkResult WriteFileChunk(const uint8_t *chunk, uint32_t length, uint32_t *written) override;

@@ -125,6 +125,11 @@ public:
     virtual SpoolFailure GetSpoolFailure() const { return {}; }
     // The control lines, or null for a kind without them.
     virtual CPortLines *ControlLines() { return nullptr; }
+    // Bytes a reader should ask for per Read (at most kMaxReadBlock). A
+    // terminal hands over a few KiB at a time and larger requests made its
+    // reads slower; a socket hands over all it holds.
+    static constexpr uint32_t kMaxReadBlock = 16384;
+    virtual uint32_t ReadBlockSize() const { return 1000; }
 
     uint32_t IsSendingFile() const { return m_bSendingFile.load() ? 1 : 0; }
     uint32_t IsSendFilePaused() const;

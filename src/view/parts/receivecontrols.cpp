@@ -20,14 +20,10 @@
 #include <QMutexLocker>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
-// Bytes taken per Read, and the time one notification may spend reading.
-// A socket hands over what it holds, so larger blocks save system calls
-// (measured faster over TCP); a terminal hands over at most a few KiB and
-// 16 KiB blocks made the pty cases slower (the writer and the reader take
-// turns less evenly), so every other kind stays at 1000.
-constexpr uint32_t kReadBlock = 1000;
-constexpr uint32_t kSocketReadBlock = 16384;
+// The time one notification may spend reading.
 constexpr qint64 kReadSliceMs = 4;
 } // namespace
 
@@ -110,9 +106,9 @@ void CReceiveControls::Read()
     slice.start();
     bool readAny = false;
     uint32_t received = 0;
-    const uint32_t block = port->GetPortType() == PortKind::Network ? kSocketReadBlock : kReadBlock;
+    const uint32_t block = std::min(port->ReadBlockSize(), CPortEx::kMaxReadBlock);
     do {
-        uint8_t buffer[kSocketReadBlock];
+        uint8_t buffer[CPortEx::kMaxReadBlock];
         received = 0;
         port->Read(buffer, block, &received);
         if (received == 0)
