@@ -79,3 +79,8 @@ template <class... Tests> int RunPartTests(int argc, char **argv)
     (runIfChosen(Tests{}), ...);
     return run ? failed : 1;
 }
+#define TARVIK_PART_TESTS_MAIN(...)                                                                \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        return RunPartTests<__VA_ARGS__>(argc, argv);                                              \
+    }

@@ -376,9 +376,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    return RunPartTests<TestAutoSend, TestViewStatus, TestSendPages, TestFrameCommands,
-                        TestFileSendState, TestReceiveDisplay>(argc, argv);
-}
+TARVIK_PART_TESTS_MAIN(TestAutoSend, TestViewStatus, TestSendPages, TestFrameCommands,
+                       TestFileSendState, TestReceiveDisplay)
 #include "tst_partcontrols.moc"

@@ -377,9 +377,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    return RunPartTests<TestLayout, TestViewAreas, TestScrollMapping, TestViewCounters,
-                        TestViewPort>(argc, argv);
-}
+TARVIK_PART_TESTS_MAIN(TestLayout, TestViewAreas, TestScrollMapping, TestViewCounters, TestViewPort)
 #include "tst_partlogic.moc"

@@ -192,23 +192,22 @@ private:
 // Saving on its own: writing pieces over an older file, or failing with a
 // message and no file.
 
-class TestSaveFiles : public QObject
+class TestSaveFiles : public CViewTestCase
 {
     Q_OBJECT
 
 private slots:
     void writesPiecesOrFailsWithoutAFile()
     {
-        const CViewSandbox sandbox;
         const MessageBoxWatcher watcher; // a failing write must not wait for the user
-        const QString saved = sandbox.Path(QStringLiteral("saved.dat"));
+        const QString saved = m_sandbox->Path(QStringLiteral("saved.dat"));
         QVERIFY(WriteFileBytes(saved, "old and longer"));
         const CSaveFiles files;
         QVERIFY(files.Write(saved, {"ab", "", QByteArrayView("\0\r\n", 3)}));
         QCOMPARE(FileBytes(saved), QByteArray("ab\0\r\n", 5));
         QVERIFY(watcher.Texts().isEmpty());
 
-        const QString missing = sandbox.Path(QStringLiteral("no folder/saved.dat"));
+        const QString missing = m_sandbox->Path(QStringLiteral("no folder/saved.dat"));
         QVERIFY(!files.Write(missing, {"ab"}));
         QCOMPARE(watcher.Texts().size(), 1);
         QVERIFY(watcher.Texts().at(0).contains(missing));
@@ -288,9 +287,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    return RunPartTests<TestPortExtras, TestViewSettings, TestSaveFiles, TestStatusByteHint>(argc,
-                                                                                             argv);
-}
+TARVIK_PART_TESTS_MAIN(TestPortExtras, TestViewSettings, TestSaveFiles, TestStatusByteHint)
 #include "tst_partsandbox.moc"
