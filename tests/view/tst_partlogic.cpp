@@ -336,9 +336,8 @@ private slots:
     void configuredFromThePanel_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("panel");
-        QTest::addColumn<bool>("noRowChosen");
-        QTest::addColumn<bool>("made");
+        for (const char *column : {"panel", "noRowChosen", "made"})
+            QTest::addColumn<bool>(column);
         QTest::newRow("serial before its panel") << 0 << false << false << false;
         QTest::newRow("serial") << 0 << true << false << true;
         QTest::newRow("parallel needs no panel") << 1 << false << false << true;
