@@ -15,7 +15,6 @@
 #include <QScrollBar>
 
 // Auto-send on its own controls: which intervals start it.
-
 class TestAutoSend : public QObject
 {
     Q_OBJECT
@@ -78,7 +77,6 @@ private slots:
 // The view's status bar messages on their own: the frame's routine is found
 // from inside the frame, and the reply to a status request becomes a hint
 // and the reply box's tool tip.
-
 class TestViewStatus : public QObject
 {
     Q_OBJECT
@@ -120,7 +118,6 @@ private slots:
 
 // The send pages on their own controls: walking back and forth through a
 // table of moves, each page keeping its text and notation.
-
 class TestSendPages : public QObject
 {
     Q_OBJECT
@@ -214,7 +211,6 @@ private slots:
 // The frame's edit commands on their own, with actions standing in for the
 // frame's: enabled states by focus and selection, copy from the focused box,
 // and the box find acts on.
-
 class TestFrameCommands : public QObject
 {
     Q_OBJECT
@@ -295,7 +291,6 @@ private slots:
 // The file-send state on its own controls: the pass counter across starts
 // of multi-pass sends and passes that never complete, and progress only
 // while a send runs.
-
 class TestFileSendState : public QObject
 {
     Q_OBJECT
@@ -344,7 +339,6 @@ private slots:
 
 // The receive area's display on its own: what an update shows and where
 // it leaves the receive view.
-
 class TestReceiveDisplay : public QObject
 {
     Q_OBJECT

@@ -21,7 +21,6 @@ Q_DECLARE_METATYPE(uint64_t)
 // the splitter tops and their limits, at the designed control sizes and at
 // the larger sizes of a larger font, and controls that stay inside the view
 // and clear of each other.
-
 namespace {
 // Control sizes of a font about 1.5 times the designed one.
 const ViewLayout::Metrics kTallControls{.areaLeft = 300,
@@ -124,7 +123,6 @@ private slots:
 
 // The splitter bars on their own: where they start, and a drag that gives
 // an area a new share of the height which a resize then keeps.
-
 namespace {
 constexpr int kLeft = 152;
 
@@ -200,7 +198,6 @@ private slots:
 // The receive view's scroll bar over positions beyond its int range: both
 // ends exact, every bar value a fixed point of the round trip, positions in
 // order.
-
 class TestScrollMapping : public QObject
 {
     Q_OBJECT
@@ -260,7 +257,6 @@ private:
 
 // The receive and send counters on their own: which writes count, and that
 // nothing of one write is left for the next.
-
 class TestViewCounters : public QObject
 {
     Q_OBJECT
@@ -327,7 +323,6 @@ private slots:
 
 // The port part on its own: which port the panel of each kind makes, and
 // when the user is asked to choose a row.
-
 class TestViewPort : public QObject
 {
     Q_OBJECT

@@ -110,7 +110,6 @@ private:
 
 // The view's settings on their own: one save per view, read back after a
 // restart, and the messages for a damaged or unwritable file.
-
 class TestViewSettings : public CViewTestCase
 {
     Q_OBJECT
@@ -191,7 +190,6 @@ private:
 
 // Saving on its own: writing pieces over an older file, or failing with a
 // message and no file.
-
 class TestSaveFiles : public CViewTestCase
 {
     Q_OBJECT
@@ -217,7 +215,6 @@ private slots:
 
 // The window's decoding of printer status bytes: the captions, and the hint
 // and tool tip after a status request to the printer simulator.
-
 class TestStatusByteHint : public CViewTestCase
 {
     Q_OBJECT
