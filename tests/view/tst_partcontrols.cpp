@@ -133,15 +133,7 @@ private slots:
 
         // Typed into the page shown, the notation then switched to (-1: kept)
         // and the move; then the page shown and the notation it comes back in.
-        const struct
-        {
-            const char *typed;
-            int notation;
-            char move;
-            int current, count;
-            const char *shown;
-            bool hexShown;
-        } steps[] = {
+        const std::tuple<const char *, int, char, int, int, const char *, bool> steps[] = {
             {"", -1, '>', 1, 1, "", false},       // an empty page has no page after it
             {"AB", 1, '>', 2, 2, "", true},       // a new page keeps the notation
             {"", 0, '>', 2, 2, "", false},        //
@@ -151,13 +143,13 @@ private slots:
             {"", -1, '<', 2, 3, "xy", false},     //
         };
         QStringList shown, expected; // a difference names its step
-        for (const auto &step : steps) {
-            c.sendBox->insertPlainText(QString::fromLatin1(step.typed));
-            if (step.notation >= 0) {
-                QVERIFY(c.sendBox->SetHexMode(step.notation == 1));
-                c.check->setChecked(step.notation == 1);
+        for (const auto &[typed, notation, move, current, count, text, hexShown] : steps) {
+            c.sendBox->insertPlainText(QString::fromLatin1(typed));
+            if (notation >= 0) {
+                QVERIFY(c.sendBox->SetHexMode(notation == 1));
+                c.check->setChecked(notation == 1);
             }
-            if (step.move == '<')
+            if (move == '<')
                 QVERIFY(pages.Previous());
             else
                 pages.Next();
@@ -166,10 +158,10 @@ private slots:
                          .arg(c.sendBox->m_bHex)
                          .arg(c.check->isChecked());
             expected << QStringLiteral("页数: %1/%2 [%3] %4 %4")
-                            .arg(step.current)
-                            .arg(step.count)
-                            .arg(QString::fromLatin1(step.shown))
-                            .arg(step.hexShown);
+                            .arg(current)
+                            .arg(count)
+                            .arg(QString::fromLatin1(text))
+                            .arg(hexShown);
         }
         QCOMPARE(shown, expected);
     }
@@ -187,22 +179,18 @@ private slots:
         c.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&c.window));
         c.sendBox->insertPlainText(QStringLiteral("one"));
-        const struct
-        {
-            QPushButton *button;
-            const char *told;
-        } clicks[] = {
+        const std::pair<QPushButton *, const char *> clicks[] = {
             {next, "当前页数：第2页，共2页"},
             {c.button, "当前页数：第1页，共2页"},
             {c.button, "已到最前一页！"},
         };
         QStringList told, expected;
-        for (const auto &click : clicks) {
+        for (const auto &[button, message] : clicks) {
             c.edit->setFocus();
-            click.button->click();
+            button->click();
             told << bar.Text();
-            expected << QString::fromUtf8(click.told);
-            QTRY_VERIFY2(c.sendBox->hasFocus(), click.told);
+            expected << QString::fromUtf8(message);
+            QTRY_VERIFY2(c.sendBox->hasFocus(), message);
         }
         QCOMPARE(told, expected);
     }
@@ -233,36 +221,32 @@ private slots:
         });
         c.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&c.window));
-        const struct
-        {
-            QWidget *focus;
-            bool selectAll;
-            QList<bool> cutCopySelectAll;
-            QString copied;
-        } cases[] = {
+        // The box given the focus, all selected, cut, copy and select all
+        // enabled, and what copy puts on the clipboard.
+        const std::tuple<QWidget *, bool, QList<bool>, QString> cases[] = {
             {c.sendBox, false, {false, false, true}, {}},
             {c.recvBox, false, {false, false, true}, {}},
             {c.sendBox, true, {true, true, true}, "send"},
             {c.recvBox, true, {false, true, true}, "recv"},
             {c.edit, true, {false, false, false}, {}},
         };
-        for (const auto &row : cases) {
-            for (QWidget *box : {static_cast<QWidget *>(c.recvBox), row.focus}) {
+        for (const auto &[focus, selectAll, cutCopySelectAll, copied] : cases) {
+            for (QWidget *box : {static_cast<QWidget *>(c.recvBox), focus}) {
                 box->setFocus();
                 QTRY_VERIFY(box->hasFocus());
             }
-            if (row.selectAll) {
+            if (selectAll) {
                 c.sendBox->selectAll();
                 c.recvBox->SelectAll();
             }
             QCOMPARE((QList<bool>{actions[CMainFrame::ID_EDIT_CUT]->isEnabled(),
                                   actions[CMainFrame::ID_EDIT_COPY]->isEnabled(),
                                   actions[CMainFrame::ID_EDIT_SELECT_ALL]->isEnabled()}),
-                     row.cutCopySelectAll);
-            QCOMPARE(commands.FindInRecv(), row.focus != c.sendBox);
+                     cutCopySelectAll);
+            QCOMPARE(commands.FindInRecv(), focus != c.sendBox);
             QApplication::clipboard()->clear();
             actions[CMainFrame::ID_EDIT_COPY]->trigger();
-            QCOMPARE(QApplication::clipboard()->text(), row.copied);
+            QCOMPARE(QApplication::clipboard()->text(), copied);
         }
     }
 
@@ -304,18 +288,16 @@ private slots:
         CPartControls c;
         CFileSendState state;
         state.Attach(nullptr, c.label, c.counter, nullptr, nullptr);
-        const struct
-        {
-            int asked, completed;
-            const char *shown;
-        } starts[] = {{1, 1, "1"}, {1, 1, "2"}, {3, 2, "2"}, {2, 2, "2"}, {1, 0, "0"}, {1, 1, "1"}};
+        // Passes asked for, passes completed, the counter shown.
+        const std::tuple<int, int, const char *> starts[] = {{1, 1, "1"}, {1, 1, "2"}, {3, 2, "2"},
+                                                             {2, 2, "2"}, {1, 0, "0"}, {1, 1, "1"}};
         QStringList shown, expected; // a difference names its start
-        for (const auto &start : starts) {
-            state.ApplyCounterResetRule(start.asked);
-            for (int pass = 0; pass < start.completed; ++pass)
+        for (const auto &[asked, completed, counter] : starts) {
+            state.ApplyCounterResetRule(asked);
+            for (int pass = 0; pass < completed; ++pass)
                 state.PassDone();
             shown << c.counter->text();
-            expected << QString::fromLatin1(start.shown);
+            expected << QString::fromLatin1(counter);
         }
         QCOMPARE(shown, expected);
     }

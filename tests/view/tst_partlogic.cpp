@@ -148,23 +148,21 @@ private slots:
     // touch it. Before the start nothing moves, whatever the view's size.
     void savedTopsOrDesigned()
     {
-        const struct
-        {
-            int saved1, saved2, top1, top2;
-        } cases[] = {{0, 0, 120, 175},
-                     {150, 400, 150, 400},
-                     {150, 155, 150, 175},
-                     {150, 156, 150, 156},
-                     {0, 125, 120, 175}};
-        QList<QPoint> tops, expected; // (bar 1, bar 2) for each saved pair
-        for (const auto &c : cases) {
+        // (bar 1, bar 2): the saved tops and the tops shown.
+        const std::pair<QPoint, QPoint> cases[] = {{{0, 0}, {120, 175}},
+                                                   {{150, 400}, {150, 400}},
+                                                   {{150, 155}, {150, 175}},
+                                                   {{150, 156}, {150, 156}},
+                                                   {{0, 125}, {120, 175}}};
+        QList<QPoint> tops, expected;
+        for (const auto &[saved, shown] : cases) {
             QWidget view;
             CViewAreas areas;
-            areas.CreateBars(&view, kLeft, c.saved1, c.saved2, {});
+            areas.CreateBars(&view, kLeft, saved.x(), saved.y(), {});
             QVERIFY(!areas.Place(700, 900, {}));
             QCOMPARE(areas.Bar1()->x(), kLeft);
             tops << QPoint(areas.Bar1()->y(), areas.Bar2()->y());
-            expected << QPoint(c.top1, c.top2);
+            expected << shown;
         }
         QCOMPARE(tops, expected);
     }
