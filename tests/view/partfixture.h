@@ -9,6 +9,7 @@
 #include "view/recv/recvview.h"
 #include "widgets/editex.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QTest>
 
 #include <cstdint>
+#include <type_traits>
+#include <vector>
 
 inline const uint8_t *U8(const char *bytes)
 {
@@ -55,3 +58,31 @@ struct CPartStatus
     CViewStatus status{&frame};
     bool panesSetUp = false;
 };
+
+// The parts' test classes share a program per file. A class name as the
+// first argument runs that class alone, so that each part is a test of its
+// own; the rest goes to Qt Test. The exit status adds up the failures, and
+// a name that matches no class fails.
+template <class... Tests> int RunPartTests(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    const bool chosen = argc > 1 && argv[1][0] != '-';
+    std::vector<char *> args{argv[0]};
+    args.insert(args.end(), argv + (chosen ? 2 : 1), argv + argc);
+    int failed = 0, run = 0;
+    const auto runIfChosen = [&]<class Test>(std::type_identity<Test>) {
+        if (chosen && qstrcmp(argv[1], Test::staticMetaObject.className()) != 0)
+            return;
+        ++run;
+        Test test; // gone before the next class starts
+        failed += QTest::qExec(&test, int(args.size()), args.data());
+    };
+    (runIfChosen(std::type_identity<Tests>{}), ...);
+    return run ? failed : 1;
+}
+#define TARVIK_PART_TESTS_MAIN(...)                                                                \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        return RunPartTests<__VA_ARGS__>(argc, argv);                                              \
+    }
