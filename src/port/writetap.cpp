@@ -76,9 +76,3 @@ void CWriteTap::Close()
     }
     m_ready.notify_all();
 }
-
-bool CWriteTap::IsClosed() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_closed;
-}

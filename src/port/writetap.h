@@ -44,7 +44,6 @@ public:
     // wake per write would cost a writer a system call per write.
     std::deque<Segment> Take(std::chrono::milliseconds timeout, bool wakeOnPut);
     void Close();
-    bool IsClosed() const;
 
 private:
     static constexpr std::size_t kBlockBytes = 64 * 1024;
@@ -54,7 +53,7 @@ private:
     void Queued(std::unique_lock<std::mutex> &lock);
 
     const std::size_t m_capacity;
-    mutable std::mutex m_mutex; // guards everything below
+    std::mutex m_mutex; // guards everything below
     std::condition_variable m_ready;
     std::deque<Segment> m_segments;
     std::size_t m_queuedBytes = 0;

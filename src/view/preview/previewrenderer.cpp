@@ -196,8 +196,8 @@ void CPreviewRenderer::Run()
         std::deque<CWriteTap::Segment> segments =
             m_tap->Take(flowing ? std::min(wait, kPollInterval) : wait, !flowing);
         flowing = !segments.empty();
-        if (m_tap->IsClosed())
-            break;
+        if (m_stop)
+            break; // closing the tap woke us for this
         for (CWriteTap::Segment &segment : segments)
             if (!worker.Handle(segment))
                 return;
