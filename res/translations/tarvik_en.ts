@@ -110,10 +110,6 @@
         <translation>The send box is empty and no file is chosen</translation>
     </message>
     <message>
-        <source>无法打开文件 %1</source>
-        <translation>Cannot open the file %1</translation>
-    </message>
-    <message>
         <source>文件 %1：%2 字节（未发送）</source>
         <translation>File %1: %2 bytes (not sent)</translation>
     </message>

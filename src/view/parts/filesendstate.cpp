@@ -114,9 +114,21 @@ QString Format(unsigned id, int first, int second = 0)
     return QString::asprintf(LoadString(id).toUtf8().constData(), first, second);
 }
 
+// The box's whole number; nothing for any other text, `empty` for no text.
+std::optional<int> WholeNumber(const QLineEdit *edit, std::optional<int> empty)
+{
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty())
+        return empty;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+} // namespace
+
 // Why the file at `path` would not open, as the user can act on it. Looked
 // up after the refused open; a stat never waits for what the path names.
-QString FileOpenFailureText(const QString &path)
+QString CFileSendState::OpenFailureText(const QString &path)
 {
     const QFileInfo info(path);
     QString cause;
@@ -132,18 +144,6 @@ QString FileOpenFailureText(const QString &path)
         cause = CFileSendState::tr("无法读取");
     return CFileSendState::tr("无法打开文件“%1”：%2").arg(QDir::toNativeSeparators(path), cause);
 }
-
-// The box's whole number; nothing for any other text, `empty` for no text.
-std::optional<int> WholeNumber(const QLineEdit *edit, std::optional<int> empty)
-{
-    const QString text = edit->text().trimmed();
-    if (text.isEmpty())
-        return empty;
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-} // namespace
 
 void CFileSendState::Connect(QWidget *view, const CViewForm &form, Parts parts)
 {
@@ -174,7 +174,7 @@ bool CFileSendState::SelectedFileUsable() const
 bool CFileSendState::OpenChosenFile(QFile &file, const QString &path)
 {
     if (!OpenRegularFile(file, path)) {
-        m_parts->status.ShowText(FileOpenFailureText(path), kStatusError, kFileErrorMs);
+        m_parts->status.ShowText(OpenFailureText(path), kStatusError, kFileErrorMs);
         return false;
     }
     if (file.size() == 0) {
@@ -215,7 +215,7 @@ void CFileSendState::OnLoadFile()
     const LoadedBytes loaded = ReadLoadable(file);
     file.close();
     if (loaded.outcome == LoadedBytes::ReadFailed) {
-        m_parts->status.ShowText(FileOpenFailureText(path), kStatusError, kFileErrorMs);
+        m_parts->status.ShowText(OpenFailureText(path), kStatusError, kFileErrorMs);
         return;
     }
     if (loaded.outcome == LoadedBytes::TooLarge) {
@@ -261,7 +261,7 @@ void CFileSendState::Start()
 {
     if (QFile file; !OpenRegularFile(file, m_strSelectedFile)) {
         QMessageBox::warning(m_dialogParent, LoadString(IDR_MAINFRAME),
-                             FileOpenFailureText(m_strSelectedFile));
+                             OpenFailureText(m_strSelectedFile));
         return;
     }
     const std::optional<int> count = WholeNumber(m_form->fileRepeat, std::nullopt);

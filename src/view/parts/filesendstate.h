@@ -52,6 +52,9 @@ public:
     void SetOpenChooser(FileChooser chooser) { m_openChooser = std::move(chooser); }
     QString ChooseFileToOpen() const;
 
+    // Why the file at `path` would not open, as the user can act on it.
+    static QString OpenFailureText(const QString &path);
+
     const QString &SelectedFile() const { return m_strSelectedFile; }
     void SetSelectedFile(const QString &path);
 

@@ -62,11 +62,6 @@ void CPreviewPart::Show()
     m_window->activateWindow();
 }
 
-CPreviewWindow *CPreviewPart::Window() const
-{
-    return m_window;
-}
-
 void CPreviewPart::CreateWindow()
 {
     m_window = new CPreviewWindow(m_view->window());
@@ -145,9 +140,10 @@ void CPreviewPart::OnPreviewSendBox()
     QByteArray bytes;
     if (!TakeSendBoxBytes(bytes))
         return;
-    m_sendBoxFromBox = !bytes.isEmpty();
-    if (bytes.isEmpty() && !TakeFileBytes(bytes))
-        return;
+    const bool fromBox = !bytes.isEmpty();
+    if (!fromBox && !TakeFileBytes(bytes))
+        return; // the roll keeps what it showed, and where it came from
+    m_sendBoxFromBox = fromBox;
     m_sendBoxBytes = bytes;
     RenderSendBox();
 }
@@ -177,7 +173,7 @@ bool CPreviewPart::TakeFileBytes(QByteArray &bytes)
         return false;
     }
     if (!OpenRegularFile(file, path)) {
-        m_window->SetNote(tr("无法打开文件 %1").arg(path));
+        m_window->SetNote(CFileSendState::OpenFailureText(path));
         return false;
     }
     bytes = file.read(kMaxFilePreview);

@@ -47,7 +47,6 @@ public:
 
     // The menu command: shows the window (made on first use) and raises it.
     void Show();
-    CPreviewWindow *Window() const; // null until shown once
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
