@@ -272,8 +272,7 @@ TEST_F(IniFileTest, FailedSaveKeepsTheOldFile)
     WriteBytes(file, before);
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 64;
+    const rlimit small{64, saved.rlim_max};
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     IniStatus status = IniStatus::Ok;

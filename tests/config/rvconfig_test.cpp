@@ -141,8 +141,8 @@ TEST_F(RvConfigTest, OneRenameGivesTheBytesOfTheSingleWrites)
     };
     const RvConfigValues values{3, true, false, true, false};
     const fs::path reference = dir / "reference.ini";
-    fs::create_directory(dir / "saved");
-    const fs::path saved = dir / "saved" / "rvcfg.ini";
+    const fs::path folder = dir / "saved", saved = folder / "rvcfg.ini";
+    fs::create_directory(folder);
     for (const char *start : starts) {
         SCOPED_TRACE(start ? start : "(no file)");
         fs::remove(reference);
@@ -152,15 +152,13 @@ TEST_F(RvConfigTest, OneRenameGivesTheBytesOfTheSingleWrites)
             WriteBytes(saved, start);
         }
         SaveBySingleWrites(reference, values, SerialDefaultsBlock());
-        RenameWatch watch(saved.parent_path());
+        RenameWatch watch(folder);
         ASSERT_EQ(SaveRvConfig(saved, values, SerialDefaultsBlock()), RvSaveResult::Saved);
         EXPECT_EQ(watch.Renames(), 1);
         EXPECT_TRUE(SameBytes(ReadBytes(reference), ReadBytes(saved)));
         // The file and its writers' lock file; no temporary file left.
-        EXPECT_EQ(
-            std::distance(fs::directory_iterator(saved.parent_path()), fs::directory_iterator()),
-            2);
-        EXPECT_TRUE(fs::exists(saved.parent_path() / ".rvcfg.ini.lock"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+        EXPECT_TRUE(fs::exists(folder / ".rvcfg.ini.lock"));
     }
 }
 
