@@ -90,6 +90,13 @@ std::string MakeData(CodePageId page, std::mt19937 &random, std::size_t pieces)
     return data;
 }
 
+std::string AsciiBytes(std::string_view text)
+{
+    ByteString bytes;
+    AsciiToBytes(text, bytes);
+    return std::string(bytes.view());
+}
+
 // The rendering as the rules define it, one character at a time.
 std::string CharByCharRendering(CodePageId page, std::string_view data)
 {
@@ -123,11 +130,7 @@ void ExpectRoundTrip(CodePageId page, const std::string &data)
     if (page != CodePageId::Gbk) {
         ASSERT_TRUE(SameBytes(rendering, typed.view()));
     }
-    ByteString back;
-    AsciiToBytes(typed.view(), back);
-    ByteString literal;
-    AsciiToBytes(data, literal);
-    ASSERT_TRUE(SameBytes(literal.view(), back.view()));
+    ASSERT_TRUE(SameBytes(AsciiBytes(data), AsciiBytes(typed.view())));
 }
 
 TEST(CodePage, AnyBytesComeBackThroughTheBox)
@@ -223,19 +226,11 @@ std::string GbkOf(QStringView boxText)
     return std::string(gbk.view());
 }
 
-std::string AsciiBytes(std::string_view text)
-{
-    ByteString bytes;
-    AsciiToBytes(text, bytes);
-    return std::string(bytes.view());
-}
-
 // The data in a box in hex or Ascii notation, read back.
 std::string ThroughBox(std::string_view data, bool hex = false)
 {
     ByteString rendering;
-    hex ? BytesToHex(bytes_diff::AsBytes(data), rendering)
-        : BytesToAscii(bytes_diff::AsBytes(data), rendering);
+    hex ? BytesToHex(AsBytes(data), rendering) : BytesToAscii(AsBytes(data), rendering);
     const std::string gbk = GbkOf(BoxTextFromGbk(rendering.view()));
     ByteString bytes;
     hex ? HexToBytes(gbk, bytes) : AsciiToBytes(gbk, bytes);
