@@ -69,7 +69,7 @@ void TypeInto(QLineEdit *edit, const QString &text)
 
 void TypeTarget(const QWidget *panel, const QString &host, const QString &port)
 {
-    TypeInto(FindPanelControl<QComboBox>(panel, kEthHostId)->lineEdit(), host);
+    TypeInto(List(panel, kEthHostId)->lineEdit(), host);
     TypeInto(FindPanelControl<QLineEdit>(panel, kEthPortId), port);
 }
 
@@ -159,9 +159,7 @@ private slots:
     void typedBaudComesBackAfterRecreate()
     {
         auto panel = std::make_unique<CSerialCfgDlg>(PanelProviders{});
-        QComboBox *baud = List(panel.get(), kSerialBaudId);
-        baud->lineEdit()->clear();
-        QTest::keyClicks(baud->lineEdit(), "250000");
+        TypeInto(List(panel.get(), kSerialBaudId)->lineEdit(), "250000");
         QCOMPARE(panel->BuildRecord().dwBaudRate, 250000u);
 
         panel = Recreate(std::move(panel));
