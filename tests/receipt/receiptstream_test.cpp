@@ -191,9 +191,7 @@ TEST(StreamTest, RasterRowsArrivedPrintBeforeTheCut)
 
 TEST(StreamTest, PaperStopsAtItsCap)
 {
-    QByteArray feeds;
-    for (int i = 0; i < 500; ++i)
-        feeds += Bytes({0x1b, 'J', 255});
+    const QByteArray feeds = Bytes({0x1b, 'J', 255}).repeated(500);
     // Paper and image: a bit a dot.
     const Receipt::Receipt receipt = RenderOneWithin(feeds + "end\n", 32 * 1024);
     EXPECT_EQ(receipt.image.height(), Receipt::CReceiptPaper::kMaxLength);
