@@ -5,7 +5,6 @@
 #include "usercmd/usercommandview.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 
@@ -76,13 +75,10 @@ void CE2eWindow::ClickCommandButton()
 
 void CE2eWindow::SendFileInPasses(const QByteArray &content, int passes)
 {
-    const QString path = m_sandbox.WorkDir() + QStringLiteral("/job.prn");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
+    const QString path = m_sandbox.Path(QStringLiteral("job.prn"));
+    QVERIFY(WriteFileBytes(path, content));
     QTRY_VERIFY_WITH_TIMEOUT(m_framed->Button(ViewId::kSend)->isEnabled(), E2e::kWaitMs);
-    m_framed->View()->SetOpenFileChooser([path](const QString &) { return path; });
-    QTest::mouseClick(m_framed->Button(ViewId::kSelectFile), Qt::LeftButton);
+    m_framed->ChooseFile(path);
     auto *count = m_framed->Find<QLineEdit>(ViewId::kFileCounter);
     const int before = count->text().toInt();
     m_framed->Find<QLineEdit>(ViewId::kFileRepeat)->setText(QString::number(passes));

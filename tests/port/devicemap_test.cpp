@@ -60,9 +60,7 @@ TEST(DeviceMap, OnlyRegularFilesOfBoundedSizeGiveOverrides)
     const std::string fifo = dir.filePath("fifo.ini").toStdString();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = dir.filePath("huge.ini").toStdString();
-    {
-        std::ofstream(huge) << "[Devices]\nLPT1=/tmp/huge\n";
-    }
+    std::ofstream(huge) << "[Devices]\nLPT1=/tmp/huge\n"; // closed at the end of the line
     const std::string small = dir.filePath("small.ini").toStdString();
     std::filesystem::copy_file(huge, small);
     std::filesystem::resize_file(huge, 65u * 1024 * 1024); // sparse: the section comes first

@@ -79,10 +79,8 @@ protected:
     int ErrorOf(uint16_t code, int count = 1,
                 std::chrono::milliseconds wait = CTestPortOwner::kWait)
     {
-        if (!m_owner.WaitForCode(code, count, wait))
-            return -1;
-        const std::vector<PortMsg> messages = m_owner.Messages();
-        return LastCode(messages, code)->error;
+        return m_owner.WaitForCode(code, count, wait) ? LastCode(m_owner.Messages(), code)->error
+                                                      : -1;
     }
 
     static inline CPrivateCupsd *const s_cupsd = &g_env->cupsd;

@@ -44,7 +44,6 @@ inline QImage Render(const QByteArray &bytes, int paper = 576)
 }
 
 using image_compare::Black;
-using image_compare::ReadBack;
 
 // The smallest rectangle holding every black dot of `area`; null if none.
 inline QRect BlackBox(const QImage &image, QRect area = {})
@@ -58,13 +57,6 @@ inline QRect BlackBox(const QImage &image, QRect area = {})
             if (Black(image, x, y))
                 box |= QRect(x, y, 1, 1);
     return box;
-}
-
-// The printer simulator's tests still compare through this form.
-inline std::string ImageDiff(const QImage &a, const QImage &b)
-{
-    const ::testing::AssertionResult same = SameDots(a, b);
-    return same ? std::string() : same.message();
 }
 
 inline std::string Report(const Receipt::Receipt &receipt)

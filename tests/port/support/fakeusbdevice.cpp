@@ -71,6 +71,5 @@ std::unique_ptr<CUsbDevice> CFakeUsbDevices::Open(const std::string &name, uint3
 
 bool CFakeUsbDevices::Probe(const std::string &name)
 {
-    return std::any_of(m_present.begin(), m_present.end(),
-                       [&](int n) { return UsbDeviceName(n) == name; });
+    return std::ranges::any_of(m_present, [&](int n) { return UsbDeviceName(n) == name; });
 }

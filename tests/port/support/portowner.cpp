@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -79,8 +81,7 @@ std::vector<PortMsg> CTestPortOwner::Messages() const
 std::vector<uint16_t> CTestPortOwner::Codes() const
 {
     std::vector<uint16_t> codes;
-    for (const PortMsg &msg : Messages())
-        codes.push_back(msg.code);
+    std::ranges::transform(Messages(), std::back_inserter(codes), &PortMsg::code);
     return codes;
 }
 

@@ -27,15 +27,13 @@ struct PortMsg
 
 inline int CountCode(const std::vector<PortMsg> &messages, uint16_t code)
 {
-    return int(std::count_if(messages.begin(), messages.end(),
-                             [&](const PortMsg &m) { return m.code == code; }));
+    return int(std::ranges::count(messages, code, &PortMsg::code));
 }
 
 // The last message of `code`, or null.
 inline const PortMsg *LastCode(const std::vector<PortMsg> &messages, uint16_t code)
 {
-    auto found = std::find_if(messages.rbegin(), messages.rend(),
-                              [&](const PortMsg &m) { return m.code == code; });
+    auto found = std::ranges::find(messages.rbegin(), messages.rend(), code, &PortMsg::code);
     return found == messages.rend() ? nullptr : &*found;
 }
 

@@ -1,5 +1,6 @@
 #include "privatecupsd.h"
 
+#include "portowner.h"
 #include "support/test_files.h"
 
 #include <algorithm>
@@ -237,16 +238,14 @@ std::vector<CapturedJob> CPrivateCupsd::Jobs(const std::string &queue) const
                  ReadBytes(fs::path(path).replace_extension(".title")), ReadBytes(path),
                  std::atoi(ReadBytes(fs::path(path).replace_extension(".copies")).c_str())});
     }
-    std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
+    std::ranges::sort(jobs, {}, &CapturedJob::id);
     return jobs;
 }
 
 std::vector<CapturedJob> CPrivateCupsd::WaitForJobs(const std::string &queue,
                                                     std::size_t count) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
     std::vector<CapturedJob> jobs;
-    while ((jobs = Jobs(queue)).size() < count && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(50ms);
+    PollUntil([&] { return (jobs = Jobs(queue)).size() >= count; }, 30s);
     return jobs;
 }
