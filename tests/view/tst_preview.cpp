@@ -325,17 +325,6 @@ private:
             }
         qFatal("no user command %s", qPrintable(name));
     }
-    QByteArray PeerReceives(qsizetype count)
-    {
-        QByteArray got;
-        (void)QTest::qWaitFor( // the caller compares what arrived
-            [&] {
-                got += m_peer->readAll();
-                return got.size() >= count;
-            },
-            kPortWaitMs);
-        return got;
-    }
 };
 
 QTEST_MAIN(TestPreview)

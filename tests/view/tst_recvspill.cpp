@@ -6,7 +6,6 @@
 #include "viewsandbox.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QDirIterator>
 #include <QSignalSpy>
@@ -268,7 +267,7 @@ private slots:
             QByteArray(kChunk - 1, 'a') + "\xD6" + StreamWithCutUnits(7 * kMiB + 999);
         OpenAgainstPeer();
         qputenv("TARVIK_RECV_MEMORY_MB", "1");
-        SendCounted(stream);
+        PeerSendsCounted(stream);
         QTRY_VERIFY(View()->History().Size() <= std::size_t(3 * kChunk));
         QByteArray kept;
         CheckTheNewestChunksKept(stream, kept);
@@ -292,7 +291,7 @@ private slots:
         QSignalSpy failures(View(), &CRecvView::SpillFailed);
         const QByteArray stream = PseudoRandom(9 * kMiB, 31);
         OpenAgainstPeer();
-        SendCounted(stream);
+        PeerSendsCounted(stream);
         QTRY_VERIFY(StatusText().contains(m_cache->Path()));
         QVERIFY(StatusText().contains(QStringLiteral("1 MB")));
         QVERIFY(m_framed->StatusIsError());
@@ -457,18 +456,10 @@ private:
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(View()->viewport(), &wheel);
     }
-    // The peer sends `stream` with the receive counter on; every byte is counted.
-    void SendCounted(const QByteArray &stream)
-    {
-        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        PeerSends(stream);
-        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
-                                  QString::number(stream.size()), kPortWaitMs);
-    }
     void Receive(const QByteArray &stream)
     {
         OpenAgainstPeer();
-        SendCounted(stream);
+        PeerSendsCounted(stream);
         QTRY_COMPARE_WITH_TIMEOUT(View()->History().Size(), std::size_t(stream.size()),
                                   kPortWaitMs);
     }

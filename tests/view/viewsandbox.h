@@ -21,6 +21,7 @@
 #include "view/tarvikview.h"
 #include "widgets/editex.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -334,6 +335,23 @@ protected:
     {
         m_peer->write(bytes);
         m_peer->flush();
+    }
+    // The peer sends `bytes` with the receive counter on; every byte is counted.
+    void PeerSendsCounted(const QByteArray &bytes, int waitMs = kPortWaitMs)
+    {
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
+                                  QString::number(bytes.size()), waitMs);
+    }
+    // What the peer reads until `count` bytes came or the wait ended, and
+    // anything beyond them: the caller compares.
+    QByteArray PeerReceives(qsizetype count, int waitMs = kPortWaitMs)
+    {
+        QByteArray got;
+        (void)QTest::qWaitFor([&] { return (got += m_peer->readAll()).size() >= count; }, waitMs);
+        QTest::qWait(50); // anything beyond `count` would show up too
+        return got + m_peer->readAll();
     }
     // Sends a file of `content` `passes` times, `intervalMs` apart; the
     // transfer has started.
