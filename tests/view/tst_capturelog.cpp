@@ -7,14 +7,11 @@
 #include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
-#include <QCheckBox>
 #include <QDateTime>
-#include <QLabel>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace ViewText;
 

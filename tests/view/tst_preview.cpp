@@ -14,12 +14,8 @@
 #include "view/preview/previewwindow.h"
 #include "viewsandbox.h"
 
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
 #include <QProcess>
 #include <QScrollArea>
-#include <QTableWidget>
 
 namespace {
 

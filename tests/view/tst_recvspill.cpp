@@ -5,18 +5,13 @@
 #include "view/recv/historywriter.h"
 #include "viewsandbox.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QDirIterator>
-#include <QSignalSpy>
 #include <QStorageInfo>
-#include <QWheelEvent>
 
 #include <atomic>
 #include <climits>
 #include <cstring>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 constexpr qsizetype kMiB = 1 << 20;
@@ -401,9 +396,9 @@ private slots:
         bar->setValue(bar->maximum() / 2);
         const std::vector<CRecvView::Row> before = RowsInSight(View());
         QVERIFY(before.front().start > 2 * std::size_t(kMiB));
-        WheelOnView(-120);
+        Wheel(View()->viewport(), -120);
         QCOMPARE(RowsInSight(View()).front().start, before[3].start);
-        WheelOnView(120);
+        Wheel(View()->viewport(), 120);
         QCOMPARE(RowsInSight(View()).front().start, before.front().start);
     }
 
@@ -448,13 +443,6 @@ private:
         QVERIFY(progress.wait(kPortWaitMs));
         QVERIFY(View()->IsFinding());
         QVERIFY(StatusText().startsWith(kFinding));
-    }
-    void WheelOnView(int delta)
-    {
-        const QPointF at(5, 5);
-        QWheelEvent wheel(at, View()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(View()->viewport(), &wheel);
     }
     void Receive(const QByteArray &stream)
     {

@@ -4,13 +4,8 @@
 // the receive history and the send box.
 #include "viewsandbox.h"
 
-#include "stringtable.h"
-
-#include <QCheckBox>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QProgressBar>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
 
