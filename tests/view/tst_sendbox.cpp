@@ -4,7 +4,6 @@
 
 #include "shell/findtextdlg.h"
 
-
 namespace {
 const QString kEndReached = QStringLiteral("已到达文件尾");
 
