@@ -5,12 +5,6 @@
 #include "fakeport.h"
 #include "viewsandbox.h"
 
-#include "stringtable.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
-
 using namespace ViewText;
 
 class TestOpenClose : public CViewTestCase

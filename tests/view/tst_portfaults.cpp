@@ -2,16 +2,12 @@
 // that refuses the open (no permission, in use) is named in the status bar.
 #include "viewsandbox.h"
 
-#include "port/devicemap.h"
 #include "port/porterror.h"
 #include "port/usbport.h"
 #include "realport.h"
 #include "support/fakeusbdevice.h"
 
-#include <QTableWidget>
-
 #include <grp.h>
-#include <unistd.h>
 
 using namespace ViewText;
 
@@ -20,12 +16,6 @@ class TestPortFaults : public CViewTestCase
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        CViewTestCase::cleanup();
-        ClearDeviceOverrides();
-    }
-
     void refusedOpenNamesTheDevice_data()
     {
         QTest::addColumn<uint>("error");

@@ -14,12 +14,8 @@
 #include "view/preview/previewwindow.h"
 #include "viewsandbox.h"
 
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
 #include <QProcess>
 #include <QScrollArea>
-#include <QTableWidget>
 
 namespace {
 
@@ -324,17 +320,6 @@ private:
                 return strip->Records()[i].data;
             }
         qFatal("no user command %s", qPrintable(name));
-    }
-    QByteArray PeerReceives(qsizetype count)
-    {
-        QByteArray got;
-        (void)QTest::qWaitFor( // the caller compares what arrived
-            [&] {
-                got += m_peer->readAll();
-                return got.size() >= count;
-            },
-            kPortWaitMs);
-        return got;
     }
 };
 

@@ -5,10 +5,6 @@
 
 #include "panels/printercfgdlg.h"
 #include "privatecupsd.h"
-#include "stringtable.h"
-
-#include <QCheckBox>
-#include <QTableWidget>
 
 using namespace ViewText;
 
@@ -67,7 +63,7 @@ private slots:
             QVERIFY(m_cupsd.DisableQueue(kDisabled, "out of paper"));
         if (queue == kDeleted)
             QVERIFY(m_cupsd.DeleteQueue(kDeleted));
-        ClickSend();
+        SendText(QStringLiteral("printer test"));
         QTRY_VERIFY_WITH_TIMEOUT(StatusText().startsWith(expected), kPortWaitMs);
         QVERIFY(m_framed->StatusIsError());
         QTRY_VERIFY_WITH_TIMEOUT(Button(ViewId::kSend)->isEnabled(), kPortWaitMs);
@@ -94,7 +90,7 @@ private slots:
     {
         OpenPrinter(kFine);
         m_cupsd.Freeze();
-        ClickSend();
+        SendText(QStringLiteral("printer test"));
         QVERIFY(!StatusText().startsWith(kSendFailed)); // the click did not wait
         QTRY_COMPARE_WITH_TIMEOUT(
             StatusText(), kSendFailed + QStringLiteral("打印服务 CUPS 没有响应"), kSpoolerWaitMs);
@@ -107,7 +103,7 @@ private slots:
         QVERIFY(m_cupsd.IsFrozen());
 
         m_cupsd.Thaw();
-        ClickSend();
+        SendText(QStringLiteral("printer test"));
         m_cupsd.Freeze(); // the job is under way
         m_framed->ClickOpenClose();
         QVERIFY(!m_framed->View()->HasPort());
@@ -115,7 +111,7 @@ private slots:
 
         m_cupsd.Thaw();
         OpenPrinter(kFine);
-        ClickSend();
+        SendText(QStringLiteral("printer test"));
         m_cupsd.Freeze();
         m_framed.reset(); // the window closes
         QVERIFY(m_cupsd.IsFrozen());
@@ -156,11 +152,6 @@ private:
         m_framed->ClickOpenClose();
         QTRY_COMPARE_WITH_TIMEOUT(StatusText(), kOpened, kPortWaitMs);
         QVERIFY(Button(ViewId::kSend)->isEnabled());
-    }
-    void ClickSend()
-    {
-        SendBox()->setPlainText(QStringLiteral("printer test"));
-        QTest::mouseClick(Button(ViewId::kSend), Qt::LeftButton);
     }
 
     CPrivateCupsd m_cupsd;

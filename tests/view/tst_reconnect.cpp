@@ -2,17 +2,14 @@
 // far end goes away and comes back at the same path, and a loopback peer
 // that stops and starts again; both reopen by themselves and carry bytes.
 // A click or a change of kind stops the attempts and leaves no timer.
+#include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
-#include "port/devicemap.h"
 #include "port/usbport.h"
 #include "ptypair.h"
 #include "support/fakeusbdevice.h"
 
-#include <QCheckBox>
 #include <QRegularExpression>
-#include <QTableWidget>
-#include <QTemporaryFile>
 
 #include <cstdio>
 
@@ -48,12 +45,6 @@ class TestReconnect : public CViewTestCase
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        CViewTestCase::cleanup();
-        ClearDeviceOverrides();
-    }
-
     void optionIsTheUsersAndOffByDefault()
     {
         Start();
@@ -133,14 +124,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         m_usb->With([](auto &s) { s.statusFails = true; });
         m_listed = {0};
-        Send("lost");
+        SendText(QStringLiteral("lost"));
         QTRY_COMPARE_WITH_TIMEOUT(StatusText(), AttemptHint(2), kPortWaitMs);
         QCOMPARE(m_usb->opened, std::vector<std::string>{UsbDeviceName(3)});
         m_usb->With([](auto &s) { s.statusFails = false; });
         m_listed = {0, 3};
         QTRY_COMPARE_WITH_TIMEOUT(m_framed->OpenButton()->text(), kCloseCaption, kPortWaitMs);
         QCOMPARE(m_usb->opened, std::vector<std::string>(2, UsbDeviceName(3)));
-        Send("after");
+        SendText(QStringLiteral("after"));
         QVERIFY(m_usb->WaitFor([](const auto &s) { return s.written.ends_with("after"); }));
     }
 
@@ -162,12 +153,7 @@ private slots:
         QVERIFY(m_framed->StatusIsError());
     }
 
-    void stoppingLeavesNoTimer_data()
-    {
-        QTest::addColumn<bool>("byKindChange");
-        QTest::newRow("click") << false;
-        QTest::newRow("kind change") << true;
-    }
+    void stoppingLeavesNoTimer_data() { AddFlagRows("byKindChange", "click", "kind change"); }
     void stoppingLeavesNoTimer()
     {
         QFETCH(bool, byKindChange);
@@ -204,19 +190,13 @@ private:
     // Sends `bytes` and collects what `read` gets until they all came.
     QByteArray SendAndCollect(const QByteArray &bytes, const std::function<QByteArray()> &read)
     {
-        Send(bytes);
+        SendText(QString::fromLatin1(bytes));
         QByteArray got;
         (void)QTest::qWaitFor([&] { return (got += read()).size() >= bytes.size(); }, kPortWaitMs);
         return got;
     }
     std::unique_ptr<CNamedUsbDevices> m_usb;
     std::vector<int> m_listed;
-
-    void Send(const QByteArray &bytes)
-    {
-        SendBox()->setPlainText(QString::fromLatin1(bytes));
-        QTest::mouseClick(Button(ViewId::kSend), Qt::LeftButton);
-    }
 };
 
 QTEST_MAIN(TestReconnect)

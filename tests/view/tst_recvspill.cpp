@@ -5,19 +5,13 @@
 #include "view/recv/historywriter.h"
 #include "viewsandbox.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QDirIterator>
-#include <QSignalSpy>
 #include <QStorageInfo>
-#include <QWheelEvent>
 
 #include <atomic>
 #include <climits>
 #include <cstring>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 constexpr qsizetype kMiB = 1 << 20;
@@ -268,7 +262,7 @@ private slots:
             QByteArray(kChunk - 1, 'a') + "\xD6" + StreamWithCutUnits(7 * kMiB + 999);
         OpenAgainstPeer();
         qputenv("TARVIK_RECV_MEMORY_MB", "1");
-        SendCounted(stream);
+        PeerSendsCounted(stream);
         QTRY_VERIFY(View()->History().Size() <= std::size_t(3 * kChunk));
         QByteArray kept;
         CheckTheNewestChunksKept(stream, kept);
@@ -292,7 +286,7 @@ private slots:
         QSignalSpy failures(View(), &CRecvView::SpillFailed);
         const QByteArray stream = PseudoRandom(9 * kMiB, 31);
         OpenAgainstPeer();
-        SendCounted(stream);
+        PeerSendsCounted(stream);
         QTRY_VERIFY(StatusText().contains(m_cache->Path()));
         QVERIFY(StatusText().contains(QStringLiteral("1 MB")));
         QVERIFY(m_framed->StatusIsError());
@@ -402,9 +396,9 @@ private slots:
         bar->setValue(bar->maximum() / 2);
         const std::vector<CRecvView::Row> before = RowsInSight(View());
         QVERIFY(before.front().start > 2 * std::size_t(kMiB));
-        WheelOnView(-120);
+        Wheel(View()->viewport(), -120);
         QCOMPARE(RowsInSight(View()).front().start, before[3].start);
-        WheelOnView(120);
+        Wheel(View()->viewport(), 120);
         QCOMPARE(RowsInSight(View()).front().start, before.front().start);
     }
 
@@ -450,25 +444,10 @@ private:
         QVERIFY(View()->IsFinding());
         QVERIFY(StatusText().startsWith(kFinding));
     }
-    void WheelOnView(int delta)
-    {
-        const QPointF at(5, 5);
-        QWheelEvent wheel(at, View()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(View()->viewport(), &wheel);
-    }
-    // The peer sends `stream` with the receive counter on; every byte is counted.
-    void SendCounted(const QByteArray &stream)
-    {
-        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
-        PeerSends(stream);
-        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
-                                  QString::number(stream.size()), kPortWaitMs);
-    }
     void Receive(const QByteArray &stream)
     {
         OpenAgainstPeer();
-        SendCounted(stream);
+        PeerSendsCounted(stream);
         QTRY_COMPARE_WITH_TIMEOUT(View()->History().Size(), std::size_t(stream.size()),
                                   kPortWaitMs);
     }

@@ -4,15 +4,8 @@
 #include "../support/recvtesting.h"
 #include "viewsandbox.h"
 
-#include "stringtable.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QDateTime>
 #include <QImage>
-#include <QRandomGenerator>
 
 namespace {
 // What the layout of one update may walk or render, whatever the history.

@@ -4,12 +4,6 @@
 
 #include "shell/findtextdlg.h"
 
-#include <QCheckBox>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QSignalSpy>
-
 namespace {
 const QString kEndReached = QStringLiteral("已到达文件尾");
 

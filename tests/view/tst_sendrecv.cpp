@@ -4,13 +4,8 @@
 // the receive history and the send box.
 #include "viewsandbox.h"
 
-#include "stringtable.h"
-
-#include <QCheckBox>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QProgressBar>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -115,7 +110,7 @@ private slots:
             QCOMPARE(SendBox()->Text(), hex ? HexRendering(history) : AsciiRendering(history));
             QTRY_VERIFY(Button(ViewId::kSend)->isEnabled());
             Click(ViewId::kSend);
-            QCOMPARE(PeerReceives(history.size()), history);
+            QCOMPARE(PeerReceives(history.size(), 5000), history);
         }
     }
 
@@ -162,7 +157,7 @@ private slots:
         }
         QCOMPARE(BoxBytes(SendBox()), expected);
         Click(ViewId::kSend);
-        QCOMPARE(PeerReceives(int(expected.size())), expected);
+        QCOMPARE(PeerReceives(expected.size(), 5000), expected);
     }
 
     // The second time more than one block waits: all of it arrives, not
@@ -201,10 +196,8 @@ private slots:
         // Bytes received while counting is off are kept but not counted.
         PeerSends("ab");
         QTRY_COMPARE(RecvBox()->WholeText(), QStringLiteral("ab"));
-        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
         const QByteArray rest = EveryByteValue() + "\r\n\x81" + EveryByteValue();
-        PeerSends(rest);
-        QTRY_COMPARE(Find<QLineEdit>(ViewId::kRecvCount)->text(), QString::number(rest.size()));
+        PeerSendsCounted(rest, 5000);
         Click(ViewId::kSaveRecv); // cancelled
         QCOMPARE(m_suggested, QStringList{QStringLiteral("recved.dat")});
         QVERIFY(!QFile::exists(Path("recved.dat")));
@@ -422,18 +415,6 @@ private:
     {
         OpenAgainstPeer();
         m_sink = std::make_unique<FileSink>(m_peer);
-    }
-    QByteArray PeerReceives(int count)
-    {
-        QByteArray got;
-        (void)QTest::qWaitFor( // a short result is what the caller compares
-            [&] {
-                got += m_peer->readAll();
-                return got.size() >= count;
-            },
-            5000);
-        QTest::qWait(50); // anything beyond `count` would show up too
-        return got + m_peer->readAll();
     }
     QString Path(const char *name) const { return m_sandbox->Path(QString::fromUtf8(name)); }
     void SaveAs(int id, const char *name)

@@ -10,13 +10,9 @@
 
 #include "faultdevice.h"
 #include "panels/serialcfgdlg.h"
-#include "port/devicemap.h"
 #include "port/serialport.h"
 #include "ptypair.h"
-#include "stringtable.h"
 #include "view/parts/controllines.h"
-
-#include <QCheckBox>
 
 #include <atomic>
 #include <cerrno>
@@ -58,7 +54,6 @@ private slots:
     {
         CViewTestCase::cleanup();
         m_pty.reset();
-        ClearDeviceOverrides();
     }
 
     void lostWhenTheFarEndHangsUp()
@@ -147,13 +142,11 @@ private slots:
         });
         OpenSerial();
         QPushButton *send = m_framed->Button(ViewId::kSend);
-        m_framed->SendBox()->setPlainText(QString(100, u'x'));
-        QTest::mouseClick(send, Qt::LeftButton);
+        SendText(QString(100, u'x'));
         QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), kPortWaitMs);
         QVERIFY(m_framed->View()->HasPort());
         m_faults.With([](auto &s) { s.writeError = 0; });
-        m_framed->SendBox()->setPlainText(QStringLiteral("next"));
-        QTest::mouseClick(send, Qt::LeftButton);
+        SendText(QStringLiteral("next"));
         QCOMPARE(ReadFarEnd(14), QByteArray(10, 'x') + "next");
         QTRY_VERIFY_WITH_TIMEOUT(send->isEnabled(), kPortWaitMs);
     }

@@ -8,15 +8,8 @@
 
 #include "convert/codepagetext.h"
 #include "shell/codepagemenu.h"
-#include "stringtable.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QRandomGenerator>
-#include <QSignalSpy>
 
 class TestTextCodePage : public CViewTestCase
 {

@@ -8,27 +8,12 @@
 
 #include "config/rvconfig.h"
 #include "dialogdriver.h"
-#include "port/devicemap.h"
-#include "stringtable.h"
 #include "usercmd/usercommandview.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 namespace {
-// Sends one wheel notch; true when someone took it.
-bool Wheel(QWidget *target, int delta)
-{
-    const QPointF at(5, 5);
-    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(target, &event);
-    return event.isAccepted();
-}
-
 QStringList Captions(const CTarvikView *view)
 {
     QStringList captions;
@@ -74,12 +59,6 @@ class TestViewConfig : public CViewTestCase
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        CViewTestCase::cleanup();
-        ClearDeviceOverrides();
-    }
-
     // Kind, panel choices and switches are saved at exit and back after a
     // restart; a start folder without a file leaves it alone and uses the
     // user's configuration folder, made by the first save.
@@ -131,18 +110,15 @@ private slots:
         QCOMPARE(Find<QCheckBox>(ViewId::kHexRecv)->isChecked(), hexDisplay);
         OpenAgainstPeer();
 
-        SendBox()->setPlainText(QStringLiteral("41 4g2")); // pasted: not filtered
-        Button(ViewId::kSend)->click();
+        SendText(QStringLiteral("41 4g2")); // pasted: not filtered
         if (hexSend) {
             QCOMPARE(ErrorText(), LoadString(IDS_HEX_INPUT_ERROR));
             QCOMPARE(SendBox()->textCursor().selectionStart(), 4);
             QCOMPARE(SendBox()->textCursor().selectedText(), QStringLiteral("g"));
             QVERIFY(SendBox()->hasFocus());
             QVERIFY(Button(ViewId::kSend)->isEnabled());
-        } else {
-            QByteArray got;
-            QTRY_COMPARE((got += m_peer->readAll()), QByteArray("41 4g2"));
-        }
+        } else
+            QCOMPARE(PeerReceives(6, 5000), QByteArray("41 4g2"));
         PeerSends("AB");
         QTRY_COMPARE(RecvBox()->WholeText(),
                      hexDisplay ? QStringLiteral("41 42") : QStringLiteral("AB"));

@@ -10,10 +10,7 @@
 #include "usercmd/usercmdcfgdlg.h"
 #include "usercmd/usercmdeditdlg.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QRadioButton>
 #include <QStyleOptionComboBox>
 
 namespace {

@@ -11,28 +11,38 @@
 #include "messageboxwatcher.h"
 #include "panels/ethportcfgdlg.h"
 #include "panels/portcfgpanel.h"
+#include "port/devicemap.h"
 #include "port/portcfg.h"
 #include "shell/extlabel.h"
 #include "shell/extstatuscontrolbar.h"
 #include "shell/mainframe.h"
 #include "shell/statusmessenger.h"
+#include "stringtable.h"
 #include "view/form/viewids.h"
 #include "view/recv/recvview.h"
 #include "view/tarvikview.h"
 #include "widgets/editex.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <memory>
 #include <optional>
@@ -137,6 +147,16 @@ inline QByteArray ReadAvailable(int fd)
     for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
         bytes.append(buffer, n);
     return bytes;
+}
+
+// Sends one wheel notch; true when someone took it.
+inline bool Wheel(QWidget *target, int delta)
+{
+    const QPointF at(5, 5);
+    QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+    return event.isAccepted();
 }
 
 inline bool WriteFileBytes(const QString &path, const QByteArray &bytes)
@@ -307,6 +327,7 @@ protected slots:
         m_peer = nullptr;
         m_server.reset();
         m_sandbox.reset();
+        ClearDeviceOverrides();
     }
 
 protected:
@@ -335,6 +356,23 @@ protected:
         m_peer->write(bytes);
         m_peer->flush();
     }
+    // The peer sends `bytes` with the receive counter on; every byte is counted.
+    void PeerSendsCounted(const QByteArray &bytes, int waitMs = kPortWaitMs)
+    {
+        Find<QCheckBox>(ViewId::kCountRecv)->setChecked(true);
+        PeerSends(bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>(ViewId::kRecvCount)->text(),
+                                  QString::number(bytes.size()), waitMs);
+    }
+    // What the peer reads until `count` bytes came or the wait ended, and
+    // anything beyond them: the caller compares.
+    QByteArray PeerReceives(qsizetype count, int waitMs = kPortWaitMs)
+    {
+        QByteArray got;
+        (void)QTest::qWaitFor([&] { return (got += m_peer->readAll()).size() >= count; }, waitMs);
+        QTest::qWait(50); // anything beyond `count` would show up too
+        return got + m_peer->readAll();
+    }
     // Sends a file of `content` `passes` times, `intervalMs` apart; the
     // transfer has started.
     void StartFileSend(const QByteArray &content, int passes, int intervalMs = 0)
@@ -358,6 +396,11 @@ protected:
     template <typename Control> Control *Find(int id) const { return m_framed->Find<Control>(id); }
     QPushButton *Button(int id) const { return m_framed->Button(id); }
     void Click(int id) const { QTest::mouseClick(Find<QAbstractButton>(id), Qt::LeftButton); }
+    void SendText(const QString &text) const
+    {
+        SendBox()->setPlainText(text);
+        Click(ViewId::kSend);
+    }
     CEditEx *SendBox() const { return m_framed->SendBox(); }
     CRecvView *RecvBox() const { return m_framed->RecvBox(); }
     QString StatusText() const { return m_framed->StatusText(); }
